@@ -1,0 +1,15 @@
+// Where the program finds itself and keeps its shared data.
+//
+// The Windows program kept its data in "C:\ProgramData\DORAZO\<base>\"; here
+// that folder is $XDG_DATA_HOME/DORAZO/<base>/ (by default
+// ~/.local/share/DORAZO/<base>/). This is the one place that decides it.
+#pragma once
+#include <string>
+
+// The folder of the running executable, with a final "/" (CP932).
+std::string GetExeFolder();
+// The executable's file name without folder and extension (CP932).
+std::string GetExeBaseName();
+// The shared data folder for the given base name, with a final "/" (CP932).
+// Not created here.
+std::string GetSharedDataFolder(const std::string& baseName);

@@ -1,0 +1,62 @@
+// File-name helpers and folders: names are CP932 inside the program.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/paths.h"
+#include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+TEST(FileNames, SplitAndChangeExtension) {
+    struct Case { std::string in, path, name, ext, f11; } cases[] = {
+        {"/home/u/a.$O1", "/home/u/", "a.$O1", ".$O1", "/home/u/a.F11"},
+        {"a.b/c", "a.b/", "c", "", "a.b/c.F11"},
+        {"x", "", "x", "", "x.F11"},
+        {"/d/" + "表"_sj + ".$O1", "/d/", "表"_sj + ".$O1", ".$O1", "/d/" + "表"_sj + ".F11"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExtractFilePath(c.in), c.path) << c.in;
+        EXPECT_EQ(ExtractFileName(c.in), c.name) << c.in;
+        EXPECT_EQ(ExtractFileExt(c.in), c.ext) << c.in;
+        EXPECT_EQ(ChangeFileExt(c.in, ".F11"), c.f11) << c.in;
+    }
+}
+
+TEST(TextHelpers, TrimAndUpperCaseWorkOnBytes) {
+    EXPECT_EQ(Trim(" \t a b \r\n"), "a b");
+    EXPECT_EQ(Trim(""), "");
+    EXPECT_EQ(UpperCase("frame-03"), "FRAME-03");
+    // "ソ" is 0x83 0x5C and "ab" after a lead byte must not be touched as a pair.
+    const std::string s = "\x83" "ab";
+    EXPECT_EQ(UpperCase(s), "\x83" "aB");
+    EXPECT_EQ(Trim("\x81\x40x"), "\x81\x40x");  // a full-width space is not a blank byte
+}
+
+TEST(Folders, ForceDirectoriesAndDelete) {
+    const std::string base = std::string(TEST_OUTPUT_DIR) + "/dirs/" + "日本"_sj + "/a/b/";
+    ASSERT_TRUE(ForceDirectories(base));
+    EXPECT_TRUE(DirectoryExists(base));
+    const std::string f = base + "f.txt";
+    ASSERT_TRUE(WriteFileBytes(f, "x"));
+    EXPECT_TRUE(FileExists(f));
+    EXPECT_FALSE(FileExists(base));  // a folder is not a file
+    EXPECT_TRUE(DeleteFile(f));
+    EXPECT_FALSE(FileExists(f));
+    EXPECT_FALSE(DeleteFile(f));
+}
+
+TEST(Paths, SharedDataFolderFollowsXdg) {
+    setenv("XDG_DATA_HOME", "/tmp/xdg-test/", 1);
+    EXPECT_EQ(GetSharedDataFolder("vextor"), "/tmp/xdg-test/DORAZO/vextor/");
+    unsetenv("XDG_DATA_HOME");
+    setenv("HOME", "/home/someone", 1);
+    EXPECT_EQ(GetSharedDataFolder("vextor"), "/home/someone/.local/share/DORAZO/vextor/");
+    const std::string exe = GetExeFolder();
+    ASSERT_FALSE(exe.empty());
+    EXPECT_EQ(exe.back(), '/');
+    EXPECT_EQ(GetExeBaseName(), "test_sysutils");
+}
+
+}  // namespace
