@@ -3,7 +3,7 @@
 # only those that are missing. Runs as root (or through sudo when present).
 set -euo pipefail
 PACKAGES=(cmake ninja-build g++ pkg-config python3 libgtest-dev qt6-base-dev
-          libjpeg62-turbo-dev fonts-noto-cjk xvfb xauth)
+          libjpeg62-turbo-dev fonts-noto-cjk xvfb xauth locales)
 if [[ "${FUZZ:-0}" == 1 ]]; then PACKAGES+=(clang libclang-rt-14-dev); fi
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -18,4 +18,11 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# The locale tests run under a decimal-comma locale; make one available.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  SUDO=""
+  if [[ $(id -u) -ne 0 ]]; then SUDO=sudo; fi
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "warning: could not make the de_DE.UTF-8 locale"
 fi
