@@ -308,10 +308,10 @@ void SolveCubic(double& root1, double& root2, double& root3, double& imaginary1,
         return;
     }
     // Complex pair: its modulus squared is the product of the two roots,
-    // -d / (a r); with r = 0 that quotient is 0/0, so take the quadratic's
-    // constant term instead.
-    const double product = (a * r != 0.0) ? -(d / (a * r)) : q0;
-    imaginary1 = SafeSqrt(product - PowerFast(e, 2) / 4.0);
+    // the quadratic's constant term q0. (Taking it as -d / (a r) instead
+    // loses the pair when r is a rounding error away from 0 and d is 0,
+    // as for x^3 + x.)
+    imaginary1 = SafeSqrt(q0 - PowerFast(e, 2) / 4.0);
     imaginary2 = -imaginary1;
 }
 

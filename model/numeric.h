@@ -54,10 +54,13 @@ double Determinant(const double* A, int n);
 void SolveCramer(double* x, const double* A, const double* b, int n);
 
 // Gauss elimination without row exchanges on the n x n matrix A, in place
-// (A and b are overwritten). A pivot below 1e-9 in magnitude is repaired by
-// adding the following rows to the pivot row. Returns false when the
-// system is singular (or the arguments are unusable); x then holds nothing
-// meaningful.
+// (A and b are overwritten; nothing is allocated). A pivot below 1e-9 in
+// magnitude is repaired by adding the following rows, one at a time, to the
+// pivot row; a row whose multiplier is 1e-9 or less is not eliminated. Back
+// substitution sums A(i, j) x(j) for j = i+1 .. n-1 in increasing j. Any
+// faster solver must keep this order of operations to give the same bits.
+// Returns false when the system is singular or x, A or b is null (n > 0);
+// x then holds nothing meaningful. n == 0 is an empty system: true.
 bool SolveGauss(double* x, double* A, double* b, int n);
 
 // Diagnostic listing of A (n x n) and b into file; any of file, A, b and
