@@ -1,0 +1,105 @@
+#include "app/batch_run.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "model/analysis_driver.h"
+#include "model/data_file.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/progress.h"
+#include "model/result_files.h"
+#include "model/text_helpers.h"
+#include "model/validation.h"
+#include "platform/encoding.h"
+#include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+// A CP932 text to the terminal, ending with a line feed.
+void PrintLine(std::FILE* out, const std::string& cp932) {
+    std::string text = Cp932ToUtf8(cp932);
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    std::fprintf(out, "%s\n", text.c_str());
+    std::fflush(out);
+}
+
+void ConnectEngineToStderr() {
+    SetEngineProgress([](const std::string& text) { PrintLine(stderr, text); });
+    SetEngineMessageSink([](const std::string& text) { PrintLine(stderr, text); });
+}
+
+// Reads the data file into FrameData; returns an exit code (kBatchOk when
+// the model may be analysed).
+int LoadAndCheck(const std::string& fileName) {
+    std::string warnings;
+    if (!ReadFrameDataFile(fileName, *FrameData, warnings)) {
+        PrintLine(stderr, warnings.empty() ? FormatStr("計算条件ファイル %s が読めません！"_sj.c_str(), fileName.c_str())
+                                           : warnings);
+        return kBatchMissingFile;
+    }
+    if (!warnings.empty()) {
+        // A count beyond a table was cut: analysing the rest would give
+        // results of a different model.
+        PrintLine(stderr, warnings);
+        return kBatchInvalidModel;
+    }
+    const std::string problems = CheckFrameData(*FrameData);
+    if (!problems.empty()) {
+        PrintLine(stderr, problems);
+        return kBatchInvalidModel;
+    }
+    return kBatchOk;
+}
+
+}  // namespace
+
+int RunBatch(const CommandLineOptions& options) {
+    ConnectEngineToStderr();
+    CurrentFileName = options.fileName;
+    if (CurrentFileName.empty() || !FileExists(CurrentFileName)) {
+        const std::string& name = CurrentFileName.empty() ? options.triedName : CurrentFileName;
+        PrintLine(stderr, FormatStr("計算条件ファイル %s が有りません！"_sj.c_str(), name.c_str()));
+        return kBatchMissingFile;
+    }
+    std::unique_ptr<FrameModel> live, copy;
+    try {
+        live = NewFrameModelRecord();
+        copy = NewFrameModelRecord();
+    } catch (const std::bad_alloc&) {
+        PrintLine(stderr, "メモリーが足りません."_sj);
+        return kBatchFailed;
+    }
+    FrameData = live.get();
+    if (const int rc = LoadAndCheck(CurrentFileName); rc != kBatchOk) return rc;
+
+    std::memcpy(copy.get(), FrameData, sizeof(FrameModel));
+    if (copy->rigidZoneSwitch == 0 || options.sdk) {
+        for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) {
+            copy->members[t].rigidI = 0;
+            copy->members[t].rigidJ = 0;
+        }
+    }
+    if (!AllocateFrameResults()) {
+        PrintLine(stderr, "メモリーが足りません.(計算結果)"_sj);
+        return kBatchFailed;
+    }
+    AnalysisReport report;
+    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue, &report);
+    if (!report.caseWarnings.empty()) PrintLine(stderr, report.caseWarnings);
+
+    const std::string base = ChangeFileExt(CurrentFileName, "");
+    std::string failed;
+    const bool written = WriteSdkResultFiles(*ResultData, base, &failed);
+    if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + failed);
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        const std::string name = base + SdkResultExtensions()[f];
+        if (failed.find(name + "\n") == std::string::npos) PrintLine(stdout, name);
+    }
+    FrameData = nullptr;
+    const bool clean = ok && written && report.caseWarnings.empty() && !report.expansionFellBack;
+    return clean ? kBatchOk : kBatchFailed;
+}

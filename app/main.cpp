@@ -1,0 +1,39 @@
+// Program entry. The command line decides between the batch run (no
+// window, no Qt object) and the interactive program.
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "app/batch_run.h"
+#include "app/command_line.h"
+#include "model/analysis_driver.h"
+#include "platform/encoding.h"
+#include "platform/paths.h"
+#include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
+
+int main(int argc, char** argv) {
+    // Numbers are read and written with '.' whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+    try {
+        std::vector<std::string> args;
+        for (int i = 1; i < argc; ++i) args.push_back(Utf8ToCp932(argv[i]));
+        const CommandLineOptions options = ParseCommandLine(args);
+        BatchMode = options.batchMode;
+        CurrentFileName = options.fileName;
+        // "<base>.bpr" in the working folder switches on the engine's dumps.
+        DiagnosticDumpFlag = FileExists(GetExeBaseName() + ".bpr");
+        DiagnosticDumpFolder = GetExeFolder();
+        if (BatchMode) return RunBatch(options);
+        std::fprintf(stderr, "%s\n",
+                     Cp932ToUtf8("この版では画面なしの計算のみ使えます: vextor /BATCH <計算条件ファイル.$O1>"_sj).c_str());
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "?\n");
+    }
+    return kBatchFailed;
+}

@@ -1,0 +1,311 @@
+#include "model/analysis_driver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "model/data_file.h"
+#include "model/expansion.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/load_case_loop.h"
+#include "model/numeric.h"
+#include "model/progress.h"
+#include "model/stiffness.h"
+#include "model/text_helpers.h"
+#include "platform/paths.h"
+#include "platform/sjis_literal.h"
+#include "platform/string_list.h"
+
+bool DiagnosticDumpFlag = false;
+std::string DiagnosticDumpFolder;
+
+namespace {
+
+// Two positions closer than this (m) are the same point.
+constexpr double kSamePoint = 0.0001;
+
+struct Chord {
+    bool active = false;   // more than one piece: measure from the user chord
+    double x0 = 0, y0 = 0; // displaced user I node, m
+    double c = 1, s = 0;   // cos, sin of the displaced chord angle
+};
+
+// Displaced position of the node in table slot `index` (m).
+void DisplacedNode(const FrameModel& model, const ResultCase& block, int index, double& x, double& y) {
+    GetNodeXY(model, x, y, index);
+    if (index >= 1 && index < kResultNodeSlots) {
+        x += block.nodes[index].dx / 1000.0;
+        y += block.nodes[index].dy / 1000.0;
+    }
+}
+
+// Offset (m) of a displaced node perpendicular to the user's displaced chord.
+double ChordOffset(const Chord& ch, const FrameModel& expanded, const ResultCase& block, int nodeNo) {
+    double x, y;
+    DisplacedNode(expanded, block, FindNodeIndex(expanded, nodeNo), x, y);
+    const double dx = x - ch.x0, dy = y - ch.y0;
+    return -ch.s * dx + ch.c * dy;  // the y part after turning by -phi
+}
+
+Chord MakeChord(const FrameModel& user, const ResultCase& block, const FrameMember& um) {
+    Chord ch;
+    ch.active = um.segLast > um.segFirst;
+    if (!ch.active) return ch;
+    double xj, yj;
+    DisplacedNode(user, block, FindNodeIndex(user, um.nodeI), ch.x0, ch.y0);
+    DisplacedNode(user, block, FindNodeIndex(user, um.nodeJ), xj, yj);
+    const double phi = SafeAtan2(yj - ch.y0, xj - ch.x0);
+    ch.c = std::cos(phi);
+    ch.s = std::sin(phi);
+    return ch;
+}
+
+bool NearAny(const std::vector<double>& points, double p) {
+    for (const double q : points)
+        if (std::fabs(q - p) < kSamePoint) return true;
+    return false;
+}
+
+std::vector<double> UserPoints(const FrameModel& user, int t, bool viewDivisionMode) {
+    const int n = BuildMemberPointList(user, t, viewDivisionMode);
+    std::vector<double> pts;
+    for (int k = 1; k <= std::min(n, kMemberPointSlots - 1); ++k) pts.push_back(PointList.pos[k]);
+    return pts;
+}
+
+bool PiecesValid(const FrameMember& um, const FrameModel& expanded) {
+    return um.segFirst >= 1 && um.segLast >= um.segFirst && um.segLast <= expanded.memberCount &&
+           um.segLast < kResultMemberSlots;
+}
+
+// Step 3 for one member of one load case: returns the number of points taken.
+int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded,
+              const FrameModel& user, int t, const std::vector<int>& pieceCount,
+              const std::vector<double>& userPoints) {
+    const FrameMember& um = user.members[t];
+    MemberResult& dst = out.members[t];
+    std::memset(&dst, 0, sizeof dst);
+    if (!PiecesValid(um, expanded)) return 0;
+    const int first = um.segFirst, last = um.segLast;
+    const Chord ch = MakeChord(user, work, um);
+    auto val = [&](int b, int q, int k) { return work.members[b].values[q][k]; };
+    int taken = 0;
+    float a = 0;  // start of the piece along the user member (m)
+    for (int b = first; b <= last; ++b) {
+        const int nb = pieceCount[b];
+        if (nb < 1) continue;
+        const float lb = val(b, kQtyPos, nb);
+        double dS0 = 0, dS1 = 0, dN0 = 0, dN1 = 0;
+        if (b > first && pieceCount[b - 1] >= 1) {
+            dS0 = (val(b - 1, kQtyS, pieceCount[b - 1]) - val(b, kQtyS, 1)) / 2.0;
+            dN0 = (val(b - 1, kQtyN, pieceCount[b - 1]) - val(b, kQtyN, 1)) / 2.0;
+        }
+        if (b < last && pieceCount[b + 1] >= 1) {
+            dS1 = (val(b + 1, kQtyS, 1) - val(b, kQtyS, nb)) / 2.0;
+            dN1 = (val(b + 1, kQtyN, 1) - val(b, kQtyN, nb)) / 2.0;
+        }
+        double e0 = 0, e1 = 0;
+        if (ch.active) {
+            e0 = ChordOffset(ch, expanded, work, expanded.members[b].nodeI);
+            e1 = ChordOffset(ch, expanded, work, expanded.members[b].nodeJ);
+        }
+        for (int k = 1; k <= nb; ++k) {
+            const float x = val(b, kQtyPos, k);
+            const float pos = a + x;
+            const bool isEnd = (b == first && k == 1) || (b == last && k == nb);
+            if (!isEnd && !NearAny(userPoints, pos)) continue;
+            if (taken > 0 && dst.values[kQtyPos][taken] == pos) continue;  // the joint's second side
+            if (!isEnd && taken >= kMaxResultPoints - 1) continue;  // room stays for the J end
+            if (taken >= kMaxResultPoints) break;
+            const double r = lb > 0 ? x / lb : 0;
+            ++taken;
+            dst.values[kQtyPos][taken] = pos;
+            dst.values[kQtyM][taken] = val(b, kQtyM, k);
+            dst.values[kQtyS][taken] = static_cast<float>(val(b, kQtyS, k) + dS0 + (dS1 - dS0) * r);
+            dst.values[kQtyN][taken] = static_cast<float>(val(b, kQtyN, k) + dN0 + (dN1 - dN0) * r);
+            double disp = val(b, kQtyDisp, k);
+            if (ch.active) disp -= 1000.0 * (e0 + (e1 - e0) * r);
+            dst.values[kQtyDisp][taken] = static_cast<float>(disp);
+        }
+        a += lb;
+    }
+    for (int q = 0; q < 3; ++q) {
+        dst.endDisp[q] = work.members[first].endDisp[q];
+        dst.endForce[q] = work.members[first].endForce[q];
+        dst.endDisp[q + 3] = work.members[last].endDisp[q + 3];
+        dst.endForce[q + 3] = work.members[last].endForce[q + 3];
+    }
+    return taken;
+}
+
+// The user member's own data in the header slot (the pieces' leftovers go).
+void SetMemberHeader(FrameResults& results, const FrameModel& user, int t, int points) {
+    ResultMember& rm = results.member[t];
+    const FrameMember& um = user.members[t];
+    std::memset(&rm, 0, sizeof rm);
+    rm.no = um.no;
+    rm.nodeI = um.nodeI;
+    rm.nodeJ = um.nodeJ;
+    rm.spare1 = rm.spare2 = 1.0f;
+    rm.endI = um.endI;
+    rm.endJ = um.endJ;
+    rm.length = um.length;
+    rm.angle = um.angle;
+    rm.pointCount = points;
+    const int src = results.caseCount >= 1 ? 1 : 0;
+    for (int k = 1; k <= std::min(points, kPointLabelSlots - 1); ++k)
+        rm.pointPos[k] = results.block[src].members[t].values[kQtyPos][k];
+}
+
+// The member's named points of interest, rounded to 0.001 m as the point
+// lister takes them.
+std::vector<double> NamedPositions(const FrameModel& user, int t) {
+    std::vector<double> pos;
+    for (int v = 1; v <= std::clamp(user.view2Count, 0, kMaxView2); ++v) {
+        const View2Member& e = user.view2[v];
+        if (e.memberNo != user.members[t].no) continue;
+        for (int k = 1; k <= std::clamp(e.count, 0, kMaxViewPoints); ++k) pos.push_back(Round3(e.dist[k]));
+    }
+    return pos;
+}
+
+int MemberCapacity(const FrameModel& user, int t, bool useViewDivisions, int capacity) {
+    int c = capacity;
+    if (useViewDivisions) {
+        c = 0;
+        const int no = user.members[t].no;
+        for (int v = 1; v <= std::clamp(user.view1Count, 0, kMaxView1); ++v) {
+            const View1Range& r = user.view1[v];
+            const int lastNo = r.lastMember == 0 ? r.firstMember : r.lastMember;
+            if (no >= std::min(r.firstMember, lastNo) && no <= std::max(r.firstMember, lastNo)) c = r.divisions;
+        }
+    }
+    if (SpringSegmentCount[t] != 0) c *= 2;
+    return c;
+}
+
+// Step 7: kinds of the points and the kept slots of every block.
+void ThinMember(FrameResults& results, const FrameModel& user, int t, bool useViewDivisions,
+                int capacity) {
+    ResultMember& rm = results.member[t];
+    const int w = rm.pointCount;
+    if (w < 1) return;
+    std::vector<int> kind(static_cast<std::size_t>(w) + 1, 0);
+    const int c = MemberCapacity(user, t, useViewDivisions, capacity);
+    if (c < w) {
+        for (int n = 1; n <= c - 1; ++n) kind[static_cast<std::size_t>(static_cast<long long>(n) * w / c)] = 1;
+    } else {
+        std::fill(kind.begin() + 1, kind.end(), 1);
+    }
+    const std::vector<double> named = NamedPositions(user, t);
+    for (int k = 2; k <= w - 1; ++k)
+        if (NearAny(named, rm.pointPos[k])) kind[static_cast<std::size_t>(k)] = 2;
+    kind[1] = 2;
+    kind[static_cast<std::size_t>(w)] = 2;
+    std::vector<int> keep;
+    for (int k = 1; k <= w; ++k)
+        if (w == 1 || kind[k] != 0 || k == w) keep.push_back(k);
+    keep.push_back(w + 1);
+    keep.push_back(w + 2);
+    const int blocks = std::min(results.caseCount + results.comboCount + 1, kResultCaseSlots - 1);
+    for (int o = 1; o <= blocks; ++o) {
+        MemberResult& mr = results.block[o].members[t];
+        for (int q = 0; q < kQtyCount; ++q) {
+            float tmp[kPointSlots] = {};
+            for (std::size_t i = 0; i < keep.size(); ++i) tmp[i + 1] = mr.values[q][keep[i]];
+            std::memcpy(mr.values[q], tmp, sizeof tmp);
+        }
+    }
+    ResultMember old = rm;
+    std::memset(rm.pointPos, 0, sizeof rm.pointPos);
+    std::memset(rm.pointLabel, 0, sizeof rm.pointLabel);
+    std::memset(rm.pointKind, 0, sizeof rm.pointKind);
+    const int kept = static_cast<int>(keep.size()) - 2;
+    for (int i = 1; i <= kept; ++i) {
+        const int k = keep[static_cast<std::size_t>(i - 1)];
+        rm.pointPos[i] = old.pointPos[k];
+        std::memcpy(rm.pointLabel[i], old.pointLabel[k], kPointLabelBytes);
+        rm.pointKind[i] = static_cast<int16_t>(kind[static_cast<std::size_t>(k)]);
+    }
+    rm.pointCount = kept;
+}
+
+}  // namespace
+
+void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, const FrameModel& user,
+                             bool viewDivisionMode, bool useViewDivisions, int pointCapacity) {
+    std::unique_ptr<ResultCase> work(new (std::nothrow) ResultCase);
+    if (!work) {
+        EngineMessage("メモリーが足りません.(剛域展開)"_sj);
+        return;
+    }
+    const int pieces = std::clamp(expanded.memberCount, 0, kResultMemberSlots - 1);
+    std::vector<int> pieceCount(kResultMemberSlots, 0);
+    for (int b = 1; b <= pieces; ++b)
+        pieceCount[b] = std::clamp(results.member[b].pointCount, 0, kMaxResultPoints);
+    const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    results.memberCount = mc;
+    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
+    std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
+    std::vector<std::vector<double>> userPoints(static_cast<std::size_t>(mc) + 1);
+    for (int t = 1; t <= mc; ++t) userPoints[t] = UserPoints(user, t, viewDivisionMode);
+    for (int o = 1; o <= cases; ++o) {
+        std::memcpy(work.get(), &results.block[o], sizeof(ResultCase));
+        for (int t = 1; t <= mc; ++t) {
+            const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, userPoints[t]);
+            if (o == 1) points[t] = n;
+        }
+    }
+    work.reset();
+    for (int t = 1; t <= mc; ++t) SetMemberHeader(results, user, t, points[t]);
+    for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
+    SetPointLabels(results, user);
+    CombineCaseResults(results, user);
+    for (int t = 1; t <= mc; ++t)
+        ThinMember(results, user, t, useViewDivisions, pointCapacity);
+}
+
+bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
+                      bool useViewDivisions, int pointCapacity, AnalysisReport* report) {
+    std::unique_ptr<FrameModel> copy;
+    try {
+        copy = NewFrameModelRecord();
+    } catch (const std::bad_alloc&) {
+        EngineMessage("メモリーが足りません.(剛域展開)"_sj);
+        return false;
+    }
+    ExpansionReport er;
+    ExpandFrameModel(*copy, model, true, viewDivisionMode, &er);
+    if (HasEngineProgress()) {
+        EngineProgress(FormatStr("***  !! 計算中 部材数(展開数) %d ( %d)  *** :"_sj.c_str(), model.memberCount,
+                                 copy->memberCount));
+    }
+    if (DiagnosticDumpFlag) {
+        const std::string folder = DiagnosticDumpFolder.empty() ? GetExeFolder() : DiagnosticDumpFolder;
+        TStringList list;
+        WriteFrameDataFile(list, model, kFrameFileFormat);
+        list.SaveToFile(folder + "@Do1A.$O1");  // a failed dump is not worth a message
+        WriteFrameDataFile(list, *copy, kFrameFileFormat);
+        list.SaveToFile(folder + "@Do1B.$O1");
+    }
+    std::string caseWarnings;
+    const bool ok = AnalyseLoadCases(results, *copy, caseWarnings);
+    CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions, pointCapacity);
+    const int expandedMembers = copy->memberCount;
+    copy.reset();
+    CalcSupportReactions(results, model);
+    CombineReactions(results, model);
+    if (!er.warnings.empty()) EngineMessage(er.warnings);
+    if (report) {
+        report->expansionFellBack = er.fellBack;
+        report->expansionWarnings = er.warnings;
+        report->caseWarnings = caseWarnings;
+        report->userMembers = model.memberCount;
+        report->expandedMembers = expandedMembers;
+    }
+    return ok;
+}

@@ -1,0 +1,45 @@
+// The one entry of the in-program analysis: expand the model, analyse every
+// load case of the expansion, map the pieces' results back onto the user's
+// members, thin their points and derive the support reactions.
+#pragma once
+
+#include <string>
+
+struct FrameModel;
+struct FrameResults;
+
+// Set at start-up when "<program base name>.bpr" exists in the working
+// folder: every analysis then writes the model and its expansion as
+// "@Do1A.$O1" and "@Do1B.$O1" into DiagnosticDumpFolder.
+extern bool DiagnosticDumpFlag;
+// Folder of the diagnostic dumps with a final "/" (CP932); the program's
+// folder unless set otherwise.
+extern std::string DiagnosticDumpFolder;
+
+// What went wrong or was given up during one analysis (besides the flag).
+struct AnalysisReport {
+    bool expansionFellBack = false;
+    std::string expansionWarnings;  // CP932 lines, each ending "\n"
+    std::string caseWarnings;       // singular load cases, CP932 lines
+    int userMembers = 0;
+    int expandedMembers = 0;
+};
+
+// Analyses model (a copy of the user's model, rigid zones already zeroed
+// when they are switched off) into results. viewDivisionMode is the point
+// mode of BuildMemberPointList; useViewDivisions takes each member's point
+// capacity from its View1 divisions instead of pointCapacity (doubled for
+// spring members). Returns false when the work areas could not be
+// allocated (a message has then been shown); the remaining steps still run.
+// Expansion fallbacks are shown through EngineMessage.
+bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
+                      bool useViewDivisions, int pointCapacity, AnalysisReport* report = nullptr);
+
+// Maps the results of the pieces of `expanded` back onto the members of
+// `user` (whose segFirst/segLast name the pieces): takes the pieces' points
+// that match the user's points, makes S and N continuous across joints,
+// measures displacements from the user member's chord, recombines and
+// thins every member to its point capacity.
+void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
+                             const FrameModel& user, bool viewDivisionMode,
+                             bool useViewDivisions, int pointCapacity);

@@ -1,0 +1,23 @@
+// Helpers shared by the data file's reader and writer (not for other units).
+#pragma once
+#include <cmath>
+#include <cstddef>
+#include <string>
+
+namespace datafile_detail {
+
+// count limited to 0..capacity.
+int ClampCount(int count, int capacity);
+
+// The longest prefix of text of at most len bytes that ends on a character
+// boundary, without a trailing lone lead byte.
+std::string CutToBytes(const std::string& text, std::size_t len);
+
+// The zero-terminated text of a fixed array of size bytes (also when it
+// lacks its terminator), with control bytes turned into blanks so that a
+// text can never break a line of the file.
+std::string FixedText(const char* text, std::size_t size);
+
+inline double FiniteOr0(double v) { return std::isfinite(v) ? v : 0.0; }
+
+}  // namespace datafile_detail

@@ -1,0 +1,528 @@
+// Reader of the frame sections of a ".$O1" data file.
+//
+// Lines are split into fields at commas and blanks (the class library's
+// comma rule); numbers are read from fields, texts from fixed columns.
+// Nothing read from the file is trusted: every count is clamped to its
+// table's capacity before it bounds a loop, and the whole read does a
+// bounded amount of work however the file repeats its sections.
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <climits>
+
+#include "model/data_file.h"
+#include "model/data_file_internal.h"
+#include "model/frame_model.h"
+#include "model/numeric.h"
+#include "model/text_helpers.h"
+#include "platform/sjis_literal.h"
+#include "platform/string_list.h"
+#include "platform/sysutils.h"
+
+using namespace datafile_detail;
+
+namespace {
+
+// Work a read may spend on entry lines in all: each costs its bytes plus
+// kLineCost. The largest file the tables hold costs about 30 million; a
+// damaged file that repeats a section keyword thousands of times, or over
+// very long lines, is cut off here instead of taking minutes.
+constexpr long long kEntryBudget = 64LL * 1024 * 1024;
+constexpr long long kLineCost = 64;
+
+// Most warning lines kept; the rest are counted in one last line.
+constexpr int kMaxWarningLines = 25;
+
+// The fields of one line, split the way the class library splits a comma
+// text. A field beyond the line's last reads as empty, exactly as if a run
+// of commas had been appended to the line.
+class LineFields {
+public:
+    explicit LineFields(const std::string& line) { items_.SetCommaText(line); }
+    int Count() const { return items_.Count(); }
+    const std::string& Str(int k) const {
+        static const std::string empty;
+        return k >= 0 && k < items_.Count() ? items_[k] : empty;
+    }
+    int Int(int k) const { return TextToInt(Str(k), 0); }
+    // The field's value truncated toward zero (option words, the rigid-zone
+    // switch).
+    int Trunc(int k) const {
+        const double v = TextToDouble(Str(k));
+        if (!(v > INT_MIN)) return v < 0 ? INT_MIN : 0;
+        if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+        return static_cast<int>(std::trunc(v));
+    }
+    double Real(int k) const { return TextToDouble(Str(k)); }
+    // A mantissa in field k and a power of ten in field k + 1.
+    double MantExp(int k) const {
+        const double mantissa = Real(k);
+        if (mantissa == 0.0) return 0.0;
+        const int exponent = std::clamp(Int(k + 1), -400, 400);
+        return mantissa * std::pow(10.0, exponent);
+    }
+
+private:
+    TStringList items_;
+};
+
+// A file value into a float field: the float range at most, NaN as 0.
+float ToFloat(double v) {
+    if (std::isnan(v)) return 0.0f;
+    return static_cast<float>(std::clamp(v, -static_cast<double>(FLT_MAX),
+                                         static_cast<double>(FLT_MAX)));
+}
+
+bool StartsWith(const std::string& line, const char* prefix) {
+    return line.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+}
+
+// The bytes of line in columns [start, start + len) (0-based), taking only
+// whole characters that lie inside them; characters are found walking from
+// the start of the line. A character cut by the end of the range becomes a
+// blank, one cut by its start is dropped, and a lone lead byte that ends the
+// line is dropped.
+std::string ColumnText(const std::string& line, std::size_t start, std::size_t len) {
+    std::string out;
+    const std::size_t end = start + len;
+    std::size_t pos = 0;
+    while (pos < line.size() && pos < end) {
+        const std::size_t n = static_cast<std::size_t>(CharByteCount(line, pos));
+        const bool loneLead = n == 1 && IsLeadByte(static_cast<unsigned char>(line[pos]));
+        if (pos >= start && !loneLead) {
+            if (pos + n <= end)
+                out.append(line, pos, n);
+            else
+                out += ' ';
+        }
+        pos += n;
+    }
+    return out;
+}
+
+// The byte offset just after field k (0-based) of line, fields being runs
+// of bytes other than blanks, control bytes and commas; 0 when the line has
+// fewer fields.
+std::size_t FieldEnd(const std::string& line, int k) {
+    auto separator = [](unsigned char c) { return c <= ' ' || c == ','; };
+    std::size_t pos = 0;
+    for (int field = 0; field <= k; ++field) {
+        while (pos < line.size() && separator(static_cast<unsigned char>(line[pos]))) ++pos;
+        if (pos >= line.size()) return 0;
+        while (pos < line.size() && !separator(static_cast<unsigned char>(line[pos]))) ++pos;
+    }
+    return pos;
+}
+
+// Where the text after the numbers of a line starts: its own column, or
+// later when a number too wide for its columns pushed it along (the writer
+// then wrote the text as many bytes further on); gap is the number of bytes
+// the layout puts between field k and the text.
+std::size_t TextStart(const std::string& line, std::size_t column, int k, std::size_t gap) {
+    const std::size_t end = FieldEnd(line, k);
+    return end == 0 ? column : std::max(column, end + gap);
+}
+
+void StoreText(char* dest, int size, const std::string& text) {
+    SetFixedText(dest, size, text.c_str());
+}
+
+// The name of a case keyword line: columns 41 to 80 (or as far along as its
+// numbers pushed it), without blanks at either end.
+std::string CaseName(const std::string& line, int lastField, std::size_t gap) {
+    return Trim(ColumnText(line, TextStart(line, 40, lastField, gap), 40));
+}
+
+// Collects the reader's warnings, at most kMaxWarningLines of them.
+class Warnings {
+public:
+    void Add(const std::string& line) {
+        if (lines_ < kMaxWarningLines)
+            text_ += line + "\n";
+        else
+            ++dropped_;
+        ++lines_;
+    }
+    std::string Text() const {
+        if (dropped_ == 0) return text_;
+        return text_ + FormatStr("ほか %d 件の警告を省略しました."_sj.c_str(), dropped_) + "\n";
+    }
+
+private:
+    std::string text_;
+    int lines_ = 0;
+    int dropped_ = 0;
+};
+
+class Reader {
+public:
+    Reader(FrameModel& model, const TStringList& list) : model_(model), list_(list) {}
+    std::string Run();
+
+private:
+    int FindSections();
+    int ReadKeywordLine(int i);
+    int ReadCount(int value, int capacity, const std::string& what);
+    void ReadNodes(int i, int n);
+    void ReadMaterials(int i, int n);
+    void ReadSections(int i, int n);
+    void ReadMembers(int i, int n);
+    void ReadView1(int i, int n);
+    int ReadView2(int i, int n);
+    void ReadSpringCase(int i, const LineFields& f);
+    void ReadSupportCase(int i, const LineFields& f);
+    void ReadLoadCase(int i, const LineFields& f);
+    void ReadCombination(int i, const LineFields& f);
+    void ReadPointNames();
+    void SetMemberGeometry();
+    const std::string& LineAt(int index);
+    // The fields of an entry line; a line beyond the list reads as empty.
+    LineFields Entry(int index) { return LineFields(LineAt(index)); }
+
+    FrameModel& model_;
+    const TStringList& list_;
+    Warnings warnings_;
+    int idLine_ = -1;
+    int endLine_ = 0;
+    long long budget_ = kEntryBudget;
+    bool budgetWarned_ = false;
+    int droppedCases_[4] = {0, 0, 0, 0};  // spring, support, load, combination
+};
+
+std::string Reader::Run() {
+    ClearFrameModel(model_);
+    endLine_ = FindSections();
+    if (idLine_ < 0) {
+        warnings_.Add("FRAME 行がありません（計算条件ファイルではありません）."_sj);
+        return warnings_.Text();
+    }
+    // Once the budget is spent the rest of the sections is skipped.
+    for (int i = idLine_ + 1; i < endLine_ && !budgetWarned_;) i = ReadKeywordLine(i);
+    const char* const caseKeywords[4] = {"BANE-CASE", "SUPT-CASE", "LOAD-CASE", "KUMI-CASE"};
+    const int caseCapacity[4] = {kMaxSpringCases, kMaxSupportCases, kMaxLoadCases,
+                                 kMaxCombinations};
+    for (int k = 0; k < 4; ++k)
+        if (droppedCases_[k] > 0)
+            warnings_.Add(FormatStr("%s が上限の %d ケースを超えたため、%d ケースを読み飛ばしました."_sj.c_str(),
+                                    caseKeywords[k], caseCapacity[k], droppedCases_[k]));
+    ReadPointNames();
+    SetMemberGeometry();
+    return warnings_.Text();
+}
+
+// Step 2: the identifier line, the title and the "END" of the frame sections
+// (the end of the list when there is none).
+int Reader::FindSections() {
+    for (int i = 0; i < list_.Count(); ++i) {
+        const std::string& line = list_[i];
+        if (StartsWith(line, "FRAME")) {
+            idLine_ = i;
+            StoreText(model_.header.modelId, sizeof model_.header.modelId, ColumnText(line, 10, 30));
+        } else if (StartsWith(line, "TITLE")) {
+            StoreText(model_.header.title, kNameSize, ColumnText(line, 10, 40));
+        }
+        if (idLine_ >= 0 && StartsWith(line, "END")) return i;
+    }
+    return list_.Count();
+}
+
+int Reader::ReadCount(int value, int capacity, const std::string& what) {
+    if (value < 0) {
+        warnings_.Add(FormatStr("%s のデータ数 %d は無効なため 0 としました."_sj.c_str(), what.c_str(), value));
+        return 0;
+    }
+    if (value > capacity) {
+        warnings_.Add(FormatStr("%s のデータ数 %d を上限の %d に切り詰めました."_sj.c_str(), what.c_str(),
+                                value, capacity));
+        return capacity;
+    }
+    return value;
+}
+
+// An entry line, charged to the read's budget; once the budget is spent
+// every further entry line reads as empty (with one warning).
+const std::string& Reader::LineAt(int index) {
+    static const std::string empty;
+    if (index < 0 || index >= list_.Count()) return empty;
+    const std::string& line = list_[index];
+    budget_ -= static_cast<long long>(line.size()) + kLineCost;
+    if (budget_ >= 0) return line;
+    if (!budgetWarned_)
+        warnings_.Add("同じ見出しの繰り返しが多すぎるため、以降のデータを読み飛ばしました."_sj);
+    budgetWarned_ = true;
+    return empty;
+}
+
+// Step 3: one line of the frame sections; returns the line where the scan
+// for the next keyword goes on.
+int Reader::ReadKeywordLine(int i) {
+    const LineFields f(list_[i]);
+    const std::string& keyword = f.Str(0);
+    if (keyword == "CONTROL2") {
+        model_.rigidZoneSwitch = Entry(i + 1).Trunc(4);
+    } else if (keyword == "CONTROL3") {
+        const LineFields o = Entry(i + 1);
+        FrameModelHeader& h = model_.header;
+        h.optRenumber = o.Trunc(0);
+        h.optMmax = o.Trunc(1);
+        h.optViewPoint = o.Trunc(2);
+        h.optExtraFactor = o.Trunc(3);
+        h.optPrestress = o.Trunc(4);
+    } else if (keyword == "POINT") {
+        ReadNodes(i, ReadCount(f.Int(1), kMaxNodes, "POINT"));
+    } else if (keyword == "MATERIAL") {
+        ReadMaterials(i, ReadCount(f.Int(1), kMaxMaterials, "MATERIAL"));
+    } else if (keyword == "SECTION") {
+        ReadSections(i, ReadCount(f.Int(1), kMaxSections, "SECTION"));
+    } else if (keyword == "MEMBER") {
+        ReadMembers(i, ReadCount(f.Int(1), kMaxMembers, "MEMBER"));
+    } else if (keyword == "VIEW-1") {
+        ReadView1(i, ReadCount(f.Int(1), kMaxView1, "VIEW-1"));
+    } else if (keyword == "VIEW-2") {
+        return i + 1 + ReadView2(i, ReadCount(f.Int(1), kMaxView2, "VIEW-2"));
+    } else if (keyword == "BANE-CASE") {
+        ReadSpringCase(i, f);
+    } else if (keyword == "SUPT-CASE") {
+        ReadSupportCase(i, f);
+    } else if (keyword == "LOAD-CASE") {
+        ReadLoadCase(i, f);
+    } else if (keyword == "KUMI-CASE") {
+        ReadCombination(i, f);
+    }
+    return i + 1;
+}
+
+void Reader::ReadNodes(int i, int n) {
+    model_.nodeCount = n;
+    for (int k = 1; k <= n; ++k) {
+        const LineFields e = Entry(i + k);
+        FramePoint& p = model_.nodes[k];
+        p.no = e.Int(0);
+        p.x = ToFloat(e.Real(1));
+        p.y = ToFloat(e.Real(2));
+    }
+}
+
+void Reader::ReadMaterials(int i, int n) {
+    model_.materialCount = n;
+    for (int k = 1; k <= n; ++k) {
+        const LineFields e = Entry(i + k);
+        FrameMaterial& m = model_.materials[k];
+        m.no = e.Int(0);
+        m.e = ToFloat(e.MantExp(1));
+        m.alpha = ToFloat(e.MantExp(3));
+    }
+}
+
+void Reader::ReadSections(int i, int n) {
+    model_.sectionCount = n;
+    for (int k = 1; k <= n; ++k) {
+        const std::string& line = LineAt(i + k);
+        const LineFields e(line);
+        FrameSection& s = model_.sections[k];
+        s.no = e.Int(0);
+        s.area = ToFloat(e.MantExp(1));
+        s.inertia = ToFloat(e.MantExp(3));
+        StoreText(s.name, kNameSize, Trim(ColumnText(line, TextStart(line, 50, 4, 10), 40)));
+    }
+}
+
+void Reader::ReadMembers(int i, int n) {
+    model_.memberCount = n;
+    for (int k = 1; k <= n; ++k) {
+        const std::string& line = LineAt(i + k);
+        const LineFields e(line);
+        FrameMember& m = model_.members[k];
+        m.no = e.Int(0);
+        m.nodeI = e.Int(1);
+        m.nodeJ = e.Int(2);
+        m.sectionNo = e.Int(3);
+        m.materialNo = e.Int(4);
+        m.endI = e.Int(5);
+        m.endJ = e.Int(6);
+        m.rigidI = ToFloat(e.Real(7));
+        m.rigidJ = ToFloat(e.Real(8));
+        StoreText(m.name, kNameSize, Trim(ColumnText(line, TextStart(line, 65, 8, 1), 40)));
+    }
+}
+
+void Reader::ReadView1(int i, int n) {
+    model_.view1Count = n;
+    for (int k = 1; k <= n; ++k) {
+        const LineFields e = Entry(i + k);
+        View1Range& r = model_.view1[k];
+        r.firstMember = e.Int(0);
+        r.lastMember = e.Int(1);
+        r.divisions = e.Int(2);
+    }
+}
+
+// Each entry takes two lines: member and point count, then the positions
+// ten columns each. Returns the entry count read.
+int Reader::ReadView2(int i, int n) {
+    model_.view2Count = n;
+    for (int k = 1; k <= n; ++k) {
+        const int line = i + 1 + 2 * (k - 1);
+        const LineFields e = Entry(line);
+        View2Member& v = model_.view2[k];
+        v.memberNo = e.Int(0);
+        v.count = ReadCount(e.Int(1), kMaxViewPoints,
+                            FormatStr("VIEW-2 No.%d（部材 %d）の着目点"_sj.c_str(), k, v.memberNo));
+        // The positions are split without appended commas; a missing
+        // position reads as 0 (the count stays the entry line's).
+        const LineFields values(LineAt(line + 1));
+        const int stored = std::min(values.Count(), kMaxViewPoints);
+        for (int p = 1; p <= stored; ++p) v.dist[p] = ToFloat(values.Real(p - 1));
+    }
+    return n;
+}
+
+void Reader::ReadSpringCase(int i, const LineFields& f) {
+    if (model_.springCaseCount >= kMaxSpringCases) {
+        ++droppedCases_[0];
+        return;
+    }
+    const int no = f.Int(1);
+    const int n = ReadCount(f.Int(2), kMaxSpringEntries, FormatStr("BANE-CASE No.%d", no));
+    BaneCase& bc = model_.springCases[++model_.springCaseCount];
+    model_.springCaseReserved = 0;
+    bc.no = no;
+    bc.count = n;
+    StoreText(bc.name, kNameSize, CaseName(list_[i], 2, 20));
+    for (int k = 1; k <= n; ++k) {
+        const LineFields e = Entry(i + k);
+        BaneEntry& s = bc.entries[k];
+        s.memberNo = e.Int(0);
+        s.kv = ToFloat(e.MantExp(1));
+        s.ku = ToFloat(e.MantExp(3));
+    }
+}
+
+void Reader::ReadSupportCase(int i, const LineFields& f) {
+    if (model_.supportCaseCount >= kMaxSupportCases) {
+        ++droppedCases_[1];
+        return;
+    }
+    const int no = f.Int(1);
+    const int n = ReadCount(f.Int(2), kMaxSupportEntries, FormatStr("SUPT-CASE No.%d", no));
+    SuptCase& sc = model_.supportCases[++model_.supportCaseCount];
+    model_.supportCaseReserved = 0;
+    sc.no = no;
+    sc.count = n;
+    StoreText(sc.name, kNameSize, CaseName(list_[i], 2, 20));
+    for (int k = 1; k <= n; ++k) {
+        const LineFields e = Entry(i + k);
+        SuptEntry& s = sc.entries[k];
+        s.nodeNo = e.Int(0);
+        s.kx = ToFloat(e.MantExp(1));
+        s.ky = ToFloat(e.MantExp(3));
+        s.km = ToFloat(e.MantExp(5));
+        for (int r = 0; r < 3; ++r) s.reserved[r] = ToFloat(e.MantExp(7 + 2 * r));
+        s.code = e.Int(13);
+    }
+}
+
+void Reader::ReadLoadCase(int i, const LineFields& f) {
+    if (model_.loadCaseCount >= kMaxLoadCases) {
+        ++droppedCases_[2];
+        return;
+    }
+    const int no = f.Int(1);
+    const int n = ReadCount(f.Int(2), kMaxLoads, FormatStr("LOAD-CASE No.%d", no));
+    LoadCase& lc = model_.loadCases[++model_.loadCaseCount];
+    lc.no = no;
+    lc.count = n;
+    lc.baneCaseNo = f.Int(3);
+    lc.suptCaseNo = f.Int(4);
+    StoreText(lc.name, kNameSize, CaseName(list_[i], 4, 10));
+    float maxLoad = 0.0f;
+    for (int k = 1; k <= n; ++k) {
+        const LineFields e = Entry(i + k);
+        LoadRecord& r = lc.loads[k];
+        r.code = e.Int(0);
+        r.memberFrom = e.Int(1);
+        r.memberTo = e.Int(2);
+        r.qI = ToFloat(e.Real(3));
+        r.qJ = ToFloat(e.Real(4));
+        r.distI = ToFloat(e.Real(5));
+        r.distJ = ToFloat(e.Real(6));
+        maxLoad = std::max({maxLoad, std::fabs(r.qI), std::fabs(r.qJ)});
+    }
+    lc.maxLoad = maxLoad;
+}
+
+void Reader::ReadCombination(int i, const LineFields& f) {
+    if (model_.combinationCount >= kMaxCombinations) {
+        ++droppedCases_[3];
+        return;
+    }
+    const int no = f.Int(1);
+    const int n = ReadCount(f.Int(2), kMaxCombinationEntries, FormatStr("KUMI-CASE No.%d", no));
+    KumiCase& kc = model_.combinations[++model_.combinationCount];
+    kc.no = no;
+    kc.count = n;
+    const double factor = f.Real(3);
+    kc.factor = std::isfinite(factor) ? factor : 0.0;
+    StoreText(kc.name, kNameSize, CaseName(list_[i], 3, 10));
+    for (int k = 1; k <= n; ++k) {
+        const LineFields e = Entry(i + k);
+        kc.entries[k].loadCaseNo = e.Int(0);
+        kc.entries[k].factor = ToFloat(e.Real(1));
+    }
+}
+
+// Step 4: the names of the points of interest, between the two "END" lines.
+// The n-th names line belongs to the n-th VIEW-2 entry; names are 20 bytes
+// each from column 11 and keep their trailing blanks.
+void Reader::ReadPointNames() {
+    for (int i = endLine_ + 1; i < list_.Count() && !budgetWarned_; ++i) {
+        const std::string& line = list_[i];
+        if (StartsWith(line, "END")) return;
+        const LineFields f(line);
+        if (f.Str(0) != "V2-NAME") continue;
+        const int n = ReadCount(f.Int(1), kMaxView2, "V2-NAME");
+        for (int j = 1; j <= n; ++j) {
+            const std::string& names = LineAt(i + j);
+            const LineFields e(names);
+            View2Member& v = model_.view2[j];
+            const int count = ReadCount(e.Int(1), kMaxViewPoints,
+                                        FormatStr("V2-NAME No.%d の名称"_sj.c_str(), j));
+            const std::size_t first = TextStart(names, 10, 1, 1);
+            for (int k = 1; k <= count; ++k)
+                StoreText(v.pointName[k], kPointNameSize,
+                          ColumnText(names, first + 20 * static_cast<std::size_t>(k - 1), 20));
+        }
+    }
+}
+
+// Step 5: lengths and angles of the members, as the loads need them.
+void Reader::SetMemberGeometry() {
+    for (int k = 1; k <= model_.memberCount; ++k) {
+        FrameMember& m = model_.members[k];
+        double xi, yi, xj, yj;
+        GetNodeXYByNo(model_, xi, yi, m.nodeI);
+        GetNodeXYByNo(model_, xj, yj, m.nodeJ);
+        const double dx = xj - xi;
+        const double dy = yj - yi;
+        m.angle = ToFloat(SafeAtan2(dy, dx));
+        m.length = ToFloat(SafeSqrt(dx * dx + dy * dy));
+    }
+}
+
+}  // namespace
+
+bool ReadFrameDataFile(FrameModel& model, const TStringList& list, std::string& warnings) {
+    Reader reader(model, list);
+    warnings = reader.Run();
+    return true;
+}
+
+bool ReadFrameDataFile(const std::string& fileName, FrameModel& model, std::string& warnings) {
+    TStringList list;
+    if (!list.LoadFromFile(fileName)) {
+        ClearFrameModel(model);
+        warnings = FormatStr("データファイル %s を読めません."_sj.c_str(), fileName.c_str()) + "\n";
+        return false;
+    }
+    return ReadFrameDataFile(model, list, warnings);
+}

@@ -1,0 +1,245 @@
+// Combinations of load case results, the M-max/M-min points of every
+// block, and the support reactions of load cases and combinations.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/load_case_loop.h"
+#include "model/numeric.h"
+#include "model/stiffness.h"
+
+namespace {
+
+// Positions closer than this (m) to half the member length count as the
+// mid-length point.
+constexpr double kMidTolerance = 0.0001;
+// Spring constants (and restraint markers) below this are no support.
+constexpr double kNoSupport = 1e-9;
+
+int PointCountOf(const ResultMember& member) {
+    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+}
+
+int ComboCountOf(const FrameResults& results, const FrameModel& model) {
+    return std::clamp(std::min(results.comboCount, model.combinationCount), 0, kMaxResultCombos);
+}
+
+// Block index of the load case numbered `no`, 0 when it has no results.
+int CaseBlockOf(const FrameResults& results, const FrameModel& model, int no) {
+    const int c = FindLoadCaseIndex(model, no);
+    return c >= 1 && c <= results.caseCount ? c : 0;
+}
+
+// Weight of one entry of a combination: entry factor (float) times the
+// combination's overall factor (double).
+double EntryWeight(const KumiCase& combo, int e) {
+    return static_cast<double>(combo.entries[e].factor) * combo.factor;
+}
+
+void CombineOne(FrameResults& results, const FrameModel& model, int k) {
+    const KumiCase& combo = model.combinations[k];
+    ResultCase& block = results.block[ComboBlockIndex(results, k)];
+    block.caseNo = combo.no;
+    std::memset(block.nodes, 0, sizeof block.nodes);
+    std::memset(block.members, 0, sizeof block.members);
+    for (int n = 1; n <= results.nodeCount; ++n) block.nodes[n].nodeNo = results.node[n].no;
+    const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
+    for (int e = 1; e <= entries; ++e) {
+        const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
+        if (c == 0) continue;
+        const double w = EntryWeight(combo, e);
+        const ResultCase& src = results.block[c];
+        for (int n = 1; n <= results.nodeCount; ++n) {
+            block.nodes[n].dx += w * src.nodes[n].dx;
+            block.nodes[n].dy += w * src.nodes[n].dy;
+            block.nodes[n].dt += w * src.nodes[n].dt;
+        }
+        for (int m = 1; m <= results.memberCount; ++m) {
+            MemberResult& dst = block.members[m];
+            const MemberResult& from = src.members[m];
+            for (int p = 1; p <= PointCountOf(results.member[m]); ++p) {
+                dst.values[kQtyPos][p] = from.values[kQtyPos][p];
+                for (int q = kQtyM; q <= kQtyDisp; ++q) {
+                    dst.values[q][p] = static_cast<float>(dst.values[q][p] + w * from.values[q][p]);
+                }
+            }
+        }
+    }
+}
+
+// M-max and M-min of one member in one block. A point at mid-length is
+// nudged 0.0001 away from 0 for the comparison only, so that it wins a tie
+// on the side of its own sign (a constant M reports the middle).
+void FindExtremes(MemberResult& mr, const ResultMember& rm) {
+    const int n = PointCountOf(rm);
+    if (n < 1) return;
+    const double mid = Round3(rm.length / 2.0);
+    auto nudged = [&](int p) {
+        double m = mr.values[kQtyM][p];
+        if (std::fabs(mr.values[kQtyPos][p] - mid) < kMidTolerance) m += m >= 0 ? 0.0001 : -0.0001;
+        return m;
+    };
+    int maxIndex = 1, minIndex = 1;
+    double best = nudged(1), worst = best;
+    for (int p = 2; p <= n; ++p) {
+        const double m = nudged(p);
+        if (m > best) {
+            best = m;
+            maxIndex = p;
+        }
+        if (m < worst) {
+            worst = m;
+            minIndex = p;
+        }
+    }
+    mr.maxIndex = static_cast<int16_t>(maxIndex);
+    mr.minIndex = static_cast<int16_t>(minIndex);
+    for (int q = kQtyPos; q <= kQtyDisp; ++q) {
+        mr.values[q][n + 1] = mr.values[q][maxIndex];
+        mr.values[q][n + 2] = mr.values[q][minIndex];
+    }
+}
+
+// Member angle from the model's node coordinates (float, as the model
+// holds it), so that a stale derived angle cannot turn a reaction.
+double MemberAngle(const FrameModel& model, int m) {
+    double xi, yi, xj, yj;
+    GetMemberEnds(model, xi, yi, xj, yj, m);
+    return static_cast<float>(SafeAtan2(yj - yi, xj - xi));
+}
+
+// Which directions of a support entry carry a reaction: a spring constant
+// (the grids write -1 into restrained directions) or a restraint by code.
+void ReactionDirections(const SuptEntry& entry, bool dir[3]) {
+    const int code = entry.code;
+    dir[0] = std::fabs(entry.kx) > kNoSupport || code == kSupportPin || code == kSupportRollerX ||
+             code == kSupportFixed;
+    dir[1] = std::fabs(entry.ky) > kNoSupport || code == kSupportPin || code == kSupportRollerY ||
+             code == kSupportFixed;
+    dir[2] = std::fabs(entry.km) > kNoSupport || code == kSupportFixed;
+}
+
+// Reaction at one supported node: the member end values turned to global
+// axes, less the nodal loads applied at the node itself.
+void NodeReaction(const FrameResults& results, const ResultCase& block, const FrameModel& model,
+                  const LoadCase& lc, const SuptEntry& entry, double r[3]) {
+    bool dir[3];
+    ReactionDirections(entry, dir);
+    double sum[3] = {0, 0, 0};
+    const int memberCount = std::min(results.memberCount, model.memberCount);
+    for (int m = 1; m <= memberCount; ++m) {
+        const FrameMember& fm = model.members[m];
+        const MemberResult& mr = block.members[m];
+        const int n = PointCountOf(results.member[m]);
+        if (n < 1) continue;
+        double c, s;
+        MemberCosSin(MemberAngle(model, m), c, s);
+        auto add = [&](double b, double v, double mm) {
+            sum[0] += b * c - v * s;
+            sum[1] += b * s + v * c;
+            sum[2] += mm;
+        };
+        if (fm.nodeI == entry.nodeNo) {
+            add(-mr.values[kQtyN][1], mr.values[kQtyS][1], -mr.values[kQtyM][1]);
+        }
+        if (fm.nodeJ == entry.nodeNo) {
+            add(mr.values[kQtyN][n], -mr.values[kQtyS][n], mr.values[kQtyM][n]);
+        }
+    }
+    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+    for (int l = 1; l <= loadCount; ++l) {
+        const LoadRecord& load = lc.loads[l];
+        if (load.code != kLoadNodal || load.memberFrom != entry.nodeNo) continue;
+        sum[0] -= load.qI;
+        sum[1] -= load.qJ;
+        sum[2] -= load.distI;
+    }
+    for (int i = 0; i < 3; ++i) r[i] = dir[i] ? sum[i] : 0.0;
+}
+
+}  // namespace
+
+void CombineCaseResults(FrameResults& results, const FrameModel& model) {
+    results.nodeCount = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
+    for (int n = 1; n <= results.nodeCount; ++n) results.node[n].no = model.nodes[n].no;
+    results.caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
+    for (int c = 1; c <= std::min(results.caseCount, model.loadCaseCount); ++c) {
+        results.block[c].caseNo = model.loadCases[c].no;
+    }
+    results.combosIndex = results.caseCount + 1;
+    const int comboCount = ComboCountOf(results, model);
+    for (int k = 1; k <= comboCount; ++k) CombineOne(results, model, k);
+    const int lastBlock =
+        results.caseCount + std::clamp(results.comboCount, 0, kMaxResultCombos) + 1;
+    for (int b = 1; b <= lastBlock && b < kResultCaseSlots; ++b) {
+        for (int m = 1; m <= results.memberCount; ++m) {
+            FindExtremes(results.block[b].members[m], results.member[m]);
+        }
+    }
+}
+
+void CalcSupportReactions(FrameResults& results, const FrameModel& model) {
+    const int caseCount =
+        std::min(results.caseCount, std::clamp(model.loadCaseCount, 0, kMaxLoadCases));
+    for (int c = 1; c <= caseCount; ++c) {
+        ResultCase& block = results.block[c];
+        block.reactionCount = 0;
+        for (int n = 1; n <= results.nodeCount; ++n) {
+            block.nodes[n].rx = block.nodes[n].ry = block.nodes[n].rm = 0;
+        }
+        const LoadCase& lc = model.loadCases[c];
+        const int sc = FindSupportCaseIndex(model, lc.suptCaseNo);
+        if (sc == 0) continue;
+        const SuptCase& supt = model.supportCases[sc];
+        const int entries =
+            std::clamp(supt.count, 0, std::min(kMaxSupportEntries, kReactionRowSlots - 1));
+        for (int e = 1; e <= entries; ++e) {
+            const SuptEntry& entry = supt.entries[e];
+            double r[3];
+            NodeReaction(results, block, model, lc, entry, r);
+            ReactionRow& row = block.reactions[e];
+            row.nodeNo = entry.nodeNo;
+            row.rx = static_cast<float>(r[0]);
+            row.ry = static_cast<float>(r[1]);
+            row.rm = static_cast<float>(r[2]);
+            const int node = FindNodeIndex(model, entry.nodeNo);
+            if (node >= 1 && node <= results.nodeCount) {
+                block.nodes[node].rx = r[0];
+                block.nodes[node].ry = r[1];
+                block.nodes[node].rm = r[2];
+            }
+        }
+        block.reactionCount = entries;
+    }
+}
+
+void CombineReactions(FrameResults& results, const FrameModel& model) {
+    const int comboCount = ComboCountOf(results, model);
+    for (int k = 1; k <= comboCount; ++k) {
+        const KumiCase& combo = model.combinations[k];
+        ResultCase& block = results.block[ComboBlockIndex(results, k)];
+        const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
+        block.reactionCount = 0;
+        for (int n = 1; n <= results.nodeCount; ++n) {
+            NodeResult& node = block.nodes[n];
+            node.rx = node.ry = node.rm = 0;
+            for (int e = 1; e <= entries; ++e) {
+                const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
+                if (c == 0) continue;
+                const double w = EntryWeight(combo, e);
+                node.rx += w * results.block[c].nodes[n].rx;
+                node.ry += w * results.block[c].nodes[n].ry;
+                node.rm += w * results.block[c].nodes[n].rm;
+            }
+            if (node.rx == 0 && node.ry == 0 && node.rm == 0) continue;
+            if (block.reactionCount >= kReactionRowSlots - 1) continue;
+            ReactionRow& row = block.reactions[++block.reactionCount];
+            row.nodeNo = results.node[n].no;
+            row.rx = static_cast<float>(node.rx);
+            row.ry = static_cast<float>(node.ry);
+            row.rm = static_cast<float>(node.rm);
+        }
+    }
+}

@@ -1,0 +1,175 @@
+#include "model/load_case_loop.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/load_terms.h"
+#include "model/numeric.h"
+#include "model/progress.h"
+#include "model/stiffness.h"
+#include "model/text_helpers.h"
+#include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
+
+SpringIntensity DistributedSpringTable[kSpringCaseSlots][kSpringMemberSlots];
+
+void ClearDistributedSpringTable() {
+    for (auto& row : DistributedSpringTable)
+        for (auto& cell : row) cell = SpringIntensity{};
+}
+
+namespace {
+
+// A member collects at most this many points from the named points of
+// interest, its two ends included.
+constexpr int kMaxCasePoints = 121;
+// Two points closer than this (m) are one point.
+constexpr double kPointMerge = 0.0001;
+
+int NodeCountOf(const FrameModel& model) {
+    return std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
+}
+int MemberCountOf(const FrameModel& model) {
+    return std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
+}
+
+// Step 1: nodes, members and the result points of every member.
+void SetUpResults(FrameResults& results, FrameModel& model) {
+    ClearFrameResults(results);
+    results.nodeCount = NodeCountOf(model);
+    for (int n = 1; n <= results.nodeCount; ++n) {
+        const FramePoint& node = model.nodes[n];
+        results.node[n].no = node.no;
+        results.node[n].x = node.x;
+        results.node[n].y = node.y;
+        results.maxX = std::max(results.maxX, static_cast<double>(node.x));
+        results.maxY = std::max(results.maxY, static_cast<double>(node.y));
+    }
+    results.memberCount = MemberCountOf(model);
+    std::vector<std::vector<double>> points(static_cast<std::size_t>(results.memberCount) + 1);
+    for (int m = 1; m <= results.memberCount; ++m) {
+        FrameMember& fm = model.members[m];
+        ResultMember& rm = results.member[m];
+        rm.no = fm.no;
+        rm.nodeI = fm.nodeI;
+        rm.nodeJ = fm.nodeJ;
+        rm.spare1 = rm.spare2 = 1.0f;
+        rm.endI = fm.endI;
+        rm.endJ = fm.endJ;
+        double xi, yi, xj, yj;
+        GetMemberEnds(model, xi, yi, xj, yj, m);
+        const double dx = xj - xi, dy = yj - yi;
+        fm.angle = static_cast<float>(SafeAtan2(dy, dx));
+        fm.length = static_cast<float>(SafeSqrt(dx * dx + dy * dy));
+        rm.angle = fm.angle;
+        rm.length = fm.length;
+        points[m] = {0.0, static_cast<double>(fm.length)};
+    }
+    const int view2Count = std::clamp(model.view2Count, 0, kMaxView2);
+    for (int v = 1; v <= view2Count; ++v) {
+        const View2Member& entry = model.view2[v];
+        const int m = FindMemberIndex(model, entry.memberNo);
+        if (m == 0 || m > results.memberCount) continue;
+        const int count = std::clamp(entry.count, 0, kMaxViewPoints);
+        for (int p = 1; p <= count; ++p) {
+            if (static_cast<int>(points[m].size()) >= kMaxCasePoints) break;
+            points[m].push_back(Round3(entry.dist[p]));
+        }
+    }
+    for (int m = 1; m <= results.memberCount; ++m) {
+        std::vector<double>& list = points[m];
+        std::sort(list.begin(), list.end());
+        ResultMember& rm = results.member[m];
+        int n = 0;
+        for (double pos : list) {
+            if (n > 0 && pos - rm.pointPos[n] <= kPointMerge) continue;
+            rm.pointPos[++n] = static_cast<float>(pos);
+        }
+        rm.pointCount = n;
+    }
+}
+
+void ReportProgress(int c, int caseCount) {
+    if (!HasEngineProgress()) return;
+    const std::string& current = EngineProgressText();
+    const std::size_t colon = current.find(':');
+    std::string text = colon == std::string::npos ? std::string() : current.substr(0, colon + 1);
+    text += FormatStr(" [ 荷重ｹｰｽ %2d / %d ]"_sj.c_str(), c, caseCount);
+    EngineProgress(text);
+    SleepMs(0);
+}
+
+void ClearCaseMembers(ResultCase& block, int memberCount) {
+    for (int m = 1; m <= memberCount; ++m) std::memset(&block.members[m], 0, sizeof(MemberResult));
+}
+
+// Step 4.4: assembled forces and displacements of the kept degrees of
+// freedom, in node order; restrained and dropped ones stay 0.
+void StoreNodeResults(ResultCase& block, const FrameModel& model, const StiffnessWork& work,
+                      int nodeCount) {
+    int next = 0;
+    for (int i = 0; i < 3 * nodeCount; ++i) {
+        NodeResult& node = block.nodes[i / 3 + 1];
+        node.nodeNo = model.nodes[i / 3 + 1].no;
+        double force = 0, disp = 0;
+        if (work.map[i] >= 0) {
+            force = work.p[i];
+            disp = work.x[next++] * 1000;
+        }
+        double* f[3] = {&node.fx, &node.fy, &node.fm};
+        double* d[3] = {&node.dx, &node.dy, &node.dt};
+        *f[i % 3] = force;
+        *d[i % 3] = disp;
+    }
+}
+
+}  // namespace
+
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings) {
+    SetUpResults(results, model);
+    StiffnessWork work;
+    if (!work.Allocate(results.nodeCount, results.memberCount)) {
+        EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
+        return false;
+    }
+    results.caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
+    results.comboCount = std::clamp(model.combinationCount, 0, kMaxResultCombos);
+    results.combosIndex = results.caseCount + 1;
+    for (int c = 1; c <= results.caseCount; ++c) {
+        ReportProgress(c, results.caseCount);
+        ResultCase& block = results.block[c];
+        work.Clear();
+        ClearCaseMembers(block, results.memberCount);
+        block.caseNo = model.loadCases[c].no;
+        CalcMemberEndLoads(model, c, work.endLoads.data());
+        AssembleStiffness(model, c, work);
+        if (!SolveLoadCase(model, c, work)) {
+            // A mechanism: the displacements stay 0 and the member values are
+            // the load effects alone, which the user must not take for results.
+            warnings += FormatStr(
+                "荷重ｹｰｽ No.%d：剛性マトリックスが特異です（不安定構造）．変位を 0 としました．"_sj
+                    .c_str(),
+                model.loadCases[c].no);
+            warnings += "\n";
+        }
+        StoreNodeResults(block, model, work, results.nodeCount);
+        CalcMemberForces(results, model, c);
+    }
+    results.doneCaseCount = results.caseCount;
+    work.Release();
+    CombineCaseResults(results, model);
+    SetPointLabels(results, model);
+    return true;
+}
+
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model) {
+    std::string warnings;
+    const bool ok = AnalyseLoadCases(results, model, warnings);
+    if (!warnings.empty()) EngineMessage(warnings);
+    return ok;
+}

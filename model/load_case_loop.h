@@ -1,0 +1,46 @@
+// Load-case loop of the engine: analyses every load case of the expanded
+// model into the results record, forms combinations and extremes, and
+// derives the support reactions.
+#pragma once
+
+#include <string>
+
+struct FrameModel;
+struct FrameResults;
+
+// Distributed-spring intensities per load case (slot 1..65) and member of
+// the expanded model (slot 1..803), kN/m2; 0 where no spring applies.
+// Written by the expansion, read by CalcMemberForces.
+struct SpringIntensity {
+    double kv = 0;  // perpendicular to the member axis
+    double ku = 0;  // along the axis
+};
+constexpr int kSpringCaseSlots = 66;
+constexpr int kSpringMemberSlots = 804;
+extern SpringIntensity DistributedSpringTable[kSpringCaseSlots][kSpringMemberSlots];
+void ClearDistributedSpringTable();
+
+// Analyses every load case of the (expanded) model: zeroes and sets up the
+// results record, solves each case, computes member forces, combinations,
+// extremes and labels. Recomputes each member's length and angle in the
+// model. Returns false after an allocation failure of the work areas
+// (message "メモリーが足りません.(剛性マトリックス)" through EngineMessage).
+// A singular case leaves its displacements 0 and adds one line naming the
+// case to `warnings` (CP932).
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings);
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model);
+
+// Member end forces and M, S, N, displacement at every point of load case
+// `caseIndex` (table slot), from the node results already in the record.
+void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex);
+
+// Combination blocks and the M-max/M-min points of every block.
+void CombineCaseResults(FrameResults& results, const FrameModel& model);
+
+// Support reactions of every load case (rows and node results), from the
+// member end values at the points. Includes nodal loads applied at the
+// supported node itself, so the reactions balance the case's loads.
+void CalcSupportReactions(FrameResults& results, const FrameModel& model);
+
+// Reactions of every combination from the load cases' node reactions.
+void CombineReactions(FrameResults& results, const FrameModel& model);

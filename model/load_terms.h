@@ -1,0 +1,100 @@
+// Member load terms: how a load record turns into member-axis and
+// perpendicular intensities, the fixed-end terms it puts on the member ends
+// for the member's end conditions, and its effects (M, S, N) at a point.
+//
+// Local axes: u along the member from I to J, v perpendicular (u turned
+// +90 degrees). Lengths in m, forces in kN, moments in kN*m, distributed
+// loads in kN/m. End conditions: 0 rigid, 1 pin.
+#pragma once
+
+#include <functional>
+
+struct FrameModel;
+struct LoadRecord;
+
+// Load codes (kLoadDistAxial .. kLoadNodal) are those of model/frame_model.h.
+
+// Axial and perpendicular intensities at the start and the end of a load.
+struct LoadComponents {
+    double axialI = 0, axialJ = 0;
+    double perpI = 0, perpJ = 0;
+};
+
+// Resolves qI, qJ of a load of the given code on a member of angle `angle`
+// (rad) into local components (cos and sin rounded to 1e-9).
+LoadComponents ResolveLoadComponents(double angle, int code, double qI, double qJ);
+
+// Fixed-end terms of a perpendicular load: end shears (positive along +v,
+// the force the member ends need to carry the load) and end moments in the
+// sign convention of a counter-clockwise moment on the member end.
+struct EndTerms {
+    double vi = 0, mi = 0, vj = 0, mj = 0;
+};
+
+// Fixed-end terms for the member's end conditions. Distributed codes
+// (11-14) take the load linear between (x1, q1) and (x2, q2), positions
+// from the I end; concentrated codes (21-24) take the force q1 at x1;
+// code 27 the moment q1 at x1. The length is raised to 0.0001 m.
+EndTerms FixedEndForces(double length, int endI, int endJ, double x1, double q1, double x2,
+                        double q2, int code);
+
+// Distributed-load terms for the four end cases (rigid-rigid, pin at I,
+// pin at J, both pinned); x1 < x2 positions from the I end.
+EndTerms TrapezoidEndTerms(double length, double x1, double q1, double x2, double q2);
+EndTerms TrapezoidEndTermsPinFixed(double length, double x1, double q1, double x2, double q2);
+EndTerms TrapezoidEndTermsFixedPin(double length, double x1, double q1, double x2, double q2);
+EndTerms TrapezoidEndTermsSimple(double length, double x1, double q1, double x2, double q2);
+
+// Concentrated perpendicular force and concentrated moment at a.
+EndTerms PointForceEndTerms(double length, int endI, int endJ, double a, double p);
+EndTerms PointMomentEndTerms(double length, int endI, int endJ, double a, double m0);
+
+// Resultant and centroid (from the I end) of the trapezoid (x1,q1)-(x2,q2).
+void TrapezoidResultant(double x1, double q1, double x2, double q2, double& force,
+                        double& centroid);
+
+// Axial end terms of an axial resultant F at c: N_i = F (L - c)/L, N_j = F c/L.
+void AxialEndTerms(double length, double force, double centroid, double& ni, double& nj);
+
+// Member end load: six doubles in local axes summed over a case's loads.
+struct MemberEndLoad {
+    double ni = 0, vi = 0, mi = 0, nj = 0, vj = 0, mj = 0;
+};
+
+// Calls fn(member slot) for every member the load acts on: the members
+// numbered memberFrom..memberTo (memberTo 0 = memberFrom; a reversed range
+// is taken in increasing order), each by its first slot.
+void ForEachLoadedMember(const FrameModel& model, const LoadRecord& load,
+                         const std::function<void(int)>& fn);
+
+// Fills endLoads[1..member count] for load case `caseIndex` (table slot) of
+// the model; endLoads must have member count + 1 elements.
+void CalcMemberEndLoads(const FrameModel& model, int caseIndex, MemberEndLoad* endLoads);
+
+// What a load's effects are computed on: the member's geometry, end
+// conditions and (for temperature) E, A and alpha.
+struct MemberLoadContext {
+    double length = 0, angle = 0;
+    int endI = 0, endJ = 0;
+    double e = 1, area = 1, alpha = 0;
+};
+
+// Context of the member in table slot memberIndex of the model.
+MemberLoadContext GetMemberLoadContext(const FrameModel& model, int memberIndex);
+
+// Effects of one load at position x: bending moment M to subtract, shear S
+// to subtract (simple-beam part; the linear part from the end moments is
+// the chord of the member forces) and axial force N to add.
+struct PointEffects {
+    double m = 0, s = 0, n = 0;
+};
+
+// Effects at x of a load (code, qI, qJ, distI, distJ as in a LoadRecord) on
+// the member; simpleBeam = true takes both ends as pinned.
+PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI, double qJ,
+                           double distI, double distJ, double x, bool simpleBeam = false);
+
+// Deflection (m, positive along +v) at x of a member under one load for
+// fixed-fixed, pin-pin or propped ends; EI in kN*m2. Codes other than 11-14, 21-24 and 27 give 0.
+double CalcLoadDeflection(double ei, const MemberLoadContext& member, int code, double qI,
+                          double qJ, double distI, double distJ, double x);

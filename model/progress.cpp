@@ -1,0 +1,37 @@
+#include "model/progress.h"
+
+#include <utility>
+
+namespace {
+std::function<void(const std::string&)>& ProgressFn() {
+    static std::function<void(const std::string&)> fn;
+    return fn;
+}
+std::function<void(const std::string&)>& MessageFn() {
+    static std::function<void(const std::string&)> fn;
+    return fn;
+}
+std::string& CurrentText() {
+    static std::string text;
+    return text;
+}
+}  // namespace
+
+void SetEngineProgress(std::function<void(const std::string&)> fn) { ProgressFn() = std::move(fn); }
+
+void EngineProgress(const std::string& text) {
+    CurrentText() = text;
+    if (ProgressFn()) ProgressFn()(CurrentText());
+}
+
+const std::string& EngineProgressText() { return CurrentText(); }
+
+bool HasEngineProgress() { return static_cast<bool>(ProgressFn()); }
+
+void SetEngineMessageSink(std::function<void(const std::string&)> fn) {
+    MessageFn() = std::move(fn);
+}
+
+void EngineMessage(const std::string& text) {
+    if (MessageFn()) MessageFn()(text);
+}

@@ -1,0 +1,156 @@
+#include "model/result_files.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "model/frame_results.h"
+#include "model/text_helpers.h"
+#include "platform/sjis_literal.h"
+#include "platform/string_list.h"
+#include "platform/sysutils.h"
+#include "model/member_points.h"
+
+namespace {
+
+// Values this small are noise of the solution (and -0 is not worth a sign).
+double Z(double v) { return std::fabs(v) < 1e-30 ? 0.0 : v; }
+
+// The blocks of the load cases or of the combinations, in record order.
+template <class Fn>
+void ForEachBlock(const FrameResults& r, int which, Fn fn) {
+    if (which == kResultLoadCases) {
+        for (int c = 1; c <= std::clamp(r.caseCount, 0, kMaxResultCases); ++c) fn(r.block[CaseBlockIndex(c)]);
+    } else {
+        const int cases = std::clamp(r.caseCount, 0, kMaxResultCases);
+        for (int k = 1; k <= std::clamp(r.comboCount, 0, kMaxResultCombos); ++k) fn(r.block[cases + 1 + k]);
+    }
+}
+
+int BlockIndexOf(const FrameResults& r, const ResultCase& block) {
+    return static_cast<int>(&block - &r.block[0]);
+}
+
+const std::string& Heading(int which, const std::string& cases, const std::string& combos) {
+    return which == kResultLoadCases ? cases : combos;
+}
+
+int MemberCount(const FrameResults& r) { return std::clamp(r.memberCount, 0, kResultMemberSlots - 1); }
+
+}  // namespace
+
+void WriteReactionFile(TStringList& list, const FrameResults& results, int which) {
+    const std::string& head = Heading(which, "支点反力"_sj, "支点反力（組み合せ）"_sj);
+    ForEachBlock(results, which, [&](const ResultCase& b) {
+        const int rows = std::clamp(b.reactionCount, 0, kReactionRowSlots - 1);
+        list.Add(head);
+        list.Add(FormatStr("CASE %5d%5d", b.caseNo, b.reactionCount));
+        for (int i = 1; i <= rows; ++i) {
+            const ReactionRow& row = b.reactions[i];
+            list.Add(FormatStr("%5d%15.7e%15.7e%15.7e", row.nodeNo, Z(row.rx), Z(row.ry), Z(row.rm)));
+        }
+    });
+}
+
+void WriteDisplacementFile(TStringList& list, const FrameResults& results, int which) {
+    const std::string& head = Heading(which, "格点変位"_sj, "格点変位（組み合せ）"_sj);
+    const int nodes = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    ForEachBlock(results, which, [&](const ResultCase& b) {
+        list.Add(head);
+        list.Add(FormatStr("CASE %5d%5d", b.caseNo, results.nodeCount));
+        for (int i = 1; i <= nodes; ++i) {
+            const NodeResult& nr = b.nodes[i];
+            list.Add(FormatStr("%5d%15.7e%15.7e%15.7e", results.node[i].no, Z(nr.dx), Z(nr.dy), Z(nr.dt)));
+        }
+    });
+}
+
+void WriteMemberForceFile(TStringList& list, const FrameResults& results, int which) {
+    const std::string& head = Heading(which, "部材力"_sj, "部材力（組み合せ）"_sj);
+    ForEachBlock(results, which, [&](const ResultCase& b) {
+        list.Add(head);
+        list.Add(FormatStr("CASE %5d%5d", b.caseNo, results.memberCount));
+        for (int m = 1; m <= MemberCount(results); ++m) {
+            const ResultMember& rm = results.member[m];
+            const MemberResult& mr = b.members[m];
+            const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+            list.Add(FormatStr("MEMBR%5d%5d%5d%5d%5d", rm.no, rm.nodeI, rm.nodeJ, n, 2));
+            for (int r = 1; r <= n + 2; ++r) {
+                std::string point = FormatStr("%5d", r);
+                const char* label = r <= n ? rm.pointLabel[r] : "";
+                if (r == n + 1) point = "m-max", label = "M-max";
+                if (r == n + 2) point = "m-min", label = "M-min";
+                list.Add(FormatStr("%5s%15.4f%15.7e%15.7e%15.7e%15.7e     %s", point.c_str(),
+                                   Z(mr.values[kQtyPos][r]), Z(mr.values[kQtyM][r]), Z(mr.values[kQtyS][r]),
+                                   Z(mr.values[kQtyN][r]), Z(mr.values[kQtyDisp][r]), label));
+            }
+        }
+    });
+}
+
+void WriteMemberForceList(TStringList& list, const FrameResults& results, int which) {
+    const std::string& head = Heading(which, "部材力"_sj, "部材力（組み合せ）"_sj);
+    ForEachBlock(results, which, [&](const ResultCase& b) {
+        const int blockIndex = BlockIndexOf(results, b);
+        list.Add(head);
+        list.Add(FormatStr("CASE %5d%5d", b.caseNo, results.memberCount));
+        for (int m = 1; m <= MemberCount(results); ++m) {
+            const ResultMember& rm = results.member[m];
+            // Members running down to the left are listed from their J end.
+            const bool descending = std::cos(rm.angle + M_PI / 4) < 0;
+            const int count = ListPointsWithForces(results, blockIndex, m, descending, true);
+            list.Add(FormatStr("MEMBR%5d%5d%5d%5d", rm.no, rm.nodeI, rm.nodeJ, count));
+            for (int k = 1; k <= count; ++k) {
+                const MemberPointRecord& p = MemberPointListing[k];
+                list.Add(FormatStr("%d %0.3f %15.7e %15.7e %15.7e %15.7e %s", k, Z(p.position), Z(p.m), Z(p.s),
+                                   Z(p.n), Z(p.disp), p.label));
+            }
+            list.Add("");
+        }
+    });
+}
+
+void ListSdkResults(TStringList& list, const FrameResults& results) {
+    WriteMemberForceList(list, results, kResultLoadCases);
+    WriteMemberForceList(list, results, kResultCombinations);
+    WriteDisplacementFile(list, results, kResultLoadCases);
+    WriteDisplacementFile(list, results, kResultCombinations);
+    WriteReactionFile(list, results, kResultLoadCases);
+    WriteReactionFile(list, results, kResultCombinations);
+}
+
+bool SaveListIfWritable(const TStringList& list, const std::string& fileName) {
+    std::FILE* f = std::fopen(OsFileName(fileName).c_str(), "w");
+    if (!f) return false;
+    std::fclose(f);
+    return list.SaveToFile(fileName);
+}
+
+const char* const* SdkResultExtensions() {
+    static const char* const ext[kSdkResultFileCount] = {".F11", ".F12", ".F21", ".F22", ".F31", ".F32"};
+    return ext;
+}
+
+bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, std::string* failed) {
+    using Writer = void (*)(TStringList&, const FrameResults&, int);
+    static const Writer writers[kSdkResultFileCount] = {WriteReactionFile,     WriteReactionFile,
+                                                        WriteDisplacementFile, WriteDisplacementFile,
+                                                        WriteMemberForceFile,  WriteMemberForceFile};
+    bool all = true;
+    TStringList list;
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        list.Clear();
+        writers[f](list, results, f % 2 == 0 ? kResultLoadCases : kResultCombinations);
+        const std::string name = base + SdkResultExtensions()[f];
+        if (!SaveListIfWritable(list, name)) {
+            all = false;
+            if (failed) *failed += name + "\n";
+        }
+    }
+    return all;
+}
+
+void DeleteExtraResultFiles(const std::string& dataFileName) {
+    const std::string base = ChangeFileExt(dataFileName, "");
+    for (const char* ext : {".F41", ".F42", ".F51", ".F52", ".F61", ".F62", ".F71"}) DeleteFile(base + ext);
+}

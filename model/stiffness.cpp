@@ -1,0 +1,357 @@
+#include "model/stiffness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "model/frame_model.h"
+#include "model/numeric.h"
+#include "platform/sysutils.h"
+
+MemberPointList PointList;
+NamedPointPositions NamedPoints[kNamedPointMembers];
+
+namespace {
+
+std::size_t allocationLimit = 0;
+
+// Entries below this size in magnitude count as an empty row of K (and an
+// unloaded degree of freedom): a node that no member reaches.
+constexpr double kEmptyEntry = 1e-32;
+
+// Largest number of result points a member list holds.
+constexpr int kMaxListPoints = 131;
+
+int ClampedCount(int count, int capacity) { return std::clamp(count, 0, capacity); }
+
+}  // namespace
+
+void SetStiffnessAllocationLimit(std::size_t bytes) { allocationLimit = bytes; }
+
+bool StiffnessWork::Allocate(int nodeCount, int memberCount) {
+    Release();
+    const std::size_t n = static_cast<std::size_t>(std::max(nodeCount, 0)) * 3;
+    const std::size_t members = static_cast<std::size_t>(std::max(memberCount, 0)) + 1;
+    const std::size_t bytes = 2 * n * n * sizeof(double) + 4 * n * sizeof(double) +
+                              n * sizeof(int) + members * sizeof(MemberEndLoad);
+    if (allocationLimit != 0 && bytes > allocationLimit) return false;
+    try {
+        k.assign(n * n, 0.0);
+        a.assign(n * n, 0.0);
+        p.assign(n, 0.0);
+        b.assign(n, 0.0);
+        x.assign(n, 0.0);
+        map.assign(n, -1);
+        endLoads.assign(members, MemberEndLoad{});
+    } catch (const std::bad_alloc&) {
+        Release();
+        return false;
+    }
+    dofCount = static_cast<int>(n);
+    keptCount = 0;
+    return true;
+}
+
+void StiffnessWork::Release() {
+    k = {};
+    a = {};
+    p = {};
+    b = {};
+    x = {};
+    map = {};
+    endLoads = {};
+    dofCount = 0;
+    keptCount = 0;
+}
+
+void StiffnessWork::Clear() {
+    std::fill(k.begin(), k.end(), 0.0);
+    std::fill(p.begin(), p.end(), 0.0);
+    std::fill(x.begin(), x.end(), 0.0);
+    std::fill(map.begin(), map.end(), -1);
+    std::fill(endLoads.begin(), endLoads.end(), MemberEndLoad{});
+    keptCount = 0;
+}
+
+void MemberCosSin(double angle, double& c, double& s) {
+    c = Round9(std::cos(angle));
+    s = Round9(std::sin(angle));
+}
+
+void MemberStiffness(const FrameModel& model, int memberIndex, double k[6][6]) {
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) k[i][j] = 0;
+    const FrameMember& m = model.members[memberIndex];
+    const double L = std::max(static_cast<double>(m.length), 0.0001);
+    double e, area, inertia;
+    GetMemberEAI(model, e, area, inertia, m.materialNo, m.sectionNo);
+    const double ea = e * area / L;
+    k[0][0] = k[3][3] = ea;
+    k[0][3] = k[3][0] = -ea;
+    const double ei = e * inertia;
+    const double L2 = L * L, L3 = L2 * L;
+    // Local order: 0 u_i, 1 v_i, 2 theta_i, 3 u_j, 4 v_j, 5 theta_j.
+    auto set = [&](int i, int j, double v) { k[i][j] = k[j][i] = v; };
+    switch (2 * m.endJ + m.endI) {
+        case 0:
+            set(1, 1, 12 * ei / L3);
+            set(1, 2, 6 * ei / L2);
+            set(1, 4, -12 * ei / L3);
+            set(1, 5, 6 * ei / L2);
+            set(2, 2, 4 * ei / L);
+            set(2, 4, -6 * ei / L2);
+            set(2, 5, 2 * ei / L);
+            set(4, 4, 12 * ei / L3);
+            set(4, 5, -6 * ei / L2);
+            set(5, 5, 4 * ei / L);
+            break;
+        case 1:  // pin at I: the theta_i row and column stay zero
+            set(1, 1, 3 * ei / L3);
+            set(1, 4, -3 * ei / L3);
+            set(1, 5, 3 * ei / L2);
+            set(4, 4, 3 * ei / L3);
+            set(4, 5, -3 * ei / L2);
+            set(5, 5, 3 * ei / L);
+            break;
+        case 2:  // pin at J: the theta_j row and column stay zero
+            set(1, 1, 3 * ei / L3);
+            set(1, 2, 3 * ei / L2);
+            set(1, 4, -3 * ei / L3);
+            set(2, 2, 3 * ei / L);
+            set(2, 4, -3 * ei / L2);
+            set(4, 4, 3 * ei / L3);
+            break;
+        default:  // both pinned (or an unknown pair): a bar
+            break;
+    }
+}
+
+namespace {
+
+// Rotation local -> global of one member: T = diag(R, R).
+void MemberRotation(double angle, double t[6][6]) {
+    double c, s;
+    MemberCosSin(angle, c, s);
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) t[i][j] = 0;
+    for (int base = 0; base < 6; base += 3) {
+        t[base][base] = c;
+        t[base][base + 1] = -s;
+        t[base + 1][base] = s;
+        t[base + 1][base + 1] = c;
+        t[base + 2][base + 2] = 1;
+    }
+}
+
+void AddSupportSprings(const FrameModel& model, int suptCaseNo, StiffnessWork& work) {
+    const int n = work.dofCount;
+    const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
+    for (int sc = 1; sc <= caseCount; ++sc) {
+        const SuptCase& supt = model.supportCases[sc];
+        if (supt.no != suptCaseNo) continue;
+        const int entries = ClampedCount(supt.count, kMaxSupportEntries);
+        for (int e = 1; e <= entries; ++e) {
+            const SuptEntry& entry = supt.entries[e];
+            if (entry.code != kSupportSpring) continue;
+            const int node = FindNodeIndex(model, entry.nodeNo);
+            if (node == 0) continue;
+            const int d = 3 * (node - 1);
+            work.k[static_cast<std::size_t>(d) * n + d] += entry.kx;
+            work.k[static_cast<std::size_t>(d + 1) * n + d + 1] += entry.ky;
+            work.k[static_cast<std::size_t>(d + 2) * n + d + 2] += entry.km;
+        }
+    }
+}
+
+void AddMember(const FrameModel& model, int m, StiffnessWork& work) {
+    const FrameMember& member = model.members[m];
+    const int ni = FindNodeIndex(model, member.nodeI);
+    const int nj = FindNodeIndex(model, member.nodeJ);
+    if (ni == 0 || nj == 0) return;
+    double k[6][6], t[6][6], tmp[6][6], g[6][6];
+    MemberStiffness(model, m, k);
+    MemberRotation(member.angle, t);
+    // g = T k T^t, evaluated as T (k T^t) with every sum in index order.
+    for (int a = 0; a < 6; ++a)
+        for (int j = 0; j < 6; ++j) {
+            double sum = 0;
+            for (int b = 0; b < 6; ++b) sum += k[a][b] * t[j][b];
+            tmp[a][j] = sum;
+        }
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) {
+            double sum = 0;
+            for (int a = 0; a < 6; ++a) sum += t[i][a] * tmp[a][j];
+            g[i][j] = sum;
+        }
+    const int base[2] = {3 * (ni - 1), 3 * (nj - 1)};
+    const std::size_t n = static_cast<std::size_t>(work.dofCount);
+    for (int i = 0; i < 6; ++i) {
+        const std::size_t row = static_cast<std::size_t>(base[i / 3] + i % 3);
+        for (int j = 0; j < 6; ++j) {
+            const std::size_t col = static_cast<std::size_t>(base[j / 3] + j % 3);
+            work.k[row * n + col] += g[i][j];
+        }
+    }
+    const MemberEndLoad& r = work.endLoads[m];
+    const double local[6] = {r.ni, r.vi, r.mi, r.nj, r.vj, r.mj};
+    for (int i = 0; i < 6; ++i) {
+        double sum = 0;
+        for (int a = 0; a < 6; ++a) sum += t[i][a] * local[a];
+        work.p[static_cast<std::size_t>(base[i / 3] + i % 3)] += sum;
+    }
+}
+
+void AddNodalLoads(const FrameModel& model, const LoadCase& lc, StiffnessWork& work) {
+    const int loadCount = ClampedCount(lc.count, kMaxLoads);
+    for (int l = 1; l <= loadCount; ++l) {
+        const LoadRecord& load = lc.loads[l];
+        if (load.code != kLoadNodal) continue;
+        const int node = FindNodeIndex(model, load.memberFrom);
+        if (node == 0) continue;
+        const int d = 3 * (node - 1);
+        work.p[d] += load.qI;
+        work.p[d + 1] += load.qJ;
+        work.p[d + 2] += load.distI;
+    }
+}
+
+}  // namespace
+
+void AssembleStiffness(const FrameModel& model, int caseIndex, StiffnessWork& work) {
+    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) return;
+    const LoadCase& lc = model.loadCases[caseIndex];
+    AddSupportSprings(model, lc.suptCaseNo, work);
+    const int memberCount = std::min(ClampedCount(model.memberCount, kMaxMembers),
+                                     static_cast<int>(work.endLoads.size()) - 1);
+    for (int m = 1; m <= memberCount; ++m) AddMember(model, m, work);
+    AddNodalLoads(model, lc, work);
+}
+
+bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work) {
+    const int n = work.dofCount;
+    std::fill(work.x.begin(), work.x.end(), 0.0);
+    for (int i = 0; i < n; ++i) work.map[i] = i;
+    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) {
+        return false;
+    }
+    // 1. Restraints of the case's support cases.
+    const int suptNo = model.loadCases[caseIndex].suptCaseNo;
+    const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
+    for (int sc = 1; sc <= caseCount; ++sc) {
+        const SuptCase& supt = model.supportCases[sc];
+        if (supt.no != suptNo) continue;
+        const int entries = ClampedCount(supt.count, kMaxSupportEntries);
+        for (int e = 1; e <= entries; ++e) {
+            const SuptEntry& entry = supt.entries[e];
+            const int node = FindNodeIndex(model, entry.nodeNo);
+            if (node == 0) continue;
+            const int d = 3 * (node - 1);
+            const int code = entry.code;
+            if (code == kSupportPin || code == kSupportRollerX || code == kSupportFixed) {
+                work.map[d] = -1;
+            }
+            if (code == kSupportPin || code == kSupportRollerY || code == kSupportFixed) {
+                work.map[d + 1] = -1;
+            }
+            if (code == kSupportFixed) work.map[d + 2] = -1;
+        }
+    }
+    // 2. Empty, unloaded degrees of freedom are dropped; an empty row that
+    // carries a load stays and makes the system singular.
+    const std::size_t nn = static_cast<std::size_t>(n);
+    for (int i = 0; i < n; ++i) {
+        if (work.map[i] < 0 || std::fabs(work.p[i]) >= kEmptyEntry) continue;
+        const double* row = &work.k[i * nn];
+        bool empty = true;
+        for (int j = 0; j < n && empty; ++j) empty = std::fabs(row[j]) <= kEmptyEntry;
+        if (empty) work.map[i] = -1;
+    }
+    // 3. Compaction of the kept rows and columns, in order.
+    int kept = 0;
+    for (int i = 0; i < n; ++i)
+        if (work.map[i] >= 0) ++kept;
+    work.keptCount = kept;
+    if (kept == 0) return true;
+    const std::size_t kn = static_cast<std::size_t>(kept);
+    std::size_t r = 0;
+    for (int i = 0; i < n; ++i) {
+        if (work.map[i] < 0) continue;
+        std::size_t c = 0;
+        const double* row = &work.k[i * nn];
+        for (int j = 0; j < n; ++j) {
+            if (work.map[j] < 0) continue;
+            work.a[r * kn + c] = row[j];
+            ++c;
+        }
+        work.b[r] = work.p[i];
+        ++r;
+    }
+    // 4. The compact system is solved in place (it is not needed again).
+    const bool ok = SolveGauss(work.x.data(), work.a.data(), work.b.data(), kept);
+    if (!ok) std::fill(work.x.begin(), work.x.end(), 0.0);
+    return ok;
+}
+
+namespace {
+
+void AppendPoint(double pos, const char* label) {
+    if (PointList.count >= kMaxListPoints) return;
+    ++PointList.count;
+    PointList.pos[PointList.count] = pos;
+    // At most 20 bytes, never half a double-byte character, then trimmed.
+    char cut[21];
+    SetFixedText(cut, sizeof cut, label ? label : "");
+    SetFixedText(PointList.label[PointList.count], 24, Trim(cut).c_str());
+}
+
+}  // namespace
+
+int BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode) {
+    PointList.count = 0;
+    const bool keepNamed = memberIndex >= 1 && memberIndex < kNamedPointMembers;
+    if (keepNamed) NamedPoints[memberIndex].count = 0;
+    if (memberIndex < 1 || memberIndex > ClampedCount(model.memberCount, kMaxMembers)) return 0;
+    const FrameMember& member = model.members[memberIndex];
+    const double L = member.length;
+    // 1. Named points of interest, in entry order.
+    const int namedLimit = viewDivisionMode ? 20 : kMaxListPoints;
+    const int view2Count = ClampedCount(model.view2Count, kMaxView2);
+    for (int v = 1; v <= view2Count; ++v) {
+        const View2Member& entry = model.view2[v];
+        if (entry.memberNo != member.no) continue;
+        const int points = ClampedCount(entry.count, kMaxViewPoints);
+        for (int p = 1; p <= points && PointList.count < namedLimit; ++p) {
+            char name[kPointNameSize + 1];
+            std::memcpy(name, entry.pointName[p], kPointNameSize);
+            name[kPointNameSize] = '\0';
+            const double pos = Round3(entry.dist[p]);
+            AppendPoint(pos, name);
+            if (keepNamed) {
+                NamedPointPositions& named = NamedPoints[memberIndex];
+                named.pos[++named.count] = pos;
+            }
+        }
+    }
+    if (viewDivisionMode) {
+        // 2. Equal divisions of every View1 range covering the member.
+        const int view1Count = ClampedCount(model.view1Count, kMaxView1);
+        for (int v = 1; v <= view1Count; ++v) {
+            const View1Range& range = model.view1[v];
+            const int last = range.lastMember == 0 ? range.firstMember : range.lastMember;
+            const int lo = std::min(range.firstMember, last),
+                      hi = std::max(range.firstMember, last);
+            if (member.no < lo || member.no > hi) continue;
+            const int g = std::min(range.divisions, 21 - PointList.count);
+            for (int t = 1; t <= g - 1; ++t) AppendPoint(Round3(t * L / g), nullptr);
+        }
+    } else {
+        // 3. Up to 100 equal parts (an even number).
+        const int e = std::min(132 - PointList.count, 100) & ~1;
+        for (int f = 1; f <= e - 1 && PointList.count < kMaxListPoints; ++f) {
+            AppendPoint(Round3(f * L / e), nullptr);
+        }
+    }
+    return PointList.count;
+}

@@ -1,0 +1,279 @@
+// Input validation before every analysis.
+//
+// Each check runs over all slots of its table before the next check starts,
+// so the messages come grouped by check. Only the first kMaxValidationLines
+// lines are kept, and collecting stops once they are full: a model of 800
+// equal nodes would otherwise build a third of a million messages.
+#include "model/validation.h"
+
+#include <algorithm>
+
+#include "model/frame_model.h"
+#include "model/text_helpers.h"
+#include "platform/sjis_literal.h"
+
+namespace {
+
+class Messages {
+public:
+    bool Full() const { return lines_ >= kMaxValidationLines; }
+    void Add(const std::string& line) {
+        if (Full()) return;
+        text_ += line;
+        text_ += '\n';
+        ++lines_;
+    }
+    const std::string& Text() const { return text_; }
+
+private:
+    std::string text_;
+    int lines_ = 0;
+};
+
+// Slots a loop may visit: the count, but never beyond the table.
+int Slots(int count, int capacity) { return std::clamp(count, 0, capacity); }
+
+bool IsKnownLoadCode(int code) {
+    switch (code) {
+    case kLoadDistAxial: case kLoadDistPerp: case kLoadDistX: case kLoadDistY:
+    case kLoadConcAxial: case kLoadConcPerp: case kLoadConcX: case kLoadConcY:
+    case kLoadConcMoment: case kLoadTemperature: case kLoadNodal:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Rows 1-10: counts over the capacity of their tables.
+void CheckCapacities(const FrameModel& m, Messages& out) {
+    auto over = [&](const std::string& format, int capacity, int count) {
+        if (count > capacity) out.Add(FormatStr(format.c_str(), capacity, count));
+    };
+    over("格点数オーバー %d < %d"_sj, kMaxNodes, m.nodeCount);
+    over("部材数オーバー %d < %d"_sj, kMaxMembers, m.memberCount);
+    over("材質数オーバー %d < %d"_sj, kMaxMaterials, m.materialCount);
+    over("断面数オーバー %d < %d"_sj, kMaxSections, m.sectionCount);
+    over("支点ケースオーバー %d < %d"_sj, kMaxSupportCases, m.supportCaseCount);
+    over("ばねケースオーバー %d < %d"_sj, kMaxSpringCases, m.springCaseCount);
+    over("着目点部材数オーバー %d < %d"_sj, kMaxView2, m.view2Count);
+    over("荷重ケース数オーバー %d < %d"_sj, kMaxLoadCases, m.loadCaseCount);
+    int largest = 0;
+    for (int c = 1; c <= Slots(m.loadCaseCount, kMaxLoadCases); ++c)
+        largest = std::max(largest, m.loadCases[c].count);
+    over("荷重データ数オーバー %d < %d"_sj, kMaxLoads, largest);
+    over("組合ケース数オーバー %d < %d"_sj, kMaxCombinations, m.combinationCount);
+}
+
+// Reports every later slot whose number repeats an earlier one (pairs k < l).
+template <typename NoOf>
+void CheckDuplicateNumbers(int count, NoOf noOf, const std::string& format, Messages& out) {
+    for (int k = 1; k <= count && !out.Full(); ++k)
+        for (int l = k + 1; l <= count; ++l)
+            if (noOf(k) == noOf(l)) out.Add(FormatStr(format.c_str(), noOf(k)));
+}
+
+// Rows 11-19.
+void CheckMembers(const FrameModel& m, Messages& out) {
+    const int n = Slots(m.memberCount, kMaxMembers);
+    if (n == 0) out.Add("部材：定義がありません."_sj);
+    const FrameMember* mem = m.members;
+    for (int k = 1; k <= n; ++k)
+        if (FindNodeIndex(m, mem[k].nodeI) == 0)
+            out.Add(FormatStr("部材：No.%d、ｉ端格点 No.%d の定義がありません."_sj.c_str(), mem[k].no,
+                              mem[k].nodeI));
+    for (int k = 1; k <= n; ++k)
+        if (FindNodeIndex(m, mem[k].nodeJ) == 0)
+            out.Add(FormatStr("部材：No.%d、ｊ端格点 No.%d の定義がありません."_sj.c_str(), mem[k].no,
+                              mem[k].nodeJ));
+    for (int k = 1; k <= n; ++k)
+        if (FindSectionIndex(m, mem[k].sectionNo) == 0)
+            out.Add(FormatStr("部材：No.%d、断面 No.%d の定義がありません."_sj.c_str(), mem[k].no,
+                              mem[k].sectionNo));
+    for (int k = 1; k <= n; ++k)
+        if (FindMaterialIndex(m, mem[k].materialNo) == 0)
+            out.Add(FormatStr("部材：No.%d、材質 No.%d の定義がありません."_sj.c_str(), mem[k].no,
+                              mem[k].materialNo));
+    for (int k = 1; k <= n; ++k)
+        if (mem[k].nodeI == mem[k].nodeJ)
+            out.Add(FormatStr("部材：No.%d、I,J 格点が同一です."_sj.c_str(), mem[k].no));
+    CheckDuplicateNumbers(n, [&](int k) { return mem[k].no; }, "部材：No.%d が重複しています."_sj, out);
+    const std::string& twice = "部材：No.%d と No.%d が重複しています."_sj;
+    for (int k = 1; k <= n && !out.Full(); ++k)
+        for (int l = k + 1; l <= n; ++l)
+            if (mem[k].nodeI == mem[l].nodeI && mem[k].nodeJ == mem[l].nodeJ)
+                out.Add(FormatStr(twice.c_str(), mem[k].no, mem[l].no));
+    for (int k = 1; k <= n && !out.Full(); ++k)
+        for (int l = k + 1; l <= n; ++l)
+            if (mem[k].nodeI == mem[l].nodeJ && mem[k].nodeJ == mem[l].nodeI)
+                out.Add(FormatStr(twice.c_str(), mem[k].no, mem[l].no));
+}
+
+// Rows 20-29.
+void CheckNodesSectionsMaterials(const FrameModel& m, Messages& out) {
+    const int nodes = Slots(m.nodeCount, kMaxNodes);
+    if (nodes < 2) out.Add("格点：定義は２点以上必要です."_sj);
+    const FramePoint* p = m.nodes;
+    for (int k = 1; k <= nodes && !out.Full(); ++k)
+        for (int l = k + 1; l <= nodes; ++l)
+            if (p[k].x == p[l].x && p[k].y == p[l].y)
+                out.Add(FormatStr("格点：No.%d と No.%d の座標が重複しています."_sj.c_str(), p[k].no,
+                                  p[l].no));
+    CheckDuplicateNumbers(nodes, [&](int k) { return p[k].no; }, "格点：No.%d が重複しています."_sj, out);
+
+    const int sections = Slots(m.sectionCount, kMaxSections);
+    if (sections == 0) out.Add("断面：定義がありません."_sj);
+    // "Not above 0" so that a NaN fails as well.
+    for (int k = 1; k <= sections; ++k)
+        if (!(m.sections[k].area > 0.0f)) out.Add("断面：面積がゼロの定義があります."_sj);
+    for (int k = 1; k <= sections; ++k)
+        if (!(m.sections[k].inertia > 0.0f))
+            out.Add("断面：断面二次モーメントがゼロの定義があります."_sj);
+    CheckDuplicateNumbers(sections, [&](int k) { return m.sections[k].no; },
+                          "断面：No.%d が重複しています."_sj, out);
+
+    const int materials = Slots(m.materialCount, kMaxMaterials);
+    if (materials == 0) out.Add("材質：定義がありません."_sj);
+    for (int k = 1; k <= materials; ++k)
+        if (m.materials[k].e == 0.0f) out.Add("材質：ヤング係数がゼロの定義があります."_sj);
+    CheckDuplicateNumbers(materials, [&](int k) { return m.materials[k].no; },
+                          "材質：No.%d が重複しています."_sj, out);
+}
+
+// Rows 30-32.
+void CheckViewPoints(const FrameModel& m, Messages& out) {
+    const int ranges = Slots(m.view1Count, kMaxView1);
+    for (int k = 1; k <= ranges; ++k)
+        if (FindMemberIndex(m, m.view1[k].firstMember) == 0)
+            out.Add(FormatStr("着目点(View1-等分割)：No.%d、始点部材 No.%d の定義がありません."_sj.c_str(),
+                              k, m.view1[k].firstMember));
+    for (int k = 1; k <= ranges; ++k)
+        if (m.view1[k].lastMember != 0 && FindMemberIndex(m, m.view1[k].lastMember) == 0)
+            out.Add(FormatStr("着目点(View1-等分割)：No.%d、終点部材 No.%d の定義がありません."_sj.c_str(),
+                              k, m.view1[k].lastMember));
+    const int entries = Slots(m.view2Count, kMaxView2);
+    for (int k = 1; k <= entries; ++k)
+        if (FindMemberIndex(m, m.view2[k].memberNo) == 0)
+            out.Add(FormatStr("着目点(View2-任意位置)：No.%d、部材 No.%d の定義がありません."_sj.c_str(),
+                              k, m.view2[k].memberNo));
+}
+
+// Rows 33-40.
+void CheckSupportsAndSprings(const FrameModel& m, Messages& out) {
+    const int supt = Slots(m.supportCaseCount, kMaxSupportCases);
+    const SuptCase* sc = m.supportCases;
+    for (int c = 1; c <= supt; ++c)
+        if (sc[c].count <= 0)
+            out.Add(FormatStr("支点ｹｰｽ：No.%d：支点データがありません."_sj.c_str(), sc[c].no));
+    for (int c = 1; c <= supt && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(sc[c].count, kMaxSupportEntries); ++k)
+            if (FindNodeIndex(m, sc[c].entries[k].nodeNo) == 0)
+                out.Add(FormatStr("支点ｹｰｽ No.%d、支点 No.%d：格点 No.%d の定義がありません."_sj.c_str(),
+                                  sc[c].no, k, sc[c].entries[k].nodeNo));
+    for (int c = 1; c <= supt && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(sc[c].count, kMaxSupportEntries); ++k) {
+            const int code = sc[c].entries[k].code;
+            if (code < kSupportPin || code > kSupportSpring)
+                out.Add(FormatStr("支点ｹｰｽ No.%d、支点 No.%d：無効な支点コード(%d)があります."_sj.c_str(),
+                                  sc[c].no, k, code));
+        }
+    CheckDuplicateNumbers(supt, [&](int k) { return sc[k].no; }, "支点ｹｰｽ No.%d が重複しています."_sj,
+                          out);
+
+    const int bane = Slots(m.springCaseCount, kMaxSpringCases);
+    const BaneCase* bc = m.springCases;
+    for (int c = 1; c <= bane; ++c)
+        if (bc[c].count <= 0)
+            out.Add(FormatStr("分布バネ･ｹｰｽ No.%d：ばねデータがありません."_sj.c_str(), bc[c].no));
+    for (int c = 1; c <= bane && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(bc[c].count, kMaxSpringEntries); ++k)
+            if (FindMemberIndex(m, bc[c].entries[k].memberNo) == 0)
+                out.Add(FormatStr("分布バネ･ｹｰｽ No.%d：部材 No.%d の定義がありません."_sj.c_str(),
+                                  bc[c].no, bc[c].entries[k].memberNo));
+    for (int c = 1; c <= bane && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(bc[c].count, kMaxSpringEntries); ++k)
+            if (bc[c].entries[k].kv == 0.0f && bc[c].entries[k].ku == 0.0f)
+                out.Add(FormatStr("分布バネ･ｹｰｽ No.%d：部材 No.%d 分布バネ定数がゼロです."_sj.c_str(),
+                                  bc[c].no, bc[c].entries[k].memberNo));
+    CheckDuplicateNumbers(bane, [&](int k) { return bc[k].no; },
+                          "分布バネ･ｹｰｽ No.%d が重複しています."_sj, out);
+}
+
+// Rows 45-47 for every load of every case. A nodal load (code 51) holds a
+// node number where the others hold member numbers, so it is looked up among
+// the nodes, and its memberTo means nothing.
+void CheckLoads(const FrameModel& m, int cases, Messages& out) {
+    const LoadCase* lc = m.loadCases;
+    for (int c = 1; c <= cases && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k)
+            if (!IsKnownLoadCode(lc[c].loads[k].code))
+                out.Add(FormatStr("荷重ｹｰｽ No.%d：無効な荷重コード(%d)があります."_sj.c_str(), lc[c].no,
+                                  lc[c].loads[k].code));
+    for (int c = 1; c <= cases && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k) {
+            const LoadRecord& r = lc[c].loads[k];
+            if (r.code == kLoadNodal) {
+                if (FindNodeIndex(m, r.memberFrom) == 0)
+                    out.Add(FormatStr("荷重ｹｰｽ No.%d：格点 No.%d の定義がありません."_sj.c_str(),
+                                      lc[c].no, r.memberFrom));
+            } else if (FindMemberIndex(m, r.memberFrom) == 0) {
+                out.Add(FormatStr("荷重ｹｰｽ No.%d：始点部材 No.%d の定義がありません."_sj.c_str(),
+                                  lc[c].no, r.memberFrom));
+            }
+        }
+    for (int c = 1; c <= cases && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k) {
+            const LoadRecord& r = lc[c].loads[k];
+            if (r.code != kLoadNodal && r.memberTo != 0 && FindMemberIndex(m, r.memberTo) == 0)
+                out.Add(FormatStr("荷重ｹｰｽ No.%d：終点部材 No.%d の定義がありません."_sj.c_str(),
+                                  lc[c].no, r.memberTo));
+        }
+}
+
+// Rows 41-52.
+void CheckLoadCasesAndCombinations(const FrameModel& m, Messages& out) {
+    const int cases = Slots(m.loadCaseCount, kMaxLoadCases);
+    const LoadCase* lc = m.loadCases;
+    if (cases == 0) out.Add("荷重：データがありません."_sj);
+    for (int c = 1; c <= cases; ++c)
+        if (lc[c].suptCaseNo == 0 && lc[c].baneCaseNo == 0)
+            out.Add(FormatStr("荷重ｹｰｽ No.%d：支点ｹｰｽNo 又は 分布バネｹｰｽNo が未入力です."_sj.c_str(),
+                              lc[c].no));
+    for (int c = 1; c <= cases; ++c)
+        if (lc[c].suptCaseNo != 0 && FindSupportCaseIndex(m, lc[c].suptCaseNo) == 0)
+            out.Add(FormatStr("荷重ｹｰｽ No.%d：支点ｹｰｽ No.%d は未定義です."_sj.c_str(), lc[c].no,
+                              lc[c].suptCaseNo));
+    for (int c = 1; c <= cases; ++c)
+        if (lc[c].baneCaseNo != 0 && FindSpringCaseIndex(m, lc[c].baneCaseNo) == 0)
+            out.Add(FormatStr("荷重ｹｰｽ No.%d：分布バネｹｰｽNo.%d は未定義です."_sj.c_str(), lc[c].no,
+                              lc[c].baneCaseNo));
+    CheckLoads(m, cases, out);
+    CheckDuplicateNumbers(cases, [&](int k) { return lc[k].no; }, "荷重ｹｰｽ No.%d が重複しています."_sj,
+                          out);
+
+    const int combos = Slots(m.combinationCount, kMaxCombinations);
+    const KumiCase* kc = m.combinations;
+    if (combos == 0) out.Add("組合せ荷重：データがありません."_sj);
+    for (int c = 1; c <= combos; ++c)
+        if (kc[c].count <= 0)
+            out.Add(FormatStr("組合せ荷重ｹｰｽ No.%d：荷重データがありません."_sj.c_str(), kc[c].no));
+    for (int c = 1; c <= combos && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(kc[c].count, kMaxCombinationEntries); ++k)
+            if (FindLoadCaseIndex(m, kc[c].entries[k].loadCaseNo) == 0)
+                out.Add(FormatStr("組合せ荷重ｹｰｽ No.%d：荷重ケース No.%d の定義がありません."_sj.c_str(),
+                                  kc[c].no, kc[c].entries[k].loadCaseNo));
+    CheckDuplicateNumbers(combos, [&](int k) { return kc[k].no; },
+                          "組合せ荷重ｹｰｽ No.%d が重複しています."_sj, out);
+}
+
+}  // namespace
+
+std::string CheckFrameData(const FrameModel& model) {
+    Messages out;
+    CheckCapacities(model, out);
+    CheckMembers(model, out);
+    CheckNodesSectionsMaterials(model, out);
+    CheckViewPoints(model, out);
+    CheckSupportsAndSprings(model, out);
+    CheckLoadCasesAndCombinations(model, out);
+    return out.Text();
+}

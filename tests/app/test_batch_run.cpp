@@ -1,0 +1,275 @@
+// The batch run through the real program, without a display: exit codes,
+// messages and the six result files.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "model/analysis_driver.h"
+#include "model/data_file.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/result_files.h"
+#include "platform/encoding.h"
+#include "platform/sjis_literal.h"
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kExts[6] = {".F11", ".F12", ".F21", ".F22", ".F31", ".F32"};
+
+struct RunResult {
+    int code = -1;
+    std::string out, err;  // UTF-8
+};
+
+std::string ReadBytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs the program with args in a clean display-less environment.
+RunResult RunVextor(const std::vector<std::string>& args, const fs::path& dir) {
+    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string v = *e;
+        if (v.rfind("DISPLAY=", 0) == 0 || v.rfind("WAYLAND_DISPLAY=", 0) == 0 ||
+            v.rfind("QT_QPA_PLATFORM=", 0) == 0)
+            continue;
+        env.push_back(v);
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::FILE* o = std::freopen(out.c_str(), "w", stdout);
+        std::FILE* r = std::freopen(err.c_str(), "w", stderr);
+        if (!o || !r) _exit(126);
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        std::vector<char*> argv{const_cast<char*>(VEXTOR_EXE)};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        std::vector<char*> envp;
+        for (std::string& v : env) envp.push_back(v.data());
+        envp.push_back(nullptr);
+        execve(VEXTOR_EXE, argv.data(), envp.data());
+        _exit(127);
+    }
+    RunResult r;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = ReadBytes(out);
+    r.err = ReadBytes(err);
+    return r;
+}
+
+fs::path FreshDir(const std::string& name) {
+    const fs::path dir = fs::path(TEST_OUTPUT_DIR) / "batch" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+// A portal frame, fixed at both feet, with a lateral and a vertical load.
+std::unique_ptr<FrameModel> Portal(float zone = 0.0f, int zoneSwitch = 1) {
+    auto m = NewFrameModelRecord();
+    const float xy[4][2] = {{0, 0}, {0, 4}, {6, 4}, {6, 0}};
+    m->nodeCount = 4;
+    for (int k = 1; k <= 4; ++k) m->nodes[k] = {k, xy[k - 1][0], xy[k - 1][1], {}};
+    m->materialCount = 1;
+    m->materials[1] = {1, 2.5e7f, 1e-5f, 0};
+    m->sectionCount = 1;
+    m->sections[1].no = 1;
+    m->sections[1].area = 0.25f;
+    m->sections[1].inertia = 5.2e-3f;
+    m->memberCount = 3;
+    for (int k = 1; k <= 3; ++k) {
+        FrameMember& mb = m->members[k];
+        mb.no = k;
+        mb.nodeI = k;
+        mb.nodeJ = k + 1;
+        mb.sectionNo = 1;
+        mb.materialNo = 1;
+        mb.rigidI = mb.rigidJ = zone;
+    }
+    m->rigidZoneSwitch = zoneSwitch;
+    m->supportCaseCount = 1;
+    SuptCase& sc = m->supportCases[1];
+    sc.no = 1;
+    sc.count = 2;
+    sc.entries[1].nodeNo = 1;
+    sc.entries[1].code = kSupportFixed;
+    sc.entries[2].nodeNo = 4;
+    sc.entries[2].code = kSupportFixed;
+    m->loadCaseCount = 1;
+    LoadCase& lc = m->loadCases[1];
+    lc.no = 1;
+    lc.suptCaseNo = 1;
+    lc.count = 2;
+    lc.loads[1] = {kLoadNodal, 2, 0, 30, 0, 0, 0, 0, 0, 0, {}};
+    lc.loads[2] = {kLoadDistY, 2, 0, -20, -20, 0, 0, 0, 0, 0, {}};
+    m->combinationCount = 1;
+    m->combinations[1].no = 1;
+    m->combinations[1].factor = 1.0;
+    m->combinations[1].count = 1;
+    m->combinations[1].entries[1] = {1, 1.2f};
+    return m;
+}
+
+fs::path WriteModel(const FrameModel& m, const fs::path& dir, const std::string& name) {
+    const fs::path p = dir / name;
+    EXPECT_TRUE(WriteFrameDataFile(p.string(), m));
+    return p;
+}
+
+void ExpectSixFiles(const fs::path& dataFile, const RunResult& r, const std::string& what) {
+    const std::string base = (dataFile.parent_path() / dataFile.stem()).string();
+    for (const char* ext : kExts) {
+        EXPECT_TRUE(fs::is_regular_file(base + ext)) << what << ext;
+        EXPECT_NE(r.out.find(base + ext + "\n"), std::string::npos) << what << " names " << ext;
+    }
+}
+
+void ExpectNoResultFiles(const fs::path& dataFile, const std::string& what) {
+    const std::string base = (dataFile.parent_path() / dataFile.stem()).string();
+    for (const char* ext : kExts) EXPECT_FALSE(fs::exists(base + ext)) << what << ext;
+}
+
+}  // namespace
+
+TEST(BatchRun, EveryExampleIsAnalysedWithoutADisplay) {
+    std::vector<fs::path> inputs;
+    for (const fs::path& folder : {fs::path(EXAMPLES_DIR), fs::path(TEST_DATA_DIR) / "model"}) {
+        if (!fs::is_directory(folder)) continue;
+        for (const auto& e : fs::directory_iterator(folder))
+            if (e.path().extension() == ".$O1" && folder == fs::path(EXAMPLES_DIR)) inputs.push_back(e.path());
+    }
+    if (inputs.empty()) GTEST_SKIP() << "no examples/*.$O1 yet";
+    for (const fs::path& src : inputs) {
+        const fs::path dir = FreshDir("example_" + src.stem().string());
+        const fs::path data = dir / src.filename();
+        fs::copy_file(src, data);
+        const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
+        EXPECT_EQ(r.code, 0) << src << "\n" << r.err;
+        ExpectSixFiles(data, r, src.string());
+        EXPECT_EQ(ReadBytes(data), ReadBytes(src)) << "the data file is only read";
+    }
+}
+
+TEST(BatchRun, FilesEqualTheInProcessAnalysis) {
+    const fs::path dir = FreshDir("inprocess");
+    const fs::path data = WriteModel(*Portal(), dir, "my portal.$O1");
+    // The name holds a blank and is given in two pieces.
+    const RunResult r = RunVextor({"/BATCH", (dir / "my").string(), "portal.$O1"}, dir);
+    ASSERT_EQ(r.code, 0) << r.err;
+    ExpectSixFiles(data, r, "portal");
+
+    auto model = NewFrameModelRecord();
+    std::string warnings;
+    ASSERT_TRUE(ReadFrameDataFile(data.string(), *model, warnings));
+    FrameResults* results = AllocateFrameResults();
+    ASSERT_NE(results, nullptr);
+    ASSERT_TRUE(RunFrameAnalysis(*results, *model, false, false, kDefaultPackValue));
+    const std::string base = (dir / "inprocess").string();
+    ASSERT_TRUE(WriteSdkResultFiles(*results, base));
+    for (const char* ext : kExts)
+        EXPECT_EQ(ReadBytes((dir / "my portal").string() + ext), ReadBytes(base + ext)) << ext;
+    // The progress went to stderr, in UTF-8.
+    EXPECT_NE(r.err.find(Cp932ToUtf8("計算中"_sj)), std::string::npos);
+}
+
+TEST(BatchRun, SdkOptionIgnoresRigidZonesInTheCopyOnly) {
+    const fs::path dir = FreshDir("sdk");
+    const fs::path zoned = WriteModel(*Portal(0.3f), dir, "z.$O1");
+    const std::string before = ReadBytes(zoned);
+    ASSERT_EQ(RunVextor({"/BATCH", zoned.string()}, dir).code, 0);
+    const std::string withZones = ReadBytes(dir / "z.F31");
+    ASSERT_EQ(RunVextor({"/sdk", "/BATCH", zoned.string()}, dir).code, 0);
+    const std::string sdk = ReadBytes(dir / "z.F31");
+    EXPECT_NE(withZones, sdk);
+    EXPECT_EQ(ReadBytes(zoned), before);
+    // Zones switched off in the model give the same files as "/SDK" with the
+    // default capacity, since no View1 range is given: ends only.
+    const fs::path off = WriteModel(*Portal(0.3f, 0), dir, "off.$O1");
+    ASSERT_EQ(RunVextor({"/BATCH", off.string()}, dir).code, 0);
+    EXPECT_NE(ReadBytes(dir / "off.F31"), withZones);
+    EXPECT_EQ(ReadBytes(dir / "off.F11"), ReadBytes(dir / "z.F11"));  // reactions: zones ignored both times
+}
+
+TEST(BatchRun, BadInputGivesItsExitCodeAndMessage) {
+    struct Case {
+        const char* what;
+        std::string content;  // the data file's bytes; empty: no file at all
+        std::vector<std::string> extraArgs;
+        int code;
+        std::string message;  // UTF-8 text expected on stderr
+    };
+    auto invalid = Portal();
+    invalid->members[2].nodeJ = 9;
+    std::ostringstream bad;
+    bad << FrameDataFileText(*invalid) << "\r\n";
+    std::string overCapacity = FrameDataFileText(*Portal());
+    overCapacity.replace(overCapacity.find("POINT         4"), 15, "POINT     99999");
+    const Case cases[] = {
+        {"missing file", "", {}, 1, Cp932ToUtf8("計算条件ファイル "_sj)},
+        {"no file argument", "", {"/BATCH"}, 1, Cp932ToUtf8("計算条件ファイル  が有りません！"_sj)},
+        {"validation problems", bad.str(), {}, 2, Cp932ToUtf8("部材：No.2、ｊ端格点 No.9 の定義がありません."_sj)},
+        {"count beyond a table", overCapacity, {}, 2, ""},
+        {"binary garbage", std::string("\x00\xff\x81\x40garbage\x1a\r\n\x9f", 16), {}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        const fs::path dir = FreshDir("bad");
+        const fs::path data = dir / "in.$O1";
+        if (!c.content.empty()) std::ofstream(data, std::ios::binary) << c.content;
+        const std::vector<std::string> args =
+            c.extraArgs.empty() ? std::vector<std::string>{"/BATCH", data.string()} : c.extraArgs;
+        const RunResult r = RunVextor(args, dir);
+        EXPECT_EQ(r.code, c.code) << c.what << "\n" << r.err;
+        EXPECT_FALSE(r.err.empty()) << c.what;
+        if (!c.message.empty()) {
+            EXPECT_NE(r.err.find(c.message), std::string::npos) << c.what << "\n" << r.err;
+        }
+        ExpectNoResultFiles(data, c.what);
+    }
+}
+
+TEST(BatchRun, FailuresAfterValidationGiveExitCodeThree) {
+    {
+        // A pinned cantilever is a mechanism: the case is singular.
+        auto m = Portal();
+        m->memberCount = 1;
+        m->supportCases[1].count = 1;
+        m->supportCases[1].entries[1].code = kSupportPin;
+        m->loadCases[1].count = 1;
+        m->loadCases[1].loads[1] = {kLoadNodal, 2, 0, 30, 0, 0, 0, 0, 0, 0, {}};
+        m->nodeCount = 2;
+        const fs::path dir = FreshDir("singular");
+        const fs::path data = WriteModel(*m, dir, "s.$O1");
+        const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
+        EXPECT_EQ(r.code, 3) << r.err;
+        ExpectSixFiles(data, r, "singular");
+    }
+    {
+        const fs::path dir = FreshDir("unwritable");
+        const fs::path data = WriteModel(*Portal(), dir, "u.$O1");
+        fs::create_directories(dir / "u.F21");
+        const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
+        EXPECT_EQ(r.code, 3) << r.err;
+        EXPECT_NE(r.err.find((dir / "u.F21").string()), std::string::npos) << r.err;
+        EXPECT_TRUE(fs::is_regular_file(dir / "u.F31"));
+        EXPECT_EQ(r.out.find("u.F21"), std::string::npos);
+    }
+}
