@@ -23,7 +23,7 @@ int PointCountOf(const ResultMember& member) {
     return std::clamp(member.pointCount, 0, kMaxResultPoints);
 }
 
-// Step 5.1: local end displacements (m, rad) and the end forces k d.
+// Member forces, step 1: local end displacements (m, rad) and the end forces k d.
 void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m) {
     const FrameMember& fm = model.members[m];
     const int ends[2] = {FindNodeIndex(model, fm.nodeI), FindNodeIndex(model, fm.nodeJ)};
@@ -50,7 +50,7 @@ void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel&
     }
 }
 
-// Steps 5.2 and 5.3: positions, the straight moment line between the end
+// Member forces, steps 2 and 3: positions, the straight moment line between the end
 // moments (M at I is -M_i, at J M_j) and the axial force N_j.
 void StoreChord(MemberResult& mr, const ResultMember& rm, double length) {
     const int n = PointCountOf(rm);
@@ -64,14 +64,14 @@ void StoreChord(MemberResult& mr, const ResultMember& rm, double length) {
 }
 
 // The shear effects of one load on one member, kept in load order so that
-// step 5.6 subtracts them after the chord slope is known.
+// step 6 subtracts them after the chord slope is known.
 struct ShearStep {
     int member;
     std::array<double, kPointSlots> s;
 };
 
-// Step 5.4: every load of the case lowers M and raises N at the points of
-// its member; returns the shear effects for step 5.6.
+// Member forces, step 4: every load of the case lowers M and raises N at the points of
+// its member; returns the shear effects for step 6.
 std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& results,
                                         const FrameModel& model, int caseIndex) {
     std::vector<ShearStep> steps;
@@ -99,7 +99,7 @@ std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& r
     return steps;
 }
 
-// Step 5.7: distributed springs as linear loads -k v (perpendicular) and
+// Member forces, step 7: distributed springs as linear loads -k v (perpendicular) and
 // -k u (axial) between the end displacements, on a simple beam.
 void ApplySpringLoads(MemberResult& mr, const ResultMember& rm, const MemberLoadContext& ctx,
                       const SpringIntensity& spring) {
@@ -117,7 +117,7 @@ void ApplySpringLoads(MemberResult& mr, const ResultMember& rm, const MemberLoad
         apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
 }
 
-// Step 5.8: deflection from the displaced chord (mm, positive toward -v),
+// Member forces, step 8: deflection from the displaced chord (mm, positive toward -v),
 // by integrating M / EI twice with the trapezoid rule.
 void StoreDeflection(MemberResult& mr, const ResultMember& rm, const FrameModel& model, int m) {
     const int n = PointCountOf(rm);
@@ -172,7 +172,7 @@ std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const Lo
     return nodes;
 }
 
-// Step 5.9: where exactly two rigid member ends meet at a free joint
+// Member forces, step 9: where exactly two rigid member ends meet at a free joint
 // without an applied moment, both end moments take the mean magnitude.
 void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameModel& model,
                   const LoadCase& lc) {

@@ -38,7 +38,7 @@ int MemberCountOf(const FrameModel& model) {
     return std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
 }
 
-// Step 1: nodes, members and the result points of every member.
+// Set-up: nodes, members and the result points of every member.
 void SetUpResults(FrameResults& results, FrameModel& model) {
     ClearFrameResults(results);
     results.nodeCount = NodeCountOf(model);
@@ -78,6 +78,8 @@ void SetUpResults(FrameResults& results, FrameModel& model) {
         const int count = std::clamp(entry.count, 0, kMaxViewPoints);
         for (int p = 1; p <= count; ++p) {
             if (static_cast<int>(points[m].size()) >= kMaxCasePoints) break;
+            // A damaged distance (not a number) would break the sort.
+            if (!std::isfinite(entry.dist[p])) continue;
             points[m].push_back(Round3(entry.dist[p]));
         }
     }
@@ -108,7 +110,7 @@ void ClearCaseMembers(ResultCase& block, int memberCount) {
     for (int m = 1; m <= memberCount; ++m) std::memset(&block.members[m], 0, sizeof(MemberResult));
 }
 
-// Step 4.4: assembled forces and displacements of the kept degrees of
+// Node results: assembled forces and displacements of the kept degrees of
 // freedom, in node order; restrained and dropped ones stay 0.
 void StoreNodeResults(ResultCase& block, const FrameModel& model, const StiffnessWork& work,
                       int nodeCount) {

@@ -43,6 +43,14 @@ LoadMoments GetLoadMoments(double x1, double q1, double x2, double q2) {
             LoadMoment(m, h, x1, x2, 3)};
 }
 
+// Number of slices of a loaded stretch: one per `width` started, at most
+// 100 (computed in double, so a damaged huge length cannot overflow).
+int SliceCount(double stretch, double width) {
+    const double n = std::floor(stretch / width) + 1;
+    if (!(n >= 1)) return 1;
+    return n >= 100 ? 100 : static_cast<int>(n);
+}
+
 bool StretchTooShort(double length, double x1, double x2) {
     return length < kMinLength || x2 - x1 < kMinLength;
 }
@@ -92,7 +100,7 @@ double LeverRule(double length, double x1, double q1, double x2, double q2, doub
 double DistributedMomentEffect(const MemberLoadContext& member, bool simpleBeam, int code,
                                double x1, double q1, double x2, double q2, double x) {
     const double L = member.length;
-    const int n = std::min(100, static_cast<int>((x2 - x1) / 0.02) + 1);
+    const int n = SliceCount(x2 - x1, 0.02);
     const double w = std::max(0.0, (x2 - x1) / n);
     double simple = 0;
     for (int k = 1; k <= n; ++k) {
@@ -473,7 +481,7 @@ double CalcLoadDeflection(double ei, const MemberLoadContext& member, int code, 
     if (IsDistributed(code)) {
         const double x1 = distI, x2 = L - distJ;
         if (x2 - x1 <= 0) return 0;
-        const int n = std::min(100, static_cast<int>((x2 - x1) / 0.002) + 1);
+        const int n = SliceCount(x2 - x1, 0.002);
         const double w = (x2 - x1) / n;
         double sum = 0;
         for (int k = 1; k <= n; ++k) {

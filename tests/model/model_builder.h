@@ -7,12 +7,19 @@
 // restrains (as the grids write them); load cases name support case 1.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/load_case_loop.h"
 
 class ModelBuilder {
   public:
@@ -148,14 +155,6 @@ class ModelBuilder {
 
 // ---------------------------------------------------------------------------
 // Analysis and statics helpers for the engine tests.
-
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <string>
-
-#include "model/frame_results.h"
-#include "model/load_case_loop.h"
 
 // Adds n - 1 equally spaced points of interest to a member of length L,
 // so that the member gets n + 1 result points in all.

@@ -241,3 +241,34 @@ TEST(EngineFrames, CoupleAtRigidJointKeepsItsJump) {
         ExpectEquilibrium(b.model(), r);
     }
 }
+
+TEST(EngineFrames, DamagedModelNeverCrashes) {
+    // Counts beyond the tables, references to nothing, reversed and huge
+    // ranges, a stretch of negative length and a distance that is not a
+    // number: the analysis runs (under the sanitizers too) and stays bounded.
+    ModelBuilder b = Portal(4, 6, 2e-4, 3e-4, kSupportFixed, 10);
+    b.Member(9, 1, 88).Support(1, 99, kSupportFixed);
+    b.Load(1, kLoadDistPerp, 2, 5, 5, 4, 3);
+    b.Load(1, kLoadConcPerp, 99, 5, 0, 1);
+    b.Load(1, kLoadDistPerp, 1, 5, 5, 0, 0, 2000000000);
+    b.Load(1, kLoadNodal, 77, 1, 1, 1);
+    b.Load(1, 99, 1, 1, 1);
+    b.ViewPoints(2, {std::nan(""), 1.0, 1e30});
+    b.Combination(1, 1.0, {{1, 1.0}, {-4, 2.0}});
+    FrameModel& model = b.model();
+    model.view2[1].count = 500;
+    model.loadCaseCount = 1000;
+    model.loadCases[2].count = -7;
+    model.combinations[1].count = 999;
+    model.combinationCount = -3;
+    model.supportCases[1].count = 5000;
+    std::string warnings;
+    FrameResults& r = *AllocateFrameResults();
+    EXPECT_TRUE(AnalyseLoadCases(r, model, warnings));
+    CalcSupportReactions(r, model);
+    CombineReactions(r, model);
+    EXPECT_EQ(r.caseCount, kMaxResultCases);
+    EXPECT_LE(r.member[2].pointCount, 121);
+    EXPECT_EQ(r.block[1].caseNo, 1);
+    EXPECT_EQ(r.block[ComboBlockIndex(r, 1)].caseNo, 0);  // a count of -3 is none
+}

@@ -265,13 +265,11 @@ TEST(LoadEffects, ShearIsSlopeOfMoment) {
         int code;
         double qI, qJ, distI, distJ;
     };
-    const Load loads[] = {{kLoadConcPerp, 7, 0, 2.5, 0},
-                          {kLoadConcMoment, 9, 0, 2.5, 0},
-                          {kLoadConcMoment, 9, 0, 4.0, 0},
-                          {kLoadConcMoment, 9, 0, 0.0, 0},  // at the I end
-                          {kLoadConcMoment, 9, 0, 6.0, 0},  // at the J end
-                          {kLoadDistPerp, 3, 8, 1, 1.5},
-                          {kLoadDistY, 5, 5, 0, 0}};
+    const Load loads[] = {
+        {kLoadConcPerp, 7, 0, 2.5, 0},   {kLoadConcMoment, 9, 0, 2.5, 0},
+        {kLoadConcMoment, 9, 0, 4.0, 0}, {kLoadConcMoment, 9, 0, 0.0, 0},  // at the I end
+        {kLoadConcMoment, 9, 0, 6.0, 0},                                   // at the J end
+        {kLoadDistPerp, 3, 8, 1, 1.5},   {kLoadDistY, 5, 5, 0, 0}};
     const double L = 6;
     for (const EndCaseRow& e : kEndCases) {
         const MemberLoadContext m = Member(L, e.endI, e.endJ, 0.4);
