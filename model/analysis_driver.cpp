@@ -70,11 +70,40 @@ bool NearAny(const std::vector<double>& points, double p) {
     return false;
 }
 
-std::vector<double> UserPoints(const FrameModel& user, int t, bool viewDivisionMode) {
+// The user's points of one member (m from the I end, rounded to 0.001 m)
+// with their labels (cut and trimmed as the point lister gives them).
+struct UserPointList {
+    std::vector<double> pos;
+    std::vector<std::string> label;
+};
+
+UserPointList UserPoints(const FrameModel& user, int t, bool viewDivisionMode) {
     const int n = BuildMemberPointList(user, t, viewDivisionMode);
-    std::vector<double> pts;
-    for (int k = 1; k <= std::min(n, kMemberPointSlots - 1); ++k) pts.push_back(PointList.pos[k]);
+    UserPointList pts;
+    for (int k = 1; k <= std::min(n, kMemberPointSlots - 1); ++k) {
+        pts.pos.push_back(PointList.pos[k]);
+        pts.label.emplace_back(PointList.label[k]);
+    }
     return pts;
+}
+
+// Labels the mapped points of user member t as the engine labels the
+// pieces: the names of the listed points (blanks removed) on the points at
+// their rounded positions, then both ends "ﾀﾝﾌﾞ". The user's raw distances
+// are not used: a name at 2.0004 m belongs to the point at 2.000 m.
+void LabelUserPoints(ResultMember& rm, const UserPointList& pts) {
+    std::memset(rm.pointLabel, 0, sizeof rm.pointLabel);
+    const int n = std::min(rm.pointCount, kPointLabelSlots - 1);
+    if (n < 1) return;
+    for (std::size_t i = 0; i < pts.pos.size(); ++i) {
+        if (pts.label[i].empty()) continue;
+        const std::string name = RemoveSpaces(pts.label[i]);
+        for (int k = 1; k <= n; ++k)
+            if (std::fabs(rm.pointPos[k] - pts.pos[i]) < kSamePoint)
+                SetFixedText(rm.pointLabel[k], kPointLabelBytes, name.c_str());
+    }
+    SetFixedText(rm.pointLabel[1], kPointLabelBytes, "ﾀﾝﾌﾞ"_sj.c_str());
+    SetFixedText(rm.pointLabel[n], kPointLabelBytes, "ﾀﾝﾌﾞ"_sj.c_str());
 }
 
 bool PiecesValid(const FrameMember& um, const FrameModel& expanded) {
@@ -251,19 +280,21 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     results.memberCount = mc;
     const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
-    std::vector<std::vector<double>> userPoints(static_cast<std::size_t>(mc) + 1);
+    std::vector<UserPointList> userPoints(static_cast<std::size_t>(mc) + 1);
     for (int t = 1; t <= mc; ++t) userPoints[t] = UserPoints(user, t, viewDivisionMode);
     for (int o = 1; o <= cases; ++o) {
         std::memcpy(work.get(), &results.block[o], sizeof(ResultCase));
         for (int t = 1; t <= mc; ++t) {
-            const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, userPoints[t]);
+            const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, userPoints[t].pos);
             if (o == 1) points[t] = n;
         }
     }
     work.reset();
-    for (int t = 1; t <= mc; ++t) SetMemberHeader(results, user, t, points[t]);
+    for (int t = 1; t <= mc; ++t) {
+        SetMemberHeader(results, user, t, points[t]);
+        LabelUserPoints(results.member[t], userPoints[t]);
+    }
     for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
-    SetPointLabels(results, user);
     CombineCaseResults(results, user);
     for (int t = 1; t <= mc; ++t)
         ThinMember(results, user, t, useViewDivisions, pointCapacity);

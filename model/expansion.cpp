@@ -376,6 +376,14 @@ void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan
                 se.kx = static_cast<float>(fx * trib);
                 se.ky = static_cast<float>(fy * trib);
                 se.km = 0;
+                // The member forces spread each lumped node spring back along
+                // the pieces on both sides of its node. The end pieces carry
+                // their springs wholly at their inner node, so they take no
+                // such correction: otherwise N at the member's end would no
+                // longer be the end force, and the support reaction there
+                // would not balance (the remaining jump at the first and last
+                // inner node is shared out when the results are mapped back).
+                if (v == first) continue;
                 DistributedSpringTable[l][v].kv = kv;
                 DistributedSpringTable[l][v].ku = ku;
             }
@@ -443,7 +451,11 @@ void DistributeToPieces(const FrameModel& copy, const FrameMember& um, double me
                 return;  // a load on a joint goes to the first piece only
             }
             case kLoadTemperature:
+                // The whole member warms, so every piece takes the record as it is.
                 nl.qI = ld.qI;
+                nl.qJ = ld.qJ;
+                nl.distI = ld.distI;
+                nl.distJ = ld.distJ;
                 out.push_back(nl);
                 break;
             default:

@@ -119,6 +119,29 @@ TEST(AnalysisDriverZones, MappedMembersCarryTheUsersNumbersNodesAndLabels) {
     EXPECT_NEAR(std::fabs(PointValues(Results(), 1, 1, mid).m), 10 * 36 / 8.0, 0.5);
 }
 
+TEST(AnalysisDriverZones, NamesGoToTheRoundedPointsCutAndWithoutBlanks) {
+    // The point list rounds a named distance to 0.001 m and cuts its name
+    // to 20 bytes; the mapped points carry those names, blanks removed,
+    // with and without rigid zones.
+    for (const double zone : {0.0, 0.5}) {
+        ModelBuilder b;
+        b.Node(1, 0, 0).Node(2, 6, 0).Material(1, 2e7).Section(1, 0.1, 0.002).Member(1, 1, 2);
+        b.model().members[1].rigidI = static_cast<float>(zone);
+        b.model().rigidZoneSwitch = 1;
+        b.Support(1, 1, kSupportPin).Support(1, 2, kSupportRollerY).Load(1, kLoadDistY, 1, -10, -10);
+        b.ViewPoints(1, {2.0004}, "P Q");
+        b.ViewPoints(1, {4.0}, "ABCDEFGHIJKLMNOPQRSTUV");
+        ASSERT_TRUE(RunFrameAnalysis(Results(), b.model(), false, false, 999)) << zone;
+        const ResultMember& rm = Results().member[1];
+        const int k2 = DriverPointAt(Results(), 1, 2.0), k4 = DriverPointAt(Results(), 1, 4.0);
+        ASSERT_GT(k2, 0) << zone;
+        ASSERT_GT(k4, 0) << zone;
+        EXPECT_STREQ(rm.pointLabel[k2], "PQ") << zone;
+        EXPECT_STREQ(rm.pointLabel[k4], "ABCDEFGHIJKLMNOPQRST") << zone;
+        EXPECT_EQ(rm.pointKind[k2], 2) << zone;
+    }
+}
+
 // ---- distributed springs -----------------------------------------------------
 
 namespace {
