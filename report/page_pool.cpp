@@ -281,7 +281,10 @@ bool DrawPictureFile(TCanvas* canvas, const TRect& rect, const std::string& path
             r[5] = FloatBits(static_cast<float>(rect.bottom));
             std::memcpy(r + 6, path.data(), nameBytes);
         }
-        return FileExists(path);
+        // A damaged picture is told apart from a good one now, so that the
+        // caller can show its missing-file notice in the page.
+        TBitmap probe;
+        return LoadPictureFile(probe, path);
     }
     TBitmap picture;
     const bool ok = LoadPictureFile(picture, path);

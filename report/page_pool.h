@@ -104,8 +104,8 @@ TFontSpec FontSpecByFace(int height, int width, int angle, int style);
 // damaged picture counts as missing and leaves the bitmap untouched.
 bool LoadPictureFile(TBitmap& bitmap, const std::string& path);
 // Stretches the picture into the rectangle; while recording it is recorded
-// into the current page instead. Returns LoadPictureFile's answer (true when
-// recorded and the file exists).
+// into the current page instead. Returns LoadPictureFile's answer: false for
+// a missing or damaged picture, recorded or not.
 bool DrawPictureFile(TCanvas* canvas, const TRect& rect, const std::string& path);
 
 // --- Replay ---

@@ -37,13 +37,15 @@ std::string TrimRight(const std::string& s) {
     return s.substr(0, e);
 }
 
-// Heading markers at byte positions 1 to 8. Returns the byte index just
-// after a one-digit section number (for the contents entry), or npos.
+// Heading markers at byte positions 1 to 8, and only in front of a "【"
+// remark (a marker inside the remark is not printed, so it must not count).
+// Returns the byte index just after a one-digit section number (for the
+// contents entry), or npos.
 std::size_t NumberHeadings(std::string& s) {
     std::size_t afterSection = std::string::npos;
     HeadingCountersData& h = HeadingCounters;
     const std::size_t p = SjisFind(s, "%.");
-    if (p != std::string::npos && p < 8) {
+    if (p != std::string::npos && p < 8 && p < SjisFind(s, "【"_sj)) {
         if (s.compare(p, 5, "%.%.%") == 0) {
             ++h.subsection;
             h.item = 0;
@@ -61,7 +63,7 @@ std::size_t NumberHeadings(std::string& s) {
         }
     }
     const std::size_t q = SjisFind(s, "%)");
-    if (q != std::string::npos && q < 8) {
+    if (q != std::string::npos && q < 8 && q < SjisFind(s, "【"_sj)) {
         ++h.item;
         s.replace(q, 1, FormatStr("%d", h.item));
     }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "platform/qt/bitmap.h"
 #include "platform/qt/picture_file.h"
@@ -26,10 +27,19 @@ struct ErrorManager {
     std::longjmp(err->jump, 1);
 }
 
-// A warning (level -1) means damaged data, such as a file cut short that
-// the library would pad with grey: such a picture counts as missing too.
+// Warnings that leave the picture whole: stray bytes between markers
+// (common in files from some cameras and editors), an unknown JFIF
+// revision, an unknown Adobe colour code, a bad ICC profile.
+bool HarmlessWarning(int code) {
+    return code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM ||
+           code == JWRN_BOGUS_ICC;
+}
+
+// Any other warning (level -1) means damaged image data, such as a file cut
+// short that the library would pad with grey: such a picture counts as
+// missing too.
 void OnEmit(j_common_ptr info, int level) {
-    if (level < 0) OnError(info);
+    if (level < 0 && !HarmlessWarning(info->err->msg_code)) OnError(info);
 }
 
 void OnMessage(j_common_ptr) {}

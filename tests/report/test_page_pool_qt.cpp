@@ -3,6 +3,7 @@
 // and pictures.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <regex>
@@ -112,6 +113,23 @@ TEST(PoolReplay, ScalesProportionallyOntoOddPixels) {
     EXPECT_EQ(full.Pixel(10, 11), kBackground);
 }
 
+TEST(PoolReplay, ArcsKeepTheirStartAndEndPoints) {
+    StartPlainRecording();
+    PoolSetPenColor(G_GetCanvas(), 0);
+    PoolSetPenWidth(G_GetCanvas(), 1);
+    // Centre (900, 900) px, radius 120 px, counter-clockwise from 3 o'clock
+    // to 9 o'clock: the upper half only.
+    G_Arc(90, 90, 12, 0, M_PI);
+    EXPECT_EQ(Records({"arc"}).back(), "arc 780 780 1020 1020 1020 900 780 900");
+    PoolRecording = false;
+    TBitmap page(1800, 2700);
+    PlayPoolPage(page, 0, 1800, 2700, kBackground);
+    const std::vector<int> top = InkRows(page, 901);
+    ASSERT_FALSE(top.empty());
+    EXPECT_LE(top.back(), 785);  // the top of the circle, no bottom
+    EXPECT_GE(top.front(), 780);
+}
+
 TEST(PoolReplay, PenWidthFollowsTheSquareRootOfTheScale) {
     StartPlainRecording();
     PoolSetPenWidth(G_GetCanvas(), 2.2f);
@@ -209,6 +227,11 @@ TEST(PoolPictures, JpegAndBmpFilesAndDamagedOnes) {
     EXPECT_GE((green >> 8) & 0xFF, 0xC0u);
     EXPECT_LE(green & 0xFF, 0x40u);
 
+    // Stray bytes before the end marker leave the picture whole.
+    ASSERT_TRUE(LoadPictureFile(bmp, kData + "extraneous_bytes.jpg"));
+    EXPECT_EQ(bmp.Width(), 40);
+    EXPECT_GE(bmp.Pixel(20, 10) & 0xFF, 0xF0u);
+
     // Damaged or missing pictures count as missing and leave the bitmap.
     for (const char* name : {"truncated.jpg", "not_a_picture.jpg", "no_such_file.jpg"}) {
         TBitmap keep(7, 3);
@@ -223,6 +246,8 @@ TEST(PoolPictures, RecordedIntoThePageAndReplayed) {
     EXPECT_TRUE(DrawPictureFile(G_GetCanvas(), box, kData + "red_box.jpg"));
     EXPECT_EQ(Records({"picture"}).back(), "picture 100 100 300 200 " + kData + "red_box.jpg");
     EXPECT_FALSE(DrawPictureFile(G_GetCanvas(), {400, 400, 500, 500}, kData + "missing.jpg"));
+    // A damaged picture answers as a missing one, so its notice is shown.
+    EXPECT_FALSE(DrawPictureFile(G_GetCanvas(), {400, 400, 500, 500}, kData + "truncated.jpg"));
     PoolRecording = false;
     TBitmap half(900, 1350);
     PlayPoolPage(half, 0, 1800, 2700, kBackground);

@@ -62,6 +62,8 @@ TEST(ReportHeadings, NumbersChaptersSectionsAndItems) {
         {"%.結果"_sj, "2.結果"_sj},
         {"%.%x", "2.1x"},
         {"12345678%.x", "12345678%.x"},  // markers only at bytes 1 to 8
+        {"【注】%.%y"_sj, ""},            // a marker in an unprinted remark does not count
+        {"a【%)】"_sj, "a"},
     };
     for (const auto& [line, printed] : lines) {
         const std::size_t mark = RecordCount();
@@ -70,6 +72,7 @@ TEST(ReportHeadings, NumbersChaptersSectionsAndItems) {
     }
     EXPECT_EQ(HeadingCounters.chapter, 2);
     EXPECT_EQ(HeadingCounters.section, 1);
+    EXPECT_EQ(HeadingCounters.item, 0);
 }
 
 TEST(ReportHeadings, ContentsEntriesKeepTheirRemark) {
