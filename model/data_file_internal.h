@@ -18,6 +18,11 @@ std::string CutToBytes(const std::string& text, std::size_t len);
 // text can never break a line of the file.
 std::string FixedText(const char* text, std::size_t size);
 
+// text without blanks and control bytes at either end, taken character by
+// character: a trail byte that happens to be a blank stays with its lead
+// byte (a byte-wise trim would leave a lone lead byte behind).
+std::string TrimText(const std::string& text);
+
 inline double FiniteOr0(double v) { return std::isfinite(v) ? v : 0.0; }
 
 }  // namespace datafile_detail

@@ -17,7 +17,6 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
-#include "platform/sysutils.h"
 
 using namespace datafile_detail;
 
@@ -130,7 +129,7 @@ void StoreText(char* dest, int size, const std::string& text) {
 // The name of a case keyword line: columns 41 to 80 (or as far along as its
 // numbers pushed it), without blanks at either end.
 std::string CaseName(const std::string& line, int lastField, std::size_t gap) {
-    return Trim(ColumnText(line, TextStart(line, 40, lastField, gap), 40));
+    return TrimText(ColumnText(line, TextStart(line, 40, lastField, gap), 40));
 }
 
 // Collects the reader's warnings, at most kMaxWarningLines of them.
@@ -323,7 +322,7 @@ void Reader::ReadSections(int i, int n) {
         s.no = e.Int(0);
         s.area = ToFloat(e.MantExp(1));
         s.inertia = ToFloat(e.MantExp(3));
-        StoreText(s.name, kNameSize, Trim(ColumnText(line, TextStart(line, 50, 4, 10), 40)));
+        StoreText(s.name, kNameSize, TrimText(ColumnText(line, TextStart(line, 50, 4, 10), 40)));
     }
 }
 
@@ -342,7 +341,7 @@ void Reader::ReadMembers(int i, int n) {
         m.endJ = e.Int(6);
         m.rigidI = ToFloat(e.Real(7));
         m.rigidJ = ToFloat(e.Real(8));
-        StoreText(m.name, kNameSize, Trim(ColumnText(line, TextStart(line, 65, 8, 1), 40)));
+        StoreText(m.name, kNameSize, TrimText(ColumnText(line, TextStart(line, 65, 8, 1), 40)));
     }
 }
 

@@ -18,7 +18,6 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
-#include "platform/sysutils.h"
 
 namespace datafile_detail {
 
@@ -37,6 +36,20 @@ std::string CutToBytes(const std::string& text, std::size_t len) {
     return text.substr(0, pos);
 }
 
+std::string TrimText(const std::string& text) {
+    std::size_t first = text.size();
+    std::size_t end = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t n = static_cast<std::size_t>(CharByteCount(text, pos));
+        if (n == 2 || static_cast<unsigned char>(text[pos]) > ' ') {
+            first = std::min(first, pos);
+            end = pos + n;
+        }
+        pos += n;
+    }
+    return first < end ? text.substr(first, end - first) : std::string();
+}
+
 std::string FixedText(const char* text, std::size_t size) {
     std::string out(text, strnlen(text, size));
     for (char& c : out)
@@ -53,7 +66,7 @@ namespace {
 // A name as the reader will take it back: its column width at most, without
 // blanks at either end.
 std::string NameForFile(const char* name, std::size_t width) {
-    return Trim(CutToBytes(Trim(FixedText(name, kNameSize)), width));
+    return TrimText(CutToBytes(TrimText(FixedText(name, kNameSize)), width));
 }
 
 // value in width columns with at most the given decimals, always leaving at

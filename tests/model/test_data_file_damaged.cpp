@@ -170,6 +170,20 @@ TEST(DamagedFiles, LoneLeadBytesNeverJoinTheNextLineOrOverrun) {
     EXPECT_EQ(out, FrameDataFileText(*again));
 }
 
+TEST(DamagedFiles, ALeadByteBeforeABlankOrControlByteStaysOneCharacter) {
+    auto m = NewFrameModelRecord();
+    NewFrameModel(*m, 1);
+    // A lead byte takes the byte after it whatever that is, so trimming the
+    // blank that follows it would leave it alone to swallow the line end.
+    SetFixedText(m->supportCases[1].name, kNameSize, "ab\xFF\x01\xFF");
+    SetFixedText(m->members[1].name, kNameSize, "\x82 ");
+    const std::string out = FrameDataFileText(*m);
+    auto read = ReadText(out);
+    EXPECT_EQ("ab\xFF ", std::string(read->supportCases[1].name));
+    EXPECT_EQ("\x82 ", std::string(read->members[1].name));
+    EXPECT_EQ(out, FrameDataFileText(*read));
+}
+
 TEST(DamagedFiles, HugeAndOddNumbersStayFinite) {
     auto m = ReadText(Frame("POINT 1\r\n 1 1e999 -1e999\r\nMATERIAL 1\r\n 1 5 2e9 0 -2e9\r\n"
                             "KUMI-CASE 1 1 1e400\r\n 1 nan\r\n"));
