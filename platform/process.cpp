@@ -1,0 +1,68 @@
+#include "platform/process.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+
+#include "platform/encoding.h"
+#include "platform/sysutils.h"
+
+extern char** environ;
+
+std::vector<std::string> SplitParameters(const std::string& parameters) {
+    std::vector<std::string> out;
+    std::string item;
+    bool inItem = false, quoted = false;
+    for (char c : parameters) {
+        if (c == '"') {
+            quoted = !quoted;
+            inItem = true;
+        } else if ((c == ' ' || c == '\t') && !quoted) {
+            if (inItem) out.push_back(item);
+            item.clear();
+            inItem = false;
+        } else {
+            item += c;
+            inItem = true;
+        }
+    }
+    if (inItem) out.push_back(item);
+    return out;
+}
+
+bool RunProgramAndWait(const std::string& program, const std::string& parameters, bool /*show*/,
+                       int* exitCode) {
+    if (exitCode != nullptr) *exitCode = -1;
+    std::vector<std::string> args;
+    args.push_back(OsFileName(program));
+    for (const std::string& p : SplitParameters(parameters)) args.push_back(Cp932ToUtf8(p));
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return false;
+    }
+    if (exitCode != nullptr) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // posix_spawn in glibc reports an exec failure as exit status 127.
+    return !(WIFEXITED(status) && WEXITSTATUS(status) == 127);
+}
+
+bool SetCurrentDir(const std::string& dir) {
+    return !dir.empty() && chdir(OsFileName(dir).c_str()) == 0;
+}
+
+std::string GetCurrentDir() {
+    char buffer[PATH_MAX];
+    if (getcwd(buffer, sizeof buffer) == nullptr) return std::string();
+    std::string dir = Utf8ToCp932(buffer);
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir;
+}
