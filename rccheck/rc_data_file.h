@@ -1,0 +1,22 @@
+// The RC block of the ".$O1" data file: the RC sections, the check cases and
+// per member its header, its points and one table per check case, written
+// after the frame sections as comma-separated tables closed by "EOB".
+// Per-section and per-point tables are transposed: one line per key, one
+// cell per section or point.
+#pragma once
+#include "rccheck/rc_records.h"
+
+class TStringList;
+struct FrameModel;
+
+// Appends the RC block to list (which already holds the frame sections).
+// The model gives the member and combination numbers of the headers. With
+// memberCount 0 only the section and check-case tables are written.
+void WriteRcCheckData(TStringList& list, const FrameModel& model, const RcCheckData& rc);
+
+// Reads the RC block from the lines of the whole file (frame lines are
+// passed over). sectionCount and memberCount start at 0; every other field
+// keeps its value until the file sets it. Counts and indices beyond the
+// tables' capacities are cut to them; lines that cannot be read are
+// skipped. Never fails.
+void ReadRcCheckData(RcCheckData& rc, const FrameModel& model, const TStringList& list);

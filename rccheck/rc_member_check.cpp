@@ -1,0 +1,234 @@
+#include "rccheck/rc_member_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <numeric>
+#include <vector>
+
+#include "model/numeric.h"
+#include "rccheck/rc_bending.h"
+#include "rccheck/rc_prepare.h"
+#include "rccheck/rc_shear.h"
+
+namespace {
+
+// The smallest allowable bar stress used to size stirrups (N/mm²).
+constexpr double kMinSsaForStirrups = 160.0;
+// Extreme rows this close to a member end repeat the end point.
+constexpr double kEndTolerance = 0.0001;  // m
+
+int Points(const RcMemberChecks& m) { return std::clamp(m.pointCount, 0, kRcMaxPoints); }
+int Cases(const RcCheckData& rc) { return std::clamp(rc.checkCaseCount, 0, kRcMaxCheckCases); }
+int Members(const RcCheckData& rc) { return std::clamp(rc.memberCount, 0, kRcMaxMembers); }
+
+RcDepths WithAddedHeights(const RcDepthSet& s, const RcPointCheck& pt) {
+    return RcDepths{s.h + pt.t1 + pt.t2, s.d1 + pt.t1, s.d2 + pt.t2};
+}
+
+void ClearCaseResults(RcCaseCheck& c) {
+    c.fc = c.fs1 = c.fs2 = c.fs = c.fm = c.ft = c.fv = 0.0f;
+    c.ngFs1 = c.ngFs2 = c.ngFs = c.ngFc = c.ngFt = c.ngFm = c.ngFv = 0;
+}
+
+void AddToSummary(std::uint8_t* ng, const RcCaseCheck& c) {
+    ng[kNgFs1] |= c.ngFs1;
+    ng[kNgFs2] |= c.ngFs2;
+    ng[kNgFs] |= c.ngFs;
+    ng[kNgFc] |= c.ngFc;
+    ng[kNgFt] |= c.ngFt;
+    ng[kNgFm] |= c.ngFm;
+    ng[kNgFv] |= c.ngFv;
+    ng[kNgAny] = ng[kNgFs] | ng[kNgFc] | ng[kNgFt] | ng[kNgFm] | ng[kNgFv];
+}
+
+void CheckCase(RcMemberChecks& m, int i) {
+    const int count = Points(m);
+    double ssaMax = kMinSsaForStirrups;
+    for (int k = 1; k <= count; ++k) {
+        RcCaseCheck& c = m.points[k].cases[i];
+        c.taBaseCopy = c.taBase;
+        c.tsaCopy = c.tsa;
+        ssaMax = std::max<double>(ssaMax, c.ssa);
+    }
+    // The extreme rows are the last two points: M-max, then M-min.
+    const bool hasExtremes = count >= 2;
+    if (hasExtremes) {
+        RcPointCheck& pmax = m.points[count - 1];
+        RcPointCheck& pmin = m.points[count];
+        pmax.set1 = WithAddedHeights(m.maxSet1[i], pmax);
+        pmax.set2 = WithAddedHeights(m.maxSet2[i], pmax);
+        pmin.set1 = WithAddedHeights(m.minSet1[i], pmin);
+        pmin.set2 = WithAddedHeights(m.minSet2[i], pmin);
+    }
+    for (int k = 1; k <= count; ++k) {
+        RcPointCheck& pt = m.points[k];
+        RcCaseCheck& c = pt.cases[i];
+        c.gc = c.gs = c.gbm = c.gbc = c.gbs = c.ga = c.gi = 1.0f;
+        const bool extreme = hasExtremes && k >= count - 1;
+        const double x = c.bend.x;
+        if (extreme && (x < kEndTolerance || x > m.length - kEndTolerance)) {
+            // The extreme sits at a member end, where the end point is checked.
+            ClearCaseResults(c);
+            continue;
+        }
+        CheckBending(pt, i);
+        CheckShear(pt, i, ssaMax);
+        AddToSummary(m.ng, c);
+    }
+}
+
+void TakeFc(RcCaseCheck& env, const RcCaseCheck& c) {
+    env.fc = c.fc;
+    env.sc = c.sc;
+    env.sca = c.sca;
+    env.ngFc = c.ngFc;
+    env.bend = c.bend;
+    env.sgCK = 1;
+}
+
+void TakeFs(RcCaseCheck& env, const RcCaseCheck& c) {
+    env.fs = c.fs;
+    env.fs1 = c.fs1;
+    env.fs2 = c.fs2;
+    env.ss1 = c.ss1;
+    env.ss2 = c.ss2;
+    env.ssa = c.ssa;
+    env.ngFs = c.ngFs;
+    env.ngFs1 = c.ngFs1;
+    env.ngFs2 = c.ngFs2;
+    env.bend = c.bend;
+    env.sgCK = 1;
+}
+
+void TakeFm(RcCaseCheck& env, const RcCaseCheck& c) {
+    env.fm = c.fm;
+    env.fck = c.fck;
+    env.fyk = c.fyk;
+    env.mu = c.mu;
+    env.nu = c.nu;
+    env.mud = c.mud;
+    env.ngFm = c.ngFm;
+    env.envM = c.bend.m;
+    env.bend.x = c.bend.x;
+    env.muCK = 1;
+}
+
+void TakeFt(RcCaseCheck& env, const RcCaseCheck& c) {
+    env.ft = c.ft;
+    env.tau = c.tau;
+    env.tsa = c.tsa;
+    env.taBase = c.taBase;
+    env.ta = c.ta;
+    env.ce = c.ce;
+    env.cpt = c.cpt;
+    env.cN = c.cN;
+    env.taUsed = c.taUsed;
+    env.awa = c.awa;
+    env.ngFt = c.ngFt;
+    env.shear = c.shear;
+    env.tuCK = 1;
+}
+
+void TakeFv(RcCaseCheck& env, const RcCaseCheck& c) {
+    env.fv = c.fv;
+    env.fck = c.fck;
+    env.fyk = c.fyk;
+    env.fwk = c.fwk;
+    env.vcd = c.vcd;
+    env.vsd = c.vsd;
+    env.vyd = c.vyd;
+    env.ngFv = c.ngFv;
+    env.envS = c.shear.s;
+    env.vyCK = 1;
+}
+
+// Strictly greater; a ratio that is not a number beats any number, so that
+// a failed calculation is never hidden behind a passing case.
+bool Exceeds(float ratio, float current) {
+    if (std::isnan(ratio)) return !std::isnan(current);
+    return ratio > current;
+}
+
+void EnvelopePoint(RcPointCheck& pt, int cases) {
+    RcCaseCheck& env = pt.cases[0];
+    std::memset(&env, 0, sizeof(env));
+    for (int g = 0; g < kGovCount; ++g) env.governing[g] = 1;
+    for (int k = 1; k <= cases; ++k) {
+        RcCaseCheck& c = pt.cases[k];
+        for (int g = 0; g < kGovCount; ++g) c.governing[g] = k;
+        env.ec = c.ec;
+        env.es = c.es;
+        // Strictly greater: a tie keeps the earlier case.
+        if (Exceeds(c.fc, env.fc)) TakeFc(env, c), env.governing[kGovFc] = k;
+        if (Exceeds(c.fs, env.fs)) TakeFs(env, c), env.governing[kGovFs] = k;
+        if (Exceeds(c.fm, env.fm)) TakeFm(env, c), env.governing[kGovFm] = k;
+        if (Exceeds(c.ft, env.ft)) TakeFt(env, c), env.governing[kGovFt] = k;
+        if (Exceeds(c.fv, env.fv)) TakeFv(env, c), env.governing[kGovFv] = k;
+    }
+}
+
+// The work copy is one member block (hundreds of kB): kept on the heap.
+RcMemberChecks& WorkCopy() {
+    static std::unique_ptr<RcMemberChecks> copy(new RcMemberChecks{});
+    return *copy;
+}
+
+}  // namespace
+
+void CheckMember(RcCheckData& rc, int member) {
+    if (member < 1 || member > Members(rc)) return;
+    CopySectionBarsToPoints(rc, member);
+    RcMemberChecks& m = rc.memberChecks[member];
+    std::memset(m.ng, 0, sizeof(m.ng));
+    for (int i = 1; i <= Cases(rc); ++i) CheckCase(m, i);
+}
+
+void CheckAllMembers(RcCheckData& rc) {
+    for (int p = 1; p <= Members(rc); ++p) CheckMember(rc, p);
+}
+
+void BuildEnvelope(RcCheckData& rc) {
+    if (Members(rc) >= 1) rc.memberChecks[0] = rc.memberChecks[1];
+    for (int p = 1; p <= Members(rc); ++p) {
+        RcMemberChecks& m = rc.memberChecks[p];
+        for (int k = 1; k <= Points(m); ++k) EnvelopePoint(m.points[k], Cases(rc));
+    }
+}
+
+const RcMemberChecks& SortMemberPointsByPosition(RcMemberChecks& member, int checkCase,
+                                                 bool descending) {
+    RcMemberChecks& w = WorkCopy();
+    int count = Points(member);
+    for (int k = 1; k <= count; ++k) member.points[k].sortIndex = k;
+    w = member;
+    if (checkCase <= 0 || checkCase >= kRcCaseSlots) return w;
+    const auto pos = [&](int k) { return Round3(w.points[k].cases[checkCase].bend.x); };
+    const auto mom = [&](int k) { return Round3(w.points[k].cases[checkCase].bend.m); };
+    if (count >= 2) {
+        // P: the last regular point; a member with only the two extreme rows
+        // has none to compare with.
+        const bool hasP = count >= 3;
+        const double p = hasP ? pos(count - 2) : 0.0;
+        const auto repeats = [&](int k) { return pos(k) == 0.0 || (hasP && pos(k) == p); };
+        const int maxRow = count - 1;
+        if (mom(maxRow) < 0.0 || repeats(maxRow)) {
+            w.points[maxRow] = w.points[count];  // M-min moves up
+            --count;
+        }
+        // The M-min row is now the last one either way.
+        if (mom(count) > 0.0 || repeats(count)) --count;
+    }
+    w.pointCount = count;
+    std::vector<int> order(static_cast<std::size_t>(count));
+    std::iota(order.begin(), order.end(), 1);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return descending ? pos(a) > pos(b) : pos(a) < pos(b);
+    });
+    std::vector<RcPointCheck> sorted;
+    sorted.reserve(order.size());
+    for (int k : order) sorted.push_back(w.points[k]);
+    for (int k = 1; k <= count; ++k) w.points[k] = sorted[static_cast<std::size_t>(k - 1)];
+    return w;
+}

@@ -1,0 +1,52 @@
+// Bar areas by bar number, bar descriptions such as D19×8.00, the default
+// RC sections made from the frame sections, and the merging of equal RC
+// sections.
+#pragma once
+#include <string>
+
+struct RcCheckData;
+struct FrameModel;
+
+constexpr int kRebarTableSize = 64;  // bar numbers 0..63
+
+// Area of one bar in cm² by bar number: "D" (deformed bars, read by the
+// checks) and "M" (bolts, kept only). 0 where the table has no row.
+struct RebarAreaTableType {
+    double d[kRebarTableSize];
+    double m[kRebarTableSize];
+};
+extern RebarAreaTableType RebarAreaTable;
+
+// The rebar table file's name (CP932), looked for beside the executable.
+const std::string& RebarTableFileName();
+
+// Fills RebarAreaTable from the file beside the executable, or from the
+// built-in table when that file does not exist.
+void LoadRebarTable();
+
+// Fills RebarAreaTable from fileName; the built-in table when the file
+// cannot be read. Returns true when the file was read. Rows that cannot be
+// understood (headings, bad numbers, other names) are skipped.
+bool LoadRebarTableFrom(const std::string& fileName);
+
+// Fills RebarAreaTable from the built-in rows.
+void LoadBuiltInRebarTable();
+
+// Area in mm² of `count` bars of the given bar number ("D" table). A bar
+// number without a row (or outside 0..63) gives 0, so its bars count as
+// absent. Loads the table on first use.
+double RebarArea(int barNumber, double count);
+
+// "D%d×%.2f", or "" when there are no bars or the bar number has no row.
+std::string FormatBars(int barNumber, double count);
+
+// The reverse of FormatBars: accepts "D13×2.5", "13*2.5"; returns the bar
+// number and stores the count (2 decimals). Without a separator: 0 and 0.
+int ParseBars(const std::string& text, float& count);
+
+// Replaces the whole section table by one default section per frame section.
+void InitRcSections(RcCheckData& rc, const FrameModel& model);
+
+// Merges sections with equal trimmed name, b and h into the first of them,
+// renumbers the members' references and compacts the table.
+void MergeEqualRcSections(RcCheckData& rc);

@@ -1,0 +1,186 @@
+// The member check driver and the envelope: extreme rows at a member end
+// are not checked, one NG point marks the member, the envelope keeps the
+// largest ratio per check with the earlier case on ties, and the sorted
+// work copy drops redundant extreme rows.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "rccheck/rc_member_check.h"
+#include "rccheck/rc_prepare.h"
+#include "rccheck/rebar_table.h"
+
+namespace {
+
+struct RcDataDeleter {
+    void operator()(RcCheckData* rc) const { FreeRcCheckData(rc); }
+};
+using RcDataPtr = std::unique_ptr<RcCheckData, RcDataDeleter>;
+
+// Section S1 (b 1000, h 1000, covers 30, D19x8 / D22x8, D13x2 @250),
+// one 10 m member with two points and the M-max / M-min rows, two
+// allowable-stress cases of type 1.
+RcDataPtr MakeMember(const double (&moments)[2][4], const double (&positions)[2][4]) {
+    LoadBuiltInRebarTable();
+    RcDataPtr rc(NewRcCheckData());
+    RcSection& s = rc->sections[1];
+    s.no = 1;
+    s.b = 1000, s.h = 1000, s.k1 = 30, s.k2 = 30;
+    s.outer = RcBars{19, 8, 0, 0};
+    s.inner = RcBars{22, 8, 0, 0};
+    s.stirrupD = 13, s.stirrupLegs = 2, s.stirrupPitch = 250;
+    s.sca1 = 8, s.ta1 = 0.27f, s.tsa1 = 2.5f, s.ssa1 = 160;
+    s.ec = 31000, s.es = 200000, s.fck = 40, s.fyk = s.fwk = 345;
+    rc->sectionCount = 1;
+    rc->checkCaseCount = 2;
+    rc->checkCases[1] = RcCheckCase{1, 1, {}};
+    rc->checkCases[2] = RcCheckCase{2, 1, {}};
+    rc->memberCount = 1;
+    RcMemberChecks& m = rc->memberChecks[1];
+    m.memberNo = 1;
+    m.sectionNo = 1;
+    m.length = 10;
+    m.pointCount = 4;
+    for (int k = 1; k <= 4; ++k) {
+        for (int t = 1; t <= 2; ++t) {
+            RcForceSet f{};
+            f.x = static_cast<float>(positions[t - 1][k - 1]);
+            f.m = static_cast<float>(moments[t - 1][k - 1]);
+            f.s = 100;
+            m.points[k].cases[t].bend = m.points[k].cases[t].shear = f;
+        }
+    }
+    CopySectionSizeToPoints(*rc);
+    ApplyCheckTypes(*rc);
+    return rc;
+}
+
+// Point positions: two named points, M-max, M-min (m from the i end).
+const double kPositions[2][4] = {{2.5, 7.5, 0.0, 5.0}, {2.5, 7.5, 5.0, 0.0}};
+
+TEST(RcMemberCheck, ExtremeRowAtAnEndIsNotCheckedAndNgMarksTheMember) {
+    // Case 1: point 1 at 500 kN·m fails (σs 181.7 > 160, case B); the M-max
+    // row also carries 500 but sits at the i end.
+    const double moments[2][4] = {{500, 100, 500, -100}, {200, 100, 300, -100}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
+    CheckAllMembers(*rc);
+    const RcMemberChecks& m = rc->memberChecks[1];
+    EXPECT_FLOAT_EQ(m.points[1].cases[1].fs, 1.136f);
+    EXPECT_EQ(m.points[1].cases[1].ngFs, 1);
+    EXPECT_EQ(m.points[3].cases[1].fs, 0.0f);
+    EXPECT_EQ(m.points[3].cases[1].fc, 0.0f);
+    EXPECT_EQ(m.points[3].cases[1].ngFs, 0);
+    EXPECT_GT(m.points[3].cases[2].fs, 0.0f);  // inside the member in case 2
+    EXPECT_EQ(m.ng[kNgFs], 1);
+    EXPECT_EQ(m.ng[kNgFs2], 1);
+    EXPECT_EQ(m.ng[kNgFs1], 0);
+    EXPECT_EQ(m.ng[kNgFc], 0);
+    EXPECT_EQ(m.ng[kNgAny], 1);
+}
+
+TEST(RcMemberCheck, AllWithinAllowablesLeavesTheSummaryClear) {
+    const double moments[2][4] = {{100, -100, 100, -100}, {50, 50, 80, -50}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
+    CheckAllMembers(*rc);
+    for (int i = 0; i < kNgCount; ++i) EXPECT_EQ(rc->memberChecks[1].ng[i], 0) << i;
+}
+
+TEST(RcMemberCheck, ExtremeRowsUseTheirOwnDepthsWithAddedHeights) {
+    const double moments[2][4] = {{100, 100, 100, -100}, {100, 100, 300, -100}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
+    rc->memberChecks[1].points[3].t1 = 20;
+    CheckMember(*rc, 1);
+    // M-max row in case 2: H = 1000 + 20, tension bars at H - d2' = 979.
+    EXPECT_FLOAT_EQ(rc->memberChecks[1].points[3].cases[2].d, 979.0f);
+    EXPECT_FLOAT_EQ(rc->memberChecks[1].points[3].set1.d1, 60.0f);
+}
+
+TEST(RcMemberCheck, StirrupAreaUsesAtLeast160) {
+    // S = 300 kN, no axial force: Awa = 1.15 (300e3 - τa' b d) s / (160 d)
+    // = 57.4 mm² even though this case allows only 100 N/mm² in the bars.
+    const double moments[2][4] = {{500, 100, 100, -100}, {500, 100, 100, -100}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
+    RcMemberChecks& m = rc->memberChecks[1];
+    for (int k = 1; k <= 4; ++k) {
+        m.points[k].cases[1].ssa = 100;
+        m.points[k].cases[1].shear.s = 300;
+    }
+    CheckMember(*rc, 1);
+    EXPECT_NEAR(m.points[1].cases[1].awa, 57.4, 1e-4);
+}
+
+TEST(RcEnvelope, LargestRatioWinsAndTiesKeepTheFirstCase) {
+    // Point 1: case 2 has the larger moment; point 2: equal in both cases.
+    const double moments[2][4] = {{200, 100, 100, -100}, {400, 100, 100, -100}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
+    CheckAllMembers(*rc);
+    BuildEnvelope(*rc);
+    const RcMemberChecks& m = rc->memberChecks[1];
+    const RcCaseCheck& e1 = m.points[1].cases[0];
+    EXPECT_EQ(e1.governing[kGovFc], 2);
+    EXPECT_EQ(e1.governing[kGovFs], 2);
+    EXPECT_FLOAT_EQ(e1.fc, m.points[1].cases[2].fc);
+    EXPECT_FLOAT_EQ(e1.sc, m.points[1].cases[2].sc);
+    EXPECT_FLOAT_EQ(e1.bend.m, 400.0f);
+    EXPECT_EQ(e1.sgCK, 1);
+    const RcCaseCheck& e2 = m.points[2].cases[0];
+    EXPECT_EQ(e2.governing[kGovFc], 1);
+    EXPECT_EQ(e2.governing[kGovFt], 1);
+    // Ultimate checks never ran: ratio 0, switch off, governing case 1.
+    EXPECT_EQ(e2.fm, 0.0f);
+    EXPECT_EQ(e2.muCK, 0);
+    EXPECT_EQ(e2.governing[kGovFm], 1);
+    EXPECT_EQ(m.points[1].cases[2].governing[kGovFc], 2);
+    EXPECT_EQ(rc->memberChecks[0].memberNo, 1);  // slot 0 mirrors member 1
+}
+
+TEST(RcSortPoints, OrdersByPositionAndDropsRepeatedExtremes) {
+    const double moments[2][4] = {{100, 100, 125, -50}, {100, 100, 125, -50}};
+    double positions[2][4] = {{7.5, 2.5, 5.0, 0.0}, {7.5, 2.5, 2.5, 3.0}};
+    RcDataPtr rc = MakeMember(moments, positions);
+    RcMemberChecks& m = rc->memberChecks[1];
+
+    // Case 1: M-min at 0 is dropped; the rest sorted.
+    const RcMemberChecks& a = SortMemberPointsByPosition(m, 1, false);
+    ASSERT_EQ(a.pointCount, 3);
+    EXPECT_FLOAT_EQ(a.points[1].cases[1].bend.x, 2.5f);
+    EXPECT_FLOAT_EQ(a.points[2].cases[1].bend.x, 5.0f);
+    EXPECT_EQ(a.points[2].sortIndex, 3);
+    EXPECT_FLOAT_EQ(a.points[3].cases[1].bend.x, 7.5f);
+    const RcMemberChecks& d = SortMemberPointsByPosition(m, 1, true);
+    EXPECT_FLOAT_EQ(d.points[1].cases[1].bend.x, 7.5f);
+
+    // Case 2: M-max repeats the last named point (2.5) and goes; M-min
+    // moves up and stays.
+    const RcMemberChecks& b = SortMemberPointsByPosition(m, 2, false);
+    ASSERT_EQ(b.pointCount, 3);
+    EXPECT_EQ(b.points[2].sortIndex, 4);
+    EXPECT_FLOAT_EQ(b.points[2].cases[2].bend.x, 3.0f);
+
+    // The envelope keeps the stored order.
+    EXPECT_EQ(SortMemberPointsByPosition(m, 0, false).pointCount, 4);
+
+    // Only the two extreme rows: nothing to repeat, both kept.
+    m.pointCount = 2;
+    m.points[1] = m.points[3];
+    m.points[2] = m.points[4];
+    const RcMemberChecks& c = SortMemberPointsByPosition(m, 1, false);
+    EXPECT_EQ(c.pointCount, 1);  // M-min at 0 still goes
+    EXPECT_FLOAT_EQ(c.points[1].cases[1].bend.x, 5.0f);
+}
+
+TEST(RcMemberCheck, OutOfRangeMembersAndTinyMembersAreSafe) {
+    const double moments[2][4] = {{100, 100, 100, -100}, {100, 100, 100, -100}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
+    CheckMember(*rc, 0);
+    CheckMember(*rc, 5000);
+    rc->memberChecks[1].pointCount = 1;  // as a damaged file may give
+    CheckMember(*rc, 1);
+    EXPECT_GT(rc->memberChecks[1].points[1].cases[1].fc, 0.0f);
+    rc->memberChecks[1].pointCount = 9999;
+    CheckAllMembers(*rc);
+    BuildEnvelope(*rc);
+    SUCCEED();
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+// Building the RC check data from the model and the combination results:
+// check types from combination names, points and forces, kept settings on
+// a refresh, bar depths with added heights, position texts.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "platform/sjis_literal.h"
+#include "rccheck/rc_prepare.h"
+#include "rccheck/rebar_table.h"
+
+namespace {
+
+struct RcDataDeleter {
+    void operator()(RcCheckData* rc) const { FreeRcCheckData(rc); }
+};
+using RcDataPtr = std::unique_ptr<RcCheckData, RcDataDeleter>;
+
+TEST(RcCheckType, FromCombinationName) {
+    struct Row {
+        std::string name;
+        int type;
+    } rows[] = {
+        {"D+L", 1},
+        {"", 1},
+        {"地震"_sj, 2},
+        {"L1", 2},
+        {"ﾚ1"_sj, 2},
+        {"ｌ１"_sj, 2},          // full-width lower-case l and digit
+        {"L2"_sj + "地震"_sj, 3},  // type 3 wins
+        {"Ｌ２"_sj, 3},
+        {"ﾚﾍﾞﾙ2"_sj, 3},
+        {"LOAD 12", 3},          // any L with any 2
+        {"D+1", 1},
+    };
+    for (const Row& r : rows) EXPECT_EQ(RcCheckTypeFromName(r.name), r.type) << r.name;
+}
+
+class RcBuild : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LoadBuiltInRebarTable();
+        model = NewFrameModelRecord();
+        results = AllocateFrameResults();
+        ASSERT_NE(results, nullptr);
+        ClearFrameResults(*results);
+        rc.reset(NewRcCheckData());
+        ASSERT_TRUE(rc);
+
+        model->sectionCount = 1;
+        model->sections[1] = FrameSection{3, 0.6f, 0.018f, {}};
+        SetFixedText(model->sections[1].name, kNameSize, "S");
+        model->memberCount = 1;
+        FrameMember& m = model->members[1];
+        m.no = 5;
+        m.sectionNo = 3;
+        m.length = 10;
+        model->combinationCount = 2;
+        model->combinations[1].no = 1;
+        SetFixedText(model->combinations[1].name, kNameSize, " D+L ");
+        model->combinations[2].no = 2;
+        SetFixedText(model->combinations[2].name, kNameSize, ("L2"_sj + "地震"_sj).c_str());
+
+        results->memberCount = 1;
+        results->caseCount = 1;
+        results->comboCount = 2;
+        ResultMember& rm = results->member[1];
+        rm.pointCount = 4;
+        const float pos[] = {0, 0, 2.5f, 5, 10, 5, 0};
+        const short kind[] = {0, 2, 2, 1, 2};
+        for (int k = 1; k <= 4; ++k) {
+            rm.pointPos[k] = pos[k];
+            rm.pointKind[k] = kind[k];
+        }
+        SetFixedText(rm.pointLabel[1], kPointLabelBytes, "i-end");
+        SetFixedText(rm.pointLabel[4], kPointLabelBytes, "j-end");
+        for (int t = 1; t <= 2; ++t) {
+            MemberResult& r = results->block[ComboBlockIndex(*results, t)].members[1];
+            const float mom[] = {0, 0, 93.754f, 125, 0, 125.004f, -3e7f};
+            for (int k = 1; k <= 6; ++k) {
+                r.values[kQtyPos][k] = pos[k];
+                r.values[kQtyM][k] = mom[k] * t;
+                r.values[kQtyS][k] = 50.0f - 10.0f * pos[k];
+                r.values[kQtyN][k] = -100.126f;
+                r.values[kQtyDisp][k] = k == 5 ? 512.0f : 1.234567f;
+            }
+        }
+    }
+
+    std::unique_ptr<FrameModel> model;
+    FrameResults* results = nullptr;
+    RcDataPtr rc;
+};
+
+TEST_F(RcBuild, PointsAndForces) {
+    InitRcSections(*rc, *model);
+    BuildRcCheckData(*rc, *results, *model);
+    ASSERT_EQ(rc->memberCount, 1);
+    ASSERT_EQ(rc->checkCaseCount, 2);
+    EXPECT_EQ(rc->checkCases[1].checkType, 1);
+    EXPECT_EQ(rc->checkCases[2].checkType, 3);
+    EXPECT_STREQ(rc->checkCases[1].name, "D+L");
+    const RcMemberChecks& m = rc->memberChecks[1];
+    EXPECT_EQ(std::string(m.name), "部材.5"_sj);
+    EXPECT_EQ(m.sectionNo, 3);
+    EXPECT_FLOAT_EQ(m.length, 10);
+    // Labelled or named points, then the two extreme rows; the unnamed
+    // stride point at 5 m is left out.
+    ASSERT_EQ(m.pointCount, 5);
+    const char* names[] = {"", "i-end", "2.500", "j-end", "M-max", "M-min"};
+    for (int k = 1; k <= 5; ++k) EXPECT_STREQ(m.points[k].name, names[k]) << k;
+    const RcCaseCheck& c = m.points[2].cases[1];
+    EXPECT_FLOAT_EQ(c.bend.x, 2.5f);
+    EXPECT_FLOAT_EQ(c.bend.m, 93.75f);
+    EXPECT_FLOAT_EQ(c.bend.s, 25.0f);
+    EXPECT_FLOAT_EQ(c.bend.n, 100.13f);  // compression positive
+    EXPECT_FLOAT_EQ(c.bend.disp, 1.23457f);
+    EXPECT_FLOAT_EQ(m.points[4].cases[1].bend.m, 125.0f);
+    EXPECT_FLOAT_EQ(m.points[4].cases[2].bend.m, 250.01f);
+    EXPECT_FLOAT_EQ(m.points[5].cases[1].bend.m, -1e6f);   // clamped
+    EXPECT_FLOAT_EQ(m.points[4].cases[1].bend.disp, 100.0f);  // clamped, mm
+    EXPECT_FLOAT_EQ(m.points[2].position, 2.5f);
+    EXPECT_FLOAT_EQ(m.points[2].cases[2].shear.m, m.points[2].cases[2].bend.m);
+    EXPECT_STREQ(m.points[0].name, "i-end");
+    // Switches of the new entries from their case's type.
+    EXPECT_EQ(m.points[1].cases[1].sgCK, 1);
+    EXPECT_FLOAT_EQ(m.points[1].cases[1].sca, 8.0f);
+    EXPECT_EQ(m.points[1].cases[2].muCK, 1);
+    EXPECT_EQ(m.points[1].cases[2].sgCK, 0);
+}
+
+TEST_F(RcBuild, RefreshKeepsUserSettings) {
+    InitRcSections(*rc, *model);
+    BuildRcCheckData(*rc, *results, *model);
+    rc->sections[1].b = 300;
+    rc->memberChecks[1].sectionNo = 3;
+    rc->checkCases[1].checkType = 2;
+    rc->memberChecks[1].points[2].cases[1].sgCK = 0;
+    BuildRcCheckData(*rc, *results, *model);
+    EXPECT_EQ(rc->checkCases[1].checkType, 2);  // same combination: kept
+    EXPECT_EQ(rc->memberChecks[1].points[2].cases[1].sgCK, 0);
+    EXPECT_FLOAT_EQ(rc->memberChecks[1].points[2].b, 300.0f);  // the section's width
+    model->combinations[1].no = 9;
+    BuildRcCheckData(*rc, *results, *model);
+    EXPECT_EQ(rc->checkCases[1].comboNo, 9);
+    EXPECT_EQ(rc->checkCases[1].checkType, 1);  // another combination: from its name
+}
+
+TEST_F(RcBuild, NoResultsStillGivesTheExtremeRows) {
+    ClearFrameResults(*results);
+    BuildRcCheckData(*rc, *results, *model);
+    ASSERT_EQ(rc->memberChecks[1].pointCount, 2);
+    EXPECT_STREQ(rc->memberChecks[1].points[1].name, "M-max");
+    EXPECT_FLOAT_EQ(rc->memberChecks[1].points[1].b, 1000.0f);
+}
+
+TEST_F(RcBuild, ManyNamedPointsAreCut) {
+    ResultMember& rm = results->member[1];
+    rm.pointCount = 40;
+    for (int k = 1; k <= 40; ++k) rm.pointKind[k] = 2;
+    BuildRcCheckData(*rc, *results, *model);
+    EXPECT_EQ(rc->memberChecks[1].pointCount, kRcMaxPoints);
+    EXPECT_STREQ(rc->memberChecks[1].points[kRcMaxPoints].name, "M-min");
+}
+
+TEST_F(RcBuild, BarDepthsWithAddedHeights) {
+    InitRcSections(*rc, *model);
+    BuildRcCheckData(*rc, *results, *model);
+    RcSection& s = rc->sections[1];
+    s.h = 800;
+    s.outer = RcBars{25, 4, 19, 2};
+    RcPointCheck& pt = rc->memberChecks[1].points[2];
+    pt.t1 = 20;
+    CopySectionBarsToPoints(*rc, 1);
+    // d1' = t1 + k1 + (25 + 1) / 2 = 20 + 30 + 13; d2' = 0 + 30 + (22 + 1) / 2.
+    EXPECT_FLOAT_EQ(pt.set1.h, 820.0f);
+    EXPECT_FLOAT_EQ(pt.set1.d1, 63.0f);
+    EXPECT_FLOAT_EQ(pt.set1.d2, 41.0f);
+    EXPECT_FLOAT_EQ(pt.set2.d1, 63.0f);
+    EXPECT_FLOAT_EQ(pt.as1, 4 * 506.7f + 2 * 286.5f);
+    EXPECT_FLOAT_EQ(rc->memberChecks[1].maxSet1[2].d1, 43.0f);  // no added height
+    EXPECT_FLOAT_EQ(rc->memberChecks[1].minSet2[1].h, 800.0f);
+
+    ApplyCoversToPoints(*rc);
+    EXPECT_FLOAT_EQ(pt.set1.d1, 43.0f);
+    CopySectionSizeToPoints(*rc);
+    EXPECT_FLOAT_EQ(rc->memberChecks[1].h, 800.0f);
+    EXPECT_EQ(FindRcSection(*rc, 3), 1);
+    EXPECT_EQ(FindRcSection(*rc, 4), 0);
+}
+
+TEST(RcPointText, PositionFromEitherEnd) {
+    auto m = std::make_unique<RcMemberChecks>();
+    m->length = 10;
+    m->points[1].cases[1].bend.x = 1.25f;
+    m->points[2].cases[1].bend.x = 8.0f;
+    EXPECT_EQ(PointPositionText(*m, 1, 1, false), "i" + "→"_sj + "1.250");
+    EXPECT_EQ(PointPositionText(*m, 2, 1, false), "2.000" + "←"_sj + "j");
+    EXPECT_EQ(PointPositionText(*m, 2, 1, true), "j" + "→"_sj + "2.000");
+    EXPECT_EQ(PointPositionText(*m, 1, 1, true), "1.250" + "←"_sj + "i");
+    EXPECT_EQ(PointPositionText(*m, 99, 1, false), "");
+}
+
+}  // namespace
