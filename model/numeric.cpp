@@ -80,6 +80,9 @@ void MatMultiply(double* R, const double* A, const double* B, int n, int m, int 
 
 int MatMinor(double* dst, const double* src, int n, int m, int row, int column) {
     if (n <= 0) return 0;
+    // A row or column outside the matrix would leave n x (m - 1) or more
+    // elements for an (n - 1) x (m - 1) destination: copy nothing.
+    if (row < 0 || row >= n || column < 0 || column >= m) return 0;
     int k = 0;
     for (int i = 0; i < n; ++i) {
         if (i == row) continue;

@@ -38,7 +38,8 @@ void MatCopy(double* dst, const double* src, int a, int b);
 void MatMultiply(double* R, const double* A, const double* B, int n, int m, int p);
 
 // Copies the n x m src without the given row and column into the
-// (n - 1) x (m - 1) dst. Returns n (0 for n <= 0, and then nothing is done).
+// (n - 1) x (m - 1) dst. Returns n; 0, with nothing copied, for n <= 0 or a
+// row or column outside the matrix.
 int MatMinor(double* dst, const double* src, int n, int m, int row, int column);
 
 // Determinant by cofactor expansion along row 0 with stack buffers; meant for

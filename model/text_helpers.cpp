@@ -153,7 +153,9 @@ std::string NumZenToHan(const std::string& text) {
             out += static_cast<char>('0' + (c - 0x824F));
         } else if (c == kZenSpace) {
             out += ' ';
-        } else if (c >= 0x8141 && c <= 0x8144) {  // full-width comma, stops, as the point
+        } else if (c <= 0x8144) {
+            // "、。，．" (and the codes below them, which no CP932 character
+            // uses) are typed as the decimal point.
             out += '.';
         } else if (c == 0x817C) {  // full-width minus
             out += '-';

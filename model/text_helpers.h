@@ -43,8 +43,9 @@ double TextToDouble(const std::string& text);
 int TextToInt(const std::string& text, int decimals = 0);
 
 // Full-width digits, "－", "＋", the full-width space and "、。，．" to their
-// half-width number characters ("、。，．" all become '.'); everything else is
-// copied unchanged. Meant only for number parsing.
+// half-width number characters ("、。，．" all become '.', as does any
+// double-byte code below 0x8140); everything else is copied unchanged.
+// Meant only for number parsing.
 std::string NumZenToHan(const std::string& text);
 
 // One character to half-width. lead is the character's first byte, next the

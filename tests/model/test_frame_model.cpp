@@ -118,6 +118,18 @@ TEST_F(FrameModelTest, TrapezoidOnARunFollowsOneStraightLine) {
     EXPECT_NEAR(l.resVert, 48.0, 1e-4);
 }
 
+TEST_F(FrameModelTest, IntensitiesAreRoundedToThreeDecimalsBeforeTheResultant) {
+    AddNode(1, 0, 0);
+    AddNode(2, 3, 0);
+    AddMember(1, 1, 2);
+    // 1.0006 kN/m is taken as 1.001: 1.001 x 3 m = 3.003 kN. Rounding only the
+    // resultant (1.0006 x 3 = 3.0018) would give 3.002.
+    LoadRecord& l = AddLoad(kLoadDistY, 1, 0, 1.0006f, 1.0006f, 0, 0);
+    PrepareMemberLoads(m);
+    EXPECT_NEAR(l.resVert, 3.003, 1e-6);
+    EXPECT_NEAR(m.loadCases[1].sumVertPos, 3.003, 1e-6);
+}
+
 TEST_F(FrameModelTest, ConcentratedLoadOnARunCountsOnce) {
     ThreeSpanBeam();
     LoadRecord& l = AddLoad(kLoadConcY, 1, 3, -50, 0, 6, 0);

@@ -102,6 +102,12 @@ TEST(Matrix, MinorDropsRowAndColumn) {
     EXPECT_EQ(MatMinor(m, A, 3, 3, 1, 0), 3);
     EXPECT_EQ(std::vector<double>(m, m + 4), (std::vector<double>{2, 3, 8, 9}));
     EXPECT_EQ(MatMinor(m, A, 0, 3, 0, 0), 0);
+    // A row or column outside the matrix copies nothing (9 elements would
+    // not fit the 4 of the destination).
+    double guarded[5] = {-1, -1, -1, -1, 42};
+    EXPECT_EQ(MatMinor(guarded, A, 3, 3, 3, 0), 0);
+    EXPECT_EQ(MatMinor(guarded, A, 3, 3, 0, -1), 0);
+    EXPECT_EQ(std::vector<double>(guarded, guarded + 5), (std::vector<double>{-1, -1, -1, -1, 42}));
 }
 
 // Tridiagonal (2, -1): determinant n + 1, and K x = 1 has the closed form

@@ -93,6 +93,10 @@ TEST(TextToInt, RoundsWithTenthTolerance) {
 TEST(NumZenToHan, MapsOnlyNumberCharacters) {
     EXPECT_EQ(NumZenToHan("０１２３４５６７８９"_sj), "0123456789");
     EXPECT_EQ(NumZenToHan("、。，．"_sj), "....");
+    // Every double-byte code up to 0x8144 reads as the point, also the
+    // unassigned ones a damaged text may hold ("\x81\x31" is one character).
+    EXPECT_EQ(NumZenToHan("\x81\x31" "5"), ".5");
+    EXPECT_EQ(TextToDouble("\x81\x31" "5"), 0.5);
     EXPECT_EQ(NumZenToHan("　"_sj), " ");
     EXPECT_EQ(NumZenToHan("－＋"_sj), "-+");
     // Other symbols between them stay as they are.
