@@ -78,7 +78,9 @@ protected:
     std::vector<std::string> messages;
 
     void SetUp() override {
-        root = FreshDir("route");
+        // One folder per test: ctest runs the tests of this file in parallel.
+        root = FreshDir(std::string("route_") +
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
         ForceDirectories(root + "prog/");
         ForceDirectories(root + "product/");
         ForceDirectories(root + "nosdk/");
