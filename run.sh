@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the program. Arguments are
-# passed to it. Without arguments it runs the batch analysis of the sample
-# portal frame and says where the result files went.
+# passed to it. Without arguments it opens the main window when there is a
+# display, and otherwise runs the batch analysis of the sample portal frame
+# and says where the result files went.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/install_deps.sh
@@ -9,8 +10,8 @@ cmake --preset dev >/dev/null
 cmake --build --preset dev --target vextor
 EXE=build/app/vextor
 if [[ $# -gt 0 ]]; then exec "$EXE" "$@"; fi
-# The main window is not built yet, so every run without arguments is the
-# batch analysis of the sample model.
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then exec "$EXE"; fi
+# No display: the batch analysis of the sample model.
 OUT=$(mktemp -d /tmp/vextor-sample.XXXXXX)
 cp 'examples/portal.$O1' "$OUT/"
 echo "batch run of examples/portal.\$O1 in $OUT"

@@ -8,6 +8,7 @@
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
+#include "app/main_window.h"
 #include "model/analysis_driver.h"
 #include "platform/encoding.h"
 #include "platform/paths.h"
@@ -27,9 +28,7 @@ int main(int argc, char** argv) {
         DiagnosticDumpFlag = FileExists(GetExeBaseName() + ".bpr");
         DiagnosticDumpFolder = GetExeFolder();
         if (BatchMode) return RunBatch(options);
-        std::fprintf(stderr, "%s\n",
-                     Cp932ToUtf8("この版では画面なしの計算のみ使えます: vextor /BATCH <計算条件ファイル.$O1>"_sj).c_str());
-        return 0;
+        return RunInteractive(argc, argv, options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
     } catch (...) {

@@ -1,0 +1,401 @@
+// Editing in the input grids: what a click selects, what Enter commits in
+// each grid, tab switches, the one-level undo.
+#include <algorithm>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "model/data_file.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/numeric.h"
+#include "model/text_helpers.h"
+#include "platform/qt/dialogs.h"
+#include "platform/sjis_literal.h"
+
+namespace {
+
+int CellInt(const TStringGrid& g, int col, int row) { return TextToInt(g.Cells(col, row)); }
+
+// Row of the grid whose key column holds number, selected without events.
+void SelectByKey(TStringGrid& g, int keyColumn, int number) {
+    for (int r = 1; r < g.RowCount(); ++r) {
+        if (TextToInt(g.Cells(keyColumn, r)) != number) continue;
+        const bool enabled = g.Enabled();
+        g.SetEnabled(false);
+        g.SetRow(r);
+        g.SetEnabled(enabled);
+        break;
+    }
+    g.Refresh();
+}
+
+void SetRowQuietly(TStringGrid& g, int row) {
+    const bool enabled = g.Enabled();
+    g.SetEnabled(false);
+    g.SetRow(row);
+    g.SetEnabled(enabled);
+}
+
+}  // namespace
+
+void TFmMain::SetLoadHeaders(int code) {
+    std::string h[6];
+    if (code == 51) {
+        h[0] = "格点"_sj; h[1] = "－"_sj; h[2] = "水平荷重,(kN)"_sj; h[3] = "鉛直荷重,(kN)"_sj; h[4] = "ﾓｰﾒﾝﾄ,(kN･m)"_sj; h[5] = "－"_sj;
+    } else if (code == 27) {
+        h[0] = "部材"_sj; h[1] = "－"_sj; h[2] = "荷重,(kN･m)"_sj; h[3] = "－"_sj; h[4] = "ｉ端距離,(m)"_sj; h[5] = "－"_sj;
+    } else if (code >= 21 && code <= 30) {
+        h[0] = "部材"_sj; h[1] = "－"_sj; h[2] = "荷重,(kN)"_sj; h[3] = "－"_sj; h[4] = "ｉ端距離,(m)"_sj; h[5] = "－"_sj;
+    } else {
+        h[0] = "開始,部材"_sj; h[1] = "終了,部材"_sj; h[2] = "ｉ端荷重,(kN)"_sj; h[3] = "ｊ端荷重,(kN)"_sj; h[4] = "ｉ端距離,(m)"_sj; h[5] = "ｊ端距離,(m)"_sj;
+    }
+    for (int c = 2; c <= 7; ++c) Grid(kSgLoad2).SetCell(c, 0, h[c - 2]);
+}
+
+void TFmMain::StrGridClick(GridId id) {
+    TStringGrid& g = Grid(id);
+    if (!g.Enabled() || clickBusy_) return;
+    clickBusy_ = true;
+    SelectionState& sel = CurrentSelection;
+    const int row = g.Row();
+    // 2. The first click in the member grid after work elsewhere takes the
+    // undo snapshot.
+    if (id != kSgMember && g.Focused()) undoArmed_ = true;
+    if (id == kSgMember && undoArmed_) {
+        undoArmed_ = false;
+        CommitGrids();
+        std::memcpy(undo_.get(), FrameData, sizeof(FrameModel));
+    }
+    // 3. Member range from the row.
+    if (id == kSgMember || id == kSgView1 || id == kSgBane2 || id == kSgLoad2) {
+        int first = 0, last = 0;
+        if (id == kSgMember || id == kSgBane2) first = last = CellInt(g, 1, row);
+        if (id == kSgView1) { first = CellInt(g, 1, row); last = CellInt(g, 2, row); }
+        if (id == kSgLoad2) { first = CellInt(g, 2, row); last = CellInt(g, 3, row); }
+        if (last == 0) last = first;
+        if (first != sel.memberFirst || last != sel.memberLast) {
+            sel.memberFirst = first;
+            sel.memberLast = last;
+            if (id != kSgMember) SelectByKey(Grid(kSgMember), 1, first);
+            if (id != kSgBane2) SelectByKey(Grid(kSgBane2), 1, first);
+            if (id != kSgLoad2) SelectByKey(Grid(kSgLoad2), 2, first);
+            if (id == kSgMember) {
+                sel.nodeI = CellInt(g, 2, row);
+                sel.nodeJ = CellInt(g, 3, row);
+                sel.section = CellInt(g, 4, row);
+                sel.material = CellInt(g, 5, row);
+                SelectByKey(Grid(kSgPoint), 1, sel.nodeI);
+                SelectByKey(Grid(kSgSupt2), 1, sel.nodeI);
+                SelectByKey(Grid(kSgSection), 1, sel.section);
+                SelectByKey(Grid(kSgMaterial), 1, sel.material);
+                SelectByKey(Grid(kSgView1), 1, first);
+            }
+        }
+    }
+    // 4. Member grid: the tab of the clicked reference, the member's points.
+    if (id == kSgMember) {
+        const int col = g.Col();
+        pageSwitchByCode_ = true;
+        if (col == 2 || col == 3) Page1->SetActivePage(Tabs[kTabPoint]);
+        if (col == 4 || col == 5) Page1->SetActivePage(Tabs[kTabSect]);
+        pageSwitchByCode_ = false;
+        sel.supportCase = 0;
+        sel.memberFirst = CellInt(g, 1, row);
+        sel.memberLast = sel.memberFirst;
+        RefreshGrids();
+    }
+    if (id == kSgLoad2) SetLoadHeaders(CellInt(g, 1, row));
+    switch (id) {
+    case kSgPoint:
+    case kSgSupt2:
+        sel.nodeI = sel.nodeJ = CellInt(g, 1, row);
+        sel.memberFirst = sel.memberLast = 0;
+        break;
+    case kSgSection: sel.section = CellInt(g, 1, row); RefreshGrids(); break;
+    case kSgMaterial: sel.material = CellInt(g, 1, row); RefreshGrids(); break;
+    case kSgSupt1: sel.supportCase = CellInt(g, 1, row); RefreshGrids(); break;
+    case kSgBane1: sel.springCase = CellInt(g, 1, row); RefreshGrids(); break;
+    case kSgLoad1:
+        sel.loadCase = CellInt(g, 1, row);
+        sel.supportCase = CellInt(g, 3, row);
+        sel.springCase = CellInt(g, 4, row);
+        RefreshGrids();
+        SetRowQuietly(Grid(kSgLoad2), Grid(kSgLoad2).RowCount() - 1);
+        break;
+    case kSgKumi1: {
+        sel.combination = CellInt(g, 1, row);
+        sel.loadCase = sel.supportCase = sel.springCase = 0;
+        if (const int ci = FindCombinationIndex(*FrameData, sel.combination); ci > 0) {
+            const KumiCase& c = FrameData->combinations[ci];
+            for (int e = 1; e <= std::clamp(c.count, 0, kMaxCombinationEntries); ++e) {
+                const int li = FindLoadCaseIndex(*FrameData, c.entries[e].loadCaseNo);
+                if (li <= 0) continue;
+                if (FrameData->loadCases[li].suptCaseNo) sel.supportCase = FrameData->loadCases[li].suptCaseNo;
+                if (FrameData->loadCases[li].baneCaseNo) sel.springCase = FrameData->loadCases[li].baneCaseNo;
+            }
+        }
+        RefreshGrids();
+        break;
+    }
+    case kSgKumi2: {
+        sel.loadCase = CellInt(g, 1, row);
+        if (const int li = FindLoadCaseIndex(*FrameData, sel.loadCase); li > 0) {
+            sel.supportCase = FrameData->loadCases[li].suptCaseNo;
+            sel.springCase = FrameData->loadCases[li].baneCaseNo;
+        }
+        sel.nodeI = sel.nodeJ = sel.memberFirst = sel.memberLast = 0;
+        RefreshGrids();
+        SetRowQuietly(Grid(kSgLoad2), Grid(kSgLoad2).RowCount() - 1);
+        break;
+    }
+    default: break;
+    }
+    for (int i = 0; i < kGridCount; ++i) Grids.grid[i]->Refresh();
+    Paint1Paint();
+    clickBusy_ = false;
+}
+
+void TFmMain::DiscardResultsOrRecalculate() {
+    if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
+    else DiscardResults();
+    Paint1Paint();
+}
+
+void TFmMain::GridKeyPress(GridId id, char& key) {
+    if (key == 13) {
+        key = 0;
+        EnterInGrid(id);
+    }
+    DiscardResultsOrRecalculate();
+}
+
+void TFmMain::EnterInGrid(GridId id) {
+    TStringGrid& g = Grid(id);
+    const int col = g.Col(), row = g.Row();
+    const bool appendRow = row == g.RowCount() - 1;
+    ModifiedFlag = true;
+    const std::string text = g.Cells(col, row);
+    const double x = TextToDouble(text);
+    bool committed = false;
+    switch (id) {
+    case kSgSection:
+        // I of 0: the rectangle 1 m wide whose height is the area.
+        if (col == 3 && x == 0) {
+            const double a = TextToDouble(g.Cells(2, row));
+            g.SetCell(3, row, FormatStr("%11.5e", a * a * a / 12.0));
+        }
+        break;
+    case kSgMember:
+        if (col == 11) g.SetCell(11, row, FitTextLength(text, 40));
+        CommitGrids();
+        RefreshGrids();
+        committed = true;
+        break;
+    case kSgView2: {
+        const int mi = FindMemberIndex(*FrameData, CurrentSelection.memberFirst);
+        const double len = mi > 0 ? FrameData->members[mi].length : 0.0;
+        if (col == 1 && x == 0) {
+            // The "0" only guards an empty cell.
+            const std::string t = text + "0";
+            if (t[0] == 'c' || t[0] == 'C') {
+                CopyViewPoints(TextToInt(text.substr(1, 9)));
+            } else {
+                CommitGrids();
+                SortViewPoints(*FrameData);
+            }
+            RefreshGrids();
+            committed = true;
+            break;
+        }
+        if (col == 1 && x < 0) g.SetCell(1, row, FormatStr("%7.3f", Round3(len + x)));
+        if (col == 2) g.SetCell(2, row, FitTextLength(text, 20));
+        if (col == 3) g.SetCell(1, row, FormatStr("%7.3f", Round3(len - x)));
+        CommitGrids();
+        RefreshGrids();
+        committed = true;
+        break;
+    }
+    case kSgSupt2:
+        if (CurrentSelection.supportCase <= 0 || FindSupportCaseIndex(*FrameData, CurrentSelection.supportCase) <= 0) {
+            MessageDlg("支点ケースが選択されていません."_sj, mtError, mbOK);
+            return;
+        }
+        if (col == 2 && !appendRow) {
+            // -1 marks a rigid direction.
+            const int code = TextToInt(text);
+            const bool rigidX = code == 1 || code == 3 || code == 4;
+            const bool rigidY = code == 1 || code == 2 || code == 4;
+            g.SetCell(3, row, rigidX ? "-1" : "0");
+            g.SetCell(4, row, rigidY ? "-1" : "0");
+            g.SetCell(5, row, code == 4 ? "-1" : "0");
+        }
+        break;
+    case kSgBane2:
+        if (CurrentSelection.springCase <= 0 || FindSpringCaseIndex(*FrameData, CurrentSelection.springCase) <= 0) {
+            MessageDlg("分布ばねケースが選択されていません."_sj, mtError, mbOK);
+            return;
+        }
+        if (appendRow && col == 1) {
+            g.SetCell(2, row, row > 1 ? g.Cells(2, row - 1) : "1000");
+            g.SetCell(3, row, row > 1 ? g.Cells(3, row - 1) : "1000");
+        }
+        break;
+    case kSgKumi2:
+        if (appendRow && col == 1) g.SetCell(2, row, "1");
+        break;
+    case kSgLoad2:
+        if (CurrentSelection.loadCase <= 0 || FindLoadCaseIndex(*FrameData, CurrentSelection.loadCase) <= 0) {
+            MessageDlg("荷重ケースが選択されていません."_sj, mtError, mbOK);
+            return;
+        }
+        PrepareMemberLoads(*FrameData);
+        break;
+    default: break;
+    }
+    if (appendRow && col == 1 && x > 0) {
+        const int n = static_cast<int>(x);
+        if (id == kSgSupt1) g.SetCell(2, row, FormatStr("支点ケース.%2d"_sj.c_str(), n));
+        if (id == kSgBane1) g.SetCell(2, row, FormatStr("分布ばねケース.%2d"_sj.c_str(), n));
+        if (id == kSgLoad1) {
+            g.SetCell(2, row, FormatStr("荷重ケース.%2d"_sj.c_str(), n));
+            g.SetCell(3, row, "1");
+        }
+        if (id == kSgKumi1) {
+            g.SetCell(2, row, FormatStr("組合せケース.%2d"_sj.c_str(), n));
+            g.SetCell(3, row, "1");
+        }
+    }
+    if (!committed) {
+        CommitGrids();
+        RefreshGrids();
+    }
+    if (id == kSgMember)
+        for (int r = 1; r < g.RowCount() - 1; ++r)
+            for (int c = 6; c <= 7; ++c)
+                if (!g.Cells(c, r).empty()) g.SetCell(c, r, FormatStr("%d", TextToInt(g.Cells(c, r)) & 1));
+    MoveAfterEnter(id, col, row, x);
+}
+
+void TFmMain::MoveAfterEnter(GridId id, int col, int row, double x) {
+    TStringGrid& g = Grid(id);
+    if (col == 1 && x == 0) return;  // a deleted row: the cursor stays
+    int nextCol = col + 1, nextRow = row;
+    const int code = TextToInt(g.Cells(2, row));
+    if ((id == kSgSupt2 && col == 2 && code >= 1 && code <= 4) || (id == kSgBane2 && col == 3) ||
+        (id == kSgKumi2 && col == 2))
+        nextCol = g.ColCount();
+    if (id == kSgMember && col == 9) nextCol = 11;
+    if (nextCol >= g.ColCount()) {
+        nextCol = 1;
+        nextRow = std::min(row + 1, g.RowCount() - 1);
+    }
+    SetRowQuietly(g, nextRow);
+    const bool enabled = g.Enabled();
+    g.SetEnabled(false);
+    g.SetCol(nextCol);
+    g.SetEnabled(enabled);
+}
+
+void TFmMain::CopyViewPoints(int source) {
+    FrameModel& m = *FrameData;
+    const int target = CurrentSelection.memberFirst;
+    const int si = FindViewPointIndex(m, source);
+    if (target <= 0 || si <= 0 || m.view2[si].count <= 0) return;
+    int ti = FindViewPointIndex(m, target);
+    if (ti <= 0) {
+        if (m.view2Count >= kMaxView2) return;  // the table is full
+        ti = ++m.view2Count;
+    }
+    m.view2[ti] = m.view2[si];
+    m.view2[ti].memberNo = target;
+}
+
+void TFmMain::GridKeyDown(GridId, int key, bool ctrl) {
+    if (ctrl && key == 'Z') BtnUnDoClick();
+    if (key == VK_F9) CalcExecClick(CalcSender::None);
+}
+
+void TFmMain::SgGridDblClick(GridId id) {
+    TStringGrid& g = Grid(id);
+    if (!headerPress_) {
+        CommitGrids();
+        return;
+    }
+    if (id == kSgLoad2) {
+        SortGridRows(g, 2);
+    } else if (id == kSgView2) {
+        CommitGrids();
+        SortViewPoints(*FrameData);
+        RefreshGrids();
+    } else {
+        SortGridRows(g, 1);
+    }
+    CommitGrids();
+    RefreshGrids();
+}
+
+void TFmMain::TabShow(int tab) {
+    SelectionState& sel = CurrentSelection;
+    if (!pageSwitchByCode_) {
+        CommitGrids();
+        std::memcpy(undo_.get(), FrameData, sizeof(FrameModel));
+        undoArmed_ = true;
+    }
+    sel.springCase = sel.supportCase = 0;
+    RefreshGrids();
+    auto caseOfRow = [](TStringGrid& g, int count) {
+        if (count <= 0) return 0;
+        SetRowQuietly(g, std::clamp(g.Row(), 1, count));
+        return TextToInt(g.Cells(1, g.Row()));
+    };
+    switch (tab) {
+    case kTabView:
+        sel.memberFirst = TextToInt(Grid(kSgMember).Cells(1, Grid(kSgMember).Row()));
+        CommitGrids();
+        SortViewPoints(*FrameData);
+        break;
+    case kTabSupt: sel.supportCase = caseOfRow(Grid(kSgSupt1), FrameData->supportCaseCount); break;
+    case kTabBane: sel.springCase = caseOfRow(Grid(kSgBane1), FrameData->springCaseCount); break;
+    case kTabLoad:
+        PrepareMemberLoads(*FrameData);
+        sel.loadCase = caseOfRow(Grid(kSgLoad1), FrameData->loadCaseCount);
+        break;
+    case kTabKumi: sel.combination = caseOfRow(Grid(kSgKumi1), FrameData->combinationCount); break;
+    default: break;
+    }
+    RefreshGrids();
+    Paint1Paint();
+}
+
+void TFmMain::BtnUnDoClick() {
+    std::memcpy(FrameData, undo_.get(), sizeof(FrameModel));
+    // The selection follows the focused grid's row in the restored model.
+    for (int i = 0; i < kGridCount; ++i) {
+        TStringGrid& g = *Grids.grid[i];
+        if (!g.Focused()) continue;
+        const int v = TextToInt(g.Cells(1, g.Row()));
+        switch (static_cast<GridId>(i)) {
+        case kSgPoint: CurrentSelection.nodeI = CurrentSelection.nodeJ = v; break;
+        case kSgMember: CurrentSelection.memberFirst = CurrentSelection.memberLast = v; break;
+        case kSgSection: CurrentSelection.section = v; break;
+        case kSgMaterial: CurrentSelection.material = v; break;
+        case kSgSupt1: CurrentSelection.supportCase = v; break;
+        case kSgBane1: CurrentSelection.springCase = v; break;
+        case kSgLoad1: CurrentSelection.loadCase = v; break;
+        case kSgKumi1: CurrentSelection.combination = v; break;
+        default: break;
+        }
+    }
+    RefreshGrids();
+    DiscardResultsOrRecalculate();
+    Page1->SetFocus();
+}
+
+void TFmMain::SelectMemberRow(int memberNo) {
+    if (clickBusy_) return;
+    TStringGrid& g = Grid(kSgMember);
+    int row = 1;
+    for (int r = 1; r < g.RowCount() - 1; ++r)
+        if (TextToInt(g.Cells(1, r)) == memberNo) { row = r; break; }
+    SetRowQuietly(g, row);
+}

@@ -1,0 +1,72 @@
+// The fourteen input grids of the main window and their mapping to the
+// model: filling every grid from FrameModel, rebuilding the model's tables
+// from the grids, the cell texts and colours shown, and header sorting.
+//
+// Every grid has a fixed column 0 (row number) and a fixed caption row 0;
+// data rows are 1..RowCount-2 and the last row is the append row ("追加").
+// Rows of the three case grids (SgSupt1, SgBane1, SgLoad1) carry the table
+// slot they were filled from as their row tag, so a case keeps its own
+// entries however its rows were sorted.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct FrameModel;
+class TStringGrid;
+
+// The selection shared by the grids, the figure and the commands (0 = none).
+struct SelectionState {
+    int nodeI = 0;
+    int nodeJ = 0;
+    int memberFirst = 0;
+    int memberLast = 0;  // 0 = the same as memberFirst
+    int section = 0;
+    int material = 0;
+    int springCase = 0;
+    int supportCase = 0;
+    int loadCase = 0;
+    int combination = 0;
+};
+extern SelectionState CurrentSelection;
+
+// Identifies a grid for the shared handlers.
+enum GridId : int {
+    kSgPoint = 0, kSgSection, kSgMaterial, kSgView2, kSgView1, kSgSupt1, kSgSupt2, kSgBane1,
+    kSgBane2, kSgLoad1, kSgLoad2, kSgKumi1, kSgKumi2, kSgMember, kGridCount
+};
+
+// The column definition of a grid (begins "24:・┃").
+const std::string& GridHeaderSpec(GridId id);
+
+struct InputGrids {
+    TStringGrid* grid[kGridCount] = {};
+    TStringGrid& operator[](GridId id) const { return *grid[id]; }
+    // Which grid a pointer is; kGridCount when none.
+    GridId IdOf(const TStringGrid* g) const;
+
+    // Texts of the labels beside the grids.
+    std::string LbSuptC, LbBaneC, LbKumiC, lbLLcNo, lbLScNo, lbLBcNo, lbSgmXY, lbV2BzNo;
+    bool CkGoiki = false;       // 剛域の設定
+    int ShownView2Member = 0;   // the member whose points SgView2 lists
+};
+
+// Fills every grid and label from the model; member lengths are refreshed
+// in the model on the way.
+void ModelToGrids(InputGrids& g, FrameModel& model, const SelectionState& sel);
+// Rebuilds the model's tables from the grids. Returns "" or a message
+// naming the tables whose rows did not fit (those rows are dropped).
+std::string GridsToModel(InputGrids& g, FrameModel& model, const SelectionState& sel);
+// Normalises the points of interest and lists those of the selected member.
+void RebuildView2Grid(InputGrids& g, FrameModel& model, const SelectionState& sel);
+// Exchange sort of the data rows by the number in keyColumn (columns from 1
+// and the row tags move, column 0 stays).
+void SortGridRows(TStringGrid& grid, int keyColumn);
+
+// What one cell shows.
+struct CellLook {
+    std::string text;
+    std::uint32_t back = 0xD0E0E0;
+    std::uint32_t font = 0;
+};
+CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const SelectionState& sel,
+                      GridId id, int col, int row);

@@ -1,0 +1,191 @@
+// The file commands and the calculation command of the main window.
+#include <cstdio>
+#include <cstring>
+
+#include "app/main_window.h"
+#include "model/analysis_driver.h"
+#include "model/data_file.h"
+#include "model/expansion.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/text_helpers.h"
+#include "model/validation.h"
+#include "platform/encoding.h"
+#include "platform/ini_file.h"
+#include "platform/qt/dialogs.h"
+#include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+const std::string& DataFileFilter() { return "フレーム構造計算ファイル($O1)|*.$O1"_sj; }
+const char* const kDataExt = ".$O1";
+
+bool IsDataFileName(const std::string& name) {
+    return UpperCase(ExtractFileExt(name)) == kDataExt;
+}
+
+}  // namespace
+
+void TFmMain::SetCaptionFor(const std::string& fileName) { SetCaption(TitleBase + " > " + fileName); }
+
+void TFmMain::DiscardResults() {
+    BtnPrint->SetEnabled(false);
+    ClearFrameResults(*ResultData);
+    ClearSpringSegmentCount();
+}
+
+bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
+    if (fileName.empty() || !FileExists(fileName)) return false;
+    TStringList lines;
+    if (!lines.LoadFromFile(fileName)) {
+        MessageDlg("読み込めません.\n"_sj + fileName, mtError, mbOK);
+        return false;
+    }
+    std::string warnings;
+    ReadFrameDataFile(model, lines, warnings);
+    // The RC block follows the frame sections; it is kept as it was read and
+    // written back on save.
+    rcBlock_.Clear();
+    for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
+    SetCaptionFor(fileName);
+    ClearFrameResults(*ResultData);
+    ClearSpringSegmentCount();
+    ModifiedFlag = false;
+    RefreshGrids();
+    std::memcpy(undo_.get(), &model, sizeof(FrameModel));
+    if (!CurrentFileName.empty()) TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
+    if (!warnings.empty()) MessageDlg(warnings, mtWarning, mbOK);
+    return true;
+}
+
+int TFmMain::SaveDataFile(const std::string& fileName, const FrameModel& model) {
+    // Written beside the file first and moved over it only when complete,
+    // so a failed save never leaves the old file emptied.
+    const std::string temp = fileName + ".tmp~";
+    bool ok = WriteFrameDataFile(temp, model, &rcBlock_);
+    if (ok) ok = std::rename(Cp932ToUtf8(temp).c_str(), Cp932ToUtf8(fileName).c_str()) == 0;
+    if (!ok) {
+        DeleteFile(temp);
+        MessageDlg("保存できません.\n"_sj + fileName, mtError, mbOK);
+        return 0;
+    }
+    ModifiedFlag = false;
+    return 1;
+}
+
+void TFmMain::OpenClick() {
+    std::string name;
+    if (!OpenDialogExecute(DataFileFilter(), CurrentFileName, name)) return;
+    if (!FileExists(name) || !IsDataFileName(name)) return;
+    CurrentFileName = name;
+    LoadDataFile(*FrameData, CurrentFileName);
+    Grid(kSgMember).SetRow(1);
+    ProcessMessages();
+    if (OnFitView) OnFitView();
+    if (CalcAuto->Checked()) {
+        CalcExecClick(CalcSender::CalcAuto);
+        if (OnFitView) OnFitView();
+    }
+    BtnPrint->SetEnabled(false);
+}
+
+void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        if (!FileExists(name) || !IsDataFileName(name)) continue;
+        CurrentFileName = name;
+        LoadDataFile(*FrameData, CurrentFileName);
+        Grid(kSgMember).SetRow(1);
+        if (OnFitView) OnFitView();
+        break;
+    }
+    if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
+}
+
+void TFmMain::Label9DblClick() {
+    if (!LoadDataFile(*FrameData, CurrentFileName)) return;
+    Grid(kSgMember).SetRow(1);
+    if (OnFitView) OnFitView();
+}
+
+bool TFmMain::Save1Click() { return SaveDataFile(CurrentFileName, *FrameData) == 1; }
+
+void TFmMain::SaveAsClick() {
+    std::string name;
+    if (!SaveDialogExecute(DataFileFilter(), CurrentFileName, name)) return;
+    name = ChangeFileExt(name, kDataExt);
+    if (SaveDataFile(name, *FrameData) != 1) return;
+    CurrentFileName = name;
+    LoadDataFile(*FrameData, CurrentFileName);
+}
+
+void TFmMain::New1Click() {
+    NewFrameModel(*FrameData, 1);
+    CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
+    SetCaptionFor(CurrentFileName);
+    ClearFrameResults(*ResultData);
+    ClearSpringSegmentCount();
+    rcBlock_.Clear();
+    RefreshGrids();
+    for (int i = 0; i < kGridCount; ++i) {
+        TStringGrid& g = *Grids.grid[i];
+        const bool enabled = g.Enabled();
+        g.SetEnabled(false);
+        g.SetRow(1);
+        g.SetEnabled(enabled);
+    }
+    if (OnFitView) OnFitView();
+    BtnPrint->SetEnabled(false);
+}
+
+void TFmMain::CalcExecClick(CalcSender sender) {
+    // 1.-2. Banner, then the grids as the model, points in order.
+    DrawBanner(" ***  計 算 中  *** "_sj, 20, 40);
+    CommitGrids();
+    SortViewPoints(*FrameData);
+    RefreshGrids();
+    // 3. Saved before the validation, so that a rejected model is not lost.
+    if (AutoSave->Checked()) Save1Click();
+    // 4.-5.
+    ClearFrameResults(*ResultData);
+    const std::string problems = CheckFrameData(*FrameData);
+    if (!problems.empty()) {
+        MessageDlg(problems, mtError, mbOK);
+        return;
+    }
+    // 6. The engine works on a copy.
+    const std::uint32_t t0 = GetTickCount();
+    std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
+    std::memcpy(copy.get(), FrameData, sizeof(FrameModel));
+    if (copy->rigidZoneSwitch == 0)
+        for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) copy->members[t].rigidI = copy->members[t].rigidJ = 0;
+    // 8. The outside library does not exist here; every sender uses the
+    // program's own engine.
+    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, false, 20);
+    copy.reset();
+    if (!ok) {
+        // No half-filled results are shown as if they were complete.
+        ClearFrameResults(*ResultData);
+        BtnPrint->SetEnabled(false);
+        Paint1Paint();
+        return;
+    }
+    SetResultPoints(*ResultData, *FrameData);
+    // 10.-11.
+    CurrentSelection.nodeI = CurrentSelection.nodeJ = 0;
+    CurrentSelection.memberFirst = CurrentSelection.memberLast = 0;
+    if (sender != CalcSender::CalcAuto) {
+        Page1->SetActivePage(Tabs[kTabKumi]);
+        TStringGrid& k1 = Grid(kSgKumi1);
+        const bool enabled = k1.Enabled();
+        k1.SetEnabled(false);
+        k1.SetRow(std::max(1, std::min(k1.Row(), k1.RowCount() - 2)));
+        k1.SetEnabled(enabled);
+        CurrentSelection.loadCase = 0;
+        RefreshGrids();
+    }
+    // 12.
+    Paint1Paint();
+    DrawBanner(FormatStr("%0.3f秒"_sj.c_str(), (GetTickCount() - t0) * 0.001), Paint1->Width() - 80, 8);
+    StatusText->SetCaption("");
+}

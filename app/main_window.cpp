@@ -1,0 +1,409 @@
+// The main window: layout, start-up, timer, close query and the cell
+// painter of the grids.
+#include "app/main_window.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/change_history.h"
+#include "app/grid_helpers.h"
+#include "model/analysis_driver.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/progress.h"
+#include "model/text_helpers.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+#include "platform/qt/bitmap.h"
+#include "platform/qt/canvas.h"
+#include "platform/qt/dialogs.h"
+#include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
+
+std::string ExeFolder;
+std::string ExeBaseName;
+std::string DataFolder;
+std::string IniFilePath;
+std::string TitleBase;
+std::string VersionDate;
+bool ModifiedFlag = false;
+TBitmap* OffscreenBitmap = nullptr;
+GraphicsState FigureViewState;
+TFmMain* FmMain = nullptr;
+
+namespace {
+
+constexpr int kFormWidth = 1296;
+constexpr int kFormHeight = 750;
+constexpr int kFormMinWidth = 1280;
+constexpr int kFormMinHeight = 600;
+constexpr int kRightPanelWidth = 680;
+constexpr int kHeaderMinHeight = 33;
+constexpr std::uint32_t kFigureBack = 0xD0E0E0;
+// A full repaint is due again an hour after the last one unless pan or zoom
+// moves the deadline closer.
+constexpr std::uint32_t kRedrawPostpone = 3600000;
+// Least size of the figure's bitmap, so that a window moved to a larger
+// screen still has room.
+constexpr int kMinBitmapWidth = 1920;
+constexpr int kMinBitmapHeight = 1080;
+
+template <class T, class... A>
+T* Make(std::vector<std::unique_ptr<TControl>>& owned, A&&... args) {
+    auto p = std::make_unique<T>(std::forward<A>(args)...);
+    T* raw = p.get();
+    owned.push_back(std::move(p));
+    return raw;
+}
+
+}  // namespace
+
+TFmMain::TFmMain(const CommandLineOptions& options) {
+    FmMain = this;
+    // 2.-4. Paths; the data folder is created quietly (later writes into it
+    // report their own failures).
+    ExeFolder = GetExeFolder();
+    ExeBaseName = GetExeBaseName();
+    DataFolder = GetSharedDataFolder(ExeBaseName);
+    ForceDirectories(DataFolder);
+    IniFilePath = DataFolder + ExeBaseName + ".ini";
+    // 5. The large records, alive for the whole run.
+    model_ = NewFrameModelRecord();
+    undo_ = NewFrameModelRecord();
+    FrameData = model_.get();
+    AllocateFrameResults();
+    // 7.-8. Command line and version.
+    CurrentFileName = options.fileName;
+    VersionDate = VersionDateOf(ChangeHistoryText());
+    TitleBase = "KVD 平面フレーム構造解析 "_sj + VersionDate + " 版 "_sj;
+    // Interactive set-up: the figure's bitmap becomes the graphics device.
+    offscreen_ = std::make_unique<TBitmap>(std::max(ScreenWidth(), kMinBitmapWidth),
+                                           std::max(ScreenHeight(), kMinBitmapHeight));
+    OffscreenBitmap = offscreen_.get();
+    G_SetDevice(OffscreenBitmap, 0, 99, 99, 0);
+    G_SaveState(FigureViewState);
+    // The last data file from the ini file.
+    if (!FileExists(CurrentFileName)) {
+        const std::string ini = FileExists(IniFilePath) ? IniFilePath : ExeFolder + ExeBaseName + ".ini";
+        CurrentFileName = TIniFile(ini).ReadString("DO1", "FILE1", "");
+    }
+    CurrentSelection = SelectionState{};
+    CurrentSelection.memberFirst = 1;
+    CurrentSelection.springCase = 1;
+    CurrentSelection.supportCase = 1;
+    CurrentSelection.loadCase = 1;
+    CurrentSelection.combination = 1;
+    BuildLayout();
+    SetEngineProgress([this](const std::string& text) {
+        StatusText->SetCaption(text);
+        StatusText->Repaint();
+    });
+    SetEngineMessageSink([](const std::string& text) { MessageDlg(text, mtError, mbOK); });
+    OnDropFiles = [this](const std::vector<std::string>& names) { WMDropFiles(names); };
+    OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+    Timer1.OnTimer = [this] { Timer1Timer(); };
+    FormCreate();
+}
+
+TFmMain::~TFmMain() {
+    SetEngineProgress(nullptr);
+    SetEngineMessageSink(nullptr);
+    Timer1.SetEnabled(false);
+    // Children go before the panels that hold them.
+    while (!owned_.empty()) owned_.pop_back();
+    if (FrameData == model_.get()) FrameData = nullptr;
+    if (OffscreenBitmap == offscreen_.get()) OffscreenBitmap = nullptr;
+    if (FmMain == this) FmMain = nullptr;
+}
+
+void TFmMain::FormCreate() {
+    SetCaption(TitleBase);
+    for (int i = 0; i < kGridCount; ++i)
+        SetupGridHeader(*Grids.grid[i], kHeaderMinHeight, GridHeaderSpec(static_cast<GridId>(i)));
+    for (const auto& [anchor, control] : followers_)
+        control->SetBounds(Grids.grid[anchor]->Left() + Grids.grid[anchor]->Width() + 8, control->Top(),
+                           control->Width(), control->Height());
+    pageSwitchByCode_ = true;
+    Page1->SetActivePage(Tabs[kTabPoint]);
+    pageSwitchByCode_ = false;
+    RefreshGrids();
+    Timer1.SetInterval(100);
+    Timer1.SetEnabled(true);
+}
+
+// --- layout -----------------------------------------------------------------
+
+TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top, int height) {
+    TStringGrid* g = Make<TStringGrid>(owned_, parent);
+    Grids.grid[id] = g;
+    g->SetBounds(left, top, 100, height);
+    g->SetColCount(2);
+    g->OnDrawCell = [this, id](int c, int r, TCanvas& canvas, const TRect& rect) { SgDrawCell(id, c, r, canvas, rect); };
+    g->OnClick = [this, id] { StrGridClick(id); };
+    g->OnKeyPress = [this, id](char& key) { GridKeyPress(id, key); };
+    g->OnKeyDown = [this, id](int key, bool ctrl, bool) { GridKeyDown(id, key, ctrl); };
+    g->OnDblClick = [this, id] { SgGridDblClick(id); };
+    g->OnMouseDown = [this, g](int x, int y) {
+        int c = 0, r = 0;
+        headerPress_ = g->MouseToCell(x, y, c, r) && r == 0;
+    };
+    return g;
+}
+
+void TFmMain::BuildLayout() {
+    SetBounds(0, 0, kFormWidth, kFormHeight);
+    SetMinSize(kFormMinWidth, kFormMinHeight);
+    CenterOnScreen();
+
+    // Command bar.
+    TPanel* top = Make<TPanel>(owned_, this);
+    top->SetHeight(34);
+    top->SetAlign(alTop);
+    TLabel* file = Make<TLabel>(owned_, top, "ファイル"_sj);
+    file->SetBounds(8, 9, 56, 18);
+    file->SetFontColor(0xFF0000);
+    popup_ = std::make_unique<TPopupMenu>();
+    popup_->AddItem("新規作成"_sj, [this] { New1Click(); });
+    popup_->AddItem("開く"_sj, [this] { OpenClick(); });
+    popup_->AddItem("上書き保存"_sj, [this] { Save1Click(); });
+    popup_->AddItem("名前を付けて保存"_sj, [this] { SaveAsClick(); });
+    const int excel = popup_->AddItem("結果数値のエクセルコピー"_sj, nullptr);
+    popup_->SetItemEnabled(excel, false);
+    file->OnClick = [this, file] { popup_->PopupUnder(*file); };
+    TButton* calc = Make<TButton>(owned_, top, "計算実行"_sj);
+    calc->SetBounds(70, 4, 90, 26);
+    calc->OnClick = [this] { CalcExecClick(CalcSender::CalcKVD1); };
+    TButton* save = Make<TButton>(owned_, top, "保存"_sj);
+    save->SetBounds(166, 4, 60, 26);
+    save->OnClick = [this] { Save1Click(); };
+    TButton* undo = Make<TButton>(owned_, top, "UnDo");
+    undo->SetBounds(232, 4, 60, 26);
+    undo->OnClick = [this] { BtnUnDoClick(); };
+    CalcAuto = Make<TCheckBox>(owned_, top, "逐次計算"_sj, false);
+    CalcAuto->SetBounds(300, 7, 90, 20);
+    AutoSave = Make<TCheckBox>(owned_, top, "自動保存"_sj, true);
+    AutoSave->SetBounds(392, 7, 90, 20);
+    // Printing and the RC check live in windows of their own.
+    BtnPrint = Make<TButton>(owned_, top, "印 刷..."_sj);
+    BtnPrint->SetBounds(488, 4, 80, 26);
+    BtnPrint->SetEnabled(false);
+    TButton* rc = Make<TButton>(owned_, top, "RC照査..."_sj);
+    rc->SetBounds(574, 4, 80, 26);
+    rc->SetEnabled(false);
+    TLabel* hint = Make<TLabel>(owned_, top, "(読込はドラッグドロップで)"_sj);
+    hint->SetBounds(664, 9, 200, 18);
+
+    // Status line for the engine's progress texts.
+    TPanel* bottom = Make<TPanel>(owned_, this);
+    bottom->SetHeight(22);
+    bottom->SetAlign(alBottom);
+    StatusText = Make<TLabel>(owned_, bottom, "");
+    StatusText->SetBounds(8, 3, 1200, 16);
+
+    TPanel* right = Make<TPanel>(owned_, this);
+    right->SetWidth(kRightPanelWidth);
+    right->SetAlign(alRight);
+    Page1 = Make<TPageControl>(owned_, right);
+    Page1->SetHeight(400);
+    Page1->SetAlign(alTop);
+    BuildTabs();
+    TPanel* memberArea = Make<TPanel>(owned_, right);
+    memberArea->SetAlign(alClient);
+    BuildMemberArea(memberArea);
+
+    Paint1 = Make<TPaintBox>(owned_, this);
+    Paint1->SetAlign(alClient);
+    Paint1->OnPaint = [this] { Paint1Paint(); };
+}
+
+void TFmMain::BuildTabs() {
+    const std::string captions[kTabCount] = {"  格 点  "_sj, " 断面/材質 "_sj, "  着目点  "_sj, " 支 点 "_sj,
+                                             " 分布バネ "_sj, " 荷 重 "_sj, " 組合せ "_sj};
+    for (int t = 0; t < kTabCount; ++t) {
+        Tabs[t] = Page1->AddSheet(captions[t]);
+        Tabs[t]->OnShow = [this, t] { TabShow(t); };
+    }
+    auto hintAt = [this](TWinControl* parent, int x, int y, const std::string& text) {
+        TLabel* l = Make<TLabel>(owned_, parent, text);
+        l->SetBounds(x, y, 660, 16);
+        l->SetFontColor(0x800000);
+        return l;
+    };
+    const int gridTop = 4, gridHeight = 320;
+    // 格点
+    MakeGrid(kSgPoint, Tabs[kTabPoint], 4, gridTop, gridHeight);
+    hintAt(Tabs[kTabPoint], 4, gridTop + gridHeight + 4, "格点Noの 0 入力で削除"_sj);
+    // 断面/材質
+    MakeGrid(kSgSection, Tabs[kTabSect], 4, gridTop, gridHeight);
+    followers_.push_back({kSgSection, MakeGrid(kSgMaterial, Tabs[kTabSect], 420, gridTop, gridHeight)});
+    hintAt(Tabs[kTabSect], 4, gridTop + gridHeight + 4, "断面Noの 0 入力で削除    　  Ｉの 0 入力で矩形値をｾｯﾄ"_sj);
+    followers_.push_back({kSgSection, hintAt(Tabs[kTabSect], 420, gridTop + gridHeight + 4, "材質Noの 0 入力で削除"_sj)});
+    followers_.back().second->SetWidth(240);
+    // 着目点 (the equal divisions are kept but not shown)
+    labels_[7] = hintAt(Tabs[kTabView], 4, 4, "");
+    MakeGrid(kSgView2, Tabs[kTabView], 4, 24, gridHeight - 34);
+    MakeGrid(kSgView1, Tabs[kTabView], 360, 24, 100);
+    Grids.grid[kSgView1]->SetVisible(false);
+    const std::string viewHints[3] = {"ヘッダーのダブルクリックはｉ端からの距離でソート"_sj + "します．"_sj,
+                                      "'c3' と入力すれば部材No3のデータをコピーします。"_sj,
+                                      "ｉ端からの距離に 0 入力で削除。"_sj};
+    for (int h = 0; h < 3; ++h) {
+        TLabel* l = hintAt(Tabs[kTabView], 4, 24 + gridHeight - 34 + 2 + 16 * h, viewHints[h]);
+        // A double-click on the last hint deletes every point of interest.
+        l->OnDblClick = [this, h] { lbView2cDblClick(h == 2); };
+    }
+    // 支点
+    labels_[0] = hintAt(Tabs[kTabSupt], 250, 4, "---");
+    followers_.push_back({kSgSupt1, labels_[0]});
+    MakeGrid(kSgSupt1, Tabs[kTabSupt], 4, gridTop, gridHeight - 20);
+    followers_.push_back({kSgSupt1, MakeGrid(kSgSupt2, Tabs[kTabSupt], 250, 24, gridHeight - 40)});
+    hintAt(Tabs[kTabSupt], 4, gridTop + gridHeight - 12, "ｹｰｽNoの 0 入力で削除"_sj)->SetWidth(200);
+    followers_.push_back({kSgSupt1, hintAt(Tabs[kTabSupt], 250, gridTop + gridHeight - 12, "格点Noの 0 入力で削除"_sj)});
+    hintAt(Tabs[kTabSupt], 4, gridTop + gridHeight + 6,
+           "支点ｺｰﾄﾞ: 0:削除　1:ピン　2:水平ﾛｰﾗｰ　3:鉛直ﾛｰﾗｰ　4:固定　5:バネ"_sj);
+    // 分布バネ
+    labels_[1] = hintAt(Tabs[kTabBane], 250, 4, "---");
+    followers_.push_back({kSgBane1, labels_[1]});
+    MakeGrid(kSgBane1, Tabs[kTabBane], 4, gridTop, gridHeight);
+    followers_.push_back({kSgBane1, MakeGrid(kSgBane2, Tabs[kTabBane], 250, 24, gridHeight - 20)});
+    hintAt(Tabs[kTabBane], 4, gridTop + gridHeight + 4, "ｹｰｽNoの 0 入力で削除"_sj)->SetWidth(200);
+    followers_.push_back({kSgBane1, hintAt(Tabs[kTabBane], 250, gridTop + gridHeight + 4, "部材Noの 0 入力で削除"_sj)});
+    // 荷重
+    labels_[3] = hintAt(Tabs[kTabLoad], 4, 4, "---");
+    labels_[4] = hintAt(Tabs[kTabLoad], 160, 4, "---");
+    labels_[5] = hintAt(Tabs[kTabLoad], 316, 4, "---");
+    for (int i = 3; i <= 5; ++i) labels_[i]->SetWidth(150);
+    MakeGrid(kSgLoad1, Tabs[kTabLoad], 4, 24, 100);
+    MakeGrid(kSgLoad2, Tabs[kTabLoad], 4, 128, 170);
+    labels_[6] = hintAt(Tabs[kTabLoad], 4, 302, "");
+    hintAt(Tabs[kTabLoad], 4, 322, "ｹｰｽNoの 0 入力で削除"_sj + "／  荷重ｺｰﾄﾞ:"_sj + "0:削除、11:平行分布,12:直角分布,13:水平分布,14:鉛直分布"_sj);
+    hintAt(Tabs[kTabLoad], 4, 340, "21:平行集中,22:直角集中,23:水平集中,24:鉛直集中,27:集中ﾓｰﾒﾝﾄ,51:格点集中"_sj);
+    // 組合せ
+    MakeGrid(kSgKumi1, Tabs[kTabKumi], 4, gridTop, gridHeight);
+    labels_[2] = hintAt(Tabs[kTabKumi], 300, 4, "---");
+    followers_.push_back({kSgKumi1, labels_[2]});
+    followers_.push_back({kSgKumi1, MakeGrid(kSgKumi2, Tabs[kTabKumi], 300, 24, gridHeight - 20)});
+    hintAt(Tabs[kTabKumi], 4, gridTop + gridHeight + 4, "ｹｰｽNoの 0 入力で削除"_sj)->SetWidth(250);
+    followers_.push_back({kSgKumi1, hintAt(Tabs[kTabKumi], 300, gridTop + gridHeight + 4, "荷重ｹｰｽNoの 0 入力で削除"_sj)});
+}
+
+void TFmMain::BuildMemberArea(TWinControl* parent) {
+    TLabel* title = Make<TLabel>(owned_, parent, "部材"_sj);
+    title->SetBounds(6, 4, 40, 18);
+    title->SetFontColor(0xFF0000);
+    title->OnDblClick = [this] { Label9DblClick(); };
+    CkGoiki = Make<TCheckBox>(owned_, parent, "剛域の設定"_sj, false);
+    CkGoiki->SetBounds(60, 2, 110, 20);
+    CkGoiki->OnClick = [this] {
+        // A change from code (the box disabled) is only a display.
+        if (!CkGoiki->Enabled()) return;
+        ModifiedFlag = true;
+        CommitGrids();
+        DiscardResults();
+    };
+    TLabel* h1 = Make<TLabel>(owned_, parent, "部材Noの 0 入力で削除"_sj);
+    h1->SetBounds(180, 4, 160, 16);
+    TLabel* h2 = Make<TLabel>(owned_, parent, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
+    h2->SetBounds(340, 4, 160, 16);
+    MakeGrid(kSgMember, parent, 4, 24, 220);
+    TLabel* h3 = Make<TLabel>(owned_, parent, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
+    h3->SetBounds(6, 248, 600, 16);
+}
+
+void TFmMain::UpdateLabels() {
+    const std::string* texts[8] = {&Grids.LbSuptC, &Grids.LbBaneC, &Grids.LbKumiC, &Grids.lbLLcNo,
+                                   &Grids.lbLScNo, &Grids.lbLBcNo, &Grids.lbSgmXY, &Grids.lbV2BzNo};
+    for (int i = 0; i < 8; ++i)
+        if (labels_[i]) labels_[i]->SetCaption(*texts[i]);
+    CkGoiki->SetEnabled(false);
+    CkGoiki->SetChecked(Grids.CkGoiki);
+    CkGoiki->SetEnabled(true);
+}
+
+void TFmMain::RefreshGrids() {
+    ModelToGrids(Grids, *FrameData, CurrentSelection);
+    UpdateLabels();
+    for (int i = 0; i < kGridCount; ++i) Grids.grid[i]->Refresh();
+}
+
+void TFmMain::CommitGrids() {
+    Grids.CkGoiki = CkGoiki->Checked();
+    const std::string overflow = GridsToModel(Grids, *FrameData, CurrentSelection);
+    if (!overflow.empty()) MessageDlg(overflow, mtError, mbOK);
+}
+
+void TFmMain::lbView2cDblClick(bool deleteAll) {
+    if (deleteAll) {
+        FrameData->view2Count = 0;
+        ModifiedFlag = true;
+    }
+    RefreshGrids();
+    Paint1Paint();
+}
+
+// --- timer, close, paint ----------------------------------------------------
+
+void TFmMain::Timer1Timer() {
+    ++TimerTicks;
+    if (TimerTicks == 2) {
+        if (!FileExists(CurrentFileName)) CurrentFileName = ExeFolder + ExeBaseName + ".$O1";
+        LoadDataFile(*FrameData, CurrentFileName);
+        if (OnFitView) OnFitView();
+    }
+    if (GetTickCount() > RedrawDeadline) {
+        RedrawDeadline += kRedrawPostpone;
+        Paint1Paint();
+    }
+}
+
+void TFmMain::FormCloseQuery(bool& canClose) {
+    canClose = true;
+    if (!ModifiedFlag) return;
+    const int answer = MessageDlg("修正されています。保存して終了しますか？"_sj, mtWarning, mbYesNoCancel);
+    if (answer == mrYes) canClose = Save1Click();  // a failed save keeps the window open
+    else canClose = answer == mrNo;
+}
+
+void TFmMain::Paint1Paint() {
+    TCanvas& c = offscreen_->Canvas();
+    c.SetBrushStyle(bsSolid);
+    c.SetBrushColor(kFigureBack);
+    c.FillRect(TRect{0, 0, offscreen_->Width(), offscreen_->Height()});
+    if (OnPaintFigure) OnPaintFigure(c, Paint1->Width(), Paint1->Height());
+    c.Flush();
+    Paint1->Canvas().Draw(0, 0, *offscreen_);
+    Paint1->Canvas().Flush();
+    Paint1->Repaint();
+}
+
+void TFmMain::DrawBanner(const std::string& text, int x, int y) {
+    TCanvas& c = Paint1->Canvas();
+    c.SetBrushStyle(bsClear);
+    c.SetFontColor(0x0000FF);
+    c.SetFontHeight(16);
+    c.TextOut(x, y, text);
+    c.Flush();
+    Paint1->Repaint();
+}
+
+void TFmMain::SgDrawCell(GridId id, int col, int row, TCanvas& canvas, const TRect& rect) {
+    const CellLook look = GridCellLook(Grids, *FrameData, CurrentSelection, id, col, row);
+    canvas.SetBrushStyle(bsSolid);
+    canvas.SetBrushColor(look.back);
+    canvas.FillRect(rect);
+    canvas.SetBrushStyle(bsClear);
+    canvas.SetFontColor(look.font);
+    canvas.SetFontHeight(13);
+    DrawCellLines(canvas, rect, look.text);
+}
+
+// --- entry ------------------------------------------------------------------
+
+int RunInteractive(int argc, char** argv, const CommandLineOptions& options) {
+    StartApplication(argc, argv);
+    auto window = std::make_unique<TFmMain>(options);
+    window->Show();
+    const int rc = RunApplication();
+    window.reset();
+    return rc;
+}

@@ -1,0 +1,144 @@
+// The main window: the fourteen input grids on seven tabs and the member
+// grid below them, the figure surface, the command bar, and the commands
+// on the model: open, drop, save, save as, new, calculate, undo, close.
+//
+// The window owns the live model (FrameData), the results (ResultData), the
+// undo snapshot and the RC block lines kept from the data file. Every
+// handler can be run from code, which is how the tests drive it.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/input_grids.h"
+#include "platform/qt/controls.h"
+#include "platform/qt/string_grid.h"
+#include "platform/string_list.h"
+#include "report/graphics.h"
+
+struct FrameModel;
+class TBitmap;
+
+// Program paths and start-up values (CP932, folders with a final "/").
+extern std::string ExeFolder;
+extern std::string ExeBaseName;
+extern std::string DataFolder;
+extern std::string IniFilePath;
+extern std::string TitleBase;
+extern std::string VersionDate;
+// Unsaved changes of the model.
+extern bool ModifiedFlag;
+// The figure is drawn into this bitmap (at least 1920 x 1080 pixels, or the
+// screen when larger) and copied onto the window's surface.
+extern TBitmap* OffscreenBitmap;
+// The figure's graphics state, saved when the bitmap became the device.
+extern GraphicsState FigureViewState;
+
+// Who asked for a calculation.
+enum class CalcSender { None, CalcKVD1, CalcSDK, CalcAuto };
+
+class TFmMain : public TForm {
+public:
+    explicit TFmMain(const CommandLineOptions& options);
+    ~TFmMain() override;
+
+    // --- start-up and close (timer, close query) ---
+    void FormCreate();
+    void Timer1Timer();
+    void FormCloseQuery(bool& canClose);
+
+    // --- file commands ---
+    // Loads a data file into the model and refreshes everything; false when
+    // the file does not exist or cannot be read.
+    bool LoadDataFile(FrameModel& model, const std::string& fileName);
+    // 1 saved, 0 not saved (a message has been shown, the old file kept).
+    int SaveDataFile(const std::string& fileName, const FrameModel& model);
+    void OpenClick();
+    void WMDropFiles(const std::vector<std::string>& names);
+    void Label9DblClick();
+    // True when the file was saved.
+    bool Save1Click();
+    void SaveAsClick();
+    void New1Click();
+
+    // --- calculation and editing ---
+    void CalcExecClick(CalcSender sender);
+    void StrGridClick(GridId id);
+    void GridKeyPress(GridId id, char& key);
+    void GridKeyDown(GridId id, int key, bool ctrl);
+    void SgGridDblClick(GridId id);
+    void TabShow(int tabIndex);
+    void BtnUnDoClick();
+    void SelectMemberRow(int memberNo);
+    // Double-click on a hint of the points-of-interest tab; deleteAll for
+    // the hint about deleting.
+    void lbView2cDblClick(bool deleteAll);
+    // Commits the grids to the model (a message when rows did not fit).
+    void CommitGrids();
+    // Fills the grids and labels from the model.
+    void RefreshGrids();
+    void Paint1Paint();
+
+    // The figure painter (drawing into OffscreenBitmap through the graphics
+    // layer) and the view fitting of the figure view; without them the
+    // window shows the background and the banners only.
+    std::function<void(TCanvas& canvas, int width, int height)> OnPaintFigure;
+    std::function<void()> OnFitView;
+
+    // Components the commands and tests reach.
+    InputGrids Grids;
+    TStringGrid& Grid(GridId id) { return Grids[id]; }
+    TPageControl* Page1 = nullptr;
+    enum TabIndex { kTabPoint = 0, kTabSect, kTabView, kTabSupt, kTabBane, kTabLoad, kTabKumi, kTabCount };
+    TTabSheet* Tabs[kTabCount] = {};
+    TCheckBox* CalcAuto = nullptr;
+    TCheckBox* AutoSave = nullptr;
+    TCheckBox* CkGoiki = nullptr;
+    TButton* BtnPrint = nullptr;
+    TLabel* StatusText = nullptr;
+    TPaintBox* Paint1 = nullptr;
+    TTimer Timer1;
+    int TimerTicks = 0;
+    std::uint32_t RedrawDeadline = 0;
+    const TStringList& RcBlockLines() const { return rcBlock_; }
+    FrameModel& UndoSnapshot() { return *undo_; }
+
+private:
+    void BuildLayout();
+    void BuildTabs();
+    void BuildMemberArea(TWinControl* parent);
+    TStringGrid* MakeGrid(GridId id, TWinControl* parent, int left, int top, int height);
+    void UpdateLabels();
+    void SetCaptionFor(const std::string& fileName);
+    void DiscardResults();
+    void DiscardResultsOrRecalculate();
+    void CopyViewPoints(int sourceMember);
+    void EnterInGrid(GridId id);
+    void MoveAfterEnter(GridId id, int col, int row, double x);
+    void SetLoadHeaders(int code);
+    void SgDrawCell(GridId id, int col, int row, TCanvas& canvas, const TRect& rect);
+    void DrawBanner(const std::string& text, int x, int y);
+
+    std::unique_ptr<TBitmap> offscreen_;
+    std::unique_ptr<FrameModel> model_;
+    std::unique_ptr<FrameModel> undo_;
+    TStringList rcBlock_;  // lines of the RC block, written back unchanged
+    bool clickBusy_ = false;
+    bool undoArmed_ = false;
+    bool pageSwitchByCode_ = false;
+    bool headerPress_ = false;  // the last press was on a grid's caption row
+    std::unique_ptr<TPopupMenu> popup_;
+    std::vector<std::unique_ptr<TControl>> owned_;  // children, parents first
+    TLabel* labels_[8] = {};
+    // Controls placed to the right of a grid once its width is known.
+    std::vector<std::pair<GridId, TControl*>> followers_;  // LbSuptC, LbBaneC, LbKumiC, lbLLcNo, lbLScNo, lbLBcNo, lbSgmXY, lbV2BzNo
+};
+
+extern TFmMain* FmMain;
+
+// Starts the interactive program: application object, main window, loop.
+int RunInteractive(int argc, char** argv, const CommandLineOptions& options);

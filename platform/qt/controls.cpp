@@ -1,0 +1,385 @@
+// The widgets behind the class-library controls of controls.h.
+#include "platform/qt/controls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUrl>
+
+#include "platform/qt/bitmap.h"
+#include "platform/qt/qt_bridge.h"
+
+namespace {
+
+// A container that places its aligned children on every resize.
+class AlignHost : public QWidget {
+public:
+    AlignHost(TWinControl* owner, QWidget* parent) : QWidget(parent), owner_(owner) {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        if (owner_) owner_->Realign();
+    }
+
+private:
+    TWinControl* owner_;
+};
+
+class ClickLabel : public QLabel {
+public:
+    explicit ClickLabel(TLabel* owner) : owner_(owner) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override {
+        QLabel::mousePressEvent(e);
+        if (e->button() == Qt::LeftButton && owner_->OnClick) owner_->OnClick();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        QLabel::mouseDoubleClickEvent(e);
+        if (owner_->OnDblClick) owner_->OnDblClick();
+    }
+
+private:
+    TLabel* owner_;
+};
+
+class PaintWidget : public QWidget {
+public:
+    PaintWidget(TPaintBox* owner, TBitmap* bitmap) : owner_(owner), bitmap_(bitmap) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        bitmap_->Canvas().Flush();
+        QPainter p(this);
+        p.drawImage(0, 0, BitmapImage(*bitmap_));
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QWidget::resizeEvent(e);
+        // Keep the bitmap at least as large as the surface.
+        if (bitmap_->Width() < width() || bitmap_->Height() < height())
+            bitmap_->SetSize(std::max(bitmap_->Width(), width()), std::max(bitmap_->Height(), height()));
+        if (owner_->OnPaint) owner_->OnPaint();
+        update();
+    }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (owner_->OnMouseDown)
+            owner_->OnMouseDown(static_cast<int>(e->position().x()), static_cast<int>(e->position().y()));
+    }
+
+private:
+    TPaintBox* owner_;
+    TBitmap* bitmap_;
+};
+
+class FormWidget : public AlignHost {
+public:
+    explicit FormWidget(TForm* owner) : AlignHost(owner, nullptr), owner_(owner) {
+        setAcceptDrops(true);
+    }
+    bool closing = false;
+
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        bool canClose = true;
+        if (!closing && owner_->OnCloseQuery) owner_->OnCloseQuery(canClose);
+        if (canClose) e->accept(); else e->ignore();
+    }
+    void showEvent(QShowEvent* e) override {
+        AlignHost::showEvent(e);
+        if (!shown_ && owner_->OnShow) owner_->OnShow();
+        shown_ = true;
+    }
+    void dragEnterEvent(QDragEnterEvent* e) override {
+        if (e->mimeData()->hasUrls()) e->acceptProposedAction();
+    }
+    void dropEvent(QDropEvent* e) override {
+        std::vector<std::string> names;
+        for (const QUrl& url : e->mimeData()->urls())
+            if (url.isLocalFile()) names.push_back(QStringToSjis(url.toLocalFile()));
+        e->acceptProposedAction();
+        if (owner_->OnDropFiles) owner_->OnDropFiles(names);
+    }
+
+private:
+    TForm* owner_;
+    bool shown_ = false;
+};
+
+}  // namespace
+
+// --- TControl -------------------------------------------------------------
+
+TControl::~TControl() {
+    if (parent_) {
+        auto& c = parent_->children_;
+        c.erase(std::remove(c.begin(), c.end(), this), c.end());
+    }
+    // A widget already deleted with its parent widget has nulled widget_.
+    delete widget_;
+}
+
+void TControl::Attach(QWidget* widget, TWinControl* parent) {
+    widget_ = widget;
+    parent_ = parent;
+    QObject::connect(widget, &QObject::destroyed, [this] { widget_ = nullptr; });
+    if (parent) {
+        widget->setParent(parent->Widget());
+        parent->children_.push_back(this);
+        widget->show();
+    }
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    widget_->setGeometry(left, top, width, height);
+}
+int TControl::Left() const { return widget_->x(); }
+int TControl::Top() const { return widget_->y(); }
+int TControl::Width() const { return widget_->width(); }
+int TControl::Height() const { return widget_->height(); }
+void TControl::SetWidth(int width) {
+    widget_->resize(width, widget_->height());
+    if (parent_) parent_->Realign();
+}
+void TControl::SetHeight(int height) {
+    widget_->resize(widget_->width(), height);
+    if (parent_) parent_->Realign();
+}
+void TControl::SetAlign(TAlign align) {
+    align_ = align;
+    if (parent_) parent_->Realign();
+}
+void TControl::SetVisible(bool visible) {
+    widget_->setVisible(visible);
+    if (parent_) parent_->Realign();
+}
+bool TControl::Visible() const { return widget_->isVisible(); }
+void TControl::SetEnabled(bool enabled) { widget_->setEnabled(enabled); }
+bool TControl::Enabled() const { return widget_->isEnabled(); }
+void TControl::SetColor(std::uint32_t colour) {
+    QPalette pal = widget_->palette();
+    pal.setColor(QPalette::Window, WinColorToQColor(colour));
+    widget_->setPalette(pal);
+    widget_->setAutoFillBackground(true);
+}
+void TControl::SetFocus() { widget_->setFocus(); }
+void TControl::Repaint() { widget_->repaint(); }
+
+void TWinControl::Realign() {
+    QRect area(0, 0, Widget()->width(), Widget()->height());
+    for (TControl* c : children_) {
+        if (c->Align() == alNone || c->Widget()->isHidden()) continue;
+        const int w = c->Width(), h = c->Height();
+        switch (c->Align()) {
+        case alTop:
+            c->Widget()->setGeometry(area.left(), area.top(), area.width(), h);
+            area.setTop(area.top() + h);
+            break;
+        case alBottom:
+            c->Widget()->setGeometry(area.left(), area.bottom() + 1 - h, area.width(), h);
+            area.setBottom(area.bottom() - h);
+            break;
+        case alLeft:
+            c->Widget()->setGeometry(area.left(), area.top(), w, area.height());
+            area.setLeft(area.left() + w);
+            break;
+        case alRight:
+            c->Widget()->setGeometry(area.right() + 1 - w, area.top(), w, area.height());
+            area.setRight(area.right() - w);
+            break;
+        default:
+            break;
+        }
+    }
+    for (TControl* c : children_)
+        if (c->Align() == alClient && !c->Widget()->isHidden()) c->Widget()->setGeometry(area);
+}
+
+// --- simple controls ------------------------------------------------------
+
+TPanel::TPanel(TWinControl* parent, const std::string& caption) {
+    auto* w = new AlignHost(this, nullptr);
+    if (!caption.empty()) {
+        auto* l = new QLabel(SjisToQString(caption), w);
+        l->move(4, 4);
+    }
+    Attach(w, parent);
+}
+
+TLabel::TLabel(TWinControl* parent, const std::string& caption) : caption_(caption) {
+    auto* w = new ClickLabel(this);
+    w->setText(SjisToQString(caption));
+    w->adjustSize();
+    Attach(w, parent);
+}
+void TLabel::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    static_cast<QLabel*>(Widget())->setText(SjisToQString(caption));
+}
+void TLabel::SetFontColor(std::uint32_t colour) {
+    QPalette pal = Widget()->palette();
+    pal.setColor(QPalette::WindowText, WinColorToQColor(colour));
+    Widget()->setPalette(pal);
+}
+void TLabel::SetFontHeight(int pixels) {
+    QFont f = Widget()->font();
+    f.setPixelSize(pixels);
+    Widget()->setFont(f);
+}
+
+TButton::TButton(TWinControl* parent, const std::string& caption) {
+    auto* w = new QPushButton(SjisToQString(caption));
+    w->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(w, &QPushButton::clicked, [this] { if (OnClick) OnClick(); });
+    Attach(w, parent);
+}
+void TButton::SetCaption(const std::string& caption) {
+    static_cast<QPushButton*>(Widget())->setText(SjisToQString(caption));
+}
+std::string TButton::Caption() const {
+    return QStringToSjis(static_cast<QPushButton*>(Widget())->text());
+}
+void TButton::Click() {
+    if (Enabled() && OnClick) OnClick();
+}
+
+TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, bool checked) {
+    auto* w = new QCheckBox(SjisToQString(caption));
+    w->setChecked(checked);
+    w->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(w, &QCheckBox::toggled, [this](bool) { if (OnClick) OnClick(); });
+    Attach(w, parent);
+}
+bool TCheckBox::Checked() const { return static_cast<QCheckBox*>(Widget())->isChecked(); }
+void TCheckBox::SetChecked(bool checked) { static_cast<QCheckBox*>(Widget())->setChecked(checked); }
+
+// --- page control ---------------------------------------------------------
+
+TPageControl::TPageControl(TWinControl* parent) {
+    auto* w = new QTabWidget;
+    QObject::connect(w, &QTabWidget::currentChanged, [this](int index) {
+        for (auto& s : sheets_)
+            if (s->index_ == index && s->OnShow) s->OnShow();
+    });
+    Attach(w, parent);
+}
+TPageControl::~TPageControl() {
+    // Removing the sheets must not announce page changes to a window that
+    // is going away.
+    if (Widget()) Widget()->blockSignals(true);
+    sheets_.clear();
+}
+TTabSheet* TPageControl::AddSheet(const std::string& caption) {
+    auto* tabs = static_cast<QTabWidget*>(Widget());
+    sheets_.push_back(std::unique_ptr<TTabSheet>(new TTabSheet));
+    TTabSheet* sheet = sheets_.back().get();
+    auto* w = new AlignHost(sheet, nullptr);
+    sheet->Attach(w, nullptr);
+    const QSignalBlocker block(tabs);
+    sheet->index_ = tabs->addTab(w, SjisToQString(caption));
+    return sheet;
+}
+void TPageControl::SetTabVisible(TTabSheet* sheet, bool visible) {
+    static_cast<QTabWidget*>(Widget())->setTabVisible(sheet->index_, visible);
+}
+TTabSheet* TPageControl::ActivePage() const {
+    const int index = static_cast<QTabWidget*>(Widget())->currentIndex();
+    for (auto& s : sheets_)
+        if (s->index_ == index) return s.get();
+    return nullptr;
+}
+void TPageControl::SetActivePage(TTabSheet* sheet) {
+    auto* tabs = static_cast<QTabWidget*>(Widget());
+    if (tabs->currentIndex() == sheet->index_) {
+        if (sheet->OnShow) sheet->OnShow();
+    } else {
+        tabs->setCurrentIndex(sheet->index_);
+    }
+}
+
+// --- paint box ------------------------------------------------------------
+
+TPaintBox::TPaintBox(TWinControl* parent) : bitmap_(std::make_unique<TBitmap>(16, 16)) {
+    Attach(new PaintWidget(this, bitmap_.get()), parent);
+}
+TPaintBox::~TPaintBox() = default;
+TCanvas& TPaintBox::Canvas() {
+    Widget()->update();
+    return bitmap_->Canvas();
+}
+
+// --- form -----------------------------------------------------------------
+
+TForm::TForm() { Attach(new FormWidget(this), nullptr); }
+TForm::~TForm() {
+    static_cast<FormWidget*>(Widget())->closing = true;
+}
+void TForm::SetCaption(const std::string& caption) { Widget()->setWindowTitle(SjisToQString(caption)); }
+std::string TForm::Caption() const { return QStringToSjis(Widget()->windowTitle()); }
+void TForm::SetMinSize(int width, int height) { Widget()->setMinimumSize(width, height); }
+void TForm::CenterOnScreen() {
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->availableGeometry();
+        Widget()->move(g.x() + (g.width() - Width()) / 2, g.y() + (g.height() - Height()) / 2);
+    }
+}
+void TForm::Show() { Widget()->show(); }
+bool TForm::Close() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(canClose);
+    if (!canClose) return false;
+    auto* w = static_cast<FormWidget*>(Widget());
+    w->closing = true;
+    w->close();
+    w->closing = false;
+    return true;
+}
+
+// --- timer and popup menu -------------------------------------------------
+
+struct TTimer::Impl {
+    QTimer timer;
+};
+TTimer::TTimer() : impl_(std::make_unique<Impl>()) {
+    impl_->timer.setInterval(100);
+    QObject::connect(&impl_->timer, &QTimer::timeout, [this] { if (OnTimer) OnTimer(); });
+}
+TTimer::~TTimer() = default;
+void TTimer::SetInterval(int ms) { impl_->timer.setInterval(ms); }
+void TTimer::SetEnabled(bool enabled) {
+    if (enabled) impl_->timer.start(); else impl_->timer.stop();
+}
+bool TTimer::Enabled() const { return impl_->timer.isActive(); }
+
+struct TPopupMenu::Impl {
+    QMenu menu;
+    std::vector<QAction*> actions;
+};
+TPopupMenu::TPopupMenu() : impl_(std::make_unique<Impl>()) {}
+TPopupMenu::~TPopupMenu() = default;
+int TPopupMenu::AddItem(const std::string& caption, std::function<void()> onClick) {
+    QAction* a = caption == "-" ? impl_->menu.addSeparator() : impl_->menu.addAction(SjisToQString(caption));
+    if (onClick) QObject::connect(a, &QAction::triggered, [fn = std::move(onClick)] { fn(); });
+    impl_->actions.push_back(a);
+    return static_cast<int>(impl_->actions.size()) - 1;
+}
+void TPopupMenu::SetItemEnabled(int index, bool enabled) {
+    if (index >= 0 && index < static_cast<int>(impl_->actions.size()))
+        impl_->actions[static_cast<std::size_t>(index)]->setEnabled(enabled);
+}
+void TPopupMenu::Popup(int x, int y) { impl_->menu.popup(QPoint(x, y)); }
+void TPopupMenu::PopupUnder(TControl& control) {
+    Popup(control.Widget()->mapToGlobal(QPoint(0, control.Height() + 2)).x(),
+          control.Widget()->mapToGlobal(QPoint(0, control.Height() + 2)).y());
+}

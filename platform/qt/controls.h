@@ -1,0 +1,201 @@
+// The window components of the program in the manner of the class library:
+// controls placed by bounds or by alignment inside a parent, with events as
+// std::function members. Captions are CP932. No Qt header is included; the
+// widgets behind the controls live in controls.cpp.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QWidget;
+class TBitmap;
+class TCanvas;
+class TWinControl;
+
+// How a control fills its parent, in the order the parent's children were
+// created: top and bottom bars first take their height, left and right
+// bars their width, the client control the rest.
+enum TAlign : int { alNone = 0, alTop, alBottom, alLeft, alRight, alClient };
+
+class TControl {
+public:
+    virtual ~TControl();
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+
+    void SetBounds(int left, int top, int width, int height);
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetWidth(int width);
+    void SetHeight(int height);
+    void SetAlign(TAlign align);
+    TAlign Align() const { return align_; }
+    void SetVisible(bool visible);
+    bool Visible() const;
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    // Background colour 0x00BBGGRR of the control.
+    void SetColor(std::uint32_t colour);
+    void SetFocus();
+    void Repaint();
+    TWinControl* Parent() const { return parent_; }
+
+    QWidget* Widget() const { return widget_; }
+
+protected:
+    TControl() = default;
+    // Takes the widget and places it in the parent (may be null).
+    void Attach(QWidget* widget, TWinControl* parent);
+
+private:
+    QWidget* widget_ = nullptr;
+    TWinControl* parent_ = nullptr;
+    TAlign align_ = alNone;
+};
+
+// A control that holds others.
+class TWinControl : public TControl {
+public:
+    // Arranges the aligned children (called on every resize).
+    void Realign();
+    const std::vector<TControl*>& Children() const { return children_; }
+
+protected:
+    TWinControl() = default;
+
+private:
+    friend class TControl;
+    std::vector<TControl*> children_;
+};
+
+class TPanel : public TWinControl {
+public:
+    explicit TPanel(TWinControl* parent, const std::string& caption = "");
+};
+
+class TLabel : public TControl {
+public:
+    TLabel(TWinControl* parent, const std::string& caption);
+    void SetCaption(const std::string& caption);
+    const std::string& Caption() const { return caption_; }
+    void SetFontColor(std::uint32_t colour);
+    void SetFontHeight(int pixels);
+    std::function<void()> OnClick;
+    std::function<void()> OnDblClick;
+
+private:
+    std::string caption_;
+};
+
+// Push button and speed button alike.
+class TButton : public TControl {
+public:
+    TButton(TWinControl* parent, const std::string& caption);
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+    // Runs OnClick as a press of the button would (when enabled).
+    void Click();
+    std::function<void()> OnClick;
+};
+
+class TCheckBox : public TControl {
+public:
+    TCheckBox(TWinControl* parent, const std::string& caption, bool checked = false);
+    bool Checked() const;
+    // Setting a different state fires OnClick, as in the class library.
+    void SetChecked(bool checked);
+    std::function<void()> OnClick;
+};
+
+class TTabSheet : public TWinControl {
+public:
+    std::function<void()> OnShow;
+    int PageIndex() const { return index_; }
+
+private:
+    friend class TPageControl;
+    TTabSheet() = default;
+    int index_ = 0;
+};
+
+class TPageControl : public TWinControl {
+public:
+    explicit TPageControl(TWinControl* parent);
+    ~TPageControl() override;
+    TTabSheet* AddSheet(const std::string& caption);
+    void SetTabVisible(TTabSheet* sheet, bool visible);
+    TTabSheet* ActivePage() const;
+    // Showing a sheet fires its OnShow, whether the user or code switched.
+    void SetActivePage(TTabSheet* sheet);
+
+private:
+    std::vector<std::unique_ptr<TTabSheet>> sheets_;
+};
+
+// A drawing surface: drawings go to a backing bitmap that is shown on the
+// next paint; OnPaint runs when the surface must be redrawn whole (first
+// show, resize).
+class TPaintBox : public TControl {
+public:
+    explicit TPaintBox(TWinControl* parent);
+    ~TPaintBox() override;
+    TCanvas& Canvas();
+    TBitmap& Bitmap() { return *bitmap_; }
+    std::function<void()> OnPaint;
+    std::function<void(int x, int y)> OnMouseDown;
+
+private:
+    std::unique_ptr<TBitmap> bitmap_;
+};
+
+class TForm : public TWinControl {
+public:
+    TForm();
+    ~TForm() override;
+    void SetCaption(const std::string& caption);
+    std::string Caption() const;
+    void SetMinSize(int width, int height);
+    void CenterOnScreen();
+    void Show();
+    // Asks OnCloseQuery; closes when allowed. True when the form closed.
+    bool Close();
+    // Files dropped on the form: names CP932, in the order dropped.
+    std::function<void(const std::vector<std::string>& names)> OnDropFiles;
+    std::function<void(bool& canClose)> OnCloseQuery;
+    std::function<void()> OnShow;
+};
+
+class TTimer {
+public:
+    TTimer();
+    ~TTimer();
+    void SetInterval(int ms);
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    std::function<void()> OnTimer;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+class TPopupMenu {
+public:
+    TPopupMenu();
+    ~TPopupMenu();
+    // Adds an item; "-" adds a separator. Returns the item's index.
+    int AddItem(const std::string& caption, std::function<void()> onClick);
+    void SetItemEnabled(int index, bool enabled);
+    // Shows the menu at screen coordinates.
+    void Popup(int x, int y);
+    // Shows it under a control.
+    void PopupUnder(TControl& control);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};

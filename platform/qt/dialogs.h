@@ -1,0 +1,67 @@
+// Message boxes, file dialogs, clipboard, key state and the application
+// object, in the manner of the class library. Texts are CP932. Every
+// function that would wait for a person has a hook, so that tests (and an
+// offscreen run) answer instead.
+#pragma once
+#include <functional>
+#include <string>
+
+// Message box kinds and buttons (the class library's values).
+enum TMsgDlgType : int { mtWarning = 0, mtError, mtInformation, mtConfirmation, mtCustom };
+constexpr int mbYes = 1;
+constexpr int mbNo = 2;
+constexpr int mbOK = 4;
+constexpr int mbCancel = 8;
+constexpr int mbYesNoCancel = mbYes | mbNo | mbCancel;
+// Results.
+constexpr int mrNone = 0;
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+constexpr int mrYes = 6;
+constexpr int mrNo = 7;
+
+// Shows a box and returns the button pressed (mrCancel when the box was
+// closed without a button).
+int MessageDlg(const std::string& text, TMsgDlgType type, int buttons);
+// A plain notice with an OK button.
+void ShowMessage(const std::string& text);
+// Answers every box instead of a person; the hook receives the text, kind
+// and buttons. An empty function restores the real boxes.
+using MessageDlgHook = std::function<int(const std::string& text, TMsgDlgType type, int buttons)>;
+void SetMessageDlgHook(MessageDlgHook hook);
+
+// Open and save dialogs. filter is "caption|*.ext" (CP932). Returns false
+// when the person cancelled; name receives the chosen file (CP932).
+bool OpenDialogExecute(const std::string& filter, const std::string& initialName,
+                       std::string& name);
+bool SaveDialogExecute(const std::string& filter, const std::string& initialName,
+                       std::string& name);
+// Answers the file dialogs: save is true for the save dialog; return false
+// for a cancel.
+using FileDialogHook = std::function<bool(bool save, const std::string& initialName,
+                                          std::string& name)>;
+void SetFileDialogHook(FileDialogHook hook);
+
+void ClipboardSetText(const std::string& text);
+std::string ClipboardText();
+
+// Virtual key codes used by the program.
+constexpr int VK_SHIFT = 0x10;
+constexpr int VK_CONTROL = 0x11;
+constexpr int VK_F9 = 0x78;
+// True while the key is held down (Ctrl and Shift from the keyboard
+// modifiers, other keys from the key events the application has seen).
+bool KeyIsHeld(int virtualKey);
+using KeyStateHook = std::function<bool(int virtualKey)>;
+void SetKeyStateHook(KeyStateHook hook);
+
+// Creates the application object when there is none (keeping numbers in
+// the "C" locale) and returns true; runs the message loop and returns its
+// exit code.
+bool StartApplication(int& argc, char** argv);
+int RunApplication();
+void ProcessMessages();
+int ScreenWidth();
+int ScreenHeight();
+// Opens a document or address with the desktop's program; false on failure.
+bool OpenDocument(const std::string& fileOrUrl);

@@ -1,0 +1,172 @@
+// What Enter does in each grid, selection by clicks, tab switches and undo.
+#include <cmath>
+
+#include "main_window_fixture.h"
+#include "model/data_file.h"
+#include "model/frame_results.h"
+
+namespace {
+const InputGrids& Grids(TFmMain& w) { return w.Grids; }
+std::string Cell(TFmMain& w, GridId id, int col, int row) { return Cp932ToUtf8(w.Grid(id).Cells(col, row)); }
+}  // namespace
+
+TEST_F(MainWindowTest, ZeroAsTheSecondMomentGivesTheRectangleOfTheArea) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    Type(kSgSection, 2, 1, "0.5");
+    Type(kSgSection, 3, 1, "0");
+    // A rectangle 1 m wide and 0.5 m high: 0.5^3 / 12.
+    // Written as "%11.5e", shown after the commit in the column's "%12.5e".
+    EXPECT_EQ(Cell(w, kSgSection, 3, 1), " 1.04167e-02");
+    EXPECT_NEAR(FrameData->sections[1].inertia, 0.0104167, 1e-7);
+}
+
+TEST_F(MainWindowTest, SupportCodeFillsTheSpringColumns) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSupt]);
+    ASSERT_EQ(CurrentSelection.supportCase, 1);
+    struct Case { const char* code; const char* kx; const char* ky; const char* km; int nextCol; };
+    const Case cases[] = {{"2", "0", "-1", "0", 1}, {"1", "-1", "-1", "0", 1}, {"3", "-1", "0", "0", 1},
+                          {"4", "-1", "-1", "-1", 1}, {"5", "0", "0", "0", 3}};
+    for (const Case& c : cases) {
+        Type(kSgSupt2, 2, 1, c.code);
+        const SuptEntry& e = FrameData->supportCases[1].entries[1];
+        EXPECT_EQ(e.code, std::atoi(c.code));
+        EXPECT_FLOAT_EQ(e.kx, std::atof(c.kx)) << c.code;
+        EXPECT_FLOAT_EQ(e.ky, std::atof(c.ky)) << c.code;
+        EXPECT_FLOAT_EQ(e.km, std::atof(c.km)) << c.code;
+        EXPECT_EQ(w.Grid(kSgSupt2).Col(), c.nextCol) << c.code;
+    }
+}
+
+TEST_F(MainWindowTest, NewCasesAreNamedAfterTheirNumber) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSupt]);
+    Type(kSgSupt1, 1, w.Grid(kSgSupt1).RowCount() - 1, "3");
+    ASSERT_EQ(FrameData->supportCaseCount, 2);
+    EXPECT_EQ(Cp932ToUtf8(FrameData->supportCases[2].name), U("支点ケース. 3"_sj));
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabLoad]);
+    Type(kSgLoad1, 1, w.Grid(kSgLoad1).RowCount() - 1, "12");
+    const LoadCase& lc = FrameData->loadCases[FrameData->loadCaseCount];
+    EXPECT_EQ(Cp932ToUtf8(lc.name), U("荷重ケース.12"_sj));
+    EXPECT_EQ(lc.suptCaseNo, 1);
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabKumi]);
+    Type(kSgKumi1, 1, w.Grid(kSgKumi1).RowCount() - 1, "4");
+    const KumiCase& kc = FrameData->combinations[FrameData->combinationCount];
+    EXPECT_EQ(Cp932ToUtf8(kc.name), U("組合せケース. 4"_sj));
+    EXPECT_DOUBLE_EQ(kc.factor, 1.0);
+}
+
+TEST_F(MainWindowTest, EntryGridsWithoutACaseSayWhichCaseIsMissing) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    CurrentSelection.loadCase = 0;
+    messages.clear();
+    Type(kSgLoad2, 1, 1, "11");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], U("荷重ケースが選択されていません."_sj));
+    (void)w;
+}
+
+TEST_F(MainWindowTest, DeletingARowKeepsTheCursorOnIt) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Type(kSgPoint, 1, 2, "0");
+    EXPECT_EQ(FrameData->nodeCount, 3);
+    EXPECT_EQ(w.Grid(kSgPoint).Row(), 2);
+    EXPECT_EQ(w.Grid(kSgPoint).Col(), 1);
+    Type(kSgPoint, 2, 1, "0.5");
+    EXPECT_EQ(w.Grid(kSgPoint).Col(), 3);  // on to the next column
+    Type(kSgPoint, 3, 1, "0.5");
+    EXPECT_EQ(w.Grid(kSgPoint).Row(), 2);  // last column: next row
+    EXPECT_EQ(w.Grid(kSgPoint).Col(), 1);
+}
+
+TEST_F(MainWindowTest, MemberGridSkipsTheLengthColumnAndKeepsEndsZeroOrOne) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Type(kSgMember, 9, 1, "0.2");
+    EXPECT_EQ(w.Grid(kSgMember).Col(), 11);
+    EXPECT_FLOAT_EQ(FrameData->members[1].rigidJ, 0.2f);
+    Type(kSgMember, 6, 2, "3");
+    EXPECT_EQ(Cell(w, kSgMember, 6, 2), "1");
+}
+
+TEST_F(MainWindowTest, PointsOfInterestAreTypedFromEitherEndAndCopied) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    // Select member 2 (6 m long) by clicking its row.
+    w.Grid(kSgMember).SetRow(2);
+    ASSERT_EQ(CurrentSelection.memberFirst, 2);
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabView]);
+    ASSERT_EQ(Grids(w).ShownView2Member, 2);
+    // A negative distance counts from the j end: 6 - 1.5 = 4.5.
+    Type(kSgView2, 1, 2, "-1.5");
+    const int vi = FindViewPointIndex(*FrameData, 2);
+    ASSERT_GT(vi, 0);
+    ASSERT_EQ(FrameData->view2[vi].count, 2);
+    EXPECT_NEAR(FrameData->view2[vi].dist[2], 4.5, 1e-6);
+    // Typing in the j-end column sets the distance from the i end.
+    Type(kSgView2, 3, 2, "2");
+    EXPECT_NEAR(FrameData->view2[vi].dist[2], 4.0, 1e-6);
+    // "c2" while member 1 is selected copies member 2's points to it.
+    w.Grid(kSgMember).SetRow(1);
+    Type(kSgView2, 1, 1, "c2");
+    const int copied = FindViewPointIndex(*FrameData, 1);
+    ASSERT_GT(copied, 0);
+    EXPECT_EQ(FrameData->view2[copied].count, 2);
+    // A member without points copies nothing.
+    w.Grid(kSgMember).SetRow(3);
+    Type(kSgView2, 1, 1, "c3");
+    EXPECT_EQ(FindViewPointIndex(*FrameData, 3), 0);
+}
+
+TEST_F(MainWindowTest, UndoReturnsToTheSnapshotAndTwiceIsLikeOnce) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    const std::string loaded = FrameDataFileText(*FrameData);
+    Type(kSgPoint, 2, 2, "9");
+    ASSERT_NE(FrameDataFileText(*FrameData), loaded);
+    w.BtnUnDoClick();
+    EXPECT_EQ(FrameDataFileText(*FrameData), loaded);
+    w.BtnUnDoClick();
+    EXPECT_EQ(FrameDataFileText(*FrameData), loaded);
+    // A user's tab switch takes a new snapshot.
+    Type(kSgPoint, 2, 2, "9");
+    const std::string edited = FrameDataFileText(*FrameData);
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    Type(kSgSection, 2, 1, "0.75");
+    w.BtnUnDoClick();
+    EXPECT_EQ(FrameDataFileText(*FrameData), edited);
+}
+
+TEST_F(MainWindowTest, CtrlZUndoesAndF9Calculates) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    w.GridKeyDown(kSgPoint, VK_F9, false);
+    EXPECT_EQ(ResultData->memberCount, 3);
+    const std::string loaded = FrameDataFileText(*FrameData);
+    Type(kSgPoint, 2, 2, "9");
+    w.GridKeyDown(kSgPoint, 'Z', true);
+    EXPECT_EQ(FrameDataFileText(*FrameData), loaded);
+}
+
+TEST_F(MainWindowTest, ClickingALoadCaseShowsItsLoadsAndCases) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabLoad]);
+    w.Grid(kSgLoad1).SetRow(2);
+    EXPECT_EQ(CurrentSelection.loadCase, FrameData->loadCases[2].no);
+    EXPECT_EQ(w.Grid(kSgLoad2).RowCount(), FrameData->loadCases[2].count + 2);
+    EXPECT_EQ(w.Grid(kSgLoad2).Row(), w.Grid(kSgLoad2).RowCount() - 1);
+    // A nodal load retitles the columns.
+    w.Grid(kSgLoad2).SetRow(1);
+    ASSERT_EQ(FrameData->loadCases[2].loads[1].code, 51);
+    EXPECT_EQ(Cell(w, kSgLoad2, 2, 0), U("格点"_sj));
+    EXPECT_EQ(Cell(w, kSgLoad2, 4, 0), U("水平荷重,(kN)"_sj));
+}
+
+TEST_F(MainWindowTest, CalculationShowsTheCombinationAndKeepsTheTabWhenAutomatic) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    w.CalcExecClick(CalcSender::CalcAuto);
+    EXPECT_EQ(w.Page1->ActivePage(), w.Tabs[TFmMain::kTabPoint]);
+    EXPECT_EQ(ResultData->memberCount, 3);
+    w.CalcExecClick(CalcSender::None);
+    EXPECT_EQ(w.Page1->ActivePage(), w.Tabs[TFmMain::kTabKumi]);
+    EXPECT_EQ(CurrentSelection.loadCase, 0);
+}

@@ -1,0 +1,239 @@
+// The main window's file and calculation commands, driven through their
+// handlers.
+#include <QImage>
+
+#include <cmath>
+#include <fstream>
+#include <QWidget>
+
+#include "main_window_fixture.h"
+#include "model/data_file.h"
+#include "model/frame_results.h"
+#include "platform/ini_file.h"
+
+TEST_F(MainWindowTest, GrabOfTheWindowWithTheSampleLoaded) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Show();
+    ProcessMessages();
+    const QImage shot = w.Widget()->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    shot.save(QString::fromStdString((dir / "main_window.png").string()));
+    EXPECT_GE(shot.width(), 1280);
+    // One picture per tab, for a person to look at.
+    for (int t = 1; t < TFmMain::kTabCount; ++t) {
+        w.Page1->SetActivePage(w.Tabs[t]);
+        ProcessMessages();
+        w.Widget()->grab().toImage().save(
+            QString::fromStdString((dir / ("tab" + std::to_string(t) + ".png")).string()));
+    }
+    // The selected member's row is highlighted in the grab.
+    const QImage member = w.Grid(kSgMember).Widget()->grab().toImage();
+    bool yellow = false;
+    for (int y = 0; y < member.height() && !yellow; ++y)
+        for (int x = 0; x < member.width() && !yellow; ++x)
+            yellow = member.pixel(x, y) == qRgb(0xFF, 0xFF, 0x88);
+    EXPECT_TRUE(yellow);
+}
+
+namespace {
+const ReactionRow* ReactionOf(int caseIndex, int nodeNo) {
+    const ResultCase& b = ResultData->block[caseIndex];
+    for (int r = 1; r <= b.reactionCount; ++r)
+        if (b.reactions[r].nodeNo == nodeNo) return &b.reactions[r];
+    return nullptr;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, StartUpLoadsTheNamedFileAndRemembersIt) {
+    const std::string file = CopyExample("portal.$O1");
+    TFmMain& w = Open(file);
+    EXPECT_EQ(Cp932ToUtf8(w.Caption()).substr(Cp932ToUtf8(w.Caption()).size() - file.size() - 3), " > " + file);
+    EXPECT_EQ(FrameData->nodeCount, 4);
+    EXPECT_EQ(w.Grid(kSgPoint).RowCount(), 6);
+    EXPECT_FALSE(ModifiedFlag);
+    EXPECT_EQ(TIniFile(IniFilePath).ReadString("DO1", "FILE1", ""), Utf8ToCp932(file));
+    // The undo snapshot is the loaded model.
+    EXPECT_EQ(FrameDataFileText(w.UndoSnapshot()), FrameDataFileText(*FrameData));
+}
+
+TEST_F(MainWindowTest, WithoutAFileTheLastOneFromTheIniFileIsLoaded) {
+    const std::string file = CopyExample("continuous_beam.$O1");
+    Open(file);
+    window.reset();
+    TFmMain& w = Open("");
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), file);
+    EXPECT_GT(FrameData->memberCount, 0);
+    (void)w;
+}
+
+TEST_F(MainWindowTest, OpenTakesOnlyExistingDataFiles) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    const std::string portal = FrameDataFileText(*FrameData);
+    const std::string other = CopyExample("continuous_beam.$O1");
+    const std::string text = (dir / "notes.txt").string();
+    std::ofstream(text) << "x";
+    dialogAnswer = text;
+    w.OpenClick();
+    EXPECT_EQ(FrameDataFileText(*FrameData), portal);  // a text file is ignored
+    dialogAnswer = other;
+    w.OpenClick();
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), other);
+    EXPECT_NE(FrameDataFileText(*FrameData), portal);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(MainWindowTest, DropLoadsTheFirstDataFileAmongTheNames) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    const std::string text = (dir / "a.txt").string();
+    std::ofstream(text) << "x";
+    const std::string beam = CopyExample("spring_beam.$O1");
+    w.WMDropFiles({Utf8ToCp932(text), Utf8ToCp932((dir / "missing.$O1").string()), Utf8ToCp932(beam)});
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), beam);
+}
+
+TEST_F(MainWindowTest, DroppingOtherFilesWithAutomaticRecalculationStillCalculates) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    w.CalcAuto->SetChecked(true);
+    ASSERT_EQ(ResultData->memberCount, 0);
+    w.WMDropFiles({"nothing.txt"});
+    EXPECT_EQ(ResultData->memberCount, 3);
+}
+
+TEST_F(MainWindowTest, EditedBeamIsCalculatedAndSaved) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.New1Click();
+    EXPECT_EQ(Cp932ToUtf8(ExtractFileName(CurrentFileName)), U("新規1.$O1"_sj));
+    // The default beam: node 1 fixed, node 2 on a roller, 10 kN/m down.
+    // Stretch it to 4 m by typing the new X of node 2.
+    Type(kSgPoint, 2, 2, "4");
+    EXPECT_TRUE(ModifiedFlag);
+    EXPECT_FLOAT_EQ(FrameData->nodes[2].x, 4.0f);
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_GT(ResultData->memberCount, 0) << (messages.empty() ? "" : messages[0]);
+    // Propped cantilever under w = 10 kN/m over L = 4 m: the fixed end takes
+    // 5wL/8 = 25 kN and wL^2/8 = 20 kN*m, the roller 3wL/8 = 15 kN.
+    const ReactionRow* fixedEnd = ReactionOf(1, 1);
+    const ReactionRow* roller = ReactionOf(1, 2);
+    ASSERT_TRUE(fixedEnd && roller);
+    EXPECT_NEAR(fixedEnd->ry, 25.0, 1e-3);
+    EXPECT_NEAR(std::fabs(fixedEnd->rm), 20.0, 1e-3);
+    EXPECT_NEAR(roller->ry, 15.0, 1e-3);
+    // 自動保存 wrote the edited model before the calculation.
+    EXPECT_FALSE(ModifiedFlag);
+    EXPECT_EQ(ReadBytes(CurrentFileName), FrameDataFileText(*FrameData));
+    // The combination tab is shown after a calculation.
+    EXPECT_EQ(w.Page1->ActivePage(), w.Tabs[TFmMain::kTabKumi]);
+}
+
+TEST_F(MainWindowTest, InvalidModelIsSavedBeforeTheValidationMessage) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Type(kSgMember, 2, 1, "99");  // a node that does not exist
+    ASSERT_TRUE(ModifiedFlag);
+    messages.clear();
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(ResultData->memberCount, 0);
+    EXPECT_FALSE(ModifiedFlag);
+    auto saved = NewFrameModelRecord();
+    std::string warnings;
+    ASSERT_TRUE(ReadFrameDataFile(CurrentFileName, *saved, warnings));
+    EXPECT_EQ(saved->members[1].nodeI, 99);
+}
+
+TEST_F(MainWindowTest, KeyInAGridDiscardsResultsUnlessRecalculating) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_EQ(ResultData->memberCount, 3);
+    char key = '5';
+    w.GridKeyPress(kSgPoint, key);
+    EXPECT_EQ(ResultData->memberCount, 0);
+    w.CalcAuto->SetChecked(true);
+    key = '5';
+    w.GridKeyPress(kSgPoint, key);
+    EXPECT_EQ(ResultData->memberCount, 3);
+}
+
+TEST_F(MainWindowTest, SaveAsThenSaveWritesTheNewFileAndKeepsTheRcBlock) {
+    const std::string first = CopyExample("portal.$O1");
+    // An RC block after the frame sections must come back unchanged.
+    std::string bytes = ReadBytes(first) + "RC-TEST\r\n1,2,3\r\nEOB\r\n";
+    WriteFileBytes(first, bytes);
+    TFmMain& w = Open(first);
+    ASSERT_EQ(w.RcBlockLines().Count(), 3);
+    dialogAnswer = (dir / "copy").string();
+    w.SaveAsClick();
+    const std::string second = (dir / "copy.$O1").string();
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), second);
+    EXPECT_EQ(TIniFile(IniFilePath).ReadString("DO1", "FILE1", ""), Utf8ToCp932(second));
+    Type(kSgPoint, 3, 2, "4.5");
+    ASSERT_TRUE(w.Save1Click());
+    const std::string saved = ReadBytes(second);
+    EXPECT_NE(saved.find("4.5000"), std::string::npos);
+    EXPECT_NE(saved.find("RC-TEST\r\n1,2,3\r\nEOB\r\n"), std::string::npos);
+    EXPECT_EQ(ReadBytes(first), bytes);  // the first file is untouched
+}
+
+TEST_F(MainWindowTest, FailedSaveKeepsTheOldFileAndTheModifiedMark) {
+    const std::string file = CopyExample("portal.$O1");
+    const std::string before = ReadBytes(file);
+    TFmMain& w = Open(file);
+    Type(kSgPoint, 2, 1, "1.5");
+    // A folder where the new text would be written first makes the write
+    // fail (whatever the user's rights).
+    fs::create_directories(file + ".tmp~");
+    messages.clear();
+    EXPECT_FALSE(w.Save1Click());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind(U("保存できません.\n"_sj), 0), 0u);
+    EXPECT_TRUE(ModifiedFlag);
+    EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST_F(MainWindowTest, SaveToAFolderThatDoesNotExistFailsWithAMessage) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Type(kSgPoint, 2, 1, "1.5");
+    CurrentFileName = Utf8ToCp932((dir / "no" / "such" / "a.$O1").string());
+    messages.clear();
+    EXPECT_EQ(w.SaveDataFile(CurrentFileName, *FrameData), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(ModifiedFlag);
+}
+
+struct CloseCase {
+    int answer;
+    bool closes;
+    bool saves;
+};
+
+TEST_F(MainWindowTest, CloseAsksAboutUnsavedChanges) {
+    const CloseCase cases[] = {{mrYes, true, true}, {mrNo, true, false}, {mrCancel, false, false}};
+    for (const CloseCase& c : cases) {
+        const std::string file = CopyExample("portal.$O1");
+        const std::string before = ReadBytes(file);
+        TFmMain& w = Open(file);
+        bool canClose = false;
+        w.FormCloseQuery(canClose);
+        EXPECT_TRUE(canClose);  // nothing changed: no question
+        Type(kSgPoint, 2, 1, "1.25");
+        messages.clear();
+        answer = c.answer;
+        w.FormCloseQuery(canClose);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], U("修正されています。保存して終了しますか？"_sj));
+        EXPECT_EQ(canClose, c.closes) << c.answer;
+        EXPECT_EQ(ReadBytes(file) != before, c.saves) << c.answer;
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, YesWithAFailingSaveKeepsTheWindowOpen) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Type(kSgPoint, 2, 1, "1.25");
+    CurrentFileName = Utf8ToCp932((dir / "gone" / "a.$O1").string());
+    answer = mrYes;
+    bool canClose = true;
+    w.FormCloseQuery(canClose);
+    EXPECT_FALSE(canClose);
+}

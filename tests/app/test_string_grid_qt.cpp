@@ -1,0 +1,114 @@
+// The string grid as a person uses it: typing opens the cell editor and
+// writes the cell at once, Enter reaches OnKeyPress, a discarded key never
+// reaches the cell, clicks move the current cell, the caption row is found
+// under the mouse.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+#include "platform/qt/string_grid.h"
+
+namespace {
+
+void Key(QWidget* target, int key, const QString& text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+}
+
+class StringGridTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        grid.SetColCount(4);
+        grid.SetRowCount(4);
+        for (int c = 0; c < 4; ++c) grid.SetColWidth(c, 50);
+        grid.SetBounds(0, 0, 300, 200);
+        grid.OnKeyPress = [this](char& key) {
+            keys.push_back(key);
+            if (key == 'x') key = 0;  // discarded
+        };
+        grid.OnClick = [this] { ++clicks; };
+    }
+    QWidget* Area() { return grid.Widget(); }
+    QLineEdit* Editor() { return grid.Widget()->findChild<QLineEdit*>(); }
+    TStringGrid grid;
+    std::vector<char> keys;
+    int clicks = 0;
+};
+
+TEST_F(StringGridTest, TypingWritesTheCellAndEnterCommits) {
+    grid.SetRow(2);
+    grid.SetCol(3);
+    Key(Area(), Qt::Key_4, "4");
+    ASSERT_TRUE(grid.Editing());
+    EXPECT_EQ(grid.Cells(3, 2), "4");
+    // Further typing goes through the editor and is written live.
+    Editor()->setText("4.5");
+    Q_EMIT Editor()->textEdited("4.5");
+    EXPECT_EQ(grid.Cells(3, 2), "4.5");
+    Key(Editor(), Qt::Key_Return, "\r");
+    EXPECT_FALSE(grid.Editing());
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(keys[0], '4');
+    EXPECT_EQ(keys[1], 13);
+}
+
+TEST_F(StringGridTest, DiscardedKeyNeverReachesTheCell) {
+    grid.SetCell(1, 1, "old");
+    Key(Area(), Qt::Key_X, "x");
+    EXPECT_FALSE(grid.Editing());
+    EXPECT_EQ(grid.Cells(1, 1), "old");
+}
+
+TEST_F(StringGridTest, CodeMovesFireClickOnlyWhileEnabled) {
+    grid.SetRow(2);
+    EXPECT_EQ(clicks, 1);
+    grid.SetEnabled(false);
+    grid.SetRow(3);
+    grid.SetEnabled(true);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(grid.Row(), 3);
+    // Rows are kept inside the data rows.
+    grid.SetRow(99);
+    EXPECT_EQ(grid.Row(), 3);
+    grid.SetRow(0);
+    EXPECT_EQ(grid.Row(), 1);
+}
+
+TEST_F(StringGridTest, ArrowKeysMoveTheCurrentCell) {
+    Key(Area(), Qt::Key_Down);
+    EXPECT_EQ(grid.Row(), 2);
+    Key(Area(), Qt::Key_Right);
+    EXPECT_EQ(grid.Col(), 2);
+}
+
+TEST_F(StringGridTest, MouseFindsCellsAndTheCaptionRow) {
+    int col = -1, row = -1;
+    const int rowHeight = grid.RowHeight(1);
+    ASSERT_TRUE(grid.MouseToCell(5, 5, col, row));
+    EXPECT_EQ(col, 0);
+    EXPECT_EQ(row, 0);
+    ASSERT_TRUE(grid.MouseToCell(60, rowHeight + 3, col, row));
+    EXPECT_EQ(col, 1);
+    EXPECT_EQ(row, 1);
+    EXPECT_FALSE(grid.MouseToCell(290, 5, col, row));  // right of the last column
+}
+
+TEST_F(StringGridTest, RowTagsFollowTheirRowsAndOutsideCellsAreEmpty) {
+    grid.SetRowTag(2, 7);
+    grid.SetRowCount(10);
+    EXPECT_EQ(grid.RowTag(2), 7);
+    grid.ClearRow(2);
+    EXPECT_EQ(grid.RowTag(2), 0);
+    EXPECT_EQ(grid.Cells(50, 50), "");
+    grid.SetCell(50, 50, "x");  // ignored, no crash
+    EXPECT_EQ(grid.Cells(50, 50), "");
+}
+
+}  // namespace
