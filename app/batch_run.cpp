@@ -7,6 +7,7 @@
 
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
+#include "model/fast_result_files.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/progress.h"
@@ -93,7 +94,7 @@ int RunBatch(const CommandLineOptions& options) {
 
     const std::string base = ChangeFileExt(CurrentFileName, "");
     std::string failed;
-    const bool written = WriteSdkResultFiles(*ResultData, base, &failed);
+    const bool written = WriteSdkResultFilesFast(*ResultData, base, &failed);
     if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + failed);
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string name = base + SdkResultExtensions()[f];

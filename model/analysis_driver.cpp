@@ -1,6 +1,7 @@
 #include "model/analysis_driver.h"
 
 #include <algorithm>
+#include <mutex>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "model/data_file.h"
 #include "model/expansion.h"
+#include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
@@ -241,9 +243,18 @@ void ThinMember(FrameResults& results, const FrameModel& user, int t, bool useVi
     keep.push_back(w + 1);
     keep.push_back(w + 2);
     const int blocks = std::min(results.caseCount + results.comboCount + 1, kResultCaseSlots - 1);
+    // Every point kept (the batch run's capacity): each array stays where
+    // it is; only slot 0 and the slots after the kept ones read 0.
+    bool identity = true;
+    for (std::size_t i = 0; i < keep.size() && identity; ++i) identity = keep[i] == static_cast<int>(i) + 1;
     for (int o = 1; o <= blocks; ++o) {
         MemberResult& mr = results.block[o].members[t];
         for (int q = 0; q < kQtyCount; ++q) {
+            if (identity) {
+                mr.values[q][0] = 0;
+                std::fill(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots, 0.0f);
+                continue;
+            }
             float tmp[kPointSlots] = {};
             for (std::size_t i = 0; i < keep.size(); ++i) tmp[i + 1] = mr.values[q][keep[i]];
             std::memcpy(mr.values[q], tmp, sizeof tmp);
@@ -282,11 +293,42 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
     std::vector<UserPointList> userPoints(static_cast<std::size_t>(mc) + 1);
     for (int t = 1; t <= mc; ++t) userPoints[t] = UserPoints(user, t, viewDivisionMode);
-    for (int o = 1; o <= cases; ++o) {
-        std::memcpy(work.get(), &results.block[o], sizeof(ResultCase));
-        for (int t = 1; t <= mc; ++t) {
-            const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, userPoints[t].pos);
-            if (o == 1) points[t] = n;
+    // Each load case maps from its own copy into its own block, so the fast
+    // path maps the cases on worker threads, one work block per thread.
+    std::vector<std::unique_ptr<ResultCase>> works;
+    std::vector<ResultCase*> freeWorks;
+    if (GetEnginePath() == EnginePath::kFast) {
+        works.resize(static_cast<std::size_t>(WorkerThreadCount()));
+        for (auto& w : works) {
+            w.reset(new (std::nothrow) ResultCase);
+            if (w) freeWorks.push_back(w.get());
+        }
+    }
+    if (!freeWorks.empty() && freeWorks.size() == works.size()) {
+        std::mutex workMutex;
+        ParallelFor(cases, [&](int task) {
+            const int o = task + 1;
+            ResultCase* w;
+            {
+                std::lock_guard<std::mutex> lock(workMutex);
+                w = freeWorks.back();
+                freeWorks.pop_back();
+            }
+            std::memcpy(w, &results.block[o], sizeof(ResultCase));
+            for (int t = 1; t <= mc; ++t) {
+                const int n = MapMember(*w, results.block[o], expanded, user, t, pieceCount, userPoints[t].pos);
+                if (o == 1) points[t] = n;
+            }
+            std::lock_guard<std::mutex> lock(workMutex);
+            freeWorks.push_back(w);
+        });
+    } else {
+        for (int o = 1; o <= cases; ++o) {
+            std::memcpy(work.get(), &results.block[o], sizeof(ResultCase));
+            for (int t = 1; t <= mc; ++t) {
+                const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, userPoints[t].pos);
+                if (o == 1) points[t] = n;
+            }
         }
     }
     work.reset();
@@ -296,8 +338,13 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     }
     for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
     CombineCaseResults(results, user);
-    for (int t = 1; t <= mc; ++t)
-        ThinMember(results, user, t, useViewDivisions, pointCapacity);
+    if (GetEnginePath() == EnginePath::kFast) {
+        // Each member's thinning touches only its own slots.
+        ParallelFor(mc, [&](int t) { ThinMember(results, user, t + 1, useViewDivisions, pointCapacity); });
+    } else {
+        for (int t = 1; t <= mc; ++t)
+            ThinMember(results, user, t, useViewDivisions, pointCapacity);
+    }
 }
 
 bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,

@@ -11,15 +11,98 @@
 
 FrameResults* ResultData = nullptr;
 
+namespace {
+
+// What may hold values in the records whose history is known (the program
+// has one record; tests keep a second one for the reference).
+struct WrittenExtent {
+    const FrameResults* record = nullptr;
+    FrameResultsExtent extent;
+};
+constexpr int kKnownRecords = 4;
+WrittenExtent knownRecords[kKnownRecords];
+int nextKnown = 0;
+
+WrittenExtent* Known(const FrameResults* record) {
+    for (WrittenExtent& w : knownRecords)
+        if (w.record == record) return &w;
+    return nullptr;
+}
+
+// Marks the record as all zero (known from now on).
+void MarkZero(const FrameResults* record) {
+    WrittenExtent* w = Known(record);
+    if (w == nullptr) {
+        w = &knownRecords[nextKnown];
+        nextKnown = (nextKnown + 1) % kKnownRecords;
+    }
+    *w = {record, {}};
+}
+
+constexpr FrameResultsExtent kWholeRecord{kResultNodeSlots, kResultMemberSlots, kResultCaseSlots};
+
+FrameResultsExtent Larger(FrameResultsExtent a, FrameResultsExtent b) {
+    return {std::max(a.nodes, b.nodes), std::max(a.members, b.members), std::max(a.blocks, b.blocks)};
+}
+
+FrameResultsExtent Clamped(FrameResultsExtent e) {
+    return {std::clamp(e.nodes, 0, kResultNodeSlots), std::clamp(e.members, 0, kResultMemberSlots),
+            std::clamp(e.blocks, 0, kResultCaseSlots)};
+}
+
+// Zeroes the bytes [from, to) of the record.
+void ZeroRange(const void* from, const void* to) {
+    char* a = static_cast<char*>(const_cast<void*>(from));
+    const char* b = static_cast<const char*>(to);
+    if (b > a) std::memset(a, 0, static_cast<std::size_t>(b - a));
+}
+
+}  // namespace
+
 FrameResults* AllocateFrameResults() {
     if (ResultData != nullptr) return ResultData;
     // calloc: the pages are zero without being touched, so the ~360 MB cost
     // only what an analysis uses.
     ResultData = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
+    if (ResultData != nullptr) MarkZero(ResultData);
     return ResultData;
 }
 
-void ClearFrameResults(FrameResults& results) { std::memset(&results, 0, sizeof results); }
+void ClearFrameResults(FrameResults& results) {
+    std::memset(&results, 0, sizeof results);
+    MarkZero(&results);
+}
+
+FrameResultsExtent WrittenFrameResultsExtent(const FrameResults& results) {
+    const WrittenExtent* w = Known(&results);
+    if (w == nullptr) return kWholeRecord;
+    // Counts in the record itself cover writers that do not report here.
+    const int blocks = std::clamp(results.caseCount, 0, kMaxResultCases) +
+                       std::clamp(results.comboCount, 0, kMaxResultCombos) + 2;
+    return Clamped(Larger(w->extent, {results.nodeCount + 1, results.memberCount + 1, blocks}));
+}
+
+void ClearFrameResultsFor(FrameResults& results, FrameResultsExtent extent) {
+    if (Known(&results) == nullptr) {
+        ClearFrameResults(results);
+        Known(&results)->extent = Clamped(extent);
+        return;
+    }
+    // Beyond what was written the record still reads 0: only the written
+    // part needs zeroing, whatever the new analysis is going to use.
+    const FrameResultsExtent e = WrittenFrameResultsExtent(results);
+    FrameResults& r = results;
+    ZeroRange(&r, &r.node[e.nodes]);
+    ZeroRange(&r.maxX, &r.member[e.members]);
+    ZeroRange(&r.doneCaseCount, &r.block[0]);
+    for (int b = 0; b < e.blocks; ++b) {
+        ResultCase& block = r.block[b];
+        ZeroRange(&block, &block.nodes[e.nodes]);
+        ZeroRange(&block.members[0], &block.members[e.members]);
+    }
+    ZeroRange(&r.combosIndex, reinterpret_cast<const char*>(&r) + sizeof r);
+    Known(&results)->extent = Clamped(extent);
+}
 
 namespace {
 

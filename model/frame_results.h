@@ -120,6 +120,24 @@ FrameResults* AllocateFrameResults();
 // Zeroes the whole record (memberCount 0: the state without results).
 void ClearFrameResults(FrameResults& results);
 
+// How much of the record may hold values: node and member slots [0, nodes)
+// and [0, members) of the header and of every block, blocks [0, blocks).
+// Reaction rows are counted whole.
+struct FrameResultsExtent {
+    int nodes = 0, members = 0, blocks = 0;
+};
+
+// Zeroes whatever analyses wrote since the record was last zeroed whole
+// (the rest is still 0), so that the record reads exactly as after
+// ClearFrameResults while a small model does not pay for the whole record.
+// Afterwards the record's written extent is the one given: the most the
+// coming analysis writes. A record this program did not allocate or clear (unknown
+// history) is zeroed whole.
+void ClearFrameResultsFor(FrameResults& results, FrameResultsExtent extent);
+
+// The extent that may hold values (the whole record when unknown).
+FrameResultsExtent WrittenFrameResultsExtent(const FrameResults& results);
+
 // Block index of load case c (1-based position) and combination k.
 inline int CaseBlockIndex(int c) { return c; }
 inline int ComboBlockIndex(const FrameResults& r, int k) { return r.caseCount + 1 + k; }

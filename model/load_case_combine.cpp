@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
@@ -42,8 +43,15 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
     const KumiCase& combo = model.combinations[k];
     ResultCase& block = results.block[ComboBlockIndex(results, k)];
     block.caseNo = combo.no;
-    std::memset(block.nodes, 0, sizeof block.nodes);
-    std::memset(block.members, 0, sizeof block.members);
+    if (GetEnginePath() == EnginePath::kFast) {
+        // Only the slots any analysis since the last whole clear has used.
+        const FrameResultsExtent used = WrittenFrameResultsExtent(results);
+        std::memset(block.nodes, 0, sizeof(NodeResult) * static_cast<std::size_t>(used.nodes));
+        std::memset(block.members, 0, sizeof(MemberResult) * static_cast<std::size_t>(used.members));
+    } else {
+        std::memset(block.nodes, 0, sizeof block.nodes);
+        std::memset(block.members, 0, sizeof block.members);
+    }
     for (int n = 1; n <= results.nodeCount; ++n) block.nodes[n].nodeNo = results.node[n].no;
     const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
     for (int e = 1; e <= entries; ++e) {
@@ -134,6 +142,7 @@ void NodeReaction(const FrameResults& results, const ResultCase& block, const Fr
         const MemberResult& mr = block.members[m];
         const int n = PointCountOf(results.member[m]);
         if (n < 1) continue;
+        if (fm.nodeI != entry.nodeNo && fm.nodeJ != entry.nodeNo) continue;
         double c, s;
         MemberCosSin(MemberAngle(model, m), c, s);
         auto add = [&](double b, double v, double mm) {
@@ -170,10 +179,22 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model) {
     }
     results.combosIndex = results.caseCount + 1;
     const int comboCount = ComboCountOf(results, model);
+    const int lastBlock = std::min(
+        results.caseCount + std::clamp(results.comboCount, 0, kMaxResultCombos) + 1,
+        kResultCaseSlots - 1);
+    if (GetEnginePath() == EnginePath::kFast) {
+        // Each combination block and each block's extremes depend on
+        // nothing another task writes.
+        ParallelFor(comboCount, [&](int k) { CombineOne(results, model, k + 1); });
+        ParallelFor(lastBlock, [&](int b) {
+            for (int m = 1; m <= results.memberCount; ++m) {
+                FindExtremes(results.block[b + 1].members[m], results.member[m]);
+            }
+        });
+        return;
+    }
     for (int k = 1; k <= comboCount; ++k) CombineOne(results, model, k);
-    const int lastBlock =
-        results.caseCount + std::clamp(results.comboCount, 0, kMaxResultCombos) + 1;
-    for (int b = 1; b <= lastBlock && b < kResultCaseSlots; ++b) {
+    for (int b = 1; b <= lastBlock; ++b) {
         for (int m = 1; m <= results.memberCount; ++m) {
             FindExtremes(results.block[b].members[m], results.member[m]);
         }

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
@@ -117,6 +118,24 @@ void ApplySpringLoads(MemberResult& mr, const ResultMember& rm, const MemberLoad
         apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
 }
 
+// ApplySpringLoads with the point-independent work done once per load.
+void ApplySpringLoadsFast(MemberResult& mr, const ResultMember& rm, const MemberLoadContext& ctx,
+                          const SpringIntensity& spring) {
+    const int n = PointCountOf(rm);
+    auto apply = [&](int code, double qI, double qJ) {
+        const LoadEffectsEvaluator effects(ctx, code, qI, qJ, 0, 0, true);
+        for (int p = 1; p <= n; ++p) {
+            const PointEffects fx = effects.At(rm.pointPos[p]);
+            mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
+            mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
+        }
+    };
+    if (spring.kv != 0)
+        apply(kLoadDistPerp, -spring.kv * mr.endDisp[1], -spring.kv * mr.endDisp[4]);
+    if (spring.ku != 0)
+        apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
+}
+
 // Member forces, step 8: deflection from the displaced chord (mm, positive toward -v),
 // by integrating M / EI twice with the trapezoid rule.
 void StoreDeflection(MemberResult& mr, const ResultMember& rm, const FrameModel& model, int m) {
@@ -201,7 +220,112 @@ void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameMod
     }
 }
 
+// The member slots a load acts on, as ForEachLoadedMember finds them (in
+// slot order, the first slot of each number in the range), from a table
+// sorted by number instead of a walk over every slot.
+class LoadedMemberIndex {
+  public:
+    explicit LoadedMemberIndex(const FrameModel& model) {
+        const int count = std::min(model.memberCount, kMaxMembers);
+        for (int m = 1; m <= count; ++m) {
+            const int no = model.members[m].no;
+            if (FindFirst(no) != 0) continue;
+            byNumber_.insert(std::upper_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(no, m)),
+                             std::make_pair(no, m));
+        }
+    }
+    void Collect(const LoadRecord& load, std::vector<int>& slots) const {
+        slots.clear();
+        int from = load.memberFrom;
+        int to = load.memberTo == 0 ? from : load.memberTo;
+        if (to < from) std::swap(from, to);
+        auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(from, 0));
+        for (; it != byNumber_.end() && it->first <= to; ++it) slots.push_back(it->second);
+        std::sort(slots.begin(), slots.end());
+    }
+
+  private:
+    int FindFirst(int no) const {
+        auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(no, 0));
+        return it != byNumber_.end() && it->first == no ? it->second : 0;
+    }
+    std::vector<std::pair<int, int>> byNumber_;  // (number, first slot)
+};
+
+// Steps 1-8 of one member of one case, by the same operations in the same
+// order as CalcMemberForces: the loads on the member are taken in load
+// order for M and N, then their shear effects in load order.
+void MemberForcesOfCase(ResultCase& block, const FrameResults& results, const FrameModel& model,
+                        int caseIndex, int m, const std::vector<int>& loads,
+                        const MemberLoadContext& ctx) {
+    MemberResult& mr = block.members[m];
+    const ResultMember& rm = results.member[m];
+    const int n = PointCountOf(rm);
+    StoreEndForces(mr, block, model, m);
+    StoreChord(mr, rm, model.members[m].length);
+    const LoadCase& lc = model.loadCases[caseIndex];
+    std::vector<std::array<double, kPointSlots>> shear(loads.size());
+    for (std::size_t k = 0; k < loads.size(); ++k) {
+        const LoadRecord& load = lc.loads[loads[k]];
+        const LoadEffectsEvaluator effects(ctx, load.code, load.qI, load.qJ, load.distI, load.distJ);
+        for (int p = 1; p <= n; ++p) {
+            const PointEffects fx = effects.At(rm.pointPos[p]);
+            mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
+            mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
+            shear[k][p] = fx.s;
+        }
+    }
+    if (n >= 1) {
+        const double length = std::max(static_cast<double>(model.members[m].length), kMinLength);
+        const float slope = static_cast<float>(
+            (static_cast<double>(mr.values[kQtyM][n]) - mr.values[kQtyM][1]) / length);
+        for (int p = 1; p <= n; ++p) mr.values[kQtyS][p] = slope;
+    }
+    for (std::size_t k = 0; k < loads.size(); ++k) {
+        for (int p = 1; p <= n; ++p) {
+            mr.values[kQtyS][p] = static_cast<float>(mr.values[kQtyS][p] - shear[k][p]);
+        }
+    }
+    if (m < kSpringMemberSlots && caseIndex < kSpringCaseSlots) {
+        const SpringIntensity& spring = DistributedSpringTable[caseIndex][m];
+        if (spring.kv != 0 || spring.ku != 0) ApplySpringLoadsFast(mr, rm, ctx, spring);
+    }
+    StoreDeflection(mr, rm, model, m);
+}
+
 }  // namespace
+
+void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model) {
+    const int caseCount = std::min(results.caseCount, std::min(model.loadCaseCount, kMaxResultCases));
+    const int memberCount = results.memberCount;
+    if (caseCount < 1 || memberCount < 1) return;
+    std::vector<MemberLoadContext> contexts(static_cast<std::size_t>(memberCount) + 1);
+    for (int m = 1; m <= memberCount; ++m) contexts[m] = GetMemberLoadContext(model, m);
+    // The loads on every member of every case, in load order.
+    const LoadedMemberIndex index(model);
+    std::vector<std::vector<std::vector<int>>> loadsOf(static_cast<std::size_t>(caseCount) + 1);
+    std::vector<int> slots;
+    for (int c = 1; c <= caseCount; ++c) {
+        loadsOf[c].resize(static_cast<std::size_t>(memberCount) + 1);
+        const LoadCase& lc = model.loadCases[c];
+        const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+        for (int l = 1; l <= loadCount; ++l) {
+            if (lc.loads[l].code == kLoadNodal) continue;
+            index.Collect(lc.loads[l], slots);
+            for (const int m : slots)
+                if (m <= memberCount) loadsOf[c][m].push_back(l);
+        }
+    }
+    ParallelFor(caseCount * memberCount, [&](int task) {
+        const int c = task / memberCount + 1, m = task % memberCount + 1;
+        MemberForcesOfCase(results.block[c], results, model, c, m, loadsOf[c][m], contexts[m]);
+    });
+    // Step 9 reads end moments of several members: after all of them.
+    ParallelFor(caseCount, [&](int task) {
+        const int c = task + 1;
+        SmoothJoints(results.block[c], results, model, model.loadCases[c]);
+    });
+}
 
 void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex) {
     if (caseIndex < 1 || caseIndex > std::min(model.loadCaseCount, kMaxResultCases)) return;

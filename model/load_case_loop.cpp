@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "model/fast_stiffness.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_terms.h"
@@ -25,6 +26,15 @@ void ClearDistributedSpringTable() {
 
 namespace {
 
+EnginePath currentEnginePath = EnginePath::kFast;
+
+}  // namespace
+
+void SetEnginePath(EnginePath path) { currentEnginePath = path; }
+EnginePath GetEnginePath() { return currentEnginePath; }
+
+namespace {
+
 // A member collects at most this many points from the named points of
 // interest, its two ends included.
 constexpr int kMaxCasePoints = 121;
@@ -38,9 +48,16 @@ int MemberCountOf(const FrameModel& model) {
     return std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
 }
 
-// Set-up: nodes, members and the result points of every member.
-void SetUpResults(FrameResults& results, FrameModel& model) {
-    ClearFrameResults(results);
+// Set-up: nodes, members and the result points of every member. The fast
+// path zeroes only what this analysis (and the previous ones) used.
+void SetUpResults(FrameResults& results, FrameModel& model, bool fast) {
+    if (fast) {
+        const int blocks = std::clamp(model.loadCaseCount, 0, kMaxResultCases) +
+                           std::clamp(model.combinationCount, 0, kMaxResultCombos) + 2;
+        ClearFrameResultsFor(results, {NodeCountOf(model) + 1, MemberCountOf(model) + 1, blocks});
+    } else {
+        ClearFrameResults(results);
+    }
     results.nodeCount = NodeCountOf(model);
     for (int n = 1; n <= results.nodeCount; ++n) {
         const FramePoint& node = model.nodes[n];
@@ -133,9 +150,11 @@ void StoreNodeResults(ResultCase& block, const FrameModel& model, const Stiffnes
 }  // namespace
 
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings) {
-    SetUpResults(results, model);
+    const bool fast = currentEnginePath == EnginePath::kFast;
+    SetUpResults(results, model, fast);
     StiffnessWork work;
-    if (!work.Allocate(results.nodeCount, results.memberCount)) {
+    FastCaseSolver fastSolver;
+    if (!work.Allocate(results.nodeCount, results.memberCount, !fast)) {
         EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
         return false;
     }
@@ -146,11 +165,18 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
         ReportProgress(c, results.caseCount);
         ResultCase& block = results.block[c];
         work.Clear();
-        ClearCaseMembers(block, results.memberCount);
+        // (The fast path's set-up has already zeroed these slots.)
+        if (!fast) ClearCaseMembers(block, results.memberCount);
         block.caseNo = model.loadCases[c].no;
         CalcMemberEndLoads(model, c, work.endLoads.data());
-        AssembleStiffness(model, c, work);
-        if (!SolveLoadCase(model, c, work)) {
+        bool solved;
+        if (fast) {
+            solved = fastSolver.SolveCase(model, c, work);
+        } else {
+            AssembleStiffness(model, c, work);
+            solved = SolveLoadCase(model, c, work);
+        }
+        if (!solved) {
             // A mechanism: the displacements stay 0 and the member values are
             // the load effects alone, which the user must not take for results.
             warnings += FormatStr(
@@ -160,8 +186,10 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
             warnings += "\n";
         }
         StoreNodeResults(block, model, work, results.nodeCount);
-        CalcMemberForces(results, model, c);
+        if (!fast) CalcMemberForces(results, model, c);
     }
+    // The fast path computes the member values of all cases together.
+    if (fast) CalcMemberForcesAllCases(results, model);
     results.doneCaseCount = results.caseCount;
     work.Release();
     CombineCaseResults(results, model);

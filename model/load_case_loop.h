@@ -20,6 +20,17 @@ constexpr int kSpringMemberSlots = 804;
 extern SpringIntensity DistributedSpringTable[kSpringCaseSlots][kSpringMemberSlots];
 void ClearDistributedSpringTable();
 
+// The two ways of running the analysis. Both give the same bits in the
+// results record and the result files: the reference is the plain dense
+// algorithm (kept for the tests to compare against); the fast path solves
+// over row profiles, reuses one factorisation for every load case with the
+// same matrix, clears only the used part of the results record and
+// computes the member values of a case on worker threads. The program (and
+// the batch run) uses the fast path.
+enum class EnginePath { kReference, kFast };
+void SetEnginePath(EnginePath path);
+EnginePath GetEnginePath();
+
 // Analyses every load case of the (expanded) model: zeroes and sets up the
 // results record, solves each case, computes member forces, combinations,
 // extremes and labels. Recomputes each member's length and angle in the
@@ -33,6 +44,10 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model);
 // Member end forces and M, S, N, displacement at every point of load case
 // `caseIndex` (table slot), from the node results already in the record.
 void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex);
+
+// CalcMemberForces of every load case at once (after all cases are
+// solved), spread over worker threads member by member; the same bits.
+void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model);
 
 // Combination blocks and the M-max/M-min points of every block.
 void CombineCaseResults(FrameResults& results, const FrameModel& model);

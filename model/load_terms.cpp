@@ -436,6 +436,98 @@ PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI,
     return fx;
 }
 
+LoadEffectsEvaluator::LoadEffectsEvaluator(const MemberLoadContext& member, int code, double qI,
+                                           double qJ, double distI, double distJ,
+                                           bool simpleBeam) {
+    // Every expression below is the one LoadEffectsAt evaluates, split at
+    // the point where x first enters.
+    if (member.length < kMinLength) return;
+    const MemberLoadContext& ctx = member;
+    L_ = ctx.length;
+    if (code == kLoadTemperature) {
+        kind_ = kTemperature;
+        temperatureN_ = -qI * ctx.alpha * ctx.e * ctx.area;
+        return;
+    }
+    comp_ = ResolveLoadComponents(ctx.angle, code, qI, qJ);
+    if (IsDistributed(code)) {
+        x1_ = distI;
+        x2_ = L_ - distJ;
+        if (StretchTooShort(L_, x1_, x2_)) return;
+        kind_ = kDistributed;
+        perp_ = comp_.perpI != 0 || comp_.perpJ != 0;
+        axial_ = comp_.axialI != 0 || comp_.axialJ != 0;
+        if (perp_) {
+            slices_ = SliceCount(x2_ - x1_, 0.02);
+            const double w = std::max(0.0, (x2_ - x1_) / slices_);
+            for (int k = 1; k <= slices_; ++k) {
+                const double c = x1_ + (k - 0.5) * w;
+                sliceC_[k - 1] = c;
+                sliceF_[k - 1] = w * Interpolate(x1_, comp_.perpI, x2_, comp_.perpJ, c);
+            }
+            const EndTerms t =
+                EndCaseTerms(ctx, simpleBeam, code, x1_, comp_.perpI, x2_, comp_.perpJ);
+            ti_ = t.mi;
+            tj_ = t.mj;
+        }
+        return;
+    }
+    a_ = distI;
+    if (IsConcentrated(code)) {
+        kind_ = kConcentrated;
+        const EndTerms t = EndCaseTerms(ctx, simpleBeam, code, a_, comp_.perpI, a_, 0);
+        ti_ = t.mi;
+        tj_ = t.mj;
+        return;
+    }
+    if (code == kLoadConcMoment) {
+        kind_ = kMoment;
+        const EndTerms t = EndCaseTerms(ctx, simpleBeam, code, a_, comp_.perpI, a_, 0);
+        ti_ = t.mi;
+        tj_ = t.mj;
+    }
+}
+
+PointEffects LoadEffectsEvaluator::At(double x) const {
+    PointEffects fx;
+    const double L = L_;
+    switch (kind_) {
+        case kNone:
+            break;
+        case kTemperature:
+            fx.n = temperatureN_;
+            break;
+        case kDistributed:
+            if (perp_) {
+                double simple = 0;
+                for (int k = 0; k < slices_; ++k) {
+                    simple += SimpleMomentOfForce(L, sliceF_[k], sliceC_[k], x);
+                }
+                fx.m = simple + ti_ * (1 - x / L) - tj_ * x / L;
+                fx.s = LeverRule(L, x1_, comp_.perpI, x2_, comp_.perpJ, x);
+            }
+            if (axial_) fx.n = LeverRule(L, x1_, comp_.axialI, x2_, comp_.axialJ, x);
+            break;
+        case kConcentrated: {
+            const double a = a_, p = comp_.perpI;
+            fx.m = SimpleMomentOfForce(L, p, a, x) + ti_ * (1 - x / L) - tj_ * x / L;
+            fx.s = x <= a ? p * (L - a) / L : -p * a / L;
+            const double f = comp_.axialI;
+            fx.n = x <= a ? f * (1 - a / L) : -f * a / L;
+            break;
+        }
+        case kMoment: {
+            const double a = a_, m0 = comp_.perpI;
+            const bool after = x > a || x >= L;
+            const double simple = after ? m0 * (1 - x / L) : -m0 * x / L;
+            fx.m = simple + ti_ * (1 - x / L) - tj_ * x / L;
+            fx.s = -m0 / L;
+            break;
+        }
+    }
+    return fx;
+}
+
 namespace {
 
 // Deflection at x (along +v) of a point force p (along +v) at a.

@@ -94,6 +94,29 @@ struct PointEffects {
 PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI, double qJ,
                            double distI, double distJ, double x, bool simpleBeam = false);
 
+// LoadEffectsAt for many points of one load on one member: everything
+// that does not depend on the point (components, fixed-end terms, the
+// slices of a distributed load) is worked out once, and At(x) then gives
+// exactly the bits of LoadEffectsAt(member, code, ..., x, simpleBeam).
+class LoadEffectsEvaluator {
+  public:
+    LoadEffectsEvaluator(const MemberLoadContext& member, int code, double qI, double qJ,
+                         double distI, double distJ, bool simpleBeam = false);
+    PointEffects At(double x) const;
+
+  private:
+    enum Kind { kNone, kTemperature, kDistributed, kConcentrated, kMoment };
+    Kind kind_ = kNone;
+    double L_ = 0;
+    LoadComponents comp_;
+    double x1_ = 0, x2_ = 0, a_ = 0;
+    double temperatureN_ = 0;
+    bool perp_ = false, axial_ = false;
+    double ti_ = 0, tj_ = 0;  // fixed-end moments mi, mj of the end case
+    int slices_ = 0;
+    double sliceC_[100] = {}, sliceF_[100] = {};
+};
+
 // Deflection (m, positive along +v) at x of a member under one load for
 // fixed-fixed, pin-pin or propped ends; EI in kN*m2. Codes other than 11-14, 21-24 and 27 give 0.
 double CalcLoadDeflection(double ei, const MemberLoadContext& member, int code, double qI,

@@ -29,16 +29,19 @@ int ClampedCount(int count, int capacity) { return std::clamp(count, 0, capacity
 
 void SetStiffnessAllocationLimit(std::size_t bytes) { allocationLimit = bytes; }
 
-bool StiffnessWork::Allocate(int nodeCount, int memberCount) {
+bool StiffnessWork::Allocate(int nodeCount, int memberCount, bool withMatrices) {
     Release();
     const std::size_t n = static_cast<std::size_t>(std::max(nodeCount, 0)) * 3;
     const std::size_t members = static_cast<std::size_t>(std::max(memberCount, 0)) + 1;
-    const std::size_t bytes = 2 * n * n * sizeof(double) + 4 * n * sizeof(double) +
-                              n * sizeof(int) + members * sizeof(MemberEndLoad);
+    const std::size_t matrices = withMatrices ? 2 * n * n * sizeof(double) : 0;
+    const std::size_t bytes = matrices + 4 * n * sizeof(double) + n * sizeof(int) +
+                              members * sizeof(MemberEndLoad);
     if (allocationLimit != 0 && bytes > allocationLimit) return false;
     try {
-        k.assign(n * n, 0.0);
-        a.assign(n * n, 0.0);
+        if (withMatrices) {
+            k.assign(n * n, 0.0);
+            a.assign(n * n, 0.0);
+        }
         p.assign(n, 0.0);
         b.assign(n, 0.0);
         x.assign(n, 0.0);
@@ -50,6 +53,21 @@ bool StiffnessWork::Allocate(int nodeCount, int memberCount) {
     }
     dofCount = static_cast<int>(n);
     keptCount = 0;
+    return true;
+}
+
+bool StiffnessWork::AllocateMatrices() {
+    const std::size_t n = static_cast<std::size_t>(dofCount);
+    if (k.size() == n * n && a.size() == n * n) return true;
+    if (allocationLimit != 0 && 2 * n * n * sizeof(double) > allocationLimit) return false;
+    try {
+        k.assign(n * n, 0.0);
+        a.assign(n * n, 0.0);
+    } catch (const std::bad_alloc&) {
+        k = {};
+        a = {};
+        return false;
+    }
     return true;
 }
 
@@ -144,6 +162,52 @@ void MemberRotation(double angle, double t[6][6]) {
     }
 }
 
+}  // namespace
+
+bool MemberGlobalStiffness(const FrameModel& model, int m, double g[6][6], int base[2]) {
+    const FrameMember& member = model.members[m];
+    const int ni = FindNodeIndex(model, member.nodeI);
+    const int nj = FindNodeIndex(model, member.nodeJ);
+    if (ni == 0 || nj == 0) return false;
+    double k[6][6], t[6][6], tmp[6][6];
+    MemberStiffness(model, m, k);
+    MemberRotation(member.angle, t);
+    // g = T k T^t, evaluated as T (k T^t) with every sum in index order.
+    for (int a = 0; a < 6; ++a)
+        for (int j = 0; j < 6; ++j) {
+            double sum = 0;
+            for (int b = 0; b < 6; ++b) sum += k[a][b] * t[j][b];
+            tmp[a][j] = sum;
+        }
+    for (int i = 0; i < 6; ++i)
+        for (int j = 0; j < 6; ++j) {
+            double sum = 0;
+            for (int a = 0; a < 6; ++a) sum += t[i][a] * tmp[a][j];
+            g[i][j] = sum;
+        }
+    base[0] = 3 * (ni - 1);
+    base[1] = 3 * (nj - 1);
+    return true;
+}
+
+void AddMemberLoad(const FrameModel& model, int m, const MemberEndLoad& r, double* p) {
+    const FrameMember& member = model.members[m];
+    const int ni = FindNodeIndex(model, member.nodeI);
+    const int nj = FindNodeIndex(model, member.nodeJ);
+    if (ni == 0 || nj == 0) return;
+    double t[6][6];
+    MemberRotation(member.angle, t);
+    const int base[2] = {3 * (ni - 1), 3 * (nj - 1)};
+    const double local[6] = {r.ni, r.vi, r.mi, r.nj, r.vj, r.mj};
+    for (int i = 0; i < 6; ++i) {
+        double sum = 0;
+        for (int a = 0; a < 6; ++a) sum += t[i][a] * local[a];
+        p[static_cast<std::size_t>(base[i / 3] + i % 3)] += sum;
+    }
+}
+
+namespace {
+
 void AddSupportSprings(const FrameModel& model, int suptCaseNo, StiffnessWork& work) {
     const int n = work.dofCount;
     const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
@@ -165,27 +229,9 @@ void AddSupportSprings(const FrameModel& model, int suptCaseNo, StiffnessWork& w
 }
 
 void AddMember(const FrameModel& model, int m, StiffnessWork& work) {
-    const FrameMember& member = model.members[m];
-    const int ni = FindNodeIndex(model, member.nodeI);
-    const int nj = FindNodeIndex(model, member.nodeJ);
-    if (ni == 0 || nj == 0) return;
-    double k[6][6], t[6][6], tmp[6][6], g[6][6];
-    MemberStiffness(model, m, k);
-    MemberRotation(member.angle, t);
-    // g = T k T^t, evaluated as T (k T^t) with every sum in index order.
-    for (int a = 0; a < 6; ++a)
-        for (int j = 0; j < 6; ++j) {
-            double sum = 0;
-            for (int b = 0; b < 6; ++b) sum += k[a][b] * t[j][b];
-            tmp[a][j] = sum;
-        }
-    for (int i = 0; i < 6; ++i)
-        for (int j = 0; j < 6; ++j) {
-            double sum = 0;
-            for (int a = 0; a < 6; ++a) sum += t[i][a] * tmp[a][j];
-            g[i][j] = sum;
-        }
-    const int base[2] = {3 * (ni - 1), 3 * (nj - 1)};
+    double g[6][6];
+    int base[2];
+    if (!MemberGlobalStiffness(model, m, g, base)) return;
     const std::size_t n = static_cast<std::size_t>(work.dofCount);
     for (int i = 0; i < 6; ++i) {
         const std::size_t row = static_cast<std::size_t>(base[i / 3] + i % 3);
@@ -194,16 +240,10 @@ void AddMember(const FrameModel& model, int m, StiffnessWork& work) {
             work.k[row * n + col] += g[i][j];
         }
     }
-    const MemberEndLoad& r = work.endLoads[m];
-    const double local[6] = {r.ni, r.vi, r.mi, r.nj, r.vj, r.mj};
-    for (int i = 0; i < 6; ++i) {
-        double sum = 0;
-        for (int a = 0; a < 6; ++a) sum += t[i][a] * local[a];
-        work.p[static_cast<std::size_t>(base[i / 3] + i % 3)] += sum;
-    }
+    AddMemberLoad(model, m, work.endLoads[m], work.p.data());
 }
 
-void AddNodalLoads(const FrameModel& model, const LoadCase& lc, StiffnessWork& work) {
+void AddNodalLoads(const FrameModel& model, const LoadCase& lc, double* p) {
     const int loadCount = ClampedCount(lc.count, kMaxLoads);
     for (int l = 1; l <= loadCount; ++l) {
         const LoadRecord& load = lc.loads[l];
@@ -211,32 +251,27 @@ void AddNodalLoads(const FrameModel& model, const LoadCase& lc, StiffnessWork& w
         const int node = FindNodeIndex(model, load.memberFrom);
         if (node == 0) continue;
         const int d = 3 * (node - 1);
-        work.p[d] += load.qI;
-        work.p[d + 1] += load.qJ;
-        work.p[d + 2] += load.distI;
+        p[d] += load.qI;
+        p[d + 1] += load.qJ;
+        p[d + 2] += load.distI;
     }
+}
+
+int AssembledMemberCount(const FrameModel& model, const StiffnessWork& work) {
+    return std::min(ClampedCount(model.memberCount, kMaxMembers),
+                    static_cast<int>(work.endLoads.size()) - 1);
 }
 
 }  // namespace
 
-void AssembleStiffness(const FrameModel& model, int caseIndex, StiffnessWork& work) {
+void AssembleLoads(const FrameModel& model, int caseIndex, StiffnessWork& work) {
     if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) return;
-    const LoadCase& lc = model.loadCases[caseIndex];
-    AddSupportSprings(model, lc.suptCaseNo, work);
-    const int memberCount = std::min(ClampedCount(model.memberCount, kMaxMembers),
-                                     static_cast<int>(work.endLoads.size()) - 1);
-    for (int m = 1; m <= memberCount; ++m) AddMember(model, m, work);
-    AddNodalLoads(model, lc, work);
+    const int memberCount = AssembledMemberCount(model, work);
+    for (int m = 1; m <= memberCount; ++m) AddMemberLoad(model, m, work.endLoads[m], work.p.data());
+    AddNodalLoads(model, model.loadCases[caseIndex], work.p.data());
 }
 
-bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work) {
-    const int n = work.dofCount;
-    std::fill(work.x.begin(), work.x.end(), 0.0);
-    for (int i = 0; i < n; ++i) work.map[i] = i;
-    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) {
-        return false;
-    }
-    // 1. Restraints of the case's support cases.
+void ApplyRestraints(const FrameModel& model, int caseIndex, int* map) {
     const int suptNo = model.loadCases[caseIndex].suptCaseNo;
     const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
     for (int sc = 1; sc <= caseCount; ++sc) {
@@ -249,15 +284,33 @@ bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work) 
             if (node == 0) continue;
             const int d = 3 * (node - 1);
             const int code = entry.code;
-            if (code == kSupportPin || code == kSupportRollerX || code == kSupportFixed) {
-                work.map[d] = -1;
-            }
+            if (code == kSupportPin || code == kSupportRollerX || code == kSupportFixed) map[d] = -1;
             if (code == kSupportPin || code == kSupportRollerY || code == kSupportFixed) {
-                work.map[d + 1] = -1;
+                map[d + 1] = -1;
             }
-            if (code == kSupportFixed) work.map[d + 2] = -1;
+            if (code == kSupportFixed) map[d + 2] = -1;
         }
     }
+}
+
+void AssembleStiffness(const FrameModel& model, int caseIndex, StiffnessWork& work) {
+    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) return;
+    const LoadCase& lc = model.loadCases[caseIndex];
+    AddSupportSprings(model, lc.suptCaseNo, work);
+    const int memberCount = AssembledMemberCount(model, work);
+    for (int m = 1; m <= memberCount; ++m) AddMember(model, m, work);
+    AddNodalLoads(model, lc, work.p.data());
+}
+
+bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work) {
+    const int n = work.dofCount;
+    std::fill(work.x.begin(), work.x.end(), 0.0);
+    for (int i = 0; i < n; ++i) work.map[i] = i;
+    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) {
+        return false;
+    }
+    // 1. Restraints of the case's support cases.
+    ApplyRestraints(model, caseIndex, work.map.data());
     // 2. Empty, unloaded degrees of freedom are dropped; an empty row that
     // carries a load stays and makes the system singular.
     const std::size_t nn = static_cast<std::size_t>(n);

@@ -24,9 +24,13 @@ struct StiffnessWork {
     std::vector<double> x;                // n, solution
     std::vector<MemberEndLoad> endLoads;  // 1..members
 
-    // Allocates for the given node and member counts. Returns false (and
-    // releases everything) when the memory is not available.
-    bool Allocate(int nodeCount, int memberCount);
+    // Allocates for the given node and member counts; without matrices
+    // only the vectors, the map and the end loads (the profile solver keeps
+    // its own storage). Returns false (and releases everything) when the
+    // memory is not available.
+    bool Allocate(int nodeCount, int memberCount, bool withMatrices = true);
+    // Adds the two N x N matrices to work areas allocated without them.
+    bool AllocateMatrices();
     void Release();
     // Clears K, p, x and the end loads and sets the map to -1.
     void Clear();
@@ -43,10 +47,27 @@ void MemberStiffness(const FrameModel& model, int memberIndex, double k[6][6]);
 // Direction cosines of a member angle, rounded to 1e-9.
 void MemberCosSin(double angle, double& c, double& s);
 
+// Global 6 x 6 matrix T k T^t of the member in table slot m and the
+// degree-of-freedom bases of its end nodes (I, J); false (nothing set) when
+// an end node is missing. Every assembly adds exactly these numbers.
+bool MemberGlobalStiffness(const FrameModel& model, int m, double g[6][6], int base[2]);
+
+// Adds T r (the member end load r turned to global axes) into p at the
+// member's end nodes; nothing when an end node is missing.
+void AddMemberLoad(const FrameModel& model, int m, const MemberEndLoad& r, double* p);
+
 // Adds springs, members (T k T^t and T r) and nodal loads of load case
 // `caseIndex` (table slot) into work.k and work.p. Expects work cleared and
 // work.endLoads filled by CalcMemberEndLoads.
 void AssembleStiffness(const FrameModel& model, int caseIndex, StiffnessWork& work);
+
+// Only the load vector of AssembleStiffness: T r of every member, then the
+// nodal loads, added into work.p in the same order.
+void AssembleLoads(const FrameModel& model, int caseIndex, StiffnessWork& work);
+
+// Sets map[d] = -1 for every degree of freedom the supports of load case
+// `caseIndex` (table slot, checked by the caller) restrain.
+void ApplyRestraints(const FrameModel& model, int caseIndex, int* map);
 
 // Applies the supports of the case, drops empty unloaded degrees of
 // freedom, compacts and solves. Returns the solver's flag (false: singular,

@@ -1,0 +1,500 @@
+// Engine benchmark: builds frames of three sizes (and a variant on
+// distributed springs), writes them as data files and runs the whole batch
+// analysis (read, validate, expand, solve, combine, write the result files)
+// in fresh child processes: the batch run with the reference engine, the
+// batch run with the fast engine, and the batch run's steps with the fast
+// engine and the fast result-file writer. Prints nodes, members and
+// unknowns after expansion, wall time and peak resident memory of each run
+// (best of the repeats), and whether the result files equal the
+// reference's byte for byte.
+//
+//   bench_engine [work folder [repeats]]    all models (default /tmp/vextor_bench, 3)
+//   bench_engine --run ref|fast|fastw FILE  one run (used by the above)
+//   bench_engine --split ref|fast FILE      read / analysis / result files, timed
+//                                           (BENCH_FAST_WRITER=1: the fast writer)
+//   bench_engine --phases ref|fast FILE     the analysis driver's steps, timed
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/batch_run.h"
+#include "app/command_line.h"
+#include "model/data_file.h"
+#include "model/expansion.h"
+#include "model/fast_result_files.h"
+#include "model/frame_model.h"
+#include "model/analysis_driver.h"
+#include "model/frame_results.h"
+#include "model/load_case_loop.h"
+#include "model/validation.h"
+#include "model/result_files.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+// ---------------------------------------------------------------- models
+
+class Builder {
+  public:
+    explicit Builder(FrameModel& m) : m_(m) { NewFrameModel(m_, 0); }
+
+    int Node(double x, double y) {
+        FramePoint& p = m_.nodes[++m_.nodeCount];
+        p.no = m_.nodeCount;
+        p.x = static_cast<float>(x);
+        p.y = static_cast<float>(y);
+        return p.no;
+    }
+    void Material(double e, double alpha) {
+        FrameMaterial& mat = m_.materials[++m_.materialCount];
+        mat.no = m_.materialCount;
+        mat.e = static_cast<float>(e);
+        mat.alpha = static_cast<float>(alpha);
+    }
+    void Section(double a, double i, const char* name) {
+        FrameSection& s = m_.sections[++m_.sectionCount];
+        s.no = m_.sectionCount;
+        s.area = static_cast<float>(a);
+        s.inertia = static_cast<float>(i);
+        SetFixedText(s.name, kNameSize, name);
+    }
+    int Member(int ni, int nj, int section, int endI = 0, int endJ = 0) {
+        FrameMember& mb = m_.members[++m_.memberCount];
+        mb.no = m_.memberCount;
+        mb.nodeI = ni;
+        mb.nodeJ = nj;
+        mb.sectionNo = section;
+        mb.materialNo = 1;
+        mb.endI = endI;
+        mb.endJ = endJ;
+        return mb.no;
+    }
+    void Support(int node, int code, double kx = 0, double ky = 0, double km = 0) {
+        if (m_.supportCaseCount == 0) {
+            m_.supportCaseCount = 1;
+            m_.supportCases[1].no = 1;
+            SetFixedText(m_.supportCases[1].name, kNameSize, "SUPPORTS");
+        }
+        SuptCase& sc = m_.supportCases[1];
+        SuptEntry& e = sc.entries[++sc.count];
+        e.nodeNo = node;
+        e.code = code;
+        const bool fx = code == kSupportPin || code == kSupportRollerX || code == kSupportFixed;
+        const bool fy = code == kSupportPin || code == kSupportRollerY || code == kSupportFixed;
+        e.kx = static_cast<float>(code == kSupportSpring ? kx : (fx ? -1 : 0));
+        e.ky = static_cast<float>(code == kSupportSpring ? ky : (fy ? -1 : 0));
+        e.km = static_cast<float>(code == kSupportSpring ? km : (code == kSupportFixed ? -1 : 0));
+    }
+    LoadCase& Case(int springCase = 0) {
+        LoadCase& lc = m_.loadCases[++m_.loadCaseCount];
+        lc.no = m_.loadCaseCount;
+        lc.suptCaseNo = 1;
+        lc.baneCaseNo = springCase;
+        std::snprintf(lc.name, kNameSize, "CASE %d", lc.no);
+        return lc;
+    }
+    static void Load(LoadCase& lc, int code, int member, double qI, double qJ, double dI,
+                     double dJ) {
+        if (lc.count >= kMaxLoads) return;
+        LoadRecord& l = lc.loads[++lc.count];
+        l.code = code;
+        l.memberFrom = member;
+        l.qI = static_cast<float>(qI);
+        l.qJ = static_cast<float>(qJ);
+        l.distI = static_cast<float>(dI);
+        l.distJ = static_cast<float>(dJ);
+    }
+    // 65 combinations of two to four load cases with factors.
+    void Combinations(int count) {
+        const int cases = m_.loadCaseCount;
+        for (int k = 1; k <= count && k <= kMaxCombinations; ++k) {
+            KumiCase& c = m_.combinations[++m_.combinationCount];
+            c.no = k;
+            c.factor = k % 3 == 0 ? 1.5 : 1.0;
+            std::snprintf(c.name, kNameSize, "COMBO %d", k);
+            const int entries = 2 + k % 3;
+            for (int e = 1; e <= entries; ++e) {
+                c.entries[++c.count].loadCaseNo = 1 + (k * 7 + e * 11) % cases;
+                c.entries[c.count].factor = static_cast<float>(e == 1 ? 1.2 : 0.8 + 0.1 * e);
+            }
+        }
+    }
+    // A named point at mid-length of every member in the list.
+    void MidPoints(const std::vector<int>& members, double length) {
+        for (int mb : members) {
+            if (m_.view2Count >= kMaxView2) return;
+            View2Member& v = m_.view2[++m_.view2Count];
+            v.memberNo = mb;
+            v.count = 1;
+            v.dist[1] = static_cast<float>(length / 2);
+            SetFixedText(v.pointName[1], kPointNameSize, "MID");
+        }
+    }
+
+  private:
+    FrameModel& m_;
+};
+
+// Loads of every code on the members of one case, by the case number:
+// dead and live loads (global Y), partial perpendicular loads, wind
+// (global X) on the columns, temperature, point loads, moments, nodal loads.
+void FillCase(Builder& b, LoadCase& lc, int c, const std::vector<int>& beams,
+              const std::vector<int>& columns, const std::vector<int>& topNodes, double span,
+              double height) {
+    const int kind = c % 5;
+    for (std::size_t k = 0; k < beams.size(); ++k) {
+        const int mb = beams[k];
+        switch (kind) {
+            case 1:  // dead load on every beam
+                b.Load(lc, kLoadDistY, mb, -20 - c % 7, -20 - c % 7, 0, 0);
+                break;
+            case 2:  // partial live loads and point loads on every third beam
+                if ((k + static_cast<std::size_t>(c)) % 3 == 0) {
+                    b.Load(lc, kLoadDistPerp, mb, -5, -12, 0.1 * span, 0.2 * span);
+                    b.Load(lc, kLoadConcPerp, mb, -30, 0, 0.4 * span, 0);
+                }
+                break;
+            case 3:  // temperature and axial loads on every other beam
+                if (k % 2 == 0) b.Load(lc, kLoadTemperature, mb, 15 + c % 4, 0, 0, 0);
+                if (k % 4 == 1) b.Load(lc, kLoadDistAxial, mb, 2, 2, 0, 0);
+                break;
+            case 4:  // moments and inclined point loads on every fifth beam
+                if ((k + static_cast<std::size_t>(c)) % 5 == 0) {
+                    b.Load(lc, kLoadConcMoment, mb, 12, 0, 0.3 * span, 0);
+                    b.Load(lc, kLoadConcY, mb, -25, 0, 0.5 * span, 0);
+                    b.Load(lc, kLoadConcAxial, mb, 4, 0, 0.25 * span, 0);
+                }
+                break;
+            default:
+                break;
+        }
+    }
+    if (kind == 0 || kind == 3) {  // wind on the columns
+        for (std::size_t k = 0; k < columns.size(); ++k) {
+            if (k % 4 != static_cast<std::size_t>(c % 4)) continue;
+            b.Load(lc, kLoadDistX, columns[k], 3 + c % 3, 3 + c % 3, 0, 0);
+            if (k % 8 == 0) b.Load(lc, kLoadConcX, columns[k], 10, 0, 0.5 * height, 0);
+        }
+    }
+    if (kind == 0) {
+        for (std::size_t k = 0; k < topNodes.size(); k += 2) {
+            b.Load(lc, kLoadNodal, topNodes[k], 15, -10, 2 * (k % 3), 0);
+        }
+    }
+}
+
+// A plane building frame: bays x stories, floor-by-floor node numbers,
+// fixed column bases; optionally a ground beam on distributed springs.
+void BuildFrame(FrameModel& m, int bays, int stories, int cases, bool groundSprings) {
+    Builder b(m);
+    SetFixedText(m.header.title, kNameSize, "BENCH FRAME");
+    b.Material(2.5e7, 1e-5);
+    b.Section(0.36, 0.0108, "COLUMN");
+    b.Section(0.24, 0.0072, "BEAM");
+    const double span = 6.0, height = 3.5;
+    std::vector<int> beams, columns, top;
+    std::vector<std::vector<int>> node(static_cast<std::size_t>(stories) + 1);
+    for (int s = 0; s <= stories; ++s)
+        for (int x = 0; x <= bays; ++x) node[s].push_back(b.Node(x * span, s * height));
+    std::vector<int> ground;
+    for (int s = 1; s <= stories; ++s) {
+        for (int x = 0; x <= bays; ++x) columns.push_back(b.Member(node[s - 1][x], node[s][x], 1));
+        for (int x = 0; x < bays; ++x) {
+            // Every seventh beam is pinned at one end.
+            const int pin = (s * bays + x) % 7 == 0 ? 1 : 0;
+            beams.push_back(b.Member(node[s][x], node[s][x + 1], 2, pin, 0));
+        }
+    }
+    if (groundSprings) {
+        for (int x = 0; x < bays; ++x) ground.push_back(b.Member(node[0][x], node[0][x + 1], 2));
+        m.springCaseCount = 1;
+        BaneCase& bc = m.springCases[1];
+        bc.no = 1;
+        SetFixedText(bc.name, kNameSize, "SOIL");
+        for (int mb : ground) {
+            BaneEntry& e = bc.entries[++bc.count];
+            e.memberNo = mb;
+            e.kv = 40000;
+            e.ku = 8000;
+        }
+        for (int x = 0; x <= bays; x += bays) b.Support(node[0][x], kSupportPin);
+    } else {
+        for (int x = 0; x <= bays; ++x) b.Support(node[0][x], kSupportFixed);
+    }
+    for (int x = 0; x <= bays; ++x) top.push_back(node[stories][x]);
+    for (int c = 1; c <= cases; ++c) {
+        LoadCase& lc = b.Case(groundSprings ? 1 : 0);
+        FillCase(b, lc, c, beams, columns, top, span, height);
+        if (groundSprings && c % 2 == 1) {
+            for (int mb : ground) b.Load(lc, kLoadDistY, mb, -15, -15, 0, 0);
+        }
+    }
+    b.Combinations(cases);
+    b.MidPoints(beams, span);
+    PrepareMemberLoads(m);
+}
+
+// A long viaduct: a continuous girder of `spans` x 10 members of 2 m on
+// piers of 10 members of 1 m each; girder nodes first, then pier nodes
+// pier by pier (a wide profile, as users number such models).
+void BuildViaduct(FrameModel& m, int spans, int cases) {
+    Builder b(m);
+    SetFixedText(m.header.title, kNameSize, "BENCH VIADUCT");
+    b.Material(3.0e7, 1e-5);
+    b.Section(4.5, 2.1, "GIRDER");
+    b.Section(3.2, 1.4, "PIER");
+    const int perSpan = 10;
+    const double seg = 2.0;
+    std::vector<int> girder, piers, deck, girderMembers;
+    for (int k = 0; k <= spans * perSpan; ++k) girder.push_back(b.Node(k * seg, 10.0));
+    for (int k = 0; k < spans * perSpan; ++k) girderMembers.push_back(b.Member(girder[k], girder[k + 1], 1));
+    for (int p = 1; p < spans; ++p) {
+        std::vector<int> pn;
+        for (int h = 0; h < 10; ++h) pn.push_back(b.Node(p * perSpan * seg, 9.0 - h));
+        piers.push_back(b.Member(pn[0], girder[p * perSpan], 2));
+        for (int h = 1; h < 10; ++h) piers.push_back(b.Member(pn[h], pn[h - 1], 2));
+        b.Support(pn[9], kSupportFixed);
+    }
+    b.Support(girder.front(), kSupportRollerY);
+    b.Support(girder.back(), kSupportRollerY);
+    for (int k = 0; k <= spans * perSpan; k += 5) deck.push_back(girder[k]);
+    for (int c = 1; c <= cases; ++c) {
+        LoadCase& lc = b.Case();
+        FillCase(b, lc, c, girderMembers, piers, deck, seg, 1.0);
+    }
+    b.Combinations(cases);
+    b.MidPoints(girderMembers, seg);
+    PrepareMemberLoads(m);
+}
+
+// ---------------------------------------------------------------- runs
+
+struct RunResult {
+    bool ok = false;
+    int exitCode = -1;
+    double seconds = 0;
+    long maxRssKb = 0;
+};
+
+std::string SelfPath() {
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "bench_engine";
+    buf[n] = '\0';
+    return buf;
+}
+
+// Runs "<self> --run <path> <file>" in a child and measures it.
+RunResult RunChild(const std::string& path, const std::string& file) {
+    RunResult r;
+    const std::string self = SelfPath();
+    const auto t0 = std::chrono::steady_clock::now();
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        execl(self.c_str(), self.c_str(), "--run", path.c_str(), file.c_str(), nullptr);
+        _exit(127);
+    }
+    if (pid < 0) return r;
+    int status = 0;
+    struct rusage usage {};
+    if (wait4(pid, &status, 0, &usage) != pid) return r;
+    const auto t1 = std::chrono::steady_clock::now();
+    r.seconds = std::chrono::duration<double>(t1 - t0).count();
+    r.maxRssKb = usage.ru_maxrss;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.ok = r.exitCode == kBatchOk;
+    return r;
+}
+
+std::string ReadAll(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool SameResultFiles(const std::string& baseA, const std::string& baseB, std::size_t& bytes) {
+    bytes = 0;
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        const std::string a = ReadAll(baseA + SdkResultExtensions()[f]);
+        const std::string b = ReadAll(baseB + SdkResultExtensions()[f]);
+        if (a.empty() || a != b) return false;
+        bytes += a.size();
+    }
+    return true;
+}
+
+struct Expanded {
+    int nodes = 0, members = 0;
+};
+
+Expanded ExpandedSize(FrameModel& user) {
+    std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
+    ExpandFrameModel(*copy, user, true, false);
+    return {copy->nodeCount, copy->memberCount};
+}
+
+void Bench(const std::string& folder, const char* name, FrameModel& model, int repeats) {
+    const char* paths[3] = {"ref", "fast", "fastw"};
+    const std::string file = std::string(name) + ".$O1";
+    for (const char* p : paths) {
+        const std::string dir = folder + "/" + p + "/";
+        ForceDirectories(dir);
+        if (!WriteFrameDataFile(dir + file, model)) {
+            std::printf("%-16s cannot write the data file in %s\n", name, dir.c_str());
+            return;
+        }
+    }
+    const Expanded ex = ExpandedSize(model);
+    RunResult best[3];
+    for (int k = 0; k < repeats; ++k) {
+        // Best of the repeats: the figure least disturbed by the machine.
+        for (int p = 0; p < 3; ++p) {
+            const RunResult r = RunChild(paths[p], folder + "/" + paths[p] + "/" + file);
+            if (k == 0 || r.seconds < best[p].seconds) best[p] = r;
+        }
+    }
+    std::size_t bytes = 0, bytesW = 0;
+    const bool same = SameResultFiles(folder + "/ref/" + name, folder + "/fast/" + name, bytes);
+    const bool sameW = SameResultFiles(folder + "/ref/" + name, folder + "/fastw/" + name, bytesW);
+    std::printf("%-16s %5d %5d %5d %5d %5d %5d |", name, model.nodeCount, model.memberCount, ex.nodes,
+                ex.members, 3 * ex.nodes, model.loadCaseCount);
+    for (const RunResult& r : best) std::printf(" %7.3f %7.1f %d |", r.seconds, r.maxRssKb / 1024.0, r.exitCode);
+    std::printf(" %s %s %.1f MB\n", same ? "same" : "DIFFERENT", sameW ? "same" : "DIFFERENT", bytes / 1e6);
+    std::fflush(stdout);
+}
+
+// The batch run's steps one by one, timed: where the time goes.
+int SplitRun(const std::string& path, const std::string& file) {
+    std::setlocale(LC_NUMERIC, "C");
+    SetEnginePath(path == "ref" ? EnginePath::kReference : EnginePath::kFast);
+    using Clock = std::chrono::steady_clock;
+    auto seconds = [](Clock::time_point a, Clock::time_point b) {
+        return std::chrono::duration<double>(b - a).count();
+    };
+    const auto t0 = Clock::now();
+    std::unique_ptr<FrameModel> live = NewFrameModelRecord(), copy = NewFrameModelRecord();
+    std::string warnings;
+    ReadFrameDataFile(file, *live, warnings);
+    const std::string problems = CheckFrameData(*live);
+    std::memcpy(copy.get(), live.get(), sizeof(FrameModel));
+    const auto t1 = Clock::now();
+    FrameResults* results = AllocateFrameResults();
+    AnalysisReport report;
+    RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
+    const auto t2 = Clock::now();
+    if (std::getenv("BENCH_FAST_WRITER")) {
+        WriteSdkResultFilesFast(*results, ChangeFileExt(file, ""));
+    } else {
+        WriteSdkResultFiles(*results, ChangeFileExt(file, ""));
+    }
+    const auto t3 = Clock::now();
+    std::printf("%s %s: read+check %.3f s, analysis %.3f s, result files %.3f s%s\n", path.c_str(),
+                ExtractFileName(file).c_str(), seconds(t0, t1), seconds(t1, t2), seconds(t2, t3),
+                problems.empty() ? "" : " (validation problems)");
+    return 0;
+}
+
+// The analysis driver's steps one by one, timed (the same calls as
+// RunFrameAnalysis makes, without the diagnostics).
+int PhaseRun(const std::string& path, const std::string& file) {
+    std::setlocale(LC_NUMERIC, "C");
+    SetEnginePath(path == "ref" ? EnginePath::kReference : EnginePath::kFast);
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::pair<const char*, Clock::time_point>> marks{{"", Clock::now()}};
+    std::unique_ptr<FrameModel> model = NewFrameModelRecord(), copy = NewFrameModelRecord();
+    std::string warnings;
+    ReadFrameDataFile(file, *model, warnings);
+    marks.emplace_back("read", Clock::now());
+    FrameResults* results = AllocateFrameResults();
+    ExpandFrameModel(*copy, *model, true, false);
+    marks.emplace_back("expand", Clock::now());
+    AnalyseLoadCases(*results, *copy, warnings);
+    marks.emplace_back("cases", Clock::now());
+    CollapseExpandedResults(*results, *copy, *model, false, false, kDefaultPackValue);
+    marks.emplace_back("collapse", Clock::now());
+    CalcSupportReactions(*results, *model);
+    marks.emplace_back("reactions", Clock::now());
+    CombineReactions(*results, *model);
+    marks.emplace_back("combine-reactions", Clock::now());
+    std::printf("%s %s:", path.c_str(), ExtractFileName(file).c_str());
+    for (std::size_t k = 1; k < marks.size(); ++k)
+        std::printf(" %s %.3f", marks[k].first,
+                    std::chrono::duration<double>(marks[k].second - marks[k - 1].second).count());
+    std::printf("\n");
+    return 0;
+}
+
+// The batch run's steps (read, validate, copy, analyse, write) with the
+// fast result-file writer in place of WriteSdkResultFiles: what the batch
+// run gives once it calls WriteSdkResultFilesFast.
+int FastWriterRun(const std::string& file) {
+    SetEnginePath(EnginePath::kFast);
+    std::unique_ptr<FrameModel> live = NewFrameModelRecord(), copy = NewFrameModelRecord();
+    std::string warnings;
+    if (!ReadFrameDataFile(file, *live, warnings) || !warnings.empty()) return kBatchMissingFile;
+    if (!CheckFrameData(*live).empty()) return kBatchInvalidModel;
+    std::memcpy(copy.get(), live.get(), sizeof(FrameModel));
+    if (copy->rigidZoneSwitch == 0) {
+        for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) copy->members[t].rigidI = copy->members[t].rigidJ = 0;
+    }
+    FrameResults* results = AllocateFrameResults();
+    if (results == nullptr) return kBatchFailed;
+    AnalysisReport report;
+    const bool ok = RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
+    const bool written = WriteSdkResultFilesFast(*results, ChangeFileExt(file, ""));
+    return ok && written && report.caseWarnings.empty() && !report.expansionFellBack ? kBatchOk : kBatchFailed;
+}
+
+int ChildRun(const std::string& path, const std::string& file) {
+    std::setlocale(LC_NUMERIC, "C");
+    if (path == "fastw") return FastWriterRun(file);
+    SetEnginePath(path == "ref" ? EnginePath::kReference : EnginePath::kFast);
+    CommandLineOptions options;
+    options.batchMode = true;
+    options.fileName = file;
+    BatchMode = true;
+    CurrentFileName = file;
+    return RunBatch(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 4 && std::strcmp(argv[1], "--run") == 0) return ChildRun(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--split") == 0) return SplitRun(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--phases") == 0) return PhaseRun(argv[2], argv[3]);
+    const std::string folder = argc >= 2 ? argv[1] : "/tmp/vextor_bench";
+    const int repeats = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 3;
+    std::printf("%-16s %5s %5s %5s %5s %5s %5s | %-17s | %-17s | %-17s | result files vs ref\n", "",
+                "user", "", "expanded", "", "", "", "reference batch", "fast batch", "fast + fast writer");
+    std::printf("%-16s %5s %5s %5s %5s %5s %5s | %7s %7s %s | %7s %7s %s | %7s %7s %s | fast, fast+writer, size\n",
+                "model", "nodes", "membs", "nodes", "membs", "unkn", "cases", "wall s", "peak MB", "rc",
+                "wall s", "peak MB", "rc", "wall s", "peak MB", "rc");
+    std::unique_ptr<FrameModel> m = NewFrameModelRecord();
+    BuildFrame(*m, 9, 9, 65, false);
+    Bench(folder, "small_frame", *m, repeats);
+    BuildFrame(*m, 19, 19, 65, false);
+    Bench(folder, "medium_frame", *m, repeats);
+    BuildViaduct(*m, 40, 65);
+    Bench(folder, "largest_viaduct", *m, repeats);
+    BuildFrame(*m, 12, 8, 65, true);
+    Bench(folder, "spring_frame", *m, repeats);
+    return 0;
+}

@@ -1,0 +1,145 @@
+// The fast result-file writer must give the bytes of the reference writer:
+// its number formatting is checked against printf on floats of every kind
+// (random bit patterns, exact halfway cases, powers of ten, the zero rule
+// boundary), and whole files against WriteSdkResultFiles.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "model/fast_result_files.h"
+#include "model/frame_results.h"
+#include "model/result_files.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+std::string Fast(float v, bool fixed) {
+    char out[64];
+    const std::size_t n = fixed ? FormatFloatF15(out, v) : FormatFloatE15(out, v);
+    return std::string(out, n);
+}
+
+std::string Printf(float v, bool fixed) {
+    char out[64];
+    std::snprintf(out, sizeof out, fixed ? "%15.4f" : "%15.7e", static_cast<double>(v));
+    return out;
+}
+
+// Compares both formats for one value; returns false (after one failure
+// message) on a difference, so a loop stops at the first.
+bool Same(float v) {
+    for (const bool fixed : {false, true}) {
+        const std::string a = Fast(v, fixed), b = Printf(v, fixed);
+        if (a != b) {
+            ADD_FAILURE() << (fixed ? "%15.4f" : "%15.7e") << " of " << std::hexfloat << v << ": '" << a
+                          << "' vs '" << b << "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string ReadAll(const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace
+
+TEST(FastResultFiles, NumbersAreFormattedAsPrintfFormatsThem) {
+    // Random bit patterns over the whole float range.
+    std::mt19937 rng(2024);
+    for (int k = 0; k < 400000; ++k) {
+        const std::uint32_t bits = rng();
+        float v;
+        std::memcpy(&v, &bits, sizeof v);
+        if (!Same(v)) return;
+    }
+    // Dyadic values m / 2^e: their decimal expansions end, and many end in
+    // an exact half at the last printed digit (2.44140625e-03).
+    for (int m = 1; m < 4096; ++m) {
+        for (int e = -20; e <= 40; ++e) {
+            const float v = std::ldexp(static_cast<float>(m), -e);
+            if (!Same(v) || !Same(-v)) return;
+        }
+    }
+    // Powers of ten and their neighbours, the zero-rule boundary, extremes.
+    for (int p = -30; p <= 38; ++p) {
+        const float v = static_cast<float>(std::pow(10.0, p));
+        for (const float w : {v, std::nextafter(v, 0.0f), std::nextafter(v, std::numeric_limits<float>::infinity())}) {
+            if (!Same(w) || !Same(-w)) return;
+        }
+    }
+    for (const float v : {0.0f, -0.0f, 1e-30f, 99999.99995f, 0.00005f, 0.00015f, 1e15f, -1e15f,
+                          std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
+                          std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+        if (!Same(v) || !Same(-v)) return;
+    }
+}
+
+TEST(FastResultFiles, FilesAreByteIdenticalToTheReferenceWriter) {
+    // A record filled by hand with awkward values: tiny ones under the zero
+    // rule, -0, halfway cases, labels, the M-max/M-min rows.
+    FrameResults* r = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
+    ASSERT_NE(r, nullptr);
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<float> u(-1000.0f, 1000.0f);
+    r->nodeCount = 5;
+    r->memberCount = 6;
+    r->caseCount = 3;
+    r->comboCount = 2;
+    for (int n = 1; n <= 5; ++n) r->node[n].no = 10 * n;
+    for (int m = 1; m <= 6; ++m) {
+        ResultMember& rm = r->member[m];
+        rm.no = m + 100;
+        rm.nodeI = m;
+        rm.nodeJ = m + 1;
+        rm.pointCount = m == 6 ? 0 : 3 + 20 * m;
+        std::snprintf(rm.pointLabel[1], kPointLabelBytes, "END");
+        std::snprintf(rm.pointLabel[2], kPointLabelBytes, "P%d", m);
+    }
+    const float odd[] = {1e-31f, -1e-31f, -0.0f, 2.44140625e-3f, 0.00005f, 123456.789f};
+    for (int b = 1; b <= r->caseCount + r->comboCount + 1; ++b) {
+        ResultCase& block = r->block[b];
+        block.caseNo = b;
+        block.reactionCount = 2;
+        block.reactions[1] = {10, u(rng), -0.0f, 1e-35f};
+        block.reactions[2] = {50, u(rng), u(rng), u(rng)};
+        for (int n = 1; n <= 5; ++n) block.nodes[n].dx = u(rng) * 1e-3;
+        for (int m = 1; m <= 6; ++m)
+            for (int q = 0; q < kQtyCount; ++q)
+                for (int p = 1; p <= r->member[m].pointCount + 2; ++p)
+                    block.members[m].values[q][p] = (p % 7 == 0) ? odd[(p + q) % 6] : u(rng) * std::pow(10.0f, q - 2);
+    }
+    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_result_files/";
+    ForceDirectories(dir);
+    ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "ref"));
+    ASSERT_TRUE(WriteSdkResultFilesFast(*r, dir + "fast"));
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        const std::string ext = SdkResultExtensions()[f];
+        const std::string a = ReadAll(dir + "ref" + ext), b = ReadAll(dir + "fast" + ext);
+        EXPECT_FALSE(a.empty()) << ext;
+        EXPECT_EQ(a, b) << ext;
+    }
+    std::free(r);
+}
+
+TEST(FastResultFiles, AFileThatCannotBeWrittenIsNamed) {
+    FrameResults* r = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
+    ASSERT_NE(r, nullptr);
+    std::string failed;
+    EXPECT_FALSE(WriteSdkResultFilesFast(*r, "/nonexistent-folder/x", &failed));
+    EXPECT_NE(failed.find("/nonexistent-folder/x.F31\n"), std::string::npos);
+    EXPECT_NE(failed.find("/nonexistent-folder/x.F11\n"), std::string::npos);
+    std::free(r);
+}
