@@ -10,6 +10,7 @@
 #include "model/fast_result_files.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "model/load_case_loop.h"
 #include "model/progress.h"
 #include "model/result_files.h"
 #include "model/text_helpers.h"
@@ -94,7 +95,11 @@ int RunBatch(const CommandLineOptions& options) {
 
     const std::string base = ChangeFileExt(CurrentFileName, "");
     std::string failed;
-    const bool written = WriteSdkResultFilesFast(*ResultData, base, &failed);
+    // The fast writer gives the same bytes; the reference path keeps the
+    // plain writer so that the two can be compared end to end.
+    const bool written = GetEnginePath() == EnginePath::kFast
+                             ? WriteSdkResultFilesFast(*ResultData, base, &failed)
+                             : WriteSdkResultFiles(*ResultData, base, &failed);
     if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + failed);
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string name = base + SdkResultExtensions()[f];
