@@ -1,0 +1,489 @@
+#include "app/figure_loads.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "app/figure_structure.h"
+#include "model/frame_model.h"
+#include "model/numeric.h"
+#include "model/text_helpers.h"
+#include "platform/sjis_literal.h"
+#include "report/annotation.h"
+#include "report/graphics.h"
+#include "report/text_draw.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr std::uint32_t kBlue = 0xFF0000;
+
+bool NonZero(const LoadRecord& r);
+
+struct Pt {
+    double x, y;
+};
+Pt Along(Pt p, double angle, double d) { return {p.x + d * std::cos(angle), p.y + d * std::sin(angle)}; }
+double Deg(double rad) { return rad * 180 / kPi; }
+
+// What every load drawer needs: scale unit, text size and the pen colour
+// the caller chose (restored after the blue arrows).
+struct LoadPen {
+    double u = 0;
+    double th = 0, tw = 0;  // text height and width, mm
+    double ww = 0;          // text width, world
+    std::uint32_t colour = 0;
+};
+
+void Font(const LoadPen& p, double angle) { SetFontMm(p.th, p.tw, angle, 0); }
+
+void BlueArrow(const LoadPen& p, Pt at, double angle) {
+    G_SetLineColor(kBlue);
+    G_SetFillColor(kBlue);
+    G_SetLineWidth(2);
+    G_PolyArrow(at.x, at.y, angle, 7 * p.u);
+    G_SetLineColor(p.colour);
+    G_SetLineWidth(1);
+}
+
+// Force label beside a point: "q → " ending at the point for a positive
+// force, " ← q" starting there otherwise.
+void ForceLabel(const LoadPen& p, Pt at, double q, const std::string& t, double angle) {
+    Font(p, angle);
+    if (q > 0)
+        G_TextMR(at.x, at.y, t + " → "_sj);
+    else
+        G_TextML(at.x, at.y, " ← "_sj + t);
+}
+
+// Arc below the point and one tick at the end that shows the turning sense.
+void MomentGlyph(const LoadPen& p, Pt at, double m, const std::string& t, double labelY) {
+    const double u = p.u;
+    G_SetLineWidth(2);
+    G_Arc(at.x, at.y, 2.4 * u, -120 * kPi / 180, -40 * kPi / 180);
+    if (m <= 0)
+        G_Line(at.x + u, at.y - 1.6 * u, at.x + 2.8 * u, at.y - 0.5 * u, 0, 1);
+    else
+        G_Line(at.x - 1.5 * u, at.y - 1.6 * u, at.x - 3.4 * u, at.y - 0.5 * u, 0, 1);
+    G_SetLineWidth(1);
+    Font(p, 0);
+    if (m < 0)
+        G_TextML(at.x + 4.9 * u, labelY, t);
+    else
+        G_TextMR(at.x - 4.9 * u, labelY, t);
+}
+
+void DrawNodal(const FrameModel& model, const LoadRecord& r, const LoadPen& p) {
+    double x, y;
+    if (GetNodeXYByNo(model, x, y, r.memberFrom) == 0) return;  // no such node: nothing to draw
+    const Pt at{x, y};
+    if (r.qI != 0) {
+        BlueArrow(p, at, r.qI > 0 ? kPi : 0.0);
+        ForceLabel(p, at, r.qI, FormatStr("%.3f", r.qI), 90);
+    }
+    if (r.qJ != 0) {
+        BlueArrow(p, at, r.qJ > 0 ? 1.5 * kPi : 0.5 * kPi);
+        ForceLabel(p, at, r.qJ, FormatStr("%.3f", r.qJ), 0);
+    }
+    if (r.distI != 0) MomentGlyph(p, at, r.distI, FormatStr("%.3f", r.distI), y + 3 * p.u);
+}
+
+// Arrow of a concentrated load along or across the member: tail 5u away
+// in direction phi, head at S; label 6u out, never upside down.
+void SlantArrow(const LoadPen& p, Pt s, double phi, const std::string& t, bool labelAtTail) {
+    G_SetLineWidth(2);
+    G_SetArrowSize(3);
+    const Pt tail = Along(s, phi, 5 * p.u);
+    G_ArrowLine(tail.x, tail.y, s.x, s.y, kArrowShaft | kArrowHeadSecond);
+    G_SetLineWidth(1);
+    if (labelAtTail) {
+        Font(p, std::fmod(Deg(phi) + 720, 360));
+        G_TextBL(tail.x, tail.y, t);
+        return;
+    }
+    const Pt l = Along(s, phi, 6 * p.u);
+    if (std::cos(phi) > -0.1) {
+        Font(p, std::fmod(Deg(phi) + 720, 360));
+        G_TextML(l.x, l.y, t);
+    } else {
+        Font(p, std::fmod(Deg(phi) + 180 + 720, 360));
+        G_TextMR(l.x, l.y, t);
+    }
+}
+
+// Sign rule of the distributed loads 11 and 12: the larger end decides on
+// which side the load is drawn; s = -1 when that end is negative.
+int FlipToPositive(double& hI, double& hJ) {
+    const bool negative = std::fabs(hI) >= std::fabs(hJ) ? hI < 0 : hJ < 0;
+    if (!negative) return 1;
+    hI = -hI;
+    hJ = -hJ;
+    return -1;
+}
+
+// Labels of the distributed loads 13 and 14, written with the font turned
+// (vertical: 90 degrees) beside the arrows' tails, away from the member.
+void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::string& tb, bool vertical,
+                bool outwardPositive) {
+    const double angle = vertical ? 90 : 0;
+    auto put = [&](Pt at, const std::string& t) {
+        Font(p, angle);
+        if (outwardPositive)
+            G_TextML(at.x, at.y, t);
+        else
+            G_TextMR(at.x, at.y, t);
+    };
+    if (ta != tb) {
+        put(a, ta);
+        put(b, tb);
+        return;
+    }
+    const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    const double len = Distance(a.x, a.y, b.x, b.y);
+    Font(p, 0);
+    if (len > TextWidthMm(ta)) {
+        // Long enough: the value runs along the load, outside it.
+        if (vertical) {
+            Font(p, 0);
+            if (outwardPositive) G_TextBC(m.x, m.y + 0.5 * p.u, ta);
+            else G_TextTC(m.x, m.y - 0.5 * p.u, ta);
+        } else {
+            Font(p, 90);
+            if (outwardPositive) G_TextBC(m.x - 0.5 * p.u, m.y, ta);
+            else G_TextTC(m.x + 0.5 * p.u, m.y, ta);
+        }
+    } else {
+        put(m, ta);
+    }
+}
+
+void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e, double hI,
+                             double hJ) {
+    const std::string tI = FormatStr("%.3f", r.qI), tJ = FormatStr("%.3f", r.qJ);
+    std::string a = tI, b = tJ;
+    if (std::fabs(std::cos(theta)) > 0.01) {
+        if (s.x > e.x) {
+            std::swap(s, e);
+            std::swap(hI, hJ);
+            std::swap(a, b);
+        }
+        // The arrow row stands 4u off the member, on the side of its tails.
+        const double shift = hI + hJ >= 0 ? -4 * p.u : 4 * p.u;
+        s.y += shift;
+        e.y += shift;
+        G_LoadArrowsV(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
+        const bool up = hI + hJ < 0;  // tails above the member
+        const double gap = (up ? 1 : -1) * 0.5 * p.u;
+        TailLabels(p, {s.x, s.y - hI + gap}, {e.x, e.y - hJ + gap}, a, b, true, up);
+        return;
+    }
+    // Vertical member: the load acts along it.
+    const double side = s.y > e.y ? 1 : -1;
+    G_MemberLoad(s.x + side * p.u, s.y, hI, e.x + side * p.u, e.y, hJ, p.ww, 0x11);
+    const double out = side * (p.u + std::max(std::fabs(hI), std::fabs(hJ)) + 0.5 * p.u);
+    TailLabels(p, {s.x + out, s.y}, {e.x + out, e.y}, a, b, false, side > 0);
+}
+
+void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e, double hI,
+                               double hJ) {
+    std::string a = FormatStr("%.3f", r.qI), b = FormatStr("%.3f", r.qJ);
+    if (std::fabs(std::sin(theta)) > 0.01) {
+        if (s.y > e.y) {
+            std::swap(s, e);
+            std::swap(hI, hJ);
+            std::swap(a, b);
+        }
+        const double shift = hI + hJ >= 0 ? -4 * p.u : 4 * p.u;
+        s.x += shift;
+        e.x += shift;
+        G_LoadArrowsH(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
+        const bool right = hI + hJ < 0;  // tails right of the member
+        const double gap = (right ? 1 : -1) * 0.5 * p.u;
+        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right);
+        return;
+    }
+    // Horizontal member: the load acts along it, drawn above or below.
+    const double side = s.x < e.x ? 1 : -1;
+    G_MemberLoad(s.x, s.y + side * p.u, hI, e.x, e.y + side * p.u, hJ, p.ww, 0x11);
+    const double out = side * (p.u + std::max(std::fabs(hI), std::fabs(hJ)) + 0.5 * p.u);
+    TailLabels(p, {s.x, s.y + out}, {e.x, e.y + out}, a, b, true, side > 0);
+}
+
+void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, double fullHeight, double maxLoad) {
+    if (r.code == kLoadNodal) {
+        DrawNodal(model, r, p);
+        return;
+    }
+    const int mi = FindMemberIndex(model, r.memberFrom);
+    const int mj = r.memberTo != 0 ? FindMemberIndex(model, r.memberTo) : mi;
+    if (mi <= 0 || mj <= 0) return;  // a load on a missing member is not drawn
+    double xi, yi, xj, yj, x2, y2, x3, y3;
+    GetMemberEnds(model, xi, yi, xj, yj, mi);
+    GetMemberEnds(model, x2, y2, x3, y3, mj);
+    const double theta = SafeAtan2(yj - yi, xj - xi);
+    const double span = Distance(xi, yi, x3, y3);
+    if (span < 0.001) return;
+    const Pt s{xi + (x3 - xi) * r.distI / span, yi + (y3 - yi) * r.distI / span};
+    const Pt e{x3 + (xi - x3) * r.distJ / span, y3 + (yi - y3) * r.distJ / span};
+    double hI = r.qI / maxLoad * fullHeight, hJ = r.qJ / maxLoad * fullHeight;
+    const std::string tI = FormatStr("%.3f", r.qI);
+    const double u = p.u;
+    switch (r.code) {
+        case kLoadTemperature:
+            Font(p, 0);
+            G_TextBC((xi + x3) / 2, (yi + y3) / 2, tI + "℃"_sj);
+            break;
+        case kLoadConcMoment: MomentGlyph(p, s, r.qI, tI, s.y); break;
+        case kLoadConcY:
+            BlueArrow(p, s, r.qI >= 0 ? 1.5 * kPi : 0.5 * kPi);
+            ForceLabel(p, s, r.qI >= 0 ? 1 : -1, tI, 90);
+            break;
+        case kLoadConcX:
+            BlueArrow(p, s, r.qI >= 0 ? kPi : 0.0);
+            ForceLabel(p, s, r.qI >= 0 ? 1 : -1, tI, 0);
+            break;
+        case kLoadConcPerp: SlantArrow(p, s, theta + kPi / 2 + (r.qI >= 0 ? kPi : 0), tI, false); break;
+        case kLoadConcAxial: SlantArrow(p, s, theta + kPi + (r.qI < 0 ? kPi : 0), tI, true); break;
+        case kLoadDistAxial: {
+            const Pt a = Along(s, theta + kPi / 2, 2.2 * u), b = Along(e, theta + kPi / 2, 2.2 * u);
+            const int sg = FlipToPositive(hI, hJ);
+            G_SetArrowSize(0);
+            G_LoadTrapezoid(a.x, a.y, hI, b.x, b.y, hJ, p.ww, 0x11);
+            G_SetLineWidth(2);
+            G_SetArrowSize(3);
+            if (sg > 0) G_ArrowLine(a.x, a.y, b.x, b.y, kArrowShaft | kArrowHeadSecond);
+            else G_ArrowLine(a.x, a.y, b.x, b.y, kArrowShaft | kArrowHeadFirst);
+            G_SetLineWidth(1);
+            PlaceLoadValueLabels(u, p.th, p.tw, theta, a.x, a.y, -std::fabs(hI), tI, b.x, b.y, -std::fabs(hJ),
+                                 FormatStr("%.3f", r.qJ));
+            break;
+        }
+        case kLoadDistPerp: {
+            const int sg = FlipToPositive(hI, hJ);
+            const Pt a = Along(s, theta - sg * kPi / 2, 2.2 * u), b = Along(e, theta - sg * kPi / 2, 2.2 * u);
+            G_SetArrowSize(1);
+            // The row stands on the side the load comes from and its arrows
+            // point the way it acts: +v for a positive load, the member's
+            // local axis turned +90 degrees as the engine takes it.
+            if (sg > 0) G_LoadTrapezoid(b.x, b.y, hJ, a.x, a.y, hI, p.ww, 0x11);
+            else G_LoadTrapezoid(a.x, a.y, hI, b.x, b.y, hJ, p.ww, 0x11);
+            PlaceLoadValueLabels(u, p.th, p.tw, theta, a.x, a.y, sg * hI, tI, b.x, b.y, sg * hJ,
+                                 FormatStr("%.3f", r.qJ));
+            break;
+        }
+        case kLoadDistY: DrawVerticalDistributed(r, p, theta, s, e, hI, hJ); break;
+        case kLoadDistX: DrawHorizontalDistributed(r, p, theta, s, e, hI, hJ); break;
+        default: break;  // other codes leave no mark
+    }
+}
+
+}  // namespace
+
+void DrawLoadCase(FrameModel& model, int loadCaseIndex, int filter, double scale) {
+    if (loadCaseIndex < 0 || loadCaseIndex > std::min(model.loadCaseCount, kMaxLoadCases)) return;
+    LoadCase& lc = model.loadCases[loadCaseIndex];
+    LoadPen p;
+    p.u = G_IsScreen() ? DevLenToWorldX(6) : MmLenToWorldX(1);
+    const double fullHeight = 5 * p.u * scale;
+    lc.maxLoad = std::max(0.1f, lc.maxLoad);
+    double wh = 0;
+    SetFigureTextSize(p.th, p.tw, wh, p.ww);
+    TCanvas* c = G_GetCanvas();
+    p.colour = c ? c->PenColor() : 0;
+    const int count = std::clamp(lc.count, 0, kMaxLoads);
+    for (int k = 1; k <= count; ++k) {
+        if (filter != 0 && k != filter) continue;
+        const LoadRecord& r = lc.loads[k];
+        if (!NonZero(r)) continue;
+        G_SetLineWidth(1);
+        G_SetArrowSize(0.5);
+        DrawOneLoad(model, r, p, fullHeight, lc.maxLoad);
+    }
+    G_SetLineColor(p.colour);
+    G_SetLineWidth(1);
+}
+
+void PlaceLoadValueLabels(double u, double fontHeight, double fontWidth, double angle, double sx,
+                          double sy, double startOffset, const std::string& startText, double ex,
+                          double ey, double endOffset, const std::string& endText) {
+    double deg = Deg(angle);
+    if (deg < 0) deg += 360;
+    const double half = u / 2;
+    auto turned = [&](double x, double y, double offset, const std::string& t) {
+        const double phi = deg + 90 + (offset >= 0 ? 180 : 0);
+        const double r = phi * kPi / 180;
+        const double px = x + (half + std::fabs(offset)) * std::cos(r);
+        const double py = y + (half + std::fabs(offset)) * std::sin(r);
+        if (std::cos(r) > -0.1) {
+            SetFontMm(fontHeight, fontWidth, std::fmod(phi, 360), 0);
+            G_TextML(px, py, t);
+        } else {
+            SetFontMm(fontHeight, fontWidth, std::fmod(phi + 180, 360), 0);
+            G_TextMR(px, py, t);
+        }
+    };
+    if (startText != endText) {
+        turned(sx, sy, startOffset, startText);
+        turned(ex, ey, endOffset, endText);
+        return;
+    }
+    const double mx = (sx + ex) / 2, my = (sy + ey) / 2;
+    SetFontMm(fontHeight, fontWidth, 0, 0);
+    if (TextWidthMm(startText) >= Distance(sx, sy, ex, ey)) {
+        turned(mx, my, startOffset, startText);
+        return;
+    }
+    const double phi = (deg + 90 + (startOffset >= 0 ? 180 : 0)) * kPi / 180;
+    const double e = startOffset >= 0 ? u * fontHeight : 0.0;
+    const double d = half + std::fabs(startOffset) + e;
+    const double px = mx + d * std::cos(phi), py = my + d * std::sin(phi);
+    if (std::cos(angle) <= -0.1) {
+        SetFontMm(fontHeight, fontWidth, std::fmod(deg + 180, 360), 0);
+        G_TextTC(px, py, startText);
+    } else {
+        SetFontMm(fontHeight, fontWidth, deg, 0);
+        G_TextBC(px, py, startText);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Merge and pack
+
+namespace {
+
+int Mm(double metres) { return static_cast<int>(metres * 1000 + 0.1); }
+
+struct MmLoad {
+    int from, to;  // mm from the i end
+};
+
+MmLoad Range(const LoadRecord& r, int lengthMm) {
+    return {Mm(r.distI), static_cast<int>(lengthMm - r.distJ * 1000 + 0.1)};
+}
+
+void SetRange(LoadRecord& r, int from, int to, int lengthMm) {
+    r.distI = static_cast<float>(from * 0.001);
+    r.distJ = static_cast<float>((lengthMm - to) * 0.001);
+}
+
+double ValueAt(const LoadRecord& r, MmLoad m, int at) { return Interpolate(m.from, r.qI, m.to, r.qJ, at); }
+
+// A nodal load may be a moment alone (held in distI).
+bool NonZero(const LoadRecord& r) {
+    return r.qI != 0 || r.qJ != 0 || (r.code == kLoadNodal && r.distI != 0);
+}
+
+// One merge step of loads i and j; true when something changed.
+bool MergePair(LoadCase& lc, int i, int j, int lengthMm) {
+    LoadRecord& a = lc.loads[i];
+    LoadRecord& b = lc.loads[j];
+    if ((static_cast<double>(a.qI) + a.qJ) * (static_cast<double>(b.qI) + b.qJ) < 0) return false;
+    if (!NonZero(a) || !NonZero(b)) return false;
+    const MmLoad ra = Range(a, lengthMm), rb = Range(b, lengthMm);
+    const int f = ra.from, g = ra.to, m = rb.from, o = rb.to;
+    if (f >= g) {
+        a.qI = a.qJ = 0;
+        return false;
+    }
+    if (m >= o) {
+        b.qI = b.qJ = 0;
+        return false;
+    }
+    const bool room = lc.count < kMaxLoads;
+    if (f == m && g == o) {
+        a.qI += b.qI;
+        a.qJ += b.qJ;
+        b.qI = b.qJ = 0;
+        return true;
+    }
+    if (f < m && o < g) {
+        if (!room) return false;  // the cut needs one more load than the case holds
+        const double am = ValueAt(a, ra, m), ao = ValueAt(a, ra, o);
+        LoadRecord tail = a;
+        SetRange(tail, o, g, lengthMm);
+        tail.qI = static_cast<float>(ao);
+        SetRange(a, f, m, lengthMm);
+        a.qJ = static_cast<float>(am);
+        b.qI = static_cast<float>(b.qI + am);
+        b.qJ = static_cast<float>(b.qJ + ao);
+        lc.loads[++lc.count] = tail;
+        return true;
+    }
+    if (f == m && o < g) {
+        const double ao = ValueAt(a, ra, o);
+        const float oldEnd = a.qJ;
+        SetRange(a, f, o, lengthMm);
+        a.qI = a.qI + b.qI;
+        a.qJ = static_cast<float>(b.qJ + ao);
+        SetRange(b, o, g, lengthMm);
+        b.qI = static_cast<float>(ao);
+        b.qJ = oldEnd;
+        return true;
+    }
+    if (f < m && g == o) {
+        const double am = ValueAt(a, ra, m);
+        const float oldEnd = a.qJ;
+        SetRange(a, f, m, lengthMm);
+        a.qJ = static_cast<float>(am);
+        b.qI = static_cast<float>(b.qI + am);
+        b.qJ = b.qJ + oldEnd;
+        return true;
+    }
+    if (f < m && m < g && g < o) {
+        if (!room) return false;
+        const double am = ValueAt(a, ra, m), bg = ValueAt(b, rb, g);
+        LoadRecord mid = a;
+        SetRange(mid, m, g, lengthMm);
+        mid.qI = static_cast<float>(b.qI + am);
+        mid.qJ = static_cast<float>(a.qJ + bg);
+        SetRange(a, f, m, lengthMm);
+        a.qJ = static_cast<float>(am);
+        SetRange(b, g, o, lengthMm);
+        b.qI = static_cast<float>(bg);
+        lc.loads[++lc.count] = mid;
+        return true;
+    }
+    return false;  // the other arrangements are met in the other order
+}
+
+}  // namespace
+
+void MergeOverlappingLoads(const FrameModel& model, LoadCase& lc) {
+    lc.count = std::clamp(lc.count, 0, kMaxLoads);
+    // Every change removes an overlap, so the passes end; the bound only
+    // guards against a pathological case.
+    for (int pass = 0; pass < 100000; ++pass) {
+        bool changed = false;
+        for (int i = 1; i <= lc.count; ++i) {
+            if (lc.loads[i].memberTo != 0) continue;
+            const int a = FindMemberIndex(model, lc.loads[i].memberFrom);
+            if (a <= 0) continue;
+            double xi, yi, xj, yj;
+            GetMemberEnds(model, xi, yi, xj, yj, a);
+            const double len = model.members[a].length > 0 ? model.members[a].length : Distance(xi, yi, xj, yj);
+            const int lengthMm = Mm(len);
+            for (int j = 1; j <= lc.count; ++j) {
+                if (j == i) continue;
+                const LoadRecord& b = lc.loads[j];
+                if (b.memberTo != 0 || b.code != lc.loads[i].code || b.memberFrom != lc.loads[i].memberFrom) continue;
+                if (MergePair(lc, i, j, lengthMm)) changed = true;
+            }
+        }
+        if (!changed) break;
+    }
+    PackLoads(lc);
+}
+
+void PackLoads(LoadCase& lc) {
+    const int count = std::clamp(lc.count, 0, kMaxLoads);
+    int kept = 0;
+    for (int k = 1; k <= count; ++k)
+        if (NonZero(lc.loads[k])) lc.loads[++kept] = lc.loads[k];
+    lc.count = kept;
+    auto key = [](const LoadRecord& r) {
+        const double m = r.memberTo != 0 ? r.memberFrom * 1000.0 + r.memberTo : r.memberFrom;
+        return m * 1000 + r.distI;
+    };
+    std::stable_sort(lc.loads + 1, lc.loads + 1 + kept,
+                     [&](const LoadRecord& a, const LoadRecord& b) { return key(a) < key(b); });
+}

@@ -1,0 +1,260 @@
+// The figure view without its window: switches, painting the whole
+// figure, fitting, pan, wheel zoom with its limits, the diagram scale,
+// picking a member, and a golden picture of the portal's moment diagram.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/figure_view.h"
+#include "platform/sjis_literal.h"
+#include "test_figure_util.h"
+
+namespace {
+
+constexpr int kW = 800, kH = 600;
+
+class PortalView : public ::testing::Test {
+protected:
+    void SetUp() override {
+        model = LoadPortal();
+        bitmap = std::make_unique<TBitmap>(kW, kH);
+        FigureView = FigureViewData{};
+        DiagramScale = DiagramScaleState{};
+        ctx.model = model.get();
+        ctx.selection.supportCase = 1;
+        ctx.switches = ReadDisplaySwitches(FigureSwitchBoxes{});
+        FigurePaint1Paint(ctx, *bitmap, kW, kH);
+    }
+    void TearDown() override { PoolRecording = false; }
+    // Device point of a world point in the fitted view.
+    void ToDevice(double x, double y, int& dx, int& dy) {
+        G_RestoreState(FigureView.state);
+        dx = static_cast<int>(std::lround(WorldToDevX(x)));
+        dy = static_cast<int>(std::lround(WorldToDevY(y)));
+    }
+    double PixelsPerMetre() {
+        G_RestoreState(FigureView.state);
+        return std::fabs(WorldLenToDevX(1));
+    }
+    void Wheel(int delta, bool shift = false) {
+        FigureView.wheelSkip = 0;
+        FigureWheel(delta, shift, [] {});
+    }
+    std::unique_ptr<FrameModel> model;
+    std::unique_ptr<TBitmap> bitmap;
+    FigureContext ctx;
+};
+
+TEST(DisplaySwitches, DefaultsAndDependentBits) {
+    const DisplaySwitchState d = ReadDisplaySwitches(FigureSwitchBoxes{});
+    // 断面積, 格点No, 部材No and the two fixed bits; 支点ﾏｰｸ and 着目点.
+    EXPECT_EQ(d.bytes[0], 0x01 | 0x04 | 0x08 | 0x40 | 0x80);
+    EXPECT_EQ(d.bytes[1], 0x03);
+    EXPECT_EQ(d.bytes[2], 0x00);
+    FigureSwitchBoxes b;
+    b.section = false;
+    b.sectionText = true;  // the labels need the bands
+    b.reactions = true;
+    const DisplaySwitchState s = ReadDisplaySwitches(b);
+    EXPECT_FALSE(s.SectionText());
+    EXPECT_TRUE(s.Reactions());
+}
+
+TEST_F(PortalView, FitShowsTheWholeFrameInsideTheMargins) {
+    int x1, y1, x2, y2;
+    ToDevice(0, 0, x1, y1);
+    ToDevice(6, 4, x2, y2);
+    EXPECT_GE(x1, 40 + 30 * kW / 180);  // right of the ruler band and margin
+    EXPECT_LE(x2, 150 * kW / 180);
+    EXPECT_LT(y2, y1);
+    EXPECT_LE(y1, kH - 20);
+    EXPECT_NEAR(FigureView.fitPixelWorld * PixelsPerMetre(), 1.0, 1e-9);
+}
+
+TEST_F(PortalView, WheelZoomKeepsThePointUnderTheMouse) {
+    FigureMouseMove(500, 250, false, nullptr);
+    G_RestoreState(FigureView.state);
+    const double wx = DevToWorldX(500), wy = DevToWorldY(250);
+    const double before = PixelsPerMetre();
+    Wheel(120);
+    EXPECT_NEAR(PixelsPerMetre(), before * 1.1, 1e-9 * before);
+    G_RestoreState(FigureView.state);
+    EXPECT_NEAR(DevToWorldX(500), wx, 1e-9);
+    EXPECT_NEAR(DevToWorldY(250), wy, 1e-9);
+    Wheel(-120, true);  // Shift: a fine step
+    EXPECT_NEAR(PixelsPerMetre(), before * 1.1 / 1.005, 1e-9 * before);
+}
+
+TEST_F(PortalView, ZoomStopsAtItsLimits) {
+    FigureMouseMove(400, 300, false, nullptr);
+    for (int k = 0; k < 300; ++k) Wheel(-120);
+    EXPECT_NEAR(PixelsPerMetre() * 0.2, 1.0, 1e-9);  // 0.2 m per pixel
+    for (int k = 0; k < 300; ++k) Wheel(120);
+    EXPECT_NEAR(PixelsPerMetre() * 0.0001, 12.0, 1e-9);  // 0.0001 m = 12 px
+}
+
+TEST_F(PortalView, SlowRepaintSkipsEventsThenStepsFurther) {
+    FigureMouseMove(400, 300, false, nullptr);
+    const double before = PixelsPerMetre();
+    FigureView.wheelSkip = 2;
+    FigureWheel(120, false, [] {});
+    FigureWheel(120, false, [] {});
+    EXPECT_NEAR(PixelsPerMetre(), before, 1e-9 * before);
+    FigureWheel(120, false, [] {});
+    EXPECT_NEAR(PixelsPerMetre(), before * 1.2, 1e-9 * before);
+    EXPECT_TRUE(FigureRedrawDue(FigureView.redrawDeadline));
+    EXPECT_FALSE(FigureRedrawDue(FigureView.redrawDeadline + 500));  // once only
+}
+
+TEST_F(PortalView, RulerBandWheelSetsTheDiagramScaleWithinItsRange) {
+    FigureMouseMove(20, 300, false, nullptr);
+    const double before = PixelsPerMetre();
+    Wheel(120);
+    EXPECT_NEAR(DiagramScale.value, 1.03, 1e-12);
+    EXPECT_NEAR(PixelsPerMetre(), before, 1e-9 * before);  // no zoom
+    for (int k = 0; k < 200; ++k) Wheel(120);
+    EXPECT_DOUBLE_EQ(DiagramScale.value, 10.0);
+    for (int k = 0; k < 400; ++k) Wheel(-120);
+    EXPECT_DOUBLE_EQ(DiagramScale.value, 0.09);
+}
+
+TEST_F(PortalView, PanMovesTheViewByTwiceTheMouse) {
+    int x, y;
+    ToDevice(3, 4, x, y);
+    int repaints = 0;
+    FigureMouseDown(100, 100);
+    EXPECT_TRUE(FigureMouseMove(110, 95, true, [&] { ++repaints; }));
+    EXPECT_EQ(repaints, 1);
+    int x2, y2;
+    ToDevice(3, 4, x2, y2);
+    EXPECT_EQ(x2 - x, 20);
+    EXPECT_EQ(y2 - y, -10);
+}
+
+TEST_F(PortalView, ClickPicksTheNearestMemberWithinReach) {
+    int bx, by;
+    ToDevice(3, 4, bx, by);  // beam midpoint
+    const struct {
+        int pressDx, pressDy, releaseDx, releaseDy;
+        int expected;
+    } cases[] = {
+        {0, 7, 0, 7, 2},    // 7 px below the beam
+        {0, 7, 7, 14, 2},   // released 7 px away: still a click
+        {0, 7, 8, 7, 0},    // 8 px away: a drag
+        {0, 30, 0, 30, 0},  // beyond 24 px of every member
+    };
+    for (const auto& c : cases) {
+        FigureMouseDown(bx + c.pressDx, by + c.pressDy);
+        EXPECT_EQ(FigureMouseUp(*model, bx + c.releaseDx, by + c.releaseDy), c.expected)
+            << c.pressDy << " " << c.releaseDx;
+    }
+    // A member lying on the beam: equal distances go to the earlier member.
+    model->memberCount = 4;
+    model->members[4] = model->members[2];
+    model->members[4].no = 4;
+    FigureMouseDown(bx, by + 5);
+    EXPECT_EQ(FigureMouseUp(*model, bx, by + 5), 2);
+}
+
+TEST_F(PortalView, CaptionOnlyWithResults) {
+    ctx.selection.loadCase = 1;
+    auto captionDrawn = [&]() {
+        PoolRecording = true;
+        PoolClear();
+        PoolSelectPage(0);
+        PaintFigure(ctx, *bitmap, kW, kH, nullptr);
+        PoolRecording = false;
+        return !Texts(Parse(), "ｹ"_sj).empty();
+    };
+    EXPECT_FALSE(captionDrawn());
+    FrameResults& r = Analyse(*model);
+    ctx.results = &r;
+    EXPECT_TRUE(captionDrawn());
+    ctx.selection.loadCase = 9;  // no such case: nothing of the results
+    EXPECT_FALSE(captionDrawn());
+}
+
+TEST_F(PortalView, SelectedMemberIsYellow) {
+    ctx.selection.memberFirst = 2;
+    PaintFigure(ctx, *bitmap, kW, kH, nullptr);
+    int x, y;
+    ToDevice(4.5, 4, x, y);
+    EXPECT_EQ(bitmap->Pixel(x, y + 3), 0x00FFFFu);
+    ToDevice(0, 2, x, y);  // column 1 not selected
+    EXPECT_NE(bitmap->Pixel(x + 3, y), 0x00FFFFu);
+}
+
+TEST_F(PortalView, SupportsAndLoadsWhereTheyBelong) {
+    ctx.selection.loadCase = 1;
+    FigureSwitchBoxes b;
+    b.loads = true;
+    ctx.switches = ReadDisplaySwitches(b);
+    PaintFigure(ctx, *bitmap, kW, kH, nullptr);
+    // The point load of 50 kN at 2 m on the beam: its blue arrow above.
+    int x, y;
+    ToDevice(2, 4, x, y);
+    auto blue = [&](int px, int py) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            const std::uint32_t c = bitmap->Pixel(px + dx, py);
+            if ((c >> 16 & 0xFF) > 180 && (c & 0xFF) < 90 && (c >> 8 & 0xFF) < 90) return true;
+        }
+        return false;
+    };
+    int above = 0, below = 0;
+    for (int dy = 5; dy < 40; ++dy) above += blue(x, y - dy), below += blue(x, y + dy);
+    EXPECT_GT(above, 25);
+    EXPECT_EQ(below, 0);
+    // The fixed base and the pin: their glyphs just below nodes 1 and 4.
+    for (double nx : {0.0, 6.0}) {
+        ToDevice(nx, 0, x, y);
+        int ink = 0;
+        for (int dy = 8; dy < 40; ++dy)
+            for (int dx = -8; dx <= 8; ++dx) {
+                const std::uint32_t c = bitmap->Pixel(x + dx, y + dy);
+                ink += (c & 0xFF) < 110 && (c >> 8 & 0xFF) < 110 && (c >> 16 & 0xFF) < 110;
+            }
+        EXPECT_GT(ink, 10) << nx;
+    }
+}
+
+// The golden picture: a small tolerance for anti-aliasing; on a mismatch
+// the picture and a difference map are written to the output folder.
+TEST_F(PortalView, MomentDiagramMatchesTheGoldenPicture) {
+    FrameResults& r = Analyse(*model);
+    ctx.results = &r;
+    ctx.selection.loadCase = 1;
+    FigureSwitchBoxes b;
+    b.forceM = true;
+    ctx.switches = ReadDisplaySwitches(b);
+    TBitmap shot(640, 480);
+    FigureView = FigureViewData{};
+    FigureFitView(ctx, shot, 640, 480);
+    const std::string golden = std::string(TEST_DATA_DIR) + "/app/portal_moment.png";
+    const std::string out = std::string(TEST_OUTPUT_DIR) + "/portal_moment.png";
+    TBitmap expected;
+    if (!expected.LoadFromFile(golden)) {
+        shot.SaveToFile(out);
+        GTEST_SKIP() << "no golden picture; written " << out;
+    }
+    ASSERT_EQ(expected.Width(), 640);
+    ASSERT_EQ(expected.Height(), 480);
+    TBitmap diff(640, 480);
+    int bad = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const std::uint32_t a = shot.Pixel(x, y), e = expected.Pixel(x, y);
+            int d = 0;
+            for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(int((a >> s) & 0xFF) - int((e >> s) & 0xFF)));
+            if (d > 48) {
+                ++bad;
+                diff.SetPixel(x, y, 0x0000FF);
+            }
+        }
+    if (bad > 640 * 480 / 200) {
+        shot.SaveToFile(out);
+        diff.SaveToFile(std::string(TEST_OUTPUT_DIR) + "/portal_moment_diff.png");
+    }
+    EXPECT_LE(bad, 640 * 480 / 200) << "see " << out;
+}
+
+}  // namespace
