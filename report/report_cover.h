@@ -1,0 +1,95 @@
+// The calculation report "フレーム構造解析計算書": the driver that composes
+// the whole report into the page pool, the cover page, the body paging
+// shared by every chapter, and the small helpers the chapters share (table
+// templates built from column lists, the report's number texts).
+//
+// Body pages are 180 x 270 mm; y is in mm from the top of the body area.
+// Pool page 0 is the cover, pool pages 1-10 the contents, body page k is
+// pool page 10 + k.
+#pragma once
+#include <string>
+#include <vector>
+
+struct FrameModel;
+struct FrameResults;
+struct RcCheckData;
+
+constexpr double kReportBodyWidth = 180.0;   // mm
+constexpr double kReportBodyHeight = 270.0;  // mm
+// Rows of a table block; longer tables continue in further blocks.
+constexpr int kReportBlockRows = 40;
+constexpr double kReportLine = 5.76;      // mm, one text line
+constexpr double kReportHalfLine = 2.88;  // mm, one template frame line
+
+struct ReportCoverLinesData {
+    std::string title;   // CP932; initially "フレーム構造解析計算書"
+    std::string second;  // CP932; e.g. "ＲＣ断面照査" for the RC window's print
+    std::string third;   // CP932; the data file's name
+};
+extern ReportCoverLinesData ReportCoverLines;
+
+// World window of every report figure: the bounding box (m) of all member
+// end points, recomputed at the start of each report.
+struct ReportExtentsData {
+    double minX = 1e99, minY = 1e99, maxX = -1e99, maxY = -1e99;
+};
+extern ReportExtentsData ReportExtents;
+
+// Two notes the preview shows under the page; emptied at the start of each
+// report. The report writes the first one when it ran out of pool pages.
+extern std::string PreviewNoteText[2];
+
+// Composes the whole report from FrameData, ResultData and RcData (either of
+// the last two may be null or empty) into the page pool, which must be
+// recording (BeginPreview). Returns the number of body pages.
+int BuildCalculationReport();
+// The same over explicit records; results and rc may be null.
+int BuildCalculationReport(FrameModel& model, const FrameResults* results, RcCheckData* rc);
+
+void PrintCoverPage();
+// Starts the next body page (its number at the foot) and resets the font to
+// the body font; the caller continues at y = 0 or at its chapter's y.
+void NewReportPage();
+// True when h mm more still fit below y on a body page.
+bool PageHasRoom(double y, double h);
+void ComputeReportExtents(const FrameModel& model);
+// Fits ReportExtents into the paper box (x1, top) - (x2, bottom), mm, with
+// world y pointing up and the aspect kept.
+void FitReportExtents(double x1, double top, double x2, double bottom);
+
+// --- Helpers shared by the chapters ---
+
+// One column of a generated table template. Widths are in bytes (even, so
+// that rules of full-width characters fill them); cell is the row
+// template's content: "-1" for the row-number column, a "#" mask, or text.
+struct ReportColumn {
+    int width;
+    std::string head1;
+    std::string head2;  // second header line, empty for none
+    std::string cell;
+};
+
+// A framed table: top rule, header lines, heavy header rule, the row
+// template with its separator and foot, indented by `indent` blanks.
+std::vector<std::string> ReportTableTemplate(const std::vector<ReportColumn>& columns, int indent);
+// Runs template lines (CP932, with their prefixes). first/last as for
+// PrintTemplate.
+double RunReportTemplate(double y, const std::vector<std::string>& lines, int first = 0,
+                         int last = 0);
+// Height (mm) that RunReportTemplate will advance for these lines with
+// `rows` rows in the row template (conditions as currently set).
+double ReportTemplateHeight(const std::vector<std::string>& lines, int rows);
+// Concatenation helper for building template lists.
+std::vector<std::string> JoinLines(std::vector<std::string> a, const std::vector<std::string>& b);
+
+// "%12.5E" with the exponent always signed and of three digits
+// ("2.50000E+003"), as the report prints moduli and stiffnesses.
+std::string FormatReportE(double value);
+// A user text (title, name) made safe for a template line: blanks trimmed
+// and the template's own markers "#" and "$" replaced by their full-width
+// forms, so that a name never opens a value field or a markup command.
+std::string ReportSafeText(const std::string& text);
+// Whole millimetres (fraction dropped), the y the chapters hand on.
+double ReportWholeMm(double y);
+// Byte length of a CP932 text.
+int ReportTextBytes(const std::string& text);

@@ -1,0 +1,229 @@
+// The result chapter: combinations, diagrams, member forces, displacements
+// and reactions.
+#include "report/report_results.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/member_points.h"
+#include "model/text_helpers.h"
+#include "platform/sjis_literal.h"
+#include "report/graphics.h"
+#include "report/report_cover.h"
+#include "report/report_figures.h"
+#include "report/report_input.h"
+#include "report/report_lines.h"
+#include "report/report_template.h"
+#include "report/text_draw.h"
+
+namespace {
+
+// A diagram takes 120 mm of the page: title, 50 mm figure, room around it.
+constexpr double kDiagramHeight = 120.0;
+constexpr double kPi = 3.14159265358979323846;
+
+bool ValidBlock(const FrameResults& results, int block) {
+    return block >= 1 && block < kResultCaseSlots && block != results.caseCount + 1;
+}
+
+std::string CombinationName(const FrameModel& model, int k) {
+    const std::string t = ReportSafeText(model.combinations[k].name);
+    return t.empty() ? FormatStr("組み合わせケース[%d]"_sj.c_str(), model.combinations[k].no) : t;
+}
+
+void FrameBox(double x1, double y1, double x2, double y2) {
+    G_SetLineColor(0);
+    G_SetLineWidth(0);
+    Gmm_Line(x1, y1, x2, y1, 0, 0);
+    Gmm_Line(x2, y1, x2, y2, 0, 0);
+    Gmm_Line(x2, y2, x1, y2, 0, 0);
+    Gmm_Line(x1, y2, x1, y1, 0, 0);
+}
+
+}  // namespace
+
+void PrintResultSection(const FrameResults& results, const FrameModel& model) {
+    // 1. Chapter heading.
+    NewReportPage();
+    double y = RunReportTemplate(0, {"+F2-|$>>%. 断面力の算出"_sj});
+    // 2. One part per combination.
+    const int combos = std::min({results.comboCount, model.combinationCount, kMaxCombinations});
+    for (int k = 1; k <= combos; ++k) {
+        const int b = ComboBlockIndex(results, k);
+        if (!ValidBlock(results, b)) break;
+        if (k > 1) NewReportPage();
+        y = 11.52;
+        SetFontMm(kBaseTextHeight, 0, 0, 0);
+        PrintTextLine(1, y, "$>>%.% "_sj + CombinationName(model, k));
+        SetFontMm(kBaseTextHeight, 0, 0, 1);
+        // 3. The combination, then its diagrams and tables.
+        y = PrintCombinationTable(y, model, k);
+        y = std::max(y, 120.0);
+        y = PrintForceDiagrams(y, results, model, b);
+        y = PrintDisplacementTable(y, results, model, b);
+        y = PrintReactionTable(y, results, model, b);
+    }
+}
+
+double PrintCombinationTable(double y, const FrameModel& model, int combination) {
+    if (combination < 1 || combination > kMaxCombinations) return y;
+    const KumiCase& kc = model.combinations[combination];
+    const std::vector<std::string> lead{
+        "+F2-|・組み合わせケース番号 : ####     タイトル : "_sj + ReportSafeText(kc.name),
+        "+F2-|  全体割り増し係数 : ##.###"_sj};
+    static const std::vector<std::string> table =
+        ReportTableTemplate({{6, "No"_sj, "", "-1"},
+                             {14, "荷重ｹｰｽ番号"_sj, "", "#####"},
+                             {44, "荷重名"_sj, "", std::string(40, '#')},
+                             {16, "部分割増係数"_sj, "", "###.####"}},
+                            4);
+    const int n = std::clamp(kc.count, 0, kMaxCombinationEntries);
+    if (n == 0) {
+        y = RunReportTemplate(y, lead);
+        PutNumber(kc.no);
+        PutNumber(kc.factor);
+        return ReportWholeMm(y);
+    }
+    bool led = false;
+    // More entries than a page holds continue in blocks instead of running
+    // off the page.
+    y = PrintRowBlocks(y, n, lead, table, [&](int r) {
+        if (!led) {
+            PutNumber(kc.no);
+            PutNumber(kc.factor);
+            led = true;
+        }
+        const KumiEntry& e = kc.entries[r];
+        const int c = FindLoadCaseIndex(model, e.loadCaseNo);
+        PutNumber(e.loadCaseNo);
+        PutText(c ? ReportSafeText(model.loadCases[c].name) : std::string());
+        PutNumber(e.factor);
+    });
+    return ReportWholeMm(y);
+}
+
+namespace {
+
+const std::string& DiagramTitle(int q) {
+    return q == kReportDiagramM   ? "　　　・モーメント図"_sj
+           : q == kReportDiagramS ? "　　　・せん断力図"_sj
+                                  : "　　　・軸力図"_sj;
+}
+
+double PrintMemberForces(double y, const FrameResults& results, const FrameModel& model, int block,
+                         int j) {
+    const ResultMember& rm = results.member[j];
+    // Members pointing down or to the left are listed from their j end, so
+    // that every table reads left to right or bottom to top.
+    const bool descending = std::cos(rm.angle + kPi / 4) < 0;
+    const int n = ListPointsWithForces(results, block, j, descending, true);
+    const int mi = FindMemberIndex(model, rm.no);
+    const std::string name = mi ? ReportSafeText(model.members[mi].name) : std::string();
+    const std::vector<std::string> lead{
+        "+F2-| ", "+F2-|・部材 ####   "_sj + name + "   部材長 =###.### (m)"_sj};
+    static const std::vector<std::string> table =
+        ReportTableTemplate({{4, "No"_sj, "", "-1"},
+                             {14, "着目点"_sj, "", std::string(12, '#')},
+                             {10, "i端からの"_sj, "距離 (m)"_sj, "###.###"},
+                             {10, "j端からの"_sj, "距離 (m)"_sj, "###.###"},
+                             {14, "曲げモーメント"_sj, "(kN･m)"_sj, "######.###"},
+                             {12, "軸力"_sj, "(kN)"_sj, "#####.###"},
+                             {12, "せん断力"_sj, "(kN)"_sj, "#####.###"}},
+                            0);
+    if (n <= 0) return y;
+    bool led = false;
+    return PrintRowBlocks(y, n, lead, table, [&](int r) {
+        if (!led) {
+            PutNumber(rm.no);
+            PutNumber(rm.length);
+            led = true;
+        }
+        const MemberPointRecord& p = MemberPointListing[r];
+        PutText(ReportSafeText(std::string(p.label, strnlen(p.label, sizeof p.label))));
+        PutNumber(p.position);
+        PutNumber(rm.length - p.position);
+        PutNumber(p.m);
+        PutNumber(p.n);
+        PutNumber(p.s);
+    });
+}
+
+}  // namespace
+
+double PrintForceDiagrams(double y, const FrameResults& results, const FrameModel& model, int block) {
+    if (!ValidBlock(results, block)) return y;
+    // 1. The three diagrams.
+    for (int q : {kReportDiagramM, kReportDiagramS, kReportDiagramN}) {
+        if (!PageHasRoom(y, kDiagramHeight)) {
+            NewReportPage();
+            y = 0;
+        }
+        SetFontMm(kBaseTextHeight, 0, 0, 1);
+        PrintTextLine(1, y + 5, DiagramTitle(q));
+        GraphicsState saved;
+        G_SaveState(saved);
+        FitReportExtents(35, y + 35, 145, y + 85);
+        if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
+            drawer->DrawResultDiagram(results, model, block, static_cast<ReportDiagram>(q));
+        } else {
+            FrameBox(35, y + 35, 145, y + 85);
+        }
+        G_RestoreState(saved);
+        G_SetLineColor(0);
+        G_SetLineWidth(1);
+        SetFontMm(kBaseTextHeight, 0, 0, 1);
+        y += kDiagramHeight;
+    }
+    // 2. The members' forces at their points.
+    const int members = std::min(results.memberCount, kResultMemberSlots - 1);
+    for (int j = 1; j <= members; ++j) y = PrintMemberForces(y, results, model, block, j);
+    return ReportWholeMm(y);
+}
+
+double PrintDisplacementTable(double y, const FrameResults& results, const FrameModel& model,
+                              int block) {
+    if (!ValidBlock(results, block)) return y;
+    static const std::vector<std::string> table =
+        ReportTableTemplate({{6, "No"_sj, "", "-1"},
+                             {10, "格点番号"_sj, "", "#####"},
+                             {16, "水平変位"_sj, "(mm)"_sj, "#####.###"},
+                             {16, "鉛直変位"_sj, "(mm)"_sj, "#####.###"},
+                             {16, "回転変位"_sj, "(rad)"_sj, "##.######"}},
+                            4);
+    const ResultCase& rc = results.block[block];
+    const int n = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
+    y = PrintRowBlocks(y, n, {"+F2-| ", "+F2-|　　　・格点変位"_sj}, table, [&](int i) {
+        PutNumber(model.nodes[i].no);
+        PutNumber(rc.nodes[i].dx);
+        PutNumber(rc.nodes[i].dy);
+        // Rotations are kept in thousandths of a radian.
+        PutNumber(rc.nodes[i].dt * 0.001);
+    });
+    return ReportWholeMm(y);
+}
+
+double PrintReactionTable(double y, const FrameResults& results, const FrameModel& model, int block) {
+    (void)model;
+    if (!ValidBlock(results, block)) return y;
+    static const std::vector<std::string> table =
+        ReportTableTemplate({{6, "No"_sj, "", "-1"},
+                             {10, "格点番号"_sj, "", "#####"},
+                             {16, "水平反力"_sj, "(kN)"_sj, "#######.###"},
+                             {16, "鉛直反力"_sj, "(kN)"_sj, "#######.###"},
+                             {16, "回転反力"_sj, "(kN･m)"_sj, "#######.###"}},
+                            4);
+    const ResultCase& rc = results.block[block];
+    const int n = std::clamp(rc.reactionCount, 0, kReactionRowSlots - 1);
+    y = PrintRowBlocks(y, n, {"+F2-| ", "+F2-|　　　・支点反力"_sj}, table, [&](int r) {
+        const ReactionRow& row = rc.reactions[r];
+        PutNumber(row.nodeNo);
+        PutNumber(row.rx);
+        PutNumber(row.ry);
+        PutNumber(row.rm);
+    });
+    return ReportWholeMm(y);
+}

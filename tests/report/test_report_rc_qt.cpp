@@ -1,0 +1,231 @@
+// The RC chapter of the report: an RC record built in code (one member of
+// a small frame, one check case) is printed and read back as page text:
+// seven points to a table, the check switches deciding which rows and cells
+// appear, the tension side's bar stress only, the sign mark of positive
+// moments and the NG marks.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/sjis_literal.h"
+#include "rccheck/rc_records.h"
+#include "report/page_pool.h"
+#include "report_body_util.h"
+#include "tests/model/model_builder.h"
+
+namespace {
+
+struct RcFixture {
+    ModelBuilder b;
+    RcCheckData* rc = NewRcCheckData();
+    ~RcFixture() { FreeRcCheckData(rc); }
+
+    // Member 1 of a 6 m beam with `points` regular points (0.4 m apart) and
+    // the M-max / M-min rows at the i end, which the check order drops.
+    explicit RcFixture(int points) {
+        b.Node(1, 0, 0).Node(2, 6, 0).Material(1, 2.5e7).Section(1, 0.25, 0.005).Member(1, 1, 2);
+        b.Support(1, 1, kSupportFixed).NodalLoad(1, 2, 0, -10);
+        b.Combination(1, 1.0, {{1, 1.0}});
+        SetFixedText(b.model().combinations[1].name, kNameSize, "組合せ1"_sj.c_str());
+        PrepareMemberLoads(b.model());
+        rc->memberCount = 1;
+        rc->checkCaseCount = 1;
+        rc->checkCases[1] = RcCheckCase{1, 1, {}};
+        RcMemberChecks& m = rc->memberChecks[1];
+        m.memberNo = 1;
+        SetRcText(m.name, kRcNameSize, "梁"_sj);
+        m.length = 6;
+        m.pointCount = points + 2;
+        for (int k = 1; k <= points + 2; ++k) {
+            RcPointCheck& p = m.points[k];
+            SetRcText(p.name, kRcPointNameSize, FormatName(k));
+            p.set1 = RcDepths{600, 60, 70};
+            p.set2 = RcDepths{600, 60, 70};
+            p.outer = RcBars{19, 4, 0, 0};
+            p.inner = RcBars{22, 3, 0, 0};
+            p.as1 = 1146.0f;
+            p.as2 = 1161.3f;
+            p.stirrupD = 13;
+            p.stirrupLegs = 2;
+            p.stirrupPitch = 200;
+            p.aw = 253.4f;
+            RcCaseCheck& c = p.cases[1];
+            c.bend.x = k <= points ? 0.4f * static_cast<float>(k) : 0.0f;
+            c.bend.m = -30.0f;
+            c.shear = c.bend;
+        }
+    }
+    static std::string FormatName(int k) { return "P" + std::to_string(k); }
+    RcPointCheck& Point(int k) { return rc->memberChecks[1].points[k]; }
+
+    std::string Compose() {
+        const int pages = ComposeReport(b.model(), nullptr, rc);
+        return Joined(AllBodyLines(pages));
+    }
+};
+
+int WordCount(const std::string& text, const std::string& word) {
+    int n = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        for (const std::string& w : Words(text.substr(start, end - start))) n += w == word;
+        start = end + 1;
+    }
+    return n;
+}
+
+// The page text from the RC chapter's heading on.
+std::string RcChapter(const std::string& all) {
+    const std::size_t at = all.find("応力度の照査"_sj);
+    return at == std::string::npos ? std::string() : all.substr(at);
+}
+
+}  // namespace
+
+TEST(ReportRcChapter, FifteenPointsMakeThreeTablesOnTheirOwnPages) {
+    RcFixture f(15);
+    const std::string rc = RcChapter(f.Compose());
+    ASSERT_FALSE(rc.empty());
+    EXPECT_EQ(CountOccurrences(rc, "・曲げ照査"_sj), 3);
+    EXPECT_EQ(CountOccurrences(rc, "・せん断照査"_sj), 3);
+    // Every point once in the bending and once in the shear table; the
+    // dropped extreme rows never.
+    for (int k = 1; k <= 15; ++k) EXPECT_EQ(WordCount(rc, "P" + std::to_string(k)), 2) << k;
+    EXPECT_EQ(WordCount(rc, "P16"), 0);
+    EXPECT_EQ(WordCount(rc, "P17"), 0);
+    // Tables after the first repeat the unlisted heading.
+    EXPECT_EQ(CountOccurrences(rc, "\n.1 組合せ1"_sj), 2);
+    // The listed heading reaches the contents once.
+    const std::string contents = Joined(PoolPageText(1));
+    EXPECT_EQ(CountOccurrences(contents, "組合せ1"_sj), 1);
+    EXPECT_NE(contents.find("応力度の照査"_sj), std::string::npos);
+}
+
+TEST(ReportRcChapter, PositionsFollowTheMemberAndTablesFitThePage) {
+    RcFixture f(8);
+    const int pages = ComposeReport(f.b.model(), nullptr, f.rc);
+    const std::string rc = RcChapter(Joined(AllBodyLines(pages)));
+    EXPECT_NE(rc.find("i→0.400"_sj), std::string::npos);
+    EXPECT_NE(rc.find("2.800←j"_sj), std::string::npos);
+    for (int k = 1; k <= pages; ++k) EXPECT_LE(LowestRecordY(10 + k), 2700.0) << "page " << k;
+}
+
+TEST(ReportRcChapter, SwitchesOffLeaveSafetyCellsEmpty) {
+    RcFixture f(3);
+    const std::string rc = RcChapter(f.Compose());
+    ASSERT_FALSE(rc.empty());
+    EXPECT_EQ(rc.find("O.K"), std::string::npos);
+    EXPECT_EQ(rc.find("N.G"), std::string::npos);
+    EXPECT_EQ(rc.find("OK\n"), std::string::npos);
+    // Without allowable-stress checks the stress rows are not printed.
+    EXPECT_EQ(rc.find("外引張"_sj), std::string::npos);
+    EXPECT_EQ(rc.find("内引張"_sj), std::string::npos);
+    EXPECT_EQ(rc.find("せん断応力度"_sj), std::string::npos);
+    EXPECT_EQ(rc.find("曲げ耐力"_sj), std::string::npos);
+    // The section rows are always there.
+    EXPECT_NE(rc.find("D19×4.00"_sj), std::string::npos);
+    EXPECT_NE(rc.find("D22×3.00"_sj), std::string::npos);
+}
+
+TEST(ReportRcChapter, AllowableChecksShowTheTensionSideAndTheMarks) {
+    RcFixture f(3);
+    // Point 1: positive moment, inner bars in tension, concrete NG.
+    RcCaseCheck& c1 = f.Point(1).cases[1];
+    c1.sgCK = 1;
+    c1.bend.m = 12.5f;
+    c1.sc = 7.25f;
+    c1.sca = 8.0f;
+    c1.ss1 = 77.7f;
+    c1.ss2 = 123.4f;
+    c1.ssa = 180.0f;
+    c1.fc = 1.125f;
+    c1.ngFc = 1;
+    // Point 2: negative moment, outer bars in tension, passing.
+    RcCaseCheck& c2 = f.Point(2).cases[1];
+    c2.sgCK = 1;
+    c2.bend.m = -40.0f;
+    c2.ss1 = 150.5f;
+    c2.ss2 = 66.6f;
+    c2.ssa = 180.0f;
+    c2.fc = 0.5f;
+    c2.fs = 0.836f;
+    // Point 3: shear stress check failing, no stirrups.
+    RcCaseCheck& c3 = f.Point(3).cases[1];
+    c3.tuCK = 1;
+    c3.ft = 1.5f;
+    c3.fv = 0.2f;
+    c3.ngFt = 1;
+    f.Point(3).aw = 0;
+    const std::string rc = RcChapter(f.Compose());
+    ASSERT_FALSE(rc.empty());
+    EXPECT_NE(rc.find("(+12.50)"), std::string::npos);
+    EXPECT_NE(rc.find("-40.00"), std::string::npos);
+    EXPECT_NE(rc.find("*N.G*"), std::string::npos);
+    EXPECT_NE(rc.find("O.K"), std::string::npos);
+    EXPECT_NE(rc.find("*NG*"), std::string::npos);
+    // The tension side only: inner 123.4 for point 1, outer 150.5 for point 2.
+    EXPECT_NE(rc.find("123.4"), std::string::npos);
+    EXPECT_NE(rc.find("150.5"), std::string::npos);
+    EXPECT_EQ(rc.find("77.7"), std::string::npos);
+    EXPECT_EQ(rc.find("66.6"), std::string::npos);
+    // Shear safety is the larger of ft and fv.
+    EXPECT_NE(rc.find("1.500"), std::string::npos);
+    // No stirrups: dashes instead of diameter, pitch and area.
+    EXPECT_NE(rc.find("－"_sj), std::string::npos);
+    EXPECT_NE(rc.find("D13"), std::string::npos);
+}
+
+TEST(ReportRcChapter, BothKindsOfChecksShowAllRowsAndRender) {
+    RcFixture f(8);
+    RcCaseCheck& c1 = f.Point(1).cases[1];
+    c1.sgCK = c1.muCK = 1;
+    c1.fck = 24;
+    c1.fyk = 345;
+    c1.mud = 321.5f;
+    RcCaseCheck& c2 = f.Point(2).cases[1];
+    c2.tuCK = c2.vyCK = 1;
+    c2.vyd = 456.78f;
+    // fyd not positive: no strength cells for point 3.
+    RcCaseCheck& c3 = f.Point(3).cases[1];
+    c3.muCK = 1;
+    c3.fck = 30;
+    c3.mud = 999.9f;
+    const int pages = ComposeReport(f.b.model(), nullptr, f.rc);
+    const std::string rc = RcChapter(Joined(AllBodyLines(pages)));
+    EXPECT_NE(rc.find("321.50"), std::string::npos);
+    EXPECT_NE(rc.find("456.78"), std::string::npos);
+    EXPECT_EQ(rc.find("999.9"), std::string::npos);
+    EXPECT_NE(rc.find("曲げ耐力"_sj), std::string::npos);
+    EXPECT_NE(rc.find("せん断応力度"_sj), std::string::npos);
+    TBitmap bmp(900, 1350);
+    for (int k = pages - 2; k <= pages; ++k) {
+        EXPECT_LE(LowestRecordY(10 + k), 2700.0) << k;
+        PlayPoolPage(bmp, 10 + k, 1800, 2700, 0xFFFFFF);
+        EXPECT_TRUE(bmp.SaveToFile(std::string(TEST_OUTPUT_DIR) + "/rc_page" + std::to_string(k) + ".png"));
+    }
+}
+
+TEST(ReportRcChapter, ReportLongerThanThePoolIsCutWithANote) {
+    // 520 RC members of one point with both kinds of checks take two pages
+    // apiece: more than the 1013 body pages the pool holds.
+    RcFixture f(1);
+    f.Point(1).cases[1].sgCK = f.Point(1).cases[1].muCK = 1;
+    f.rc->memberCount = 520;
+    for (int j = 2; j <= 520; ++j) {
+        RcMemberChecks& m = f.rc->memberChecks[j];
+        m.memberNo = 1;
+        m.length = 6;
+        m.pointCount = 1;
+        m.points[1] = f.rc->memberChecks[1].points[1];
+    }
+    const int pages = ComposeReport(f.b.model(), nullptr, f.rc);
+    EXPECT_EQ(pages, kPoolPageCount - 1 - 10);
+    EXPECT_TRUE(PoolOverflowed());
+    EXPECT_FALSE(PreviewNoteText[0].empty());
+    // A report that fits leaves the note empty again.
+    RcFixture small(1);
+    ComposeReport(small.b.model(), nullptr, small.rc);
+    EXPECT_TRUE(PreviewNoteText[0].empty());
+}
