@@ -1,0 +1,152 @@
+// The reference-drawing window: drops, pen choice, OK and Cancel, its own
+// view (pan and zoom limits) and its picture.
+#include <QImage>
+#include <QWidget>
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/reference_window.h"
+#include "model/frame_model.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/memo.h"
+#include "platform/qt/qt_bridge.h"
+#include "report/graphics.h"
+
+namespace {
+
+std::string Data(const std::string& name) { return std::string(TEST_DATA_DIR) + "/app/" + name; }
+
+// Counts the pixels of one colour (0x00BBGGRR) in the painted area.
+int CountPixels(TBitmap& b, int w, int h, std::uint32_t colour) {
+    int n = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (b.Pixel(x, y) == colour) ++n;
+    return n;
+}
+
+class RefWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetMessageDlgHook([this](const std::string& text, TMsgDlgType, int) {
+            messages.push_back(text);
+            return mrOk;
+        });
+        w = std::make_unique<TfmRefDXF>();
+        w->SetBounds(0, 0, 900, 600);
+        w->Show();
+        w->Realign();
+    }
+    void TearDown() override {
+        SetModalFormHook(nullptr);
+        SetMessageDlgHook(nullptr);
+    }
+    std::unique_ptr<TfmRefDXF> w;
+    std::vector<std::string> messages;
+};
+
+}  // namespace
+
+TEST_F(RefWindowTest, DropLoadsTheLastDrawingAndBuildsWithTheChosenPen) {
+    w->WMDropFiles({Data("ref_portal.KRV"), Data("ref_square.dxf"), Data("missing.dxf"), Data("../app/notes.txt")});
+    EXPECT_EQ(w->Lines().count, 6);  // the square, dropped last among the drawings
+    // The frame follows the new drawing at once with the chosen pen 1.
+    EXPECT_EQ(w->Generated().memberCount, 4);
+    w->RgPenNo->SetItemIndex(2);
+    EXPECT_EQ(w->ChosenPen(), 3);
+    EXPECT_EQ(w->Generated().memberCount, 0);
+    w->RgPenNo->SetItemIndex(0);
+    EXPECT_EQ(w->Generated().nodeCount, 4);
+    // A dropped file that is not a drawing changes nothing.
+    w->WMDropFiles({Data("missing.KRV")});
+    EXPECT_EQ(w->Lines().count, 6);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(RefWindowTest, OkPutsTheFrameIntoTheModelAndEmptiesTheWindow) {
+    auto model = NewFrameModelRecord();
+    SetModalFormHook([this](TForm&) {
+        w->WMDropFiles({Data("ref_portal.KRV")});
+        w->RgPenNo->SetItemIndex(7);
+        w->BitBtnOK->Click();
+    });
+    EXPECT_EQ(w->ShowModal(*model), mrOk);
+    EXPECT_EQ(model->nodeCount, 6);
+    EXPECT_EQ(model->memberCount, 7);
+    EXPECT_EQ(w->Lines().count, 0);
+    EXPECT_EQ(w->Generated().memberCount, 0);
+}
+
+TEST_F(RefWindowTest, OkWithoutMembersAndCancelLeaveTheModel) {
+    auto model = NewFrameModelRecord();
+    model->nodeCount = 3;
+    SetModalFormHook([this](TForm&) {
+        w->WMDropFiles({Data("ref_cross.dxf")});
+        w->BitBtnOK->Click();
+    });
+    EXPECT_EQ(w->ShowModal(*model), mrCancel);
+    EXPECT_EQ(model->nodeCount, 3);
+    SetModalFormHook([this](TForm&) {
+        w->WMDropFiles({Data("ref_square.dxf")});
+        w->BitBtn1->Click();
+    });
+    EXPECT_EQ(w->ShowModal(*model), mrCancel);
+    EXPECT_EQ(model->nodeCount, 3);
+}
+
+TEST_F(RefWindowTest, TooLargeADrawingIsReportedNotApplied) {
+    const std::string name = std::string(TEST_OUTPUT_DIR) + "/ref_grid30.dxf";
+    {
+        std::ofstream f(name);
+        for (int i = 0; i < 30; ++i) {
+            f << "0\nLINE\n10\n-1000\n20\n" << i * 1000 << "\n11\n40000\n21\n" << i * 1000 << "\n";
+            f << "0\nLINE\n10\n" << i * 1000 << "\n20\n-1000\n11\n" << i * 1000 << "\n21\n40000\n";
+        }
+        f << "0\nEOF\n";
+    }
+    w->WMDropFiles({name});
+    EXPECT_EQ(w->Lines().count, 60);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(w->Generated().nodeCount, 0);
+}
+
+TEST_F(RefWindowTest, OwnViewLeavesTheCallersGraphicsAndStopsAtTheZoomLimits) {
+    GraphicsState before;
+    G_SaveState(before);
+    w->WMDropFiles({Data("ref_square.dxf")});
+    w->Paint1MouseDown(100, 100);
+    w->Paint1MouseMove(130, 90, true);
+    for (int i = 0; i < 200; ++i) w->FormMouseWheel(1);
+    EXPECT_EQ(CurrentGraphics.canvas, before.canvas);
+    EXPECT_EQ(CurrentGraphics.window.mmPerUnitX, before.window.mmPerUnitX);
+
+    G_SaveState(before);
+    G_RestoreState(w->ViewState());
+    EXPECT_NEAR(std::fabs(WorldLenToDevX(0.0001)), 12.0, 1e-6);
+    G_RestoreState(before);
+    for (int i = 0; i < 400; ++i) w->FormMouseWheel(-1);
+    G_RestoreState(w->ViewState());
+    EXPECT_NEAR(std::fabs(WorldLenToDevX(0.2)), 1.0, 1e-6);
+    G_RestoreState(before);
+}
+
+TEST_F(RefWindowTest, PictureShowsTheHintThenTheChosenPenAndTheFrame) {
+    const int W = w->Paint1->Width(), H = w->Paint1->Height();
+    ASSERT_GT(W, 100);
+    w->FitDrawing();
+    EXPECT_GT(CountPixels(w->Picture(), W, H, 0x000000), 100);  // the hint text
+    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString(TEST_OUTPUT_DIR) + "/reference_empty.png");
+
+    w->WMDropFiles({Data("ref_square.dxf")});
+    EXPECT_GT(CountPixels(w->Picture(), W, H, 0x00FFFF), 200);  // generated members in yellow
+    EXPECT_GT(CountPixels(w->Picture(), W, H, 0x808080), 100);  // other pens in grey
+    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString(TEST_OUTPUT_DIR) + "/reference_square.png");
+    w->Widget()->grab().toImage().save(QString(TEST_OUTPUT_DIR) + "/reference_window.png");
+    // The lone pen-3 diagonal in red, and no frame.
+    w->RgPenNo->SetItemIndex(2);
+    EXPECT_GT(CountPixels(w->Picture(), W, H, 0x0000FF), 100);
+    EXPECT_EQ(CountPixels(w->Picture(), W, H, 0x00FFFF), 0);
+}

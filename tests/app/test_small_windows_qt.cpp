@@ -1,0 +1,211 @@
+// The small windows: history dialog, splash, busy figure and the spring
+// test with its calculation checked against the closed form.
+#include <QImage>
+#include <QWidget>
+#include <cmath>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/small_windows.h"
+#include "platform/encoding.h"
+#include "platform/qt/bitmap.h"
+#include "platform/qt/memo.h"
+#include "platform/qt/qt_bridge.h"
+#include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
+
+namespace {
+
+QString Out(const char* name) { return QString(TEST_OUTPUT_DIR) + "/" + name; }
+
+int CountPixels(TBitmap& b, std::uint32_t colour) {
+    int n = 0;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            if (b.Pixel(x, y) == colour) ++n;
+    return n;
+}
+
+// Force (moment = false) or moment about the left end of a reaction given
+// at the 101 points, by Simpson's rule.
+double Resultant(const double* v, double L, bool moment) {
+    const int n = kSpringDivisions;
+    double s = 0;
+    for (int i = 0; i <= n; ++i) {
+        const double w = (i == 0 || i == n) ? 1.0 : (i % 2 ? 4.0 : 2.0);
+        s += w * v[i] * (moment ? i * L / n : 1.0);
+    }
+    return s * L / n / 3;
+}
+
+}  // namespace
+
+// --- spring test calculation ------------------------------------------------------
+
+TEST(SpringTest, FirstReactionIsTheRigidMembersLinearReaction) {
+    struct Case { double WL, WR, L, q0, qL; } cases[] = {
+        {100, 100, 2, 100, 100},   // symmetric: uniform W / L
+        {100, 0, 2, 200, -100},    // (4 WL - 2 WR) / L and (4 WR - 2 WL) / L
+        {30, 90, 3, -20, 100},
+    };
+    for (const Case& c : cases) {
+        SpringTestInput in;
+        in.WL = c.WL;
+        in.WR = c.WR;
+        in.L = c.L;
+        double q[kSpringDivisions + 1];
+        SpringFirstReaction(in, q);
+        EXPECT_NEAR(q[0], c.q0, 1e-9);
+        EXPECT_NEAR(q[kSpringDivisions], c.qL, 1e-9);
+        EXPECT_NEAR(Resultant(q, c.L, false), c.WL + c.WR, 1e-9);
+        EXPECT_NEAR(Resultant(q, c.L, true), c.WR * c.L, 1e-9);
+    }
+}
+
+TEST(SpringTest, OneIterationMatchesTheFreeBeamClosedForm) {
+    // End loads P on a member resting on the uniform reaction 2P/L: the
+    // middle settles less than the ends by 5 P L^3 / (192 EI), so the new
+    // reaction at the ends exceeds the one at mid-length by Kv times that.
+    SpringTestInput in;  // L 2, H 0.3, P 100, E 2.5e7, Kv 5e4
+    double q0[kSpringDivisions + 1], q1[kSpringDivisions + 1], s[kSpringDivisions + 1];
+    SpringFirstReaction(in, q0);
+    SpringIterate(in, q0, q1, s);
+    const double EI = in.E * in.H * in.H * in.H / 12;
+    const double expected = in.Kv * 5 * in.WL * std::pow(in.L, 3) / (192 * EI);  // 18.52 kN/m
+    EXPECT_NEAR(q1[0] - q1[kSpringDivisions / 2], expected, expected * 1e-3);
+    EXPECT_NEAR(q1[0], q1[kSpringDivisions], 1e-9);  // symmetric
+    EXPECT_NEAR(Resultant(q1, in.L, false), 2 * in.WL, 1e-9);
+    // Settlement carries the reaction.
+    EXPECT_NEAR(s[10] * in.Kv, q1[10], 1e-9);
+}
+
+TEST(SpringTest, EquilibriumHoldsAndLimitsBehave) {
+    struct Case { double WL, WR, E, Kv; } cases[] = {
+        {100, 0, 2.5e7, 5e4}, {20, 80, 1e6, 1e5}, {50, 50, 1.0, 1e3},
+    };
+    for (const Case& c : cases) {
+        SpringTestInput in;
+        in.WL = c.WL;
+        in.WR = c.WR;
+        in.E = c.E;
+        in.Kv = c.Kv;
+        double q0[kSpringDivisions + 1], q1[kSpringDivisions + 1], s[kSpringDivisions + 1];
+        SpringFirstReaction(in, q0);
+        SpringIterate(in, q0, q1, s);
+        EXPECT_NEAR(Resultant(q1, in.L, false), c.WL + c.WR, 1e-6 * (c.WL + c.WR));
+        EXPECT_NEAR(Resultant(q1, in.L, true), c.WR * in.L, 1e-6 * (c.WL + c.WR));
+    }
+    // Without springs, or with a member far stiffer than the springs, the
+    // rigid member's linear reaction comes back.
+    for (double Kv : {0.0, 1e-3}) {
+        SpringTestInput in;
+        in.WL = 100;
+        in.WR = 0;
+        in.Kv = Kv;
+        in.E = 2e11;
+        double q0[kSpringDivisions + 1], q1[kSpringDivisions + 1], s[kSpringDivisions + 1];
+        SpringFirstReaction(in, q0);
+        SpringIterate(in, q0, q1, s);
+        for (int i = 0; i <= kSpringDivisions; i += 25) EXPECT_NEAR(q1[i], q0[i], 1e-6) << Kv << " " << i;
+    }
+}
+
+TEST(SpringTest, WindowReadsFormatsAndRunsBothSteps) {
+    TfmBaneT w;
+    w.Show();
+    const SpringTestInput in = w.ReadInputs();
+    EXPECT_DOUBLE_EQ(in.L, 2.0);
+    EXPECT_EQ(w.lbI->Caption(), "I = 0.002250");
+    w.Ed_L->SetText("3.14159");
+    w.EditExit(*w.Ed_L);
+    EXPECT_EQ(w.Ed_L->Text(), "   3.142");
+    w.Ed_L->SetText("2");
+    w.EditEnter(*w.Ed_L);  // Enter: both steps
+    double q0[kSpringDivisions + 1];
+    SpringFirstReaction(w.ReadInputs(), q0);
+    EXPECT_NEAR(w.Curves().q0[0], q0[0], 1e-12);
+    EXPECT_GT(w.Curves().q1[0], w.Curves().q1[50]);
+    w.Widget()->grab().toImage().save(Out("spring_test.png"));
+
+    // Damaged input: lengths floor at 1 mm, a zero modulus stays finite.
+    w.Ed_L->SetText("abc");
+    w.Ed_H->SetText("-5");
+    w.Ed_E->SetText("0");
+    w.EdWL->SetText("1e999");
+    EXPECT_DOUBLE_EQ(w.ReadInputs().L, 0.001);
+    EXPECT_DOUBLE_EQ(w.ReadInputs().H, 0.001);
+    w.Button1->Click();
+    w.Button2->Click();
+    for (int i = 0; i <= kSpringDivisions; ++i) ASSERT_TRUE(std::isfinite(w.Curves().q1[i])) << i;
+}
+
+// --- history, splash, busy figure ----------------------------------------------------
+
+TEST(ChangeHistory, AnOpenDialogIsRefilledAndStaysOpen) {
+    ShowChangeHistory("2026.01.01  一行目\n2025.12.01  二行目"_sj);
+    ASSERT_NE(FormVer2, nullptr);
+    TFormVer2* first = FormVer2;
+    EXPECT_TRUE(FormIsShowing(*FormVer2));
+    EXPECT_EQ(FormVer2->Caption(), "変更履歴"_sj);
+    EXPECT_EQ(FormVer2->Memo1->LineCount(), 2);
+    EXPECT_EQ(FormVer2->Width(), 784);
+    EXPECT_EQ(FormVer2->Height(), 629);
+    ShowChangeHistory("RC\r\nhistory\r\nthree"_sj);
+    EXPECT_EQ(FormVer2, first);
+    EXPECT_TRUE(FormIsShowing(*FormVer2));
+    EXPECT_EQ(FormVer2->Memo1->Text(), "RC\nhistory\nthree");
+    ShowChangeHistory();
+    EXPECT_GT(FormVer2->Memo1->LineCount(), 0);
+    const QImage shot = FormVer2->Widget()->grab().toImage();
+    shot.save(Out("change_history.png"));
+    // The memo's pale yellow 10478843 (0x9FE4FB) behind the lines.
+    EXPECT_EQ(shot.pixelColor(400, 500), QColor(0xFB, 0xE4, 0x9F));
+    HideForm(*FormVer2);
+}
+
+TEST(Splash, OutlinedTextAndClickCloses) {
+    TBitmap b(200, 60);
+    TCanvas& c = b.Canvas();
+    c.SetBrushColor(0x00FF00);
+    c.FillRect({0, 0, 200, 60});
+    DrawOutlinedText(c, 10, 10, 0x800000, 0xFFFFFF, 30, 2, "平面"_sj);
+    c.Flush();
+    const int text = CountPixels(b, 0x800000), outline = CountPixels(b, 0xFFFFFF);
+    EXPECT_GT(text, 50);
+    EXPECT_GT(outline, text / 2);  // the rim shows around the strokes
+
+    ShowSplash();
+    ASSERT_NE(fmOpening, nullptr);
+    EXPECT_TRUE(FormIsShowing(*fmOpening));
+    // Client = picture + 4 bevel widths.
+    EXPECT_EQ(fmOpening->Width(), fmOpening->Image1->Picture().Width() + 12);
+    EXPECT_EQ(fmOpening->Image1->Left(), 6);
+    EXPECT_GT(CountPixels(fmOpening->Image1->Picture(), 0x800000), 100);
+    fmOpening->Widget()->grab().toImage().save(Out("splash.png"));
+    fmOpening->Image1->OnClick();
+    EXPECT_FALSE(FormIsShowing(*fmOpening));
+    HideSplash();  // hiding twice is harmless
+}
+
+TEST(BusyFigure, PaintsTheFigureFileOrTheNotice) {
+    const std::string os = Cp932ToUtf8(BusyFigureFileName());
+    std::remove(os.c_str());
+    ShowBusyFigure();
+    ASSERT_NE(fmBusy, nullptr);
+    EXPECT_EQ(fmBusy->Caption(), "fmBusy");
+    EXPECT_GT(CountPixels(fmBusy->Paint1->Bitmap(), 0xD0E0E0), 1000);  // missing file: notice, no crash
+    {
+        std::ofstream f(os, std::ios::binary);
+        f << "CF_WINDOW,0,-9000,18000,0\r\nLINE,0,0,1,0,0,18000,-9000\r\nLINE,0,0,1,0,-9000,18000,0\r\n";
+    }
+    fmBusy->Paint1Paint();
+    TBitmap& b = fmBusy->Paint1->Bitmap();
+    EXPECT_GT(CountPixels(b, 0xD0E0E0), b.Width() * b.Height() / 2);
+    // The two diagonals of the file: about a line of pixels per column.
+    EXPECT_GT(b.Width() * b.Height() - CountPixels(b, 0xD0E0E0), b.Width());
+    fmBusy->Widget()->grab().toImage().save(Out("busy_figure.png"));
+    std::remove(os.c_str());
+    HideForm(*fmBusy);
+}
