@@ -116,6 +116,11 @@ void TFmMain::StrGridClick(GridId id) {
     case kSgSupt1: sel.supportCase = CellInt(g, 1, row); RefreshGrids(); break;
     case kSgBane1: sel.springCase = CellInt(g, 1, row); RefreshGrids(); break;
     case kSgLoad1:
+        // Choosing a load case shows its loads.
+        switchesByCode_ = true;
+        fgKajyu->SetChecked(true);
+        switchesByCode_ = false;
+        DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
         sel.loadCase = CellInt(g, 1, row);
         sel.supportCase = CellInt(g, 3, row);
         sel.springCase = CellInt(g, 4, row);
@@ -269,6 +274,8 @@ void TFmMain::EnterInGrid(GridId id) {
         CommitGrids();
         RefreshGrids();
     }
+    // The figure's merged copy of the current load case is rebuilt.
+    InvalidateLoadCache(*FrameData);
     if (id == kSgMember)
         for (int r = 1; r < g.RowCount() - 1; ++r)
             for (int c = 6; c <= 7; ++c)

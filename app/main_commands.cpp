@@ -3,11 +3,13 @@
 #include <cstring>
 
 #include "app/main_window.h"
+#include "app/result_clipboard.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/expansion.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
 #include "model/validation.h"
 #include "platform/encoding.h"
@@ -51,6 +53,7 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     SetCaptionFor(fileName);
     ClearFrameResults(*ResultData);
     ClearSpringSegmentCount();
+    InvalidateLoadCache(model);
     ModifiedFlag = false;
     RefreshGrids();
     std::memcpy(undo_.get(), &model, sizeof(FrameModel));
@@ -82,10 +85,10 @@ void TFmMain::OpenClick() {
     LoadDataFile(*FrameData, CurrentFileName);
     Grid(kSgMember).SetRow(1);
     ProcessMessages();
-    if (OnFitView) OnFitView();
+    FitView();
     if (CalcAuto->Checked()) {
         CalcExecClick(CalcSender::CalcAuto);
-        if (OnFitView) OnFitView();
+        FitView();
     }
     BtnPrint->SetEnabled(false);
 }
@@ -96,7 +99,7 @@ void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
         CurrentFileName = name;
         LoadDataFile(*FrameData, CurrentFileName);
         Grid(kSgMember).SetRow(1);
-        if (OnFitView) OnFitView();
+        FitView();
         break;
     }
     if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
@@ -105,7 +108,7 @@ void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
 void TFmMain::Label9DblClick() {
     if (!LoadDataFile(*FrameData, CurrentFileName)) return;
     Grid(kSgMember).SetRow(1);
-    if (OnFitView) OnFitView();
+    FitView();
 }
 
 bool TFmMain::Save1Click() { return SaveDataFile(CurrentFileName, *FrameData) == 1; }
@@ -125,6 +128,7 @@ void TFmMain::New1Click() {
     SetCaptionFor(CurrentFileName);
     ClearFrameResults(*ResultData);
     ClearSpringSegmentCount();
+    InvalidateLoadCache(*FrameData);
     rcBlock_.Clear();
     RefreshGrids();
     for (int i = 0; i < kGridCount; ++i) {
@@ -134,7 +138,7 @@ void TFmMain::New1Click() {
         g.SetRow(1);
         g.SetEnabled(enabled);
     }
-    if (OnFitView) OnFitView();
+    FitView();
     BtnPrint->SetEnabled(false);
 }
 
@@ -159,9 +163,11 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     std::memcpy(copy.get(), FrameData, sizeof(FrameModel));
     if (copy->rigidZoneSwitch == 0)
         for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) copy->members[t].rigidI = copy->members[t].rigidJ = 0;
-    // 8. The outside library does not exist here; every sender uses the
-    // program's own engine.
-    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, false, 20);
+    // 8. The outside library only for its own button; every other sender
+    // uses the program's own engine.
+    const bool ok = sender == CalcSender::CalcSDK
+                        ? CalculateWithExternalEngine(*ResultData, DataFolder + "SDK.$O1", *copy)
+                        : RunFrameAnalysis(*ResultData, *copy, false, false, 20);
     copy.reset();
     if (!ok) {
         // No half-filled results are shown as if they were complete.
@@ -174,6 +180,13 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     // 10.-11.
     CurrentSelection.nodeI = CurrentSelection.nodeJ = 0;
     CurrentSelection.memberFirst = CurrentSelection.memberLast = 0;
+    if (fgForceNon->Checked()) {
+        // Results without a diagram would look like no results: show M.
+        switchesByCode_ = true;
+        fgForceMz->SetChecked(true);
+        switchesByCode_ = false;
+        DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
+    }
     if (sender != CalcSender::CalcAuto) {
         Page1->SetActivePage(Tabs[kTabKumi]);
         TStringGrid& k1 = Grid(kSgKumi1);
@@ -183,9 +196,15 @@ void TFmMain::CalcExecClick(CalcSender sender) {
         k1.SetEnabled(enabled);
         CurrentSelection.loadCase = 0;
         RefreshGrids();
+        // As a click on that row would: the combination's support and
+        // spring cases become current, so the diagram is drawn with its
+        // supports.
+        StrGridClick(kSgKumi1);
     }
     // 12.
     Paint1Paint();
     DrawBanner(FormatStr("%0.3f秒"_sj.c_str(), (GetTickCount() - t0) * 0.001), Paint1->Width() - 80, 8);
     StatusText->SetCaption("");
+    // 13. Ctrl held at the end: the member forces per combination.
+    if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
 }

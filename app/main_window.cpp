@@ -11,6 +11,7 @@
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/progress.h"
+#include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -39,7 +40,6 @@ constexpr int kFormMinWidth = 1280;
 constexpr int kFormMinHeight = 600;
 constexpr int kRightPanelWidth = 680;
 constexpr int kHeaderMinHeight = 33;
-constexpr std::uint32_t kFigureBack = 0xD0E0E0;
 // A full repaint is due again an hour after the last one unless pan or zoom
 // moves the deadline closer.
 constexpr std::uint32_t kRedrawPostpone = 3600000;
@@ -93,7 +93,13 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     CurrentSelection.supportCase = 1;
     CurrentSelection.loadCase = 1;
     CurrentSelection.combination = 1;
+    // The figure starts unfitted, with the default switches and scale.
+    FigureView = FigureViewData{};
+    DiagramScale = DiagramScaleState{};
     BuildLayout();
+    DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
+    // The outside library's button only where the library is installed.
+    CalcSDK->SetVisible(LocateExternalEngine(ExeFolder));
     SetEngineProgress([this](const std::string& text) {
         StatusText->SetCaption(text);
         StatusText->Repaint();
@@ -123,9 +129,13 @@ void TFmMain::FormCreate() {
     for (const auto& [anchor, control] : followers_)
         control->SetBounds(Grids.grid[anchor]->Left() + Grids.grid[anchor]->Width() + 8, control->Top(),
                            control->Width(), control->Height());
+    // Showing the first tab is not a switch by the user: the start-up
+    // selection (case 1 of everything) stays, so the supports show at once.
+    const SelectionState start = CurrentSelection;
     pageSwitchByCode_ = true;
     Page1->SetActivePage(Tabs[kTabPoint]);
     pageSwitchByCode_ = false;
+    CurrentSelection = start;
     RefreshGrids();
     Timer1.SetInterval(100);
     Timer1.SetEnabled(true);
@@ -167,8 +177,7 @@ void TFmMain::BuildLayout() {
     popup_->AddItem("開く"_sj, [this] { OpenClick(); });
     popup_->AddItem("上書き保存"_sj, [this] { Save1Click(); });
     popup_->AddItem("名前を付けて保存"_sj, [this] { SaveAsClick(); });
-    const int excel = popup_->AddItem("結果数値のエクセルコピー"_sj, nullptr);
-    popup_->SetItemEnabled(excel, false);
+    popup_->AddItem("結果数値のエクセルコピー"_sj, [this] { CopyExcelClick(); });
     file->OnClick = [this, file] { popup_->PopupUnder(*file); };
     TButton* calc = Make<TButton>(owned_, top, "計算実行"_sj);
     calc->SetBounds(70, 4, 90, 26);
@@ -187,11 +196,21 @@ void TFmMain::BuildLayout() {
     BtnPrint = Make<TButton>(owned_, top, "印 刷..."_sj);
     BtnPrint->SetBounds(488, 4, 80, 26);
     BtnPrint->SetEnabled(false);
-    TButton* rc = Make<TButton>(owned_, top, "RC照査..."_sj);
-    rc->SetBounds(574, 4, 80, 26);
-    rc->SetEnabled(false);
+    btRCanal = Make<TButton>(owned_, top, "RC照査..."_sj);
+    btRCanal->SetBounds(574, 4, 80, 26);
+    btRCanal->SetEnabled(false);
+    CalcSDK = Make<TButton>(owned_, top, "SDKで計算"_sj);
+    CalcSDK->SetBounds(664, 4, 96, 26);
+    CalcSDK->OnClick = [this] { CalcExecClick(CalcSender::CalcSDK); };
     TLabel* hint = Make<TLabel>(owned_, top, "(読込はドラッグドロップで)"_sj);
-    hint->SetBounds(664, 9, 200, 18);
+    hint->SetBounds(770, 9, 200, 18);
+    TLabel* manual = Make<TLabel>(owned_, top, "(説明書)"_sj);
+    manual->SetBounds(980, 9, 70, 18);
+    manual->SetFontColor(0xFF0000);
+    manual->OnClick = [this] { DispManualClick(); };
+    MyHistory = Make<TLabel>(owned_, top, "(変更履歴)"_sj);
+    MyHistory->SetBounds(1056, 9, 80, 18);
+    MyHistory->SetEnabled(false);
 
     // Status line for the engine's progress texts.
     TPanel* bottom = Make<TPanel>(owned_, this);
@@ -201,6 +220,7 @@ void TFmMain::BuildLayout() {
     StatusText->SetBounds(8, 3, 1200, 16);
 
     TPanel* right = Make<TPanel>(owned_, this);
+    Panel_Right = right;
     right->SetWidth(kRightPanelWidth);
     right->SetAlign(alRight);
     Page1 = Make<TPageControl>(owned_, right);
@@ -211,9 +231,81 @@ void TFmMain::BuildLayout() {
     memberArea->SetAlign(alClient);
     BuildMemberArea(memberArea);
 
-    Paint1 = Make<TPaintBox>(owned_, this);
+    TPanel* figureArea = Make<TPanel>(owned_, this);
+    figureArea->SetAlign(alClient);
+    BuildFigureArea(figureArea);
+}
+
+void TFmMain::BuildFigureArea(TWinControl* parent) {
+    // Two rows of switches above the figure.
+    TPanel* switches = Make<TPanel>(owned_, parent);
+    switches->SetHeight(46);
+    switches->SetAlign(alTop);
+    TPanel* hintBar = Make<TPanel>(owned_, parent);
+    hintBar->SetHeight(20);
+    hintBar->SetAlign(alBottom);
+    Paint1 = Make<TPaintBox>(owned_, parent);
     Paint1->SetAlign(alClient);
     Paint1->OnPaint = [this] { Paint1Paint(); };
+    Paint1->OnMouseDown = [this](TMouseButton b, int x, int y) { PaintMouseDown(b, x, y); };
+    Paint1->OnMouseMove = [this](int x, int y, bool left) { PaintMouseMove(x, y, left); };
+    Paint1->OnMouseUp = [this](TMouseButton b, int x, int y) { PaintMouseUp(b, x, y); };
+    Paint1->OnDblClick = [this] { FitView(); };
+    Paint1->OnMouseWheel = [this](int delta, bool shift) { FormMouseWheel(delta, shift); };
+
+    TLabel* show = Make<TLabel>(owned_, switches, "表示"_sj);
+    show->SetBounds(4, 4, 34, 18);
+    TLabel* sw = Make<TLabel>(owned_, switches, "ｽｲｯﾁ"_sj);
+    sw->SetBounds(4, 24, 34, 18);
+    for (TLabel* l : {show, sw}) l->OnClick = [this] { FitView(); };
+    struct BoxDef {
+        TCheckBox** box;
+        const std::string* caption;
+        bool checked;
+        int left, top, width;
+    };
+    const BoxDef boxes[] = {
+        {&fgSection, &"断面積"_sj, true, 40, 2, 64},     {&txSection, &"数値"_sj, false, 104, 2, 52},
+        {&txPoint1, &"格点No"_sj, true, 156, 2, 68},     {&fgMember, &"部材太線"_sj, false, 224, 2, 80},
+        {&fgArrowIJ, &"ｉ→ｊ"_sj, false, 304, 2, 60},    {&txMember, &"部材No"_sj, true, 364, 2, 68},
+        {&fgSupt, &"支点ﾏｰｸ"_sj, true, 432, 2, 76},      {&fgView2, &"着目点"_sj, true, 508, 2, 68},
+        {&fgKajyu, &"荷 重"_sj, false, 40, 22, 60},      {&fgKajyuConect, &"合成表示"_sj, false, 100, 22, 80},
+    };
+    for (const BoxDef& d : boxes) {
+        TCheckBox* b = Make<TCheckBox>(owned_, switches, *d.caption, d.checked);
+        b->SetBounds(d.left, d.top, d.width, 20);
+        b->OnClick = [this, b] { ChangePaintSwitchClick(b); };
+        *d.box = b;
+    }
+    // The result radio group sits in a panel of its own so that it is
+    // exclusive by itself.
+    TPanel* radios = Make<TPanel>(owned_, switches);
+    radios->SetBounds(184, 22, 380, 22);
+    struct RadioDef {
+        TRadioButton** radio;
+        const char* caption;
+        int left, width;
+    };
+    const RadioDef defs[] = {{&fgForceNon, nullptr, 0, 56}, {&fgForceMz, "Mz", 56, 48}, {&fgForceSy, "Sy", 104, 48},
+                             {&fgForceNx, "Nx", 152, 48},  {&fgHenni, nullptr, 200, 56}, {&fgRxym, nullptr, 256, 56}};
+    const std::string* named[] = {&"無し"_sj, nullptr, nullptr, nullptr, &"変位"_sj, &"反力"_sj};
+    for (int i = 0; i < 6; ++i) {
+        const RadioDef& d = defs[i];
+        TRadioButton* r = Make<TRadioButton>(owned_, radios, named[i] ? *named[i] : std::string(d.caption), i == 0);
+        r->SetBounds(d.left, 1, d.width, 20);
+        r->OnClick = [this, r] { ChangePaintSwitchClick(r); };
+        *d.radio = r;
+    }
+
+    TLabel* hint = Make<TLabel>(owned_, hintBar,
+                                "ﾏｳｽ左端+ｺﾛｺﾛでｸﾞﾗﾌ倍率、 (Shift+)ｺﾛｺﾛで拡大/縮小、 ドラッグで移動、 "_sj +
+                                    "ﾀﾞﾌﾞﾙｸﾘｯｸで全体表示　　　"_sj);
+    hint->SetBounds(4, 2, 520, 16);
+    hint->OnClick = [this] { FitView(); };
+    TLabel* fit = Make<TLabel>(owned_, hintBar, "全体"_sj);
+    fit->SetBounds(530, 2, 40, 16);
+    fit->SetFontColor(0xFF0000);
+    fit->OnClick = [this] { FitView(); };
 }
 
 void TFmMain::BuildTabs() {
@@ -232,7 +324,10 @@ void TFmMain::BuildTabs() {
     const int gridTop = 4, gridHeight = 320;
     // 格点
     MakeGrid(kSgPoint, Tabs[kTabPoint], 4, gridTop, gridHeight);
-    hintAt(Tabs[kTabPoint], 4, gridTop + gridHeight + 4, "格点Noの 0 入力で削除"_sj);
+    hintAt(Tabs[kTabPoint], 4, gridTop + gridHeight + 4, "格点Noの 0 入力で削除"_sj)->SetWidth(200);
+    SpeedButton1 = Make<TButton>(owned_, Tabs[kTabPoint], "図面参照"_sj);
+    SpeedButton1->SetBounds(420, gridTop, 90, 26);
+    SpeedButton1->SetEnabled(false);
     // 断面/材質
     MakeGrid(kSgSection, Tabs[kTabSect], 4, gridTop, gridHeight);
     followers_.push_back({kSgSection, MakeGrid(kSgMaterial, Tabs[kTabSect], 420, gridTop, gridHeight)});
@@ -289,18 +384,15 @@ void TFmMain::BuildTabs() {
 
 void TFmMain::BuildMemberArea(TWinControl* parent) {
     TLabel* title = Make<TLabel>(owned_, parent, "部材"_sj);
-    title->SetBounds(6, 4, 40, 18);
+    title->SetBounds(6, 4, 36, 18);
+    WidePaint = Make<TButton>(owned_, parent, "▼|"_sj);
+    WidePaint->SetBounds(40, 2, 26, 20);
+    WidePaint->OnClick = [this] { WidePaintClick(); };
     title->SetFontColor(0xFF0000);
     title->OnDblClick = [this] { Label9DblClick(); };
     CkGoiki = Make<TCheckBox>(owned_, parent, "剛域の設定"_sj, false);
-    CkGoiki->SetBounds(60, 2, 110, 20);
-    CkGoiki->OnClick = [this] {
-        // A change from code (the box disabled) is only a display.
-        if (!CkGoiki->Enabled()) return;
-        ModifiedFlag = true;
-        CommitGrids();
-        DiscardResults();
-    };
+    CkGoiki->SetBounds(70, 2, 106, 20);
+    CkGoiki->OnClick = [this] { ChangePaintSwitchClick(CkGoiki); };
     TLabel* h1 = Make<TLabel>(owned_, parent, "部材Noの 0 入力で削除"_sj);
     h1->SetBounds(180, 4, 160, 16);
     TLabel* h2 = Make<TLabel>(owned_, parent, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
@@ -348,8 +440,10 @@ void TFmMain::Timer1Timer() {
     if (TimerTicks == 2) {
         if (!FileExists(CurrentFileName)) CurrentFileName = ExeFolder + ExeBaseName + ".$O1";
         LoadDataFile(*FrameData, CurrentFileName);
-        if (OnFitView) OnFitView();
+        FitView();
     }
+    // Once more 100 ms after the last pan or zoom step.
+    if (FigureRedrawDue(GetTickCount())) Paint1Paint();
     if (GetTickCount() > RedrawDeadline) {
         RedrawDeadline += kRedrawPostpone;
         Paint1Paint();
@@ -364,12 +458,40 @@ void TFmMain::FormCloseQuery(bool& canClose) {
     else canClose = answer == mrNo;
 }
 
+FigureContext TFmMain::CurrentFigureContext() const {
+    FigureContext ctx;
+    ctx.model = FrameData;
+    ctx.results = ResultData;
+    ctx.selection = CurrentSelection;
+    ctx.currentLoadRow = Grids.grid[kSgLoad2] ? Grids.grid[kSgLoad2]->Row() : 0;
+    ctx.ctrlHeld = KeyIsHeld(VK_CONTROL);
+    ctx.switches = DisplaySwitches;
+    return ctx;
+}
+
+namespace {
+// The surface may grow past the screen's size; the figure stays within its
+// bitmap.
+int Clip(int size, int limit) { return std::clamp(size, 1, limit); }
+}  // namespace
+
 void TFmMain::Paint1Paint() {
+    if (!FrameData || !Paint1) return;
+    FigurePaint1Paint(CurrentFigureContext(), *offscreen_, Clip(Paint1->Width(), offscreen_->Width()),
+                      Clip(Paint1->Height(), offscreen_->Height()));
+    CopyFigure();
+}
+
+void TFmMain::FitView() {
+    if (!FrameData || !Paint1) return;
+    FigureView.rememberedWidth = Clip(Paint1->Width(), offscreen_->Width());
+    FigureFitView(CurrentFigureContext(), *offscreen_, FigureView.rememberedWidth,
+                  Clip(Paint1->Height(), offscreen_->Height()));
+    CopyFigure();
+}
+
+void TFmMain::CopyFigure() {
     TCanvas& c = offscreen_->Canvas();
-    c.SetBrushStyle(bsSolid);
-    c.SetBrushColor(kFigureBack);
-    c.FillRect(TRect{0, 0, offscreen_->Width(), offscreen_->Height()});
-    if (OnPaintFigure) OnPaintFigure(c, Paint1->Width(), Paint1->Height());
     c.Flush();
     Paint1->Canvas().Draw(0, 0, *offscreen_);
     Paint1->Canvas().Flush();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/figure_view.h"
 #include "app/input_grids.h"
 #include "platform/qt/controls.h"
 #include "platform/qt/string_grid.h"
@@ -81,13 +82,26 @@ public:
     void CommitGrids();
     // Fills the grids and labels from the model.
     void RefreshGrids();
+    // Paints the figure into OffscreenBitmap (fitting it first when the
+    // surface's width changed) and copies it onto Paint1.
     void Paint1Paint();
+    // Fits the figure to the nodes, paints and copies.
+    void FitView();
 
-    // The figure painter (drawing into OffscreenBitmap through the graphics
-    // layer) and the view fitting of the figure view; without them the
-    // window shows the background and the banners only.
-    std::function<void(TCanvas& canvas, int width, int height)> OnPaintFigure;
-    std::function<void()> OnFitView;
+    // --- figure: switches and mouse ---
+    // Any display switch or 剛域の設定 clicked (sender: the control).
+    void ChangePaintSwitchClick(const TControl* sender);
+    void PaintMouseDown(TMouseButton button, int x, int y);
+    void PaintMouseMove(int x, int y, bool leftHeld);
+    void PaintMouseUp(TMouseButton button, int x, int y);
+    void FormMouseWheel(int delta, bool shift);
+    // What the figure is drawn from now.
+    FigureContext CurrentFigureContext() const;
+
+    // --- small commands ---
+    void CopyExcelClick();
+    void DispManualClick();
+    void WidePaintClick();
 
     // Components the commands and tests reach.
     InputGrids Grids;
@@ -99,6 +113,30 @@ public:
     TCheckBox* AutoSave = nullptr;
     TCheckBox* CkGoiki = nullptr;
     TButton* BtnPrint = nullptr;
+    TButton* btRCanal = nullptr;
+    TButton* CalcSDK = nullptr;  // shown only when the outside library is found
+    TButton* WidePaint = nullptr;
+    // Commands of windows of their own, disabled until those are joined.
+    TButton* SpeedButton1 = nullptr;  // 図面参照 (node tab)
+    TLabel* MyHistory = nullptr;      // (変更履歴)
+    TPanel* Panel_Right = nullptr;
+    // Display switches of the figure.
+    TCheckBox* fgSection = nullptr;      // 断面積
+    TCheckBox* txSection = nullptr;      // 数値
+    TCheckBox* txPoint1 = nullptr;       // 格点No
+    TCheckBox* fgMember = nullptr;       // 部材太線
+    TCheckBox* fgArrowIJ = nullptr;      // ｉ→ｊ
+    TCheckBox* txMember = nullptr;       // 部材No
+    TCheckBox* fgSupt = nullptr;         // 支点ﾏｰｸ
+    TCheckBox* fgView2 = nullptr;        // 着目点
+    TCheckBox* fgKajyu = nullptr;        // 荷 重
+    TCheckBox* fgKajyuConect = nullptr;  // 合成表示
+    TRadioButton* fgForceNon = nullptr;  // 無し
+    TRadioButton* fgForceMz = nullptr;
+    TRadioButton* fgForceSy = nullptr;
+    TRadioButton* fgForceNx = nullptr;
+    TRadioButton* fgHenni = nullptr;     // 変位
+    TRadioButton* fgRxym = nullptr;      // 反力
     TLabel* StatusText = nullptr;
     TPaintBox* Paint1 = nullptr;
     TTimer Timer1;
@@ -111,6 +149,10 @@ private:
     void BuildLayout();
     void BuildTabs();
     void BuildMemberArea(TWinControl* parent);
+    void BuildFigureArea(TWinControl* parent);
+    FigureSwitchBoxes SwitchBoxes() const;
+    // Copies the off-screen figure onto Paint1.
+    void CopyFigure();
     TStringGrid* MakeGrid(GridId id, TWinControl* parent, int left, int top, int height);
     void UpdateLabels();
     void SetCaptionFor(const std::string& fileName);
@@ -131,6 +173,7 @@ private:
     bool undoArmed_ = false;
     bool pageSwitchByCode_ = false;
     bool headerPress_ = false;  // the last press was on a grid's caption row
+    bool switchesByCode_ = false;  // a switch set from code is not a click
     std::unique_ptr<TPopupMenu> popup_;
     std::vector<std::unique_ptr<TControl>> owned_;  // children, parents first
     TLabel* labels_[8] = {};

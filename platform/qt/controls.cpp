@@ -12,10 +12,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include "platform/qt/bitmap.h"
 #include "platform/qt/qt_bridge.h"
@@ -74,11 +76,35 @@ protected:
         update();
     }
     void mousePressEvent(QMouseEvent* e) override {
-        if (owner_->OnMouseDown)
-            owner_->OnMouseDown(static_cast<int>(e->position().x()), static_cast<int>(e->position().y()));
+        if (owner_->OnMouseDown) owner_->OnMouseDown(ButtonOf(e->button()), X(e), Y(e));
+    }
+    void mouseMoveEvent(QMouseEvent* e) override {
+        if (owner_->OnMouseMove) owner_->OnMouseMove(X(e), Y(e), (e->buttons() & Qt::LeftButton) != 0);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (owner_->OnMouseUp) owner_->OnMouseUp(ButtonOf(e->button()), X(e), Y(e));
+    }
+    void mouseDoubleClickEvent(QMouseEvent* e) override {
+        // The second press of a double-click is a press as well.
+        mousePressEvent(e);
+        if (owner_->OnDblClick) owner_->OnDblClick();
+    }
+    void wheelEvent(QWheelEvent* e) override {
+        const int delta = e->angleDelta().y() != 0 ? e->angleDelta().y() : e->angleDelta().x();
+        if (delta == 0 || !owner_->OnMouseWheel) {
+            e->ignore();
+            return;
+        }
+        owner_->OnMouseWheel(delta, (e->modifiers() & Qt::ShiftModifier) != 0);
+        e->accept();
     }
 
 private:
+    static int X(const QMouseEvent* e) { return static_cast<int>(e->position().x()); }
+    static int Y(const QMouseEvent* e) { return static_cast<int>(e->position().y()); }
+    static TMouseButton ButtonOf(Qt::MouseButton b) {
+        return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+    }
     TPaintBox* owner_;
     TBitmap* bitmap_;
 };
@@ -264,6 +290,18 @@ TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, bool check
 bool TCheckBox::Checked() const { return static_cast<QCheckBox*>(Widget())->isChecked(); }
 void TCheckBox::SetChecked(bool checked) { static_cast<QCheckBox*>(Widget())->setChecked(checked); }
 
+// --- radio button ---------------------------------------------------------
+
+TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption, bool checked) {
+    auto* w = new QRadioButton(SjisToQString(caption));
+    w->setChecked(checked);
+    w->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(w, &QRadioButton::toggled, [this](bool on) { if (on && OnClick) OnClick(); });
+    Attach(w, parent);
+}
+bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(Widget())->isChecked(); }
+void TRadioButton::SetChecked(bool checked) { static_cast<QRadioButton*>(Widget())->setChecked(checked); }
+
 // --- page control ---------------------------------------------------------
 
 TPageControl::TPageControl(TWinControl* parent) {
@@ -311,7 +349,11 @@ void TPageControl::SetActivePage(TTabSheet* sheet) {
 // --- paint box ------------------------------------------------------------
 
 TPaintBox::TPaintBox(TWinControl* parent) : bitmap_(std::make_unique<TBitmap>(16, 16)) {
-    Attach(new PaintWidget(this, bitmap_.get()), parent);
+    auto* w = new PaintWidget(this, bitmap_.get());
+    // Moves without a button pressed are wanted too: the wheel zooms about
+    // the last point the mouse was seen at.
+    w->setMouseTracking(true);
+    Attach(w, parent);
 }
 TPaintBox::~TPaintBox() = default;
 TCanvas& TPaintBox::Canvas() {

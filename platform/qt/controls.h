@@ -111,6 +111,18 @@ public:
     std::function<void()> OnClick;
 };
 
+// One of a group of exclusive choices: the radio buttons placed in the
+// same parent form a group, checking one unchecks the others.
+class TRadioButton : public TControl {
+public:
+    TRadioButton(TWinControl* parent, const std::string& caption, bool checked = false);
+    bool Checked() const;
+    // Checking fires OnClick (unchecking a button by checking another does
+    // not), as in the class library.
+    void SetChecked(bool checked);
+    std::function<void()> OnClick;
+};
+
 class TTabSheet : public TWinControl {
 public:
     std::function<void()> OnShow;
@@ -136,6 +148,8 @@ private:
     std::vector<std::unique_ptr<TTabSheet>> sheets_;
 };
 
+enum TMouseButton : int { mbLeft = 0, mbRight, mbMiddle };
+
 // A drawing surface: drawings go to a backing bitmap that is shown on the
 // next paint; OnPaint runs when the surface must be redrawn whole (first
 // show, resize).
@@ -146,7 +160,14 @@ public:
     TCanvas& Canvas();
     TBitmap& Bitmap() { return *bitmap_; }
     std::function<void()> OnPaint;
-    std::function<void(int x, int y)> OnMouseDown;
+    // Mouse events in the surface's pixels. Moves are reported with and
+    // without a button held (mouse tracking is on); wheel delta is in
+    // eighths of a degree (120 per notch, positive away from the user).
+    std::function<void(TMouseButton button, int x, int y)> OnMouseDown;
+    std::function<void(int x, int y, bool leftHeld)> OnMouseMove;
+    std::function<void(TMouseButton button, int x, int y)> OnMouseUp;
+    std::function<void()> OnDblClick;
+    std::function<void(int delta, bool shift)> OnMouseWheel;
 
 private:
     std::unique_ptr<TBitmap> bitmap_;

@@ -237,3 +237,27 @@ TEST_F(MainWindowTest, YesWithAFailingSaveKeepsTheWindowOpen) {
     w.FormCloseQuery(canClose);
     EXPECT_FALSE(canClose);
 }
+
+TEST_F(MainWindowTest, MissingManualIsNamedInAMessage) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ASSERT_FALSE(FileExists(ExeFolder + "Vextor操作説明書.PDF"_sj));
+    w.DispManualClick();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], U("ファイル Vextor操作説明書.PDF が有りません."_sj));
+}
+
+TEST_F(MainWindowTest, WidePaintNarrowsAndWidensTheTablePanel) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Show();
+    ProcessMessages();
+    const int figure = w.Paint1->Width();
+    w.WidePaintClick();
+    EXPECT_EQ(w.Panel_Right->Width(), 80);
+    EXPECT_EQ(w.WidePaint->Caption(), "|▲"_sj);
+    // The figure takes the room the tables gave up.
+    EXPECT_EQ(w.Paint1->Width(), figure + 600);
+    w.WidePaintClick();
+    EXPECT_EQ(w.Panel_Right->Width(), 680);
+    EXPECT_EQ(w.WidePaint->Caption(), "▼|"_sj);
+    EXPECT_EQ(w.Paint1->Width(), figure);
+}
