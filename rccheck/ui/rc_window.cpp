@@ -1,0 +1,631 @@
+// The RC check window.
+#include "rccheck/ui/rc_window.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/command_line.h"
+#include "app/figure_structure.h"
+#include "app/grid_helpers.h"
+#include "app/main_window.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+#include "model/text_helpers.h"
+#include "platform/qt/dialogs.h"
+#include "platform/qt/string_grid.h"
+#include "platform/sjis_literal.h"
+#include "platform/string_list.h"
+#include "platform/sysutils.h"
+#include "rccheck/rc_member_check.h"
+#include "rccheck/rc_prepare.h"
+#include "rccheck/rc_records.h"
+#include "rccheck/rebar_table.h"
+#include "rccheck/ui/check_sheet_grid.h"
+#include "rccheck/ui/member_grid.h"
+#include "rccheck/ui/section_window.h"
+#include "report/report_cover.h"
+
+TfmRCanal* fmRCanal = nullptr;
+
+const std::string& RcHistoryText() {
+    return "2026.12.08  RC断面照査の画面(配筋表,照査表,断面設定)\n2026.11.20  RC断面照査の計算部\n"_sj;
+}
+
+namespace {
+
+constexpr int kDesignWidth = 1280;
+constexpr int kDesignHeight = 750;
+constexpr int kKeyEnter = 13;
+constexpr int kKeyPageUp = 33;
+constexpr int kKeyPageDown = 34;
+constexpr int kKeyAlt = 0x12;
+
+RcCheckData& Rc() { return *AllocateRcCheckData(); }
+int RcMembers() { return std::clamp(Rc().memberCount, 0, kRcMaxMembers); }
+int RcCases() { return std::clamp(Rc().checkCaseCount, 0, kRcMaxCheckCases); }
+bool HaveResults() { return ResultData != nullptr && ResultData->memberCount != 0; }
+int ModelMembers() { return FrameData ? std::clamp(FrameData->memberCount, 0, kMaxMembers) : 0; }
+
+std::string RcVersionDate() {
+    const std::string& h = RcHistoryText();
+    const std::size_t at = h.find("20");
+    if (at == std::string::npos) return "";
+    std::string s = h.substr(at, 80);
+    const std::size_t eol = s.find('\n');
+    if (eol != std::string::npos) s.erase(eol);
+    return Trim(s);
+}
+
+template <class T, class... A>
+T* Make(std::vector<std::unique_ptr<TControl>>& owned, A&&... args) {
+    auto p = std::make_unique<T>(std::forward<A>(args)...);
+    T* raw = p.get();
+    owned.push_back(std::move(p));
+    return raw;
+}
+
+}  // namespace
+
+TfmRCanal::TfmRCanal() {
+    BuildLayout();
+    FormCreate();
+}
+
+TfmRCanal::~TfmRCanal() {
+    // Children go before their parents.
+    while (!owned_.empty()) owned_.pop_back();
+}
+
+void TfmRCanal::BuildLayout() {
+    SetBounds(0, 0, kDesignWidth, kDesignHeight);
+    SetMinSize(1200, 750);
+    Panel5 = Make<TPanel>(owned_, this);
+    Panel5->SetAlign(alTop);
+    Panel5->SetHeight(27);
+    Panel2 = Make<TPanel>(owned_, this);
+    Panel2->SetAlign(alRight);
+    Panel2->SetWidth(251);
+    Panel2->SetColor(0xFEDCC0);  // RGB(192, 220, 254)
+    PnSg1 = Make<TPanel>(owned_, this);
+    PnSg1->SetAlign(alClient);
+
+    int x = 2;
+    const auto place = [&x](TControl* c, int w) { c->SetBounds(x, 2, w, 23); x += w + 4; };
+    bClear = Make<TButton>(owned_, Panel5, "消"_sj);
+    place(bClear, 26);
+    place(Make<TLabel>(owned_, Panel5, "着目点:"_sj), 56);
+    RbDispBzi = Make<TCheckBox>(owned_, Panel5, "配筋表"_sj, true);
+    place(RbDispBzi, 74);
+    place(Make<TLabel>(owned_, Panel5, "["), 8);
+    RbExtract = Make<TCheckBox>(owned_, Panel5, "抽出"_sj);
+    place(RbExtract, 60);
+    RbZenGyo = Make<TCheckBox>(owned_, Panel5, "全行"_sj);
+    place(RbZenGyo, 60);
+    RbDispAll = Make<TCheckBox>(owned_, Panel5, "全項"_sj);
+    place(RbDispAll, 60);
+    place(Make<TLabel>(owned_, Panel5, "]"), 8);
+    BtnBack = Make<TButton>(owned_, Panel5, "▲"_sj);
+    place(BtnBack, 26);
+    BtnNext = Make<TButton>(owned_, Panel5, "▼"_sj);
+    place(BtnNext, 26);
+    BzName = Make<TLabel>(owned_, Panel5, "");
+    place(BzName, 300);
+    DmNo = Make<TLabel>(owned_, Panel5, "");
+    DmNo->SetFontColor(0x808000);  // teal
+    place(DmNo, 180);
+    bShowSection = Make<TButton>(owned_, Panel5, "断面"_sj);
+    place(bShowSection, 48);
+    Save1 = Make<TButton>(owned_, Panel5, "保存"_sj);
+    place(Save1, 40);
+    BtnPrint = Make<TButton>(owned_, Panel5, "印刷"_sj);
+    place(BtnPrint, 40);
+    BtnHelp1 = Make<TButton>(owned_, Panel5, "？"_sj);
+    place(BtnHelp1, 26);
+    MyHistory = Make<TLabel>(owned_, Panel5, "(変更履歴)"_sj);
+    place(MyHistory, 80);
+
+    CoKumiList = Make<TStringGrid>(owned_, Panel2);
+    CoKumiList->SetAlign(alTop);
+    CoKumiList->SetHeight(260);
+    CoKumiList->SetColor(0xB5E8B5);  // RGB(181, 232, 181)
+    CoKumiList->SetColCount(2);
+    CoKumiList->SetColWidth(0, 0);
+    CoKumiList->SetColWidth(1, 244);
+    Panel10 = Make<TPanel>(owned_, Panel2);
+    Panel10->SetAlign(alTop);
+    Panel10->SetHeight(120);
+    Panel10->SetColor(0xE1E1E1);
+    Paint1 = Make<TPaintBox>(owned_, Panel10);
+    Paint1->SetAlign(alClient);
+    lbErr = Make<TLabel>(owned_, Panel2, "");
+    lbErr->SetAlign(alTop);
+    lbErr->SetHeight(24);
+    Bt_NG_Check = Make<TButton>(owned_, Panel2, "ＮＧチェック（ページ表示）"_sj);
+    Bt_NG_Check->SetAlign(alTop);
+    Bt_NG_Check->SetHeight(28);
+    const std::string* notes[] = {
+        &"*数値の入力は[Enter]キーで確定します。"_sj, &" Shift+Enterキーで1行一括変更します。"_sj, &""_sj, &"*鉄筋入力は"_sj,
+        &" 13*2.5 入力で D13×2.50 となります。"_sj, &""_sj, &"*外側とは i→j 方向で左側のことです。"_sj, &""_sj,
+        &"*照査する/否行の\"**\"部に1値を入力すれ"_sj, &" ば照査対象とします。"_sj, &""_sj,
+        &"*最大抽出画面での安全性表示 \"0.340/5\""_sj, &"　の \"/5\" は ｹｰｽ.5 の値の意味です。"_sj, &""_sj,
+        &"*単位横に\"*\"印が有る行は断面設定画面"_sj, &" データの変更になります。"_sj};
+    std::string noteText;
+    for (const std::string* n : notes) noteText += *n + "\n";
+    ListBox1 = Make<TLabel>(owned_, Panel2, noteText);
+    ListBox1->SetAlign(alClient);
+    ListBox1->SetColor(0xFEEFCB);  // RGB(203, 239, 254)
+
+    Sg1 = Make<TStringGrid>(owned_, PnSg1);
+    Sg1->SetAlign(alClient);
+    Sg1->SetColor(0xA0A0A0);
+    Sg1->SetColCount(25);
+    Sg1->SetRowCount(21);
+
+    bClear->OnClick = [this] { bClearClick(); };
+    RbDispBzi->OnClick = [this] { CkDispAllClick(kModeBars); };
+    RbExtract->OnClick = [this] { CkDispAllClick(kModeExtract); };
+    RbZenGyo->OnClick = [this] { CkDispAllClick(kModeAllRows); };
+    RbDispAll->OnClick = [this] { CkDispAllClick(kModeAllItems); };
+    BtnBack->OnClick = [this] { BtnBackClick(true); };
+    BtnNext->OnClick = [this] { BtnBackClick(false); };
+    DmNo->OnClick = [this] { DmNoClick(); };
+    bShowSection->OnClick = [this] { bShowSectionClick(); };
+    Save1->OnClick = [this] { Save1Click(); };
+    BtnPrint->OnClick = [this] { BtnPrintClick(); };
+    BtnHelp1->OnClick = [this] { DispHelpClick(); };
+    MyHistory->OnClick = [this] { MyHistoryClick(); };
+    CoKumiList->OnClick = [this] { CoKumiListClick(); };
+    CoKumiList->OnKeyDown = [this](int key, bool ctrl, bool shift) { Sg1KeyDown(key, ctrl, shift); };
+    CoKumiList->OnDrawCell = [this](int col, int row, TCanvas& canvas, const TRect& rect) {
+        const bool selected = row >= 1 && row == CoKumiList->Row();
+        canvas.SetBrushStyle(bsSolid);
+        canvas.SetBrushColor(row == 0 ? 0xE0E0E0 : selected ? 0x00FFFF : 0xB5E8B5);
+        canvas.FillRect(rect);
+        canvas.SetPenColor(0x000000);
+        canvas.MoveTo(rect.left, rect.bottom - 2);
+        canvas.LineTo(rect.right, rect.bottom - 2);
+        canvas.SetBrushStyle(bsClear);
+        canvas.SetFontColor(selected ? 0xFF0000 : 0x000000);
+        canvas.TextOut(rect.left + 3, rect.top + 3, Trim(CoKumiList->Cells(col, row)));
+    };
+    Paint1->OnPaint = [this] { Paint1Paint(); };
+    Paint1->OnMouseDown = [this](TMouseButton, int px, int py) { Paint1MouseDown(px, py); };
+    Bt_NG_Check->OnClick = [this] { Bt_NG_CheckClick(true); };
+    Sg1->OnKeyPress = [this](char& key) { Sg1KeyPress(key); };
+    Sg1->OnKeyDown = [this](int key, bool ctrl, bool shift) { Sg1KeyDown(key, ctrl, shift); };
+    Sg1->OnClick = [this] { Sg1Click(); };
+    Sg1->OnDrawCell = [this](int col, int row, TCanvas& canvas, const TRect& rect) {
+        Sg1DrawCell(col, row, canvas, rect);
+    };
+    OnCloseQuery = [this](bool& canClose) {
+        canClose = true;
+        FormClose();
+    };
+}
+
+void TfmRCanal::FormCreate() {
+    RcTitleBase = "KVD RC断面照査 "_sj + RcVersionDate() + " 版 "_sj;
+    SetCaption(RcTitleBase + " > " + CurrentFileName);
+    if (ScreenHeight() - 99 >= kDesignHeight) SetHeight(ScreenHeight() - 99);
+    MemberMidpoints.assign(kRcMemberSlots, TPoint{});
+}
+
+// 1. The show sequence.
+void TfmRCanal::FormShow() {
+    RcCheckData& rc = Rc();
+    Show();
+    CurrentRcMember = std::clamp(CurrentRcMember, 1, std::max(1, ModelMembers()));
+    const int remembered = rc.memberCount;
+    if (HaveResults() && FrameData) {
+        ModifiedFlag = true;
+        BuildRcCheckData(rc, *ResultData, *FrameData);
+    }
+    if (HaveResults() && rc.memberCount > 0 && KeyIsHeld(kKeyAlt) &&
+        MessageDlg("前回の設定した断面データを破棄します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) == mrYes)
+        rc.memberCount = 0;
+    if ((rc.memberCount == 0 || rc.memberCount != remembered) && FrameData) {
+        ModifiedFlag = true;
+        if (ResultData) BuildRcCheckData(rc, *ResultData, *FrameData);
+        InitRcSections(rc, *FrameData);
+        CopySectionSizeToPoints(rc);
+        ApplyCheckTypes(rc);
+        if (fmSection == nullptr) fmSection = new TfmSection();
+        fmSection->FormShow();
+        FocusSectionOnActivate = true;
+        CopySectionSizeToPoints(rc);
+        ApplyCheckTypes(rc);
+        ApplyCoversToPoints(rc);
+    }
+    CurrentRcMember = std::clamp(CurrentRcMember, 1, std::max(1, RcMembers()));
+    FillCaseList();
+    CheckAllMembers(rc);
+    BuildEnvelope(rc);
+    CkDispAllClick(mode_);
+    Paint1Paint();
+}
+
+void TfmRCanal::FormActivate() {
+    if (!FocusSectionOnActivate) return;
+    FocusSectionOnActivate = false;
+    if (fmSection && fmSection->Sg1) fmSection->Sg1->SetFocus();
+}
+
+void TfmRCanal::FormClose() {
+    if (fmSection && fmSection->Visible()) fmSection->Close();
+}
+
+void TfmRCanal::SetModeButtons(DispMode mode) {
+    settingMode_ = true;
+    RbDispBzi->SetChecked(mode == kModeBars);
+    RbExtract->SetChecked(mode == kModeExtract);
+    RbZenGyo->SetChecked(mode == kModeAllRows);
+    RbDispAll->SetChecked(mode == kModeAllItems);
+    settingMode_ = false;
+}
+
+void TfmRCanal::SetAllRowHeights(int height) {
+    for (int r = 0; r < Sg1->RowCount(); ++r) Sg1->SetRowHeight(r, std::max(8, height));
+}
+
+// 2. The mode switch.
+void TfmRCanal::CkDispAllClick(DispMode mode) {
+    if (settingMode_) return;
+    mode_ = mode;
+    SetModeButtons(mode);
+    Sg1->SetCell(0, 0, "");
+    if (mode_ == kModeBars) {
+        SetCaseIndex(0);
+        CoKumiList->SetEnabled(false);
+    } else {
+        CoKumiList->SetEnabled(true);
+        if (mode_ == kModeAllItems) {
+            SetAllRowHeights(18);
+        } else {
+            RefreshRcView(0);
+            SetAllRowHeights((Sg1->Height() - 21) / std::max(1, Sg1->RowCount()) - 1);
+            SpreadRowHeights(*Sg1, 20);
+        }
+    }
+    RefreshRcView(0);
+}
+
+void TfmRCanal::CoKumiListClick() {
+    if (mode_ != kModeBars) RefreshRcView(0);
+}
+
+int TfmRCanal::CaseIndex() const { return std::max(0, CoKumiList->Row() - 1); }
+int TfmRCanal::CaseCount() const { return std::max(0, CoKumiList->RowCount() - 1); }
+
+void TfmRCanal::SetCaseIndex(int index) {
+    const bool enabled = CoKumiList->Enabled();
+    CoKumiList->SetEnabled(false);
+    CoKumiList->SetRow(std::clamp(index, 0, std::max(0, CaseCount() - 1)) + 1);
+    CoKumiList->SetEnabled(enabled);
+    CoKumiList->Refresh();
+}
+
+// 3. The view of the current mode.
+void TfmRCanal::RefreshRcView(int readBack) {
+    RcCheckData& rc = Rc();
+    if (mode_ == kModeBars) {
+        BtnBack->SetVisible(false);
+        BtnNext->SetVisible(false);
+        BzName->SetCaption("");
+        DmNo->SetCaption("");
+        FillMemberGrid(*Sg1, rc, readBack != 0);
+        return;
+    }
+    BtnBack->SetVisible(true);
+    BtnNext->SetVisible(true);
+    if (RcMembers() == 0) return;
+    CurrentRcMember = std::clamp(CurrentRcMember, 1, RcMembers());
+    const RcMemberChecks& m = rc.memberChecks[CurrentRcMember];
+    BzName->SetCaption(FormatStr("No.%2d    %-40s", m.memberNo, m.name));
+    const int si = FindRcSection(rc, m.sectionNo);
+    DmNo->SetCaption(FormatStr("断面.%d　%s"_sj.c_str(), m.sectionNo, si > 0 ? rc.sections[si].name : ""));
+    if (FmMain && readBack == 0) FmMain->SelectMemberRow(m.memberNo);
+    FillCheckSheet(*Sg1, rc, readBack != 0, CurrentRcMember, std::min(CaseIndex(), RcCases()),
+                   mode_ != kModeExtract);
+}
+
+void TfmRCanal::RefreshRcViewAndFocus() {
+    RefreshRcView(0);
+    if (Visible()) Sg1->SetFocus();
+}
+
+// 4. The case list.
+void TfmRCanal::FillCaseList() {
+    const int keep = std::clamp(CaseIndex(), 0, RcCases());
+    const bool enabled = CoKumiList->Enabled();
+    CoKumiList->SetEnabled(false);
+    CoKumiList->SetRowCount(RcCases() + 2);
+    CoKumiList->SetCell(1, 0, "照査ケース"_sj);
+    CoKumiList->SetCell(1, 1, ". 許容値比で最大応力部の抽出"_sj);
+    for (int q = 1; q <= RcCases(); ++q)
+        CoKumiList->SetCell(1, q + 1, FormatStr("%02d. %s", q, Trim(Rc().checkCases[q].name).c_str()));
+    for (int r = 0; r < CoKumiList->RowCount(); ++r) CoKumiList->SetRowHeight(r, 22);
+    CoKumiList->SetEnabled(enabled);
+    SetCaseIndex(keep);
+}
+
+// 5. Enter commits the typed value.
+void TfmRCanal::Sg1KeyPress(char& key) {
+    if (key != kKeyEnter) {
+        RcEditPending = true;
+        return;
+    }
+    const int row = Sg1->Row();
+    if (RcEditPending) {
+        RcEditPending = false;
+        // Every commit changes the RC data, whichever mode or case shows it.
+        ModifiedFlag = true;
+        SetNgText("", 0);
+        RefreshRcView(1);
+        CheckMember(Rc(), CurrentRcMember);
+        Bt_NG_CheckClick(false);
+        RefreshRcView(0);
+    }
+    MoveToNextColumn();
+    const bool enabled = Sg1->Enabled();
+    Sg1->SetEnabled(false);
+    Sg1->SetRow(row);
+    Sg1->SetEnabled(enabled);
+    if (fmSection && fmSection->Visible()) fmSection->RefreshSectionGrid(0);
+    key = 0;
+}
+
+void TfmRCanal::MoveToNextColumn() {
+    int col = Sg1->Col() + 1;
+    if (col >= Sg1->ColCount()) col = FixedCols();
+    const bool enabled = Sg1->Enabled();
+    Sg1->SetEnabled(false);
+    Sg1->SetCol(col);
+    Sg1->SetEnabled(enabled);
+}
+
+// 6. Paging through the members.
+void TfmRCanal::Sg1KeyDown(int key, bool, bool) {
+    if (mode_ == kModeBars || (key != kKeyPageUp && key != kKeyPageDown)) return;
+    const int count = std::max(1, std::min(ModelMembers(), RcMembers()));
+    if (key == kKeyPageUp) CurrentRcMember = CurrentRcMember <= 1 ? count : CurrentRcMember - 1;
+    else CurrentRcMember = CurrentRcMember >= count ? 1 : CurrentRcMember + 1;
+    RefreshRcView(0);
+    Paint1Paint();
+}
+
+void TfmRCanal::BtnBackClick(bool previous) {
+    if (mode_ == kModeBars) return;
+    const int count = std::max(1, RcMembers());
+    if (previous) CurrentRcMember = CurrentRcMember <= 1 ? count : CurrentRcMember - 1;
+    else CurrentRcMember = CurrentRcMember >= count ? 1 : CurrentRcMember + 1;
+    RefreshRcView(0);
+    Paint1Paint();
+}
+
+void TfmRCanal::Sg1Click() {
+    if (selectBusy_) return;
+    selectBusy_ = true;
+    if (mode_ == kModeBars) {
+        MemberGridSelectCell(*Sg1);
+        CurrentRcMember = std::clamp((Sg1->Row() - 1) / 2 + 1, 1, std::max(1, RcMembers()));
+        Paint1Paint();
+    } else {
+        CheckSheetSelectCell(*Sg1);
+    }
+    selectBusy_ = false;
+}
+
+void TfmRCanal::Sg1DrawCell(int col, int row, TCanvas& canvas, const TRect& rect) {
+    if (mode_ == kModeBars) DrawMemberGridCell(*Sg1, col, row, canvas, rect);
+    else DrawCheckSheetCell(*Sg1, col, row, canvas, rect);
+}
+
+// 7. The small figure and picking.
+void TfmRCanal::Paint1Paint() {
+    TBitmap& bmp = Paint1->Bitmap();
+    const int w = Paint1->Width(), h = Paint1->Height();
+    if (w <= 0 || h <= 0 || FrameData == nullptr) return;
+    const FrameModel& model = *FrameData;
+    const int nodes = std::clamp(model.nodeCount, 0, kMaxNodes);
+    double x1 = 0, y1 = 0, x2 = 1, y2 = 1;
+    if (nodes >= 1) {
+        x1 = x2 = model.nodes[1].x;
+        y1 = y2 = model.nodes[1].y;
+        for (int n = 2; n <= nodes; ++n) {
+            x1 = std::min<double>(x1, model.nodes[n].x), x2 = std::max<double>(x2, model.nodes[n].x);
+            y1 = std::min<double>(y1, model.nodes[n].y), y2 = std::max<double>(y2, model.nodes[n].y);
+        }
+    }
+    GraphicsState outside;
+    G_SaveState(outside);  // the main figure keeps its own state
+    bmp.SetSize(w, h);
+    G_SetDevice(&bmp, 0, w, h, 0);
+    const int paperH = h * 180 / w;
+    // Paper rectangle (mm, y down) first, then the world extents with the
+    // top edge at the largest Y.
+    G_FitWindow(11, paperH / 12, 169, paperH - paperH / 12, x1, y2, x2, y1);
+    G_SaveState(RcFigureState);
+    G_ClearPage(0xD0E0E0);  // RGB(224, 224, 208)
+    G_SetLineColor(0x000000);
+    G_SetLineWidth(1);
+    DrawMembers(model);
+    RcCheckData& rc = Rc();
+    const int current = CurrentRcMember >= 1 && CurrentRcMember <= RcMembers()
+                            ? FindMemberIndex(model, rc.memberChecks[CurrentRcMember].memberNo) : 0;
+    if (current > 0) {
+        G_SetLineColor(0xFF00FF);
+        bmp.Canvas().SetPenWidth(3);
+        DrawMember(model, current);
+        bmp.Canvas().SetPenWidth(1);
+        TFontSpec f = bmp.Canvas().Font();
+        f.height = 14;
+        bmp.Canvas().SetFont(f);
+        bmp.Canvas().SetBrushStyle(bsClear);
+        bmp.Canvas().SetFontColor(0x000000);
+        bmp.Canvas().TextOut(2, 1, FormatStr("No.%d", model.members[current].no));
+    }
+    MemberMidpoints.assign(kRcMemberSlots, TPoint{-100000, -100000});
+    for (int i = 1; i <= RcMembers(); ++i) {
+        const int k = FindMemberIndex(model, rc.memberChecks[i].memberNo);
+        if (k <= 0) continue;
+        const int a = FindNodeIndex(model, model.members[k].nodeI);
+        const int b = FindNodeIndex(model, model.members[k].nodeJ);
+        if (a <= 0 || b <= 0) continue;
+        MemberMidpoints[i] = TPoint{DevToInt(WorldToDevX((model.nodes[a].x + model.nodes[b].x) / 2.0)),
+                                    DevToInt(WorldToDevY((model.nodes[a].y + model.nodes[b].y) / 2.0))};
+    }
+    bmp.Canvas().Flush();
+    G_RestoreState(outside);
+    Paint1->Repaint();
+}
+
+void TfmRCanal::Paint1MouseDown(int x, int y) {
+    int best = 0;
+    double bestDist = 10000.0;
+    for (int i = 1; i <= RcMembers() && i < static_cast<int>(MemberMidpoints.size()); ++i) {
+        const double d = std::hypot(MemberMidpoints[i].x - x, MemberMidpoints[i].y - y);
+        if (d < bestDist) bestDist = d, best = i;
+    }
+    if (best == 0 || best == CurrentRcMember) return;
+    CurrentRcMember = best;
+    if (mode_ == kModeBars) {
+        Sg1->SetCol(FixedCols());
+        Sg1->SetRow(2 * best - 1);
+    } else {
+        RefreshRcView(0);
+    }
+    Paint1Paint();
+}
+
+void TfmRCanal::SetNgText(const std::string& text, std::uint32_t colour) {
+    ngText_ = text;
+    lbErr->SetFontColor(colour);
+    lbErr->SetCaption(text);
+    lbErr->Repaint();
+}
+
+// 8. The NG search.
+void TfmRCanal::Bt_NG_CheckClick(bool byButton) {
+    RcCheckData& rc = Rc();
+    CheckAllMembers(rc);
+    SetNgText("", 0);
+    if (byButton) {
+        ProcessMessages();
+        SleepMs(200);
+    }
+    int foundCase = 0, foundMember = 0;
+    for (int q = 1; q <= RcCases() && foundCase == 0; ++q) {
+        for (int i = 1; i <= RcMembers() && foundCase == 0; ++i) {
+            const RcMemberChecks& m = rc.memberChecks[i];
+            for (int k = 1; k <= std::clamp(m.pointCount, 0, kRcMaxPoints); ++k) {
+                const RcCaseCheck& c = m.points[k].cases[q];
+                const bool bend = c.ngFc || c.ngFs || c.ngFm;
+                if (!bend && !(c.ngFt || c.ngFv)) continue;
+                const char* fmt = bend ? "曲げNG ｹｰｽNo.%d、部材No.%d"_sj.c_str() : "せん断NG ｹｰｽNo.%d、部材No.%d"_sj.c_str();
+                SetNgText(FormatStr(fmt, rc.checkCases[q].comboNo, m.memberNo), 0x0000FF);
+                foundCase = q, foundMember = i;
+                break;
+            }
+        }
+    }
+    if (foundCase == 0) SetNgText("NG 箇所は無し"_sj, 0x000000);
+    if (foundCase != 0 && byButton) {
+        // The list item is the check case's position, whatever its
+        // combination number.
+        SetCaseIndex(foundCase);
+        CurrentRcMember = foundMember;
+        RefreshRcViewAndFocus();
+    }
+    BuildEnvelope(rc);
+}
+
+// 9. A new RC section number for the current member.
+void TfmRCanal::DmNoClick() {
+    std::string value;
+    if (!OnInputQuery || !OnInputQuery("断面番号の変更"_sj, "断面番号"_sj, value)) return;
+    const int no = TextToInt(Trim(value));
+    if (no > 0 && CurrentRcMember >= 1 && CurrentRcMember <= RcMembers()) {
+        Rc().memberChecks[CurrentRcMember].sectionNo = no;
+        ModifiedFlag = true;
+    }
+    RefreshRcViewAndFocus();
+}
+
+// 10. Printing the RC chapter.
+void TfmRCanal::BtnPrintClick() {
+    const bool results = HaveResults();
+    if (!results) MessageDlg("フレーム解析データ(断面力) が有りません！"_sj, mtWarning, mbOK);
+    if (FrameData) PrepareMemberLoads(*FrameData);
+    const int keep = ResultData ? ResultData->memberCount : 0;
+    if (results && MessageDlg("フレーム解析データ(断面力) も印刷しますか？"_sj, mtWarning, mbYes | mbNo) == mrNo)
+        ResultData->memberCount = 0;
+    ReportCoverLines.title = "フレーム構造解析計算書"_sj;
+    ReportCoverLines.second = "ＲＣ断面照査"_sj;
+    ReportCoverLines.third = ChangeFileExt(ExtractFileName(CurrentFileName), "");
+    // Whatever the preview does, the results get their member count back.
+    struct Restore {
+        int keep;
+        ~Restore() { if (ResultData) ResultData->memberCount = keep; }
+    } restore{keep};
+    if (OnPrintPreview) OnPrintPreview();
+}
+
+// 11. Discarding the RC data.
+void TfmRCanal::bClearClick() {
+    if (MessageDlg("断面照査データを破棄して終了します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) != mrYes)
+        return;
+    Rc().memberCount = 0;
+    ModifiedFlag = true;
+    Close();
+}
+
+void TfmRCanal::bShowSectionClick() {
+    if (fmSection == nullptr) fmSection = new TfmSection();
+    fmSection->FormShow();
+}
+
+void TfmRCanal::Save1Click() {
+    if (FmMain) FmMain->Save1Click();
+}
+
+void TfmRCanal::MyHistoryClick() {
+    if (OnShowText) OnShowText(RcHistoryText());
+}
+
+void TfmRCanal::DispHelpClick() {
+    const std::string name = ExeFolder + "@RC断面検討の操作説明書.txt"_sj;
+    if (!FileExists(name)) return;
+    TStringList lines;
+    lines.LoadFromFile(name);
+    if (OnShowText) OnShowText(lines.Text());
+}
+
+void TfmRCanal::RcSelectMember(int caseIndex, int memberIndex) {
+    if (selectBusy_) return;
+    selectBusy_ = true;
+    CurrentRcMember = RcMembers() == 0 ? 1 : std::clamp(memberIndex, 1, RcMembers());
+    if (CaseCount() > 1 && caseIndex != 0) SetCaseIndex(std::min(caseIndex, CaseCount() - 1));
+    if (mode_ == kModeBars) {
+        const bool enabled = Sg1->Enabled();
+        Sg1->SetEnabled(false);
+        Sg1->SetRow(2 * CurrentRcMember - 1);
+        Sg1->SetEnabled(enabled);
+    }
+    RefreshRcViewAndFocus();
+    Paint1Paint();
+    selectBusy_ = false;
+}
+
+void ShowRcWindow() {
+    if (fmRCanal == nullptr) fmRCanal = new TfmRCanal();
+    fmRCanal->FormShow();
+}
+
+void RefreshRcWindowAfterCalculation() {
+    if (fmRCanal && fmRCanal->Visible()) fmRCanal->FormShow();
+}
+
+void RcSelectMember(int caseIndex, int memberIndex) {
+    if (fmRCanal && fmRCanal->Visible()) fmRCanal->RcSelectMember(caseIndex, memberIndex);
+}
