@@ -158,14 +158,8 @@ void SpreadRowHeights(TStringGrid& grid, int reservedHeight) {
     }
 }
 
-std::string FormatTextByTag(const std::string& text, int tag) {
-    const int width = (tag / 10) % 100;
-    const int decimals = tag % 10;
-    if (tag == 0 || width == 0) return text;
-    if (decimals > 0) return FormatStr("%*.*f", width, decimals, TextToDouble(text));
-    // The integer reading stops at the decimal point.
-    return FormatStr("%*d", width, static_cast<int>(std::strtol(NumZenToHan(text).c_str(), nullptr, 10)));
-}
+// FormatTextByTag is defined once, in report/print_preview.cpp: the print
+// preview's page edits use the same format code, and report/ sits below app/.
 
 bool IsKeyDown(int virtualKey) { return KeyIsHeld(virtualKey); }
 

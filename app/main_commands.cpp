@@ -3,7 +3,10 @@
 #include <cstring>
 
 #include "app/main_window.h"
+#include "app/reference_window.h"
 #include "app/result_clipboard.h"
+#include "app/small_windows.h"
+#include "app/window_hooks.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/expansion.h"
@@ -17,6 +20,10 @@
 #include "platform/qt/dialogs.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "rccheck/rc_data_file.h"
+#include "rccheck/rc_records.h"
+#include "report/print_preview.h"
+#include "report/report_cover.h"
 
 namespace {
 
@@ -46,10 +53,13 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     }
     std::string warnings;
     ReadFrameDataFile(model, lines, warnings);
-    // The RC block follows the frame sections; it is kept as it was read and
-    // written back on save.
+    // The RC block follows the frame sections. Without the RC record (not
+    // allocated) its lines are kept as they were read and written back on
+    // save, so a file never loses its RC data.
     rcBlock_.Clear();
-    for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
+    if (RcData) ReadRcCheckData(*RcData, model, lines);
+    else
+        for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
     SetCaptionFor(fileName);
     ClearFrameResults(*ResultData);
     ClearSpringSegmentCount();
@@ -66,7 +76,9 @@ int TFmMain::SaveDataFile(const std::string& fileName, const FrameModel& model) 
     // Written beside the file first and moved over it only when complete,
     // so a failed save never leaves the old file emptied.
     const std::string temp = fileName + ".tmp~";
-    bool ok = WriteFrameDataFile(temp, model, &rcBlock_);
+    TStringList rcLines;
+    if (RcData) WriteRcCheckData(rcLines, model, *RcData);
+    bool ok = WriteFrameDataFile(temp, model, RcData ? &rcLines : &rcBlock_);
     if (ok) ok = std::rename(Cp932ToUtf8(temp).c_str(), Cp932ToUtf8(fileName).c_str()) == 0;
     if (!ok) {
         DeleteFile(temp);
@@ -91,6 +103,7 @@ void TFmMain::OpenClick() {
         FitView();
     }
     BtnPrint->SetEnabled(false);
+    if (RcData && RcData->memberCount > 0) CallShowRcWindow();
 }
 
 void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
@@ -100,6 +113,7 @@ void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
         LoadDataFile(*FrameData, CurrentFileName);
         Grid(kSgMember).SetRow(1);
         FitView();
+        if (RcData && RcData->memberCount > 0) CallShowRcWindow();
         break;
     }
     if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
@@ -130,6 +144,7 @@ void TFmMain::New1Click() {
     ClearSpringSegmentCount();
     InvalidateLoadCache(*FrameData);
     rcBlock_.Clear();
+    if (RcData) RcData->memberCount = 0;
     RefreshGrids();
     for (int i = 0; i < kGridCount; ++i) {
         TStringGrid& g = *Grids.grid[i];
@@ -206,5 +221,67 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     DrawBanner(FormatStr("%0.3f秒"_sj.c_str(), (GetTickCount() - t0) * 0.001), Paint1->Width() - 80, 8);
     StatusText->SetCaption("");
     // 13. Ctrl held at the end: the member forces per combination.
+    BtnPrint->SetEnabled(true);
     if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
+    // 14. An open RC check window takes the new member forces.
+    CallRefreshRcWindow();
 }
+
+namespace {
+
+// Hides the RC members from the report for the time of one print and gives
+// them back afterwards, whatever happens meanwhile.
+class RcMembersHidden {
+public:
+    RcMembersHidden() : count_(RcData ? RcData->memberCount : 0) {
+        if (RcData) RcData->memberCount = 0;
+    }
+    ~RcMembersHidden() {
+        if (RcData) RcData->memberCount = count_;
+    }
+    RcMembersHidden(const RcMembersHidden&) = delete;
+    RcMembersHidden& operator=(const RcMembersHidden&) = delete;
+
+private:
+    int count_;
+};
+
+}  // namespace
+
+void TFmMain::BtnPrintClick() {
+    PrepareMemberLoads(*FrameData);
+    // The RC chapter is printed from the RC check window, not from here.
+    RcMembersHidden hidden;
+    ReportCoverLines.title = "フレーム構造解析計算書"_sj;
+    ReportCoverLines.second.clear();
+    ReportCoverLines.third = ChangeFileExt(ExtractFileName(CurrentFileName), "");
+    ShowPrintPreview();
+}
+
+void TFmMain::btRCanalClick() {
+    const bool rcMembers = RcData && RcData->memberCount > 0;
+    if (rcMembers || ResultData->memberCount > 0) {
+        CallShowRcWindow();
+        return;
+    }
+    MessageDlg("先ず、[計算実行]ボタンでフレーム解析を実行して下さい！"_sj, mtError, mbOK);
+}
+
+void TFmMain::SpeedButton1Click() {
+    if (!ShowReferenceWindow(*FrameData)) return;
+    // The generated frame is a new model that has not been saved.
+    ModifiedFlag = true;
+    CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
+    SetCaptionFor(CurrentFileName);
+    // Results and RC members of the old model do not fit the new one.
+    DiscardResults();
+    if (RcData) RcData->memberCount = 0;
+    rcBlock_.Clear();
+    FrameData->loadCases[1].loads[1].qI = 0;
+    FrameData->loadCases[1].loads[1].qJ = 0;
+    InvalidateLoadCache(*FrameData);
+    RefreshGrids();
+    FitView();
+}
+
+void TFmMain::MyHistoryClick() { ShowChangeHistory(); }

@@ -7,6 +7,9 @@
 
 #include "app/change_history.h"
 #include "app/grid_helpers.h"
+#include "app/report_figure_drawer.h"
+#include "app/small_windows.h"
+#include "app/window_hooks.h"
 #include "model/analysis_driver.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -14,10 +17,13 @@
 #include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
 #include "platform/ini_file.h"
+#include "rccheck/rc_records.h"
+#include "rccheck/rebar_table.h"
 #include "platform/paths.h"
 #include "platform/qt/bitmap.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/memo.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 
@@ -149,7 +155,17 @@ TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top
     g->SetBounds(left, top, 100, height);
     g->SetColCount(2);
     g->OnDrawCell = [this, id](int c, int r, TCanvas& canvas, const TRect& rect) { SgDrawCell(id, c, r, canvas, rect); };
-    g->OnClick = [this, id] { StrGridClick(id); };
+    g->OnClick = [this, id, g] {
+        const bool enabled = g->Enabled();
+        StrGridClick(id);
+        // The RC check window follows a click in these two grids when both
+        // stand on data rows (not the caption or the append row).
+        if (!enabled || (id != kSgKumi1 && id != kSgMember)) return;
+        const TStringGrid& kumi = Grid(kSgKumi1);
+        const TStringGrid& member = Grid(kSgMember);
+        auto dataRow = [](const TStringGrid& grid) { return grid.Row() >= 1 && grid.Row() <= grid.RowCount() - 2; };
+        if (dataRow(kumi) && dataRow(member)) CallSelectRcMember(kumi.Row(), member.Row());
+    };
     g->OnKeyPress = [this, id](char& key) { GridKeyPress(id, key); };
     g->OnKeyDown = [this, id](int key, bool ctrl, bool) { GridKeyDown(id, key, ctrl); };
     g->OnDblClick = [this, id] { SgGridDblClick(id); };
@@ -195,10 +211,14 @@ void TFmMain::BuildLayout() {
     // Printing and the RC check live in windows of their own.
     BtnPrint = Make<TButton>(owned_, top, "印 刷..."_sj);
     BtnPrint->SetBounds(488, 4, 80, 26);
+    // The report needs results: enabled by a calculation.
     BtnPrint->SetEnabled(false);
+    BtnPrint->OnClick = [this] { BtnPrintClick(); };
     btRCanal = Make<TButton>(owned_, top, "RC照査..."_sj);
     btRCanal->SetBounds(574, 4, 80, 26);
-    btRCanal->SetEnabled(false);
+    // Usable only when the RC check window has been joined to the program.
+    btRCanal->SetEnabled(static_cast<bool>(WindowHooks.showRcWindow));
+    btRCanal->OnClick = [this] { btRCanalClick(); };
     CalcSDK = Make<TButton>(owned_, top, "SDKで計算"_sj);
     CalcSDK->SetBounds(664, 4, 96, 26);
     CalcSDK->OnClick = [this] { CalcExecClick(CalcSender::CalcSDK); };
@@ -210,7 +230,8 @@ void TFmMain::BuildLayout() {
     manual->OnClick = [this] { DispManualClick(); };
     MyHistory = Make<TLabel>(owned_, top, "(変更履歴)"_sj);
     MyHistory->SetBounds(1056, 9, 80, 18);
-    MyHistory->SetEnabled(false);
+    MyHistory->SetFontColor(0xFF0000);
+    MyHistory->OnClick = [this] { MyHistoryClick(); };
 
     // Status line for the engine's progress texts.
     TPanel* bottom = Make<TPanel>(owned_, this);
@@ -327,7 +348,7 @@ void TFmMain::BuildTabs() {
     hintAt(Tabs[kTabPoint], 4, gridTop + gridHeight + 4, "格点Noの 0 入力で削除"_sj)->SetWidth(200);
     SpeedButton1 = Make<TButton>(owned_, Tabs[kTabPoint], "図面参照"_sj);
     SpeedButton1->SetBounds(420, gridTop, 90, 26);
-    SpeedButton1->SetEnabled(false);
+    SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
     // 断面/材質
     MakeGrid(kSgSection, Tabs[kTabSect], 4, gridTop, gridHeight);
     followers_.push_back({kSgSection, MakeGrid(kSgMaterial, Tabs[kTabSect], 420, gridTop, gridHeight)});
@@ -442,6 +463,12 @@ void TFmMain::Timer1Timer() {
         LoadDataFile(*FrameData, CurrentFileName);
         FitView();
     }
+    // The splash goes after 1.5 s; while Shift is held the RC window is
+    // refreshed on every tick.
+    if (TimerTicks >= 15 && ((fmOpening && fmOpening->Visible()) || KeyIsHeld(VK_SHIFT))) {
+        HideSplash();
+        if (RcData && RcData->memberCount > 0) CallShowRcWindow();
+    }
     // Once more 100 ms after the last pan or zoom step.
     if (FigureRedrawDue(GetTickCount())) Paint1Paint();
     if (GetTickCount() > RedrawDeadline) {
@@ -523,8 +550,17 @@ void TFmMain::SgDrawCell(GridId id, int col, int row, TCanvas& canvas, const TRe
 
 int RunInteractive(int argc, char** argv, const CommandLineOptions& options) {
     StartApplication(argc, argv);
+    ShowSplash();
+    ProcessMessages();
+    InstallReportFigureDrawer();
+    // The RC record lives for the run; without it (memory short) RC blocks
+    // of data files are carried through unchanged.
+    AllocateRcCheckData();
+    LoadRebarTable();
     auto window = std::make_unique<TFmMain>(options);
     window->Show();
+    // The splash stays above the main window until the timer closes it.
+    if (fmOpening) BringFormToFront(*fmOpening);
     const int rc = RunApplication();
     window.reset();
     return rc;

@@ -3,8 +3,9 @@
 // on the model: open, drop, save, save as, new, calculate, undo, close.
 //
 // The window owns the live model (FrameData), the results (ResultData), the
-// undo snapshot and the RC block lines kept from the data file. Every
-// handler can be run from code, which is how the tests drive it.
+// undo snapshot and, when the RC record is missing, the RC block lines of
+// the data file (written back unchanged). Every handler can be run from
+// code, which is how the tests drive it.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -102,6 +103,14 @@ public:
     void CopyExcelClick();
     void DispManualClick();
     void WidePaintClick();
+    // 印 刷...: the calculation report in the print preview.
+    void BtnPrintClick();
+    // RC照査...: the RC check window, once there is something to check.
+    void btRCanalClick();
+    // 図面参照: nodes and members from a reference drawing.
+    void SpeedButton1Click();
+    // (変更履歴): the program's change history.
+    void MyHistoryClick();
 
     // Components the commands and tests reach.
     InputGrids Grids;
@@ -116,7 +125,6 @@ public:
     TButton* btRCanal = nullptr;
     TButton* CalcSDK = nullptr;  // shown only when the outside library is found
     TButton* WidePaint = nullptr;
-    // Commands of windows of their own, disabled until those are joined.
     TButton* SpeedButton1 = nullptr;  // 図面参照 (node tab)
     TLabel* MyHistory = nullptr;      // (変更履歴)
     TPanel* Panel_Right = nullptr;
@@ -183,5 +191,6 @@ private:
 
 extern TFmMain* FmMain;
 
-// Starts the interactive program: application object, main window, loop.
+// Starts the interactive program: application object, splash, main window,
+// the report's figure drawer, loop.
 int RunInteractive(int argc, char** argv, const CommandLineOptions& options);

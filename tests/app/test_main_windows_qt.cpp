@@ -1,0 +1,280 @@
+// The windows the main window opens: the print preview of the calculation
+// report, the reference drawing, the change history, the splash at start-up
+// and the RC check window's entry points.
+#include <QImage>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
+#include "app/change_history.h"
+#include "app/reference_window.h"
+#include "app/small_windows.h"
+#include "app/window_hooks.h"
+#include "main_window_fixture.h"
+#include "model/data_file.h"
+#include "model/frame_results.h"
+#include "platform/qt/memo.h"
+#include "rccheck/rc_records.h"
+#include "report/page_pool.h"
+#include "report/print_preview.h"
+
+namespace {
+
+// A drawing in mm, all lines in pen (colour) 1, drawn as grid lines that
+// overrun each other: two axes 6 m apart and two levels 3 m apart. Only
+// crossings become nodes, so this is a closed 6 m x 3 m frame of four
+// members.
+const char* const kGridDxf =
+    "  0\nSECTION\n  2\nENTITIES\n"
+    "  0\nLINE\n  8\n0\n 62\n1\n 10\n0\n 20\n-1000\n 30\n0.0\n 11\n0\n 21\n4000\n 31\n0.0\n"
+    "  0\nLINE\n  8\n0\n 62\n1\n 10\n6000\n 20\n-1000\n 30\n0.0\n 11\n6000\n 21\n4000\n 31\n0.0\n"
+    "  0\nLINE\n  8\n0\n 62\n1\n 10\n-1000\n 20\n0\n 30\n0.0\n 11\n7000\n 21\n0\n 31\n0.0\n"
+    "  0\nLINE\n  8\n0\n 62\n1\n 10\n-1000\n 20\n3000\n 30\n0.0\n 11\n7000\n 21\n3000\n 31\n0.0\n"
+    "  0\nENDSEC\n  0\nEOF\n";
+
+bool PageHas(int poolPage, const std::string& cp932) {
+    for (const std::string& line : PoolPageText(poolPage))
+        if (line.find(cp932) != std::string::npos) return true;
+    return false;
+}
+
+// Pool pages are the cover (0), the contents (1..10) and the body from 11.
+bool BodyHas(int bodyPages, const std::string& cp932) {
+    for (int p = 11; p <= 10 + bodyPages; ++p)
+        if (PageHas(p, cp932)) return true;
+    return false;
+}
+
+class MainWindowsTest : public MainWindowTest {
+protected:
+    void TearDown() override {
+        SetModalFormHook(nullptr);
+        WindowHooks = WindowHooksData{};
+        if (FmPriPrev().Form.Visible()) HideForm(FmPriPrev().Form);
+        MainWindowTest::TearDown();
+    }
+    std::string WriteDxf() {
+        const std::string path = (dir / "grid.dxf").string();
+        std::ofstream(path) << kGridDxf;
+        return Utf8ToCp932(path);
+    }
+    // The reference window answers the next modal show: the drawing dropped,
+    // pen 1 chosen, then OK or Cancel.
+    void AnswerReferenceWindow(const std::string& dxf, bool ok) {
+        SetModalFormHook([dxf, ok](TForm&) {
+            TfmRefDXF& r = ReferenceWindow();
+            r.WMDropFiles({dxf});
+            r.RgPenNo->SetItemIndex(0);
+            (ok ? r.BitBtnOK : r.BitBtn1)->Click();
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(MainWindowsTest, PrintAfterACalculationShowsTheComposedReport) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    EXPECT_FALSE(w.BtnPrint->Enabled());  // nothing to report before a calculation
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_GT(ResultData->memberCount, 0);
+    ASSERT_TRUE(w.BtnPrint->Enabled());
+    // RC members of the model stay out of this report and come back after it.
+    ASSERT_NE(AllocateRcCheckData(), nullptr);
+    RcData->memberCount = 2;
+    w.BtnPrint->Click();
+    EXPECT_EQ(RcData->memberCount, 2);
+    RcData->memberCount = 0;
+
+    TFmPriPrev& p = FmPriPrev();
+    EXPECT_TRUE(p.Form.Visible());
+    EXPECT_GT(p.ListJump->Count(), 0);
+    ASSERT_GT(p.BodyPageCount(), 0);
+    EXPECT_TRUE(PageHas(0, "フレーム構造解析計算書"_sj));
+    EXPECT_TRUE(PageHas(0, "portal"));  // the data file's name without extension
+    EXPECT_FALSE(PageHas(0, "portal.$O1"));
+    const std::string title = Trim(FrameData->header.title);
+    ASSERT_FALSE(title.empty());
+    EXPECT_TRUE(BodyHas(p.BodyPageCount(), title));
+    // The result chapter is there, the RC chapter is not.
+    EXPECT_TRUE(BodyHas(p.BodyPageCount(), "断面力の算出"_sj));
+    EXPECT_FALSE(BodyHas(p.BodyPageCount(), "応力度の照査"_sj));
+    p.Form.Widget()->grab().toImage().save(QString::fromStdString((dir / "preview.png").string()));
+}
+
+TEST_F(MainWindowsTest, CommandsThatDropTheResultsDisablePrinting) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_TRUE(w.BtnPrint->Enabled());
+    w.New1Click();
+    EXPECT_FALSE(w.BtnPrint->Enabled());
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_TRUE(w.BtnPrint->Enabled());
+    const std::string dxf = WriteDxf();
+    AnswerReferenceWindow(dxf, true);
+    w.SpeedButton1->Click();
+    EXPECT_FALSE(w.BtnPrint->Enabled());
+}
+
+TEST_F(MainWindowsTest, ReferenceDrawingBecomesANewUnsavedModelInTheGrids) {
+    const std::string file = CopyExample("portal.$O1");
+    TFmMain& w = Open(file);
+    w.AutoSave->SetChecked(false);
+    const std::string before = ReadBytes(file);
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_GT(ResultData->memberCount, 0);
+    AnswerReferenceWindow(WriteDxf(), true);
+    ASSERT_TRUE(w.SpeedButton1->Enabled());
+    w.SpeedButton1->Click();
+
+    ASSERT_EQ(FrameData->nodeCount, 4);
+    ASSERT_EQ(FrameData->memberCount, 4);
+    EXPECT_TRUE(ModifiedFlag);
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), (dir / U("新規1.$O1"_sj)).string());
+    const std::string caption = Cp932ToUtf8(w.Caption());
+    EXPECT_EQ(caption.substr(caption.size() - U("新規1.$O1"_sj).size()), U("新規1.$O1"_sj));
+    EXPECT_EQ(ResultData->memberCount, 0);
+    EXPECT_EQ(FrameData->loadCases[1].loads[1].qI, 0.0f);
+    EXPECT_EQ(FrameData->loadCases[1].loads[1].qJ, 0.0f);
+    // The grids show the drawing's nodes (m) and its members.
+    TStringGrid& points = w.Grid(kSgPoint);
+    ASSERT_EQ(points.RowCount(), 4 + 2);
+    std::multiset<double> xs, ys;
+    for (int r = 1; r <= 4; ++r) {
+        xs.insert(std::atof(Trim(points.Cells(2, r)).c_str()));
+        ys.insert(std::atof(Trim(points.Cells(3, r)).c_str()));
+    }
+    EXPECT_EQ(xs, (std::multiset<double>{0, 0, 6, 6}));
+    EXPECT_EQ(ys, (std::multiset<double>{0, 0, 3, 3}));
+    EXPECT_EQ(w.Grid(kSgMember).RowCount(), 4 + 2);
+    // The old data file is left as it was.
+    EXPECT_EQ(ReadBytes(file), before);
+}
+
+TEST_F(MainWindowsTest, CancelledReferenceDrawingChangesNothing) {
+    const std::string file = CopyExample("portal.$O1");
+    TFmMain& w = Open(file);
+    const std::string model = FrameDataFileText(*FrameData);
+    AnswerReferenceWindow(WriteDxf(), false);
+    w.SpeedButton1Click();
+    EXPECT_EQ(FrameDataFileText(*FrameData), model);
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), file);
+    EXPECT_FALSE(ModifiedFlag);
+}
+
+TEST_F(MainWindowsTest, HistoryWindowShowsTheChangeHistory) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ASSERT_TRUE(w.MyHistory->Enabled());
+    ASSERT_TRUE(w.MyHistory->OnClick);
+    w.MyHistory->OnClick();
+    ASSERT_NE(FormVer2, nullptr);
+    EXPECT_TRUE(FormVer2->Visible());
+    const std::string shown = FormVer2->Memo1->Text();
+    // The history begins with the version date shown in the title.
+    EXPECT_NE(shown.find(VersionDate), std::string::npos);
+    EXPECT_GT(shown.size(), 20u);
+    HideForm(*FormVer2);
+}
+
+TEST_F(MainWindowsTest, SplashGoesAtTheFifteenthTick) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));  // ticks 1 and 2 have run
+    ShowSplash();
+    for (int t = 3; t <= 14; ++t) w.Timer1Timer();
+    EXPECT_TRUE(fmOpening->Visible());
+    w.Timer1Timer();
+    EXPECT_FALSE(fmOpening->Visible());
+}
+
+TEST_F(MainWindowsTest, RcButtonNeedsResultsOrRcMembers) {
+    int shows = 0, refreshes = 0;
+    WindowHooks.showRcWindow = [&] { ++shows; };
+    WindowHooks.refreshRcWindow = [&] { ++refreshes; };
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    ASSERT_TRUE(w.btRCanal->Enabled());
+    ASSERT_NE(AllocateRcCheckData(), nullptr);
+    RcData->memberCount = 0;
+    messages.clear();
+    w.btRCanal->Click();
+    EXPECT_EQ(shows, 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], U("先ず、[計算実行]ボタンでフレーム解析を実行して下さい！"_sj));
+    // Every calculation hands the new forces to the RC window.
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    EXPECT_EQ(refreshes, 1);
+    w.btRCanal->Click();
+    EXPECT_EQ(shows, 1);
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(MainWindowsTest, RcWindowOpensAfterTheSplashWhenTheModelHasRcMembers) {
+    int shows = 0;
+    WindowHooks.showRcWindow = [&] { ++shows; };
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ASSERT_NE(AllocateRcCheckData(), nullptr);
+    RcData->memberCount = 3;
+    ShowSplash();
+    for (int t = 3; t <= 14; ++t) w.Timer1Timer();
+    EXPECT_EQ(shows, 0);
+    w.Timer1Timer();
+    EXPECT_EQ(shows, 1);
+    w.Timer1Timer();  // the splash is gone and Shift is not held
+    EXPECT_EQ(shows, 1);
+    RcData->memberCount = 0;
+}
+
+TEST_F(MainWindowsTest, RcButtonStaysOffWithoutTheRcWindow) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    EXPECT_FALSE(w.btRCanal->Enabled());
+}
+
+TEST_F(MainWindowsTest, RcDataGoesIntoTheDataFileAndComesBack) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ASSERT_NE(AllocateRcCheckData(), nullptr);
+    RcData->sectionCount = 1;
+    RcData->sections[1].no = 7;
+    RcData->sections[1].b = 400;  // mm
+    RcData->sections[1].h = 600;
+    ASSERT_TRUE(w.Save1Click());
+    RcData->sectionCount = 0;
+    RcData->sections[1] = RcSection{};
+    w.Label9DblClick();  // reload
+    ASSERT_EQ(RcData->sectionCount, 1);
+    EXPECT_EQ(RcData->sections[1].no, 7);
+    EXPECT_NEAR(RcData->sections[1].b, 400, 1e-3);
+    EXPECT_NEAR(RcData->sections[1].h, 600, 1e-3);
+    // A new model has no RC members.
+    RcData->memberCount = 1;
+    w.New1Click();
+    EXPECT_EQ(RcData->memberCount, 0);
+    RcData->sectionCount = 0;
+}
+
+TEST_F(MainWindowsTest, ClicksInTheCombinationAndMemberGridsMoveTheRcWindow) {
+    std::vector<std::pair<int, int>> picks;
+    WindowHooks.selectRcMember = [&](int kumi, int member) { picks.push_back({kumi, member}); };
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    TStringGrid& member = w.Grid(kSgMember);
+    TStringGrid& kumi = w.Grid(kSgKumi1);
+    ASSERT_GE(kumi.RowCount(), 3);
+    ASSERT_EQ(member.RowCount(), 3 + 2);
+    // Moving the current cell is a click, as in the class library.
+    kumi.SetRow(1);
+    member.SetRow(2);
+    ASSERT_FALSE(picks.empty());
+    EXPECT_EQ(picks.back(), std::make_pair(1, 2));
+    // The append row of the member grid is not a member.
+    picks.clear();
+    member.SetRow(member.RowCount() - 1);
+    EXPECT_TRUE(picks.empty());
+    // Other grids leave the RC window alone.
+    member.SetRow(1);
+    picks.clear();
+    TStringGrid& points = w.Grid(kSgPoint);
+    points.SetRow(points.Row() == 1 ? 2 : 1);
+    EXPECT_TRUE(picks.empty());
+}
