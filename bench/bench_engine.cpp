@@ -8,11 +8,14 @@
 // (best of the repeats), and whether the result files equal the
 // reference's byte for byte.
 //
-//   bench_engine [work folder [repeats]]    all models (default /tmp/vextor_bench, 3)
+//   bench_engine [work folder [repeats]]    all models (default /dev/shm/vextor_bench,
+//                                           or /tmp/vextor_bench without /dev/shm; 3)
 //   bench_engine --run ref|fast|fastw FILE  one run (used by the above)
 //   bench_engine --split ref|fast FILE      read / analysis / result files, timed
 //                                           (BENCH_FAST_WRITER=1: the fast writer)
 //   bench_engine --phases ref|fast FILE     the analysis driver's steps, timed
+//   bench_engine --models FOLDER            only writes the models' data files
+//                                           (for --run, --split and --phases)
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -350,6 +354,15 @@ Expanded ExpandedSize(FrameModel& user) {
     return {copy->nodeCount, copy->memberCount};
 }
 
+// The data file and the result files of one model in every run's folder.
+void RemoveRunFiles(const std::string& folder, const char* name) {
+    for (const char* p : {"ref", "fast", "fastw"}) {
+        const std::string base = folder + "/" + p + "/" + name;
+        DeleteFile(base + ".$O1");
+        for (int f = 0; f < kSdkResultFileCount; ++f) DeleteFile(base + SdkResultExtensions()[f]);
+    }
+}
+
 void Bench(const std::string& folder, const char* name, FrameModel& model, int repeats) {
     const char* paths[3] = {"ref", "fast", "fastw"};
     const std::string file = std::string(name) + ".$O1";
@@ -378,6 +391,7 @@ void Bench(const std::string& folder, const char* name, FrameModel& model, int r
     for (const RunResult& r : best) std::printf(" %7.3f %7.1f %d |", r.seconds, r.maxRssKb / 1024.0, r.exitCode);
     std::printf(" %s %s %.1f MB\n", same ? "same" : "DIFFERENT", sameW ? "same" : "DIFFERENT", bytes / 1e6);
     std::fflush(stdout);
+    RemoveRunFiles(folder, name);
 }
 
 // The batch run's steps one by one, timed: where the time goes.
@@ -425,7 +439,8 @@ int PhaseRun(const std::string& path, const std::string& file) {
     FrameResults* results = AllocateFrameResults();
     ExpandFrameModel(*copy, *model, true, false);
     marks.emplace_back("expand", Clock::now());
-    AnalyseLoadCases(*results, *copy, warnings);
+    const int remapped = path == "ref" ? -1 : std::clamp(model->memberCount, 0, kMaxMembers);
+    AnalyseLoadCases(*results, *copy, warnings, remapped);
     marks.emplace_back("cases", Clock::now());
     CollapseExpandedResults(*results, *copy, *model, false, false, kDefaultPackValue);
     marks.emplace_back("collapse", Clock::now());
@@ -474,27 +489,93 @@ int ChildRun(const std::string& path, const std::string& file) {
     return RunBatch(options);
 }
 
+// The four models, built as the table builds them.
+void BuildModel(FrameModel& m, int which) {
+    switch (which) {
+        case 0: BuildFrame(m, 9, 9, 65, false); break;
+        case 1: BuildFrame(m, 19, 19, 65, false); break;
+        case 2: BuildViaduct(m, 40, 65); break;
+        default: BuildFrame(m, 12, 8, 65, true); break;
+    }
+}
+const char* const kModelNames[4] = {"small_frame", "medium_frame", "largest_viaduct", "spring_frame"};
+
+int WriteModels(const std::string& folder) {
+    if (!ForceDirectories(folder)) {
+        std::fprintf(stderr, "bench_engine: cannot create %s\n", folder.c_str());
+        return 1;
+    }
+    std::unique_ptr<FrameModel> m = NewFrameModelRecord();
+    for (int k = 0; k < 4; ++k) {
+        BuildModel(*m, k);
+        const std::string file = folder + "/" + kModelNames[k] + ".$O1";
+        if (!WriteFrameDataFile(file, *m)) {
+            std::fprintf(stderr, "bench_engine: cannot write %s\n", file.c_str());
+            return 1;
+        }
+        std::printf("%s\n", file.c_str());
+    }
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: bench_engine [work folder [repeats]]\n"
+                 "       bench_engine --run ref|fast|fastw FILE\n"
+                 "       bench_engine --split ref|fast FILE\n"
+                 "       bench_engine --phases ref|fast FILE\n"
+                 "       bench_engine --models FOLDER\n");
+    return 2;
+}
+
+bool OneOf(const char* s, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (std::strcmp(s, n) == 0) return true;
+    return false;
+}
+
+std::string DefaultFolder() {
+    return DirectoryExists("/dev/shm") ? "/dev/shm/vextor_bench" : "/tmp/vextor_bench";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--run") == 0) return ChildRun(argv[2], argv[3]);
-    if (argc == 4 && std::strcmp(argv[1], "--split") == 0) return SplitRun(argv[2], argv[3]);
-    if (argc == 4 && std::strcmp(argv[1], "--phases") == 0) return PhaseRun(argv[2], argv[3]);
-    const std::string folder = argc >= 2 ? argv[1] : "/tmp/vextor_bench";
-    const int repeats = argc >= 3 ? std::max(1, std::atoi(argv[2])) : 3;
+    if (argc >= 2 && argv[1][0] == '-') {
+        // A mistyped option must not become the name of a work folder.
+        if (argc == 3 && std::strcmp(argv[1], "--models") == 0) return WriteModels(argv[2]);
+        if (argc != 4) return Usage();
+        if (std::strcmp(argv[1], "--run") == 0 && OneOf(argv[2], {"ref", "fast", "fastw"}))
+            return ChildRun(argv[2], argv[3]);
+        if (std::strcmp(argv[1], "--split") == 0 && OneOf(argv[2], {"ref", "fast"})) return SplitRun(argv[2], argv[3]);
+        if (std::strcmp(argv[1], "--phases") == 0 && OneOf(argv[2], {"ref", "fast"})) return PhaseRun(argv[2], argv[3]);
+        return Usage();
+    }
+    if (argc > 3) return Usage();
+    const std::string folder = argc >= 2 ? argv[1] : DefaultFolder();
+    int repeats = 3;
+    if (argc >= 3) {
+        char* end = nullptr;
+        const long r = std::strtol(argv[2], &end, 10);
+        if (end == argv[2] || *end != '\0' || r < 1 || r > 100) return Usage();
+        repeats = static_cast<int>(r);
+    }
+    if (!ForceDirectories(folder)) {
+        std::fprintf(stderr, "bench_engine: cannot create %s\n", folder.c_str());
+        return 1;
+    }
+    std::printf("work files in %s/{ref,fast,fastw} (removed when done)\n", folder.c_str());
     std::printf("%-16s %5s %5s %5s %5s %5s %5s | %-17s | %-17s | %-17s | result files vs ref\n", "",
                 "user", "", "expanded", "", "", "", "reference batch", "fast batch", "fast + fast writer");
     std::printf("%-16s %5s %5s %5s %5s %5s %5s | %7s %7s %s | %7s %7s %s | %7s %7s %s | fast, fast+writer, size\n",
                 "model", "nodes", "membs", "nodes", "membs", "unkn", "cases", "wall s", "peak MB", "rc",
                 "wall s", "peak MB", "rc", "wall s", "peak MB", "rc");
     std::unique_ptr<FrameModel> m = NewFrameModelRecord();
-    BuildFrame(*m, 9, 9, 65, false);
-    Bench(folder, "small_frame", *m, repeats);
-    BuildFrame(*m, 19, 19, 65, false);
-    Bench(folder, "medium_frame", *m, repeats);
-    BuildViaduct(*m, 40, 65);
-    Bench(folder, "largest_viaduct", *m, repeats);
-    BuildFrame(*m, 12, 8, 65, true);
-    Bench(folder, "spring_frame", *m, repeats);
+    for (int k = 0; k < 4; ++k) {
+        BuildModel(*m, k);
+        Bench(folder, kModelNames[k], *m, repeats);
+    }
+    for (const char* p : {"ref", "fast", "fastw"}) rmdir((folder + "/" + p).c_str());
+    rmdir(folder.c_str());  // only when empty: a folder of the user's stays
     return 0;
 }

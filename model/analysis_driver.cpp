@@ -371,7 +371,10 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
         list.SaveToFile(folder + "@Do1B.$O1");
     }
     std::string caseWarnings;
-    const bool ok = AnalyseLoadCases(results, *copy, caseWarnings);
+    // The mapping back wipes the slots of the user's members and combines
+    // the cases again: the fast path leaves out the work it would undo.
+    const int remapped = GetEnginePath() == EnginePath::kFast ? std::clamp(model.memberCount, 0, kMaxMembers) : -1;
+    const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped);
     CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions, pointCapacity);
     const int expandedMembers = copy->memberCount;
     copy.reset();

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -31,31 +34,66 @@ U128 Pow(unsigned base, int e) {
     return r;
 }
 
+// 5^p for p = 0..40, as 128-bit integers (5^40 < 2^93).
+struct Pow5Table {
+    U128 v[41];
+    constexpr Pow5Table() : v() {
+        v[0] = 1;
+        for (int p = 1; p <= 40; ++p) v[p] = v[p - 1] * 5;
+    }
+};
+constexpr Pow5Table kPow5;
+
 // |v| x 10^p rounded half to even, for v = M x 2^E (the float's exact
-// value). False when the numbers would not fit 128 bits.
+// value): M x 5^p x 2^(E + p), with only a multiplication and shifts for
+// 0 <= p <= 40 (every value the files hold); the long division otherwise.
+// False when the numbers would not fit 128 bits.
 bool ScaledRound(std::uint32_t M, int E, int p, U128& q, U128* floorOut = nullptr) {
     U128 num, den = 1;
     if (p >= 0) {
         if (p > 40) return false;  // 5^40 x 2^24 stays below 2^117
-        num = static_cast<U128>(M) * Pow(5, p);
+        num = static_cast<U128>(M) * kPow5.v[p];
         const int s = E + p;
         if (s >= 0) {
-            if (s > 60) return false;
-            num <<= s;
-        } else {
-            if (-s > 120) return false;
-            den = static_cast<U128>(1) << (-s);
+            if (s > 10) return false;
+            q = num << s;
+            if (floorOut) *floorOut = q;
+            return true;
         }
-    } else {
-        if (E < 0 || E > 104 || -p > 38) return false;
-        num = static_cast<U128>(M) << E;
-        den = Pow(10, -p);
+        if (-s > 120) return false;
+        const int shift = -s;
+        q = num >> shift;
+        const U128 r = num - (q << shift);
+        const U128 half = static_cast<U128>(1) << (shift - 1);
+        if (floorOut) *floorOut = q;
+        if (r > half || (r == half && (q & 1) != 0)) ++q;
+        return true;
     }
+    if (E < 0 || E > 104 || -p > 38) return false;
+    num = static_cast<U128>(M) << E;
+    den = Pow(10, -p);
     q = num / den;
     const U128 r = num % den;
     if (floorOut) *floorOut = q;
     if (2 * r > den || (2 * r == den && (q & 1) != 0)) ++q;
     return true;
+}
+
+// The decimal exponent of |v| (floor of log10), by comparison with the
+// powers of ten: a first guess that the caller corrects by the digits.
+int DecimalExponent(double a) {
+    static const double kTens[] = {1e-46, 1e-45, 1e-44, 1e-43, 1e-42, 1e-41, 1e-40, 1e-39, 1e-38, 1e-37, 1e-36,
+                                   1e-35, 1e-34, 1e-33, 1e-32, 1e-31, 1e-30, 1e-29, 1e-28, 1e-27, 1e-26, 1e-25,
+                                   1e-24, 1e-23, 1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14,
+                                   1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,  1e-5,  1e-4,  1e-3,
+                                   1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,   1e7,   1e8,
+                                   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,
+                                   1e20,  1e21,  1e22,  1e23,  1e24,  1e25,  1e26,  1e27,  1e28,  1e29,  1e30,
+                                   1e31,  1e32,  1e33,  1e34,  1e35,  1e36,  1e37,  1e38,  1e39};
+    const double* end = kTens + sizeof kTens / sizeof kTens[0];
+    const double* it = std::upper_bound(kTens, end, a);
+    if (it == kTens) return -47;
+    return static_cast<int>(it - kTens) - 1 - 46;
 }
 
 void Decompose(float v, bool& negative, std::uint32_t& M, int& E) {
@@ -87,19 +125,88 @@ std::size_t FormatInt5(char* out, int v) {
     return Pad(out, text, static_cast<std::size_t>(r.ptr - text), 5);
 }
 
+// Two decimal digits of 0..99.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes the n digits of d (leading zeros kept) ending just before end.
+void PutDigits(char* end, std::uint64_t d, int n) {
+    for (; n >= 2; n -= 2) {
+        end -= 2;
+        std::memcpy(end, kDigitPairs + 2 * (d % 100), 2);
+        d /= 100;
+    }
+    if (n == 1) *--end = static_cast<char>('0' + d % 10);
+}
+
+// Exact powers of ten as doubles.
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12};
+
+// The common case of FormatFloatE15, 1e-5 <= |v| < 1e8: |v| x 10^p for
+// p = 7 - k <= 12 is exact in a double (24 bits of the float times the 28
+// bits of 5^12 fit its 53), so rint, which rounds half to even, gives the
+// eight digits exactly. Returns 0 for any other value (the general
+// routine takes it).
+std::size_t QuickE15(char* out, bool negative, double a) {
+    if (!(a >= 1e-5 && a < 1e8)) return 0;
+    // Powers of ten around the range; 10^j for j < 0 is not a double, but
+    // no float lies between 10^j and its nearest double, so the
+    // comparison still tells the decimal exponent exactly.
+    static const double kTens[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    int k = -5;
+    while (a >= kTens[k + 6]) ++k;  // 10^k <= a < 10^(k + 1)
+    const double x = a * kPow10[7 - k];
+    auto q = static_cast<std::uint32_t>(std::rint(x));
+    if (q >= 100000000u) {  // rounded up to the next power of ten
+        q /= 10;
+        ++k;
+    }
+    // "  d.ddddddde+kk" or " -d.ddddddde+kk": 15 bytes either way.
+    out[0] = out[1] = ' ';
+    char* t = out + 2;
+    if (negative) t[-1] = '-';
+    t[0] = static_cast<char>('0' + q / 10000000u);
+    t[1] = '.';
+    PutDigits(t + 9, q % 10000000u, 7);
+    t[9] = 'e';
+    t[10] = k < 0 ? '-' : '+';
+    PutDigits(t + 13, static_cast<std::uint64_t>(k < 0 ? -k : k), 2);
+    return 15;
+}
+
+// The common case of FormatFloatF15, |v| < 1e8: |v| x 10^4 is exact in a
+// double (24 + 10 bits), and rint rounds it half to even. Returns 0
+// otherwise.
+std::size_t QuickF15(char* out, bool negative, double a) {
+    if (!(a < 1e8)) return 0;
+    const auto q = static_cast<std::uint64_t>(std::rint(a * 1e4));
+    const std::uint64_t whole = q / 10000;
+    int digits = 1;
+    for (std::uint64_t w = whole; w >= 10; w /= 10) ++digits;
+    std::memset(out, ' ', 15);
+    PutDigits(out + 15, q % 10000, 4);
+    out[10] = '.';
+    PutDigits(out + 10, whole, digits);
+    if (negative) out[9 - digits] = '-';  // printf keeps the sign of -0.0000
+    return 15;
+}
+
 }  // namespace
 
 std::size_t FormatFloatE15(char* out, float v) {
     if (!std::isfinite(v) || v == 0) return Fallback(out, "%15.7e", v);
+    if (const std::size_t n = QuickE15(out, std::signbit(v), std::fabs(static_cast<double>(v)))) return n;
     bool negative;
     std::uint32_t M;
     int E;
     Decompose(v, negative, M, E);
     // k: the decimal exponent, so that 10^7 <= |v| x 10^(7-k) < 10^8.
-    int k = static_cast<int>(std::floor(std::log10(std::fabs(static_cast<double>(v)))));
+    int k = DecimalExponent(std::fabs(static_cast<double>(v)));
     U128 q = 0, whole = 0;
     for (int tries = 0;; ++tries) {
-        if (tries > 3 || !ScaledRound(M, E, 7 - k, q, &whole)) return Fallback(out, "%15.7e", v);
+        if (tries > 4 || !ScaledRound(M, E, 7 - k, q, &whole)) return Fallback(out, "%15.7e", v);
         if (whole < 10000000u) {
             --k;
         } else if (whole >= 100000000u) {
@@ -136,6 +243,7 @@ std::size_t FormatFloatE15(char* out, float v) {
 
 std::size_t FormatFloatF15(char* out, float v) {
     if (!std::isfinite(v) || v == 0 || std::fabs(v) >= 1e15f) return Fallback(out, "%15.4f", v);
+    if (const std::size_t n = QuickF15(out, std::signbit(v), std::fabs(static_cast<double>(v)))) return n;
     bool negative;
     std::uint32_t M;
     int E;
@@ -167,42 +275,84 @@ std::size_t F15(char* out, float v) {
     return Z(v) == 0 ? Pad(out, "0.0000", 6, 15) : FormatFloatF15(out, v);
 }
 
+int MemberSlotsUsed(const FrameResults& results) {
+    return std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+}
+
+// The blocks of a member-force file in file order.
+std::vector<int> FileBlocks(const FrameResults& results, int which) {
+    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
+    std::vector<int> blocks;
+    if (which == kResultLoadCases) {
+        for (int c = 1; c <= cases; ++c) blocks.push_back(CaseBlockIndex(c));
+    } else {
+        for (int k = 1; k <= std::clamp(results.comboCount, 0, kMaxResultCombos); ++k)
+            blocks.push_back(cases + 1 + k);
+    }
+    return blocks;
+}
+
+const std::string& FileHeading(int which) {
+    return which == kResultLoadCases ? "部材力"_sj : "部材力（組み合せ）"_sj;
+}
+
 void AddLine(std::string& s, const char* text, std::size_t n) {
     s.append(text, n);
     s.append("\r\n", 2);
 }
 
-// The lines of one member of one block, as WriteMemberForceFile adds them.
-void MemberLines(std::string& s, const ResultMember& rm, const MemberResult& mr) {
+// Room MemberLinesTo needs at most: the MEMBR line, and per row the row
+// number, a %15.4f field (up to 63 bytes for the largest floats), four
+// %15.7e fields (15 bytes for every float), the gap, a label and CR LF.
+constexpr std::size_t kMemberLineRoom = 5 + 5 * 16 + 2;
+constexpr std::size_t kRowRoom = 5 + 64 + 4 * 15 + 5 + kPointLabelBytes + 2;
+
+std::size_t MemberLinesRoom(const ResultMember& rm) {
     const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
-    char line[256];
-    std::size_t len = 0;
-    std::memcpy(line, "MEMBR", 5);
-    len = 5;
-    for (const int v : {rm.no, rm.nodeI, rm.nodeJ, n, 2}) len += FormatInt5(line + len, v);
-    AddLine(s, line, len);
+    return kMemberLineRoom + static_cast<std::size_t>(n + 2) * kRowRoom;
+}
+
+// The lines of one member of one block, as WriteMemberForceFile adds them,
+// written at out (MemberLinesRoom bytes at most); returns their end.
+char* MemberLinesTo(char* out, const ResultMember& rm, const MemberResult& mr) {
+    const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+    std::memcpy(out, "MEMBR", 5);
+    out += 5;
+    for (const int v : {rm.no, rm.nodeI, rm.nodeJ, n, 2}) out += FormatInt5(out, v);
+    std::memcpy(out, "\r\n", 2);
+    out += 2;
     for (int r = 1; r <= n + 2; ++r) {
         const char* label = r <= n ? rm.pointLabel[r] : "";
         if (r == n + 1) {
-            std::memcpy(line, "m-max", 5);
+            std::memcpy(out, "m-max", 5);
             label = "M-max";
-            len = 5;
         } else if (r == n + 2) {
-            std::memcpy(line, "m-min", 5);
+            std::memcpy(out, "m-min", 5);
             label = "M-min";
-            len = 5;
         } else {
-            len = FormatInt5(line, r);
+            // The row number, at most three digits, right-aligned in 5.
+            std::memset(out, ' ', 5);
+            PutDigits(out + 5, static_cast<std::uint64_t>(r), r >= 100 ? 3 : r >= 10 ? 2 : 1);
         }
-        len += F15(line + len, mr.values[kQtyPos][r]);
-        for (int q = kQtyM; q <= kQtyDisp; ++q) len += E15(line + len, mr.values[q][r]);
-        std::memcpy(line + len, "     ", 5);
-        len += 5;
+        out += 5;
+        out += F15(out, mr.values[kQtyPos][r]);
+        for (int q = kQtyM; q <= kQtyDisp; ++q) out += E15(out, mr.values[q][r]);
+        std::memcpy(out, "     ", 5);
+        out += 5;
         const std::size_t labelLen = strnlen(label, kPointLabelBytes);
-        s.append(line, len);
-        s.append(label, labelLen);
-        s.append("\r\n", 2);
+        std::memcpy(out, label, labelLen);
+        out += labelLen;
+        std::memcpy(out, "\r\n", 2);
+        out += 2;
     }
+    return out;
+}
+
+void MemberLines(std::string& s, const ResultMember& rm, const MemberResult& mr) {
+    const std::size_t old = s.size();
+    s.resize(old + MemberLinesRoom(rm));
+    char* end = MemberLinesTo(s.data() + old, rm, mr);
+    s.resize(static_cast<std::size_t>(end - s.data()));
 }
 
 // The lines of one task of a slice: task 0 of each block is its head
@@ -225,20 +375,16 @@ void FormatTask(std::string& s, const FrameResults& results, const ResultCase& b
     MemberLines(s, results.member[m], b.members[m]);
 }
 
-// One member-force file (".F31" load cases, ".F32" combinations).
-bool WriteMemberForceFileFast(const FrameResults& results, int which, const std::string& name) {
+// One member-force file (".F31" load cases, ".F32" combinations),
+// formatted in slices and streamed in order by one writer thread: the way
+// used where positional writes are not available, or when a piece's length
+// was not foreseen.
+bool WriteMemberForceFileStream(const FrameResults& results, int which, const std::string& name) {
     std::FILE* f = std::fopen(OsFileName(name).c_str(), "wb");
     if (!f) return false;
-    const std::string& head = which == kResultLoadCases ? "部材力"_sj : "部材力（組み合せ）"_sj;
-    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
-    std::vector<int> blocks;
-    if (which == kResultLoadCases) {
-        for (int c = 1; c <= cases; ++c) blocks.push_back(CaseBlockIndex(c));
-    } else {
-        for (int k = 1; k <= std::clamp(results.comboCount, 0, kMaxResultCombos); ++k)
-            blocks.push_back(cases + 1 + k);
-    }
-    const int members = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+    const std::string& head = FileHeading(which);
+    const std::vector<int> blocks = FileBlocks(results, which);
+    const int members = MemberSlotsUsed(results);
     const int perBlock = members + 1;  // the block head, then each member
     // A few blocks at a time: formatted in parallel, written in order by a
     // thread of its own while the next slice is formatted.
@@ -287,28 +433,232 @@ bool WriteMemberForceFileFast(const FrameResults& results, int which, const std:
     return std::fclose(f) == 0 && ok;
 }
 
+// A run of members of one block of one member-force file; the first run
+// of a block carries the block's head.
+struct Piece {
+    int file = 0;   // 0 ".F31", 1 ".F32"
+    int block = 0;  // index into results.block
+    int first = 1, last = 0;
+};
+
+// Members per piece: pieces of some hundred kilobytes, enough of them to
+// keep every thread busy while the two writers copy into the files.
+constexpr int kPieceMembers = 32;
+
+// The pieces of both files, taken alternately from each so that both
+// writers are fed from the start; within a file in file order.
+std::vector<Piece> CutPieces(const FrameResults& results) {
+    const int members = MemberSlotsUsed(results);
+    std::vector<Piece> perFile[2];
+    for (int file = 0; file < 2; ++file) {
+        for (const int block : FileBlocks(results, file == 0 ? kResultLoadCases : kResultCombinations)) {
+            for (int first = 1;; first += kPieceMembers) {
+                Piece p;
+                p.file = file;
+                p.block = block;
+                p.first = first;
+                p.last = std::min(members, first + kPieceMembers - 1);
+                perFile[file].push_back(p);
+                if (p.last >= members) break;
+            }
+        }
+    }
+    std::vector<Piece> pieces;
+    for (std::size_t k = 0; k < std::max(perFile[0].size(), perFile[1].size()); ++k)
+        for (const std::vector<Piece>& list : perFile)
+            if (k < list.size()) pieces.push_back(list[k]);
+    return pieces;
+}
+
+// The text of one piece, in a buffer of `capacity` bytes.
+struct Text {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0, capacity = 0;
+};
+
+// Formatted pieces handed from the formatting threads to the two writers.
+class PieceQueue {
+  public:
+    PieceQueue(const std::vector<Piece>& pieces) : pieces_(pieces), text_(pieces.size()), ready_(pieces.size(), 0) {}
+
+    // A buffer of at least `room` bytes: one the writers have finished
+    // with when there is one (fresh memory would cost a page fault per
+    // page, every piece).
+    Text Buffer(std::size_t room) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (std::size_t k = 0; k < free_.size(); ++k) {
+                if (free_[k].capacity >= room) {
+                    Text t = std::move(free_[k]);
+                    free_[k] = std::move(free_.back());
+                    free_.pop_back();
+                    t.size = 0;
+                    return t;
+                }
+            }
+        }
+        Text t;
+        t.data.reset(new char[room]);
+        t.capacity = room;
+        return t;
+    }
+    // Hands over piece i, then waits while too much text waits for the
+    // writers (the piece is handed over first, so a writer never waits
+    // for a thread that waits for it).
+    void Put(std::size_t i, Text&& text) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        pending_ += text.size;
+        text_[i] = std::move(text);
+        ready_[i] = 1;
+        if (waitingFor_[pieces_[i].file] == i) readyCv_[pieces_[i].file].notify_one();
+        if (pending_ > kPendingLimit) {
+            ++roomWaiters_;
+            roomCv_.wait(lock, [this] { return pending_ <= kPendingLimit; });
+            --roomWaiters_;
+        }
+    }
+    Text Take(std::size_t i) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const int f = pieces_[i].file;
+        waitingFor_[f] = i;
+        readyCv_[f].wait(lock, [&] { return ready_[i] != 0; });
+        waitingFor_[f] = kNone;
+        return std::move(text_[i]);
+    }
+    // A writer is done with a piece: its buffer goes back for reuse.
+    void Done(Text&& text) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        pending_ -= text.size;
+        if (text.data) free_.push_back(std::move(text));
+        if (roomWaiters_ > 0 && pending_ <= kPendingLimit) roomCv_.notify_all();
+    }
+
+  private:
+    static constexpr std::size_t kPendingLimit = std::size_t{32} << 20;
+    static constexpr std::size_t kNone = ~std::size_t{0};
+    const std::vector<Piece>& pieces_;
+    std::mutex mutex_;
+    std::condition_variable readyCv_[2], roomCv_;
+    std::vector<Text> text_, free_;
+    std::vector<char> ready_;
+    std::size_t waitingFor_[2] = {kNone, kNone};
+    std::size_t pending_ = 0;
+    int roomWaiters_ = 0;
+};
+
+// The text of one piece, in a buffer from the queue.
+Text FormatPiece(const FrameResults& results, const Piece& p, PieceQueue& queue) {
+    const ResultCase& b = results.block[p.block];
+    std::string head;
+    if (p.first == 1) FormatTask(head, results, b, 0, FileHeading(p.file == 0 ? kResultLoadCases : kResultCombinations));
+    std::size_t room = head.size();
+    for (int m = p.first; m <= p.last; ++m) room += MemberLinesRoom(results.member[m]);
+    Text t = queue.Buffer(room);
+    char* out = t.data.get();
+    std::memcpy(out, head.data(), head.size());
+    out += head.size();
+    for (int m = p.first; m <= p.last; ++m) out = MemberLinesTo(out, results.member[m], b.members[m]);
+    t.size = static_cast<std::size_t>(out - t.data.get());
+    return t;
+}
+
+// Both member-force files at once: the pieces are formatted on the worker
+// threads in any order and written in file order by one thread per file
+// (two threads writing one file would only queue for it). ok[f] tells
+// whether file f was written in full; false from the result when the
+// writer threads could not be started (nothing is written then).
+bool WriteMemberForceFilesPiped(const FrameResults& results, const std::string names[2], bool ok[2]) {
+    const std::vector<Piece> pieces = CutPieces(results);
+    PieceQueue queue(pieces);
+    std::atomic<bool> good[2];
+    std::FILE* files[2];
+    for (int f = 0; f < 2; ++f) {
+        files[f] = std::fopen(OsFileName(names[f]).c_str(), "wb");
+        good[f] = files[f] != nullptr;
+    }
+    auto write = [&](int f) {
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (pieces[i].file != f) continue;
+            Text text = queue.Take(i);
+            if (good[f] && text.size > 0 && std::fwrite(text.data.get(), 1, text.size, files[f]) != text.size)
+                good[f] = false;
+            queue.Done(std::move(text));
+        }
+    };
+    std::thread writers[2];
+    try {
+        writers[0] = std::thread(write, 0);
+        writers[1] = std::thread(write, 1);
+    } catch (const std::system_error&) {
+        // Without both writers the pieces cannot be taken: hand every piece
+        // over empty so a started writer ends, then let the caller write.
+        good[0] = good[1] = false;
+        for (std::size_t i = 0; i < pieces.size(); ++i) queue.Put(i, Text());
+        for (std::thread& w : writers)
+            if (w.joinable()) w.join();
+        for (std::FILE* f : files)
+            if (f) std::fclose(f);
+        return false;
+    }
+    ParallelFor(static_cast<int>(pieces.size()), [&](int task) {
+        const auto i = static_cast<std::size_t>(task);
+        Text text;
+        if (good[pieces[i].file]) {
+            try {
+                text = FormatPiece(results, pieces[i], queue);
+            } catch (const std::bad_alloc&) {
+                good[pieces[i].file] = false;
+            }
+        }
+        queue.Put(i, std::move(text));
+    });
+    for (std::thread& w : writers) w.join();
+    for (int f = 0; f < 2; ++f) {
+        if (files[f] && std::fclose(files[f]) != 0) good[f] = false;
+        ok[f] = good[f];
+    }
+    return true;
+}
+
 }  // namespace
 
 bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& base, std::string* failed) {
     using Writer = void (*)(TStringList&, const FrameResults&, int);
     static const Writer writers[4] = {WriteReactionFile, WriteReactionFile, WriteDisplacementFile,
                                       WriteDisplacementFile};
-    bool all = true;
-    TStringList list;
-    for (int f = 0; f < kSdkResultFileCount; ++f) {
-        const int which = f % 2 == 0 ? kResultLoadCases : kResultCombinations;
-        const std::string name = base + SdkResultExtensions()[f];
-        bool wrote;
-        if (f < 4) {
+    bool wrote[kSdkResultFileCount] = {};
+    auto names = [&base](int f) { return base + SdkResultExtensions()[f]; };
+    // The small files on a thread of their own, beside the big ones.
+    auto smallFiles = [&] {
+        TStringList list;
+        for (int f = 0; f < 4; ++f) {
+            const int which = f % 2 == 0 ? kResultLoadCases : kResultCombinations;
             list.Clear();
-            writers[f](list, results, which);
-            wrote = SaveListIfWritable(list, name);
-        } else {
-            wrote = WriteMemberForceFileFast(results, which, name);
+            try {
+                writers[f](list, results, which);
+                wrote[f] = SaveListIfWritable(list, names(f));
+            } catch (const std::bad_alloc&) {
+                wrote[f] = false;
+            }
         }
-        if (!wrote) {
+    };
+    std::thread side;
+    try {
+        side = std::thread(smallFiles);
+    } catch (const std::system_error&) {
+        smallFiles();
+    }
+    const std::string big[2] = {names(4), names(5)};
+    if (!WriteMemberForceFilesPiped(results, big, wrote + 4)) {
+        for (int f = 0; f < 2; ++f)
+            wrote[4 + f] = WriteMemberForceFileStream(results, f == 0 ? kResultLoadCases : kResultCombinations, big[f]);
+    }
+    if (side.joinable()) side.join();
+    bool all = true;
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        if (!wrote[f]) {
             all = false;
-            if (failed) *failed += name + "\n";
+            if (failed) *failed += names(f) + "\n";
         }
     }
     return all;

@@ -1,9 +1,11 @@
 // The result files written fast: the same bytes as WriteSdkResultFiles
 // (model/result_files.h). The member-force files, which hold one line per
 // result point of every member and case (hundreds of megabytes for the
-// largest models), are formatted on worker threads in slices of blocks and
-// streamed to the file, without a string list of every line; their numbers
-// are formatted by exact integer arithmetic instead of printf.
+// largest models), are cut into pieces of a few dozen members, formatted
+// on the worker threads straight into buffers and written in file order by
+// one thread per file, both files at once, beside a thread for the four
+// small files; their numbers are formatted by exact arithmetic instead of
+// printf.
 #pragma once
 
 #include <cstddef>

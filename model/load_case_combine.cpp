@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
@@ -43,7 +44,8 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
     const KumiCase& combo = model.combinations[k];
     ResultCase& block = results.block[ComboBlockIndex(results, k)];
     block.caseNo = combo.no;
-    if (GetEnginePath() == EnginePath::kFast) {
+    const bool fast = GetEnginePath() == EnginePath::kFast;
+    if (fast) {
         // Only the slots any analysis since the last whole clear has used.
         const FrameResultsExtent used = WrittenFrameResultsExtent(results);
         std::memset(block.nodes, 0, sizeof(NodeResult) * static_cast<std::size_t>(used.nodes));
@@ -67,7 +69,18 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
         for (int m = 1; m <= results.memberCount; ++m) {
             MemberResult& dst = block.members[m];
             const MemberResult& from = src.members[m];
-            for (int p = 1; p <= PointCountOf(results.member[m]); ++p) {
+            const int n = PointCountOf(results.member[m]);
+            if (fast) {
+                // The same sum for every value, a row at a time.
+                std::copy(from.values[kQtyPos] + 1, from.values[kQtyPos] + n + 1, dst.values[kQtyPos] + 1);
+                for (int q = kQtyM; q <= kQtyDisp; ++q) {
+                    float* d = dst.values[q];
+                    const float* f = from.values[q];
+                    for (int p = 1; p <= n; ++p) d[p] = static_cast<float>(d[p] + w * f[p]);
+                }
+                continue;
+            }
+            for (int p = 1; p <= n; ++p) {
                 dst.values[kQtyPos][p] = from.values[kQtyPos][p];
                 for (int q = kQtyM; q <= kQtyDisp; ++q) {
                     dst.values[q][p] = static_cast<float>(dst.values[q][p] + w * from.values[q][p]);
@@ -170,7 +183,7 @@ void NodeReaction(const FrameResults& results, const ResultCase& block, const Fr
 
 }  // namespace
 
-void CombineCaseResults(FrameResults& results, const FrameModel& model) {
+void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers) {
     results.nodeCount = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
     for (int n = 1; n <= results.nodeCount; ++n) results.node[n].no = model.nodes[n].no;
     results.caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
@@ -178,24 +191,45 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model) {
         results.block[c].caseNo = model.loadCases[c].no;
     }
     results.combosIndex = results.caseCount + 1;
-    const int comboCount = ComboCountOf(results, model);
+    const bool remapped = remappedMembers >= 0;
+    const int comboCount = remapped ? 0 : ComboCountOf(results, model);
+    // With the remapping to come, the combination blocks are wiped and
+    // made again, and so is every load case slot up to remappedMembers.
     const int lastBlock = std::min(
-        results.caseCount + std::clamp(results.comboCount, 0, kMaxResultCombos) + 1,
+        results.caseCount + (remapped ? 0 : std::clamp(results.comboCount, 0, kMaxResultCombos)) + 1,
         kResultCaseSlots - 1);
+    // The first member whose points of block b are kept.
+    auto firstMember = [&](int b) { return remapped && b <= results.caseCount ? remappedMembers + 1 : 1; };
     if (GetEnginePath() == EnginePath::kFast) {
         // Each combination block and each block's extremes depend on
         // nothing another task writes.
-        ParallelFor(comboCount, [&](int k) { CombineOne(results, model, k + 1); });
-        ParallelFor(lastBlock, [&](int b) {
-            for (int m = 1; m <= results.memberCount; ++m) {
-                FindExtremes(results.block[b + 1].members[m], results.member[m]);
+        // A combination's extremes are found while its block is fresh in
+        // the cache; it reads only the load cases' points, never the
+        // extreme slots written beside them.
+        std::vector<int> comboOf(static_cast<std::size_t>(lastBlock) + 1, 0);
+        std::vector<int> elsewhere;
+        for (int k = 1; k <= comboCount; ++k) {
+            const int b = ComboBlockIndex(results, k);
+            if (b >= 1 && b <= lastBlock) {
+                comboOf[static_cast<std::size_t>(b)] = k;
+            } else {
+                elsewhere.push_back(k);
+            }
+        }
+        ParallelFor(static_cast<int>(elsewhere.size()),
+                    [&](int i) { CombineOne(results, model, elsewhere[static_cast<std::size_t>(i)]); });
+        ParallelFor(lastBlock, [&](int task) {
+            const int b = task + 1;
+            if (comboOf[static_cast<std::size_t>(b)] != 0) CombineOne(results, model, comboOf[static_cast<std::size_t>(b)]);
+            for (int m = firstMember(b); m <= results.memberCount; ++m) {
+                FindExtremes(results.block[b].members[m], results.member[m]);
             }
         });
         return;
     }
     for (int k = 1; k <= comboCount; ++k) CombineOne(results, model, k);
     for (int b = 1; b <= lastBlock; ++b) {
-        for (int m = 1; m <= results.memberCount; ++m) {
+        for (int m = firstMember(b); m <= results.memberCount; ++m) {
             FindExtremes(results.block[b].members[m], results.member[m]);
         }
     }

@@ -149,7 +149,7 @@ void StoreNodeResults(ResultCase& block, const FrameModel& model, const Stiffnes
 
 }  // namespace
 
-bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings) {
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings, int remappedMembers) {
     const bool fast = currentEnginePath == EnginePath::kFast;
     SetUpResults(results, model, fast);
     StiffnessWork work;
@@ -192,7 +192,7 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     if (fast) CalcMemberForcesAllCases(results, model);
     results.doneCaseCount = results.caseCount;
     work.Release();
-    CombineCaseResults(results, model);
+    CombineCaseResults(results, model, remappedMembers);
     SetPointLabels(results, model);
     return true;
 }

@@ -37,8 +37,14 @@ EnginePath GetEnginePath();
 // model. Returns false after an allocation failure of the work areas
 // (message "メモリーが足りません.(剛性マトリックス)" through EngineMessage).
 // A singular case leaves its displacements 0 and adds one line naming the
-// case to `warnings` (CP932).
-bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings);
+// case to `warnings` (CP932). remappedMembers >= 0 tells that the caller
+// maps the results back onto that many members, wiping their slots, and
+// combines again (the mapping back to the user's members does): the
+// combination blocks are then left as they are, and the M-max/M-min
+// points are found only where they survive (load case slots above
+// remappedMembers).
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
+                      int remappedMembers = -1);
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model);
 
 // Member end forces and M, S, N, displacement at every point of load case
@@ -49,8 +55,10 @@ void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIn
 // solved), spread over worker threads member by member; the same bits.
 void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model);
 
-// Combination blocks and the M-max/M-min points of every block.
-void CombineCaseResults(FrameResults& results, const FrameModel& model);
+// Combination blocks and the M-max/M-min points of every block; with
+// remappedMembers >= 0 (see AnalyseLoadCases) only the points of the load
+// case blocks (and the one after them), of the members above it.
+void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers = -1);
 
 // Support reactions of every load case (rows and node results), from the
 // member end values at the points. Includes nodal loads applied at the
