@@ -9,33 +9,15 @@
 #include <string>
 
 #include "app/report_figure_drawer.h"
-#include "model/analysis_driver.h"
-#include "model/data_file.h"
+#include "tests/analysed_example.h"
 #include "report/graphics.h"
 #include "report/report_figures.h"
 #include "tests/report/report_body_util.h"
 
 namespace {
 
-struct Analysed {
-    std::unique_ptr<FrameModel> model = NewFrameModelRecord();
-    FrameResults* results = nullptr;
-};
-
-Analysed& Portal() {
-    static Analysed a = [] {
-        Analysed q;
-        std::string warnings;
-        EXPECT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/portal.$O1", *q.model, warnings));
-        PrepareMemberLoads(*q.model);
-        q.results = AllocateFrameResults();
-        ClearFrameResults(*q.results);
-        std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
-        *copy = *q.model;
-        EXPECT_TRUE(RunFrameAnalysis(*q.results, *copy, false, false, 20));
-        SetResultPoints(*q.results, *q.model);
-        return q;
-    }();
+AnalysedExample& Portal() {
+    static AnalysedExample a = AnalyseExample("portal.$O1", 20);
     return a;
 }
 
@@ -51,7 +33,7 @@ int DrawingRecords(int pages) {
 }
 
 TEST(ReportFigureDrawer, FillsTheFigureBoxes) {
-    Analysed& p = Portal();
+    AnalysedExample& p = Portal();
     SetReportFigureDrawer(nullptr);
     const int framedOnly = DrawingRecords(ComposeReport(*p.model, p.results, nullptr));
     InstallReportFigureDrawer();
@@ -64,7 +46,7 @@ TEST(ReportFigureDrawer, FillsTheFigureBoxes) {
 }
 
 TEST(ReportFigureDrawer, LeavesTheModelAsItWas) {
-    Analysed& p = Portal();
+    AnalysedExample& p = Portal();
     std::unique_ptr<FrameModel> before = NewFrameModelRecord();
     std::memcpy(before.get(), p.model.get(), sizeof(FrameModel));
     InstallReportFigureDrawer();

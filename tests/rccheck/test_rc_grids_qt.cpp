@@ -23,6 +23,8 @@
 #include "rccheck/ui/member_grid.h"
 #include "rccheck/ui/section_grid.h"
 
+#include "tests/analysed_example.h"
+
 namespace {
 
 // The analysed portal, built once; the RC record is rebuilt for every test.
@@ -31,16 +33,9 @@ RcCheckData& FreshPortalRc() {
     static FrameResults* results = nullptr;
     if (!model) {
         LoadBuiltInRebarTable();
-        model = NewFrameModelRecord();
-        std::string warnings;
-        EXPECT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/portal.$O1", *model, warnings));
-        PrepareMemberLoads(*model);
-        auto copy = NewFrameModelRecord();
-        *copy = *model;
-        results = AllocateFrameResults();
-        ClearFrameResults(*results);
-        EXPECT_TRUE(RunFrameAnalysis(*results, *copy, false, false, 999));
-        SetResultPoints(*results, *model);
+        AnalysedExample a = AnalyseExample("portal.$O1", 999);
+        model = std::move(a.model);
+        results = a.results;
         FrameData = model.get();
         ResultData = results;
     }

@@ -25,6 +25,8 @@
 #include "rccheck/ui/section_window.h"
 #include "report/report_cover.h"
 
+#include "tests/analysed_example.h"
+
 namespace {
 
 // Analysed portal in FrameData / ResultData and an empty RC record, so
@@ -34,16 +36,9 @@ void LoadPortalWithEmptyRc() {
     static FrameResults* results = nullptr;
     if (!model) {
         LoadBuiltInRebarTable();
-        model = NewFrameModelRecord();
-        std::string warnings;
-        EXPECT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/portal.$O1", *model, warnings));
-        PrepareMemberLoads(*model);
-        auto copy = NewFrameModelRecord();
-        *copy = *model;
-        results = AllocateFrameResults();
-        ClearFrameResults(*results);
-        EXPECT_TRUE(RunFrameAnalysis(*results, *copy, false, false, 999));
-        SetResultPoints(*results, *model);
+        AnalysedExample a = AnalyseExample("portal.$O1", 999);
+        model = std::move(a.model);
+        results = a.results;
     }
     FrameData = model.get();
     ResultData = results;

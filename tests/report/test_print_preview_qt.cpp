@@ -21,29 +21,15 @@
 #include "platform/qt/printer.h"
 #include "platform/sjis_literal.h"
 #include "report/print_preview.h"
+#include "tests/analysed_example.h"
 #include "report/report_cover.h"
 
 namespace {
 
-struct Portal {
-    std::unique_ptr<FrameModel> model = NewFrameModelRecord();
-    FrameResults* results = nullptr;
-};
+using Portal = AnalysedExample;
 
 Portal& PortalData() {
-    static Portal p = [] {
-        Portal q;
-        std::string warnings;
-        EXPECT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/portal.$O1", *q.model, warnings));
-        PrepareMemberLoads(*q.model);
-        q.results = AllocateFrameResults();
-        ClearFrameResults(*q.results);
-        std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
-        *copy = *q.model;
-        EXPECT_TRUE(RunFrameAnalysis(*q.results, *copy, false, false, 20));
-        SetResultPoints(*q.results, *q.model);
-        return q;
-    }();
+    static Portal p = AnalyseExample("portal.$O1", 20);
     return p;
 }
 
