@@ -221,3 +221,26 @@ TEST(FastResultFiles, AFileThatCannotBeWrittenIsNamed) {
     EXPECT_NE(failed.find("/nonexistent-folder/x.F11\n"), std::string::npos);
     std::free(r);
 }
+
+// Positions at the edge of their 15-byte field and beyond it (the field
+// grows, the line with it), and a NaN, keep the reference writer's bytes.
+TEST(FastResultFiles, PositionsWiderThanTheirFieldMatchTheReference) {
+    const float wide[] = {999999936.0f, -999999936.0f, 1.0e9f, -1.0e9f, 9.999999e9f, -9.999999e9f,
+                          1.0e10f, -1.0e10f, 1.0e15f, -3.0e38f, std::numeric_limits<float>::quiet_NaN()};
+    const RecordShape shape{40, 2, 2, 41};
+    const std::string dir = OutputDir();
+    FrameResults* r = NewRecord(shape);
+    ASSERT_NE(r, nullptr);
+    int k = 0;
+    for (int b = 1; b <= shape.cases + shape.combos + 1; ++b)
+        for (int m = 1; m <= shape.members; ++m)
+            for (int p = 1; p <= r->member[m].pointCount + 2; ++p)
+                r->block[b].members[m].values[kQtyPos][p] = wide[k++ % (sizeof wide / sizeof wide[0])];
+    ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "wide_ref"));
+    std::string failed;
+    EXPECT_TRUE(WriteSdkResultFilesFast(*r, dir + "wide_fast", &failed));
+    EXPECT_EQ(failed, "");
+    for (const char* ext : {".F31", ".F32"})
+        EXPECT_TRUE(ReadAll(dir + "wide_ref" + ext) == ReadAll(dir + "wide_fast" + ext)) << ext;
+    std::free(r);
+}
