@@ -48,11 +48,11 @@ constexpr int kLoadNodal = 51;
 struct FrameModelHeader {
     char modelId[32];
     char title[kNameSize];
-    std::int32_t optRenumber;     // "リナ"
-    std::int32_t optMmax;         // "Mmax"
-    std::int32_t optViewPoint;    // "着点"
-    std::int32_t optExtraFactor;  // "割増"
-    std::int32_t optPrestress;    // "プレ"
+    std::int32_t optRenumber;     // option word リナ
+    std::int32_t optMmax;         // option word Mmax
+    std::int32_t optViewPoint;    // option word 着点
+    std::int32_t optExtraFactor;  // option word 割増
+    std::int32_t optPrestress;    // option word プレ
 };
 
 struct FramePoint {

@@ -22,8 +22,8 @@ constexpr double kReportLine = 5.76;      // mm, one text line
 constexpr double kReportHalfLine = 2.88;  // mm, one template frame line
 
 struct ReportCoverLinesData {
-    std::string title;   // CP932; initially "フレーム構造解析計算書"
-    std::string second;  // CP932; e.g. "ＲＣ断面照査" for the RC window's print
+    std::string title;   // CP932; initially 「フレーム構造解析計算書」
+    std::string second;  // CP932; e.g. 「ＲＣ断面照査」 for the RC window's print
     std::string third;   // CP932; the data file's name
 };
 extern ReportCoverLinesData ReportCoverLines;

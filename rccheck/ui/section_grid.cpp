@@ -207,7 +207,7 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
         SetNumber(grid, rc, k, v);
         return;
     }
-    if (k > Count(rc)) return;  // the "追加" column takes a number first
+    if (k > Count(rc)) return;  // the 追加 column takes a number first
     const bool all = IsKeyDown(VK_SHIFT) && y != kName;
     for (int j = all ? 1 : k; j <= (all ? Count(rc) : k); ++j) WriteRow(rc.sections[j], y, text, v);
 }

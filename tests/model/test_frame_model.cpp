@@ -179,7 +179,7 @@ TEST_F(FrameModelTest, LoadsWithoutResultantAndHugeRanges) {
 TEST(FixedText, CutsWithoutSplittingACharacter) {
     char buf[6];
     SetFixedText(buf, sizeof buf, ("ab" + "漢字"_sj).c_str());
-    EXPECT_EQ(std::string(buf), "ab" + "漢"_sj);  // "字" would need bytes 5 and 6
+    EXPECT_EQ(std::string(buf), "ab" + "漢"_sj);  // 「字」 would need bytes 5 and 6
     SetFixedText(buf, sizeof buf, "abc");
     EXPECT_EQ(std::string(buf), "abc");
     SetFixedText(buf, sizeof buf, "\x95");  // a lone lead byte counts as one
