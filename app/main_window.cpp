@@ -54,13 +54,6 @@ constexpr std::uint32_t kRedrawPostpone = 3600000;
 constexpr int kMinBitmapWidth = 1920;
 constexpr int kMinBitmapHeight = 1080;
 
-template <class T, class... A>
-T* Make(std::vector<std::unique_ptr<TControl>>& owned, A&&... args) {
-    auto p = std::make_unique<T>(std::forward<A>(args)...);
-    T* raw = p.get();
-    owned.push_back(std::move(p));
-    return raw;
-}
 
 }  // namespace
 
@@ -150,7 +143,7 @@ void TFmMain::FormCreate() {
 // --- layout -----------------------------------------------------------------
 
 TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top, int height) {
-    TStringGrid* g = Make<TStringGrid>(owned_, parent);
+    TStringGrid* g = MakeOwnedControl<TStringGrid>(owned_, parent);
     Grids.grid[id] = g;
     g->SetBounds(left, top, 100, height);
     g->SetColCount(2);
@@ -182,10 +175,10 @@ void TFmMain::BuildLayout() {
     CenterOnScreen();
 
     // Command bar.
-    TPanel* top = Make<TPanel>(owned_, this);
+    TPanel* top = MakeOwnedControl<TPanel>(owned_, this);
     top->SetHeight(34);
     top->SetAlign(alTop);
-    TLabel* file = Make<TLabel>(owned_, top, "ファイル"_sj);
+    TLabel* file = MakeOwnedControl<TLabel>(owned_, top, "ファイル"_sj);
     file->SetBounds(8, 9, 56, 18);
     file->SetFontColor(0xFF0000);
     popup_ = std::make_unique<TPopupMenu>();
@@ -195,77 +188,77 @@ void TFmMain::BuildLayout() {
     popup_->AddItem("名前を付けて保存"_sj, [this] { SaveAsClick(); });
     popup_->AddItem("結果数値のエクセルコピー"_sj, [this] { CopyExcelClick(); });
     file->OnClick = [this, file] { popup_->PopupUnder(*file); };
-    TButton* calc = Make<TButton>(owned_, top, "計算実行"_sj);
+    TButton* calc = MakeOwnedControl<TButton>(owned_, top, "計算実行"_sj);
     calc->SetBounds(70, 4, 90, 26);
     calc->OnClick = [this] { CalcExecClick(CalcSender::CalcKVD1); };
-    TButton* save = Make<TButton>(owned_, top, "保存"_sj);
+    TButton* save = MakeOwnedControl<TButton>(owned_, top, "保存"_sj);
     save->SetBounds(166, 4, 60, 26);
     save->OnClick = [this] { Save1Click(); };
-    TButton* undo = Make<TButton>(owned_, top, "UnDo");
+    TButton* undo = MakeOwnedControl<TButton>(owned_, top, "UnDo");
     undo->SetBounds(232, 4, 60, 26);
     undo->OnClick = [this] { BtnUnDoClick(); };
-    CalcAuto = Make<TCheckBox>(owned_, top, "逐次計算"_sj, false);
+    CalcAuto = MakeOwnedControl<TCheckBox>(owned_, top, "逐次計算"_sj, false);
     CalcAuto->SetBounds(300, 7, 90, 20);
-    AutoSave = Make<TCheckBox>(owned_, top, "自動保存"_sj, true);
+    AutoSave = MakeOwnedControl<TCheckBox>(owned_, top, "自動保存"_sj, true);
     AutoSave->SetBounds(392, 7, 90, 20);
     // Printing and the RC check live in windows of their own.
-    BtnPrint = Make<TButton>(owned_, top, "印 刷..."_sj);
+    BtnPrint = MakeOwnedControl<TButton>(owned_, top, "印 刷..."_sj);
     BtnPrint->SetBounds(488, 4, 80, 26);
     // The report needs results: enabled by a calculation.
     BtnPrint->SetEnabled(false);
     BtnPrint->OnClick = [this] { BtnPrintClick(); };
-    btRCanal = Make<TButton>(owned_, top, "RC照査..."_sj);
+    btRCanal = MakeOwnedControl<TButton>(owned_, top, "RC照査..."_sj);
     btRCanal->SetBounds(574, 4, 80, 26);
     // Usable only when the RC check window has been joined to the program.
     btRCanal->SetEnabled(static_cast<bool>(WindowHooks.showRcWindow));
     btRCanal->OnClick = [this] { btRCanalClick(); };
-    CalcSDK = Make<TButton>(owned_, top, "SDKで計算"_sj);
+    CalcSDK = MakeOwnedControl<TButton>(owned_, top, "SDKで計算"_sj);
     CalcSDK->SetBounds(664, 4, 96, 26);
     CalcSDK->OnClick = [this] { CalcExecClick(CalcSender::CalcSDK); };
-    TLabel* hint = Make<TLabel>(owned_, top, "(読込はドラッグドロップで)"_sj);
+    TLabel* hint = MakeOwnedControl<TLabel>(owned_, top, "(読込はドラッグドロップで)"_sj);
     hint->SetBounds(770, 9, 200, 18);
-    TLabel* manual = Make<TLabel>(owned_, top, "(説明書)"_sj);
+    TLabel* manual = MakeOwnedControl<TLabel>(owned_, top, "(説明書)"_sj);
     manual->SetBounds(980, 9, 70, 18);
     manual->SetFontColor(0xFF0000);
     manual->OnClick = [this] { DispManualClick(); };
-    MyHistory = Make<TLabel>(owned_, top, "(変更履歴)"_sj);
+    MyHistory = MakeOwnedControl<TLabel>(owned_, top, "(変更履歴)"_sj);
     MyHistory->SetBounds(1056, 9, 80, 18);
     MyHistory->SetFontColor(0xFF0000);
     MyHistory->OnClick = [this] { MyHistoryClick(); };
 
     // Status line for the engine's progress texts.
-    TPanel* bottom = Make<TPanel>(owned_, this);
+    TPanel* bottom = MakeOwnedControl<TPanel>(owned_, this);
     bottom->SetHeight(22);
     bottom->SetAlign(alBottom);
-    StatusText = Make<TLabel>(owned_, bottom, "");
+    StatusText = MakeOwnedControl<TLabel>(owned_, bottom, "");
     StatusText->SetBounds(8, 3, 1200, 16);
 
-    TPanel* right = Make<TPanel>(owned_, this);
+    TPanel* right = MakeOwnedControl<TPanel>(owned_, this);
     Panel_Right = right;
     right->SetWidth(kRightPanelWidth);
     right->SetAlign(alRight);
-    Page1 = Make<TPageControl>(owned_, right);
+    Page1 = MakeOwnedControl<TPageControl>(owned_, right);
     Page1->SetHeight(400);
     Page1->SetAlign(alTop);
     BuildTabs();
-    TPanel* memberArea = Make<TPanel>(owned_, right);
+    TPanel* memberArea = MakeOwnedControl<TPanel>(owned_, right);
     memberArea->SetAlign(alClient);
     BuildMemberArea(memberArea);
 
-    TPanel* figureArea = Make<TPanel>(owned_, this);
+    TPanel* figureArea = MakeOwnedControl<TPanel>(owned_, this);
     figureArea->SetAlign(alClient);
     BuildFigureArea(figureArea);
 }
 
 void TFmMain::BuildFigureArea(TWinControl* parent) {
     // Two rows of switches above the figure.
-    TPanel* switches = Make<TPanel>(owned_, parent);
+    TPanel* switches = MakeOwnedControl<TPanel>(owned_, parent);
     switches->SetHeight(46);
     switches->SetAlign(alTop);
-    TPanel* hintBar = Make<TPanel>(owned_, parent);
+    TPanel* hintBar = MakeOwnedControl<TPanel>(owned_, parent);
     hintBar->SetHeight(20);
     hintBar->SetAlign(alBottom);
-    Paint1 = Make<TPaintBox>(owned_, parent);
+    Paint1 = MakeOwnedControl<TPaintBox>(owned_, parent);
     Paint1->SetAlign(alClient);
     Paint1->OnPaint = [this] { Paint1Paint(); };
     Paint1->OnMouseDown = [this](TMouseButton b, int x, int y) { PaintMouseDown(b, x, y); };
@@ -274,9 +267,9 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
     Paint1->OnDblClick = [this] { FitView(); };
     Paint1->OnMouseWheel = [this](int delta, bool shift) { FormMouseWheel(delta, shift); };
 
-    TLabel* show = Make<TLabel>(owned_, switches, "表示"_sj);
+    TLabel* show = MakeOwnedControl<TLabel>(owned_, switches, "表示"_sj);
     show->SetBounds(4, 4, 34, 18);
-    TLabel* sw = Make<TLabel>(owned_, switches, "ｽｲｯﾁ"_sj);
+    TLabel* sw = MakeOwnedControl<TLabel>(owned_, switches, "ｽｲｯﾁ"_sj);
     sw->SetBounds(4, 24, 34, 18);
     for (TLabel* l : {show, sw}) l->OnClick = [this] { FitView(); };
     struct BoxDef {
@@ -293,14 +286,14 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
         {&fgKajyu, &"荷 重"_sj, false, 40, 22, 60},      {&fgKajyuConect, &"合成表示"_sj, false, 100, 22, 80},
     };
     for (const BoxDef& d : boxes) {
-        TCheckBox* b = Make<TCheckBox>(owned_, switches, *d.caption, d.checked);
+        TCheckBox* b = MakeOwnedControl<TCheckBox>(owned_, switches, *d.caption, d.checked);
         b->SetBounds(d.left, d.top, d.width, 20);
         b->OnClick = [this, b] { ChangePaintSwitchClick(b); };
         *d.box = b;
     }
     // The result radio group sits in a panel of its own so that it is
     // exclusive by itself.
-    TPanel* radios = Make<TPanel>(owned_, switches);
+    TPanel* radios = MakeOwnedControl<TPanel>(owned_, switches);
     radios->SetBounds(184, 22, 380, 22);
     struct RadioDef {
         TRadioButton** radio;
@@ -312,18 +305,18 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
     const std::string* named[] = {&"無し"_sj, nullptr, nullptr, nullptr, &"変位"_sj, &"反力"_sj};
     for (int i = 0; i < 6; ++i) {
         const RadioDef& d = defs[i];
-        TRadioButton* r = Make<TRadioButton>(owned_, radios, named[i] ? *named[i] : std::string(d.caption), i == 0);
+        TRadioButton* r = MakeOwnedControl<TRadioButton>(owned_, radios, named[i] ? *named[i] : std::string(d.caption), i == 0);
         r->SetBounds(d.left, 1, d.width, 20);
         r->OnClick = [this, r] { ChangePaintSwitchClick(r); };
         *d.radio = r;
     }
 
-    TLabel* hint = Make<TLabel>(owned_, hintBar,
+    TLabel* hint = MakeOwnedControl<TLabel>(owned_, hintBar,
                                 "ﾏｳｽ左端+ｺﾛｺﾛでｸﾞﾗﾌ倍率、 (Shift+)ｺﾛｺﾛで拡大/縮小、 ドラッグで移動、 "_sj +
                                     "ﾀﾞﾌﾞﾙｸﾘｯｸで全体表示　　　"_sj);
     hint->SetBounds(4, 2, 520, 16);
     hint->OnClick = [this] { FitView(); };
-    TLabel* fit = Make<TLabel>(owned_, hintBar, "全体"_sj);
+    TLabel* fit = MakeOwnedControl<TLabel>(owned_, hintBar, "全体"_sj);
     fit->SetBounds(530, 2, 40, 16);
     fit->SetFontColor(0xFF0000);
     fit->OnClick = [this] { FitView(); };
@@ -337,7 +330,7 @@ void TFmMain::BuildTabs() {
         Tabs[t]->OnShow = [this, t] { TabShow(t); };
     }
     auto hintAt = [this](TWinControl* parent, int x, int y, const std::string& text) {
-        TLabel* l = Make<TLabel>(owned_, parent, text);
+        TLabel* l = MakeOwnedControl<TLabel>(owned_, parent, text);
         l->SetBounds(x, y, 660, 16);
         l->SetFontColor(0x800000);
         return l;
@@ -346,7 +339,7 @@ void TFmMain::BuildTabs() {
     // 格点
     MakeGrid(kSgPoint, Tabs[kTabPoint], 4, gridTop, gridHeight);
     hintAt(Tabs[kTabPoint], 4, gridTop + gridHeight + 4, "格点Noの 0 入力で削除"_sj)->SetWidth(200);
-    SpeedButton1 = Make<TButton>(owned_, Tabs[kTabPoint], "図面参照"_sj);
+    SpeedButton1 = MakeOwnedControl<TButton>(owned_, Tabs[kTabPoint], "図面参照"_sj);
     SpeedButton1->SetBounds(420, gridTop, 90, 26);
     SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
     // 断面/材質
@@ -404,22 +397,22 @@ void TFmMain::BuildTabs() {
 }
 
 void TFmMain::BuildMemberArea(TWinControl* parent) {
-    TLabel* title = Make<TLabel>(owned_, parent, "部材"_sj);
+    TLabel* title = MakeOwnedControl<TLabel>(owned_, parent, "部材"_sj);
     title->SetBounds(6, 4, 36, 18);
-    WidePaint = Make<TButton>(owned_, parent, "▼|"_sj);
+    WidePaint = MakeOwnedControl<TButton>(owned_, parent, "▼|"_sj);
     WidePaint->SetBounds(40, 2, 26, 20);
     WidePaint->OnClick = [this] { WidePaintClick(); };
     title->SetFontColor(0xFF0000);
     title->OnDblClick = [this] { Label9DblClick(); };
-    CkGoiki = Make<TCheckBox>(owned_, parent, "剛域の設定"_sj, false);
+    CkGoiki = MakeOwnedControl<TCheckBox>(owned_, parent, "剛域の設定"_sj, false);
     CkGoiki->SetBounds(70, 2, 106, 20);
     CkGoiki->OnClick = [this] { ChangePaintSwitchClick(CkGoiki); };
-    TLabel* h1 = Make<TLabel>(owned_, parent, "部材Noの 0 入力で削除"_sj);
+    TLabel* h1 = MakeOwnedControl<TLabel>(owned_, parent, "部材Noの 0 入力で削除"_sj);
     h1->SetBounds(180, 4, 160, 16);
-    TLabel* h2 = Make<TLabel>(owned_, parent, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
+    TLabel* h2 = MakeOwnedControl<TLabel>(owned_, parent, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
     h2->SetBounds(340, 4, 160, 16);
     MakeGrid(kSgMember, parent, 4, 24, 220);
-    TLabel* h3 = Make<TLabel>(owned_, parent, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
+    TLabel* h3 = MakeOwnedControl<TLabel>(owned_, parent, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
     h3->SetBounds(6, 248, 600, 16);
 }
 

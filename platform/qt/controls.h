@@ -220,3 +220,13 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// Creates a control that lives in `owned` (windows that keep their controls
+// in one list, destroyed with the window) and returns it.
+template <class T, class... A>
+T* MakeOwnedControl(std::vector<std::unique_ptr<TControl>>& owned, A&&... args) {
+    auto p = std::make_unique<T>(std::forward<A>(args)...);
+    T* raw = p.get();
+    owned.push_back(std::move(p));
+    return raw;
+}

@@ -57,13 +57,6 @@ std::string RcVersionDate() {
     return Trim(s);
 }
 
-template <class T, class... A>
-T* Make(std::vector<std::unique_ptr<TControl>>& owned, A&&... args) {
-    auto p = std::make_unique<T>(std::forward<A>(args)...);
-    T* raw = p.get();
-    owned.push_back(std::move(p));
-    return raw;
-}
 
 }  // namespace
 
@@ -80,68 +73,68 @@ TfmRCanal::~TfmRCanal() {
 void TfmRCanal::BuildLayout() {
     SetBounds(0, 0, kDesignWidth, kDesignHeight);
     SetMinSize(1200, 750);
-    Panel5 = Make<TPanel>(owned_, this);
+    Panel5 = MakeOwnedControl<TPanel>(owned_, this);
     Panel5->SetAlign(alTop);
     Panel5->SetHeight(27);
-    Panel2 = Make<TPanel>(owned_, this);
+    Panel2 = MakeOwnedControl<TPanel>(owned_, this);
     Panel2->SetAlign(alRight);
     Panel2->SetWidth(251);
     Panel2->SetColor(0xFEDCC0);  // RGB(192, 220, 254)
-    PnSg1 = Make<TPanel>(owned_, this);
+    PnSg1 = MakeOwnedControl<TPanel>(owned_, this);
     PnSg1->SetAlign(alClient);
 
     int x = 2;
     const auto place = [&x](TControl* c, int w) { c->SetBounds(x, 2, w, 23); x += w + 4; };
-    bClear = Make<TButton>(owned_, Panel5, "消"_sj);
+    bClear = MakeOwnedControl<TButton>(owned_, Panel5, "消"_sj);
     place(bClear, 26);
-    place(Make<TLabel>(owned_, Panel5, "着目点:"_sj), 56);
-    RbDispBzi = Make<TCheckBox>(owned_, Panel5, "配筋表"_sj, true);
+    place(MakeOwnedControl<TLabel>(owned_, Panel5, "着目点:"_sj), 56);
+    RbDispBzi = MakeOwnedControl<TCheckBox>(owned_, Panel5, "配筋表"_sj, true);
     place(RbDispBzi, 74);
-    place(Make<TLabel>(owned_, Panel5, "["), 8);
-    RbExtract = Make<TCheckBox>(owned_, Panel5, "抽出"_sj);
+    place(MakeOwnedControl<TLabel>(owned_, Panel5, "["), 8);
+    RbExtract = MakeOwnedControl<TCheckBox>(owned_, Panel5, "抽出"_sj);
     place(RbExtract, 60);
-    RbZenGyo = Make<TCheckBox>(owned_, Panel5, "全行"_sj);
+    RbZenGyo = MakeOwnedControl<TCheckBox>(owned_, Panel5, "全行"_sj);
     place(RbZenGyo, 60);
-    RbDispAll = Make<TCheckBox>(owned_, Panel5, "全項"_sj);
+    RbDispAll = MakeOwnedControl<TCheckBox>(owned_, Panel5, "全項"_sj);
     place(RbDispAll, 60);
-    place(Make<TLabel>(owned_, Panel5, "]"), 8);
-    BtnBack = Make<TButton>(owned_, Panel5, "▲"_sj);
+    place(MakeOwnedControl<TLabel>(owned_, Panel5, "]"), 8);
+    BtnBack = MakeOwnedControl<TButton>(owned_, Panel5, "▲"_sj);
     place(BtnBack, 26);
-    BtnNext = Make<TButton>(owned_, Panel5, "▼"_sj);
+    BtnNext = MakeOwnedControl<TButton>(owned_, Panel5, "▼"_sj);
     place(BtnNext, 26);
-    BzName = Make<TLabel>(owned_, Panel5, "");
+    BzName = MakeOwnedControl<TLabel>(owned_, Panel5, "");
     place(BzName, 300);
-    DmNo = Make<TLabel>(owned_, Panel5, "");
+    DmNo = MakeOwnedControl<TLabel>(owned_, Panel5, "");
     DmNo->SetFontColor(0x808000);  // teal
     place(DmNo, 180);
-    bShowSection = Make<TButton>(owned_, Panel5, "断面"_sj);
+    bShowSection = MakeOwnedControl<TButton>(owned_, Panel5, "断面"_sj);
     place(bShowSection, 48);
-    Save1 = Make<TButton>(owned_, Panel5, "保存"_sj);
+    Save1 = MakeOwnedControl<TButton>(owned_, Panel5, "保存"_sj);
     place(Save1, 40);
-    BtnPrint = Make<TButton>(owned_, Panel5, "印刷"_sj);
+    BtnPrint = MakeOwnedControl<TButton>(owned_, Panel5, "印刷"_sj);
     place(BtnPrint, 40);
-    BtnHelp1 = Make<TButton>(owned_, Panel5, "？"_sj);
+    BtnHelp1 = MakeOwnedControl<TButton>(owned_, Panel5, "？"_sj);
     place(BtnHelp1, 26);
-    MyHistory = Make<TLabel>(owned_, Panel5, "(変更履歴)"_sj);
+    MyHistory = MakeOwnedControl<TLabel>(owned_, Panel5, "(変更履歴)"_sj);
     place(MyHistory, 80);
 
-    CoKumiList = Make<TStringGrid>(owned_, Panel2);
+    CoKumiList = MakeOwnedControl<TStringGrid>(owned_, Panel2);
     CoKumiList->SetAlign(alTop);
     CoKumiList->SetHeight(260);
     CoKumiList->SetColor(0xB5E8B5);  // RGB(181, 232, 181)
     CoKumiList->SetColCount(2);
     CoKumiList->SetColWidth(0, 0);
     CoKumiList->SetColWidth(1, 244);
-    Panel10 = Make<TPanel>(owned_, Panel2);
+    Panel10 = MakeOwnedControl<TPanel>(owned_, Panel2);
     Panel10->SetAlign(alTop);
     Panel10->SetHeight(120);
     Panel10->SetColor(0xE1E1E1);
-    Paint1 = Make<TPaintBox>(owned_, Panel10);
+    Paint1 = MakeOwnedControl<TPaintBox>(owned_, Panel10);
     Paint1->SetAlign(alClient);
-    lbErr = Make<TLabel>(owned_, Panel2, "");
+    lbErr = MakeOwnedControl<TLabel>(owned_, Panel2, "");
     lbErr->SetAlign(alTop);
     lbErr->SetHeight(24);
-    Bt_NG_Check = Make<TButton>(owned_, Panel2, "ＮＧチェック（ページ表示）"_sj);
+    Bt_NG_Check = MakeOwnedControl<TButton>(owned_, Panel2, "ＮＧチェック（ページ表示）"_sj);
     Bt_NG_Check->SetAlign(alTop);
     Bt_NG_Check->SetHeight(28);
     const std::string* notes[] = {
@@ -152,11 +145,11 @@ void TfmRCanal::BuildLayout() {
         &"*単位横に\"*\"印が有る行は断面設定画面"_sj, &" データの変更になります。"_sj};
     std::string noteText;
     for (const std::string* n : notes) noteText += *n + "\n";
-    ListBox1 = Make<TLabel>(owned_, Panel2, noteText);
+    ListBox1 = MakeOwnedControl<TLabel>(owned_, Panel2, noteText);
     ListBox1->SetAlign(alClient);
     ListBox1->SetColor(0xFEEFCB);  // RGB(203, 239, 254)
 
-    Sg1 = Make<TStringGrid>(owned_, PnSg1);
+    Sg1 = MakeOwnedControl<TStringGrid>(owned_, PnSg1);
     Sg1->SetAlign(alClient);
     Sg1->SetColor(0xA0A0A0);
     Sg1->SetColCount(25);

@@ -29,13 +29,6 @@ constexpr double kEndTolerance = 0.0001;  // m, a point this close to an end is 
 RcCheckData& Rc() { return *AllocateRcCheckData(); }
 int Cases() { return std::clamp(Rc().checkCaseCount, 0, kRcMaxCheckCases); }
 
-template <class T, class... A>
-T* Make(std::vector<std::unique_ptr<TControl>>& owned, A&&... args) {
-    auto p = std::make_unique<T>(std::forward<A>(args)...);
-    T* raw = p.get();
-    owned.push_back(std::move(p));
-    return raw;
-}
 
 }  // namespace
 
@@ -59,36 +52,36 @@ void TfmSection::BuildLayout() {
     SetBounds(0, 0, 1250, 750);
     SetMinSize(1250, 750);
     SetColor(0xFEDCC0);  // RGB(192, 220, 254)
-    Label2 = Make<TLabel>(owned_, this, "部材断面/許容値・設定"_sj);
+    Label2 = MakeOwnedControl<TLabel>(owned_, this, "部材断面/許容値・設定"_sj);
     Label2->SetBounds(8, 4, 300, 20);
-    Sg1 = Make<TStringGrid>(owned_, this);
+    Sg1 = MakeOwnedControl<TStringGrid>(owned_, this);
     Sg1->SetBounds(8, 26, 900, 716);
-    BtnSectionSet = Make<TButton>(owned_, this, "1.左表にデフォルト値を設定する "_sj);
+    BtnSectionSet = MakeOwnedControl<TButton>(owned_, this, "1.左表にデフォルト値を設定する "_sj);
     BtnSectionSet->SetBounds(920, 26, 320, 28);
-    Label1 = Make<TLabel>(owned_, this, "(フレーム断面積,断面名,部材名を参照します)"_sj);
+    Label1 = MakeOwnedControl<TLabel>(owned_, this, "(フレーム断面積,断面名,部材名を参照します)"_sj);
     Label1->SetBounds(920, 56, 320, 20);
-    ConsSection = Make<TButton>(owned_, this, "2.名称,幅,高さが同じ断面を統合する"_sj);
+    ConsSection = MakeOwnedControl<TButton>(owned_, this, "2.名称,幅,高さが同じ断面を統合する"_sj);
     ConsSection->SetBounds(920, 82, 320, 28);
-    lbType1 = Make<TLabel>(owned_, this, "照査ケース別の照査ﾀｲﾌﾟ(1～3)設定"_sj);
+    lbType1 = MakeOwnedControl<TLabel>(owned_, this, "照査ケース別の照査ﾀｲﾌﾟ(1～3)設定"_sj);
     lbType1->SetBounds(920, 118, 320, 20);
-    SgType1 = Make<TStringGrid>(owned_, this);
+    SgType1 = MakeOwnedControl<TStringGrid>(owned_, this);
     SgType1->SetBounds(920, 140, 320, 300);
-    GroupBox1 = Make<TPanel>(owned_, this, "摘要条件"_sj);
+    GroupBox1 = MakeOwnedControl<TPanel>(owned_, this, "摘要条件"_sj);
     GroupBox1->SetBounds(920, 448, 320, 200);
-    ApplyShoType = Make<TButton>(owned_, GroupBox1, "照査ﾀｲﾌﾟ(1～3)の値を適用する"_sj);
+    ApplyShoType = MakeOwnedControl<TButton>(owned_, GroupBox1, "照査ﾀｲﾌﾟ(1～3)の値を適用する"_sj);
     ApplyShoType->SetBounds(8, 20, 300, 28);
-    CkApplyMmax = Make<TCheckBox>(owned_, GroupBox1, "Mmax,Mmin部はせん断を照査しない。"_sj, true);
+    CkApplyMmax = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "Mmax,Mmin部はせん断を照査しない。"_sj, true);
     CkApplyMmax->SetBounds(8, 54, 300, 22);
-    CkApplyHasi = Make<TCheckBox>(owned_, GroupBox1, "端部はせん断を照査しない。"_sj);
+    CkApplyHasi = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "端部はせん断を照査しない。"_sj);
     CkApplyHasi->SetBounds(8, 78, 300, 22);
-    CkApplyHanchi = Make<TCheckBox>(owned_, GroupBox1, "名称\"ﾊﾝﾁ\"点はせん断を照査しない。"_sj);
+    CkApplyHanchi = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "名称\"ﾊﾝﾁ\"点はせん断を照査しない。"_sj);
     CkApplyHanchi->SetBounds(8, 102, 300, 22);
-    CkApplyH2 = Make<TCheckBox>(owned_, GroupBox1, "名称\"h/2\"点は曲げを照査しない。"_sj);
+    CkApplyH2 = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "名称\"h/2\"点は曲げを照査しない。"_sj);
     CkApplyH2->SetBounds(8, 126, 300, 22);
-    Memo3 = Make<TLabel>(owned_, GroupBox1,
+    Memo3 = MakeOwnedControl<TLabel>(owned_, GroupBox1,
                          "左表の照査ﾀｲﾌﾟ(1～3)の値を上表の照査ﾀｲﾌﾟ\n設定に従って摘要します。"_sj);
     Memo3->SetBounds(8, 152, 300, 40);
-    SpeedButton2 = Make<TButton>(owned_, this, "閉じる"_sj);
+    SpeedButton2 = MakeOwnedControl<TButton>(owned_, this, "閉じる"_sj);
     SpeedButton2->SetBounds(920, 660, 100, 28);
 
     Sg1->OnDrawCell = [this](int col, int row, TCanvas& canvas, const TRect& rect) {
