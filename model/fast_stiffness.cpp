@@ -87,23 +87,12 @@ FastCaseSolver::Stiffness* FastCaseSolver::FindOrBuildStiffness(const FrameModel
     if (!st->k.Shape(dofCount, lo.data(), hi.data())) return nullptr;
     // 1. Spring supports on the diagonal, then 2. the members in table
     // order: the same additions in the same order as the dense assembly.
-    const int suptNo = model.loadCases[caseIndex].suptCaseNo;
-    const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
-    for (int sc = 1; sc <= caseCount; ++sc) {
-        const SuptCase& supt = model.supportCases[sc];
-        if (supt.no != suptNo) continue;
-        const int entries = ClampedCount(supt.count, kMaxSupportEntries);
-        for (int e = 1; e <= entries; ++e) {
-            const SuptEntry& entry = supt.entries[e];
-            if (entry.code != kSupportSpring) continue;
-            const int node = FindNodeIndex(model, entry.nodeNo);
-            if (node == 0) continue;
-            const int d = 3 * (node - 1);
-            st->k.At(d, d) += entry.kx;
-            st->k.At(d + 1, d + 1) += entry.ky;
-            st->k.At(d + 2, d + 2) += entry.km;
-        }
-    }
+    ForEachSpringSupport(model, model.loadCases[caseIndex].suptCaseNo,
+                         [&](int d, float kx, float ky, float km) {
+                             st->k.At(d, d) += kx;
+                             st->k.At(d + 1, d + 1) += ky;
+                             st->k.At(d + 2, d + 2) += km;
+                         });
     for (int m = 1; m <= memberCount; ++m) {
         double g[6][6];
         int base[2];

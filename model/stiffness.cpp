@@ -209,23 +209,13 @@ void AddMemberLoad(const FrameModel& model, int m, const MemberEndLoad& r, doubl
 namespace {
 
 void AddSupportSprings(const FrameModel& model, int suptCaseNo, StiffnessWork& work) {
-    const int n = work.dofCount;
-    const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
-    for (int sc = 1; sc <= caseCount; ++sc) {
-        const SuptCase& supt = model.supportCases[sc];
-        if (supt.no != suptCaseNo) continue;
-        const int entries = ClampedCount(supt.count, kMaxSupportEntries);
-        for (int e = 1; e <= entries; ++e) {
-            const SuptEntry& entry = supt.entries[e];
-            if (entry.code != kSupportSpring) continue;
-            const int node = FindNodeIndex(model, entry.nodeNo);
-            if (node == 0) continue;
-            const int d = 3 * (node - 1);
-            work.k[static_cast<std::size_t>(d) * n + d] += entry.kx;
-            work.k[static_cast<std::size_t>(d + 1) * n + d + 1] += entry.ky;
-            work.k[static_cast<std::size_t>(d + 2) * n + d + 2] += entry.km;
-        }
-    }
+    const std::size_t n = static_cast<std::size_t>(work.dofCount);
+    ForEachSpringSupport(model, suptCaseNo, [&](int d, float kx, float ky, float km) {
+        const std::size_t i = static_cast<std::size_t>(d);
+        work.k[i * n + i] += kx;
+        work.k[(i + 1) * n + i + 1] += ky;
+        work.k[(i + 2) * n + i + 2] += km;
+    });
 }
 
 void AddMember(const FrameModel& model, int m, StiffnessWork& work) {

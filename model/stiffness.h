@@ -5,9 +5,11 @@
 // The global matrix is dense (N x N doubles, N = 3 x nodes).
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
+#include "model/frame_model.h"
 #include "model/load_terms.h"
 
 struct FrameModel;
@@ -55,6 +57,27 @@ bool MemberGlobalStiffness(const FrameModel& model, int m, double g[6][6], int b
 // Adds T r (the member end load r turned to global axes) into p at the
 // member's end nodes; nothing when an end node is missing.
 void AddMemberLoad(const FrameModel& model, int m, const MemberEndLoad& r, double* p);
+
+// Calls add(d, kx, ky, km) for every spring support (code 5) of the support
+// cases numbered suptCaseNo, in table order; d is the x degree of freedom of
+// the support's node (missing nodes are skipped). Both assemblies add the
+// springs through this, so they add the same numbers in the same order.
+template <class Add>
+void ForEachSpringSupport(const FrameModel& model, int suptCaseNo, Add add) {
+    const int caseCount = std::clamp(model.supportCaseCount, 0, kMaxSupportCases);
+    for (int sc = 1; sc <= caseCount; ++sc) {
+        const SuptCase& supt = model.supportCases[sc];
+        if (supt.no != suptCaseNo) continue;
+        const int entries = std::clamp(supt.count, 0, kMaxSupportEntries);
+        for (int e = 1; e <= entries; ++e) {
+            const SuptEntry& entry = supt.entries[e];
+            if (entry.code != kSupportSpring) continue;
+            const int node = FindNodeIndex(model, entry.nodeNo);
+            if (node == 0) continue;
+            add(3 * (node - 1), entry.kx, entry.ky, entry.km);
+        }
+    }
+}
 
 // Adds springs, members (T k T^t and T r) and nodal loads of load case
 // `caseIndex` (table slot) into work.k and work.p. Expects work cleared and
