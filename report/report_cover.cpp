@@ -235,6 +235,15 @@ std::vector<std::string> JoinLines(std::vector<std::string> a, const std::vector
 
 // --- Texts ---
 
+void ReportFrameBox(double x1, double y1, double x2, double y2) {
+    G_SetLineColor(0);
+    G_SetLineWidth(0);
+    Gmm_Line(x1, y1, x2, y1, 0, 0);
+    Gmm_Line(x2, y1, x2, y2, 0, 0);
+    Gmm_Line(x2, y2, x1, y2, 0, 0);
+    Gmm_Line(x1, y2, x1, y1, 0, 0);
+}
+
 std::string FormatReportE(double value) {
     std::string text = FormatStr("%.5E", value);
     // C prints at least two exponent digits; the report shows three.
@@ -242,10 +251,10 @@ std::string FormatReportE(double value) {
     if (e != std::string::npos && e + 2 < text.size()) {
         const std::string sign = text.substr(e + 1, 1);
         std::string digits = text.substr(e + 2);
-        while (digits.size() < 3) digits.insert(0, "0");
+        if (digits.size() < 3) digits = std::string(3 - digits.size(), '0') + digits;
         text = text.substr(0, e + 1) + sign + digits;
     }
-    while (text.size() < 12) text.insert(0, " ");
+    if (text.size() < 12) text = std::string(12 - text.size(), ' ') + text;
     return text;
 }
 

@@ -91,5 +91,7 @@ std::string FormatReportE(double value);
 std::string ReportSafeText(const std::string& text);
 // Whole millimetres (fraction dropped), the y the chapters hand on.
 double ReportWholeMm(double y);
+// The thin frame of a figure box that no drawer fills (paper mm).
+void ReportFrameBox(double x1, double y1, double x2, double y2);
 // Byte length of a CP932 text.
 int ReportTextBytes(const std::string& text);

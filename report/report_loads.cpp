@@ -206,15 +206,6 @@ double PrintLoadGroup(double y, const LoadCase& lc, int group) {
     return y;
 }
 
-void FrameBox(double x1, double y1, double x2, double y2) {
-    G_SetLineColor(0);
-    G_SetLineWidth(0);
-    Gmm_Line(x1, y1, x2, y1, 0, 0);
-    Gmm_Line(x2, y1, x2, y2, 0, 0);
-    Gmm_Line(x2, y2, x1, y2, 0, 0);
-    Gmm_Line(x1, y2, x1, y1, 0, 0);
-}
-
 // Dimension lines along the left and bottom of the structure, 25 mm and
 // 20 mm outside it, labelled with the overall height and width (m).
 void DrawExtentDimensions() {
@@ -275,7 +266,7 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
         drawer->DrawLoadFigure(model, c);
     } else {
-        FrameBox(50, y + 15, 130, y + 65);
+        ReportFrameBox(50, y + 15, 130, y + 65);
     }
     DrawExtentDimensions();
     G_RestoreState(saved);

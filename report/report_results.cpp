@@ -35,15 +35,6 @@ std::string CombinationName(const FrameModel& model, int k) {
     return t.empty() ? FormatStr("組み合わせケース[%d]"_sj.c_str(), model.combinations[k].no) : t;
 }
 
-void FrameBox(double x1, double y1, double x2, double y2) {
-    G_SetLineColor(0);
-    G_SetLineWidth(0);
-    Gmm_Line(x1, y1, x2, y1, 0, 0);
-    Gmm_Line(x2, y1, x2, y2, 0, 0);
-    Gmm_Line(x2, y2, x1, y2, 0, 0);
-    Gmm_Line(x1, y2, x1, y1, 0, 0);
-}
-
 }  // namespace
 
 void PrintResultSection(const FrameResults& results, const FrameModel& model) {
@@ -170,7 +161,7 @@ double PrintForceDiagrams(double y, const FrameResults& results, const FrameMode
         if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
             drawer->DrawResultDiagram(results, model, block, static_cast<ReportDiagram>(q));
         } else {
-            FrameBox(35, y + 35, 145, y + 85);
+            ReportFrameBox(35, y + 35, 145, y + 85);
         }
         G_RestoreState(saved);
         G_SetLineColor(0);
