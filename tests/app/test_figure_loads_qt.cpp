@@ -180,8 +180,12 @@ TEST_F(LoadDrawing, ConcentratedArrowsPointTheWayTheForceActs) {
         }
         EXPECT_TRUE(tip) << c.load.code;
         EXPECT_GT(far, 20) << c.load.code;  // 7u = 42 px long
-        if (c.shaftDx) EXPECT_GT((fx - tx) * c.shaftDx, 20) << c.load.code;
-        if (c.shaftDy) EXPECT_GT((fy - ty) * c.shaftDy, 20) << c.load.code;
+        if (c.shaftDx) {
+            EXPECT_GT((fx - tx) * c.shaftDx, 20) << c.load.code;
+        }
+        if (c.shaftDy) {
+            EXPECT_GT((fy - ty) * c.shaftDy, 20) << c.load.code;
+        }
     }
 }
 
