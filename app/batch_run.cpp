@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -90,16 +91,40 @@ int RunBatch(const CommandLineOptions& options) {
         return kBatchFailed;
     }
     AnalysisReport report;
-    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue, &report);
+    const std::string base = ChangeFileExt(CurrentFileName, "");
+    const bool fast = GetEnginePath() == EnginePath::kFast;
+    // The two member-force files, nearly all that is written, go out
+    // while the analysis goes on: the load case file once the load cases
+    // are final, the combination file block by block as the combinations
+    // are formed.
+    BlockGate combinations;
+    MemberForceFileJob jobs[2];
+    // Whatever way this function is left, a job waiting for a combination
+    // is let go before the jobs are waited for.
+    struct OpenGateOnExit {
+        BlockGate& gate;
+        ~OpenGateOnExit() { gate.OpenAll(); }
+    } openGate{combinations};
+    // Three formatting threads keep up with one writer.
+    constexpr int kFormatThreads = 3;
+    auto blockFinal = [&](int block) {
+        if (block != 0) {
+            combinations.Open(block);
+            return;
+        }
+        jobs[0].Start(*ResultData, kResultLoadCases, base + SdkResultExtensions()[4], kFormatThreads);
+        jobs[1].Start(*ResultData, kResultCombinations, base + SdkResultExtensions()[5], kFormatThreads, &combinations);
+    };
+    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue, &report,
+                                     fast ? std::function<void(int)>(blockFinal) : std::function<void(int)>());
+    combinations.OpenAll();
     if (!report.caseWarnings.empty()) PrintLine(stderr, report.caseWarnings);
 
-    const std::string base = ChangeFileExt(CurrentFileName, "");
     std::string failed;
     // The fast writer gives the same bytes; the reference path keeps the
     // plain writer so that the two can be compared end to end.
-    const bool written = GetEnginePath() == EnginePath::kFast
-                             ? WriteSdkResultFilesFast(*ResultData, base, &failed)
-                             : WriteSdkResultFiles(*ResultData, base, &failed);
+    const bool written = fast ? WriteSdkResultFilesFast(*ResultData, base, &failed, jobs)
+                              : WriteSdkResultFiles(*ResultData, base, &failed);
     if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + failed);
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string name = base + SdkResultExtensions()[f];

@@ -72,6 +72,25 @@ bool NearAny(const std::vector<double>& points, double p) {
     return false;
 }
 
+// The positions sorted, those that are not numbers left out (they are
+// near nothing), for NearSorted.
+std::vector<double> SortedPositions(const std::vector<double>& points) {
+    std::vector<double> sorted;
+    for (const double q : points)
+        if (!std::isnan(q)) sorted.push_back(q);
+    std::sort(sorted.begin(), sorted.end());
+    return sorted;
+}
+
+// NearAny over sorted positions: only the few within twice the distance
+// are compared, by the same test (every match lies in that window).
+bool NearSorted(const std::vector<double>& sorted, double p) {
+    auto it = std::lower_bound(sorted.begin(), sorted.end(), p - 2 * kSamePoint);
+    for (; it != sorted.end() && !(*it > p + 2 * kSamePoint); ++it)
+        if (std::fabs(*it - p) < kSamePoint) return true;
+    return false;
+}
+
 // The user's points of one member (m from the I end, rounded to 0.001 m)
 // with their labels (cut and trimmed as the point lister gives them).
 struct UserPointList {
@@ -113,7 +132,8 @@ bool PiecesValid(const FrameMember& um, const FrameModel& expanded) {
            um.segLast < kResultMemberSlots;
 }
 
-// Step 3 for one member of one load case: returns the number of points taken.
+// Step 3 for one member of one load case: returns the number of points
+// taken. userPoints: the user's points, sorted (SortedPositions).
 int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded,
               const FrameModel& user, int t, const std::vector<int>& pieceCount,
               const std::vector<double>& userPoints) {
@@ -148,7 +168,7 @@ int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expande
             const float x = val(b, kQtyPos, k);
             const float pos = a + x;
             const bool isEnd = (b == first && k == 1) || (b == last && k == nb);
-            if (!isEnd && !NearAny(userPoints, pos)) continue;
+            if (!isEnd && !NearSorted(userPoints, pos)) continue;
             if (taken > 0 && dst.values[kQtyPos][taken] == pos) continue;  // the joint's second side
             if (!isEnd && taken >= kMaxResultPoints - 1) continue;  // room stays for the J end
             if (taken >= kMaxResultPoints) break;
@@ -219,13 +239,22 @@ int MemberCapacity(const FrameModel& user, int t, bool useViewDivisions, int cap
     return c;
 }
 
-// Step 7: kinds of the points and the kept slots of every block.
-void ThinMember(FrameResults& results, const FrameModel& user, int t, bool useViewDivisions,
-                int capacity) {
-    ResultMember& rm = results.member[t];
+// Step 7 planned: the kind of every point of member t and the slots kept
+// (the points, then the M-max and M-min rows).
+struct ThinPlan {
+    std::vector<int> kind;  // 1..w
+    std::vector<int> keep;
+    bool identity = true;   // every slot stays where it is
+};
+
+ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t, bool useViewDivisions,
+                      int capacity) {
+    const ResultMember& rm = results.member[t];
     const int w = rm.pointCount;
-    if (w < 1) return;
-    std::vector<int> kind(static_cast<std::size_t>(w) + 1, 0);
+    ThinPlan plan;
+    if (w < 1) return plan;
+    std::vector<int>& kind = plan.kind;
+    kind.assign(static_cast<std::size_t>(w) + 1, 0);
     const int c = MemberCapacity(user, t, useViewDivisions, capacity);
     if (c < w) {
         for (int n = 1; n <= c - 1; ++n) kind[static_cast<std::size_t>(static_cast<long long>(n) * w / c)] = 1;
@@ -237,20 +266,27 @@ void ThinMember(FrameResults& results, const FrameModel& user, int t, bool useVi
         if (NearAny(named, rm.pointPos[k])) kind[static_cast<std::size_t>(k)] = 2;
     kind[1] = 2;
     kind[static_cast<std::size_t>(w)] = 2;
-    std::vector<int> keep;
     for (int k = 1; k <= w; ++k)
-        if (w == 1 || kind[k] != 0 || k == w) keep.push_back(k);
-    keep.push_back(w + 1);
-    keep.push_back(w + 2);
+        if (w == 1 || kind[k] != 0 || k == w) plan.keep.push_back(k);
+    plan.keep.push_back(w + 1);
+    plan.keep.push_back(w + 2);
+    for (std::size_t i = 0; i < plan.keep.size() && plan.identity; ++i)
+        plan.identity = plan.keep[i] == static_cast<int>(i) + 1;
+    return plan;
+}
+
+// Step 7 on the blocks of member t: the kept slots moved to the front.
+void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan) {
+    if (plan.kind.empty()) return;
+    const std::vector<int>& keep = plan.keep;
     const int blocks = std::min(results.caseCount + results.comboCount + 1, kResultCaseSlots - 1);
-    // Every point kept (the batch run's capacity): each array stays where
-    // it is; only slot 0 and the slots after the kept ones read 0.
-    bool identity = true;
-    for (std::size_t i = 0; i < keep.size() && identity; ++i) identity = keep[i] == static_cast<int>(i) + 1;
     for (int o = 1; o <= blocks; ++o) {
         MemberResult& mr = results.block[o].members[t];
         for (int q = 0; q < kQtyCount; ++q) {
-            if (identity) {
+            // Every point kept (the batch run's capacity): each array stays
+            // where it is; only slot 0 and the slots after the kept ones
+            // read 0.
+            if (plan.identity) {
                 mr.values[q][0] = 0;
                 std::fill(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots, 0.0f);
                 continue;
@@ -260,6 +296,13 @@ void ThinMember(FrameResults& results, const FrameModel& user, int t, bool useVi
             std::memcpy(mr.values[q], tmp, sizeof tmp);
         }
     }
+}
+
+// Step 7 on the header of member t: positions, labels and kinds of the
+// kept points.
+void ThinHeader(ResultMember& rm, const ThinPlan& plan) {
+    if (plan.kind.empty()) return;
+    const std::vector<int>& keep = plan.keep;
     ResultMember old = rm;
     std::memset(rm.pointPos, 0, sizeof rm.pointPos);
     std::memset(rm.pointLabel, 0, sizeof rm.pointLabel);
@@ -269,7 +312,7 @@ void ThinMember(FrameResults& results, const FrameModel& user, int t, bool useVi
         const int k = keep[static_cast<std::size_t>(i - 1)];
         rm.pointPos[i] = old.pointPos[k];
         std::memcpy(rm.pointLabel[i], old.pointLabel[k], kPointLabelBytes);
-        rm.pointKind[i] = static_cast<int16_t>(kind[static_cast<std::size_t>(k)]);
+        rm.pointKind[i] = static_cast<int16_t>(plan.kind[static_cast<std::size_t>(k)]);
     }
     rm.pointCount = kept;
 }
@@ -277,7 +320,8 @@ void ThinMember(FrameResults& results, const FrameModel& user, int t, bool useVi
 }  // namespace
 
 void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, const FrameModel& user,
-                             bool viewDivisionMode, bool useViewDivisions, int pointCapacity) {
+                             bool viewDivisionMode, bool useViewDivisions, int pointCapacity,
+                             const std::function<void(int)>& blockFinal) {
     std::unique_ptr<ResultCase> work(new (std::nothrow) ResultCase);
     if (!work) {
         EngineMessage("メモリーが足りません.(剛域展開)"_sj);
@@ -292,7 +336,11 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
     std::vector<UserPointList> userPoints(static_cast<std::size_t>(mc) + 1);
-    for (int t = 1; t <= mc; ++t) userPoints[t] = UserPoints(user, t, viewDivisionMode);
+    std::vector<std::vector<double>> sortedPoints(static_cast<std::size_t>(mc) + 1);
+    for (int t = 1; t <= mc; ++t) {
+        userPoints[t] = UserPoints(user, t, viewDivisionMode);
+        sortedPoints[t] = SortedPositions(userPoints[t].pos);
+    }
     // Each load case maps from its own copy into its own block, so the fast
     // path maps the cases on worker threads, one work block per thread.
     std::vector<std::unique_ptr<ResultCase>> works;
@@ -316,7 +364,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
             }
             std::memcpy(w, &results.block[o], sizeof(ResultCase));
             for (int t = 1; t <= mc; ++t) {
-                const int n = MapMember(*w, results.block[o], expanded, user, t, pieceCount, userPoints[t].pos);
+                const int n = MapMember(*w, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
                 if (o == 1) points[t] = n;
             }
             std::lock_guard<std::mutex> lock(workMutex);
@@ -326,7 +374,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
         for (int o = 1; o <= cases; ++o) {
             std::memcpy(work.get(), &results.block[o], sizeof(ResultCase));
             for (int t = 1; t <= mc; ++t) {
-                const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, userPoints[t].pos);
+                const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
                 if (o == 1) points[t] = n;
             }
         }
@@ -337,18 +385,43 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
         LabelUserPoints(results.member[t], userPoints[t]);
     }
     for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
-    CombineCaseResults(results, user);
-    if (GetEnginePath() == EnginePath::kFast) {
-        // Each member's thinning touches only its own slots.
-        ParallelFor(mc, [&](int t) { ThinMember(results, user, t + 1, useViewDivisions, pointCapacity); });
-    } else {
-        for (int t = 1; t <= mc; ++t)
-            ThinMember(results, user, t, useViewDivisions, pointCapacity);
+    std::vector<ThinPlan> plans(static_cast<std::size_t>(mc) + 1);
+    if (GetEnginePath() != EnginePath::kFast) {
+        CombineCaseResults(results, user);
+        for (int t = 1; t <= mc; ++t) {
+            const ThinPlan plan = PlanThinning(results, user, t, useViewDivisions, pointCapacity);
+            ThinBlocks(results, t, plan);
+            ThinHeader(results.member[t], plan);
+        }
+        return;
     }
+    // Each member's thinning touches only its own slots.
+    ParallelFor(mc, [&](int i) { plans[i + 1] = PlanThinning(results, user, i + 1, useViewDivisions, pointCapacity); });
+    bool identity = true;
+    for (int t = 1; t <= mc; ++t) identity = identity && plans[t].identity;
+    if (!identity) {
+        CombineCaseResults(results, user);
+        ParallelFor(mc, [&](int i) {
+            ThinBlocks(results, i + 1, plans[i + 1]);
+            ThinHeader(results.member[i + 1], plans[i + 1]);
+        });
+        return;
+    }
+    // Every point kept: the headers get their kinds before the
+    // combinations (which read only the point counts, unchanged), so that
+    // the load case blocks and the headers are final once the load cases'
+    // extremes are found, and a caller may start reading them then (and
+    // each combination block once it is formed).
+    ParallelFor(mc, [&](int i) { ThinHeader(results.member[i + 1], plans[i + 1]); });
+    CombineCaseResults(results, user, -1, blockFinal);
+    // Only slot 0 and the slots after the kept ones, which no reader of
+    // the load cases looks at.
+    ParallelFor(mc, [&](int i) { ThinBlocks(results, i + 1, plans[i + 1]); });
 }
 
 bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
-                      bool useViewDivisions, int pointCapacity, AnalysisReport* report) {
+                      bool useViewDivisions, int pointCapacity, AnalysisReport* report,
+                      const std::function<void(int)>& blockFinal) {
     std::unique_ptr<FrameModel> copy;
     try {
         copy = NewFrameModelRecord();
@@ -375,7 +448,8 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     // the cases again: the fast path leaves out the work it would undo.
     const int remapped = GetEnginePath() == EnginePath::kFast ? std::clamp(model.memberCount, 0, kMaxMembers) : -1;
     const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped);
-    CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions, pointCapacity);
+    CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions, pointCapacity,
+                            blockFinal);
     const int expandedMembers = copy->memberCount;
     copy.reset();
     CalcSupportReactions(results, model);

@@ -3,6 +3,7 @@
 // members, thin their points and derive the support reactions.
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct FrameModel;
@@ -32,14 +33,24 @@ struct AnalysisReport {
 // spring members). Returns false when the work areas could not be
 // allocated (a message has then been shown); the remaining steps still run.
 // Expansion fallbacks are shown through EngineMessage.
+// blockFinal, where given, may be called with 0 from this thread as soon
+// as the load case blocks and the member headers hold their final values
+// (the fast path, every point kept), and then with the index of each
+// combination block as soon as it is final (from worker threads, possibly
+// at the same time): the rest of the analysis only reads them, so the
+// caller may start writing them out on other threads. When it is not
+// called, they are final when the analysis returns.
 bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
-                      bool useViewDivisions, int pointCapacity, AnalysisReport* report = nullptr);
+                      bool useViewDivisions, int pointCapacity, AnalysisReport* report = nullptr,
+                      const std::function<void(int)>& blockFinal = {});
 
 // Maps the results of the pieces of `expanded` back onto the members of
 // `user` (whose segFirst/segLast name the pieces): takes the pieces' points
 // that match the user's points, makes S and N continuous across joints,
 // measures displacements from the user member's chord, recombines and
 // thins every member to its point capacity.
+// blockFinal as for RunFrameAnalysis.
 void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
                              const FrameModel& user, bool viewDivisionMode,
-                             bool useViewDivisions, int pointCapacity);
+                             bool useViewDivisions, int pointCapacity,
+                             const std::function<void(int)>& blockFinal = {});

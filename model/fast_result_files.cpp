@@ -445,12 +445,13 @@ struct Piece {
 // keep every thread busy while the two writers copy into the files.
 constexpr int kPieceMembers = 32;
 
-// The pieces of both files, taken alternately from each so that both
-// writers are fed from the start; within a file in file order.
-std::vector<Piece> CutPieces(const FrameResults& results) {
+// The pieces of the wanted files, taken alternately from each so that
+// both writers are fed from the start; within a file in file order.
+std::vector<Piece> CutPieces(const FrameResults& results, const bool want[2]) {
     const int members = MemberSlotsUsed(results);
     std::vector<Piece> perFile[2];
     for (int file = 0; file < 2; ++file) {
+        if (!want[file]) continue;
         for (const int block : FileBlocks(results, file == 0 ? kResultLoadCases : kResultCombinations)) {
             for (int first = 1;; first += kPieceMembers) {
                 Piece p;
@@ -562,18 +563,19 @@ Text FormatPiece(const FrameResults& results, const Piece& p, PieceQueue& queue)
     return t;
 }
 
-// Both member-force files at once: the pieces are formatted on the worker
-// threads in any order and written in file order by one thread per file
-// (two threads writing one file would only queue for it). ok[f] tells
-// whether file f was written in full; false from the result when the
-// writer threads could not be started (nothing is written then).
-bool WriteMemberForceFilesPiped(const FrameResults& results, const std::string names[2], bool ok[2]) {
-    const std::vector<Piece> pieces = CutPieces(results);
+// The wanted member-force files at once: the pieces are formatted on the
+// worker threads in any order and written in file order by one thread per
+// file (two threads writing one file would only queue for it). ok[f]
+// tells whether wanted file f was written in full; false from the result
+// when the writer threads could not be started (nothing is written then).
+bool WriteMemberForceFilesPiped(const FrameResults& results, const std::string names[2], const bool want[2],
+                                bool ok[2]) {
+    const std::vector<Piece> pieces = CutPieces(results, want);
     PieceQueue queue(pieces);
     std::atomic<bool> good[2];
-    std::FILE* files[2];
+    std::FILE* files[2] = {nullptr, nullptr};
     for (int f = 0; f < 2; ++f) {
-        files[f] = std::fopen(OsFileName(names[f]).c_str(), "wb");
+        if (want[f]) files[f] = std::fopen(OsFileName(names[f]).c_str(), "wb");
         good[f] = files[f] != nullptr;
     }
     auto write = [&](int f) {
@@ -587,8 +589,8 @@ bool WriteMemberForceFilesPiped(const FrameResults& results, const std::string n
     };
     std::thread writers[2];
     try {
-        writers[0] = std::thread(write, 0);
-        writers[1] = std::thread(write, 1);
+        for (int f = 0; f < 2; ++f)
+            if (want[f]) writers[f] = std::thread(write, f);
     } catch (const std::system_error&) {
         // Without both writers the pieces cannot be taken: hand every piece
         // over empty so a started writer ends, then let the caller write.
@@ -612,17 +614,139 @@ bool WriteMemberForceFilesPiped(const FrameResults& results, const std::string n
         }
         queue.Put(i, std::move(text));
     });
-    for (std::thread& w : writers) w.join();
+    for (std::thread& w : writers)
+        if (w.joinable()) w.join();
     for (int f = 0; f < 2; ++f) {
         if (files[f] && std::fclose(files[f]) != 0) good[f] = false;
-        ok[f] = good[f];
+        if (want[f]) ok[f] = good[f];
     }
     return true;
 }
 
 }  // namespace
 
-bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& base, std::string* failed) {
+struct BlockGate::State {
+    mutable std::mutex mutex;
+    mutable std::condition_variable opened;
+    std::vector<char> open = std::vector<char>(kResultCaseSlots, 0);
+    bool all = false;
+};
+
+BlockGate::BlockGate() : state_(std::make_unique<State>()) {}
+BlockGate::~BlockGate() = default;
+
+void BlockGate::Open(int block) {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        if (block >= 0 && block < kResultCaseSlots) state_->open[static_cast<std::size_t>(block)] = 1;
+    }
+    state_->opened.notify_all();
+}
+
+void BlockGate::OpenAll() {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->all = true;
+    }
+    state_->opened.notify_all();
+}
+
+void BlockGate::WaitOpen(int block) const {
+    std::unique_lock<std::mutex> lock(state_->mutex);
+    const bool inRange = block >= 0 && block < kResultCaseSlots;
+    state_->opened.wait(lock, [&] { return state_->all || (inRange && state_->open[static_cast<std::size_t>(block)]); });
+}
+
+// The job's state, shared by its threads.
+struct MemberForceFileJob::State {
+    State(const FrameResults& r, int file) : results(r), want{file == 0, file == 1}, pieces(CutPieces(r, want)), queue(pieces) {}
+    const FrameResults& results;
+    const BlockGate* gate = nullptr;
+    const bool want[2];
+    const std::vector<Piece> pieces;
+    PieceQueue queue;
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> good{true};
+    std::FILE* file = nullptr;
+    std::vector<std::thread> formatters;
+    std::thread writer;
+};
+
+MemberForceFileJob::MemberForceFileJob() = default;
+
+MemberForceFileJob::~MemberForceFileJob() { Finish(); }
+
+bool MemberForceFileJob::Start(const FrameResults& results, int which, const std::string& name, int threads,
+                               const BlockGate* gate) {
+    if (state_) return false;
+    try {
+        state_ = std::make_unique<State>(results, which == kResultLoadCases ? 0 : 1);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    State& st = *state_;
+    st.gate = gate;
+    st.file = std::fopen(OsFileName(name).c_str(), "wb");
+    if (st.file == nullptr) st.good = false;
+    auto format = [&st] {
+        for (;;) {
+            const std::size_t i = st.next.fetch_add(1);
+            if (i >= st.pieces.size()) return;
+            Text text;
+            if (st.gate) st.gate->WaitOpen(st.pieces[i].block);
+            if (st.good) {
+                try {
+                    text = FormatPiece(st.results, st.pieces[i], st.queue);
+                } catch (const std::bad_alloc&) {
+                    st.good = false;
+                }
+            }
+            st.queue.Put(i, std::move(text));
+        }
+    };
+    auto write = [&st] {
+        for (std::size_t i = 0; i < st.pieces.size(); ++i) {
+            Text text = st.queue.Take(i);
+            if (st.good && text.size > 0 && std::fwrite(text.data.get(), 1, text.size, st.file) != text.size)
+                st.good = false;
+            st.queue.Done(std::move(text));
+        }
+    };
+    try {
+        st.writer = std::thread(write);
+        for (int t = 0; t < std::max(threads, 1); ++t) st.formatters.emplace_back(format);
+    } catch (const std::system_error&) {
+        // The pieces are taken in order, so the formatters that did start
+        // (or this thread) still hand every piece to the writer.
+        if (!st.writer.joinable()) {
+            st.good = false;
+            for (std::thread& t : st.formatters) t.join();
+            st.formatters.clear();
+            if (st.file) std::fclose(st.file);
+            state_.reset();
+            return false;
+        }
+        if (st.formatters.empty()) format();
+    }
+    return true;
+}
+
+bool MemberForceFileJob::Started() const { return state_ != nullptr; }
+
+bool MemberForceFileJob::Finish() {
+    if (!state_) return false;
+    State& st = *state_;
+    for (std::thread& t : st.formatters) t.join();
+    if (st.writer.joinable()) st.writer.join();
+    bool ok = st.good;
+    if (st.file && std::fclose(st.file) != 0) ok = false;
+    if (!st.file) ok = false;
+    state_.reset();
+    return ok;
+}
+
+bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& base, std::string* failed,
+                             MemberForceFileJob* started) {
     using Writer = void (*)(TStringList&, const FrameResults&, int);
     static const Writer writers[4] = {WriteReactionFile, WriteReactionFile, WriteDisplacementFile,
                                       WriteDisplacementFile};
@@ -649,10 +773,15 @@ bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& bas
         smallFiles();
     }
     const std::string big[2] = {names(4), names(5)};
-    if (!WriteMemberForceFilesPiped(results, big, wrote + 4)) {
+    // Either file may be on its way already.
+    const bool want[2] = {started == nullptr || !started[0].Started(), started == nullptr || !started[1].Started()};
+    if ((want[0] || want[1]) && !WriteMemberForceFilesPiped(results, big, want, wrote + 4)) {
         for (int f = 0; f < 2; ++f)
-            wrote[4 + f] = WriteMemberForceFileStream(results, f == 0 ? kResultLoadCases : kResultCombinations, big[f]);
+            if (want[f])
+                wrote[4 + f] = WriteMemberForceFileStream(results, f == 0 ? kResultLoadCases : kResultCombinations, big[f]);
     }
+    for (int f = 0; f < 2; ++f)
+        if (!want[f]) wrote[4 + f] = started[f].Finish();
     if (side.joinable()) side.join();
     bool all = true;
     for (int f = 0; f < kSdkResultFileCount; ++f) {

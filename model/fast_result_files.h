@@ -9,15 +9,61 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 struct FrameResults;
 
+// The blocks of a results record that are final, for a job started while
+// the analysis still forms some of them: Open is called as each becomes
+// final (from any thread), a job waits for a block before reading it.
+class BlockGate {
+  public:
+    BlockGate();
+    ~BlockGate();
+    void Open(int block);
+    void OpenAll();  // the analysis is over, whatever it told
+    void WaitOpen(int block) const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// One member-force file written on threads of its own while the caller
+// goes on (the load case file, while the analysis forms the combinations):
+// `threads` threads format its pieces, one more writes them in order.
+class MemberForceFileJob {
+  public:
+    MemberForceFileJob();
+    ~MemberForceFileJob();  // waits for the job
+    MemberForceFileJob(const MemberForceFileJob&) = delete;
+    MemberForceFileJob& operator=(const MemberForceFileJob&) = delete;
+
+    // Starts writing file `which` (kResultLoadCases or kResultCombinations)
+    // of results to name. The blocks of that file, the member headers and
+    // the counts must not change until Finish; with a gate, a block is read
+    // only once the gate has it open (the gate must outlive the job).
+    // False (nothing started) when no thread could be started.
+    bool Start(const FrameResults& results, int which, const std::string& name, int threads,
+               const BlockGate* gate = nullptr);
+    bool Started() const;
+    // Waits for the job; true when the whole file was written. False
+    // when nothing was started.
+    bool Finish();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 // Same contract as WriteSdkResultFiles: writes base + ".F11" ... ".F32";
 // a file that cannot be written is skipped and named in failed (one per
-// line), and the result is then false.
+// line), and the result is then false. Started jobs (started[0] for
+// base + ".F31", started[1] for ".F32") are waited for and counted in
+// place of writing their files.
 bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& base,
-                             std::string* failed = nullptr);
+                             std::string* failed = nullptr, MemberForceFileJob* started = nullptr);
 
 // printf("%15.7e", v) and printf("%15.4f", v) for a value v that is a
 // float (as every member value is), written at out (room for 64 bytes);

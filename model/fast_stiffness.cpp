@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "model/frame_model.h"
 #include "model/numeric.h"
@@ -49,27 +50,15 @@ std::vector<std::uint32_t> SupportKey(const FrameModel& model, int caseIndex) {
 
 }  // namespace
 
-FastCaseSolver::Stiffness* FastCaseSolver::FindOrBuildStiffness(const FrameModel& model, int caseIndex,
-                                                                int dofCount) {
-    std::vector<std::uint32_t> key = SupportKey(model, caseIndex);
-    ++clock_;
-    for (auto& st : stiffness_) {
-        if (st->key == key) {
-            st->lastUse = clock_;
-            return st.get();
-        }
-    }
-    auto st = std::make_unique<Stiffness>();
-    st->id = ++nextId_;
-    st->lastUse = clock_;
-    st->key = std::move(key);
+std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::BuildStiffness(const FrameModel& model,
+                                                                                 int caseIndex, int dofCount) {
+    auto st = std::make_shared<Stiffness>();
     const int nodeCount = dofCount / 3;
     const int memberCount = ClampedCount(model.memberCount, kMaxMembers);
     // Row ranges: a node's rows reach the nodes its members join.
     std::vector<int> nodeLo(static_cast<std::size_t>(nodeCount) + 1),
         nodeHi(static_cast<std::size_t>(nodeCount) + 1);
     for (int k = 1; k <= nodeCount; ++k) nodeLo[k] = nodeHi[k] = k;
-    std::vector<int> ends(2 * (static_cast<std::size_t>(memberCount) + 1), 0);
     for (int m = 1; m <= memberCount; ++m) {
         const int ni = FindNodeIndex(model, model.members[m].nodeI);
         const int nj = FindNodeIndex(model, model.members[m].nodeJ);
@@ -114,42 +103,11 @@ FastCaseSolver::Stiffness* FastCaseSolver::FindOrBuildStiffness(const FrameModel
             }
         }
     }
-    stiffness_.push_back(std::move(st));
-    Stiffness* current = stiffness_.back().get();
-    TrimStiffness(current);
-    return current;
+    return st;
 }
 
-void FastCaseSolver::TrimStiffness(const Stiffness* keep) {
-    for (;;) {
-        std::size_t total = 0;
-        for (const auto& st : stiffness_) total += st->k.Bytes() + st->emptyRow.capacity();
-        if (total <= cacheBytes_ || stiffness_.size() <= 1) return;
-        auto oldest = stiffness_.end();
-        for (auto it = stiffness_.begin(); it != stiffness_.end(); ++it) {
-            if (it->get() == keep) continue;
-            if (oldest == stiffness_.end() || (*it)->lastUse < (*oldest)->lastUse) oldest = it;
-        }
-        if (oldest == stiffness_.end()) return;
-        // Its factorisations go with it.
-        const int id = (*oldest)->id;
-        factors_.erase(std::remove_if(factors_.begin(), factors_.end(),
-                                      [id](const std::unique_ptr<Factor>& f) { return f->stiffness == id; }),
-                       factors_.end());
-        stiffness_.erase(oldest);
-    }
-}
-
-FastCaseSolver::Factor* FastCaseSolver::FindOrBuildFactor(const Stiffness& st, const std::vector<int>& map,
-                                                          int kept) {
-    ++clock_;
-    for (auto& f : factors_) {
-        if (f->stiffness == st.id && f->map == map) {
-            f->lastUse = clock_;
-            ++reuses_;
-            return f.get();
-        }
-    }
+std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::BuildFactor(const Stiffness& st,
+                                                                          const std::vector<int>& map, int kept) {
     const ProfileMatrix& k = st.k;
     const int n = static_cast<int>(map.size());
     // Compact numbering of the kept degrees of freedom, in their order;
@@ -177,30 +135,162 @@ FastCaseSolver::Factor* FastCaseSolver::FindOrBuildFactor(const Stiffness& st, c
             if (map[c] >= 0) dst[below[c]] = src[c];
         }
     }
-    auto f = std::make_unique<Factor>();
-    f->stiffness = st.id;
-    f->map = map;
-    f->lastUse = clock_;
+    auto f = std::make_shared<Factor>();
     f->solver.Factorise(std::move(a));
-    ++factorisations_;
-    factors_.push_back(std::move(f));
-    Factor* current = factors_.back().get();
-    TrimCache(current);
-    return current;
+    return f;
 }
 
-void FastCaseSolver::TrimCache(const Factor* keep) {
-    for (;;) {
-        std::size_t total = 0;
-        for (const auto& f : factors_) total += f->solver.Bytes();
-        if (total <= cacheBytes_ || factors_.size() <= 1) return;
-        auto oldest = factors_.end();
-        for (auto it = factors_.begin(); it != factors_.end(); ++it) {
-            if (it->get() == keep) continue;
-            if (oldest == factors_.end() || (*it)->lastUse < (*oldest)->lastUse) oldest = it;
+namespace {
+
+// Looks up an entry in a cache list under the caller's lock; when there is
+// none, adds one that the caller must build (`build` set, `promise` to be
+// fulfilled). Returns the entry's future.
+template <typename E, typename T, typename Match>
+std::shared_future<std::shared_ptr<const T>> FindOrAdd(std::vector<std::unique_ptr<E>>& list, Match match,
+                                                       unsigned clock, int& nextId, int& id, bool& build,
+                                                       std::promise<std::shared_ptr<const T>>& promise,
+                                                       std::unique_ptr<E>& added) {
+    for (auto& e : list) {
+        if (match(*e)) {
+            e->lastUse = clock;
+            id = e->id;
+            build = false;
+            return e->ready;
         }
-        if (oldest == factors_.end()) return;
-        factors_.erase(oldest);
+    }
+    added = std::make_unique<E>();
+    added->id = id = ++nextId;
+    added->lastUse = clock;
+    added->ready = promise.get_future().share();
+    build = true;
+    return added->ready;
+}
+
+// Builds under no lock and fulfils the promise whatever happens, so that a
+// thread waiting for the entry never waits for ever.
+template <typename T, typename Build>
+std::shared_ptr<const T> BuildAndPublish(std::promise<std::shared_ptr<const T>>& promise, Build build) {
+    std::shared_ptr<const T> value;
+    try {
+        value = build();
+    } catch (const std::bad_alloc&) {
+        value = nullptr;  // the caller takes the dense way
+    }
+    promise.set_value(value);
+    return value;
+}
+
+template <typename E>
+void EraseId(std::vector<std::unique_ptr<E>>& list, int id) {
+    list.erase(std::remove_if(list.begin(), list.end(), [id](const std::unique_ptr<E>& e) { return e->id == id; }),
+               list.end());
+}
+
+// Index of the least recently used ready entry other than `keep`, or -1.
+template <typename E>
+int Oldest(const std::vector<std::unique_ptr<E>>& list, int keep) {
+    int oldest = -1;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const E& e = *list[i];
+        if (e.id == keep || e.bytes == 0) continue;
+        if (oldest < 0 || e.lastUse < list[static_cast<std::size_t>(oldest)]->lastUse) oldest = static_cast<int>(i);
+    }
+    return oldest;
+}
+
+template <typename E>
+std::size_t TotalBytes(const std::vector<std::unique_ptr<E>>& list) {
+    std::size_t total = 0;
+    for (const auto& e : list) total += e->bytes;
+    return total;
+}
+
+}  // namespace
+
+std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::GetStiffness(const FrameModel& model,
+                                                                              int caseIndex, int dofCount,
+                                                                              int& id) {
+    const std::vector<std::uint32_t> key = SupportKey(model, caseIndex);
+    std::promise<std::shared_ptr<const Stiffness>> promise;
+    std::unique_ptr<StiffnessEntry> added;
+    bool build = false;
+    std::shared_future<std::shared_ptr<const Stiffness>> ready;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready = FindOrAdd(stiffness_, [&](const StiffnessEntry& e) { return e.key == key; }, ++clock_, nextId_, id,
+                          build, promise, added);
+        if (added) {
+            added->key = key;
+            stiffness_.push_back(std::move(added));
+        }
+    }
+    if (!build) return ready.get();
+    std::shared_ptr<const Stiffness> st =
+        BuildAndPublish(promise, [&] { return BuildStiffness(model, caseIndex, dofCount); });
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!st) {
+        EraseId(stiffness_, id);
+        return st;
+    }
+    for (auto& e : stiffness_)
+        if (e->id == id) e->bytes = std::max<std::size_t>(1, st->k.Bytes() + st->emptyRow.capacity());
+    TrimStiffness(id);
+    return st;
+}
+
+void FastCaseSolver::TrimStiffness(int keep) {
+    while (TotalBytes(stiffness_) > cacheBytes_ && stiffness_.size() > 1) {
+        const int oldest = Oldest(stiffness_, keep);
+        if (oldest < 0) return;
+        // Its factorisations go with it (a thread solving with one keeps it
+        // alive until it is done).
+        const int id = stiffness_[static_cast<std::size_t>(oldest)]->id;
+        factors_.erase(std::remove_if(factors_.begin(), factors_.end(),
+                                      [id](const std::unique_ptr<FactorEntry>& f) { return f->stiffness == id; }),
+                       factors_.end());
+        stiffness_.erase(stiffness_.begin() + oldest);
+    }
+}
+
+std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::GetFactor(const Stiffness& st, int stiffnessId,
+                                                                        const std::vector<int>& map, int kept) {
+    std::promise<std::shared_ptr<const Factor>> promise;
+    std::unique_ptr<FactorEntry> added;
+    bool build = false;
+    int id = 0;
+    std::shared_future<std::shared_ptr<const Factor>> ready;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ready = FindOrAdd(factors_, [&](const FactorEntry& f) { return f.stiffness == stiffnessId && f.map == map; },
+                          ++clock_, nextId_, id, build, promise, added);
+        if (added) {
+            added->stiffness = stiffnessId;
+            added->map = map;
+            factors_.push_back(std::move(added));
+        }
+    }
+    if (!build) {
+        ++reuses_;
+        return ready.get();
+    }
+    std::shared_ptr<const Factor> f = BuildAndPublish(promise, [&] { return BuildFactor(st, map, kept); });
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!f) {
+        EraseId(factors_, id);
+        return f;
+    }
+    ++factorisations_;
+    for (auto& e : factors_)
+        if (e->id == id) e->bytes = std::max<std::size_t>(1, f->solver.Bytes());
+    TrimFactors(id);
+    return f;
+}
+
+void FastCaseSolver::TrimFactors(int keep) {
+    while (TotalBytes(factors_) > cacheBytes_ && factors_.size() > 1) {
+        const int oldest = Oldest(factors_, keep);
+        if (oldest < 0) return;
+        factors_.erase(factors_.begin() + oldest);
     }
 }
 
@@ -218,15 +308,26 @@ bool FastCaseSolver::SolveDense(const FrameModel& model, int caseIndex, Stiffnes
 }
 
 bool FastCaseSolver::SolveCase(const FrameModel& model, int caseIndex, StiffnessWork& work) {
+    switch (SolveCaseProfile(model, caseIndex, work)) {
+        case Outcome::kSolved: return true;
+        case Outcome::kSingular: return false;
+        case Outcome::kNeedsDense: break;
+    }
+    return SolveDense(model, caseIndex, work);
+}
+
+FastCaseSolver::Outcome FastCaseSolver::SolveCaseProfile(const FrameModel& model, int caseIndex,
+                                                         StiffnessWork& work) {
     const int n = work.dofCount;
     std::fill(work.x.begin(), work.x.end(), 0.0);
     if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) {
         for (int i = 0; i < n; ++i) work.map[i] = i;
-        return false;
+        return Outcome::kSingular;
     }
     AssembleLoads(model, caseIndex, work);
-    const Stiffness* found = FindOrBuildStiffness(model, caseIndex, n);
-    if (found == nullptr) return SolveDense(model, caseIndex, work);
+    int stiffnessId = 0;
+    const std::shared_ptr<const Stiffness> found = GetStiffness(model, caseIndex, n, stiffnessId);
+    if (found == nullptr) return Outcome::kNeedsDense;
     const Stiffness& st = *found;
     // 1. Restraints; 2. empty, unloaded degrees of freedom are dropped.
     for (int i = 0; i < n; ++i) work.map[i] = i;
@@ -239,19 +340,19 @@ bool FastCaseSolver::SolveCase(const FrameModel& model, int caseIndex, Stiffness
     for (int i = 0; i < n; ++i)
         if (work.map[i] >= 0) ++kept;
     work.keptCount = kept;
-    if (kept == 0) return true;
-    Factor* f = FindOrBuildFactor(st, work.map, kept);
-    if (f == nullptr) return SolveDense(model, caseIndex, work);
+    if (kept == 0) return Outcome::kSolved;
+    const std::shared_ptr<const Factor> f = GetFactor(st, stiffnessId, work.map, kept);
+    if (f == nullptr) return Outcome::kNeedsDense;
     // 3. The kept loads in order; 4. the stored factorisation's replay.
-    b_.resize(static_cast<std::size_t>(kept));
+    std::vector<double> b(static_cast<std::size_t>(kept));
     int r = 0;
     for (int i = 0; i < n; ++i)
-        if (work.map[i] >= 0) b_[static_cast<std::size_t>(r++)] = work.p[i];
-    const ProfileStatus status = f->solver.Solve(b_.data(), work.x.data());
-    if (status == ProfileStatus::kNonFinite) return SolveDense(model, caseIndex, work);
+        if (work.map[i] >= 0) b[static_cast<std::size_t>(r++)] = work.p[i];
+    const ProfileStatus status = f->solver.Solve(b.data(), work.x.data());
+    if (status == ProfileStatus::kNonFinite) return Outcome::kNeedsDense;
     if (status != ProfileStatus::kOk) {
         std::fill(work.x.begin(), work.x.end(), 0.0);
-        return false;
+        return Outcome::kSingular;
     }
-    return true;
+    return Outcome::kSolved;
 }

@@ -6,9 +6,12 @@
 // come out bit for bit as AssembleStiffness + SolveLoadCase leave them.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "model/profile_solver.h"
@@ -33,6 +36,15 @@ class FastCaseSolver {
     // without displacements).
     bool SolveCase(const FrameModel& model, int caseIndex, StiffnessWork& work);
 
+    enum class Outcome { kSolved, kSingular, kNeedsDense };
+    // SolveCase without the dense way: kNeedsDense where SolveCase would
+    // turn to it (work is then to be cleared and the case given to
+    // SolveCase). Several threads may call it at once, each with its own
+    // work: a matrix or factorisation another thread is building is waited
+    // for, not built twice, and each case's numbers come out as SolveCase
+    // gives them.
+    Outcome SolveCaseProfile(const FrameModel& model, int caseIndex, StiffnessWork& work);
+
     // Counters for tests and the benchmark.
     int Factorisations() const { return factorisations_; }
     int Reuses() const { return reuses_; }
@@ -40,30 +52,45 @@ class FastCaseSolver {
 
   private:
     struct Stiffness {
-        int id = 0;
-        std::vector<std::uint32_t> key;  // the support entries that shape K
-        ProfileMatrix k;                 // all N degrees of freedom
-        std::vector<char> emptyRow;      // |K(i, j)| <= 1e-32 for every j
-        unsigned lastUse = 0;
+        ProfileMatrix k;             // all N degrees of freedom
+        std::vector<char> emptyRow;  // |K(i, j)| <= 1e-32 for every j
     };
     struct Factor {
-        int stiffness = 0;  // id of its Stiffness
-        std::vector<int> map;
         ProfileSolver solver;
+    };
+    // A cache entry: ready once its builder has set the value (null when
+    // the build failed; the entry is then gone from the cache).
+    template <typename T>
+    struct Entry {
+        int id = 0;
+        std::shared_future<std::shared_ptr<const T>> ready;
+        std::size_t bytes = 0;  // 0 while it is being built
         unsigned lastUse = 0;
     };
+    struct StiffnessEntry : Entry<Stiffness> {
+        std::vector<std::uint32_t> key;  // the support entries that shape K
+    };
+    struct FactorEntry : Entry<Factor> {
+        int stiffness = 0;  // id of its stiffness entry
+        std::vector<int> map;
+    };
 
-    Stiffness* FindOrBuildStiffness(const FrameModel& model, int caseIndex, int dofCount);
-    Factor* FindOrBuildFactor(const Stiffness& st, const std::vector<int>& map, int kept);
-    void TrimStiffness(const Stiffness* keep);
-    void TrimCache(const Factor* keep);
+    std::shared_ptr<const Stiffness> GetStiffness(const FrameModel& model, int caseIndex, int dofCount, int& id);
+    std::shared_ptr<const Factor> GetFactor(const Stiffness& st, int stiffnessId, const std::vector<int>& map,
+                                            int kept);
+    static std::shared_ptr<const Stiffness> BuildStiffness(const FrameModel& model, int caseIndex, int dofCount);
+    static std::shared_ptr<const Factor> BuildFactor(const Stiffness& st, const std::vector<int>& map, int kept);
+    // Drops the least recently used ready entries beyond the limit; the
+    // one with id `keep` stays. Called with mutex_ held.
+    void TrimStiffness(int keep);
+    void TrimFactors(int keep);
     bool SolveDense(const FrameModel& model, int caseIndex, StiffnessWork& work);
 
     std::size_t cacheBytes_;
-    std::vector<std::unique_ptr<Stiffness>> stiffness_;
-    std::vector<std::unique_ptr<Factor>> factors_;
+    std::mutex mutex_;  // guards the two lists and the clock
+    std::vector<std::unique_ptr<StiffnessEntry>> stiffness_;
+    std::vector<std::unique_ptr<FactorEntry>> factors_;
     unsigned clock_ = 0;
     int nextId_ = 0;
-    int factorisations_ = 0, reuses_ = 0, denseFallbacks_ = 0;
-    std::vector<double> b_;
+    std::atomic<int> factorisations_{0}, reuses_{0}, denseFallbacks_{0};
 };

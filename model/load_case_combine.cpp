@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "model/fast_workers.h"
@@ -183,7 +184,8 @@ void NodeReaction(const FrameResults& results, const ResultCase& block, const Fr
 
 }  // namespace
 
-void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers) {
+void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers,
+                        const std::function<void(int)>& blockFinal) {
     results.nodeCount = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
     for (int n = 1; n <= results.nodeCount; ++n) results.node[n].no = model.nodes[n].no;
     results.caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
@@ -216,14 +218,33 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
                 elsewhere.push_back(k);
             }
         }
-        ParallelFor(static_cast<int>(elsewhere.size()),
-                    [&](int i) { CombineOne(results, model, elsewhere[static_cast<std::size_t>(i)]); });
-        ParallelFor(lastBlock, [&](int task) {
-            const int b = task + 1;
+        auto finishBlock = [&](int b) {
             if (comboOf[static_cast<std::size_t>(b)] != 0) CombineOne(results, model, comboOf[static_cast<std::size_t>(b)]);
             for (int m = firstMember(b); m <= results.memberCount; ++m) {
                 FindExtremes(results.block[b].members[m], results.member[m]);
             }
+        };
+        // With a caller waiting for the load cases, their blocks are
+        // finished first (no combination lies among them, as
+        // ComboBlockIndex places the combinations after the cases): the
+        // combinations read only their points, never the extreme slots
+        // written beside them.
+        const bool tell = blockFinal && !remapped;
+        int firstOther = 1;
+        if (tell) {
+            const int cases = std::min(results.caseCount, lastBlock);
+            ParallelFor(cases, [&](int task) { finishBlock(task + 1); });
+            blockFinal(0);
+            firstOther = cases + 1;
+        }
+        ParallelFor(static_cast<int>(elsewhere.size()), [&](int i) {
+            const int k = elsewhere[static_cast<std::size_t>(i)];
+            CombineOne(results, model, k);
+            if (tell) blockFinal(ComboBlockIndex(results, k));
+        });
+        ParallelFor(lastBlock - firstOther + 1, [&](int task) {
+            finishBlock(firstOther + task);
+            if (tell) blockFinal(firstOther + task);
         });
         return;
     }

@@ -4,9 +4,11 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 #include <vector>
 
 #include "model/fast_stiffness.h"
+#include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_terms.h"
@@ -147,51 +149,114 @@ void StoreNodeResults(ResultCase& block, const FrameModel& model, const Stiffnes
     }
 }
 
+// The warning of a load case whose matrix is singular.
+std::string SingularCaseWarning(const FrameModel& model, int c) {
+    // A mechanism: the displacements stay 0 and the member values are the
+    // load effects alone, which the user must not take for results.
+    return FormatStr("荷重ｹｰｽ No.%d：剛性マトリックスが特異です（不安定構造）．変位を 0 としました．"_sj.c_str(),
+                     model.loadCases[c].no) +
+           "\n";
+}
+
+// The reference way: one case after the other through the dense solver.
+void SolveCasesReference(FrameResults& results, FrameModel& model, StiffnessWork& work, std::string& warnings) {
+    for (int c = 1; c <= results.caseCount; ++c) {
+        ReportProgress(c, results.caseCount);
+        ResultCase& block = results.block[c];
+        work.Clear();
+        ClearCaseMembers(block, results.memberCount);
+        block.caseNo = model.loadCases[c].no;
+        CalcMemberEndLoads(model, c, work.endLoads.data());
+        AssembleStiffness(model, c, work);
+        if (!SolveLoadCase(model, c, work)) warnings += SingularCaseWarning(model, c);
+        StoreNodeResults(block, model, work, results.nodeCount);
+        CalcMemberForces(results, model, c);
+    }
+}
+
+// The fast way: the cases are solved on the worker threads, a handful at
+// a time so that the progress line (shown from this thread only) keeps up;
+// each case's numbers come from its own work areas by the same operations
+// as one at a time. A case the profile solver hands back for the dense
+// solver is solved here afterwards.
+void SolveCasesFast(FrameResults& results, FrameModel& model, std::vector<StiffnessWork>& works,
+                    std::string& warnings) {
+    const int caseCount = results.caseCount;
+    const int threads = static_cast<int>(works.size());
+    std::vector<StiffnessWork*> freeWorks;
+    for (StiffnessWork& w : works) freeWorks.push_back(&w);
+    FastCaseSolver solver;
+    std::mutex workMutex;
+    // 1 solved, 0 singular, -1 for the dense solver.
+    std::vector<signed char> outcome(static_cast<std::size_t>(caseCount) + 1, 0);
+    auto solveOne = [&](int c) {
+        StiffnessWork* w;
+        {
+            std::lock_guard<std::mutex> lock(workMutex);
+            w = freeWorks.back();
+            freeWorks.pop_back();
+        }
+        w->Clear();
+        CalcMemberEndLoads(model, c, w->endLoads.data());
+        const FastCaseSolver::Outcome o = solver.SolveCaseProfile(model, c, *w);
+        if (o == FastCaseSolver::Outcome::kNeedsDense) {
+            outcome[static_cast<std::size_t>(c)] = -1;
+        } else {
+            outcome[static_cast<std::size_t>(c)] = o == FastCaseSolver::Outcome::kSolved ? 1 : 0;
+            StoreNodeResults(results.block[c], model, *w, results.nodeCount);
+        }
+        std::lock_guard<std::mutex> lock(workMutex);
+        freeWorks.push_back(w);
+    };
+    for (int first = 1; first <= caseCount; first += threads) {
+        const int last = std::min(caseCount, first + threads - 1);
+        for (int c = first; c <= last; ++c) {
+            ReportProgress(c, caseCount);
+            results.block[c].caseNo = model.loadCases[c].no;
+        }
+        ParallelFor(last - first + 1, [&](int i) { solveOne(first + i); });
+    }
+    StiffnessWork& work = works.front();
+    for (int c = 1; c <= caseCount; ++c) {
+        if (outcome[static_cast<std::size_t>(c)] < 0) {
+            work.Clear();
+            CalcMemberEndLoads(model, c, work.endLoads.data());
+            outcome[static_cast<std::size_t>(c)] = solver.SolveCase(model, c, work) ? 1 : 0;
+            StoreNodeResults(results.block[c], model, work, results.nodeCount);
+        }
+        if (outcome[static_cast<std::size_t>(c)] == 0) warnings += SingularCaseWarning(model, c);
+    }
+}
+
 }  // namespace
 
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings, int remappedMembers) {
     const bool fast = currentEnginePath == EnginePath::kFast;
     SetUpResults(results, model, fast);
-    StiffnessWork work;
-    FastCaseSolver fastSolver;
-    if (!work.Allocate(results.nodeCount, results.memberCount, !fast)) {
-        EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
-        return false;
+    const int caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
+    // Work areas: the dense matrices for the reference; for the fast path
+    // the vectors of one case per thread (the profile solver keeps its own
+    // storage).
+    std::vector<StiffnessWork> works(fast ? static_cast<std::size_t>(std::clamp(WorkerThreadCount(), 1, std::max(caseCount, 1))) : 1);
+    for (StiffnessWork& w : works) {
+        if (!w.Allocate(results.nodeCount, results.memberCount, !fast)) {
+            EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
+            return false;
+        }
     }
-    results.caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
+    results.caseCount = caseCount;
     results.comboCount = std::clamp(model.combinationCount, 0, kMaxResultCombos);
     results.combosIndex = results.caseCount + 1;
-    for (int c = 1; c <= results.caseCount; ++c) {
-        ReportProgress(c, results.caseCount);
-        ResultCase& block = results.block[c];
-        work.Clear();
-        // (The fast path's set-up has already zeroed these slots.)
-        if (!fast) ClearCaseMembers(block, results.memberCount);
-        block.caseNo = model.loadCases[c].no;
-        CalcMemberEndLoads(model, c, work.endLoads.data());
-        bool solved;
-        if (fast) {
-            solved = fastSolver.SolveCase(model, c, work);
-        } else {
-            AssembleStiffness(model, c, work);
-            solved = SolveLoadCase(model, c, work);
-        }
-        if (!solved) {
-            // A mechanism: the displacements stay 0 and the member values are
-            // the load effects alone, which the user must not take for results.
-            warnings += FormatStr(
-                "荷重ｹｰｽ No.%d：剛性マトリックスが特異です（不安定構造）．変位を 0 としました．"_sj
-                    .c_str(),
-                model.loadCases[c].no);
-            warnings += "\n";
-        }
-        StoreNodeResults(block, model, work, results.nodeCount);
-        if (!fast) CalcMemberForces(results, model, c);
+    // (The fast path's set-up has already zeroed the member slots.)
+    if (fast) {
+        SolveCasesFast(results, model, works, warnings);
+    } else {
+        SolveCasesReference(results, model, works.front(), warnings);
     }
+    works.clear();
     // The fast path computes the member values of all cases together.
     if (fast) CalcMemberForcesAllCases(results, model);
     results.doneCaseCount = results.caseCount;
-    work.Release();
     CombineCaseResults(results, model, remappedMembers);
     SetPointLabels(results, model);
     return true;

@@ -3,6 +3,7 @@
 // derives the support reactions.
 #pragma once
 
+#include <functional>
 #include <string>
 
 struct FrameModel;
@@ -58,7 +59,15 @@ void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model);
 // Combination blocks and the M-max/M-min points of every block; with
 // remappedMembers >= 0 (see AnalyseLoadCases) only the points of the load
 // case blocks (and the one after them), of the members above it.
-void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers = -1);
+// blockFinal, where given (fast path, remappedMembers < 0), is called
+// with 0 from this thread as soon as the load case blocks are final,
+// before the combinations are formed, and then with the index of each
+// combination block once it is final, from any of the worker threads and
+// possibly at the same time: a block told final is only read from then on
+// (by this call and by what follows it in the analysis), so other threads
+// may read it too.
+void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers = -1,
+                        const std::function<void(int)>& blockFinal = {});
 
 // Support reactions of every load case (rows and node results), from the
 // member end values at the points. Includes nodal loads applied at the

@@ -81,6 +81,40 @@ void ExpectSameFiles(const FrameResults& ref, const FrameResults& fast, const st
     }
 }
 
+// The fast analysis again, its member-force files written while it runs
+// as the batch run writes them (the load case file from the moment the
+// cases are final, the combination file block by block); all six files
+// must equal the reference's.
+void ExpectSameFilesWrittenDuringAnalysis(const FrameModel& model, const std::string& tag) {
+    PathGuard guard;
+    SetEnginePath(EnginePath::kFast);
+    FrameResults& fast = *AllocateFrameResults();
+    std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
+    std::memcpy(copy.get(), &model, sizeof(FrameModel));
+    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_path/";
+    const std::string base = dir + tag + "_early";
+    BlockGate combinations;
+    MemberForceFileJob jobs[2];
+    int started = 0;
+    auto blockFinal = [&](int block) {
+        if (block != 0) {
+            combinations.Open(block);
+            return;
+        }
+        ++started;
+        jobs[0].Start(fast, kResultLoadCases, base + SdkResultExtensions()[4], 2);
+        jobs[1].Start(fast, kResultCombinations, base + SdkResultExtensions()[5], 2, &combinations);
+    };
+    RunFrameAnalysis(fast, *copy, false, false, 999, nullptr, blockFinal);
+    combinations.OpenAll();
+    EXPECT_EQ(started, 1) << tag << ": every point is kept, so the load cases are told final once";
+    ASSERT_TRUE(WriteSdkResultFilesFast(fast, base, nullptr, jobs));
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        const std::string ext = SdkResultExtensions()[f];
+        EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(base + ext)) << tag << ext;
+    }
+}
+
 // Analyses the model both ways and compares everything.
 void ExpectSameAnalysis(const FrameModel& model, const std::string& tag) {
     FrameResults& ref = ReferenceRecord();
@@ -92,6 +126,7 @@ void ExpectSameAnalysis(const FrameModel& model, const std::string& tag) {
     EXPECT_EQ(r.report.caseWarnings, f.report.caseWarnings) << tag;
     EXPECT_EQ(std::memcmp(&ref, &fast, sizeof(FrameResults)), 0) << tag << ": records differ";
     ExpectSameFiles(ref, fast, tag);
+    ExpectSameFilesWrittenDuringAnalysis(model, tag);
 }
 
 // ------------------------------------------------------------ random frames
@@ -432,6 +467,61 @@ TEST(FastPath, ACacheTooSmallForTwoMatricesStillGivesTheReferenceBits) {
         EXPECT_EQ(std::memcmp(fast.x.data(), dense.x.data(), sizeof(double) * fast.x.size()), 0) << c;
     }
     EXPECT_EQ(solver.Factorisations(), 6);
+}
+
+TEST(FastPath, CasesSolvedAtOnceGiveTheReferenceBits) {
+    // 24 cases over three support cases, solved on the worker threads at
+    // once by one solver whose cache holds a single matrix: entries are
+    // built, waited for and evicted while other threads still solve with
+    // them, and every solution must still be the dense solver's.
+    const RandomFrame frame(11);
+    std::unique_ptr<FrameModel> m = NewFrameModelRecord();
+    std::memcpy(m.get(), &frame.model(), sizeof(FrameModel));
+    const int codes[3] = {kSupportFixed, kSupportPin, kSupportFixed};
+    for (int s = 1; s <= 3; ++s) {
+        SuptCase& sc = m->supportCases[s];
+        sc = m->supportCases[1];
+        sc.no = s;
+        for (int e = 1; e <= sc.count; ++e) sc.entries[e].code = codes[s - 1];
+        if (s == 3) sc.entries[1].kx = 5000.0f;  // a spring: a third matrix
+    }
+    m->supportCaseCount = 3;
+    m->loadCaseCount = 0;
+    for (int c = 1; c <= 24; ++c) {
+        LoadCase& lc = m->loadCases[++m->loadCaseCount];
+        lc = LoadCase{};
+        lc.no = c;
+        lc.suptCaseNo = 1 + c % 3;
+        lc.loads[++lc.count] = LoadRecord{kLoadDistY, m->members[1].no, 0, -2.0f * c, 1.0f, 0, 0, 0, 0, 0, {}};
+    }
+    m->combinationCount = 0;
+    PrepareMemberLoads(*m);
+    std::vector<StiffnessWork> fast(24), dense(24);
+    std::vector<char> fastOk(24), denseOk(24);
+    for (int i = 0; i < 24; ++i) {
+        ASSERT_TRUE(fast[i].Allocate(m->nodeCount, m->memberCount, false));
+        ASSERT_TRUE(dense[i].Allocate(m->nodeCount, m->memberCount));
+    }
+    FastCaseSolver solver(1);
+    ParallelFor(24, [&](int i) {
+        StiffnessWork& w = fast[static_cast<std::size_t>(i)];
+        w.Clear();
+        CalcMemberEndLoads(*m, i + 1, w.endLoads.data());
+        fastOk[static_cast<std::size_t>(i)] =
+            solver.SolveCaseProfile(*m, i + 1, w) == FastCaseSolver::Outcome::kSolved;
+    });
+    for (int i = 0; i < 24; ++i) {
+        StiffnessWork& d = dense[static_cast<std::size_t>(i)];
+        d.Clear();
+        CalcMemberEndLoads(*m, i + 1, d.endLoads.data());
+        AssembleStiffness(*m, i + 1, d);
+        denseOk[static_cast<std::size_t>(i)] = SolveLoadCase(*m, i + 1, d);
+        EXPECT_EQ(fastOk[i], denseOk[i]) << i + 1;
+        EXPECT_EQ(fast[i].map, d.map) << i + 1;
+        EXPECT_EQ(std::memcmp(fast[i].x.data(), d.x.data(), sizeof(double) * d.x.size()), 0) << i + 1;
+    }
+    EXPECT_GE(solver.Factorisations(), 3);
+    ExpectSameAnalysis(*m, "at_once");
 }
 
 TEST(FastPath, LoadEffectsEvaluatorGivesTheBitsOfLoadEffectsAt) {
