@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/main_window.h"
+#include "app/window_hooks.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -167,6 +168,16 @@ void TFmMain::DiscardResultsOrRecalculate() {
 }
 
 void TFmMain::GridKeyPress(GridId id, char& key) {
+    // The RC check works on the model as it stands: no edits meanwhile.
+    if (RcWindowVisible()) {
+        key = 0;
+        ShowMessage("× RC照査画面表示中は変更できません。"_sj);
+        return;
+    }
+    // A typed character is already in the cell and reaches the model at the
+    // next commit (tab switch, calculation, save): closing must ask about it.
+    // (Control characters such as Ctrl+C for a copy change nothing.)
+    if (static_cast<unsigned char>(key) >= 32 || key == 8) ModifiedFlag = true;
     if (key == 13) {
         key = 0;
         EnterInGrid(id);

@@ -166,6 +166,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
         k1.SetCell(1, k, Int(c.no));
         k1.SetCell(2, k, Name(c.name));
         k1.SetCell(3, k, FormatStr("%0.3f", c.factor));
+        k1.SetRowTag(k, k);
     }
     g.LbKumiC = "---";
     SizeRows(k2, 0);
@@ -556,8 +557,10 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
             if (!Kept(s, r)) continue;
             if (m.combinationCount == kMaxCombinations) { over.Note("組合せ"_sj.c_str(), kMaxCombinations); break; }
             KumiCase& c = m.combinations[++m.combinationCount];
-            const int oi = FindCombinationIndex(*old, I(s, 1, r));
-            if (oi > 0) c = old->combinations[oi];
+            // By the slot the row came from, not by its number: a renumbered
+            // combination keeps its entries.
+            const long from = s.RowTag(r);
+            if (from > 0 && from <= kMaxCombinations) c = old->combinations[from];
             c.no = I(s, 1, r);
             StoreName(c.name, kNameSize, s.Cells(2, r));
             c.factor = TextToDouble(s.Cells(3, r));

@@ -4,9 +4,9 @@
 //
 // Every grid has a fixed column 0 (row number) and a fixed caption row 0;
 // data rows are 1..RowCount-2 and the last row is the append row ("追加").
-// Rows of the three case grids (SgSupt1, SgBane1, SgLoad1) carry the table
-// slot they were filled from as their row tag, so a case keeps its own
-// entries however its rows were sorted.
+// Rows of the four case grids (SgSupt1, SgBane1, SgLoad1, SgKumi1) carry
+// the table slot they were filled from as their row tag, so a case keeps its
+// own entries however its rows were sorted or renumbered.
 #pragma once
 #include <cstdint>
 #include <string>

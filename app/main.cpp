@@ -39,6 +39,7 @@ void InstallWindowHooks() {
     };
     WindowHooks.refreshRcWindow = [] { RefreshRcWindowAfterCalculation(); };
     WindowHooks.selectRcMember = [](int combinationRow, int memberRow) { RcSelectMember(combinationRow, memberRow); };
+    WindowHooks.rcWindowVisible = [] { return fmRCanal != nullptr && fmRCanal->Visible(); };
 }
 
 }  // namespace

@@ -159,7 +159,7 @@ void TFmMain::New1Click() {
 
 void TFmMain::CalcExecClick(CalcSender sender) {
     // 1.-2. Banner, then the grids as the model, points in order.
-    DrawBanner(" ***  計 算 中  *** "_sj, 20, 40);
+    DrawCalculatingBanner();
     CommitGrids();
     SortViewPoints(*FrameData);
     RefreshGrids();

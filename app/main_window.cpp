@@ -397,23 +397,31 @@ void TFmMain::BuildTabs() {
 }
 
 void TFmMain::BuildMemberArea(TWinControl* parent) {
-    TLabel* title = MakeOwnedControl<TLabel>(owned_, parent, "部材"_sj);
+    // The grid takes the height between its title bar and the hint, so that
+    // its last rows stay within reach in a small window.
+    TPanel* bar = MakeOwnedControl<TPanel>(owned_, parent);
+    bar->SetHeight(24);
+    bar->SetAlign(alTop);
+    TPanel* foot = MakeOwnedControl<TPanel>(owned_, parent);
+    foot->SetHeight(22);
+    foot->SetAlign(alBottom);
+    TLabel* title = MakeOwnedControl<TLabel>(owned_, bar, "部材"_sj);
     title->SetBounds(6, 4, 36, 18);
-    WidePaint = MakeOwnedControl<TButton>(owned_, parent, "▼|"_sj);
+    WidePaint = MakeOwnedControl<TButton>(owned_, bar, "▼|"_sj);
     WidePaint->SetBounds(40, 2, 26, 20);
     WidePaint->OnClick = [this] { WidePaintClick(); };
     title->SetFontColor(0xFF0000);
     title->OnDblClick = [this] { Label9DblClick(); };
-    CkGoiki = MakeOwnedControl<TCheckBox>(owned_, parent, "剛域の設定"_sj, false);
+    CkGoiki = MakeOwnedControl<TCheckBox>(owned_, bar, "剛域の設定"_sj, false);
     CkGoiki->SetBounds(70, 2, 106, 20);
     CkGoiki->OnClick = [this] { ChangePaintSwitchClick(CkGoiki); };
-    TLabel* h1 = MakeOwnedControl<TLabel>(owned_, parent, "部材Noの 0 入力で削除"_sj);
+    TLabel* h1 = MakeOwnedControl<TLabel>(owned_, bar, "部材Noの 0 入力で削除"_sj);
     h1->SetBounds(180, 4, 160, 16);
-    TLabel* h2 = MakeOwnedControl<TLabel>(owned_, parent, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
+    TLabel* h2 = MakeOwnedControl<TLabel>(owned_, bar, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
     h2->SetBounds(340, 4, 160, 16);
-    MakeGrid(kSgMember, parent, 4, 24, 220);
-    TLabel* h3 = MakeOwnedControl<TLabel>(owned_, parent, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
-    h3->SetBounds(6, 248, 600, 16);
+    TLabel* h3 = MakeOwnedControl<TLabel>(owned_, foot, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
+    h3->SetBounds(6, 3, 600, 16);
+    MakeGrid(kSgMember, parent, 4, 24, 220)->SetAlign(alClient);
 }
 
 void TFmMain::UpdateLabels() {
@@ -524,6 +532,21 @@ void TFmMain::DrawBanner(const std::string& text, int x, int y) {
     c.SetFontColor(0x0000FF);
     c.SetFontHeight(16);
     c.TextOut(x, y, text);
+    c.Flush();
+    Paint1->Repaint();
+}
+
+void TFmMain::DrawCalculatingBanner() {
+    // Black on pale yellow across the middle of the figure; it stays there
+    // when the calculation stops at the validation.
+    const std::string& text = " ***  計 算 中  *** "_sj;
+    TCanvas& c = Paint1->Canvas();
+    c.SetFontHeight(16);
+    c.SetFontColor(0);
+    c.SetBrushStyle(bsSolid);
+    c.SetBrushColor(0xC0FFFF);
+    c.TextOut((Paint1->Width() - c.TextWidth(text) + 36) / 2, Paint1->Height() / 2 - 16, text);
+    c.SetBrushStyle(bsClear);
     c.Flush();
     Paint1->Repaint();
 }

@@ -172,6 +172,7 @@ private:
     void SetLoadHeaders(int code);
     void SgDrawCell(GridId id, int col, int row, TCanvas& canvas, const TRect& rect);
     void DrawBanner(const std::string& text, int x, int y);
+    void DrawCalculatingBanner();
 
     std::unique_ptr<TBitmap> offscreen_;
     std::unique_ptr<FrameModel> model_;

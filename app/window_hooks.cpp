@@ -18,6 +18,8 @@ void CallSelectRcMember(int combinationRow, int memberRow) {
     if (WindowHooks.selectRcMember) WindowHooks.selectRcMember(combinationRow, memberRow);
 }
 
+bool RcWindowVisible() { return WindowHooks.rcWindowVisible && WindowHooks.rcWindowVisible(); }
+
 bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
     TForm box;
     box.SetCaption(caption);

@@ -14,6 +14,9 @@ struct WindowHooksData {
     // A click in the combination or member grid: the RC window follows it
     // (combination row, member row; both data rows).
     std::function<void(int combinationRow, int memberRow)> selectRcMember;
+    // True while the RC check window is on screen: the model may not be
+    // edited then, since that window works on the model as it stands.
+    std::function<bool()> rcWindowVisible;
 };
 extern WindowHooksData WindowHooks;
 
@@ -21,6 +24,8 @@ extern WindowHooksData WindowHooks;
 void CallShowRcWindow();
 void CallRefreshRcWindow();
 void CallSelectRcMember(int combinationRow, int memberRow);
+// False when the hook is not set.
+bool RcWindowVisible();
 
 // A small modal box: caption, prompt and an edit starting with `value`.
 // True, with `value` the typed text, when closed with OK.

@@ -6,6 +6,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -22,6 +23,7 @@ const std::string kEmpty;
 struct TStringGrid::Impl : public QAbstractScrollArea {
     explicit Impl(TStringGrid* owner) : grid(owner), editor(new QLineEdit(viewport())) {
         setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_InputMethodEnabled);
         editor->hide();
         editor->setFrame(false);
         editor->installEventFilter(this);
@@ -178,7 +180,8 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         else if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12) vk = 0x70 + (e->key() - Qt::Key_F1);
         if (vk && grid->OnKeyDown && (ctrl || vk >= 0x70)) {
             grid->OnKeyDown(vk, ctrl, shift);
-            return true;
+            // F2 still opens the cell's editor after the owner has seen it.
+            if (vk != 0x71 || ctrl) return true;
         }
         switch (e->key()) {
         case Qt::Key_Return:
@@ -208,11 +211,29 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         char key = bytes.empty() ? 0 : bytes[0];
         if (e->key() == Qt::Key_Backspace) key = 8;
         if (!PassKey(key)) return true;
-        if (!inEditor && key >= 32) {
+        // A printable character (a lead byte too) opens the editor; DEL,
+        // which some platforms give the Delete key as text, does not.
+        const unsigned char byte = static_cast<unsigned char>(key);
+        if (!inEditor && byte >= 32 && byte != 127) {
             OpenEditor(text);
             return true;
         }
         return false;  // the editor takes it
+    }
+
+    // Text composed with an input method (Japanese names) arrives here, not
+    // as key presses: it starts the cell's editor like typed characters do.
+    void inputMethodEvent(QInputMethodEvent* e) override {
+        const QString text = e->commitString();
+        if (text.isEmpty()) {
+            QAbstractScrollArea::inputMethodEvent(e);
+            return;
+        }
+        const std::string bytes = QStringToSjis(text);
+        char key = bytes.empty() ? 0 : bytes[0];
+        if (!PassKey(key)) return;
+        OpenEditor(text);
+        e->accept();
     }
 
     void keyPressEvent(QKeyEvent* e) override {

@@ -1,6 +1,11 @@
 // What Enter does in each grid, selection by clicks, tab switches and undo.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 #include <cmath>
 
+#include "app/window_hooks.h"
 #include "main_window_fixture.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
@@ -169,4 +174,48 @@ TEST_F(MainWindowTest, CalculationShowsTheCombinationAndKeepsTheTabWhenAutomatic
     w.CalcExecClick(CalcSender::None);
     EXPECT_EQ(w.Page1->ActivePage(), w.Tabs[TFmMain::kTabKumi]);
     EXPECT_EQ(CurrentSelection.loadCase, 0);
+}
+
+TEST_F(MainWindowTest, NothingCanBeTypedWhileTheRcCheckWindowIsShowing) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.AutoSave->SetChecked(false);
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_EQ(ResultData->memberCount, 3);
+    WindowHooks.rcWindowVisible = [] { return true; };
+    TStringGrid& g = w.Grid(kSgPoint);
+    g.SetRow(2);
+    g.SetCol(2);
+    const std::string before = g.Cells(2, 2);
+    // A person typing "9" and Enter into the node grid.
+    for (int key : {int(Qt::Key_9), int(Qt::Key_Return)}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_9 ? "9" : "\r");
+        QApplication::sendEvent(g.Widget(), &press);
+    }
+    WindowHooks = WindowHooksData{};
+    EXPECT_EQ(g.Cells(2, 2), before);
+    EXPECT_FALSE(g.Editing());
+    EXPECT_FALSE(ModifiedFlag);
+    EXPECT_EQ(ResultData->memberCount, 3);  // the results the RC check uses stay
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], U("× RC照査画面表示中は変更できません。"_sj));
+}
+
+TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ASSERT_FALSE(ModifiedFlag);
+    TStringGrid& g = w.Grid(kSgPoint);
+    g.SetRow(3);
+    g.SetCol(3);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, "7");
+    QApplication::sendEvent(g.Widget(), &press);
+    ASSERT_EQ(g.Cells(3, 3), "7");
+    // The person goes to another tab: the typed value is now the model's.
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    EXPECT_FLOAT_EQ(FrameData->nodes[3].y, 7.0f);
+    EXPECT_TRUE(ModifiedFlag);
+    answer = mrCancel;
+    bool canClose = true;
+    w.FormCloseQuery(canClose);
+    EXPECT_FALSE(canClose);
+    EXPECT_EQ(messages.size(), 1u);
 }

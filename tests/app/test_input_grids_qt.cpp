@@ -333,6 +333,31 @@ TEST_F(GridMapping, SortedCaseRowsKeepTheirOwnEntries) {
     EXPECT_EQ(m->loadCases[2].loads[1].code, code9);
 }
 
+TEST_F(GridMapping, RenumberedCaseKeepsItsOwnEntries) {
+    // A case given a new number in its first column keeps what it held;
+    // the selection still names the old number, as right after typing.
+    struct Case {
+        GridId grid;
+        int (*count)(const FrameModel&);
+    };
+    const Case cases[] = {
+        {kSgSupt1, [](const FrameModel& f) { return f.supportCases[1].count; }},
+        {kSgLoad1, [](const FrameModel& f) { return f.loadCases[1].count; }},
+        {kSgKumi1, [](const FrameModel& f) { return f.combinations[1].count; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.grid);
+        const int before = c.count(*m);
+        ASSERT_GT(before, 0);
+        grids[c.grid].SetCell(1, 1, "7");
+        ASSERT_EQ(Commit(), "");
+        EXPECT_EQ(c.count(*m), before);
+        ModelToGrids(grids.g, *m, sel);
+    }
+    EXPECT_EQ(m->combinations[1].no, 7);
+    EXPECT_EQ(m->combinations[1].entries[2].loadCaseNo, 2);
+}
+
 TEST_F(GridMapping, HeaderSortOfTheLoadsOrdersByFirstMemberAndKeepsTheAppendRow) {
     TStringGrid& l = grids[kSgLoad2];
     ASSERT_GE(l.RowCount(), 4);

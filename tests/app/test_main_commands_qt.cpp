@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "main_window_fixture.h"
+#include "platform/qt/bitmap.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
 #include "platform/ini_file.h"
@@ -141,6 +142,33 @@ TEST_F(MainWindowTest, InvalidModelIsSavedBeforeTheValidationMessage) {
     EXPECT_EQ(saved->members[1].nodeI, 99);
 }
 
+TEST_F(MainWindowTest, CalculatingBannerStaysInTheMiddleWhenTheModelIsRejected) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Show();  // the surface gets its size
+    ProcessMessages();
+    w.AutoSave->SetChecked(false);
+    Type(kSgMember, 2, 1, "99");
+    w.CalcExecClick(CalcSender::CalcKVD1);
+    ASSERT_EQ(messages.size(), 1u);
+    TBitmap& shown = w.Paint1->Bitmap();
+    const int width = w.Paint1->Width(), y = w.Paint1->Height() / 2 - 16;
+    ASSERT_GT(width, 300);
+    // The text's pale yellow band is centred (36 px right of the middle of
+    // the text), with black letters on it.
+    int left = -1, right = -1, black = 0;
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t c = shown.Pixel(x, y + 8);
+        if (c == 0xC0FFFF) {
+            if (left < 0) left = x;
+            right = x;
+        }
+        if ((c & 0xFFFFFF) < 0x404040) ++black;
+    }
+    ASSERT_GE(left, 0);
+    EXPECT_NEAR((left + right) / 2.0, width / 2.0 + 18, 3);
+    EXPECT_GT(black, 10);
+}
+
 TEST_F(MainWindowTest, KeyInAGridDiscardsResultsUnlessRecalculating) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
     w.AutoSave->SetChecked(false);
@@ -260,4 +288,22 @@ TEST_F(MainWindowTest, WidePaintNarrowsAndWidensTheTablePanel) {
     EXPECT_EQ(w.Panel_Right->Width(), 680);
     EXPECT_EQ(w.WidePaint->Caption(), "▼|"_sj);
     EXPECT_EQ(w.Paint1->Width(), figure);
+}
+
+TEST_F(MainWindowTest, MemberGridFitsTheWindowAtEverySize) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Show();
+    ProcessMessages();
+    const QWidget* form = w.Widget();
+    const QWidget* grid = w.Grid(kSgMember).Widget();
+    for (const auto& [width, height] : {std::pair{1296, 750}, std::pair{1280, 600}, std::pair{1600, 1000}}) {
+        w.SetBounds(0, 0, width, height);
+        ProcessMessages();
+        SCOPED_TRACE(height);
+        // Every row the grid can scroll to lies inside the window, and the
+        // hint under it too.
+        const int bottom = grid->mapTo(form, QPoint(0, grid->height())).y();
+        EXPECT_LE(bottom, form->height() - 22 - 16);
+        EXPECT_GE(grid->height(), 80);
+    }
 }

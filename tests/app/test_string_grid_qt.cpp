@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "platform/qt/string_grid.h"
+#include "platform/sjis_literal.h"
 
 namespace {
 
@@ -112,3 +114,51 @@ TEST_F(StringGridTest, RowTagsFollowTheirRowsAndOutsideCellsAreEmpty) {
 }
 
 }  // namespace
+
+TEST_F(StringGridTest, KanaTypedOnACellOpensTheEditor) {
+    grid.SetRow(1);
+    grid.SetCol(2);
+    Key(Area(), Qt::Key_A, QString::fromUtf16(u"ア"));
+    EXPECT_TRUE(grid.Editing());
+    EXPECT_EQ(grid.Cells(2, 1), "ア"_sj);
+}
+
+TEST_F(StringGridTest, DeleteOnACellLeavesItsText) {
+    // The platform gives the Delete key the text "\x7f"; it is no character
+    // to type into a cell.
+    grid.SetCell(1, 1, "12");
+    grid.SetRow(1);
+    grid.SetCol(1);
+    Key(Area(), Qt::Key_Delete, QString(QChar(0x7f)));
+    EXPECT_FALSE(grid.Editing());
+    EXPECT_EQ(grid.Cells(1, 1), "12");
+}
+
+TEST_F(StringGridTest, F2OpensTheEditorAlsoWhenTheOwnerWatchesKeys) {
+    std::vector<int> down;
+    grid.OnKeyDown = [&](int key, bool, bool) { down.push_back(key); };
+    grid.SetCell(2, 2, "3.5");
+    grid.SetRow(2);
+    grid.SetCol(2);
+    Key(Area(), Qt::Key_F2);
+    EXPECT_TRUE(grid.Editing());
+    ASSERT_NE(Editor(), nullptr);
+    EXPECT_EQ(Editor()->text(), "3.5");
+    EXPECT_EQ(down, std::vector<int>{0x71});
+}
+
+TEST_F(StringGridTest, TextFromAnInputMethodOpensTheEditorWithIt) {
+    grid.SetRow(3);
+    grid.SetCol(1);
+    QInputMethodEvent composed;
+    composed.setCommitString(QString::fromUtf16(u"左柱"));
+    QApplication::sendEvent(Area(), &composed);
+    EXPECT_TRUE(grid.Editing());
+    EXPECT_EQ(grid.Cells(1, 3), "左柱"_sj);
+    ASSERT_EQ(keys.size(), 1u);  // the owner saw it as a key press first
+    // A discarded key keeps the cell as it was.
+    grid.OnKeyPress = [](char& key) { key = 0; };
+    grid.SetRow(2);
+    QApplication::sendEvent(Area(), &composed);
+    EXPECT_EQ(grid.Cells(1, 2), "");
+}
