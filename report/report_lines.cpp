@@ -241,7 +241,15 @@ std::string FormatFixed(int width, int decimals, double value) {
     if (!std::isfinite(value) || std::fabs(value) >= 1e100) return std::string();
     char buf[256];
     std::snprintf(buf, sizeof buf, "%*.*f", std::clamp(width, 0, 120), std::clamp(decimals, 0, 20), value);
-    return buf;
+    // A small negative value that rounds to zero (or -0.0, such as the
+    // turned axial force of a beam without any) prints as zero: "-0.00"
+    // would tell the reader of a sign that is not there.
+    std::string text = buf;
+    if (text.find_first_of("123456789") == std::string::npos) {
+        const std::size_t minus = text.find('-');
+        if (minus != std::string::npos) text[minus] = ' ';
+    }
+    return text;
 }
 
 // Uses the field's font when asked; the caller's font comes back on leaving.

@@ -49,7 +49,23 @@ struct RcRow {
 };
 
 void PutNum(int field, double v) { PutFieldNumber(field, v, 0); }
-void PutTxt(int field, const std::string& t) { PutFieldText(field, t, 0); }
+
+// A point cell's text in the current font, or, when it would reach the
+// rules ("D22×12.50", "(+1234.56)"), in a font narrowed until it keeps half
+// a cell clear of each rule: a value drawn over a rule reads as a
+// different number.
+void PutTxt(int field, const std::string& t) {
+    const FontState saved = GetFontState();
+    const double w = saved.width;
+    if (field >= 0 && field < FieldTable.positionalCount && !t.empty() && w > 0) {
+        const double room = FieldTable.fields[field].fieldWidth - w;
+        const double needed = static_cast<double>(t.size()) * w;
+        if (needed > room && room > 0)
+            SetFontMm(saved.height, room / static_cast<double>(t.size()), saved.angle, saved.style);
+    }
+    PutFieldText(field, t, 0);
+    SetFontState(saved);
+}
 
 std::string PointName(const RcPointCheck& p) {
     return ReportSafeText(std::string(p.name, strnlen(p.name, sizeof p.name)));

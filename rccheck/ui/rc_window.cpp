@@ -143,8 +143,11 @@ void TfmRCanal::BuildLayout() {
         &"*照査する/否行の\"**\"部に1値を入力すれ"_sj, &" ば照査対象とします。"_sj, &""_sj,
         &"*最大抽出画面での安全性表示 \"0.340/5\""_sj, &"　の \"/5\" は ｹｰｽ.5 の値の意味です。"_sj, &""_sj,
         &"*単位横に\"*\"印が有る行は断面設定画面"_sj, &" データの変更になります。"_sj};
+    // Lines joined without a trailing break: an empty seventeenth line
+    // would make the text taller than the panel at the design size, and
+    // the label, which centres its text, would cut the first note.
     std::string noteText;
-    for (const std::string* n : notes) noteText += *n + "\n";
+    for (std::size_t i = 0; i < std::size(notes); ++i) noteText += (i ? "\n" : "") + *notes[i];
     ListBox1 = MakeOwnedControl<TLabel>(owned_, Panel2, noteText);
     ListBox1->SetAlign(alClient);
     ListBox1->SetColor(0xFEEFCB);  // RGB(203, 239, 254)
@@ -234,6 +237,9 @@ void TfmRCanal::FormShow() {
     FillCaseList();
     CheckAllMembers(rc);
     BuildEnvelope(rc);
+    // The last NG search spoke of the forces before this show; its "none"
+    // must not stand for the new ones.
+    SetNgText("", 0);
     CkDispAllClick(mode_);
     Paint1Paint();
 }

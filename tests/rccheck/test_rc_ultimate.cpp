@@ -110,6 +110,25 @@ TEST(RcUltimateMoment, CheckBendingRatios) {
     EXPECT_EQ(pt.cases[1].ngFm, 1);
 }
 
+// Axial force alone: the capacity of S1 in pure compression or tension is
+// reported, while the moment ratio stays 0 (there is no moment to rate):
+//   compression Nu = 0.85 fck b H + fyd (As1 + As2) = 34000 + 1859.136
+//                  = 35859.136 kN; tension Nu = -fyd (As1 + As2) = -1859.136 kN.
+TEST(RcUltimateMoment, AxialForceAloneReportsTheAxialCapacity) {
+    struct Row {
+        double n, nu;
+    } rows[] = {{1000, 35859.136}, {40000, 35859.136}, {-1000, -1859.136}, {-2000, -1859.136}};
+    for (const Row& r : rows) {
+        RcPointCheck pt = MakeS1Point();
+        pt.cases[1].muCK = 1;
+        SetForces(pt, 0, r.n);
+        CheckBending(pt, 1);
+        EXPECT_NEAR(pt.cases[1].nu, r.nu, 0.01) << r.n;
+        EXPECT_EQ(pt.cases[1].fm, 0.0f) << r.n;
+        EXPECT_EQ(pt.cases[1].ngFm, 0) << r.n;
+    }
+}
+
 TEST(RcUltimateMoment, UnsetMaterialsGiveFiniteResults) {
     UltimateResult r;
     UltimateMoment(r, RcSectionGeom{}, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0.0035, 100, 10);

@@ -4,8 +4,10 @@
 // Screenshots go to TEST_OUTPUT_DIR for a look.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QPixmap>
 #include <QWidget>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -100,6 +102,14 @@ TEST(RcWindow, FirstShowBuildsDataOpensSectionsAndListsCases) {
     EXPECT_FALSE(w.BtnBack->Visible());
     Grab(w, "rc_window_bars.png");
     Grab(*fmSection, "rc_section_window.png");
+    // At the design size the note lines fit their panel: none is cut at the
+    // top or bottom (the label centres a text taller than itself).
+    const std::string& notes = w.ListBox1->Caption();
+    const int lines = static_cast<int>(std::count(notes.begin(), notes.end(), '\n')) + 1;
+    EXPECT_EQ(lines, 16);
+    const QFontMetrics metrics(w.ListBox1->Widget()->font());
+    EXPECT_GE(w.ListBox1->Widget()->height(), lines * metrics.lineSpacing())
+        << "line spacing " << metrics.lineSpacing();
 }
 
 TEST(RcWindow, ReshowWithSameMembersKeepsEditedSections) {
@@ -146,6 +156,9 @@ TEST(RcWindow, NgSearchJumpsToFirstNgOrReportsNone) {
     for (int i = 1; i <= RcData->memberCount; ++i) CopySectionBarsToPoints(*RcData, i);
     w.Bt_NG_CheckClick(false);
     EXPECT_EQ(w.NgText(), "NG 箇所は無し"_sj);
+    // New forces (the show after a calculation): the old verdict goes.
+    w.FormShow();
+    EXPECT_EQ(w.NgText(), "");
 }
 
 TEST(RcWindow, SheetModePagingWrapsAround) {

@@ -179,6 +179,9 @@ TEST(ReportFields, RegisteredFromMasksAndFilled) {
         {3.14159, "3.14", "208 500 3"},        // "  3.14" right-aligned in the mask
         {1234567.8, "1234567.80", "118 500 1"},  // three cells left, into the free room
         {-12.5, "-12.50", "172 500 -"},
+        // Rounding to zero leaves no sign behind: "0.00", not "-0.00".
+        {-0.0001, "0.00", "208 500 0"},
+        {-0.0, "0.00", "208 500 0"},
     };
     for (const Case& c : cases) {
         FieldTable.fillCursor = 0;
@@ -217,6 +220,10 @@ TEST(ReportFields, TooWideNumbersLoseDecimalsThenBecomeStars) {
     const std::size_t mark = RecordCount();
     PutFieldNumber(-1, 1.0 / 0.0, 0);
     EXPECT_EQ(DrawnSince(mark), "********");
+    FieldTable.fillCursor = 0;
+    const std::size_t centred = RecordCount();
+    PutFieldNumber(-1, -0.001, 0);
+    EXPECT_EQ(DrawnSince(centred), "0.00");
 }
 
 TEST(ReportFields, TextsNamedFieldsAndFonts) {

@@ -5,6 +5,9 @@
 // moments and the NG marks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <memory>
 
 #include "platform/sjis_literal.h"
@@ -82,7 +85,79 @@ std::string RcChapter(const std::string& all) {
     return at == std::string::npos ? std::string() : all.substr(at);
 }
 
+// Characters of pool page `page` drawn across a vertical rule: a rule
+// whose x lies inside a character's cells (not just at its edge) and whose
+// height overlaps the character's. Returns the offending characters.
+std::string TextOverRules(int page) {
+    struct Rule {
+        double x, y1, y2;
+    };
+    struct Glyph {
+        double x, y, w, h;
+        std::string text;
+    };
+    std::vector<Rule> rules;
+    std::vector<Glyph> glyphs;
+    double cellPx = 18, heightPx = 36, fromX = 0, fromY = 0;
+    for (const std::string& rec : DumpPoolPage(page)) {
+        const std::vector<std::string> w = Words(rec);
+        if (w.size() >= 3 && w[0] == "font") {
+            heightPx = std::atof(w[1].c_str());
+            cellPx = std::atof(w[2].c_str());
+        } else if (w.size() >= 3 && w[0] == "move") {
+            fromX = std::atof(w[1].c_str());
+            fromY = std::atof(w[2].c_str());
+        } else if (w.size() >= 3 && w[0] == "line") {
+            const double x = std::atof(w[1].c_str()), y = std::atof(w[2].c_str());
+            if (std::fabs(x - fromX) < 0.5) rules.push_back({x, std::min(y, fromY), std::max(y, fromY)});
+            fromX = x;
+            fromY = y;
+        } else if (w.size() >= 4 && w[0] == "text") {
+            const std::string t = w[3];
+            glyphs.push_back({std::atof(w[1].c_str()), std::atof(w[2].c_str()),
+                              cellPx * static_cast<double>(t.size()), heightPx, t});
+        }
+    }
+    std::string out;
+    for (const Glyph& g : glyphs)
+        for (const Rule& r : rules)
+            if (r.x > g.x + 2 && r.x < g.x + g.w - 2 && r.y1 < g.y + g.h && r.y2 > g.y) {
+                out += g.text;
+                break;
+            }
+    return out;
+}
+
 }  // namespace
+
+TEST(ReportRcChapter, CellTextsStayBetweenTheRules) {
+    // Ten and more bars a side and moments of four digits give texts of ten
+    // and eleven characters in the eight-character point cells.
+    RcFixture f(3);
+    for (int k = 1; k <= 5; ++k) {
+        f.Point(k).outer = RcBars{22, 12.5f, 0, 0};
+        f.Point(k).inner = RcBars{25, 10, 0, 0};
+    }
+    f.Point(1).cases[1].bend.m = 1234.56f;
+    f.Point(2).cases[1].bend.m = 12345.67f;
+    f.Point(1).cases[1].shear = f.Point(1).cases[1].bend;
+    f.Point(2).cases[1].shear = f.Point(2).cases[1].bend;
+    const int pages = ComposeReport(f.b.model(), nullptr, f.rc);
+    const std::string rc = RcChapter(Joined(AllBodyLines(pages)));
+    ASSERT_NE(rc.find("D22×12.50"_sj), std::string::npos);
+    ASSERT_NE(rc.find("(+12345.67)"), std::string::npos);
+    int checked = 0;
+    for (int k = 1; k <= pages; ++k) {
+        const std::string page = Joined(BodyPageText(k));
+        if (page.find("照査"_sj) == std::string::npos) continue;
+        ++checked;
+        EXPECT_EQ(TextOverRules(10 + k), "") << "body page " << k;
+        TBitmap bmp(1800, 2700);
+        PlayPoolPage(bmp, 10 + k, 1800, 2700, 0xFFFFFF);
+        bmp.SaveToFile(std::string(TEST_OUTPUT_DIR) + "/rc_narrow_cells" + std::to_string(k) + ".png");
+    }
+    EXPECT_GE(checked, 1);
+}
 
 TEST(ReportRcChapter, FifteenPointsMakeThreeTablesOnTheirOwnPages) {
     RcFixture f(15);
