@@ -105,8 +105,9 @@ int RunBatch(const CommandLineOptions& options) {
         BlockGate& gate;
         ~OpenGateOnExit() { gate.OpenAll(); }
     } openGate{combinations};
-    // Three formatting threads keep up with one writer.
-    constexpr int kFormatThreads = 3;
+    // Two formatting threads keep up with one writer; more only crowd the
+    // threads still forming the combinations.
+    constexpr int kFormatThreads = 2;
     auto blockFinal = [&](int block) {
         if (block != 0) {
             combinations.Open(block);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "model/data_file.h"
@@ -464,8 +465,21 @@ void DistributeToPieces(const FrameModel& copy, const FrameMember& um, double me
     }
 }
 
-void ExpandOneLoad(const FrameModel& copy, const FrameModel& user, const LoadRecord& ld,
-                   std::vector<LoadRecord>& out) {
+// The user's member numbers in increasing order, each with the first slot
+// that holds it (as FindMemberIndex finds it).
+std::vector<std::pair<int, int>> MemberNumbersInOrder(const FrameModel& user) {
+    std::vector<std::pair<int, int>> numbers;
+    for (int t = 1; t <= std::clamp(user.memberCount, 0, kMaxMembers); ++t) numbers.emplace_back(user.members[t].no, t);
+    std::stable_sort(numbers.begin(), numbers.end(),
+                     [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
+    numbers.erase(std::unique(numbers.begin(), numbers.end(),
+                              [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first == b.first; }),
+                  numbers.end());
+    return numbers;
+}
+
+void ExpandOneLoad(const FrameModel& copy, const FrameModel& user, const std::vector<std::pair<int, int>>& numbers,
+                   const LoadRecord& ld, std::vector<LoadRecord>& out) {
     if (ld.code == kLoadNodal) {
         out.push_back(ld);
         return;
@@ -474,19 +488,13 @@ void ExpandOneLoad(const FrameModel& copy, const FrameModel& user, const LoadRec
     if (to < from) std::swap(from, to);
     // The run's members in number order, each number by its first slot
     // (numbers are taken from the table, so a huge range costs nothing).
-    std::vector<int> numbers;
-    for (int t = 1; t <= std::clamp(user.memberCount, 0, kMaxMembers); ++t) {
-        const int no = user.members[t].no;
-        if (no >= from && no <= to) numbers.push_back(no);
-    }
-    std::sort(numbers.begin(), numbers.end());
-    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
     std::vector<int> run;
     double total = 0;
-    for (const int no : numbers) {
-        const int t = FindMemberIndex(user, no);
-        run.push_back(t);
-        total += user.members[t].length;
+    auto it = std::lower_bound(numbers.begin(), numbers.end(), from,
+                               [](const std::pair<int, int>& e, int no) { return e.first < no; });
+    for (; it != numbers.end() && it->first <= to; ++it) {
+        run.push_back(it->second);
+        total += user.members[it->second].length;
     }
     const bool concentrated = ld.code >= kLoadConcAxial && ld.code <= kLoadConcMoment;
     double s = 0;
@@ -523,10 +531,11 @@ void ExpandOneLoad(const FrameModel& copy, const FrameModel& user, const LoadRec
 int BuildLoads(FrameModel& copy, const FrameModel& user) {
     int overflow = 0;
     std::vector<LoadRecord> out;
+    const std::vector<std::pair<int, int>> numbers = MemberNumbersInOrder(user);
     for (int l = 1; l <= LoadCaseCount(user); ++l) {
         const LoadCase& uc = user.loadCases[l];
         out.clear();
-        for (int k = 1; k <= std::clamp(uc.count, 0, kMaxLoads); ++k) ExpandOneLoad(copy, user, uc.loads[k], out);
+        for (int k = 1; k <= std::clamp(uc.count, 0, kMaxLoads); ++k) ExpandOneLoad(copy, user, numbers, uc.loads[k], out);
         LoadCase& cc = copy.loadCases[l];
         if (static_cast<int>(out.size()) > kMaxLoads && overflow == 0) overflow = uc.no == 0 ? l : uc.no;
         cc.count = std::min(static_cast<int>(out.size()), kMaxLoads);

@@ -230,6 +230,11 @@ struct FrameModel {
     KumiCase combinations[kMaxCombinations + 1];
     std::int32_t pickCaseCount;
     PickCase pickCases[kMaxPickCases + 1];
+
+    // The record lives on the heap, in memory from calloc (see
+    // NewFrameModelRecord), and goes back with free.
+    static void* operator new(std::size_t size);
+    static void operator delete(void* p) noexcept;
 };
 
 // The live model of the main window (and of the batch run).
