@@ -51,6 +51,13 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
         MessageDlg("読み込めません.\n"_sj + fileName, mtError, mbOK);
         return false;
     }
+    // A file that is not a data file leaves the model and its file name as
+    // they are: read, it would give an empty model that a save (or the
+    // automatic save of a calculation) would then write over that file.
+    if (!HasFrameIdentifier(lines)) {
+        MessageDlg("FRAME 行がありません（計算条件ファイルではありません）.\n"_sj + fileName, mtWarning, mbOK);
+        return false;
+    }
     std::string warnings;
     ReadFrameDataFile(model, lines, warnings);
     // The RC block follows the frame sections. Without the RC record (not
@@ -93,8 +100,12 @@ void TFmMain::OpenClick() {
     std::string name;
     if (!OpenDialogExecute(DataFileFilter(), CurrentFileName, name)) return;
     if (!FileExists(name) || !IsDataFileName(name)) return;
+    const std::string previous = CurrentFileName;
     CurrentFileName = name;
-    LoadDataFile(*FrameData, CurrentFileName);
+    if (!LoadDataFile(*FrameData, CurrentFileName)) {
+        CurrentFileName = previous;
+        return;
+    }
     Grid(kSgMember).SetRow(1);
     ProcessMessages();
     FitView();
@@ -109,8 +120,12 @@ void TFmMain::OpenClick() {
 void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
     for (const std::string& name : names) {
         if (!FileExists(name) || !IsDataFileName(name)) continue;
+        const std::string previous = CurrentFileName;
         CurrentFileName = name;
-        LoadDataFile(*FrameData, CurrentFileName);
+        if (!LoadDataFile(*FrameData, CurrentFileName)) {
+            CurrentFileName = previous;
+            continue;
+        }
         Grid(kSgMember).SetRow(1);
         FitView();
         if (RcData && RcData->memberCount > 0) CallShowRcWindow();

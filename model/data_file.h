@@ -43,6 +43,10 @@ bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
 // damaged content: always returns true.
 bool ReadFrameDataFile(FrameModel& model, const TStringList& list, std::string& warnings);
 
+// Whether the lines hold the "FRAME" identifier line that makes them a
+// data file (without it, reading gives an empty model and a warning).
+bool HasFrameIdentifier(const TStringList& list);
+
 // Loads fileName (CP932) and reads it as above. False, with a message in
 // warnings and the model cleared, when the file cannot be read.
 bool ReadFrameDataFile(const std::string& fileName, FrameModel& model, std::string& warnings);

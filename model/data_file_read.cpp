@@ -510,6 +510,12 @@ void Reader::SetMemberGeometry() {
 
 }  // namespace
 
+bool HasFrameIdentifier(const TStringList& list) {
+    for (int i = 0; i < list.Count(); ++i)
+        if (StartsWith(list[i], "FRAME")) return true;
+    return false;
+}
+
 bool ReadFrameDataFile(FrameModel& model, const TStringList& list, std::string& warnings) {
     Reader reader(model, list);
     warnings = reader.Run();

@@ -92,6 +92,29 @@ TEST_F(MainWindowTest, DropLoadsTheFirstDataFileAmongTheNames) {
     EXPECT_EQ(Cp932ToUtf8(CurrentFileName), beam);
 }
 
+TEST_F(MainWindowTest, AFileWithoutTheFrameLineIsRefusedAndLeftAlone) {
+    // Named like a data file but not one: reading it would give an empty
+    // model, which the automatic save of the next calculation would write
+    // over the file.
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    const std::string portal = FrameDataFileText(*FrameData);
+    const std::string before = CurrentFileName;
+    const std::string notData = (dir / "notes.$O1").string();
+    std::ofstream(notData) << "some notes\r\nnot a frame\r\n";
+    w.AutoSave->SetChecked(true);
+    w.CalcAuto->SetChecked(true);
+    dialogAnswer = notData;
+    w.OpenClick();
+    w.WMDropFiles({Utf8ToCp932(notData)});
+    EXPECT_EQ(CurrentFileName, before);
+    EXPECT_EQ(FrameDataFileText(*FrameData), portal);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[0].find(U("FRAME 行がありません"_sj)), std::string::npos);
+    std::ifstream in(notData, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "some notes\r\nnot a frame\r\n");
+}
+
 TEST_F(MainWindowTest, DroppingOtherFilesWithAutomaticRecalculationStillCalculates) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
     w.AutoSave->SetChecked(false);
