@@ -175,9 +175,7 @@ void TFmMain::BuildLayout() {
     CenterOnScreen();
 
     // Command bar.
-    TPanel* top = MakeOwnedControl<TPanel>(owned_, this);
-    top->SetHeight(34);
-    top->SetAlign(alTop);
+    TPanel* top = DockedPanel(this, alTop, 34);
     TLabel* file = MakeOwnedControl<TLabel>(owned_, top, "ファイル"_sj);
     file->SetBounds(8, 9, 56, 18);
     file->SetFontColor(0xFF0000);
@@ -227,9 +225,7 @@ void TFmMain::BuildLayout() {
     MyHistory->OnClick = [this] { MyHistoryClick(); };
 
     // Status line for the engine's progress texts.
-    TPanel* bottom = MakeOwnedControl<TPanel>(owned_, this);
-    bottom->SetHeight(22);
-    bottom->SetAlign(alBottom);
+    TPanel* bottom = DockedPanel(this, alBottom, 22);
     StatusText = MakeOwnedControl<TLabel>(owned_, bottom, "");
     StatusText->SetBounds(8, 3, 1200, 16);
 
@@ -250,14 +246,17 @@ void TFmMain::BuildLayout() {
     BuildFigureArea(figureArea);
 }
 
+TPanel* TFmMain::DockedPanel(TWinControl* parent, TAlign align, int height) {
+    TPanel* panel = MakeOwnedControl<TPanel>(owned_, parent);
+    panel->SetHeight(height);
+    panel->SetAlign(align);
+    return panel;
+}
+
 void TFmMain::BuildFigureArea(TWinControl* parent) {
     // Two rows of switches above the figure.
-    TPanel* switches = MakeOwnedControl<TPanel>(owned_, parent);
-    switches->SetHeight(46);
-    switches->SetAlign(alTop);
-    TPanel* hintBar = MakeOwnedControl<TPanel>(owned_, parent);
-    hintBar->SetHeight(20);
-    hintBar->SetAlign(alBottom);
+    TPanel* switches = DockedPanel(parent, alTop, 46);
+    TPanel* hintBar = DockedPanel(parent, alBottom, 20);
     Paint1 = MakeOwnedControl<TPaintBox>(owned_, parent);
     Paint1->SetAlign(alClient);
     Paint1->OnPaint = [this] { Paint1Paint(); };
@@ -399,12 +398,8 @@ void TFmMain::BuildTabs() {
 void TFmMain::BuildMemberArea(TWinControl* parent) {
     // The grid takes the height between its title bar and the hint, so that
     // its last rows stay within reach in a small window.
-    TPanel* bar = MakeOwnedControl<TPanel>(owned_, parent);
-    bar->SetHeight(24);
-    bar->SetAlign(alTop);
-    TPanel* foot = MakeOwnedControl<TPanel>(owned_, parent);
-    foot->SetHeight(22);
-    foot->SetAlign(alBottom);
+    TPanel* bar = DockedPanel(parent, alTop, 24);
+    TPanel* foot = DockedPanel(parent, alBottom, 22);
     TLabel* title = MakeOwnedControl<TLabel>(owned_, bar, "部材"_sj);
     title->SetBounds(6, 4, 36, 18);
     WidePaint = MakeOwnedControl<TButton>(owned_, bar, "▼|"_sj);

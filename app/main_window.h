@@ -156,6 +156,8 @@ public:
 private:
     void BuildLayout();
     void BuildTabs();
+    // A panel of the given height docked to the top or bottom of parent.
+    TPanel* DockedPanel(TWinControl* parent, TAlign align, int height);
     void BuildMemberArea(TWinControl* parent);
     void BuildFigureArea(TWinControl* parent);
     FigureSwitchBoxes SwitchBoxes() const;
