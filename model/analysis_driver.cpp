@@ -385,7 +385,6 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
         LabelUserPoints(results.member[t], userPoints[t]);
     }
     for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
-    std::vector<ThinPlan> plans(static_cast<std::size_t>(mc) + 1);
     if (GetEnginePath() != EnginePath::kFast) {
         CombineCaseResults(results, user);
         for (int t = 1; t <= mc; ++t) {
@@ -396,6 +395,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
         return;
     }
     // Each member's thinning touches only its own slots.
+    std::vector<ThinPlan> plans(static_cast<std::size_t>(mc) + 1);
     ParallelFor(mc, [&](int i) { plans[i + 1] = PlanThinning(results, user, i + 1, useViewDivisions, pointCapacity); });
     bool identity = true;
     for (int t = 1; t <= mc; ++t) identity = identity && plans[t].identity;

@@ -442,32 +442,28 @@ struct Piece {
 };
 
 // Members per piece: pieces of some hundred kilobytes, enough of them to
-// keep every thread busy while the two writers copy into the files.
+// keep every thread busy while the writer copies into the file.
 constexpr int kPieceMembers = 32;
 
-// The pieces of the wanted files, taken alternately from each so that
-// both writers are fed from the start; within a file in file order.
-std::vector<Piece> CutPieces(const FrameResults& results, const bool want[2]) {
+// Formatting threads of a job: three of them keep up with its writer, and
+// two jobs with their writers fill eight processors.
+constexpr int kFormatThreads = 3;
+
+// The pieces of one file (0 ".F31", 1 ".F32") in file order.
+std::vector<Piece> CutPieces(const FrameResults& results, int file) {
     const int members = MemberSlotsUsed(results);
-    std::vector<Piece> perFile[2];
-    for (int file = 0; file < 2; ++file) {
-        if (!want[file]) continue;
-        for (const int block : FileBlocks(results, file == 0 ? kResultLoadCases : kResultCombinations)) {
-            for (int first = 1;; first += kPieceMembers) {
-                Piece p;
-                p.file = file;
-                p.block = block;
-                p.first = first;
-                p.last = std::min(members, first + kPieceMembers - 1);
-                perFile[file].push_back(p);
-                if (p.last >= members) break;
-            }
+    std::vector<Piece> pieces;
+    for (const int block : FileBlocks(results, file == 0 ? kResultLoadCases : kResultCombinations)) {
+        for (int first = 1;; first += kPieceMembers) {
+            Piece p;
+            p.file = file;
+            p.block = block;
+            p.first = first;
+            p.last = std::min(members, first + kPieceMembers - 1);
+            pieces.push_back(p);
+            if (p.last >= members) break;
         }
     }
-    std::vector<Piece> pieces;
-    for (std::size_t k = 0; k < std::max(perFile[0].size(), perFile[1].size()); ++k)
-        for (const std::vector<Piece>& list : perFile)
-            if (k < list.size()) pieces.push_back(list[k]);
     return pieces;
 }
 
@@ -477,10 +473,11 @@ struct Text {
     std::size_t size = 0, capacity = 0;
 };
 
-// Formatted pieces handed from the formatting threads to the two writers.
+// Formatted pieces of one file handed from the formatting threads to its
+// writer.
 class PieceQueue {
   public:
-    PieceQueue(const std::vector<Piece>& pieces) : pieces_(pieces), text_(pieces.size()), ready_(pieces.size(), 0) {}
+    explicit PieceQueue(std::size_t pieces) : text_(pieces), ready_(pieces, 0) {}
 
     // A buffer of at least `room` bytes: one the writers have finished
     // with when there is one (fresh memory would cost a page fault per
@@ -511,7 +508,7 @@ class PieceQueue {
         pending_ += text.size;
         text_[i] = std::move(text);
         ready_[i] = 1;
-        if (waitingFor_[pieces_[i].file] == i) readyCv_[pieces_[i].file].notify_one();
+        if (waitingFor_ == i) readyCv_.notify_one();
         if (pending_ > kPendingLimit) {
             ++roomWaiters_;
             roomCv_.wait(lock, [this] { return pending_ <= kPendingLimit; });
@@ -520,10 +517,9 @@ class PieceQueue {
     }
     Text Take(std::size_t i) {
         std::unique_lock<std::mutex> lock(mutex_);
-        const int f = pieces_[i].file;
-        waitingFor_[f] = i;
-        readyCv_[f].wait(lock, [&] { return ready_[i] != 0; });
-        waitingFor_[f] = kNone;
+        waitingFor_ = i;
+        readyCv_.wait(lock, [&] { return ready_[i] != 0; });
+        waitingFor_ = kNone;
         return std::move(text_[i]);
     }
     // A writer is done with a piece: its buffer goes back for reuse.
@@ -537,12 +533,11 @@ class PieceQueue {
   private:
     static constexpr std::size_t kPendingLimit = std::size_t{32} << 20;
     static constexpr std::size_t kNone = ~std::size_t{0};
-    const std::vector<Piece>& pieces_;
     std::mutex mutex_;
-    std::condition_variable readyCv_[2], roomCv_;
+    std::condition_variable readyCv_, roomCv_;
     std::vector<Text> text_, free_;
     std::vector<char> ready_;
-    std::size_t waitingFor_[2] = {kNone, kNone};
+    std::size_t waitingFor_ = kNone;
     std::size_t pending_ = 0;
     int roomWaiters_ = 0;
 };
@@ -561,66 +556,6 @@ Text FormatPiece(const FrameResults& results, const Piece& p, PieceQueue& queue)
     for (int m = p.first; m <= p.last; ++m) out = MemberLinesTo(out, results.member[m], b.members[m]);
     t.size = static_cast<std::size_t>(out - t.data.get());
     return t;
-}
-
-// The wanted member-force files at once: the pieces are formatted on the
-// worker threads in any order and written in file order by one thread per
-// file (two threads writing one file would only queue for it). ok[f]
-// tells whether wanted file f was written in full; false from the result
-// when the writer threads could not be started (nothing is written then).
-bool WriteMemberForceFilesPiped(const FrameResults& results, const std::string names[2], const bool want[2],
-                                bool ok[2]) {
-    const std::vector<Piece> pieces = CutPieces(results, want);
-    PieceQueue queue(pieces);
-    std::atomic<bool> good[2];
-    std::FILE* files[2] = {nullptr, nullptr};
-    for (int f = 0; f < 2; ++f) {
-        if (want[f]) files[f] = std::fopen(OsFileName(names[f]).c_str(), "wb");
-        good[f] = files[f] != nullptr;
-    }
-    auto write = [&](int f) {
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            if (pieces[i].file != f) continue;
-            Text text = queue.Take(i);
-            if (good[f] && text.size > 0 && std::fwrite(text.data.get(), 1, text.size, files[f]) != text.size)
-                good[f] = false;
-            queue.Done(std::move(text));
-        }
-    };
-    std::thread writers[2];
-    try {
-        for (int f = 0; f < 2; ++f)
-            if (want[f]) writers[f] = std::thread(write, f);
-    } catch (const std::system_error&) {
-        // Without both writers the pieces cannot be taken: hand every piece
-        // over empty so a started writer ends, then let the caller write.
-        good[0] = good[1] = false;
-        for (std::size_t i = 0; i < pieces.size(); ++i) queue.Put(i, Text());
-        for (std::thread& w : writers)
-            if (w.joinable()) w.join();
-        for (std::FILE* f : files)
-            if (f) std::fclose(f);
-        return false;
-    }
-    ParallelFor(static_cast<int>(pieces.size()), [&](int task) {
-        const auto i = static_cast<std::size_t>(task);
-        Text text;
-        if (good[pieces[i].file]) {
-            try {
-                text = FormatPiece(results, pieces[i], queue);
-            } catch (const std::bad_alloc&) {
-                good[pieces[i].file] = false;
-            }
-        }
-        queue.Put(i, std::move(text));
-    });
-    for (std::thread& w : writers)
-        if (w.joinable()) w.join();
-    for (int f = 0; f < 2; ++f) {
-        if (files[f] && std::fclose(files[f]) != 0) good[f] = false;
-        if (want[f]) ok[f] = good[f];
-    }
-    return true;
 }
 
 }  // namespace
@@ -659,10 +594,9 @@ void BlockGate::WaitOpen(int block) const {
 
 // The job's state, shared by its threads.
 struct MemberForceFileJob::State {
-    State(const FrameResults& r, int file) : results(r), want{file == 0, file == 1}, pieces(CutPieces(r, want)), queue(pieces) {}
+    State(const FrameResults& r, int file) : results(r), pieces(CutPieces(r, file)), queue(pieces.size()) {}
     const FrameResults& results;
     const BlockGate* gate = nullptr;
-    const bool want[2];
     const std::vector<Piece> pieces;
     PieceQueue queue;
     std::atomic<std::size_t> next{0};
@@ -772,16 +706,21 @@ bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& bas
     } catch (const std::system_error&) {
         smallFiles();
     }
-    const std::string big[2] = {names(4), names(5)};
-    // Either file may be on its way already.
-    const bool want[2] = {started == nullptr || !started[0].Started(), started == nullptr || !started[1].Started()};
-    if ((want[0] || want[1]) && !WriteMemberForceFilesPiped(results, big, want, wrote + 4)) {
-        for (int f = 0; f < 2; ++f)
-            if (want[f])
-                wrote[4 + f] = WriteMemberForceFileStream(results, f == 0 ? kResultLoadCases : kResultCombinations, big[f]);
+    // Each member-force file by a job of its own, unless it is on its way
+    // already; without threads to spare, formatted and written here.
+    MemberForceFileJob own[2];
+    MemberForceFileJob* jobs[2] = {&own[0], &own[1]};
+    for (int f = 0; f < 2; ++f) {
+        const int which = f == 0 ? kResultLoadCases : kResultCombinations;
+        if (started != nullptr && started[f].Started()) {
+            jobs[f] = &started[f];
+        } else if (!own[f].Start(results, which, names(4 + f), kFormatThreads)) {
+            jobs[f] = nullptr;
+            wrote[4 + f] = WriteMemberForceFileStream(results, which, names(4 + f));
+        }
     }
     for (int f = 0; f < 2; ++f)
-        if (!want[f]) wrote[4 + f] = started[f].Finish();
+        if (jobs[f]) wrote[4 + f] = jobs[f]->Finish();
     if (side.joinable()) side.join();
     bool all = true;
     for (int f = 0; f < kSdkResultFileCount; ++f) {

@@ -2,10 +2,10 @@
 // (model/result_files.h). The member-force files, which hold one line per
 // result point of every member and case (hundreds of megabytes for the
 // largest models), are cut into pieces of a few dozen members, formatted
-// on the worker threads straight into buffers and written in file order by
-// one thread per file, both files at once, beside a thread for the four
-// small files; their numbers are formatted by exact arithmetic instead of
-// printf.
+// by a few threads of their own straight into buffers and written in file
+// order by one more thread per file, both files at once, beside a thread
+// for the four small files; their numbers are formatted by exact
+// arithmetic instead of printf.
 #pragma once
 
 #include <cstddef>
