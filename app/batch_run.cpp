@@ -94,37 +94,17 @@ int RunBatch(const CommandLineOptions& options) {
     const std::string base = ChangeFileExt(CurrentFileName, "");
     const bool fast = GetEnginePath() == EnginePath::kFast;
     // The two member-force files, nearly all that is written, go out
-    // while the analysis goes on: the load case file once the load cases
-    // are final, the combination file block by block as the combinations
-    // are formed.
-    BlockGate combinations;
-    MemberForceFileJob jobs[2];
-    // Whatever way this function is left, a job waiting for a combination
-    // is let go before the jobs are waited for.
-    struct OpenGateOnExit {
-        BlockGate& gate;
-        ~OpenGateOnExit() { gate.OpenAll(); }
-    } openGate{combinations};
-    // Two formatting threads keep up with one writer; more only crowd the
-    // threads still forming the combinations.
-    constexpr int kFormatThreads = 2;
-    auto blockFinal = [&](int block) {
-        if (block != 0) {
-            combinations.Open(block);
-            return;
-        }
-        jobs[0].Start(*ResultData, kResultLoadCases, base + SdkResultExtensions()[4], kFormatThreads);
-        jobs[1].Start(*ResultData, kResultCombinations, base + SdkResultExtensions()[5], kFormatThreads, &combinations);
-    };
+    // while the analysis goes on.
+    MemberForceFilesDuringAnalysis early(*ResultData, base);
     const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue, &report,
-                                     fast ? std::function<void(int)>(blockFinal) : std::function<void(int)>());
-    combinations.OpenAll();
+                                     fast ? early.BlockFinal() : std::function<void(int)>());
+    early.AnalysisOver();
     if (!report.caseWarnings.empty()) PrintLine(stderr, report.caseWarnings);
 
     std::string failed;
     // The fast writer gives the same bytes; the reference path keeps the
     // plain writer so that the two can be compared end to end.
-    const bool written = fast ? WriteSdkResultFilesFast(*ResultData, base, &failed, jobs)
+    const bool written = fast ? WriteSdkResultFilesFast(*ResultData, base, &failed, early.Jobs())
                               : WriteSdkResultFiles(*ResultData, base, &failed);
     if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + failed);
     for (int f = 0; f < kSdkResultFileCount; ++f) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "model/fast_workers.h"
@@ -678,6 +679,32 @@ bool MemberForceFileJob::Finish() {
     state_.reset();
     return ok;
 }
+
+MemberForceFilesDuringAnalysis::MemberForceFilesDuringAnalysis(const FrameResults& results, std::string base)
+    : results_(results), base_(std::move(base)) {}
+
+MemberForceFilesDuringAnalysis::~MemberForceFilesDuringAnalysis() {
+    // Whatever way the caller left, a job waiting for a combination is let
+    // go before the jobs are waited for.
+    combinations_.OpenAll();
+    for (MemberForceFileJob& job : jobs_) job.Finish();
+}
+
+std::function<void(int)> MemberForceFilesDuringAnalysis::BlockFinal() {
+    // Two formatting threads per file keep up with its writer; more only
+    // crowd the threads still forming the combinations.
+    constexpr int kThreads = 2;
+    return [this](int block) {
+        if (block != 0) {
+            combinations_.Open(block);
+            return;
+        }
+        jobs_[0].Start(results_, kResultLoadCases, base_ + SdkResultExtensions()[4], kThreads);
+        jobs_[1].Start(results_, kResultCombinations, base_ + SdkResultExtensions()[5], kThreads, &combinations_);
+    };
+}
+
+void MemberForceFilesDuringAnalysis::AnalysisOver() { combinations_.OpenAll(); }
 
 bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& base, std::string* failed,
                              MemberForceFileJob* started) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -55,6 +56,27 @@ class MemberForceFileJob {
   private:
     struct State;
     std::unique_ptr<State> state_;
+};
+
+// The two member-force files of base written while an analysis of results
+// runs: BlockFinal() is the analysis's blockFinal callback (see
+// RunFrameAnalysis); the load case file starts once the load cases are
+// final, the combination file takes each combination block once it is
+// formed. After the analysis, AnalysisOver(), then WriteSdkResultFilesFast
+// with Jobs() writes the rest and waits for both.
+class MemberForceFilesDuringAnalysis {
+  public:
+    MemberForceFilesDuringAnalysis(const FrameResults& results, std::string base);
+    ~MemberForceFilesDuringAnalysis();  // lets a waiting job go, then waits
+    std::function<void(int)> BlockFinal();
+    void AnalysisOver();
+    MemberForceFileJob* Jobs() { return jobs_; }
+
+  private:
+    const FrameResults& results_;
+    const std::string base_;
+    BlockGate combinations_;
+    MemberForceFileJob jobs_[2];
 };
 
 // Same contract as WriteSdkResultFiles: writes base + ".F11" ... ".F32";

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <random>
 #include <sstream>
@@ -93,22 +94,16 @@ void ExpectSameFilesWrittenDuringAnalysis(const FrameModel& model, const std::st
     std::memcpy(copy.get(), &model, sizeof(FrameModel));
     const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_path/";
     const std::string base = dir + tag + "_early";
-    BlockGate combinations;
-    MemberForceFileJob jobs[2];
+    MemberForceFilesDuringAnalysis early(fast, base);
+    const std::function<void(int)> write = early.BlockFinal();
     int started = 0;
-    auto blockFinal = [&](int block) {
-        if (block != 0) {
-            combinations.Open(block);
-            return;
-        }
-        ++started;
-        jobs[0].Start(fast, kResultLoadCases, base + SdkResultExtensions()[4], 2);
-        jobs[1].Start(fast, kResultCombinations, base + SdkResultExtensions()[5], 2, &combinations);
-    };
-    RunFrameAnalysis(fast, *copy, false, false, 999, nullptr, blockFinal);
-    combinations.OpenAll();
+    RunFrameAnalysis(fast, *copy, false, false, 999, nullptr, [&](int block) {
+        if (block == 0) ++started;
+        write(block);
+    });
+    early.AnalysisOver();
     EXPECT_EQ(started, 1) << tag << ": every point is kept, so the load cases are told final once";
-    ASSERT_TRUE(WriteSdkResultFilesFast(fast, base, nullptr, jobs));
+    ASSERT_TRUE(WriteSdkResultFilesFast(fast, base, nullptr, early.Jobs()));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string ext = SdkResultExtensions()[f];
         EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(base + ext)) << tag << ext;
