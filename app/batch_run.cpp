@@ -79,7 +79,7 @@ int RunBatch(const CommandLineOptions& options) {
     FrameData = live.get();
     if (const int rc = LoadAndCheck(CurrentFileName); rc != kBatchOk) return rc;
 
-    std::memcpy(copy.get(), FrameData, sizeof(FrameModel));
+    CopyFrameModel(*copy, *FrameData);
     if (copy->rigidZoneSwitch == 0 || options.sdk) {
         for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) {
             copy->members[t].rigidI = 0;

@@ -190,7 +190,7 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     // 6. The engine works on a copy.
     const std::uint32_t t0 = GetTickCount();
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
-    std::memcpy(copy.get(), FrameData, sizeof(FrameModel));
+    CopyFrameModel(*copy, *FrameData);
     if (copy->rigidZoneSwitch == 0)
         for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) copy->members[t].rigidI = copy->members[t].rigidJ = 0;
     // 8. The outside library only for its own button; every other sender

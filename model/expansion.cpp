@@ -579,7 +579,7 @@ void BuildViewPoints(FrameModel& copy, const FrameModel& user, bool viewDivision
 
 void BuildCopy(FrameModel& copy, FrameModel& user, Plan& plan, bool viewDivisionMode,
                ExpansionReport& report, int& loadOverflow) {
-    std::memcpy(&copy, &user, sizeof(FrameModel));
+    CopyFrameModel(copy, user);
     ClearDistributedSpringTable();
     const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
     Builder bld{copy, user};

@@ -245,6 +245,10 @@ extern FrameModel* FrameData;
 std::unique_ptr<FrameModel> NewFrameModelRecord();
 // Zero-fills the whole record.
 void ClearFrameModel(FrameModel& model);
+// dst becomes a byte-for-byte copy of src (memcpy's result), writing only
+// where the two differ: copying into a fresh record leaves its pages that
+// stay zero untouched.
+void CopyFrameModel(FrameModel& dst, const FrameModel& src);
 // Copies a zero-terminated text into a fixed array, cut to size - 1 bytes
 // without splitting a double-byte character.
 void SetFixedText(char* dest, int size, const char* text);

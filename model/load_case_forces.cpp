@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -220,6 +221,50 @@ void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameMod
     }
 }
 
+// The unpinned member ends at each node number, as SmoothJoints finds them
+// (members in slot order, the I end before the J end, at most three), for
+// every case at once: the members and their point counts are the same in
+// each.
+struct JointEnd {
+    int member = 0;
+    int point = 0;  // 1 (I end) or the point count (J end)
+};
+using JointEnds = std::unordered_map<int, std::vector<JointEnd>>;
+
+JointEnds FindJointEnds(const FrameResults& results, const FrameModel& model) {
+    JointEnds joints;
+    for (int m = 1; m <= results.memberCount; ++m) {
+        const FrameMember& fm = model.members[m];
+        const int n = PointCountOf(results.member[m]);
+        if (n < 1) continue;
+        auto add = [&](int nodeNo, int point) {
+            std::vector<JointEnd>& ends = joints[nodeNo];
+            if (ends.size() < 3) ends.push_back({m, point});
+        };
+        if (fm.endI == 0) add(fm.nodeI, 1);
+        if (fm.endJ == 0) add(fm.nodeJ, n);
+    }
+    return joints;
+}
+
+// SmoothJoints with the ends found beforehand: the same means of the same
+// values, node by node.
+void SmoothJointsWith(ResultCase& block, const FrameModel& model, const LoadCase& lc, const JointEnds& joints) {
+    const std::unordered_set<int> keep = NodesKeepingEndMoments(model, lc);
+    const int nodeCount = std::clamp(model.nodeCount, 0, kMaxNodes);
+    for (int k = 1; k <= nodeCount; ++k) {
+        const int nodeNo = model.nodes[k].no;
+        if (keep.count(nodeNo) != 0) continue;
+        const auto it = joints.find(nodeNo);
+        if (it == joints.end() || it->second.size() != 2) continue;
+        float* ends[2];
+        for (int e = 0; e < 2; ++e) ends[e] = &block.members[it->second[e].member].values[kQtyM][it->second[e].point];
+        const float mean = (std::fabs(*ends[0]) + std::fabs(*ends[1])) / 2;
+        *ends[0] = *ends[0] >= 0 ? mean : -mean;
+        *ends[1] = *ends[1] >= 0 ? mean : -mean;
+    }
+}
+
 // The member slots a load acts on, as ForEachLoadedMember finds them (in
 // slot order, the first slot of each number in the range), from a table
 // sorted by number instead of a walk over every slot.
@@ -321,9 +366,10 @@ void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model) {
         MemberForcesOfCase(results.block[c], results, model, c, m, loadsOf[c][m], contexts[m]);
     });
     // Step 9 reads end moments of several members: after all of them.
+    const JointEnds joints = FindJointEnds(results, model);
     ParallelFor(caseCount, [&](int task) {
         const int c = task + 1;
-        SmoothJoints(results.block[c], results, model, model.loadCases[c]);
+        SmoothJointsWith(results.block[c], model, model.loadCases[c], joints);
     });
 }
 

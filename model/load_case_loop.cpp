@@ -4,7 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <atomic>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "model/fast_stiffness.h"
@@ -174,15 +176,13 @@ void SolveCasesReference(FrameResults& results, FrameModel& model, StiffnessWork
     }
 }
 
-// The fast way: the cases are solved on the worker threads, a handful at
-// a time so that the progress line (shown from this thread only) keeps up;
-// each case's numbers come from its own work areas by the same operations
-// as one at a time. A case the profile solver hands back for the dense
-// solver is solved here afterwards.
+// The fast way: the cases are solved on the worker threads, each case's
+// numbers from its own work areas by the same operations as one at a
+// time. A case the profile solver hands back for the dense solver is
+// solved here afterwards.
 void SolveCasesFast(FrameResults& results, FrameModel& model, std::vector<StiffnessWork>& works,
                     std::string& warnings) {
     const int caseCount = results.caseCount;
-    const int threads = static_cast<int>(works.size());
     std::vector<StiffnessWork*> freeWorks;
     for (StiffnessWork& w : works) freeWorks.push_back(&w);
     FastCaseSolver solver;
@@ -208,14 +208,21 @@ void SolveCasesFast(FrameResults& results, FrameModel& model, std::vector<Stiffn
         std::lock_guard<std::mutex> lock(workMutex);
         freeWorks.push_back(w);
     };
-    for (int first = 1; first <= caseCount; first += threads) {
-        const int last = std::min(caseCount, first + threads - 1);
-        for (int c = first; c <= last; ++c) {
-            ReportProgress(c, caseCount);
-            results.block[c].caseNo = model.loadCases[c].no;
-        }
-        ParallelFor(last - first + 1, [&](int i) { solveOne(first + i); });
-    }
+    // The progress line is shown from this thread only: each time it
+    // finishes a case, it reports every case finished since its last report.
+    const std::thread::id caller = std::this_thread::get_id();
+    std::atomic<int> finished{0};
+    int reported = 0;
+    auto report = [&] {
+        for (const int upTo = finished.load(); reported < upTo;) ReportProgress(++reported, caseCount);
+    };
+    for (int c = 1; c <= caseCount; ++c) results.block[c].caseNo = model.loadCases[c].no;
+    ParallelFor(caseCount, [&](int i) {
+        solveOne(i + 1);
+        ++finished;
+        if (std::this_thread::get_id() == caller) report();
+    });
+    report();
     StiffnessWork& work = works.front();
     for (int c = 1; c <= caseCount; ++c) {
         if (outcome[static_cast<std::size_t>(c)] < 0) {
