@@ -590,7 +590,9 @@ void BlockGate::OpenAll() {
 void BlockGate::WaitOpen(int block) const {
     std::unique_lock<std::mutex> lock(state_->mutex);
     const bool inRange = block >= 0 && block < kResultCaseSlots;
-    state_->opened.wait(lock, [&] { return state_->all || (inRange && state_->open[static_cast<std::size_t>(block)]); });
+    state_->opened.wait(lock, [&] {
+        return state_->all || (inRange && state_->open[static_cast<std::size_t>(block)] != 0);
+    });
 }
 
 // The job's state, shared by its threads.

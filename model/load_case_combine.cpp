@@ -219,7 +219,8 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
             }
         }
         auto finishBlock = [&](int b) {
-            if (comboOf[static_cast<std::size_t>(b)] != 0) CombineOne(results, model, comboOf[static_cast<std::size_t>(b)]);
+            const int k = comboOf[static_cast<std::size_t>(b)];
+            if (k != 0) CombineOne(results, model, k);
             for (int m = firstMember(b); m <= results.memberCount; ++m) {
                 FindExtremes(results.block[b].members[m], results.member[m]);
             }

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstring>
-#include <atomic>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -244,7 +244,8 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     // Work areas: the dense matrices for the reference; for the fast path
     // the vectors of one case per thread (the profile solver keeps its own
     // storage).
-    std::vector<StiffnessWork> works(fast ? static_cast<std::size_t>(std::clamp(WorkerThreadCount(), 1, std::max(caseCount, 1))) : 1);
+    const int workCount = fast ? std::clamp(WorkerThreadCount(), 1, std::max(caseCount, 1)) : 1;
+    std::vector<StiffnessWork> works(static_cast<std::size_t>(workCount));
     for (StiffnessWork& w : works) {
         if (!w.Allocate(results.nodeCount, results.memberCount, !fast)) {
             EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
