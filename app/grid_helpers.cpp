@@ -158,9 +158,6 @@ void SpreadRowHeights(TStringGrid& grid, int reservedHeight) {
     }
 }
 
-// FormatTextByTag is defined once, in report/print_preview.cpp: the print
-// preview's page edits use the same format code, and report/ sits below app/.
-
 bool IsKeyDown(int virtualKey) { return KeyIsHeld(virtualKey); }
 
 double ControlToDouble(const TControl& control) {

@@ -51,9 +51,6 @@ void SetColumnLabel(TStringGrid& grid, int col, const char* label, const char* s
 // Adds one pixel to up to min(spare, rows) rows, spread evenly, so that the
 // rows fill the grid's height less reserved; rows grown never pass 26 px.
 void SpreadRowHeights(TStringGrid& grid, int reservedHeight);
-// The numeric edit format code: width = (tag / 10) mod 100, decimals =
-// tag mod 10; a width of 0 leaves the text as it is.
-std::string FormatTextByTag(const std::string& text, int tag);
 
 // True while the key (virtual-key code) is held down.
 bool IsKeyDown(int virtualKey);

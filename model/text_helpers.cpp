@@ -356,3 +356,11 @@ std::string StringListGet(const TStringList& list, int index) {
     if (index < 0 || index >= list.Count()) return std::string();
     return list[index];
 }
+
+std::string FormatTextByTag(const std::string& text, int tag) {
+    const int width = (tag / 10) % 100;
+    const int decimals = tag % 10;
+    if (tag == 0 || width <= 0) return text;
+    if (decimals > 0) return FormatStr("%*.*f", width, decimals, TextToDouble(text));
+    return FormatStr("%*d", width, TextToInt(text));
+}

@@ -42,6 +42,11 @@ double TextToDouble(const std::string& text);
 // "-2.95" -> -3). Results beyond the int range are clamped; NaN gives 0.
 int TextToInt(const std::string& text, int decimals = 0);
 
+// Re-formats an edit's number by its format code (an edit's tag): width =
+// (tag / 10) mod 100, decimals = tag mod 10; a width of 0 leaves the text
+// as it is.
+std::string FormatTextByTag(const std::string& text, int tag);
+
 // Full-width digits, "－", "＋", the full-width space and "、。，．" to their
 // half-width number characters ("、。，．" all become '.', as does any
 // double-byte code below 0x8140); everything else is copied unchanged.

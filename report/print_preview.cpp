@@ -62,14 +62,6 @@ std::vector<int> PrintRangePageList(int firstBodyPage, int lastBodyPage, int con
     return pages;
 }
 
-std::string FormatTextByTag(const std::string& text, int tag) {
-    const int width = (tag / 10) % 100;
-    const int decimals = tag % 10;
-    if (tag == 0 || width <= 0) return text;
-    if (decimals > 0) return FormatStr("%*.*f", width, decimals, TextToDouble(text));
-    return FormatStr("%*d", width, TextToInt(text));
-}
-
 // --- window ---------------------------------------------------------------
 
 TFmPriPrev::TFmPriPrev() : printer_(std::make_unique<TPrinter>()) {

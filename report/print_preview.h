@@ -134,9 +134,6 @@ std::vector<int> PrintAllPageList(int contentsPages, int bodyPages);
 // an end before the start prints the start page alone.
 std::vector<int> PrintRangePageList(int firstBodyPage, int lastBodyPage, int contentsPages,
                                     int bodyPages);
-// Re-formats an edit's text by its format code: width = (tag / 10) mod 100,
-// decimals = tag mod 10; width 0 leaves the text alone.
-std::string FormatTextByTag(const std::string& text, int tag);
 
 // The preview window of the program, made on first use.
 TFmPriPrev& FmPriPrev();

@@ -102,13 +102,6 @@ TEST(SpreadRowHeights, AddsAtMostOnePixelPerRowAndLeavesSmallSpareAlone) {
     EXPECT_EQ(g.RowHeight(0), 26);  // a grown row never passes 26 px
 }
 
-TEST(FormatTextByTag, WidthAndDecimalsFromTheTag) {
-    struct Case { const char* text; int tag; const char* expected; };
-    const Case cases[] = {{"3.14159", 83, "   3.142"}, {"12.7", 50, "   12"}, {"abc 1", 0, "abc 1"},
-                          {"2.5", 3, "2.5"}, {"-1", 62, " -1.00"}};
-    for (const Case& c : cases) EXPECT_EQ(FormatTextByTag(c.text, c.tag), c.expected) << c.tag;
-}
-
 // Rows of the bitmap that hold any dark pixel.
 std::vector<int> InkedRows(TBitmap& b) {
     std::vector<int> rows;

@@ -307,3 +307,17 @@ TEST(Locale, NumbersIgnoreADecimalCommaLocale) {
 }
 
 }  // namespace
+
+TEST(FormatTextByTag, WidthAndDecimalsFromTheTag) {
+    struct Case {
+        const char* text;
+        int tag;
+        const char* expected;
+    } cases[] = {
+        {"3.14159", 83, "   3.142"}, {"3.14159", 52, " 3.14"}, {"12.7", 50, "   12"}, {"-1", 62, " -1.00"},
+        {"1", 40, "   1"},          {" 12 ", 40, "  12"},      {"abc", 40, "   0"},
+        {"12345", 40, "12345"},  // wider than the field: nothing is cut
+        {"abc 1", 0, "abc 1"},      {"2.5", 3, "2.5"},         // no width: the text as it is
+    };
+    for (const Case& c : cases) EXPECT_EQ(FormatTextByTag(c.text, c.tag), c.expected) << c.text << " " << c.tag;
+}

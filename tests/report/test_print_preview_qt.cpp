@@ -115,19 +115,6 @@ TEST(PreviewPageLists, RangesCountInBodyPages) {
             << c.first << ".." << c.last;
 }
 
-TEST(PreviewEditFormat, FormatCodeGivesWidthAndDecimals) {
-    struct Case {
-        const char* text;
-        int tag;
-        const char* expected;
-    } cases[] = {
-        {"1", 40, "   1"},  {"999", 40, " 999"}, {" 12 ", 40, "  12"}, {"abc", 40, "   0"},
-        {"12345", 40, "12345"},  // wider than the field: nothing is cut
-        {"3.14159", 52, " 3.14"}, {"7", 0, "7"},  {"7", 3, "7"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(FormatTextByTag(c.text, c.tag), c.expected) << c.text;
-}
-
 // --- the window over a composed report ------------------------------------
 
 TEST(PreviewJumpList, ListsCoverContentsAndHeadingsWithTheirPages) {
