@@ -23,29 +23,16 @@
 #include "rccheck/ui/member_grid.h"
 #include "rccheck/ui/section_grid.h"
 
-#include "tests/analysed_example.h"
+#include "tests/rccheck/rc_portal_fixture.h"
 
 namespace {
 
 // The analysed portal, built once; the RC record is rebuilt for every test.
 RcCheckData& FreshPortalRc() {
-    static std::unique_ptr<FrameModel> model;
-    static FrameResults* results = nullptr;
-    if (!model) {
-        LoadBuiltInRebarTable();
-        AnalysedExample a = AnalyseExample("portal.$O1", 999);
-        model = std::move(a.model);
-        results = a.results;
-        FrameData = model.get();
-        ResultData = results;
-    }
-    RcCheckData& rc = *AllocateRcCheckData();
-    RcMemberChecks* blocks = rc.memberChecks;
-    for (int i = 0; i <= 4; ++i) std::memset(static_cast<void*>(&blocks[i]), 0, sizeof blocks[i]);
-    std::memset(static_cast<void*>(&rc), 0, sizeof rc);
-    rc.memberChecks = blocks;
-    BuildRcCheckData(rc, *results, *model);
-    InitRcSections(rc, *model);
+    LoadPortalWithEmptyRc();
+    RcCheckData& rc = *RcData;
+    BuildRcCheckData(rc, *ResultData, *FrameData);
+    InitRcSections(rc, *FrameData);
     CopySectionSizeToPoints(rc);
     ApplyCheckTypes(rc);
     ApplyCoversToPoints(rc);

@@ -27,29 +27,9 @@
 #include "rccheck/ui/section_window.h"
 #include "report/report_cover.h"
 
-#include "tests/analysed_example.h"
+#include "tests/rccheck/rc_portal_fixture.h"
 
 namespace {
-
-// Analysed portal in FrameData / ResultData and an empty RC record, so
-// that the RC window builds its data as on the first show.
-void LoadPortalWithEmptyRc() {
-    static std::unique_ptr<FrameModel> model;
-    static FrameResults* results = nullptr;
-    if (!model) {
-        LoadBuiltInRebarTable();
-        AnalysedExample a = AnalyseExample("portal.$O1", 999);
-        model = std::move(a.model);
-        results = a.results;
-    }
-    FrameData = model.get();
-    ResultData = results;
-    RcCheckData& rc = *AllocateRcCheckData();
-    RcMemberChecks* blocks = rc.memberChecks;
-    for (int i = 0; i <= 4; ++i) std::memset(static_cast<void*>(&blocks[i]), 0, sizeof blocks[i]);
-    std::memset(static_cast<void*>(&rc), 0, sizeof rc);
-    rc.memberChecks = blocks;
-}
 
 // Answers every message box with `answer` and keeps the last text.
 struct Answer {
