@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <utility>
 
 #include "platform/encoding.h"
 #include "platform/sysutils.h"
@@ -33,6 +34,21 @@ std::vector<std::string> SplitParameters(const std::string& parameters) {
     return out;
 }
 
+namespace {
+std::function<void()>& Pump() {
+    static std::function<void()> pump;
+    return pump;
+}
+void RunPump() {
+    if (Pump()) Pump()();
+}
+// Between two looks at the program: short enough for the windows to follow
+// a drag, long enough not to keep a processor busy.
+constexpr int kCheckInterval = 40;
+}  // namespace
+
+void SetPendingMessagePump(std::function<void()> pump) { Pump() = std::move(pump); }
+
 bool RunProgramAndWait(const std::string& program, const std::string& parameters, bool /*show*/,
                        int* exitCode) {
     if (exitCode != nullptr) *exitCode = -1;
@@ -46,9 +62,15 @@ bool RunProgramAndWait(const std::string& program, const std::string& parameters
     pid_t pid = 0;
     if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return false;
+    RunPump();
+    SleepMs(kProgramStartPause);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return false;
+    for (;;) {
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) break;
+        if (done < 0 && errno != EINTR) return false;
+        RunPump();
+        if (done == 0) SleepMs(kCheckInterval);
     }
     if (exitCode != nullptr) *exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     // posix_spawn in glibc reports an exec failure as exit status 127.

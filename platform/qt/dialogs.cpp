@@ -149,6 +149,13 @@ int RunApplication() { return qApp ? QApplication::exec() : 0; }
 void ProcessMessages() {
     if (qApp) QApplication::processEvents();
 }
+void ProcessPendingPaints() {
+    // Timers stay out too: a timer handler must not run in the middle of
+    // the work that is waiting.
+    if (qApp)
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::X11ExcludeTimers);
+}
 int ScreenWidth() {
     QScreen* s = qApp ? QGuiApplication::primaryScreen() : nullptr;
     return s ? s->geometry().width() : 0;

@@ -61,6 +61,9 @@ void SetKeyStateHook(KeyStateHook hook);
 bool StartApplication(int& argc, char** argv);
 int RunApplication();
 void ProcessMessages();
+// Lets the windows repaint while a person's input and the timers wait
+// until the program is free again.
+void ProcessPendingPaints();
 int ScreenWidth();
 int ScreenHeight();
 // Opens a document or address with the desktop's program; false on failure.

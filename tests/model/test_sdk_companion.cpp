@@ -56,6 +56,23 @@ TEST(RunProgramAndWait, WaitsAndPassesTheParameters) {
     EXPECT_FALSE(RunProgramAndWait(dir + "plain.txt", "", true));
 }
 
+TEST(RunProgramAndWait, PumpsPendingMessagesWhileItWaits) {
+    const std::string dir = FreshDir("pump");
+    const std::string script = dir + "slow.sh";
+    WriteScript(script, "sleep 0.8\n");
+    int pumped = 0;
+    SetPendingMessagePump([&] { ++pumped; });
+    const std::uint32_t t0 = GetTickCount();
+    EXPECT_TRUE(RunProgramAndWait(script, "", false));
+    const std::uint32_t ms = GetTickCount() - t0;
+    SetPendingMessagePump(nullptr);
+    // Once before the start pause, then between the checks while the
+    // program still runs.
+    EXPECT_GE(pumped, 3);
+    EXPECT_GE(ms, 800u);
+    EXPECT_LT(ms, 5000u);
+}
+
 TEST(RunProgramAndWait, ParameterSplitting) {
     const struct {
         const char* text;
