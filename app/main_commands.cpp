@@ -6,6 +6,7 @@
 #include "app/reference_window.h"
 #include "app/result_clipboard.h"
 #include "app/small_windows.h"
+#include "app/status_window.h"
 #include "app/window_hooks.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
@@ -18,6 +19,7 @@
 #include "platform/encoding.h"
 #include "platform/ini_file.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/memo.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "rccheck/rc_data_file.h"
@@ -29,6 +31,8 @@ namespace {
 
 const std::string& DataFileFilter() { return "フレーム構造計算ファイル($O1)|*.$O1"_sj; }
 const char* const kDataExt = ".$O1";
+// How long the status window stays after a calculation, ms.
+constexpr int kStatusWindowLinger = 200;
 
 bool IsDataFileName(const std::string& name) {
     return UpperCase(ExtractFileExt(name)) == kDataExt;
@@ -193,13 +197,18 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     CopyFrameModel(*copy, *FrameData);
     if (copy->rigidZoneSwitch == 0)
         for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) copy->members[t].rigidI = copy->members[t].rigidJ = 0;
-    // 8. The outside library only for its own button; every other sender
-    // uses the program's own engine.
+    // 7.-8. The status window over this one. The outside library only for
+    // its own button (it shows the status window itself); every other
+    // sender uses the program's own engine, and shows the window unless the
+    // calculation follows each key press.
+    FmExtSDK->PlaceOver(*this);
+    if (sender != CalcSender::CalcSDK && sender != CalcSender::CalcAuto) FmExtSDK->ShowNow();
     const bool ok = sender == CalcSender::CalcSDK
                         ? CalculateWithExternalEngine(*ResultData, DataFolder + "SDK.$O1", *copy)
                         : RunFrameAnalysis(*ResultData, *copy, false, false, 20);
     copy.reset();
     if (!ok) {
+        HideForm(*FmExtSDK);
         // No half-filled results are shown as if they were complete.
         ClearFrameResults(*ResultData);
         BtnPrint->SetEnabled(false);
@@ -238,7 +247,12 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     // 13. Ctrl held at the end: the member forces per combination.
     BtnPrint->SetEnabled(true);
     if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
-    // 14. An open RC check window takes the new member forces.
+    // 14. The last progress text stays readable for a moment.
+    if (FmExtSDK->Visible()) {
+        SleepMs(kStatusWindowLinger);
+        HideForm(*FmExtSDK);
+    }
+    // An open RC check window takes the new member forces.
     CallRefreshRcWindow();
 }
 

@@ -9,6 +9,7 @@
 #include "app/grid_helpers.h"
 #include "app/report_figure_drawer.h"
 #include "app/small_windows.h"
+#include "app/status_window.h"
 #include "app/window_hooks.h"
 #include "model/analysis_driver.h"
 #include "model/frame_model.h"
@@ -20,6 +21,7 @@
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/qt/bitmap.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/dialogs.h"
@@ -71,9 +73,14 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     undo_ = NewFrameModelRecord();
     FrameData = model_.get();
     AllocateFrameResults();
+    // 6. The status window whose panel shows the progress texts.
+    statusWindow_ = std::make_unique<TFmExtSDK>();
+    FmExtSDK = statusWindow_.get();
+    StatusPanel = FmExtSDK->Msg;
     // 7.-8. Command line and version.
     CurrentFileName = options.fileName;
     VersionDate = VersionDateOf(ChangeHistoryText());
+    FmExtSDK->lbVersion->SetCaption("KVD 平面フレーム構造解析 "_sj + VersionDate + " 版"_sj);
     TitleBase = "KVD 平面フレーム構造解析 "_sj + VersionDate + " 版 "_sj;
     // Interactive set-up: the figure's bitmap becomes the graphics device.
     offscreen_ = std::make_unique<TBitmap>(std::max(ScreenWidth(), kMinBitmapWidth),
@@ -99,10 +106,19 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
     // The outside library's button only where the library is installed.
     CalcSDK->SetVisible(LocateExternalEngine(ExeFolder));
+    // The status line keeps a copy of the status window's text.
     SetEngineProgress([this](const std::string& text) {
+        ShowStatusText(text);
         StatusText->SetCaption(text);
         StatusText->Repaint();
     });
+    SetEngineStatusWindow([](bool visible) {
+        if (!FmExtSDK) return;
+        if (visible) FmExtSDK->ShowNow();
+        else HideForm(*FmExtSDK);
+    });
+    // While a companion program runs, the windows keep being painted.
+    SetPendingMessagePump(ProcessPendingPaints);
     SetEngineMessageSink([](const std::string& text) { MessageDlg(text, mtError, mbOK); });
     OnDropFiles = [this](const std::vector<std::string>& names) { WMDropFiles(names); };
     OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
@@ -113,6 +129,12 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
 TFmMain::~TFmMain() {
     SetEngineProgress(nullptr);
     SetEngineMessageSink(nullptr);
+    SetEngineStatusWindow(nullptr);
+    SetPendingMessagePump(nullptr);
+    if (FmExtSDK == statusWindow_.get()) {
+        FmExtSDK = nullptr;
+        StatusPanel = nullptr;
+    }
     Timer1.SetEnabled(false);
     // Children go before the panels that hold them.
     while (!owned_.empty()) owned_.pop_back();

@@ -24,6 +24,7 @@
 
 struct FrameModel;
 class TBitmap;
+class TFmExtSDK;
 
 // Program paths and start-up values (CP932, folders with a final "/").
 extern std::string ExeFolder;
@@ -176,6 +177,7 @@ private:
     void DrawBanner(const std::string& text, int x, int y);
     void DrawCalculatingBanner();
 
+    std::unique_ptr<TFmExtSDK> statusWindow_;
     std::unique_ptr<TBitmap> offscreen_;
     std::unique_ptr<FrameModel> model_;
     std::unique_ptr<FrameModel> undo_;

@@ -11,6 +11,10 @@ std::function<void(const std::string&)>& MessageFn() {
     static std::function<void(const std::string&)> fn;
     return fn;
 }
+std::function<void(bool)>& StatusWindowFn() {
+    static std::function<void(bool)> fn;
+    return fn;
+}
 std::string& CurrentText() {
     static std::string text;
     return text;
@@ -27,6 +31,16 @@ void EngineProgress(const std::string& text) {
 const std::string& EngineProgressText() { return CurrentText(); }
 
 bool HasEngineProgress() { return static_cast<bool>(ProgressFn()); }
+
+std::function<void(const std::string&)> GetEngineProgress() { return ProgressFn(); }
+
+void SetEngineStatusWindow(std::function<void(bool visible)> fn) {
+    StatusWindowFn() = std::move(fn);
+}
+
+void ShowEngineStatusWindow(bool visible) {
+    if (StatusWindowFn()) StatusWindowFn()(visible);
+}
 
 void SetEngineMessageSink(std::function<void(const std::string&)> fn) {
     MessageFn() = std::move(fn);

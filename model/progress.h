@@ -17,6 +17,14 @@ void EngineProgress(const std::string& text);
 const std::string& EngineProgressText();
 // True when a progress callback is installed (the status panel exists).
 bool HasEngineProgress();
+// The installed callback (empty when none), for whoever wants to add to it.
+std::function<void(const std::string&)> GetEngineProgress();
+
+// The status window that shows the progress texts: an external
+// calculation shows it at its start and closes it at its end. Without a
+// callback (the batch run) nothing happens.
+void SetEngineStatusWindow(std::function<void(bool visible)> fn);
+void ShowEngineStatusWindow(bool visible);
 
 // Messages for the user (CP932), e.g. an allocation failure of a work area.
 void SetEngineMessageSink(std::function<void(const std::string&)> fn);

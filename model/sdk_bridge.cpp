@@ -204,8 +204,23 @@ std::string RunExternalCalculation(const std::string& dataFile) {
     return error;
 }
 
+namespace {
+
+// The status window is up for exactly the time of one external calculation,
+// whichever way it ends.
+class StatusWindowShown {
+public:
+    StatusWindowShown() { ShowEngineStatusWindow(true); }
+    ~StatusWindowShown() { ShowEngineStatusWindow(false); }
+    StatusWindowShown(const StatusWindowShown&) = delete;
+    StatusWindowShown& operator=(const StatusWindowShown&) = delete;
+};
+
+}  // namespace
+
 bool CalculateWithExternalEngine(FrameResults& results, const std::string& dataFile,
                                  FrameModel& model) {
+    const StatusWindowShown shown;
     SetExternalViewRanges(model);
     std::unique_ptr<FrameModel> copy;
     try {

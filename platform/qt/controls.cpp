@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
+#include <algorithm>
 
 #include "platform/qt/bitmap.h"
 #include "platform/qt/qt_bridge.h"
@@ -37,6 +38,44 @@ protected:
 
 private:
     TWinControl* owner_;
+};
+
+// A panel: its background, the class library's bevels and a centred text.
+class PanelWidget : public AlignHost {
+public:
+    explicit PanelWidget(TWinControl* owner) : AlignHost(owner, nullptr) {}
+    QString caption;
+    QColor textColour = Qt::black;
+    TBevelCut outer = bvNone, inner = bvNone;
+    int bevelWidth = 1;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (outer == bvNone && inner == bvNone && caption.isEmpty()) return;
+        QPainter p(this);
+        QRect r = rect();
+        for (TBevelCut cut : {outer, inner}) {
+            if (cut == bvNone) continue;
+            // Light from the top left: a raised edge is light there, a
+            // lowered one dark.
+            const QColor light(0xFF, 0xFF, 0xFF), dark(0x80, 0x80, 0x80);
+            const QColor& topLeft = cut == bvRaised ? light : dark;
+            const QColor& bottomRight = cut == bvRaised ? dark : light;
+            for (int i = 0; i < bevelWidth && r.width() > 1 && r.height() > 1; ++i) {
+                p.setPen(topLeft);
+                p.drawLine(r.left(), r.top(), r.right(), r.top());
+                p.drawLine(r.left(), r.top(), r.left(), r.bottom());
+                p.setPen(bottomRight);
+                p.drawLine(r.left(), r.bottom(), r.right(), r.bottom());
+                p.drawLine(r.right(), r.top(), r.right(), r.bottom());
+                r.adjust(1, 1, -1, -1);
+            }
+        }
+        if (!caption.isEmpty()) {
+            p.setPen(textColour);
+            p.drawText(r, Qt::AlignCenter | Qt::TextSingleLine, caption);
+        }
+    }
 };
 
 class ClickLabel : public QLabel {
@@ -235,12 +274,33 @@ void TWinControl::Realign() {
 // --- simple controls ------------------------------------------------------
 
 TPanel::TPanel(TWinControl* parent, const std::string& caption) {
-    auto* w = new AlignHost(this, nullptr);
+    auto* w = new PanelWidget(this);
     if (!caption.empty()) {
         auto* l = new QLabel(SjisToQString(caption), w);
         l->move(4, 4);
     }
     Attach(w, parent);
+}
+void TPanel::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    static_cast<PanelWidget*>(Widget())->caption = SjisToQString(caption);
+    Widget()->update();
+}
+void TPanel::SetFontColor(std::uint32_t colour) {
+    static_cast<PanelWidget*>(Widget())->textColour = WinColorToQColor(colour);
+    Widget()->update();
+}
+void TPanel::SetFontHeight(int pixels) {
+    QFont f = Widget()->font();
+    f.setPixelSize(pixels);
+    Widget()->setFont(f);
+}
+void TPanel::SetBevels(TBevelCut outer, TBevelCut inner, int width) {
+    auto* w = static_cast<PanelWidget*>(Widget());
+    w->outer = outer;
+    w->inner = inner;
+    w->bevelWidth = std::max(1, width);
+    w->update();
 }
 
 TLabel::TLabel(TWinControl* parent, const std::string& caption) : caption_(caption) {

@@ -72,9 +72,23 @@ private:
     std::vector<TControl*> children_;
 };
 
+// Bevel edges of a panel, as the class library draws them.
+enum TBevelCut : int { bvNone = 0, bvLowered, bvRaised };
+
 class TPanel : public TWinControl {
 public:
+    // A caption given here is a group title at the top left.
     explicit TPanel(TWinControl* parent, const std::string& caption = "");
+    // The panel's own text, drawn centred inside the bevels (one line).
+    void SetCaption(const std::string& caption);
+    const std::string& Caption() const { return caption_; }
+    void SetFontColor(std::uint32_t colour);
+    void SetFontHeight(int pixels);
+    // Outer and inner bevel, each `width` pixels wide, inside the edge.
+    void SetBevels(TBevelCut outer, TBevelCut inner, int width);
+
+private:
+    std::string caption_;
 };
 
 class TLabel : public TControl {

@@ -165,6 +165,10 @@ void SetFormBorderless(TForm& form, bool stayOnTop) {
     if (stayOnTop) f |= Qt::WindowStaysOnTopHint;
     form.Widget()->setWindowFlags(f);
 }
+void SetFormShownWithoutFocus(TForm& form) {
+    form.Widget()->setAttribute(Qt::WA_ShowWithoutActivating);
+    form.Widget()->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+}
 void SetFormDialogBorder(TForm& form) {
     form.Widget()->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
 }

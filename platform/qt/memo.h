@@ -73,6 +73,9 @@ private:
 
 // Border and layer of a form: borderless, kept above the other windows.
 void SetFormBorderless(TForm& form, bool stayOnTop);
+// The form appears without taking the focus from the window in use (a
+// status window over the main window).
+void SetFormShownWithoutFocus(TForm& form);
 // Makes the form a dialog (fixed border, no minimise or maximise).
 void SetFormDialogBorder(TForm& form);
 void SetFormClientSize(TForm& form, int width, int height);
