@@ -256,31 +256,11 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     CallRefreshRcWindow();
 }
 
-namespace {
-
-// Hides the RC members from the report for the time of one print and gives
-// them back afterwards, whatever happens meanwhile.
-class RcMembersHidden {
-public:
-    RcMembersHidden() : count_(RcData ? RcData->memberCount : 0) {
-        if (RcData) RcData->memberCount = 0;
-    }
-    ~RcMembersHidden() {
-        if (RcData) RcData->memberCount = count_;
-    }
-    RcMembersHidden(const RcMembersHidden&) = delete;
-    RcMembersHidden& operator=(const RcMembersHidden&) = delete;
-
-private:
-    int count_;
-};
-
-}  // namespace
-
 void TFmMain::BtnPrintClick() {
     PrepareMemberLoads(*FrameData);
     // The RC chapter is printed from the RC check window, not from here.
-    RcMembersHidden hidden;
+    ReportChapters.results = true;
+    ReportChapters.rcCheck = false;
     ReportCoverLines.title = "フレーム構造解析計算書"_sj;
     ReportCoverLines.second.clear();
     ReportCoverLines.third = ChangeFileExt(ExtractFileName(CurrentFileName), "");

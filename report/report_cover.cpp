@@ -25,6 +25,7 @@
 
 ReportCoverLinesData ReportCoverLines{"フレーム構造解析計算書"_sj, "", ""};
 ReportExtentsData ReportExtents;
+ReportChapterSwitches ReportChapters;
 std::string PreviewNoteText[2];
 
 namespace {
@@ -66,8 +67,10 @@ int BuildCalculationReport(FrameModel& model, const FrameResults* results, RcChe
     y = PrintSupportTable(y, model);
     y = PrintSpringTable(y, model);
     y = PrintLoadSection(y, model);
-    if (results != nullptr && results->memberCount != 0) PrintResultSection(*results, model);
-    if (rc != nullptr && rc->memberCount != 0 && rc->memberChecks != nullptr)
+    if (ReportChapters.results && results != nullptr && results->memberCount != 0)
+        PrintResultSection(*results, model);
+    if (ReportChapters.rcCheck && rc != nullptr && rc->memberCount != 0 &&
+        rc->memberChecks != nullptr)
         PrintRcCheckSection(*rc, model);
     // 6. A report longer than the pool is cut; say so under the preview.
     if (PoolOverflowed())

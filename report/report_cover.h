@@ -35,13 +35,25 @@ struct ReportExtentsData {
 };
 extern ReportExtentsData ReportExtents;
 
+// Which of the chapters that depend on the calculation the next report
+// prints, set by the print commands before the preview composes it: the
+// main window's print leaves the RC check out (the RC window prints it),
+// the RC window's print asks whether the member forces go with it. A
+// chapter switched on still needs something to show (results, RC members).
+struct ReportChapterSwitches {
+    bool results = true;  // 「断面力の算出」
+    bool rcCheck = true;  // 「応力度の照査」
+};
+extern ReportChapterSwitches ReportChapters;
+
 // Two notes the preview shows under the page; emptied at the start of each
 // report. The report writes the first one when it ran out of pool pages.
 extern std::string PreviewNoteText[2];
 
 // Composes the whole report from FrameData, ResultData and RcData (either of
 // the last two may be null or empty) into the page pool, which must be
-// recording (BeginPreview). Returns the number of body pages.
+// recording (BeginPreview), with the chapters ReportChapters switches on.
+// Returns the number of body pages.
 int BuildCalculationReport();
 // The same over explicit records; results and rc may be null.
 int BuildCalculationReport(FrameModel& model, const FrameResults* results, RcCheckData* rc);

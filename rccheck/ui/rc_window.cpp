@@ -556,17 +556,12 @@ void TfmRCanal::BtnPrintClick() {
     const bool results = HaveResults();
     if (!results) MessageDlg("フレーム解析データ(断面力) が有りません！"_sj, mtWarning, mbOK);
     if (FrameData) PrepareMemberLoads(*FrameData);
-    const int keep = ResultData ? ResultData->memberCount : 0;
-    if (results && MessageDlg("フレーム解析データ(断面力) も印刷しますか？"_sj, mtWarning, mbYes | mbNo) == mrNo)
-        ResultData->memberCount = 0;
+    ReportChapters.rcCheck = true;
+    ReportChapters.results =
+        !results || MessageDlg("フレーム解析データ(断面力) も印刷しますか？"_sj, mtWarning, mbYes | mbNo) != mrNo;
     ReportCoverLines.title = "フレーム構造解析計算書"_sj;
     ReportCoverLines.second = "ＲＣ断面照査"_sj;
     ReportCoverLines.third = ChangeFileExt(ExtractFileName(CurrentFileName), "");
-    // Whatever the preview does, the results get their member count back.
-    struct Restore {
-        int keep;
-        ~Restore() { if (ResultData) ResultData->memberCount = keep; }
-    } restore{keep};
     if (OnPrintPreview) OnPrintPreview();
 }
 

@@ -4,7 +4,9 @@
 // Screenshots go to TEST_OUTPUT_DIR for a look.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QWidget>
 #include <algorithm>
@@ -25,6 +27,8 @@
 #include "rccheck/rebar_table.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
+#include "platform/qt/memo.h"
+#include "report/print_preview.h"
 #include "report/report_cover.h"
 
 #include "tests/rccheck/rc_portal_fixture.h"
@@ -58,6 +62,25 @@ void Type(TStringGrid& grid, int col, int row, const std::string& text, std::fun
     char enter = 13;
     press(enter);
     EXPECT_EQ(enter, 0);  // swallowed
+}
+
+// A person's click on a button: press and release over its middle.
+void ClickButton(TButton& button) {
+    QWidget* target = button.Widget();
+    const QPointF centre(target->width() / 2.0, target->height() / 2.0);
+    const QPointF global = target->mapToGlobal(centre);
+    QMouseEvent press(QEvent::MouseButtonPress, centre, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, centre, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+}
+
+bool JumpListHas(TFmPriPrev& preview, const std::string& text) {
+    for (int i = 0; i < preview.ListJump->Count(); ++i)
+        if (preview.ListJump->Item(i).find(text) != std::string::npos) return true;
+    return false;
 }
 
 void Grab(TControl& form, const char* name) {
@@ -158,18 +181,36 @@ TEST(RcWindow, SheetModePagingWrapsAround) {
     w.CkDispAllClick(TfmRCanal::kModeBars);
 }
 
-TEST(RcWindow, PrintRestoresResultsAfterPrintingWithoutThem) {
+TEST(RcWindow, PrintAsksWhetherTheMemberForcesGoWithTheRcChapter) {
     TfmRCanal& w = ShownWindow();
     const int members = ResultData->memberCount;
-    int seenMembers = -1;
-    w.OnPrintPreview = [&] { seenMembers = ResultData->memberCount; };
-    {
-        Answer no(mrNo);
-        w.BtnPrintClick();
+    w.OnPrintPreview = [] { ShowPrintPreview(); };
+    TFmPriPrev& preview = FmPriPrev();
+    // The report is made from the records as they stand.
+    int membersWhileComposing = -1;
+    preview.Compose = [&] {
+        membersWhileComposing = ResultData->memberCount;
+        return BuildCalculationReport();
+    };
+    const struct {
+        int answer;
+        bool withForces;
+    } cases[] = {{mrNo, false}, {mrYes, true}};
+    for (const auto& c : cases) {
+        Answer answer(c.answer);
+        ClickButton(*w.BtnPrint);
+        EXPECT_EQ(answer.last, "フレーム解析データ(断面力) も印刷しますか？"_sj);
+        EXPECT_TRUE(preview.Form.Visible());
+        EXPECT_EQ(JumpListHas(preview, "断面力の算出"_sj), c.withForces);
+        EXPECT_TRUE(JumpListHas(preview, "応力度の照査"_sj));
+        EXPECT_EQ(membersWhileComposing, members);
+        EXPECT_EQ(ResultData->memberCount, members);
     }
-    EXPECT_EQ(seenMembers, 0);
-    EXPECT_EQ(ResultData->memberCount, members);
     EXPECT_EQ(ReportCoverLines.second, "ＲＣ断面照査"_sj);
+    Grab(preview.Form, "rc_print_preview.png");
+    preview.Compose = nullptr;
+    HideForm(preview.Form);
+    ReportChapters = ReportChapterSwitches{};
     w.OnPrintPreview = nullptr;
 }
 
