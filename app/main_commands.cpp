@@ -294,3 +294,5 @@ void TFmMain::SpeedButton1Click() {
 }
 
 void TFmMain::MyHistoryClick() { ShowChangeHistory(); }
+
+void TFmMain::Button1Click() { ShowBusyFigure(); }

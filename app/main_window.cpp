@@ -235,6 +235,11 @@ void TFmMain::BuildLayout() {
     CalcSDK = MakeOwnedControl<TButton>(owned_, top, "SDKで計算"_sj);
     CalcSDK->SetBounds(664, 4, 96, 26);
     CalcSDK->OnClick = [this] { CalcExecClick(CalcSender::CalcSDK); };
+    // A sample of the Korvo figure drawing, kept for the developers.
+    Button1 = MakeOwnedControl<TButton>(owned_, top, "Korvoの表示サンプル"_sj);
+    Button1->SetBounds(1140, 4, 140, 26);
+    Button1->SetVisible(false);
+    Button1->OnClick = [this] { Button1Click(); };
     TLabel* hint = MakeOwnedControl<TLabel>(owned_, top, "(読込はドラッグドロップで)"_sj);
     hint->SetBounds(770, 9, 200, 18);
     TLabel* manual = MakeOwnedControl<TLabel>(owned_, top, "(説明書)"_sj);

@@ -112,6 +112,8 @@ public:
     void SpeedButton1Click();
     // (変更履歴): the program's change history.
     void MyHistoryClick();
+    // The hidden sample button: the busy window with its Korvo figure.
+    void Button1Click();
 
     // Components the commands and tests reach.
     InputGrids Grids;
@@ -127,6 +129,7 @@ public:
     TButton* CalcSDK = nullptr;  // shown only when the outside library is found
     TButton* WidePaint = nullptr;
     TButton* SpeedButton1 = nullptr;  // 図面参照 (node tab)
+    TButton* Button1 = nullptr;       // Korvoの表示サンプル, never shown to the user
     TLabel* MyHistory = nullptr;      // (変更履歴)
     TPanel* Panel_Right = nullptr;
     // Display switches of the figure.

@@ -2,6 +2,7 @@
 // test with its calculation checked against the closed form.
 #include <QImage>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <string>
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "app/small_windows.h"
+#include "main_window_fixture.h"
+#include "mouse_util.h"
 #include "platform/encoding.h"
 #include "platform/qt/bitmap.h"
 #include "platform/qt/memo.h"
@@ -208,4 +211,70 @@ TEST(BusyFigure, PaintsTheFigureFileOrTheNotice) {
     fmBusy->Widget()->grab().toImage().save(Out("busy_figure.png"));
     std::remove(os.c_str());
     HideForm(*fmBusy);
+}
+
+// --- the hidden sample button of the main window ------------------------------------
+
+namespace {
+
+// Columns of non-background pixels: the leftmost and rightmost.
+void DrawnSpan(TBitmap& b, int& left, int& right) {
+    left = b.Width();
+    right = -1;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            if (b.Pixel(x, y) != 0xD0E0E0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, HiddenSampleButtonShowsTheKorvoFigureFitted) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Show();
+    ProcessMessages();
+    // The button is there but out of sight: a click at its place misses it.
+    ASSERT_NE(w.Button1, nullptr);
+    EXPECT_EQ(w.Button1->Caption(), "Korvoの表示サンプル"_sj);
+    EXPECT_FALSE(w.Button1->Visible());
+    EXPECT_NE(ClickMiddle(w.Button1->Widget()), w.Button1->Widget());
+    EXPECT_TRUE(fmBusy == nullptr || !FormIsShowing(*fmBusy));
+    // Shown, as a developer would: without the figure file the window
+    // shows the notice in its place, and no message box comes up.
+    w.Button1->SetVisible(true);
+    const std::string os = Cp932ToUtf8(BusyFigureFileName());
+    std::remove(os.c_str());
+    ASSERT_EQ(ClickMiddle(w.Button1->Widget()), w.Button1->Widget());
+    ASSERT_NE(fmBusy, nullptr);
+    EXPECT_TRUE(FormIsShowing(*fmBusy));
+    EXPECT_TRUE(messages.empty());
+    TBitmap& b = fmBusy->Paint1->Bitmap();
+    int left = 0, right = 0;
+    DrawnSpan(b, left, right);
+    EXPECT_GT(right, left);  // the notice's rows of "#"
+    fmBusy->Widget()->grab().toImage().save(Out("busy_missing_from_button.png"));
+    // A portal on a ground line, 18 m x 9 m: fitted, the ground line runs
+    // across the window but for a 1 % margin at each side.
+    {
+        std::ofstream f(os, std::ios::binary);
+        f << "CF_WINDOW,0,-9000,18000,0\r\n"
+             "LINE,0,0,1,0,-8000,18000,-8000\r\n"
+             "LINE,0,0,4,3000,-8000,3000,-2000\r\n"
+             "LINE,0,0,4,15000,-8000,15000,-2000\r\n"
+             "LINE,0,0,6,3000,-2000,15000,-2000\r\n"
+             "CIRCLE,0,0,2,9000,-5000,1500,1\r\n";
+    }
+    HideForm(*fmBusy);
+    ClickMiddle(w.Button1->Widget());
+    EXPECT_TRUE(FormIsShowing(*fmBusy));
+    DrawnSpan(b, left, right);
+    const int margin = std::min(fmBusy->Paint1->Width(), fmBusy->Paint1->Height()) / 100;
+    EXPECT_NEAR(left, margin, 2);
+    EXPECT_NEAR(right, fmBusy->Paint1->Width() - 1 - margin, 2);
+    fmBusy->Widget()->grab().toImage().save(Out("busy_figure_from_button.png"));
+    std::remove(os.c_str());
+    HideForm(*fmBusy);
+    EXPECT_TRUE(messages.empty());
 }
