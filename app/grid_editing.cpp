@@ -12,6 +12,7 @@
 #include "model/text_helpers.h"
 #include "platform/qt/dialogs.h"
 #include "platform/sjis_literal.h"
+#include "report/text_draw.h"
 
 namespace {
 
@@ -59,6 +60,8 @@ void TFmMain::StrGridClick(GridId id) {
     clickBusy_ = true;
     SelectionState& sel = CurrentSelection;
     const int row = g.Row();
+    // 1. Names are typed in Japanese; every other column takes numbers.
+    g.SetImeMode(SjisFind(g.Cells(g.Col(), 0), "名"_sj) != std::string::npos);
     // 2. The first click in the member grid after work elsewhere takes the
     // undo snapshot.
     if (id != kSgMember && g.Focused()) undoArmed_ = true;
@@ -91,6 +94,7 @@ void TFmMain::StrGridClick(GridId id) {
                 SelectByKey(Grid(kSgMaterial), 1, sel.material);
                 SelectByKey(Grid(kSgView1), 1, first);
             }
+            if (id == kSgMember || id == kSgView1) SelectByKey(Grid(kSgView2), 1, first);
         }
     }
     // 4. Member grid: the tab of the clicked reference, the member's points.

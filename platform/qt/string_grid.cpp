@@ -6,6 +6,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,10 +19,24 @@
 
 namespace {
 const std::string kEmpty;
+
+// The in-place editor. A line edit tells an input method that it takes
+// input whenever it is editable; this one follows its input-method
+// attribute, so that a numbers-only cell switches a Japanese input method
+// off.
+class CellEditor : public QLineEdit {
+public:
+    explicit CellEditor(QWidget* parent) : QLineEdit(parent) {}
+    using QLineEdit::inputMethodQuery;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
+        if (query == Qt::ImEnabled) return isEnabled() && testAttribute(Qt::WA_InputMethodEnabled);
+        return QLineEdit::inputMethodQuery(query);
+    }
+};
 }  // namespace
 
 struct TStringGrid::Impl : public QAbstractScrollArea {
-    explicit Impl(TStringGrid* owner) : grid(owner), editor(new QLineEdit(viewport())) {
+    explicit Impl(TStringGrid* owner) : grid(owner), editor(new CellEditor(viewport())) {
         setFocusPolicy(Qt::StrongFocus);
         setAttribute(Qt::WA_InputMethodEnabled);
         editor->hide();
@@ -333,6 +348,19 @@ int TStringGrid::TextWidth(const std::string& text) const {
 void TStringGrid::Refresh() { impl_->viewport()->update(); }
 bool TStringGrid::Focused() const { return impl_->hasFocus() || impl_->editor->hasFocus(); }
 bool TStringGrid::Editing() const { return !impl_->editor->isHidden(); }
+
+void TStringGrid::SetImeMode(bool open) {
+    imeOpen_ = open;
+    const Qt::InputMethodHints hints =
+        open ? Qt::ImhNone : Qt::ImhFormattedNumbersOnly | Qt::ImhNoPredictiveText;
+    for (QWidget* w : {static_cast<QWidget*>(impl_), static_cast<QWidget*>(impl_->editor)}) {
+        w->setAttribute(Qt::WA_InputMethodEnabled, open);
+        w->setInputMethodHints(hints);
+    }
+    // The input method in use learns of the change at once, not only at the
+    // next focus change.
+    if (Focused()) QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
+}
 
 bool TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
     col = row = -1;

@@ -56,6 +56,11 @@ public:
     bool MouseToCell(int x, int y, int& col, int& row) const;
     // True while the in-place editor is open.
     bool Editing() const;
+    // The input method of the grid and its editor: open for text of any
+    // kind (names typed in Japanese), closed for numbers, where the editor
+    // asks for digits only and a Japanese input method switches itself off.
+    void SetImeMode(bool open);
+    bool ImeOpen() const { return imeOpen_; }
 
     std::function<void(int col, int row, TCanvas& canvas, const TRect& rect)> OnDrawCell;
     std::function<void()> OnClick;
@@ -76,6 +81,7 @@ private:
     int row_ = 1;
     int col_ = 1;
     int defaultRowHeight_ = 20;
+    bool imeOpen_ = true;
     std::vector<std::vector<std::string>> cells_;  // [row][col]
     std::vector<long> rowTags_;
     std::vector<int> colWidths_;

@@ -1,0 +1,163 @@
+// Clicks in the main window's grids, sent with the mouse to the cell under
+// the pointer: the input method follows the clicked column (open for
+// names, closed for numbers), and a click in the member grid or the range
+// grid selects the matching rows of the other grids.
+#include <QAbstractScrollArea>
+#include <QInputMethodQueryEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <cstring>
+
+#include "app/window_hooks.h"
+#include "main_window_fixture.h"
+#include "mouse_util.h"
+#include "platform/qt/string_grid.h"
+
+namespace {
+
+class GridClicks : public MainWindowTest {
+  protected:
+    void TearDown() override {
+        WindowHooks = WindowHooksData{};
+        MainWindowTest::TearDown();
+    }
+    TFmMain& OpenPortal() {
+        TFmMain& w = Open(CopyExample("portal.$O1"));
+        w.Show();
+        ProcessMessages();
+        return w;
+    }
+    // A click on cell (col, row) of a grid on the page showing it.
+    void ClickCell(GridId id, int col, int row) {
+        TStringGrid& g = window->Grid(id);
+        QWidget* viewport = static_cast<QAbstractScrollArea*>(g.Widget())->viewport();
+        int x = 0, y = 0;
+        for (int c = 0; c < col; ++c) x += g.ColWidth(c) + 1;
+        for (int r = 0; r < row; ++r) y += g.RowHeight(r) + 1;
+        const QPoint at(x + g.ColWidth(col) / 2, y + g.RowHeight(row) / 2);
+        int hitCol = 0, hitRow = 0;
+        ASSERT_TRUE(g.MouseToCell(at.x(), at.y(), hitCol, hitRow));
+        ASSERT_EQ(hitCol, col);
+        ASSERT_EQ(hitRow, row);
+        QWidget* target = ClickAt(viewport, at);
+        ASSERT_EQ(target, viewport) << "the cell is covered";
+    }
+    // What an input method asks the widget that has the keyboard.
+    static void AskInputMethod(QWidget* focus, bool& enabled, Qt::InputMethodHints& hints) {
+        QInputMethodQueryEvent query(Qt::ImEnabled | Qt::ImHints);
+        QApplication::sendEvent(focus, &query);
+        enabled = query.value(Qt::ImEnabled).toBool();
+        hints = Qt::InputMethodHints(query.value(Qt::ImHints).toInt());
+    }
+    QWidget* KeyboardWidget() { return window->Widget()->focusWidget(); }
+    // A second equal-division range, for member 3, and member 2's points
+    // at 1.5 m and (from the file) 3 m.
+    void AddRangeAndPoint() {
+        FrameData->view1[2] = View1Range{3, 3, 4};
+        FrameData->view1Count = 2;
+        View2Member& points = FrameData->view2[1];
+        ASSERT_EQ(points.memberNo, 2);
+        points.dist[2] = points.dist[1];
+        std::memcpy(points.pointName[2], points.pointName[1], sizeof points.pointName[2]);
+        points.dist[1] = 1.5f;
+        points.pointName[1][0] = 0;
+        points.count = 2;
+        window->RefreshGrids();
+        window->Page1->SetActivePage(window->Tabs[TFmMain::kTabPoint]);
+    }
+    // With member 2 selected its points are listed: the first one clicked.
+    void PickFirstPoint() {
+        TStringGrid& v2 = window->Grid(kSgView2);
+        ASSERT_EQ(v2.Cells(1, 1), "  1.500");
+        ASSERT_EQ(v2.Cells(1, 2), "  3.000");
+        window->Page1->SetActivePage(window->Tabs[TFmMain::kTabView]);
+        ClickCell(kSgView2, 2, 1);
+        ASSERT_EQ(v2.Row(), 1);
+        window->Page1->SetActivePage(window->Tabs[TFmMain::kTabPoint]);
+    }
+};
+
+}  // namespace
+
+TEST_F(GridClicks, InputMethodOpensOnNameColumnsOnly) {
+    TFmMain& w = OpenPortal();
+    const struct {
+        int tab;
+        GridId grid;
+        int col;
+        bool open;
+    } cases[] = {
+        {TFmMain::kTabSect, kSgSection, 4, true},    // 断面名称
+        {TFmMain::kTabSect, kSgSection, 2, false},   // 断面積
+        {TFmMain::kTabSect, kSgMaterial, 2, false},  // ﾔﾝｸﾞ係数
+        {TFmMain::kTabSupt, kSgSupt1, 2, true},      // 支点ケース名称
+        {TFmMain::kTabSupt, kSgSupt2, 2, false},     // 支点ｺｰﾄﾞ
+        {TFmMain::kTabView, kSgView2, 2, true},      // 着目点名称
+        {TFmMain::kTabView, kSgView2, 1, false},     // ｉ端からの距離
+        {TFmMain::kTabPoint, kSgMember, 11, true},   // 部材名称
+        {TFmMain::kTabPoint, kSgMember, 8, false},   // ｉ端剛域
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "grid " << c.grid << " column " << c.col);
+        w.Page1->SetActivePage(w.Tabs[c.tab]);
+        ClickCell(c.grid, c.col, 1);
+        TStringGrid& g = w.Grid(c.grid);
+        ASSERT_EQ(KeyboardWidget(), g.Widget());
+        bool enabled = !c.open;
+        Qt::InputMethodHints hints;
+        AskInputMethod(KeyboardWidget(), enabled, hints);
+        EXPECT_EQ(enabled, c.open);
+        if (c.open)
+            EXPECT_EQ(hints, Qt::ImhNone);
+        else
+            EXPECT_TRUE(hints & Qt::ImhFormattedNumbersOnly);
+        // Typing opens the cell's editor, which asks the same of the
+        // input method.
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_1, Qt::NoModifier, "1");
+        QApplication::sendEvent(KeyboardWidget(), &key);
+        ASSERT_TRUE(g.Editing());
+        ASSERT_NE(qobject_cast<QLineEdit*>(KeyboardWidget()), nullptr);
+        AskInputMethod(KeyboardWidget(), enabled, hints);
+        EXPECT_EQ(enabled, c.open);
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(KeyboardWidget(), &escape);
+    }
+}
+
+TEST_F(GridClicks, MemberRowSelectsItsNodesSectionMaterialAndPoints) {
+    TFmMain& w = OpenPortal();
+    AddRangeAndPoint();
+    // Member 2 (node 2 to 3, section 2, material 1).
+    ClickCell(kSgMember, 1, 2);
+    EXPECT_EQ(CurrentSelection.memberFirst, 2);
+    EXPECT_EQ(w.Grid(kSgPoint).Row(), 2);     // node 2
+    EXPECT_EQ(w.Grid(kSgSection).Row(), 2);   // section 2
+    EXPECT_EQ(w.Grid(kSgMaterial).Row(), 1);  // material 1
+    PickFirstPoint();
+    // Member 3 (node 4 to 3, section 1).
+    ClickCell(kSgMember, 1, 3);
+    EXPECT_EQ(CurrentSelection.memberFirst, 3);
+    EXPECT_EQ(CurrentSelection.nodeI, 4);
+    EXPECT_EQ(CurrentSelection.section, 1);
+    EXPECT_EQ(w.Grid(kSgPoint).Row(), 4);
+    EXPECT_EQ(w.Grid(kSgSection).Row(), 1);
+    EXPECT_EQ(w.Grid(kSgView1).Row(), 2);  // the range that starts at member 3
+    // The points grid is keyed by its first column: the row reading 3.
+    EXPECT_EQ(w.Grid(kSgView2).Row(), 2);
+}
+
+TEST_F(GridClicks, RangeRowSelectsItsFirstMember) {
+    TFmMain& w = OpenPortal();
+    AddRangeAndPoint();
+    ClickCell(kSgMember, 1, 2);
+    PickFirstPoint();
+    // The range grid is kept out of sight in the window; shown here, a
+    // click on it works as on every grid.
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabView]);
+    w.Grid(kSgView1).SetVisible(true);
+    ClickCell(kSgView1, 2, 2);
+    EXPECT_EQ(CurrentSelection.memberFirst, 3);
+    EXPECT_EQ(CurrentSelection.memberLast, 3);
+    EXPECT_EQ(w.Grid(kSgMember).Row(), 3);
+    EXPECT_EQ(w.Grid(kSgView2).Row(), 2);  // the row reading 3
+}
