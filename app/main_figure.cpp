@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/result_clipboard.h"
+#include "app/window_hooks.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "platform/qt/dialogs.h"
@@ -57,7 +58,10 @@ void TFmMain::PaintMouseDown(TMouseButton button, int x, int y) {
 }
 
 void TFmMain::PaintMouseMove(int x, int y, bool leftHeld) {
-    FigureMouseMove(x, y, leftHeld, [this] { Paint1Paint(); });
+    // After a pan the keys go to the tables again (Enter, Ctrl+Z), unless
+    // the RC check window is the one in use.
+    if (FigureMouseMove(x, y, leftHeld, [this] { Paint1Paint(); }) && !RcWindowVisible())
+        Page1->SetFocus();
 }
 
 void TFmMain::PaintMouseUp(TMouseButton button, int x, int y) {

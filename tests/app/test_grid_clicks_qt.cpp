@@ -1,7 +1,8 @@
 // Clicks in the main window's grids, sent with the mouse to the cell under
 // the pointer: the input method follows the clicked column (open for
-// names, closed for numbers), and a click in the member grid or the range
-// grid selects the matching rows of the other grids.
+// names, closed for numbers), a click in the member grid or the range grid
+// selects the matching rows of the other grids, and a pan of the figure
+// hands the keyboard back to the tables.
 #include <QAbstractScrollArea>
 #include <QInputMethodQueryEvent>
 #include <QKeyEvent>
@@ -160,4 +161,34 @@ TEST_F(GridClicks, RangeRowSelectsItsFirstMember) {
     EXPECT_EQ(CurrentSelection.memberLast, 3);
     EXPECT_EQ(w.Grid(kSgMember).Row(), 3);
     EXPECT_EQ(w.Grid(kSgView2).Row(), 2);  // the row reading 3
+}
+
+TEST_F(GridClicks, PanningTheFigureGivesTheKeyboardToTheTables) {
+    TFmMain& w = OpenPortal();
+    QWidget* surface = w.Paint1->Widget();
+    auto pan = [&] {
+        const QPoint from(surface->width() / 2, surface->height() / 2), to = from + QPoint(30, 10);
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(from),
+                          QPointF(surface->mapToGlobal(from)), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(surface, &press);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(surface->mapToGlobal(to)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(surface, &move);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(to),
+                            QPointF(surface->mapToGlobal(to)), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(surface, &release);
+    };
+    QWidget* tables = w.Page1->Widget();
+    QWidget* tablesKeyboard = tables->focusProxy() ? tables->focusProxy() : tables;
+    ClickCell(kSgPoint, 2, 1);
+    ASSERT_EQ(KeyboardWidget(), w.Grid(kSgPoint).Widget());
+    pan();
+    EXPECT_EQ(KeyboardWidget(), tablesKeyboard);
+    // While the RC check window is up, the keyboard stays where it was.
+    ClickCell(kSgPoint, 2, 1);
+    WindowHooks.rcWindowVisible = [] { return true; };
+    pan();
+    EXPECT_EQ(KeyboardWidget(), w.Grid(kSgPoint).Widget());
 }
