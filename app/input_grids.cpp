@@ -252,9 +252,10 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     const int members = std::clamp(m.memberCount, 0, kMaxMembers);
     TStringGrid& sm = g[kSgMember];
     SizeRows(sm, members);
+    // Every slot gets its row, a member numbered 0 or less too: a row left
+    // out would keep the text of the model shown before.
     for (int k = 1; k <= members; ++k) {
         FrameMember& mb = m.members[k];
-        if (mb.no <= 0) continue;
         double xi, yi, xj, yj;
         GetMemberEnds(m, xi, yi, xj, yj, k);
         mb.length = static_cast<float>(Distance(xi, yi, xj, yj));

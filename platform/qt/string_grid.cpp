@@ -334,6 +334,12 @@ void TStringGrid::Refresh() { impl_->viewport()->update(); }
 bool TStringGrid::Focused() const { return impl_->hasFocus() || impl_->editor->hasFocus(); }
 bool TStringGrid::Editing() const { return !impl_->editor->isHidden(); }
 
+TRect TStringGrid::CellRect(int col, int row) const {
+    const QRect q = impl_->CellRect(col, row);
+    return TRect{q.left(), q.top(), q.right() + 1, q.bottom() + 1};
+}
+QWidget* TStringGrid::ClientWidget() const { return impl_->viewport(); }
+
 bool TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
     col = row = -1;
     for (int r = 0; r < rowCount_; r = (r == 0 ? impl_->topRow : r + 1)) {
