@@ -143,6 +143,12 @@ protected:
         for (QAction* a : menu->actions())
             if (a->text() == QString::fromUtf8(item)) {
                 Click(menu, menu->actionGeometry(a).center());
+                // The window is active again once the menu has closed (the
+                // offscreen platform does not hand the activation back).
+                if (window && window->Widget()->isVisible()) {
+                    window->Widget()->activateWindow();
+                    EXPECT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
+                }
                 return;
             }
         ADD_FAILURE() << "no menu item " << item;
