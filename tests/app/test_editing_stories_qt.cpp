@@ -145,8 +145,10 @@ TEST_F(MainWindowTest, AFrameTypedIntoEmptyGridsIsCalculatedSavedAndOpenedAsType
     ASSERT_EQ(m->combinations[1].count, 1);
     EXPECT_EQ(m->combinations[1].entries[1].loadCaseNo, 1);
     EXPECT_FLOAT_EQ(m->combinations[1].entries[1].factor, 1.5f);
-    // And the grids show it.
+    // And the grids show it (a picture for a person to look at).
     EXPECT_EQ(FrameDataFileText(*FrameData), FrameDataFileText(*m));
+    ClickTab(TFmMain::kTabLoad);
+    w.Widget()->grab().toImage().save(QString::fromStdString((dir / "typed_frame.png").string()));
 }
 
 TEST_F(MainWindowTest, EnterKeepsTheFocusInTheGridAndMovesAlongTheRow) {
@@ -262,4 +264,19 @@ TEST_F(MainWindowTest, AFileWithMemberNumberZeroShowsNothingOfTheFileBefore) {
     ClickButton(U("保存"_sj));
     const auto saved = ReadBack(zero);
     for (int k = 1; k <= saved->memberCount; ++k) EXPECT_NE(saved->members[k].nodeJ, 3) << k;
+}
+
+TEST_F(MainWindowTest, LoadColumnCaptionsFollowTheLoadedModel) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 2);
+    ClickCell(kSgLoad2, 1, 1);  // a nodal load (51)
+    ASSERT_EQ(U(w.Grid(kSgLoad2).Cells(2, 0)), U("格点"_sj));
+    // Load case 2 of the beam holds a vertical concentrated load (24) and a
+    // vertical distributed one (14), neither of them a nodal load.
+    DropFiles({CopyExample("continuous_beam.$O1")});
+    ASSERT_EQ(CurrentSelection.loadCase, 2);
+    const std::string code = w.Grid(kSgLoad2).Cells(1, w.Grid(kSgLoad2).Row());
+    ASSERT_TRUE(code == "24" || code == "14") << code;
+    EXPECT_EQ(U(w.Grid(kSgLoad2).Cells(2, 0)), code == "24" ? U("部材"_sj) : U("開始,部材"_sj));
 }

@@ -17,4 +17,6 @@ TEST(Dialogs, StandardButtonsAreJapaneseAfterStartUp) {
         << box.button(QMessageBox::Yes)->text().toStdString();
     EXPECT_TRUE(box.button(QMessageBox::No)->text().startsWith(QString::fromUtf8("\u3044\u3044\u3048")));
     EXPECT_TRUE(box.button(QMessageBox::Cancel)->text().startsWith(QString::fromUtf8("\u30AD\u30E3\u30F3\u30BB\u30EB")));
+    box.setText("?");
+    box.grab().save(QString(TEST_OUTPUT_DIR) + "/message_box_ja.png");
 }
