@@ -224,15 +224,20 @@ void TControl::SetVisible(bool visible) {
 }
 bool TControl::Visible() const { return widget_->isVisible(); }
 void TControl::SetEnabled(bool enabled) {
-    if (!enabled && !inputBlocker_ && widget_->isEnabled() && HasFocusWithin(widget_)) {
-        inputBlocker_ = new InputBlocker(widget_);
+    if (!enabled) {
+        if (inputBlocker_) return;  // already disabled, with the focus kept
+        if (widget_->isEnabled() && HasFocusWithin(widget_)) {
+            inputBlocker_ = new InputBlocker(widget_);
+            return;
+        }
+        widget_->setEnabled(false);
         return;
     }
-    if (enabled && inputBlocker_) {
+    if (inputBlocker_) {
         delete inputBlocker_;  // which removes its event filters
         inputBlocker_ = nullptr;
     }
-    widget_->setEnabled(enabled);
+    widget_->setEnabled(true);
 }
 bool TControl::Enabled() const { return widget_->isEnabled() && !inputBlocker_; }
 void TControl::SetColor(std::uint32_t colour) {

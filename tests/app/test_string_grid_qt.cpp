@@ -180,6 +180,7 @@ TEST(StringGridFocus, DisabledWhileFocusedItKeepsTheFocusAndIgnoresKeys) {
     first.SetFocus();
     ASSERT_TRUE(first.Focused());
     first.SetEnabled(false);
+    first.SetEnabled(false);  // nested, as a row selected inside another change
     EXPECT_FALSE(first.Enabled());
     EXPECT_TRUE(first.Focused());
     EXPECT_FALSE(second.Focused());
