@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/grid_helpers.h"
 #include "app/main_window.h"
 #include "app/window_hooks.h"
 #include "model/data_file.h"
@@ -202,7 +203,7 @@ void TFmMain::EnterInGrid(GridId id) {
         // I of 0: the rectangle 1 m wide whose height is the area.
         if (col == 3 && x == 0) {
             const double a = TextToDouble(g.Cells(2, row));
-            g.SetCell(3, row, FormatStr("%11.5e", a * a * a / 12.0));
+            g.SetCell(3, row, FormatCellNumber("%11.5e", a * a * a / 12.0));
         }
         break;
     case kSgMember:
@@ -227,9 +228,9 @@ void TFmMain::EnterInGrid(GridId id) {
             committed = true;
             break;
         }
-        if (col == 1 && x < 0) g.SetCell(1, row, FormatStr("%7.3f", Round3(len + x)));
+        if (col == 1 && x < 0) g.SetCell(1, row, FormatCellNumber("%7.3f", Round3(len + x)));
         if (col == 2) g.SetCell(2, row, FitTextLength(text, 20));
-        if (col == 3) g.SetCell(1, row, FormatStr("%7.3f", Round3(len - x)));
+        if (col == 3) g.SetCell(1, row, FormatCellNumber("%7.3f", Round3(len - x)));
         CommitGrids();
         RefreshGrids();
         committed = true;

@@ -1,6 +1,7 @@
 #include "app/grid_helpers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -124,6 +125,13 @@ void SelectGridRowByKey(TStringGrid& grid, int keyColumn, int number) {
 
 void SetCellIfChanged(TStringGrid& grid, int row, int col, const std::string& text) {
     if (grid.Cells(col, row) != text) grid.SetCell(col, row, text);
+}
+
+std::string FormatCellNumber(const char* format, double value) {
+    const std::string text = FormatStr(format, value);
+    if (!std::isfinite(value) || !std::signbit(value)) return text;
+    const std::string mantissa = text.substr(0, text.find_first_of("eE"));
+    return mantissa.find_first_of("123456789") == std::string::npos ? FormatStr(format, 0.0) : text;
 }
 
 void SetRowLabel(TStringGrid& grid, int row, const char* label, const char* second, const char* third,

@@ -28,6 +28,10 @@ void FitGridWidthToColumns(TStringGrid& grid, int minHeaderHeight, const std::st
 // grid disabled meanwhile, so no click event fires); refreshes the grid.
 void SelectGridRowByKey(TStringGrid& grid, int keyColumn, int number);
 void SetCellIfChanged(TStringGrid& grid, int row, int col, const std::string& text);
+// A number for a cell by a printf format of one real ("%7.4f", "%12.5e"):
+// a value that the format shows as zero is shown without a minus sign
+// ("-0.0000" would read as another number).
+std::string FormatCellNumber(const char* format, double value);
 
 // Display attributes of one row (or column) of an RC grid.
 struct GridAttribute {

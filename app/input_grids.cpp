@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/grid_helpers.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/numeric.h"
@@ -68,8 +69,8 @@ void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& s
         SizeRows(b2, count);
         for (int e = 1; e <= count; ++e) {
             b2.SetCell(1, e, Int(c.entries[e].memberNo));
-            b2.SetCell(2, e, FormatStr("%12.5e", c.entries[e].kv));
-            b2.SetCell(3, e, FormatStr("%12.5e", c.entries[e].ku));
+            b2.SetCell(2, e, FormatCellNumber("%12.5e", c.entries[e].kv));
+            b2.SetCell(3, e, FormatCellNumber("%12.5e", c.entries[e].ku));
             const int mi = FindMemberIndex(m, c.entries[e].memberNo);
             b2.SetCell(4, e, mi > 0 ? Name(m.members[mi].name) : "");
         }
@@ -101,9 +102,9 @@ void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& 
             const SuptEntry& s = c.entries[e];
             s2.SetCell(1, e, Int(s.nodeNo));
             s2.SetCell(2, e, Int(s.code));
-            s2.SetCell(3, e, FormatStr("%12.5e", s.kx));
-            s2.SetCell(4, e, FormatStr("%12.5e", s.ky));
-            s2.SetCell(5, e, FormatStr("%12.5e", s.km));
+            s2.SetCell(3, e, FormatCellNumber("%12.5e", s.kx));
+            s2.SetCell(4, e, FormatCellNumber("%12.5e", s.ky));
+            s2.SetCell(5, e, FormatCellNumber("%12.5e", s.km));
         }
         break;
     }
@@ -143,10 +144,10 @@ void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel
         l2.SetCell(1, e, Int(r.code));
         l2.SetCell(2, e, Int(r.memberFrom));
         l2.SetCell(3, e, Int(r.memberTo));
-        l2.SetCell(4, e, FormatStr("%8.3f", r.qI));
-        l2.SetCell(5, e, FormatStr("%8.3f", r.qJ));
-        l2.SetCell(6, e, FormatStr("%0.3f", r.distI));
-        l2.SetCell(7, e, FormatStr("%0.3f", r.distJ));
+        l2.SetCell(4, e, FormatCellNumber("%8.3f", r.qI));
+        l2.SetCell(5, e, FormatCellNumber("%8.3f", r.qJ));
+        l2.SetCell(6, e, FormatCellNumber("%0.3f", r.distI));
+        l2.SetCell(7, e, FormatCellNumber("%0.3f", r.distJ));
     }
     const bool enabled = l2.Enabled();
     l2.SetEnabled(false);
@@ -165,7 +166,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
         const KumiCase& c = m.combinations[k];
         k1.SetCell(1, k, Int(c.no));
         k1.SetCell(2, k, Name(c.name));
-        k1.SetCell(3, k, FormatStr("%0.3f", c.factor));
+        k1.SetCell(3, k, FormatCellNumber("%0.3f", c.factor));
         k1.SetRowTag(k, k);
     }
     g.LbKumiC = "---";
@@ -180,7 +181,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
         for (int e = 1; e <= count; ++e) {
             const KumiEntry& en = c.entries[e];
             k2.SetCell(1, e, Int(en.loadCaseNo));
-            k2.SetCell(2, e, FormatStr("%0.3f", en.factor));
+            k2.SetCell(2, e, FormatCellNumber("%0.3f", en.factor));
             const int li = FindLoadCaseIndex(m, en.loadCaseNo);
             k2.SetCell(3, e, li > 0 ? Name(m.loadCases[li].name) : "** 未定義 **"_sj);
         }
@@ -228,23 +229,23 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     SizeRows(g[kSgPoint], nodes);
     for (int k = 1; k <= nodes; ++k) {
         g[kSgPoint].SetCell(1, k, Int(m.nodes[k].no));
-        g[kSgPoint].SetCell(2, k, FormatStr("%7.4f", m.nodes[k].x));
-        g[kSgPoint].SetCell(3, k, FormatStr("%7.4f", m.nodes[k].y));
+        g[kSgPoint].SetCell(2, k, FormatCellNumber("%7.4f", m.nodes[k].x));
+        g[kSgPoint].SetCell(3, k, FormatCellNumber("%7.4f", m.nodes[k].y));
     }
     const int sections = std::clamp(m.sectionCount, 0, kMaxSections);
     SizeRows(g[kSgSection], sections);
     for (int k = 1; k <= sections; ++k) {
         g[kSgSection].SetCell(1, k, Int(m.sections[k].no));
-        g[kSgSection].SetCell(2, k, FormatStr("%12.5e", m.sections[k].area));
-        g[kSgSection].SetCell(3, k, FormatStr("%12.5e", m.sections[k].inertia));
+        g[kSgSection].SetCell(2, k, FormatCellNumber("%12.5e", m.sections[k].area));
+        g[kSgSection].SetCell(3, k, FormatCellNumber("%12.5e", m.sections[k].inertia));
         g[kSgSection].SetCell(4, k, Name(m.sections[k].name));
     }
     const int materials = std::clamp(m.materialCount, 0, kMaxMaterials);
     SizeRows(g[kSgMaterial], materials);
     for (int k = 1; k <= materials; ++k) {
         g[kSgMaterial].SetCell(1, k, Int(m.materials[k].no));
-        g[kSgMaterial].SetCell(2, k, FormatStr("%12.5e", m.materials[k].e));
-        g[kSgMaterial].SetCell(3, k, FormatStr("%12.5e", m.materials[k].alpha));
+        g[kSgMaterial].SetCell(2, k, FormatCellNumber("%12.5e", m.materials[k].e));
+        g[kSgMaterial].SetCell(3, k, FormatCellNumber("%12.5e", m.materials[k].alpha));
     }
     // 2. Rigid-zone switch.
     g.CkGoiki = m.rigidZoneSwitch != 0;
@@ -252,17 +253,18 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     const int members = std::clamp(m.memberCount, 0, kMaxMembers);
     TStringGrid& sm = g[kSgMember];
     SizeRows(sm, members);
+    // Every slot gets its row, a member numbered 0 or less too: a row left
+    // out would keep the text of the model shown before.
     for (int k = 1; k <= members; ++k) {
         FrameMember& mb = m.members[k];
-        if (mb.no <= 0) continue;
         double xi, yi, xj, yj;
         GetMemberEnds(m, xi, yi, xj, yj, k);
         mb.length = static_cast<float>(Distance(xi, yi, xj, yj));
         const int v[] = {mb.no, mb.nodeI, mb.nodeJ, mb.sectionNo, mb.materialNo, mb.endI, mb.endJ};
         for (int c = 0; c < 7; ++c) sm.SetCell(c + 1, k, Int(v[c]));
-        sm.SetCell(8, k, FormatStr("%5.3f", mb.rigidI));
-        sm.SetCell(9, k, FormatStr("%5.3f", mb.rigidJ));
-        sm.SetCell(10, k, FormatStr("%6.4f", mb.length));
+        sm.SetCell(8, k, FormatCellNumber("%5.3f", mb.rigidI));
+        sm.SetCell(9, k, FormatCellNumber("%5.3f", mb.rigidJ));
+        sm.SetCell(10, k, FormatCellNumber("%6.4f", mb.length));
         sm.SetCell(11, k, Name(mb.name));
     }
     // 4.-8. Cases and their entries, points of interest.
@@ -324,9 +326,9 @@ void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     for (int p = 1; p <= points; ++p) {
         const double d = Round3(m.view2[vi].dist[p]);
         if (d <= 0) continue;
-        v2.SetCell(1, p, FormatStr("%7.3f", d));
+        v2.SetCell(1, p, FormatCellNumber("%7.3f", d));
         v2.SetCell(2, p, Trim(m.view2[vi].pointName[p]));
-        v2.SetCell(3, p, FormatStr("%7.3f", Round3(len - d)));
+        v2.SetCell(3, p, FormatCellNumber("%7.3f", Round3(len - d)));
     }
     if (sel.memberFirst <= 0) v2.SetCell(2, 5, "部材が選択されていません"_sj);
 }

@@ -38,6 +38,18 @@ bool IsDataFileName(const std::string& name) {
     return UpperCase(ExtractFileExt(name)) == kDataExt;
 }
 
+// Why a name that is there cannot be opened as a data file: a folder, a
+// FIFO or device (which reading would wait on), a link to nothing. "" for
+// a regular file and for a name that is simply missing.
+std::string CannotOpenReason(const std::string& name) {
+    switch (GetPathKind(name)) {
+    case PathKind::Directory: return "フォルダーは開けません.\n"_sj + name;
+    case PathKind::BrokenLink: return "リンク先のファイルが有りません.\n"_sj + name;
+    case PathKind::Other: return "通常のファイルではないため開けません.\n"_sj + name;
+    default: return "";
+    }
+}
+
 }  // namespace
 
 void TFmMain::SetCaptionFor(const std::string& fileName) { SetCaption(TitleBase + " > " + fileName); }
@@ -48,7 +60,18 @@ void TFmMain::DiscardResults() {
     ClearSpringSegmentCount();
 }
 
+bool TFmMain::MayReplaceModel() {
+    if (!ModifiedFlag) return true;
+    const int answer = MessageDlg("修正されています。保存しますか？"_sj, mtWarning, mbYesNoCancel);
+    if (answer == mrYes) return Save1Click();  // on only when it was saved
+    return answer == mrNo;
+}
+
 bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
+    if (const std::string why = CannotOpenReason(fileName); !why.empty()) {
+        MessageDlg(why, mtError, mbOK);
+        return false;
+    }
     if (fileName.empty() || !FileExists(fileName)) return false;
     TStringList lines;
     if (!lines.LoadFromFile(fileName)) {
@@ -72,10 +95,11 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     else
         for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
     SetCaptionFor(fileName);
-    ClearFrameResults(*ResultData);
-    ClearSpringSegmentCount();
+    // The results belong to the model before; printing waits for new ones.
+    DiscardResults();
     InvalidateLoadCache(model);
     ModifiedFlag = false;
+    readPartly_ = !warnings.empty();
     RefreshGrids();
     std::memcpy(undo_.get(), &model, sizeof(FrameModel));
     if (!CurrentFileName.empty()) TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
@@ -103,7 +127,12 @@ int TFmMain::SaveDataFile(const std::string& fileName, const FrameModel& model) 
 void TFmMain::OpenClick() {
     std::string name;
     if (!OpenDialogExecute(DataFileFilter(), CurrentFileName, name)) return;
+    if (const std::string why = CannotOpenReason(name); !why.empty()) {
+        MessageDlg(why, mtError, mbOK);
+        return;
+    }
     if (!FileExists(name) || !IsDataFileName(name)) return;
+    if (!MayReplaceModel()) return;
     const std::string previous = CurrentFileName;
     CurrentFileName = name;
     if (!LoadDataFile(*FrameData, CurrentFileName)) {
@@ -122,8 +151,16 @@ void TFmMain::OpenClick() {
 }
 
 void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
+    std::string refused;  // the first name that is there but no file
+    bool loaded = false;
     for (const std::string& name : names) {
+        if (const std::string why = CannotOpenReason(name); !why.empty()) {
+            if (refused.empty()) refused = why;
+            continue;
+        }
         if (!FileExists(name) || !IsDataFileName(name)) continue;
+        if (!MayReplaceModel()) return;  // Cancel keeps everything
+        loaded = true;
         const std::string previous = CurrentFileName;
         CurrentFileName = name;
         if (!LoadDataFile(*FrameData, CurrentFileName)) {
@@ -135,32 +172,55 @@ void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
         if (RcData && RcData->memberCount > 0) CallShowRcWindow();
         break;
     }
+    if (!loaded && !refused.empty()) MessageDlg(refused, mtError, mbOK);
     if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
 }
 
 void TFmMain::Label9DblClick() {
+    if (FileExists(CurrentFileName) && !MayReplaceModel()) return;
     if (!LoadDataFile(*FrameData, CurrentFileName)) return;
     Grid(kSgMember).SetRow(1);
     FitView();
 }
 
-bool TFmMain::Save1Click() { return SaveDataFile(CurrentFileName, *FrameData) == 1; }
+bool TFmMain::Save1Click() {
+    // What was typed into a cell without Enter is saved too.
+    CommitGrids();
+    RefreshGrids();
+    if (readPartly_) {
+        // Written over its file, the model would take with it every record
+        // that could not be read; the safe choice is the default.
+        const int answer = MessageDlg(
+            "このモデルはファイルの一部しか読み込めていません。上書き保存すると、"_sj +
+                "読み込めなかったデータはファイルから失われます。\n"_sj +
+                "別の名前で保存しますか？\n（はい: 名前を付けて保存　いいえ: 上書き保存　キャンセル: 保存しない）"_sj,
+            mtWarning, mbYesNoCancel, mbYes);
+        if (answer == mrYes) return SaveAsClick();
+        if (answer != mrNo) return false;
+    }
+    if (SaveDataFile(CurrentFileName, *FrameData) != 1) return false;
+    readPartly_ = false;
+    return true;
+}
 
-void TFmMain::SaveAsClick() {
+bool TFmMain::SaveAsClick() {
     std::string name;
-    if (!SaveDialogExecute(DataFileFilter(), CurrentFileName, name)) return;
+    if (!SaveDialogExecute(DataFileFilter(), CurrentFileName, name)) return false;
     name = ChangeFileExt(name, kDataExt);
-    if (SaveDataFile(name, *FrameData) != 1) return;
+    CommitGrids();
+    if (SaveDataFile(name, *FrameData) != 1) return false;
     CurrentFileName = name;
     LoadDataFile(*FrameData, CurrentFileName);
+    return true;
 }
 
 void TFmMain::New1Click() {
+    if (!MayReplaceModel()) return;
     NewFrameModel(*FrameData, 1);
+    readPartly_ = false;
     CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
     SetCaptionFor(CurrentFileName);
-    ClearFrameResults(*ResultData);
-    ClearSpringSegmentCount();
+    DiscardResults();
     InvalidateLoadCache(*FrameData);
     rcBlock_.Clear();
     if (RcData) RcData->memberCount = 0;
@@ -173,7 +233,6 @@ void TFmMain::New1Click() {
         g.SetEnabled(enabled);
     }
     FitView();
-    BtnPrint->SetEnabled(false);
 }
 
 void TFmMain::CalcExecClick(CalcSender sender) {
@@ -182,12 +241,15 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     CommitGrids();
     SortViewPoints(*FrameData);
     RefreshGrids();
-    // 3. Saved before the validation, so that a rejected model is not lost.
-    if (AutoSave->Checked()) Save1Click();
+    // 3. Saved before the validation, so that a rejected model is not lost;
+    // but a model not read whole is never written over its file unasked.
+    const std::string& skipped = "自動保存しませんでした（ファイルの一部しか読み込めていないモデルです）."_sj;
+    if (AutoSave->Checked() && !readPartly_) Save1Click();
     // 4.-5.
-    ClearFrameResults(*ResultData);
+    DiscardResults();
     const std::string problems = CheckFrameData(*FrameData);
     if (!problems.empty()) {
+        if (AutoSave->Checked() && readPartly_) StatusText->SetCaption(skipped);
         MessageDlg(problems, mtError, mbOK);
         return;
     }
@@ -243,7 +305,7 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     // 12.
     Paint1Paint();
     DrawBanner(FormatStr("%0.3f秒"_sj.c_str(), (GetTickCount() - t0) * 0.001), Paint1->Width() - 80, 8);
-    StatusText->SetCaption("");
+    StatusText->SetCaption(AutoSave->Checked() && readPartly_ ? skipped : std::string());
     // 13. Ctrl held at the end: the member forces per combination.
     BtnPrint->SetEnabled(true);
     if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
@@ -257,6 +319,8 @@ void TFmMain::CalcExecClick(CalcSender sender) {
 }
 
 void TFmMain::BtnPrintClick() {
+    // The report is made of results: without them the preview would be empty.
+    if (ResultData->memberCount <= 0) return;
     PrepareMemberLoads(*FrameData);
     // The RC chapter is printed from the RC check window, not from here.
     ReportChapters.results = true;
@@ -277,9 +341,12 @@ void TFmMain::btRCanalClick() {
 }
 
 void TFmMain::SpeedButton1Click() {
+    // The drawing's frame replaces the model.
+    if (!MayReplaceModel()) return;
     if (!ShowReferenceWindow(*FrameData)) return;
     // The generated frame is a new model that has not been saved.
     ModifiedFlag = true;
+    readPartly_ = false;
     CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
     SetCaptionFor(CurrentFileName);
     // Results and RC members of the old model do not fit the new one.

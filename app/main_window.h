@@ -63,9 +63,11 @@ public:
     void OpenClick();
     void WMDropFiles(const std::vector<std::string>& names);
     void Label9DblClick();
-    // True when the file was saved.
+    // True when the file was saved. A model that was not read whole from
+    // its file is written over it only when the person chooses so.
     bool Save1Click();
-    void SaveAsClick();
+    // True when the model was saved under the chosen name.
+    bool SaveAsClick();
     void New1Click();
 
     // --- calculation and editing ---
@@ -170,6 +172,9 @@ private:
     TStringGrid* MakeGrid(GridId id, TWinControl* parent, int left, int top, int height);
     void UpdateLabels();
     void SetCaptionFor(const std::string& fileName);
+    // Before another model replaces a modified one: asks whether to save;
+    // true to go on (saved, or the edits discarded).
+    bool MayReplaceModel();
     void DiscardResults();
     void DiscardResultsOrRecalculate();
     void CopyViewPoints(int sourceMember);
@@ -190,6 +195,9 @@ private:
     bool pageSwitchByCode_ = false;
     bool headerPress_ = false;  // the last press was on a grid's caption row
     bool switchesByCode_ = false;  // a switch set from code is not a click
+    // The model was read with warnings (cut at a table's capacity, or the
+    // file ended early): its file holds more than the model.
+    bool readPartly_ = false;
     std::unique_ptr<TPopupMenu> popup_;
     std::vector<std::unique_ptr<TControl>> owned_;  // children, parents first
     TLabel* labels_[8] = {};

@@ -27,7 +27,8 @@ bool ReadCoordinate(const std::string& value, bool wholeMillimetres, float& metr
     double v = TextToDouble(value);
     if (!std::isfinite(v) || std::fabs(v) > kMaxFileCoordinate) return false;
     if (wholeMillimetres) v = std::trunc(v);
-    metres = static_cast<float>(v * 0.001);
+    // -0.7 mm truncates to -0: no minus sign on a zero coordinate.
+    metres = static_cast<float>(v * 0.001) + 0.0f;
     return true;
 }
 

@@ -38,8 +38,11 @@ bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
 // Fills model from the lines of a data file. The model is cleared first;
 // fields that cannot be read become 0 and missing lines read as empty.
 // warnings receives one line (ending in "\n") per count that had to be cut
-// to a table's capacity or was negative, and a line when the list holds no
-// "FRAME" identifier line; "" when nothing was wrong. Never fails for
+// to a table's capacity or was negative, a first line when the list ends
+// before the entries its counts declare (a file cut short), and a line when
+// the list holds no "FRAME" identifier line; "" when nothing was wrong. A
+// model read with warnings is not exactly what the file holds: it must not
+// be written over that file without the user's choice. Never fails for
 // damaged content: always returns true.
 bool ReadFrameDataFile(FrameModel& model, const TStringList& list, std::string& warnings);
 

@@ -183,6 +183,8 @@ private:
     Warnings warnings_;
     int idLine_ = -1;
     int endLine_ = 0;
+    std::string section_;     // keyword of the section being read
+    std::string cutSection_;  // the first section whose lines ran past the file's end
     long long budget_ = kEntryBudget;
     bool budgetWarned_ = false;
     int droppedCases_[4] = {0, 0, 0, 0};  // spring, support, load, combination
@@ -206,6 +208,12 @@ std::string Reader::Run() {
                                     caseKeywords[k], caseCapacity[k], droppedCases_[k]));
     ReadPointNames();
     SetMemberGeometry();
+    // A file cut short (a copy broken off, a disk that filled up) reads
+    // without complaint otherwise: the model would look whole.
+    if (!cutSection_.empty())
+        return FormatStr("ファイルが途中で終わっています: %s のデータが宣言された数だけありません（読めた分だけを読み込みました）."_sj.c_str(),
+                         cutSection_.c_str()) +
+               "\n" + warnings_.Text();
     return warnings_.Text();
 }
 
@@ -242,6 +250,7 @@ int Reader::ReadCount(int value, int capacity, const std::string& what) {
 // every further entry line reads as empty (with one warning).
 const std::string& Reader::LineAt(int index) {
     static const std::string empty;
+    if (index >= list_.Count() && cutSection_.empty()) cutSection_ = section_;
     if (index < 0 || index >= list_.Count()) return empty;
     const std::string& line = list_[index];
     budget_ -= static_cast<long long>(line.size()) + kLineCost;
@@ -257,6 +266,7 @@ const std::string& Reader::LineAt(int index) {
 int Reader::ReadKeywordLine(int i) {
     const LineFields f(list_[i]);
     const std::string& keyword = f.Str(0);
+    section_ = keyword;
     if (keyword == "CONTROL2") {
         model_.rigidZoneSwitch = Entry(i + 1).Trunc(4);
     } else if (keyword == "CONTROL3") {
@@ -479,6 +489,7 @@ void Reader::ReadPointNames() {
         if (StartsWith(line, "END")) return;
         const LineFields f(line);
         if (f.Str(0) != "V2-NAME") continue;
+        section_ = "V2-NAME";
         const int n = ReadCount(f.Int(1), kMaxView2, "V2-NAME");
         for (int j = 1; j <= n; ++j) {
             const std::string& names = LineAt(i + j);

@@ -69,6 +69,16 @@ bool DirectoryExists(const std::string& dir) {
     return !dir.empty() && stat(OsFileName(dir).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+PathKind GetPathKind(const std::string& fileName) {
+    struct stat st{};
+    const std::string os = OsFileName(fileName);
+    if (fileName.empty() || lstat(os.c_str(), &st) != 0) return PathKind::Missing;
+    if (S_ISLNK(st.st_mode) && stat(os.c_str(), &st) != 0) return PathKind::BrokenLink;
+    if (S_ISREG(st.st_mode)) return PathKind::RegularFile;
+    if (S_ISDIR(st.st_mode)) return PathKind::Directory;
+    return PathKind::Other;
+}
+
 bool ForceDirectories(const std::string& dir) {
     std::string path = OsFileName(dir);
     while (path.size() > 1 && path.back() == '/') path.pop_back();

@@ -20,6 +20,11 @@ std::string ChangeFileExt(const std::string& fileName, const std::string& ext);
 
 bool FileExists(const std::string& fileName);
 bool DirectoryExists(const std::string& dir);
+// What a name stands for on disk, found without opening it (opening a FIFO
+// would wait for a writer): a link is followed, one that leads nowhere is
+// BrokenLink; Other is a FIFO, a device or a socket.
+enum class PathKind { Missing, RegularFile, Directory, BrokenLink, Other };
+PathKind GetPathKind(const std::string& fileName);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& dir);
 bool DeleteFile(const std::string& fileName);

@@ -182,6 +182,38 @@ private:
     bool shown_ = false;
 };
 
+// Swallows the keys, clicks and wheel turns meant for a control (and the
+// widgets inside it) that is disabled but keeps the keyboard focus.
+class InputBlocker : public QObject {
+public:
+    explicit InputBlocker(QWidget* widget) : QObject(widget) {
+        widget->installEventFilter(this);
+        for (QWidget* child : widget->findChildren<QWidget*>()) child->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+bool HasFocusWithin(const QWidget* widget) {
+    const QWidget* focus = QApplication::focusWidget();
+    return focus && (focus == widget || widget->isAncestorOf(focus));
+}
+
 }  // namespace
 
 // --- TControl -------------------------------------------------------------
@@ -230,8 +262,23 @@ void TControl::SetVisible(bool visible) {
     if (parent_) parent_->Realign();
 }
 bool TControl::Visible() const { return widget_->isVisible(); }
-void TControl::SetEnabled(bool enabled) { widget_->setEnabled(enabled); }
-bool TControl::Enabled() const { return widget_->isEnabled(); }
+void TControl::SetEnabled(bool enabled) {
+    if (!enabled) {
+        if (inputBlocker_) return;  // already disabled, with the focus kept
+        if (widget_->isEnabled() && HasFocusWithin(widget_)) {
+            inputBlocker_ = new InputBlocker(widget_);
+            return;
+        }
+        widget_->setEnabled(false);
+        return;
+    }
+    if (inputBlocker_) {
+        delete inputBlocker_;  // which removes its event filters
+        inputBlocker_ = nullptr;
+    }
+    widget_->setEnabled(true);
+}
+bool TControl::Enabled() const { return widget_->isEnabled() && !inputBlocker_; }
 void TControl::SetColor(std::uint32_t colour) {
     QPalette pal = widget_->palette();
     pal.setColor(QPalette::Window, WinColorToQColor(colour));

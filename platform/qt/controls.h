@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class QObject;
 class QWidget;
 class TBitmap;
 class TCanvas;
@@ -36,6 +37,10 @@ public:
     TAlign Align() const { return align_; }
     void SetVisible(bool visible);
     bool Visible() const;
+    // A control disabled while it holds the keyboard focus keeps the focus
+    // (the class library's controls do; Qt would hand it to the next
+    // widget) and ignores keys and clicks until it is enabled again. Code
+    // disables a grid for a moment around a change of its current row.
     void SetEnabled(bool enabled);
     bool Enabled() const;
     // Background colour 0x00BBGGRR of the control.
@@ -55,6 +60,7 @@ private:
     QWidget* widget_ = nullptr;
     TWinControl* parent_ = nullptr;
     TAlign align_ = alNone;
+    QObject* inputBlocker_ = nullptr;  // while disabled with the focus kept
 };
 
 // A control that holds others.

@@ -6,8 +6,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTranslator>
 #include <QUrl>
 
 #include <clocale>
@@ -72,7 +74,7 @@ void SetMessageDlgHook(MessageDlgHook hook) { DlgHook() = std::move(hook); }
 void SetFileDialogHook(FileDialogHook hook) { FileHook() = std::move(hook); }
 void SetKeyStateHook(KeyStateHook hook) { KeyHook() = std::move(hook); }
 
-int MessageDlg(const std::string& text, TMsgDlgType type, int buttons) {
+int MessageDlg(const std::string& text, TMsgDlgType type, int buttons, int defaultButton) {
     if (DlgHook()) return DlgHook()(text, type, buttons);
     if (!qApp) {
         std::fprintf(stderr, "%s\n", Cp932ToUtf8(text).c_str());
@@ -89,6 +91,10 @@ int MessageDlg(const std::string& text, TMsgDlgType type, int buttons) {
     if (buttons & mbOK) sb |= QMessageBox::Ok;
     if (buttons & mbCancel) sb |= QMessageBox::Cancel;
     box.setStandardButtons(sb);
+    if (defaultButton == mbYes) box.setDefaultButton(QMessageBox::Yes);
+    if (defaultButton == mbNo) box.setDefaultButton(QMessageBox::No);
+    if (defaultButton == mbOK) box.setDefaultButton(QMessageBox::Ok);
+    if (defaultButton == mbCancel) box.setDefaultButton(QMessageBox::Cancel);
     switch (box.exec()) {
     case QMessageBox::Yes: return mrYes;
     case QMessageBox::No: return mrNo;
@@ -138,11 +144,30 @@ bool KeyIsHeld(int virtualKey) {
     return qtKey && t->held.count(qtKey);
 }
 
+bool LoadJapaneseDialogTexts() {
+    static QTranslator* translator = nullptr;
+    if (translator) return true;
+    if (!qApp) return false;
+    // The program speaks Japanese whatever the user's locale, so the
+    // translation is chosen by name, not by the locale.
+    auto* t = new QTranslator(qApp);
+    if (!t->load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    translator = t;
+    return true;
+}
+
 bool StartApplication(int& argc, char** argv) {
     if (!qApp) new QApplication(argc, argv);
     // Qt takes the user's locale for the C library; numbers stay "C".
     std::setlocale(LC_NUMERIC, "C");
     Tracker();
+    // Without the translation installed the dialogs stay English; nothing
+    // else depends on it.
+    LoadJapaneseDialogTexts();
     return true;
 }
 int RunApplication() { return qApp ? QApplication::exec() : 0; }

@@ -21,8 +21,9 @@ constexpr int mrYes = 6;
 constexpr int mrNo = 7;
 
 // Shows a box and returns the button pressed (mrCancel when the box was
-// closed without a button).
-int MessageDlg(const std::string& text, TMsgDlgType type, int buttons);
+// closed without a button). defaultButton (one of the mb values, 0 = the
+// box's own choice) is the one Enter presses.
+int MessageDlg(const std::string& text, TMsgDlgType type, int buttons, int defaultButton = 0);
 // A plain notice with an OK button.
 void ShowMessage(const std::string& text);
 // Answers every box instead of a person; the hook receives the text, kind
@@ -56,9 +57,13 @@ using KeyStateHook = std::function<bool(int virtualKey)>;
 void SetKeyStateHook(KeyStateHook hook);
 
 // Creates the application object when there is none (keeping numbers in
-// the "C" locale) and returns true; runs the message loop and returns its
-// exit code.
+// the "C" locale) and gives the toolkit's own dialogs (file dialogs, the
+// buttons of message boxes, the print dialog) their Japanese texts; returns
+// true; runs the message loop and returns its exit code.
 bool StartApplication(int& argc, char** argv);
+// Loads the toolkit's Japanese translation of its dialogs (once); false
+// when the translation is not installed.
+bool LoadJapaneseDialogTexts();
 int RunApplication();
 void ProcessMessages();
 // Lets the windows repaint while a person's input and the timers wait

@@ -361,6 +361,11 @@ void TStringGrid::SetImeMode(bool open) {
     // next focus change.
     if (Focused()) QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
 }
+TRect TStringGrid::CellRect(int col, int row) const {
+    const QRect q = impl_->CellRect(col, row);
+    return TRect{q.left(), q.top(), q.right() + 1, q.bottom() + 1};
+}
+QWidget* TStringGrid::ClientWidget() const { return impl_->viewport(); }
 
 bool TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
     col = row = -1;

@@ -54,6 +54,10 @@ public:
     bool Focused() const;
     // The cell under a point of the grid's client area; false outside cells.
     bool MouseToCell(int x, int y, int& col, int& row) const;
+    // Where a cell is drawn now, in the client area's pixels (the area that
+    // receives the mouse: the widget's viewport).
+    TRect CellRect(int col, int row) const;
+    QWidget* ClientWidget() const;
     // True while the in-place editor is open.
     bool Editing() const;
     // The input method of the grid and its editor: open for text of any

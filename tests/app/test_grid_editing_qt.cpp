@@ -1,4 +1,5 @@
-// What Enter does in each grid, selection by clicks, tab switches and undo.
+// What Enter does in each grid, selection by clicks, tab switches and undo,
+// all through clicks and keys.
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWidget>
@@ -17,7 +18,7 @@ std::string Cell(TFmMain& w, GridId id, int col, int row) { return Cp932ToUtf8(w
 
 TEST_F(MainWindowTest, ZeroAsTheSecondMomentGivesTheRectangleOfTheArea) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    ClickTab(TFmMain::kTabSect);
     Type(kSgSection, 2, 1, "0.5");
     Type(kSgSection, 3, 1, "0");
     // A rectangle 1 m wide and 0.5 m high: 0.5^3 / 12.
@@ -28,7 +29,7 @@ TEST_F(MainWindowTest, ZeroAsTheSecondMomentGivesTheRectangleOfTheArea) {
 
 TEST_F(MainWindowTest, SupportCodeFillsTheSpringColumns) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSupt]);
+    ClickTab(TFmMain::kTabSupt);
     ASSERT_EQ(CurrentSelection.supportCase, 1);
     struct Case { const char* code; const char* kx; const char* ky; const char* km; int nextCol; };
     const Case cases[] = {{"2", "0", "-1", "0", 1}, {"1", "-1", "-1", "0", 1}, {"3", "-1", "0", "0", 1},
@@ -46,16 +47,16 @@ TEST_F(MainWindowTest, SupportCodeFillsTheSpringColumns) {
 
 TEST_F(MainWindowTest, NewCasesAreNamedAfterTheirNumber) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSupt]);
+    ClickTab(TFmMain::kTabSupt);
     Type(kSgSupt1, 1, w.Grid(kSgSupt1).RowCount() - 1, "3");
     ASSERT_EQ(FrameData->supportCaseCount, 2);
     EXPECT_EQ(Cp932ToUtf8(FrameData->supportCases[2].name), U("支点ケース. 3"_sj));
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabLoad]);
+    ClickTab(TFmMain::kTabLoad);
     Type(kSgLoad1, 1, w.Grid(kSgLoad1).RowCount() - 1, "12");
     const LoadCase& lc = FrameData->loadCases[FrameData->loadCaseCount];
     EXPECT_EQ(Cp932ToUtf8(lc.name), U("荷重ケース.12"_sj));
     EXPECT_EQ(lc.suptCaseNo, 1);
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabKumi]);
+    ClickTab(TFmMain::kTabKumi);
     Type(kSgKumi1, 1, w.Grid(kSgKumi1).RowCount() - 1, "4");
     const KumiCase& kc = FrameData->combinations[FrameData->combinationCount];
     EXPECT_EQ(Cp932ToUtf8(kc.name), U("組合せケース. 4"_sj));
@@ -64,12 +65,15 @@ TEST_F(MainWindowTest, NewCasesAreNamedAfterTheirNumber) {
 
 TEST_F(MainWindowTest, EntryGridsWithoutACaseSayWhichCaseIsMissing) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    CurrentSelection.loadCase = 0;
+    // A new load case typed but not chosen: no case is current.
+    ClickTab(TFmMain::kTabLoad);
+    Type(kSgLoad1, 1, w.Grid(kSgLoad1).RowCount() - 1, "9");
+    ClickCell(kSgLoad1, 1, w.Grid(kSgLoad1).RowCount() - 1);
+    ASSERT_EQ(CurrentSelection.loadCase, 0);
     messages.clear();
     Type(kSgLoad2, 1, 1, "11");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], U("荷重ケースが選択されていません."_sj));
-    (void)w;
 }
 
 TEST_F(MainWindowTest, DeletingARowKeepsTheCursorOnIt) {
@@ -97,9 +101,9 @@ TEST_F(MainWindowTest, MemberGridSkipsTheLengthColumnAndKeepsEndsZeroOrOne) {
 TEST_F(MainWindowTest, PointsOfInterestAreTypedFromEitherEndAndCopied) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
     // Select member 2 (6 m long) by clicking its row.
-    w.Grid(kSgMember).SetRow(2);
+    ClickCell(kSgMember, 1, 2);
     ASSERT_EQ(CurrentSelection.memberFirst, 2);
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabView]);
+    ClickTab(TFmMain::kTabView);
     ASSERT_EQ(Grids(w).ShownView2Member, 2);
     // A negative distance counts from the j end: 6 - 1.5 = 4.5.
     Type(kSgView2, 1, 2, "-1.5");
@@ -111,55 +115,57 @@ TEST_F(MainWindowTest, PointsOfInterestAreTypedFromEitherEndAndCopied) {
     Type(kSgView2, 3, 2, "2");
     EXPECT_NEAR(FrameData->view2[vi].dist[2], 4.0, 1e-6);
     // "c2" while member 1 is selected copies member 2's points to it.
-    w.Grid(kSgMember).SetRow(1);
+    ClickCell(kSgMember, 1, 1);
     Type(kSgView2, 1, 1, "c2");
     const int copied = FindViewPointIndex(*FrameData, 1);
     ASSERT_GT(copied, 0);
     EXPECT_EQ(FrameData->view2[copied].count, 2);
     // A member without points copies nothing.
-    w.Grid(kSgMember).SetRow(3);
+    ClickCell(kSgMember, 1, 3);
     Type(kSgView2, 1, 1, "c3");
     EXPECT_EQ(FindViewPointIndex(*FrameData, 3), 0);
 }
 
 TEST_F(MainWindowTest, UndoReturnsToTheSnapshotAndTwiceIsLikeOnce) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Open(CopyExample("portal.$O1"));
     const std::string loaded = FrameDataFileText(*FrameData);
     Type(kSgPoint, 2, 2, "9");
     ASSERT_NE(FrameDataFileText(*FrameData), loaded);
-    w.BtnUnDoClick();
+    ClickButton("UnDo");
     EXPECT_EQ(FrameDataFileText(*FrameData), loaded);
-    w.BtnUnDoClick();
+    ClickButton("UnDo");
     EXPECT_EQ(FrameDataFileText(*FrameData), loaded);
     // A user's tab switch takes a new snapshot.
     Type(kSgPoint, 2, 2, "9");
     const std::string edited = FrameDataFileText(*FrameData);
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    ClickTab(TFmMain::kTabSect);
     Type(kSgSection, 2, 1, "0.75");
-    w.BtnUnDoClick();
+    ClickButton("UnDo");
     EXPECT_EQ(FrameDataFileText(*FrameData), edited);
 }
 
 TEST_F(MainWindowTest, CtrlZUndoesAndF9Calculates) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
-    w.GridKeyDown(kSgPoint, VK_F9, false);
+    Open(CopyExample("portal.$O1"));
+    ClickButton(U("自動保存"_sj));
+    ClickCell(kSgPoint, 2, 2);
+    PressKey(Qt::Key_F9);
     EXPECT_EQ(ResultData->memberCount, 3);
+    ClickTab(TFmMain::kTabPoint);
     const std::string loaded = FrameDataFileText(*FrameData);
     Type(kSgPoint, 2, 2, "9");
-    w.GridKeyDown(kSgPoint, 'Z', true);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(FrameDataFileText(*FrameData), loaded);
 }
 
 TEST_F(MainWindowTest, ClickingALoadCaseShowsItsLoadsAndCases) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabLoad]);
-    w.Grid(kSgLoad1).SetRow(2);
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 2);
     EXPECT_EQ(CurrentSelection.loadCase, FrameData->loadCases[2].no);
     EXPECT_EQ(w.Grid(kSgLoad2).RowCount(), FrameData->loadCases[2].count + 2);
     EXPECT_EQ(w.Grid(kSgLoad2).Row(), w.Grid(kSgLoad2).RowCount() - 1);
     // A nodal load retitles the columns.
-    w.Grid(kSgLoad2).SetRow(1);
+    ClickCell(kSgLoad2, 1, 1);
     ASSERT_EQ(FrameData->loadCases[2].loads[1].code, 51);
     EXPECT_EQ(Cell(w, kSgLoad2, 2, 0), U("格点"_sj));
     EXPECT_EQ(Cell(w, kSgLoad2, 4, 0), U("水平荷重,(kN)"_sj));
@@ -167,30 +173,32 @@ TEST_F(MainWindowTest, ClickingALoadCaseShowsItsLoadsAndCases) {
 
 TEST_F(MainWindowTest, CalculationShowsTheCombinationAndKeepsTheTabWhenAutomatic) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
-    w.CalcExecClick(CalcSender::CalcAuto);
+    ClickButton(U("自動保存"_sj));
+    // 逐次計算: every key recalculates and the tab stays.
+    ClickButton(U("逐次計算"_sj));
+    ClickCell(kSgPoint, 2, 2);
+    TypeText("0");  // node 2's X as it is
     EXPECT_EQ(w.Page1->ActivePage(), w.Tabs[TFmMain::kTabPoint]);
     EXPECT_EQ(ResultData->memberCount, 3);
-    w.CalcExecClick(CalcSender::None);
+    ClickButton(U("逐次計算"_sj));
+    ClickButton(U("計算実行"_sj));
     EXPECT_EQ(w.Page1->ActivePage(), w.Tabs[TFmMain::kTabKumi]);
     EXPECT_EQ(CurrentSelection.loadCase, 0);
 }
 
 TEST_F(MainWindowTest, NothingCanBeTypedWhileTheRcCheckWindowIsShowing) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("自動保存"_sj));
+    ClickButton(U("計算実行"_sj));
     ASSERT_EQ(ResultData->memberCount, 3);
     WindowHooks.rcWindowVisible = [] { return true; };
+    ClickTab(TFmMain::kTabPoint);
     TStringGrid& g = w.Grid(kSgPoint);
-    g.SetRow(2);
-    g.SetCol(2);
+    ClickCell(kSgPoint, 2, 2);
     const std::string before = g.Cells(2, 2);
     // A person typing "9" and Enter into the node grid.
-    for (int key : {int(Qt::Key_9), int(Qt::Key_Return)}) {
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_9 ? "9" : "\r");
-        QApplication::sendEvent(g.Widget(), &press);
-    }
+    TypeText("9");
+    PressEnter();
     WindowHooks = WindowHooksData{};
     EXPECT_EQ(g.Cells(2, 2), before);
     EXPECT_FALSE(g.Editing());
@@ -204,18 +212,14 @@ TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
     ASSERT_FALSE(ModifiedFlag);
     TStringGrid& g = w.Grid(kSgPoint);
-    g.SetRow(3);
-    g.SetCol(3);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, "7");
-    QApplication::sendEvent(g.Widget(), &press);
+    ClickCell(kSgPoint, 3, 3);
+    TypeText("7");
     ASSERT_EQ(g.Cells(3, 3), "7");
     // The person goes to another tab: the typed value is now the model's.
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    ClickTab(TFmMain::kTabSect);
     EXPECT_FLOAT_EQ(FrameData->nodes[3].y, 7.0f);
     EXPECT_TRUE(ModifiedFlag);
     answer = mrCancel;
-    bool canClose = true;
-    w.FormCloseQuery(canClose);
-    EXPECT_FALSE(canClose);
+    EXPECT_FALSE(w.Close());
     EXPECT_EQ(messages.size(), 1u);
 }

@@ -467,3 +467,23 @@ TEST_F(GridMapping, SelectedMemberHighlightsItsNodesSectionAndRow) {
 }
 
 }  // namespace
+
+TEST_F(GridMapping, NoCellShowsANegativeZero) {
+    // Values that round to zero in their column's format, from below.
+    m->nodes[1].x = -0.0f;
+    m->nodes[1].y = -0.00001f;
+    m->sections[1].inertia = -0.0f;
+    m->members[1].rigidI = -0.0001f;
+    m->loadCases[1].loads[1].qI = -0.0004f;
+    m->loadCases[1].loads[1].distI = -0.0f;
+    ModelToGrids(grids.g, *m, sel);
+    EXPECT_EQ(grids[kSgPoint].Cells(2, 1), " 0.0000");
+    EXPECT_EQ(grids[kSgPoint].Cells(3, 1), " 0.0000");
+    EXPECT_EQ(grids[kSgSection].Cells(3, 1), " 0.00000e+00");
+    EXPECT_EQ(grids[kSgMember].Cells(8, 1), "0.000");
+    EXPECT_EQ(grids[kSgLoad2].Cells(4, 1), "   0.000");
+    EXPECT_EQ(grids[kSgLoad2].Cells(6, 1), "0.000");
+    // A small negative value that the format still shows keeps its sign.
+    EXPECT_EQ(FormatCellNumber("%12.5e", -1e-30), "-1.00000e-30");
+    EXPECT_EQ(FormatCellNumber("%7.4f", -0.00005), "-0.0001");
+}

@@ -76,8 +76,8 @@ protected:
             out << Beam();
         }
         TFmMain& w = Open(file.string());
-        w.AutoSave->SetChecked(false);
-        w.CalcExecClick(CalcSender::CalcKVD1);
+        ClickButton(U("自動保存"_sj));
+        ClickButton(U("計算実行"_sj));
         EXPECT_EQ(ResultData->memberCount, 1) << (messages.empty() ? "" : messages.back());
         return w;
     }
@@ -102,18 +102,18 @@ TEST(ExcelCells, BlankRunsBecomeOneTab) {
 }
 
 TEST_F(Clipboard, ExcelCopyWithoutResultsOnlyTellsSo) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Open(CopyExample("portal.$O1"));
     ClipboardSetText("kept");
-    w.CopyExcelClick();
+    ChooseFileMenu(U("結果数値のエクセルコピー"_sj));
     EXPECT_EQ(ClipboardText(), "kept");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], U("計算結果がありません。"_sj));
 }
 
 TEST_F(Clipboard, ExcelCopyGivesCellsWithTheReactionsOfTheBeam) {
-    TFmMain& w = CalculatedBeam();
+    CalculatedBeam();
     messages.clear();
-    w.CopyExcelClick();
+    ChooseFileMenu(U("結果数値のエクセルコピー"_sj));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], U("エクセル画面で「貼り付け」操作を行って下さい。"_sj));
     const std::vector<std::string> lines = Split(Cp932ToUtf8(ClipboardText()), '\n');

@@ -1,9 +1,10 @@
-// The main window's file and calculation commands, driven through their
-// handlers.
+// The main window's file and calculation commands, used through the menu,
+// the buttons, drops and the keyboard.
 #include <QImage>
 
 #include <cmath>
 #include <fstream>
+#include <sys/stat.h>
 #include <QWidget>
 
 #include "main_window_fixture.h"
@@ -74,21 +75,21 @@ TEST_F(MainWindowTest, OpenTakesOnlyExistingDataFiles) {
     const std::string text = (dir / "notes.txt").string();
     std::ofstream(text) << "x";
     dialogAnswer = text;
-    w.OpenClick();
+    ChooseFileMenu(U("開く"_sj));
     EXPECT_EQ(FrameDataFileText(*FrameData), portal);  // a text file is ignored
     dialogAnswer = other;
-    w.OpenClick();
+    ChooseFileMenu(U("開く"_sj));
     EXPECT_EQ(Cp932ToUtf8(CurrentFileName), other);
     EXPECT_NE(FrameDataFileText(*FrameData), portal);
     EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(MainWindowTest, DropLoadsTheFirstDataFileAmongTheNames) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Open(CopyExample("portal.$O1"));
     const std::string text = (dir / "a.txt").string();
     std::ofstream(text) << "x";
     const std::string beam = CopyExample("spring_beam.$O1");
-    w.WMDropFiles({Utf8ToCp932(text), Utf8ToCp932((dir / "missing.$O1").string()), Utf8ToCp932(beam)});
+    DropFiles({text, (dir / "missing.$O1").string(), beam});
     EXPECT_EQ(Cp932ToUtf8(CurrentFileName), beam);
 }
 
@@ -101,11 +102,11 @@ TEST_F(MainWindowTest, AFileWithoutTheFrameLineIsRefusedAndLeftAlone) {
     const std::string before = CurrentFileName;
     const std::string notData = (dir / "notes.$O1").string();
     std::ofstream(notData) << "some notes\r\nnot a frame\r\n";
-    w.AutoSave->SetChecked(true);
-    w.CalcAuto->SetChecked(true);
+    ASSERT_TRUE(w.AutoSave->Checked());
+    ClickButton(U("逐次計算"_sj));
     dialogAnswer = notData;
-    w.OpenClick();
-    w.WMDropFiles({Utf8ToCp932(notData)});
+    ChooseFileMenu(U("開く"_sj));
+    DropFiles({notData});
     EXPECT_EQ(CurrentFileName, before);
     EXPECT_EQ(FrameDataFileText(*FrameData), portal);
     ASSERT_EQ(messages.size(), 2u);
@@ -116,24 +117,24 @@ TEST_F(MainWindowTest, AFileWithoutTheFrameLineIsRefusedAndLeftAlone) {
 }
 
 TEST_F(MainWindowTest, DroppingOtherFilesWithAutomaticRecalculationStillCalculates) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
-    w.CalcAuto->SetChecked(true);
+    Open(CopyExample("portal.$O1"));
+    ClickButton(U("自動保存"_sj));
+    ClickButton(U("逐次計算"_sj));
     ASSERT_EQ(ResultData->memberCount, 0);
-    w.WMDropFiles({"nothing.txt"});
+    DropFiles({(dir / "nothing.txt").string()});
     EXPECT_EQ(ResultData->memberCount, 3);
 }
 
 TEST_F(MainWindowTest, EditedBeamIsCalculatedAndSaved) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.New1Click();
+    ChooseFileMenu(U("新規作成"_sj));
     EXPECT_EQ(Cp932ToUtf8(ExtractFileName(CurrentFileName)), U("新規1.$O1"_sj));
     // The default beam: node 1 fixed, node 2 on a roller, 10 kN/m down.
     // Stretch it to 4 m by typing the new X of node 2.
     Type(kSgPoint, 2, 2, "4");
     EXPECT_TRUE(ModifiedFlag);
     EXPECT_FLOAT_EQ(FrameData->nodes[2].x, 4.0f);
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ASSERT_GT(ResultData->memberCount, 0) << (messages.empty() ? "" : messages[0]);
     // Propped cantilever under w = 10 kN/m over L = 4 m: the fixed end takes
     // 5wL/8 = 25 kN and wL^2/8 = 20 kN*m, the roller 3wL/8 = 15 kN.
@@ -155,7 +156,7 @@ TEST_F(MainWindowTest, InvalidModelIsSavedBeforeTheValidationMessage) {
     Type(kSgMember, 2, 1, "99");  // a node that does not exist
     ASSERT_TRUE(ModifiedFlag);
     messages.clear();
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(ResultData->memberCount, 0);
     EXPECT_FALSE(ModifiedFlag);
@@ -169,9 +170,9 @@ TEST_F(MainWindowTest, CalculatingBannerStaysInTheMiddleWhenTheModelIsRejected) 
     TFmMain& w = Open(CopyExample("portal.$O1"));
     w.Show();  // the surface gets its size
     ProcessMessages();
-    w.AutoSave->SetChecked(false);
+    ClickButton(U("自動保存"_sj));
     Type(kSgMember, 2, 1, "99");
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ASSERT_EQ(messages.size(), 1u);
     TBitmap& shown = w.Paint1->Bitmap();
     const int width = w.Paint1->Width(), y = w.Paint1->Height() / 2 - 16;
@@ -194,15 +195,18 @@ TEST_F(MainWindowTest, CalculatingBannerStaysInTheMiddleWhenTheModelIsRejected) 
 
 TEST_F(MainWindowTest, KeyInAGridDiscardsResultsUnlessRecalculating) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("自動保存"_sj));
+    ClickButton(U("計算実行"_sj));
     ASSERT_EQ(ResultData->memberCount, 3);
-    char key = '5';
-    w.GridKeyPress(kSgPoint, key);
+    ASSERT_TRUE(w.BtnPrint->Enabled());
+    // A key typed into node 2's X (which is 0): the results go.
+    ClickTab(TFmMain::kTabPoint);
+    ClickCell(kSgPoint, 2, 2);
+    TypeText("0");
     EXPECT_EQ(ResultData->memberCount, 0);
-    w.CalcAuto->SetChecked(true);
-    key = '5';
-    w.GridKeyPress(kSgPoint, key);
+    EXPECT_FALSE(w.BtnPrint->Enabled());
+    ClickButton(U("逐次計算"_sj));
+    TypeText("0");
     EXPECT_EQ(ResultData->memberCount, 3);
 }
 
@@ -214,12 +218,13 @@ TEST_F(MainWindowTest, SaveAsThenSaveWritesTheNewFileAndKeepsTheRcBlock) {
     TFmMain& w = Open(first);
     ASSERT_EQ(w.RcBlockLines().Count(), 3);
     dialogAnswer = (dir / "copy").string();
-    w.SaveAsClick();
+    ChooseFileMenu(U("名前を付けて保存"_sj));
     const std::string second = (dir / "copy.$O1").string();
     EXPECT_EQ(Cp932ToUtf8(CurrentFileName), second);
     EXPECT_EQ(TIniFile(IniFilePath).ReadString("DO1", "FILE1", ""), Utf8ToCp932(second));
     Type(kSgPoint, 3, 2, "4.5");
-    ASSERT_TRUE(w.Save1Click());
+    ClickButton(U("保存"_sj));
+    EXPECT_FALSE(ModifiedFlag);
     const std::string saved = ReadBytes(second);
     EXPECT_NE(saved.find("4.5000"), std::string::npos);
     EXPECT_NE(saved.find("RC-TEST\r\n1,2,3\r\nEOB\r\n"), std::string::npos);
@@ -235,7 +240,7 @@ TEST_F(MainWindowTest, FailedSaveKeepsTheOldFileAndTheModifiedMark) {
     // fail (whatever the user's rights).
     fs::create_directories(file + ".tmp~");
     messages.clear();
-    EXPECT_FALSE(w.Save1Click());
+    ClickButton(U("保存"_sj));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind(U("保存できません.\n"_sj), 0), 0u);
     EXPECT_TRUE(ModifiedFlag);
@@ -247,7 +252,7 @@ TEST_F(MainWindowTest, SaveToAFolderThatDoesNotExistFailsWithAMessage) {
     Type(kSgPoint, 2, 1, "1.5");
     CurrentFileName = Utf8ToCp932((dir / "no" / "such" / "a.$O1").string());
     messages.clear();
-    EXPECT_EQ(w.SaveDataFile(CurrentFileName, *FrameData), 0);
+    ClickButton(U("保存"_sj));
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(ModifiedFlag);
 }
@@ -263,17 +268,13 @@ TEST_F(MainWindowTest, CloseAsksAboutUnsavedChanges) {
     for (const CloseCase& c : cases) {
         const std::string file = CopyExample("portal.$O1");
         const std::string before = ReadBytes(file);
-        TFmMain& w = Open(file);
-        bool canClose = false;
-        w.FormCloseQuery(canClose);
-        EXPECT_TRUE(canClose);  // nothing changed: no question
+        Open(file);
         Type(kSgPoint, 2, 1, "1.25");
         messages.clear();
         answer = c.answer;
-        w.FormCloseQuery(canClose);
+        EXPECT_EQ(window->Close(), c.closes) << c.answer;
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0], U("修正されています。保存して終了しますか？"_sj));
-        EXPECT_EQ(canClose, c.closes) << c.answer;
         EXPECT_EQ(ReadBytes(file) != before, c.saves) << c.answer;
         window.reset();
     }
@@ -284,15 +285,14 @@ TEST_F(MainWindowTest, YesWithAFailingSaveKeepsTheWindowOpen) {
     Type(kSgPoint, 2, 1, "1.25");
     CurrentFileName = Utf8ToCp932((dir / "gone" / "a.$O1").string());
     answer = mrYes;
-    bool canClose = true;
-    w.FormCloseQuery(canClose);
-    EXPECT_FALSE(canClose);
+    EXPECT_FALSE(w.Close());
 }
 
 TEST_F(MainWindowTest, MissingManualIsNamedInAMessage) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
     ASSERT_FALSE(FileExists(ExeFolder + "Vextor操作説明書.PDF"_sj));
-    w.DispManualClick();
+    for (QLabel* l : w.Widget()->findChildren<QLabel*>())
+        if (l->text() == QString::fromUtf8(U("(説明書)"_sj))) Click(l, l->rect().center());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], U("ファイル Vextor操作説明書.PDF が有りません."_sj));
 }
@@ -302,12 +302,12 @@ TEST_F(MainWindowTest, WidePaintNarrowsAndWidensTheTablePanel) {
     w.Show();
     ProcessMessages();
     const int figure = w.Paint1->Width();
-    w.WidePaintClick();
+    ClickButton(U("▼|"_sj));
     EXPECT_EQ(w.Panel_Right->Width(), 80);
     EXPECT_EQ(w.WidePaint->Caption(), "|▲"_sj);
     // The figure takes the room the tables gave up.
     EXPECT_EQ(w.Paint1->Width(), figure + 600);
-    w.WidePaintClick();
+    ClickButton(U("|▲"_sj));
     EXPECT_EQ(w.Panel_Right->Width(), 680);
     EXPECT_EQ(w.WidePaint->Caption(), "▼|"_sj);
     EXPECT_EQ(w.Paint1->Width(), figure);
@@ -329,4 +329,115 @@ TEST_F(MainWindowTest, MemberGridFitsTheWindowAtEverySize) {
         EXPECT_LE(bottom, form->height() - 22 - 16);
         EXPECT_GE(grid->height(), 80);
     }
+}
+
+namespace {
+// The portal's data file broken off inside its member table.
+std::string CutPortal(const fs::path& dir) {
+    std::string bytes;
+    ReadFileBytes((fs::path(EXAMPLES_DIR) / "portal.$O1").string(), bytes);
+    const std::size_t member3 = bytes.find("         3    4    3");
+    EXPECT_NE(member3, std::string::npos);
+    const std::string cut = (dir / "cut.$O1").string();
+    WriteFileBytes(cut, bytes.substr(0, member3));
+    return cut;
+}
+}  // namespace
+
+TEST_F(MainWindowTest, AFileCutShortIsOpenedWithAWarningAndNeverSavedOverUnasked) {
+    const std::string cut = CutPortal(dir);
+    const std::string before = ReadBytes(cut);
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    dialogAnswer = cut;
+    ChooseFileMenu(U("開く"_sj));
+    ASSERT_EQ(Cp932ToUtf8(CurrentFileName), cut);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(U("ファイルが途中で終わっています"_sj)), std::string::npos) << messages[0];
+    EXPECT_EQ(FrameData->memberCount, 3);  // as far as it was read
+    // 計算実行 with 自動保存 on leaves the file alone and says so.
+    ASSERT_TRUE(w.AutoSave->Checked());
+    Type(kSgPoint, 2, 2, "0.5");
+    messages.clear();
+    ClickButton(U("計算実行"_sj));
+    EXPECT_EQ(ReadBytes(cut), before);
+    EXPECT_NE(Cp932ToUtf8(w.StatusText->Caption()).find(U("自動保存しませんでした"_sj)), std::string::npos);
+    EXPECT_TRUE(ModifiedFlag);
+}
+
+struct PartSaveCase {
+    int answer;
+    bool overwrites;  // the cut file is written
+    bool savesAs;     // a new file is written
+};
+
+TEST_F(MainWindowTest, SavingAModelReadPartlyAsksAndOffersSaveAs) {
+    const PartSaveCase cases[] = {{mrYes, false, true}, {mrNo, true, false}, {mrCancel, false, false}};
+    for (const PartSaveCase& c : cases) {
+        SCOPED_TRACE(c.answer);
+        const std::string cut = CutPortal(dir);
+        const std::string before = ReadBytes(cut);
+        const std::string other = (dir / "whole.$O1").string();
+        fs::remove(other);
+        Open(cut);
+        messages.clear();
+        answer = c.answer;
+        dialogAnswer = other;
+        ClickButton(U("保存"_sj));
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find(U("別の名前で保存しますか？"_sj)), std::string::npos) << messages[0];
+        EXPECT_EQ(ReadBytes(cut) != before, c.overwrites);
+        EXPECT_EQ(fs::exists(other), c.savesAs);
+        // Once written whole somewhere, the next save asks nothing.
+        if (c.savesAs || c.overwrites) {
+            messages.clear();
+            ClickButton(U("保存"_sj));
+            EXPECT_TRUE(messages.empty());
+        }
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, FoldersFifosAndBrokenLinksAreNamedInAMessage) {
+    fs::create_directories(dir / "folder.$O1");
+    ASSERT_EQ(mkfifo((dir / "pipe.$O1").c_str(), 0600), 0);
+    fs::create_symlink(dir / "gone.$O1", dir / "link.$O1");
+    struct Case {
+        const char* name;
+        std::string message;
+    };
+    const Case cases[] = {{"folder.$O1", U("フォルダーは開けません."_sj)},
+                          {"pipe.$O1", U("通常のファイルではないため開けません."_sj)},
+                          {"link.$O1", U("リンク先のファイルが有りません."_sj)}};
+    Open(CopyExample("portal.$O1"));
+    const std::string portal = FrameDataFileText(*FrameData);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = (dir / c.name).string();
+        messages.clear();
+        dialogAnswer = path;
+        ChooseFileMenu(U("開く"_sj));
+        DropFiles({path});
+        ASSERT_EQ(messages.size(), 2u);
+        for (const std::string& m : messages) EXPECT_EQ(m, c.message + "\n" + path);
+        EXPECT_EQ(FrameDataFileText(*FrameData), portal);
+    }
+}
+
+TEST_F(MainWindowTest, PrintingIsEnabledOnlyWhileResultsExist) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    EXPECT_FALSE(w.BtnPrint->Enabled());
+    ClickButton(U("自動保存"_sj));
+    ClickButton(U("計算実行"_sj));
+    ASSERT_GT(ResultData->memberCount, 0);
+    EXPECT_TRUE(w.BtnPrint->Enabled());
+    // A dropped file brings a model without results.
+    DropFiles({CopyExample("continuous_beam.$O1")});
+    EXPECT_EQ(ResultData->memberCount, 0);
+    EXPECT_FALSE(w.BtnPrint->Enabled());
+    ClickButton(U("計算実行"_sj));
+    EXPECT_TRUE(w.BtnPrint->Enabled());
+    // A model rejected by the validation has none either.
+    Type(kSgMember, 2, 1, "99");
+    ClickButton(U("計算実行"_sj));
+    EXPECT_FALSE(w.BtnPrint->Enabled());
 }

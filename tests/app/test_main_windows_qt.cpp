@@ -79,9 +79,9 @@ protected:
 
 TEST_F(MainWindowsTest, PrintAfterACalculationShowsTheComposedReport) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
+    ClickButton(U("自動保存"_sj));
     EXPECT_FALSE(w.BtnPrint->Enabled());  // nothing to report before a calculation
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ASSERT_GT(ResultData->memberCount, 0);
     ASSERT_TRUE(w.BtnPrint->Enabled());
     // RC members of the model stay out of this report: the RC check window
@@ -127,29 +127,31 @@ TEST_F(MainWindowsTest, PrintAfterACalculationShowsTheComposedReport) {
 
 TEST_F(MainWindowsTest, CommandsThatDropTheResultsDisablePrinting) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("自動保存"_sj));
+    ClickButton(U("計算実行"_sj));
     ASSERT_TRUE(w.BtnPrint->Enabled());
-    w.New1Click();
+    ChooseFileMenu(U("新規作成"_sj));
     EXPECT_FALSE(w.BtnPrint->Enabled());
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ASSERT_TRUE(w.BtnPrint->Enabled());
     const std::string dxf = WriteDxf();
     AnswerReferenceWindow(dxf, true);
-    w.SpeedButton1->Click();
+    ClickTab(TFmMain::kTabPoint);
+    ClickButton(U("図面参照"_sj));
     EXPECT_FALSE(w.BtnPrint->Enabled());
 }
 
 TEST_F(MainWindowsTest, ReferenceDrawingBecomesANewUnsavedModelInTheGrids) {
     const std::string file = CopyExample("portal.$O1");
     TFmMain& w = Open(file);
-    w.AutoSave->SetChecked(false);
+    ClickButton(U("自動保存"_sj));
     const std::string before = ReadBytes(file);
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ASSERT_GT(ResultData->memberCount, 0);
     AnswerReferenceWindow(WriteDxf(), true);
     ASSERT_TRUE(w.SpeedButton1->Enabled());
-    w.SpeedButton1->Click();
+    ClickTab(TFmMain::kTabPoint);
+    ClickButton(U("図面参照"_sj));
 
     ASSERT_EQ(FrameData->nodeCount, 4);
     ASSERT_EQ(FrameData->memberCount, 4);
@@ -177,10 +179,10 @@ TEST_F(MainWindowsTest, ReferenceDrawingBecomesANewUnsavedModelInTheGrids) {
 
 TEST_F(MainWindowsTest, CancelledReferenceDrawingChangesNothing) {
     const std::string file = CopyExample("portal.$O1");
-    TFmMain& w = Open(file);
+    Open(file);
     const std::string model = FrameDataFileText(*FrameData);
     AnswerReferenceWindow(WriteDxf(), false);
-    w.SpeedButton1Click();
+    ClickButton(U("図面参照"_sj));
     EXPECT_EQ(FrameDataFileText(*FrameData), model);
     EXPECT_EQ(Cp932ToUtf8(CurrentFileName), file);
     EXPECT_FALSE(ModifiedFlag);
@@ -189,8 +191,7 @@ TEST_F(MainWindowsTest, CancelledReferenceDrawingChangesNothing) {
 TEST_F(MainWindowsTest, HistoryWindowShowsTheChangeHistory) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
     ASSERT_TRUE(w.MyHistory->Enabled());
-    ASSERT_TRUE(w.MyHistory->OnClick);
-    w.MyHistory->OnClick();
+    Click(w.MyHistory->Widget(), w.MyHistory->Widget()->rect().center());
     ASSERT_NE(FormVer2, nullptr);
     EXPECT_TRUE(FormVer2->Visible());
     const std::string shown = FormVer2->Memo1->Text();
@@ -214,19 +215,19 @@ TEST_F(MainWindowsTest, RcButtonNeedsResultsOrRcMembers) {
     WindowHooks.showRcWindow = [&] { ++shows; };
     WindowHooks.refreshRcWindow = [&] { ++refreshes; };
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    w.AutoSave->SetChecked(false);
+    ClickButton(U("自動保存"_sj));
     ASSERT_TRUE(w.btRCanal->Enabled());
     ASSERT_NE(AllocateRcCheckData(), nullptr);
     RcData->memberCount = 0;
     messages.clear();
-    w.btRCanal->Click();
+    ClickButton(U("RC照査..."_sj));
     EXPECT_EQ(shows, 0);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], U("先ず、[計算実行]ボタンでフレーム解析を実行して下さい！"_sj));
     // Every calculation hands the new forces to the RC window.
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     EXPECT_EQ(refreshes, 1);
-    w.btRCanal->Click();
+    ClickButton(U("RC照査..."_sj));
     EXPECT_EQ(shows, 1);
     EXPECT_EQ(messages.size(), 1u);
 }
@@ -259,17 +260,19 @@ TEST_F(MainWindowsTest, RcDataGoesIntoTheDataFileAndComesBack) {
     RcData->sections[1].no = 7;
     RcData->sections[1].b = 400;  // mm
     RcData->sections[1].h = 600;
-    ASSERT_TRUE(w.Save1Click());
+    ClickButton(U("保存"_sj));
+    ASSERT_FALSE(ModifiedFlag);
     RcData->sectionCount = 0;
     RcData->sections[1] = RcSection{};
-    w.Label9DblClick();  // reload
+    for (QLabel* l : w.Widget()->findChildren<QLabel*>())  // 部材: a double-click reloads
+        if (l->text() == QString::fromUtf8(U("部材"_sj))) DoubleClick(l, l->rect().center());
     ASSERT_EQ(RcData->sectionCount, 1);
     EXPECT_EQ(RcData->sections[1].no, 7);
     EXPECT_NEAR(RcData->sections[1].b, 400, 1e-3);
     EXPECT_NEAR(RcData->sections[1].h, 600, 1e-3);
     // A new model has no RC members.
     RcData->memberCount = 1;
-    w.New1Click();
+    ChooseFileMenu(U("新規作成"_sj));
     EXPECT_EQ(RcData->memberCount, 0);
     RcData->sectionCount = 0;
 }
@@ -282,19 +285,19 @@ TEST_F(MainWindowsTest, ClicksInTheCombinationAndMemberGridsMoveTheRcWindow) {
     TStringGrid& kumi = w.Grid(kSgKumi1);
     ASSERT_GE(kumi.RowCount(), 3);
     ASSERT_EQ(member.RowCount(), 3 + 2);
-    // Moving the current cell is a click, as in the class library.
-    kumi.SetRow(1);
-    member.SetRow(2);
+    ClickTab(TFmMain::kTabKumi);
+    ClickCell(kSgKumi1, 1, 1);
+    ClickCell(kSgMember, 1, 2);
     ASSERT_FALSE(picks.empty());
     EXPECT_EQ(picks.back(), std::make_pair(1, 2));
     // The append row of the member grid is not a member.
     picks.clear();
-    member.SetRow(member.RowCount() - 1);
+    ClickCell(kSgMember, 1, member.RowCount() - 1);
     EXPECT_TRUE(picks.empty());
     // Other grids leave the RC window alone.
-    member.SetRow(1);
+    ClickCell(kSgMember, 1, 1);
     picks.clear();
-    TStringGrid& points = w.Grid(kSgPoint);
-    points.SetRow(points.Row() == 1 ? 2 : 1);
+    ClickTab(TFmMain::kTabPoint);
+    ClickCell(kSgPoint, 1, 2);
     EXPECT_TRUE(picks.empty());
 }

@@ -52,6 +52,7 @@ TEST(ReadDrawingLines, DxfSquareWithLfAndCrLfReadsTheSame) {
         // Whole millimetres: 1234.9 -> 1.234 m, -0.7 -> 0 m.
         EXPECT_FLOAT_EQ(l->lines[6].x1, 1.234f);
         EXPECT_FLOAT_EQ(l->lines[6].y1, 0.0f);
+        EXPECT_FALSE(std::signbit(l->lines[6].y1));  // no "-0.0000" in the node grid
         EXPECT_EQ(l->lines[6].pen, 2);
         for (int i = 1; i <= l->count; ++i) EXPECT_EQ(l->lines[i].kind, 1);
     }

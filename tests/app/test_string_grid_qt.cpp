@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QTest>
 #include <QWidget>
 
 #include <string>
@@ -161,4 +162,36 @@ TEST_F(StringGridTest, TextFromAnInputMethodOpensTheEditorWithIt) {
     grid.SetRow(2);
     QApplication::sendEvent(Area(), &composed);
     EXPECT_EQ(grid.Cells(1, 2), "");
+}
+
+TEST(StringGridFocus, DisabledWhileFocusedItKeepsTheFocusAndIgnoresKeys) {
+    // Two grids in a window; the first has the focus when code disables it
+    // around a change of its row (as the main window does after Enter).
+    TPanel host(nullptr);
+    host.SetBounds(0, 0, 400, 200);
+    TStringGrid first(&host), second(&host);
+    first.SetBounds(0, 0, 200, 200);
+    second.SetBounds(200, 0, 200, 200);
+    std::vector<char> keys;
+    first.OnKeyPress = [&](char& key) { keys.push_back(key); };
+    host.Widget()->show();
+    host.Widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.Widget()));
+    first.SetFocus();
+    ASSERT_TRUE(first.Focused());
+    first.SetEnabled(false);
+    first.SetEnabled(false);  // nested, as a row selected inside another change
+    EXPECT_FALSE(first.Enabled());
+    EXPECT_TRUE(first.Focused());
+    EXPECT_FALSE(second.Focused());
+    Key(QApplication::focusWidget(), Qt::Key_5, "5");
+    EXPECT_TRUE(keys.empty());  // no input while disabled
+    first.SetEnabled(true);
+    EXPECT_TRUE(first.Enabled());
+    Key(QApplication::focusWidget(), Qt::Key_5, "5");
+    EXPECT_EQ(keys, std::vector<char>{'5'});
+    // A grid without the focus is disabled as before.
+    second.SetEnabled(false);
+    EXPECT_FALSE(second.Widget()->isEnabled());
+    second.SetEnabled(true);
 }

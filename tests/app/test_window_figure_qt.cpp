@@ -85,10 +85,10 @@ TEST_F(WindowFigure, PortalIsDrawnWithSupportsAndAfterCalculationTheMomentDiagra
     EXPECT_GT(Drawn(before, Device(0, 0) + QPoint(-10, 0), 3), 0);
     EXPECT_GT(Drawn(before, Device(6, 0) + QPoint(-10, 0), 3), 0);
     // With the loads of case 1 on: a picture for a person.
-    w.fgKajyu->SetChecked(true);
+    ClickButton(U("荷 重"_sj));
     Grab().save(QString::fromStdString((dir / "figure_loads.png").string()));
 
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ASSERT_GT(ResultData->memberCount, 0);
     ProcessMessages();
     // No diagram was chosen, so the moment diagram is switched on.
@@ -117,7 +117,7 @@ TEST_F(WindowFigure, PortalIsDrawnWithSupportsAndAfterCalculationTheMomentDiagra
 
 TEST_F(WindowFigure, ClickOnAMemberSelectsItsRow) {
     TFmMain& w = OpenPortal();
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     ProcessMessages();
     ASSERT_EQ(CurrentSelection.memberFirst, 0);  // the calculation cleared it
     Click(Device(3, 4) + QPoint(0, 3));          // a little below the beam
@@ -179,16 +179,16 @@ TEST_F(WindowFigure, SwitchesAreReadFromTheBoxes) {
     EXPECT_FALSE(DisplaySwitches.Loads());
     EXPECT_FALSE(DisplaySwitches.ForceM() || DisplaySwitches.ForceS() || DisplaySwitches.ForceN() ||
                  DisplaySwitches.Displacement() || DisplaySwitches.Reactions());
-    w.fgArrowIJ->SetChecked(true);
+    ClickButton(U("ｉ→ｊ"_sj));
     EXPECT_TRUE(DisplaySwitches.ArrowIJ());
-    w.fgForceSy->SetChecked(true);
-    w.fgRxym->SetChecked(true);  // the radio group is exclusive
+    ClickButton("Sy");
+    ClickButton(U("反力"_sj));  // the radio group is exclusive
     EXPECT_FALSE(w.fgForceSy->Checked());
     EXPECT_TRUE(DisplaySwitches.Reactions());
     EXPECT_FALSE(DisplaySwitches.ForceS());
     // Choosing a load case in its grid shows the loads.
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabLoad]);
-    w.Grid(kSgLoad1).SetRow(2);
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 2);
     EXPECT_TRUE(w.fgKajyu->Checked());
     EXPECT_TRUE(DisplaySwitches.Loads());
     EXPECT_EQ(CurrentSelection.loadCase, 2);
@@ -196,25 +196,24 @@ TEST_F(WindowFigure, SwitchesAreReadFromTheBoxes) {
 
 TEST_F(WindowFigure, EditedLoadIsShownAtOnce) {
     TFmMain& w = OpenPortal();
-    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabLoad]);
-    w.fgKajyu->SetChecked(true);
+    ClickTab(TFmMain::kTabLoad);
+    if (!w.fgKajyu->Checked()) ClickButton(U("荷 重"_sj));
     ASSERT_EQ(CurrentSelection.loadCase, 1);
     // The figure holds its copy of the current case in load slot 0.
     ASSERT_EQ(FrameData->loadCases[0].no, 1);
     EXPECT_FLOAT_EQ(FrameData->loadCases[0].loads[1].qI, -20.0f);
-    w.Grid(kSgLoad2).SetRow(1);
     Type(kSgLoad2, 4, 1, "-35");
     EXPECT_FLOAT_EQ(FrameData->loadCases[1].loads[1].qI, -35.0f);
     EXPECT_FLOAT_EQ(FrameData->loadCases[0].loads[1].qI, -35.0f);
 }
 
 TEST_F(WindowFigure, CtrlHeldAtTheEndOfACalculationCopiesMemberForces) {
-    TFmMain& w = OpenPortal();
+    OpenPortal();
     ClipboardSetText("unchanged");
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     EXPECT_EQ(ClipboardText(), "unchanged");
     SetKeyStateHook([](int key) { return key == VK_CONTROL; });
-    w.CalcExecClick(CalcSender::CalcKVD1);
+    ClickButton(U("計算実行"_sj));
     const std::string text = ClipboardText();
     EXPECT_EQ(text.rfind("組合せNo\t1\t\t組合せ1\n部材番号\t1\t左柱\t\t部材長\t4.000\n"_sj, 0), 0u)
         << Cp932ToUtf8(text.substr(0, 200));

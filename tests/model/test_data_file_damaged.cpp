@@ -139,6 +139,23 @@ TEST(DamagedFiles, WithoutEndTheSectionsRunToTheLastLine) {
     EXPECT_FLOAT_EQ(5.0f, m->members[1].length);
 }
 
+TEST(DamagedFiles, AFileEndingBeforeItsCountsIsReadAsFarAsItGoesWithAWarning) {
+    // The portal file broken off in its members: the first line of the
+    // warnings says the file ended early and names the section.
+    const std::string whole = "FRAME     F\r\nPOINT 2\r\n 1 0 0\r\n 2 5 0\r\nMEMBER 3\r\n 1 1 2 0 0 0 0\r\n 2 2 1 0 0 0 0";
+    std::string warnings;
+    auto m = ReadText(whole, &warnings);
+    ASSERT_EQ(m->memberCount, 3);
+    EXPECT_EQ(m->members[2].nodeI, 2);
+    EXPECT_EQ(warnings.rfind("ファイルが途中で終わっています: MEMBER"_sj, 0), 0u) << warnings;
+    // The names of the points of interest come after the first END.
+    ReadText("FRAME     F\r\nVIEW-2 1\r\n 1 1\r\n 0.5\r\nEND\r\nV2-NAME 1\r\n", &warnings);
+    EXPECT_TRUE(Contains(warnings, "V2-NAME")) << warnings;
+    // A count that takes the next keyword line as an entry is no cut file.
+    ReadText(Frame("POINT 2\r\n 1 0 0\r\nMEMBER 0\r\n"), &warnings);
+    EXPECT_EQ(warnings, "");
+}
+
 TEST(DamagedFiles, ShortAndMissingLinesReadAsZero) {
     auto m = ReadText("FRAME\r\nSECTION 2\r\n 1\r\nSUPT-CASE 1 2\r\n 3 1\r\n");
     EXPECT_STREQ("", m->header.modelId);

@@ -1,0 +1,282 @@
+// Whole stories of a person at the main window, by mouse and keyboard only:
+// a frame typed into empty grids, calculated, saved and opened again; a
+// modified model and the question before another file replaces it; a file
+// read after a larger one.
+#include <cmath>
+
+#include "main_window_fixture.h"
+#include "model/data_file.h"
+#include "model/frame_results.h"
+#include "platform/string_list.h"
+
+namespace {
+
+// The model a data file holds (the file's own warnings must be none).
+std::unique_ptr<FrameModel> ReadBack(const std::string& utf8Path) {
+    auto m = NewFrameModelRecord();
+    std::string warnings;
+    EXPECT_TRUE(ReadFrameDataFile(Utf8ToCp932(utf8Path), *m, warnings));
+    EXPECT_EQ(warnings, "");
+    return m;
+}
+
+const ReactionRow* Reaction(int caseIndex, int nodeNo) {
+    const ResultCase& b = ResultData->block[caseIndex];
+    for (int r = 1; r <= b.reactionCount; ++r)
+        if (b.reactions[r].nodeNo == nodeNo) return &b.reactions[r];
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, AFrameTypedIntoEmptyGridsIsCalculatedSavedAndOpenedAsTyped) {
+    // No file at all: every grid holds only its append row.
+    TFmMain& w = Open("");
+    ASSERT_EQ(FrameData->nodeCount, 0);
+    ASSERT_EQ(w.Grid(kSgPoint).RowCount(), 2);
+
+    // Nodes: a cantilever of two members along x, 2 m each. After the last
+    // column Enter goes on to the next row's number.
+    ClickCell(kSgPoint, 1, 1);
+    TypeEntries({"1", "0", "0", "2", "2", "0", "3", "4", "0"});
+    EXPECT_EQ(FocusedGrid(), &w.Grid(kSgPoint));
+    // Section and material.
+    ClickTab(TFmMain::kTabSect);
+    ClickCell(kSgSection, 1, 1);
+    TypeEntries({"1", "0.1", "0.002", U("梁"_sj)});
+    ClickCell(kSgMaterial, 1, 1);
+    TypeEntries({"1", "2.05e8", "1e-5"});
+    // Members: number, ends, section, material, end conditions, rigid
+    // zones; the length column is skipped on the way to the name.
+    ClickCell(kSgMember, 1, 1);
+    TypeEntries({"1", "1", "2", "1", "1", "0", "0", "0", "0", U("左"_sj)});
+    TypeEntries({"2", "2", "3", "1", "1", "0", "1", "0", "0", U("右"_sj)});
+    EXPECT_EQ(FocusedGrid(), &w.Grid(kSgMember));
+    // Support case 1 with node 1 fixed (code 4 fills the three -1).
+    ClickTab(TFmMain::kTabSupt);
+    ClickCell(kSgSupt1, 1, 1);
+    TypeEntries({"1"});
+    ClickCell(kSgSupt1, 1, 1);
+    ClickCell(kSgSupt2, 1, 1);
+    TypeEntries({"1", "4"});
+    // Load case 1 (support case 1 by default) with 10 kN down at node 3.
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 1);
+    TypeEntries({"1"});
+    ClickCell(kSgLoad1, 1, 1);
+    ClickCell(kSgLoad2, 1, 1);
+    TypeEntries({"51", "3", "", "0", "-10", "0", ""});
+    // Combination 1 of load case 1 (factor 1 by default).
+    ClickTab(TFmMain::kTabKumi);
+    ClickCell(kSgKumi1, 1, 1);
+    TypeEntries({"1"});
+    ClickCell(kSgKumi1, 1, 1);
+    ClickCell(kSgKumi2, 1, 1);
+    TypeEntries({"1", "1.5"});
+    EXPECT_TRUE(ModifiedFlag);
+
+    // Saved under a name of our own, then calculated (自動保存 writes it
+    // again) and saved once more.
+    dialogAnswer = (dir / "typed").string();
+    ChooseFileMenu(U("名前を付けて保存"_sj));
+    const std::string file = (dir / "typed.$O1").string();
+    ASSERT_EQ(Cp932ToUtf8(CurrentFileName), file);
+    messages.clear();
+    ClickButton(U("計算実行"_sj));
+    ASSERT_TRUE(messages.empty()) << messages[0];
+    ASSERT_EQ(ResultData->memberCount, 2);
+    // A cantilever of 4 m with 10 kN at its tip: the fixed end takes 10 kN
+    // and 40 kN*m.
+    const ReactionRow* fixed = Reaction(1, 1);
+    ASSERT_NE(fixed, nullptr);
+    EXPECT_NEAR(fixed->ry, 10.0, 1e-4);
+    EXPECT_NEAR(std::fabs(fixed->rm), 40.0, 1e-4);
+    EXPECT_NEAR(fixed->rx, 0.0, 1e-6);
+    ClickButton(U("保存"_sj));
+    EXPECT_FALSE(ModifiedFlag);
+
+    // Opened again: the file holds exactly what was typed.
+    dialogAnswer = file;
+    ChooseFileMenu(U("開く"_sj));
+    const auto m = ReadBack(file);
+    ASSERT_EQ(m->nodeCount, 3);
+    const float xs[] = {0, 2, 4};
+    for (int k = 1; k <= 3; ++k) {
+        EXPECT_EQ(m->nodes[k].no, k);
+        EXPECT_FLOAT_EQ(m->nodes[k].x, xs[k - 1]);
+        EXPECT_FLOAT_EQ(m->nodes[k].y, 0.0f);
+    }
+    ASSERT_EQ(m->sectionCount, 1);
+    EXPECT_FLOAT_EQ(m->sections[1].area, 0.1f);
+    EXPECT_FLOAT_EQ(m->sections[1].inertia, 0.002f);
+    EXPECT_EQ(U(m->sections[1].name), U("梁"_sj));
+    ASSERT_EQ(m->materialCount, 1);
+    EXPECT_FLOAT_EQ(m->materials[1].e, 2.05e8f);
+    EXPECT_FLOAT_EQ(m->materials[1].alpha, 1e-5f);
+    ASSERT_EQ(m->memberCount, 2);
+    const int ends[2][7] = {{1, 1, 2, 1, 1, 0, 0}, {2, 2, 3, 1, 1, 0, 1}};
+    for (int k = 1; k <= 2; ++k) {
+        const FrameMember& mb = m->members[k];
+        const int got[7] = {mb.no, mb.nodeI, mb.nodeJ, mb.sectionNo, mb.materialNo, mb.endI, mb.endJ};
+        for (int c = 0; c < 7; ++c) EXPECT_EQ(got[c], ends[k - 1][c]) << "member " << k << " field " << c;
+        EXPECT_EQ(mb.rigidI, 0.0f);
+        EXPECT_EQ(mb.rigidJ, 0.0f);
+    }
+    EXPECT_EQ(U(m->members[1].name), U("左"_sj));
+    EXPECT_EQ(U(m->members[2].name), U("右"_sj));
+    ASSERT_EQ(m->supportCaseCount, 1);
+    ASSERT_EQ(m->supportCases[1].count, 1);
+    const SuptEntry& s = m->supportCases[1].entries[1];
+    EXPECT_EQ(s.nodeNo, 1);
+    EXPECT_EQ(s.code, 4);
+    EXPECT_EQ(s.kx, -1.0f);
+    EXPECT_EQ(s.ky, -1.0f);
+    EXPECT_EQ(s.km, -1.0f);
+    ASSERT_EQ(m->loadCaseCount, 1);
+    const LoadCase& lc = m->loadCases[1];
+    EXPECT_EQ(lc.no, 1);
+    EXPECT_EQ(lc.suptCaseNo, 1);
+    ASSERT_EQ(lc.count, 1);
+    EXPECT_EQ(lc.loads[1].code, 51);
+    EXPECT_EQ(lc.loads[1].memberFrom, 3);
+    EXPECT_EQ(lc.loads[1].qI, 0.0f);
+    EXPECT_EQ(lc.loads[1].qJ, -10.0f);
+    ASSERT_EQ(m->combinationCount, 1);
+    ASSERT_EQ(m->combinations[1].count, 1);
+    EXPECT_EQ(m->combinations[1].entries[1].loadCaseNo, 1);
+    EXPECT_FLOAT_EQ(m->combinations[1].entries[1].factor, 1.5f);
+    // And the grids show it (a picture for a person to look at).
+    EXPECT_EQ(FrameDataFileText(*FrameData), FrameDataFileText(*m));
+    ClickTab(TFmMain::kTabLoad);
+    w.Widget()->grab().toImage().save(QString::fromStdString((dir / "typed_frame.png").string()));
+}
+
+TEST_F(MainWindowTest, EnterKeepsTheFocusInTheGridAndMovesAlongTheRow) {
+    // Typing 0.5 Enter 3 Enter in node 1's X cell sets node 1 and nothing
+    // else.
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    const FrameMember before = FrameData->members[1];
+    ClickCell(kSgPoint, 2, 1);
+    TypeEntries({"0.5", "3"});
+    EXPECT_FLOAT_EQ(FrameData->nodes[1].x, 0.5f);
+    EXPECT_FLOAT_EQ(FrameData->nodes[1].y, 3.0f);
+    EXPECT_EQ(FrameData->members[1].nodeJ, before.nodeJ);
+    EXPECT_EQ(FocusedGrid(), &w.Grid(kSgPoint));
+    EXPECT_EQ(w.Grid(kSgPoint).Row(), 2);
+    EXPECT_EQ(w.Grid(kSgPoint).Col(), 1);
+}
+
+struct ReplaceCase {
+    int answer;
+    bool loadsB;     // the other file replaces the model
+    bool savesA;     // the edit reached file A
+};
+
+TEST_F(MainWindowTest, OpeningAnotherFileAsksAboutUnsavedEdits) {
+    const ReplaceCase cases[] = {{mrNo, true, false}, {mrCancel, false, false}, {mrYes, true, true}};
+    for (const ReplaceCase& c : cases) {
+        SCOPED_TRACE(c.answer);
+        const std::string a = CopyExample("portal.$O1", "a.$O1");
+        const std::string b = CopyExample("continuous_beam.$O1", "b.$O1");
+        const std::string bytesA = ReadBytes(a);
+        Open(a);
+        Type(kSgPoint, 2, 2, "0.25");
+        const std::string edited = FrameDataFileText(*FrameData);
+        messages.clear();
+        answer = c.answer;
+        dialogAnswer = b;
+        ChooseFileMenu(U("開く"_sj));
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], U("修正されています。保存しますか？"_sj));
+        EXPECT_EQ(Cp932ToUtf8(CurrentFileName), c.loadsB ? b : a);
+        if (c.loadsB) {
+            EXPECT_EQ(FrameDataFileText(*FrameData), FrameDataFileText(*ReadBack(b)));
+            EXPECT_FALSE(ModifiedFlag);
+        } else {
+            // Cancel keeps everything: the edit, its mark, the file name.
+            EXPECT_EQ(FrameDataFileText(*FrameData), edited);
+            EXPECT_TRUE(ModifiedFlag);
+        }
+        if (c.savesA) EXPECT_FLOAT_EQ(ReadBack(a)->nodes[2].x, 0.25f);
+        else EXPECT_EQ(ReadBytes(a), bytesA);
+        window.reset();
+    }
+}
+
+TEST_F(MainWindowTest, DropReloadAndNewAskBeforeDroppingEdits) {
+    const std::string a = CopyExample("portal.$O1", "a.$O1");
+    const std::string b = CopyExample("continuous_beam.$O1", "b.$O1");
+    TFmMain& w = Open(a);
+    Type(kSgPoint, 2, 2, "0.25");
+    const std::string edited = FrameDataFileText(*FrameData);
+    answer = mrCancel;
+    messages.clear();
+    DropFiles({b});
+    QLabel* member = nullptr;  // 部材: a double-click reloads the file
+    for (QLabel* l : w.Widget()->findChildren<QLabel*>())
+        if (l->text() == QString::fromUtf8(U("部材"_sj))) member = l;
+    ASSERT_NE(member, nullptr);
+    DoubleClick(member, member->rect().center());
+    ChooseFileMenu(U("新規作成"_sj));
+    ASSERT_EQ(messages.size(), 3u);
+    for (const std::string& m : messages) EXPECT_EQ(m, U("修正されています。保存しますか？"_sj));
+    EXPECT_EQ(FrameDataFileText(*FrameData), edited);
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), a);
+    // No discards the edits; the next file then replaces the model at once.
+    answer = mrNo;
+    messages.clear();
+    DropFiles({b});
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), b);
+    messages.clear();
+    DropFiles({a});
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), a);
+    EXPECT_EQ(ReadBytes(a), ReadBytes((fs::path(EXAMPLES_DIR) / "portal.$O1").string()));
+}
+
+TEST_F(MainWindowTest, AFileWithMemberNumberZeroShowsNothingOfTheFileBefore) {
+    // The portal has three members; the second file two, the second of
+    // them numbered 0.
+    const std::string portal = CopyExample("portal.$O1");
+    auto m = NewFrameModelRecord();
+    std::string warnings;
+    ASSERT_TRUE(ReadFrameDataFile(Utf8ToCp932(portal), *m, warnings));
+    m->memberCount = 2;
+    m->members[2].no = 0;
+    m->members[2].nodeI = 1;
+    m->members[2].nodeJ = 4;
+    m->members[2].sectionNo = 2;
+    SetFixedText(m->members[2].name, kNameSize, "");
+    const std::string zero = (dir / "zero.$O1").string();
+    ASSERT_TRUE(WriteFrameDataFile(Utf8ToCp932(zero), *m));
+    TFmMain& w = Open(portal);
+    dialogAnswer = zero;
+    ChooseFileMenu(U("開く"_sj));
+    ASSERT_EQ(Cp932ToUtf8(CurrentFileName), zero);
+    // Every member row is the new file's.
+    const TStringGrid& g = w.Grid(kSgMember);
+    ASSERT_EQ(g.RowCount(), 4);
+    const char* row2[] = {"0", "1", "4", "2", "1", "0", "0"};
+    for (int c = 1; c <= 7; ++c) EXPECT_EQ(g.Cells(c, 2), row2[c - 1]) << c;
+    EXPECT_EQ(g.Cells(11, 2), "");
+    // A commit keeps no trace of the portal's second member.
+    ClickButton(U("保存"_sj));
+    const auto saved = ReadBack(zero);
+    for (int k = 1; k <= saved->memberCount; ++k) EXPECT_NE(saved->members[k].nodeJ, 3) << k;
+}
+
+TEST_F(MainWindowTest, LoadColumnCaptionsFollowTheLoadedModel) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 2);
+    ClickCell(kSgLoad2, 1, 1);  // a nodal load (51)
+    ASSERT_EQ(U(w.Grid(kSgLoad2).Cells(2, 0)), U("格点"_sj));
+    // Load case 2 of the beam holds a vertical concentrated load (24) and a
+    // vertical distributed one (14), neither of them a nodal load.
+    DropFiles({CopyExample("continuous_beam.$O1")});
+    ASSERT_EQ(CurrentSelection.loadCase, 2);
+    const std::string code = w.Grid(kSgLoad2).Cells(1, w.Grid(kSgLoad2).Row());
+    ASSERT_TRUE(code == "24" || code == "14") << code;
+    EXPECT_EQ(U(w.Grid(kSgLoad2).Cells(2, 0)), code == "24" ? U("部材"_sj) : U("開始,部材"_sj));
+}
