@@ -49,6 +49,17 @@ bool Computable(double v, T... more) {
 // The end of the messages about such numbers.
 std::string TooLarge() { return "の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj; }
 
+// Whether the numbers a load of its code uses are computable (the fields a
+// code does not use may hold anything).
+bool LoadComputable(const LoadRecord& r) {
+    if (r.code >= kLoadDistAxial && r.code <= kLoadDistY)
+        return Computable(r.qI, r.qJ, r.distI, r.distJ);
+    if (r.code >= kLoadConcAxial && r.code <= kLoadConcMoment) return Computable(r.qI, r.distI);
+    if (r.code == kLoadTemperature) return Computable(r.qI);
+    if (r.code == kLoadNodal) return Computable(r.qI, r.qJ, r.distI);
+    return true;
+}
+
 // Loads further than this (m) outside their member or run are refused;
 // the analysis takes a load this close to an end as lying at the end.
 constexpr double kLoadEndTolerance = 0.0001;
@@ -279,7 +290,7 @@ void CheckLoadPosition(const FrameModel& m, const LoadCase& lc, int k, Messages&
     const bool concentrated = r.code >= kLoadConcAxial && r.code <= kLoadConcMoment;
     const bool distributed = r.code >= kLoadDistAxial && r.code <= kLoadDistY;
     if (!concentrated && !distributed) return;
-    if (!Computable(r.qI, r.qJ, r.distI, r.distJ)) return;  // reported above
+    if (!LoadComputable(r)) return;  // reported above
     if (FindMemberIndex(m, r.memberFrom) == 0) return;
     if (r.memberTo != 0 && FindMemberIndex(m, r.memberTo) == 0) return;
     int from = r.memberFrom, to = r.memberTo == 0 ? from : r.memberTo;
@@ -339,7 +350,7 @@ void CheckLoads(const FrameModel& m, int cases, Messages& out) {
     for (int c = 1; c <= cases && !out.Full(); ++c)
         for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k) {
             const LoadRecord& r = lc[c].loads[k];
-            if (!Computable(r.qI, r.qJ, r.distI, r.distJ))
+            if (!LoadComputable(r))
                 out.Add(FormatStr("荷重ｹｰｽ No.%d、荷重 No.%d：荷重データ"_sj.c_str(), lc[c].no, k) +
                         TooLarge());
         }

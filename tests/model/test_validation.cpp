@@ -248,6 +248,9 @@ TEST(Validation, ChangesThatMustPass) {
     lc.loads[++lc.count] = LoadRecord{kLoadConcY, 1, 2, 5, 0, 6.0f, 0, 0, 0, 0, {}};
     lc.loads[++lc.count] = LoadRecord{kLoadDistY, 2, 1, 5, 5, 2.0f, 3.5f, 0, 0, 0, {}};
     lc.loads[++lc.count] = LoadRecord{kLoadTemperature, 1, 0, 20, 0, 99.0f, 0, 0, 0, 0, {}};
+    // Fields a code does not use may hold anything.
+    lc.loads[++lc.count] = LoadRecord{kLoadTemperature, 1, 0, 20, 1e30f, 1e30f, 1e30f, 0, 0, 0, {}};
+    lc.loads[++lc.count] = LoadRecord{kLoadConcPerp, 1, 0, 5, 1e30f, 0.5f, 1e30f, 0, 0, 0, {}};
     EXPECT_EQ("", CheckFrameData(*m));
 }
 
