@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <unordered_map>
 #include <vector>
 
@@ -129,23 +130,76 @@ void FindExtremes(MemberResult& mr, const ResultMember& rm) {
     }
 }
 
-// Whether no value is an infinity or not a number: a number whose exponent
-// bits are all set is one of those. Looked at by its bits, so that the
-// loop runs on whole vectors of values.
-bool AllFinite(const float* values, int count) {
-    std::uint32_t nonFinite = 0;
+// The largest magnitude of the values, +infinity when one of them is not a
+// finite number. Taken on the bits of the magnitudes, which order as the
+// magnitudes do (the infinities and not-a-numbers above all finite ones),
+// so that the loop runs on whole vectors of values.
+double LargestMagnitude(const float* values, int count) {
+    std::uint32_t largest = 0;
     for (int i = 0; i < count; ++i) {
         std::uint32_t bits;
         std::memcpy(&bits, &values[i], sizeof bits);
-        nonFinite |= static_cast<std::uint32_t>((bits & 0x7f800000u) == 0x7f800000u);
+        bits &= 0x7fffffffu;
+        largest = bits > largest ? bits : largest;
     }
-    return nonFinite == 0;
+    if (largest >= 0x7f800000u) return std::numeric_limits<double>::infinity();
+    float magnitude;
+    std::memcpy(&magnitude, &largest, sizeof magnitude);
+    return magnitude;
 }
 
-bool AllFinite(const double* values, int count) {
-    bool finite = true;
-    for (int i = 0; i < count; ++i) finite = finite && std::isfinite(values[i]);
-    return finite;
+double LargestMagnitude(const double* values, int count) {
+    double largest = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(values[i])) return std::numeric_limits<double>::infinity();
+        largest = std::max(largest, std::fabs(values[i]));
+    }
+    return largest;
+}
+
+// The largest magnitude of the member and node values of block b (the
+// reactions left out), +infinity when one is not a finite number.
+double BlockMagnitude(const FrameResults& results, int b) {
+    const ResultCase& block = results.block[b];
+    const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    double largest = 0;
+    for (int m = 1; m <= memberCount; ++m) {
+        const MemberResult& mr = block.members[m];
+        const int n = PointCountOf(results.member[m]);
+        largest =
+            std::max({largest, LargestMagnitude(mr.endDisp, 6), LargestMagnitude(mr.endForce, 6)});
+        for (int q = kQtyPos; q <= kQtyDisp; ++q)
+            largest = std::max(largest, LargestMagnitude(mr.values[q] + 1, n + 2));
+    }
+    for (int k = 1; k <= nodeCount; ++k) {
+        const NodeResult& node = block.nodes[k];
+        const double values[6] = {node.fx, node.fy, node.fm, node.dx, node.dy, node.dt};
+        largest = std::max(largest, LargestMagnitude(values, 6));
+    }
+    return largest;
+}
+
+// Clears the member and node values of block b (positions kept, the
+// M-max/M-min rows a copy of point 1).
+void ClearBlockValues(FrameResults& results, int b) {
+    ResultCase& block = results.block[b];
+    const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    for (int m = 1; m <= memberCount; ++m) {
+        MemberResult& mr = block.members[m];
+        const int n = PointCountOf(results.member[m]);
+        std::fill(std::begin(mr.endDisp), std::end(mr.endDisp), 0.0f);
+        std::fill(std::begin(mr.endForce), std::end(mr.endForce), 0.0f);
+        for (int q = kQtyM; q <= kQtyDisp; ++q)
+            std::fill(mr.values[q] + 1, mr.values[q] + n + 3, 0.0f);
+        if (n >= 1) mr.values[kQtyPos][n + 1] = mr.values[kQtyPos][n + 2] = mr.values[kQtyPos][1];
+        mr.maxIndex = mr.minIndex = 1;
+    }
+    for (int k = 1; k <= nodeCount; ++k) {
+        NodeResult& node = block.nodes[k];
+        node.fx = node.fy = node.fm = node.dx = node.dy = node.dt = 0;
+    }
 }
 
 // Member angle from the model's node coordinates (float, as the model
@@ -214,37 +268,8 @@ void NodeReaction(const FrameResults& results, const ResultCase& block, const Fr
 
 bool KeepBlockIfFinite(FrameResults& results, int b) {
     if (b < 1 || b >= kResultCaseSlots) return true;
-    ResultCase& block = results.block[b];
-    const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
-    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
-    bool finite = true;
-    for (int m = 1; m <= memberCount && finite; ++m) {
-        const MemberResult& mr = block.members[m];
-        const int n = PointCountOf(results.member[m]);
-        finite = AllFinite(mr.endDisp, 6) && AllFinite(mr.endForce, 6);
-        for (int q = kQtyPos; q <= kQtyDisp && finite; ++q)
-            finite = AllFinite(mr.values[q] + 1, n + 2);
-    }
-    for (int k = 1; k <= nodeCount && finite; ++k) {
-        const NodeResult& node = block.nodes[k];
-        const double values[6] = {node.fx, node.fy, node.fm, node.dx, node.dy, node.dt};
-        finite = AllFinite(values, 6);
-    }
-    if (finite) return true;
-    for (int m = 1; m <= memberCount; ++m) {
-        MemberResult& mr = block.members[m];
-        const int n = PointCountOf(results.member[m]);
-        std::fill(std::begin(mr.endDisp), std::end(mr.endDisp), 0.0f);
-        std::fill(std::begin(mr.endForce), std::end(mr.endForce), 0.0f);
-        for (int q = kQtyM; q <= kQtyDisp; ++q)
-            std::fill(mr.values[q] + 1, mr.values[q] + n + 3, 0.0f);
-        if (n >= 1) mr.values[kQtyPos][n + 1] = mr.values[kQtyPos][n + 2] = mr.values[kQtyPos][1];
-        mr.maxIndex = mr.minIndex = 1;
-    }
-    for (int k = 1; k <= nodeCount; ++k) {
-        NodeResult& node = block.nodes[k];
-        node.fx = node.fy = node.fm = node.dx = node.dy = node.dt = 0;
-    }
+    if (std::isfinite(BlockMagnitude(results, b))) return true;
+    ClearBlockValues(results, b);
     return false;
 }
 
@@ -253,17 +278,17 @@ bool KeepReactionsIfFinite(FrameResults& results, int b) {
     ResultCase& block = results.block[b];
     const int rows = std::clamp(block.reactionCount, 0, kReactionRowSlots - 1);
     const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
-    bool finite = true;
-    for (int r = 1; r <= rows && finite; ++r) {
+    double largest = 0;
+    for (int r = 1; r <= rows; ++r) {
         const float values[3] = {block.reactions[r].rx, block.reactions[r].ry,
                                  block.reactions[r].rm};
-        finite = AllFinite(values, 3);
+        largest = std::max(largest, LargestMagnitude(values, 3));
     }
-    for (int k = 1; k <= nodeCount && finite; ++k) {
+    for (int k = 1; k <= nodeCount; ++k) {
         const double values[3] = {block.nodes[k].rx, block.nodes[k].ry, block.nodes[k].rm};
-        finite = AllFinite(values, 3);
+        largest = std::max(largest, LargestMagnitude(values, 3));
     }
-    if (finite) return true;
+    if (std::isfinite(largest)) return true;
     for (int r = 1; r <= rows; ++r)
         block.reactions[r].rx = block.reactions[r].ry = block.reactions[r].rm = 0;
     for (int k = 1; k <= nodeCount; ++k)
@@ -294,10 +319,18 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
     // load cases first, as the combinations add them up.
     std::vector<unsigned char> failed(kResultCaseSlots, 0);
     const bool check = extras.failedBlocks != nullptr && !remapped;
+    // The largest magnitude in each load case block: a combination whose
+    // weights times these stay well inside a float cannot overflow, and
+    // needs no look at its values.
+    std::vector<double> magnitude(kResultCaseSlots, 0.0);
     if (check) {
         const int cases = std::min(results.caseCount, lastBlock);
         auto checkCase = [&](int c) {
-            failed[static_cast<std::size_t>(c)] = KeepBlockIfFinite(results, c) ? 0 : 1;
+            magnitude[static_cast<std::size_t>(c)] = BlockMagnitude(results, c);
+            if (std::isfinite(magnitude[static_cast<std::size_t>(c)])) return;
+            ClearBlockValues(results, c);
+            magnitude[static_cast<std::size_t>(c)] = 0;
+            failed[static_cast<std::size_t>(c)] = 1;
         };
         if (fast) {
             ParallelFor(cases, [&](int task) { checkCase(task + 1); });
@@ -310,8 +343,21 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
             FindExtremes(results.block[b].members[m], results.member[m]);
             if (extras.extremes) extras.extremes->Refine(results, model, b, m, failed);
         }
-        // A combination is final once its extremes are: check it.
-        if (check && b > results.caseCount && !KeepBlockIfFinite(results, b))
+        // A combination is final once its extremes are: check it, unless
+        // its values cannot come near the largest float (3.4e38).
+        if (!check || b <= results.caseCount) return;
+        const int k = b - results.caseCount - 1;
+        double bound = 0;
+        if (k >= 1 && k <= ComboCountOf(results, model)) {
+            const KumiCase& combo = model.combinations[k];
+            for (int e = 1; e <= std::clamp(combo.count, 0, kMaxCombinationEntries); ++e) {
+                const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
+                if (c != 0)
+                    bound +=
+                        std::fabs(EntryWeight(combo, e)) * magnitude[static_cast<std::size_t>(c)];
+            }
+        }
+        if (!(bound < 1e37) && !KeepBlockIfFinite(results, b))
             failed[static_cast<std::size_t>(b)] = 1;
     };
     auto reportFailed = [&] {
