@@ -254,14 +254,14 @@ void MemberExtremeSearch::CollectCandidates(const std::vector<PieceRef>& pieces,
         return pos > kSamePoint && pos < endPos - kSamePoint;
     };
     // A result point already shows the moment at its position.
-    auto onPoint = [&](float x) {
-        const float pos = ref.offset + x;
+    auto onPoint = [&](std::size_t k, float x) {
+        const float pos = pieces[k].offset + x;
         const float* it = std::lower_bound(positions + 1, positions + n + 1, pos);
         return (it <= positions + n && *it - pos < kSamePoint) ||
                (it > positions + 1 && pos - *(it - 1) < kSamePoint);
     };
     auto add = [&](std::size_t k, float x, bool justPast, bool evenOnPoint) {
-        if (inside(k, x) && (evenOnPoint || !onPoint(x))) out.push_back({k, x, justPast});
+        if (inside(k, x) && (evenOnPoint || !onPoint(k, x))) out.push_back({k, x, justPast});
     };
     std::vector<double> breaks = {piece.firstPos, piece.lastPos};
     bool curved = false;  // the shear is not constant between the breaks
@@ -307,6 +307,9 @@ void MemberExtremeSearch::CollectCandidates(const std::vector<PieceRef>& pieces,
     // Between two breaks the shear of the block is a polynomial of degree
     // two at most (linear loads): three values give it, and its zeros are
     // where the moment peaks.
+    breaks.erase(
+        std::remove_if(breaks.begin(), breaks.end(), [](double b) { return !std::isfinite(b); }),
+        breaks.end());
     for (double& b : breaks)
         b = std::clamp(b, static_cast<double>(piece.firstPos), static_cast<double>(piece.lastPos));
     std::sort(breaks.begin(), breaks.end());
@@ -439,18 +442,21 @@ void MemberExtremeSearch::Refine(FrameResults& results, const FrameModel& model,
         return static_cast<float>(disp[k] + (static_cast<double>(disp[k + 1]) - disp[k]) * t);
     };
     float best = mr.values[kQtyM][n + 1], worst = mr.values[kQtyM][n + 2];
+    // A place between the points must beat them by more than the rounding
+    // of floats, so that a flat stretch of the moment keeps its point.
+    const double margin = 1e-6 * std::max(std::fabs(best), std::fabs(worst));
     const Candidate* top = nullptr;
     const Candidate* bottom = nullptr;
     PointValues topValues, bottomValues;
     for (const Candidate& cand : candidates) {
         const PointValues v = valuesAt(cand);
         if (!std::isfinite(v.m) || !std::isfinite(v.s) || !std::isfinite(v.n)) continue;
-        if (v.m > best) {
+        if (v.m > best + margin) {
             best = v.m;
             top = &cand;
             topValues = v;
         }
-        if (v.m < worst) {
+        if (v.m < worst - margin) {
             worst = v.m;
             bottom = &cand;
             bottomValues = v;

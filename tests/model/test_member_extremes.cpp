@@ -113,6 +113,20 @@ TEST(MemberExtremes, PeakOnAResultPointKeepsThatPoint) {
     Near(Extreme(r, 1, 1, 1).m, 15, 1e-5, "M-max");
 }
 
+TEST(MemberExtremes, AFlatStretchKeepsTheMidLengthPoint) {
+    // Four-point bending: 10 kN at 2 m and at 4 m (neither on a point) give
+    // M = 20 all the way between them. The loads' places are no larger
+    // than that, so the mid-length point keeps the M-max row, as it does
+    // for any constant moment.
+    ModelBuilder b = SimpleBeam(6);
+    b.Load(1, kLoadConcPerp, 1, -10, 0, 2.0).Load(1, kLoadConcPerp, 1, -10, 0, 4.0);
+    FrameResults& r = Analysed(b);
+    const int k = r.block[1].members[1].maxIndex;
+    ASSERT_GT(k, 0);
+    EXPECT_NEAR(r.member[1].pointPos[k], 3.0, 1e-6);
+    Near(Extreme(r, 1, 1, 1).m, 20, 1e-5, "M-max");
+}
+
 // ---- couples ----------------------------------------------------------------
 
 TEST(MemberExtremes, CoupleAtAJointGivenOnEitherMember) {
