@@ -1,10 +1,10 @@
 #include "model/analysis_driver.h"
 
 #include <algorithm>
-#include <mutex>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <vector>
 
@@ -14,6 +14,7 @@
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
+#include "model/member_extremes.h"
 #include "model/numeric.h"
 #include "model/progress.h"
 #include "model/stiffness.h"
@@ -317,11 +318,49 @@ void ThinHeader(ResultMember& rm, const ThinPlan& plan) {
     rm.pointCount = kept;
 }
 
+// Reactions that are not finite numbers are cleared too; then one line for
+// every block whose results were cleared: the load cases, then the
+// combinations.
+std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& model,
+                                   std::vector<int> failedBlocks) {
+    const int caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
+    const int comboCount = std::clamp(results.comboCount, 0, kMaxResultCombos);
+    for (int b = 1; b <= caseCount; ++b)
+        if (!KeepReactionsIfFinite(results, b)) failedBlocks.push_back(b);
+    for (int k = 1; k <= comboCount; ++k) {
+        const int b = ComboBlockIndex(results, k);
+        if (!KeepReactionsIfFinite(results, b)) failedBlocks.push_back(b);
+    }
+    std::sort(failedBlocks.begin(), failedBlocks.end());
+    failedBlocks.erase(std::unique(failedBlocks.begin(), failedBlocks.end()), failedBlocks.end());
+    std::string text;
+    for (const int b : failedBlocks) {
+        // Numbers beyond what a float holds, or no number at all: nothing
+        // of the block may be shown or written as if it were a result.
+        if (b <= caseCount) {
+            const int no =
+                b <= model.loadCaseCount ? model.loadCases[b].no : results.block[b].caseNo;
+            text += FormatStr(
+                "荷重ｹｰｽ No.%d：計算結果が数値で表せる範囲を超えました．結果を 0 としました．"_sj
+                    .c_str(),
+                no);
+        } else {
+            text += FormatStr(
+                "組合せ荷重ｹｰｽ No.%d：計算結果が数値で表せる範囲を超えました．結果を 0 としました．"_sj
+                    .c_str(),
+                results.block[b].caseNo);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
 }  // namespace
 
-void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, const FrameModel& user,
-                             bool viewDivisionMode, bool useViewDivisions, int pointCapacity,
-                             const std::function<void(int)>& blockFinal) {
+void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
+                             const FrameModel& user, bool viewDivisionMode, bool useViewDivisions,
+                             int pointCapacity, const std::function<void(int)>& blockFinal,
+                             const CombineExtras& extras) {
     std::unique_ptr<ResultCase> work(new (std::nothrow) ResultCase);
     if (!work) {
         EngineMessage("メモリーが足りません.(剛域展開)"_sj);
@@ -386,7 +425,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     }
     for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
     if (GetEnginePath() != EnginePath::kFast) {
-        CombineCaseResults(results, user);
+        CombineCaseResults(results, user, -1, {}, extras);
         for (int t = 1; t <= mc; ++t) {
             const ThinPlan plan = PlanThinning(results, user, t, useViewDivisions, pointCapacity);
             ThinBlocks(results, t, plan);
@@ -400,7 +439,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     bool identity = true;
     for (int t = 1; t <= mc; ++t) identity = identity && plans[t].identity;
     if (!identity) {
-        CombineCaseResults(results, user);
+        CombineCaseResults(results, user, -1, {}, extras);
         ParallelFor(mc, [&](int i) {
             ThinBlocks(results, i + 1, plans[i + 1]);
             ThinHeader(results.member[i + 1], plans[i + 1]);
@@ -413,7 +452,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     // extremes are found, and a caller may start reading them then (and
     // each combination block once it is formed).
     ParallelFor(mc, [&](int i) { ThinHeader(results.member[i + 1], plans[i + 1]); });
-    CombineCaseResults(results, user, -1, blockFinal);
+    CombineCaseResults(results, user, -1, blockFinal, extras);
     // Only slot 0 and the slots after the kept ones, which no reader of
     // the load cases looks at.
     ParallelFor(mc, [&](int i) { ThinBlocks(results, i + 1, plans[i + 1]); });
@@ -448,13 +487,27 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     // the cases again: the fast path leaves out the work it would undo.
     const int remapped = GetEnginePath() == EnginePath::kFast ? std::clamp(model.memberCount, 0, kMaxMembers) : -1;
     const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped);
-    CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions, pointCapacity,
-                            blockFinal);
+    // What the extremes between the result points are found from: the
+    // pieces' forces, before the mapping back overwrites them.
+    std::unique_ptr<MemberExtremeSearch> extremes;
+    if (ok) {
+        extremes = std::make_unique<MemberExtremeSearch>(results, *copy);
+        extremes->MapMembersTo(model);
+    }
+    std::vector<int> failedBlocks;
+    CombineExtras extras;
+    extras.extremes = extremes.get();
+    extras.failedBlocks = &failedBlocks;
+    CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions,
+                            pointCapacity, blockFinal, extras);
+    extremes.reset();
     const int expandedMembers = copy->memberCount;
     copy.reset();
     CalcSupportReactions(results, model);
     CombineReactions(results, model);
+    caseWarnings += NonFiniteBlockWarnings(results, model, failedBlocks);
     if (!er.warnings.empty()) EngineMessage(er.warnings);
+    if (!report && !caseWarnings.empty()) EngineMessage(caseWarnings);
     if (report) {
         report->expansionFellBack = er.fellBack;
         report->expansionWarnings = er.warnings;

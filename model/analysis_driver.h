@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "model/load_case_loop.h"
+
 struct FrameModel;
 struct FrameResults;
 
@@ -21,7 +23,10 @@ extern std::string DiagnosticDumpFolder;
 struct AnalysisReport {
     bool expansionFellBack = false;
     std::string expansionWarnings;  // CP932 lines, each ending "\n"
-    std::string caseWarnings;       // singular load cases, CP932 lines
+    // Load cases that were singular and load cases or combinations whose
+    // results were not finite numbers (cleared to 0), CP932 lines. Without
+    // a report asked for, RunFrameAnalysis shows them through EngineMessage.
+    std::string caseWarnings;
     int userMembers = 0;
     int expandedMembers = 0;
 };
@@ -49,8 +54,9 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
 // that match the user's points, makes S and N continuous across joints,
 // measures displacements from the user member's chord, recombines and
 // thins every member to its point capacity.
-// blockFinal as for RunFrameAnalysis.
+// blockFinal as for RunFrameAnalysis; extras go to the recombination
+// (CombineCaseResults).
 void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
-                             const FrameModel& user, bool viewDivisionMode,
-                             bool useViewDivisions, int pointCapacity,
-                             const std::function<void(int)>& blockFinal = {});
+                             const FrameModel& user, bool viewDivisionMode, bool useViewDivisions,
+                             int pointCapacity, const std::function<void(int)>& blockFinal = {},
+                             const CombineExtras& extras = {});

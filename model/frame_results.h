@@ -80,6 +80,8 @@ struct MemberResult {
     float endForce[6];  // N_i, S_i, M_i, N_j, S_j, M_j (k * d, no fixed-end terms)
     float values[kQtyCount][kPointSlots];  // indexed by ResultQuantity, then point
     int32_t reserved[2];
+    // Points of the M-max and M-min rows; 0 where the extreme lies between
+    // the result points (under a load, beside a couple, at zero shear).
     int16_t maxIndex, minIndex;
 };
 

@@ -2,14 +2,20 @@
 // block, and the support reactions of load cases and combinations.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <functional>
+#include <iterator>
+#include <limits>
+#include <unordered_map>
 #include <vector>
 
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
+#include "model/load_terms.h"
+#include "model/member_extremes.h"
 #include "model/numeric.h"
 #include "model/stiffness.h"
 
@@ -124,6 +130,78 @@ void FindExtremes(MemberResult& mr, const ResultMember& rm) {
     }
 }
 
+// The largest magnitude of the values, +infinity when one of them is not a
+// finite number. Taken on the bits of the magnitudes, which order as the
+// magnitudes do (the infinities and not-a-numbers above all finite ones),
+// so that the loop runs on whole vectors of values.
+double LargestMagnitude(const float* values, int count) {
+    std::uint32_t largest = 0;
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &values[i], sizeof bits);
+        bits &= 0x7fffffffu;
+        largest = bits > largest ? bits : largest;
+    }
+    if (largest >= 0x7f800000u) return std::numeric_limits<double>::infinity();
+    float magnitude;
+    std::memcpy(&magnitude, &largest, sizeof magnitude);
+    return magnitude;
+}
+
+double LargestMagnitude(const double* values, int count) {
+    double largest = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!std::isfinite(values[i])) return std::numeric_limits<double>::infinity();
+        largest = std::max(largest, std::fabs(values[i]));
+    }
+    return largest;
+}
+
+// The largest magnitude of the member and node values of block b (the
+// reactions left out), +infinity when one is not a finite number.
+double BlockMagnitude(const FrameResults& results, int b) {
+    const ResultCase& block = results.block[b];
+    const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    double largest = 0;
+    for (int m = 1; m <= memberCount; ++m) {
+        const MemberResult& mr = block.members[m];
+        const int n = PointCountOf(results.member[m]);
+        largest =
+            std::max({largest, LargestMagnitude(mr.endDisp, 6), LargestMagnitude(mr.endForce, 6)});
+        for (int q = kQtyPos; q <= kQtyDisp; ++q)
+            largest = std::max(largest, LargestMagnitude(mr.values[q] + 1, n + 2));
+    }
+    for (int k = 1; k <= nodeCount; ++k) {
+        const NodeResult& node = block.nodes[k];
+        const double values[6] = {node.fx, node.fy, node.fm, node.dx, node.dy, node.dt};
+        largest = std::max(largest, LargestMagnitude(values, 6));
+    }
+    return largest;
+}
+
+// Clears the member and node values of block b (positions kept, the
+// M-max/M-min rows a copy of point 1).
+void ClearBlockValues(FrameResults& results, int b) {
+    ResultCase& block = results.block[b];
+    const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    for (int m = 1; m <= memberCount; ++m) {
+        MemberResult& mr = block.members[m];
+        const int n = PointCountOf(results.member[m]);
+        std::fill(std::begin(mr.endDisp), std::end(mr.endDisp), 0.0f);
+        std::fill(std::begin(mr.endForce), std::end(mr.endForce), 0.0f);
+        for (int q = kQtyM; q <= kQtyDisp; ++q)
+            std::fill(mr.values[q] + 1, mr.values[q] + n + 3, 0.0f);
+        if (n >= 1) mr.values[kQtyPos][n + 1] = mr.values[kQtyPos][n + 2] = mr.values[kQtyPos][1];
+        mr.maxIndex = mr.minIndex = 1;
+    }
+    for (int k = 1; k <= nodeCount; ++k) {
+        NodeResult& node = block.nodes[k];
+        node.fx = node.fy = node.fm = node.dx = node.dy = node.dt = 0;
+    }
+}
+
 // Member angle from the model's node coordinates (float, as the model
 // holds it), so that a stale derived angle cannot turn a reaction.
 double MemberAngle(const FrameModel& model, int m) {
@@ -144,9 +222,12 @@ void ReactionDirections(const SuptEntry& entry, bool dir[3]) {
 }
 
 // Reaction at one supported node: the member end values turned to global
-// axes, less the nodal loads applied at the node itself.
+// axes, less the nodal loads applied at the node itself and the couples
+// acting at member ends there (coupleAt: node number -> their sum; the end
+// values show the member's side of such a couple, the node takes it).
 void NodeReaction(const FrameResults& results, const ResultCase& block, const FrameModel& model,
-                  const LoadCase& lc, const SuptEntry& entry, double r[3]) {
+                  const LoadCase& lc, const std::unordered_map<int, double>& coupleAt,
+                  const SuptEntry& entry, double r[3]) {
     bool dir[3];
     ReactionDirections(entry, dir);
     double sum[3] = {0, 0, 0};
@@ -179,13 +260,44 @@ void NodeReaction(const FrameResults& results, const ResultCase& block, const Fr
         sum[1] -= load.qJ;
         sum[2] -= load.distI;
     }
+    if (const auto it = coupleAt.find(entry.nodeNo); it != coupleAt.end()) sum[2] -= it->second;
     for (int i = 0; i < 3; ++i) r[i] = dir[i] ? sum[i] : 0.0;
 }
 
 }  // namespace
 
+bool KeepBlockIfFinite(FrameResults& results, int b) {
+    if (b < 1 || b >= kResultCaseSlots) return true;
+    if (std::isfinite(BlockMagnitude(results, b))) return true;
+    ClearBlockValues(results, b);
+    return false;
+}
+
+bool KeepReactionsIfFinite(FrameResults& results, int b) {
+    if (b < 1 || b >= kResultCaseSlots) return true;
+    ResultCase& block = results.block[b];
+    const int rows = std::clamp(block.reactionCount, 0, kReactionRowSlots - 1);
+    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    double largest = 0;
+    for (int r = 1; r <= rows; ++r) {
+        const float values[3] = {block.reactions[r].rx, block.reactions[r].ry,
+                                 block.reactions[r].rm};
+        largest = std::max(largest, LargestMagnitude(values, 3));
+    }
+    for (int k = 1; k <= nodeCount; ++k) {
+        const double values[3] = {block.nodes[k].rx, block.nodes[k].ry, block.nodes[k].rm};
+        largest = std::max(largest, LargestMagnitude(values, 3));
+    }
+    if (std::isfinite(largest)) return true;
+    for (int r = 1; r <= rows; ++r)
+        block.reactions[r].rx = block.reactions[r].ry = block.reactions[r].rm = 0;
+    for (int k = 1; k <= nodeCount; ++k)
+        block.nodes[k].rx = block.nodes[k].ry = block.nodes[k].rm = 0;
+    return false;
+}
+
 void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers,
-                        const std::function<void(int)>& blockFinal) {
+                        const std::function<void(int)>& blockFinal, const CombineExtras& extras) {
     results.nodeCount = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
     for (int n = 1; n <= results.nodeCount; ++n) results.node[n].no = model.nodes[n].no;
     results.caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
@@ -202,7 +314,58 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         kResultCaseSlots - 1);
     // The first member whose points of block b are kept.
     auto firstMember = [&](int b) { return remapped && b <= results.caseCount ? remappedMembers + 1 : 1; };
-    if (GetEnginePath() == EnginePath::kFast) {
+    const bool fast = GetEnginePath() == EnginePath::kFast;
+    // Blocks whose values were not all finite and are cleared now; the
+    // load cases first, as the combinations add them up.
+    std::vector<unsigned char> failed(kResultCaseSlots, 0);
+    const bool check = extras.failedBlocks != nullptr && !remapped;
+    // The largest magnitude in each load case block: a combination whose
+    // weights times these stay well inside a float cannot overflow, and
+    // needs no look at its values.
+    std::vector<double> magnitude(kResultCaseSlots, 0.0);
+    if (check) {
+        const int cases = std::min(results.caseCount, lastBlock);
+        auto checkCase = [&](int c) {
+            magnitude[static_cast<std::size_t>(c)] = BlockMagnitude(results, c);
+            if (std::isfinite(magnitude[static_cast<std::size_t>(c)])) return;
+            ClearBlockValues(results, c);
+            magnitude[static_cast<std::size_t>(c)] = 0;
+            failed[static_cast<std::size_t>(c)] = 1;
+        };
+        if (fast) {
+            ParallelFor(cases, [&](int task) { checkCase(task + 1); });
+        } else {
+            for (int c = 1; c <= cases; ++c) checkCase(c);
+        }
+    }
+    auto extremesOf = [&](int b) {
+        for (int m = firstMember(b); m <= results.memberCount; ++m) {
+            FindExtremes(results.block[b].members[m], results.member[m]);
+            if (extras.extremes) extras.extremes->Refine(results, model, b, m, failed);
+        }
+        // A combination is final once its extremes are: check it, unless
+        // its values cannot come near the largest float (3.4e38).
+        if (!check || b <= results.caseCount) return;
+        const int k = b - results.caseCount - 1;
+        double bound = 0;
+        if (k >= 1 && k <= ComboCountOf(results, model)) {
+            const KumiCase& combo = model.combinations[k];
+            for (int e = 1; e <= std::clamp(combo.count, 0, kMaxCombinationEntries); ++e) {
+                const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
+                if (c != 0)
+                    bound +=
+                        std::fabs(EntryWeight(combo, e)) * magnitude[static_cast<std::size_t>(c)];
+            }
+        }
+        if (!(bound < 1e37) && !KeepBlockIfFinite(results, b))
+            failed[static_cast<std::size_t>(b)] = 1;
+    };
+    auto reportFailed = [&] {
+        if (!check) return;
+        for (int b = 1; b <= lastBlock; ++b)
+            if (failed[static_cast<std::size_t>(b)] != 0) extras.failedBlocks->push_back(b);
+    };
+    if (fast) {
         // Each combination block and each block's extremes depend on
         // nothing another task writes.
         // A combination's extremes are found while its block is fresh in
@@ -221,9 +384,7 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         auto finishBlock = [&](int b) {
             const int k = comboOf[static_cast<std::size_t>(b)];
             if (k != 0) CombineOne(results, model, k);
-            for (int m = firstMember(b); m <= results.memberCount; ++m) {
-                FindExtremes(results.block[b].members[m], results.member[m]);
-            }
+            extremesOf(b);
         };
         // With a caller waiting for the load cases, their blocks are
         // finished first (no combination lies among them, as
@@ -247,14 +408,12 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
             finishBlock(firstOther + task);
             if (tell) blockFinal(firstOther + task);
         });
+        reportFailed();
         return;
     }
     for (int k = 1; k <= comboCount; ++k) CombineOne(results, model, k);
-    for (int b = 1; b <= lastBlock; ++b) {
-        for (int m = firstMember(b); m <= results.memberCount; ++m) {
-            FindExtremes(results.block[b].members[m], results.member[m]);
-        }
-    }
+    for (int b = 1; b <= lastBlock; ++b) extremesOf(b);
+    reportFailed();
 }
 
 void CalcSupportReactions(FrameResults& results, const FrameModel& model) {
@@ -272,10 +431,12 @@ void CalcSupportReactions(FrameResults& results, const FrameModel& model) {
         const SuptCase& supt = model.supportCases[sc];
         const int entries =
             std::clamp(supt.count, 0, std::min(kMaxSupportEntries, kReactionRowSlots - 1));
+        std::unordered_map<int, double> coupleAt;
+        ForEachCoupleAtMemberEnd(model, lc, [&](int nodeNo, double m0) { coupleAt[nodeNo] += m0; });
         for (int e = 1; e <= entries; ++e) {
             const SuptEntry& entry = supt.entries[e];
             double r[3];
-            NodeReaction(results, block, model, lc, entry, r);
+            NodeReaction(results, block, model, lc, coupleAt, entry, r);
             ReactionRow& row = block.reactions[e];
             row.nodeNo = entry.nodeNo;
             row.rx = static_cast<float>(r[0]);

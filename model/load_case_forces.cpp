@@ -169,7 +169,8 @@ void StoreDeflection(MemberResult& mr, const ResultMember& rm, const FrameModel&
 // Node numbers whose members' end moments must not be averaged: nodes the
 // case's support case restrains in rotation (a fixed support, or a spring
 // with a rotational constant: the support takes the difference of the end
-// moments), and nodes carrying a nodal moment of the case.
+// moments), nodes carrying a nodal moment of the case, and nodes where a
+// couple of the case acts at a member end (each end shows its own side).
 std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const LoadCase& lc) {
     std::unordered_set<int> nodes;
     const int caseCount = std::clamp(model.supportCaseCount, 0, kMaxSupportCases);
@@ -189,6 +190,7 @@ std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const Lo
         const LoadRecord& load = lc.loads[l];
         if (load.code == kLoadNodal && load.distI != 0) nodes.insert(load.memberFrom);
     }
+    ForEachCoupleAtMemberEnd(model, lc, [&](int nodeNo, double) { nodes.insert(nodeNo); });
     return nodes;
 }
 

@@ -14,6 +14,7 @@
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_terms.h"
+#include "model/member_extremes.h"
 #include "model/numeric.h"
 #include "model/progress.h"
 #include "model/stiffness.h"
@@ -265,7 +266,11 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     // The fast path computes the member values of all cases together.
     if (fast) CalcMemberForcesAllCases(results, model);
     results.doneCaseCount = results.caseCount;
-    CombineCaseResults(results, model, remappedMembers);
+    MemberExtremeSearch extremes(results, model);
+    extremes.MapMembersToThemselves();
+    CombineExtras extras;
+    extras.extremes = &extremes;
+    CombineCaseResults(results, model, remappedMembers, {}, extras);
     SetPointLabels(results, model);
     return true;
 }

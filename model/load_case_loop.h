@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct FrameModel;
 struct FrameResults;
@@ -56,6 +57,21 @@ void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIn
 // solved), spread over worker threads member by member; the same bits.
 void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model);
 
+class MemberExtremeSearch;
+
+// What the analysis driver adds to CombineCaseResults.
+struct CombineExtras {
+    // The true M-max and M-min, between the result points too (Refine of
+    // every block and member whose extremes are found).
+    const MemberExtremeSearch* extremes = nullptr;
+    // Where given, every value of the load case blocks (before they are
+    // combined) and of each combination block (once formed) must be a
+    // finite number: a block that is not has its member and node values
+    // cleared to 0, and its index is added here (load cases first, each
+    // part in increasing order). Reactions are not looked at.
+    std::vector<int>* failedBlocks = nullptr;
+};
+
 // Combination blocks and the M-max/M-min points of every block; with
 // remappedMembers >= 0 (see AnalyseLoadCases) only the points of the load
 // case blocks (and the one after them), of the members above it.
@@ -67,7 +83,18 @@ void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model);
 // (by this call and by what follows it in the analysis), so other threads
 // may read it too.
 void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers = -1,
-                        const std::function<void(int)>& blockFinal = {});
+                        const std::function<void(int)>& blockFinal = {},
+                        const CombineExtras& extras = {});
+
+// True when every member and node value of block b (members and nodes up
+// to the results' counts, the M-max/M-min rows included, the reactions
+// left out) is a finite number; otherwise clears those values to 0
+// (positions kept, the M-max/M-min rows a copy of point 1) and returns
+// false.
+bool KeepBlockIfFinite(FrameResults& results, int b);
+// The same for the support reactions of block b: its rows and the
+// reactions of its node results.
+bool KeepReactionsIfFinite(FrameResults& results, int b);
 
 // Support reactions of every load case (rows and node results), from the
 // member end values at the points. Includes nodal loads applied at the

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "model/frame_model.h"
 #include "model/numeric.h"
@@ -112,7 +114,32 @@ double DistributedMomentEffect(const MemberLoadContext& member, bool simpleBeam,
     return simple + t.mi * (1 - x / L) - t.mj * x / L;
 }
 
+// Moment effect at x of a couple m0 at a with the end case's fixed-end
+// moments t. A couple at an end is on the far side of every point but that
+// end's own (the I end shows the moment after it, the J end the moment
+// before it); inside, pastCouple tells the side.
+double CoupleMomentEffect(double L, double m0, const EndTerms& t, CouplePlace place,
+                          bool pastCouple, double x) {
+    const bool after = place == CouplePlace::kAtI || (place == CouplePlace::kInside && pastCouple);
+    const double simple = after ? m0 * (1 - x / L) : -m0 * x / L;
+    return simple + t.mi * (1 - x / L) - t.mj * x / L;
+}
+
+// Shear effect of a couple: the linear part from the end moments is in the
+// chord of the member forces. A couple inside the member puts its jump
+// into that chord, which -m0/L takes out again; a couple at an end leaves
+// the end values on the member's side and the chord without a jump.
+double CoupleShearEffect(double L, double m0, CouplePlace place) {
+    return place == CouplePlace::kInside ? -m0 / L : 0.0;
+}
+
 }  // namespace
+
+CouplePlace PlaceOfCouple(double length, double a) {
+    if (a <= kCoupleEndTolerance) return CouplePlace::kAtI;
+    if (a >= length - kCoupleEndTolerance) return CouplePlace::kAtJ;
+    return CouplePlace::kInside;
+}
 
 LoadComponents ResolveLoadComponents(double angle, int code, double qI, double qJ) {
     LoadComponents r;
@@ -370,6 +397,37 @@ void ForEachLoadedMember(const FrameModel& model, const LoadRecord& load,
     }
 }
 
+void ForEachCoupleAtMemberEnd(const FrameModel& model, const LoadCase& lc,
+                              const std::function<void(int nodeNo, double m0)>& fn) {
+    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+    const int memberCount = std::clamp(model.memberCount, 0, kMaxMembers);
+    for (int k = 1; k <= loadCount; ++k) {
+        const LoadRecord& load = lc.loads[k];
+        if (load.code != kLoadConcMoment) continue;
+        int from = load.memberFrom, to = load.memberTo == 0 ? from : load.memberTo;
+        if (to < from) std::swap(from, to);
+        // The run's members in number order, each number by its first slot.
+        std::vector<std::pair<int, int>> run;
+        for (int m = 1; m <= memberCount; ++m) {
+            const int no = model.members[m].no;
+            if (no >= from && no <= to && FindMemberIndex(model, no) == m) run.emplace_back(no, m);
+        }
+        std::sort(run.begin(), run.end());
+        double start = 0;  // of the member along the run (m)
+        for (const auto& [no, m] : run) {
+            const FrameMember& member = model.members[m];
+            const double length = member.length;
+            const double c = load.distI - start;
+            start += length;
+            if (!(c > -kCoupleEndTolerance && c < length + kCoupleEndTolerance)) continue;
+            const CouplePlace place = PlaceOfCouple(length, std::clamp(c, 0.0, length));
+            if (place == CouplePlace::kAtI) fn(member.nodeI, load.qI);
+            if (place == CouplePlace::kAtJ) fn(member.nodeJ, load.qI);
+            break;
+        }
+    }
+}
+
 void CalcMemberEndLoads(const FrameModel& model, int caseIndex, MemberEndLoad* endLoads) {
     const int memberCount = std::min(model.memberCount, kMaxMembers);
     for (int m = 0; m <= memberCount; ++m) endLoads[m] = MemberEndLoad{};
@@ -422,16 +480,9 @@ PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI,
     if (code == kLoadConcMoment) {
         const double m0 = comp.perpI;
         const EndTerms t = EndCaseTerms(ctx, simpleBeam, code, a, m0, a, 0);
-        // The point at a shows the moment before the couple, except the J
-        // end, which always shows the member's end moment after it: so the
-        // chord between the end points spans the jump, and -M0/L below
-        // restores the shear.
-        const bool after = x > a || x >= L;
-        const double simple = after ? m0 * (1 - x / L) : -m0 * x / L;
-        fx.m = simple + t.mi * (1 - x / L) - t.mj * x / L;
-        // The linear part from the end moments is in the chord of the
-        // member forces; only the couple's own jump-free slope remains.
-        fx.s = -m0 / L;
+        const CouplePlace place = PlaceOfCouple(L, a);
+        fx.m = CoupleMomentEffect(L, m0, t, place, x > a, x);
+        fx.s = CoupleShearEffect(L, m0, place);
     }
     return fx;
 }
@@ -485,10 +536,15 @@ LoadEffectsEvaluator::LoadEffectsEvaluator(const MemberLoadContext& member, int 
         const EndTerms t = EndCaseTerms(ctx, simpleBeam, code, a_, comp_.perpI, a_, 0);
         ti_ = t.mi;
         tj_ = t.mj;
+        couplePlace_ = PlaceOfCouple(L_, a_);
     }
 }
 
-PointEffects LoadEffectsEvaluator::At(double x) const {
+PointEffects LoadEffectsEvaluator::At(double x) const { return Evaluate(x, false); }
+
+PointEffects LoadEffectsEvaluator::AtJustPast(double x) const { return Evaluate(x, true); }
+
+PointEffects LoadEffectsEvaluator::Evaluate(double x, bool justPast) const {
     PointEffects fx;
     const double L = L_;
     switch (kind_) {
@@ -511,17 +567,17 @@ PointEffects LoadEffectsEvaluator::At(double x) const {
         case kConcentrated: {
             const double a = a_, p = comp_.perpI;
             fx.m = SimpleMomentOfForce(L, p, a, x) + ti_ * (1 - x / L) - tj_ * x / L;
-            fx.s = x <= a ? p * (L - a) / L : -p * a / L;
+            const bool before = justPast ? x < a : x <= a;
+            fx.s = before ? p * (L - a) / L : -p * a / L;
             const double f = comp_.axialI;
-            fx.n = x <= a ? f * (1 - a / L) : -f * a / L;
+            fx.n = before ? f * (1 - a / L) : -f * a / L;
             break;
         }
         case kMoment: {
             const double a = a_, m0 = comp_.perpI;
-            const bool after = x > a || x >= L;
-            const double simple = after ? m0 * (1 - x / L) : -m0 * x / L;
-            fx.m = simple + ti_ * (1 - x / L) - tj_ * x / L;
-            fx.s = -m0 / L;
+            const EndTerms t{0, ti_, 0, tj_};
+            fx.m = CoupleMomentEffect(L, m0, t, couplePlace_, justPast ? x >= a : x > a, x);
+            fx.s = CoupleShearEffect(L, m0, couplePlace_);
             break;
         }
     }

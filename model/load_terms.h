@@ -10,6 +10,7 @@
 #include <functional>
 
 struct FrameModel;
+struct LoadCase;
 struct LoadRecord;
 
 // Load codes (kLoadDistAxial .. kLoadNodal) are those of model/frame_model.h.
@@ -82,6 +83,26 @@ struct MemberLoadContext {
 // Context of the member in table slot memberIndex of the model.
 MemberLoadContext GetMemberLoadContext(const FrameModel& model, int memberIndex);
 
+// A couple (code 27) closer than this (m) to a member end acts at that end.
+constexpr double kCoupleEndTolerance = 0.0001;
+
+// Where a couple at position a (m from the I end) sits on a member of the
+// given length: at an end (within kCoupleEndTolerance; the I end first on
+// a member too short to tell) or inside. A member's end value is the
+// moment on the member's own side of a couple at that end, so the jump of
+// the couple shows only where it lies inside the member.
+enum class CouplePlace { kAtI, kInside, kAtJ };
+CouplePlace PlaceOfCouple(double length, double a);
+
+// Calls fn(node number, m0) for every couple (code 27, moment m0) of the
+// load case that acts at a member end, with the node at that end. A couple
+// is placed as the expansion places a concentrated load: on a single
+// member at its position, on a run once, on the first member of the run
+// (in number order) its position along the run falls on; a couple more
+// than kCoupleEndTolerance outside its member or run acts nowhere.
+void ForEachCoupleAtMemberEnd(const FrameModel& model, const LoadCase& lc,
+                              const std::function<void(int nodeNo, double m0)>& fn);
+
 // Effects of one load at position x: bending moment M to subtract, shear S
 // to subtract (simple-beam part; the linear part from the end moments is
 // the chord of the member forces) and axial force N to add.
@@ -90,7 +111,9 @@ struct PointEffects {
 };
 
 // Effects at x of a load (code, qI, qJ, distI, distJ as in a LoadRecord) on
-// the member; simpleBeam = true takes both ends as pinned.
+// the member; simpleBeam = true takes both ends as pinned. At the position
+// of a concentrated load or of a couple inside the member, x is taken just
+// before it (a couple at a member end: see CouplePlace).
 PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI, double qJ,
                            double distI, double distJ, double x, bool simpleBeam = false);
 
@@ -103,8 +126,12 @@ class LoadEffectsEvaluator {
     LoadEffectsEvaluator(const MemberLoadContext& member, int code, double qI, double qJ,
                          double distI, double distJ, bool simpleBeam = false);
     PointEffects At(double x) const;
+    // The effects just beyond x: at the position of a concentrated load or
+    // of a couple inside the member, the side after it (elsewhere At(x)).
+    PointEffects AtJustPast(double x) const;
 
   private:
+    PointEffects Evaluate(double x, bool justPast) const;
     enum Kind { kNone, kTemperature, kDistributed, kConcentrated, kMoment };
     Kind kind_ = kNone;
     double L_ = 0;
@@ -113,6 +140,7 @@ class LoadEffectsEvaluator {
     double temperatureN_ = 0;
     bool perp_ = false, axial_ = false;
     double ti_ = 0, tj_ = 0;  // fixed-end moments mi, mj of the end case
+    CouplePlace couplePlace_ = CouplePlace::kInside;
     int slices_ = 0;
     double sliceC_[100] = {}, sliceF_[100] = {};
 };

@@ -7,8 +7,11 @@
 #include "model/validation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "model/frame_model.h"
+#include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 
@@ -32,6 +35,42 @@ private:
 
 // Slots a loop may visit: the count, but never beyond the table.
 int Slots(int count, int capacity) { return std::clamp(count, 0, capacity); }
+
+// The largest size of an input number the engine is given. Its results
+// are 32-bit floats (up to 3.4e38); products of two inputs up to 1e15 stay
+// far below that, so only a badly conditioned model can still overflow
+// (the analysis then reports the load case). Not a number fails too.
+constexpr double kMaxInputSize = 1e15;
+bool Computable(double v) { return std::fabs(v) <= kMaxInputSize; }
+template <typename... T>
+bool Computable(double v, T... more) {
+    return Computable(v) && Computable(more...);
+}
+// The end of the messages about such numbers.
+std::string TooLarge() { return "の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj; }
+
+// Whether the numbers a load of its code uses are computable (the fields a
+// code does not use may hold anything).
+bool LoadComputable(const LoadRecord& r) {
+    if (r.code >= kLoadDistAxial && r.code <= kLoadDistY)
+        return Computable(r.qI, r.qJ, r.distI, r.distJ);
+    if (r.code >= kLoadConcAxial && r.code <= kLoadConcMoment) return Computable(r.qI, r.distI);
+    if (r.code == kLoadTemperature) return Computable(r.qI);
+    if (r.code == kLoadNodal) return Computable(r.qI, r.qJ, r.distI);
+    return true;
+}
+
+// Loads further than this (m) outside their member or run are refused;
+// the analysis takes a load this close to an end as lying at the end.
+constexpr double kLoadEndTolerance = 0.0001;
+
+// Length of the member in slot m from its nodes' coordinates (the derived
+// length of the record may be stale).
+double MemberLength(const FrameModel& m, int slot) {
+    double xi, yi, xj, yj;
+    GetMemberEnds(m, xi, yi, xj, yj, slot);
+    return static_cast<float>(SafeSqrt((xj - xi) * (xj - xi) + (yj - yi) * (yj - yi)));
+}
 
 bool IsKnownLoadCode(int code) {
     switch (code) {
@@ -106,6 +145,9 @@ void CheckMembers(const FrameModel& m, Messages& out) {
         for (int l = k + 1; l <= n; ++l)
             if (mem[k].nodeI == mem[l].nodeJ && mem[k].nodeJ == mem[l].nodeI)
                 out.Add(FormatStr(twice.c_str(), mem[k].no, mem[l].no));
+    for (int k = 1; k <= n; ++k)
+        if (!Computable(mem[k].rigidI, mem[k].rigidJ))
+            out.Add(FormatStr("部材：No.%d、剛域長"_sj.c_str(), mem[k].no) + TooLarge());
 }
 
 // Rows 20-29.
@@ -119,6 +161,9 @@ void CheckNodesSectionsMaterials(const FrameModel& m, Messages& out) {
                 out.Add(FormatStr("格点：No.%d と No.%d の座標が重複しています."_sj.c_str(), p[k].no,
                                   p[l].no));
     CheckDuplicateNumbers(nodes, [&](int k) { return p[k].no; }, "格点：No.%d が重複しています."_sj, out);
+    for (int k = 1; k <= nodes; ++k)
+        if (!Computable(p[k].x, p[k].y))
+            out.Add(FormatStr("格点：No.%d、座標"_sj.c_str(), p[k].no) + TooLarge());
 
     const int sections = Slots(m.sectionCount, kMaxSections);
     if (sections == 0) out.Add("断面：定義がありません."_sj);
@@ -130,13 +175,28 @@ void CheckNodesSectionsMaterials(const FrameModel& m, Messages& out) {
             out.Add("断面：断面二次モーメントがゼロの定義があります."_sj);
     CheckDuplicateNumbers(sections, [&](int k) { return m.sections[k].no; },
                           "断面：No.%d が重複しています."_sj, out);
+    for (int k = 1; k <= sections; ++k)
+        if (!Computable(m.sections[k].area, m.sections[k].inertia))
+            out.Add(
+                FormatStr("断面：No.%d、面積又は断面二次モーメント"_sj.c_str(), m.sections[k].no) +
+                TooLarge());
 
     const int materials = Slots(m.materialCount, kMaxMaterials);
     if (materials == 0) out.Add("材質：定義がありません."_sj);
     for (int k = 1; k <= materials; ++k)
         if (m.materials[k].e == 0.0f) out.Add("材質：ヤング係数がゼロの定義があります."_sj);
+    // A negative modulus makes a frame that pushes back the wrong way.
+    for (int k = 1; k <= materials; ++k)
+        if (m.materials[k].e < 0.0f)
+            out.Add(
+                FormatStr("材質：No.%d、ヤング係数が負の値です."_sj.c_str(), m.materials[k].no));
     CheckDuplicateNumbers(materials, [&](int k) { return m.materials[k].no; },
                           "材質：No.%d が重複しています."_sj, out);
+    for (int k = 1; k <= materials; ++k)
+        if (!Computable(m.materials[k].e, m.materials[k].alpha))
+            out.Add(
+                FormatStr("材質：No.%d、ヤング係数又は線膨張係数"_sj.c_str(), m.materials[k].no) +
+                TooLarge());
 }
 
 // Rows 30-32.
@@ -155,6 +215,14 @@ void CheckViewPoints(const FrameModel& m, Messages& out) {
         if (FindMemberIndex(m, m.view2[k].memberNo) == 0)
             out.Add(FormatStr("着目点(View2-任意位置)：No.%d、部材 No.%d の定義がありません."_sj.c_str(),
                               k, m.view2[k].memberNo));
+    for (int k = 1; k <= entries; ++k) {
+        const View2Member& v = m.view2[k];
+        bool computable = true;
+        for (int p = 1; p <= Slots(v.count, kMaxViewPoints); ++p)
+            computable = computable && Computable(v.dist[p]);
+        if (!computable)
+            out.Add(FormatStr("着目点(View2-任意位置)：No.%d、位置"_sj.c_str(), k) + TooLarge());
+    }
 }
 
 // Rows 33-40.
@@ -178,6 +246,13 @@ void CheckSupportsAndSprings(const FrameModel& m, Messages& out) {
         }
     CheckDuplicateNumbers(supt, [&](int k) { return sc[k].no; }, "支点ｹｰｽ No.%d が重複しています."_sj,
                           out);
+    for (int c = 1; c <= supt && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(sc[c].count, kMaxSupportEntries); ++k) {
+            const SuptEntry& e = sc[c].entries[k];
+            if (!Computable(e.kx, e.ky, e.km))
+                out.Add(FormatStr("支点ｹｰｽ No.%d、支点 No.%d：ばね定数"_sj.c_str(), sc[c].no, k) +
+                        TooLarge());
+        }
 
     const int bane = Slots(m.springCaseCount, kMaxSpringCases);
     const BaneCase* bc = m.springCases;
@@ -196,6 +271,51 @@ void CheckSupportsAndSprings(const FrameModel& m, Messages& out) {
                                   bc[c].no, bc[c].entries[k].memberNo));
     CheckDuplicateNumbers(bane, [&](int k) { return bc[k].no; },
                           "分布バネ･ｹｰｽ No.%d が重複しています."_sj, out);
+    for (int c = 1; c <= bane && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(bc[c].count, kMaxSpringEntries); ++k) {
+            const BaneEntry& e = bc[c].entries[k];
+            if (!Computable(e.kv, e.ku))
+                out.Add(FormatStr("分布バネ･ｹｰｽ No.%d：部材 No.%d 分布バネ定数"_sj.c_str(),
+                                  bc[c].no, e.memberNo) +
+                        TooLarge());
+        }
+}
+
+// A load on a member (or a run of members, memberFrom..memberTo in number
+// order) must lie on it: the position of a concentrated load or couple
+// between its ends, a distributed load's stretch within them. The analysis
+// would drop such a load, or the part of it outside, without a word.
+void CheckLoadPosition(const FrameModel& m, const LoadCase& lc, int k, Messages& out) {
+    const LoadRecord& r = lc.loads[k];
+    const bool concentrated = r.code >= kLoadConcAxial && r.code <= kLoadConcMoment;
+    const bool distributed = r.code >= kLoadDistAxial && r.code <= kLoadDistY;
+    if (!concentrated && !distributed) return;
+    if (!LoadComputable(r)) return;  // reported above
+    if (FindMemberIndex(m, r.memberFrom) == 0) return;
+    if (r.memberTo != 0 && FindMemberIndex(m, r.memberTo) == 0) return;
+    int from = r.memberFrom, to = r.memberTo == 0 ? from : r.memberTo;
+    if (to < from) std::swap(from, to);
+    // The run's length: each number by its first slot, as the analysis
+    // takes it.
+    double length = 0;
+    for (int t = 1; t <= Slots(m.memberCount, kMaxMembers); ++t) {
+        const int no = m.members[t].no;
+        if (no >= from && no <= to && FindMemberIndex(m, no) == t) length += MemberLength(m, t);
+    }
+    const double tol = kLoadEndTolerance;
+    const bool outside = concentrated
+                             ? r.distI < -tol || r.distI > length + tol
+                             : r.distI < -tol || r.distJ < -tol || r.distI + r.distJ > length + tol;
+    if (!outside) return;
+    if (from == to) {
+        out.Add(
+            FormatStr("荷重ｹｰｽ No.%d、荷重 No.%d：部材 No.%d の範囲外に荷重があります."_sj.c_str(),
+                      lc.no, k, from));
+    } else {
+        out.Add(FormatStr(
+            "荷重ｹｰｽ No.%d、荷重 No.%d：部材 No.%d～No.%d の範囲外に荷重があります."_sj.c_str(),
+            lc.no, k, from, to));
+    }
 }
 
 // Rows 45-47 for every load of every case. A nodal load (code 51) holds a
@@ -227,6 +347,16 @@ void CheckLoads(const FrameModel& m, int cases, Messages& out) {
                 out.Add(FormatStr("荷重ｹｰｽ No.%d：終点部材 No.%d の定義がありません."_sj.c_str(),
                                   lc[c].no, r.memberTo));
         }
+    for (int c = 1; c <= cases && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k) {
+            const LoadRecord& r = lc[c].loads[k];
+            if (!LoadComputable(r))
+                out.Add(FormatStr("荷重ｹｰｽ No.%d、荷重 No.%d：荷重データ"_sj.c_str(), lc[c].no, k) +
+                        TooLarge());
+        }
+    for (int c = 1; c <= cases && !out.Full(); ++c)
+        for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k)
+            CheckLoadPosition(m, lc[c], k, out);
 }
 
 // Rows 41-52.
@@ -263,6 +393,13 @@ void CheckLoadCasesAndCombinations(const FrameModel& m, Messages& out) {
                                   kc[c].no, kc[c].entries[k].loadCaseNo));
     CheckDuplicateNumbers(combos, [&](int k) { return kc[k].no; },
                           "組合せ荷重ｹｰｽ No.%d が重複しています."_sj, out);
+    for (int c = 1; c <= combos; ++c) {
+        bool computable = Computable(kc[c].factor);
+        for (int k = 1; k <= Slots(kc[c].count, kMaxCombinationEntries); ++k)
+            computable = computable && Computable(kc[c].entries[k].factor);
+        if (!computable)
+            out.Add(FormatStr("組合せ荷重ｹｰｽ No.%d：割増係数"_sj.c_str(), kc[c].no) + TooLarge());
+    }
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -271,5 +273,89 @@ TEST(BatchRun, FailuresAfterValidationGiveExitCodeThree) {
         EXPECT_NE(r.err.find((dir / "u.F21").string()), std::string::npos) << r.err;
         EXPECT_TRUE(fs::is_regular_file(dir / "u.F31"));
         EXPECT_EQ(r.out.find("u.F21"), std::string::npos);
+    }
+}
+
+// Models the analysis must not take as they stand, and models whose results
+// overflow a float: the message line on stderr and the exit code. The
+// portal's member 2 is the 6 m beam; its load case holds two loads, a new
+// one is load No.3. Refused models write no result file; failed results
+// are cleared, so the files hold no "nan" or "inf".
+TEST(BatchRun, RefusedModelsAndResultsThatAreNoNumbers) {
+    auto addLoad = [](FrameModel& m, int code, int member, float q, float distI, float distJ = 0,
+                      int to = 0) {
+        LoadCase& lc = m.loadCases[1];
+        lc.loads[++lc.count] = {code, member, to, q, q, distI, distJ, 0, 0, 0, {}};
+    };
+    const std::string tooLarge = "の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj;
+    const std::string overflow = "計算結果が数値で表せる範囲を超えました．結果を 0 としました．"_sj;
+    struct Case {
+        const char* what;
+        std::function<void(FrameModel&)> change;
+        std::string line;  // CP932
+        int code;
+    };
+    const Case cases[] = {
+        {"point load beyond the J end",
+         [&](FrameModel& m) { addLoad(m, kLoadConcY, 2, -10, 6.5f); },
+         "荷重ｹｰｽ No.1、荷重 No.3：部材 No.2 の範囲外に荷重があります."_sj, 2},
+        {"point load at a negative position",
+         [&](FrameModel& m) { addLoad(m, kLoadConcPerp, 2, -10, -0.5f); },
+         "荷重ｹｰｽ No.1、荷重 No.3：部材 No.2 の範囲外に荷重があります."_sj, 2},
+        {"couple beyond the J end",
+         [&](FrameModel& m) { addLoad(m, kLoadConcMoment, 2, 12, 6.2f); },
+         "荷重ｹｰｽ No.1、荷重 No.3：部材 No.2 の範囲外に荷重があります."_sj, 2},
+        {"distributed load longer than its member",
+         [&](FrameModel& m) { addLoad(m, kLoadDistY, 2, -5, 4, 3); },
+         "荷重ｹｰｽ No.1、荷重 No.3：部材 No.2 の範囲外に荷重があります."_sj, 2},
+        {"distributed load longer than its run",
+         [&](FrameModel& m) { addLoad(m, kLoadDistPerp, 1, -5, 10, 5, 3); },
+         "荷重ｹｰｽ No.1、荷重 No.3：部材 No.1～No.3 の範囲外に荷重があります."_sj, 2},
+        {"Young's modulus 0", [](FrameModel& m) { m.materials[1].e = 0; },
+         "材質：ヤング係数がゼロの定義があります."_sj, 2},
+        {"negative Young's modulus", [](FrameModel& m) { m.materials[1].e = -2.5e7f; },
+         "材質：No.1、ヤング係数が負の値です."_sj, 2},
+        {"a load of 1e38",
+         [](FrameModel& m) { m.loadCases[1].loads[2].qI = m.loadCases[1].loads[2].qJ = 1e38f; },
+         "荷重ｹｰｽ No.1、荷重 No.2：荷重データ"_sj + tooLarge, 2},
+        {"an area of 3e38", [](FrameModel& m) { m.sections[1].area = 3e38f; },
+         "断面：No.1、面積又は断面二次モーメント"_sj + tooLarge, 2},
+        {"a load case whose axial forces overflow",
+         [&](FrameModel& m) {
+             m.materials[1].e = 1e15f;
+             m.materials[1].alpha = 1e10f;
+             m.sections[1].area = 1e10f;
+             addLoad(m, kLoadTemperature, 2, 1e5f, 0);
+         },
+         "荷重ｹｰｽ No.1："_sj + overflow, 3},
+        {"a combination that overflows",
+         [](FrameModel& m) {
+             m.loadCases[1].loads[1].qI = 1e15f;
+             m.combinations[1].factor = 1e15;
+             m.combinations[1].entries[1].factor = 1e15f;
+         },
+         "組合せ荷重ｹｰｽ No.1："_sj + overflow, 3},
+    };
+    for (const Case& c : cases) {
+        auto m = Portal();
+        c.change(*m);
+        const fs::path dir = FreshDir("refused");
+        const fs::path data = WriteModel(*m, dir, "r.$O1");
+        const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
+        EXPECT_EQ(r.code, c.code) << c.what << "\n" << r.err;
+        EXPECT_NE(r.err.find(Cp932ToUtf8(c.line) + "\n"), std::string::npos) << c.what << "\n"
+                                                                             << r.err;
+        if (c.code == 2) {
+            ExpectNoResultFiles(data, c.what);
+            continue;
+        }
+        ExpectSixFiles(data, r, c.what);
+        for (const char* ext : kExts) {
+            std::string text = ReadBytes(dir / (std::string("r") + ext));
+            for (char& ch : text)
+                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            EXPECT_EQ(text.find("nan"), std::string::npos) << c.what << ext;
+            EXPECT_EQ(text.find("inf"), std::string::npos) << c.what << ext;
+        }
     }
 }

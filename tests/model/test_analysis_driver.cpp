@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/analysis_driver.h"
 #include "model/expansion.h"
@@ -392,4 +393,38 @@ TEST(AnalysisDriverDiagnostics, ProgressTextAndDumpFiles) {
     ASSERT_TRUE(e.LoadFromFile((dir / "@Do1B.$O1").string()));
     EXPECT_EQ(a.Text().find("<剛域>"_sj), std::string::npos);
     EXPECT_NE(e.Text().find("<剛域>1-I"_sj), std::string::npos);
+}
+
+TEST(AnalysisDriverDiagnostics, FailedCasesGoToTheReportOrElseToTheUser) {
+    // Load case 2 warms the cantilever so much that its axial force passes
+    // the largest float: its block is cleared and named; case 1 and the
+    // combination of both stay as they are.
+    ModelBuilder b = Cantilever(4, 2e7, 0.002, -10, 0);
+    b.model().materials[1].alpha = 1e-5f;
+    b.Load(2, kLoadTemperature, 1, 3e38);
+    b.Combination(2, 1.0, {{1, 1.0}, {2, 1.0}});
+    std::vector<std::string> messages;
+    SetEngineMessageSink([&](const std::string& t) { messages.push_back(t); });
+    AnalysisReport report;
+    ASSERT_TRUE(RunFrameAnalysis(Results(), b.model(), false, false, 999, &report));
+    const std::string line =
+        "荷重ｹｰｽ No.2：計算結果が数値で表せる範囲を超えました．結果を 0 としました．\n"_sj;
+    EXPECT_EQ(report.caseWarnings, line);
+    EXPECT_TRUE(messages.empty());
+    const FrameResults& r = Results();
+    const int n = r.member[1].pointCount;
+    for (int k = 1; k <= n + 2; ++k) {
+        EXPECT_EQ(r.block[2].members[1].values[kQtyN][k], 0.0f) << k;
+        EXPECT_EQ(r.block[2].members[1].values[kQtyM][k], 0.0f) << k;
+    }
+    EXPECT_NEAR(r.block[1].members[1].values[kQtyM][1], -40, 1e-4);  // the tip load's P L, hogging
+    for (const int k : {1, 2}) {
+        const MemberResult& combo = r.block[ComboBlockIndex(r, k)].members[1];
+        EXPECT_NEAR(combo.values[kQtyM][1], -40, 1e-4) << "combination " << k;
+    }
+    // Without a report the user is told.
+    ASSERT_TRUE(RunFrameAnalysis(Results(), b.model(), false, false, 999));
+    SetEngineMessageSink(nullptr);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], line);
 }

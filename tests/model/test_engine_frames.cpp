@@ -209,10 +209,10 @@ TEST(EngineFrames, FixedSupportKeepsUnequalEndMoments) {
 TEST(EngineFrames, CoupleAtRigidJointKeepsItsJump) {
     // A simply supported beam of 12 m built from spans of 4 m and 8 m with
     // a rigid joint at x = 4, where a couple M0 acts: R = M0/12, M = 4 just
-    // before the couple and -8 just after it, S = 1 throughout. Applied as a
-    // nodal moment, the two end moments differ (no averaging); applied as a
-    // concentrated moment at a member end, the member that carries it shows
-    // the jump inside, its J end showing the moment after the couple.
+    // before the couple and -8 just after it, S = 1 throughout. However the
+    // couple is given (a nodal moment, or a concentrated moment at the end
+    // of either member), each member shows its own side at the joint and
+    // the two end moments are not averaged.
     const double M0 = 12;
     struct Row {
         const char* name;
@@ -220,8 +220,8 @@ TEST(EngineFrames, CoupleAtRigidJointKeepsItsJump) {
         double distI, m1J, m2I;
     };
     const Row rows[] = {{"nodal moment", kLoadNodal, 2, 0, 4, -8},
-                        {"couple at the J end of member 1", kLoadConcMoment, 1, 4, -8, -8},
-                        {"couple at the I end of member 2", kLoadConcMoment, 2, 0, 4, 4}};
+                        {"couple at the J end of member 1", kLoadConcMoment, 1, 4, 4, -8},
+                        {"couple at the I end of member 2", kLoadConcMoment, 2, 0, 4, -8}};
     for (const Row& row : rows) {
         ModelBuilder b;
         b.Material(1, kE).Section(1, 0.01, 1e-4).Node(1, 0, 0).Node(2, 4, 0).Node(3, 12, 0);

@@ -1,14 +1,15 @@
 // Input validation: exact messages, their order, the 25-line cut and
 // tables whose counts exceed their capacity.
-#include "model/validation.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
+#include <limits>
 
 #include "model/data_file.h"
 #include "model/frame_model.h"
+#include "model/validation.h"
 #include "platform/sjis_literal.h"
 #include "tests/model/test_data_file_util.h"
 
@@ -184,16 +185,72 @@ INSTANTIATE_TEST_SUITE_P(
                     "組合せ荷重ｹｰｽ No.1：荷重ケース No.4 の定義がありません."_sj},
         MessageCase{"CombinationTwice",
                     [](FrameModel& m) { m.combinations[++m.combinationCount] = m.combinations[1]; },
-                    "組合せ荷重ｹｰｽ No.1 が重複しています."_sj}),
+                    "組合せ荷重ｹｰｽ No.1 が重複しています."_sj},
+        // Numbers the engine cannot carry (the batch run's table has the
+        // loads and sections), and not numbers at all.
+        MessageCase{"HugeCoordinate", [](FrameModel& m) { m.nodes[2].x = 2e15f; },
+                    "格点：No.2、座標の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{"HugeExpansion", [](FrameModel& m) { m.materials[1].alpha = -1e16f; },
+                    "材質：No.1、ヤング係数又は線膨張係数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{"HugeRigidZone", [](FrameModel& m) { m.members[1].rigidJ = 1e20f; },
+                    "部材：No.1、剛域長の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{"PointOfInterestNotANumber", [](FrameModel& m) { m.view2[1].dist[1] = std::nanf(""); },
+                    "着目点(View2-任意位置)：No.1、位置の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{"HugeSupportSpring", [](FrameModel& m) { m.supportCases[1].entries[2].km = 1e30f; },
+                    "支点ｹｰｽ No.1、支点 No.2：ばね定数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{"InfiniteSpring", [](FrameModel& m) {
+                        BaneCase& b = m.springCases[++m.springCaseCount];
+                        b.no = 1;
+                        b.count = 1;
+                        b.entries[1] = BaneEntry{1, std::numeric_limits<float>::infinity(), 0};
+                    },
+                    "分布バネ･ｹｰｽ No.1：部材 No.1 分布バネ定数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{"HugeFactor", [](FrameModel& m) { m.combinations[1].factor = 1e300; },
+                    "組合せ荷重ｹｰｽ No.1：割増係数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{"NegativeModulus", [](FrameModel& m) { m.materials[1].e = -1.0f; },
+                    "材質：No.1、ヤング係数が負の値です."_sj},
+        // Loads outside the 1 m member of the default model.
+        MessageCase{"DistributedFromBeforeTheIEnd", [](FrameModel& m) { FirstLoad(m).distI = -0.2f; },
+                    "荷重ｹｰｽ No.1、荷重 No.1：部材 No.1 の範囲外に荷重があります."_sj},
+        MessageCase{"DistributedPastTheJEnd", [](FrameModel& m) { FirstLoad(m).distJ = -0.01f; },
+                    "荷重ｹｰｽ No.1、荷重 No.1：部材 No.1 の範囲外に荷重があります."_sj},
+        MessageCase{"CoupleJustPastTheJEnd", [](FrameModel& m) {
+                        FirstLoad(m).code = kLoadConcMoment;
+                        FirstLoad(m).distI = 1.0002f;
+                    },
+                    "荷重ｹｰｽ No.1、荷重 No.1：部材 No.1 の範囲外に荷重があります."_sj},
+        MessageCase{"PointLoadPastTheEndOfARun", [](FrameModel& m) {
+                        AddNode(m, 3, 1);
+                        AddMember(m, 2, 2, 3);  // 5 m long
+                        FirstLoad(m).code = kLoadConcY;
+                        FirstLoad(m).memberTo = 2;
+                        FirstLoad(m).distI = 6.1f;
+                    },
+                    "荷重ｹｰｽ No.1、荷重 No.1：部材 No.1～No.2 の範囲外に荷重があります."_sj}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Validation, ChangesThatMustPass) {
     auto m = DefaultModel();
-    m->materials[1].e = -1.0f;          // only exactly 0 fails
     FirstLoad(*m).memberTo = 0;         // 0: the same as memberFrom
     FirstLoad(*m).code = kLoadNodal;    // on node 2, which exists, though
     FirstLoad(*m).memberFrom = 2;       // no member 2 does
     m->view1[1].lastMember = 0;
+    m->materials[1].e = 1e15f;  // as large as the engine takes
+    EXPECT_EQ("", CheckFrameData(*m));
+    // Loads on their member (1 m long) or run, at its ends or a hair
+    // beyond (the analysis puts those at the end).
+    AddNode(*m, 3, 1);
+    AddMember(*m, 2, 2, 3);  // 5 m long
+    LoadCase& lc = m->loadCases[1];
+    lc.loads[lc.count = 1] = LoadRecord{kLoadDistPerp, 1, 0, 5, 5, 0.25f, 0.75f, 0, 0, 0, {}};
+    lc.loads[++lc.count] = LoadRecord{kLoadConcMoment, 1, 0, 5, 0, 1.00005f, 0, 0, 0, 0, {}};
+    lc.loads[++lc.count] = LoadRecord{kLoadConcPerp, 1, 0, 5, 0, -0.00005f, 0, 0, 0, 0, {}};
+    lc.loads[++lc.count] = LoadRecord{kLoadConcY, 1, 2, 5, 0, 6.0f, 0, 0, 0, 0, {}};
+    lc.loads[++lc.count] = LoadRecord{kLoadDistY, 2, 1, 5, 5, 2.0f, 3.5f, 0, 0, 0, {}};
+    lc.loads[++lc.count] = LoadRecord{kLoadTemperature, 1, 0, 20, 0, 99.0f, 0, 0, 0, 0, {}};
+    // Fields a code does not use may hold anything.
+    lc.loads[++lc.count] = LoadRecord{kLoadTemperature, 1, 0, 20, 1e30f, 1e30f, 1e30f, 0, 0, 0, {}};
+    lc.loads[++lc.count] = LoadRecord{kLoadConcPerp, 1, 0, 5, 1e30f, 0.5f, 1e30f, 0, 0, 0, {}};
     EXPECT_EQ("", CheckFrameData(*m));
 }
 
