@@ -73,6 +73,15 @@ bool LoadRebarTableFrom(const std::string& fileName) {
 
 void LoadRebarTable() { LoadRebarTableFrom(GetExeFolder() + RebarTableFileName()); }
 
+bool RebarSizeKnown(int barNumber) { return RebarArea(barNumber, 1.0) > 0.0; }
+
+std::string RefuseBarText(const std::string& text) {
+    float count = 0.0f;
+    const int bar = ParseBars(text, count);
+    if (bar == 0 || count == 0.0f || RebarSizeKnown(bar)) return "";
+    return FormatStr("D%d %s", bar, "は鉄筋の断面積表に無いので受け付けません。"_sj.c_str());
+}
+
 double RebarArea(int barNumber, double count) {
     if (RebarAreaTable.d[16] == 0.0) LoadRebarTable();
     // An exact look-up: a bar number without a row has no area, rather than

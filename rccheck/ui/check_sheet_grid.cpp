@@ -372,6 +372,9 @@ void WriteValue(RcCheckData& rc, RcMemberChecks& m, int k, int cs, Val val, cons
 bool IsForceRow(Val v) {
     return v == Val::BM || v == Val::BN || v == Val::SM || v == Val::SN || v == Val::SS;
 }
+bool IsBarText(Val v) {
+    return v == Val::OD1 || v == Val::OD2 || v == Val::ID1 || v == Val::ID2 || v == Val::Stir;
+}
 bool IsBarRow(Val v) {
     return v == Val::OD1 || v == Val::OD2 || v == Val::ID1 || v == Val::ID2 || v == Val::Stir ||
            v == Val::Pitch;
@@ -388,6 +391,15 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc, int member, int cs) {
     if (point < 1 || point > points) return;
     const Val val = Rows()[static_cast<std::size_t>(st.rowDef[row])].val;
     const std::string text = Trim(grid.Cells(col, row));
+    // Text the data could not hold faithfully is refused before anything
+    // changes: the refilled sheet shows the value as it was.
+    const std::string refusal = val == Val::Name ? RefuseRcName(text)
+                                : IsBarText(val) ? RefuseBarText(text)
+                                                 : std::string();
+    if (!refusal.empty()) {
+        ShowMessage(refusal);
+        return;
+    }
     const double v = TextToDouble(text);
     const bool all = !IsForceRow(val) && (IsKeyDown(VK_SHIFT) || IsBarRow(val));
     for (int k = all ? 1 : point; k <= (all ? points : point); ++k) WriteValue(rc, m, k, cs, val, text, v);

@@ -9,6 +9,7 @@
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/qt/canvas.h"
+#include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
@@ -169,6 +170,13 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const bool outer = r % 2 == 1;
     const std::string& key = ColAttrs[c].key;
     const std::string text = Trim(grid.Cells(c, r));
+    const std::string refusal = key == "(Name)" ? RefuseRcName(text)
+                                : (key == "(D1)" || key == "(D2)" || key == "(Dw)") ? RefuseBarText(text)
+                                                                                    : std::string();
+    if (!refusal.empty()) {
+        ShowMessage(refusal);
+        return;
+    }
     const double v = TextToDouble(text);
     if (key == "(Name)") {
         if (outer) SetRcText(m.name, kRcNameSize, FitTextLength(text, 20));

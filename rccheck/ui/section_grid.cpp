@@ -208,6 +208,12 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
         return;
     }
     if (k > Count(rc)) return;  // the 追加 column takes a number first
+    const bool barRow = y == kOD1 || y == kOD2 || y == kID1 || y == kID2 || y == kStir;
+    const std::string refusal = y == kName ? RefuseRcName(text) : barRow ? RefuseBarText(text) : "";
+    if (!refusal.empty()) {
+        ShowMessage(refusal);
+        return;
+    }
     const bool all = IsKeyDown(VK_SHIFT) && y != kName;
     for (int j = all ? 1 : k; j <= (all ? Count(rc) : k); ++j) WriteRow(rc.sections[j], y, text, v);
 }
