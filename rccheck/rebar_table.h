@@ -55,6 +55,11 @@ std::string RefuseBarText(const std::string& text);
 // Replaces the whole section table by one default section per frame section.
 void InitRcSections(RcCheckData& rc, const FrameModel& model);
 
+// The RC section numbered like the frame section frameSectionNo: its index
+// when there is one, else a default section made for it and appended (0
+// when the frame has no such section or the table is full).
+int AddDefaultRcSection(RcCheckData& rc, const FrameModel& model, int frameSectionNo);
+
 // Merges sections with equal trimmed name, b and h into the first of them,
 // renumbers the members' references and compacts the table.
 void MergeEqualRcSections(RcCheckData& rc);

@@ -220,7 +220,10 @@ void TfmRCanal::FormShow() {
     if (HaveResults() && rc.memberCount > 0 && KeyIsHeld(kKeyAlt) &&
         MessageDlg("前回の設定した断面データを破棄します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) == mrYes)
         rc.memberCount = 0;
-    if ((rc.memberCount == 0 || rc.memberCount != remembered) && FrameData) {
+    // Defaults for everything only when there were no RC data: a frame
+    // that gained or lost members keeps the sections and the settings of
+    // the members it still has (the build matched them by number).
+    if ((rc.memberCount == 0 || remembered == 0) && FrameData) {
         ModifiedFlag = true;
         if (ResultData) BuildRcCheckData(rc, *ResultData, *FrameData);
         InitRcSections(rc, *FrameData);
