@@ -20,6 +20,7 @@
 #include "rccheck/rc_member_check.h"
 #include "rccheck/rc_prepare.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/quiet_grid.h"
 
 namespace {
 
@@ -472,10 +473,8 @@ void CheckSheetSelectCell(TStringGrid& grid) {
             if (st.attrs[r].editable) { found = r; break; }
     if (found < 0) found = up ? 1 : rows - 1;
     if (found != y) {
-        const bool enabled = grid.Enabled();
-        grid.SetEnabled(false);
+        QuietGrid quiet(grid);
         grid.SetRow(found);
-        grid.SetEnabled(enabled);
     }
     st.prevRow = found;
 }

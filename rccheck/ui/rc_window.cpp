@@ -25,6 +25,7 @@
 #include "rccheck/ui/member_grid.h"
 #include "rccheck/ui/section_window.h"
 #include "report/report_cover.h"
+#include "rccheck/ui/quiet_grid.h"
 
 TfmRCanal* fmRCanal = nullptr;
 
@@ -300,10 +301,10 @@ int TfmRCanal::CaseIndex() const { return std::max(0, CoKumiList->Row() - 1); }
 int TfmRCanal::CaseCount() const { return std::max(0, CoKumiList->RowCount() - 1); }
 
 void TfmRCanal::SetCaseIndex(int index) {
-    const bool enabled = CoKumiList->Enabled();
-    CoKumiList->SetEnabled(false);
-    CoKumiList->SetRow(std::clamp(index, 0, std::max(0, CaseCount() - 1)) + 1);
-    CoKumiList->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*CoKumiList);
+        CoKumiList->SetRow(std::clamp(index, 0, std::max(0, CaseCount() - 1)) + 1);
+    }
     CoKumiList->Refresh();
 }
 
@@ -339,15 +340,15 @@ void TfmRCanal::RefreshRcViewAndFocus() {
 // 4. The case list.
 void TfmRCanal::FillCaseList() {
     const int keep = std::clamp(CaseIndex(), 0, RcCases());
-    const bool enabled = CoKumiList->Enabled();
-    CoKumiList->SetEnabled(false);
-    CoKumiList->SetRowCount(RcCases() + 2);
-    CoKumiList->SetCell(1, 0, "照査ケース"_sj);
-    CoKumiList->SetCell(1, 1, ". 許容値比で最大応力部の抽出"_sj);
-    for (int q = 1; q <= RcCases(); ++q)
-        CoKumiList->SetCell(1, q + 1, FormatStr("%02d. %s", q, Trim(Rc().checkCases[q].name).c_str()));
-    for (int r = 0; r < CoKumiList->RowCount(); ++r) CoKumiList->SetRowHeight(r, 22);
-    CoKumiList->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*CoKumiList);
+        CoKumiList->SetRowCount(RcCases() + 2);
+        CoKumiList->SetCell(1, 0, "照査ケース"_sj);
+        CoKumiList->SetCell(1, 1, ". 許容値比で最大応力部の抽出"_sj);
+        for (int q = 1; q <= RcCases(); ++q)
+            CoKumiList->SetCell(1, q + 1, FormatStr("%02d. %s", q, Trim(Rc().checkCases[q].name).c_str()));
+        for (int r = 0; r < CoKumiList->RowCount(); ++r) CoKumiList->SetRowHeight(r, 22);
+    }
     SetCaseIndex(keep);
 }
 
@@ -369,10 +370,10 @@ void TfmRCanal::Sg1KeyPress(char& key) {
         RefreshRcView(0);
     }
     MoveToNextColumn();
-    const bool enabled = Sg1->Enabled();
-    Sg1->SetEnabled(false);
-    Sg1->SetRow(row);
-    Sg1->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*Sg1);
+        Sg1->SetRow(row);
+    }
     if (fmSection && fmSection->Visible()) fmSection->RefreshSectionGrid(0);
     key = 0;
 }
@@ -380,10 +381,8 @@ void TfmRCanal::Sg1KeyPress(char& key) {
 void TfmRCanal::MoveToNextColumn() {
     int col = Sg1->Col() + 1;
     if (col >= Sg1->ColCount()) col = FixedCols();
-    const bool enabled = Sg1->Enabled();
-    Sg1->SetEnabled(false);
+    QuietGrid quiet(*Sg1);
     Sg1->SetCol(col);
-    Sg1->SetEnabled(enabled);
 }
 
 // 6. Paging through the members.
@@ -609,10 +608,8 @@ void TfmRCanal::RcSelectMember(int caseIndex, int memberIndex) {
     CurrentRcMember = RcMembers() == 0 ? 1 : std::clamp(memberIndex, 1, RcMembers());
     if (CaseCount() > 1 && caseIndex != 0) SetCaseIndex(std::min(caseIndex, CaseCount() - 1));
     if (mode_ == kModeBars) {
-        const bool enabled = Sg1->Enabled();
-        Sg1->SetEnabled(false);
+        QuietGrid quiet(*Sg1);
         Sg1->SetRow(2 * CurrentRcMember - 1);
-        Sg1->SetEnabled(enabled);
     }
     RefreshRcViewAndFocus();
     Paint1Paint();

@@ -15,6 +15,7 @@
 #include "platform/sysutils.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/quiet_grid.h"
 
 namespace {
 
@@ -257,10 +258,8 @@ void MoveToEditableRow(TStringGrid& grid) {
         for (int r = y; r < rows; ++r) if (RowAttrs[r].editable) { found = r; break; }
     }
     if (found != y && found >= 1) {
-        const bool enabled = grid.Enabled();
-        grid.SetEnabled(false);
+        QuietGrid quiet(grid);
         grid.SetRow(found);
-        grid.SetEnabled(enabled);
     }
     PreviousRow = found;
 }

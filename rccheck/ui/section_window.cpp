@@ -18,6 +18,7 @@
 #include "rccheck/rebar_table.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_grid.h"
+#include "rccheck/ui/quiet_grid.h"
 
 TfmSection* fmSection = nullptr;
 
@@ -162,10 +163,10 @@ void TfmSection::SgType1KeyPress(char& key) {
         Rc().checkCases[row].checkType = v >= 1 ? std::min(3, v) : 1;
     }
     const int next = row >= SgType1->RowCount() - 1 ? 1 : row + 1;
-    const bool enabled = SgType1->Enabled();
-    SgType1->SetEnabled(false);
-    SgType1->SetRow(next);
-    SgType1->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*SgType1);
+        SgType1->SetRow(next);
+    }
     FillCheckCaseGrid();
 }
 
@@ -203,10 +204,10 @@ void TfmSection::Sg1KeyPress(char& key) {
     }
     // The number row may already have moved the cursor on.
     const int next = std::max(row, Sg1->Row()) + 1 >= Sg1->RowCount() ? 1 : std::max(row, Sg1->Row()) + 1;
-    const bool enabled = Sg1->Enabled();
-    Sg1->SetEnabled(false);
-    Sg1->SetRow(next);
-    Sg1->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*Sg1);
+        Sg1->SetRow(next);
+    }
     key = 0;
 }
 
