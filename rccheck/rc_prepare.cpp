@@ -406,6 +406,8 @@ void CopySectionBarsToPoints(RcCheckData& rc, int member) {
                                          RebarArea(static_cast<int>(s.outer.d2), s.outer.n2));
     const float as2 = static_cast<float>(RebarArea(static_cast<int>(s.inner.d1), s.inner.n1) +
                                          RebarArea(static_cast<int>(s.inner.d2), s.inner.n2));
+    // Every point shows its stirrup area, also one no case checks.
+    const float aw = static_cast<float>(RebarArea(static_cast<int>(s.stirrupD), s.stirrupLegs));
     for (int k = 0; k <= ClampCount(m.pointCount, kRcMaxPoints); ++k) {
         RcPointCheck& pt = m.points[k];
         pt.outer = s.outer;
@@ -415,6 +417,7 @@ void CopySectionBarsToPoints(RcCheckData& rc, int member) {
         pt.stirrupPitch = s.stirrupPitch;
         pt.as1 = as1;
         pt.as2 = as2;
+        pt.aw = aw;
         const RcDepths d{s.h + pt.t1 + pt.t2, pt.t1 + s.k1 + c1, pt.t2 + s.k2 + c2};
         pt.set1 = d;
         pt.set2 = d;

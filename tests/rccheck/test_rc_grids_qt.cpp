@@ -13,6 +13,7 @@
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "platform/qt/bitmap.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
@@ -425,4 +426,57 @@ TEST(RcCheckSheet, MemberWhoseOnlyRowsDropOutKeepsOnePointColumn) {
     EXPECT_EQ(grid.ColCount(), 4);
     EXPECT_EQ(grid.Cells(3, SheetRow(grid, "部材幅   ｂ"_sj)), "");
     EXPECT_EQ(CheckSheetColumnPoint(3), 0);
+}
+
+// What the engineer reads on the sheet after the bar table: no captions of
+// that table above the point columns; in the envelope the effective depth
+// and the stirrup area of every point (also an extreme row that no case
+// checked); a "#" before the τa that is τsa, seen on screen.
+TEST(RcCheckSheet, EnvelopeShowsDepthsAndStirrupsAndNoStaleCaptions) {
+    RcCheckData& rc = FreshPortalRc();
+    TStringGrid grid;
+    FillMemberGrid(grid, rc, false);  // the window's grid showed the bar table
+    ASSERT_FALSE(grid.Cells(5, 0).empty());
+    grid.SetCell(0, 0, "");           // as the mode switch leaves it
+    FillCheckSheet(grid, rc, false, 2, 0, true);
+    for (int c = 3; c < grid.ColCount(); ++c) EXPECT_EQ(grid.Cells(c, 0), "") << c;
+    const int d = SheetRow(grid, "有効高   ｄ"_sj);
+    const int aw = SheetRow(grid, "鉄筋量  Aw$"_sj);
+    ASSERT_GT(d, 0);
+    ASSERT_GT(aw, 0);
+    for (int c = 3; c < grid.ColCount(); ++c) {
+        const RcPointCheck& p = rc.memberChecks[2].points[CheckSheetColumnPoint(c)];
+        SCOPED_TRACE(p.name);
+        EXPECT_EQ(grid.Cells(c, aw), "253.4");  // D13 x 2 legs
+        // The beam is 280 deep: 280 - 41 or 280 - 40 mm, "－" for a row no
+        // case reached.
+        const bool checked = p.cases[1].tuCK && p.cases[1].dShear != 0.0f;
+        if (checked) EXPECT_TRUE(grid.Cells(c, d) == "239" || grid.Cells(c, d) == "240") << grid.Cells(c, d);
+        else EXPECT_EQ(grid.Cells(c, d), "－"_sj);
+    }
+}
+
+TEST(RcCheckSheet, TheTauSaMarkIsSeen) {
+    RcCheckData& rc = FreshPortalRc();
+    // A shear far above τa at every point of the beam: with stirrups the
+    // check is judged against τsa, marked "#".
+    RcMemberChecks& beam = rc.memberChecks[2];
+    for (int k = 1; k <= beam.pointCount; ++k) beam.points[k].cases[1].shear.s = 600;
+    CheckMember(rc, 2);
+    TStringGrid grid;
+    grid.SetBounds(0, 0, 900, 1200);
+    FillCheckSheet(grid, rc, false, 2, 1, true);
+    const int ta = SheetRow(grid, "許容値 τa"_sj);
+    ASSERT_GT(ta, 0);
+    ASSERT_EQ(grid.Cells(3, ta).substr(0, 1), "#") << grid.Cells(3, ta);
+    // Drawn with and without the mark: the two cells must differ.
+    const TRect rect{0, 0, 80, 20};
+    TBitmap marked(80, 20), plain(80, 20);
+    DrawCheckSheetCell(grid, 3, ta, marked.Canvas(), rect);
+    grid.SetCell(3, ta, grid.Cells(3, ta).substr(1));
+    DrawCheckSheetCell(grid, 3, ta, plain.Canvas(), rect);
+    int differing = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 80; ++x) differing += marked.Pixel(x, y) != plain.Pixel(x, y);
+    EXPECT_GT(differing, 10);
 }
