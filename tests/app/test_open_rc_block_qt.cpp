@@ -13,12 +13,12 @@ TEST_F(MainWindowTest, ADamagedRcBlockIsNamedInTheOpensWarning) {
     const std::string path = CopyExample("portal.$O1", "damaged.$O1");
     {
         std::ofstream out(path, std::ios::binary | std::ios::app);
-        out << Utf8ToCp932("\r\n断面基準データ, 9999\r\nNo,   1,   2,\r\n名称,  柱,  梁,\r\nEOB\r\n");
+        out << "\r\n断面基準データ, 9999\r\nNo,   1,   2,\r\n名称,  柱,  梁,\r\nEOB\r\n"_sj;
     }
     ASSERT_NE(AllocateRcCheckData(), nullptr);  // as the program's start does
     Open(path);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], "RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n");
+    EXPECT_EQ(messages[0], U("RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj));
     EXPECT_EQ(RcData->sectionCount, 2);
     EXPECT_EQ(FrameData->memberCount, 3);
 }
