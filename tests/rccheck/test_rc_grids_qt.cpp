@@ -480,3 +480,50 @@ TEST(RcCheckSheet, TheTauSaMarkIsSeen) {
         for (int x = 0; x < 80; ++x) differing += marked.Pixel(x, y) != plain.Pixel(x, y);
     EXPECT_GT(differing, 10);
 }
+
+// Text the data could not hold as typed is refused in every RC table, with
+// a message, and changes nothing: a bar size without a row in the rebar
+// table (it would count as no steel), a name with a comma (it would shift
+// the data file's cells).
+TEST(RcGrids, BarSizesWithoutARowAndNamesWithACommaAreRefused) {
+    RcCheckData& rc = FreshPortalRc();
+    std::string shown;
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) { shown = text; return mrOk; });
+    const std::string noRow = "D11 は鉄筋の断面積表に無いので受け付けません。"_sj;
+    const std::string comma = "名称にカンマ(,)は使えません。全角の「，」をお使いください。"_sj;
+    {
+        TStringGrid grid;
+        FillSectionGrid(grid, rc, 0);
+        struct Row { int row; std::string text; const std::string& message; } rows[] = {
+            {5, "11*4", noRow}, {11, "D11×2"_sj, noRow}, {2, "S,1", comma}};
+        for (const Row& r : rows) {
+            shown.clear();
+            Edit(grid, 3, r.row, r.text);
+            FillSectionGrid(grid, rc, 1);
+            EXPECT_EQ(shown, r.message) << r.text;
+        }
+        EXPECT_EQ(rc.sections[1].outer.d1, 19.0f);
+        EXPECT_EQ(rc.sections[1].stirrupD, 13.0f);
+        EXPECT_EQ(std::string(rc.sections[1].name), "柱"_sj);
+    }
+    {
+        TStringGrid grid;
+        FillCheckSheet(grid, rc, false, 2, 1, true);
+        const int point = CheckSheetColumnPoint(3);
+        const std::string name = rc.memberChecks[2].points[point].name;
+        shown.clear();
+        Edit(grid, 3, SheetRow(grid, "1種目 内D1"_sj), "11*4");
+        FillCheckSheet(grid, rc, true, 2, 1, true);
+        EXPECT_EQ(shown, noRow);
+        EXPECT_EQ(rc.sections[2].inner.d1, 22.0f);
+        shown.clear();
+        int nameRow = -1;
+        for (int r = 0; r < grid.RowCount(); ++r)
+            if (CheckSheetRowAttribute(r).key == "(名称)"_sj) nameRow = r;
+        Edit(grid, 3, nameRow, "p,1");
+        FillCheckSheet(grid, rc, true, 2, 1, true);
+        EXPECT_EQ(shown, comma);
+        EXPECT_EQ(rc.memberChecks[2].points[point].name, name);
+    }
+    SetMessageDlgHook(nullptr);
+}
