@@ -54,22 +54,34 @@ bool SolveState(const Section& s, double n, double yN, bool farFace, double& x, 
     // Beyond xHigh every stress has reached its limit or its asymptote.
     const double xLow = 1e-6 * s.h;
     const double xHigh = 1e4 * s.h;
-    constexpr int kSteps = 120;
+    constexpr int kSteps = 48;
     const double ratio = std::pow(xHigh / xLow, 1.0 / kSteps);
+    const auto g = [&](double at) { return StateAt(s, at, farFace).About(s, yN); };
     bool found = false;
     double bestFactor = 0.0;
     double xa = xLow;
-    double ga = StateAt(s, xa, farFace).About(s, yN);
+    double ga = g(xa);
     for (int i = 1; i <= kSteps; ++i) {
         const double xb = i == kSteps ? xHigh : xa * ratio;
-        const double gb = StateAt(s, xb, farFace).About(s, yN);
+        const double gb = g(xb);
         if ((ga < 0.0) != (gb < 0.0) || gb == 0.0) {
-            double lo = xa, hi = xb, glo = ga;
-            for (int k = 0; k < 200 && hi - lo > 1e-13 * hi; ++k) {
-                const double mid = 0.5 * (lo + hi);
-                const double gm = StateAt(s, mid, farFace).About(s, yN);
-                if ((gm < 0.0) == (glo < 0.0) && gm != 0.0) lo = mid, glo = gm;
-                else hi = mid;
+            // False position with the Illinois step, and a halving every
+            // fourth step, down to a width far below a micrometre.
+            double lo = xa, hi = xb, glo = ga, ghi = gb;
+            int kept = 0;
+            for (int k = 0; k < 200 && hi - lo > 1e-12 * hi && ghi != 0.0; ++k) {
+                double mid = k % 4 == 3 ? 0.5 * (lo + hi) : (lo * ghi - hi * glo) / (ghi - glo);
+                if (!(mid > lo && mid < hi)) mid = 0.5 * (lo + hi);
+                const double gm = g(mid);
+                if (gm != 0.0 && (gm < 0.0) == (glo < 0.0)) {
+                    lo = mid, glo = gm;
+                    if (kept == -1) ghi *= 0.5;
+                    kept = -1;
+                } else {
+                    hi = mid, ghi = gm;
+                    if (kept == 1) glo *= 0.5;
+                    kept = 1;
+                }
             }
             const Forces f = StateAt(s, hi, farFace);
             const double factor = f.n / n;
