@@ -91,9 +91,13 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     // allocated) its lines are kept as they were read and written back on
     // save, so a file never loses its RC data.
     rcBlock_.Clear();
-    if (RcData) ReadRcCheckData(*RcData, model, lines);
-    else
+    if (RcData) {
+        std::string rcWarnings;
+        ReadRcCheckData(*RcData, model, lines, rcWarnings);
+        warnings += rcWarnings;  // one message for the whole file
+    } else {
         for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
+    }
     SetCaptionFor(fileName);
     // The results belong to the model before; printing waits for new ones.
     DiscardResults();

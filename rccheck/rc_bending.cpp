@@ -177,13 +177,25 @@ void AllowableStressCheck(RcCaseCheck& c, const RcSideSelection& side, const RcS
 }
 
 void UltimateCheck(RcCaseCheck& c, const RcSectionGeom& sec) {
+    // Below this the moment cannot be rated against a capacity floored at
+    // the same value (kN·m): the axial force is rated instead.
+    constexpr double kMudFloor = 0.1;
+    const double m = std::fabs(c.bend.m);
     UltimateResult u;
     UltimateMoment(u, sec, c.gc, c.gs, c.gbm, c.gbc, c.gbs, c.fck, c.fyk, c.ec, c.es,
-                   kUltimateConcreteStrain, std::fabs(c.bend.m), c.bend.n);
+                   kUltimateConcreteStrain, m < kMudFloor ? 0.0 : m, c.bend.n);
+    const double gb = std::max<double>(c.gbm, 0.1);
     c.nu = static_cast<float>(u.nu);
     c.mu = static_cast<float>(u.mu);
-    c.mud = static_cast<float>(c.mu / std::max<double>(c.gbm, 0.1));
-    c.fm = static_cast<float>(Round3(std::fabs(c.bend.m) * c.gi / std::max<double>(c.mud, 0.1)));
+    c.mud = static_cast<float>(c.mu / gb);
+    // Along the line of the forces M / Mu = N / Nu. The eccentricity is
+    // taken to 0.1 mm, so for a small one |M| / Mu alone can read several
+    // per cent low: the larger of the two ratios is the rating. With no
+    // moment to speak of, N against the axial capacity is the rating.
+    const double nud = std::fabs(static_cast<double>(c.nu)) / gb;
+    const double byN = std::fabs(c.bend.n) * c.gi / std::max(nud, 0.001);
+    const double byM = m >= kMudFloor && c.mud >= kMudFloor ? m * c.gi / c.mud : 0.0;
+    c.fm = static_cast<float>(Round3(std::max(byM, byN)));
     c.ngFm = RatioIsNg(c.fm);
 }
 

@@ -124,6 +124,20 @@ std::string KeyCell(const std::string& key) {
     return cell;
 }
 
+// A name as its cell holds it. Blanks separate cells when the file is
+// read, so they are removed; a comma would end the cell and a double quote
+// at its start would swallow the cells after it, so both become their
+// full-width forms and the file stays readable by every reader of the format.
+std::string NameCell(const std::string& name) {
+    std::string out;
+    for (const char c : RemoveSpaces(name)) {
+        if (c == ',') out += "，"_sj;
+        else if (c == '"') out += "”"_sj;
+        else out += c;
+    }
+    return out;
+}
+
 std::string RealCell(const char* format, float v) {
     return FormatStr(format, static_cast<double>(v));
 }
@@ -137,7 +151,7 @@ void AddBlankKeyLines(TStringList& list, int count) {
 }
 
 std::string SectionCell(RcSection& s, const KeyFormat& kf) {
-    if (kf.key == nullptr) return FormatStr(kf.format, RemoveSpaces(s.name).c_str());
+    if (kf.key == nullptr) return FormatStr(kf.format, NameCell(s.name).c_str());
     const std::string key = kf.key;
     if (key == "No") return FormatStr(kf.format, s.no);
     const BarRef bars = SectionBars(s, key);
@@ -167,9 +181,7 @@ void WriteCheckCases(TStringList& list, const RcCheckData& rc) {
     list.Add(FormatStr("%s,%5d,", "荷重組合せデータ"_sj.c_str(), count));
     for (int t = 1; t <= count; ++t) {
         const RcCheckCase& c = rc.checkCases[t];
-        // Blanks removed: the reader splits cells at blanks.
-        list.Add(FormatStr("%2d,%5d,%5d,  %s", t, c.checkType, c.comboNo,
-                           RemoveSpaces(c.name).c_str()));
+        list.Add(FormatStr("%2d,%5d,%5d,  %s", t, c.checkType, c.comboNo, NameCell(c.name).c_str()));
     }
     list.Add("EOB");
 }
@@ -182,7 +194,7 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
     list.Add("");
     list.Add(FormatStr("%s,%d,%d,%d,%d", "部材断面ｉ(ib/No/np)"_sj.c_str(), m, frameNo, points, cases));
     list.Add(FormatStr("..%s,%0.2f", "設計基準強度"_sj.c_str(), static_cast<double>(mb.designStrength)));
-    list.Add(FormatStr("..bzNo,%9d,  %s", mb.memberNo, RemoveSpaces(mb.name).c_str()));
+    list.Add(FormatStr("..bzNo,%9d,  %s", mb.memberNo, NameCell(mb.name).c_str()));
     list.Add(FormatStr("..dmNo,%9d", mb.sectionNo));
     list.Add(FormatStr("..B0,  %9.1f", static_cast<double>(mb.b)));
     list.Add(FormatStr("..H0,  %9.1f", static_cast<double>(mb.h)));
@@ -193,7 +205,7 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
     std::string name = KeyCell("名称"_sj), b = KeyCell("B"), t1 = KeyCell("oHt"), t2 = KeyCell("iHt");
     for (int p = 1; p <= points; ++p) {
         const RcPointCheck& pt = mb.points[p];
-        name += FormatStr("%9s,", RemoveSpaces(pt.name).c_str());
+        name += FormatStr("%9s,", NameCell(pt.name).c_str());
         b += RealCell("%9.0f,", pt.b);
         t1 += RealCell("%9.1f,", pt.t1);
         t2 += RealCell("%9.1f,", pt.t2);
@@ -221,6 +233,27 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
 
 // ---- Reading -------------------------------------------------------------
 
+// Most warning lines kept; the rest are counted in one last line.
+constexpr int kMaxWarningLines = 25;
+
+class Warnings {
+public:
+    void Add(const std::string& line) {
+        if (lines_ < kMaxWarningLines) text_ += line + "\n";
+        else ++dropped_;
+        ++lines_;
+    }
+    std::string Text() const {
+        if (dropped_ == 0) return text_;
+        return text_ + FormatStr("ほか %d 件の警告を省略しました."_sj.c_str(), dropped_) + "\n";
+    }
+
+private:
+    std::string text_;
+    int lines_ = 0;
+    int dropped_ = 0;
+};
+
 std::vector<std::string> Cells(const std::string& line, const char* append) {
     TStringList cells;
     cells.SetCommaText(line + append);
@@ -244,20 +277,47 @@ int TruncAt(const std::vector<std::string>& cells, std::size_t i) {
     return static_cast<int>(std::clamp(v, -2147483647.0, 2147483647.0));
 }
 
-// Reads the lines of one table after `line` up to its "EOB" (at most 99
-// lines), handing each non-empty key line to `take`. Returns the index of
-// the last line consumed.
-template <typename Take>
-int ReadTable(const TStringList& list, int line, const char* append, Take take) {
+// Value cells of a table line: the cells after the key, without the empty
+// cell a closing comma leaves at the end.
+int ValueCells(const std::vector<std::string>& cells) {
+    std::size_t n = cells.size();
+    while (n > 1 && cells[n - 1].empty()) --n;
+    return static_cast<int>(n) - 1;
+}
+
+// The heads of the block's tables: a table never reads past one of them.
+bool IsBlockHead(const std::string& line) {
+    const std::vector<std::string> cells = Cells(line, ",");
+    const std::string key = CellAt(cells, 0);
+    const std::string& memberHead = "部材断面ｉ("_sj;
+    return key == "断面基準データ"_sj || key == "荷重組合せデータ"_sj ||
+           key.compare(0, memberHead.size(), memberHead) == 0;
+}
+
+// One table's key lines after `line` up to its "EOB" (at most 99 lines,
+// never past the head of another table).
+struct TableLines {
+    std::vector<std::pair<std::string, std::vector<std::string>>> lines;
+    int last = 0;        // index of the last line consumed
+    bool closed = false;  // its "EOB" was found
+};
+
+TableLines ReadTable(const TStringList& list, int line, const char* append) {
+    TableLines t;
     for (int k = 0; k < kMaxTableLines && line + 1 < list.Count(); ++k) {
+        if (IsBlockHead(list[line + 1])) break;
         ++line;
-        const std::vector<std::string> cells = Cells(list[line], append);
-        const std::string key = CellAt(cells, 0);
+        std::vector<std::string> cells = Cells(list[line], append);
+        std::string key = CellAt(cells, 0);
         if (key.empty()) continue;
-        if (key == "EOB") break;
-        take(key, cells);
+        if (key == "EOB") {
+            t.closed = true;
+            break;
+        }
+        t.lines.emplace_back(std::move(key), std::move(cells));
     }
-    return line;
+    t.last = line;
+    return t;
 }
 
 void SetSectionField(RcSection& s, const std::string& key, const std::string& cell) {
@@ -275,36 +335,6 @@ void SetSectionField(RcSection& s, const std::string& key, const std::string& ce
     }
 }
 
-int ReadSections(RcCheckData& rc, const TStringList& list, int line,
-                 const std::vector<std::string>& head) {
-    rc.sectionCount = Clamp(TextToInt(CellAt(head, 1)), 0, kRcMaxSections);
-    return ReadTable(list, line, "", [&](const std::string& key, const std::vector<std::string>& c) {
-        for (int s = 1; s <= rc.sectionCount; ++s)
-            SetSectionField(rc.sections[s], key, CellAt(c, static_cast<std::size_t>(s)));
-    });
-}
-
-int ReadCheckCases(RcCheckData& rc, const TStringList& list, int line,
-                   const std::vector<std::string>& head) {
-    // The declared count of lines follows; a damaged count is not trusted
-    // beyond the table's "EOB" or the table's capacity.
-    const int declared = Clamp(TextToInt(CellAt(head, 1)), 0, kRcMaxCheckCases);
-    int read = 0;
-    while (read < declared && line + 1 < list.Count()) {
-        const std::vector<std::string> c = Cells(list[line + 1], ",,,,");
-        // Every case line starts with its number; anything else ends a
-        // table whose count was wrong.
-        if (TextToInt(CellAt(c, 0)) <= 0) break;
-        ++line;
-        RcCheckCase& cc = rc.checkCases[++read];
-        cc.checkType = TextToInt(CellAt(c, 1));
-        cc.comboNo = TextToInt(CellAt(c, 2));
-        SetRcText(cc.name, kRcNameSize, Trim(FitTextLength(CellAt(c, 3), 40)));
-    }
-    rc.checkCaseCount = read;
-    return line;
-}
-
 void SetCaseField(RcCaseCheck& c, const std::string& key, const std::string& cell) {
     for (const CaseKey& ck : kCaseKeys) {
         if (key != ck.key) continue;
@@ -315,9 +345,129 @@ void SetCaseField(RcCaseCheck& c, const std::string& key, const std::string& cel
     }
 }
 
-int ReadMemberHeader(RcMemberChecks& mb, const TStringList& list, int line) {
-    return ReadTable(list, line, ",,,", [&](const std::string& key, const std::vector<std::string>& c) {
-        const std::string value = CellAt(c, 1);
+// Reads the block, taking from it only what it holds: a count that promises
+// more sections, cases, members or points than the tables carry is cut to
+// what they carry, and every cut or skip is named in the warnings.
+class Reader {
+public:
+    Reader(RcCheckData& rc, const FrameModel& model, const TStringList& list)
+        : rc_(rc), model_(model), list_(list) {}
+    std::string Run();
+
+private:
+    int ReadSections(int line, const std::vector<std::string>& head);
+    int ReadCheckCases(int line, const std::vector<std::string>& head);
+    int ReadMember(int line, const std::vector<std::string>& head);
+    int ReadMemberHeader(RcMemberChecks& mb, int line);
+    int ReadPointTable(RcMemberChecks& mb, int m, int declared, int line);
+    int ReadCaseTables(RcMemberChecks& mb, int m, int line);
+    void ReportUnknownBars();
+    // The count a table's head declares, cut to what the table holds
+    // (held) and to the capacity, with a warning for every difference.
+    int Count(int declared, int held, int capacity, const std::string& what, const char* unit);
+    void Unclosed(const TableLines& t, const std::string& what);
+
+    RcCheckData& rc_;
+    const FrameModel& model_;
+    const TStringList& list_;
+    Warnings warnings_;
+    int casesRead_ = -1;  // check cases of the case table; -1 before it
+    int membersRead_ = 0;
+};
+
+int Reader::Count(int declared, int held, int capacity, const std::string& what, const char* unit) {
+    if (declared < 0) {
+        warnings_.Add(FormatStr("%s %d は無効なため 0 としました."_sj.c_str(), what.c_str(), declared));
+        declared = 0;
+    }
+    const int limit = std::min(held, capacity);
+    if (declared > limit) {
+        if (limit == capacity)
+            warnings_.Add(FormatStr("%s %d を上限の %d に切り詰めました."_sj.c_str(), what.c_str(), declared,
+                                    capacity));
+        else
+            warnings_.Add(FormatStr("%s %d に対し、データは %d %s分しか無いため %d %sとしました."_sj.c_str(),
+                                    what.c_str(), declared, held, unit, held, unit));
+        return limit;
+    }
+    if (declared < held)
+        warnings_.Add(FormatStr("%s %d を超える %d %s分のデータを読み飛ばしました."_sj.c_str(), what.c_str(),
+                                declared, held - declared, unit));
+    return declared;
+}
+
+void Reader::Unclosed(const TableLines& t, const std::string& what) {
+    if (!t.closed) warnings_.Add(FormatStr("%sの表が EOB で終わっていません."_sj.c_str(), what.c_str()));
+}
+
+int Reader::ReadSections(int line, const std::vector<std::string>& head) {
+    const TableLines t = ReadTable(list_, line, "");
+    Unclosed(t, "RC断面データ"_sj);
+    // The sections the table holds: the cells of its number line (or, when
+    // that line is lost, of its longest line).
+    int held = -1, longest = 0;
+    for (const auto& [key, cells] : t.lines) {
+        if (key == "No") held = ValueCells(cells);
+        longest = std::max(longest, ValueCells(cells));
+    }
+    if (held < 0) held = longest;
+    const int count =
+        Count(TextToInt(CellAt(head, 1)), held, kRcMaxSections, "RC断面データの断面数"_sj, "断面"_sj.c_str());
+    rc_.sectionCount = count;
+    for (const auto& [key, cells] : t.lines)
+        for (int s = 1; s <= count; ++s)
+            SetSectionField(rc_.sections[s], key, CellAt(cells, static_cast<std::size_t>(s)));
+    ReportUnknownBars();
+    return t.last;
+}
+
+void Reader::ReportUnknownBars() {
+    for (int s = 1; s <= rc_.sectionCount; ++s) {
+        RcSection& sec = rc_.sections[s];
+        const struct {
+            const std::string& what;
+            float d, n;
+        } bars[] = {
+            {"外D1"_sj, sec.outer.d1, sec.outer.n1}, {"外D2"_sj, sec.outer.d2, sec.outer.n2},
+            {"内D1"_sj, sec.inner.d1, sec.inner.n1}, {"内D2"_sj, sec.inner.d2, sec.inner.n2},
+            {"せん断補強筋"_sj, sec.stirrupD, sec.stirrupLegs},
+        };
+        for (const auto& b : bars) {
+            const int d = static_cast<int>(b.d);
+            if (d == 0 || b.n == 0.0f || RebarSizeKnown(d)) continue;
+            warnings_.Add(FormatStr("RC断面 No.%d の %s D%d は鉄筋の断面積表に無いため、鉄筋量 0 となります."_sj.c_str(),
+                                    sec.no, b.what.c_str(), d));
+        }
+    }
+}
+
+int Reader::ReadCheckCases(int line, const std::vector<std::string>& head) {
+    // Every case line starts with its number; the table ends where the
+    // numbered lines end, whatever its head says.
+    std::vector<std::vector<std::string>> lines;
+    while (static_cast<int>(lines.size()) < kMaxTableLines && line + 1 < list_.Count()) {
+        std::vector<std::string> c = Cells(list_[line + 1], ",,,,");
+        if (TextToInt(CellAt(c, 0)) <= 0) break;
+        ++line;
+        lines.push_back(std::move(c));
+    }
+    const int count = Count(TextToInt(CellAt(head, 1)), static_cast<int>(lines.size()), kRcMaxCheckCases,
+                            "荷重組合せデータのケース数"_sj, "ケース"_sj.c_str());
+    for (int t = 1; t <= count; ++t) {
+        const std::vector<std::string>& c = lines[static_cast<std::size_t>(t - 1)];
+        RcCheckCase& cc = rc_.checkCases[t];
+        cc.checkType = TextToInt(CellAt(c, 1));
+        cc.comboNo = TextToInt(CellAt(c, 2));
+        SetRcText(cc.name, kRcNameSize, Trim(FitTextLength(CellAt(c, 3), 40)));
+    }
+    rc_.checkCaseCount = count;
+    casesRead_ = count;
+    return line;
+}
+
+int Reader::ReadMemberHeader(RcMemberChecks& mb, int line) {
+    const TableLines t = ReadTable(list_, line, ",,,");
+    for (const auto& [key, c] : t.lines) {
         if (key.find("設計基準強度"_sj) != std::string::npos) {
             mb.designStrength = RealAt(c, 1);
         } else if (key.find("bzNo") != std::string::npos) {
@@ -330,14 +480,22 @@ int ReadMemberHeader(RcMemberChecks& mb, const TStringList& list, int line) {
         } else if (key.find("H0") != std::string::npos) {
             mb.h = RealAt(c, 1);
         } else if (key.find("着目点数"_sj) != std::string::npos) {
-            mb.pointCount = Clamp(TextToInt(value), 0, kRcMaxPoints);
+            mb.pointCount = TextToInt(CellAt(c, 1));
         }
-    });
+    }
+    return t.last;
 }
 
-int ReadPointTable(RcMemberChecks& mb, const TStringList& list, int line) {
-    return ReadTable(list, line, "", [&](const std::string& key, const std::vector<std::string>& c) {
-        const int points = std::min<int>(mb.pointCount, static_cast<int>(c.size()) - 1);
+int Reader::ReadPointTable(RcMemberChecks& mb, int m, int declared, int line) {
+    const TableLines t = ReadTable(list_, line, "");
+    Unclosed(t, FormatStr("部材データ %d の着目点"_sj.c_str(), m));
+    int held = 0;
+    for (const auto& [key, cells] : t.lines) held = std::max(held, ValueCells(cells));
+    const int count =
+        Count(declared, held, kRcMaxPoints, FormatStr("部材データ %d の着目点数"_sj.c_str(), m), "点"_sj.c_str());
+    mb.pointCount = count;
+    for (const auto& [key, c] : t.lines) {
+        const int points = std::min<int>(count, static_cast<int>(c.size()) - 1);
         for (int p = 1; p <= points; ++p) {
             RcPointCheck& pt = mb.points[p];
             const std::size_t i = static_cast<std::size_t>(p);
@@ -346,43 +504,82 @@ int ReadPointTable(RcMemberChecks& mb, const TStringList& list, int line) {
             else if (key == "oHt") pt.t1 = RealAt(c, i);
             else if (key == "iHt") pt.t2 = RealAt(c, i);
         }
-    });
+    }
+    return t.last;
 }
 
-int ReadCaseTables(RcCheckData& rc, RcMemberChecks& mb, const TStringList& list, int line) {
+int Reader::ReadCaseTables(RcMemberChecks& mb, int m, int line) {
     const std::string& caseKey = "ｹｰｽ"_sj;
-    for (int t = 1; t <= rc.checkCaseCount; ++t) {
+    for (int t = 1; t <= rc_.checkCaseCount; ++t) {
         int found = -1;
-        for (int k = 0; k < kMaxTableLines && line + 1 < list.Count(); ++k) {
+        for (int k = 0; k < kMaxTableLines && line + 1 < list_.Count(); ++k) {
+            if (IsBlockHead(list_[line + 1])) break;
             ++line;
-            if (list[line].compare(0, caseKey.size(), caseKey) == 0) {
+            if (list_[line].compare(0, caseKey.size(), caseKey) == 0) {
                 found = line;
                 break;
             }
         }
-        if (found < 0) break;
-        line = ReadTable(list, line, "", [&](const std::string& key, const std::vector<std::string>& c) {
+        if (found < 0) {
+            warnings_.Add(FormatStr("部材データ %d のケース %d 以降の表が見つかりません."_sj.c_str(), m, t));
+            break;
+        }
+        const std::string what = FormatStr("部材データ %d のケース %d"_sj.c_str(), m, t);
+        const TableLines table = ReadTable(list_, line, "");
+        Unclosed(table, what);
+        for (const auto& [key, c] : table.lines) {
             const int points = std::min<int>(mb.pointCount, static_cast<int>(c.size()) - 1);
             for (int p = 1; p <= points; ++p)
                 SetCaseField(mb.points[p].cases[t], key, c[static_cast<std::size_t>(p)]);
-        });
+        }
+        line = table.last;
     }
     return line;
 }
 
-int ReadMember(RcCheckData& rc, const FrameModel& model, const TStringList& list, int line,
-               const std::vector<std::string>& head) {
-    const int m = TextToInt(CellAt(head, 1));
-    if (m < 1 || m > kRcMaxMembers) return line;  // no block to hold it
-    RcMemberChecks& mb = rc.memberChecks[m];
+int Reader::ReadMember(int line, const std::vector<std::string>& head) {
+    // Members are written in order 1, 2, 3...: a damaged number in a head
+    // takes its place in that order rather than dropping the member.
+    const int m = membersRead_ + 1;
+    const std::string written = CellAt(head, 1);
+    if (m > kRcMaxMembers) {
+        warnings_.Add(FormatStr("部材データが上限の %d 部材を超えたため、以降を読み飛ばしました."_sj.c_str(),
+                                kRcMaxMembers));
+        return line;
+    }
+    if (TextToInt(written) != m || written.empty())
+        warnings_.Add(FormatStr("%d 番目の部材データの見出しの番号 \"%s\" を %d として読みました."_sj.c_str(), m,
+                                written.c_str(), m));
+    membersRead_ = m;
+    RcMemberChecks& mb = rc_.memberChecks[m];
     mb.memberNo = TextToInt(CellAt(head, 2));
-    mb.pointCount = Clamp(TextToInt(CellAt(head, 3)), 0, kRcMaxPoints);
-    rc.checkCaseCount = Clamp(TextToInt(CellAt(head, 4)), 0, kRcMaxCheckCases);
-    rc.memberCount = m;
-    mb.length = model.members[m].length;
-    line = ReadMemberHeader(mb, list, line);
-    line = ReadPointTable(mb, list, line);
-    return ReadCaseTables(rc, mb, list, line);
+    mb.pointCount = TextToInt(CellAt(head, 3));
+    // The cases are those of the case table; a head that names more has no
+    // names or types for them.
+    const int declared = TextToInt(CellAt(head, 4));
+    const int cases = Count(declared, casesRead_ >= 0 ? casesRead_ : std::max(declared, 0),
+                            kRcMaxCheckCases, FormatStr("部材データ %d のケース数"_sj.c_str(), m),
+                            "ケース"_sj.c_str());
+    rc_.checkCaseCount = cases;
+    rc_.memberCount = m;
+    mb.length = m <= kMaxMembers ? model_.members[m].length : 0.0f;
+    line = ReadMemberHeader(mb, line);
+    line = ReadPointTable(mb, m, mb.pointCount, line);
+    return ReadCaseTables(mb, m, line);
+}
+
+std::string Reader::Run() {
+    rc_.sectionCount = 0;
+    rc_.memberCount = 0;
+    const std::string& memberHead = "部材断面ｉ("_sj;
+    for (int line = 0; line < list_.Count(); ++line) {
+        const std::vector<std::string> head = Cells(list_[line], ",,");
+        const std::string key = CellAt(head, 0);
+        if (key == "断面基準データ"_sj) line = ReadSections(line, head);
+        else if (key == "荷重組合せデータ"_sj) line = ReadCheckCases(line, head);
+        else if (key.compare(0, memberHead.size(), memberHead) == 0) line = ReadMember(line, head);
+    }
+    return warnings_.Text();
 }
 
 }  // namespace
@@ -394,16 +591,12 @@ void WriteRcCheckData(TStringList& list, const FrameModel& model, const RcCheckD
     for (int m = 1; m <= members; ++m) WriteMember(list, model, rc, m);
 }
 
+void ReadRcCheckData(RcCheckData& rc, const FrameModel& model, const TStringList& list,
+                     std::string& warnings) {
+    warnings = Reader(rc, model, list).Run();
+}
+
 void ReadRcCheckData(RcCheckData& rc, const FrameModel& model, const TStringList& list) {
-    rc.sectionCount = 0;
-    rc.memberCount = 0;
-    const std::string& memberHead = "部材断面ｉ("_sj;
-    for (int line = 0; line < list.Count(); ++line) {
-        const std::vector<std::string> head = Cells(list[line], ",,");
-        const std::string key = CellAt(head, 0);
-        if (key == "断面基準データ"_sj) line = ReadSections(rc, list, line, head);
-        else if (key == "荷重組合せデータ"_sj) line = ReadCheckCases(rc, list, line, head);
-        else if (key.compare(0, memberHead.size(), memberHead) == 0)
-            line = ReadMember(rc, model, list, line, head);
-    }
+    std::string warnings;
+    ReadRcCheckData(rc, model, list, warnings);
 }

@@ -4,6 +4,8 @@
 // Per-section and per-point tables are transposed: one line per key, one
 // cell per section or point.
 #pragma once
+#include <string>
+
 #include "rccheck/rc_records.h"
 
 class TStringList;
@@ -16,7 +18,13 @@ void WriteRcCheckData(TStringList& list, const FrameModel& model, const RcCheckD
 
 // Reads the RC block from the lines of the whole file (frame lines are
 // passed over). sectionCount and memberCount start at 0; every other field
-// keeps its value until the file sets it. Counts and indices beyond the
-// tables' capacities are cut to them; lines that cannot be read are
-// skipped. Never fails.
+// keeps its value until the file sets it. Only what the tables hold is
+// read: a count beyond a table's capacity or beyond the cells and lines the
+// table carries is cut, a member head with a damaged number takes its place
+// in the order of the members, and a table never reads into the next one.
+// warnings receives one line (ending in "\n") per cut, skip or bar size the
+// rebar table does not hold; "" when nothing was wrong. Never fails.
+void ReadRcCheckData(RcCheckData& rc, const FrameModel& model, const TStringList& list,
+                     std::string& warnings);
+// The same, for callers that show no warnings.
 void ReadRcCheckData(RcCheckData& rc, const FrameModel& model, const TStringList& list);

@@ -85,6 +85,7 @@ void TakeFc(RcCaseCheck& env, const RcCaseCheck& c) {
     env.sca = c.sca;
     env.ngFc = c.ngFc;
     env.bend = c.bend;
+    env.d = c.d;
     env.sgCK = 1;
 }
 
@@ -128,6 +129,7 @@ void TakeFt(RcCaseCheck& env, const RcCaseCheck& c) {
     env.awa = c.awa;
     env.ngFt = c.ngFt;
     env.shear = c.shear;
+    env.dShear = c.dShear;
     env.tuCK = 1;
 }
 
@@ -141,6 +143,7 @@ void TakeFv(RcCaseCheck& env, const RcCaseCheck& c) {
     env.vyd = c.vyd;
     env.ngFv = c.ngFv;
     env.envS = c.shear.s;
+    env.dShear = c.dShear;
     env.vyCK = 1;
 }
 
@@ -160,6 +163,10 @@ void EnvelopePoint(RcPointCheck& pt, int cases) {
         for (int g = 0; g < kGovCount; ++g) c.governing[g] = k;
         env.ec = c.ec;
         env.es = c.es;
+        // The effective depths of the first case that checked the point,
+        // until a governing case gives its own.
+        if (env.d == 0.0f) env.d = c.d;
+        if (env.dShear == 0.0f) env.dShear = c.dShear;
         // Strictly greater: a tie keeps the earlier case.
         if (Exceeds(c.fc, env.fc)) TakeFc(env, c), env.governing[kGovFc] = k;
         if (Exceeds(c.fs, env.fs)) TakeFs(env, c), env.governing[kGovFs] = k;

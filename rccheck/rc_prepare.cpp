@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "model/frame_model.h"
@@ -87,6 +88,225 @@ void BuildCheckCases(RcCheckData& rc, const FrameModel& model) {
     }
 }
 
+
+// ---- Members and points that keep their settings ---------------------------
+
+// Positions are kept to the millimetre.
+constexpr double kSamePosition = 0.0005;  // m
+
+bool IsExtremeName(const std::string& name) { return name == "M-max" || name == "M-min"; }
+
+// A label that only gives the point's position names no point of its own.
+bool IsPositionText(const std::string& name) {
+    if (name.empty()) return true;
+    return std::all_of(name.begin(), name.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || c == '.' || c == '-'; });
+}
+
+// Where an old point lies: its position in the first check case (the data
+// file keeps positions only there), else the one the build recorded.
+double OldPosition(const RcPointCheck& pt, int cases) {
+    return cases >= 1 ? pt.cases[1].bend.x : pt.position;
+}
+
+struct NewPoint {
+    int k;  // result point
+    std::string label;
+    double position;
+};
+
+// For each new point (1-based), the old point whose settings it takes, 0
+// for a point new to the member. Points are matched by position along the
+// member (the name deciding between points at one position), then named
+// points that moved by their name; the M-max and M-min rows by their role.
+std::vector<int> MatchPoints(const RcMemberChecks& m, int oldPoints, int oldCases,
+                             const std::vector<NewPoint>& pts) {
+    const std::size_t n = pts.size();
+    std::vector<int> from(n + 1, 0);
+    std::vector<bool> used(static_cast<std::size_t>(oldPoints) + 1, false);
+    const auto take = [&](std::size_t i, int j) {
+        from[i] = j;
+        used[static_cast<std::size_t>(j)] = true;
+    };
+    // 1. Extreme rows, and regular points at the same position.
+    for (std::size_t i = 1; i <= n; ++i) {
+        const NewPoint& q = pts[i - 1];
+        const bool extreme = IsExtremeName(q.label);
+        int best = 0;
+        for (int j = 1; j <= oldPoints; ++j) {
+            const RcPointCheck& o = m.points[j];
+            if (used[static_cast<std::size_t>(j)] || IsExtremeName(o.name) != extreme) continue;
+            if (extreme) {
+                if (q.label == o.name) best = j;
+            } else if (std::fabs(OldPosition(o, oldCases) - q.position) < kSamePosition) {
+                if (best == 0 || q.label == o.name) best = j;
+            }
+            if (best == j && q.label == o.name) break;
+        }
+        if (best > 0) take(i, best);
+    }
+    // 2. A named point that moved keeps its settings by its name.
+    for (std::size_t i = 1; i <= n; ++i) {
+        const NewPoint& q = pts[i - 1];
+        if (from[i] != 0 || IsExtremeName(q.label) || IsPositionText(q.label)) continue;
+        for (int j = 1; j <= oldPoints; ++j) {
+            if (!used[static_cast<std::size_t>(j)] && q.label == m.points[j].name) {
+                take(i, j);
+                break;
+            }
+        }
+    }
+    return from;
+}
+
+// For each frame member slot p (1..count), the old RC member block holding
+// its member number, 0 for a member new to the RC data.
+std::vector<int> MatchMembersByNumber(const RcCheckData& rc, int oldMembers, const FrameModel& model,
+                                      int count) {
+    std::vector<int> from(static_cast<std::size_t>(count) + 1, 0);
+    std::vector<bool> used(static_cast<std::size_t>(oldMembers) + 1, false);
+    for (int p = 1; p <= count; ++p) {
+        const int no = model.members[p].no;
+        int j = p <= oldMembers && rc.memberChecks[p].memberNo == no ? p : 0;
+        for (int k = 1; j == 0 && k <= oldMembers; ++k)
+            if (!used[static_cast<std::size_t>(k)] && rc.memberChecks[k].memberNo == no) j = k;
+        if (j > 0 && !used[static_cast<std::size_t>(j)]) {
+            from[static_cast<std::size_t>(p)] = j;
+            used[static_cast<std::size_t>(j)] = true;
+        }
+    }
+    return from;
+}
+
+// Moves the old blocks to their new slots (from: as MatchMembersByNumber)
+// and clears the blocks of new members. A block is only overwritten once
+// its own content has gone where it belongs; blocks that trade places in a
+// ring go through one spare block.
+void MoveMemberBlocks(RcCheckData& rc, const std::vector<int>& from, int count) {
+    const int slots = kRcMaxMembers;
+    std::vector<int> source(from);  // kSpare once parked in the spare
+    constexpr int kSpare = -1;
+    std::vector<bool> waiting(static_cast<std::size_t>(slots) + 1, false);  // content still to move
+    std::vector<bool> done(static_cast<std::size_t>(count) + 1, false);
+    int left = 0;
+    for (int p = 1; p <= count; ++p) {
+        const int j = source[static_cast<std::size_t>(p)];
+        if (j == p) done[static_cast<std::size_t>(p)] = true;
+        else ++left;
+        if (j > 0 && j != p) waiting[static_cast<std::size_t>(j)] = true;
+    }
+    std::unique_ptr<RcMemberChecks> spare;
+    RcMemberChecks* blocks = rc.memberChecks;
+    while (left > 0) {
+        bool moved = false;
+        for (int p = 1; p <= count; ++p) {
+            if (done[static_cast<std::size_t>(p)] || waiting[static_cast<std::size_t>(p)]) continue;
+            const int j = source[static_cast<std::size_t>(p)];
+            if (j == 0) {
+                std::memset(static_cast<void*>(&blocks[p]), 0, sizeof blocks[p]);
+            } else if (j == kSpare) {
+                std::memcpy(static_cast<void*>(&blocks[p]), spare.get(), sizeof blocks[p]);
+            } else {
+                std::memcpy(static_cast<void*>(&blocks[p]), &blocks[j], sizeof blocks[p]);
+                waiting[static_cast<std::size_t>(j)] = false;
+            }
+            done[static_cast<std::size_t>(p)] = true;
+            --left;
+            moved = true;
+        }
+        if (moved) continue;
+        // Only rings are left: park one block so that its slot comes free.
+        for (int p = 1; p <= count; ++p) {
+            const int j = source[static_cast<std::size_t>(p)];
+            if (done[static_cast<std::size_t>(p)] || j <= 0) continue;
+            if (!spare) spare = std::make_unique<RcMemberChecks>();
+            std::memcpy(static_cast<void*>(spare.get()), &blocks[j], sizeof blocks[j]);
+            waiting[static_cast<std::size_t>(j)] = false;
+            source[static_cast<std::size_t>(p)] = kSpare;
+            break;
+        }
+    }
+}
+
+// Builds the RC member in slot p from the frame member and the results.
+// A new member starts from a cleared block (its section made from the
+// frame's when the RC sections lack it); a kept one keeps its section, and
+// each of its points the added heights and per-case settings of the old
+// point at the same place.
+void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel& model, int p,
+                 bool isNew, int oldCases) {
+    const int cases = rc.checkCaseCount;
+    const FrameMember& fm = model.members[p];
+    RcMemberChecks& m = rc.memberChecks[p];
+    const int oldPoints = isNew ? 0 : ClampCount(m.pointCount, kRcMaxPoints);
+    m.memberNo = fm.no;
+    std::string name = Trim(FitTextLength(fm.name, 40));
+    if (name.empty()) name = FormatStr("%s%d", "部材."_sj.c_str(), fm.no);
+    SetRcText(m.name, kRcNameSize, name);
+    if (m.sectionNo == 0) m.sectionNo = fm.sectionNo;
+    if (isNew && rc.sectionCount > 0) AddDefaultRcSection(rc, model, m.sectionNo);
+    m.length = fm.length;
+    std::memcpy(&m.memberWord, &fm.reserved1, sizeof(float));
+    const int sec = FindRcSection(rc, m.sectionNo);
+    const RcSection& s = rc.sections[sec];
+    if (isNew) m.b = s.b, m.h = s.h;
+    // The section's width where there is one; a fresh strip is 1 m wide.
+    const float b = sec > 0 ? s.b : 1000.0f;
+
+    // The points the results give: labelled or named points, then the
+    // M-max and M-min rows.
+    const bool hasResults = p <= results.memberCount && p < kResultMemberSlots;
+    const int n = hasResults ? std::clamp(results.member[p].pointCount, 0, kMaxResultPoints) : 0;
+    const int firstBlock = ComboBlockIndex(results, 1);
+    std::vector<NewPoint> pts;
+    for (int k = 1; k <= n && static_cast<int>(pts.size()) < kRcMaxRegularPoints; ++k) {
+        const ResultMember& rm = results.member[p];
+        std::string label = Trim(FitTextLength(rm.pointLabel[k], 20));
+        if (label.empty() && rm.pointKind[k] != 2) continue;
+        if (label.empty()) {
+            double x = rm.pointPos[k];
+            if (cases >= 1 && firstBlock < kResultCaseSlots)
+                x = results.block[firstBlock].members[p].values[kQtyPos][k];
+            label = FormatStr("%0.3f", x);
+        }
+        pts.push_back({k, label, rm.pointPos[k]});
+    }
+    const auto extremePos = [&](int k) -> double {
+        if (!hasResults || cases < 1 || firstBlock >= kResultCaseSlots) return 0.0;
+        return results.block[firstBlock].members[p].values[kQtyPos][k];
+    };
+    pts.push_back({n + 1, "M-max", extremePos(n + 1)});
+    pts.push_back({n + 2, "M-min", extremePos(n + 2)});
+    const int count = static_cast<int>(pts.size());
+
+    // Each point takes over the old point at its place.
+    const std::vector<int> from = MatchPoints(m, oldPoints, oldCases, pts);
+    bool inPlace = true;
+    for (int i = 1; i <= count; ++i) inPlace = inPlace && (from[static_cast<std::size_t>(i)] == i || from[static_cast<std::size_t>(i)] == 0);
+    if (!inPlace) {
+        const std::vector<RcPointCheck> old(m.points + 1, m.points + 1 + oldPoints);
+        for (int i = 1; i <= count; ++i) {
+            const int j = from[static_cast<std::size_t>(i)];
+            if (j > 0) m.points[i] = old[static_cast<std::size_t>(j - 1)];
+        }
+    }
+    for (int i = 1; i <= count; ++i) {
+        const bool fresh = from[static_cast<std::size_t>(i)] == 0;
+        RcPointCheck& pt = m.points[i];
+        if (fresh) std::memset(static_cast<void*>(&pt), 0, sizeof pt);
+        const NewPoint& q = pts[static_cast<std::size_t>(i - 1)];
+        SetRcText(pt.name, kRcPointNameSize, q.label);
+        pt.position = static_cast<float>(q.position);
+        pt.b = b;
+        FillPointForces(pt, results, hasResults ? p : 0, q.k, cases);
+        // Entries that did not exist before have no switches yet.
+        for (int t = 1; t <= cases; ++t)
+            if (fresh || t > oldCases) ApplyCheckTypeToEntry(pt.cases[t], s, rc.checkCases[t].checkType);
+    }
+    m.pointCount = count;
+    m.points[0] = m.points[1];
+}
+
 }  // namespace
 
 int RcCheckTypeFromName(const std::string& name) {
@@ -112,67 +332,16 @@ int HalfBarDepth(float d1, float d2) {
 }
 
 void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameModel& model) {
-    const int oldMembers = rc.memberCount;
-    const int oldCases = rc.checkCaseCount;
+    const int oldMembers = ClampCount(rc.memberCount, kRcMaxMembers);
+    const int oldCases = ClampCount(rc.checkCaseCount, kRcMaxCheckCases);
     BuildCheckCases(rc, model);
-    const int cases = rc.checkCaseCount;
-    rc.memberCount = ClampCount(model.memberCount, kRcMaxMembers);
-    for (int p = 1; p <= rc.memberCount; ++p) {
-        const FrameMember& fm = model.members[p];
-        RcMemberChecks& m = rc.memberChecks[p];
-        const int oldPoints = p <= oldMembers ? ClampCount(m.pointCount, kRcMaxPoints) : 0;
-        m.memberNo = fm.no;
-        std::string name = Trim(FitTextLength(fm.name, 40));
-        if (name.empty()) name = FormatStr("%s%d", "部材."_sj.c_str(), fm.no);
-        SetRcText(m.name, kRcNameSize, name);
-        if (m.sectionNo == 0) m.sectionNo = fm.sectionNo;
-        m.length = fm.length;
-        std::memcpy(&m.memberWord, &fm.reserved1, sizeof(float));
-        const int sec = FindRcSection(rc, m.sectionNo);
-        // The section's width where there is one; a fresh strip is 1 m wide.
-        const float b = sec > 0 ? rc.sections[sec].b : 1000.0f;
-
-        const bool hasResults = p <= results.memberCount && p < kResultMemberSlots;
-        const int n = hasResults ? std::clamp(results.member[p].pointCount, 0, kMaxResultPoints) : 0;
-        const int firstBlock = ComboBlockIndex(results, 1);
-        int count = 0;
-        auto take = [&](int k, const std::string& label, double position) {
-            RcPointCheck& pt = m.points[++count];
-            SetRcText(pt.name, kRcPointNameSize, label);
-            pt.position = static_cast<float>(position);
-            pt.b = b;
-            FillPointForces(pt, results, hasResults ? p : 0, k, cases);
-        };
-        for (int k = 1; k <= n && count < kRcMaxRegularPoints; ++k) {
-            const ResultMember& rm = results.member[p];
-            std::string label = Trim(FitTextLength(rm.pointLabel[k], 20));
-            if (label.empty() && rm.pointKind[k] != 2) continue;
-            if (label.empty()) {
-                double x = rm.pointPos[k];
-                if (cases >= 1 && firstBlock < kResultCaseSlots)
-                    x = results.block[firstBlock].members[p].values[kQtyPos][k];
-                label = FormatStr("%0.3f", x);
-            }
-            take(k, label, rm.pointPos[k]);
-        }
-        const auto extremePos = [&](int k) -> double {
-            if (!hasResults || cases < 1 || firstBlock >= kResultCaseSlots) return 0.0;
-            return results.block[firstBlock].members[p].values[kQtyPos][k];
-        };
-        take(n + 1, "M-max", extremePos(n + 1));
-        take(n + 2, "M-min", extremePos(n + 2));
-        m.pointCount = count;
-        m.points[0] = m.points[1];
-
-        // Entries that did not exist before have no switches yet.
-        const RcSection& s = rc.sections[sec];
-        for (int k = 1; k <= count; ++k) {
-            for (int t = 1; t <= cases; ++t) {
-                if (k > oldPoints || t > oldCases)
-                    ApplyCheckTypeToEntry(m.points[k].cases[t], s, rc.checkCases[t].checkType);
-            }
-        }
-    }
+    const int count = ClampCount(model.memberCount, kRcMaxMembers);
+    // Every member keeps its own block, wherever the frame now lists it;
+    // the blocks of removed members go, new members start from defaults.
+    const std::vector<int> from = MatchMembersByNumber(rc, oldMembers, model, count);
+    MoveMemberBlocks(rc, from, count);
+    rc.memberCount = count;
+    for (int p = 1; p <= count; ++p) BuildMember(rc, results, model, p, from[static_cast<std::size_t>(p)] == 0, oldCases);
 }
 
 void CopySectionSizeToPoints(RcCheckData& rc) {
@@ -237,6 +406,8 @@ void CopySectionBarsToPoints(RcCheckData& rc, int member) {
                                          RebarArea(static_cast<int>(s.outer.d2), s.outer.n2));
     const float as2 = static_cast<float>(RebarArea(static_cast<int>(s.inner.d1), s.inner.n1) +
                                          RebarArea(static_cast<int>(s.inner.d2), s.inner.n2));
+    // Every point shows its stirrup area, also one no case checks.
+    const float aw = static_cast<float>(RebarArea(static_cast<int>(s.stirrupD), s.stirrupLegs));
     for (int k = 0; k <= ClampCount(m.pointCount, kRcMaxPoints); ++k) {
         RcPointCheck& pt = m.points[k];
         pt.outer = s.outer;
@@ -246,6 +417,7 @@ void CopySectionBarsToPoints(RcCheckData& rc, int member) {
         pt.stirrupPitch = s.stirrupPitch;
         pt.as1 = as1;
         pt.as2 = as2;
+        pt.aw = aw;
         const RcDepths d{s.h + pt.t1 + pt.t2, pt.t1 + s.k1 + c1, pt.t2 + s.k2 + c2};
         pt.set1 = d;
         pt.set2 = d;

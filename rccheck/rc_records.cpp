@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/frame_model.h"
+#include "platform/sjis_literal.h"
 
 RcCheckData* RcData = nullptr;
 
@@ -34,4 +35,9 @@ RcCheckData* AllocateRcCheckData() {
 
 void SetRcText(char* dest, int size, const std::string& text) {
     SetFixedText(dest, size, text.c_str());
+}
+
+std::string RefuseRcName(const std::string& text) {
+    if (text.find(',') == std::string::npos) return "";
+    return "名称にカンマ(,)は使えません。全角の「，」をお使いください。"_sj;
 }

@@ -182,6 +182,11 @@ void FreeRcCheckData(RcCheckData* rc);
 // Copies a text into a fixed char array, cut at a character boundary.
 void SetRcText(char* dest, int size, const std::string& text);
 
+// A name as typed into an RC table: "" when it may be taken, else the
+// message that refuses it. The data file separates its cells by commas, so a
+// comma in a name would shift every cell after it.
+std::string RefuseRcName(const std::string& text);
+
 // True when a ratio fails the check: above 1, or not a number at all (a
 // NaN ratio must never read as passing).
 inline bool RatioIsNg(double ratio) { return !(ratio <= 1.0); }

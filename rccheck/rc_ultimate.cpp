@@ -9,20 +9,105 @@
 
 namespace {
 
-// The larger root of x² + k2 x + k1 = 0 without cancellation; 0.001 when
-// there is no real root, and never below 0.001.
-double LargerQuadraticRoot(double k2, double k1) {
-    const double disc = k2 * k2 - 4.0 * k1;
-    if (!(disc >= 0.0)) return 0.001;
-    const double s = std::sqrt(disc);
-    double x;
-    if (k2 >= 0.0) {
-        const double den = k2 + s;
-        x = den != 0.0 ? -2.0 * k1 / den : 0.0;
-    } else {
-        x = (-k2 + s) / 2.0;
+// The section as the ultimate state sees it. Depths are from the face the
+// moment compresses; forces in N, compression positive.
+struct Section {
+    double b, h, dc, dt, ac, at;
+    double fcd, fyd, es, ecu;
+};
+
+// Internal forces of one ultimate state.
+struct Forces {
+    double c = 0, yc = 0;  // concrete block resultant and its depth
+    double sc = 0, st = 0;  // bar stresses at dc and at dt
+    double n = 0;           // resultant
+    // Moment of the forces about the depth y (the line of the axial force).
+    double About(const Section& s, double y) const {
+        return c * (yc - y) + s.ac * sc * (s.dc - y) + s.at * st * (s.dt - y);
     }
-    return std::isfinite(x) && x > 0.001 ? x : 0.001;
+};
+
+// The ultimate state with the neutral axis x (mm) from the crushed face:
+// that face at εcu, the block 0.68 f'cd b x at 0.4 x but never deeper than
+// the section (0.85 f'cd over a depth of at most h), the bars elastic up to
+// ±fyd. farFace crushes the face opposite the one the moment compresses.
+Forces StateAt(const Section& s, double x, bool farFace) {
+    Forces f;
+    const double a = std::min(0.8 * x, s.h);
+    f.c = 0.85 * s.fcd * s.b * a;
+    f.yc = farFace ? s.h - a / 2.0 : a / 2.0;
+    const auto stress = [&](double depth) {
+        const double fromFace = farFace ? s.h - depth : depth;
+        return std::clamp(s.es * s.ecu * (x - fromFace) / x, -s.fyd, s.fyd);
+    };
+    f.sc = stress(s.dc);
+    f.st = stress(s.dt);
+    f.n = f.c + s.ac * f.sc + s.at * f.st;
+    return f;
+}
+
+// The ultimate state along the line of the axial force n (N) at depth yN:
+// the neutral axis at which the internal forces pass through that line
+// with a resultant of the same sign as n. Of several, the one reached at
+// the smallest load factor. False when there is none.
+bool SolveState(const Section& s, double n, double yN, bool farFace, double& x, Forces& out) {
+    // Beyond xHigh every stress has reached its limit or its asymptote.
+    const double xLow = 1e-6 * s.h;
+    const double xHigh = 1e4 * s.h;
+    constexpr int kSteps = 48;
+    const double ratio = std::pow(xHigh / xLow, 1.0 / kSteps);
+    const auto g = [&](double at) { return StateAt(s, at, farFace).About(s, yN); };
+    bool found = false;
+    double bestFactor = 0.0;
+    double xa = xLow;
+    double ga = g(xa);
+    for (int i = 1; i <= kSteps; ++i) {
+        const double xb = i == kSteps ? xHigh : xa * ratio;
+        const double gb = g(xb);
+        if ((ga < 0.0) != (gb < 0.0) || gb == 0.0) {
+            // False position with the Illinois step, and a halving every
+            // fourth step, down to a width far below a micrometre.
+            double lo = xa, hi = xb, glo = ga, ghi = gb;
+            int kept = 0;
+            for (int k = 0; k < 200 && hi - lo > 1e-12 * hi && ghi != 0.0; ++k) {
+                double mid = k % 4 == 3 ? 0.5 * (lo + hi) : (lo * ghi - hi * glo) / (ghi - glo);
+                if (!(mid > lo && mid < hi)) mid = 0.5 * (lo + hi);
+                const double gm = g(mid);
+                if (gm != 0.0 && (gm < 0.0) == (glo < 0.0)) {
+                    lo = mid, glo = gm;
+                    if (kept == -1) ghi *= 0.5;
+                    kept = -1;
+                } else {
+                    hi = mid, ghi = gm;
+                    if (kept == 1) glo *= 0.5;
+                    kept = 1;
+                }
+            }
+            const Forces f = StateAt(s, hi, farFace);
+            const double factor = f.n / n;
+            if (factor > 0.0 && (!found || factor < bestFactor)) {
+                found = true;
+                bestFactor = factor;
+                x = hi;
+                out = f;
+            }
+        }
+        xa = xb;
+        ga = gb;
+    }
+    return found;
+}
+
+// A tensile force between the layers with the concrete cracked through:
+// the lever rule shares it, and the first layer to yield ends it.
+bool BarsOnly(const Section& s, double yN, Forces& out) {
+    if (s.ac < 1.0 || s.at < 1.0 || !(yN > s.dc && yN < s.dt)) return false;
+    const double span = s.dt - s.dc;
+    const double capacity = std::min(s.ac * s.fyd * span / (s.dt - yN), s.at * s.fyd * span / (yN - s.dc));
+    out.sc = -capacity * (s.dt - yN) / span / s.ac;
+    out.st = -capacity * (yN - s.dc) / span / s.at;
+    out.n = -capacity;
+    return true;
 }
 
 }  // namespace
@@ -68,51 +153,31 @@ void UltimateMoment(UltimateResult& r, const RcSectionGeom& sec, double gc, doub
     const double yg = r.yg;
     r.mb = (dt - yg) * at * fyd + (yg - dc) * ac * fyd + 0.68 * fcd * b * xb * (yg - 0.4 * xb);
     r.eb = Round1(r.mb / r.nb);
-    // 7. Eccentricity from the tension bars.
+    // 7. Eccentricity from the tension bars; the force acts at depth yN.
     r.e2 = Round1(e + dt - yg);
-    const double e2 = r.e2;
-    const double c0 = 0.272 * fcd * b;
-    const double k2 = (e2 - dt) * 0.68 * fcd * b / c0;
-    const double block = 0.68 * fcd * b;
-    double x, nu, mu;
-    if (e >= 0.0 && e < r.eb) {
-        // 8. Concrete crushes first: compression bars at fyd, tension bars elastic.
-        r.label = "② コンクリート圧縮の破壊"_sj;
-        const double k1 = ((at * es * ecu + ac * fyd) * e2 - (dt - dc) * ac * fyd) / c0;
-        const double k0 = -at * es * ecu * e2 * dt / c0;
-        r.coef[0] = 1, r.coef[1] = k2, r.coef[2] = k1, r.coef[3] = k0;
-        CubicValues(1.0, k2, k1, k0, r.roots);
-        x = LargestCubicRoot(1.0, k2, k1, k0);
-        const double ss = (dt - x) * es * ecu / x;
-        nu = ac * fyd + block * x - at * ss;
-        mu = (dt - yg) * at * ss + (yg - dc) * ac * fyd + block * x * (yg - 0.4 * x);
+    const double yN = dt - r.e2;
+    // 8. The ultimate state by strain compatibility.
+    const Section s{b, h, dc, dt, ac, at, fcd, fyd, es, ecu};
+    const double force = n * 1000.0;
+    Forces f;
+    if (SolveState(s, force, yN, false, r.x, f)) {
+        if (f.st > -fyd) r.label = "② コンクリート圧縮の破壊"_sj;
+        else if (f.sc >= fyd) r.label = "③-(1) 鉄筋の引張破壊で圧縮鉄筋が降伏している   ε's≧ε'yd"_sj;
+        else r.label = "③-(2) 鉄筋の引張破壊で圧縮鉄筋は降伏していない ε's＜ε'yd"_sj;
+    } else if (force < 0.0 && BarsOnly(s, yN, f)) {
+        r.label = "④ 全断面が引張となる場合（鉄筋のみで抵抗）"_sj;
+        r.x = 0.0;
+    } else if (SolveState(s, force, yN, true, r.x, f)) {
+        r.label = "⑤ 反対側の縁が圧縮となる場合"_sj;
     } else {
-        // 9. Tension bars yield; first assume the compression bars yield too.
-        r.label = "③-○鉄筋の引張破壊のケース"_sj;
-        const double k1q = ((ac * fyd - at * fyd) * e2 - (dt - dc) * ac * fyd) / c0;
-        const double xq = LargerQuadraticRoot(k2, k1q);
-        r.esQuadratic = (xq - dc) / xq * ecu;
-        if (e < 0.0 || r.esQuadratic < r.eyd) {
-            r.label = "③-(2) 鉄筋の引張破壊で圧縮鉄筋は降伏していない ε's＜ε'yd"_sj;
-            const double k1 = ((ac * es * ecu - at * fyd) * e2 - (dt - dc) * ac * es * ecu) / c0;
-            const double k0 = -ac * es * ecu * dc * (e2 - (dt - dc)) / c0;
-            r.coef[0] = 1, r.coef[1] = k2, r.coef[2] = k1, r.coef[3] = k0;
-            CubicValues(1.0, k2, k1, k0, r.roots);
-            x = SmallestCubicRoot(1.0, k2, k1, k0);
-            r.esCubic = (x - dc) / x * ecu;
-            const double ssc = std::min(fyd, (x - dc) * es * ecu / x);
-            nu = ac * ssc + block * x - at * fyd;
-            mu = (dt - yg) * at * fyd + (yg - dc) * ac * ssc + block * x * (yg - 0.4 * x);
-        } else {
-            r.label = "③-(1) 鉄筋の引張破壊で圧縮鉄筋が降伏している   ε's≧ε'yd"_sj;
-            r.coef[0] = 0, r.coef[1] = 1, r.coef[2] = k2, r.coef[3] = k1q;
-            x = xq;
-            nu = ac * fyd + block * x - at * fyd;
-            mu = (dt - yg) * at * fyd + (yg - dc) * ac * fyd + block * x * (yg - 0.4 * x);
-        }
+        // No state carries this line (a tensile force off the only layer of
+        // bars with no concrete to balance it): no capacity.
+        f = Forces{};
     }
-    // 10. kN and kN·m.
-    r.x = x;
-    r.nu = nu * 0.001;
-    r.mu = std::max(mu * 1e-6, -0.1);
+    r.sigmaComp = f.sc;
+    r.sigmaTens = f.st;
+    // 9. The capacity: the resultant, and its moment about the centroid
+    // (which, the forces passing through yN, is Nu times the eccentricity).
+    r.nu = f.n * 0.001;
+    r.mu = std::max(-f.About(s, yg) * 1e-6, -0.1);
 }

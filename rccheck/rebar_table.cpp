@@ -1,5 +1,6 @@
 #include "rccheck/rebar_table.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -73,6 +74,15 @@ bool LoadRebarTableFrom(const std::string& fileName) {
 
 void LoadRebarTable() { LoadRebarTableFrom(GetExeFolder() + RebarTableFileName()); }
 
+bool RebarSizeKnown(int barNumber) { return RebarArea(barNumber, 1.0) > 0.0; }
+
+std::string RefuseBarText(const std::string& text) {
+    float count = 0.0f;
+    const int bar = ParseBars(text, count);
+    if (bar == 0 || count == 0.0f || RebarSizeKnown(bar)) return "";
+    return FormatStr("D%d %s", bar, "は鉄筋の断面積表に無いので受け付けません。"_sj.c_str());
+}
+
 double RebarArea(int barNumber, double count) {
     if (RebarAreaTable.d[16] == 0.0) LoadRebarTable();
     // An exact look-up: a bar number without a row has no area, rather than
@@ -104,46 +114,65 @@ int ParseBars(const std::string& text, float& count) {
     return static_cast<int>(number);
 }
 
+namespace {
+
+// The default RC section of the frame section in slot i.
+RcSection DefaultRcSection(const FrameModel& model, int i) {
+    const FrameSection& fs = model.sections[i];
+    RcSection s{};
+    s.no = fs.no;
+    s.b = 1000.0f;
+    // A section given as area for a 1 m wide strip: h in mm.
+    s.h = static_cast<float>(Round0(fs.area * 1000.0));
+    s.k1 = s.k2 = 30.0f;
+    s.outer = {19.0f, 8.0f, 0.0f, 0.0f};
+    s.inner = {22.0f, 8.0f, 0.0f, 0.0f};
+    s.stirrupD = 13.0f;
+    s.stirrupLegs = 2.0f;
+    s.stirrupPitch = 250.0f;
+    s.sca1 = 8.0f; s.ta1 = 0.27f; s.tsa1 = 2.5f; s.fa1 = 0.0f; s.ssa1 = 160.0f;
+    s.sca2 = 12.0f; s.ta2 = 0.405f; s.tsa2 = 3.75f; s.fa2 = 0.0f; s.ssa2 = 240.0f;
+    s.ec = 31000.0f;
+    s.es = 200000.0f;
+    s.fck = 40.0f;
+    s.fyk = s.fwk = 345.0f;
+    std::string name = Trim(fs.name);
+    if (name.empty()) {
+        // An unnamed section takes the name and concrete modulus of the
+        // last member that uses it (material E in kN/m² -> N/mm²).
+        for (int m = 1; m <= model.memberCount && m <= kMaxMembers; ++m) {
+            const FrameMember& mem = model.members[m];
+            if (mem.sectionNo != fs.no) continue;
+            name = Trim(mem.name);
+            const int mat = FindMaterialIndex(model, mem.materialNo);
+            if (mat > 0) s.ec = static_cast<float>(model.materials[mat].e * 0.001);
+        }
+    }
+    if (name.empty()) name = FormatStr("(%d)", fs.no);
+    SetRcText(s.name, kRcNameSize, name);
+    return s;
+}
+
+}  // namespace
+
 void InitRcSections(RcCheckData& rc, const FrameModel& model) {
     std::memset(rc.sections, 0, sizeof(rc.sections));
     int count = model.sectionCount;
     if (count < 0) count = 0;
     if (count > kRcMaxSections) count = kRcMaxSections;
     rc.sectionCount = count;
-    for (int i = 1; i <= count; ++i) {
-        const FrameSection& fs = model.sections[i];
-        RcSection& s = rc.sections[i];
-        s.no = fs.no;
-        s.b = 1000.0f;
-        // A section given as area for a 1 m wide strip: h in mm.
-        s.h = static_cast<float>(Round0(fs.area * 1000.0));
-        s.k1 = s.k2 = 30.0f;
-        s.outer = {19.0f, 8.0f, 0.0f, 0.0f};
-        s.inner = {22.0f, 8.0f, 0.0f, 0.0f};
-        s.stirrupD = 13.0f;
-        s.stirrupLegs = 2.0f;
-        s.stirrupPitch = 250.0f;
-        s.sca1 = 8.0f; s.ta1 = 0.27f; s.tsa1 = 2.5f; s.fa1 = 0.0f; s.ssa1 = 160.0f;
-        s.sca2 = 12.0f; s.ta2 = 0.405f; s.tsa2 = 3.75f; s.fa2 = 0.0f; s.ssa2 = 240.0f;
-        s.ec = 31000.0f;
-        s.es = 200000.0f;
-        s.fck = 40.0f;
-        s.fyk = s.fwk = 345.0f;
-        std::string name = Trim(fs.name);
-        if (name.empty()) {
-            // An unnamed section takes the name and concrete modulus of the
-            // last member that uses it (material E in kN/m² -> N/mm²).
-            for (int m = 1; m <= model.memberCount && m <= kMaxMembers; ++m) {
-                const FrameMember& mem = model.members[m];
-                if (mem.sectionNo != fs.no) continue;
-                name = Trim(mem.name);
-                const int mat = FindMaterialIndex(model, mem.materialNo);
-                if (mat > 0) s.ec = static_cast<float>(model.materials[mat].e * 0.001);
-            }
-        }
-        if (name.empty()) name = FormatStr("(%d)", fs.no);
-        SetRcText(s.name, kRcNameSize, name);
-    }
+    for (int i = 1; i <= count; ++i) rc.sections[i] = DefaultRcSection(model, i);
+}
+
+int AddDefaultRcSection(RcCheckData& rc, const FrameModel& model, int frameSectionNo) {
+    const int count = std::clamp(rc.sectionCount, 0, kRcMaxSections);
+    for (int k = 1; k <= count; ++k)
+        if (rc.sections[k].no == frameSectionNo) return k;
+    const int i = FindSectionIndex(model, frameSectionNo);
+    if (i <= 0 || count >= kRcMaxSections) return 0;
+    rc.sections[count + 1] = DefaultRcSection(model, i);
+    rc.sectionCount = count + 1;
+    return count + 1;
 }
 
 void MergeEqualRcSections(RcCheckData& rc) {

@@ -44,8 +44,21 @@ std::string FormatBars(int barNumber, double count);
 // number and stores the count (2 decimals). Without a separator: 0 and 0.
 int ParseBars(const std::string& text, float& count);
 
+// Whether the table holds a row for the bar number (bars of a size it does
+// not hold would count as no bars at all).
+bool RebarSizeKnown(int barNumber);
+
+// A bar text as typed into a table: "" when it may be taken (empty, no bars,
+// or bars of a size the table holds), else the message that refuses it.
+std::string RefuseBarText(const std::string& text);
+
 // Replaces the whole section table by one default section per frame section.
 void InitRcSections(RcCheckData& rc, const FrameModel& model);
+
+// The RC section numbered like the frame section frameSectionNo: its index
+// when there is one, else a default section made for it and appended (0
+// when the frame has no such section or the table is full).
+int AddDefaultRcSection(RcCheckData& rc, const FrameModel& model, int frameSectionNo);
 
 // Merges sections with equal trimmed name, b and h into the first of them,
 // renumbers the members' references and compacts the table.

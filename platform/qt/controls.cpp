@@ -34,6 +34,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         if (owner_) owner_->Realign();
+        if (owner_ && owner_->OnResize) owner_->OnResize();
     }
 
 private:
@@ -482,6 +483,16 @@ void TForm::CenterOnScreen() {
         const QRect g = s->availableGeometry();
         Widget()->move(g.x() + (g.width() - Width()) / 2, g.y() + (g.height() - Height()) / 2);
     }
+}
+void TForm::CenterOn(const TForm& other) {
+    QRect frame = Widget()->frameGeometry();
+    frame.moveCenter(other.Widget()->frameGeometry().center());
+    if (QScreen* s = other.Widget()->screen()) {
+        const QRect area = s->availableGeometry();
+        frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+        frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+    }
+    Widget()->move(frame.topLeft());
 }
 void TForm::Show() { Widget()->show(); }
 bool TForm::Close() {

@@ -69,6 +69,8 @@ public:
     // Arranges the aligned children (called on every resize).
     void Realign();
     const std::vector<TControl*>& Children() const { return children_; }
+    // After every change of size, once the children are arranged.
+    std::function<void()> OnResize;
 
 protected:
     TWinControl() = default;
@@ -201,6 +203,9 @@ public:
     std::string Caption() const;
     void SetMinSize(int width, int height);
     void CenterOnScreen();
+    // Centres the form's frame on another form's frame, kept within the
+    // screen that form is on.
+    void CenterOn(const TForm& other);
     void Show();
     // Asks OnCloseQuery; closes when allowed. True when the form closed.
     bool Close();

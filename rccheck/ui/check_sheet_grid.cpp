@@ -20,6 +20,7 @@
 #include "rccheck/rc_member_check.h"
 #include "rccheck/rc_prepare.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/quiet_grid.h"
 
 namespace {
 
@@ -208,7 +209,7 @@ std::string CellText(const SheetRow& row, const RcPointCheck& p, int cs, const R
         case Val::SM: return Num("%0.2f", c.shear.m);
         case Val::SN: return Num("%0.2f", c.shear.n);
         case Val::SS: return Num("%0.2f", c.shear.s);
-        case Val::Ds: return Num("%0.0f", c.dShear);
+        case Val::Ds: return DashOrNum(c.dShear);  // "－": no check reached the point
         case Val::Tau: return (c.ngFt ? "*" : "") + Num("%0.3f", c.tau);
         case Val::TaUsed: return (c.taUsed == c.tsa && c.tsa != 0.0f ? "#" : "") + Num("%0.3f", c.taUsed);
         case Val::Ft: return Ratio(c.ft, c.ngFt, cs, c.governing[kGovFt]);
@@ -275,6 +276,8 @@ void Fill(TStringGrid& grid, RcCheckData& rc, int member, int cs, bool full) {
     const int cols = std::max(points, 1) + 3;
     if (grid.Cells(0, 0).empty()) FitGridWidthToColumns(grid, 0, "94:・┃108:┃80:着目点┃80:┃80:┃"_sj, false);
     grid.SetColCount(cols);
+    // The point columns have no caption; the bar table's must not stay.
+    for (int col = 3; col < cols; ++col) SetCellIfChanged(grid, 0, col, "");
     st.colPoint.assign(static_cast<std::size_t>(cols), 0);
     for (int col = 3; col < cols; ++col) {
         grid.SetColWidth(col, grid.ColWidth(3));
@@ -372,6 +375,9 @@ void WriteValue(RcCheckData& rc, RcMemberChecks& m, int k, int cs, Val val, cons
 bool IsForceRow(Val v) {
     return v == Val::BM || v == Val::BN || v == Val::SM || v == Val::SN || v == Val::SS;
 }
+bool IsBarText(Val v) {
+    return v == Val::OD1 || v == Val::OD2 || v == Val::ID1 || v == Val::ID2 || v == Val::Stir;
+}
 bool IsBarRow(Val v) {
     return v == Val::OD1 || v == Val::OD2 || v == Val::ID1 || v == Val::ID2 || v == Val::Stir ||
            v == Val::Pitch;
@@ -388,6 +394,15 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc, int member, int cs) {
     if (point < 1 || point > points) return;
     const Val val = Rows()[static_cast<std::size_t>(st.rowDef[row])].val;
     const std::string text = Trim(grid.Cells(col, row));
+    // Text the data could not hold faithfully is refused before anything
+    // changes: the refilled sheet shows the value as it was.
+    const std::string refusal = val == Val::Name ? RefuseRcName(text)
+                                : IsBarText(val) ? RefuseBarText(text)
+                                                 : std::string();
+    if (!refusal.empty()) {
+        ShowMessage(refusal);
+        return;
+    }
     const double v = TextToDouble(text);
     const bool all = !IsForceRow(val) && (IsKeyDown(VK_SHIFT) || IsBarRow(val));
     for (int k = all ? 1 : point; k <= (all ? points : point); ++k) WriteValue(rc, m, k, cs, val, text, v);
@@ -417,11 +432,16 @@ void DrawCheckSheetCell(TStringGrid& grid, int col, int row, TCanvas& canvas, co
     else back = a.editable ? 0xD0E0E0 : 0xB0D0D0;
     std::uint32_t font = static_cast<std::uint32_t>(a.fontColor);
     std::string text = Trim(grid.Cells(col, row));
+    bool marked = false;  // "#": the τa used is τsa
     if (text.find("**") == std::string::npos) {
-        while (!text.empty() && (text[0] == '#' || text[0] == '*')) {
-            font = text[0] == '#' ? kBlueText : kRedText;
-            text.erase(0, 1);
+        std::size_t lead = 0;
+        for (; lead < text.size() && (text[lead] == '#' || text[lead] == '*'); ++lead) {
+            font = text[lead] == '#' ? kBlueText : kRedText;
+            marked = marked || text[lead] == '#';
         }
+        // "*" only colours; "#" stays in the text, in bold, since its row is
+        // blue already and the colour alone would not show it.
+        text = (marked ? "#" : "") + text.substr(lead);
     }
     if (r && SwitchCheck(r->val) != kNone) back = st.anyOn[SwitchCheck(r->val)] ? 0xE0E0A0 : 0xC0C0C0;
     canvas.SetBrushStyle(bsSolid);
@@ -429,7 +449,7 @@ void DrawCheckSheetCell(TStringGrid& grid, int col, int row, TCanvas& canvas, co
     canvas.FillRect(rect);
     canvas.SetFontColor(font);
     TFontSpec f = canvas.Font();
-    f.weight = a.bold ? 700 : 400;
+    f.weight = a.bold || marked ? 700 : 400;
     canvas.SetFont(f);
     canvas.SetBrushStyle(bsClear);
     DrawCellLines(canvas, rect, text);
@@ -460,10 +480,8 @@ void CheckSheetSelectCell(TStringGrid& grid) {
             if (st.attrs[r].editable) { found = r; break; }
     if (found < 0) found = up ? 1 : rows - 1;
     if (found != y) {
-        const bool enabled = grid.Enabled();
-        grid.SetEnabled(false);
+        QuietGrid quiet(grid);
         grid.SetRow(found);
-        grid.SetEnabled(enabled);
     }
     st.prevRow = found;
 }

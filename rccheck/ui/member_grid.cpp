@@ -9,11 +9,13 @@
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/qt/canvas.h"
+#include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "rccheck/rc_prepare.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/quiet_grid.h"
 
 namespace {
 
@@ -119,10 +121,8 @@ void Fill(TStringGrid& grid, const RcCheckData& rc) {
         FitGridWidthToColumns(
             grid, 20, "42:┃42:┃56:┃90:┃90:┃68:┃64:┃180:┃90:┃56:┃68:┃70:┃64:"_sj, false);
         grid.SetRowHeight(0, 36);
-        const bool enabled = grid.Enabled();
-        grid.SetEnabled(false);
+        QuietGrid quiet(grid);
         grid.SetRow(std::clamp(LastMemberGridRow, 1, rows - 1));
-        grid.SetEnabled(enabled);
     }
     LabelColumns(grid);
     if (grid.RowCount() < rows) grid.SetRowCount(rows);
@@ -169,6 +169,13 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const bool outer = r % 2 == 1;
     const std::string& key = ColAttrs[c].key;
     const std::string text = Trim(grid.Cells(c, r));
+    const std::string refusal = key == "(Name)" ? RefuseRcName(text)
+                                : (key == "(D1)" || key == "(D2)" || key == "(Dw)") ? RefuseBarText(text)
+                                                                                    : std::string();
+    if (!refusal.empty()) {
+        ShowMessage(refusal);
+        return;
+    }
     const double v = TextToDouble(text);
     if (key == "(Name)") {
         if (outer) SetRcText(m.name, kRcNameSize, FitTextLength(text, 20));
@@ -249,24 +256,24 @@ bool MemberGridSelectCell(TStringGrid& grid) {
     for (int c = clicked; right ? c < kCols : c >= 2; c += right ? 1 : -1)
         if (ColAttrs[c].editable) { found = c; break; }
     if (found < 0) found = LastMemberGridCol;
-    const bool enabled = grid.Enabled();
-    grid.SetEnabled(false);
-    if (found != clicked) grid.SetCol(found);
-    LastMemberGridCol = found;
-    // Repaint both members' rows so the highlight follows the current row.
     const int row = grid.Row();
-    if ((row - 1) / 2 != (LastMemberGridRow - 1) / 2) {
-        for (int r : {row, LastMemberGridRow}) {
-            const int first = 2 * ((r - 1) / 2) + 1;
-            for (int rr = first; rr <= first + 1 && rr < grid.RowCount(); ++rr)
-                for (int c = 2; c < grid.ColCount(); ++c) {
-                    const std::string keep = grid.Cells(c, rr);
-                    grid.SetCell(c, rr, keep + " ");
-                    grid.SetCell(c, rr, keep);
-                }
+    {
+        QuietGrid quiet(grid);
+        if (found != clicked) grid.SetCol(found);
+        LastMemberGridCol = found;
+        // Repaint both members' rows so the highlight follows the current row.
+        if ((row - 1) / 2 != (LastMemberGridRow - 1) / 2) {
+            for (int r : {row, LastMemberGridRow}) {
+                const int first = 2 * ((r - 1) / 2) + 1;
+                for (int rr = first; rr <= first + 1 && rr < grid.RowCount(); ++rr)
+                    for (int c = 2; c < grid.ColCount(); ++c) {
+                        const std::string keep = grid.Cells(c, rr);
+                        grid.SetCell(c, rr, keep + " ");
+                        grid.SetCell(c, rr, keep);
+                    }
+            }
         }
     }
-    grid.SetEnabled(enabled);
     LastMemberGridRow = row;
     return grid.Cells(found, 0).find("名"_sj) != std::string::npos;
 }

@@ -25,6 +25,7 @@
 #include "rccheck/ui/member_grid.h"
 #include "rccheck/ui/section_window.h"
 #include "report/report_cover.h"
+#include "rccheck/ui/quiet_grid.h"
 
 TfmRCanal* fmRCanal = nullptr;
 
@@ -47,18 +48,24 @@ int RcCases() { return std::clamp(Rc().checkCaseCount, 0, kRcMaxCheckCases); }
 bool HaveResults() { return ResultData != nullptr && ResultData->memberCount != 0; }
 int ModelMembers() { return FrameData ? std::clamp(FrameData->memberCount, 0, kMaxMembers) : 0; }
 
+// The date of the newest entry of the change history: the version the
+// title shows (the entry's text stays in the history).
 std::string RcVersionDate() {
     const std::string& h = RcHistoryText();
     const std::size_t at = h.find("20");
     if (at == std::string::npos) return "";
-    std::string s = h.substr(at, 80);
-    const std::size_t eol = s.find('\n');
-    if (eol != std::string::npos) s.erase(eol);
-    return Trim(s);
+    const std::size_t end = h.find_first_of(" \t\r\n", at);
+    return h.substr(at, std::min<std::size_t>(end == std::string::npos ? h.size() - at : end - at, 80));
 }
 
 
+
 }  // namespace
+
+void OpenCentredOnMainWindow(TForm& form) {
+    if (!form.Visible() && FmMain != nullptr) form.CenterOn(*FmMain);
+    form.Show();
+}
 
 TfmRCanal::TfmRCanal() {
     BuildLayout();
@@ -83,39 +90,54 @@ void TfmRCanal::BuildLayout() {
     PnSg1 = MakeOwnedControl<TPanel>(owned_, this);
     PnSg1->SetAlign(alClient);
 
+    // The top bar in three parts, so that its controls never cover one
+    // another at any width: the modes and paging on the left, the section,
+    // save, print and help buttons on the right, the member texts between
+    // (cut short when the window is narrow).
+    const auto bar = [this](TAlign align, int width) {
+        TPanel* p = MakeOwnedControl<TPanel>(owned_, Panel5);
+        p->SetAlign(align);
+        if (width > 0) p->SetWidth(width);
+        return p;
+    };
+    TPanel* modes = bar(alLeft, 446);
+    TPanel* tools = bar(alRight, 258);
+    TPanel* member = bar(alClient, 0);
     int x = 2;
     const auto place = [&x](TControl* c, int w) { c->SetBounds(x, 2, w, 23); x += w + 4; };
-    bClear = MakeOwnedControl<TButton>(owned_, Panel5, "消"_sj);
+    bClear = MakeOwnedControl<TButton>(owned_, modes, "消"_sj);
     place(bClear, 26);
-    place(MakeOwnedControl<TLabel>(owned_, Panel5, "着目点:"_sj), 56);
-    RbDispBzi = MakeOwnedControl<TCheckBox>(owned_, Panel5, "配筋表"_sj, true);
+    place(MakeOwnedControl<TLabel>(owned_, modes, "着目点:"_sj), 56);
+    RbDispBzi = MakeOwnedControl<TRadioButton>(owned_, modes, "配筋表"_sj, true);
     place(RbDispBzi, 74);
-    place(MakeOwnedControl<TLabel>(owned_, Panel5, "["), 8);
-    RbExtract = MakeOwnedControl<TCheckBox>(owned_, Panel5, "抽出"_sj);
+    place(MakeOwnedControl<TLabel>(owned_, modes, "["), 8);
+    RbExtract = MakeOwnedControl<TRadioButton>(owned_, modes, "抽出"_sj);
     place(RbExtract, 60);
-    RbZenGyo = MakeOwnedControl<TCheckBox>(owned_, Panel5, "全行"_sj);
+    RbZenGyo = MakeOwnedControl<TRadioButton>(owned_, modes, "全行"_sj);
     place(RbZenGyo, 60);
-    RbDispAll = MakeOwnedControl<TCheckBox>(owned_, Panel5, "全項"_sj);
+    RbDispAll = MakeOwnedControl<TRadioButton>(owned_, modes, "全項"_sj);
     place(RbDispAll, 60);
-    place(MakeOwnedControl<TLabel>(owned_, Panel5, "]"), 8);
-    BtnBack = MakeOwnedControl<TButton>(owned_, Panel5, "▲"_sj);
+    place(MakeOwnedControl<TLabel>(owned_, modes, "]"), 8);
+    BtnBack = MakeOwnedControl<TButton>(owned_, modes, "▲"_sj);
     place(BtnBack, 26);
-    BtnNext = MakeOwnedControl<TButton>(owned_, Panel5, "▼"_sj);
+    BtnNext = MakeOwnedControl<TButton>(owned_, modes, "▼"_sj);
     place(BtnNext, 26);
-    BzName = MakeOwnedControl<TLabel>(owned_, Panel5, "");
+    x = 4;
+    BzName = MakeOwnedControl<TLabel>(owned_, member, "");
     place(BzName, 300);
-    DmNo = MakeOwnedControl<TLabel>(owned_, Panel5, "");
+    DmNo = MakeOwnedControl<TLabel>(owned_, member, "");
     DmNo->SetFontColor(0x808000);  // teal
     place(DmNo, 180);
-    bShowSection = MakeOwnedControl<TButton>(owned_, Panel5, "断面"_sj);
+    x = 2;
+    bShowSection = MakeOwnedControl<TButton>(owned_, tools, "断面"_sj);
     place(bShowSection, 48);
-    Save1 = MakeOwnedControl<TButton>(owned_, Panel5, "保存"_sj);
+    Save1 = MakeOwnedControl<TButton>(owned_, tools, "保存"_sj);
     place(Save1, 40);
-    BtnPrint = MakeOwnedControl<TButton>(owned_, Panel5, "印刷"_sj);
+    BtnPrint = MakeOwnedControl<TButton>(owned_, tools, "印刷"_sj);
     place(BtnPrint, 40);
-    BtnHelp1 = MakeOwnedControl<TButton>(owned_, Panel5, "？"_sj);
+    BtnHelp1 = MakeOwnedControl<TButton>(owned_, tools, "？"_sj);
     place(BtnHelp1, 26);
-    MyHistory = MakeOwnedControl<TLabel>(owned_, Panel5, "(変更履歴)"_sj);
+    MyHistory = MakeOwnedControl<TLabel>(owned_, tools, "(変更履歴)"_sj);
     place(MyHistory, 80);
 
     CoKumiList = MakeOwnedControl<TStringGrid>(owned_, Panel2);
@@ -198,6 +220,11 @@ void TfmRCanal::BuildLayout() {
         canClose = true;
         FormClose();
     };
+    // The sheet modes that stretch their rows to the grid's height follow
+    // the window's size.
+    PnSg1->OnResize = [this] {
+        if (Visible() && !settingMode_ && (mode_ == kModeExtract || mode_ == kModeAllRows)) CkDispAllClick(mode_);
+    };
 }
 
 void TfmRCanal::FormCreate() {
@@ -210,7 +237,8 @@ void TfmRCanal::FormCreate() {
 // 1. The show sequence.
 void TfmRCanal::FormShow() {
     RcCheckData& rc = Rc();
-    Show();
+    SetCaption(RcTitleBase + " > " + CurrentFileName);
+    OpenCentredOnMainWindow(*this);
     CurrentRcMember = std::clamp(CurrentRcMember, 1, std::max(1, ModelMembers()));
     const int remembered = rc.memberCount;
     if (HaveResults() && FrameData) {
@@ -220,7 +248,10 @@ void TfmRCanal::FormShow() {
     if (HaveResults() && rc.memberCount > 0 && KeyIsHeld(kKeyAlt) &&
         MessageDlg("前回の設定した断面データを破棄します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) == mrYes)
         rc.memberCount = 0;
-    if ((rc.memberCount == 0 || rc.memberCount != remembered) && FrameData) {
+    // Defaults for everything only when there were no RC data: a frame
+    // that gained or lost members keeps the sections and the settings of
+    // the members it still has (the build matched them by number).
+    if ((rc.memberCount == 0 || remembered == 0) && FrameData) {
         ModifiedFlag = true;
         if (ResultData) BuildRcCheckData(rc, *ResultData, *FrameData);
         InitRcSections(rc, *FrameData);
@@ -297,10 +328,10 @@ int TfmRCanal::CaseIndex() const { return std::max(0, CoKumiList->Row() - 1); }
 int TfmRCanal::CaseCount() const { return std::max(0, CoKumiList->RowCount() - 1); }
 
 void TfmRCanal::SetCaseIndex(int index) {
-    const bool enabled = CoKumiList->Enabled();
-    CoKumiList->SetEnabled(false);
-    CoKumiList->SetRow(std::clamp(index, 0, std::max(0, CaseCount() - 1)) + 1);
-    CoKumiList->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*CoKumiList);
+        CoKumiList->SetRow(std::clamp(index, 0, std::max(0, CaseCount() - 1)) + 1);
+    }
     CoKumiList->Refresh();
 }
 
@@ -336,15 +367,15 @@ void TfmRCanal::RefreshRcViewAndFocus() {
 // 4. The case list.
 void TfmRCanal::FillCaseList() {
     const int keep = std::clamp(CaseIndex(), 0, RcCases());
-    const bool enabled = CoKumiList->Enabled();
-    CoKumiList->SetEnabled(false);
-    CoKumiList->SetRowCount(RcCases() + 2);
-    CoKumiList->SetCell(1, 0, "照査ケース"_sj);
-    CoKumiList->SetCell(1, 1, ". 許容値比で最大応力部の抽出"_sj);
-    for (int q = 1; q <= RcCases(); ++q)
-        CoKumiList->SetCell(1, q + 1, FormatStr("%02d. %s", q, Trim(Rc().checkCases[q].name).c_str()));
-    for (int r = 0; r < CoKumiList->RowCount(); ++r) CoKumiList->SetRowHeight(r, 22);
-    CoKumiList->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*CoKumiList);
+        CoKumiList->SetRowCount(RcCases() + 2);
+        CoKumiList->SetCell(1, 0, "照査ケース"_sj);
+        CoKumiList->SetCell(1, 1, ". 許容値比で最大応力部の抽出"_sj);
+        for (int q = 1; q <= RcCases(); ++q)
+            CoKumiList->SetCell(1, q + 1, FormatStr("%02d. %s", q, Trim(Rc().checkCases[q].name).c_str()));
+        for (int r = 0; r < CoKumiList->RowCount(); ++r) CoKumiList->SetRowHeight(r, 22);
+    }
     SetCaseIndex(keep);
 }
 
@@ -366,10 +397,10 @@ void TfmRCanal::Sg1KeyPress(char& key) {
         RefreshRcView(0);
     }
     MoveToNextColumn();
-    const bool enabled = Sg1->Enabled();
-    Sg1->SetEnabled(false);
-    Sg1->SetRow(row);
-    Sg1->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*Sg1);
+        Sg1->SetRow(row);
+    }
     if (fmSection && fmSection->Visible()) fmSection->RefreshSectionGrid(0);
     key = 0;
 }
@@ -377,10 +408,8 @@ void TfmRCanal::Sg1KeyPress(char& key) {
 void TfmRCanal::MoveToNextColumn() {
     int col = Sg1->Col() + 1;
     if (col >= Sg1->ColCount()) col = FixedCols();
-    const bool enabled = Sg1->Enabled();
-    Sg1->SetEnabled(false);
+    QuietGrid quiet(*Sg1);
     Sg1->SetCol(col);
-    Sg1->SetEnabled(enabled);
 }
 
 // 6. Paging through the members.
@@ -601,10 +630,8 @@ void TfmRCanal::RcSelectMember(int caseIndex, int memberIndex) {
     CurrentRcMember = RcMembers() == 0 ? 1 : std::clamp(memberIndex, 1, RcMembers());
     if (CaseCount() > 1 && caseIndex != 0) SetCaseIndex(std::min(caseIndex, CaseCount() - 1));
     if (mode_ == kModeBars) {
-        const bool enabled = Sg1->Enabled();
-        Sg1->SetEnabled(false);
+        QuietGrid quiet(*Sg1);
         Sg1->SetRow(2 * CurrentRcMember - 1);
-        Sg1->SetEnabled(enabled);
     }
     RefreshRcViewAndFocus();
     Paint1Paint();

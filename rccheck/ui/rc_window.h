@@ -75,10 +75,11 @@ public:
     // Components.
     TPanel* Panel5 = nullptr;
     TButton* bClear = nullptr;
-    TCheckBox* RbDispBzi = nullptr;
-    TCheckBox* RbExtract = nullptr;
-    TCheckBox* RbZenGyo = nullptr;
-    TCheckBox* RbDispAll = nullptr;
+    // The display modes exclude each other: one group of radio buttons.
+    TRadioButton* RbDispBzi = nullptr;
+    TRadioButton* RbExtract = nullptr;
+    TRadioButton* RbZenGyo = nullptr;
+    TRadioButton* RbDispAll = nullptr;
     TButton* BtnBack = nullptr;
     TButton* BtnNext = nullptr;
     TLabel* BzName = nullptr;
@@ -114,6 +115,10 @@ private:
 };
 
 extern TfmRCanal* fmRCanal;
+
+// Shows an RC window; one that was hidden opens centred on the main window
+// (where the user looks), not wherever the screen's middle happens to be.
+void OpenCentredOnMainWindow(TForm& form);
 
 // Creates the window on first use and runs its show sequence.
 void ShowRcWindow();

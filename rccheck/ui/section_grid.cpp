@@ -15,6 +15,7 @@
 #include "platform/sysutils.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/quiet_grid.h"
 
 namespace {
 
@@ -208,6 +209,12 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
         return;
     }
     if (k > Count(rc)) return;  // the 追加 column takes a number first
+    const bool barRow = y == kOD1 || y == kOD2 || y == kID1 || y == kID2 || y == kStir;
+    const std::string refusal = y == kName ? RefuseRcName(text) : barRow ? RefuseBarText(text) : "";
+    if (!refusal.empty()) {
+        ShowMessage(refusal);
+        return;
+    }
     const bool all = IsKeyDown(VK_SHIFT) && y != kName;
     for (int j = all ? 1 : k; j <= (all ? Count(rc) : k); ++j) WriteRow(rc.sections[j], y, text, v);
 }
@@ -251,10 +258,8 @@ void MoveToEditableRow(TStringGrid& grid) {
         for (int r = y; r < rows; ++r) if (RowAttrs[r].editable) { found = r; break; }
     }
     if (found != y && found >= 1) {
-        const bool enabled = grid.Enabled();
-        grid.SetEnabled(false);
+        QuietGrid quiet(grid);
         grid.SetRow(found);
-        grid.SetEnabled(enabled);
     }
     PreviousRow = found;
 }

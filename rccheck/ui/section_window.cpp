@@ -18,6 +18,7 @@
 #include "rccheck/rebar_table.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_grid.h"
+#include "rccheck/ui/quiet_grid.h"
 
 TfmSection* fmSection = nullptr;
 
@@ -52,22 +53,36 @@ void TfmSection::BuildLayout() {
     SetBounds(0, 0, 1250, 750);
     SetMinSize(1250, 750);
     SetColor(0xFEDCC0);  // RGB(192, 220, 254)
-    Label2 = MakeOwnedControl<TLabel>(owned_, this, "部材断面/許容値・設定"_sj);
+    // The table takes what the title bar and the column of buttons on the
+    // right leave, and scrolls: however many sections it shows, it never
+    // reaches under the buttons and option boxes.
+    const auto panel = [this](TWinControl* parent, TAlign align, int size) {
+        TPanel* p = MakeOwnedControl<TPanel>(owned_, parent);
+        p->SetAlign(align);
+        if (align == alTop || align == alBottom) p->SetHeight(size);
+        else if (align != alClient) p->SetWidth(size);
+        return p;
+    };
+    TPanel* head = panel(this, alTop, 26);
+    TPanel* side = panel(this, alRight, 336);
+    TPanel* table = panel(this, alClient, 0);
+    Label2 = MakeOwnedControl<TLabel>(owned_, head, "部材断面/許容値・設定"_sj);
     Label2->SetBounds(8, 4, 300, 20);
-    Sg1 = MakeOwnedControl<TStringGrid>(owned_, this);
-    Sg1->SetBounds(8, 26, 900, 716);
-    BtnSectionSet = MakeOwnedControl<TButton>(owned_, this, "1.左表にデフォルト値を設定する "_sj);
-    BtnSectionSet->SetBounds(920, 26, 320, 28);
-    Label1 = MakeOwnedControl<TLabel>(owned_, this, "(フレーム断面積,断面名,部材名を参照します)"_sj);
-    Label1->SetBounds(920, 56, 320, 20);
-    ConsSection = MakeOwnedControl<TButton>(owned_, this, "2.名称,幅,高さが同じ断面を統合する"_sj);
-    ConsSection->SetBounds(920, 82, 320, 28);
-    lbType1 = MakeOwnedControl<TLabel>(owned_, this, "照査ケース別の照査ﾀｲﾌﾟ(1～3)設定"_sj);
-    lbType1->SetBounds(920, 118, 320, 20);
-    SgType1 = MakeOwnedControl<TStringGrid>(owned_, this);
-    SgType1->SetBounds(920, 140, 320, 300);
-    GroupBox1 = MakeOwnedControl<TPanel>(owned_, this, "摘要条件"_sj);
-    GroupBox1->SetBounds(920, 448, 320, 200);
+    Sg1 = MakeOwnedControl<TStringGrid>(owned_, table);
+    Sg1->SetAlign(alClient);
+
+    TPanel* sideTop = panel(side, alTop, 122);
+    BtnSectionSet = MakeOwnedControl<TButton>(owned_, sideTop, "1.左表にデフォルト値を設定する "_sj);
+    BtnSectionSet->SetBounds(8, 4, 320, 28);
+    Label1 = MakeOwnedControl<TLabel>(owned_, sideTop, "(フレーム断面積,断面名,部材名を参照します)"_sj);
+    Label1->SetBounds(8, 34, 320, 20);
+    ConsSection = MakeOwnedControl<TButton>(owned_, sideTop, "2.名称,幅,高さが同じ断面を統合する"_sj);
+    ConsSection->SetBounds(8, 58, 320, 28);
+    lbType1 = MakeOwnedControl<TLabel>(owned_, sideTop, "照査ケース別の照査ﾀｲﾌﾟ(1～3)設定"_sj);
+    lbType1->SetBounds(8, 98, 320, 20);
+    TPanel* sideBottom = panel(side, alBottom, 256);
+    GroupBox1 = MakeOwnedControl<TPanel>(owned_, sideBottom, "摘要条件"_sj);
+    GroupBox1->SetBounds(8, 8, 320, 200);
     ApplyShoType = MakeOwnedControl<TButton>(owned_, GroupBox1, "照査ﾀｲﾌﾟ(1～3)の値を適用する"_sj);
     ApplyShoType->SetBounds(8, 20, 300, 28);
     CkApplyMmax = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "Mmax,Mmin部はせん断を照査しない。"_sj, true);
@@ -81,8 +96,10 @@ void TfmSection::BuildLayout() {
     Memo3 = MakeOwnedControl<TLabel>(owned_, GroupBox1,
                          "左表の照査ﾀｲﾌﾟ(1～3)の値を上表の照査ﾀｲﾌﾟ\n設定に従って摘要します。"_sj);
     Memo3->SetBounds(8, 152, 300, 40);
-    SpeedButton2 = MakeOwnedControl<TButton>(owned_, this, "閉じる"_sj);
-    SpeedButton2->SetBounds(920, 660, 100, 28);
+    SpeedButton2 = MakeOwnedControl<TButton>(owned_, sideBottom, "閉じる"_sj);
+    SpeedButton2->SetBounds(8, 220, 100, 28);
+    SgType1 = MakeOwnedControl<TStringGrid>(owned_, side);
+    SgType1->SetAlign(alClient);
 
     Sg1->OnDrawCell = [this](int col, int row, TCanvas& canvas, const TRect& rect) {
         DrawSectionGridCell(*Sg1, col, row, canvas, rect);
@@ -107,7 +124,8 @@ void TfmSection::BuildLayout() {
 }
 
 void TfmSection::FormShow() {
-    Show();
+    OpenCentredOnMainWindow(*this);
+    Realign();  // the table's height sets its rows on the first fill
     RefreshSectionGrid(0);
     FillCheckCaseGrid();
 }
@@ -162,10 +180,10 @@ void TfmSection::SgType1KeyPress(char& key) {
         Rc().checkCases[row].checkType = v >= 1 ? std::min(3, v) : 1;
     }
     const int next = row >= SgType1->RowCount() - 1 ? 1 : row + 1;
-    const bool enabled = SgType1->Enabled();
-    SgType1->SetEnabled(false);
-    SgType1->SetRow(next);
-    SgType1->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*SgType1);
+        SgType1->SetRow(next);
+    }
     FillCheckCaseGrid();
 }
 
@@ -203,10 +221,10 @@ void TfmSection::Sg1KeyPress(char& key) {
     }
     // The number row may already have moved the cursor on.
     const int next = std::max(row, Sg1->Row()) + 1 >= Sg1->RowCount() ? 1 : std::max(row, Sg1->Row()) + 1;
-    const bool enabled = Sg1->Enabled();
-    Sg1->SetEnabled(false);
-    Sg1->SetRow(next);
-    Sg1->SetEnabled(enabled);
+    {
+        QuietGrid quiet(*Sg1);
+        Sg1->SetRow(next);
+    }
     key = 0;
 }
 

@@ -3,6 +3,7 @@
 // damaged or oversized blocks that must read without overrunning a table.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "platform/sjis_literal.h"
+#include "model/text_helpers.h"
 #include "platform/string_list.h"
 #include "rccheck/rc_data_file.h"
 #include "rccheck/rebar_table.h"
@@ -191,12 +193,13 @@ TEST(RcDataFile, DamagedAndOversizedBlocksReadSafely) {
         "EOB\r\n";
     TStringList list;
     list.SetText(text);
-    ReadRcCheckData(*rc, *model, list);
+    std::string warnings;
+    ReadRcCheckData(*rc, *model, list, warnings);
 
-    EXPECT_EQ(rc->sectionCount, kRcMaxSections);
+    // Only the two sections the table holds, not 9999 (or 803) of them.
+    EXPECT_EQ(rc->sectionCount, 2);
     EXPECT_EQ(rc->sections[1].no, 1);
     EXPECT_EQ(rc->sections[2].no, 2);
-    EXPECT_EQ(rc->sections[3].no, 0);  // missing cell reads as 0
     EXPECT_STREQ(rc->sections[1].name, "A");
     EXPECT_EQ(rc->sections[1].h, 500.0f);
     EXPECT_EQ(rc->sections[1].outer.d1, 19.0f);
@@ -204,22 +207,163 @@ TEST(RcDataFile, DamagedAndOversizedBlocksReadSafely) {
     EXPECT_EQ(rc->sections[2].outer.d1, 13.0f);
     EXPECT_EQ(rc->sections[2].outer.n1, 2.0f);
 
-    // The oversized member index has no block: skipped. Member 2 reads.
-    EXPECT_EQ(rc->memberCount, 2);
-    EXPECT_EQ(rc->checkCaseCount, 1);  // set by the member header
+    ASSERT_EQ(rc->checkCaseCount, 1);
     EXPECT_EQ(rc->checkCases[1].comboNo, 7);
     EXPECT_STREQ(rc->checkCases[1].name, "A");  // a comma ends the name
+
+    // The head with a damaged number is the first member; its point table
+    // is missing, so it has no points, and its tables never swallow the
+    // next member's. The second reads whole.
+    EXPECT_EQ(rc->memberCount, 2);
+    EXPECT_EQ(rc->memberChecks[1].memberNo, 5);
+    EXPECT_EQ(rc->memberChecks[1].pointCount, 0);
     const RcMemberChecks& m = rc->memberChecks[2];
     EXPECT_EQ(m.memberNo, 12);  // keys match by containment
     EXPECT_STREQ(m.name, "col");
-    EXPECT_EQ(m.pointCount, 3);
+    EXPECT_EQ(m.pointCount, 2);  // 3 declared, 2 held
     EXPECT_STREQ(m.points[1].name, "p1");
     EXPECT_STREQ(m.points[2].name, "p2");
     EXPECT_EQ(m.points[1].cases[1].sgCK, 1);
     EXPECT_EQ(m.points[2].cases[1].sgCK, 0);
-    EXPECT_EQ(m.points[3].cases[1].sgCK, 1);  // any value but 0 switches on
     EXPECT_FLOAT_EQ(m.points[1].cases[1].bend.m, 1.5f);
-    EXPECT_FLOAT_EQ(m.points[3].cases[1].bend.m, 77.0f);  // no cell: kept
+    EXPECT_FLOAT_EQ(m.points[3].cases[1].bend.m, 77.0f);  // beyond the points: untouched
+
+    EXPECT_EQ(warnings,
+              "RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj
+              "荷重組合せデータのケース数 9999 に対し、データは 1 ケース分しか無いため 1 ケースとしました.\n"_sj
+              "1 番目の部材データの見出しの番号 \"9999\" を 1 として読みました.\n"_sj
+              "部材データ 1 のケース数 9999 に対し、データは 1 ケース分しか無いため 1 ケースとしました.\n"_sj
+              "部材データ 1 の着目点の表が EOB で終わっていません.\n"_sj
+              "部材データ 1 の着目点数 9999 に対し、データは 0 点分しか無いため 0 点としました.\n"_sj
+              "部材データ 1 のケース 1 以降の表が見つかりません.\n"_sj
+              "部材データ 2 の着目点数 3 に対し、データは 2 点分しか無いため 2 点としました.\n"_sj);
+}
+
+// The sample block written, with one line of it replaced.
+std::string DamagedSample(const std::string& from, const std::string& to) {
+    auto model = NewFrameModelRecord();
+    RcDataPtr rc = NewRc();
+    FillSample(*rc);
+    TStringList list;
+    WriteRcCheckData(list, *model, *rc);
+    std::string text = list.Text();
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+struct ReadBack {
+    RcDataPtr rc = NewRc();
+    std::string warnings;
+    std::string written;  // the block written again from what was read
+};
+
+ReadBack ReadText(const std::string& text) {
+    ReadBack r;
+    auto model = NewFrameModelRecord();
+    TStringList list;
+    list.SetText(text);
+    ReadRcCheckData(*r.rc, *model, list, r.warnings);
+    TStringList again;
+    WriteRcCheckData(again, *model, *r.rc);
+    r.written = again.Text();
+    return r;
+}
+
+std::string SampleText() { return DamagedSample("EOB", "EOB"); }
+
+TEST(RcDataFile, ASectionCountBeyondTheTableReadsOnlyTheSectionsHeld) {
+    // A count of 9999 over a table of two sections: two sections, a
+    // warning, and the file written back as it was (not 800 empty sections).
+    const ReadBack r = ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ, 9999"_sj));
+    EXPECT_EQ(r.rc->sectionCount, 2);
+    EXPECT_EQ(r.written, SampleText());
+    EXPECT_EQ(r.warnings,
+              "RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj);
+    // Fewer declared than held: the rest is named, not silently dropped.
+    const ReadBack fewer = ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ,    1"_sj));
+    EXPECT_EQ(fewer.rc->sectionCount, 1);
+    EXPECT_EQ(fewer.warnings,
+              "RC断面データの断面数 1 を超える 1 断面分のデータを読み飛ばしました.\n"_sj);
+    const ReadBack negative = ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ,   -4"_sj));
+    EXPECT_EQ(negative.rc->sectionCount, 0);
+    EXPECT_EQ(negative.warnings.substr(0, negative.warnings.find('\n')),
+              "RC断面データの断面数 -4 は無効なため 0 としました."_sj);
+}
+
+TEST(RcDataFile, AMemberHeadWithADamagedNumberKeepsItsData) {
+    const std::string head = "部材断面ｉ(ib/No/np)"_sj;
+    for (const char* number : {"x", "0", "9999", "-1"}) {
+        SCOPED_TRACE(number);
+        const ReadBack r = ReadText(DamagedSample(head + ",1,", head + "," + number + ","));
+        ASSERT_EQ(r.rc->memberCount, 1);
+        const RcMemberChecks& m = r.rc->memberChecks[1];
+        EXPECT_EQ(m.pointCount, 5);
+        EXPECT_FLOAT_EQ(m.points[2].t1, 20.5f);
+        EXPECT_EQ(r.written, SampleText());
+        EXPECT_EQ(r.warnings, FormatStr("1 番目の部材データの見出しの番号 \"%s\" を 1 として読みました.\n"_sj.c_str(),
+                                        number[0] == 'x' ? "x" : number));
+    }
+}
+
+TEST(RcDataFile, CountsBeyondTheTablesOrTheCapacitiesAreCutAndNamed) {
+    const std::string head = "部材断面ｉ(ib/No/np)"_sj;
+    // A member head that declares more cases than the case table holds.
+    const ReadBack cases = ReadText(DamagedSample(head + ",1,0,5,2", head + ",1,0,5,70"));
+    EXPECT_EQ(cases.rc->checkCaseCount, 2);
+    EXPECT_EQ(cases.warnings,
+              "部材データ 1 のケース数 70 に対し、データは 2 ケース分しか無いため 2 ケースとしました.\n"_sj);
+    const ReadBack points = ReadText(DamagedSample("着目点数,    5"_sj, "着目点数,   40"_sj));
+    EXPECT_EQ(points.rc->memberChecks[1].pointCount, 5);
+    EXPECT_EQ(points.warnings,
+              "部材データ 1 の着目点数 40 に対し、データは 5 点分しか無いため 5 点としました.\n"_sj);
+    // A table that really holds more sections than the record can.
+    std::string numbers = "No,  ";
+    for (int s = 1; s <= 900; ++s) numbers += FormatStr("%d,", s);
+    const ReadBack sections = ReadText("断面基準データ,  900\r\n"_sj + numbers + "\r\nEOB\r\n");
+    EXPECT_EQ(sections.rc->sectionCount, kRcMaxSections);
+    EXPECT_EQ(sections.rc->sections[kRcMaxSections].no, kRcMaxSections);
+    EXPECT_EQ(sections.warnings, "RC断面データの断面数 900 を上限の 803 に切り詰めました.\n"_sj);
+}
+
+TEST(RcDataFile, BarSizesTheRebarTableDoesNotHoldAreReported) {
+    // D11 has no row: kept as written (the file is not changed behind the
+    // user's back) and named, since its bars count as no steel.
+    const ReadBack r = ReadText(DamagedSample("D19×8.00"_sj, "D11×8.00"_sj));
+    EXPECT_EQ(r.rc->sections[1].outer.d1, 11.0f);
+    EXPECT_EQ(r.warnings,
+              "RC断面 No.10 の 外D1 D11 は鉄筋の断面積表に無いため、鉄筋量 0 となります.\n"_sj);
+    EXPECT_EQ(RefuseBarText("D11*8"), "D11 は鉄筋の断面積表に無いので受け付けません。"_sj);
+    EXPECT_EQ(RefuseBarText("D19*8"), "");
+    EXPECT_EQ(RefuseBarText(""), "");
+    EXPECT_EQ(RefuseBarText("13*2.5"), "");
+}
+
+// Names with a comma (from the frame model's member, point and combination
+// names) are written with a full-width comma: read back, every cell after
+// them stays where it was.
+TEST(RcDataFile, CommasInNamesDoNotShiftTheCellsAfterThem) {
+    auto model = NewFrameModelRecord();
+    RcDataPtr rc = NewRc();
+    FillSample(*rc);
+    SetRcText(rc->sections[1].name, kRcNameSize, "S1,A");
+    SetRcText(rc->checkCases[1].name, kRcNameSize, "D+L,1");
+    SetRcText(rc->memberChecks[1].name, kRcNameSize, "beam,1");
+    SetRcText(rc->memberChecks[1].points[2].name, kRcPointNameSize, "\"p,2");
+    TStringList list;
+    WriteRcCheckData(list, *model, *rc);
+    const ReadBack r = ReadText(list.Text());
+    EXPECT_EQ(r.warnings, "");
+    EXPECT_EQ(std::string(r.rc->sections[1].name), "S1，A"_sj);
+    EXPECT_STREQ(r.rc->sections[2].name, "B2");
+    EXPECT_EQ(r.rc->sections[2].no, 20);
+    EXPECT_EQ(std::string(r.rc->checkCases[1].name), "D+L，1"_sj);
+    EXPECT_EQ(std::string(r.rc->memberChecks[1].name), "beam，1"_sj);
+    EXPECT_EQ(std::string(r.rc->memberChecks[1].points[2].name), "”p，2"_sj);
+    EXPECT_STREQ(r.rc->memberChecks[1].points[3].name, "j-end");
+    EXPECT_EQ(RefuseRcName("S1,A"), "名称にカンマ(,)は使えません。全角の「，」をお使いください。"_sj);
+    EXPECT_EQ(RefuseRcName("S1，A"_sj), "");
 }
 
 TEST(RcDataFile, OversizedCountsAreWrittenWithinTheTables) {

@@ -13,6 +13,7 @@
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "platform/qt/bitmap.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
@@ -425,4 +426,104 @@ TEST(RcCheckSheet, MemberWhoseOnlyRowsDropOutKeepsOnePointColumn) {
     EXPECT_EQ(grid.ColCount(), 4);
     EXPECT_EQ(grid.Cells(3, SheetRow(grid, "部材幅   ｂ"_sj)), "");
     EXPECT_EQ(CheckSheetColumnPoint(3), 0);
+}
+
+// What the engineer reads on the sheet after the bar table: no captions of
+// that table above the point columns; in the envelope the effective depth
+// and the stirrup area of every point (also an extreme row that no case
+// checked); a "#" before the τa that is τsa, seen on screen.
+TEST(RcCheckSheet, EnvelopeShowsDepthsAndStirrupsAndNoStaleCaptions) {
+    RcCheckData& rc = FreshPortalRc();
+    TStringGrid grid;
+    FillMemberGrid(grid, rc, false);  // the window's grid showed the bar table
+    ASSERT_FALSE(grid.Cells(5, 0).empty());
+    grid.SetCell(0, 0, "");           // as the mode switch leaves it
+    FillCheckSheet(grid, rc, false, 2, 0, true);
+    for (int c = 3; c < grid.ColCount(); ++c) EXPECT_EQ(grid.Cells(c, 0), "") << c;
+    const int d = SheetRow(grid, "有効高   ｄ"_sj);
+    const int aw = SheetRow(grid, "鉄筋量  Aw$"_sj);
+    ASSERT_GT(d, 0);
+    ASSERT_GT(aw, 0);
+    for (int c = 3; c < grid.ColCount(); ++c) {
+        const RcPointCheck& p = rc.memberChecks[2].points[CheckSheetColumnPoint(c)];
+        SCOPED_TRACE(p.name);
+        EXPECT_EQ(grid.Cells(c, aw), "253.4");  // D13 x 2 legs
+        // The beam is 280 deep: 280 - 41 or 280 - 40 mm, "－" for a row no
+        // case reached.
+        const bool checked = p.cases[1].tuCK && p.cases[1].dShear != 0.0f;
+        if (checked) EXPECT_TRUE(grid.Cells(c, d) == "239" || grid.Cells(c, d) == "240") << grid.Cells(c, d);
+        else EXPECT_EQ(grid.Cells(c, d), "－"_sj);
+    }
+}
+
+TEST(RcCheckSheet, TheTauSaMarkIsSeen) {
+    RcCheckData& rc = FreshPortalRc();
+    // A shear far above τa at every point of the beam: with stirrups the
+    // check is judged against τsa, marked "#".
+    RcMemberChecks& beam = rc.memberChecks[2];
+    for (int k = 1; k <= beam.pointCount; ++k) beam.points[k].cases[1].shear.s = 600;
+    CheckMember(rc, 2);
+    TStringGrid grid;
+    grid.SetBounds(0, 0, 900, 1200);
+    FillCheckSheet(grid, rc, false, 2, 1, true);
+    const int ta = SheetRow(grid, "許容値 τa"_sj);
+    ASSERT_GT(ta, 0);
+    ASSERT_EQ(grid.Cells(3, ta).substr(0, 1), "#") << grid.Cells(3, ta);
+    // Drawn with and without the mark: the two cells must differ.
+    const TRect rect{0, 0, 80, 20};
+    TBitmap marked(80, 20), plain(80, 20);
+    DrawCheckSheetCell(grid, 3, ta, marked.Canvas(), rect);
+    grid.SetCell(3, ta, grid.Cells(3, ta).substr(1));
+    DrawCheckSheetCell(grid, 3, ta, plain.Canvas(), rect);
+    int differing = 0;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 80; ++x) differing += marked.Pixel(x, y) != plain.Pixel(x, y);
+    EXPECT_GT(differing, 10);
+}
+
+// Text the data could not hold as typed is refused in every RC table, with
+// a message, and changes nothing: a bar size without a row in the rebar
+// table (it would count as no steel), a name with a comma (it would shift
+// the data file's cells).
+TEST(RcGrids, BarSizesWithoutARowAndNamesWithACommaAreRefused) {
+    RcCheckData& rc = FreshPortalRc();
+    std::string shown;
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) { shown = text; return mrOk; });
+    const std::string noRow = "D11 は鉄筋の断面積表に無いので受け付けません。"_sj;
+    const std::string comma = "名称にカンマ(,)は使えません。全角の「，」をお使いください。"_sj;
+    {
+        TStringGrid grid;
+        FillSectionGrid(grid, rc, 0);
+        struct Row { int row; std::string text; const std::string& message; } rows[] = {
+            {5, "11*4", noRow}, {11, "D11×2"_sj, noRow}, {2, "S,1", comma}};
+        for (const Row& r : rows) {
+            shown.clear();
+            Edit(grid, 3, r.row, r.text);
+            FillSectionGrid(grid, rc, 1);
+            EXPECT_EQ(shown, r.message) << r.text;
+        }
+        EXPECT_EQ(rc.sections[1].outer.d1, 19.0f);
+        EXPECT_EQ(rc.sections[1].stirrupD, 13.0f);
+        EXPECT_EQ(std::string(rc.sections[1].name), "柱"_sj);
+    }
+    {
+        TStringGrid grid;
+        FillCheckSheet(grid, rc, false, 2, 1, true);
+        const int point = CheckSheetColumnPoint(3);
+        const std::string name = rc.memberChecks[2].points[point].name;
+        shown.clear();
+        Edit(grid, 3, SheetRow(grid, "1種目 内D1"_sj), "11*4");
+        FillCheckSheet(grid, rc, true, 2, 1, true);
+        EXPECT_EQ(shown, noRow);
+        EXPECT_EQ(rc.sections[2].inner.d1, 22.0f);
+        shown.clear();
+        int nameRow = -1;
+        for (int r = 0; r < grid.RowCount(); ++r)
+            if (CheckSheetRowAttribute(r).key == "(名称)"_sj) nameRow = r;
+        Edit(grid, 3, nameRow, "p,1");
+        FillCheckSheet(grid, rc, true, 2, 1, true);
+        EXPECT_EQ(shown, comma);
+        EXPECT_EQ(rc.memberChecks[2].points[point].name, name);
+    }
+    SetMessageDlgHook(nullptr);
 }

@@ -3,6 +3,8 @@
 // a refresh, bar depths with added heights, position texts.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <set>
 #include <memory>
 
 #include "model/frame_model.h"
@@ -189,6 +191,145 @@ TEST_F(RcBuild, BarDepthsWithAddedHeights) {
     EXPECT_FLOAT_EQ(rc->memberChecks[1].h, 800.0f);
     EXPECT_EQ(FindRcSection(*rc, 3), 1);
     EXPECT_EQ(FindRcSection(*rc, 4), 0);
+}
+
+// Sets the frame's members to the numbers given (in that order), each with
+// the results of the fixture's member (points, forces of both cases).
+void SetMembers(FrameModel& model, FrameResults& results, std::initializer_list<int> numbers) {
+    static ResultMember point;  // the fixture's point list, kept once
+    static MemberResult forces[3];
+    static bool kept = false;
+    if (!kept) {
+        point = results.member[1];
+        for (int t = 1; t <= 2; ++t) forces[t] = results.block[ComboBlockIndex(results, t)].members[1];
+        kept = true;
+    }
+    int p = 0;
+    for (int no : numbers) {
+        ++p;
+        model.members[p] = model.members[1];
+        model.members[p].no = no;
+        model.members[p].sectionNo = 3;
+        results.member[p] = point;
+        for (int t = 1; t <= 2; ++t) results.block[ComboBlockIndex(results, t)].members[p] = forces[t];
+    }
+    model.memberCount = p;
+    results.memberCount = p;
+}
+
+// Marks a member's block with its own number so that its place can be seen.
+void Mark(RcCheckData& rc, int slot) {
+    RcMemberChecks& m = rc.memberChecks[slot];
+    m.designStrength = static_cast<float>(m.memberNo);
+    m.points[2].t1 = static_cast<float>(m.memberNo);
+    m.points[1].cases[1].tuCK = 0;
+}
+
+TEST_F(RcBuild, MembersKeepTheirSettingsWhenTheFrameGainsOrLosesMembers) {
+    InitRcSections(*rc, *model);
+    SetMembers(*model, *results, {5, 6, 7});
+    BuildRcCheckData(*rc, *results, *model);
+    std::set<int> marked;
+    for (int p = 1; p <= 3; ++p) Mark(*rc, p), marked.insert(5 + p - 1);
+    struct Step {
+        const char* what;
+        std::initializer_list<int> numbers;
+    } steps[] = {
+        {"a member added at the end", {5, 6, 7, 8}},
+        {"one added in the middle", {5, 9, 6, 7, 8}},
+        {"one removed in the middle", {5, 6, 7, 8}},
+        {"the order turned round (blocks trade places)", {8, 7, 6, 5}},
+        {"the first two swapped", {7, 8, 6, 5}},
+        {"the removed one back: new again", {7, 8, 9, 6, 5}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        SetMembers(*model, *results, step.numbers);
+        BuildRcCheckData(*rc, *results, *model);
+        ASSERT_EQ(rc->memberCount, static_cast<int>(step.numbers.size()));
+        int p = 0;
+        for (int no : step.numbers) {
+            const RcMemberChecks& m = rc->memberChecks[++p];
+            EXPECT_EQ(m.memberNo, no);
+            if (marked.count(no) != 0) {
+                EXPECT_FLOAT_EQ(m.designStrength, static_cast<float>(no));
+                EXPECT_FLOAT_EQ(m.points[2].t1, static_cast<float>(no));
+                EXPECT_EQ(m.points[1].cases[1].tuCK, 0);
+            } else {  // new: defaults, whatever the slot held before
+                EXPECT_FLOAT_EQ(m.designStrength, 0.0f);
+                EXPECT_FLOAT_EQ(m.points[2].t1, 0.0f);
+                EXPECT_EQ(m.points[1].cases[1].tuCK, 1);
+                if (no != 9) Mark(*rc, p), marked.insert(no);
+            }
+            EXPECT_EQ(m.pointCount, 5);
+        }
+    }
+    // The sections were never rebuilt.
+    EXPECT_EQ(rc->sectionCount, 1);
+}
+
+TEST_F(RcBuild, ANewMemberWithANewSectionGetsADefaultSection) {
+    InitRcSections(*rc, *model);
+    BuildRcCheckData(*rc, *results, *model);
+    rc->sections[1].outer = RcBars{25, 6, 0, 0};
+    model->sectionCount = 2;
+    model->sections[2] = FrameSection{4, 0.35f, 0.01f, {}};
+    SetFixedText(model->sections[2].name, kNameSize, "BR");
+    SetMembers(*model, *results, {5, 6});
+    model->members[2].sectionNo = 4;
+    BuildRcCheckData(*rc, *results, *model);
+    ASSERT_EQ(rc->sectionCount, 2);
+    EXPECT_EQ(rc->sections[1].outer.d1, 25.0f);  // the user's bars stay
+    EXPECT_EQ(rc->sections[2].no, 4);
+    EXPECT_EQ(rc->sections[2].outer.d1, 19.0f);
+    EXPECT_FLOAT_EQ(rc->sections[2].h, 350.0f);
+    EXPECT_STREQ(rc->sections[2].name, "BR");
+    EXPECT_EQ(rc->memberChecks[2].sectionNo, 4);
+}
+
+TEST_F(RcBuild, PointsKeepTheirSettingsByPositionWhenPointsAreAdded) {
+    InitRcSections(*rc, *model);
+    BuildRcCheckData(*rc, *results, *model);
+    RcMemberChecks& m = rc->memberChecks[1];
+    ASSERT_STREQ(m.points[2].name, "2.500");
+    m.points[2].t1 = 200;                 // a haunch at 2.5 m
+    m.points[1].cases[1].tuCK = 0;        // no shear check at the i end
+    m.points[4].t2 = 50;                  // on the M-max row
+    // A named point at 1 m comes before them; the one at 2.5 m moves to
+    // slot 3.
+    ResultMember& rm = results->member[1];
+    const float pos[] = {0, 0, 1, 2.5f, 5, 10};
+    const short kind[] = {0, 2, 2, 2, 1, 2};
+    rm.pointCount = 5;
+    for (int k = 1; k <= 5; ++k) rm.pointPos[k] = pos[k], rm.pointKind[k] = kind[k];
+    SetFixedText(rm.pointLabel[1], kPointLabelBytes, "i-end");
+    SetFixedText(rm.pointLabel[2], kPointLabelBytes, "");
+    SetFixedText(rm.pointLabel[3], kPointLabelBytes, "");
+    SetFixedText(rm.pointLabel[4], kPointLabelBytes, "");
+    SetFixedText(rm.pointLabel[5], kPointLabelBytes, "j-end");
+    for (int t = 1; t <= 2; ++t) {
+        MemberResult& r = results->block[ComboBlockIndex(*results, t)].members[1];
+        for (int k = 1; k <= 7; ++k) r.values[kQtyPos][k] = k <= 5 ? pos[k] : 5;
+    }
+    BuildRcCheckData(*rc, *results, *model);
+    ASSERT_EQ(m.pointCount, 6);
+    const char* names[] = {"", "i-end", "1.000", "2.500", "j-end", "M-max", "M-min"};
+    for (int k = 1; k <= 6; ++k) EXPECT_STREQ(m.points[k].name, names[k]) << k;
+    EXPECT_FLOAT_EQ(m.points[3].t1, 200.0f);
+    EXPECT_FLOAT_EQ(m.points[2].t1, 0.0f);  // the new point
+    EXPECT_EQ(m.points[2].cases[1].tuCK, 1);
+    EXPECT_EQ(m.points[1].cases[1].tuCK, 0);
+    EXPECT_EQ(m.points[4].cases[1].tuCK, 1);
+    EXPECT_FLOAT_EQ(m.points[5].t2, 50.0f);
+    // A named point that moves keeps its settings by its name.
+    SetFixedText(rm.pointLabel[3], kPointLabelBytes, "H1");
+    BuildRcCheckData(*rc, *results, *model);
+    m.points[3].t1 = 120;
+    rm.pointPos[3] = 3.0f;
+    for (int t = 1; t <= 2; ++t) results->block[ComboBlockIndex(*results, t)].members[1].values[kQtyPos][3] = 3.0f;
+    BuildRcCheckData(*rc, *results, *model);
+    EXPECT_STREQ(m.points[3].name, "H1");
+    EXPECT_FLOAT_EQ(m.points[3].t1, 120.0f);
 }
 
 TEST(RcPointText, PositionFromEitherEnd) {

@@ -110,23 +110,164 @@ TEST(RcUltimateMoment, CheckBendingRatios) {
     EXPECT_EQ(pt.cases[1].ngFm, 1);
 }
 
-// Axial force alone: the capacity of S1 in pure compression or tension is
-// reported, while the moment ratio stays 0 (there is no moment to rate):
+// Axial force alone (M = 0, or a moment below the 0.1 kN·m floor of Mud):
+// the force is rated against the axial capacity of S1,
 //   compression Nu = 0.85 fck b H + fyd (As1 + As2) = 34000 + 1859.136
-//                  = 35859.136 kN; tension Nu = -fyd (As1 + As2) = -1859.136 kN.
-TEST(RcUltimateMoment, AxialForceAloneReportsTheAxialCapacity) {
+//                  = 35859.136 kN;  tension Nu = -fyd (As1 + As2) = -1859.136 kN,
+// and fm = |N| / |Nu|. A pinned column base must not read fm 0.000.
+TEST(RcUltimateMoment, AxialForceAloneIsRatedAgainstTheAxialCapacity) {
     struct Row {
-        double n, nu;
-    } rows[] = {{1000, 35859.136}, {40000, 35859.136}, {-1000, -1859.136}, {-2000, -1859.136}};
+        double m, n, nu, fm;
+        bool ng;
+    } rows[] = {
+        {0, 1000, 35859.136, 0.028, false},    // 1000 / 35859.136 = 0.0279
+        {0, 50000, 35859.136, 1.394, true},    // 50000 / 35859.136 = 1.3943
+        {0.05, 50000, 35859.136, 1.394, true}, // a moment below the floor changes nothing
+        {0, -1000, -1859.136, 0.538, false},   // 1000 / 1859.136 = 0.5379
+        {0, -2000, -1859.136, 1.076, true},    // 2000 / 1859.136 = 1.0758
+        {0, 0, 35859.136, 0.0, false},
+    };
     for (const Row& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.m << " " << r.n);
         RcPointCheck pt = MakeS1Point();
         pt.cases[1].muCK = 1;
-        SetForces(pt, 0, r.n);
+        SetForces(pt, r.m, r.n);
         CheckBending(pt, 1);
-        EXPECT_NEAR(pt.cases[1].nu, r.nu, 0.01) << r.n;
-        EXPECT_EQ(pt.cases[1].fm, 0.0f) << r.n;
-        EXPECT_EQ(pt.cases[1].ngFm, 0) << r.n;
+        EXPECT_NEAR(pt.cases[1].nu, r.nu, 0.01);
+        EXPECT_NEAR(pt.cases[1].fm, r.fm, 0.0002);
+        EXPECT_EQ(pt.cases[1].ngFm, r.ng ? 1 : 0);
     }
+}
+
+// Runs the ultimate check of S1 (as CheckBending sees it) and returns case 1.
+RcCaseCheck UltimateCheckOfS1(double m, double n) {
+    RcPointCheck pt = MakeS1Point();
+    pt.cases[1].muCK = 1;
+    SetForces(pt, m, n);
+    CheckBending(pt, 1);
+    return pt.cases[1];
+}
+
+// Tension with a small eccentricity, worked by strain compatibility with
+// elastic-perfectly plastic bars (fyd 345, εy = 345 / 2e5 = 0.001725).
+//
+// S1 under M = +11.33 kN·m, N = -1700 kN (tension). M > 0 compresses the
+// outer face: compression-side bars As1 = 2292 at dc = 40, tension-side
+// bars As2 = 3096.8 at dt = 959. n = Es / Ec = 6.4516;
+//   yg = Round1((n 3096.8 959 + n 2292 40 + 1000 1000² / 2)
+//               / (n 5388.8 + 1e6)) = Round1(502.29) = 502.3 mm
+//   e  = Round1(11.33e3 / -1700) = -6.7 mm, e' = Round1(e + dt - yg) = 450.0
+//   the force acts at yN = dt - e' = 509.0 mm from the outer face.
+// Yield forces: outer 2292 x 345 = 790.74 kN, inner 3096.8 x 345 = 1068.40 kN;
+// with both layers yielding their resultant acts at
+//   (790.74 x 40 + 1068.40 x 959) / 1859.14 = 568.1 mm.
+// Crushing the outer face (εcu at depth 0, neutral axis x > 0) only adds a
+// compression near depth 0, which moves the line of the net tension deeper
+// than 568.1 mm; the line at 509.0 mm is out of reach. The whole section is
+// in tension and the bars alone carry the force by the lever rule:
+//   outer share (959 - 509) / 919 = 0.48966, inner share 469 / 919 = 0.51034.
+// The outer layer yields first: |Nu| = 790.74 / 0.48966 = 1614.87 kN; the
+// inner layer then carries 824.13 kN, σ = 266.1 < 345, strain 0.001331.
+// Strains, linear through the bars (0.001725 at 40, 0.001331 at 959): outer
+// face 0.001742, inner face 0.001313 -- tension throughout, no concrete
+// stress. (The formula without a yield limit put the outer bars at
+// 700 (x - 40) / x = -700.7 N/mm², |Nu| 2130.6 > fyd (As1 + As2) 1859.1,
+// and read fm 0.794 OK.)
+//   Mu = |Nu| |e| = 1614.87 x 0.0067 = 10.820 kN·m; M / Mu = 1.0472;
+//   N / Nu = 1700 / 1614.87 = 1.0527 (the e of 0.1 mm loses the rest):
+//   fm = 1.053, NG.
+//
+// The same forces with M = -11.33 compress the inner face: dc = 41 with
+// 3096.8, dt = 960 with 2292; yg = Round1(497.71) = 497.7, e' =
+// Round1(-6.7 + 960 - 497.7) = 455.6, yN = 504.4. The yielding bars' line
+// is now at (1068.40 x 41 + 790.74 x 960) / 1859.14 = 431.9 < 504.4, so the
+// inner face crushes. For x < 41 x 700 / (700 + 345) = 27.5 both layers
+// yield in tension; moments about yN:
+//   27200 x (504.4 - 0.4 x) = 1068.40e3 x 463.4 - 790.74e3 x 455.6
+//                           = 134.834e6 N·mm
+//   10880 x² - 13 719 680 x + 134.834e6 = 0  ->  x = 9.906 mm (< 27.5)
+//   Nu = 27200 x 9.906 - 1859.14e3 = -1589.70 kN, Mu = 1589.70 x 0.0067
+//      = 10.651 kN·m; fm = max(11.33 / 10.651, 1700 / 1589.70)
+//      = max(1.0637, 1.0694) = 1.069, NG.
+TEST(RcUltimateMoment, TensionWithSmallEccentricityNeverExceedsTheBarsYield) {
+    struct Row {
+        double m;
+        double nu, mu, fm, sigmaComp, sigmaTens;
+    } rows[] = {
+        {11.33, -1614.87, 10.820, 1.053, -345.0, -266.1},
+        {-11.33, -1589.70, 10.651, 1.069, -345.0, -345.0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.m);
+        const RcCaseCheck c = UltimateCheckOfS1(r.m, -1700);
+        EXPECT_NEAR(c.nu, r.nu, 0.05);
+        EXPECT_NEAR(c.mu, r.mu, 0.002);
+        EXPECT_NEAR(c.fm, r.fm, 0.0002);
+        EXPECT_EQ(c.ngFm, 1);
+        EXPECT_LE(std::fabs(c.nu), 345.0 * (2292 + 3096.8) * 0.001);
+        // The bar stresses of the ultimate state, in the section as the
+        // formulas see it (compression side first).
+        const RcSectionGeom s = r.m > 0 ? kS1 : RcSectionGeom{1000, 1000, 41, 960, 3096.8, 2292};
+        const UltimateResult u = Ultimate(s, std::fabs(r.m), -1700);
+        EXPECT_NEAR(u.sigmaComp, r.sigmaComp, 0.1);
+        EXPECT_NEAR(u.sigmaTens, r.sigmaTens, 0.1);
+    }
+}
+
+// Compression with a small eccentricity: S1, M = 50 kN·m, N = 30000 kN.
+//   e = Round1(50e3 / 30000) = 1.7 mm, e' = Round1(1.7 + 959 - 502.3)
+//   = 458.4, yN = 500.6 mm. The outer face crushes with the neutral axis
+// below the section: the block is the whole depth, 0.85 x 40 x 1000 x 1000
+// = 34000 kN at 500 mm (not 0.68 f'cd b x, which would reach past the
+// inner face); the outer bars yield, +790.74 kN at 40; the inner bars are
+// elastic, σ = 700 (x - 959) / x. Moments about yN = 500.6:
+//   34000e3 (500 - 500.6) + 790.74e3 (40 - 500.6) + 3096.8 σ (959 - 500.6) = 0
+//   σ = (20.40e6 + 364.215e6) / 1 419 573 = 270.94 N/mm² (< 345)
+//   x = 700 x 959 / (700 - 270.94) = 1564.6 mm (block full: x > 1250)
+//   Nu = 34000 + 790.74 + 3096.8 x 0.27094 = 35629.8 kN (below the squash
+//   load 35859.1), Mu = 35629.8 x 0.0017 = 60.571 kN·m
+//   fm = max(50 / 60.571, 30000 / 35629.8) = max(0.8255, 0.8420) = 0.842
+// (the old reading, 0.826 from Mu alone, was the 0.1 mm rounding of e).
+TEST(RcUltimateMoment, CompressionWithSmallEccentricityKeepsTheBlockInTheSection) {
+    const UltimateResult u = Ultimate(kS1, 50, 30000);
+    EXPECT_NEAR(u.x, 1564.6, 0.1);
+    EXPECT_NEAR(u.sigmaComp, 345.0, 1e-9);
+    EXPECT_NEAR(u.sigmaTens, 270.94, 0.01);
+    EXPECT_NEAR(u.nu, 35629.8, 0.1);
+    EXPECT_NEAR(u.mu, 60.571, 0.002);
+    const RcCaseCheck c = UltimateCheckOfS1(50, 30000);
+    EXPECT_NEAR(c.fm, 0.842, 0.0002);
+    EXPECT_EQ(c.ngFm, 0);
+}
+
+// Whatever the forces, the capacity lies within the axial capacities and
+// every bar stays within ±fyd.
+TEST(RcUltimateMoment, CapacityStaysWithinTheAxialCapacities) {
+    const double squash = 0.85 * 40 * 1e6 * 0.001 + 345 * (2292 + 3096.8) * 0.001;
+    const double tension = -345 * (2292 + 3096.8) * 0.001;
+    for (double n : {-1850.0, -1700.0, -1000.0, -300.0, -10.0, 10.0, 1000.0, 20000.0, 35000.0}) {
+        for (double m : {0.5, 5.0, 11.33, 50.0, 300.0, 1000.0}) {
+            SCOPED_TRACE(testing::Message() << m << " " << n);
+            const UltimateResult u = Ultimate(kS1, m, n);
+            EXPECT_LE(u.nu, squash + 1e-6);
+            EXPECT_GE(u.nu, tension - 1e-6);
+            EXPECT_LE(std::fabs(u.sigmaComp), 345.0 + 1e-9);
+            EXPECT_LE(std::fabs(u.sigmaTens), 345.0 + 1e-9);
+            EXPECT_GE(u.mu, -1e-6);  // 0 when e rounds to 0.0 mm
+            EXPECT_GT(u.nu * n, 0.0);  // the capacity acts the way the force does
+        }
+    }
+}
+
+// A section with bars on one side only, under a tensile force off that
+// layer: the lever rule has no second layer, so the far face takes the
+// compression; the capacity is small but not zero.
+TEST(RcUltimateMoment, SingleLayerUnderTensionStillHasACapacity) {
+    const RcSectionGeom single{1000, 1000, 1.0, 959, 0, 3096.8};
+    const UltimateResult u = Ultimate(single, 2, -10);
+    EXPECT_LT(u.nu, -10.0);
+    EXPECT_GT(u.nu, -345 * 3096.8 * 0.001);
+    EXPECT_LE(std::fabs(u.sigmaTens), 345.0 + 1e-9);
 }
 
 TEST(RcUltimateMoment, UnsetMaterialsGiveFiniteResults) {

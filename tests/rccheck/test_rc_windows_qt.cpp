@@ -8,12 +8,18 @@
 #include <QFontMetrics>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QRect>
+#include <QScreen>
 #include <QWidget>
+#include <cstdlib>
+#include <initializer_list>
+#include <vector>
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
@@ -307,4 +313,136 @@ TEST(RcSectionWindow, CancelledConfirmationsChangeNothing) {
     fmSection->ConsSectionClick();
     EXPECT_EQ(RcData->sections[1].k1, 77.0f);
     EXPECT_EQ(RcData->sectionCount, 2);
+}
+
+// --- layout -----------------------------------------------------------------
+
+namespace {
+
+// The controls of a window a person sees, with the part of each that is
+// visible (cut by the panels that hold it), in the window's coordinates.
+struct Seen {
+    TControl* control;
+    QRect rect;
+};
+
+void CollectSeen(TWinControl& parent, QWidget* window, std::vector<Seen>& out) {
+    for (TControl* c : parent.Children()) {
+        QWidget* w = c->Widget();
+        if (!w->isVisibleTo(window)) continue;
+        if (auto* inner = dynamic_cast<TWinControl*>(c)) {
+            CollectSeen(*inner, window, out);
+            continue;
+        }
+        QRect r(w->mapTo(window, QPoint(0, 0)), w->size());
+        for (QWidget* a = w->parentWidget(); a != nullptr && a != window; a = a->parentWidget())
+            r &= QRect(a->mapTo(window, QPoint(0, 0)), a->size());
+        r &= window->rect();
+        if (!r.isEmpty()) out.push_back({c, r});
+    }
+}
+
+// Every pair of controls on screen apart; the named ones wholly on screen.
+void ExpectNothingOverlaps(TForm& form, const char* what, std::initializer_list<TControl*> whole) {
+    ProcessMessages();
+    QWidget* window = form.Widget();
+    std::vector<Seen> seen;
+    CollectSeen(form, window, seen);
+    ASSERT_GT(seen.size(), 5u);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        for (std::size_t j = i + 1; j < seen.size(); ++j)
+            EXPECT_FALSE(seen[i].rect.intersects(seen[j].rect))
+                << what << ": controls overlap at " << seen[i].rect.x() << "," << seen[i].rect.y() << " "
+                << seen[i].rect.width() << "x" << seen[i].rect.height() << " and " << seen[j].rect.x() << ","
+                << seen[j].rect.y() << " " << seen[j].rect.width() << "x" << seen[j].rect.height();
+    for (TControl* c : whole) {
+        QWidget* w = c->Widget();
+        const QRect full(w->mapTo(window, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(window->rect().contains(full)) << what << ": a control is cut at the window's edge";
+    }
+}
+
+}  // namespace
+
+TEST(RcWindowLayout, NothingOverlapsAtAnySize) {
+    TfmRCanal& w = ShownWindow();
+    if (fmSection->Visible()) fmSection->Close();
+    // Seven sections: the table used to grow under the buttons.
+    RcCheckData& rc = *RcData;
+    for (int s = 3; s <= 9; ++s) {
+        rc.sections[s] = rc.sections[1];
+        rc.sections[s].no = s;
+    }
+    rc.sectionCount = 9;
+    fmSection->FormShow();
+    struct Size {
+        int w, h;
+    } sizes[] = {{1200, 750}, {1280, 750}, {1600, 900}, {1920, 1080}};
+    for (const TfmRCanal::DispMode mode : {TfmRCanal::kModeBars, TfmRCanal::kModeAllRows}) {
+        w.CkDispAllClick(mode);
+        for (const Size& s : sizes) {
+            w.SetBounds(0, 0, s.w, s.h);
+            const std::string name = "rc_window_" + std::to_string(int(mode)) + "_" + std::to_string(s.w) + ".png";
+            ExpectNothingOverlaps(w, name.c_str(), {w.MyHistory, w.BtnHelp1, w.bShowSection, w.RbDispAll, w.BtnNext});
+            Grab(w, name.c_str());
+        }
+    }
+    w.CkDispAllClick(TfmRCanal::kModeBars);
+    for (const Size& s : {Size{1250, 750}, Size{1400, 800}, Size{1920, 1080}}) {
+        fmSection->SetBounds(0, 0, s.w, s.h);
+        const std::string name = "rc_section_window_" + std::to_string(s.w) + ".png";
+        ExpectNothingOverlaps(*fmSection, name.c_str(),
+                              {fmSection->SpeedButton2, fmSection->CkApplyH2, fmSection->ApplyShoType});
+        Grab(*fmSection, name.c_str());
+    }
+    fmSection->Close();
+}
+
+TEST(RcWindowLayout, DisplayModesAreOneGroupOfRadioButtons) {
+    TfmRCanal& w = ShownWindow();
+    // Checking one unchecks the others, as a group of radio buttons does.
+    w.RbZenGyo->SetChecked(true);
+    EXPECT_EQ(w.Mode(), TfmRCanal::kModeAllRows);
+    EXPECT_FALSE(w.RbDispBzi->Checked());
+    EXPECT_TRUE(w.RbZenGyo->Checked());
+    w.RbDispBzi->SetChecked(true);
+    EXPECT_EQ(w.Mode(), TfmRCanal::kModeBars);
+    EXPECT_FALSE(w.RbZenGyo->Checked());
+}
+
+TEST(RcWindowLayout, WindowsOpenCentredOnTheMainWindowWithTheirNameAsTitle) {
+    setenv("XDG_DATA_HOME", (std::string(TEST_OUTPUT_DIR) + "/rc_layout_xdg").c_str(), 1);
+    LoadPortalWithEmptyRc();
+    FrameModel* model = FrameData;
+    FrameResults* results = ResultData;
+    auto main = std::make_unique<TFmMain>(CommandLineOptions{});
+    main->SetBounds(300, 200, 1000, 700);
+    main->Show();
+    FrameData = model;  // the main window made a model of its own
+    ResultData = results;
+    if (fmRCanal && fmRCanal->Visible()) fmRCanal->Close();
+    if (fmSection && fmSection->Visible()) fmSection->Close();
+    ShowRcWindow();
+    ProcessMessages();
+    const QRect m = main->Widget()->frameGeometry();
+    for (TForm* f : {static_cast<TForm*>(fmRCanal), static_cast<TForm*>(fmSection)}) {
+        const QRect r = f->Widget()->frameGeometry();
+        // Centred as far as the screen lets a window larger than the main one
+        // (a frame added at the first show may shift it by its width).
+        const QRect screen = f->Widget()->screen()->availableGeometry();
+        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2, screen.right() + 1 - r.width()));
+        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2, screen.bottom() + 1 - r.height()));
+        EXPECT_NEAR(r.x(), wantX, 8);
+        EXPECT_NEAR(r.y(), wantY, 8);
+    }
+    EXPECT_EQ(fmSection->Caption(), "部材断面/許容値・設定"_sj);
+    // The RC window's title: its name, the version date and the file, not
+    // the text of the change history's newest entry.
+    const std::string title = fmRCanal->Caption();
+    EXPECT_EQ(title.substr(0, title.find(" > ")), "KVD RC断面照査 2026.12.08 版 "_sj) << title;
+    fmSection->Close();
+    fmRCanal->Close();
+    main.reset();
+    FrameData = model;
+    ResultData = results;
 }
