@@ -9,6 +9,7 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "report/annotation.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/report_cover.h"
 #include "report/report_figures.h"
@@ -263,11 +264,14 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     GraphicsState saved;
     G_SaveState(saved);
     FitReportExtents(50, y + 15, 130, y + 65);
+    // The load values of one figure keep clear of each other.
+    BeginFigureLabels();
     if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
         drawer->DrawLoadFigure(model, c);
     } else {
         ReportFrameBox(50, y + 15, 130, y + 65);
     }
+    EndFigureLabels();
     DrawExtentDimensions();
     G_RestoreState(saved);
     G_SetLineWidth(1);

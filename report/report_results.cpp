@@ -12,6 +12,7 @@
 #include "model/member_points.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/report_cover.h"
 #include "report/report_figures.h"
@@ -25,6 +26,17 @@ namespace {
 // A diagram takes 120 mm of the page: title, 50 mm figure, room around it.
 constexpr double kDiagramHeight = 120.0;
 constexpr double kPi = 3.14159265358979323846;
+// The structure of a diagram figure is drawn no larger than it fits the box
+// x 35-145 mm, 50 mm high.
+constexpr double kDiagramBoxWidth = 110.0;
+constexpr double kDiagramBoxHeight = 50.0;
+// The diagram with its value labels stays inside the band below the title
+// (y + 11 mm) and above the next figure (y + 118 mm), 8 mm from the edges
+// of the page's body; labels (" -1234.567 " at 1.2 mm a character) reach
+// this far beyond the curve.
+constexpr double kDiagramRoomLeft = 8.0, kDiagramRoomRight = 172.0;
+constexpr double kDiagramRoomTop = 11.0, kDiagramRoomBottom = 118.0;
+constexpr double kDiagramLabelRoom = 13.0;
 
 bool ValidBlock(const FrameResults& results, int block) {
     return block >= 1 && block < kResultCaseSlots && block != results.caseCount + 1;
@@ -99,6 +111,32 @@ double PrintCombinationTable(double y, const FrameModel& model, int combination)
 
 namespace {
 
+// The largest scale (mm per m) at which world extents ww x wh fit paper
+// extents pw x ph; an empty world extent sets no limit.
+double FitScale(double pw, double ph, double ww, double wh) {
+    double s = 1e300;
+    if (ww > 1e-9) s = std::min(s, pw / ww);
+    if (wh > 1e-9) s = std::min(s, ph / wh);
+    return s;
+}
+
+// World window of a diagram figure whose band starts at y: one scale both
+// ways, small enough that the structure fits its box and the diagram, which
+// reaches `reach` m beyond the members, fits the band with its labels.
+void FitDiagramWindow(double y, double reach) {
+    const ReportExtentsData& e = ReportExtents;
+    const double ww = e.maxX - e.minX, wh = e.maxY - e.minY;
+    double s = FitScale(kDiagramBoxWidth, kDiagramBoxHeight, ww, wh);
+    s = std::min(s, FitScale(kDiagramRoomRight - kDiagramRoomLeft - 2 * kDiagramLabelRoom,
+                             kDiagramRoomBottom - kDiagramRoomTop - 2 * kDiagramLabelRoom,
+                             ww + 2 * reach, wh + 2 * reach));
+    if (!(s < 1e300)) s = 1.0;  // nothing to draw: any scale will do
+    // Paper y runs down, world y up.
+    G_CentreWindow((kDiagramRoomLeft + kDiagramRoomRight) / 2,
+                   y + (kDiagramRoomTop + kDiagramRoomBottom) / 2, s, -s, e.minX, e.minY, e.maxX,
+                   e.maxY);
+}
+
 const std::string& DiagramTitle(int q) {
     return q == kReportDiagramM   ? "　　　・モーメント図"_sj
            : q == kReportDiagramS ? "　　　・せん断力図"_sj
@@ -157,9 +195,13 @@ double PrintForceDiagrams(double y, const FrameResults& results, const FrameMode
         PrintTextLine(1, y + 5, DiagramTitle(q));
         GraphicsState saved;
         G_SaveState(saved);
-        FitReportExtents(35, y + 35, 145, y + 85);
-        if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
+        ReportFigureDrawer* drawer = GetReportFigureDrawer();
+        FitDiagramWindow(y, drawer ? drawer->DiagramReach(results) : 0.0);
+        if (drawer) {
+            // The values of one diagram keep clear of each other.
+            BeginFigureLabels();
             drawer->DrawResultDiagram(results, model, block, static_cast<ReportDiagram>(q));
+            EndFigureLabels();
         } else {
             ReportFrameBox(35, y + 35, 145, y + 85);
         }

@@ -373,28 +373,34 @@ void Gmm_TextScaled(double x, double y, const std::string& text, double raise) {
 
 namespace {
 
-enum class HAlign { Left, Centre, Right };
-enum class VAlign { Top, Middle, Bottom };
-
-void Anchored(double x, double y, const std::string& text, HAlign ha, VAlign va) {
-    const double h = CurrentFont.height, w = CurrentFont.width;
-    const double n = static_cast<double>(text.size());
-    const double dx = ha == HAlign::Left ? 0.0 : ha == HAlign::Centre ? -n * w * 0.5 : -n * w;
-    const double dy = va == VAlign::Top ? h * 0.125 : va == VAlign::Middle ? -h * 0.5 : -h;
+void Anchored(double x, double y, const std::string& text, TextAnchor anchor) {
+    double dx = 0, dy = 0;
+    AnchorOffset(anchor, static_cast<int>(text.size()), dx, dy);
     Gmm_TextMarkup(x, y, dx, dy, text);
 }
 
 }  // namespace
 
-void Gmm_TextTL(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Left, VAlign::Top); }
-void Gmm_TextTC(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Centre, VAlign::Top); }
-void Gmm_TextTR(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Right, VAlign::Top); }
-void Gmm_TextML(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Left, VAlign::Middle); }
-void Gmm_TextMC(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Centre, VAlign::Middle); }
-void Gmm_TextMR(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Right, VAlign::Middle); }
-void Gmm_TextBL(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Left, VAlign::Bottom); }
-void Gmm_TextBC(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Centre, VAlign::Bottom); }
-void Gmm_TextBR(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Right, VAlign::Bottom); }
+void AnchorOffset(TextAnchor anchor, int n, double& dx, double& dy) {
+    const double h = CurrentFont.height, w = CurrentFont.width;
+    const int column = static_cast<int>(anchor) % 3, row = static_cast<int>(anchor) / 3;
+    dx = column == 0 ? 0.0 : column == 1 ? -n * w * 0.5 : -n * w;
+    dy = row == 0 ? h * 0.125 : row == 1 ? -h * 0.5 : -h;
+}
+
+void G_TextAnchored(TextAnchor anchor, double x, double y, const std::string& text) {
+    Anchored(WorldToMmX(x), WorldToMmY(y), text, anchor);
+}
+
+void Gmm_TextTL(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::TL); }
+void Gmm_TextTC(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::TC); }
+void Gmm_TextTR(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::TR); }
+void Gmm_TextML(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::ML); }
+void Gmm_TextMC(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::MC); }
+void Gmm_TextMR(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::MR); }
+void Gmm_TextBL(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BL); }
+void Gmm_TextBC(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BC); }
+void Gmm_TextBR(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BR); }
 
 void G_TextTL(double x, double y, const std::string& t) { Gmm_TextTL(WorldToMmX(x), WorldToMmY(y), t); }
 void G_TextTC(double x, double y, const std::string& t) { Gmm_TextTC(WorldToMmX(x), WorldToMmY(y), t); }

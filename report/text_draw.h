@@ -74,6 +74,14 @@ void G_TextBL(double x, double y, const std::string& text);
 void G_TextBC(double x, double y, const std::string& text);
 void G_TextBR(double x, double y, const std::string& text);
 
+// The nine anchors as one value, for code that chooses an anchor by case.
+enum class TextAnchor { TL, TC, TR, ML, MC, MR, BL, BC, BR };
+// Offset (mm, in the text's own turned frame) of an n-byte text from its
+// anchor point in the current font: the dx and dy of the anchored texts.
+void AnchorOffset(TextAnchor anchor, int n, double& dx, double& dy);
+// The anchored text of the given kind at a world point.
+void G_TextAnchored(TextAnchor anchor, double x, double y, const std::string& text);
+
 // Byte position of the first occurrence of pattern in text at or after
 // from that starts on a character boundary (never inside a double-byte
 // character); std::string::npos when none.
