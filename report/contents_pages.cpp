@@ -7,6 +7,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "report/page_pool.h"
+#include "report/report_cover.h"
 #include "report/report_lines.h"
 #include "report/report_template.h"
 #include "report/text_draw.h"
@@ -125,6 +126,7 @@ int BuildContentsPages(ContentsJumpList* list) {
             const std::size_t r = SjisFind(text, "【"_sj);
             if (r != std::string::npos && r > 0) text = text.substr(0, r);
             if (!text.empty() && text[0] == '(') text = " " + text;
+            text = ReportPlainText(text);
             list->AddRow(FormatStr("%-80s%6.2f", text.c_str(), value), value);
         }
         list->SetTopIndex(top);

@@ -231,7 +231,7 @@ double LoadScale(const LoadCase& lc) {
     return scale;
 }
 
-std::string TitleOr(const char* name, const std::string& fallback) {
+std::string TitleOr(const char (&name)[kNameSize], const std::string& fallback) {
     const std::string t = ReportSafeText(name);
     return t.empty() ? fallback : t;
 }
@@ -244,7 +244,8 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     if (first) y = RunReportTemplate(y, {"+F2-|$>>%.% 荷重データ"_sj});
     y = 11.52;
     SetFontMm(kBaseTextHeight, 0, 0, 1);
-    PrintTextLine(3.6, y, "$>>(%) "_sj + TitleOr(lc.name, FormatStr("荷重ケースNo: %d"_sj.c_str(), lc.no)));
+    PrintTextLine(3.6, y,
+                  ReportHeading("$>>(%) "_sj, TitleOr(lc.name, FormatStr("荷重ケースNo: %d"_sj.c_str(), lc.no))));
     // 2. The case's support and spring cases.
     const int sc = FindSupportCaseIndex(model, lc.suptCaseNo);
     const int bc = lc.baneCaseNo != 0 ? FindSpringCaseIndex(model, lc.baneCaseNo) : 0;

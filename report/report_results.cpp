@@ -61,7 +61,7 @@ void PrintResultSection(const FrameResults& results, const FrameModel& model) {
         if (k > 1) NewReportPage();
         y = 11.52;
         SetFontMm(kBaseTextHeight, 0, 0, 0);
-        PrintTextLine(1, y, "$>>%.% "_sj + CombinationName(model, k));
+        PrintTextLine(1, y, ReportHeading("$>>%.% "_sj, CombinationName(model, k)));
         SetFontMm(kBaseTextHeight, 0, 0, 1);
         // 3. The combination, then its diagrams and tables.
         y = PrintCombinationTable(y, model, k);
@@ -78,10 +78,11 @@ double PrintCombinationTable(double y, const FrameModel& model, int combination)
     const std::vector<std::string> lead{
         "+F2-|・組み合わせケース番号 : ####     タイトル : "_sj + ReportSafeText(kc.name),
         "+F2-|  全体割り増し係数 : ##.###"_sj};
+    constexpr int kNameColumn = 44;
     static const std::vector<std::string> table =
         ReportTableTemplate({{6, "No"_sj, "", "-1"},
                              {14, "荷重ｹｰｽ番号"_sj, "", "#####"},
-                             {44, "荷重名"_sj, "", std::string(40, '#')},
+                             {kNameColumn, "荷重名"_sj, "", std::string(40, '#')},
                              {16, "部分割増係数"_sj, "", "###.####"}},
                             4);
     const int n = std::clamp(kc.count, 0, kMaxCombinationEntries);
@@ -103,7 +104,7 @@ double PrintCombinationTable(double y, const FrameModel& model, int combination)
         const KumiEntry& e = kc.entries[r];
         const int c = FindLoadCaseIndex(model, e.loadCaseNo);
         PutNumber(e.loadCaseNo);
-        PutText(c ? ReportSafeText(model.loadCases[c].name) : std::string());
+        PutText(c ? ReportSafeText(model.loadCases[c].name, kNameColumn) : std::string());
         PutNumber(e.factor);
     });
     return ReportWholeMm(y);
@@ -154,9 +155,10 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
     const std::string name = mi ? ReportSafeText(model.members[mi].name) : std::string();
     const std::vector<std::string> lead{
         "+F2-| ", "+F2-|・部材 ####   "_sj + name + "   部材長 =###.### (m)"_sj};
+    constexpr int kPointColumn = 14;
     static const std::vector<std::string> table =
         ReportTableTemplate({{4, "No"_sj, "", "-1"},
-                             {14, "着目点"_sj, "", std::string(12, '#')},
+                             {kPointColumn, "着目点"_sj, "", std::string(12, '#')},
                              {10, "i端からの"_sj, "距離 (m)"_sj, "###.###"},
                              {10, "j端からの"_sj, "距離 (m)"_sj, "###.###"},
                              {14, "曲げモーメント"_sj, "(kN･m)"_sj, "######.###"},
@@ -172,7 +174,7 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
             led = true;
         }
         const MemberPointRecord& p = MemberPointListing[r];
-        PutText(ReportSafeText(std::string(p.label, strnlen(p.label, sizeof p.label))));
+        PutText(ReportSafeText(p.label, kPointColumn));
         PutNumber(p.position);
         PutNumber(rm.length - p.position);
         PutNumber(p.m);

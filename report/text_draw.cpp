@@ -34,10 +34,21 @@ double PxPerMm() { return std::max(CurrentGraphics.pxPerMmX, 0.1); }
 
 }  // namespace
 
+std::size_t LiteralRunEnd(const std::string& s, std::size_t i) {
+    // No byte of a CP932 character is a DEL, so the close is found byte by
+    // byte.
+    const std::size_t close = s.find(kLiteralClose, i + 1);
+    return close == std::string::npos ? s.size() : close + 1;
+}
+
 std::size_t SjisFind(const std::string& text, const std::string& pattern, std::size_t from) {
     if (pattern.empty()) return std::string::npos;
     std::size_t i = 0;
     while (i < text.size()) {
+        if (text[i] == kLiteralOpen) {
+            i = LiteralRunEnd(text, i);
+            continue;
+        }
         if (i >= from && text.compare(i, pattern.size(), pattern) == 0) return i;
         i += (IsLead(At(text, i)) && i + 1 < text.size()) ? 2 : 1;
     }
@@ -120,6 +131,7 @@ double DevTextCells(double x, double y, double dx, double dy, const std::string&
         p = c * p;
     }
     const std::size_t n = text.size();
+    bool literal = false;
     for (std::size_t k = 0; k < n; ++k) {
         // 2. The cell's point, the offset turned with the text.
         const double X = x + k * p + dx * c - dy * s;
@@ -141,8 +153,12 @@ double DevTextCells(double x, double y, double dx, double dy, const std::string&
             } else {
                 DevTextOut(X, Y, ch);
             }
-        } else if (b != '$') {
-            // 4. One-byte characters; "$" takes its cell undrawn.
+        } else if (b == static_cast<unsigned char>(kLiteralOpen)) {
+            // The marks of a literal run take their cells undrawn.
+            literal = !literal;
+        } else if (b != '$' || literal) {
+            // 4. One-byte characters; "$" takes its cell undrawn, except in a
+            // literal run, where it is the user's own character.
             DevTextOut(X, Y, std::string(1, static_cast<char>(b)));
         }
     }
@@ -302,6 +318,11 @@ void Gmm_TextMarkup(double x, double y, double dx, double dy, const std::string&
         const double h = CurrentFont.height, w = CurrentFont.width;
         const double X = dx + i * w;
         const unsigned char b = At(t, i);
+        if (t[i] == kLiteralOpen) {
+            // User text: left as it is, drawn by the cells below.
+            i = LiteralRunEnd(t, i);
+            continue;
+        }
         if ((b == 'N' || b == 'B') && At(t, i + 1) == '~') {
             // 1. Overbar, then the letter as a full-width capital.
             Gmm_Text(x, y, X, dy - h * 0.5, "－"_sj);
@@ -359,8 +380,9 @@ void Gmm_TextScaled(double x, double y, const std::string& text, double raise) {
             ++s;
             continue;
         }
+        // A literal run belongs to its word whatever blanks it holds.
         std::size_t e = s;
-        while (e < t.size() && t[e] != ' ') ++e;
+        while (e < t.size() && t[e] != ' ') e = t[e] == kLiteralOpen ? LiteralRunEnd(t, e) : e + 1;
         // Byte position s + 1 (1-based) starts the word.
         Gmm_Text(x, y, (static_cast<double>(s) - 0.125) * w, -h * (raise - 0.25), t.substr(s, e - s));
         s = e;
