@@ -69,10 +69,26 @@ int BuildCalculationReport(FrameModel& model, const FrameResults* results, RcChe
     if (results != nullptr && results->memberCount != 0) PrintResultSection(*results, model);
     if (rc != nullptr && rc->memberCount != 0 && rc->memberChecks != nullptr)
         PrintRcCheckSection(*rc, model);
-    // 6. A report longer than the pool is cut; say so under the preview.
-    if (PoolOverflowed())
+    // 6. A report longer than the pool is cut; say so under the preview
+    // and, for the paper copy, at the foot of its last page.
+    if (PoolOverflowed()) {
         PreviewNoteText[0] = "ページ数が上限を超えたため、以降のページは省略されています。"_sj;
+        PrintReportCutNote();
+    }
     return std::max(0, PoolLastPage() - 10);
+}
+
+void PrintReportCutNote() {
+    const int last = std::min(PoolLastPage(), kPoolPageCount - 1);
+    if (last <= 10) return;
+    PoolReturnToPage(last);
+    const FontState saved = GetFontState();
+    SetFontMm(kBaseTextHeight, 0, 0, 0);
+    SetTextColor(0);
+    Gmm_Text(1, kReportBodyHeight - kReportCutNoteRoom + 0.5, 0, 0,
+             FormatStr("＊＊ 計算書はページ数の上限(%dページ)に達したため、ここで打ち切りました ＊＊"_sj.c_str(),
+                       kPoolPageCount - 11));
+    SetFontState(saved);
 }
 
 void PrintCoverPage() {
@@ -93,7 +109,13 @@ void NewReportPage() {
     SetFontMm(kBaseTextHeight, 0, 0, 1);
 }
 
-bool PageHasRoom(double y, double h) { return y + h < kReportBodyHeight; }
+bool PageHasRoom(double y, double h) {
+    // The pool's last page keeps room at its foot for the note that the
+    // report was cut there.
+    const double bottom = PoolCurrentPage() >= kPoolPageCount - 1 ? kReportBodyHeight - kReportCutNoteRoom
+                                                                  : kReportBodyHeight;
+    return y + h < bottom;
+}
 
 void ComputeReportExtents(const FrameModel& model) {
     ReportExtents = ReportExtentsData{};

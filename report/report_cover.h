@@ -47,6 +47,11 @@ int BuildCalculationReport();
 int BuildCalculationReport(FrameModel& model, const FrameResults* results, RcCheckData* rc);
 
 void PrintCoverPage();
+// Room (mm) kept at the foot of the pool's last page for the note that
+// the report was cut there.
+constexpr double kReportCutNoteRoom = 9.0;
+// Writes that note on the last page the pool holds.
+void PrintReportCutNote();
 // Starts the next body page (its number at the foot) and resets the font to
 // the body font; the caller continues at y = 0 or at its chapter's y.
 void NewReportPage();

@@ -83,6 +83,9 @@ void RecordHeading(double x, double y, std::string& s, std::size_t afterSection)
         return;
     }
     if (HeadingList.Count() >= kMaxHeadings) return;
+    // A heading on a page past the pool's last one is never printed, so
+    // the contents must not point at it.
+    if (PoolCurrentPage() >= kPoolPageCount) return;
     std::string text = s;
     // A blank after a one-digit section number lines 1.2 up with 1.10.
     if (afterSection != std::string::npos && afterSection <= text.size()) text.insert(afterSection, " ");
