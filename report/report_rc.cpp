@@ -167,7 +167,7 @@ std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
     };
     bars("外鉄筋 "_sj, true);
     bars("内鉄筋 "_sj, false);
-    rows.push_back({"曲ﾓｰﾒﾝﾄ力 Ｍ (kN-m)"_sj, "####.##",
+    rows.push_back({"曲ﾓｰﾒﾝﾄ力 Ｍ (kN･m)"_sj, "####.##",
                     [](int f, const PointView& v) { PutMoment(f, v.check->bend.m); }});
     rows.push_back({"圧縮軸力 Ｎ (kN)"_sj, "####.##",
                     [](int f, const PointView& v) { PutNum(f, v.check->bend.n); }, true});
