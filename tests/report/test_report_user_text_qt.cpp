@@ -22,7 +22,7 @@ namespace {
 
 std::string Literal(const std::string& inner) { return kLiteralOpen + inner + kLiteralClose; }
 
-// The name the issue was found with: a remark, an overbar, a "$" command, a
+// A name that holds a remark, an overbar, a "$" command, a
 // field mask and a heading marker, 16 bytes.
 const std::string& TrickyName() {
     static const std::string name = "梁【端部】~$#%.%"_sj;
