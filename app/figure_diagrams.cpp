@@ -115,7 +115,9 @@ void SetDiagramTextSize(double& heightMm, double& widthMm, double& worldHeight, 
 namespace {
 
 // Wm and Hm: the largest width and height of a single member.
-double ScaleLengthOf(double wm, double hm) { return std::max({std::min(wm, hm) / 3, wm / 4, hm / 4}); }
+double ScaleLengthOf(double wm, double hm) {
+    return std::max({std::min(wm, hm) / 3, wm / 4, hm / 4});
+}
 
 }  // namespace
 
@@ -237,17 +239,22 @@ void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int ca
             // A label over another one (where members meet, or at points
             // close together) moves along its member, never past its ends.
             const double reach = kLabelReach * wh;
-            const double ahead = std::clamp(memberLen - x, 0.0, reach), behind = std::clamp(x, 0.0, reach);
+            const double ahead = std::clamp(memberLen - x, 0.0, reach),
+                         behind = std::clamp(x, 0.0, reach);
             if (forward) {
                 DiagramFont(a * 180 / kPi + 90);
                 const std::string t = dp.text[k] + labelText[k];
-                G_FigureLabel(first ? TextAnchor::TL : last ? TextAnchor::BL : TextAnchor::ML, lx, ly, t,
-                              std::cos(a), std::sin(a), ahead, behind);
+                G_FigureLabel(first  ? TextAnchor::TL
+                              : last ? TextAnchor::BL
+                                     : TextAnchor::ML,
+                              lx, ly, t, std::cos(a), std::sin(a), ahead, behind);
             } else {
                 DiagramFont(a * 180 / kPi - 90);
                 const std::string t = labelText[k] + dp.text[k];
-                G_FigureLabel(first ? TextAnchor::BR : last ? TextAnchor::TR : TextAnchor::MR, lx, ly, t,
-                              std::cos(a), std::sin(a), ahead, behind);
+                G_FigureLabel(first  ? TextAnchor::BR
+                              : last ? TextAnchor::TR
+                                     : TextAnchor::MR,
+                              lx, ly, t, std::cos(a), std::sin(a), ahead, behind);
             }
             // 7. Distance of a named point from the nearer end, on screen.
             if (screen && !pts[k].label.empty() && 200 * wh < memberLen && x >= 0.001 && x <= memberLen - 0.001)

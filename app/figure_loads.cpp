@@ -79,7 +79,8 @@ void ForceArrow(const LoadPen& p, Pt at, double angle, const std::string& t, dou
 }
 
 // Arc below the point and one tick at the end that shows the turning sense.
-void MomentGlyph(const LoadPen& p, Pt at, double m, const std::string& t, double labelY, double theta) {
+void MomentGlyph(const LoadPen& p, Pt at, double m, const std::string& t, double labelY,
+                 double theta) {
     const double u = p.u;
     G_SetLineWidth(2);
     G_Arc(at.x, at.y, 2.4 * u, -120 * kPi / 180, -40 * kPi / 180);
@@ -101,13 +102,15 @@ void DrawNodal(const FrameModel& model, const LoadRecord& r, const LoadPen& p) {
     const Pt at{x, y};
     // A node has no member to move along: its labels move sideways.
     if (r.qI != 0) ForceArrow(p, at, r.qI > 0 ? kPi : 0.0, FormatStr("%.3f", r.qI), 0.0);
-    if (r.qJ != 0) ForceArrow(p, at, r.qJ > 0 ? 1.5 * kPi : 0.5 * kPi, FormatStr("%.3f", r.qJ), 0.0);
+    if (r.qJ != 0)
+        ForceArrow(p, at, r.qJ > 0 ? 1.5 * kPi : 0.5 * kPi, FormatStr("%.3f", r.qJ), 0.0);
     if (r.distI != 0) MomentGlyph(p, at, r.distI, FormatStr("%.3f", r.distI), y + 3 * p.u, 0.0);
 }
 
 // Arrow of a concentrated load along or across the member: tail 5u away
 // in direction phi, head at S; label 6u out, never upside down.
-void SlantArrow(const LoadPen& p, Pt s, double phi, const std::string& t, bool labelAtTail, double theta) {
+void SlantArrow(const LoadPen& p, Pt s, double phi, const std::string& t, bool labelAtTail,
+                double theta) {
     G_SetLineWidth(2);
     G_SetArrowSize(3);
     const Pt tail = Along(s, phi, 5 * p.u);
@@ -143,8 +146,8 @@ int FlipToPositive(double& hI, double& hJ) {
 // arrows are vertical, right (outwardPositive) or left of them when they
 // are level. Texts across the arrows are turned by 90 degrees, so that they
 // never lie over the arrow row.
-void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::string& tb, bool vertical,
-                bool outwardPositive, double theta) {
+void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::string& tb,
+                bool vertical, bool outwardPositive, double theta) {
     const double angle = vertical ? 90 : 0;
     auto put = [&](Pt at, const std::string& t) {
         Font(p, angle);
@@ -162,13 +165,17 @@ void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::
         // Long enough: the value runs along the load line, outside it.
         if (vertical) {
             Font(p, 0);
-            if (outwardPositive) Label(p, TextAnchor::BC, {m.x, m.y + 0.5 * p.u}, ta, theta);
-            else Label(p, TextAnchor::TC, {m.x, m.y - 0.5 * p.u}, ta, theta);
+            if (outwardPositive)
+                Label(p, TextAnchor::BC, {m.x, m.y + 0.5 * p.u}, ta, theta);
+            else
+                Label(p, TextAnchor::TC, {m.x, m.y - 0.5 * p.u}, ta, theta);
         } else {
             // Turned upwards, the text's top lies on its right.
             Font(p, 90);
-            if (outwardPositive) Label(p, TextAnchor::TC, {m.x + 0.5 * p.u, m.y}, ta, theta);
-            else Label(p, TextAnchor::BC, {m.x - 0.5 * p.u, m.y}, ta, theta);
+            if (outwardPositive)
+                Label(p, TextAnchor::TC, {m.x + 0.5 * p.u, m.y}, ta, theta);
+            else
+                Label(p, TextAnchor::BC, {m.x - 0.5 * p.u, m.y}, ta, theta);
         }
     } else {
         put(m, ta);
@@ -251,11 +258,21 @@ void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, doubl
             Font(p, 0);
             Label(p, TextAnchor::BC, {(xi + x3) / 2, (yi + y3) / 2}, tI + "℃"_sj, theta);
             break;
-        case kLoadConcMoment: MomentGlyph(p, s, r.qI, tI, s.y, theta); break;
-        case kLoadConcY: ForceArrow(p, s, r.qI >= 0 ? 1.5 * kPi : 0.5 * kPi, tI, theta); break;
-        case kLoadConcX: ForceArrow(p, s, r.qI >= 0 ? kPi : 0.0, tI, theta); break;
-        case kLoadConcPerp: SlantArrow(p, s, theta + kPi / 2 + (r.qI >= 0 ? kPi : 0), tI, false, theta); break;
-        case kLoadConcAxial: SlantArrow(p, s, theta + kPi + (r.qI < 0 ? kPi : 0), tI, true, theta); break;
+        case kLoadConcMoment:
+            MomentGlyph(p, s, r.qI, tI, s.y, theta);
+            break;
+        case kLoadConcY:
+            ForceArrow(p, s, r.qI >= 0 ? 1.5 * kPi : 0.5 * kPi, tI, theta);
+            break;
+        case kLoadConcX:
+            ForceArrow(p, s, r.qI >= 0 ? kPi : 0.0, tI, theta);
+            break;
+        case kLoadConcPerp:
+            SlantArrow(p, s, theta + kPi / 2 + (r.qI >= 0 ? kPi : 0), tI, false, theta);
+            break;
+        case kLoadConcAxial:
+            SlantArrow(p, s, theta + kPi + (r.qI < 0 ? kPi : 0), tI, true, theta);
+            break;
         case kLoadDistAxial: {
             const Pt a = Along(s, theta + kPi / 2, 2.2 * u), b = Along(e, theta + kPi / 2, 2.2 * u);
             const int sg = FlipToPositive(hI, hJ);

@@ -73,7 +73,8 @@ void SaveView() {
 // reach: how far (m) a diagram may stand beside the members; the view
 // leaves that room around the nodes, so that diagrams and their labels
 // stay clear of the rulers and the window's edges.
-void FitToExtents(TBitmap& bitmap, int width, int height, const FigureExtentsRect& e, double reach) {
+void FitToExtents(TBitmap& bitmap, int width, int height, const FigureExtentsRect& e,
+                  double reach) {
     const int w = std::max(width, 1), h = std::max(height, 1);
     // 1.
     G_SetDevice(&bitmap, 0, w, h, 0);
@@ -255,7 +256,8 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
     FrameModel& model = *ctx.model;
     const DisplaySwitchState& sw = ctx.switches;
     if (fit || !FigureView.fitted)
-        FitToExtents(bitmap, width, height, fit ? *fit : NodeExtents(model), DiagramScaleLength(model));
+        FitToExtents(bitmap, width, height, fit ? *fit : NodeExtents(model),
+                     DiagramScaleLength(model));
     // 1. The view is kept; the picture goes to the bitmap given.
     G_RestoreState(FigureView.state);
     CurrentGraphics.canvas = &bitmap.Canvas();

@@ -39,9 +39,13 @@ struct LabelState {
 // The grid cells (as keys) that the box's bounding rectangle touches.
 template <typename F>
 void ForCells(const LabelBox& b, F f) {
-    const double x0 = std::min({b.x[0], b.x[1], b.x[2], b.x[3]}), x1 = std::max({b.x[0], b.x[1], b.x[2], b.x[3]});
-    const double y0 = std::min({b.y[0], b.y[1], b.y[2], b.y[3]}), y1 = std::max({b.y[0], b.y[1], b.y[2], b.y[3]});
-    auto cell = [](double v) { return static_cast<long long>(std::floor(std::clamp(v, -1e9, 1e9) / kCellMm)); };
+    const double x0 = std::min({b.x[0], b.x[1], b.x[2], b.x[3]}),
+                 x1 = std::max({b.x[0], b.x[1], b.x[2], b.x[3]});
+    const double y0 = std::min({b.y[0], b.y[1], b.y[2], b.y[3]}),
+                 y1 = std::max({b.y[0], b.y[1], b.y[2], b.y[3]});
+    auto cell = [](double v) {
+        return static_cast<long long>(std::floor(std::clamp(v, -1e9, 1e9) / kCellMm));
+    };
     const long long cx0 = cell(x0), cx1 = cell(x1), cy0 = cell(y0), cy1 = cell(y1);
     // A box is a few mm; a damaged one spanning many cells is kept to a few.
     for (long long cy = cy0; cy <= std::min(cy1, cy0 + 64); ++cy)
@@ -115,7 +119,8 @@ LabelBox Around(const LabelBox& a, const LabelBox& b) {
 }
 
 bool Free(const LabelBox& box) {
-    return !AnyNear(box, [&](const PlacedLabel& other) { return LabelBoxesOverlap(box, other.box); });
+    return !AnyNear(box,
+                    [&](const PlacedLabel& other) { return LabelBoxesOverlap(box, other.box); });
 }
 
 void Remember(const PlacedLabel& label) {

@@ -23,8 +23,8 @@ bool FigureLabelsActive();
 // in: up to `forward` world units along it and `backward` against it. A
 // zero direction or zero reach keeps the label where it is. Returns false
 // when the label was left out.
-bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& text, double alongX = 0,
-                   double alongY = 0, double forward = 0, double backward = 0);
+bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& text,
+                   double alongX = 0, double alongY = 0, double forward = 0, double backward = 0);
 
 // The paper box (mm) a label would cover, as four corners; for tests.
 struct LabelBox {

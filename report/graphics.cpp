@@ -107,8 +107,8 @@ void G_FitWindow(double x1, double y1, double x2, double y2, double X1, double Y
     G_CentreWindow((x1 + x2) * 0.5, (y1 + y2) * 0.5, mx, my, X1, Y1, X2, Y2);
 }
 
-void G_CentreWindow(double cx, double cy, double mmPerUnitX, double mmPerUnitY, double X1, double Y1,
-                    double X2, double Y2) {
+void G_CentreWindow(double cx, double cy, double mmPerUnitX, double mmPerUnitY, double X1,
+                    double Y1, double X2, double Y2) {
     const double ww = X2 - X1, wh = Y2 - Y1;
     GraphicsWindow& w = S().window;
     w.mmPerUnitX = mmPerUnitX;

@@ -85,9 +85,10 @@ void PrintReportCutNote() {
     const FontState saved = GetFontState();
     SetFontMm(kBaseTextHeight, 0, 0, 0);
     SetTextColor(0);
+    const std::string& note =
+        "＊＊ 計算書はページ数の上限(%dページ)に達したため、ここで打ち切りました ＊＊"_sj;
     Gmm_Text(1, kReportBodyHeight - kReportCutNoteRoom + 0.5, 0, 0,
-             FormatStr("＊＊ 計算書はページ数の上限(%dページ)に達したため、ここで打ち切りました ＊＊"_sj.c_str(),
-                       kPoolPageCount - 11));
+             FormatStr(note.c_str(), kPoolPageCount - 11));
     SetFontState(saved);
 }
 
@@ -112,8 +113,9 @@ void NewReportPage() {
 bool PageHasRoom(double y, double h) {
     // The pool's last page keeps room at its foot for the note that the
     // report was cut there.
-    const double bottom = PoolCurrentPage() >= kPoolPageCount - 1 ? kReportBodyHeight - kReportCutNoteRoom
-                                                                  : kReportBodyHeight;
+    const double bottom = PoolCurrentPage() >= kPoolPageCount - 1
+                              ? kReportBodyHeight - kReportCutNoteRoom
+                              : kReportBodyHeight;
     return y + h < bottom;
 }
 
@@ -299,7 +301,8 @@ std::string ReportSafeText(const std::string& text, int maxBytes) {
             i += 2;
             continue;
         }
-        if (b >= 0x20 && b != 0x7F && !((b >= 0x80 && b <= 0x9F) || b >= 0xE0)) clean += static_cast<char>(b);
+        if (b >= 0x20 && b != 0x7F && !((b >= 0x80 && b <= 0x9F) || b >= 0xE0))
+            clean += static_cast<char>(b);
         ++i;
     }
     clean = Trim(clean);
@@ -307,7 +310,8 @@ std::string ReportSafeText(const std::string& text, int maxBytes) {
     if (maxBytes > 0 && static_cast<int>(clean.size()) > maxBytes) {
         std::size_t end = 0;
         while (end < clean.size()) {
-            const std::size_t next = end + static_cast<std::size_t>(std::max(1, CharByteCount(clean, end)));
+            const std::size_t next =
+                end + static_cast<std::size_t>(std::max(1, CharByteCount(clean, end)));
             if (next > static_cast<std::size_t>(maxBytes)) break;
             end = next;
         }

@@ -127,13 +127,13 @@ double PrintMaterialTable(double y, const FrameModel& model) {
 
 double PrintSectionTable(double y, const FrameModel& model) {
     constexpr int kNameColumn = 26;
-    static const std::vector<std::string> table = ReportTableTemplate(
-        {{6, "No"_sj, "", "-1"},
-         {10, "断面番号"_sj, "", "#####"},
-         {18, "断面積"_sj, "Ａ(m2)"_sj, std::string(12, '#')},
-         {20, "断面2次ﾓｰﾒﾝﾄ"_sj, "Iz(m4)"_sj, std::string(12, '#')},
-         {kNameColumn, "断面名称"_sj, "", std::string(20, '#')}},
-        4);
+    static const std::vector<std::string> table =
+        ReportTableTemplate({{6, "No"_sj, "", "-1"},
+                             {10, "断面番号"_sj, "", "#####"},
+                             {18, "断面積"_sj, "Ａ(m2)"_sj, std::string(12, '#')},
+                             {20, "断面2次ﾓｰﾒﾝﾄ"_sj, "Iz(m4)"_sj, std::string(12, '#')},
+                             {kNameColumn, "断面名称"_sj, "", std::string(20, '#')}},
+                            4);
     y = PrintRowBlocks(y, Count(model.sectionCount, kMaxSections), Heading("%.% 断面データ"_sj),
                        table, [&](int r) {
                            const FrameSection& s = model.sections[r];

@@ -245,7 +245,8 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     y = 11.52;
     SetFontMm(kBaseTextHeight, 0, 0, 1);
     PrintTextLine(3.6, y,
-                  ReportHeading("$>>(%) "_sj, TitleOr(lc.name, FormatStr("荷重ケースNo: %d"_sj.c_str(), lc.no))));
+                  ReportHeading("$>>(%) "_sj,
+                                TitleOr(lc.name, FormatStr("荷重ケースNo: %d"_sj.c_str(), lc.no))));
     // 2. The case's support and spring cases.
     const int sc = FindSupportCaseIndex(model, lc.suptCaseNo);
     const int bc = lc.baneCaseNo != 0 ? FindSpringCaseIndex(model, lc.baneCaseNo) : 0;

@@ -316,7 +316,8 @@ void PrintRcHeading(const RcCheckData& data, const FrameModel& model, int r, boo
     if (listed)
         PrintTextLine(1, kRcHeadingY, ReportHeading("$>>%.% "_sj, name));
     else
-        PrintTextLine(1, kRcHeadingY, ReportHeading(FormatStr(" .%d ", data.checkCases[r].comboNo), name));
+        PrintTextLine(1, kRcHeadingY,
+                      ReportHeading(FormatStr(" .%d ", data.checkCases[r].comboNo), name));
     SetFontMm(kBaseTextHeight, 0, 0, 1);
 }
 
@@ -369,7 +370,9 @@ double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, i
         y, {"+F2-|  部材 : Bz######################    部材長 L######.### (m)"_sj});
     // The member's number and name within the 24 cells of its field.
     const std::string number = FormatStr("%d. ", m.memberNo);
-    FillNamedFieldText("Bz", number + ReportSafeText(m.name, std::max(1, 24 - 2 - static_cast<int>(number.size()))), 0);
+    FillNamedFieldText(
+        "Bz",
+        number + ReportSafeText(m.name, std::max(1, 24 - 2 - static_cast<int>(number.size()))), 0);
     FillNamedFieldNumber("L", m.length, 0);
     const int count = std::clamp(m.pointCount, 0, kRcMaxPoints);
     const auto apply = [&](int k, const RcDepthSet& bend, const RcDepthSet& shear) {

@@ -176,8 +176,8 @@ double Gmm_Text(double x, double y, double dx, double dy, const std::string& tex
 void G_TextEx(double x, double y, double dx, double dy, const std::string& text) {
     // 1. The patterns whose last character prints as a small raised exponent.
     static const std::string patterns[] = {
-        "/cm2", "(cm2", "mm2", "/m2", "/m3", "(m2", "(mm2", "(mm3", "(mm4", ")2",
-        "(mm3", ")3",   "・t2"_sj, "$^", "$~", "[m2", "[m4", "m/s2", "π2"_sj,
+        "/cm2", "(cm2", "mm2", "/m2", "/m3", "(m2", "(mm2", "(mm3", "(mm4", ")2", "(mm3", ")3",
+        "・t2"_sj, "$^", "$~", "[m2", "[m4", "m/s2", "π2"_sj,
         // Second moments of area in m4, raised like the m2 of areas.
         "(m4"};
     std::string rest = text;

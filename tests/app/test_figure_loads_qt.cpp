@@ -209,8 +209,9 @@ std::vector<CharBox> CharBoxes(const std::vector<Rec>& recs) {
 // it used to be written along the shaft, over it.
 TEST_F(LoadDrawing, ConcentratedValuesStandUprightClearOfTheirArrows) {
     const LoadRecord cases[] = {
-        Load(kLoadConcY, 1, -50, 0, 2.0), Load(kLoadConcY, 1, 50, 0, 2.0), Load(kLoadConcX, 1, -20, 0, 3.0),
-        Load(kLoadNodal, 2, 30, 0),       Load(kLoadNodal, 2, 0, -30),
+        Load(kLoadConcY, 1, -50, 0, 2.0), Load(kLoadConcY, 1, 50, 0, 2.0),
+        Load(kLoadConcX, 1, -20, 0, 3.0), Load(kLoadNodal, 2, 30, 0),
+        Load(kLoadNodal, 2, 0, -30),
     };
     for (const LoadRecord& load : cases) {
         auto model = SimpleBeam({load});
@@ -218,7 +219,8 @@ TEST_F(LoadDrawing, ConcentratedValuesStandUprightClearOfTheirArrows) {
         PoolSelectPage(0);
         DrawLoadCase(*model, 1, 0, 1.0);
         const auto recs = Parse();
-        auto poly = std::find_if(recs.begin(), recs.end(), [](const Rec& r) { return r.kind == "polygon"; });
+        auto poly = std::find_if(recs.begin(), recs.end(),
+                                 [](const Rec& r) { return r.kind == "polygon"; });
         ASSERT_NE(poly, recs.end()) << load.code;
         double px1 = 1e9, py1 = 1e9, px2 = -1e9, py2 = -1e9;
         for (std::size_t k = 1; k + 1 < poly->v.size(); k += 2) {
@@ -251,13 +253,15 @@ TEST_F(LoadDrawing, HorizontalLoadValuesOnAColumnStandBeyondTheTails) {
         double rowLeft = 1e9, rowRight = -1e9;
         for (const Seg& s : Segments(recs))
             if (std::fabs(s.y1 - s.y2) < 0.5 && std::fabs(s.x1 - s.x2) > 3)
-                rowLeft = std::min({rowLeft, s.x1, s.x2}), rowRight = std::max({rowRight, s.x1, s.x2});
+                rowLeft = std::min({rowLeft, s.x1, s.x2}),
+                rowRight = std::max({rowRight, s.x1, s.x2});
         ASSERT_LT(rowLeft, rowRight) << q;
         const std::vector<CharBox> chars = CharBoxes(recs);
         ASSERT_FALSE(chars.empty()) << q;
         for (const CharBox& c : chars) {
             // Turned by 90 degrees the cell lies across x from its point.
-            const double x1 = std::min(c.x1, c.x1 + (c.angle != 0 ? 12 : 6)), x2 = x1 + (c.angle != 0 ? 12 : 6);
+            const double x1 = std::min(c.x1, c.x1 + (c.angle != 0 ? 12 : 6)),
+                         x2 = x1 + (c.angle != 0 ? 12 : 6);
             if (q > 0)
                 EXPECT_LE(x2, rowLeft + 0.5) << "pushing right: values left of the tails";
             else

@@ -93,7 +93,10 @@ TEST(FigureFit, DiagramValuesStayClearOfTheRulers) {
         const int n = static_cast<int>(c.nodes.size());
         m.nodeCount = n;
         for (int k = 1; k <= n; ++k)
-            m.nodes[k] = {k, static_cast<float>(c.nodes[k - 1].first), static_cast<float>(c.nodes[k - 1].second), {}};
+            m.nodes[k] = {k,
+                          static_cast<float>(c.nodes[k - 1].first),
+                          static_cast<float>(c.nodes[k - 1].second),
+                          {}};
         m.memberCount = n - 1;
         for (int k = 1; k < n; ++k) {
             m.members[k] = m.members[1];
@@ -143,7 +146,8 @@ TEST(FigureFit, DiagramValuesStayClearOfTheRulers) {
     G_RestoreState(FigureView.state);
     // Centred between the left margin (30 mm and 40 px) and 150 mm.
     EXPECT_NEAR(WorldToDevX(3), (30 + 7200.0 / 800 + 150) / 2 * 800 / 180, 1);
-    EXPECT_NEAR(std::fabs(CurrentGraphics.window.mmPerUnitX), std::fabs(CurrentGraphics.window.mmPerUnitY), 1e-9);
+    EXPECT_NEAR(std::fabs(CurrentGraphics.window.mmPerUnitX),
+                std::fabs(CurrentGraphics.window.mmPerUnitY), 1e-9);
 }
 
 TEST_F(PortalView, WheelZoomKeepsThePointUnderTheMouse) {

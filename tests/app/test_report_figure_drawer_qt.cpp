@@ -16,9 +16,9 @@
 #include "app/report_figure_drawer.h"
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
-#include "tests/analysed_example.h"
 #include "report/graphics.h"
 #include "report/report_figures.h"
+#include "tests/analysed_example.h"
 #include "tests/report/report_body_util.h"
 
 namespace {
@@ -75,7 +75,8 @@ void PageRecords(int page, std::vector<Glyph>& glyphs, std::vector<double>& line
         const std::vector<std::string> w = Words(rec);
         if (w.size() >= 4 && w[0] == "text")
             glyphs.push_back({std::atof(w[1].c_str()), std::atof(w[2].c_str()), w[3]});
-        if (w.size() >= 3 && (w[0] == "line" || w[0] == "move")) lineYs.push_back(std::atof(w[2].c_str()));
+        if (w.size() >= 3 && (w[0] == "line" || w[0] == "move"))
+            lineYs.push_back(std::atof(w[2].c_str()));
     }
 }
 
@@ -99,7 +100,9 @@ int PageWith(int pages, const std::string& what, double& y) {
     return 0;
 }
 
-bool IsValueChar(const Glyph& g) { return g.text.size() == 1 && std::strchr("0123456789.-", g.text[0]); }
+bool IsValueChar(const Glyph& g) {
+    return g.text.size() == 1 && std::strchr("0123456789.-", g.text[0]);
+}
 
 // Two characters of values closer than a cell both ways lie on each other
 // (support glyphs such as a roller's △ over ＿ are stacked on purpose).

@@ -25,7 +25,8 @@ void StartFigure() {
 std::vector<double> XsOf(std::size_t mark, const std::string& ch) {
     std::vector<double> xs;
     for (const std::string& r : RecordsSince(mark))
-        if (r.rfind("text ", 0) == 0 && r.substr(r.rfind(' ') + 1) == ch) xs.push_back(std::atof(r.c_str() + 5) / 10.0);
+        if (r.rfind("text ", 0) == 0 && r.substr(r.rfind(' ') + 1) == ch)
+            xs.push_back(std::atof(r.c_str() + 5) / 10.0);
     return xs;
 }
 

@@ -86,8 +86,10 @@ TEST(ReportCut, StopsAtThePoolsLastPageAndSaysSo) {
         const std::vector<std::string> w = Words(rec);
         if (w.size() < 4 || w[0] != "text") continue;
         const double y = std::atof(w[2].c_str());
-        if (w[3] == "＊"_sj) noteY = y;
-        else if (noteY == 0 && y < 2660) otherY = std::max(otherY, y);
+        if (w[3] == "＊"_sj)
+            noteY = y;
+        else if (noteY == 0 && y < 2660)
+            otherY = std::max(otherY, y);
     }
     EXPECT_GT(noteY, 0.0);
     EXPECT_LT(otherY, noteY);

@@ -131,7 +131,11 @@ TEST(ReportFigures, FlatAndUprightStructuresKeepEqualScalesAndRoom) {
     } cases[] = {{"beam", 20, 0, 2.0}, {"column", 0, 6, 1.5}, {"portal-like", 6, 3, 1.5}};
     for (const Case& c : cases) {
         ModelBuilder b;
-        b.Node(1, 0, 0).Node(2, c.x2, c.y2).Material(1, 2.05e8).Section(1, 0.01, 0.0002).Member(1, 1, 2);
+        b.Node(1, 0, 0)
+            .Node(2, c.x2, c.y2)
+            .Material(1, 2.05e8)
+            .Section(1, 0.01, 0.0002)
+            .Member(1, 1, 2);
         b.Support(1, 1, kSupportFixed);
         b.NodalLoad(1, 2, 1, -1);
         b.Combination(1, 1.0, {{1, 1.0}});

@@ -83,14 +83,18 @@ TEST(ReportSafeText, LiteralRunsOfTheTextAsTyped) {
         {kanji43, 0, kanji43},
         {kanji43, 16, "A" + RepeatText("鋼"_sj, 7)},  // the 8th character would end at byte 17
         {kanji43, 15, "A" + RepeatText("鋼"_sj, 7)},
-        {"\x01" "A\x7F" "B\tC", 0, "ABC"},  // control bytes and the mark itself dropped
-        {"A\x88", 0, "A"},                   // a lead byte without its trail byte
+        {"\x01"
+         "A\x7F"
+         "B\tC",
+         0, "ABC"},         // control bytes and the mark itself dropped
+        {"A\x88", 0, "A"},  // a lead byte without its trail byte
         {"   ", 0, ""},
         {"", 0, ""},
     };
     for (const auto& c : cases) {
         const std::string expected = c.expected.empty() ? std::string() : Literal(c.expected);
-        EXPECT_EQ(ReportSafeText(c.text, c.maxBytes), expected) << Cp932ToUtf8(c.text) << " / " << c.maxBytes;
+        EXPECT_EQ(ReportSafeText(c.text, c.maxBytes), expected)
+            << Cp932ToUtf8(c.text) << " / " << c.maxBytes;
     }
     EXPECT_EQ(ReportPlainText("a" + Literal("b") + "c"), "abc");
 }
@@ -106,15 +110,15 @@ TEST(ReportUserText, MarkupInNamesPrintsAsTypedAndValuesKeepTheirHeadings) {
     // The member table: every value under its heading, the name last.
     const std::string* row = FindLine(lines, TrickyName());
     ASSERT_NE(row, nullptr);
-    EXPECT_EQ(Words(*row), (std::vector<std::string>{"1", "1", "1", "2", "1", "1", "剛"_sj, "剛"_sj, "－"_sj,
-                                                     "－"_sj, "6.000", TrickyName()}));
+    EXPECT_EQ(Words(*row), (std::vector<std::string>{"1", "1", "1", "2", "1", "1", "剛"_sj, "剛"_sj,
+                                                     "－"_sj, "－"_sj, "6.000", TrickyName()}));
 
     // The member-force table's lead line: the name whole and the length
     // field after it.
     const auto lead = std::find_if(lines.begin(), lines.end(), IsMemberLead);
     ASSERT_NE(lead, lines.end());
-    EXPECT_EQ(Words(*lead),
-              (std::vector<std::string>{"・部材"_sj, "1", TrickyName(), "部材長"_sj, "=", "6.000", "(m)"}));
+    EXPECT_EQ(Words(*lead), (std::vector<std::string>{"・部材"_sj, "1", TrickyName(), "部材長"_sj,
+                                                      "=", "6.000", "(m)"}));
 
     // Its rows: No, point, x, L - x, M, N, S in their columns.
     int rows = 0;
@@ -126,7 +130,9 @@ TEST(ReportUserText, MarkupInNamesPrintsAsTypedAndValuesKeepTheirHeadings) {
         const std::size_t at = w.size() - 5;
         const double x = std::atof(w[at].c_str());
         EXPECT_NEAR(std::atof(w[at + 1].c_str()), 6.0 - x, 0.0015) << l;
-        EXPECT_NEAR(std::atof(w[at + 2].c_str()), 5.0 * x * (6.0 - x), 0.0005 * std::fabs(30 - 10 * x) + 0.003) << l;
+        EXPECT_NEAR(std::atof(w[at + 2].c_str()), 5.0 * x * (6.0 - x),
+                    0.0005 * std::fabs(30 - 10 * x) + 0.003)
+            << l;
         EXPECT_NEAR(std::atof(w[at + 3].c_str()), 0.0, 1e-9) << l;
         EXPECT_NEAR(std::atof(w[at + 4].c_str()), 30.0 - 10.0 * x, 0.006) << l;
         ++rows;
@@ -179,7 +185,8 @@ TEST(ReportUserText, LongNamesStayInsideTheirColumns) {
             const std::vector<std::string> w = Words(rec);
             if (w.size() < 3 || (w[0] != "move" && w[0] != "line")) continue;
             const double x = std::atof(w[1].c_str()), ry = std::atof(w[2].c_str());
-            if (w[0] == "line" && std::fabs(x - cx) < 1 && std::min(cy, ry) <= y && std::max(cy, ry) >= y)
+            if (w[0] == "line" && std::fabs(x - cx) < 1 && std::min(cy, ry) <= y &&
+                std::max(cy, ry) >= y)
                 rules.push_back(x);
             cx = x;
             cy = ry;
