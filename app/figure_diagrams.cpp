@@ -12,12 +12,16 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/text_draw.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// How far (text heights) a value label may move along its member to keep
+// clear of the other labels of the figure.
+constexpr double kLabelReach = 4.0;
 
 int ResultMembers(const FrameResults& r) { return std::clamp(r.memberCount, 0, kResultMemberSlots - 1); }
 int ResultNodes(const FrameResults& r) { return std::clamp(r.nodeCount, 0, kResultNodeSlots - 1); }
@@ -108,6 +112,15 @@ void SetDiagramTextSize(double& heightMm, double& widthMm, double& worldHeight, 
     SetFigureTextSize(heightMm, widthMm, worldHeight, worldWidth);
 }
 
+namespace {
+
+// Wm and Hm: the largest width and height of a single member.
+double ScaleLengthOf(double wm, double hm) {
+    return std::max({std::min(wm, hm) / 3, wm / 4, hm / 4});
+}
+
+}  // namespace
+
 double DiagramScaleLength(const FrameResults& results) {
     double wm = 0, hm = 0;
     for (int m = 1; m <= ResultMembers(results); ++m) {
@@ -116,7 +129,18 @@ double DiagramScaleLength(const FrameResults& results) {
         wm = std::max(wm, std::fabs(xj - xi));
         hm = std::max(hm, std::fabs(yj - yi));
     }
-    return std::max({std::min(wm, hm) / 3, wm / 4, hm / 4});
+    return ScaleLengthOf(wm, hm);
+}
+
+double DiagramScaleLength(const FrameModel& model) {
+    double wm = 0, hm = 0;
+    for (int m = 1; m <= std::clamp(model.memberCount, 0, kMaxMembers); ++m) {
+        double xi, yi, xj, yj;
+        GetMemberEnds(model, xi, yi, xj, yj, m);
+        wm = std::max(wm, std::fabs(xj - xi));
+        hm = std::max(hm, std::fabs(yj - yi));
+    }
+    return ScaleLengthOf(wm, hm);
 }
 
 void DrawDiagramCurve(const DiagramPoints& pts, double factor, bool closeStart, bool closeEnd) {
@@ -212,14 +236,25 @@ void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int ca
                 ly += v * f * std::cos(a);
             }
             const bool first = k == 0, last = x >= memberLen - 1e-9 || k + 1 == pts.size();
+            // A label over another one (where members meet, or at points
+            // close together) moves along its member, never past its ends.
+            const double reach = kLabelReach * wh;
+            const double ahead = std::clamp(memberLen - x, 0.0, reach),
+                         behind = std::clamp(x, 0.0, reach);
             if (forward) {
                 DiagramFont(a * 180 / kPi + 90);
                 const std::string t = dp.text[k] + labelText[k];
-                (first ? G_TextTL : last ? G_TextBL : G_TextML)(lx, ly, t);
+                G_FigureLabel(first  ? TextAnchor::TL
+                              : last ? TextAnchor::BL
+                                     : TextAnchor::ML,
+                              lx, ly, t, std::cos(a), std::sin(a), ahead, behind);
             } else {
                 DiagramFont(a * 180 / kPi - 90);
                 const std::string t = labelText[k] + dp.text[k];
-                (first ? G_TextBR : last ? G_TextTR : G_TextMR)(lx, ly, t);
+                G_FigureLabel(first  ? TextAnchor::BR
+                              : last ? TextAnchor::TR
+                                     : TextAnchor::MR,
+                              lx, ly, t, std::cos(a), std::sin(a), ahead, behind);
             }
             // 7. Distance of a named point from the nearer end, on screen.
             if (screen && !pts[k].label.empty() && 200 * wh < memberLen && x >= 0.001 && x <= memberLen - 0.001)

@@ -15,6 +15,8 @@ void SetDiagramTextSize(double& heightMm, double& widthMm, double& worldHeight, 
 
 // World length the largest diagram ordinate is drawn at (scale factor 1).
 double DiagramScaleLength(const FrameResults& results);
+// The same from the model's members, before any results exist.
+double DiagramScaleLength(const FrameModel& model);
 
 // One member's points for DrawDiagramCurve: base line from (xi, yi) to
 // (xj, yj), positions from the i end (m), values and value texts per point.

@@ -10,6 +10,7 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "report/annotation.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/text_draw.h"
 
@@ -31,11 +32,22 @@ double Deg(double rad) { return rad * 180 / kPi; }
 struct LoadPen {
     double u = 0;
     double th = 0, tw = 0;  // text height and width, mm
-    double ww = 0;          // text width, world
+    double wh = 0, ww = 0;  // text height and width, world
     std::uint32_t colour = 0;
 };
 
 void Font(const LoadPen& p, double angle) { SetFontMm(p.th, p.tw, angle, 0); }
+
+// A label that would cover another label of the figure may move this many
+// text heights along its member either way before it is left out.
+constexpr double kLabelReach = 4.0;
+
+// A load's value label; it keeps clear of the figure's other labels by
+// moving along the direction theta (its member).
+void Label(const LoadPen& p, TextAnchor anchor, Pt at, const std::string& t, double theta) {
+    const double reach = kLabelReach * p.wh;
+    G_FigureLabel(anchor, at.x, at.y, t, std::cos(theta), std::sin(theta), reach, reach);
+}
 
 void BlueArrow(const LoadPen& p, Pt at, double angle) {
     G_SetLineColor(kBlue);
@@ -46,18 +58,29 @@ void BlueArrow(const LoadPen& p, Pt at, double angle) {
     G_SetLineWidth(1);
 }
 
-// Force label beside a point: "q → " ending at the point for a positive
-// force, " ← q" starting there otherwise.
-void ForceLabel(const LoadPen& p, Pt at, double q, const std::string& t, double angle) {
-    Font(p, angle);
-    if (q > 0)
-        G_TextMR(at.x, at.y, t + " → "_sj);
-    else
-        G_TextML(at.x, at.y, " ← "_sj + t);
+// A concentrated force: the blue arrow with its tip at the point and its
+// shaft 7u long in direction `angle` (world, radians), and its value
+// written upright where it cannot lie on the arrow: centred beyond the
+// tail of an upright shaft, above the middle of a level one.
+void ForceArrow(const LoadPen& p, Pt at, double angle, const std::string& t, double theta) {
+    BlueArrow(p, at, angle);
+    Font(p, 0);
+    const double gap = 0.8 * p.u;
+    if (std::fabs(std::cos(angle)) < 0.5) {
+        const Pt tail = Along(at, angle, 7 * p.u);
+        if (std::sin(angle) > 0)
+            Label(p, TextAnchor::BC, {tail.x, tail.y + gap}, t, theta);
+        else
+            Label(p, TextAnchor::TC, {tail.x, tail.y - gap}, t, theta);
+    } else {
+        const Pt mid = Along(at, angle, 3.5 * p.u);
+        Label(p, TextAnchor::BC, {mid.x, mid.y + gap}, t, theta);
+    }
 }
 
 // Arc below the point and one tick at the end that shows the turning sense.
-void MomentGlyph(const LoadPen& p, Pt at, double m, const std::string& t, double labelY) {
+void MomentGlyph(const LoadPen& p, Pt at, double m, const std::string& t, double labelY,
+                 double theta) {
     const double u = p.u;
     G_SetLineWidth(2);
     G_Arc(at.x, at.y, 2.4 * u, -120 * kPi / 180, -40 * kPi / 180);
@@ -68,29 +91,26 @@ void MomentGlyph(const LoadPen& p, Pt at, double m, const std::string& t, double
     G_SetLineWidth(1);
     Font(p, 0);
     if (m < 0)
-        G_TextML(at.x + 4.9 * u, labelY, t);
+        Label(p, TextAnchor::ML, {at.x + 4.9 * u, labelY}, t, theta);
     else
-        G_TextMR(at.x - 4.9 * u, labelY, t);
+        Label(p, TextAnchor::MR, {at.x - 4.9 * u, labelY}, t, theta);
 }
 
 void DrawNodal(const FrameModel& model, const LoadRecord& r, const LoadPen& p) {
     double x, y;
     if (GetNodeXYByNo(model, x, y, r.memberFrom) == 0) return;  // no such node: nothing to draw
     const Pt at{x, y};
-    if (r.qI != 0) {
-        BlueArrow(p, at, r.qI > 0 ? kPi : 0.0);
-        ForceLabel(p, at, r.qI, FormatStr("%.3f", r.qI), 90);
-    }
-    if (r.qJ != 0) {
-        BlueArrow(p, at, r.qJ > 0 ? 1.5 * kPi : 0.5 * kPi);
-        ForceLabel(p, at, r.qJ, FormatStr("%.3f", r.qJ), 0);
-    }
-    if (r.distI != 0) MomentGlyph(p, at, r.distI, FormatStr("%.3f", r.distI), y + 3 * p.u);
+    // A node has no member to move along: its labels move sideways.
+    if (r.qI != 0) ForceArrow(p, at, r.qI > 0 ? kPi : 0.0, FormatStr("%.3f", r.qI), 0.0);
+    if (r.qJ != 0)
+        ForceArrow(p, at, r.qJ > 0 ? 1.5 * kPi : 0.5 * kPi, FormatStr("%.3f", r.qJ), 0.0);
+    if (r.distI != 0) MomentGlyph(p, at, r.distI, FormatStr("%.3f", r.distI), y + 3 * p.u, 0.0);
 }
 
 // Arrow of a concentrated load along or across the member: tail 5u away
 // in direction phi, head at S; label 6u out, never upside down.
-void SlantArrow(const LoadPen& p, Pt s, double phi, const std::string& t, bool labelAtTail) {
+void SlantArrow(const LoadPen& p, Pt s, double phi, const std::string& t, bool labelAtTail,
+                double theta) {
     G_SetLineWidth(2);
     G_SetArrowSize(3);
     const Pt tail = Along(s, phi, 5 * p.u);
@@ -98,16 +118,16 @@ void SlantArrow(const LoadPen& p, Pt s, double phi, const std::string& t, bool l
     G_SetLineWidth(1);
     if (labelAtTail) {
         Font(p, std::fmod(Deg(phi) + 720, 360));
-        G_TextBL(tail.x, tail.y, t);
+        Label(p, TextAnchor::BL, tail, t, theta);
         return;
     }
     const Pt l = Along(s, phi, 6 * p.u);
     if (std::cos(phi) > -0.1) {
         Font(p, std::fmod(Deg(phi) + 720, 360));
-        G_TextML(l.x, l.y, t);
+        Label(p, TextAnchor::ML, l, t, theta);
     } else {
         Font(p, std::fmod(Deg(phi) + 180 + 720, 360));
-        G_TextMR(l.x, l.y, t);
+        Label(p, TextAnchor::MR, l, t, theta);
     }
 }
 
@@ -121,17 +141,17 @@ int FlipToPositive(double& hI, double& hJ) {
     return -1;
 }
 
-// Labels of the distributed loads 13 and 14, written with the font turned
-// (vertical: 90 degrees) beside the arrows' tails, away from the member.
-void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::string& tb, bool vertical,
-                bool outwardPositive) {
+// Labels of the distributed loads 13 and 14, beside the arrows' tails and
+// away from the member: above (outwardPositive) or below the tails when the
+// arrows are vertical, right (outwardPositive) or left of them when they
+// are level. Texts across the arrows are turned by 90 degrees, so that they
+// never lie over the arrow row.
+void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::string& tb,
+                bool vertical, bool outwardPositive, double theta) {
     const double angle = vertical ? 90 : 0;
     auto put = [&](Pt at, const std::string& t) {
         Font(p, angle);
-        if (outwardPositive)
-            G_TextML(at.x, at.y, t);
-        else
-            G_TextMR(at.x, at.y, t);
+        Label(p, outwardPositive ? TextAnchor::ML : TextAnchor::MR, at, t, theta);
     };
     if (ta != tb) {
         put(a, ta);
@@ -142,15 +162,20 @@ void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::
     const double len = Distance(a.x, a.y, b.x, b.y);
     Font(p, 0);
     if (len > TextWidthMm(ta)) {
-        // Long enough: the value runs along the load, outside it.
+        // Long enough: the value runs along the load line, outside it.
         if (vertical) {
             Font(p, 0);
-            if (outwardPositive) G_TextBC(m.x, m.y + 0.5 * p.u, ta);
-            else G_TextTC(m.x, m.y - 0.5 * p.u, ta);
+            if (outwardPositive)
+                Label(p, TextAnchor::BC, {m.x, m.y + 0.5 * p.u}, ta, theta);
+            else
+                Label(p, TextAnchor::TC, {m.x, m.y - 0.5 * p.u}, ta, theta);
         } else {
+            // Turned upwards, the text's top lies on its right.
             Font(p, 90);
-            if (outwardPositive) G_TextBC(m.x - 0.5 * p.u, m.y, ta);
-            else G_TextTC(m.x + 0.5 * p.u, m.y, ta);
+            if (outwardPositive)
+                Label(p, TextAnchor::TC, {m.x + 0.5 * p.u, m.y}, ta, theta);
+            else
+                Label(p, TextAnchor::BC, {m.x - 0.5 * p.u, m.y}, ta, theta);
         }
     } else {
         put(m, ta);
@@ -174,14 +199,14 @@ void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta
         G_LoadArrowsV(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool up = hI + hJ < 0;  // tails above the member
         const double gap = (up ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x, s.y - hI + gap}, {e.x, e.y - hJ + gap}, a, b, true, up);
+        TailLabels(p, {s.x, s.y - hI + gap}, {e.x, e.y - hJ + gap}, a, b, true, up, theta);
         return;
     }
     // Vertical member: the load acts along it.
     const double side = s.y > e.y ? 1 : -1;
     G_MemberLoad(s.x + side * p.u, s.y, hI, e.x + side * p.u, e.y, hJ, p.ww, 0x11);
     const double out = side * (p.u + std::max(std::fabs(hI), std::fabs(hJ)) + 0.5 * p.u);
-    TailLabels(p, {s.x + out, s.y}, {e.x + out, e.y}, a, b, false, side > 0);
+    TailLabels(p, {s.x + out, s.y}, {e.x + out, e.y}, a, b, false, side > 0, theta);
 }
 
 void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e, double hI,
@@ -199,14 +224,14 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
         G_LoadArrowsH(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool right = hI + hJ < 0;  // tails right of the member
         const double gap = (right ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right);
+        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right, theta);
         return;
     }
     // Horizontal member: the load acts along it, drawn above or below.
     const double side = s.x < e.x ? 1 : -1;
     G_MemberLoad(s.x, s.y + side * p.u, hI, e.x, e.y + side * p.u, hJ, p.ww, 0x11);
     const double out = side * (p.u + std::max(std::fabs(hI), std::fabs(hJ)) + 0.5 * p.u);
-    TailLabels(p, {s.x, s.y + out}, {e.x, e.y + out}, a, b, true, side > 0);
+    TailLabels(p, {s.x, s.y + out}, {e.x, e.y + out}, a, b, true, side > 0, theta);
 }
 
 void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, double fullHeight, double maxLoad) {
@@ -231,19 +256,23 @@ void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, doubl
     switch (r.code) {
         case kLoadTemperature:
             Font(p, 0);
-            G_TextBC((xi + x3) / 2, (yi + y3) / 2, tI + "℃"_sj);
+            Label(p, TextAnchor::BC, {(xi + x3) / 2, (yi + y3) / 2}, tI + "℃"_sj, theta);
             break;
-        case kLoadConcMoment: MomentGlyph(p, s, r.qI, tI, s.y); break;
+        case kLoadConcMoment:
+            MomentGlyph(p, s, r.qI, tI, s.y, theta);
+            break;
         case kLoadConcY:
-            BlueArrow(p, s, r.qI >= 0 ? 1.5 * kPi : 0.5 * kPi);
-            ForceLabel(p, s, r.qI >= 0 ? 1 : -1, tI, 90);
+            ForceArrow(p, s, r.qI >= 0 ? 1.5 * kPi : 0.5 * kPi, tI, theta);
             break;
         case kLoadConcX:
-            BlueArrow(p, s, r.qI >= 0 ? kPi : 0.0);
-            ForceLabel(p, s, r.qI >= 0 ? 1 : -1, tI, 0);
+            ForceArrow(p, s, r.qI >= 0 ? kPi : 0.0, tI, theta);
             break;
-        case kLoadConcPerp: SlantArrow(p, s, theta + kPi / 2 + (r.qI >= 0 ? kPi : 0), tI, false); break;
-        case kLoadConcAxial: SlantArrow(p, s, theta + kPi + (r.qI < 0 ? kPi : 0), tI, true); break;
+        case kLoadConcPerp:
+            SlantArrow(p, s, theta + kPi / 2 + (r.qI >= 0 ? kPi : 0), tI, false, theta);
+            break;
+        case kLoadConcAxial:
+            SlantArrow(p, s, theta + kPi + (r.qI < 0 ? kPi : 0), tI, true, theta);
+            break;
         case kLoadDistAxial: {
             const Pt a = Along(s, theta + kPi / 2, 2.2 * u), b = Along(e, theta + kPi / 2, 2.2 * u);
             const int sg = FlipToPositive(hI, hJ);
@@ -286,8 +315,7 @@ void DrawLoadCase(FrameModel& model, int loadCaseIndex, int filter, double scale
     p.u = G_IsScreen() ? DevLenToWorldX(6) : MmLenToWorldX(1);
     const double fullHeight = 5 * p.u * scale;
     lc.maxLoad = std::max(0.1f, lc.maxLoad);
-    double wh = 0;
-    SetFigureTextSize(p.th, p.tw, wh, p.ww);
+    SetFigureTextSize(p.th, p.tw, p.wh, p.ww);
     TCanvas* c = G_GetCanvas();
     p.colour = c ? c->PenColor() : 0;
     const int count = std::clamp(lc.count, 0, kMaxLoads);
@@ -309,6 +337,11 @@ void PlaceLoadValueLabels(double u, double fontHeight, double fontWidth, double 
     double deg = Deg(angle);
     if (deg < 0) deg += 360;
     const double half = u / 2;
+    // Along the load, clear of the figure's other labels.
+    auto label = [&](TextAnchor anchor, double x, double y, const std::string& t) {
+        const double reach = kLabelReach * std::fabs(MmLenToWorldX(fontHeight));
+        G_FigureLabel(anchor, x, y, t, std::cos(angle), std::sin(angle), reach, reach);
+    };
     auto turned = [&](double x, double y, double offset, const std::string& t) {
         const double phi = deg + 90 + (offset >= 0 ? 180 : 0);
         const double r = phi * kPi / 180;
@@ -316,10 +349,10 @@ void PlaceLoadValueLabels(double u, double fontHeight, double fontWidth, double 
         const double py = y + (half + std::fabs(offset)) * std::sin(r);
         if (std::cos(r) > -0.1) {
             SetFontMm(fontHeight, fontWidth, std::fmod(phi, 360), 0);
-            G_TextML(px, py, t);
+            label(TextAnchor::ML, px, py, t);
         } else {
             SetFontMm(fontHeight, fontWidth, std::fmod(phi + 180, 360), 0);
-            G_TextMR(px, py, t);
+            label(TextAnchor::MR, px, py, t);
         }
     };
     if (startText != endText) {
@@ -339,10 +372,10 @@ void PlaceLoadValueLabels(double u, double fontHeight, double fontWidth, double 
     const double px = mx + d * std::cos(phi), py = my + d * std::sin(phi);
     if (std::cos(angle) <= -0.1) {
         SetFontMm(fontHeight, fontWidth, std::fmod(deg + 180, 360), 0);
-        G_TextTC(px, py, startText);
+        label(TextAnchor::TC, px, py, startText);
     } else {
         SetFontMm(fontHeight, fontWidth, deg, 0);
-        G_TextBC(px, py, startText);
+        label(TextAnchor::BC, px, py, startText);
     }
 }
 

@@ -79,9 +79,24 @@ bool TickRange(double from, double to, double step, int n, long long& first, lon
     return last - first <= 100000;
 }
 
-constexpr int kRulerCharPx = 6;  // cell pitch of the 12 px ruler font
+constexpr int kRulerCharPx = 6;  // half the height of the 12 px ruler font
+// Pixels left free between a left-ruler label and its tick.
+constexpr int kRulerLabelGap = 2;
 
-int RulerTextWidth(const std::string& text) { return static_cast<int>(text.size()) * kRulerCharPx; }
+// The label's width as the canvas draws it: the glyphs of the font in use
+// may be wider than half its height.
+int RulerTextWidth(const std::string& text) {
+    TCanvas* c = G_GetCanvas();
+    const int measured = c ? c->TextWidth(text) : 0;
+    return measured > 0 ? measured : static_cast<int>(text.size()) * kRulerCharPx;
+}
+
+// A label whose characters stand where the font's own advances put them,
+// so that it ends where its measured width says.
+void RulerText(int x, int y, const std::string& text) {
+    for (std::size_t k = 0; k < text.size(); ++k)
+        DevTextOut(x + (k == 0 ? 0 : RulerTextWidth(text.substr(0, k))), y, text.substr(k, 1));
+}
 
 }  // namespace
 
@@ -118,7 +133,7 @@ void DrawRulers(int width, int height, bool originFlag) {
             PoolLineTo(c, x, height - 20 + (major || half ? 6 : 3));
             if (major) {
                 const std::string label = FormatStr(format, t);
-                DevTextCells(x - RulerTextWidth(label) / 2, height - 13, kRulerCharPx, 0, label);
+                RulerText(x - RulerTextWidth(label) / 2, height - 13, label);
             }
         }
     }
@@ -140,8 +155,9 @@ void DrawRulers(int width, int height, bool originFlag) {
         PoolMoveTo(c, 42, y);
         PoolLineTo(c, major || half ? 36 : 39, y);
         if (major) {
+            // Right-aligned by its measured width, clear of its tick.
             const std::string label = FormatStr(format, t);
-            DevTextCells(36 - RulerTextWidth(label), y - 6, kRulerCharPx, 0, label);
+            RulerText(36 - kRulerLabelGap - RulerTextWidth(label), y - 6, label);
         }
     }
 }

@@ -16,6 +16,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "report/annotation.h"
+#include "report/figure_labels.h"
 #include "report/page_pool.h"
 #include "report/text_draw.h"
 
@@ -69,7 +70,11 @@ void SaveView() {
     FigureView.fitted = true;
 }
 
-void FitToExtents(TBitmap& bitmap, int width, int height, const FigureExtentsRect& e) {
+// reach: how far (m) a diagram may stand beside the members; the view
+// leaves that room around the nodes, so that diagrams and their labels
+// stay clear of the rulers and the window's edges.
+void FitToExtents(TBitmap& bitmap, int width, int height, const FigureExtentsRect& e,
+                  double reach) {
     const int w = std::max(width, 1), h = std::max(height, 1);
     // 1.
     G_SetDevice(&bitmap, 0, w, h, 0);
@@ -79,7 +84,8 @@ void FitToExtents(TBitmap& bitmap, int width, int height, const FigureExtentsRec
     const double top = c / 4;
     const double bottom = c - (static_cast<double>(c) * 20 / h + c / 4);
     // 3.
-    G_FitWindow(left, top, 150, bottom, e.minX - 0.1, e.maxY + 0.1, e.maxX + 0.1, e.minY - 0.1);
+    const double pad = 0.1 + reach;
+    G_FitWindow(left, top, 150, bottom, e.minX - pad, e.maxY + pad, e.maxX + pad, e.minY - pad);
     // 4.
     FigureView.fitPixelWorld = std::fabs(DevLenToWorldX(1));
     FigureView.extents = e;
@@ -249,7 +255,9 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
     if (!ctx.model) return;
     FrameModel& model = *ctx.model;
     const DisplaySwitchState& sw = ctx.switches;
-    if (fit || !FigureView.fitted) FitToExtents(bitmap, width, height, fit ? *fit : NodeExtents(model));
+    if (fit || !FigureView.fitted)
+        FitToExtents(bitmap, width, height, fit ? *fit : NodeExtents(model),
+                     DiagramScaleLength(model));
     // 1. The view is kept; the picture goes to the bitmap given.
     G_RestoreState(FigureView.state);
     CurrentGraphics.canvas = &bitmap.Canvas();
@@ -296,8 +304,12 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
     DrawPinEnds(model);                                       // 11.
     if (sw.ViewPoints()) DrawViewPoints(model);               // 12.
     G_SetLineWidth(1);
+    // Load and diagram values keep clear of each other; those that find no
+    // free place show again when the view is zoomed in.
+    BeginFigureLabels();
     if (sw.Loads()) DrawLoads(ctx, model);                    // 13.-14.
     DrawResults(ctx, model);                                  // 15.-16.
+    EndFigureLabels();
     DrawRulers(width, height, ctx.ctrlHeld);                  // 17.
 }
 

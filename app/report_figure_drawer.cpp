@@ -45,6 +45,11 @@ public:
         // Quantities of the diagram unit: 1 M, 2 S, 3 N; flags 2 labels values.
         DrawMSNDiagram(results, model, block, static_cast<int>(quantity) + 1, 0, 1.0, 2);
     }
+
+    double DiagramReach(const FrameResults& results) override {
+        // The largest ordinate is drawn this far from its member (scale 1).
+        return DiagramScaleLength(results);
+    }
 };
 
 }  // namespace

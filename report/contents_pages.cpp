@@ -7,6 +7,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "report/page_pool.h"
+#include "report/report_cover.h"
 #include "report/report_lines.h"
 #include "report/report_template.h"
 #include "report/text_draw.h"
@@ -63,8 +64,14 @@ void PrintContentsEntry(double y, const std::string& record) {
     for (; c < kRemarkColumn; ++c) leader += "･"_sj;
     leader += remark;
     c += static_cast<int>(remark.size());
-    for (; c < kPageColumn; ++c) leader += "･"_sj;
-    leader += FormatStr("%3d", page);
+    // The page number ends in column 80; one of four or more digits starts
+    // earlier, and the leader then stops a blank short of it.
+    const std::string number = FormatStr("%3d", page);
+    const int numberColumn = kPageColumn + 3 - static_cast<int>(number.size());
+    const int leaderEnd = number.size() > 3 ? numberColumn - 1 : kPageColumn;
+    for (; c < leaderEnd; ++c) leader += "･"_sj;
+    for (; c < numberColumn; ++c) leader += " ";
+    leader += number;
     SetFontMm(kBaseTextHeight, 0, 0, 1);
     // Plain cells: the remark's "【" must print here, and no markup applies.
     Gmm_Text(kContentsLeft + c0 * kContentsColumn, y, 0, 0, leader);
@@ -125,6 +132,7 @@ int BuildContentsPages(ContentsJumpList* list) {
             const std::size_t r = SjisFind(text, "【"_sj);
             if (r != std::string::npos && r > 0) text = text.substr(0, r);
             if (!text.empty() && text[0] == '(') text = " " + text;
+            text = ReportPlainText(text);
             list->AddRow(FormatStr("%-80s%6.2f", text.c_str(), value), value);
         }
         list->SetTopIndex(top);

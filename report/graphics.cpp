@@ -83,25 +83,45 @@ void G_SetWindow(double x1, double y1, double x2, double y2, double X1, double Y
 }
 
 void G_FitWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2, double Y2) {
-    // 1. Extents, never below 1e-9 in magnitude.
+    // 1. Extents; the paper's never below 1e-9 in magnitude.
     const double pw = NonTiny(x2 - x1, 1e-9), ph = NonTiny(y2 - y1, 1e-9);
-    const double ww = NonTiny(X2 - X1, 1e-9), wh = NonTiny(Y2 - Y1, 1e-9);
-    if (std::fabs(wh / ph) > std::fabs(ww / pw)) {
-        // 2. Relatively taller drawing: narrow the paper horizontally.
-        const double d = (std::fabs(pw) - std::fabs(ww * ph / wh)) * 0.5;
-        const double s = pw >= 0 ? 1.0 : -1.0;
-        x1 += s * d;
-        x2 -= s * d;
-    } else {
-        // 3. Relatively wider drawing: narrow it vertically.
-        const double d = (std::fabs(ph) - std::fabs(wh * pw / ww)) * 0.5;
-        const double s = ph >= 0 ? 1.0 : -1.0;
-        y1 += s * d;
-        y2 -= s * d;
-    }
-    // 4. Set and keep for the zoom reset.
-    G_SetWindow(x1, y1, x2, y2, X1, Y1, X2, Y2);
-    S().savedWindow = S().window;
+    const double ww = X2 - X1, wh = Y2 - Y1;
+    // 2.-3. One scale for both axes: the larger one at which the drawing
+    // still fits both ways. A drawing without width or height (the members
+    // of a continuous beam or of a single column on one line) is fitted by
+    // its other extent alone; a single point draws at 1 mm per unit. Taking
+    // the empty extent as 1e-9 instead would shrink the whole figure into a
+    // line of that height.
+    const bool flatX = std::fabs(ww) < 1e-9, flatY = std::fabs(wh) < 1e-9;
+    double scale = 1.0;
+    if (!flatX && !flatY)
+        scale = std::min(std::fabs(pw / ww), std::fabs(ph / wh));
+    else if (!flatX)
+        scale = std::fabs(pw / ww);
+    else if (!flatY)
+        scale = std::fabs(ph / wh);
+    // Paper and world axes point the same way or opposite ways (world y up
+    // on paper y down); an empty world extent counts as pointing forward.
+    const double mx = (pw >= 0) == (ww >= 0) ? scale : -scale;
+    const double my = (ph >= 0) == (wh >= 0) ? scale : -scale;
+    G_CentreWindow((x1 + x2) * 0.5, (y1 + y2) * 0.5, mx, my, X1, Y1, X2, Y2);
+}
+
+void G_CentreWindow(double cx, double cy, double mmPerUnitX, double mmPerUnitY, double X1,
+                    double Y1, double X2, double Y2) {
+    const double ww = X2 - X1, wh = Y2 - Y1;
+    GraphicsWindow& w = S().window;
+    w.mmPerUnitX = mmPerUnitX;
+    w.mmPerUnitY = mmPerUnitY;
+    // The paper rectangle is the drawing's own, centred on (cx, cy).
+    w.x1 = w.paperOriginX = cx - mmPerUnitX * ww * 0.5;
+    w.y1 = w.paperOriginY = cy - mmPerUnitY * wh * 0.5;
+    w.x2 = cx + mmPerUnitX * ww * 0.5;
+    w.y2 = cy + mmPerUnitY * wh * 0.5;
+    w.worldOriginX = X1;
+    w.worldOriginY = Y1;
+    // Kept for the zoom reset.
+    S().savedWindow = w;
 }
 
 void G_ZoomAt(double devX, double devY, double factor) {

@@ -53,6 +53,10 @@ TCanvas* G_GetCanvas();
 bool G_IsScreen();
 void G_SetWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2, double Y2);
 void G_FitWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2, double Y2);
+// The world rectangle's centre on the paper point (cx, cy) at the given
+// signed scales (mm per world unit); saved for the zoom reset like a fit.
+void G_CentreWindow(double cx, double cy, double mmPerUnitX, double mmPerUnitY, double X1,
+                    double Y1, double X2, double Y2);
 void G_ZoomAt(double devX, double devY, double factor);
 void G_PanBy(double dx, double dy);
 void G_SaveState(GraphicsState& block);

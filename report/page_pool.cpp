@@ -121,6 +121,12 @@ void PoolSelectPage(int n) {
     if (PagePool.highest < n) PagePool.highest = n;
 }
 
+void PoolReturnToPage(int n) {
+    if (n < 0 || n >= kPoolPageCount) return;
+    PagePool.current = n;
+    if (PagePool.highest < n) PagePool.highest = n;
+}
+
 int PoolNextPage() {
     PoolSelectPage(PagePool.current + 1);
     return PagePool.current;

@@ -70,6 +70,9 @@ void PoolClear();
 // Pages outside 0..1023 are refused: a negative page changes nothing, a page
 // past 1023 makes drawing drop its records and marks the pool overflowed.
 void PoolSelectPage(int n);
+// Makes page n (0..1023) current again without emptying it, to add to a
+// page already drawn; other pages are ignored.
+void PoolReturnToPage(int n);
 int PoolNextPage();
 int PoolLastPage();
 int PoolCurrentPage();

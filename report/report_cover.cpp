@@ -72,10 +72,27 @@ int BuildCalculationReport(FrameModel& model, const FrameResults* results, RcChe
     if (ReportChapters.rcCheck && rc != nullptr && rc->memberCount != 0 &&
         rc->memberChecks != nullptr)
         PrintRcCheckSection(*rc, model);
-    // 6. A report longer than the pool is cut; say so under the preview.
-    if (PoolOverflowed())
+    // 6. A report longer than the pool is cut; say so under the preview
+    // and, for the paper copy, at the foot of its last page.
+    if (PoolOverflowed()) {
         PreviewNoteText[0] = "ページ数が上限を超えたため、以降のページは省略されています。"_sj;
+        PrintReportCutNote();
+    }
     return std::max(0, PoolLastPage() - 10);
+}
+
+void PrintReportCutNote() {
+    const int last = std::min(PoolLastPage(), kPoolPageCount - 1);
+    if (last <= 10) return;
+    PoolReturnToPage(last);
+    const FontState saved = GetFontState();
+    SetFontMm(kBaseTextHeight, 0, 0, 0);
+    SetTextColor(0);
+    const std::string& note =
+        "＊＊ 計算書はページ数の上限(%dページ)に達したため、ここで打ち切りました ＊＊"_sj;
+    Gmm_Text(1, kReportBodyHeight - kReportCutNoteRoom + 0.5, 0, 0,
+             FormatStr(note.c_str(), kPoolPageCount - 11));
+    SetFontState(saved);
 }
 
 void PrintCoverPage() {
@@ -83,7 +100,8 @@ void PrintCoverPage() {
     Gmm_TextTC(90, 60, ReportCoverLines.title);
     Gmm_TextTC(90, 80, ReportCoverLines.second);
     SetFontMm(4.8, 0, 0, 1);
-    Gmm_TextTC(90, 120, ReportCoverLines.third);
+    // The data file's name is the user's.
+    Gmm_TextTC(90, 120, ReportSafeText(ReportCoverLines.third));
     SetFontMm(kBaseTextHeight, 0, 0, 1);
 }
 
@@ -95,7 +113,14 @@ void NewReportPage() {
     SetFontMm(kBaseTextHeight, 0, 0, 1);
 }
 
-bool PageHasRoom(double y, double h) { return y + h < kReportBodyHeight; }
+bool PageHasRoom(double y, double h) {
+    // The pool's last page keeps room at its foot for the note that the
+    // report was cut there.
+    const double bottom = PoolCurrentPage() >= kPoolPageCount - 1
+                              ? kReportBodyHeight - kReportCutNoteRoom
+                              : kReportBodyHeight;
+    return y + h < bottom;
+}
 
 void ComputeReportExtents(const FrameModel& model) {
     ReportExtents = ReportExtentsData{};
@@ -122,6 +147,12 @@ void FitReportExtents(double x1, double top, double x2, double bottom) {
 int ReportTextBytes(const std::string& text) { return static_cast<int>(text.size()); }
 
 namespace {
+
+std::string TrimRightBlanks(const std::string& s) {
+    std::size_t e = s.size();
+    while (e > 0 && s[e - 1] == ' ') --e;
+    return s.substr(0, e);
+}
 
 std::string Centred(const std::string& text, int width) {
     // A text wider than its column is cut, so that the rules stay aligned.
@@ -261,19 +292,48 @@ std::string FormatReportE(double value) {
     return text;
 }
 
-std::string ReportSafeText(const std::string& text) {
-    const std::string trimmed = Trim(text);
-    std::string out;
-    for (std::size_t i = 0; i < trimmed.size();) {
-        const int n = std::max(1, CharByteCount(trimmed, i));
-        if (n == 1 && trimmed[i] == '#')
-            out += "＃"_sj;
-        else if (n == 1 && trimmed[i] == '$')
-            out += "＄"_sj;
-        else
-            out += trimmed.substr(i, static_cast<std::size_t>(n));
-        i += static_cast<std::size_t>(n);
+std::string ReportSafeText(const std::string& text, int maxBytes) {
+    // Control bytes and DEL print nothing (and DEL marks the run); a lead
+    // byte without its trail byte is no character.
+    std::string clean;
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char b = static_cast<unsigned char>(text[i]);
+        const int n = CharByteCount(text, i);
+        if (n == 2 && i + 1 < text.size()) {
+            clean += text.substr(i, 2);
+            i += 2;
+            continue;
+        }
+        if (b >= 0x20 && b != 0x7F && !((b >= 0x80 && b <= 0x9F) || b >= 0xE0))
+            clean += static_cast<char>(b);
+        ++i;
     }
+    clean = Trim(clean);
+    // A text wider than its column is cut at a character boundary.
+    if (maxBytes > 0 && static_cast<int>(clean.size()) > maxBytes) {
+        std::size_t end = 0;
+        while (end < clean.size()) {
+            const std::size_t next =
+                end + static_cast<std::size_t>(std::max(1, CharByteCount(clean, end)));
+            if (next > static_cast<std::size_t>(maxBytes)) break;
+            end = next;
+        }
+        clean = TrimRightBlanks(clean.substr(0, end));
+    }
+    if (clean.empty()) return clean;
+    return kLiteralOpen + clean + kLiteralClose;
+}
+
+std::string ReportHeading(const std::string& lead, const std::string& name) {
+    if (!name.empty() && name[0] == kLiteralOpen && !lead.empty() && lead.back() == ' ')
+        return lead.substr(0, lead.size() - 1) + name;
+    return lead + name;
+}
+
+std::string ReportPlainText(const std::string& line) {
+    std::string out;
+    for (char c : line)
+        if (c != kLiteralOpen && c != kLiteralClose) out += c;
     return out;
 }
 

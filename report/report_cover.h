@@ -59,6 +59,11 @@ int BuildCalculationReport();
 int BuildCalculationReport(FrameModel& model, const FrameResults* results, RcCheckData* rc);
 
 void PrintCoverPage();
+// Room (mm) kept at the foot of the pool's last page for the note that
+// the report was cut there.
+constexpr double kReportCutNoteRoom = 9.0;
+// Writes that note on the last page the pool holds.
+void PrintReportCutNote();
 // Starts the next body page (its number at the foot) and resets the font to
 // the body font; the caller continues at y = 0 or at its chapter's y.
 void NewReportPage();
@@ -97,10 +102,28 @@ std::vector<std::string> JoinLines(std::vector<std::string> a, const std::vector
 // "%12.5E" with the exponent always signed and of three digits
 // ("2.50000E+003"), as the report prints moduli and stiffnesses.
 std::string FormatReportE(double value);
-// A user text (title, name) made safe for a template line: blanks trimmed
-// and the template's own markers "#" and "$" replaced by their full-width
-// forms, so that a name never opens a value field or a markup command.
-std::string ReportSafeText(const std::string& text);
+// The one way a user's text (a name, a title, a case name, the file name)
+// goes into a report line: blanks trimmed, control bytes dropped, cut to
+// maxBytes (0: no limit) at a character boundary, and made a literal run
+// (text_draw.h), so that nothing in it is read as markup ("【" remarks, "~"
+// overbars, subscripts, "%." heading markers, "#" fields, "$" commands, box
+// rules). It prints exactly as typed; its two marks take a cell each, which
+// in a table's cell fall on the rules' cells. An empty text stays empty.
+std::string ReportSafeText(const std::string& text, int maxBytes = 0);
+// The same for a name held in a fixed char array, which need not end in a
+// NUL when it fills the array.
+template <std::size_t N>
+std::string ReportSafeText(const char (&name)[N], int maxBytes = 0) {
+    std::size_t n = 0;
+    while (n < N && name[n] != '\0') ++n;
+    return ReportSafeText(std::string(name, n), maxBytes);
+}
+// A heading's lead (ending in a blank) and its name: a user's name opens
+// with the mark of its literal run, whose empty cell stands for that blank,
+// so that names line up with the program's own headings.
+std::string ReportHeading(const std::string& lead, const std::string& name);
+// A report line without the marks of its literal runs (for list boxes).
+std::string ReportPlainText(const std::string& line);
 // Whole millimetres (fraction dropped), the y the chapters hand on.
 double ReportWholeMm(double y);
 // The thin frame of a figure box that no drawer fills (paper mm).

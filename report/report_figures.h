@@ -24,6 +24,12 @@ public:
     // block `block` (scale factor 1, the report's flags).
     virtual void DrawResultDiagram(const FrameResults& results, const FrameModel& model, int block,
                                    ReportDiagram quantity) = 0;
+    // World length (m) the diagrams reach beyond the members at most, so
+    // that the figure leaves room for them; 0 when nothing is drawn there.
+    virtual double DiagramReach(const FrameResults& results) {
+        (void)results;
+        return 0;
+    }
 };
 
 // The drawer used by the report; nullptr (the default) leaves framed empty

@@ -80,7 +80,7 @@ double PrintOverviewSection(double y, const FrameModel& model) {
                        {"部材数"_sj, "#####"}},
                       24, 50, 4));
     y = RunReportTemplate(y, basic);
-    PutText(ReportSafeText(model.header.title));
+    PutText(ReportSafeText(model.header.title, 50));
     PutText("S1単位"_sj);
     PutNumber(model.nodeCount);
     PutNumber(model.memberCount);
@@ -126,20 +126,21 @@ double PrintMaterialTable(double y, const FrameModel& model) {
 }
 
 double PrintSectionTable(double y, const FrameModel& model) {
-    static const std::vector<std::string> table = ReportTableTemplate(
-        {{6, "No"_sj, "", "-1"},
-         {10, "断面番号"_sj, "", "#####"},
-         {18, "断面積"_sj, "Ａ(m2)"_sj, std::string(12, '#')},
-         {20, "断面2次ﾓｰﾒﾝﾄ"_sj, "Iz(m4)"_sj, std::string(12, '#')},
-         {26, "断面名称"_sj, "", std::string(20, '#')}},
-        4);
+    constexpr int kNameColumn = 26;
+    static const std::vector<std::string> table =
+        ReportTableTemplate({{6, "No"_sj, "", "-1"},
+                             {10, "断面番号"_sj, "", "#####"},
+                             {18, "断面積"_sj, "Ａ(m2)"_sj, std::string(12, '#')},
+                             {20, "断面2次ﾓｰﾒﾝﾄ"_sj, "Iz(m4)"_sj, std::string(12, '#')},
+                             {kNameColumn, "断面名称"_sj, "", std::string(20, '#')}},
+                            4);
     y = PrintRowBlocks(y, Count(model.sectionCount, kMaxSections), Heading("%.% 断面データ"_sj),
                        table, [&](int r) {
                            const FrameSection& s = model.sections[r];
                            PutNumber(s.no);
                            PutText(FormatReportE(s.area));
                            PutText(FormatReportE(s.inertia));
-                           PutText(ReportSafeText(s.name));
+                           PutText(ReportSafeText(s.name, kNameColumn));
                        });
     return ReportWholeMm(y);
 }
@@ -161,6 +162,7 @@ double PrintNodeTable(double y, const FrameModel& model) {
 }
 
 double PrintMemberTable(double y, const FrameModel& model) {
+    constexpr int kNameColumn = 16;
     static const std::vector<std::string> table =
         ReportTableTemplate({{4, "No"_sj, "", "-1"},
                              {4, "部材"_sj, "番号"_sj, "###"},
@@ -173,7 +175,7 @@ double PrintMemberTable(double y, const FrameModel& model) {
                              {6, "剛域長"_sj, "i端(m)"_sj, "#.###"},
                              {6, "剛域長"_sj, "j端(m)"_sj, "#.###"},
                              {8, "部材長"_sj, "(m)"_sj, "###.###"},
-                             {16, "部材名"_sj, "", std::string(14, '#')}},
+                             {kNameColumn, "部材名"_sj, "", std::string(14, '#')}},
                             0);
     const auto rigid = [](double length) {
         // A rigid zone this short is treated as none by the engine.
@@ -197,7 +199,7 @@ double PrintMemberTable(double y, const FrameModel& model) {
                            rigid(m.rigidI);
                            rigid(m.rigidJ);
                            PutNumber(m.length);
-                           PutText(ReportSafeText(m.name));
+                           PutText(ReportSafeText(m.name, kNameColumn));
                        });
     return ReportWholeMm(y);
 }

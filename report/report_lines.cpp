@@ -83,6 +83,9 @@ void RecordHeading(double x, double y, std::string& s, std::size_t afterSection)
         return;
     }
     if (HeadingList.Count() >= kMaxHeadings) return;
+    // A heading on a page past the pool's last one is never printed, so
+    // the contents must not point at it.
+    if (PoolCurrentPage() >= kPoolPageCount) return;
     std::string text = s;
     // A blank after a one-digit section number lines 1.2 up with 1.10.
     if (afterSection != std::string::npos && afterSection <= text.size()) text.insert(afterSection, " ");
@@ -98,6 +101,11 @@ void CentreCells(double x, double y, std::string& s) {
     std::size_t cellStart = std::string::npos;
     std::size_t i = 0;
     while (i < s.size()) {
+        if (s[i] == kLiteralOpen) {
+            // User text: its bars are no cell walls.
+            i = LiteralRunEnd(s, i);
+            continue;
+        }
         if (s.compare(i, 2, "　"_sj) == 0) s.replace(i, 2, "  ");
         if (!IsLead(At(s, i)) || i + 1 >= s.size()) {
             ++i;
@@ -178,6 +186,11 @@ int DrawBoxRules(double x, double y, std::string& line) {
     double runWeight = 0;
     std::size_t i = 0;
     while (i < limit) {
+        if (line[i] == kLiteralOpen) {
+            // User text: its box characters are characters, not rules.
+            i = LiteralRunEnd(line, i);
+            continue;
+        }
         if (!IsLead(At(line, i)) || i + 1 >= line.size()) {
             ++i;
             continue;

@@ -9,6 +9,7 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "report/annotation.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/report_cover.h"
 #include "report/report_figures.h"
@@ -230,7 +231,7 @@ double LoadScale(const LoadCase& lc) {
     return scale;
 }
 
-std::string TitleOr(const char* name, const std::string& fallback) {
+std::string TitleOr(const char (&name)[kNameSize], const std::string& fallback) {
     const std::string t = ReportSafeText(name);
     return t.empty() ? fallback : t;
 }
@@ -243,7 +244,9 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     if (first) y = RunReportTemplate(y, {"+F2-|$>>%.% 荷重データ"_sj});
     y = 11.52;
     SetFontMm(kBaseTextHeight, 0, 0, 1);
-    PrintTextLine(3.6, y, "$>>(%) "_sj + TitleOr(lc.name, FormatStr("荷重ケースNo: %d"_sj.c_str(), lc.no)));
+    PrintTextLine(3.6, y,
+                  ReportHeading("$>>(%) "_sj,
+                                TitleOr(lc.name, FormatStr("荷重ケースNo: %d"_sj.c_str(), lc.no))));
     // 2. The case's support and spring cases.
     const int sc = FindSupportCaseIndex(model, lc.suptCaseNo);
     const int bc = lc.baneCaseNo != 0 ? FindSpringCaseIndex(model, lc.baneCaseNo) : 0;
@@ -263,11 +266,14 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     GraphicsState saved;
     G_SaveState(saved);
     FitReportExtents(50, y + 15, 130, y + 65);
+    // The load values of one figure keep clear of each other.
+    BeginFigureLabels();
     if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
         drawer->DrawLoadFigure(model, c);
     } else {
         ReportFrameBox(50, y + 15, 130, y + 65);
     }
+    EndFigureLabels();
     DrawExtentDimensions();
     G_RestoreState(saved);
     G_SetLineWidth(1);

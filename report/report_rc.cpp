@@ -67,9 +67,8 @@ void PutTxt(int field, const std::string& t) {
     SetFontState(saved);
 }
 
-std::string PointName(const RcPointCheck& p) {
-    return ReportSafeText(std::string(p.name, strnlen(p.name, sizeof p.name)));
-}
+// A point's name, cut to what its narrow cell shows.
+std::string PointName(const RcPointCheck& p) { return ReportSafeText(p.name, 11); }
 
 std::string Cell(const std::string& text, int width) {
     const std::string s = FitTextLength(text, width);
@@ -123,7 +122,7 @@ void AddPositionRows(std::vector<RcRow>& rows) {
     rows.push_back({"照査位置"_sj, "######", [](int f, const PointView& v) {
                         const FontState saved = GetFontState();
                         SetFontMm(kRcNameHeight, kRcFontWidth * 7.0 / 8.0, 0, 1);
-                        PutTxt(f, FitTextLength(PointName(*v.point), 11));
+                        PutTxt(f, PointName(*v.point));
                         SetFontState(saved);
                     }});
     rows.push_back({"", "######", [](int f, const PointView& v) { PutTxt(f, v.position); }, true});
@@ -168,7 +167,7 @@ std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
     };
     bars("外鉄筋 "_sj, true);
     bars("内鉄筋 "_sj, false);
-    rows.push_back({"曲ﾓｰﾒﾝﾄ力 Ｍ (kN-m)"_sj, "####.##",
+    rows.push_back({"曲ﾓｰﾒﾝﾄ力 Ｍ (kN･m)"_sj, "####.##",
                     [](int f, const PointView& v) { PutMoment(f, v.check->bend.m); }});
     rows.push_back({"圧縮軸力 Ｎ (kN)"_sj, "####.##",
                     [](int f, const PointView& v) { PutNum(f, v.check->bend.n); }, true});
@@ -315,9 +314,10 @@ void PrintRcHeading(const RcCheckData& data, const FrameModel& model, int r, boo
     SetFontMm(kBaseTextHeight, 0, 0, 0);
     const std::string name = CheckCaseName(data, model, r);
     if (listed)
-        PrintTextLine(1, kRcHeadingY, "$>>%.% "_sj + name);
+        PrintTextLine(1, kRcHeadingY, ReportHeading("$>>%.% "_sj, name));
     else
-        PrintTextLine(1, kRcHeadingY, FormatStr(" .%d ", data.checkCases[r].comboNo) + name);
+        PrintTextLine(1, kRcHeadingY,
+                      ReportHeading(FormatStr(" .%d ", data.checkCases[r].comboNo), name));
     SetFontMm(kBaseTextHeight, 0, 0, 1);
 }
 
@@ -368,10 +368,11 @@ double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, i
     RcMemberChecks& m = *copy;
     y = RunReportTemplate(
         y, {"+F2-|  部材 : Bz######################    部材長 L######.### (m)"_sj});
-    FillNamedFieldText("Bz", FormatStr("%d. %s", m.memberNo,
-                                       ReportSafeText(std::string(m.name, strnlen(m.name, sizeof m.name)))
-                                           .c_str()),
-                       0);
+    // The member's number and name within the 24 cells of its field.
+    const std::string number = FormatStr("%d. ", m.memberNo);
+    FillNamedFieldText(
+        "Bz",
+        number + ReportSafeText(m.name, std::max(1, 24 - 2 - static_cast<int>(number.size()))), 0);
     FillNamedFieldNumber("L", m.length, 0);
     const int count = std::clamp(m.pointCount, 0, kRcMaxPoints);
     const auto apply = [&](int k, const RcDepthSet& bend, const RcDepthSet& shear) {

@@ -12,6 +12,7 @@
 #include "model/member_points.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/report_cover.h"
 #include "report/report_figures.h"
@@ -25,6 +26,17 @@ namespace {
 // A diagram takes 120 mm of the page: title, 50 mm figure, room around it.
 constexpr double kDiagramHeight = 120.0;
 constexpr double kPi = 3.14159265358979323846;
+// The structure of a diagram figure is drawn no larger than it fits the box
+// x 35-145 mm, 50 mm high.
+constexpr double kDiagramBoxWidth = 110.0;
+constexpr double kDiagramBoxHeight = 50.0;
+// The diagram with its value labels stays inside the band below the title
+// (y + 11 mm) and above the next figure (y + 118 mm), 8 mm from the edges
+// of the page's body; labels (" -1234.567 " at 1.2 mm a character) reach
+// this far beyond the curve.
+constexpr double kDiagramRoomLeft = 8.0, kDiagramRoomRight = 172.0;
+constexpr double kDiagramRoomTop = 11.0, kDiagramRoomBottom = 118.0;
+constexpr double kDiagramLabelRoom = 13.0;
 
 bool ValidBlock(const FrameResults& results, int block) {
     return block >= 1 && block < kResultCaseSlots && block != results.caseCount + 1;
@@ -49,7 +61,7 @@ void PrintResultSection(const FrameResults& results, const FrameModel& model) {
         if (k > 1) NewReportPage();
         y = 11.52;
         SetFontMm(kBaseTextHeight, 0, 0, 0);
-        PrintTextLine(1, y, "$>>%.% "_sj + CombinationName(model, k));
+        PrintTextLine(1, y, ReportHeading("$>>%.% "_sj, CombinationName(model, k)));
         SetFontMm(kBaseTextHeight, 0, 0, 1);
         // 3. The combination, then its diagrams and tables.
         y = PrintCombinationTable(y, model, k);
@@ -66,10 +78,11 @@ double PrintCombinationTable(double y, const FrameModel& model, int combination)
     const std::vector<std::string> lead{
         "+F2-|・組み合わせケース番号 : ####     タイトル : "_sj + ReportSafeText(kc.name),
         "+F2-|  全体割り増し係数 : ##.###"_sj};
+    constexpr int kNameColumn = 44;
     static const std::vector<std::string> table =
         ReportTableTemplate({{6, "No"_sj, "", "-1"},
                              {14, "荷重ｹｰｽ番号"_sj, "", "#####"},
-                             {44, "荷重名"_sj, "", std::string(40, '#')},
+                             {kNameColumn, "荷重名"_sj, "", std::string(40, '#')},
                              {16, "部分割増係数"_sj, "", "###.####"}},
                             4);
     const int n = std::clamp(kc.count, 0, kMaxCombinationEntries);
@@ -91,13 +104,39 @@ double PrintCombinationTable(double y, const FrameModel& model, int combination)
         const KumiEntry& e = kc.entries[r];
         const int c = FindLoadCaseIndex(model, e.loadCaseNo);
         PutNumber(e.loadCaseNo);
-        PutText(c ? ReportSafeText(model.loadCases[c].name) : std::string());
+        PutText(c ? ReportSafeText(model.loadCases[c].name, kNameColumn) : std::string());
         PutNumber(e.factor);
     });
     return ReportWholeMm(y);
 }
 
 namespace {
+
+// The largest scale (mm per m) at which world extents ww x wh fit paper
+// extents pw x ph; an empty world extent sets no limit.
+double FitScale(double pw, double ph, double ww, double wh) {
+    double s = 1e300;
+    if (ww > 1e-9) s = std::min(s, pw / ww);
+    if (wh > 1e-9) s = std::min(s, ph / wh);
+    return s;
+}
+
+// World window of a diagram figure whose band starts at y: one scale both
+// ways, small enough that the structure fits its box and the diagram, which
+// reaches `reach` m beyond the members, fits the band with its labels.
+void FitDiagramWindow(double y, double reach) {
+    const ReportExtentsData& e = ReportExtents;
+    const double ww = e.maxX - e.minX, wh = e.maxY - e.minY;
+    double s = FitScale(kDiagramBoxWidth, kDiagramBoxHeight, ww, wh);
+    s = std::min(s, FitScale(kDiagramRoomRight - kDiagramRoomLeft - 2 * kDiagramLabelRoom,
+                             kDiagramRoomBottom - kDiagramRoomTop - 2 * kDiagramLabelRoom,
+                             ww + 2 * reach, wh + 2 * reach));
+    if (!(s < 1e300)) s = 1.0;  // nothing to draw: any scale will do
+    // Paper y runs down, world y up.
+    G_CentreWindow((kDiagramRoomLeft + kDiagramRoomRight) / 2,
+                   y + (kDiagramRoomTop + kDiagramRoomBottom) / 2, s, -s, e.minX, e.minY, e.maxX,
+                   e.maxY);
+}
 
 const std::string& DiagramTitle(int q) {
     return q == kReportDiagramM   ? "　　　・モーメント図"_sj
@@ -116,9 +155,10 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
     const std::string name = mi ? ReportSafeText(model.members[mi].name) : std::string();
     const std::vector<std::string> lead{
         "+F2-| ", "+F2-|・部材 ####   "_sj + name + "   部材長 =###.### (m)"_sj};
+    constexpr int kPointColumn = 14;
     static const std::vector<std::string> table =
         ReportTableTemplate({{4, "No"_sj, "", "-1"},
-                             {14, "着目点"_sj, "", std::string(12, '#')},
+                             {kPointColumn, "着目点"_sj, "", std::string(12, '#')},
                              {10, "i端からの"_sj, "距離 (m)"_sj, "###.###"},
                              {10, "j端からの"_sj, "距離 (m)"_sj, "###.###"},
                              {14, "曲げモーメント"_sj, "(kN･m)"_sj, "######.###"},
@@ -134,7 +174,7 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
             led = true;
         }
         const MemberPointRecord& p = MemberPointListing[r];
-        PutText(ReportSafeText(std::string(p.label, strnlen(p.label, sizeof p.label))));
+        PutText(ReportSafeText(p.label, kPointColumn));
         PutNumber(p.position);
         PutNumber(rm.length - p.position);
         PutNumber(p.m);
@@ -157,9 +197,13 @@ double PrintForceDiagrams(double y, const FrameResults& results, const FrameMode
         PrintTextLine(1, y + 5, DiagramTitle(q));
         GraphicsState saved;
         G_SaveState(saved);
-        FitReportExtents(35, y + 35, 145, y + 85);
-        if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
+        ReportFigureDrawer* drawer = GetReportFigureDrawer();
+        FitDiagramWindow(y, drawer ? drawer->DiagramReach(results) : 0.0);
+        if (drawer) {
+            // The values of one diagram keep clear of each other.
+            BeginFigureLabels();
             drawer->DrawResultDiagram(results, model, block, static_cast<ReportDiagram>(q));
+            EndFigureLabels();
         } else {
             ReportFrameBox(35, y + 35, 145, y + 85);
         }

@@ -34,10 +34,21 @@ double PxPerMm() { return std::max(CurrentGraphics.pxPerMmX, 0.1); }
 
 }  // namespace
 
+std::size_t LiteralRunEnd(const std::string& s, std::size_t i) {
+    // No byte of a CP932 character is a DEL, so the close is found byte by
+    // byte.
+    const std::size_t close = s.find(kLiteralClose, i + 1);
+    return close == std::string::npos ? s.size() : close + 1;
+}
+
 std::size_t SjisFind(const std::string& text, const std::string& pattern, std::size_t from) {
     if (pattern.empty()) return std::string::npos;
     std::size_t i = 0;
     while (i < text.size()) {
+        if (text[i] == kLiteralOpen) {
+            i = LiteralRunEnd(text, i);
+            continue;
+        }
         if (i >= from && text.compare(i, pattern.size(), pattern) == 0) return i;
         i += (IsLead(At(text, i)) && i + 1 < text.size()) ? 2 : 1;
     }
@@ -120,6 +131,7 @@ double DevTextCells(double x, double y, double dx, double dy, const std::string&
         p = c * p;
     }
     const std::size_t n = text.size();
+    bool literal = false;
     for (std::size_t k = 0; k < n; ++k) {
         // 2. The cell's point, the offset turned with the text.
         const double X = x + k * p + dx * c - dy * s;
@@ -141,8 +153,12 @@ double DevTextCells(double x, double y, double dx, double dy, const std::string&
             } else {
                 DevTextOut(X, Y, ch);
             }
-        } else if (b != '$') {
-            // 4. One-byte characters; "$" takes its cell undrawn.
+        } else if (b == static_cast<unsigned char>(kLiteralOpen)) {
+            // The marks of a literal run take their cells undrawn.
+            literal = !literal;
+        } else if (b != '$' || literal) {
+            // 4. One-byte characters; "$" takes its cell undrawn, except in a
+            // literal run, where it is the user's own character.
             DevTextOut(X, Y, std::string(1, static_cast<char>(b)));
         }
     }
@@ -160,8 +176,10 @@ double Gmm_Text(double x, double y, double dx, double dy, const std::string& tex
 void G_TextEx(double x, double y, double dx, double dy, const std::string& text) {
     // 1. The patterns whose last character prints as a small raised exponent.
     static const std::string patterns[] = {
-        "/cm2", "(cm2", "mm2", "/m2", "/m3", "(m2", "(mm2", "(mm3", "(mm4", ")2",
-        "(mm3", ")3",   "・t2"_sj, "$^", "$~", "[m2", "[m4", "m/s2", "π2"_sj};
+        "/cm2", "(cm2", "mm2", "/m2", "/m3", "(m2", "(mm2", "(mm3", "(mm4", ")2", "(mm3", ")3",
+        "・t2"_sj, "$^", "$~", "[m2", "[m4", "m/s2", "π2"_sj,
+        // Second moments of area in m4, raised like the m2 of areas.
+        "(m4"};
     std::string rest = text;
     const double w = CurrentFont.width;
     for (int guard = 0; guard <= static_cast<int>(text.size()); ++guard) {
@@ -302,6 +320,11 @@ void Gmm_TextMarkup(double x, double y, double dx, double dy, const std::string&
         const double h = CurrentFont.height, w = CurrentFont.width;
         const double X = dx + i * w;
         const unsigned char b = At(t, i);
+        if (t[i] == kLiteralOpen) {
+            // User text: left as it is, drawn by the cells below.
+            i = LiteralRunEnd(t, i);
+            continue;
+        }
         if ((b == 'N' || b == 'B') && At(t, i + 1) == '~') {
             // 1. Overbar, then the letter as a full-width capital.
             Gmm_Text(x, y, X, dy - h * 0.5, "－"_sj);
@@ -359,8 +382,9 @@ void Gmm_TextScaled(double x, double y, const std::string& text, double raise) {
             ++s;
             continue;
         }
+        // A literal run belongs to its word whatever blanks it holds.
         std::size_t e = s;
-        while (e < t.size() && t[e] != ' ') ++e;
+        while (e < t.size() && t[e] != ' ') e = t[e] == kLiteralOpen ? LiteralRunEnd(t, e) : e + 1;
         // Byte position s + 1 (1-based) starts the word.
         Gmm_Text(x, y, (static_cast<double>(s) - 0.125) * w, -h * (raise - 0.25), t.substr(s, e - s));
         s = e;
@@ -373,28 +397,34 @@ void Gmm_TextScaled(double x, double y, const std::string& text, double raise) {
 
 namespace {
 
-enum class HAlign { Left, Centre, Right };
-enum class VAlign { Top, Middle, Bottom };
-
-void Anchored(double x, double y, const std::string& text, HAlign ha, VAlign va) {
-    const double h = CurrentFont.height, w = CurrentFont.width;
-    const double n = static_cast<double>(text.size());
-    const double dx = ha == HAlign::Left ? 0.0 : ha == HAlign::Centre ? -n * w * 0.5 : -n * w;
-    const double dy = va == VAlign::Top ? h * 0.125 : va == VAlign::Middle ? -h * 0.5 : -h;
+void Anchored(double x, double y, const std::string& text, TextAnchor anchor) {
+    double dx = 0, dy = 0;
+    AnchorOffset(anchor, static_cast<int>(text.size()), dx, dy);
     Gmm_TextMarkup(x, y, dx, dy, text);
 }
 
 }  // namespace
 
-void Gmm_TextTL(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Left, VAlign::Top); }
-void Gmm_TextTC(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Centre, VAlign::Top); }
-void Gmm_TextTR(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Right, VAlign::Top); }
-void Gmm_TextML(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Left, VAlign::Middle); }
-void Gmm_TextMC(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Centre, VAlign::Middle); }
-void Gmm_TextMR(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Right, VAlign::Middle); }
-void Gmm_TextBL(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Left, VAlign::Bottom); }
-void Gmm_TextBC(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Centre, VAlign::Bottom); }
-void Gmm_TextBR(double x, double y, const std::string& t) { Anchored(x, y, t, HAlign::Right, VAlign::Bottom); }
+void AnchorOffset(TextAnchor anchor, int n, double& dx, double& dy) {
+    const double h = CurrentFont.height, w = CurrentFont.width;
+    const int column = static_cast<int>(anchor) % 3, row = static_cast<int>(anchor) / 3;
+    dx = column == 0 ? 0.0 : column == 1 ? -n * w * 0.5 : -n * w;
+    dy = row == 0 ? h * 0.125 : row == 1 ? -h * 0.5 : -h;
+}
+
+void G_TextAnchored(TextAnchor anchor, double x, double y, const std::string& text) {
+    Anchored(WorldToMmX(x), WorldToMmY(y), text, anchor);
+}
+
+void Gmm_TextTL(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::TL); }
+void Gmm_TextTC(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::TC); }
+void Gmm_TextTR(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::TR); }
+void Gmm_TextML(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::ML); }
+void Gmm_TextMC(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::MC); }
+void Gmm_TextMR(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::MR); }
+void Gmm_TextBL(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BL); }
+void Gmm_TextBC(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BC); }
+void Gmm_TextBR(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BR); }
 
 void G_TextTL(double x, double y, const std::string& t) { Gmm_TextTL(WorldToMmX(x), WorldToMmY(y), t); }
 void G_TextTC(double x, double y, const std::string& t) { Gmm_TextTC(WorldToMmX(x), WorldToMmY(y), t); }

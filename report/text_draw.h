@@ -74,7 +74,28 @@ void G_TextBL(double x, double y, const std::string& text);
 void G_TextBC(double x, double y, const std::string& text);
 void G_TextBR(double x, double y, const std::string& text);
 
+// The nine anchors as one value, for code that chooses an anchor by case.
+enum class TextAnchor { TL, TC, TR, ML, MC, MR, BL, BC, BR };
+// Offset (mm, in the text's own turned frame) of an n-byte text from its
+// anchor point in the current font: the dx and dy of the anchored texts.
+void AnchorOffset(TextAnchor anchor, int n, double& dx, double& dy);
+// The anchored text of the given kind at a world point.
+void G_TextAnchored(TextAnchor anchor, double x, double y, const std::string& text);
+
+// User text inside a report line (a name, a title) stands between two of
+// these marks as a literal run: no markup, heading marker, field mask,
+// remark or box rule is recognised inside it, and every byte of it prints
+// as it is ("$" too). Each byte keeps its cell; the two marks take a cell
+// each and draw nothing. The mark is DEL, which is no CP932 character nor
+// part of one, and which the trimming of texts keeps (control bytes would
+// be trimmed away). ReportSafeText (report_cover.h) makes such runs.
+constexpr char kLiteralOpen = '\x7F';
+constexpr char kLiteralClose = '\x7F';
+// The index just past the literal run that opens at i (past its close, or
+// the end of s for a run left open).
+std::size_t LiteralRunEnd(const std::string& s, std::size_t i);
+
 // Byte position of the first occurrence of pattern in text at or after
 // from that starts on a character boundary (never inside a double-byte
-// character); std::string::npos when none.
+// character) and outside every literal run; std::string::npos when none.
 std::size_t SjisFind(const std::string& text, const std::string& pattern, std::size_t from = 0);

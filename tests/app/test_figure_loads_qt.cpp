@@ -189,6 +189,87 @@ TEST_F(LoadDrawing, ConcentratedArrowsPointTheWayTheForceActs) {
     }
 }
 
+// Device boxes (x1, y1, x2, y2) of the characters drawn: cells of the
+// 12 x 6 px figure font whose turn is that of the last font record.
+struct CharBox {
+    double x1, y1, x2, y2;
+    double angle;  // tenths of a degree
+};
+std::vector<CharBox> CharBoxes(const std::vector<Rec>& recs) {
+    std::vector<CharBox> out;
+    double angle = 0;
+    for (const Rec& r : recs) {
+        if (r.kind == "font" && r.v.size() >= 3) angle = r.v[2];
+        if (r.kind == "text") out.push_back({r.v[0], r.v[1], r.v[0] + 6, r.v[1] + 12, angle});
+    }
+    return out;
+}
+
+// The value of a concentrated force stands upright and clear of its arrow:
+// it used to be written along the shaft, over it.
+TEST_F(LoadDrawing, ConcentratedValuesStandUprightClearOfTheirArrows) {
+    const LoadRecord cases[] = {
+        Load(kLoadConcY, 1, -50, 0, 2.0), Load(kLoadConcY, 1, 50, 0, 2.0),
+        Load(kLoadConcX, 1, -20, 0, 3.0), Load(kLoadNodal, 2, 30, 0),
+        Load(kLoadNodal, 2, 0, -30),
+    };
+    for (const LoadRecord& load : cases) {
+        auto model = SimpleBeam({load});
+        PoolClear();
+        PoolSelectPage(0);
+        DrawLoadCase(*model, 1, 0, 1.0);
+        const auto recs = Parse();
+        auto poly = std::find_if(recs.begin(), recs.end(),
+                                 [](const Rec& r) { return r.kind == "polygon"; });
+        ASSERT_NE(poly, recs.end()) << load.code;
+        double px1 = 1e9, py1 = 1e9, px2 = -1e9, py2 = -1e9;
+        for (std::size_t k = 1; k + 1 < poly->v.size(); k += 2) {
+            px1 = std::min(px1, poly->v[k]), px2 = std::max(px2, poly->v[k]);
+            py1 = std::min(py1, poly->v[k + 1]), py2 = std::max(py2, poly->v[k + 1]);
+        }
+        const std::vector<CharBox> chars = CharBoxes(recs);
+        ASSERT_FALSE(chars.empty()) << load.code;
+        for (const CharBox& c : chars) {
+            EXPECT_EQ(c.angle, 0) << load.code << " " << load.qI;
+            const bool apart = c.x2 <= px1 || c.x1 >= px2 || c.y2 <= py1 || c.y1 >= py2;
+            EXPECT_TRUE(apart) << load.code << " " << load.qI << ": a character on the arrow";
+        }
+    }
+}
+
+// A horizontal load on a column: its values stand beyond the arrows'
+// tails, on the side the load comes from, never over the arrow row.
+TEST_F(LoadDrawing, HorizontalLoadValuesOnAColumnStandBeyondTheTails) {
+    for (double q : {10.0, -10.0}) {
+        auto model = SimpleBeam({Uniform(q, 0, 6, kLoadDistX)});
+        model->nodes[1].x = 3, model->nodes[1].y = -2.5;
+        model->nodes[2].x = 3, model->nodes[2].y = 2.5;
+        PrepareMemberLoads(*model);
+        PoolClear();
+        PoolSelectPage(0);
+        DrawLoadCase(*model, 1, 0, 1.0);
+        const auto recs = Parse();
+        // The arrow row: the level strokes.
+        double rowLeft = 1e9, rowRight = -1e9;
+        for (const Seg& s : Segments(recs))
+            if (std::fabs(s.y1 - s.y2) < 0.5 && std::fabs(s.x1 - s.x2) > 3)
+                rowLeft = std::min({rowLeft, s.x1, s.x2}),
+                rowRight = std::max({rowRight, s.x1, s.x2});
+        ASSERT_LT(rowLeft, rowRight) << q;
+        const std::vector<CharBox> chars = CharBoxes(recs);
+        ASSERT_FALSE(chars.empty()) << q;
+        for (const CharBox& c : chars) {
+            // Turned by 90 degrees the cell lies across x from its point.
+            const double x1 = std::min(c.x1, c.x1 + (c.angle != 0 ? 12 : 6)),
+                         x2 = x1 + (c.angle != 0 ? 12 : 6);
+            if (q > 0)
+                EXPECT_LE(x2, rowLeft + 0.5) << "pushing right: values left of the tails";
+            else
+                EXPECT_GE(x1, rowRight - 0.5) << "pushing left: values right of the tails";
+        }
+    }
+}
+
 TEST_F(LoadDrawing, UnknownCodesAndMissingMembersLeaveNoMark) {
     auto model = SimpleBeam({Load(41, 1, 5, 5), Load(61, 1, 5, 5), Uniform(5, 0, 6, kLoadDistY, 9),
                              Load(kLoadNodal, 7, 5, 5)});

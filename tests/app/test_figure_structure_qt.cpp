@@ -177,6 +177,23 @@ TEST_F(PortalFigure, EmptyModelDrawsNothing) {
     for (const Rec& r : Parse()) EXPECT_TRUE(r.kind != "line" && r.kind != "text" && r.kind != "polygon") << r.kind;
 }
 
+// A left-ruler label ends, by the width the font really gives it, two
+// pixels short of its tick (x = 36 to 42): the tick never strikes through
+// its last character ("0.0" read as "0.θ").
+TEST_F(PortalFigure, LeftRulerLabelsEndClearOfTheirTicks) {
+    DrawRulers(800, 600, false);
+    TCanvas* canvas = G_GetCanvas();
+    ASSERT_NE(canvas, nullptr);
+    int labels = 0;
+    for (const Rec& r : Parse()) {
+        if (r.kind != "text" || r.v[0] >= 43 || r.v[1] > 600 - 20) continue;
+        const double right = r.v[0] + canvas->TextWidth(r.text);
+        EXPECT_LE(right, 36.0 - 2 + 0.5) << r.text << " at y " << r.v[1];
+        ++labels;
+    }
+    EXPECT_GT(labels, 4);
+}
+
 TEST_F(PortalFigure, RulersSurviveAbsurdViews) {
     DrawRulers(800, 600, false);
     // Labels of 8 cells of 6 px need 96 px: at 100 px/m the step is 0.5 m.

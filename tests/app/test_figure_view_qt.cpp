@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/figure_diagrams.h"
 #include "app/figure_view.h"
 #include "platform/sjis_literal.h"
 #include "test_figure_util.h"
@@ -69,6 +70,84 @@ TEST_F(PortalView, FitShowsTheWholeFrameInsideTheMargins) {
     EXPECT_LT(y2, y1);
     EXPECT_LE(y1, kH - 20);
     EXPECT_NEAR(FigureView.fitPixelWorld * PixelsPerMetre(), 1.0, 1e-9);
+}
+
+// The fitted view leaves room around the structure for a diagram and its
+// value labels, whatever the structure's shape: every value of the moment
+// diagram lies right of the left ruler band and above the bottom one. A
+// wide frame used to put its column's values under the left ruler.
+TEST(FigureFit, DiagramValuesStayClearOfTheRulers) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<double, double>> nodes;
+    } cases[] = {
+        {"wide portal", {{0, 0}, {0, 4}, {24, 4}, {24, 0}}},
+        {"beam", {{0, 0}, {10, 0}, {20, 0}}},
+        {"column", {{0, 0}, {0, 6}}},
+    };
+    for (const Case& c : cases) {
+        // Members from node to node, fixed at the first node and pinned at
+        // the last one (a cantilever for two nodes), pushed at node 2.
+        auto model = SimpleBeam({Load(kLoadNodal, 2, 30, -50)});
+        FrameModel& m = *model;
+        const int n = static_cast<int>(c.nodes.size());
+        m.nodeCount = n;
+        for (int k = 1; k <= n; ++k)
+            m.nodes[k] = {k,
+                          static_cast<float>(c.nodes[k - 1].first),
+                          static_cast<float>(c.nodes[k - 1].second),
+                          {}};
+        m.memberCount = n - 1;
+        for (int k = 1; k < n; ++k) {
+            m.members[k] = m.members[1];
+            m.members[k].no = k;
+            m.members[k].nodeI = k;
+            m.members[k].nodeJ = k + 1;
+        }
+        SuptCase& sc = m.supportCases[1];
+        sc.entries[1].code = kSupportFixed;
+        sc.entries[1].kx = sc.entries[1].ky = sc.entries[1].km = -1;
+        sc.count = n > 2 ? 2 : 1;
+        sc.entries[2].nodeNo = n;
+        PrepareMemberLoads(m);
+        FrameResults& r = Analyse(m);
+        TBitmap bitmap(800, 600);
+        FigureView = FigureViewData{};
+        FigureContext ctx;
+        ctx.model = &m;
+        ctx.results = &r;
+        FigureFitView(ctx, bitmap, 800, 600);
+        PoolRecording = true;
+        PoolClear();
+        PoolSelectPage(0);
+        G_RestoreState(FigureView.state);
+        DrawMSNDiagram(r, m, CaseBlockIndex(1), kQtyM, 0, 1.0, 2);
+        PoolRecording = false;
+        int texts = 0;
+        for (const Rec& t : Parse()) {
+            if (t.kind != "text" && t.kind != "line") continue;
+            texts += t.kind == "text";
+            EXPECT_GE(t.v[0], 43) << c.what << " " << t.kind << " " << t.text;
+            EXPECT_LE(t.v[0], 800) << c.what;
+            EXPECT_GE(t.v[1], 0) << c.what;
+            EXPECT_LE(t.v[1], 600 - 20) << c.what;
+        }
+        EXPECT_GT(texts, 0) << c.what;
+    }
+    // A single node: the view is fitted around it.
+    auto one = NewFrameModelRecord();
+    one->nodeCount = 1;
+    one->nodes[1] = {1, 3, 2, {}};
+    TBitmap bitmap(800, 600);
+    FigureView = FigureViewData{};
+    FigureContext ctx;
+    ctx.model = one.get();
+    FigureFitView(ctx, bitmap, 800, 600);
+    G_RestoreState(FigureView.state);
+    // Centred between the left margin (30 mm and 40 px) and 150 mm.
+    EXPECT_NEAR(WorldToDevX(3), (30 + 7200.0 / 800 + 150) / 2 * 800 / 180, 1);
+    EXPECT_NEAR(std::fabs(CurrentGraphics.window.mmPerUnitX),
+                std::fabs(CurrentGraphics.window.mmPerUnitY), 1e-9);
 }
 
 TEST_F(PortalView, WheelZoomKeepsThePointUnderTheMouse) {

@@ -79,11 +79,11 @@ TEST_F(WindowFigure, PortalIsDrawnWithSupportsAndAfterCalculationTheMomentDiagra
     for (QPoint p : {Device(0, 2), Device(3, 4), Device(6, 2)}) EXPECT_GT(Drawn(before, p), 0) << p.x() << "," << p.y();
     // Empty inside the frame.
     EXPECT_EQ(Drawn(before, Device(3, 1.5), 1), 0);
-    // The supports of case 1 are drawn at start: something left of node 1
-    // and of node 4, where only the glyphs reach (numbers are to the right
-    // and below).
-    EXPECT_GT(Drawn(before, Device(0, 0) + QPoint(-10, 0), 3), 0);
-    EXPECT_GT(Drawn(before, Device(6, 0) + QPoint(-10, 0), 3), 0);
+    // The supports of case 1 are drawn at start: their glyphs (16 px high)
+    // stand 4.6 mm below nodes 1 and 4, below the node numbers.
+    const int glyph = static_cast<int>(4.6 * w.Paint1->Width() / 180.0) + 8;
+    EXPECT_GT(Drawn(before, Device(0, 0) + QPoint(0, glyph), 3), 0);
+    EXPECT_GT(Drawn(before, Device(6, 0) + QPoint(0, glyph), 3), 0);
     // With the loads of case 1 on: a picture for a person.
     ClickButton(U("荷 重"_sj));
     Grab().save(QString::fromStdString((dir / "figure_loads.png").string()));

@@ -109,6 +109,36 @@ TEST(GraphicsWindow, FitZoomPanAndReset) {
     EXPECT_NEAR(CurrentGraphics.window.mmPerUnitX, 10.0, kTol);
 }
 
+// Drawings on one line (a continuous beam, a single column) and a single
+// point keep one scale for both axes, the empty extent centred: a 20 m beam
+// in an 80 x 50 mm box (paper y down, world y up) is drawn at 4 mm/m both
+// ways, on the box's middle line.
+TEST(GraphicsWindow, FitOfADrawingWithoutWidthOrHeightKeepsEqualScales) {
+    StartRecording(0);
+    struct Case {
+        const char* what;
+        double X1, Y1, X2, Y2;
+        double scale;       // mm per world unit, both axes
+        double midX, midY;  // paper point of the world point (X1, Y1)
+    } cases[] = {
+        {"flat beam", 0, 3, 20, 3, 4.0, 50, 40},
+        {"column", 5, 0, 5, 10, 5.0, 90, 65},
+        {"one point", 2, 2, 2, 2, 1.0, 90, 40},
+    };
+    for (const Case& c : cases) {
+        G_FitWindow(50, 65, 130, 15, c.X1, c.Y1, c.X2, c.Y2);
+        const GraphicsWindow& w = CurrentGraphics.window;
+        EXPECT_NEAR(w.mmPerUnitX, c.scale, kTol) << c.what;
+        EXPECT_NEAR(w.mmPerUnitY, -c.scale, kTol) << c.what;
+        EXPECT_NEAR(WorldToMmX(c.X1), c.midX, kTol) << c.what;
+        EXPECT_NEAR(WorldToMmY(c.Y1), c.midY, kTol) << c.what;
+        // The far corner lands inside the box, centred.
+        EXPECT_NEAR(WorldToMmX(c.X2) + WorldToMmX(c.X1), 180.0, kTol) << c.what;
+        EXPECT_NEAR(WorldToMmY(c.Y2) + WorldToMmY(c.Y1), 80.0, kTol) << c.what;
+        EXPECT_EQ(std::memcmp(&CurrentGraphics.savedWindow, &w, sizeof w), 0) << c.what;
+    }
+}
+
 TEST(GraphicsLines, PreviewSnapsToOddPixelsScreenDoesNot) {
     struct Case {
         int previewFlag;

@@ -21,11 +21,14 @@ struct Call {
     int block = 0;
     int quantity = -1;
     double left, right, top, bottom;  // paper mm of the extents
+    double scaleX = 0, scaleY = 0;    // mm per m
 };
 
 class RecordingDrawer : public ReportFigureDrawer {
 public:
     std::vector<Call> calls;
+    double reach = 0;
+    double DiagramReach(const FrameResults&) override { return reach; }
     void DrawLoadFigure(const FrameModel&, int loadCaseIndex) override {
         calls.push_back(Box(Call{loadCaseIndex, 0, -1, 0, 0, 0, 0}));
     }
@@ -41,6 +44,8 @@ private:
         c.right = WorldToMmX(e.maxX);
         c.top = WorldToMmY(e.maxY);
         c.bottom = WorldToMmY(e.minY);
+        c.scaleX = CurrentGraphics.window.mmPerUnitX;
+        c.scaleY = CurrentGraphics.window.mmPerUnitY;
         return c;
     }
 };
@@ -111,4 +116,53 @@ TEST(ReportFigures, WithoutDrawerBoxesAreFramed) {
         }
     EXPECT_GE(right, 2);
     EXPECT_GE(left, 2);
+}
+
+// Members on one line (a continuous beam, a single column) get one scale on
+// both axes like any frame, and the diagram figure leaves room beside the
+// members for the diagram (its reach) and its value labels (13 mm) inside
+// the band from 11 mm below the figure's title line to 118 mm, 8 mm from
+// the body's edges.
+TEST(ReportFigures, FlatAndUprightStructuresKeepEqualScalesAndRoom) {
+    struct Case {
+        const char* what;
+        double x2, y2;  // the second node; the first is at the origin
+        double reach;   // m
+    } cases[] = {{"beam", 20, 0, 2.0}, {"column", 0, 6, 1.5}, {"portal-like", 6, 3, 1.5}};
+    for (const Case& c : cases) {
+        ModelBuilder b;
+        b.Node(1, 0, 0)
+            .Node(2, c.x2, c.y2)
+            .Material(1, 2.05e8)
+            .Section(1, 0.01, 0.0002)
+            .Member(1, 1, 2);
+        b.Support(1, 1, kSupportFixed);
+        b.NodalLoad(1, 2, 1, -1);
+        b.Combination(1, 1.0, {{1, 1.0}});
+        PrepareMemberLoads(b.model());
+        FrameResults* r = AllocateFrameResults();
+        ClearFrameResults(*r);
+        std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
+        *copy = b.model();
+        ASSERT_TRUE(RunFrameAnalysis(*r, *copy, false, false, 20)) << c.what;
+        SetResultPoints(*r, b.model());
+        RecordingDrawer drawer;
+        drawer.reach = c.reach;
+        SetReportFigureDrawer(&drawer);
+        ComposeReport(b.model(), r, nullptr);
+        SetReportFigureDrawer(nullptr);
+        ASSERT_EQ(drawer.calls.size(), 1u + 3u) << c.what;
+        for (const Call& k : drawer.calls) {
+            EXPECT_NEAR(k.scaleX, -k.scaleY, 1e-9) << c.what;
+            EXPECT_GT(k.scaleX, 1.0) << c.what;  // never squashed to nothing
+        }
+        // The diagram's band on its page: its top is where the drawer's box
+        // says less the room kept above the structure.
+        const Call& d = drawer.calls[1];
+        const double s = d.scaleX, room = c.reach * s + 13.0;
+        EXPECT_GE(d.left - room, 8.0 - 1e-6) << c.what;
+        EXPECT_LE(d.right + room, 172.0 + 1e-6) << c.what;
+        EXPECT_LE(d.bottom - d.top + 2 * room, 118.0 - 11.0 + 1e-6) << c.what;
+        EXPECT_NEAR((d.left + d.right) / 2, 90.0, 1e-6) << c.what;
+    }
 }

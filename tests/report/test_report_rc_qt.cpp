@@ -274,6 +274,9 @@ TEST(ReportRcChapter, BothKindsOfChecksShowAllRowsAndRender) {
     EXPECT_EQ(rc.find("999.9"), std::string::npos);
     EXPECT_NE(rc.find("曲げ耐力"_sj), std::string::npos);
     EXPECT_NE(rc.find("せん断応力度"_sj), std::string::npos);
+    // Moments in kN･m, written as every other table writes them.
+    EXPECT_GE(CountOccurrences(rc, "(kN･m)"_sj), 3);  // the two moments and the capacity
+    EXPECT_EQ(rc.find("kN-m"), std::string::npos);
     TBitmap bmp(900, 1350);
     for (int k = pages - 2; k <= pages; ++k) {
         EXPECT_LE(LowestRecordY(10 + k), 2700.0) << k;

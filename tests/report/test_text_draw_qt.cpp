@@ -112,9 +112,11 @@ TEST(TextExponents, UnitsAndPowersOfTen) {
         {"kN/m2", {"36:k", "36:N", "36:/", "36:m", "26:2"}},
         {"$~5", {"36:1", "36:0", "26:-", "26:5"}},
         {"1.5×$^3"_sj, {"36:1", "36:.", "36:5", "36:" + "×"_sj, "36:1", "36:0", "26:3"}},
-        {"E=2.1×$~5"_sj, {"36:E", "36:=", "36:2", "36:.", "36:1", "36:" + "×"_sj, "36:1", "36:0", "26:-", "26:5"}},
+        {"E=2.1×$~5"_sj,
+         {"36:E", "36:=", "36:2", "36:.", "36:1", "36:" + "×"_sj, "36:1", "36:0", "26:-", "26:5"}},
         {"I(mm4)", {"36:I", "36:(", "36:m", "36:m", "26:4", "36:)"}},
-        {"m2", {"36:m", "36:2"}},  // no pattern
+        {"Iz(m4)", {"36:I", "36:z", "36:(", "36:m", "26:4", "36:)"}},  // raised as m2 is
+        {"m2", {"36:m", "36:2"}},                                      // no pattern
     };
     for (const Case& c : cases) {
         StartRecording(0);
@@ -224,4 +226,24 @@ TEST(TextSearch, NeverMatchesInsideADoubleByteCharacter) {
     EXPECT_EQ(SjisFind("ソ\\"_sj, "\\"), 2u);
     EXPECT_EQ(SjisFind("a%.b", "%.", 2), std::string::npos);
     EXPECT_EQ(SjisFind("表m2"_sj, "m2"), 2u);
+}
+
+// User text as a literal run: every byte in its own cell and drawn as it
+// is, the two marks taking a cell each undrawn; nothing inside is markup
+// (no overbar, narrowed capital, subscript, exponent, field or hidden "$").
+TEST(TextLiteral, UserTextKeepsEveryCharacterInItsCell) {
+    const std::string user = std::string(1, kLiteralOpen) + "N~$#Ａ1mm2"_sj + kLiteralClose;
+    StartRecording(0);
+    SetFontMm(3.6, 1.8, 0, 0);
+    const std::size_t mark = RecordCount();
+    Gmm_TextMarkup(0, 0, 0, 0, "a" + user + "b");
+    EXPECT_EQ(TextsSince(mark),
+              (std::vector<std::string>{"0 0 a", "36 0 N", "54 0 ~", "72 0 $", "90 0 #",
+                                        "108 0 " + "Ａ"_sj, "144 0 1", "162 0 m", "180 0 m",
+                                        "198 0 2", "234 0 b"}));
+    for (const std::string& c : SizedCharsSince(mark)) EXPECT_EQ(c.substr(0, 3), "36:") << c;
+    EXPECT_EQ(FieldTable.positionalCount, 0);
+    // Searches for markup pass over literal runs.
+    EXPECT_EQ(SjisFind("x" + std::string(1, kLiteralOpen) + "%." + kLiteralClose + "%.", "%."), 5u);
+    EXPECT_EQ(SjisFind(std::string(1, kLiteralOpen) + "【"_sj, "【"_sj), std::string::npos);
 }
