@@ -69,7 +69,7 @@ TEST_F(MainWindowTest, WithoutAFileTheLastOneFromTheIniFileIsLoaded) {
 }
 
 TEST_F(MainWindowTest, OpenTakesOnlyExistingDataFiles) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Open(CopyExample("portal.$O1"));
     const std::string portal = FrameDataFileText(*FrameData);
     const std::string other = CopyExample("continuous_beam.$O1");
     const std::string text = (dir / "notes.txt").string();
@@ -152,7 +152,7 @@ TEST_F(MainWindowTest, EditedBeamIsCalculatedAndSaved) {
 }
 
 TEST_F(MainWindowTest, InvalidModelIsSavedBeforeTheValidationMessage) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Open(CopyExample("portal.$O1"));
     Type(kSgMember, 2, 1, "99");  // a node that does not exist
     ASSERT_TRUE(ModifiedFlag);
     messages.clear();
@@ -234,7 +234,7 @@ TEST_F(MainWindowTest, SaveAsThenSaveWritesTheNewFileAndKeepsTheRcBlock) {
 TEST_F(MainWindowTest, FailedSaveKeepsTheOldFileAndTheModifiedMark) {
     const std::string file = CopyExample("portal.$O1");
     const std::string before = ReadBytes(file);
-    TFmMain& w = Open(file);
+    Open(file);
     Type(kSgPoint, 2, 1, "1.5");
     // A folder where the new text would be written first makes the write
     // fail (whatever the user's rights).
@@ -248,7 +248,7 @@ TEST_F(MainWindowTest, FailedSaveKeepsTheOldFileAndTheModifiedMark) {
 }
 
 TEST_F(MainWindowTest, SaveToAFolderThatDoesNotExistFailsWithAMessage) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
+    Open(CopyExample("portal.$O1"));
     Type(kSgPoint, 2, 1, "1.5");
     CurrentFileName = Utf8ToCp932((dir / "no" / "such" / "a.$O1").string());
     messages.clear();
