@@ -73,7 +73,7 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     InvalidateLoadCache(model);
     ModifiedFlag = false;
     RefreshGrids();
-    std::memcpy(undo_.get(), &model, sizeof(FrameModel));
+    CopyFrameModel(*undo_, model);
     if (!CurrentFileName.empty()) TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
     if (!warnings.empty()) MessageDlg(warnings, mtWarning, mbOK);
     return true;
