@@ -317,6 +317,15 @@ void ThinHeader(ResultMember& rm, const ThinPlan& plan) {
     rm.pointCount = kept;
 }
 
+// The part of load case block o that the mapping reads, into a work block:
+// the block up to its node slot `nodes` (reactions and nodes) and the
+// member slots below `members` (the pieces). The rest of the work block is
+// never read.
+void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members) {
+    std::memcpy(&work, &block, reinterpret_cast<const char*>(&block.nodes[nodes]) - reinterpret_cast<const char*>(&block));
+    std::memcpy(work.members, block.members, sizeof(MemberResult) * static_cast<std::size_t>(members));
+}
+
 }  // namespace
 
 void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, const FrameModel& user,
@@ -332,6 +341,10 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     for (int b = 1; b <= pieces; ++b)
         pieceCount[b] = std::clamp(results.member[b].pointCount, 0, kMaxResultPoints);
     const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    // The node and member slots the mapping reads: those of the expanded
+    // model (the user's nodes are among its first).
+    const int usedNodes = std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
+    const int usedMembers = pieces + 1;
     results.memberCount = mc;
     const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
@@ -362,7 +375,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
                 w = freeWorks.back();
                 freeWorks.pop_back();
             }
-            std::memcpy(w, &results.block[o], sizeof(ResultCase));
+            CopyMappedPart(*w, results.block[o], usedNodes, usedMembers);
             for (int t = 1; t <= mc; ++t) {
                 const int n = MapMember(*w, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
                 if (o == 1) points[t] = n;
@@ -372,7 +385,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
         });
     } else {
         for (int o = 1; o <= cases; ++o) {
-            std::memcpy(work.get(), &results.block[o], sizeof(ResultCase));
+            CopyMappedPart(*work, results.block[o], usedNodes, usedMembers);
             for (int t = 1; t <= mc; ++t) {
                 const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
                 if (o == 1) points[t] = n;
@@ -384,7 +397,9 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
         SetMemberHeader(results, user, t, points[t]);
         LabelUserPoints(results.member[t], userPoints[t]);
     }
-    for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
+    // The pieces' header slots beyond the user's members (the rest is 0).
+    const int written = std::max(WrittenFrameResultsExtent(results).members, usedMembers);
+    for (int b = mc + 1; b < written; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
     if (GetEnginePath() != EnginePath::kFast) {
         CombineCaseResults(results, user);
         for (int t = 1; t <= mc; ++t) {
