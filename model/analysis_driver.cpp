@@ -291,8 +291,9 @@ void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan) {
             // for a large model that would be hundreds of megabytes of
             // zeros over zeros.
             if (plan.identity) {
-                assert(mr.values[q][0] == 0 && std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
-                                                           [](float v) { return v == 0; }));
+                assert(mr.values[q][0] == 0 &&
+                       std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
+                                   [](float v) { return v == 0; }));
                 continue;
             }
             float tmp[kPointSlots] = {};
@@ -326,7 +327,8 @@ void ThinHeader(ResultMember& rm, const ThinPlan& plan) {
 // member slots below `members` (the pieces). The rest of the work block is
 // never read.
 void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members) {
-    std::memcpy(&work, &block, reinterpret_cast<const char*>(&block.nodes[nodes]) - reinterpret_cast<const char*>(&block));
+    const auto* from = reinterpret_cast<const char*>(&block);
+    std::memcpy(&work, &block, static_cast<std::size_t>(reinterpret_cast<const char*>(&block.nodes[nodes]) - from));
     std::memcpy(work.members, block.members, sizeof(MemberResult) * static_cast<std::size_t>(members));
 }
 
@@ -347,7 +349,8 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
     // The node and member slots the mapping reads: those of the expanded
     // model (the user's nodes are among its first).
-    const int usedNodes = std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
+    const int usedNodes =
+        std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
     const int usedMembers = pieces + 1;
     results.memberCount = mc;
     const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);

@@ -280,14 +280,17 @@ void ZeroRowsBeyond(Row (&table)[N], int newCount, int oldCount) {
     const int last = static_cast<int>(N) - 1;
     const int from = (newCount < 0 ? 0 : (newCount > last ? last : newCount)) + 1;
     const int to = oldCount < 0 ? 0 : (oldCount > last ? last : oldCount);
-    if (from <= to) std::memset(static_cast<void*>(table + from), 0, sizeof(Row) * static_cast<std::size_t>(to - from + 1));
+    if (from <= to)
+        std::memset(static_cast<void*>(table + from), 0,
+                    sizeof(Row) * static_cast<std::size_t>(to - from + 1));
 }
 // Zeroes slots 0..count of a table (the whole table for a count outside
 // it): a table emptied before it is filled anew, as a memset of the whole
 // table would leave it.
 template <typename Row, std::size_t N>
 void ClearTableRows(Row (&table)[N], int count) {
-    const std::size_t rows = count >= 0 && count < static_cast<int>(N) ? static_cast<std::size_t>(count) + 1 : N;
+    const std::size_t rows =
+        count >= 0 && count < static_cast<int>(N) ? static_cast<std::size_t>(count) + 1 : N;
     std::memset(static_cast<void*>(table), 0, sizeof(Row) * rows);
 }
 // Copies a zero-terminated text into a fixed array, cut to size - 1 bytes

@@ -27,7 +27,8 @@ struct ByteRange {
 // two records at once (the larger count of the two decides each table).
 class UsedRanges {
   public:
-    UsedRanges(const FrameModel& a, const FrameModel& b) : a_(a), b_(b), base_(reinterpret_cast<const char*>(&a)) {}
+    UsedRanges(const FrameModel& a, const FrameModel& b)
+        : a_(a), b_(b), base_(reinterpret_cast<const char*>(&a)) {}
 
     std::vector<ByteRange> Collect() {
         const FrameModel& a = a_;
@@ -38,10 +39,12 @@ class UsedRanges {
         Rows(a.sections, a.sectionCount, b.sectionCount);
         Rows(a.members, a.memberCount, b.memberCount);
         Rows(a.gouiki, a.gouikiCount, b.gouikiCount);
-        RowsWithEntries(a.springCases, b.springCases, a.springCaseCount, b.springCaseCount,
-                        [](const BaneCase& r) { return std::pair(r.entries, std::size(r.entries)); });
-        RowsWithEntries(a.supportCases, b.supportCases, a.supportCaseCount, b.supportCaseCount,
-                        [](const SuptCase& r) { return std::pair(r.entries, std::size(r.entries)); });
+        RowsWithEntries(
+            a.springCases, b.springCases, a.springCaseCount, b.springCaseCount,
+            [](const BaneCase& r) { return std::pair(r.entries, std::size(r.entries)); });
+        RowsWithEntries(
+            a.supportCases, b.supportCases, a.supportCaseCount, b.supportCaseCount,
+            [](const SuptCase& r) { return std::pair(r.entries, std::size(r.entries)); });
         Rows(a.view1, a.view1Count, b.view1Count);
         const int view2Rows = SlotsUsed(a.view2Count, b.view2Count, std::size(a.view2));
         for (int r = 0; r < view2Rows; ++r) {
@@ -128,7 +131,8 @@ void CopyFrameModel(FrameModel& dst, const FrameModel& src) {
     if (&dst == &src) return;
     auto* d = reinterpret_cast<unsigned char*>(&dst);
     const auto* s = reinterpret_cast<const unsigned char*>(&src);
-    for (const ByteRange& r : UsedRanges(dst, src).Collect()) std::memcpy(d + r.at, s + r.at, r.size);
+    for (const ByteRange& r : UsedRanges(dst, src).Collect())
+        std::memcpy(d + r.at, s + r.at, r.size);
 }
 
 bool SameFrameModel(const FrameModel& a, const FrameModel& b) {
@@ -168,5 +172,6 @@ bool SameLoadCase(const LoadCase& a, const LoadCase& b) {
     const auto* pb = reinterpret_cast<const unsigned char*>(&b);
     const std::size_t head = reinterpret_cast<const unsigned char*>(a.loads + loads) - pa;
     const std::size_t tail = reinterpret_cast<const unsigned char*>(std::end(a.loads)) - pa;
-    return std::memcmp(pa, pb, head) == 0 && std::memcmp(pa + tail, pb + tail, sizeof(LoadCase) - tail) == 0;
+    return std::memcmp(pa, pb, head) == 0 &&
+           std::memcmp(pa + tail, pb + tail, sizeof(LoadCase) - tail) == 0;
 }

@@ -21,7 +21,8 @@ FrameResultsExtent Larger(FrameResultsExtent a, FrameResultsExtent b) {
 
 // A damaged or foreign value never reaches past the tables (nor below 0).
 FrameResultsExtent Clamped(FrameResultsExtent e) {
-    return {std::clamp(e.nodes, 0, kWholeRecord.nodes), std::clamp(e.members, 0, kWholeRecord.members),
+    return {std::clamp(e.nodes, 0, kWholeRecord.nodes),
+            std::clamp(e.members, 0, kWholeRecord.members),
             std::clamp(e.blocks, 0, kWholeRecord.blocks)};
 }
 
@@ -54,9 +55,9 @@ FrameResultsExtent WrittenFrameResultsExtent(const FrameResults& results) {
     const int cases = results.caseCount, combos = results.comboCount;
     // Combination k sits at caseCount + 1 + k: the last one in use is at
     // caseCount + comboCount + 1 (a count out of range takes every block).
-    const int blocks = cases >= 0 && cases <= kMaxResultCases && combos >= 0 && combos <= kMaxResultCombos
-                           ? cases + combos + 2
-                           : kResultCaseSlots;
+    const bool inRange =
+        cases >= 0 && cases <= kMaxResultCases && combos >= 0 && combos <= kMaxResultCombos;
+    const int blocks = inRange ? cases + combos + 2 : kResultCaseSlots;
     const FrameResultsExtent counts{SlotsThrough(results.nodeCount, kResultNodeSlots),
                                     SlotsThrough(results.memberCount, kResultMemberSlots), blocks};
     return Clamped(Larger(Clamped(results.written), counts));

@@ -113,7 +113,8 @@ class RandomRecords {
     void WithEntries(Row& row, Entry (&entries)[N], int capacity) {
         if (row.no == 0 && row.count == 0) return;  // beyond the table's count
         row.count = Count(capacity);
-        std::memset(static_cast<void*>(entries + row.count + 1), 0, sizeof(Entry) * (N - 1 - row.count));
+        std::memset(static_cast<void*>(entries + row.count + 1), 0,
+                    sizeof(Entry) * (N - 1 - row.count));
     }
 
     std::mt19937 rng_;
