@@ -512,6 +512,7 @@ void PackLoads(LoadCase& lc) {
     int kept = 0;
     for (int k = 1; k <= count; ++k)
         if (NonZero(lc.loads[k])) lc.loads[++kept] = lc.loads[k];
+    ZeroRowsBeyond(lc.loads, kept, count);
     lc.count = kept;
     auto key = [](const LoadRecord& r) {
         const double m = r.memberTo != 0 ? r.memberFrom * 1000.0 + r.memberTo : r.memberFrom;

@@ -151,7 +151,7 @@ void DrawLoads(const FigureContext& ctx, FrameModel& model) {
     LoadCache& cache = Cache();
     if (!cache.source) cache.source = std::make_unique<LoadCase>();
     const bool stale = !cache.valid || cache.merged != merge || model.loadCases[0].no != model.loadCases[c].no ||
-                       std::memcmp(cache.source.get(), &model.loadCases[c], sizeof(LoadCase)) != 0;
+                       !SameLoadCase(*cache.source, model.loadCases[c]);
     if (stale) {
         std::memcpy(cache.source.get(), &model.loadCases[c], sizeof(LoadCase));
         model.loadCases[0] = model.loadCases[c];

@@ -69,7 +69,7 @@ void TFmMain::StrGridClick(GridId id) {
     if (id == kSgMember && undoArmed_) {
         undoArmed_ = false;
         CommitGrids();
-        std::memcpy(undo_.get(), FrameData, sizeof(FrameModel));
+        CopyFrameModel(*undo_, *FrameData);
     }
     // 3. Member range from the row.
     if (id == kSgMember || id == kSgView1 || id == kSgBane2 || id == kSgLoad2) {
@@ -361,7 +361,7 @@ void TFmMain::TabShow(int tab) {
     SelectionState& sel = CurrentSelection;
     if (!pageSwitchByCode_) {
         CommitGrids();
-        std::memcpy(undo_.get(), FrameData, sizeof(FrameModel));
+        CopyFrameModel(*undo_, *FrameData);
         undoArmed_ = true;
     }
     sel.springCase = sel.supportCase = 0;
@@ -391,7 +391,7 @@ void TFmMain::TabShow(int tab) {
 }
 
 void TFmMain::BtnUnDoClick() {
-    std::memcpy(FrameData, undo_.get(), sizeof(FrameModel));
+    CopyFrameModel(*FrameData, *undo_);
     // The selection follows the focused grid's row in the restored model.
     for (int i = 0; i < kGridCount; ++i) {
         TStringGrid& g = *Grids.grid[i];

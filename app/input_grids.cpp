@@ -309,6 +309,7 @@ void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
             if (kept + 1 != k) m.view2[kept + 1] = m.view2[k];
             ++kept;
         }
+    ZeroRowsBeyond(m.view2, kept, n);
     m.view2Count = kept;
     // 2.-4. List the selected member's points.
     TStringGrid& v2 = g[kSgView2];
@@ -336,11 +337,11 @@ void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
 std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     Overflow over;
     std::unique_ptr<FrameModel> old = NewFrameModelRecord();
-    std::memcpy(old.get(), &m, sizeof(FrameModel));
+    CopyFrameModel(*old, m);
     auto rows = [](const TStringGrid& grid) { return grid.RowCount() - 1; };  // data + append row
 
     // 1.-3. Nodes, materials, sections.
-    std::memset(m.nodes, 0, sizeof m.nodes);
+    ClearTableRows(m.nodes, m.nodeCount);
     m.nodeCount = 0;
     for (int r = 1; r < rows(g[kSgPoint]) + 1; ++r) {
         const TStringGrid& s = g[kSgPoint];
@@ -351,7 +352,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         p.x = F(s, 2, r);
         p.y = F(s, 3, r);
     }
-    std::memset(m.materials, 0, sizeof m.materials);
+    ClearTableRows(m.materials, m.materialCount);
     m.materialCount = 0;
     for (int r = 1; r <= rows(g[kSgMaterial]); ++r) {
         const TStringGrid& s = g[kSgMaterial];
@@ -362,7 +363,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         t.e = F(s, 2, r);
         t.alpha = F(s, 3, r);
     }
-    std::memset(m.sections, 0, sizeof m.sections);
+    ClearTableRows(m.sections, m.sectionCount);
     m.sectionCount = 0;
     for (int r = 1; r <= rows(g[kSgSection]); ++r) {
         const TStringGrid& s = g[kSgSection];
@@ -377,7 +378,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
     // 4. Rigid-zone switch.
     m.rigidZoneSwitch = g.CkGoiki ? 1 : 0;
     // 5. Members.
-    std::memset(m.members, 0, sizeof m.members);
+    ClearTableRows(m.members, m.memberCount);
     m.memberCount = 0;
     for (int r = 1; r <= rows(g[kSgMember]); ++r) {
         const TStringGrid& s = g[kSgMember];
@@ -403,7 +404,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
     // 6. Spring cases: each keeps the entries of the slot it was filled from.
     {
         const TStringGrid& s = g[kSgBane1];
-        std::memset(m.springCases, 0, sizeof m.springCases);
+        ClearTableRows(m.springCases, m.springCaseCount);
         m.springCaseCount = 0;
         for (int r = 1; r <= rows(s); ++r) {
             if (!Kept(s, r)) continue;
@@ -416,7 +417,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         }
         if (const int ci = FindSpringCaseIndex(m, sel.springCase); ci > 0 && sel.springCase > 0) {
             BaneCase& c = m.springCases[ci];
-            std::memset(c.entries, 0, sizeof c.entries);
+            ClearTableRows(c.entries, c.count);
             c.count = 0;
             const TStringGrid& e = g[kSgBane2];
             for (int r = 1; r <= rows(e); ++r) {
@@ -432,7 +433,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
     // 7. Support cases likewise.
     {
         const TStringGrid& s = g[kSgSupt1];
-        std::memset(m.supportCases, 0, sizeof m.supportCases);
+        ClearTableRows(m.supportCases, m.supportCaseCount);
         m.supportCaseCount = 0;
         for (int r = 1; r <= rows(s); ++r) {
             if (!Kept(s, r)) continue;
@@ -445,7 +446,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         }
         if (const int ci = FindSupportCaseIndex(m, sel.supportCase); ci > 0 && sel.supportCase > 0) {
             SuptCase& c = m.supportCases[ci];
-            std::memset(c.entries, 0, sizeof c.entries);
+            ClearTableRows(c.entries, c.count);
             c.count = 0;
             const TStringGrid& e = g[kSgSupt2];
             for (int r = 1; r <= rows(e); ++r) {
@@ -463,7 +464,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
     // 8. Equal-division ranges.
     {
         const TStringGrid& s = g[kSgView1];
-        std::memset(m.view1, 0, sizeof m.view1);
+        ClearTableRows(m.view1, m.view1Count);
         m.view1Count = 0;
         for (int r = 1; r <= rows(s); ++r) {
             if (!Kept(s, r)) continue;
@@ -507,12 +508,13 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
                 if (kept + 1 != k) m.view2[kept + 1] = m.view2[k];
                 ++kept;
             }
+        ZeroRowsBeyond(m.view2, kept, m.view2Count);
         m.view2Count = kept;
     }
     // 10. Load cases, each with the loads of its own slot.
     {
         const TStringGrid& s = g[kSgLoad1];
-        std::memset(m.loadCases, 0, sizeof m.loadCases);
+        ClearTableRows(m.loadCases, m.loadCaseCount);
         m.loadCaseCount = 0;
         for (int r = 1; r <= rows(s); ++r) {
             if (!Kept(s, r)) continue;
@@ -527,7 +529,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         }
         if (const int ci = FindLoadCaseIndex(m, sel.loadCase); ci > 0 && sel.loadCase > 0) {
             LoadCase& c = m.loadCases[ci];
-            std::memset(c.loads, 0, sizeof c.loads);
+            ClearTableRows(c.loads, c.count);
             c.count = 0;
             const TStringGrid& e = g[kSgLoad2];
             for (int r = 1; r <= rows(e); ++r) {
@@ -553,7 +555,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
     // 11. Combinations.
     {
         const TStringGrid& s = g[kSgKumi1];
-        std::memset(m.combinations, 0, sizeof m.combinations);
+        ClearTableRows(m.combinations, m.combinationCount);
         m.combinationCount = 0;
         for (int r = 1; r <= rows(s); ++r) {
             if (!Kept(s, r)) continue;

@@ -105,7 +105,7 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     ModifiedFlag = false;
     readPartly_ = !warnings.empty();
     RefreshGrids();
-    std::memcpy(undo_.get(), &model, sizeof(FrameModel));
+    CopyFrameModel(*undo_, model);
     if (!CurrentFileName.empty()) TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
     if (!warnings.empty()) MessageDlg(warnings, mtWarning, mbOK);
     return true;

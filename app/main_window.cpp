@@ -474,6 +474,7 @@ void TFmMain::CommitGrids() {
 
 void TFmMain::lbView2cDblClick(bool deleteAll) {
     if (deleteAll) {
+        ZeroRowsBeyond(FrameData->view2, 0, FrameData->view2Count);
         FrameData->view2Count = 0;
         ModifiedFlag = true;
     }

@@ -93,10 +93,10 @@ struct Crossing {
 };
 
 void ClearFrame(FrameModel& frame) {
+    ClearTableRows(frame.nodes, frame.nodeCount);
+    ClearTableRows(frame.members, frame.memberCount);
     frame.nodeCount = 0;
     frame.memberCount = 0;
-    std::memset(frame.nodes, 0, sizeof frame.nodes);
-    std::memset(frame.members, 0, sizeof frame.members);
 }
 
 // Crossings of line a with every other line of the same pen, in list order.
@@ -287,6 +287,7 @@ bool ApplyGeneratedFrame(const FrameModel& generated, FrameModel& model) {
     // The default new model keeps its material, section, supports and load
     // case, so the generated members (section 1, material 1) can be analysed.
     NewFrameModel(model, 1);
+    ZeroRowsBeyond(model.nodes, generated.nodeCount, model.nodeCount);
     model.nodeCount = generated.nodeCount;
     for (int n = 1; n <= generated.nodeCount; ++n) model.nodes[n] = generated.nodes[n];
     model.memberCount = generated.memberCount;

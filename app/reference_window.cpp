@@ -254,6 +254,8 @@ void TfmRefDXF::BitBtn1Click() {
 
 void TfmRefDXF::FormClose() {
     lines_->count = 0;
+    ZeroRowsBeyond(frame_->nodes, 0, frame_->nodeCount);
+    ZeroRowsBeyond(frame_->members, 0, frame_->memberCount);
     frame_->nodeCount = 0;
     frame_->memberCount = 0;
 }

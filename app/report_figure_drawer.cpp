@@ -29,7 +29,7 @@ public:
         // The load figure may rewrite the case it draws (its maxLoad floor),
         // so it works on a copy; the report's model stays as it is.
         std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
-        std::memcpy(copy.get(), &model, sizeof(FrameModel));
+        CopyFrameModel(*copy, model);
         SetTextColor(kBlack);
         DrawLoadCase(*copy, loadCaseIndex, 0, 1.0);
         const LoadCase& lc = copy->loadCases[loadCaseIndex];

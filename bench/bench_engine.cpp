@@ -1,5 +1,13 @@
-// Engine benchmark: builds frames of three sizes (and a variant on
-// distributed springs), writes them as data files and runs the whole batch
+// Engine benchmark. First the floors: the program itself (its batch run)
+// on the portal example and on the largest frame, each run alternating
+// with two floors measured in the same session: the program started on a
+// data file that does not exist (start-up and exit only), and a copy of
+// the same bytes of result files into new files in the same folder (what
+// writing them cannot beat). Prints wall time, peak resident memory and
+// page faults of each (best of the repeats) and the ratios.
+//
+// Then the engine table: frames of three sizes (and a variant on
+// distributed springs), written as data files, run through the whole batch
 // analysis (read, validate, expand, solve, combine, write the result files)
 // in fresh child processes: the batch run with the reference engine, the
 // batch run with the fast engine, and the batch run's steps with the fast
@@ -8,15 +16,19 @@
 // (best of the repeats), and whether the result files equal the
 // reference's byte for byte.
 //
-//   bench_engine [work folder [repeats]]    all models (default /dev/shm/vextor_bench,
-//                                           or /tmp/vextor_bench without /dev/shm; 3)
+//   bench_engine [work folder [repeats]]    floors and all models (default
+//                                           /dev/shm/vextor_bench, or /tmp/vextor_bench
+//                                           without /dev/shm; 3)
+//   bench_engine --floors [folder [repeats]]  only the floors (default 9 repeats)
 //   bench_engine --run ref|fast|fastw FILE  one run (used by the above)
 //   bench_engine --split ref|fast FILE      read / analysis / result files, timed
 //                                           (BENCH_FAST_WRITER=1: the fast writer)
 //   bench_engine --phases ref|fast FILE     the analysis driver's steps, timed
 //   bench_engine --models FOLDER            only writes the models' data files
 //                                           (for --run, --split and --phases)
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,6 +57,7 @@
 #include "model/load_case_loop.h"
 #include "model/validation.h"
 #include "model/result_files.h"
+#include "platform/string_list.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -291,7 +304,22 @@ struct RunResult {
     int exitCode = -1;
     double seconds = 0;
     long maxRssKb = 0;
+    long pageFaults = 0;  // minor and major
 };
+
+// Waits for child pid started at t0 and measures it.
+RunResult WaitMeasured(pid_t pid, std::chrono::steady_clock::time_point t0) {
+    RunResult r;
+    int status = 0;
+    struct rusage usage {};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return r;
+    r.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    r.maxRssKb = usage.ru_maxrss;
+    r.pageFaults = usage.ru_minflt + usage.ru_majflt;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.ok = r.exitCode == kBatchOk;
+    return r;
+}
 
 std::string SelfPath() {
     char buf[4096];
@@ -303,7 +331,6 @@ std::string SelfPath() {
 
 // Runs "<self> --run <path> <file>" in a child and measures it.
 RunResult RunChild(const std::string& path, const std::string& file) {
-    RunResult r;
     const std::string self = SelfPath();
     const auto t0 = std::chrono::steady_clock::now();
     std::fflush(stdout);
@@ -314,16 +341,7 @@ RunResult RunChild(const std::string& path, const std::string& file) {
         execl(self.c_str(), self.c_str(), "--run", path.c_str(), file.c_str(), nullptr);
         _exit(127);
     }
-    if (pid < 0) return r;
-    int status = 0;
-    struct rusage usage {};
-    if (wait4(pid, &status, 0, &usage) != pid) return r;
-    const auto t1 = std::chrono::steady_clock::now();
-    r.seconds = std::chrono::duration<double>(t1 - t0).count();
-    r.maxRssKb = usage.ru_maxrss;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.ok = r.exitCode == kBatchOk;
-    return r;
+    return WaitMeasured(pid, t0);
 }
 
 std::string ReadAll(const std::string& name) {
@@ -392,6 +410,174 @@ void Bench(const std::string& folder, const char* name, FrameModel& model, int r
     std::printf(" %s %s %.1f MB\n", same ? "same" : "DIFFERENT", sameW ? "same" : "DIFFERENT", bytes / 1e6);
     std::fflush(stdout);
     RemoveRunFiles(folder, name);
+}
+
+// ---------------------------------------------------------------- floors
+
+// Runs program with args in a child (its output to /dev/null) and
+// measures it.
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto t0 = std::chrono::steady_clock::now();
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    return WaitMeasured(pid, t0);
+}
+
+// Copies one file into a new file as cp does: in the kernel where the
+// system can (copy_file_range), else through a buffer.
+bool CopyFileBytes(const std::string& from, const std::string& to) {
+    const int in = open(from.c_str(), O_RDONLY);
+    if (in < 0) return false;
+    const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = copy_file_range(in, nullptr, out, nullptr, std::size_t{1} << 30, 0);
+        if (n > 0) continue;
+        if (n == 0) break;
+        // No copy in the kernel here: the same bytes through a buffer.
+        static char buffer[1 << 17];
+        for (ssize_t got; (got = read(in, buffer, sizeof buffer)) != 0;) {
+            if (got < 0 || write(out, buffer, static_cast<std::size_t>(got)) != got) {
+                ok = false;
+                break;
+            }
+        }
+        break;
+    }
+    close(in);
+    return close(out) == 0 && ok;
+}
+
+// The six result files of base copied into new files named copyBase + the
+// extension, in a child, measured as the program's runs are.
+RunResult RunCopy(const std::string& base, const std::string& copyBase) {
+    for (int f = 0; f < kSdkResultFileCount; ++f) DeleteFile(copyBase + SdkResultExtensions()[f]);
+    const auto t0 = std::chrono::steady_clock::now();
+    std::fflush(stdout);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        bool ok = true;
+        for (int f = 0; f < kSdkResultFileCount; ++f)
+            ok = CopyFileBytes(base + SdkResultExtensions()[f], copyBase + SdkResultExtensions()[f]) && ok;
+        _exit(ok ? 0 : 1);
+    }
+    return WaitMeasured(pid, t0);
+}
+
+std::size_t ResultFileBytes(const std::string& base) {
+    std::size_t bytes = 0;
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        struct stat st {};
+        if (stat((base + SdkResultExtensions()[f]).c_str(), &st) == 0) bytes += static_cast<std::size_t>(st.st_size);
+    }
+    return bytes;
+}
+
+// The better of two measurements of the same thing: the shorter wall time;
+// peak memory and page faults are the least seen.
+void KeepBest(RunResult& best, const RunResult& r, bool first) {
+    if (first) {
+        best = r;
+        return;
+    }
+    const long rss = std::min(best.maxRssKb, r.maxRssKb), faults = std::min(best.pageFaults, r.pageFaults);
+    if (r.seconds < best.seconds) best = r;
+    best.maxRssKb = rss;
+    best.pageFaults = faults;
+}
+
+double LoadAverage() {
+    double load = -1;
+    if (std::FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1) load = -1;
+        std::fclose(f);
+    }
+    return load;
+}
+
+// The program on one data file against its two floors, alternating.
+void Floors(const std::string& program, const std::string& folder, const char* name, int repeats) {
+    const std::string base = folder + "/" + name;
+    const std::string file = base + ".$O1";
+    const std::string copyBase = folder + "/copy_of_" + name;
+    RunResult program_, start, copy;
+    bool ok = true;
+    for (int k = 0; k < repeats; ++k) {
+        // Each run writes new files, as a first run does.
+        for (int f = 0; f < kSdkResultFileCount; ++f) DeleteFile(base + SdkResultExtensions()[f]);
+        const RunResult p = RunProgram(program, {"/BATCH", file});
+        const RunResult c = RunCopy(base, copyBase);
+        const RunResult s = RunProgram(program, {"/BATCH", folder + "/no such file.$O1"});
+        ok = ok && p.ok && c.ok && s.exitCode == kBatchMissingFile;
+        KeepBest(program_, p, k == 0);
+        KeepBest(copy, c, k == 0);
+        KeepBest(start, s, k == 0);
+    }
+    const double mb = ResultFileBytes(base) / 1e6;
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        DeleteFile(base + SdkResultExtensions()[f]);
+        DeleteFile(copyBase + SdkResultExtensions()[f]);
+    }
+    auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
+    std::printf("%-16s | %7.3f %7.1f %7ld | %7.3f %7.1f %7ld | %7.1f %7.3f | %6.2fx %6.2fx | %6.2fx%s\n", name,
+                program_.seconds, program_.maxRssKb / 1024.0, program_.pageFaults, start.seconds,
+                start.maxRssKb / 1024.0, start.pageFaults, mb, copy.seconds,
+                ratio(program_.seconds, start.seconds), ratio(program_.maxRssKb, start.maxRssKb),
+                ratio(program_.seconds, copy.seconds), ok ? "" : "  (a run failed)");
+    std::fflush(stdout);
+}
+
+void BuildModel(FrameModel& m, int which);
+
+int FloorsTable(const std::string& folder, int repeats) {
+#ifndef EXAMPLES_DIR
+#define EXAMPLES_DIR "examples"
+#endif
+#ifdef VEXTOR_PROGRAM
+    const std::string program = VEXTOR_PROGRAM;
+#else
+    const std::string program = ExtractFilePath(SelfPath()) + "../app/vextor";
+#endif
+    const std::string dir = folder + "/floors";
+    if (!ForceDirectories(dir) || !FileExists(program)) {
+        std::fprintf(stderr, "bench_engine: no %s or no program %s\n", dir.c_str(), program.c_str());
+        return 1;
+    }
+    // The portal as the examples hold it, and the largest frame.
+    TStringList portal;
+    std::unique_ptr<FrameModel> largest = NewFrameModelRecord();
+    BuildModel(*largest, 2);
+    if (!portal.LoadFromFile(std::string(EXAMPLES_DIR) + "/portal.$O1") || !portal.SaveToFile(dir + "/portal.$O1") ||
+        !WriteFrameDataFile(dir + "/largest_viaduct.$O1", *largest)) {
+        std::fprintf(stderr, "bench_engine: cannot write the data files in %s\n", dir.c_str());
+        return 1;
+    }
+    std::printf("floors in %s: %s /BATCH, best of %d runs alternating with its floors; load average %.1f\n",
+                dir.c_str(), program.c_str(), repeats, LoadAverage());
+    std::printf("%-16s | %-23s | %-23s | %-15s | %-15s | %s\n", "", "program (batch run)",
+                "started on a missing file", "copy of the files", "program / start", "program / copy");
+    std::printf("%-16s | %7s %7s %7s | %7s %7s %7s | %7s %7s | %7s %7s | %7s\n", "data file", "wall s", "peak MB",
+                "faults", "wall s", "peak MB", "faults", "MB", "wall s", "time", "memory", "time");
+    Floors(program, dir, "portal", repeats);
+    Floors(program, dir, "largest_viaduct", repeats);
+    std::printf("load average %.1f at the end (other work on the machine slows the program's threads more than the copy)\n\n",
+                LoadAverage());
+    for (const char* f : {"portal.$O1", "largest_viaduct.$O1"}) DeleteFile(dir + "/" + f);
+    rmdir(dir.c_str());
+    return 0;
 }
 
 // The batch run's steps one by one, timed: where the time goes.
@@ -521,6 +707,7 @@ int WriteModels(const std::string& folder) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: bench_engine [work folder [repeats]]\n"
+                 "       bench_engine --floors [work folder [repeats]]\n"
                  "       bench_engine --run ref|fast|fastw FILE\n"
                  "       bench_engine --split ref|fast FILE\n"
                  "       bench_engine --phases ref|fast FILE\n"
@@ -540,7 +727,24 @@ std::string DefaultFolder() {
 
 }  // namespace
 
+// A repeat count of 1 to 100 from text.
+bool ParseRepeats(const char* text, int& repeats) {
+    char* end = nullptr;
+    const long r = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || r < 1 || r > 100) return false;
+    repeats = static_cast<int>(r);
+    return true;
+}
+
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--floors") == 0) {
+        int repeats = 9;
+        if (argc > 4 || (argc == 4 && !ParseRepeats(argv[3], repeats))) return Usage();
+        const std::string folder = argc >= 3 ? argv[2] : DefaultFolder();
+        const int rc = FloorsTable(folder, repeats);
+        rmdir(folder.c_str());
+        return rc;
+    }
     if (argc >= 2 && argv[1][0] == '-') {
         // A mistyped option must not become the name of a work folder.
         if (argc == 3 && std::strcmp(argv[1], "--models") == 0) return WriteModels(argv[2]);
@@ -554,16 +758,13 @@ int main(int argc, char** argv) {
     if (argc > 3) return Usage();
     const std::string folder = argc >= 2 ? argv[1] : DefaultFolder();
     int repeats = 3;
-    if (argc >= 3) {
-        char* end = nullptr;
-        const long r = std::strtol(argv[2], &end, 10);
-        if (end == argv[2] || *end != '\0' || r < 1 || r > 100) return Usage();
-        repeats = static_cast<int>(r);
-    }
+    if (argc >= 3 && !ParseRepeats(argv[2], repeats)) return Usage();
     if (!ForceDirectories(folder)) {
         std::fprintf(stderr, "bench_engine: cannot create %s\n", folder.c_str());
         return 1;
     }
+    // The floors take the repeats of the table, at least three.
+    if (FloorsTable(folder, std::max(repeats, 3)) != 0) return 1;
     std::printf("work files in %s/{ref,fast,fastw} (removed when done)\n", folder.c_str());
     std::printf("%-16s %5s %5s %5s %5s %5s %5s | %-17s | %-17s | %-17s | result files vs ref\n", "",
                 "user", "", "expanded", "", "", "", "reference batch", "fast batch", "fast + fast writer");

@@ -1,6 +1,8 @@
 #include "model/analysis_driver.h"
 
 #include <algorithm>
+#include <cassert>
+#include <mutex>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -285,11 +287,15 @@ void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan) {
         MemberResult& mr = results.block[o].members[t];
         for (int q = 0; q < kQtyCount; ++q) {
             // Every point kept (the batch run's capacity): each array stays
-            // where it is; only slot 0 and the slots after the kept ones
-            // read 0.
+            // where it is, and slot 0 and the slots after the kept ones
+            // already read 0 (the mapping and the combinations clear a
+            // member's slot before they fill it), so nothing is written:
+            // for a large model that would be hundreds of megabytes of
+            // zeros over zeros.
             if (plan.identity) {
-                mr.values[q][0] = 0;
-                std::fill(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots, 0.0f);
+                assert(mr.values[q][0] == 0 &&
+                       std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
+                                   [](float v) { return v == 0; }));
                 continue;
             }
             float tmp[kPointSlots] = {};
@@ -355,6 +361,16 @@ std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& mode
     return text;
 }
 
+// The part of load case block o that the mapping reads, into a work block:
+// the block up to its node slot `nodes` (reactions and nodes) and the
+// member slots below `members` (the pieces). The rest of the work block is
+// never read.
+void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members) {
+    const auto* from = reinterpret_cast<const char*>(&block);
+    std::memcpy(&work, &block, static_cast<std::size_t>(reinterpret_cast<const char*>(&block.nodes[nodes]) - from));
+    std::memcpy(work.members, block.members, sizeof(MemberResult) * static_cast<std::size_t>(members));
+}
+
 }  // namespace
 
 void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
@@ -371,6 +387,11 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     for (int b = 1; b <= pieces; ++b)
         pieceCount[b] = std::clamp(results.member[b].pointCount, 0, kMaxResultPoints);
     const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    // The node and member slots the mapping reads: those of the expanded
+    // model (the user's nodes are among its first).
+    const int usedNodes =
+        std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
+    const int usedMembers = pieces + 1;
     results.memberCount = mc;
     const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
@@ -401,7 +422,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
                 w = freeWorks.back();
                 freeWorks.pop_back();
             }
-            std::memcpy(w, &results.block[o], sizeof(ResultCase));
+            CopyMappedPart(*w, results.block[o], usedNodes, usedMembers);
             for (int t = 1; t <= mc; ++t) {
                 const int n = MapMember(*w, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
                 if (o == 1) points[t] = n;
@@ -411,7 +432,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         });
     } else {
         for (int o = 1; o <= cases; ++o) {
-            std::memcpy(work.get(), &results.block[o], sizeof(ResultCase));
+            CopyMappedPart(*work, results.block[o], usedNodes, usedMembers);
             for (int t = 1; t <= mc; ++t) {
                 const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
                 if (o == 1) points[t] = n;
@@ -423,7 +444,9 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         SetMemberHeader(results, user, t, points[t]);
         LabelUserPoints(results.member[t], userPoints[t]);
     }
-    for (int b = mc + 1; b < kResultMemberSlots; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
+    // The pieces' header slots beyond the user's members (the rest is 0).
+    const int written = std::max(WrittenFrameResultsExtent(results).members, usedMembers);
+    for (int b = mc + 1; b < written; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
     if (GetEnginePath() != EnginePath::kFast) {
         CombineCaseResults(results, user, -1, {}, extras);
         for (int t = 1; t <= mc; ++t) {

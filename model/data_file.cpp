@@ -109,6 +109,9 @@ void SortOneMember(View2Member& v) {
     int positive = 0;
     for (int k = 1; k <= n; ++k)
         if (v.dist[k] > 0.0f) ++positive;
+    // The points at 0 sorted last leave the entry with their names.
+    ZeroRowsBeyond(v.dist, positive, n);
+    ZeroRowsBeyond(v.pointName, positive, n);
     v.count = positive;
 }
 

@@ -301,7 +301,11 @@ int Reader::ReadKeywordLine(int i) {
     return i + 1;
 }
 
+// A section read again (a damaged file) may hold fewer rows than before:
+// the rows it gives up are zeroed, as beyond every count.
+
 void Reader::ReadNodes(int i, int n) {
+    ZeroRowsBeyond(model_.nodes, n, model_.nodeCount);
     model_.nodeCount = n;
     for (int k = 1; k <= n; ++k) {
         const LineFields e = Entry(i + k);
@@ -313,6 +317,7 @@ void Reader::ReadNodes(int i, int n) {
 }
 
 void Reader::ReadMaterials(int i, int n) {
+    ZeroRowsBeyond(model_.materials, n, model_.materialCount);
     model_.materialCount = n;
     for (int k = 1; k <= n; ++k) {
         const LineFields e = Entry(i + k);
@@ -324,6 +329,7 @@ void Reader::ReadMaterials(int i, int n) {
 }
 
 void Reader::ReadSections(int i, int n) {
+    ZeroRowsBeyond(model_.sections, n, model_.sectionCount);
     model_.sectionCount = n;
     for (int k = 1; k <= n; ++k) {
         const std::string& line = LineAt(i + k);
@@ -337,6 +343,7 @@ void Reader::ReadSections(int i, int n) {
 }
 
 void Reader::ReadMembers(int i, int n) {
+    ZeroRowsBeyond(model_.members, n, model_.memberCount);
     model_.memberCount = n;
     for (int k = 1; k <= n; ++k) {
         const std::string& line = LineAt(i + k);
@@ -356,6 +363,7 @@ void Reader::ReadMembers(int i, int n) {
 }
 
 void Reader::ReadView1(int i, int n) {
+    ZeroRowsBeyond(model_.view1, n, model_.view1Count);
     model_.view1Count = n;
     for (int k = 1; k <= n; ++k) {
         const LineFields e = Entry(i + k);
@@ -369,6 +377,8 @@ void Reader::ReadView1(int i, int n) {
 // Each entry takes two lines: member and point count, then the positions
 // ten columns each. Returns the entry count read.
 int Reader::ReadView2(int i, int n) {
+    // Read again, the section starts from empty entries.
+    ZeroRowsBeyond(model_.view2, 0, model_.view2Count);
     model_.view2Count = n;
     for (int k = 1; k <= n; ++k) {
         const int line = i + 1 + 2 * (k - 1);
@@ -378,9 +388,10 @@ int Reader::ReadView2(int i, int n) {
         v.count = ReadCount(e.Int(1), kMaxViewPoints,
                             FormatStr("VIEW-2 No.%d（部材 %d）の着目点"_sj.c_str(), k, v.memberNo));
         // The positions are split without appended commas; a missing
-        // position reads as 0 (the count stays the entry line's).
+        // position reads as 0 (the count stays the entry line's), one
+        // beyond the count is not kept.
         const LineFields values(LineAt(line + 1));
-        const int stored = std::min(values.Count(), kMaxViewPoints);
+        const int stored = std::min(values.Count(), v.count);
         for (int p = 1; p <= stored; ++p) v.dist[p] = ToFloat(values.Real(p - 1));
     }
     return n;
@@ -495,8 +506,11 @@ void Reader::ReadPointNames() {
             const std::string& names = LineAt(i + j);
             const LineFields e(names);
             View2Member& v = model_.view2[j];
-            const int count = ReadCount(e.Int(1), kMaxViewPoints,
-                                        FormatStr("V2-NAME No.%d の名称"_sj.c_str(), j));
+            // Names of entries or points the positions do not have are
+            // not kept: nothing shows or writes them.
+            const int count = std::min(ReadCount(e.Int(1), kMaxViewPoints,
+                                                 FormatStr("V2-NAME No.%d の名称"_sj.c_str(), j)),
+                                       j <= model_.view2Count ? v.count : 0);
             const std::size_t first = TextStart(names, 10, 1, 1);
             for (int k = 1; k <= count; ++k)
                 StoreText(v.pointName[k], kPointNameSize,

@@ -385,8 +385,7 @@ void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan
                 // would not balance (the remaining jump at the first and last
                 // inner node is shared out when the results are mapped back).
                 if (v == first) continue;
-                DistributedSpringTable[l][v].kv = kv;
-                DistributedSpringTable[l][v].ku = ku;
+                SetDistributedSpring(l, v, kv, ku);
             }
         }
     }

@@ -30,40 +30,6 @@ std::unique_ptr<FrameModel> NewFrameModelRecord() {
     return std::unique_ptr<FrameModel>(static_cast<FrameModel*>(p));
 }
 
-namespace {
-
-// Records are handled a page-sized chunk at a time: a chunk that already
-// holds what it must is left alone, so that the untouched zero pages of a
-// fresh record (most of its 13 MB: the load tables) are never written and
-// cost neither a page fault nor memory.
-constexpr std::size_t kChunk = 4096;
-
-bool AllZero(const unsigned char* p, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        if (p[i] != 0) return false;
-    return true;
-}
-
-}  // namespace
-
-void ClearFrameModel(FrameModel& model) {
-    auto* p = reinterpret_cast<unsigned char*>(&model);
-    for (std::size_t at = 0; at < sizeof model; at += kChunk) {
-        const std::size_t n = std::min(kChunk, sizeof model - at);
-        if (!AllZero(p + at, n)) std::memset(p + at, 0, n);
-    }
-}
-
-void CopyFrameModel(FrameModel& dst, const FrameModel& src) {
-    if (&dst == &src) return;
-    auto* d = reinterpret_cast<unsigned char*>(&dst);
-    const auto* s = reinterpret_cast<const unsigned char*>(&src);
-    for (std::size_t at = 0; at < sizeof dst; at += kChunk) {
-        const std::size_t n = std::min(kChunk, sizeof dst - at);
-        if (std::memcmp(d + at, s + at, n) != 0) std::memcpy(d + at, s + at, n);
-    }
-}
-
 void SetFixedText(char* dest, int size, const char* text) {
     if (size <= 0) return;
     int n = 0;

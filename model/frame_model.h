@@ -1,11 +1,14 @@
 // The input model of one plane-frame analysis: one flat record of fixed size
-// without pointers, cleared by zero-filling, copied and snapshotted whole.
+// without pointers, cleared, copied and snapshotted as a block (by its used
+// rows, see ClearFrameModel).
 // Every table is 1-based (slot 0 unused) with a signed count before it.
 // Reals are 32-bit floats unless said otherwise. Lengths in m, forces in kN,
 // moments in kN·m, distributed loads and springs per metre, angles in rad.
 // Texts are zero-terminated CP932 bytes.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 // Usable capacities (slot counts are one more).
@@ -241,14 +244,55 @@ struct FrameModel {
 extern FrameModel* FrameData;
 
 // Allocates one zero-filled record on the heap (about 14 MB; never on the
-// stack). Throws std::bad_alloc when memory is short.
+// stack). Throws std::bad_alloc when memory is short. The pages of the
+// tables that stay empty are never touched.
 std::unique_ptr<FrameModel> NewFrameModelRecord();
-// Zero-fills the whole record.
+
+// The rows of a table beyond its count are zero in every record (and so
+// are the entries beyond the count within a row of the spring cases,
+// support cases, named points and load cases): a record starts zero-filled,
+// and a writer that lowers a count zeroes the rows it gives up
+// (ZeroRowsBeyond). The three operations below therefore touch only the
+// used rows (the header, the counts, rows 0..count) and still leave what a
+// memset, memcpy or memcmp of the whole record would: a small model costs
+// a few pages, not 14 MB.
+//
+// Makes the record the empty one (all bytes zero).
 void ClearFrameModel(FrameModel& model);
-// dst becomes a byte-for-byte copy of src (memcpy's result), writing only
-// where the two differ: copying into a fresh record leaves its pages that
-// stay zero untouched.
+// dst becomes a copy of src: the used rows of either record are copied.
 void CopyFrameModel(FrameModel& dst, const FrameModel& src);
+// True when the two records hold the same bytes in the used rows of
+// either.
+bool SameFrameModel(const FrameModel& a, const FrameModel& b);
+// The same for one load case: header, loads 0..count and the sums.
+bool SameLoadCase(const LoadCase& a, const LoadCase& b);
+// Bytes in the used rows of a record (what a clear or copy of it writes).
+std::size_t UsedFrameModelBytes(const FrameModel& model);
+// Checks the rule above: every byte beyond the used rows is zero. Reads
+// the whole record (for tests and checks, not for every copy).
+bool RowsBeyondCountsAreZero(const FrameModel& model);
+
+// Zeroes the rows newCount + 1 .. oldCount of a table (each clamped to the
+// table): what a writer that lowers a count from oldCount to newCount does
+// so that the rows beyond the count stay zero.
+template <typename Row, std::size_t N>
+void ZeroRowsBeyond(Row (&table)[N], int newCount, int oldCount) {
+    const int last = static_cast<int>(N) - 1;
+    const int from = (newCount < 0 ? 0 : (newCount > last ? last : newCount)) + 1;
+    const int to = oldCount < 0 ? 0 : (oldCount > last ? last : oldCount);
+    if (from <= to)
+        std::memset(static_cast<void*>(table + from), 0,
+                    sizeof(Row) * static_cast<std::size_t>(to - from + 1));
+}
+// Zeroes slots 0..count of a table (the whole table for a count outside
+// it): a table emptied before it is filled anew, as a memset of the whole
+// table would leave it.
+template <typename Row, std::size_t N>
+void ClearTableRows(Row (&table)[N], int count) {
+    const std::size_t rows =
+        count >= 0 && count < static_cast<int>(N) ? static_cast<std::size_t>(count) + 1 : N;
+    std::memset(static_cast<void*>(table), 0, sizeof(Row) * rows);
+}
 // Copies a zero-terminated text into a fixed array, cut to size - 1 bytes
 // without splitting a double-byte character.
 void SetFixedText(char* dest, int size, const char* text);

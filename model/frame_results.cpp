@@ -13,42 +13,22 @@ FrameResults* ResultData = nullptr;
 
 namespace {
 
-// What may hold values in the records whose history is known (the program
-// has one record; tests keep a second one for the reference).
-struct WrittenExtent {
-    const FrameResults* record = nullptr;
-    FrameResultsExtent extent;
-};
-constexpr int kKnownRecords = 4;
-WrittenExtent knownRecords[kKnownRecords];
-int nextKnown = 0;
-
-WrittenExtent* Known(const FrameResults* record) {
-    for (WrittenExtent& w : knownRecords)
-        if (w.record == record) return &w;
-    return nullptr;
-}
-
-// Marks the record as all zero (known from now on).
-void MarkZero(const FrameResults* record) {
-    WrittenExtent* w = Known(record);
-    if (w == nullptr) {
-        w = &knownRecords[nextKnown];
-        nextKnown = (nextKnown + 1) % kKnownRecords;
-    }
-    *w = {record, {}};
-}
-
 constexpr FrameResultsExtent kWholeRecord{kResultNodeSlots, kResultMemberSlots, kResultCaseSlots};
 
 FrameResultsExtent Larger(FrameResultsExtent a, FrameResultsExtent b) {
     return {std::max(a.nodes, b.nodes), std::max(a.members, b.members), std::max(a.blocks, b.blocks)};
 }
 
+// A damaged or foreign value never reaches past the tables (nor below 0).
 FrameResultsExtent Clamped(FrameResultsExtent e) {
-    return {std::clamp(e.nodes, 0, kResultNodeSlots), std::clamp(e.members, 0, kResultMemberSlots),
-            std::clamp(e.blocks, 0, kResultCaseSlots)};
+    return {std::clamp(e.nodes, 0, kWholeRecord.nodes),
+            std::clamp(e.members, 0, kWholeRecord.members),
+            std::clamp(e.blocks, 0, kWholeRecord.blocks)};
 }
+
+// A count and the slots before it: slots [0, count + 1), or all slots for
+// a count outside the table.
+int SlotsThrough(int count, int slots) { return count >= 0 && count < slots ? count + 1 : slots; }
 
 // Zeroes the bytes [from, to) of the record.
 void ZeroRange(const void* from, const void* to) {
@@ -64,32 +44,26 @@ FrameResults* AllocateFrameResults() {
     // calloc: the pages are zero without being touched, so the ~360 MB cost
     // only what an analysis uses.
     ResultData = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
-    if (ResultData != nullptr) MarkZero(ResultData);
     return ResultData;
 }
 
-void ClearFrameResults(FrameResults& results) {
-    std::memset(&results, 0, sizeof results);
-    MarkZero(&results);
+void NoteFrameResultsExtent(FrameResults& results, FrameResultsExtent extent) {
+    results.written = Clamped(Larger(Clamped(results.written), extent));
 }
 
 FrameResultsExtent WrittenFrameResultsExtent(const FrameResults& results) {
-    const WrittenExtent* w = Known(&results);
-    if (w == nullptr) return kWholeRecord;
-    // Counts in the record itself cover writers that do not report here.
-    const int blocks = std::clamp(results.caseCount, 0, kMaxResultCases) +
-                       std::clamp(results.comboCount, 0, kMaxResultCombos) + 2;
-    return Clamped(Larger(w->extent, {results.nodeCount + 1, results.memberCount + 1, blocks}));
+    const int cases = results.caseCount, combos = results.comboCount;
+    // Combination k sits at caseCount + 1 + k: the last one in use is at
+    // caseCount + comboCount + 1 (a count out of range takes every block).
+    const bool inRange =
+        cases >= 0 && cases <= kMaxResultCases && combos >= 0 && combos <= kMaxResultCombos;
+    const int blocks = inRange ? cases + combos + 2 : kResultCaseSlots;
+    const FrameResultsExtent counts{SlotsThrough(results.nodeCount, kResultNodeSlots),
+                                    SlotsThrough(results.memberCount, kResultMemberSlots), blocks};
+    return Clamped(Larger(Clamped(results.written), counts));
 }
 
-void ClearFrameResultsFor(FrameResults& results, FrameResultsExtent extent) {
-    if (Known(&results) == nullptr) {
-        ClearFrameResults(results);
-        Known(&results)->extent = Clamped(extent);
-        return;
-    }
-    // Beyond what was written the record still reads 0: only the written
-    // part needs zeroing, whatever the new analysis is going to use.
+void ClearFrameResults(FrameResults& results) {
     const FrameResultsExtent e = WrittenFrameResultsExtent(results);
     FrameResults& r = results;
     ZeroRange(&r, &r.node[e.nodes]);
@@ -101,7 +75,6 @@ void ClearFrameResultsFor(FrameResults& results, FrameResultsExtent extent) {
         ZeroRange(&block.members[0], &block.members[e.members]);
     }
     ZeroRange(&r.combosIndex, reinterpret_cast<const char*>(&r) + sizeof r);
-    Known(&results)->extent = Clamped(extent);
 }
 
 namespace {

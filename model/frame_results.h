@@ -2,8 +2,10 @@
 //
 // The record is about 360 MB and is allocated once for the whole run
 // (AllocateFrameResults); it is reached through the global pointer
-// ResultData. It holds no pointers (the combination base is an index), so
-// it may be cleared with memset and copied as a block.
+// ResultData. It holds no pointers (the combination base is an index).
+// It starts zero-filled (calloc: its pages cost nothing until written) and
+// is cleared only where it was written (ClearFrameResults), so that a
+// small model never touches most of it.
 //
 // Tables are 1-based: element k sits in slot k, slot 0 is never used.
 // Units: positions and lengths in m, forces in kN, moments in kN*m, node
@@ -94,6 +96,13 @@ struct ResultCase {
     MemberResult members[kResultMemberSlots];
 };
 
+// How much of a results record may hold values: node slots [0, nodes) and
+// member slots [0, members) of the header and of every block, blocks
+// [0, blocks) (reaction rows counted whole).
+struct FrameResultsExtent {
+    int32_t nodes = 0, members = 0, blocks = 0;
+};
+
 struct FrameResults {
     int32_t nodeCount;
     ResultNode node[kResultNodeSlots];
@@ -109,6 +118,11 @@ struct FrameResults {
     // Base index of the combinations (the block at caseCount + 1);
     // combination k is block[combosIndex + k].
     int32_t combosIndex;
+    // What writers told they may write beyond the counts above since the
+    // record was last cleared (the engine writes the pieces of the
+    // expanded model before it maps them onto fewer members); kept by
+    // NoteFrameResultsExtent, read by ClearFrameResults.
+    FrameResultsExtent written;
 };
 
 // The one results record of the program (nullptr until allocated).
@@ -119,25 +133,21 @@ extern FrameResults* ResultData;
 // record. Returns nullptr when the memory is not available.
 FrameResults* AllocateFrameResults();
 
-// Zeroes the whole record (memberCount 0: the state without results).
+// Makes the record all zero (memberCount 0: the state without results),
+// as a memset of the whole record would. Only the part that may hold
+// values is written (WrittenFrameResultsExtent): the rest of the record
+// is still zero, for a record starts zero-filled and every writer keeps
+// within its counts or tells its extent first. Afterwards nothing is
+// written.
 void ClearFrameResults(FrameResults& results);
 
-// How much of the record may hold values: node and member slots [0, nodes)
-// and [0, members) of the header and of every block, blocks [0, blocks).
-// Reaction rows are counted whole.
-struct FrameResultsExtent {
-    int nodes = 0, members = 0, blocks = 0;
-};
+// A writer that is going to write beyond the counts of the record tells
+// the extent it may write here first (it adds to what was told before).
+void NoteFrameResultsExtent(FrameResults& results, FrameResultsExtent extent);
 
-// Zeroes whatever analyses wrote since the record was last zeroed whole
-// (the rest is still 0), so that the record reads exactly as after
-// ClearFrameResults while a small model does not pay for the whole record.
-// Afterwards the record's written extent is the one given: the most the
-// coming analysis writes. A record this program did not allocate or clear (unknown
-// history) is zeroed whole.
-void ClearFrameResultsFor(FrameResults& results, FrameResultsExtent extent);
-
-// The extent that may hold values (the whole record when unknown).
+// The part of the record that may hold values: what writers told since
+// the last clear, and what the counts cover (node and member slots
+// 0..count, blocks 0..caseCount + comboCount + 1).
 FrameResultsExtent WrittenFrameResultsExtent(const FrameResults& results);
 
 // Block index of load case c (1-based position) and combination k.

@@ -24,9 +24,23 @@
 
 SpringIntensity DistributedSpringTable[kSpringCaseSlots][kSpringMemberSlots];
 
+namespace {
+
+bool springTableSet = false;  // a cell may be non-zero
+
+}  // namespace
+
 void ClearDistributedSpringTable() {
+    if (!springTableSet) return;
     for (auto& row : DistributedSpringTable)
         for (auto& cell : row) cell = SpringIntensity{};
+    springTableSet = false;
+}
+
+void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku) {
+    if (caseSlot < 0 || caseSlot >= kSpringCaseSlots || memberSlot < 0 || memberSlot >= kSpringMemberSlots) return;
+    springTableSet = true;
+    DistributedSpringTable[caseSlot][memberSlot] = SpringIntensity{kv, ku};
 }
 
 namespace {
@@ -53,16 +67,14 @@ int MemberCountOf(const FrameModel& model) {
     return std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
 }
 
-// Set-up: nodes, members and the result points of every member. The fast
-// path zeroes only what this analysis (and the previous ones) used.
-void SetUpResults(FrameResults& results, FrameModel& model, bool fast) {
-    if (fast) {
-        const int blocks = std::clamp(model.loadCaseCount, 0, kMaxResultCases) +
-                           std::clamp(model.combinationCount, 0, kMaxResultCombos) + 2;
-        ClearFrameResultsFor(results, {NodeCountOf(model) + 1, MemberCountOf(model) + 1, blocks});
-    } else {
-        ClearFrameResults(results);
-    }
+// Set-up: nodes, members and the result points of every member. The
+// members of the expanded model are written before they are mapped onto
+// the user's (fewer) members: the record is told so.
+void SetUpResults(FrameResults& results, FrameModel& model) {
+    const int blocks = std::clamp(model.loadCaseCount, 0, kMaxResultCases) +
+                       std::clamp(model.combinationCount, 0, kMaxResultCombos) + 2;
+    ClearFrameResults(results);
+    NoteFrameResultsExtent(results, {NodeCountOf(model) + 1, MemberCountOf(model) + 1, blocks});
     results.nodeCount = NodeCountOf(model);
     for (int n = 1; n <= results.nodeCount; ++n) {
         const FramePoint& node = model.nodes[n];
@@ -240,7 +252,7 @@ void SolveCasesFast(FrameResults& results, FrameModel& model, std::vector<Stiffn
 
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings, int remappedMembers) {
     const bool fast = currentEnginePath == EnginePath::kFast;
-    SetUpResults(results, model, fast);
+    SetUpResults(results, model);
     const int caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
     // Work areas: the dense matrices for the reference; for the fast path
     // the vectors of one case per thread (the profile solver keeps its own

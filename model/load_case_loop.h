@@ -20,7 +20,11 @@ struct SpringIntensity {
 constexpr int kSpringCaseSlots = 66;
 constexpr int kSpringMemberSlots = 804;
 extern SpringIntensity DistributedSpringTable[kSpringCaseSlots][kSpringMemberSlots];
+// Zeroes the table (only when something was set since the last clear: a
+// model without distributed springs never touches its 850 KB).
 void ClearDistributedSpringTable();
+// Sets the intensities of one load case slot and member slot.
+void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku);
 
 // The two ways of running the analysis. Both give the same bits in the
 // results record and the result files: the reference is the plain dense

@@ -70,6 +70,7 @@ void ReadModelEcho(FrameResults& results, const std::string& dataFile) {
         if (StartsWith(line, "END")) break;
         if (IsKeyword(line, "POINT")) {
             const int n = std::clamp(IntAt(line, 10), 0, std::min(kMaxRows, list.Count() - i - 1));
+            NoteFrameResultsExtent(results, {n + 1, 0, 0});
             for (int k = 1; k <= n; ++k) {
                 const std::string& row = list[i + k];
                 ResultNode& node = results.node[k];
@@ -84,6 +85,7 @@ void ReadModelEcho(FrameResults& results, const std::string& dataFile) {
         } else if (IsKeyword(line, "MEMBER")) {
             const int n =
                 std::clamp(IntAt(line, 10), 0, std::min(kMaxResultMembers, list.Count() - i - 1));
+            NoteFrameResultsExtent(results, {0, n + 1, 0});
             for (int k = 1; k <= n; ++k) {
                 const std::string& row = list[i + k];
                 ResultMember& m = results.member[k];
@@ -148,6 +150,8 @@ void ReadMemberForces(FrameResults& results, const std::string& fileName, bool c
             if (!combinations && ordinal <= kMaxResultCases)
                 results.doneCaseCount = std::max(results.doneCaseCount, ordinal);
             block = BlockIndex(results, combinations, ordinal);
+            // Blocks are placed before the counts of the record say so.
+            NoteFrameResultsExtent(results, {0, 0, block + 1});
             if (block > 0) results.block[block].caseNo = IntAt(line, 5);
         } else if (StartsWith(line, "MEMB")) {
             const std::string membr = line;
@@ -174,6 +178,7 @@ void ReadNodeBlocks(FrameResults& results, const std::string& fileName, bool com
         const int block = BlockIndex(results, combinations, ++ordinal);
         const int rows = std::clamp(IntAt(line, 10), 0, list.Count() - i);
         const int kept = std::min(rows, kMaxRows);
+        NoteFrameResultsExtent(results, {kept + 1, 0, block + 1});
         if (block > 0) {
             results.block[block].caseNo = IntAt(line, 5);
             if (reactions)

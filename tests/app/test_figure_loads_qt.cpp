@@ -2,6 +2,7 @@
 // the drawn loads and the direction of their arrows.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "app/figure_loads.h"
 #include "platform/sjis_literal.h"
@@ -91,6 +92,9 @@ TEST(PackLoads, DropsEmptyLoadsAndSortsByMemberThenStart) {
     EXPECT_EQ(lc.loads[2].memberFrom, 2);
     EXPECT_FLOAT_EQ(lc.loads[3].qI, 2);
     EXPECT_FLOAT_EQ(lc.loads[4].qI, 1);
+    // The slot beyond the new count is empty again.
+    const LoadRecord empty{};
+    EXPECT_EQ(std::memcmp(&lc.loads[5], &empty, sizeof empty), 0);
 }
 
 class LoadDrawing : public ::testing::Test {

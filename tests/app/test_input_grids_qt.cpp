@@ -189,6 +189,7 @@ TEST_P(ExampleRoundTrip, GridsGiveBackTheModelAndASecondPassChangesNothing) {
     std::memcpy(once.get(), m.get(), sizeof(FrameModel));
     CommitThroughEveryCase(grids, *m);
     EXPECT_EQ(FrameDataFileText(*once), FrameDataFileText(*m));
+    EXPECT_TRUE(RowsBeyondCountsAreZero(*m));
 }
 
 INSTANTIATE_TEST_SUITE_P(Examples, ExampleRoundTrip,
@@ -225,6 +226,18 @@ TEST_F(GridMapping, ZeroAsTheNumberDeletesTheRowAndTheRestMoveUp) {
     EXPECT_EQ(m->nodes[2].no, 3);
     EXPECT_FLOAT_EQ(m->nodes[2].x, 6.0f);
     EXPECT_EQ(m->nodes[3].no, 4);
+}
+
+TEST_F(GridMapping, RowsAndEntriesGivenUpAreZeroAgain) {
+    // A node row, a load and the only named point go: the rows the tables
+    // no longer count read zero, as in a record never written.
+    grids[kSgPoint].SetCell(1, 2, "0");
+    grids[kSgLoad2].SetCell(1, 1, "0");
+    grids[kSgView2].SetCell(1, 1, "0");
+    ASSERT_EQ(Commit(), "");
+    ASSERT_EQ(m->nodeCount, 3);
+    ASSERT_EQ(m->view2Count, 0);
+    EXPECT_TRUE(RowsBeyondCountsAreZero(*m));
 }
 
 TEST_F(GridMapping, TextThatIsNoNumberDropsTheRow) {

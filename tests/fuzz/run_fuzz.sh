@@ -18,7 +18,8 @@ clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
     -I"$root" \
     "$root/tests/fuzz/fuzz_data_file.cpp" \
     "$root/model/data_file.cpp" "$root/model/data_file_read.cpp" "$root/model/data_file_write.cpp" \
-    "$root/model/validation.cpp" "$root/model/frame_model.cpp" "$root/model/text_helpers.cpp" \
+    "$root/model/validation.cpp" "$root/model/frame_model.cpp" "$root/model/frame_model_rows.cpp" \
+    "$root/model/text_helpers.cpp" \
     "$root/model/numeric.cpp" \
     "$root/platform/string_list.cpp" "$root/platform/sysutils.cpp" "$root/platform/encoding.cpp" \
     -o "$out/fuzz_data_file"

@@ -2,6 +2,7 @@
 // thinning, checked against closed-form beam results.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -225,6 +226,20 @@ TEST(AnalysisDriverSprings, ShearAndAxialForceAreContinuousAcrossPieceJoints) {
     EXPECT_LT(worstN, 0.5);
 }
 
+TEST(AnalysisDriverSprings, AClearAfterTheAnalysisLeavesEveryByteZero) {
+    // The 50 pieces of the one user member were written to the record
+    // before the mapping back left it one member: clearing the record,
+    // which writes only where analyses wrote, must still find them.
+    ModelBuilder b = FoundationBeam(10, 2e7, 0.01, 2e4, 2e4, 50);
+    FrameResults& r = Results();
+    ASSERT_TRUE(RunFrameAnalysis(r, b.model(), false, false, 999));
+    ASSERT_EQ(r.memberCount, 1);
+    ASSERT_GT(WrittenFrameResultsExtent(r).members, 50);
+    ClearFrameResults(r);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&r);
+    EXPECT_TRUE(std::all_of(bytes, bytes + sizeof r, [](unsigned char c) { return c == 0; }));
+}
+
 // ---- mapping back, hand-built pieces ----------------------------------------
 
 namespace {
@@ -248,6 +263,7 @@ struct TwoPieces {
     void Fill(FrameResults& r, double s1, double s2, double n1, double n2, double dy3) {
         ClearFrameResults(r);
         r.caseCount = 1;
+        r.nodeCount = 3;
         r.memberCount = 2;
         r.block[1].caseNo = 1;
         r.block[1].nodes[3].dy = dy3;

@@ -398,7 +398,10 @@ TEST(SortViewPoints, OrdersPositionsDropsNonPositiveOnesAndOrdersMembers) {
     EXPECT_STREQ("C", sorted.pointName[1]);
     EXPECT_FLOAT_EQ(0.4f, sorted.dist[2]);
     EXPECT_STREQ("A", sorted.pointName[2]);
-    EXPECT_STREQ("B", sorted.pointName[3]);  // kept beyond the count
+    // Nothing stays beyond the count: the point at 0 goes with its name.
+    EXPECT_FLOAT_EQ(0.0f, sorted.dist[3]);
+    EXPECT_STREQ("", sorted.pointName[3]);
+    EXPECT_TRUE(RowsBeyondCountsAreZero(*model));
 }
 
 TEST(SortViewPoints, AMemberWithoutPositivePointsIsWrittenEmptyAndReadsBackEmpty) {

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "model/data_file.h"
 #include "model/frame_model.h"
@@ -258,3 +261,46 @@ TEST(DamagedFiles, RandomBytesAndMutationsNeitherCrashNorBreakTheRoundTrip) {
 }
 
 }  // namespace
+
+// The reader clears only the rows the record used: read into a record that
+// held another model (the one before, a full one), a file must give the
+// very bytes it gives in a fresh record, and nothing beyond the counts.
+TEST(DamagedFiles, ReadingIntoAUsedRecordGivesTheBytesOfAFreshOne) {
+    const std::string sample = ReadBytes(kSample);
+    ASSERT_FALSE(sample.empty());
+    std::string values;
+    for (int k = 1; k <= 6; ++k) values += " 0.5";
+    std::vector<std::string> texts = {
+        sample,
+        // A section read again with fewer rows or entries.
+        Frame("POINT 3\r\n 1 0 0\r\n 2 1 0\r\n 3 2 0\r\nPOINT 1\r\n 9 5 5\r\n"),
+        Frame("VIEW-2 2\r\n 1 2\r\n 0.5 0.7\r\n 2 1\r\n 0.3\r\nVIEW-2 1\r\n 4 1\r\n\r\n"),
+        // Positions and names beyond the counts.
+        Frame("VIEW-2 1\r\n 1 2\r\n" + values + "\r\n") + "V2-NAME 3\r\n   1    5 a b c d e\r\n   2    1 x\r\n" +
+            "   3    1 y\r\nEND\r\n",
+    };
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 60; ++round) {
+        std::string text = sample;
+        for (int e = 0; e < 4 && !text.empty(); ++e) {
+            const std::size_t pos = random() % text.size();
+            if (random() % 2) text[pos] = "0123456789 \r\n"[random() % 13];
+            else text.erase(pos, random() % 30);
+        }
+        texts.push_back(text);
+    }
+    auto used = NewFrameModelRecord();
+    // First a record full of a large model's rows.
+    std::string big = "POINT 803\r\n";
+    for (int k = 1; k <= 803; ++k) big += " " + std::to_string(k) + " 1 1\r\n";
+    std::string warnings;
+    ReadFrameDataFile(*used, ListOf(Frame(big) + sample), warnings);
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+        ReadFrameDataFile(*used, ListOf(texts[t]), warnings);
+        const auto fresh = ReadText(texts[t]);
+        EXPECT_EQ(std::memcmp(used.get(), fresh.get(), sizeof(FrameModel)), 0) << "text " << t;
+        EXPECT_TRUE(RowsBeyondCountsAreZero(*fresh)) << "text " << t;
+        SortViewPoints(*used);
+        EXPECT_TRUE(RowsBeyondCountsAreZero(*used)) << "text " << t;
+    }
+}

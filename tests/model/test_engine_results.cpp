@@ -218,6 +218,10 @@ TEST(EngineResults, RecordHoldsEveryBlockAndStartsEmpty) {
     EXPECT_GE(kPointSlots, kMaxResultPoints + 3);
     r->block[131].members[807].values[kQtyDisp][kMaxResultPoints + 2] = 1.0f;
     r->member[807].pointKind[kMaxResultPoints + 2] = 2;
+    // Beyond every count and untold: put back, as no writer leaves such bytes.
+    r->block[131].members[807].values[kQtyDisp][kMaxResultPoints + 2] = 0.0f;
+    r->member[807].pointKind[kMaxResultPoints + 2] = 0;
+    r->caseCount = 0;
 }
 
 // --- Member point lists ------------------------------------------------------------------

@@ -191,25 +191,3 @@ TEST(FixedText, CutsWithoutSplittingACharacter) {
 }
 
 }  // namespace
-
-TEST(FrameModelRecord, CopyAndClearGiveWhatMemcpyAndMemsetGive) {
-    // A fresh record reads zero; a copy onto a record full of other bytes,
-    // and a clear of one, leave exactly the bytes memcpy and memset leave,
-    // including the last chunk, which is shorter than the others.
-    std::unique_ptr<FrameModel> fresh = NewFrameModelRecord();
-    const auto* f = reinterpret_cast<const unsigned char*>(fresh.get());
-    EXPECT_TRUE(std::all_of(f, f + sizeof(FrameModel), [](unsigned char b) { return b == 0; }));
-
-    std::unique_ptr<FrameModel> src = NewFrameModelRecord(), dst = NewFrameModelRecord();
-    NewFrameModel(*src, 1);
-    auto* s = reinterpret_cast<unsigned char*>(src.get());
-    s[sizeof(FrameModel) - 1] = 0x5A;  // the very last byte
-    s[sizeof(FrameModel) / 2] = 0xA5;
-    std::memset(dst.get(), 0x33, sizeof(FrameModel));
-    CopyFrameModel(*dst, *src);
-    EXPECT_EQ(std::memcmp(dst.get(), src.get(), sizeof(FrameModel)), 0);
-
-    ClearFrameModel(*dst);
-    const auto* d = reinterpret_cast<const unsigned char*>(dst.get());
-    EXPECT_TRUE(std::all_of(d, d + sizeof(FrameModel), [](unsigned char b) { return b == 0; }));
-}

@@ -3,6 +3,7 @@
 // of "-00" names, and files that do not fit the record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "model/data_file.h"
@@ -117,6 +118,11 @@ TEST(SdkResultReader, LibraryLayoutComesBackByPosition) {
     EXPECT_DOUBLE_EQ(-4.125, r.block[1].nodes[1].rm);
     EXPECT_DOUBLE_EQ(9.5, r.block[2].nodes[3].ry);
     EXPECT_DOUBLE_EQ(30.5, r.block[4].nodes[1].ry);
+    // The combination went to its block before the record's counts say
+    // there are cases: a clear still finds it.
+    ClearFrameResults(r);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&r);
+    EXPECT_TRUE(std::all_of(bytes, bytes + sizeof r, [](unsigned char b) { return b == 0; }));
 }
 
 // This program's own layout: "CASE %5d%5d", MEMBR with a fifth field 2 and
