@@ -6,6 +6,7 @@
 #include <fstream>
 #include <QWidget>
 
+#include "tests/file_size_limit.h"
 #include "main_window_fixture.h"
 #include "platform/qt/bitmap.h"
 #include "model/data_file.h"
@@ -231,11 +232,11 @@ TEST_F(MainWindowTest, FailedSaveKeepsTheOldFileAndTheModifiedMark) {
     const std::string before = ReadBytes(file);
     TFmMain& w = Open(file);
     Type(kSgPoint, 2, 1, "1.5");
-    // A folder where the new text would be written first makes the write
-    // fail (whatever the user's rights).
-    fs::create_directories(file + ".tmp~");
     messages.clear();
-    EXPECT_FALSE(w.Save1Click());
+    {
+        const FileSizeLimit diskFull(64);  // whatever the user's rights
+        EXPECT_FALSE(w.Save1Click());
+    }
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].rfind(U("保存できません.\n"_sj), 0), 0u);
     EXPECT_TRUE(ModifiedFlag);
