@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "platform/string_list.h"
@@ -28,6 +29,8 @@ inline const std::string& ScratchFile(const char* extension) {
         const char* dir = std::getenv("TMPDIR");
         return std::string(dir && *dir ? dir : "/tmp") + "/vextor_fuzz_" + std::to_string(getpid()) + extension;
     }();
+    static const bool removedAtExit = [] { return std::atexit([] { std::remove(name.c_str()); }) == 0; }();
+    (void)removedAtExit;
     return name;
 }
 
