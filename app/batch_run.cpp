@@ -17,6 +17,7 @@
 #include "model/text_helpers.h"
 #include "model/validation.h"
 #include "platform/encoding.h"
+#include "platform/file_replace.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 
@@ -58,11 +59,32 @@ int LoadAndCheck(const std::string& fileName) {
     return kBatchOk;
 }
 
+// The failed names (one per line), each with why, where the reason is not
+// the disk: a FIFO or a folder in the way of a result file.
+std::string WithReasons(const std::string& failed) {
+    std::string out;
+    std::size_t start = 0;
+    for (std::size_t end; (end = failed.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string name = failed.substr(start, end - start);
+        out += name;
+        if (IsNonRegularFile(name)) out += " （通常のファイルではありません）"_sj;
+        out += "\n";
+    }
+    return out;
+}
+
 }  // namespace
 
 int RunBatch(const CommandLineOptions& options) {
     ConnectEngineToStderr();
     CurrentFileName = options.fileName;
+    // A FIFO or a folder under the name is not read: reading a FIFO would
+    // wait for a writer that may never come.
+    if (CurrentFileName.empty() && IsNonRegularFile(options.triedName)) {
+        PrintLine(stderr, FormatStr("計算条件ファイル %s は通常のファイルではありません！"_sj.c_str(),
+                                    options.triedName.c_str()));
+        return kBatchFailed;
+    }
     if (CurrentFileName.empty() || !FileExists(CurrentFileName)) {
         const std::string& name = CurrentFileName.empty() ? options.triedName : CurrentFileName;
         PrintLine(stderr, FormatStr("計算条件ファイル %s が有りません！"_sj.c_str(), name.c_str()));
@@ -106,7 +128,7 @@ int RunBatch(const CommandLineOptions& options) {
     // plain writer so that the two can be compared end to end.
     const bool written = fast ? WriteSdkResultFilesFast(*ResultData, base, &failed, early.Jobs())
                               : WriteSdkResultFiles(*ResultData, base, &failed);
-    if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + failed);
+    if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + WithReasons(failed));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string name = base + SdkResultExtensions()[f];
         if (failed.find(name + "\n") == std::string::npos) PrintLine(stdout, name);

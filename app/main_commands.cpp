@@ -112,15 +112,11 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
 }
 
 int TFmMain::SaveDataFile(const std::string& fileName, const FrameModel& model) {
-    // Written beside the file first and moved over it only when complete,
-    // so a failed save never leaves the old file emptied.
-    const std::string temp = fileName + ".tmp~";
+    // Replaced whole (a failed save never leaves the old file emptied),
+    // through a symbolic link, with its permissions.
     TStringList rcLines;
     if (RcData) WriteRcCheckData(rcLines, model, *RcData);
-    bool ok = WriteFrameDataFile(temp, model, RcData ? &rcLines : &rcBlock_);
-    if (ok) ok = std::rename(Cp932ToUtf8(temp).c_str(), Cp932ToUtf8(fileName).c_str()) == 0;
-    if (!ok) {
-        DeleteFile(temp);
+    if (!WriteFrameDataFile(fileName, model, RcData ? &rcLines : &rcBlock_)) {
         MessageDlg("保存できません.\n"_sj + fileName, mtError, mbOK);
         return 0;
     }

@@ -31,7 +31,9 @@ void WriteFrameDataFile(TStringList& list, const FrameModel& model,
 std::string FrameDataFileText(const FrameModel& model);
 
 // Writes the frame sections (and, when rcBlock is given, its lines after
-// them) to fileName (CP932). False when the file cannot be written.
+// them) to fileName (CP932), replacing the file whole (a symbolic link is
+// followed, the permissions kept). False, with the old file unchanged, when
+// it cannot be written or the name is not a regular file.
 bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
                         const TStringList* rcBlock = nullptr);
 

@@ -16,6 +16,7 @@
 #include "model/data_file_internal.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
+#include "platform/file_replace.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 
@@ -345,5 +346,6 @@ bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
     WriteFrameDataFile(list, model, kFrameFileFormat);
     if (rcBlock != nullptr)
         for (int i = 0; i < rcBlock->Count(); ++i) list.Add((*rcBlock)[i]);
-    return list.SaveToFile(fileName);
+    // The user's model: on the disk before it takes the old file's place.
+    return WriteFileReplacing(fileName, list.Text(), true);
 }

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -18,9 +17,11 @@
 #include "model/fast_workers.h"
 #include "model/frame_results.h"
 #include "model/result_files.h"
+#include "platform/file_replace.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "platform/thread_start.h"
 
 namespace {
 
@@ -381,8 +382,8 @@ void FormatTask(std::string& s, const FrameResults& results, const ResultCase& b
 // used where positional writes are not available, or when a piece's length
 // was not foreseen.
 bool WriteMemberForceFileStream(const FrameResults& results, int which, const std::string& name) {
-    std::FILE* f = std::fopen(OsFileName(name).c_str(), "wb");
-    if (!f) return false;
+    ReplacingFile out;
+    if (!out.Open(name)) return false;
     const std::string& head = FileHeading(which);
     const std::vector<int> blocks = FileBlocks(results, which);
     const int members = MemberSlotsUsed(results);
@@ -416,22 +417,19 @@ bool WriteMemberForceFileStream(const FrameResults& results, int which, const st
         if (writer.joinable()) writer.join();
         if (outOfMemory) ok = false;
         if (!ok) break;
-        auto write = [&ok, &slice, f] {
+        auto write = [&ok, &slice, &out] {
             for (const std::string& s : slice) {
-                if (!s.empty() && std::fwrite(s.data(), 1, s.size(), f) != s.size()) {
+                if (!out.Write(s.data(), s.size())) {
                     ok = false;
                     return;
                 }
             }
         };
-        try {
-            writer = std::thread(write);
-        } catch (const std::system_error&) {
-            write();  // no thread to spare: write the slice here
-        }
+        if (!StartThread(writer, write)) write();  // no thread to spare: written here
     }
     if (writer.joinable()) writer.join();
-    return std::fclose(f) == 0 && ok;
+    if (!ok) out.Fail();
+    return out.Commit();
 }
 
 // A run of members of one block of one member-force file; the first run
@@ -604,9 +602,13 @@ struct MemberForceFileJob::State {
     PieceQueue queue;
     std::atomic<std::size_t> next{0};
     std::atomic<bool> good{true};
-    std::FILE* file = nullptr;
+    ReplacingFile file;
     std::vector<std::thread> formatters;
     std::thread writer;
+    // No formatting thread could be started: the pieces are formatted by
+    // the thread that calls Finish.
+    bool formatInFinish = false;
+    std::function<void()> format;
 };
 
 MemberForceFileJob::MemberForceFileJob() = default;
@@ -623,9 +625,8 @@ bool MemberForceFileJob::Start(const FrameResults& results, int which, const std
     }
     State& st = *state_;
     st.gate = gate;
-    st.file = std::fopen(OsFileName(name).c_str(), "wb");
-    if (st.file == nullptr) st.good = false;
-    auto format = [&st] {
+    if (!st.file.Open(name)) st.good = false;
+    st.format = [&st] {
         for (;;) {
             const std::size_t i = st.next.fetch_add(1);
             if (i >= st.pieces.size()) return;
@@ -644,27 +645,29 @@ bool MemberForceFileJob::Start(const FrameResults& results, int which, const std
     auto write = [&st] {
         for (std::size_t i = 0; i < st.pieces.size(); ++i) {
             Text text = st.queue.Take(i);
-            if (st.good && text.size > 0 && std::fwrite(text.data.get(), 1, text.size, st.file) != text.size)
-                st.good = false;
+            if (st.good && !st.file.Write(text.data.get(), text.size)) st.good = false;
             st.queue.Done(std::move(text));
         }
     };
-    try {
-        st.writer = std::thread(write);
-        for (int t = 0; t < std::max(threads, 1); ++t) st.formatters.emplace_back(format);
-    } catch (const std::system_error&) {
-        // The pieces are taken in order, so the formatters that did start
-        // (or this thread) still hand every piece to the writer.
-        if (!st.writer.joinable()) {
-            st.good = false;
-            for (std::thread& t : st.formatters) t.join();
-            st.formatters.clear();
-            if (st.file) std::fclose(st.file);
-            state_.reset();
-            return false;
-        }
-        if (st.formatters.empty()) format();
+    // Without its writer the job cannot run: the caller writes the file
+    // another way.
+    if (!StartThread(st.writer, write)) {
+        state_.reset();
+        return false;
     }
+    try {
+        st.formatters.reserve(static_cast<std::size_t>(std::max(threads, 1)));
+    } catch (const std::bad_alloc&) {
+    }
+    for (int t = 0; t < std::max(threads, 1) && st.formatters.size() < st.formatters.capacity(); ++t) {
+        std::thread formatter;
+        if (!StartThread(formatter, st.format)) break;
+        st.formatters.push_back(std::move(formatter));
+    }
+    // With no formatter at all the pieces wait for Finish: formatting them
+    // here could wait on the gate for blocks that only this thread (the
+    // analysis) has still to form.
+    st.formatInFinish = st.formatters.empty();
     return true;
 }
 
@@ -673,11 +676,11 @@ bool MemberForceFileJob::Started() const { return state_ != nullptr; }
 bool MemberForceFileJob::Finish() {
     if (!state_) return false;
     State& st = *state_;
+    if (st.formatInFinish) st.format();
     for (std::thread& t : st.formatters) t.join();
     if (st.writer.joinable()) st.writer.join();
-    bool ok = st.good;
-    if (st.file && std::fclose(st.file) != 0) ok = false;
-    if (!st.file) ok = false;
+    if (!st.good) st.file.Fail();
+    const bool ok = st.file.Commit();
     state_.reset();
     return ok;
 }
@@ -730,11 +733,7 @@ bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& bas
         }
     };
     std::thread side;
-    try {
-        side = std::thread(smallFiles);
-    } catch (const std::system_error&) {
-        smallFiles();
-    }
+    if (!StartThread(side, smallFiles)) smallFiles();
     // Each member-force file by a job of its own, unless it is on its way
     // already; without threads to spare, formatted and written here.
     MemberForceFileJob own[2];

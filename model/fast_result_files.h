@@ -45,7 +45,10 @@ class MemberForceFileJob {
     // of results to name. The blocks of that file, the member headers and
     // the counts must not change until Finish; with a gate, a block is read
     // only once the gate has it open (the gate must outlive the job).
-    // False (nothing started) when no thread could be started.
+    // False (nothing started) when its writing thread could not be
+    // started; when no formatting thread could, the pieces are formatted
+    // by the thread that calls Finish. The file is replaced whole (see
+    // platform/file_replace.h) when Finish succeeds.
     bool Start(const FrameResults& results, int which, const std::string& name, int threads,
                const BlockGate* gate = nullptr);
     bool Started() const;

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/thread_start.h"
+
 namespace {
 
 // Set while this thread runs a loop: a loop inside it runs in place (the
@@ -19,12 +21,17 @@ thread_local bool insideLoop = false;
 class WorkerPool {
   public:
     explicit WorkerPool(int threads) {
+        try {
+            threads_.reserve(static_cast<std::size_t>(std::max(threads, 0)));
+        } catch (...) {
+            return;  // no helpers: the caller does every loop alone
+        }
         for (int t = 0; t < threads; ++t) {
-            try {
-                threads_.emplace_back([this] { Work(); });
-            } catch (...) {
-                break;  // fewer helpers; the caller still does the work
-            }
+            std::thread helper;
+            // Fewer helpers when a thread cannot be started: the caller
+            // takes part in every loop, so the work still gets done.
+            if (!StartThread(helper, [this] { Work(); })) break;
+            threads_.push_back(std::move(helper));
         }
     }
     ~WorkerPool() {
@@ -35,6 +42,7 @@ class WorkerPool {
         wake_.notify_all();
         for (std::thread& t : threads_) t.join();
     }
+
     int Helpers() const { return static_cast<int>(threads_.size()); }
 
     void Run(int count, const std::function<void(int)>& fn) {
@@ -100,12 +108,15 @@ class WorkerPool {
     std::exception_ptr failure_;
 };
 
-WorkerPool& Pool() {
-    static WorkerPool pool(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16) - 1);
-    return pool;
-}
+std::mutex runMutex;  // one loop at a time; guards the pool's lifetime
+std::unique_ptr<WorkerPool> pool;
 
-std::mutex runMutex;  // one loop at a time
+// The pool, started on first use. Called with runMutex held.
+WorkerPool& Pool() {
+    if (!pool)
+        pool = std::make_unique<WorkerPool>(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16) - 1);
+    return *pool;
+}
 
 struct InsideLoop {
     InsideLoop() { insideLoop = true; }
@@ -116,13 +127,26 @@ struct InsideLoop {
 
 void ParallelFor(int count, const std::function<void(int)>& fn) {
     if (count <= 0) return;
-    if (count == 1 || insideLoop || WorkerThreadCount() == 1) {
+    if (count == 1 || insideLoop) {
         for (int i = 0; i < count; ++i) fn(i);
         return;
     }
     std::lock_guard<std::mutex> lock(runMutex);
     InsideLoop mark;
+    if (Pool().Helpers() == 0) {
+        for (int i = 0; i < count; ++i) fn(i);
+        return;
+    }
     Pool().Run(count, fn);
 }
 
-int WorkerThreadCount() { return Pool().Helpers() + 1; }
+int WorkerThreadCount() {
+    if (insideLoop) return 1;  // a nested loop runs in place
+    std::lock_guard<std::mutex> lock(runMutex);
+    return Pool().Helpers() + 1;
+}
+
+void RestartWorkerThreads() {
+    std::lock_guard<std::mutex> lock(runMutex);
+    pool.reset();
+}

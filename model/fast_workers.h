@@ -12,5 +12,11 @@
 // every thread has stopped.
 void ParallelFor(int count, const std::function<void(int)>& fn);
 
-// Threads ParallelFor uses (at least 1: the caller alone).
+// Threads ParallelFor uses (at least 1: the caller alone). The helper
+// threads are started on first use; those that cannot be started are done
+// without.
 int WorkerThreadCount();
+
+// Ends the helper threads; the next loop starts them anew. For tests that
+// change how threads start (platform/thread_start.h).
+void RestartWorkerThreads();

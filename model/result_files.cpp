@@ -120,9 +120,8 @@ void ListSdkResults(TStringList& list, const FrameResults& results) {
 }
 
 bool SaveListIfWritable(const TStringList& list, const std::string& fileName) {
-    std::FILE* f = std::fopen(OsFileName(fileName).c_str(), "w");
-    if (!f) return false;
-    std::fclose(f);
+    // Written whole to a temporary beside the file and renamed over it, so
+    // a full disk never leaves an emptied or cut result file behind.
     return list.SaveToFile(fileName);
 }
 

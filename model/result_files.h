@@ -27,8 +27,9 @@ void WriteMemberForceList(TStringList& list, const FrameResults& results, int wh
 // combinations each, appended to list without clearing it.
 void ListSdkResults(TStringList& list, const FrameResults& results);
 
-// Opens the file for writing (which empties it) and saves the list to it.
-// False, with nothing written, when the file cannot be opened.
+// Saves the list as the file, replacing it whole: false, with the old file
+// (if any) unchanged, when it cannot be written or the name is not a
+// regular file (a FIFO, a folder).
 bool SaveListIfWritable(const TStringList& list, const std::string& fileName);
 
 // Writes base + ".F11", ".F12", ".F21", ".F22", ".F31", ".F32". base is the

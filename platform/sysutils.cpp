@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/encoding.h"
+#include "platform/file_replace.h"
 #include "platform/sjis.h"
 
 std::string Trim(const std::string& s) {
@@ -97,6 +98,7 @@ bool DeleteFile(const std::string& fileName) {
 }
 
 bool FileIsWritable(const std::string& fileName) {
+    if (IsNonRegularFile(fileName)) return false;  // opening a FIFO would block
     std::FILE* f = std::fopen(OsFileName(fileName).c_str(), "ab");
     if (!f) return false;
     std::fclose(f);
@@ -117,11 +119,7 @@ bool ReadFileBytes(const std::string& fileName, std::string& bytes) {
 }
 
 bool WriteFileBytes(const std::string& fileName, const std::string& bytes) {
-    std::FILE* f = std::fopen(OsFileName(fileName).c_str(), "wb");
-    if (!f) return false;
-    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    return wrote && closed;
+    return WriteFileReplacing(fileName, bytes);
 }
 
 std::uint32_t GetTickCount() {

@@ -31,7 +31,9 @@ bool DeleteFile(const std::string& fileName);
 // True when the file can be opened for writing (created when missing).
 bool FileIsWritable(const std::string& fileName);
 
-// Whole-file byte reads and writes; false on any failure.
+// Whole-file byte reads and writes; false on any failure. Only a regular
+// file is read. A write replaces the file whole (platform/file_replace.h):
+// on a failure the old file is left as it was.
 bool ReadFileBytes(const std::string& fileName, std::string& bytes);
 bool WriteFileBytes(const std::string& fileName, const std::string& bytes);
 

@@ -103,7 +103,9 @@ void PolygonRecord(const Record& pointLine) {
     const std::vector<std::string>& p = pointLine.fields;
     if (p.empty()) return;
     const std::uint32_t c = HexColour(p[0]);
-    const int n = std::min<int>(static_cast<int>(p.size()) / 2, kMaxPolygonPoints);
+    // Pairs after the colour field; a lone number at the end (a trailing
+    // comma, a line cut short) has no partner and is not a point.
+    const int n = std::min<int>((static_cast<int>(p.size()) - 1) / 2, kMaxPolygonPoints);
     if (n <= 0) return;
     std::vector<double> pts(static_cast<std::size_t>(2 * n));
     for (int i = 0; i < 2 * n; ++i) pts[static_cast<std::size_t>(i)] = TextToDouble(p[static_cast<std::size_t>(i) + 1]);

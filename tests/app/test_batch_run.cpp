@@ -1,6 +1,7 @@
 // The batch run through the real program, without a display: exit codes,
 // messages and the six result files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 #include "model/result_files.h"
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
+#include "tests/file_size_limit.h"
 
 extern char** environ;
 
@@ -60,6 +62,7 @@ RunResult RunVextor(const std::vector<std::string>& args, const fs::path& dir) {
         std::FILE* r = std::freopen(err.c_str(), "w", stderr);
         if (!o || !r) _exit(126);
         if (chdir(dir.c_str()) != 0) _exit(126);
+        alarm(120);  // a run that blocks ends (as signal 14) instead of hanging the test
         std::vector<char*> argv{const_cast<char*>(VEXTOR_EXE)};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
@@ -358,4 +361,71 @@ TEST(BatchRun, RefusedModelsAndResultsThatAreNoNumbers) {
             EXPECT_EQ(text.find("inf"), std::string::npos) << c.what << ext;
         }
     }
+}
+
+// A FIFO where a result file would go blocked the batch run for ever: it
+// is refused at once, named with the reason, and the other files written.
+TEST(BatchRun, AFifoInPlaceOfAResultFileEndsTheRunWithCode3) {
+    const fs::path dir = FreshDir("fifo_result");
+    const fs::path data = WriteModel(*Portal(), dir, "p.$O1");
+    ASSERT_EQ(mkfifo((dir / "p.F31").c_str(), 0644), 0);
+    fs::create_directory(dir / "p.F12");
+    const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
+    EXPECT_EQ(r.code, 3) << r.err;
+    for (const char* ext : {".F31", ".F12"}) {
+        EXPECT_NE(r.err.find((dir / "p").string() + ext + Cp932ToUtf8(" （通常のファイルではありません）"_sj)),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(r.out.find((dir / "p").string() + ext), std::string::npos);
+    }
+    EXPECT_TRUE(fs::is_fifo(dir / "p.F31"));
+    for (const char* ext : {".F11", ".F21", ".F22", ".F32"}) EXPECT_TRUE(fs::is_regular_file(dir / ("p" + std::string(ext))));
+}
+
+TEST(BatchRun, ADataFileThatIsNotARegularFileEndsTheRunWithCode3) {
+    const fs::path dir = FreshDir("fifo_data");
+    ASSERT_EQ(mkfifo((dir / "pipe.$O1").c_str(), 0644), 0);
+    fs::create_directory(dir / "folder.$O1");
+    for (const char* name : {"pipe.$O1", "folder.$O1"}) {
+        const RunResult r = RunVextor({"/BATCH", (dir / name).string()}, dir);
+        EXPECT_EQ(r.code, 3) << name << r.err;
+        EXPECT_NE(r.err.find(Cp932ToUtf8("通常のファイルではありません"_sj)), std::string::npos) << r.err;
+    }
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.$O1"));
+}
+
+// On a full disk the complete older result files stay; only files that
+// were written whole take their place.
+TEST(BatchRun, AFullDiskKeepsTheOlderResultFilesWhole) {
+    const fs::path dir = FreshDir("full_disk");
+    const fs::path data = WriteModel(*Portal(), dir, "p.$O1");
+    ASSERT_EQ(RunVextor({"/BATCH", data.string()}, dir).code, 0);
+    std::string older[6];
+    for (int f = 0; f < 6; ++f) older[f] = ReadBytes(dir / ("p" + std::string(kExts[f])));
+    auto changed = Portal();
+    changed->loadCases[1].loads[1].qI = 45;  // other numbers in every file
+    WriteModel(*changed, dir, "p.$O1");
+    const std::size_t limit = 1500;
+    ASSERT_GT(older[4].size(), limit);  // the member-force files do not fit
+    RunResult r;
+    {
+        const FileSizeLimit full(limit);
+        r = RunVextor({"/BATCH", data.string()}, dir);
+    }
+    EXPECT_EQ(r.code, 3) << r.err;
+    int kept = 0;
+    for (int f = 0; f < 6; ++f) {
+        const fs::path p = dir / ("p" + std::string(kExts[f]));
+        const std::string now = ReadBytes(p);
+        if (r.out.find(p.string() + "\n") != std::string::npos) {
+            EXPECT_TRUE(now != older[f]) << kExts[f] << " was written anew";
+        } else {
+            EXPECT_TRUE(now == older[f]) << kExts[f] << " must stay whole";
+            ++kept;
+        }
+    }
+    EXPECT_GE(kept, 2);
+    int entries = 0;  // no temporaries left behind
+    for (const auto& e : fs::directory_iterator(dir)) entries += e.path().filename().string()[0] == '.';
+    EXPECT_EQ(entries, 0);
 }

@@ -164,6 +164,19 @@ TEST(FigureFile, FillsAndPolygonsUseTheirHexColours) {
     EXPECT_EQ(p.substr(p.size() - 7), " 190 95") << p;
 }
 
+// A point line with an even number of fields (a trailing comma, or a line
+// that a NUL byte cuts short) read one field past its end.
+TEST(FigureFile, APolygonLineWithAnUnpairedFieldDrawsItsWholePointsOnly) {
+    Draw("polygon_trailing_comma.KRV");
+    const std::vector<std::string> polys = Records({"polygon"});
+    ASSERT_EQ(polys.size(), 1u);
+    EXPECT_EQ(polys[0], "polygon 2 0 0 10 5 20 10");  // three points: n is the last index
+    Draw("polygon_cut_by_nul.KRV");  // found by the fuzzer: 13 points before the NUL
+    ASSERT_FALSE(Records({"polygon"}).empty());
+    const std::string cut = Records({"polygon"}).back();
+    EXPECT_EQ(cut.rfind("polygon 12 0 0 10 5 ", 0), 0u) << cut;
+}
+
 TEST(FigureFile, DamagedFilesNeverBreakTheDrawing) {
     for (const char* file : {"damaged.KRV", "garbage.KRV", "empty.KRV", "text_last.KRV"}) {
         const double y = Draw(file);
