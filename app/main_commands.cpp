@@ -315,7 +315,7 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
     // 14. The last progress text stays readable for a moment.
     if (FmExtSDK->Visible()) {
-        SleepMs(kStatusWindowLinger);
+        WaitPainting(kStatusWindowLinger);
         HideForm(*FmExtSDK);
     }
     // An open RC check window takes the new member forces.
