@@ -12,6 +12,7 @@
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/page_pool.h"
 #include "report/text_draw.h"
@@ -378,12 +379,13 @@ void DrawNodeNumbers(const FrameModel& model) {
     for (int i = 1; i <= n; ++i) {
         const double x = model.nodes[i].x, y = model.nodes[i].y;
         const std::string text = FormatStr("%d", model.nodes[i].no);
+        // Load and diagram values drawn later keep clear of the numbers.
         if (y > ymax - 0.001)
-            G_TextBC(x, y + d / 4, text);
+            G_FixedFigureLabel(TextAnchor::BC, x, y + d / 4, text);
         else if (y < ymin + 0.001)
-            G_TextTC(x, y - d / 3, text);
+            G_FixedFigureLabel(TextAnchor::TC, x, y - d / 3, text);
         else
-            G_TextML(x + d / 2, y, text);
+            G_FixedFigureLabel(TextAnchor::ML, x + d / 2, y, text);
     }
 }
 
