@@ -183,6 +183,7 @@ void HideForm(TForm& form) { form.Widget()->hide(); }
 
 void ShowFormAndPaintNow(TForm& form) {
     QWidget* w = form.Widget();
+    QWidget* active = QApplication::activeWindow();
     w->show();
     // A window is on the screen only once the window system says so; what
     // is painted before that is lost.
@@ -194,6 +195,13 @@ void ShowFormAndPaintNow(TForm& form) {
     }
     w->repaint();
     ProcessPendingPaints();
+    // A form that takes no focus leaves the keyboard where it was, also on
+    // window systems that make every window shown the active one.
+    if ((w->windowFlags() & Qt::WindowDoesNotAcceptFocus) && active && active != w &&
+        QApplication::activeWindow() != active) {
+        active->activateWindow();
+        ProcessPendingPaints();
+    }
 }
 
 void WaitPainting(int ms) {
