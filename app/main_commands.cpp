@@ -50,6 +50,18 @@ std::string CannotOpenReason(const std::string& name) {
     }
 }
 
+// The frame sections end with an "END" line, which every save writes. A
+// file without it was broken off (a copy cut short, a full disk) even when
+// each table it still holds meets its count.
+bool HasFrameSectionsEnd(const TStringList& lines) {
+    bool frame = false;
+    for (int i = 0; i < lines.Count(); ++i) {
+        if (lines[i].compare(0, 5, "FRAME") == 0) frame = true;
+        else if (frame && lines[i].compare(0, 3, "END") == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void TFmMain::SetCaptionFor(const std::string& fileName) { SetCaption(TitleBase + " > " + fileName); }
@@ -87,6 +99,10 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     }
     std::string warnings;
     ReadFrameDataFile(model, lines, warnings);
+    const std::string& cutShort = "ファイルが途中で終わっています"_sj;
+    if (!HasFrameSectionsEnd(lines) && warnings.find(cutShort) == std::string::npos)
+        warnings = cutShort + ": フレームデータの終わりの END 行がありません（読めた分だけを読み込みました）."_sj +
+                   "\n" + warnings;
     // The RC block follows the frame sections. Without the RC record (not
     // allocated) its lines are kept as they were read and written back on
     // save, so a file never loses its RC data.
