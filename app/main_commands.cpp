@@ -114,6 +114,9 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     } else {
         for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
     }
+    // Lengths, angles and the load sums under the load table are derived,
+    // not read: without this they stay 0 until the next tab switch.
+    PrepareMemberLoads(model);
     SetCaptionFor(fileName);
     // The results belong to the model before; printing waits for new ones.
     DiscardResults();
@@ -237,6 +240,7 @@ bool TFmMain::SaveAsClick() {
 void TFmMain::New1Click() {
     if (!MayReplaceModel()) return;
     NewFrameModel(*FrameData, 1);
+    PrepareMemberLoads(*FrameData);
     readPartly_ = false;
     CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
     SetCaptionFor(CurrentFileName);
