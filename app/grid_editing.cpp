@@ -398,6 +398,9 @@ void TFmMain::TabShow(int tab) {
 }
 
 void TFmMain::BtnUnDoClick() {
+    // A model that undo changes is no longer the one saved: closing or
+    // opening another file asks about it.
+    if (!SameFrameModel(*FrameData, *undo_)) ModifiedFlag = true;
     CopyFrameModel(*FrameData, *undo_);
     // The selection follows the focused grid's row in the restored model.
     for (int i = 0; i < kGridCount; ++i) {
