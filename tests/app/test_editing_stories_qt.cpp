@@ -289,14 +289,14 @@ TEST_F(MainWindowTest, LoadSumsFollowTheOpenedFile) {
     ClickCell(kSgLoad1, 1, 1);
     auto sums = [&] {
         for (QLabel* l : window->Widget()->findChildren<QLabel*>())
-            if (l->isVisible() && l->text().startsWith(QString::fromUtf8("Σ(水平)"))) return l->text().toStdString();
+            if (l->isVisible() && l->text().startsWith(QString::fromUtf8(U("Σ(水平)"_sj)))) return l->text().toStdString();
         return std::string("(no sums shown)");
     };
     // The portal's case 1: 20 kN/m down over the 6 m beam and 50 kN down.
-    EXPECT_NE(sums().find("Σ(鉛直) = 0.000 - 170.000"), std::string::npos) << sums();
+    EXPECT_NE(sums().find(U("Σ(鉛直) = 0.000 - 170.000"_sj)), std::string::npos) << sums();
     // The beam's case 1: 30 kN/m down over its three spans, 20 m.
     dialogAnswer = CopyExample("continuous_beam.$O1");
     ChooseFileMenu(U("開く"_sj));
     ASSERT_EQ(CurrentSelection.loadCase, 1);
-    EXPECT_NE(sums().find("Σ(鉛直) = 0.000 - 600.000"), std::string::npos) << sums();
+    EXPECT_NE(sums().find(U("Σ(鉛直) = 0.000 - 600.000"_sj)), std::string::npos) << sums();
 }

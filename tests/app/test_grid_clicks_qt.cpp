@@ -143,7 +143,7 @@ TEST_F(GridClicks, InputMethodFollowsTheCursorThatEnterMoves) {
     AskInputMethod(KeyboardWidget(), enabled, hints);
     EXPECT_TRUE(enabled);
     EXPECT_EQ(hints, Qt::ImhNone);
-    TypeText("柱");
+    TypeText(U("柱"_sj));
     ASSERT_TRUE(g.Editing());
     AskInputMethod(KeyboardWidget(), enabled, hints);
     EXPECT_TRUE(enabled);
