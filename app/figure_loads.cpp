@@ -225,7 +225,8 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
         G_LoadArrowsH(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool right = hI + hJ < 0;  // tails right of the member
         const double gap = (right ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right, theta, true);
+        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right, theta,
+                   true);
         return;
     }
     // Horizontal member: the load acts along it, drawn above or below.

@@ -56,8 +56,10 @@ std::string CannotOpenReason(const std::string& name) {
 bool HasFrameSectionsEnd(const TStringList& lines) {
     bool frame = false;
     for (int i = 0; i < lines.Count(); ++i) {
-        if (lines[i].compare(0, 5, "FRAME") == 0) frame = true;
-        else if (frame && lines[i].compare(0, 3, "END") == 0) return true;
+        if (lines[i].compare(0, 5, "FRAME") == 0)
+            frame = true;
+        else if (frame && lines[i].compare(0, 3, "END") == 0)
+            return true;
     }
     return false;
 }
@@ -101,8 +103,10 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     ReadFrameDataFile(model, lines, warnings);
     const std::string& cutShort = "ファイルが途中で終わっています"_sj;
     if (!HasFrameSectionsEnd(lines) && warnings.find(cutShort) == std::string::npos)
-        warnings = cutShort + ": フレームデータの終わりの END 行がありません（読めた分だけを読み込みました）."_sj +
-                   "\n" + warnings;
+        warnings =
+            cutShort +
+            ": フレームデータの終わりの END 行がありません（読めた分だけを読み込みました）."_sj +
+            "\n" + warnings;
     // The RC block follows the frame sections. Without the RC record (not
     // allocated) its lines are kept as they were read and written back on
     // save, so a file never loses its RC data.

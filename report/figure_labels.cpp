@@ -177,7 +177,8 @@ bool SaidAlready(const std::string& text, double x, double y) {
     const double r = kSamePlace + 1.0;
     const LabelBox spot{{x - r, x + r, x + r, x - r}, {y - r, y - r, y + r, y + r}};
     return AnyNear(spot, [&](const PlacedLabel& other) {
-        return !other.fixed && other.text == text && std::hypot(other.x - x, other.y - y) < kSamePlace;
+        return !other.fixed && other.text == text &&
+               std::hypot(other.x - x, other.y - y) < kSamePlace;
     });
 }
 

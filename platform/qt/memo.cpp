@@ -15,7 +15,6 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QWindow>
-
 #include <chrono>
 #include <thread>
 

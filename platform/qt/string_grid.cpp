@@ -207,7 +207,8 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
             return true;
         case Qt::Key_Escape:
             // Cancelled: the cell gets back the text it had.
-            if (inEditor && !editor->isHidden()) grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
+            if (inEditor && !editor->isHidden())
+                grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
             CloseEditor();
             viewport()->update();
             return true;

@@ -289,7 +289,8 @@ TEST_F(MainWindowTest, LoadSumsFollowTheOpenedFile) {
     ClickCell(kSgLoad1, 1, 1);
     auto sums = [&] {
         for (QLabel* l : window->Widget()->findChildren<QLabel*>())
-            if (l->isVisible() && l->text().startsWith(QString::fromUtf8(U("Σ(水平)"_sj)))) return l->text().toStdString();
+            if (l->isVisible() && l->text().startsWith(QString::fromUtf8(U("Σ(水平)"_sj))))
+                return l->text().toStdString();
         return std::string("(no sums shown)");
     };
     // The portal's case 1: 20 kN/m down over the 6 m beam and 50 kN down.

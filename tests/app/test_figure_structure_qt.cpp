@@ -208,7 +208,8 @@ TEST_F(PortalFigure, RulerLabelsAreWholeOrNotThere) {
         if (r.kind != "text") continue;
         if (r.v[1] > 600 - 20) {  // a character of a bottom label
             EXPECT_GE(r.v[0], 43) << r.text << " under the left band";
-            EXPECT_LE(r.v[0] + canvas->TextWidth(r.text), 800) << r.text << " cut at the right edge";
+            EXPECT_LE(r.v[0] + canvas->TextWidth(r.text), 800)
+                << r.text << " cut at the right edge";
             ++bottom;
         } else {
             EXPECT_GE(r.v[1], 0) << r.text << " cut at the top";

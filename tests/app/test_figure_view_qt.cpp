@@ -318,7 +318,8 @@ TEST_F(PortalView, LoadValuesKeepClearOfNodeNumbers) {
     };
     std::vector<Cell> cells;
     for (const Rec& r : Parse())
-        if (r.kind == "text" && !r.text.empty()) cells.push_back({r.v[0], r.v[1], r.v[0] + 6, r.v[1] + 12, r.text});
+        if (r.kind == "text" && !r.text.empty())
+            cells.push_back({r.v[0], r.v[1], r.v[0] + 6, r.v[1] + 12, r.text});
     const auto number = std::find_if(cells.begin(), cells.end(), [&](const Cell& c) {
         return c.text == "2" && std::fabs(c.x1 + 3 - nx) < 8 && c.y2 <= ny + 1 && c.y2 > ny - 20;
     });
@@ -329,9 +330,10 @@ TEST_F(PortalView, LoadValuesKeepClearOfNodeNumbers) {
         valueDrawn |= c.text == "3" || c.text.find("30") != std::string::npos;
         // Cells side by side read as one word: a gap of half a cell at least.
         const double gap = 3;
-        const bool apart = c.x2 + gap <= number->x1 || c.x1 >= number->x2 + gap || c.y2 <= number->y1 ||
-                           c.y1 >= number->y2;
-        EXPECT_TRUE(apart) << "\"" << c.text << "\" at (" << c.x1 << ", " << c.y1 << ") covers node 2's number";
+        const bool apart = c.x2 + gap <= number->x1 || c.x1 >= number->x2 + gap ||
+                           c.y2 <= number->y1 || c.y1 >= number->y2;
+        EXPECT_TRUE(apart) << "\"" << c.text << "\" at (" << c.x1 << ", " << c.y1
+                           << ") covers node 2's number";
     }
     EXPECT_TRUE(valueDrawn);
 }

@@ -8,8 +8,8 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
