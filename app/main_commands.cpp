@@ -50,6 +50,20 @@ std::string CannotOpenReason(const std::string& name) {
     }
 }
 
+// The frame sections end with an "END" line, which every save writes. A
+// file without it was broken off (a copy cut short, a full disk) even when
+// each table it still holds meets its count.
+bool HasFrameSectionsEnd(const TStringList& lines) {
+    bool frame = false;
+    for (int i = 0; i < lines.Count(); ++i) {
+        if (lines[i].compare(0, 5, "FRAME") == 0)
+            frame = true;
+        else if (frame && lines[i].compare(0, 3, "END") == 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void TFmMain::SetCaptionFor(const std::string& fileName) { SetCaption(TitleBase + " > " + fileName); }
@@ -87,6 +101,12 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     }
     std::string warnings;
     ReadFrameDataFile(model, lines, warnings);
+    const std::string& cutShort = "ファイルが途中で終わっています"_sj;
+    if (!HasFrameSectionsEnd(lines) && warnings.find(cutShort) == std::string::npos)
+        warnings =
+            cutShort +
+            ": フレームデータの終わりの END 行がありません（読めた分だけを読み込みました）."_sj +
+            "\n" + warnings;
     // The RC block follows the frame sections. Without the RC record (not
     // allocated) its lines are kept as they were read and written back on
     // save, so a file never loses its RC data.
@@ -98,6 +118,9 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     } else {
         for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
     }
+    // Lengths, angles and the load sums under the load table are derived,
+    // not read: without this they stay 0 until the next tab switch.
+    PrepareMemberLoads(model);
     SetCaptionFor(fileName);
     // The results belong to the model before; printing waits for new ones.
     DiscardResults();
@@ -217,6 +240,7 @@ bool TFmMain::SaveAsClick() {
 void TFmMain::New1Click() {
     if (!MayReplaceModel()) return;
     NewFrameModel(*FrameData, 1);
+    PrepareMemberLoads(*FrameData);
     readPartly_ = false;
     CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
     SetCaptionFor(CurrentFileName);
@@ -311,7 +335,7 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
     // 14. The last progress text stays readable for a moment.
     if (FmExtSDK->Visible()) {
-        SleepMs(kStatusWindowLinger);
+        WaitPainting(kStatusWindowLinger);
         HideForm(*FmExtSDK);
     }
     // An open RC check window takes the new member forces.

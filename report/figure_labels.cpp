@@ -24,6 +24,7 @@ struct PlacedLabel {
     LabelBox box;
     std::string text;
     double x, y;  // anchor point, paper mm
+    bool fixed = false;  // a mark of the figure, not a value
 };
 
 // Placed labels are found through a grid of square cells on the paper, so
@@ -118,9 +119,28 @@ LabelBox Around(const LabelBox& a, const LabelBox& b) {
     return LabelBox{{x0, x1, x1, x0}, {y0, y0, y1, y1}};
 }
 
+// The box with half a character of room at either end of the text (and a
+// little above and below): texts that meet end to end read as one, as a
+// value "30.000" beside the node number "2" reads "30.0002".
+LabelBox WithRoom(LabelBox box) {
+    const double ux = box.x[1] - box.x[0], uy = box.y[1] - box.y[0];
+    const double vx = box.x[3] - box.x[0], vy = box.y[3] - box.y[0];
+    const double ul = std::hypot(ux, uy), vl = std::hypot(vx, vy);
+    if (ul <= 0 || vl <= 0) return box;
+    const double du = 0.5 * CurrentFont.width, dv = 0.1 * CurrentFont.height;
+    const double su[4] = {-1, 1, 1, -1}, sv[4] = {-1, -1, 1, 1};
+    for (int k = 0; k < 4; ++k) {
+        box.x[k] += su[k] * du * ux / ul + sv[k] * dv * vx / vl;
+        box.y[k] += su[k] * du * uy / ul + sv[k] * dv * vy / vl;
+    }
+    return box;
+}
+
+// A place is free when the text, with its room, covers no placed label.
 bool Free(const LabelBox& box) {
-    return !AnyNear(box,
-                    [&](const PlacedLabel& other) { return LabelBoxesOverlap(box, other.box); });
+    const LabelBox roomy = WithRoom(box);
+    return !AnyNear(roomy,
+                    [&](const PlacedLabel& other) { return LabelBoxesOverlap(roomy, other.box); });
 }
 
 void Remember(const PlacedLabel& label) {
@@ -141,6 +161,7 @@ bool JumpsOver(const LabelBox& from, const LabelBox& to, double ax, double ay) {
     double lo, hi;
     Project(from, -ay, ax, lo, hi);  // the lane the label moves in
     return AnyNear(Around(from, to), [&](const PlacedLabel& other) {
+        if (other.fixed) return false;  // values keep their order among values only
         double cx, cy;
         Centre(other.box, cx, cy);
         const double c = cx * ax + cy * ay;
@@ -156,7 +177,8 @@ bool SaidAlready(const std::string& text, double x, double y) {
     const double r = kSamePlace + 1.0;
     const LabelBox spot{{x - r, x + r, x + r, x - r}, {y - r, y - r, y + r, y + r}};
     return AnyNear(spot, [&](const PlacedLabel& other) {
-        return other.text == text && std::hypot(other.x - x, other.y - y) < kSamePlace;
+        return !other.fixed && other.text == text &&
+               std::hypot(other.x - x, other.y - y) < kSamePlace;
     });
 }
 
@@ -204,6 +226,17 @@ LabelBox FigureLabelBox(TextAnchor anchor, double xMm, double yMm, const std::st
 bool LabelBoxesOverlap(const LabelBox& a, const LabelBox& b) {
     if (IsEmpty(a) || IsEmpty(b)) return false;
     return !SeparatedOnEdges(a, b) && !SeparatedOnEdges(b, a);
+}
+
+void G_FixedFigureLabel(TextAnchor anchor, double x, double y, const std::string& text) {
+    G_TextAnchored(anchor, x, y, text);
+    if (!Labels().active) return;
+    const double x0 = WorldToMmX(x), y0 = WorldToMmY(y);
+    const LabelBox box = WithRoom(FigureLabelBox(anchor, x0, y0, text));
+    if (IsEmpty(box)) return;
+    PlacedLabel label{box, text, x0, y0};
+    label.fixed = true;
+    Remember(label);
 }
 
 bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& text, double alongX,
