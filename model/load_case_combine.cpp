@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/analysis_steps.h"
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -97,9 +98,11 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
     }
 }
 
-// M-max and M-min of one member in one block. A point at mid-length is
-// nudged 0.0001 away from 0 for the comparison only, so that it wins a tie
-// on the side of its own sign (a constant M reports the middle).
+}  // namespace
+
+// A point at mid-length is nudged 0.0001 away from 0 for the comparison
+// only, so that it wins a tie on the side of its own sign (a constant M
+// reports the middle).
 void FindExtremes(MemberResult& mr, const ResultMember& rm) {
     const int n = PointCountOf(rm);
     if (n < 1) return;
@@ -130,6 +133,8 @@ void FindExtremes(MemberResult& mr, const ResultMember& rm) {
     }
 }
 
+namespace {
+
 // The largest magnitude of the values, +infinity when one of them is not a
 // finite number. Taken on the bits of the magnitudes, which order as the
 // magnitudes do (the infinities and not-a-numbers above all finite ones),
@@ -157,8 +162,8 @@ double LargestMagnitude(const double* values, int count) {
     return largest;
 }
 
-// The largest magnitude of the member and node values of block b (the
-// reactions left out), +infinity when one is not a finite number.
+}  // namespace
+
 double BlockMagnitude(const FrameResults& results, int b) {
     const ResultCase& block = results.block[b];
     const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
@@ -180,8 +185,6 @@ double BlockMagnitude(const FrameResults& results, int b) {
     return largest;
 }
 
-// Clears the member and node values of block b (positions kept, the
-// M-max/M-min rows a copy of point 1).
 void ClearBlockValues(FrameResults& results, int b) {
     ResultCase& block = results.block[b];
     const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
@@ -201,6 +204,8 @@ void ClearBlockValues(FrameResults& results, int b) {
         node.fx = node.fy = node.fm = node.dx = node.dy = node.dt = 0;
     }
 }
+
+namespace {
 
 // Member angle from the model's node coordinates (float, as the model
 // holds it), so that a stale derived angle cannot turn a reaction.

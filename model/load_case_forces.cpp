@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/analysis_steps.h"
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -25,7 +26,9 @@ int PointCountOf(const ResultMember& member) {
     return std::clamp(member.pointCount, 0, kMaxResultPoints);
 }
 
-// Member forces, step 1: local end displacements (m, rad) and the end forces k d.
+}  // namespace
+
+// Member forces, step 1.
 void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m) {
     const FrameMember& fm = model.members[m];
     const int ends[2] = {FindNodeIndex(model, fm.nodeI), FindNodeIndex(model, fm.nodeJ)};
@@ -64,6 +67,8 @@ void StoreChord(MemberResult& mr, const ResultMember& rm, double length) {
         mr.values[kQtyN][p] = mr.endForce[3];
     }
 }
+
+namespace {
 
 // The shear effects of one load on one member, kept in load order so that
 // step 6 subtracts them after the chord slope is known.
@@ -137,8 +142,10 @@ void ApplySpringLoadsFast(MemberResult& mr, const ResultMember& rm, const Member
         apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
 }
 
-// Member forces, step 8: deflection from the displaced chord (mm, positive toward -v),
-// by integrating M / EI twice with the trapezoid rule.
+}  // namespace
+
+// Member forces, step 8: positive toward -v, by integrating M / EI twice
+// with the trapezoid rule.
 void StoreDeflection(MemberResult& mr, const ResultMember& rm, const FrameModel& model, int m) {
     const int n = PointCountOf(rm);
     if (n < 1) return;
@@ -193,6 +200,8 @@ std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const Lo
     ForEachCoupleAtMemberEnd(model, lc, [&](int nodeNo, double) { nodes.insert(nodeNo); });
     return nodes;
 }
+
+namespace {
 
 // Member forces, step 9: where exactly two rigid member ends meet at a free joint
 // without an applied moment, both end moments take the mean magnitude.

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/analysis_steps.h"
 #include "model/fast_stiffness.h"
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
@@ -67,9 +68,10 @@ int MemberCountOf(const FrameModel& model) {
     return std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
 }
 
-// Set-up: nodes, members and the result points of every member. The
-// members of the expanded model are written before they are mapped onto
-// the user's (fewer) members: the record is told so.
+}  // namespace
+
+// The members of the expanded model are written before they are mapped
+// onto the user's (fewer) members: the record is told so.
 void SetUpResults(FrameResults& results, FrameModel& model) {
     const int blocks = std::clamp(model.loadCaseCount, 0, kMaxResultCases) +
                        std::clamp(model.combinationCount, 0, kMaxResultCombos) + 2;
@@ -130,6 +132,8 @@ void SetUpResults(FrameResults& results, FrameModel& model) {
     }
 }
 
+namespace {
+
 void ReportProgress(int c, int caseCount) {
     if (!HasEngineProgress()) return;
     const std::string& current = EngineProgressText();
@@ -144,8 +148,9 @@ void ClearCaseMembers(ResultCase& block, int memberCount) {
     for (int m = 1; m <= memberCount; ++m) std::memset(&block.members[m], 0, sizeof(MemberResult));
 }
 
-// Node results: assembled forces and displacements of the kept degrees of
-// freedom, in node order; restrained and dropped ones stay 0.
+}  // namespace
+
+// Restrained and dropped degrees of freedom stay 0.
 void StoreNodeResults(ResultCase& block, const FrameModel& model, const StiffnessWork& work,
                       int nodeCount) {
     int next = 0;
@@ -164,7 +169,6 @@ void StoreNodeResults(ResultCase& block, const FrameModel& model, const Stiffnes
     }
 }
 
-// The warning of a load case whose matrix is singular.
 std::string SingularCaseWarning(const FrameModel& model, int c) {
     // A mechanism: the displacements stay 0 and the member values are the
     // load effects alone, which the user must not take for results.
@@ -172,6 +176,8 @@ std::string SingularCaseWarning(const FrameModel& model, int c) {
                      model.loadCases[c].no) +
            "\n";
 }
+
+namespace {
 
 // The reference way: one case after the other through the dense solver.
 void SolveCasesReference(FrameResults& results, FrameModel& model, StiffnessWork& work, std::string& warnings) {

@@ -1,7 +1,8 @@
-// The fast result-file writer must give the bytes of the reference writer:
-// its number formatting is checked against printf on floats of every kind
-// (random bit patterns, exact halfway cases, powers of ten, the zero rule
-// boundary), and whole files against WriteSdkResultFiles.
+// The program's result-file writer must give the bytes of the reference
+// writer (tests/oracle): its number formatting is checked against printf
+// on floats of every kind (random bit patterns, exact halfway cases,
+// powers of ten, the zero rule boundary), and whole files against the
+// reference's.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -21,6 +22,7 @@
 #include "model/frame_results.h"
 #include "model/result_files.h"
 #include "platform/sysutils.h"
+#include "tests/oracle/reference_result_files.h"
 
 namespace {
 
@@ -160,7 +162,7 @@ TEST(FastResultFiles, FilesAreByteIdenticalToTheReferenceWriter) {
     for (const RecordShape& shape : shapes) {
         FrameResults* r = NewRecord(shape);
         ASSERT_NE(r, nullptr);
-        ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "ref"));
+        ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "ref"));
         std::string failed;
         EXPECT_TRUE(WriteSdkResultFilesFast(*r, dir + "fast", &failed));
         EXPECT_EQ(failed, "");
@@ -181,7 +183,7 @@ TEST(FastResultFiles, AShorterFileReplacesALongerOne) {
     ASSERT_TRUE(big && small);
     ASSERT_TRUE(WriteSdkResultFilesFast(*big, dir + "over"));
     ASSERT_TRUE(WriteSdkResultFilesFast(*small, dir + "over"));
-    ASSERT_TRUE(WriteSdkResultFiles(*small, dir + "plain"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(*small, dir + "plain"));
     for (const char* ext : {".F31", ".F32"})
         EXPECT_TRUE(ReadAll(dir + "over" + ext) == ReadAll(dir + "plain" + ext)) << ext;
     std::free(big);
@@ -194,7 +196,7 @@ TEST(FastResultFiles, AWriteErrorInTheMiddleOfAFileIsReported) {
     const std::string dir = OutputDir();
     FrameResults* r = NewRecord({70, 3, 3, 31});
     ASSERT_NE(r, nullptr);
-    ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "sizes"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "sizes"));
     const std::size_t smallest = ReadAll(dir + "sizes.F31").size();
     ASSERT_GT(smallest, 300000u);
     rlimit old{};
@@ -236,7 +238,7 @@ TEST(FastResultFiles, PositionsWiderThanTheirFieldMatchTheReference) {
         for (int m = 1; m <= shape.members; ++m)
             for (int p = 1; p <= r->member[m].pointCount + 2; ++p)
                 r->block[b].members[m].values[kQtyPos][p] = wide[k++ % (sizeof wide / sizeof wide[0])];
-    ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "wide_ref"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "wide_ref"));
     std::string failed;
     EXPECT_TRUE(WriteSdkResultFilesFast(*r, dir + "wide_fast", &failed));
     EXPECT_EQ(failed, "");
