@@ -610,7 +610,7 @@ int SplitRun(const std::string& path, const std::string& file) {
     if (ref) {
         reference::WriteSdkResultFiles(*results, ChangeFileExt(file, ""));
     } else {
-        WriteSdkResultFilesFast(*results, ChangeFileExt(file, ""));
+        WriteSdkResultFiles(*results, ChangeFileExt(file, ""));
     }
     const auto t3 = Clock::now();
     std::printf("%s %s: read+check %.3f s, analysis %.3f s, result files %.3f s%s\n", path.c_str(),
@@ -675,7 +675,7 @@ int StepsRun(const std::string& file, bool ref) {
     const std::string base = ChangeFileExt(file, "");
     const bool ok = ref ? reference::RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report)
                         : RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
-    const bool written = ref ? reference::WriteSdkResultFiles(*results, base) : WriteSdkResultFilesFast(*results, base);
+    const bool written = ref ? reference::WriteSdkResultFiles(*results, base) : WriteSdkResultFiles(*results, base);
     return ok && written && report.caseWarnings.empty() && !report.expansionFellBack ? kBatchOk : kBatchFailed;
 }
 

@@ -396,18 +396,16 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         userPoints[t] = UserPoints(user, t, viewDivisionMode);
         sortedPoints[t] = SortedPositions(userPoints[t].pos);
     }
-    // Each load case maps from its own copy into its own block, so the fast
-    // path maps the cases on worker threads, one work block per thread.
-    std::vector<std::unique_ptr<ResultCase>> works;
+    // Each load case maps from its own copy into its own block, so the cases
+    // are mapped on worker threads, one work block per thread (without the
+    // memory for them, one after the other in the one block).
+    std::vector<std::unique_ptr<ResultCase>> works(static_cast<std::size_t>(WorkerThreadCount()));
     std::vector<ResultCase*> freeWorks;
-    if (GetEnginePath() == EnginePath::kFast) {
-        works.resize(static_cast<std::size_t>(WorkerThreadCount()));
-        for (auto& w : works) {
-            w.reset(new (std::nothrow) ResultCase);
-            if (w) freeWorks.push_back(w.get());
-        }
+    for (auto& w : works) {
+        w.reset(new (std::nothrow) ResultCase);
+        if (w) freeWorks.push_back(w.get());
     }
-    if (!freeWorks.empty() && freeWorks.size() == works.size()) {
+    if (freeWorks.size() == works.size()) {
         std::mutex workMutex;
         ParallelFor(cases, [&](int task) {
             const int o = task + 1;
@@ -442,15 +440,6 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     // The pieces' header slots beyond the user's members (the rest is 0).
     const int written = std::max(WrittenFrameResultsExtent(results).members, usedMembers);
     for (int b = mc + 1; b < written; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
-    if (GetEnginePath() != EnginePath::kFast) {
-        CombineCaseResults(results, user, -1, {}, extras);
-        for (int t = 1; t <= mc; ++t) {
-            const ThinPlan plan = PlanThinning(results, user, t, useViewDivisions, pointCapacity);
-            ThinBlocks(results, t, plan);
-            ThinHeader(results.member[t], plan);
-        }
-        return;
-    }
     // Each member's thinning touches only its own slots.
     std::vector<ThinPlan> plans(static_cast<std::size_t>(mc) + 1);
     ParallelFor(mc, [&](int i) { plans[i + 1] = PlanThinning(results, user, i + 1, useViewDivisions, pointCapacity); });
@@ -502,8 +491,8 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     }
     std::string caseWarnings;
     // The mapping back wipes the slots of the user's members and combines
-    // the cases again: the fast path leaves out the work it would undo.
-    const int remapped = GetEnginePath() == EnginePath::kFast ? std::clamp(model.memberCount, 0, kMaxMembers) : -1;
+    // the cases again: the work it would undo is left out.
+    const int remapped = std::clamp(model.memberCount, 0, kMaxMembers);
     const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped);
     // What the extremes between the result points are found from: the
     // pieces' forces, before the mapping back overwrites them.

@@ -52,16 +52,10 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
     const KumiCase& combo = model.combinations[k];
     ResultCase& block = results.block[ComboBlockIndex(results, k)];
     block.caseNo = combo.no;
-    const bool fast = GetEnginePath() == EnginePath::kFast;
-    if (fast) {
-        // Only the slots any analysis since the last whole clear has used.
-        const FrameResultsExtent used = WrittenFrameResultsExtent(results);
-        std::memset(block.nodes, 0, sizeof(NodeResult) * static_cast<std::size_t>(used.nodes));
-        std::memset(block.members, 0, sizeof(MemberResult) * static_cast<std::size_t>(used.members));
-    } else {
-        std::memset(block.nodes, 0, sizeof block.nodes);
-        std::memset(block.members, 0, sizeof block.members);
-    }
+    // Only the slots any analysis since the last whole clear has used.
+    const FrameResultsExtent used = WrittenFrameResultsExtent(results);
+    std::memset(block.nodes, 0, sizeof(NodeResult) * static_cast<std::size_t>(used.nodes));
+    std::memset(block.members, 0, sizeof(MemberResult) * static_cast<std::size_t>(used.members));
     for (int n = 1; n <= results.nodeCount; ++n) block.nodes[n].nodeNo = results.node[n].no;
     const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
     for (int e = 1; e <= entries; ++e) {
@@ -78,21 +72,12 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
             MemberResult& dst = block.members[m];
             const MemberResult& from = src.members[m];
             const int n = PointCountOf(results.member[m]);
-            if (fast) {
-                // The same sum for every value, a row at a time.
-                std::copy(from.values[kQtyPos] + 1, from.values[kQtyPos] + n + 1, dst.values[kQtyPos] + 1);
-                for (int q = kQtyM; q <= kQtyDisp; ++q) {
-                    float* d = dst.values[q];
-                    const float* f = from.values[q];
-                    for (int p = 1; p <= n; ++p) d[p] = static_cast<float>(d[p] + w * f[p]);
-                }
-                continue;
-            }
-            for (int p = 1; p <= n; ++p) {
-                dst.values[kQtyPos][p] = from.values[kQtyPos][p];
-                for (int q = kQtyM; q <= kQtyDisp; ++q) {
-                    dst.values[q][p] = static_cast<float>(dst.values[q][p] + w * from.values[q][p]);
-                }
+            // The same sum for every value, a row at a time.
+            std::copy(from.values[kQtyPos] + 1, from.values[kQtyPos] + n + 1, dst.values[kQtyPos] + 1);
+            for (int q = kQtyM; q <= kQtyDisp; ++q) {
+                float* d = dst.values[q];
+                const float* f = from.values[q];
+                for (int p = 1; p <= n; ++p) d[p] = static_cast<float>(d[p] + w * f[p]);
             }
         }
     }
@@ -319,7 +304,6 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         kResultCaseSlots - 1);
     // The first member whose points of block b are kept.
     auto firstMember = [&](int b) { return remapped && b <= results.caseCount ? remappedMembers + 1 : 1; };
-    const bool fast = GetEnginePath() == EnginePath::kFast;
     // Blocks whose values were not all finite and are cleared now; the
     // load cases first, as the combinations add them up.
     std::vector<unsigned char> failed(kResultCaseSlots, 0);
@@ -337,11 +321,7 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
             magnitude[static_cast<std::size_t>(c)] = 0;
             failed[static_cast<std::size_t>(c)] = 1;
         };
-        if (fast) {
-            ParallelFor(cases, [&](int task) { checkCase(task + 1); });
-        } else {
-            for (int c = 1; c <= cases; ++c) checkCase(c);
-        }
+        ParallelFor(cases, [&](int task) { checkCase(task + 1); });
     }
     auto extremesOf = [&](int b) {
         for (int m = firstMember(b); m <= results.memberCount; ++m) {
@@ -370,54 +350,46 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         for (int b = 1; b <= lastBlock; ++b)
             if (failed[static_cast<std::size_t>(b)] != 0) extras.failedBlocks->push_back(b);
     };
-    if (fast) {
-        // Each combination block and each block's extremes depend on
-        // nothing another task writes.
-        // A combination's extremes are found while its block is fresh in
-        // the cache; it reads only the load cases' points, never the
-        // extreme slots written beside them.
-        std::vector<int> comboOf(static_cast<std::size_t>(lastBlock) + 1, 0);
-        std::vector<int> elsewhere;
-        for (int k = 1; k <= comboCount; ++k) {
-            const int b = ComboBlockIndex(results, k);
-            if (b >= 1 && b <= lastBlock) {
-                comboOf[static_cast<std::size_t>(b)] = k;
-            } else {
-                elsewhere.push_back(k);
-            }
+    // Each combination block and each block's extremes depend on nothing
+    // another task writes. A combination's extremes are found while its
+    // block is fresh in the cache; it reads only the load cases' points,
+    // never the extreme slots written beside them.
+    std::vector<int> comboOf(static_cast<std::size_t>(lastBlock) + 1, 0);
+    std::vector<int> elsewhere;
+    for (int k = 1; k <= comboCount; ++k) {
+        const int b = ComboBlockIndex(results, k);
+        if (b >= 1 && b <= lastBlock) {
+            comboOf[static_cast<std::size_t>(b)] = k;
+        } else {
+            elsewhere.push_back(k);
         }
-        auto finishBlock = [&](int b) {
-            const int k = comboOf[static_cast<std::size_t>(b)];
-            if (k != 0) CombineOne(results, model, k);
-            extremesOf(b);
-        };
-        // With a caller waiting for the load cases, their blocks are
-        // finished first (no combination lies among them, as
-        // ComboBlockIndex places the combinations after the cases): the
-        // combinations read only their points, never the extreme slots
-        // written beside them.
-        const bool tell = blockFinal && !remapped;
-        int firstOther = 1;
-        if (tell) {
-            const int cases = std::min(results.caseCount, lastBlock);
-            ParallelFor(cases, [&](int task) { finishBlock(task + 1); });
-            blockFinal(0);
-            firstOther = cases + 1;
-        }
-        ParallelFor(static_cast<int>(elsewhere.size()), [&](int i) {
-            const int k = elsewhere[static_cast<std::size_t>(i)];
-            CombineOne(results, model, k);
-            if (tell) blockFinal(ComboBlockIndex(results, k));
-        });
-        ParallelFor(lastBlock - firstOther + 1, [&](int task) {
-            finishBlock(firstOther + task);
-            if (tell) blockFinal(firstOther + task);
-        });
-        reportFailed();
-        return;
     }
-    for (int k = 1; k <= comboCount; ++k) CombineOne(results, model, k);
-    for (int b = 1; b <= lastBlock; ++b) extremesOf(b);
+    auto finishBlock = [&](int b) {
+        const int k = comboOf[static_cast<std::size_t>(b)];
+        if (k != 0) CombineOne(results, model, k);
+        extremesOf(b);
+    };
+    // With a caller waiting for the load cases, their blocks are finished
+    // first (no combination lies among them, as ComboBlockIndex places the
+    // combinations after the cases): the combinations read only their
+    // points, never the extreme slots written beside them.
+    const bool tell = blockFinal && !remapped;
+    int firstOther = 1;
+    if (tell) {
+        const int cases = std::min(results.caseCount, lastBlock);
+        ParallelFor(cases, [&](int task) { finishBlock(task + 1); });
+        blockFinal(0);
+        firstOther = cases + 1;
+    }
+    ParallelFor(static_cast<int>(elsewhere.size()), [&](int i) {
+        const int k = elsewhere[static_cast<std::size_t>(i)];
+        CombineOne(results, model, k);
+        if (tell) blockFinal(ComboBlockIndex(results, k));
+    });
+    ParallelFor(lastBlock - firstOther + 1, [&](int task) {
+        finishBlock(firstOther + task);
+        if (tell) blockFinal(firstOther + task);
+    });
     reportFailed();
 }
 

@@ -60,7 +60,7 @@ void RemoveResultFiles() {
 std::string ResultFiles(const FrameResults& results, bool ofReference) {
     const std::string base = ResultBase(ofReference);
     const bool written =
-        ofReference ? reference::WriteSdkResultFiles(results, base) : WriteSdkResultFilesFast(results, base);
+        ofReference ? reference::WriteSdkResultFiles(results, base) : WriteSdkResultFiles(results, base);
     if (!written) {
         std::fprintf(stderr, "fuzz_analysis: cannot write the result files %s.*\n", base.c_str());
         std::abort();

@@ -81,7 +81,7 @@ void ExpectSameFiles(const FrameResults& ref, const FrameResults& fast, const st
     const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_path/";
     ForceDirectories(dir);
     ASSERT_TRUE(reference::WriteSdkResultFiles(ref, dir + tag + "_ref"));
-    ASSERT_TRUE(WriteSdkResultFilesFast(fast, dir + tag + "_fast"));
+    ASSERT_TRUE(WriteSdkResultFiles(fast, dir + tag + "_fast"));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string ext = SdkResultExtensions()[f];
         EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(dir + tag + "_fast" + ext)) << tag << ext;
@@ -107,7 +107,7 @@ void ExpectSameFilesWrittenDuringAnalysis(const FrameModel& model, const std::st
     });
     early.AnalysisOver();
     EXPECT_EQ(started, 1) << tag << ": every point is kept, so the load cases are told final once";
-    ASSERT_TRUE(WriteSdkResultFilesFast(fast, base, nullptr, early.Jobs()));
+    ASSERT_TRUE(WriteSdkResultFiles(fast, base, nullptr, early.Jobs()));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string ext = SdkResultExtensions()[f];
         EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(base + ext)) << tag << ext;

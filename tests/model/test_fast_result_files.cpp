@@ -164,7 +164,7 @@ TEST(FastResultFiles, FilesAreByteIdenticalToTheReferenceWriter) {
         ASSERT_NE(r, nullptr);
         ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "ref"));
         std::string failed;
-        EXPECT_TRUE(WriteSdkResultFilesFast(*r, dir + "fast", &failed));
+        EXPECT_TRUE(WriteSdkResultFiles(*r, dir + "fast", &failed));
         EXPECT_EQ(failed, "");
         for (int f = 0; f < kSdkResultFileCount; ++f) {
             const std::string ext = SdkResultExtensions()[f];
@@ -181,8 +181,8 @@ TEST(FastResultFiles, AShorterFileReplacesALongerOne) {
     FrameResults* big = NewRecord({40, 3, 3, 21});
     FrameResults* small = NewRecord({3, 1, 1, 22});
     ASSERT_TRUE(big && small);
-    ASSERT_TRUE(WriteSdkResultFilesFast(*big, dir + "over"));
-    ASSERT_TRUE(WriteSdkResultFilesFast(*small, dir + "over"));
+    ASSERT_TRUE(WriteSdkResultFiles(*big, dir + "over"));
+    ASSERT_TRUE(WriteSdkResultFiles(*small, dir + "over"));
     ASSERT_TRUE(reference::WriteSdkResultFiles(*small, dir + "plain"));
     for (const char* ext : {".F31", ".F32"})
         EXPECT_TRUE(ReadAll(dir + "over" + ext) == ReadAll(dir + "plain" + ext)) << ext;
@@ -206,7 +206,7 @@ TEST(FastResultFiles, AWriteErrorInTheMiddleOfAFileIsReported) {
     limited.rlim_cur = 200000;  // above every small file, below the big ones
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::string failed;
-    const bool all = WriteSdkResultFilesFast(*r, dir + "limited", &failed);
+    const bool all = WriteSdkResultFiles(*r, dir + "limited", &failed);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(all);
@@ -218,7 +218,7 @@ TEST(FastResultFiles, AFileThatCannotBeWrittenIsNamed) {
     FrameResults* r = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
     ASSERT_NE(r, nullptr);
     std::string failed;
-    EXPECT_FALSE(WriteSdkResultFilesFast(*r, "/nonexistent-folder/x", &failed));
+    EXPECT_FALSE(WriteSdkResultFiles(*r, "/nonexistent-folder/x", &failed));
     EXPECT_NE(failed.find("/nonexistent-folder/x.F31\n"), std::string::npos);
     EXPECT_NE(failed.find("/nonexistent-folder/x.F11\n"), std::string::npos);
     std::free(r);
@@ -240,7 +240,7 @@ TEST(FastResultFiles, PositionsWiderThanTheirFieldMatchTheReference) {
                 r->block[b].members[m].values[kQtyPos][p] = wide[k++ % (sizeof wide / sizeof wide[0])];
     ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "wide_ref"));
     std::string failed;
-    EXPECT_TRUE(WriteSdkResultFilesFast(*r, dir + "wide_fast", &failed));
+    EXPECT_TRUE(WriteSdkResultFiles(*r, dir + "wide_fast", &failed));
     EXPECT_EQ(failed, "");
     for (const char* ext : {".F31", ".F32"})
         EXPECT_TRUE(ReadAll(dir + "wide_ref" + ext) == ReadAll(dir + "wide_fast" + ext)) << ext;

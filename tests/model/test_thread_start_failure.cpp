@@ -2,8 +2,9 @@
 // every number of threads from none up to all that are asked for, the
 // batch run's way of working (member-force files written while the
 // analysis forms the combinations) ends, and its six files equal those of
-// the reference (tests/oracle), which starts no thread. A run that waits for ever is
-// ended by a watchdog so that the test fails instead of hanging.
+// the reference (tests/oracle), which starts no thread. A run that waits
+// for ever is ended by a watchdog so that the test fails instead of
+// hanging.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -101,7 +102,7 @@ bool AnalyseAndWrite(const FrameModel& model, const std::string& base) {
     MemberForceFilesDuringAnalysis early(results, base);
     const bool ok = RunFrameAnalysis(results, *copy, false, false, 999, nullptr, early.BlockFinal());
     early.AnalysisOver();
-    return WriteSdkResultFilesFast(results, base, nullptr, early.Jobs()) && ok;
+    return WriteSdkResultFiles(results, base, nullptr, early.Jobs()) && ok;
 }
 
 }  // namespace
