@@ -116,8 +116,8 @@ int RunBatch(const CommandLineOptions& options) {
     // The two member-force files, nearly all that is written, go out
     // while the analysis goes on.
     MemberForceFilesDuringAnalysis early(*ResultData, base);
-    const bool ok =
-        RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue, &report, early.BlockFinal());
+    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue,
+                                     &report, early.BlockFinal());
     early.AnalysisOver();
     if (!report.caseWarnings.empty()) PrintLine(stderr, report.caseWarnings);
 

@@ -50,15 +50,15 @@
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
+#include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/expansion.h"
 #include "model/fast_result_files.h"
 #include "model/frame_model.h"
-#include "model/analysis_driver.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
-#include "model/validation.h"
 #include "model/result_files.h"
+#include "model/validation.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
 #include "tests/oracle/reference_analysis.h"
@@ -640,7 +640,8 @@ int PhaseRun(const std::string& path, const std::string& file) {
     }
     marks.emplace_back("cases", Clock::now());
     if (ref) {
-        reference::CollapseExpandedResults(*results, *copy, *model, false, false, kDefaultPackValue);
+        reference::CollapseExpandedResults(*results, *copy, *model, false, false,
+                                           kDefaultPackValue);
     } else {
         CollapseExpandedResults(*results, *copy, *model, false, false, kDefaultPackValue);
     }
@@ -673,9 +674,11 @@ int StepsRun(const std::string& file, bool ref) {
     if (results == nullptr) return kBatchFailed;
     AnalysisReport report;
     const std::string base = ChangeFileExt(file, "");
-    const bool ok = ref ? reference::RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report)
-                        : RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
-    const bool written = ref ? reference::WriteSdkResultFiles(*results, base) : WriteSdkResultFiles(*results, base);
+    const bool ok =
+        ref ? reference::RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report)
+            : RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
+    const bool written =
+        ref ? reference::WriteSdkResultFiles(*results, base) : WriteSdkResultFiles(*results, base);
     return ok && written && report.caseWarnings.empty() && !report.expansionFellBack ? kBatchOk : kBatchFailed;
 }
 
@@ -783,9 +786,11 @@ int main(int argc, char** argv) {
     std::printf("work files in %s/{ref,fast,fastw} (removed when done)\n", folder.c_str());
     std::printf("%-16s %5s %5s %5s %5s %5s %5s | %-17s | %-17s | %-17s | result files vs ref\n", "",
                 "user", "", "expanded", "", "", "", "reference", "program", "steps, files after");
-    std::printf("%-16s %5s %5s %5s %5s %5s %5s | %7s %7s %s | %7s %7s %s | %7s %7s %s | program, steps, size\n",
-                "model", "nodes", "membs", "nodes", "membs", "unkn", "cases", "wall s", "peak MB", "rc",
-                "wall s", "peak MB", "rc", "wall s", "peak MB", "rc");
+    std::printf(
+        "%-16s %5s %5s %5s %5s %5s %5s | %7s %7s %s | %7s %7s %s | %7s %7s %s | program, steps, "
+        "size\n",
+        "model", "nodes", "membs", "nodes", "membs", "unkn", "cases", "wall s", "peak MB", "rc",
+        "wall s", "peak MB", "rc", "wall s", "peak MB", "rc");
     std::unique_ptr<FrameModel> m = NewFrameModelRecord();
     for (int k = 0; k < 4; ++k) {
         BuildModel(*m, k);

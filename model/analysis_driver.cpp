@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <mutex>
 #include <cmath>
 #include <cstring>
 #include <memory>

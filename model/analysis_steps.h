@@ -80,8 +80,9 @@ void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int me
 // User member t of one load case from the pieces' values in `work`,
 // written into `out`; returns the number of points taken. pieceCount
 // holds each piece's point count, userPoints the user's points sorted.
-int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded, const FrameModel& user,
-              int t, const std::vector<int>& pieceCount, const std::vector<double>& userPoints);
+int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded,
+              const FrameModel& user, int t, const std::vector<int>& pieceCount,
+              const std::vector<double>& userPoints);
 // The user member's own data in header slot t, with `points` points whose
 // positions are those of load case 1.
 void SetMemberHeader(FrameResults& results, const FrameModel& user, int t, int points);
@@ -94,10 +95,10 @@ void LabelUserPoints(ResultMember& rm, const UserPointList& pts);
 struct ThinPlan {
     std::vector<int> kind;  // 1..w
     std::vector<int> keep;
-    bool identity = true;   // every slot stays where it is
+    bool identity = true;  // every slot stays where it is
 };
-ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t, bool useViewDivisions,
-                      int capacity);
+ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t,
+                      bool useViewDivisions, int capacity);
 // The plan carried out on every block of member t, and on its header.
 void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan);
 void ThinHeader(ResultMember& rm, const ThinPlan& plan);

@@ -73,7 +73,8 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
             const MemberResult& from = src.members[m];
             const int n = PointCountOf(results.member[m]);
             // The same sum for every value, a row at a time.
-            std::copy(from.values[kQtyPos] + 1, from.values[kQtyPos] + n + 1, dst.values[kQtyPos] + 1);
+            std::copy(from.values[kQtyPos] + 1, from.values[kQtyPos] + n + 1,
+                      dst.values[kQtyPos] + 1);
             for (int q = kQtyM; q <= kQtyDisp; ++q) {
                 float* d = dst.values[q];
                 const float* f = from.values[q];
@@ -303,7 +304,9 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         results.caseCount + (remapped ? 0 : std::clamp(results.comboCount, 0, kMaxResultCombos)) + 1,
         kResultCaseSlots - 1);
     // The first member whose points of block b are kept.
-    auto firstMember = [&](int b) { return remapped && b <= results.caseCount ? remappedMembers + 1 : 1; };
+    auto firstMember = [&](int b) {
+        return remapped && b <= results.caseCount ? remappedMembers + 1 : 1;
+    };
     // Blocks whose values were not all finite and are cleared now; the
     // load cases first, as the combinations add them up.
     std::vector<unsigned char> failed(kResultCaseSlots, 0);

@@ -171,7 +171,7 @@ namespace {
 // profile solver hands back for the dense solver is solved here
 // afterwards.
 void SolveCases(FrameResults& results, FrameModel& model, std::vector<StiffnessWork>& works,
-                    std::string& warnings) {
+                std::string& warnings) {
     const int caseCount = results.caseCount;
     std::vector<StiffnessWork*> freeWorks;
     for (StiffnessWork& w : works) freeWorks.push_back(&w);
@@ -227,7 +227,8 @@ void SolveCases(FrameResults& results, FrameModel& model, std::vector<StiffnessW
 
 }  // namespace
 
-bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings, int remappedMembers) {
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
+                      int remappedMembers) {
     SetUpResults(results, model);
     const int caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
     // Work areas: the vectors of one case per thread (the profile solver

@@ -32,8 +32,9 @@ void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku);
 // profiles, one factorisation serving every case with the same matrix
 // (FastCaseSolver), and only the used part of the record is cleared; the
 // bits are those of the plain algorithm, one case after the other through
-// the dense solver, which the tests compare it with. Recomputes each member's length and angle in the
-// model. Returns false after an allocation failure of the work areas
+// the dense solver, which the tests compare it with. Recomputes each
+// member's length and angle in the model. Returns false after an
+// allocation failure of the work areas
 // (message "メモリーが足りません.(剛性マトリックス)" through EngineMessage).
 // A singular case leaves its displacements 0 and adds one line naming the
 // case to `warnings` (CP932). remappedMembers >= 0 tells that the caller

@@ -41,8 +41,8 @@ bool SaveListIfWritable(const TStringList& list, const std::string& fileName);
 // MemberForceFilesDuringAnalysis) are waited for and counted in place of
 // writing their files. Each file is replaced whole. The member-force files
 // are formatted on threads (model/fast_result_files.cpp).
-bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, std::string* failed = nullptr,
-                         MemberForceFileJob* started = nullptr);
+bool WriteSdkResultFiles(const FrameResults& results, const std::string& base,
+                         std::string* failed = nullptr, MemberForceFileJob* started = nullptr);
 
 // The six file names WriteSdkResultFiles writes for base, in its order.
 const char* const* SdkResultExtensions();

@@ -18,10 +18,10 @@
 
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
+#include "model/fast_result_files.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/progress.h"
-#include "model/fast_result_files.h"
 #include "model/result_files.h"
 #include "model/validation.h"
 #include "tests/fuzz/fuzz_util.h"
@@ -59,8 +59,8 @@ void RemoveResultFiles() {
 // reference's), read back as one text.
 std::string ResultFiles(const FrameResults& results, bool ofReference) {
     const std::string base = ResultBase(ofReference);
-    const bool written =
-        ofReference ? reference::WriteSdkResultFiles(results, base) : WriteSdkResultFiles(results, base);
+    const bool written = ofReference ? reference::WriteSdkResultFiles(results, base)
+                                     : WriteSdkResultFiles(results, base);
     if (!written) {
         std::fprintf(stderr, "fuzz_analysis: cannot write the result files %s.*\n", base.c_str());
         std::abort();
@@ -104,13 +104,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto copy = [&] {
         CopyFrameModel(*r.copy, *r.model);
         if (r.copy->rigidZoneSwitch == 0)
-            for (int t = 1; t <= r.copy->memberCount; ++t) r.copy->members[t].rigidI = r.copy->members[t].rigidJ = 0;
+            for (int t = 1; t <= r.copy->memberCount; ++t)
+                r.copy->members[t].rigidI = r.copy->members[t].rigidJ = 0;
         return r.copy.get();
     };
     const bool programOk = RunFrameAnalysis(*r.program, *copy(), false, false, 999);
     const std::string files = ResultFiles(*r.program, false);
     if (compare) {
-        const bool referenceOk = reference::RunFrameAnalysis(*r.reference, *copy(), false, false, 999);
+        const bool referenceOk =
+            reference::RunFrameAnalysis(*r.reference, *copy(), false, false, 999);
         if (programOk != referenceOk || ResultFiles(*r.reference, true) != files) std::abort();
     }
     return 0;

@@ -326,7 +326,8 @@ TEST(FastPath, RandomFramesGiveTheReferenceBits) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         const RandomFrame frame(seed);
         ExpectSameAnalysis(frame.model(), "random_" + std::to_string(seed));
-        if (!AnalyseReference(ReferenceRecord(), frame.model()).report.caseWarnings.empty()) ++singular;
+        if (!AnalyseReference(ReferenceRecord(), frame.model()).report.caseWarnings.empty())
+            ++singular;
     }
     // The series must hold both kinds, or it tests less than it claims.
     EXPECT_GT(singular, 0);

@@ -6,9 +6,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <csignal>
-
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

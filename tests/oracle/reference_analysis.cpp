@@ -21,7 +21,9 @@ namespace reference {
 
 namespace {
 
-int PointCountOf(const ResultMember& member) { return std::clamp(member.pointCount, 0, kMaxResultPoints); }
+int PointCountOf(const ResultMember& member) {
+    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+}
 
 int ComboCountOf(const FrameResults& results, const FrameModel& model) {
     return std::clamp(std::min(results.comboCount, model.combinationCount), 0, kMaxResultCombos);
@@ -86,7 +88,8 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     for (int c = 1; c <= results.caseCount; ++c) {
         ResultCase& block = results.block[c];
         work.Clear();
-        for (int m = 1; m <= results.memberCount; ++m) std::memset(&block.members[m], 0, sizeof(MemberResult));
+        for (int m = 1; m <= results.memberCount; ++m)
+            std::memset(&block.members[m], 0, sizeof(MemberResult));
         block.caseNo = model.loadCases[c].no;
         CalcMemberEndLoads(model, c, work.endLoads.data());
         AssembleStiffness(model, c, work);
@@ -105,7 +108,8 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     return true;
 }
 
-void CombineCaseResults(FrameResults& results, const FrameModel& model, const CombineExtras& extras) {
+void CombineCaseResults(FrameResults& results, const FrameModel& model,
+                        const CombineExtras& extras) {
     results.nodeCount = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
     for (int n = 1; n <= results.nodeCount; ++n) results.node[n].no = model.nodes[n].no;
     results.caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
@@ -114,8 +118,9 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, const Co
     }
     results.combosIndex = results.caseCount + 1;
     const int comboCount = ComboCountOf(results, model);
-    const int lastBlock = std::min(results.caseCount + std::clamp(results.comboCount, 0, kMaxResultCombos) + 1,
-                                   kResultCaseSlots - 1);
+    const int lastBlock =
+        std::min(results.caseCount + std::clamp(results.comboCount, 0, kMaxResultCombos) + 1,
+                 kResultCaseSlots - 1);
     // Blocks whose values were not all finite and are cleared: the load
     // cases before they are combined, each combination once formed.
     std::vector<unsigned char> failed(kResultCaseSlots, 0);
@@ -145,19 +150,22 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, const Co
             const KumiCase& combo = model.combinations[k];
             for (int e = 1; e <= std::clamp(combo.count, 0, kMaxCombinationEntries); ++e) {
                 const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
-                if (c != 0) bound += std::fabs(EntryWeight(combo, e)) * magnitude[static_cast<std::size_t>(c)];
+                if (c != 0)
+                    bound +=
+                        std::fabs(EntryWeight(combo, e)) * magnitude[static_cast<std::size_t>(c)];
             }
         }
-        if (!(bound < 1e37) && !KeepBlockIfFinite(results, b)) failed[static_cast<std::size_t>(b)] = 1;
+        if (!(bound < 1e37) && !KeepBlockIfFinite(results, b))
+            failed[static_cast<std::size_t>(b)] = 1;
     }
     if (!check) return;
     for (int b = 1; b <= lastBlock; ++b)
         if (failed[static_cast<std::size_t>(b)] != 0) extras.failedBlocks->push_back(b);
 }
 
-void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, const FrameModel& user,
-                             bool viewDivisionMode, bool useViewDivisions, int pointCapacity,
-                             const CombineExtras& extras) {
+void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
+                             const FrameModel& user, bool viewDivisionMode, bool useViewDivisions,
+                             int pointCapacity, const CombineExtras& extras) {
     std::unique_ptr<ResultCase> work(new (std::nothrow) ResultCase);
     if (!work) {
         EngineMessage("メモリーが足りません.(剛域展開)"_sj);
@@ -167,7 +175,8 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     std::vector<int> pieceCount(kResultMemberSlots, 0);
     for (int b = 1; b <= pieces; ++b) pieceCount[b] = PointCountOf(results.member[b]);
     const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
-    const int usedNodes = std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
+    const int usedNodes =
+        std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
     const int usedMembers = pieces + 1;
     results.memberCount = mc;
     const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
@@ -181,7 +190,8 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     for (int o = 1; o <= cases; ++o) {
         CopyMappedPart(*work, results.block[o], usedNodes, usedMembers);
         for (int t = 1; t <= mc; ++t) {
-            const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
+            const int n =
+                MapMember(*work, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
             if (o == 1) points[t] = n;
         }
     }
@@ -201,8 +211,8 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, 
     }
 }
 
-bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode, bool useViewDivisions,
-                      int pointCapacity, AnalysisReport* report) {
+bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
+                      bool useViewDivisions, int pointCapacity, AnalysisReport* report) {
     std::unique_ptr<FrameModel> copy;
     try {
         copy = NewFrameModelRecord();
@@ -225,7 +235,8 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     CombineExtras extras;
     extras.extremes = extremes.get();
     extras.failedBlocks = &failedBlocks;
-    reference::CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions, pointCapacity, extras);
+    reference::CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions,
+                                       pointCapacity, extras);
     extremes.reset();
     const int expandedMembers = copy->memberCount;
     copy.reset();

@@ -25,8 +25,8 @@ namespace reference {
 // Same contract as ::RunFrameAnalysis without blockFinal: analyses a copy
 // of the user's model into results. No progress texts and no diagnostic
 // dumps; without a report, the case warnings go to EngineMessage.
-bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode, bool useViewDivisions,
-                      int pointCapacity, AnalysisReport* report = nullptr);
+bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
+                      bool useViewDivisions, int pointCapacity, AnalysisReport* report = nullptr);
 
 // Same contract as ::AnalyseLoadCases with remappedMembers < 0: every
 // combination and extreme formed. The dense work areas (two N x N
@@ -39,11 +39,12 @@ void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIn
 
 // Same contract as ::CombineCaseResults with remappedMembers < 0 and no
 // blockFinal.
-void CombineCaseResults(FrameResults& results, const FrameModel& model, const CombineExtras& extras = {});
+void CombineCaseResults(FrameResults& results, const FrameModel& model,
+                        const CombineExtras& extras = {});
 
 // Same contract as ::CollapseExpandedResults without blockFinal.
-void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded, const FrameModel& user,
-                             bool viewDivisionMode, bool useViewDivisions, int pointCapacity,
-                             const CombineExtras& extras = {});
+void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
+                             const FrameModel& user, bool viewDivisionMode, bool useViewDivisions,
+                             int pointCapacity, const CombineExtras& extras = {});
 
 }  // namespace reference

@@ -22,7 +22,9 @@ namespace {
 // Shortest length a chord slope divides by (m).
 constexpr double kMinLength = 0.0001;
 
-int PointCountOf(const ResultMember& member) { return std::clamp(member.pointCount, 0, kMaxResultPoints); }
+int PointCountOf(const ResultMember& member) {
+    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+}
 
 // The shear effects of one load on one member, kept in load order so that
 // step 6 subtracts them after the chord slope is known.
@@ -33,8 +35,8 @@ struct ShearStep {
 
 // Step 4: every load of the case lowers M and raises N at the points of
 // its member; returns the shear effects for step 6.
-std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& results, const FrameModel& model,
-                                        int caseIndex) {
+std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& results,
+                                        const FrameModel& model, int caseIndex) {
     std::vector<ShearStep> steps;
     const LoadCase& lc = model.loadCases[caseIndex];
     const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
@@ -48,8 +50,8 @@ std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& r
             MemberResult& mr = block.members[m];
             ShearStep step{m, {}};
             for (int p = 1; p <= PointCountOf(rm); ++p) {
-                const PointEffects fx =
-                    LoadEffectsAt(ctx, load.code, load.qI, load.qJ, load.distI, load.distJ, rm.pointPos[p]);
+                const PointEffects fx = LoadEffectsAt(ctx, load.code, load.qI, load.qJ, load.distI,
+                                                      load.distJ, rm.pointPos[p]);
                 mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
                 mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
                 step.s[p] = fx.s;
@@ -72,13 +74,16 @@ void ApplySpringLoads(MemberResult& mr, const ResultMember& rm, const MemberLoad
             mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
         }
     };
-    if (spring.kv != 0) apply(kLoadDistPerp, -spring.kv * mr.endDisp[1], -spring.kv * mr.endDisp[4]);
-    if (spring.ku != 0) apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
+    if (spring.kv != 0)
+        apply(kLoadDistPerp, -spring.kv * mr.endDisp[1], -spring.kv * mr.endDisp[4]);
+    if (spring.ku != 0)
+        apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
 }
 
 // Step 9: where exactly two rigid member ends meet at a free joint without
 // an applied moment, both end moments take the mean magnitude.
-void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameModel& model, const LoadCase& lc) {
+void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameModel& model,
+                  const LoadCase& lc) {
     const std::unordered_set<int> keep = NodesKeepingEndMoments(model, lc);
     const int nodeCount = std::clamp(model.nodeCount, 0, kMaxNodes);
     for (int k = 1; k <= nodeCount; ++k) {
@@ -90,8 +95,10 @@ void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameMod
             const FrameMember& fm = model.members[m];
             const int n = PointCountOf(results.member[m]);
             if (n < 1) continue;
-            if (fm.nodeI == nodeNo && fm.endI == 0 && found < 3) ends[found++] = &block.members[m].values[kQtyM][1];
-            if (fm.nodeJ == nodeNo && fm.endJ == 0 && found < 3) ends[found++] = &block.members[m].values[kQtyM][n];
+            if (fm.nodeI == nodeNo && fm.endI == 0 && found < 3)
+                ends[found++] = &block.members[m].values[kQtyM][1];
+            if (fm.nodeJ == nodeNo && fm.endJ == 0 && found < 3)
+                ends[found++] = &block.members[m].values[kQtyM][n];
         }
         if (found != 2) continue;
         const float mean = (std::fabs(*ends[0]) + std::fabs(*ends[1])) / 2;
@@ -120,8 +127,8 @@ void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIn
         const int n = PointCountOf(results.member[m]);
         if (n < 1) continue;
         const double length = std::max(static_cast<double>(model.members[m].length), kMinLength);
-        const float slope =
-            static_cast<float>((static_cast<double>(mr.values[kQtyM][n]) - mr.values[kQtyM][1]) / length);
+        const float slope = static_cast<float>(
+            (static_cast<double>(mr.values[kQtyM][n]) - mr.values[kQtyM][1]) / length);
         for (int p = 1; p <= n; ++p) mr.values[kQtyS][p] = slope;
     }
     // 6. Shear effects of the loads, in load order.
@@ -132,13 +139,16 @@ void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIn
         }
     }
     // 7. Distributed springs.
-    for (int m = 1; m <= memberCount && m < kSpringMemberSlots && caseIndex < kSpringCaseSlots; ++m) {
+    for (int m = 1; m <= memberCount && m < kSpringMemberSlots && caseIndex < kSpringCaseSlots;
+         ++m) {
         const SpringIntensity& spring = DistributedSpringTable[caseIndex][m];
         if (spring.kv == 0 && spring.ku == 0) continue;
-        ApplySpringLoads(block.members[m], results.member[m], GetMemberLoadContext(model, m), spring);
+        ApplySpringLoads(block.members[m], results.member[m], GetMemberLoadContext(model, m),
+                         spring);
     }
     // 8. Deflection from the chord.
-    for (int m = 1; m <= memberCount; ++m) StoreDeflection(block.members[m], results.member[m], model, m);
+    for (int m = 1; m <= memberCount; ++m)
+        StoreDeflection(block.members[m], results.member[m], model, m);
     // 9. Joint smoothing.
     SmoothJoints(block, results, model, model.loadCases[caseIndex]);
 }

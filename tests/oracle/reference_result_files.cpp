@@ -23,7 +23,8 @@ void WriteMemberForceFile(TStringList& list, const FrameResults& results, int wh
     const std::string head = which == kResultLoadCases ? "部材力"_sj : "部材力（組み合せ）"_sj;
     const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
     const int first = which == kResultLoadCases ? 1 : cases + 2;
-    const int count = which == kResultLoadCases ? cases : std::clamp(results.comboCount, 0, kMaxResultCombos);
+    const int count =
+        which == kResultLoadCases ? cases : std::clamp(results.comboCount, 0, kMaxResultCombos);
     const int members = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
     for (int b = first; b < first + count; ++b) {
         const ResultCase& block = results.block[b];
@@ -40,18 +41,20 @@ void WriteMemberForceFile(TStringList& list, const FrameResults& results, int wh
                 if (r == n + 1) point = "m-max", label = "M-max";
                 if (r == n + 2) point = "m-min", label = "M-min";
                 list.Add(FormatStr("%5s%15.4f%15.7e%15.7e%15.7e%15.7e     %s", point.c_str(),
-                                   Z(mr.values[kQtyPos][r]), Z(mr.values[kQtyM][r]), Z(mr.values[kQtyS][r]),
-                                   Z(mr.values[kQtyN][r]), Z(mr.values[kQtyDisp][r]), label));
+                                   Z(mr.values[kQtyPos][r]), Z(mr.values[kQtyM][r]),
+                                   Z(mr.values[kQtyS][r]), Z(mr.values[kQtyN][r]),
+                                   Z(mr.values[kQtyDisp][r]), label));
             }
         }
     }
 }
 
-bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, std::string* failed) {
+bool WriteSdkResultFiles(const FrameResults& results, const std::string& base,
+                         std::string* failed) {
     using Writer = void (*)(TStringList&, const FrameResults&, int);
-    static const Writer writers[kSdkResultFileCount] = {::WriteReactionFile,     ::WriteReactionFile,
-                                                        ::WriteDisplacementFile, ::WriteDisplacementFile,
-                                                        WriteMemberForceFile,    WriteMemberForceFile};
+    static const Writer writers[kSdkResultFileCount] = {
+        ::WriteReactionFile,     ::WriteReactionFile,  ::WriteDisplacementFile,
+        ::WriteDisplacementFile, WriteMemberForceFile, WriteMemberForceFile};
     bool all = true;
     TStringList list;
     for (int f = 0; f < kSdkResultFileCount; ++f) {

@@ -19,6 +19,7 @@ void WriteMemberForceFile(TStringList& list, const FrameResults& results, int wh
 // Writes base + ".F11", ".F12", ".F21", ".F22", ".F31", ".F32"; a file that
 // cannot be written is skipped and named in failed (one per line), and the
 // result is then false.
-bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, std::string* failed = nullptr);
+bool WriteSdkResultFiles(const FrameResults& results, const std::string& base,
+                         std::string* failed = nullptr);
 
 }  // namespace reference
