@@ -785,7 +785,7 @@ int main(int argc, char** argv) {
     if (FloorsTable(folder, std::max(repeats, 3)) != 0) return 1;
     std::printf("work files in %s/{ref,fast,fastw} (removed when done)\n", folder.c_str());
     std::printf("%-16s %5s %5s %5s %5s %5s %5s | %-17s | %-17s | %-17s | result files vs ref\n", "",
-                "user", "", "expanded", "", "", "", "reference", "program", "steps, files after");
+                "user", "", "expanded", "", "", "", "reference", "program", "steps, then files");
     std::printf(
         "%-16s %5s %5s %5s %5s %5s %5s | %7s %7s %s | %7s %7s %s | %7s %7s %s | program, steps, "
         "size\n",
