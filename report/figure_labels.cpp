@@ -70,7 +70,9 @@ void Project(const LabelBox& b, double ax, double ay, double& lo, double& hi) {
 
 bool SeparatedOnEdges(const LabelBox& a, const LabelBox& b) {
     for (int e = 0; e < 2; ++e) {
-        // The box's two edge directions; their normals are the axes.
+        // The box's two edge directions; their normals are the axes. Across
+        // the text (e = 0) touching boxes are apart; along it (e = 1) the
+        // label's clear space must lie between them.
         const double ex = a.x[e + 1] - a.x[e], ey = a.y[e + 1] - a.y[e];
         const double len = std::hypot(ex, ey);
         if (len <= 0) continue;
@@ -78,7 +80,8 @@ bool SeparatedOnEdges(const LabelBox& a, const LabelBox& b) {
         double alo, ahi, blo, bhi;
         Project(a, ax, ay, alo, ahi);
         Project(b, ax, ay, blo, bhi);
-        if (ahi <= blo + kTouching || bhi <= alo + kTouching) return true;
+        const double gap = e == 1 ? std::max(a.along - kTouching, 0.0) : 0.0;
+        if (ahi + gap <= blo + kTouching || bhi + gap <= alo + kTouching) return true;
     }
     return false;
 }
@@ -198,6 +201,7 @@ LabelBox FigureLabelBox(TextAnchor anchor, double xMm, double yMm, const std::st
         box.x[k] = xMm + u[k] * c - v[k] * s;
         box.y[k] = yMm + u[k] * s + v[k] * c;
     }
+    box.along = w;
     return box;
 }
 
