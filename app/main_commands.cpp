@@ -97,7 +97,9 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     // they are: read, it would give an empty model that a save (or the
     // automatic save of a calculation) would then write over that file.
     if (!HasFrameIdentifier(lines)) {
-        TellAboutLoad(splashCutShort_, "FRAME 行がありません（計算条件ファイルではありません）.\n"_sj + fileName, mtWarning, mbOK);
+        TellAboutLoad(splashCutShort_,
+                      "FRAME 行がありません（計算条件ファイルではありません）.\n"_sj + fileName,
+                      mtWarning, mbOK);
         return false;
     }
     std::string warnings;
