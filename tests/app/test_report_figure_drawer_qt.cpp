@@ -190,14 +190,14 @@ TEST(ReportFigureDrawer, CloseLoadValuesStayApartByABlank) {
     // The value characters of the figure, line by line, split into words
     // wherever a blank's width (half a cell or more) lies between them.
     std::vector<Glyph> values;
-    std::copy_if(glyphs.begin(), glyphs.end(), std::back_inserter(values), [&](const Glyph& g) {
-        return IsValueChar(g) && g.y > headY + 100 && g.y < 1500;
-    });
+    std::copy_if(glyphs.begin(), glyphs.end(), std::back_inserter(values),
+                 [&](const Glyph& g) { return IsValueChar(g) && g.y > headY + 100 && g.y < 1500; });
     std::sort(values.begin(), values.end(),
               [](const Glyph& a, const Glyph& c) { return a.y != c.y ? a.y < c.y : a.x < c.x; });
     std::vector<std::string> words;
     for (std::size_t i = 0; i < values.size(); ++i) {
-        const bool joined = i > 0 && values[i].y == values[i - 1].y && values[i].x - values[i - 1].x < 18;
+        const bool joined =
+            i > 0 && values[i].y == values[i - 1].y && values[i].x - values[i - 1].x < 18;
         if (!joined) words.emplace_back();
         words.back() += values[i].text;
     }

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/analysed_example.h"
 #include "report_body_util.h"
+#include "tests/analysed_example.h"
 
 namespace {
 
@@ -74,4 +74,6 @@ TEST(ReportFooter, ContinuousBeamPagesKeepTheirFootForThePageNumber) {
     ExpectFootsClear("continuous_beam.$O1");
 }
 
-TEST(ReportFooter, SpringBeamPagesKeepTheirFootForThePageNumber) { ExpectFootsClear("spring_beam.$O1"); }
+TEST(ReportFooter, SpringBeamPagesKeepTheirFootForThePageNumber) {
+    ExpectFootsClear("spring_beam.$O1");
+}
