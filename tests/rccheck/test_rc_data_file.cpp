@@ -348,8 +348,8 @@ TEST(RcDataFile, BarTextsThatAreNotBarsAreRefusedAtEntry) {
     for (const char* typed : {"25x6", "2586", "D25", "25*", "d25*6", "*6", "abc", "-"})
         EXPECT_EQ(RefuseBarText(typed), format) << typed;
     // Clearing the bars stays possible: an empty cell or zeros.
-    for (const std::string& typed : {std::string(), std::string("  "), std::string("0"),
-                                     std::string("0*0"), "D0×0.00"_sj})
+    for (const std::string& typed :
+         {std::string(), std::string("  "), std::string("0"), std::string("0*0"), "D0×0.00"_sj})
         EXPECT_EQ(RefuseBarText(typed), "") << typed;
     EXPECT_EQ(RefuseBarText("D25×6.00"_sj), "");
     EXPECT_EQ(RefuseBarText("２５＊６"_sj), format);

@@ -315,7 +315,7 @@ TEST(ReportRcChapter, UltimateOnlyPointsShowTheirBendingCapacityRatio) {
         start = end + 1;
     }
     const std::vector<std::string> fm = Words(fmLine), fc = Words(fcLine), fs = Words(fsLine);
-    ASSERT_FALSE(fm.empty()) << "no 安全性 fm row";
+    ASSERT_FALSE(fm.empty()) << "no fm row";
     EXPECT_EQ(fm.back(), "1.224");
     // Point 1 ran no allowable-stress check: its fc and fs cells are empty,
     // and point 2 (allowable stresses only) has no fm.
