@@ -39,8 +39,10 @@ struct LoadPen {
 void Font(const LoadPen& p, double angle) { SetFontMm(p.th, p.tw, angle, 0); }
 
 // A label that would cover another label of the figure may move this many
-// text heights along its member either way before it is left out.
-constexpr double kLabelReach = 4.0;
+// text heights along its member either way before it is left out: enough
+// for a value of seven characters (-50.000) to stand beside another at the
+// same place, one blank apart.
+constexpr double kLabelReach = 6.0;
 
 // A load's value label; it keeps clear of the figure's other labels by
 // moving along the direction theta (its member).

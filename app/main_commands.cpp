@@ -81,22 +81,39 @@ bool TFmMain::MayReplaceModel() {
     return answer == mrNo;
 }
 
+// A message about the file being loaded. At start-up the splash is still up
+// and stays above every other window: it goes first, or the message would
+// open hidden under it.
+namespace {
+
+void TellAboutLoad(bool& splashCutShort, const std::string& text, TMsgDlgType type, int buttons) {
+    if (fmOpening && fmOpening->Visible()) {
+        HideSplash();
+        splashCutShort = true;
+    }
+    MessageDlg(text, type, buttons);
+}
+
+}  // namespace
+
 bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     if (const std::string why = CannotOpenReason(fileName); !why.empty()) {
-        MessageDlg(why, mtError, mbOK);
+        TellAboutLoad(splashCutShort_, why, mtError, mbOK);
         return false;
     }
     if (fileName.empty() || !FileExists(fileName)) return false;
     TStringList lines;
     if (!lines.LoadFromFile(fileName)) {
-        MessageDlg("読み込めません.\n"_sj + fileName, mtError, mbOK);
+        TellAboutLoad(splashCutShort_, "読み込めません.\n"_sj + fileName, mtError, mbOK);
         return false;
     }
     // A file that is not a data file leaves the model and its file name as
     // they are: read, it would give an empty model that a save (or the
     // automatic save of a calculation) would then write over that file.
     if (!HasFrameIdentifier(lines)) {
-        MessageDlg("FRAME 行がありません（計算条件ファイルではありません）.\n"_sj + fileName, mtWarning, mbOK);
+        TellAboutLoad(splashCutShort_,
+                      "FRAME 行がありません（計算条件ファイルではありません）.\n"_sj + fileName,
+                      mtWarning, mbOK);
         return false;
     }
     std::string warnings;
@@ -130,7 +147,7 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     RefreshGrids();
     CopyFrameModel(*undo_, model);
     if (!CurrentFileName.empty()) TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
-    if (!warnings.empty()) MessageDlg(warnings, mtWarning, mbOK);
+    if (!warnings.empty()) TellAboutLoad(splashCutShort_, warnings, mtWarning, mbOK);
     return true;
 }
 

@@ -71,7 +71,9 @@ void Project(const LabelBox& b, double ax, double ay, double& lo, double& hi) {
 
 bool SeparatedOnEdges(const LabelBox& a, const LabelBox& b) {
     for (int e = 0; e < 2; ++e) {
-        // The box's two edge directions; their normals are the axes.
+        // The box's two edge directions; their normals are the axes. Across
+        // the text (e = 0) touching boxes are apart; along it (e = 1) the
+        // label's clear space must lie between them.
         const double ex = a.x[e + 1] - a.x[e], ey = a.y[e + 1] - a.y[e];
         const double len = std::hypot(ex, ey);
         if (len <= 0) continue;
@@ -79,7 +81,8 @@ bool SeparatedOnEdges(const LabelBox& a, const LabelBox& b) {
         double alo, ahi, blo, bhi;
         Project(a, ax, ay, alo, ahi);
         Project(b, ax, ay, blo, bhi);
-        if (ahi <= blo + kTouching || bhi <= alo + kTouching) return true;
+        const double gap = e == 1 ? std::max(a.along - kTouching, 0.0) : 0.0;
+        if (ahi + gap <= blo + kTouching || bhi + gap <= alo + kTouching) return true;
     }
     return false;
 }
@@ -120,8 +123,9 @@ LabelBox Around(const LabelBox& a, const LabelBox& b) {
 }
 
 // The box with half a character of room at either end of the text (and a
-// little above and below): texts that meet end to end read as one, as a
-// value "30.000" beside the node number "2" reads "30.0002".
+// little above and below), for the figure's own marks: a value that meets
+// the node number "2" end to end reads "30.0002". Between two values the
+// blank each label keeps along its text (`along`) does the same.
 LabelBox WithRoom(LabelBox box) {
     const double ux = box.x[1] - box.x[0], uy = box.y[1] - box.y[0];
     const double vx = box.x[3] - box.x[0], vy = box.y[3] - box.y[0];
@@ -136,11 +140,11 @@ LabelBox WithRoom(LabelBox box) {
     return box;
 }
 
-// A place is free when the text, with its room, covers no placed label.
+// A place is free when the text, with the blank it keeps, covers no placed
+// label (marks are placed with their room).
 bool Free(const LabelBox& box) {
-    const LabelBox roomy = WithRoom(box);
-    return !AnyNear(roomy,
-                    [&](const PlacedLabel& other) { return LabelBoxesOverlap(roomy, other.box); });
+    return !AnyNear(box,
+                    [&](const PlacedLabel& other) { return LabelBoxesOverlap(box, other.box); });
 }
 
 void Remember(const PlacedLabel& label) {
@@ -220,6 +224,7 @@ LabelBox FigureLabelBox(TextAnchor anchor, double xMm, double yMm, const std::st
         box.x[k] = xMm + u[k] * c - v[k] * s;
         box.y[k] = yMm + u[k] * s + v[k] * c;
     }
+    box.along = w;
     return box;
 }
 
