@@ -101,11 +101,11 @@ bool NearSorted(const std::vector<double>& sorted, double p) {
 
 // The positions are rounded to 0.001 m.
 UserPointList UserPoints(const FrameModel& user, int t, bool viewDivisionMode) {
-    const int n = BuildMemberPointList(user, t, viewDivisionMode);
+    const MemberPointList list = BuildMemberPointList(user, t, viewDivisionMode);
     UserPointList pts;
-    for (int k = 1; k <= std::min(n, kMemberPointSlots - 1); ++k) {
-        pts.pos.push_back(PointList.pos[k]);
-        pts.label.emplace_back(PointList.label[k]);
+    for (int k = 1; k <= std::min(list.count, kMemberPointSlots - 1); ++k) {
+        pts.pos.push_back(list.pos[k]);
+        pts.label.emplace_back(list.label[k]);
     }
     return pts;
 }

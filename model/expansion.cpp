@@ -549,8 +549,8 @@ void BuildViewPoints(FrameModel& copy, const FrameModel& user, bool viewDivision
     copy.view2Count = 0;
     const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
     for (int t = 1; t <= mc; ++t) {
-        const int count = BuildMemberPointList(user, t, viewDivisionMode);
-        const MemberPointList points = PointList;  // the lister's work list is shared
+        const MemberPointList points = BuildMemberPointList(user, t, viewDivisionMode);
+        const int count = points.count;
         const FrameMember& um = user.members[t];
         double w = 0;
         for (int b = um.segFirst; b <= um.segLast && b >= 1; ++b) {

@@ -9,9 +9,6 @@
 #include "model/numeric.h"
 #include "platform/sysutils.h"
 
-MemberPointList PointList;
-NamedPointPositions NamedPoints[kNamedPointMembers];
-
 namespace {
 
 std::size_t allocationLimit = 0;
@@ -339,23 +336,21 @@ bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work) 
 
 namespace {
 
-void AppendPoint(double pos, const char* label) {
-    if (PointList.count >= kMaxListPoints) return;
-    ++PointList.count;
-    PointList.pos[PointList.count] = pos;
+void AppendPoint(MemberPointList& list, double pos, const char* label) {
+    if (list.count >= kMaxListPoints) return;
+    ++list.count;
+    list.pos[list.count] = pos;
     // At most 20 bytes, never half a double-byte character, then trimmed.
     char cut[21];
     SetFixedText(cut, sizeof cut, label ? label : "");
-    SetFixedText(PointList.label[PointList.count], 24, Trim(cut).c_str());
+    SetFixedText(list.label[list.count], 24, Trim(cut).c_str());
 }
 
 }  // namespace
 
-int BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode) {
-    PointList.count = 0;
-    const bool keepNamed = memberIndex >= 1 && memberIndex < kNamedPointMembers;
-    if (keepNamed) NamedPoints[memberIndex].count = 0;
-    if (memberIndex < 1 || memberIndex > ClampedCount(model.memberCount, kMaxMembers)) return 0;
+MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode) {
+    MemberPointList list;
+    if (memberIndex < 1 || memberIndex > ClampedCount(model.memberCount, kMaxMembers)) return list;
     const FrameMember& member = model.members[memberIndex];
     const double L = member.length;
     // 1. Named points of interest, in entry order.
@@ -365,18 +360,14 @@ int BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivi
         const View2Member& entry = model.view2[v];
         if (entry.memberNo != member.no) continue;
         const int points = ClampedCount(entry.count, kMaxViewPoints);
-        for (int p = 1; p <= points && PointList.count < namedLimit; ++p) {
+        for (int p = 1; p <= points && list.count < namedLimit; ++p) {
             char name[kPointNameSize + 1];
             std::memcpy(name, entry.pointName[p], kPointNameSize);
             name[kPointNameSize] = '\0';
-            const double pos = Round3(entry.dist[p]);
-            AppendPoint(pos, name);
-            if (keepNamed) {
-                NamedPointPositions& named = NamedPoints[memberIndex];
-                named.pos[++named.count] = pos;
-            }
+            AppendPoint(list, Round3(entry.dist[p]), name);
         }
     }
+    list.namedCount = list.count;
     if (viewDivisionMode) {
         // 2. Equal divisions of every View1 range covering the member.
         const int view1Count = ClampedCount(model.view1Count, kMaxView1);
@@ -386,15 +377,15 @@ int BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivi
             const int lo = std::min(range.firstMember, last),
                       hi = std::max(range.firstMember, last);
             if (member.no < lo || member.no > hi) continue;
-            const int g = std::min(range.divisions, 21 - PointList.count);
-            for (int t = 1; t <= g - 1; ++t) AppendPoint(Round3(t * L / g), nullptr);
+            const int g = std::min(range.divisions, 21 - list.count);
+            for (int t = 1; t <= g - 1; ++t) AppendPoint(list, Round3(t * L / g), nullptr);
         }
     } else {
         // 3. Up to 100 equal parts (an even number).
-        const int e = std::min(132 - PointList.count, 100) & ~1;
-        for (int f = 1; f <= e - 1 && PointList.count < kMaxListPoints; ++f) {
-            AppendPoint(Round3(f * L / e), nullptr);
+        const int e = std::min(132 - list.count, 100) & ~1;
+        for (int f = 1; f <= e - 1 && list.count < kMaxListPoints; ++f) {
+            AppendPoint(list, Round3(f * L / e), nullptr);
         }
     }
-    return PointList.count;
+    return list;
 }

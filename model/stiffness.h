@@ -97,26 +97,19 @@ void ApplyRestraints(const FrameModel& model, int caseIndex, int* map);
 // work.x left 0). work.map tells where each kept DOF's value is.
 bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work);
 
-// The work list filled by BuildMemberPointList: positions in m from the I
-// end (rounded to 0.001 m), labels (CP932, at most 20 bytes), unsorted.
+// The result points of one member, as BuildMemberPointList gives them:
+// positions in m from the I end (rounded to 0.001 m) and labels (CP932, at
+// most 20 bytes) in slots 1..count, unsorted. The member's named points of
+// interest come first (slots 1..namedCount, in entry order), then the
+// divisions.
 constexpr int kMemberPointSlots = 134;
 struct MemberPointList {
     int count = 0;
+    int namedCount = 0;
     double pos[kMemberPointSlots] = {};
     char label[kMemberPointSlots][24] = {};
 };
-extern MemberPointList PointList;
 
-// Positions of each member's named points alone (member table slots 1..803),
-// for the thinning of the mapping back.
-constexpr int kNamedPointMembers = 804;
-struct NamedPointPositions {
-    int count = 0;
-    double pos[kMemberPointSlots] = {};
-};
-extern NamedPointPositions NamedPoints[kNamedPointMembers];
-
-// Builds the result point list of the member in table slot memberIndex
-// into PointList (and its named positions into NamedPoints[memberIndex]);
-// returns the number of points (at most 131).
-int BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode);
+// The result point list of the member in table slot memberIndex (at most
+// 131 points; none for a slot outside the member table).
+MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode);

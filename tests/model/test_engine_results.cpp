@@ -235,27 +235,32 @@ TEST(EngineResults, MemberPointListModes) {
     PrepareMemberLoads(b.model());
     FrameModel& model = b.model();
     // Without view divisions: the named points in entry order, then 100 parts.
-    int n = BuildMemberPointList(model, 1, false);
-    ASSERT_EQ(n, 2 + 99);
-    EXPECT_DOUBLE_EQ(PointList.pos[1], 6.0);
-    EXPECT_EQ(std::string(PointList.label[1]), "ABCDEFGHIJKLMNOPQRS");
-    EXPECT_EQ(std::string(PointList.label[2]), "P2");
-    EXPECT_DOUBLE_EQ(PointList.pos[3], 0.1);
-    EXPECT_DOUBLE_EQ(PointList.pos[101], 9.9);
-    EXPECT_EQ(NamedPoints[1].count, 2);
-    EXPECT_DOUBLE_EQ(NamedPoints[1].pos[2], 2.0);
+    MemberPointList list = BuildMemberPointList(model, 1, false);
+    ASSERT_EQ(list.count, 2 + 99);
+    EXPECT_DOUBLE_EQ(list.pos[1], 6.0);
+    EXPECT_EQ(std::string(list.label[1]), "ABCDEFGHIJKLMNOPQRS");
+    EXPECT_EQ(std::string(list.label[2]), "P2");
+    EXPECT_DOUBLE_EQ(list.pos[3], 0.1);
+    EXPECT_DOUBLE_EQ(list.pos[101], 9.9);
+    EXPECT_EQ(list.namedCount, 2);
+    EXPECT_DOUBLE_EQ(list.pos[2], 2.0);
     // View divisions: a range over members 3..7 with 4 parts.
     model.view1[++model.view1Count] = View1Range{3, 7, 4};
-    n = BuildMemberPointList(model, 1, true);
-    ASSERT_EQ(n, 2 + 3);
-    EXPECT_DOUBLE_EQ(PointList.pos[3], 2.5);
+    list = BuildMemberPointList(model, 1, true);
+    ASSERT_EQ(list.count, 2 + 3);
+    EXPECT_EQ(list.namedCount, 2);
+    EXPECT_DOUBLE_EQ(list.pos[3], 2.5);
     // 140 named points: the list stops at 131.
     View2Member& v = model.view2[++model.view2Count];
     v.memberNo = 5;
     for (int k = 1; k <= 132; ++k) v.dist[++v.count] = static_cast<float>(k * 0.05);
-    EXPECT_EQ(BuildMemberPointList(model, 1, false), 131);
+    EXPECT_EQ(BuildMemberPointList(model, 1, false).count, 131);
     // In view-division mode at most 20 named points, and no divisions after.
-    EXPECT_EQ(BuildMemberPointList(model, 1, true), 20);
+    list = BuildMemberPointList(model, 1, true);
+    EXPECT_EQ(list.count, 20);
+    EXPECT_EQ(list.namedCount, 20);
+    // A slot outside the member table has no points.
+    EXPECT_EQ(BuildMemberPointList(model, 2, false).count, 0);
 }
 
 // --- Progress and failures ------------------------------------------------------------------
