@@ -29,10 +29,8 @@ void AppendMember(std::string& out, const FrameResults& results, const FrameMode
     // Members pointing down or to the left are listed from the j end, so
     // that every row reads left to right or bottom to top.
     const bool descending = std::cos(rm.angle + kQuarterPi) < 0;
-    const int n = ListPointsWithForces(results, block, m, descending, true);
     std::string names, xs = "X", ms = "M", ns = "N", ss = "S";
-    for (int p = 1; p <= n; ++p) {
-        const MemberPointRecord& r = MemberPointListing[p];
+    for (const MemberPointRecord& r : ListPointsWithForces(results, block, m, descending, true)) {
         names += "\t" + FixedText(r.label, kPointLabelBytes);
         xs += FormatStr("\t%0.3f", r.position);
         ms += FormatStr("\t%0.3f", r.m);

@@ -3,21 +3,21 @@
 #include <algorithm>
 #include <cstring>
 
-MemberPointRecord MemberPointListing[kMaxListedPoints + 1];
-
 namespace {
 // Extremes closer than this to an end (m) are the end points themselves.
 constexpr double kEndMargin = 0.0001;
 }  // namespace
 
-int ListPointsWithForces(const FrameResults& results, int block, int member, bool descending,
-                         bool includeUnlabelled) {
-    if (block < 1 || block >= kResultCaseSlots || member < 1 || member >= kResultMemberSlots) return 0;
+std::vector<MemberPointRecord> ListPointsWithForces(const FrameResults& results, int block,
+                                                    int member, bool descending,
+                                                    bool includeUnlabelled) {
+    std::vector<MemberPointRecord> found;
+    if (block < 1 || block >= kResultCaseSlots || member < 1 || member >= kResultMemberSlots)
+        return found;
     const ResultMember& rm = results.member[member];
     const MemberResult& mr = results.block[block].members[member];
     const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
-    MemberPointRecord found[kMaxListedPoints];
-    int count = 0;
+    found.reserve(static_cast<std::size_t>(n) + 2);
     for (int j = 1; j <= n + 2; ++j) {
         char label[kPointLabelBytes] = {};
         if (j < kPointLabelSlots) std::memcpy(label, rm.pointLabel[j], kPointLabelBytes - 1);
@@ -28,7 +28,7 @@ int ListPointsWithForces(const FrameResults& results, int block, int member, boo
         } else if (label[0] == '\0' && !(includeUnlabelled && rm.pointKind[j] == 2)) {
             continue;
         }
-        MemberPointRecord& r = found[count++];
+        MemberPointRecord& r = found.emplace_back();
         std::memcpy(r.label, label, kPointLabelBytes);
         r.position = pos;
         r.m = mr.values[kQtyM][j];
@@ -36,9 +36,8 @@ int ListPointsWithForces(const FrameResults& results, int block, int member, boo
         r.n = mr.values[kQtyN][j];
         r.disp = mr.values[kQtyDisp][j];
     }
-    std::stable_sort(found, found + count, [descending](const MemberPointRecord& a, const MemberPointRecord& b) {
+    std::stable_sort(found.begin(), found.end(), [descending](const MemberPointRecord& a, const MemberPointRecord& b) {
         return descending ? a.position > b.position : a.position < b.position;
     });
-    for (int k = 0; k < count; ++k) MemberPointListing[k + 1] = found[k];
-    return count;
+    return found;
 }

@@ -75,10 +75,12 @@ void WriteMemberForceList(TStringList& list, const FrameResults& results, int wh
             const ResultMember& rm = results.member[m];
             // Members running down to the left are listed from their J end.
             const bool descending = std::cos(rm.angle + M_PI / 4) < 0;
-            const int count = ListPointsWithForces(results, blockIndex, m, descending, true);
+            const std::vector<MemberPointRecord> points =
+                ListPointsWithForces(results, blockIndex, m, descending, true);
+            const int count = static_cast<int>(points.size());
             list.Add(FormatStr("MEMBR%5d%5d%5d%5d", rm.no, rm.nodeI, rm.nodeJ, count));
             for (int k = 1; k <= count; ++k) {
-                const MemberPointRecord& p = MemberPointListing[k];
+                const MemberPointRecord& p = points[static_cast<std::size_t>(k - 1)];
                 list.Add(FormatStr("%d %0.3f %15.7e %15.7e %15.7e %15.7e %s", k, Z(p.position), Z(p.m), Z(p.s),
                                    Z(p.n), Z(p.disp), p.label));
             }

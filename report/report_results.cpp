@@ -150,7 +150,8 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
     // Members pointing down or to the left are listed from their j end, so
     // that every table reads left to right or bottom to top.
     const bool descending = std::cos(rm.angle + kPi / 4) < 0;
-    const int n = ListPointsWithForces(results, block, j, descending, true);
+    const std::vector<MemberPointRecord> points = ListPointsWithForces(results, block, j, descending, true);
+    const int n = static_cast<int>(points.size());
     const int mi = FindMemberIndex(model, rm.no);
     const std::string name = mi ? ReportSafeText(model.members[mi].name) : std::string();
     const std::vector<std::string> lead{
@@ -173,7 +174,7 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
             PutNumber(rm.length);
             led = true;
         }
-        const MemberPointRecord& p = MemberPointListing[r];
+        const MemberPointRecord& p = points[static_cast<std::size_t>(r - 1)];
         PutText(ReportSafeText(p.label, kPointColumn));
         PutNumber(p.position);
         PutNumber(rm.length - p.position);

@@ -44,9 +44,9 @@ FrameResults& Record(const std::vector<Slot>& points, float maxPos, float minPos
     return *r;
 }
 
-std::vector<std::string> Labels(int count) {
+std::vector<std::string> Labels(const std::vector<MemberPointRecord>& listing) {
     std::vector<std::string> out;
-    for (int k = 1; k <= count; ++k) out.emplace_back(MemberPointListing[k].label);
+    for (const MemberPointRecord& p : listing) out.emplace_back(p.label);
     return out;
 }
 
@@ -75,34 +75,36 @@ TEST(MemberPoints, WhichPointsAreListed) {
     };
     for (const Case& c : cases) {
         const FrameResults& r = Record(c.points, c.maxPos, c.minPos);
-        const int n = ListPointsWithForces(r, 1, 1, c.descending, c.includeUnlabelled);
-        EXPECT_EQ(Labels(n), c.expected) << c.what;
+        EXPECT_EQ(Labels(ListPointsWithForces(r, 1, 1, c.descending, c.includeUnlabelled)), c.expected)
+            << c.what;
     }
 }
 
 TEST(MemberPoints, RecordsCarryTheBlocksValues) {
     const FrameResults& r = Record({{0, "A", 2}, {4, "B", 2}}, 2.0f, 3.0f);
-    ASSERT_EQ(ListPointsWithForces(r, 1, 1, false, false), 4);
-    EXPECT_EQ(MemberPointListing[2].position, 2.0);
-    EXPECT_EQ(MemberPointListing[2].m, 99);
-    EXPECT_EQ(MemberPointListing[3].m, -99);
-    EXPECT_EQ(MemberPointListing[4].m, 20);
+    const std::vector<MemberPointRecord> listing = ListPointsWithForces(r, 1, 1, false, false);
+    ASSERT_EQ(listing.size(), 4u);
+    EXPECT_EQ(listing[1].position, 2.0);
+    EXPECT_EQ(listing[1].m, 99);
+    EXPECT_EQ(listing[2].m, -99);
+    EXPECT_EQ(listing[3].m, 20);
 }
 
 TEST(MemberPoints, LabelledExtremesKeepTheirLabel) {
     FrameResults& r = Record({{0, "A", 2}, {4, "B", 2}}, 2.0f, 3.0f);
     std::strcpy(r.member[1].pointLabel[3], "中央"_sj.c_str());
-    ASSERT_EQ(ListPointsWithForces(r, 1, 1, false, false), 4);
-    EXPECT_EQ(std::string(MemberPointListing[2].label), "中央"_sj);
-    EXPECT_EQ(std::string(MemberPointListing[3].label), "M-min");
+    const std::vector<MemberPointRecord> listing = ListPointsWithForces(r, 1, 1, false, false);
+    ASSERT_EQ(listing.size(), 4u);
+    EXPECT_EQ(std::string(listing[1].label), "中央"_sj);
+    EXPECT_EQ(std::string(listing[2].label), "M-min");
 }
 
 TEST(MemberPoints, FullMemberAndBadIndexesStayInBounds) {
     std::vector<Slot> many;
     for (int k = 0; k < kMaxResultPoints; ++k) many.push_back({0.01f * k, "P", 2});
     const FrameResults& r = Record(many, 0.5f, 0.6f, 2.0f);
-    EXPECT_EQ(ListPointsWithForces(r, 1, 1, false, false), kMaxListedPoints);
-    EXPECT_EQ(ListPointsWithForces(r, 0, 1, false, false), 0);
-    EXPECT_EQ(ListPointsWithForces(r, kResultCaseSlots, 1, false, false), 0);
-    EXPECT_EQ(ListPointsWithForces(r, 1, kResultMemberSlots, false, false), 0);
+    EXPECT_EQ(ListPointsWithForces(r, 1, 1, false, false).size(), std::size_t{kMaxListedPoints});
+    EXPECT_TRUE(ListPointsWithForces(r, 0, 1, false, false).empty());
+    EXPECT_TRUE(ListPointsWithForces(r, kResultCaseSlots, 1, false, false).empty());
+    EXPECT_TRUE(ListPointsWithForces(r, 1, kResultMemberSlots, false, false).empty());
 }

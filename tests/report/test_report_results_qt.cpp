@@ -121,6 +121,6 @@ TEST(ReportResults, LongMemberTableContinuesWithinThePage) {
     }
     // More rows than one block holds, and every listed point printed.
     EXPECT_GT(found, 40);
-    EXPECT_EQ(found, ListPointsWithForces(r, ComboBlockIndex(r, 1), 1, false, true));
+    EXPECT_EQ(found, static_cast<int>(ListPointsWithForces(r, ComboBlockIndex(r, 1), 1, false, true).size()));
     for (int k = 1; k <= pages; ++k) EXPECT_LE(LowestRecordY(10 + k), 2700.0) << k;
 }
