@@ -631,12 +631,13 @@ int PhaseRun(const std::string& path, const std::string& file) {
     ReadFrameDataFile(file, *model, warnings);
     marks.emplace_back("read", Clock::now());
     FrameResults* results = AllocateFrameResults();
-    ExpandFrameModel(*copy, *model, true, false);
+    const ExpansionResult expansion = ExpandFrameModel(*copy, *model, true, false);
     marks.emplace_back("expand", Clock::now());
     if (ref) {
-        reference::AnalyseLoadCases(*results, *copy, warnings);
+        reference::AnalyseLoadCases(*results, *copy, warnings, expansion.springs);
     } else {
-        AnalyseLoadCases(*results, *copy, warnings, std::clamp(model->memberCount, 0, kMaxMembers));
+        AnalyseLoadCases(*results, *copy, warnings, std::clamp(model->memberCount, 0, kMaxMembers),
+                         expansion.springs);
     }
     marks.emplace_back("cases", Clock::now());
     if (ref) {

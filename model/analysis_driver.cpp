@@ -474,8 +474,8 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
         EngineMessage("メモリーが足りません.(剛域展開)"_sj);
         return false;
     }
-    ExpansionReport er;
-    ExpandFrameModel(*copy, model, true, viewDivisionMode, &er);
+    const ExpansionResult expansion = ExpandFrameModel(*copy, model, true, viewDivisionMode);
+    const ExpansionReport& er = expansion.report;
     if (HasEngineProgress()) {
         EngineProgress(FormatStr("***  !! 計算中 部材数(展開数) %d ( %d)  *** :"_sj.c_str(), model.memberCount,
                                  copy->memberCount));
@@ -492,12 +492,12 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     // The mapping back wipes the slots of the user's members and combines
     // the cases again: the work it would undo is left out.
     const int remapped = std::clamp(model.memberCount, 0, kMaxMembers);
-    const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped);
+    const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped, expansion.springs);
     // What the extremes between the result points are found from: the
     // pieces' forces, before the mapping back overwrites them.
     std::unique_ptr<MemberExtremeSearch> extremes;
     if (ok) {
-        extremes = std::make_unique<MemberExtremeSearch>(results, *copy);
+        extremes = std::make_unique<MemberExtremeSearch>(results, *copy, expansion.springs);
         extremes->MapMembersTo(model);
     }
     std::vector<int> failedBlocks;

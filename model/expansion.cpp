@@ -339,7 +339,8 @@ void BuildPieces(Builder& bld, int t, MemberPlan& mp) {
 
 // Step 8, with springs: one support case per load case with the node
 // springs of its spring case, and the distributed-spring table.
-void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan) {
+void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan,
+                      DistributedSprings& springs) {
     const int lc = LoadCaseCount(user);
     for (int l = 1; l <= lc; ++l) {
         SuptCase& sc = copy.supportCases[l];
@@ -385,7 +386,7 @@ void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan
                 // would not balance (the remaining jump at the first and last
                 // inner node is shared out when the results are mapped back).
                 if (v == first) continue;
-                SetDistributedSpring(l, v, kv, ku);
+                springs.Set(l, v, kv, ku);
             }
         }
     }
@@ -577,9 +578,9 @@ void BuildViewPoints(FrameModel& copy, const FrameModel& user, bool viewDivision
 }
 
 void BuildCopy(FrameModel& copy, FrameModel& user, Plan& plan, bool viewDivisionMode,
-               ExpansionReport& report, int& loadOverflow) {
+               ExpansionResult& result, int& loadOverflow) {
     CopyFrameModel(copy, user);
-    ClearDistributedSpringTable();
+    result.springs = DistributedSprings{};
     const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
     Builder bld{copy, user};
     for (int k = 1; k <= std::clamp(user.nodeCount, 0, kMaxNodes); ++k)
@@ -593,9 +594,9 @@ void BuildCopy(FrameModel& copy, FrameModel& user, Plan& plan, bool viewDivision
     }
     RefreshMemberGeometry(copy);
     if (plan.springs) {
-        BuildNodeSprings(copy, user, plan);
+        BuildNodeSprings(copy, user, plan, result.springs);
     } else {
-        RepeatSpringEntries(copy, user, report);
+        RepeatSpringEntries(copy, user, result.report);
     }
     loadOverflow = BuildLoads(copy, user);
     BuildViewPoints(copy, user, viewDivisionMode);
@@ -603,25 +604,26 @@ void BuildCopy(FrameModel& copy, FrameModel& user, Plan& plan, bool viewDivision
 
 }  // namespace
 
-void ExpandFrameModel(FrameModel& copy, FrameModel& user, bool withSprings, bool viewDivisionMode,
-                      ExpansionReport* report) {
-    ExpansionReport local;
-    ExpansionReport& rep = report ? *report : local;
+ExpansionResult ExpandFrameModel(FrameModel& copy, FrameModel& user, bool withSprings,
+                                 bool viewDivisionMode) {
+    ExpansionResult result;
+    ExpansionReport& rep = result.report;
     ClearSpringSegmentCount();
     RefreshMemberGeometry(user);
     Plan plan = MakePlan(user, withSprings, rep);
     int overflow = 0;
-    BuildCopy(copy, user, plan, viewDivisionMode, rep, overflow);
+    BuildCopy(copy, user, plan, viewDivisionMode, result, overflow);
     if (overflow != 0 && plan.expanded) {
         AddWarning(rep, "警告：展開後の荷重数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
         std::vector<MemberPlan> base = plan.members;
         plan = NoExpansionPlan(base);
         for (int t = 1; t < static_cast<int>(base.size()); ++t)
             if (SpringSegmentCount[t] > 1) SpringSegmentCount[t] = 1;
-        BuildCopy(copy, user, plan, viewDivisionMode, rep, overflow);
+        BuildCopy(copy, user, plan, viewDivisionMode, result, overflow);
     }
     if (overflow != 0) {
         AddWarning(rep, FormatStr("警告：荷重ｹｰｽ No.%d の荷重数が %d を超えるため、超過分を無視しました。"_sj.c_str(),
                                   overflow, kMaxLoads));
     }
+    return result;
 }

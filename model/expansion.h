@@ -21,6 +21,7 @@
 #include <string>
 
 #include "model/frame_model.h"
+#include "model/load_case_loop.h"
 
 // Most members (pieces) the expanded copy may hold.
 constexpr int kMaxExpandedMembers = 800;
@@ -38,9 +39,16 @@ struct ExpansionReport {
     std::string warnings;   // CP932, one line per fallback, each ending "\n"
 };
 
+// What the expansion built besides the copy.
+struct ExpansionResult {
+    // The distributed springs of the copy (load case x piece), for the
+    // engine; none without springs.
+    DistributedSprings springs;
+    ExpansionReport report;
+};
+
 // Fills copy with the expansion of user. withSprings = false keeps the
 // spring cases as member springs of the pieces (the outside library's
 // path); viewDivisionMode is the point mode handed to BuildMemberPointList.
-// Also fills DistributedSpringTable (load case x piece) for the engine.
-void ExpandFrameModel(FrameModel& copy, FrameModel& user, bool withSprings, bool viewDivisionMode,
-                      ExpansionReport* report = nullptr);
+ExpansionResult ExpandFrameModel(FrameModel& copy, FrameModel& user, bool withSprings,
+                                 bool viewDivisionMode);

@@ -233,7 +233,7 @@ class LoadedMemberIndex {
 // its bits).
 void MemberForcesOfCase(ResultCase& block, const FrameResults& results, const FrameModel& model,
                         int caseIndex, int m, const std::vector<int>& loads,
-                        const MemberLoadContext& ctx) {
+                        const MemberLoadContext& ctx, const DistributedSprings& springs) {
     MemberResult& mr = block.members[m];
     const ResultMember& rm = results.member[m];
     const int n = PointCountOf(rm);
@@ -262,16 +262,15 @@ void MemberForcesOfCase(ResultCase& block, const FrameResults& results, const Fr
             mr.values[kQtyS][p] = static_cast<float>(mr.values[kQtyS][p] - shear[k][p]);
         }
     }
-    if (m < kSpringMemberSlots && caseIndex < kSpringCaseSlots) {
-        const SpringIntensity& spring = DistributedSpringTable[caseIndex][m];
-        if (spring.kv != 0 || spring.ku != 0) ApplySpringLoadsFast(mr, rm, ctx, spring);
-    }
+    const SpringIntensity spring = springs.At(caseIndex, m);
+    if (spring.kv != 0 || spring.ku != 0) ApplySpringLoadsFast(mr, rm, ctx, spring);
     StoreDeflection(mr, rm, model, m);
 }
 
 }  // namespace
 
-void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model) {
+void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model,
+                              const DistributedSprings& springs) {
     const int caseCount = std::min(results.caseCount, std::min(model.loadCaseCount, kMaxResultCases));
     const int memberCount = results.memberCount;
     if (caseCount < 1 || memberCount < 1) return;
@@ -294,7 +293,8 @@ void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model) {
     }
     ParallelFor(caseCount * memberCount, [&](int task) {
         const int c = task / memberCount + 1, m = task % memberCount + 1;
-        MemberForcesOfCase(results.block[c], results, model, c, m, loadsOf[c][m], contexts[m]);
+        MemberForcesOfCase(results.block[c], results, model, c, m, loadsOf[c][m], contexts[m],
+                           springs);
     });
     // Step 9 reads end moments of several members: after all of them.
     const JointEnds joints = FindJointEnds(results, model);

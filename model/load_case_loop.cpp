@@ -23,25 +23,30 @@
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 
-SpringIntensity DistributedSpringTable[kSpringCaseSlots][kSpringMemberSlots];
-
 namespace {
 
-bool springTableSet = false;  // a cell may be non-zero
+bool InSpringTable(int caseSlot, int memberSlot) {
+    return caseSlot >= 0 && caseSlot < kSpringCaseSlots && memberSlot >= 0 &&
+           memberSlot < kSpringMemberSlots;
+}
+
+std::size_t SpringCell(int caseSlot, int memberSlot) {
+    return static_cast<std::size_t>(caseSlot) * kSpringMemberSlots +
+           static_cast<std::size_t>(memberSlot);
+}
 
 }  // namespace
 
-void ClearDistributedSpringTable() {
-    if (!springTableSet) return;
-    for (auto& row : DistributedSpringTable)
-        for (auto& cell : row) cell = SpringIntensity{};
-    springTableSet = false;
+SpringIntensity DistributedSprings::At(int caseSlot, int memberSlot) const {
+    if (cells_.empty() || !InSpringTable(caseSlot, memberSlot)) return {};
+    return cells_[SpringCell(caseSlot, memberSlot)];
 }
 
-void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku) {
-    if (caseSlot < 0 || caseSlot >= kSpringCaseSlots || memberSlot < 0 || memberSlot >= kSpringMemberSlots) return;
-    springTableSet = true;
-    DistributedSpringTable[caseSlot][memberSlot] = SpringIntensity{kv, ku};
+void DistributedSprings::Set(int caseSlot, int memberSlot, double kv, double ku) {
+    if (!InSpringTable(caseSlot, memberSlot)) return;
+    if (cells_.empty())
+        cells_.resize(static_cast<std::size_t>(kSpringCaseSlots) * kSpringMemberSlots);
+    cells_[SpringCell(caseSlot, memberSlot)] = SpringIntensity{kv, ku};
 }
 
 namespace {
@@ -228,7 +233,7 @@ void SolveCases(FrameResults& results, FrameModel& model, std::vector<StiffnessW
 }  // namespace
 
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
-                      int remappedMembers) {
+                      int remappedMembers, const DistributedSprings& springs) {
     SetUpResults(results, model);
     const int caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
     // Work areas: the vectors of one case per thread (the profile solver
@@ -247,9 +252,9 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     results.combosIndex = results.caseCount + 1;
     SolveCases(results, model, works, warnings);
     works.clear();
-    CalcMemberForcesAllCases(results, model);
+    CalcMemberForcesAllCases(results, model, springs);
     results.doneCaseCount = results.caseCount;
-    MemberExtremeSearch extremes(results, model);
+    MemberExtremeSearch extremes(results, model, springs);
     extremes.MapMembersToThemselves();
     CombineExtras extras;
     extras.extremes = &extremes;

@@ -10,21 +10,31 @@
 struct FrameModel;
 struct FrameResults;
 
-// Distributed-spring intensities per load case (slot 1..65) and member of
-// the expanded model (slot 1..803), kN/m2; 0 where no spring applies.
-// Written by the expansion, read by CalcMemberForcesAllCases.
 struct SpringIntensity {
-    double kv = 0;  // perpendicular to the member axis
-    double ku = 0;  // along the axis
+    double kv = 0;  // kN/m2, perpendicular to the member axis
+    double ku = 0;  // kN/m2, along the axis
 };
 constexpr int kSpringCaseSlots = 66;
 constexpr int kSpringMemberSlots = 804;
-extern SpringIntensity DistributedSpringTable[kSpringCaseSlots][kSpringMemberSlots];
-// Zeroes the table (only when something was set since the last clear: a
-// model without distributed springs never touches its 850 KB).
-void ClearDistributedSpringTable();
-// Sets the intensities of one load case slot and member slot.
-void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku);
+
+// The distributed-spring table of an expanded model: the intensities per
+// load case (slot 1..65) and member of the expansion (slot 1..803), 0 where
+// no spring applies. Made by the expansion (ExpandFrameModel), which
+// returns it; read by the member forces and the extremes, also on worker
+// threads once it is made. A table without springs holds no memory (the
+// full one is 850 KB).
+class DistributedSprings {
+  public:
+    // The intensities of one load case slot and member slot; 0 outside the
+    // table.
+    SpringIntensity At(int caseSlot, int memberSlot) const;
+    // Sets them; slots outside the table are ignored.
+    void Set(int caseSlot, int memberSlot, double kv, double ku);
+    bool Empty() const { return cells_.empty(); }
+
+  private:
+    std::vector<SpringIntensity> cells_;  // kSpringCaseSlots x kSpringMemberSlots, or none
+};
 
 // Analyses every load case of the (expanded) model: zeroes and sets up the
 // results record, solves each case, computes member forces, combinations,
@@ -42,15 +52,17 @@ void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku);
 // combines again (the mapping back to the user's members does): the
 // combination blocks are then left as they are, and the M-max/M-min
 // points are found only where they survive (load case slots above
-// remappedMembers).
+// remappedMembers). springs: the distributed springs of the model when it
+// is an expansion (none otherwise).
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
-                      int remappedMembers = -1);
+                      int remappedMembers = -1, const DistributedSprings& springs = {});
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model);
 
 // Member end forces and M, S, N, displacement at every point of every load
 // case, from the node results already in the record (after all cases are
 // solved), spread over worker threads member by member.
-void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model);
+void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model,
+                              const DistributedSprings& springs);
 
 class MemberExtremeSearch;
 

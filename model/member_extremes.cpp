@@ -147,7 +147,8 @@ struct MemberExtremeSearch::Candidate {
     bool justPast = false;
 };
 
-MemberExtremeSearch::MemberExtremeSearch(const FrameResults& results, const FrameModel& analysed)
+MemberExtremeSearch::MemberExtremeSearch(const FrameResults& results, const FrameModel& analysed,
+                                         const DistributedSprings& springs)
     : analysed_(analysed) {
     caseCount_ =
         std::clamp(std::min(results.caseCount, analysed.loadCaseCount), 0, kMaxResultCases);
@@ -199,10 +200,9 @@ MemberExtremeSearch::MemberExtremeSearch(const FrameResults& results, const Fram
                 f.nFirst = mr.values[kQtyN][1];
                 f.nLast = mr.values[kQtyN][np];
             }
-            if (c < kSpringCaseSlots && p < kSpringMemberSlots) {
-                f.kv = DistributedSpringTable[c][p].kv;
-                f.ku = DistributedSpringTable[c][p].ku;
-            }
+            const SpringIntensity spring = springs.At(c, p);
+            f.kv = spring.kv;
+            f.ku = spring.ku;
         }
         const LoadCase& lc = analysed.loadCases[c];
         const int loadCount = std::clamp(lc.count, 0, kMaxLoads);

@@ -19,6 +19,7 @@
 
 struct FrameModel;
 struct FrameResults;
+class DistributedSprings;
 
 class MemberExtremeSearch {
   public:
@@ -27,8 +28,10 @@ class MemberExtremeSearch {
     // (end forces, end displacements, spring intensities, the loads on
     // each member, S and N at its ends); to be built once the member
     // forces of every load case are final and before anything overwrites
-    // them. `analysed` must outlive the search.
-    MemberExtremeSearch(const FrameResults& results, const FrameModel& analysed);
+    // them. `analysed` must outlive the search; `springs` are its
+    // distributed springs (only read here).
+    MemberExtremeSearch(const FrameResults& results, const FrameModel& analysed,
+                        const DistributedSprings& springs);
 
     // The members of the results are the analysed members themselves.
     void MapMembersToThemselves();

@@ -188,8 +188,10 @@ TEST(AnalysisDriverSprings, NodeSpringForcesBalanceTheLoad) {
     const double L = 24, E = 2e7, I = 0.01, k = 5e4, P = 100;
     ModelBuilder b = FoundationBeam(L, E, I, k, 1e3, P);
     auto copy = NewFrameModelRecord();
-    ExpandFrameModel(*copy, b.model(), true, false);
-    ASSERT_TRUE(AnalyseLoadCases(Results(), *copy));
+    const ExpansionResult expansion = ExpandFrameModel(*copy, b.model(), true, false);
+    std::string warnings;
+    ASSERT_TRUE(AnalyseLoadCases(Results(), *copy, warnings, -1, expansion.springs));
+    EXPECT_EQ(warnings, "");
     double sumFy = 0, sumFx = 0;
     const SuptCase& sc = copy->supportCases[1];
     ASSERT_EQ(sc.count, 100);

@@ -35,11 +35,14 @@ void AddSpringCase(FrameModel& m, int caseNo, int memberNo, double kv, double ku
 struct Expanded {
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     ExpansionReport report;
+    DistributedSprings springs;
 };
 
 Expanded Expand(FrameModel& user, bool withSprings = true) {
     Expanded e;
-    ExpandFrameModel(*e.copy, user, withSprings, false, &e.report);
+    ExpansionResult r = ExpandFrameModel(*e.copy, user, withSprings, false);
+    e.report = std::move(r.report);
+    e.springs = std::move(r.springs);
     return e;
 }
 
@@ -221,12 +224,12 @@ TEST(ExpansionSprings, TenMetreSpringMemberGetsHundredSegments) {
     // The inner pieces spread their node springs back along themselves; the
     // two end pieces carry theirs at their inner node and take none.
     for (int v = 2; v <= 100; ++v) {
-        EXPECT_EQ(DistributedSpringTable[1][v].kv, 2000) << v;
-        EXPECT_EQ(DistributedSpringTable[1][v].ku, 500) << v;
+        EXPECT_EQ(e.springs.At(1, v).kv, 2000) << v;
+        EXPECT_EQ(e.springs.At(1, v).ku, 500) << v;
     }
     for (const int v : {1, 101}) {
-        EXPECT_EQ(DistributedSpringTable[1][v].kv, 0) << v;
-        EXPECT_EQ(DistributedSpringTable[1][v].ku, 0) << v;
+        EXPECT_EQ(e.springs.At(1, v).kv, 0) << v;
+        EXPECT_EQ(e.springs.At(1, v).ku, 0) << v;
     }
     // The uniform load reaches every piece whole.
     EXPECT_EQ(c.loadCases[1].count, 101);
@@ -262,6 +265,7 @@ TEST(ExpansionSprings, WithoutNodeSpringsEachEntryFollowsThePieces) {
     EXPECT_EQ(bc.entries[2].memberNo, 3);
     EXPECT_EQ(bc.entries[2].kv, 100.0f);
     EXPECT_EQ(c.supportCases[1].count, 1);  // no node springs
+    EXPECT_TRUE(e.springs.Empty());
 }
 
 // ---- points of interest -------------------------------------------------------
@@ -305,6 +309,7 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
         int members;      // expected member count of the copy
         int nodes;        // expected node count of the copy (0: not checked)
         bool fellBack;
+        bool springs;     // the pieces carry distributed springs
     };
     const Case cases[] = {
         {"members + 2 x springs above 800: no expansion",
@@ -313,20 +318,20 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
              b.model().loadCases[1].baneCaseNo = 1;
              AddSpringCase(b.model(), 1, 5, 100, 0);
          },
-         799, 800, true},
+         799, 800, true, false},
         {"803 nodes and one zone: no room for its node",
          [](ModelBuilder& b) {
              b = Chain(1, 1);
              for (int k = 3; k <= 803; ++k) b.Node(k, 0, k);
              b.model().members[1].rigidI = 0.2f;
          },
-         1, 803, true},
+         1, 803, true, false},
         {"members + zones above 800: zones dropped",
          [](ModelBuilder& b) {
              b = Chain(401, 1);
              for (int k = 1; k <= 401; ++k) b.model().members[k].rigidI = 0.1f;
          },
-         401, 402, true},
+         401, 402, true, false},
         {"many spring members: fewer segments",
          [](ModelBuilder& b) {
              b = Chain(50, 1);
@@ -335,7 +340,7 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
              bc.no = 1;
              for (int k = 1; k <= 50; ++k) bc.entries[++bc.count] = {k, 100, 0};
          },
-         800, 0, true},
+         800, 0, true, true},
         {"loads cut over 101 pieces overflow the case: no expansion",
          [](ModelBuilder& b) {
              b = Chain(1, 10);
@@ -343,7 +348,7 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
              AddSpringCase(b.model(), 1, 1, 100, 0);
              for (int k = 0; k < 20; ++k) b.Load(1, kLoadDistY, 1, -1, -1);
          },
-         1, 2, true},
+         1, 2, true, false},
         {"zones longer than their member are ignored",
          [](ModelBuilder& b) {
              b = Chain(2, 1);
@@ -351,14 +356,14 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
              b.model().members[1].rigidJ = 0.4f;
              b.model().members[2].rigidJ = -0.2f;
          },
-         2, 3, true},
+         2, 3, true, false},
         {"a few spring members fit",
          [](ModelBuilder& b) {
              b = Chain(3, 2);
              b.model().loadCases[1].baneCaseNo = 1;
              AddSpringCase(b.model(), 1, 2, 100, 0);
          },
-         3 + 100, 4 + 100, false},
+         3 + 100, 4 + 100, false, true},
     };
     for (const Case& t : cases) {
         ModelBuilder b;
@@ -373,6 +378,7 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
         EXPECT_LE(e.copy->materialCount, kMaxMaterials) << t.what;
         EXPECT_EQ(e.report.fellBack, t.fellBack) << t.what;
         EXPECT_EQ(e.report.warnings.empty(), !t.fellBack) << t.what;
+        EXPECT_EQ(e.springs.Empty(), !t.springs) << t.what;
         for (int s = 1; s <= e.copy->supportCaseCount; ++s)
             EXPECT_LE(e.copy->supportCases[s].count, kMaxSupportEntries) << t.what;
     }

@@ -75,7 +75,8 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
 
 }  // namespace
 
-bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings) {
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
+                      const DistributedSprings& springs) {
     SetUpResults(results, model);
     StiffnessWork work;
     if (!work.Allocate(results.nodeCount, results.memberCount)) {
@@ -95,11 +96,11 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
         AssembleStiffness(model, c, work);
         if (!SolveLoadCase(model, c, work)) warnings += SingularCaseWarning(model, c);
         StoreNodeResults(block, model, work, results.nodeCount);
-        reference::CalcMemberForces(results, model, c);
+        reference::CalcMemberForces(results, model, c, springs);
     }
     work.Release();
     results.doneCaseCount = results.caseCount;
-    MemberExtremeSearch extremes(results, model);
+    MemberExtremeSearch extremes(results, model, springs);
     extremes.MapMembersToThemselves();
     CombineExtras extras;
     extras.extremes = &extremes;
@@ -220,15 +221,15 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
         EngineMessage("メモリーが足りません.(剛域展開)"_sj);
         return false;
     }
-    ExpansionReport er;
-    ExpandFrameModel(*copy, model, true, viewDivisionMode, &er);
+    const ExpansionResult expansion = ExpandFrameModel(*copy, model, true, viewDivisionMode);
+    const ExpansionReport& er = expansion.report;
     std::string caseWarnings;
-    const bool ok = reference::AnalyseLoadCases(results, *copy, caseWarnings);
+    const bool ok = reference::AnalyseLoadCases(results, *copy, caseWarnings, expansion.springs);
     // The extremes between the points, from the pieces' forces before the
     // mapping back overwrites them.
     std::unique_ptr<MemberExtremeSearch> extremes;
     if (ok) {
-        extremes = std::make_unique<MemberExtremeSearch>(results, *copy);
+        extremes = std::make_unique<MemberExtremeSearch>(results, *copy, expansion.springs);
         extremes->MapMembersTo(model);
     }
     std::vector<int> failedBlocks;

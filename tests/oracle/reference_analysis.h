@@ -31,11 +31,13 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
 // Same contract as ::AnalyseLoadCases with remappedMembers < 0: every
 // combination and extreme formed. The dense work areas (two N x N
 // matrices) are allocated once.
-bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings);
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
+                      const DistributedSprings& springs = {});
 
 // Member end forces and M, S, N, displacement at every point of load case
 // slot caseIndex, from the node results already in the record.
-void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex);
+void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex,
+                      const DistributedSprings& springs);
 
 // Same contract as ::CombineCaseResults with remappedMembers < 0 and no
 // blockFinal.

@@ -109,7 +109,8 @@ void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameMod
 
 }  // namespace
 
-void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex) {
+void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex,
+                      const DistributedSprings& springs) {
     if (caseIndex < 1 || caseIndex > std::min(model.loadCaseCount, kMaxResultCases)) return;
     ResultCase& block = results.block[caseIndex];
     const int memberCount = results.memberCount;
@@ -139,9 +140,8 @@ void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIn
         }
     }
     // 7. Distributed springs.
-    for (int m = 1; m <= memberCount && m < kSpringMemberSlots && caseIndex < kSpringCaseSlots;
-         ++m) {
-        const SpringIntensity& spring = DistributedSpringTable[caseIndex][m];
+    for (int m = 1; m <= memberCount; ++m) {
+        const SpringIntensity spring = springs.At(caseIndex, m);
         if (spring.kv == 0 && spring.ku == 0) continue;
         ApplySpringLoads(block.members[m], results.member[m], GetMemberLoadContext(model, m),
                          spring);
