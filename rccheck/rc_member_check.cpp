@@ -176,12 +176,6 @@ void EnvelopePoint(RcPointCheck& pt, int cases) {
     }
 }
 
-// The work copy is one member block (hundreds of kB): kept on the heap.
-RcMemberChecks& WorkCopy() {
-    static std::unique_ptr<RcMemberChecks> copy(new RcMemberChecks{});
-    return *copy;
-}
-
 }  // namespace
 
 void CheckMember(RcCheckData& rc, int member) {
@@ -204,13 +198,14 @@ void BuildEnvelope(RcCheckData& rc) {
     }
 }
 
-const RcMemberChecks& SortMemberPointsByPosition(RcMemberChecks& member, int checkCase,
-                                                 bool descending) {
-    RcMemberChecks& w = WorkCopy();
+std::unique_ptr<RcMemberChecks> SortMemberPointsByPosition(RcMemberChecks& member, int checkCase,
+                                                           bool descending) {
     int count = Points(member);
     for (int k = 1; k <= count; ++k) member.points[k].sortIndex = k;
-    w = member;
-    if (checkCase <= 0 || checkCase >= kRcCaseSlots) return w;
+    // One member block is hundreds of kB: the copy lives on the heap.
+    auto copy = std::make_unique<RcMemberChecks>(member);
+    RcMemberChecks& w = *copy;
+    if (checkCase <= 0 || checkCase >= kRcCaseSlots) return copy;
     const auto pos = [&](int k) { return Round3(w.points[k].cases[checkCase].bend.x); };
     const auto mom = [&](int k) { return Round3(w.points[k].cases[checkCase].bend.m); };
     if (count >= 2) {
@@ -237,5 +232,5 @@ const RcMemberChecks& SortMemberPointsByPosition(RcMemberChecks& member, int che
     sorted.reserve(order.size());
     for (int k : order) sorted.push_back(w.points[k]);
     for (int k = 1; k <= count; ++k) w.points[k] = sorted[static_cast<std::size_t>(k - 1)];
-    return w;
+    return copy;
 }

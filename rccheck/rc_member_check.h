@@ -1,7 +1,9 @@
 // Running the bending and shear checks over all points and check cases of
 // the RC members, the members' NG summaries, the envelope over the check
-// cases (case entry 0) and the position-ordered work copy of a member.
+// cases (case entry 0) and the position-ordered copy of a member.
 #pragma once
+#include <memory>
+
 #include "rccheck/rc_records.h"
 
 // Checks every point and case of member `member` (1..memberCount).
@@ -14,9 +16,10 @@ void CheckAllMembers(RcCheckData& rc);
 // the check cases (ties keep the earlier case) with that case's values.
 void BuildEnvelope(RcCheckData& rc);
 
-// A work copy of the member whose points are ordered by their position in
+// A copy of the member whose points are ordered by their position in
 // checkCase (ascending, or descending), with the M-max / M-min rows dropped
 // when they repeat a point or have the wrong sign. checkCase 0 (the
-// envelope) keeps the stored order. The copy is overwritten by every call.
-const RcMemberChecks& SortMemberPointsByPosition(RcMemberChecks& member, int checkCase,
-                                                 bool descending);
+// envelope) keeps the stored order. The member itself only gets each
+// point's sortIndex (its slot before the sorting).
+std::unique_ptr<RcMemberChecks> SortMemberPointsByPosition(RcMemberChecks& member, int checkCase,
+                                                           bool descending);

@@ -353,7 +353,7 @@ void PrintRcCheckSection(RcCheckData& data, const FrameModel& model) {
             if (!firstPage) NewReportPage();
             firstPage = false;
             PrintRcHeading(data, model, r, j == 1);
-            const int p = SortMemberPointsByPosition(data.memberChecks[j], r, false).pointCount;
+            const int p = SortMemberPointsByPosition(data.memberChecks[j], r, false)->pointCount;
             double y = kRcHeadingY;
             for (int first = 1; first <= p; first += kRcReportColumns) {
                 if (first > 1) {
@@ -396,7 +396,8 @@ double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, i
         apply(count, m.minSet1[checkCase], m.minSet2[checkCase]);
     }
     const bool descending = Descending(model, m);
-    const RcMemberChecks& w = SortMemberPointsByPosition(m, checkCase, descending);
+    const std::unique_ptr<RcMemberChecks> sorted = SortMemberPointsByPosition(m, checkCase, descending);
+    const RcMemberChecks& w = *sorted;
     first = std::max(first, 1);
     last = std::min({last, w.pointCount, first + kRcReportColumns - 1});
     std::vector<PointView> points;

@@ -265,7 +265,8 @@ void Fill(TStringGrid& grid, RcCheckData& rc, int member, int cs, bool full) {
     SheetState& st = State();
     RcMemberChecks& m = rc.memberChecks[member];
     SetExtremeDepths(m, cs);
-    const RcMemberChecks& w = SortMemberPointsByPosition(m, cs, DrawnRightToLeft(m));
+    const std::unique_ptr<RcMemberChecks> sorted = SortMemberPointsByPosition(m, cs, DrawnRightToLeft(m));
+    const RcMemberChecks& w = *sorted;
     const int points = std::clamp(w.pointCount, 0, kRcMaxPoints);
 
     std::fill(std::begin(st.anyOn), std::end(st.anyOn), false);

@@ -141,32 +141,37 @@ TEST(RcSortPoints, OrdersByPositionAndDropsRepeatedExtremes) {
     RcMemberChecks& m = rc->memberChecks[1];
 
     // Case 1: M-min at 0 is dropped; the rest sorted.
-    const RcMemberChecks& a = SortMemberPointsByPosition(m, 1, false);
-    ASSERT_EQ(a.pointCount, 3);
-    EXPECT_FLOAT_EQ(a.points[1].cases[1].bend.x, 2.5f);
-    EXPECT_FLOAT_EQ(a.points[2].cases[1].bend.x, 5.0f);
-    EXPECT_EQ(a.points[2].sortIndex, 3);
-    EXPECT_FLOAT_EQ(a.points[3].cases[1].bend.x, 7.5f);
-    const RcMemberChecks& d = SortMemberPointsByPosition(m, 1, true);
-    EXPECT_FLOAT_EQ(d.points[1].cases[1].bend.x, 7.5f);
+    const std::unique_ptr<RcMemberChecks> a = SortMemberPointsByPosition(m, 1, false);
+    ASSERT_EQ(a->pointCount, 3);
+    EXPECT_FLOAT_EQ(a->points[1].cases[1].bend.x, 2.5f);
+    EXPECT_FLOAT_EQ(a->points[2].cases[1].bend.x, 5.0f);
+    EXPECT_EQ(a->points[2].sortIndex, 3);
+    EXPECT_FLOAT_EQ(a->points[3].cases[1].bend.x, 7.5f);
+    const std::unique_ptr<RcMemberChecks> d = SortMemberPointsByPosition(m, 1, true);
+    EXPECT_FLOAT_EQ(d->points[1].cases[1].bend.x, 7.5f);
+    // Each order is a copy of its own: the first one stays as it was, and
+    // the member keeps its stored order.
+    EXPECT_FLOAT_EQ(a->points[1].cases[1].bend.x, 2.5f);
+    EXPECT_FLOAT_EQ(m.points[1].cases[1].bend.x, 7.5f);
+    EXPECT_EQ(m.pointCount, 4);
 
     // Case 2: M-max repeats the last named point (2.5) and goes; M-min
     // moves up and stays.
-    const RcMemberChecks& b = SortMemberPointsByPosition(m, 2, false);
-    ASSERT_EQ(b.pointCount, 3);
-    EXPECT_EQ(b.points[2].sortIndex, 4);
-    EXPECT_FLOAT_EQ(b.points[2].cases[2].bend.x, 3.0f);
+    const std::unique_ptr<RcMemberChecks> b = SortMemberPointsByPosition(m, 2, false);
+    ASSERT_EQ(b->pointCount, 3);
+    EXPECT_EQ(b->points[2].sortIndex, 4);
+    EXPECT_FLOAT_EQ(b->points[2].cases[2].bend.x, 3.0f);
 
     // The envelope keeps the stored order.
-    EXPECT_EQ(SortMemberPointsByPosition(m, 0, false).pointCount, 4);
+    EXPECT_EQ(SortMemberPointsByPosition(m, 0, false)->pointCount, 4);
 
     // Only the two extreme rows: nothing to repeat, both kept.
     m.pointCount = 2;
     m.points[1] = m.points[3];
     m.points[2] = m.points[4];
-    const RcMemberChecks& c = SortMemberPointsByPosition(m, 1, false);
-    EXPECT_EQ(c.pointCount, 1);  // M-min at 0 still goes
-    EXPECT_FLOAT_EQ(c.points[1].cases[1].bend.x, 5.0f);
+    const std::unique_ptr<RcMemberChecks> c = SortMemberPointsByPosition(m, 1, false);
+    EXPECT_EQ(c->pointCount, 1);  // M-min at 0 still goes
+    EXPECT_FLOAT_EQ(c->points[1].cases[1].bend.x, 5.0f);
 }
 
 TEST(RcMemberCheck, OutOfRangeMembersAndTinyMembersAreSafe) {
