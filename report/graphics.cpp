@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "model/numeric.h"
 #include "report/page_pool.h"
@@ -318,11 +319,6 @@ void G_Line(double x1, double y1, double x2, double y2, int lineType, std::uint3
 // ---------------------------------------------------------------------------
 // Shapes
 
-namespace {
-TPoint PolygonBuffer[256];
-TPoint ArrowBuffer[16];
-}  // namespace
-
 void G_Ellipse(double cx, double cy, double radius, double aspect) {
     const int x = DevToInt(WorldToDevX(cx)), y = DevToInt(WorldToDevY(cy));
     const int rx = DevToInt(WorldLenToDevX(radius));
@@ -361,10 +357,11 @@ void DevPolygon(const TPoint* points, int count, int fillStyle, std::uint32_t ba
 void G_Polygon(const double* points, int count, int fillStyle, std::uint32_t backColour,
                std::uint32_t fillColour, std::uint32_t lineColour) {
     if (!points || count <= 0) return;
+    TPoint device[256];
     count = std::min(count, 256);
     for (int i = 0; i < count; ++i)
-        PolygonBuffer[i] = {DevToInt(WorldToDevX(points[2 * i])), DevToInt(WorldToDevY(points[2 * i + 1]))};
-    DevPolygon(PolygonBuffer, count, fillStyle, backColour, fillColour, lineColour);
+        device[i] = {DevToInt(WorldToDevX(points[2 * i])), DevToInt(WorldToDevY(points[2 * i + 1]))};
+    DevPolygon(device, count, fillStyle, backColour, fillColour, lineColour);
 }
 
 void G_Quad(double x1, double y1, double x2, double y2, int fillStyle, std::uint32_t backColour,
@@ -406,16 +403,17 @@ void PolyArrowPx(int x, int y, double angle, int maxLength) {
     TCanvas* c = S().canvas;
     const int w = CurrentPenWidth();
     const double ca = std::cos(angle), sa = std::sin(angle);
+    TPoint arrow[std::size(table)];
     int count = 0;
     for (const auto& e : table) {
         const double u = std::min(static_cast<double>(e[0]) * w, static_cast<double>(maxLength));
         const double v = static_cast<double>(e[1]) * w;
-        ArrowBuffer[count++] = {DevToInt(x + Round0(u * ca + v * sa)), DevToInt(y + Round0(-u * sa + v * ca))};
+        arrow[count++] = {DevToInt(x + Round0(u * ca + v * sa)), DevToInt(y + Round0(-u * sa + v * ca))};
     }
     G_SetLineWidth(1);
     if (G_IsScreen()) PoolSetPenStyle(c, psSolid);
     PoolSetBrushStyle(c, bsSolid);
-    PoolPolygon(c, ArrowBuffer, count - 1);
+    PoolPolygon(c, arrow, count - 1);
     // Back to the caller's width without the preview's doubling; through the
     // pool, so that a replayed page gets it back as well.
     PoolSetPenWidth(c, static_cast<float>(w));

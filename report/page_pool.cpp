@@ -423,8 +423,7 @@ bool ReplayRecord(TCanvas& c, const RecordView& rec, const ReplayMap& m) {
         case kOpPolygon: {
             const int count = PolygonPoints(rec);
             if (count < 0) return false;
-            static std::vector<TPoint> points;
-            points.resize(static_cast<std::size_t>(count));
+            std::vector<TPoint> points(static_cast<std::size_t>(count));
             for (int i = 0; i < count; ++i) points[static_cast<std::size_t>(i)] = {m.X(F(1 + 2 * i)), m.Y(F(2 + 2 * i))};
             c.Polygon(points.data(), count);
             break;
