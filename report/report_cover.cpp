@@ -24,9 +24,7 @@
 #include "report/text_draw.h"
 
 ReportCoverLinesData ReportCoverLines{"フレーム構造解析計算書"_sj, "", ""};
-ReportExtentsData ReportExtents;
 ReportChapterSwitches ReportChapters;
-std::string PreviewNoteText[2];
 
 namespace {
 ReportFigureDrawer* FigureDrawer = nullptr;

@@ -34,11 +34,12 @@ struct ReportCoverLinesData {
 extern ReportCoverLinesData ReportCoverLines;
 
 // World window of every report figure: the bounding box (m) of all member
-// end points, recomputed at the start of each report.
+// end points, recomputed at the start of each report. Part of the report
+// run state (report_run.h), as are the preview notes below.
 struct ReportExtentsData {
     double minX = 1e99, minY = 1e99, maxX = -1e99, maxY = -1e99;
 };
-extern ReportExtentsData ReportExtents;
+extern ReportExtentsData& ReportExtents;
 
 // Which of the chapters that depend on the calculation the next report
 // prints, set by the print commands before the preview composes it: the
@@ -53,7 +54,7 @@ extern ReportChapterSwitches ReportChapters;
 
 // Two notes the preview shows under the page; emptied at the start of each
 // report. The report writes the first one when it ran out of pool pages.
-extern std::string PreviewNoteText[2];
+extern std::string (&PreviewNoteText)[2];
 
 // Composes the whole report from FrameData, ResultData and RcData (either of
 // the last two may be null or empty) into the page pool, which must be

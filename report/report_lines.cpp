@@ -10,11 +10,7 @@
 #include "platform/sysutils.h"
 #include "report/graphics.h"
 #include "report/page_pool.h"
-
-HeadingCountersData HeadingCounters;
-TStringList HeadingList;
-int ContentsPageOffset = 0;
-FieldTableData FieldTable;
+#include "report/report_run.h"
 
 namespace {
 
@@ -160,12 +156,6 @@ void PrintTextLine(double x, double y, const std::string& line) {
 
 namespace {
 
-struct VerticalRule {
-    double y = 0;
-    double weight = 0;  // 0 none, 1 thin, 2 heavy
-};
-VerticalRule VerticalRules[258];
-
 void RuleLine(double x1, double y1, double x2, double y2, double weight) {
     // Weight 0 gives the thinnest line the device draws.
     G_SetLineWidth(weight);
@@ -179,7 +169,7 @@ int DrawBoxRules(double x, double y, std::string& line) {
     const double mid = y + h * 0.5;
     // 1.
     if (SjisFind(line, "┌"_sj) != std::string::npos || SjisFind(line, "┏"_sj) != std::string::npos)
-        for (VerticalRule& r : VerticalRules) r = VerticalRule{};
+        for (BoxRuleColumn& r : ReportRun.boxRules) r = BoxRuleColumn{};
     const std::size_t limit = std::min<std::size_t>(line.size(), 256);
     // 2. The horizontal run of this line.
     std::size_t runStart = 0;
@@ -216,7 +206,7 @@ int DrawBoxRules(double x, double y, std::string& line) {
             RuleLine(x + w * static_cast<double>(runStart), mid, px, mid, runWeight);
             runWeight = 0;
         }
-        VerticalRule& col = VerticalRules[p];
+        BoxRuleColumn& col = ReportRun.boxRules[p];
         if (CharIn(line, i, "┃"_sj) && col.weight != 0) col.weight = 2;
         if (CharIn(line, i, "┌┐┬┯"_sj)) col = {mid, 1};
         else if (CharIn(line, i, "┏┓┳┰"_sj)) col = {mid, 2};

@@ -19,14 +19,16 @@ struct HeadingCountersData {
     std::int32_t subsection = 0;
     std::int32_t item = 0;
 };
-extern HeadingCountersData HeadingCounters;
+// Part of the report run state (report_run.h), as are the list, the
+// offset and the field table below.
+extern HeadingCountersData& HeadingCounters;
 
 constexpr int kMaxHeadings = 999;
 // Records "%4d,%9.2f,%9.2f,%4d,%s": page (pool page - 10), y mm, x mm, font
 // style, heading text (with any "【…】" remark).
-extern TStringList HeadingList;
+extern TStringList& HeadingList;
 // Number of contents pages of the current report run.
-extern int ContentsPageOffset;
+extern int& ContentsPageOffset;
 
 constexpr int kPositionalFields = 1000;  // indices 0 .. 999
 constexpr int kFirstNamedField = 1000;   // named fields 1000 .. 1199
@@ -52,7 +54,16 @@ struct FieldTableData {
     std::int32_t fillCursor = 0;
     std::int32_t nextNamed = kFirstNamedField;
 };
-extern FieldTableData FieldTable;
+extern FieldTableData& FieldTable;
+
+// The vertical-rule state of DrawBoxRules, one entry per byte column of a
+// line: where the open rule of the column started (mm) and its weight.
+// It persists from line to line; a line with "┌" or "┏" clears it.
+struct BoxRuleColumn {
+    double y = 0;
+    double weight = 0;  // 0 none, 1 thin, 2 heavy
+};
+constexpr int kBoxRuleColumns = 258;
 
 void ResetHeadingNumbers();
 void PrintTextLine(double x, double y, const std::string& line);

@@ -10,13 +10,10 @@
 #include "report/figure_file.h"
 #include "report/page_pool.h"
 #include "report/report_lines.h"
+#include "report/report_run.h"
 #include "report/text_draw.h"
 
-std::uint8_t PrintConditions[32] = {};
-
 namespace {
-
-int PageNumber = 0;
 
 // More rows than any page can hold; keeps a wild row range from looping
 // for ever.
@@ -215,7 +212,7 @@ double PrintTemplateLines(double y, const TStringList& lines, int start, int fir
 }
 
 void PrintPageFooter(int n) {
-    PageNumber = n;
+    ReportRun.pageNumber = n;
     const FontState saved = GetFontState();
     SetFontMm(3.4, 2.4, 0, 1);
     if (n > 0) {
@@ -226,7 +223,7 @@ void PrintPageFooter(int n) {
     SetFontState(saved);
 }
 
-int CurrentPageNumber() { return PageNumber; }
+int CurrentPageNumber() { return ReportRun.pageNumber; }
 
 TBitmap& PreviewPageBitmap() {
     static std::unique_ptr<TBitmap> bitmap;
@@ -238,9 +235,7 @@ void BeginPreview(int width, int height) {
     TBitmap& page = PreviewPageBitmap();
     page.SetSize(width, height);
     G_SetDevice(&page, 0, 0, 0, 2);
-    HeadingList.Clear();
-    ContentsPageOffset = 0;
-    ClearPrintCondition(0);
+    ResetReportRun();
     PoolClear();
     PoolSelectPage(0);
     PoolRecording = true;

@@ -21,8 +21,9 @@ constexpr double kPitchF4 = 2.52;
 constexpr double kBaseTextHeight = 3.6;
 
 // The condition letters of the template language, indexed by the letter's
-// code AND 0x1F (A = 1 ... Z = 26); non-zero means set.
-extern std::uint8_t PrintConditions[32];
+// code AND 0x1F (A = 1 ... Z = 26); non-zero means set. Part of the report
+// run state (report_run.h).
+extern std::uint8_t (&PrintConditions)[32];
 
 void SetPrintCondition(unsigned char letter);
 // 0 clears all 32 flags.
@@ -44,6 +45,6 @@ int CurrentPageNumber();
 // The page bitmap a preview run draws on, created on first use.
 TBitmap& PreviewPageBitmap();
 // Starts a preview run: the page bitmap of width x height pixels becomes
-// the device, the contents list, the conditions and the pool are emptied,
-// and the pool records from page 0.
+// the device, the report run state (contents list, conditions, ...) starts
+// afresh, the pool is emptied and records from page 0.
 void BeginPreview(int width, int height);

@@ -11,6 +11,7 @@
 #include "report/graphics.h"
 #include "report/page_pool.h"
 #include "report/report_lines.h"
+#include "report/report_run.h"
 #include "report/text_draw.h"
 #include "tests/fuzz/fuzz_util.h"
 
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PoolRecording = true;
     PoolClear();
     PoolSelectPage(0);
-    ResetFields();
+    ResetReportRun();
     SetFontMm(3.6, 1.8, 0, 0);
     G_DrawKRV_18mX9m(40, file);
     // Fitted onto a small canvas, as the busy window draws it.

@@ -1,5 +1,6 @@
 // Shared set-up for the report tests: a recording preview device of the
-// report's own size, and the records of a page as text lines.
+// report's own size with a fresh report run, and the records of a page as
+// text lines.
 #pragma once
 #include <string>
 #include <vector>
@@ -7,9 +8,11 @@
 #include "report/graphics.h"
 #include "report/page_pool.h"
 #include "report/report_lines.h"
+#include "report/report_run.h"
 #include "report/text_draw.h"
 
-// The 1800 x 2700 pixel page (10 px/mm), recording into pool page 0.
+// The 1800 x 2700 pixel page (10 px/mm), recording into pool page 0; the
+// report run state starts afresh.
 inline TBitmap& StartRecording(int previewFlag = 2) {
     static TBitmap page(1800, 2700);
     G_SetDevice(&page, 0, 0, 0, previewFlag);
@@ -17,7 +20,7 @@ inline TBitmap& StartRecording(int previewFlag = 2) {
     PoolRecording = true;
     PoolClear();
     PoolSelectPage(0);
-    ResetFields();
+    ResetReportRun();
     TextSuppressed = false;
     SetFontMm(3.6, 1.8, 0, 0);
     G_SetLineWidth(0);

@@ -40,11 +40,7 @@ std::multiset<std::string> SegmentsSince(std::size_t mark) {
 }
 
 // Screen kind: plain coordinates, 10 px/mm, font 3.6 x 1.8 mm.
-void Start() {
-    StartRecording(0);
-    ResetHeadingNumbers();
-    HeadingList.Clear();
-}
+void Start() { StartRecording(0); }
 
 }  // namespace
 

@@ -25,7 +25,6 @@ constexpr double kPixelShare = 0.002;
 
 void ComposePage() {
     StartRecording(2);
-    ResetHeadingNumbers();
     SetFontMm(3.6, 0, 0, 0);
     PrintTextLine(1, 8, "%.フレーム構造解析計算書"_sj);
     SetFontMm(3.6, 0, 0, 1);

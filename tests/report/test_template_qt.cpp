@@ -10,6 +10,8 @@
 
 #include "platform/sjis_literal.h"
 #include "pool_test_util.h"
+#include "report/report_cover.h"
+#include "report/report_run.h"
 #include "report/report_template.h"
 
 namespace {
@@ -56,12 +58,7 @@ double RunTemplate(double y, std::vector<std::string> lines, int first = 0, int 
     return PrintTemplateLines(y, list, 0, first, last);
 }
 
-void Start() {
-    StartRecording(0);
-    ClearPrintCondition(0);
-    HeadingList.Clear();
-    ResetHeadingNumbers();
-}
+void Start() { StartRecording(0); }
 
 }  // namespace
 
@@ -312,8 +309,16 @@ TEST(PageFooter, NumberBottomCentredOnlyForPositivePages) {
 
 TEST(PreviewRun, BeginPreviewStartsAnEmptyRecordingRun) {
     Start();
+    // Everything a previous run leaves behind.
     SetPrintCondition('A');
-    HeadingList.Add("   1,    10.00,     1.00,   0,old");
+    PrintTextLine(1, 10, "$>>%.%.%Old ##.#"_sj);
+    PrintTextLine(1, 20, "┌──┐"_sj);  // a vertical rule left open
+    ContentsPageOffset = 3;
+    PrintPageFooter(7);
+    ReportExtents = ReportExtentsData{0, 0, 5, 5};
+    PreviewNoteText[1] = "old";
+    ASSERT_EQ(HeadingList.Count(), 1);
+    ASSERT_EQ(FieldTable.positionalCount, 1);
     PoolSelectPage(12);
     Gmm_Line(1, 1, 2, 2, 0, 0);
     PoolRecording = false;
@@ -322,6 +327,20 @@ TEST(PreviewRun, BeginPreviewStartsAnEmptyRecordingRun) {
     EXPECT_TRUE(PoolRecording);
     EXPECT_EQ(HeadingList.Count(), 0);
     EXPECT_EQ(PrintConditions['A' & 0x1F], 0);
+    EXPECT_EQ(HeadingCounters.chapter, 0);
+    EXPECT_EQ(HeadingCounters.subsection, 0);
+    EXPECT_EQ(FieldTable.positionalCount, 0);
+    EXPECT_EQ(ContentsPageOffset, 0);
+    EXPECT_EQ(CurrentPageNumber(), 0);
+    EXPECT_EQ(ReportExtents.minX, ReportExtentsData{}.minX);
+    EXPECT_TRUE(PreviewNoteText[1].empty());
+    // The rule left open is forgotten: a closing line draws no vertical rule.
+    const std::size_t mark = RecordCount();
+    PrintTextLine(1, 30, "└──┘"_sj);
+    int verticals = 0;
+    for (const std::string& r : RecordsSince(mark))
+        if (r.rfind("move ", 0) == 0) ++verticals;
+    EXPECT_EQ(verticals, 1);  // the bottom rule only
     EXPECT_EQ(PoolLastPage(), 0);
     EXPECT_EQ(PoolCurrentPage(), 0);
     EXPECT_EQ(PreviewPageBitmap().Width(), 1800);
