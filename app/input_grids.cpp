@@ -286,7 +286,7 @@ GridColumnInfo GridColumn(GridId id, int col) {
     return WithTable(id, [col](const auto& table) {
         if (col < 1 || col > table.ColumnCount()) return GridColumnInfo{};
         const auto& c = table.Column(col);
-        return GridColumnInfo{c.kind, c.show, c.tint};
+        return GridColumnInfo{c.kind, c.show, c.tint, c.field.IsText() ? c.field.TextBytes() : 0};
     });
 }
 

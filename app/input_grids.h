@@ -54,6 +54,7 @@ struct GridColumnInfo {
     CellKind kind = CellKind::Shown;
     CellShow show = CellShow::Text;
     CellTint tint = CellTint::None;
+    int textBytes = 0;  // a name column: the bytes the table keeps
 };
 GridColumnInfo GridColumn(GridId id, int col);
 
