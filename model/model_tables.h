@@ -94,6 +94,8 @@ struct ReportField {
     ReportShow show = ReportShow::Number;
 };
 
+enum class FieldType : std::uint8_t { None, Int, Float, Double, Name, PointName };
+
 // The field of a record a column holds.
 template <class R>
 class FieldRef {
@@ -101,6 +103,10 @@ public:
     FieldRef() = default;
     template <class T>
     FieldRef(T R::*field) : field_(field) {}
+
+    // The alternatives in FieldType order.
+    FieldType Type() const { return static_cast<FieldType>(field_.index()); }
+    bool operator==(const FieldRef&) const = default;
 
     bool IsText() const {
         return std::holds_alternative<char (R::*)[kNameSize]>(field_) ||
