@@ -134,7 +134,8 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
     bool highlight = false;
     switch (id) {
     case kSgMember:
-        if (col == ColumnOf(&FrameMember::nodeI) || col == ColumnOf(&FrameMember::nodeJ)) look.font = kBlue;
+        if (col == ColumnOf(&FrameMember::nodeI) || col == ColumnOf(&FrameMember::nodeJ))
+            look.font = kBlue;
         highlight = MemberSelected(sel, key, key);
         break;
     case kSgSupt2: highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI); break;
@@ -151,7 +152,9 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
     case kSgSupt1: highlight = key == sel.supportCase; break;
     case kSgKumi1: highlight = key == sel.combination; break;
     case kSgBane2: highlight = key > 0 && key == sel.memberFirst; break;
-    case kSgView1: highlight = MemberSelected(sel, key, number(ColumnOf(&View1Range::lastMember))); break;
+    case kSgView1:
+        highlight = MemberSelected(sel, key, number(ColumnOf(&View1Range::lastMember)));
+        break;
     case kSgView2: highlight = row == grid.Row(); break;
     case kSgKumi2: highlight = key > 0 && key == sel.loadCase; break;
     default: break;

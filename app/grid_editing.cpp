@@ -94,7 +94,8 @@ void TFmMain::StrGridClick(GridId id) {
             sel.memberLast = last;
             if (id != kSgMember) SelectByKey(Grid(kSgMember), kKeyColumn, first);
             if (id != kSgBane2) SelectByKey(Grid(kSgBane2), kKeyColumn, first);
-            if (id != kSgLoad2) SelectByKey(Grid(kSgLoad2), ColumnOf(&LoadRecord::memberFrom), first);
+            if (id != kSgLoad2)
+                SelectByKey(Grid(kSgLoad2), ColumnOf(&LoadRecord::memberFrom), first);
             if (id == kSgMember) {
                 sel.nodeI = CellInt(g, ColumnOf(&FrameMember::nodeI), row);
                 sel.nodeJ = CellInt(g, ColumnOf(&FrameMember::nodeJ), row);
@@ -246,7 +247,8 @@ void TFmMain::EnterInGrid(GridId id) {
             break;
         }
         // A distance from the j end: a negative one, or one typed there.
-        if (col == distCol && x < 0) g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len + x)));
+        if (col == distCol && x < 0)
+            g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len + x)));
         if (col == ColumnOf(&ViewPointRow::distJ))
             g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len - x)));
         CommitGrids();
@@ -294,8 +296,11 @@ void TFmMain::EnterInGrid(GridId id) {
     // support case 1, a new combination the factor 1).
     if (appendRow && col == kKeyColumn && x > 0) {
         const int n = static_cast<int>(x);
-        if (id == kSgSupt1) g.SetCell(ColumnOf(&SuptCase::name), row, FormatStr("支点ケース.%2d"_sj.c_str(), n));
-        if (id == kSgBane1) g.SetCell(ColumnOf(&BaneCase::name), row, FormatStr("分布ばねケース.%2d"_sj.c_str(), n));
+        if (id == kSgSupt1)
+            g.SetCell(ColumnOf(&SuptCase::name), row, FormatStr("支点ケース.%2d"_sj.c_str(), n));
+        if (id == kSgBane1)
+            g.SetCell(ColumnOf(&BaneCase::name), row,
+                      FormatStr("分布ばねケース.%2d"_sj.c_str(), n));
         if (id == kSgLoad1) {
             g.SetCell(ColumnOf(&LoadCase::name), row, FormatStr("荷重ケース.%2d"_sj.c_str(), n));
             g.SetCell(ColumnOf(&LoadCase::suptCaseNo), row, "1");

@@ -54,8 +54,10 @@ std::string CellText(const TableColumn<R>& c, const FrameModel& m, const R& row)
 
 // Grid row r from one row of the table.
 template <class R>
-void FillRow(TStringGrid& grid, const ModelTable<R>& table, const FrameModel& m, const R& row, int r) {
-    for (int k = 1; k <= table.ColumnCount(); ++k) grid.SetCell(k, r, CellText(table.Column(k), m, row));
+void FillRow(TStringGrid& grid, const ModelTable<R>& table, const FrameModel& m, const R& row,
+             int r) {
+    for (int k = 1; k <= table.ColumnCount(); ++k)
+        grid.SetCell(k, r, CellText(table.Column(k), m, row));
 }
 
 // One grid row per table row 1..count, then the append row.
@@ -88,7 +90,8 @@ void ReadCell(const TableColumn<R>& c, const std::string& text, R& row) {
 // rows beyond the table's capacity are dropped and noted. restore(row, r)
 // first fills a table row from the slot grid row r came from.
 template <class R, std::size_t N, class Restore>
-void ReadRows(const TStringGrid& grid, R (&rows)[N], std::int32_t& count, Overflow& over, Restore restore) {
+void ReadRows(const TStringGrid& grid, R (&rows)[N], std::int32_t& count, Overflow& over,
+              Restore restore) {
     const ModelTable<R>& table = TableOf(rows);
     constexpr int capacity = static_cast<int>(N) - 1;
     ClearTableRows(rows, count);
@@ -101,7 +104,8 @@ void ReadRows(const TStringGrid& grid, R (&rows)[N], std::int32_t& count, Overfl
         }
         R& row = rows[++count];
         restore(row, r);
-        for (int k = 1; k <= table.ColumnCount(); ++k) ReadCell(table.Column(k), grid.Cells(k, r), row);
+        for (int k = 1; k <= table.ColumnCount(); ++k)
+            ReadCell(table.Column(k), grid.Cells(k, r), row);
     }
 }
 template <class R, std::size_t N>
@@ -221,7 +225,8 @@ void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
         std::memset(v.pointName, 0, sizeof v.pointName);
         v.count = 0;
         const TStringGrid& s = g[kSgView2];
-        const TableColumn<ViewPointRow>& name = ViewPointTable().Column(ColumnOf(&ViewPointRow::name));
+        const int nameCol = ColumnOf(&ViewPointRow::name);
+        const TableColumn<ViewPointRow>& name = ViewPointTable().Column(nameCol);
         for (int r = 1; r < s.RowCount(); ++r) {
             ViewPointRow row{};
             row.dist = Round3(TextToDouble(s.Cells(ColumnOf(&ViewPointRow::dist), r)));
@@ -230,7 +235,7 @@ void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
                 over.Note(ViewPointTable().title.c_str(), kMaxViewPoints);
                 break;
             }
-            ReadCell(name, s.Cells(ColumnOf(&ViewPointRow::name), r), row);
+            ReadCell(name, s.Cells(nameCol, r), row);
             ++v.count;
             v.dist[v.count] = static_cast<float>(row.dist);
             std::memcpy(v.pointName[v.count], row.name, sizeof row.name);
@@ -274,8 +279,8 @@ const std::string& GridHeaderSpec(GridId id) {
     static const auto specs = [] {
         std::array<std::string, kGridCount> all;
         for (int i = 0; i < kGridCount; ++i)
-            all[static_cast<std::size_t>(i)] =
-                WithTable(static_cast<GridId>(i), [](const auto& table) { return table.HeaderSpec(); });
+            all[static_cast<std::size_t>(i)] = WithTable(
+                static_cast<GridId>(i), [](const auto& table) { return table.HeaderSpec(); });
         return all;
     }();
     return id >= 0 && id < kGridCount ? specs[static_cast<std::size_t>(id)] : empty;
@@ -372,7 +377,8 @@ void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
         row.distJ = Round3(len - row.dist);
         FillRow(v2, ViewPointTable(), m, row, p);
     }
-    if (sel.memberFirst <= 0) v2.SetCell(ColumnOf(&ViewPointRow::name), 5, "部材が選択されていません"_sj);
+    if (sel.memberFirst <= 0)
+        v2.SetCell(ColumnOf(&ViewPointRow::name), 5, "部材が選択されていません"_sj);
 }
 
 std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel) {

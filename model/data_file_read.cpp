@@ -445,7 +445,8 @@ void Reader::ReadCombination(int i, const LineFields& f) {
     const double factor = f.Real(3);
     kc.factor = std::isfinite(factor) ? factor : 0.0;
     StoreText(kc.name, kNameSize, CaseName(list_[i], 3, 10));
-    for (int k = 1; k <= n; ++k) ReadTableLine(LineAt(i + k), CombinationEntryTable(), kc.entries[k]);
+    for (int k = 1; k <= n; ++k)
+        ReadTableLine(LineAt(i + k), CombinationEntryTable(), kc.entries[k]);
 }
 
 // Step 4: the names of the points of interest, between the two "END" lines.

@@ -134,7 +134,9 @@ std::string TableLine(const ModelTable<R>& table, const R& row) {
         case FileKind::Fixed: line += FixedField(v, f.width, f.digits); break;
         case FileKind::Printf: line += FormatStr("%*.*f", f.width, f.digits, FiniteOr0(v)); break;
         case FileKind::MantExp: FormatMantExp(line, at, f.width, f.digits, v); break;
-        case FileKind::MantExpNonZero: FormatMantExp(line, at, f.width, f.digits, v > 1e-9f ? v : 1e-9); break;
+        case FileKind::MantExpNonZero:
+            FormatMantExp(line, at, f.width, f.digits, v > 1e-9f ? v : 1e-9);
+            break;
         case FileKind::Text: {
             int size = 0;
             line += NameForFile(c.field.Text(row, size), static_cast<std::size_t>(f.width));
@@ -215,7 +217,8 @@ void WriteLoadCases(TStringList& list, const FrameModel& model) {
         const LoadCase& lc = model.loadCases[c];
         const int n = ClampCount(lc.count, kMaxLoads);
         list.Add(FormatStr("%-10s %4d %4d %4d %4d %8s %s", LoadCaseTable().fileKeyword, lc.no, n,
-                           lc.baneCaseNo, lc.suptCaseNo, "", NameForFile(lc.name, kNameTextBytes).c_str()));
+                           lc.baneCaseNo, lc.suptCaseNo, "",
+                           NameForFile(lc.name, kNameTextBytes).c_str()));
         for (int k = 1; k <= n; ++k) list.Add(TableLine(LoadTable(), lc.loads[k]));
     }
 }

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -108,10 +109,7 @@ public:
     FieldType Type() const { return static_cast<FieldType>(field_.index()); }
     bool operator==(const FieldRef&) const = default;
 
-    bool IsText() const {
-        return std::holds_alternative<char (R::*)[kNameSize]>(field_) ||
-               std::holds_alternative<char (R::*)[kPointNameSize]>(field_);
-    }
+    bool IsText() const { return Type() == FieldType::Name || Type() == FieldType::PointName; }
     template <class T>
     bool Is(T R::*field) const {
         return std::holds_alternative<T R::*>(field_) && std::get<T R::*>(field_) == field;
@@ -127,21 +125,14 @@ public:
     // be what the field holds: whole for an int, a float's value for a
     // float).
     void SetNumber(R& row, double v) const {
-        if (auto p = std::get_if<std::int32_t R::*>(&field_)) row.**p = static_cast<std::int32_t>(v);
+        if (auto p = std::get_if<std::int32_t R::*>(&field_))
+            row.**p = static_cast<std::int32_t>(v);
         if (auto p = std::get_if<float R::*>(&field_)) row.**p = static_cast<float>(v);
         if (auto p = std::get_if<double R::*>(&field_)) row.**p = v;
     }
     // A text field's array and its size (null for a number field).
-    const char* Text(const R& row, int& size) const {
-        if (auto p = std::get_if<char (R::*)[kNameSize]>(&field_)) return size = kNameSize, row.**p;
-        if (auto p = std::get_if<char (R::*)[kPointNameSize]>(&field_)) return size = kPointNameSize, row.**p;
-        return size = 0, nullptr;
-    }
-    char* Text(R& row, int& size) const {
-        if (auto p = std::get_if<char (R::*)[kNameSize]>(&field_)) return size = kNameSize, row.**p;
-        if (auto p = std::get_if<char (R::*)[kPointNameSize]>(&field_)) return size = kPointNameSize, row.**p;
-        return size = 0, nullptr;
-    }
+    const char* Text(const R& row, int& size) const { return TextOf(row, size); }
+    char* Text(R& row, int& size) const { return TextOf(row, size); }
     // Bytes a text field keeps when typed or written.
     int TextBytes() const {
         return std::holds_alternative<char (R::*)[kPointNameSize]>(field_) ? kPointNameTextBytes
@@ -149,6 +140,20 @@ public:
     }
 
 private:
+    // Row is R or const R.
+    template <class Row>
+    auto TextOf(Row& row, int& size) const {
+        std::conditional_t<std::is_const_v<Row>, const char, char>* text = nullptr;
+        size = 0;
+        if (auto p = std::get_if<char (R::*)[kNameSize]>(&field_)) {
+            text = row.**p;
+            size = kNameSize;
+        } else if (auto q = std::get_if<char (R::*)[kPointNameSize]>(&field_)) {
+            text = row.**q;
+            size = kPointNameSize;
+        }
+        return text;
+    }
     std::variant<std::monostate, std::int32_t R::*, float R::*, double R::*, char (R::*)[kNameSize],
                  char (R::*)[kPointNameSize]>
         field_;

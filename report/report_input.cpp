@@ -75,7 +75,8 @@ template <class R>
 std::vector<std::string> TableTemplate(const ModelTable<R>& table, int numberWidth, int indent) {
     std::vector<ReportColumn> cols{{numberWidth, "No"_sj, "", "-1"}};
     for (const TableColumn<R>& c : table.columns)
-        if (c.report.width > 0) cols.push_back({c.report.width, c.report.head1, c.report.head2, c.report.mask});
+        if (c.report.width > 0)
+            cols.push_back({c.report.width, c.report.head1, c.report.head2, c.report.mask});
     return ReportTableTemplate(cols, indent);
 }
 
@@ -92,7 +93,8 @@ void PutRow(const ModelTable<R>& table, const R& row) {
         case ReportShow::Name: {
             int size = 0;
             const char* text = c.field.Text(row, size);
-            PutText(ReportSafeText(std::string(text, strnlen(text, static_cast<std::size_t>(size))), f.width));
+            const std::string name(text, strnlen(text, static_cast<std::size_t>(size)));
+            PutText(ReportSafeText(name, f.width));
             break;
         }
         case ReportShow::PinOrRigid: PutText(v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj); break;

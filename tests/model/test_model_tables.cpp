@@ -25,7 +25,8 @@ void ExpectConsistent(const ModelTable<R>& table) {
         EXPECT_FALSE(c.title.caption.empty());
         // A field held by two columns would be written back twice.
         for (int j = 1; j < k; ++j)
-            EXPECT_TRUE(t == FieldType::None || !(table.Column(j).field == c.field)) << "also column " << j;
+            EXPECT_TRUE(t == FieldType::None || !(table.Column(j).field == c.field))
+                << "also column " << j;
         // How a typed cell is read.
         switch (c.kind) {
         case CellKind::Int:
