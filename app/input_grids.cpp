@@ -225,17 +225,17 @@ void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
         std::memset(v.pointName, 0, sizeof v.pointName);
         v.count = 0;
         const TStringGrid& s = g[kSgView2];
+        const int distCol = ColumnOf(&ViewPointRow::dist);
         const int nameCol = ColumnOf(&ViewPointRow::name);
-        const TableColumn<ViewPointRow>& name = ViewPointTable().Column(nameCol);
         for (int r = 1; r < s.RowCount(); ++r) {
             ViewPointRow row{};
-            row.dist = Round3(TextToDouble(s.Cells(ColumnOf(&ViewPointRow::dist), r)));
+            row.dist = Round3(TextToDouble(s.Cells(distCol, r)));
             if (row.dist <= 0) continue;
             if (v.count == kMaxViewPoints) {
                 over.Note(ViewPointTable().title.c_str(), kMaxViewPoints);
                 break;
             }
-            ReadCell(name, s.Cells(nameCol, r), row);
+            ReadCell(ViewPointTable().Column(nameCol), s.Cells(nameCol, r), row);
             ++v.count;
             v.dist[v.count] = static_cast<float>(row.dist);
             std::memcpy(v.pointName[v.count], row.name, sizeof row.name);

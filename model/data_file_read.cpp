@@ -4,7 +4,8 @@
 // comma rule); numbers are read from fields, texts from fixed columns.
 // Nothing read from the file is trusted: every count is clamped to its
 // table's capacity before it bounds a loop, and the whole read does a
-// bounded amount of work however the file repeats its sections.
+// bounded amount of work however the file repeats its sections. The lines
+// that the writer lays out by a table's description are read by it too.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>

@@ -7,6 +7,11 @@
 // exponent values), and names are cut at a character boundary to the width
 // the reader takes, so that a written file reads back to the same model and
 // writes again to the same bytes.
+//
+// A line that holds one row of a table, its fields in the order of the
+// table's grid columns, is laid out by the table's description
+// (model_tables.h); the header, the case keyword lines, the support entries
+// and the points of interest have layouts of their own.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
