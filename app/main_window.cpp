@@ -461,7 +461,7 @@ void TFmMain::RefreshGrids() {
     // The load columns' captions follow the current load row of this model,
     // not the row clicked in the model shown before.
     const TStringGrid& loads = Grid(kSgLoad2);
-    SetLoadHeaders(TextToInt(loads.Cells(1, loads.Row())));
+    SetLoadHeaders(TextToInt(loads.Cells(ColumnOf(&LoadRecord::code), loads.Row())));
     UpdateLabels();
     for (int i = 0; i < kGridCount; ++i) Grids.grid[i]->Refresh();
 }
