@@ -73,8 +73,8 @@ template <class R>
 void ReadCell(const TableColumn<R>& c, const std::string& text, R& row) {
     switch (c.kind) {
     case CellKind::Int: c.field.SetNumber(row, TextToInt(text)); break;
-    case CellKind::Truncated: c.field.SetNumber(row, static_cast<int>(TextToDouble(text))); break;
-    case CellKind::Real: c.field.SetNumber(row, static_cast<float>(TextToDouble(text))); break;
+    case CellKind::Truncated: c.field.SetNumber(row, TruncToInt(TextToDouble(text))); break;
+    case CellKind::Real: c.field.SetNumber(row, ToFloatInRange(TextToDouble(text))); break;
     case CellKind::Double: c.field.SetNumber(row, TextToDouble(text)); break;
     case CellKind::Name: {
         int size = 0;
@@ -237,7 +237,7 @@ void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
             }
             ReadCell(ViewPointTable().Column(nameCol), s.Cells(nameCol, r), row);
             ++v.count;
-            v.dist[v.count] = static_cast<float>(row.dist);
+            v.dist[v.count] = ToFloatInRange(row.dist);
             std::memcpy(v.pointName[v.count], row.name, sizeof row.name);
         }
     }

@@ -48,12 +48,7 @@ public:
     int Int(int k) const { return TextToInt(Str(k), 0); }
     // The field's value truncated toward zero (option words, the rigid-zone
     // switch).
-    int Trunc(int k) const {
-        const double v = TextToDouble(Str(k));
-        if (!(v > INT_MIN)) return v < 0 ? INT_MIN : 0;
-        if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-        return static_cast<int>(std::trunc(v));
-    }
+    int Trunc(int k) const { return TruncToInt(TextToDouble(Str(k))); }
     double Real(int k) const { return TextToDouble(Str(k)); }
     // A mantissa in field k and a power of ten in field k + 1.
     double MantExp(int k) const {
@@ -66,13 +61,6 @@ public:
 private:
     TStringList items_;
 };
-
-// A file value into a float field: the float range at most, NaN as 0.
-float ToFloat(double v) {
-    if (std::isnan(v)) return 0.0f;
-    return static_cast<float>(std::clamp(v, -static_cast<double>(FLT_MAX),
-                                         static_cast<double>(FLT_MAX)));
-}
 
 bool StartsWith(const std::string& line, const char* prefix) {
     return line.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
@@ -149,10 +137,10 @@ void ReadTableLine(const std::string& line, const ModelTable<R>& table, R& row) 
         case FileKind::None: break;
         case FileKind::Int: c.field.SetNumber(row, e.Int(k++)); break;
         case FileKind::Fixed:
-        case FileKind::Printf: c.field.SetNumber(row, ToFloat(e.Real(k++))); break;
+        case FileKind::Printf: c.field.SetNumber(row, ToFloatInRange(e.Real(k++))); break;
         case FileKind::MantExp:
         case FileKind::MantExpNonZero:
-            c.field.SetNumber(row, ToFloat(e.MantExp(k)));
+            c.field.SetNumber(row, ToFloatInRange(e.MantExp(k)));
             k += 2;
             break;
         case FileKind::Text: {
@@ -365,7 +353,7 @@ int Reader::ReadView2(int i, int n) {
         // beyond the count is not kept.
         const LineFields values(LineAt(line + 1));
         const int stored = std::min(values.Count(), v.count);
-        for (int p = 1; p <= stored; ++p) v.dist[p] = ToFloat(values.Real(p - 1));
+        for (int p = 1; p <= stored; ++p) v.dist[p] = ToFloatInRange(values.Real(p - 1));
     }
     return n;
 }
@@ -403,10 +391,10 @@ void Reader::ReadSupportCase(int i, const LineFields& f) {
         const LineFields e = Entry(i + k);
         SuptEntry& s = sc.entries[k];
         s.nodeNo = e.Int(0);
-        s.kx = ToFloat(e.MantExp(1));
-        s.ky = ToFloat(e.MantExp(3));
-        s.km = ToFloat(e.MantExp(5));
-        for (int r = 0; r < 3; ++r) s.reserved[r] = ToFloat(e.MantExp(7 + 2 * r));
+        s.kx = ToFloatInRange(e.MantExp(1));
+        s.ky = ToFloatInRange(e.MantExp(3));
+        s.km = ToFloatInRange(e.MantExp(5));
+        for (int r = 0; r < 3; ++r) s.reserved[r] = ToFloatInRange(e.MantExp(7 + 2 * r));
         s.code = e.Int(13);
     }
 }
@@ -487,8 +475,8 @@ void Reader::SetMemberGeometry() {
         GetNodeXYByNo(model_, xj, yj, m.nodeJ);
         const double dx = xj - xi;
         const double dy = yj - yi;
-        m.angle = ToFloat(SafeAtan2(dy, dx));
-        m.length = ToFloat(SafeSqrt(dx * dx + dy * dy));
+        m.angle = ToFloatInRange(SafeAtan2(dy, dx));
+        m.length = ToFloatInRange(SafeSqrt(dx * dx + dy * dy));
     }
 }
 
