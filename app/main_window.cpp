@@ -7,7 +7,6 @@
 
 #include "app/change_history.h"
 #include "app/grid_helpers.h"
-#include "app/report_figure_drawer.h"
 #include "app/small_windows.h"
 #include "app/status_window.h"
 #include "app/window_hooks.h"
@@ -595,7 +594,6 @@ int RunInteractive(int argc, char** argv, const CommandLineOptions& options) {
     StartApplication(argc, argv);
     ShowSplash();
     ProcessMessages();
-    InstallReportFigureDrawer();
     // The RC record lives for the run; without it (memory short) RC blocks
     // of data files are carried through unchanged.
     AllocateRcCheckData();

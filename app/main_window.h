@@ -208,5 +208,5 @@ private:
 extern TFmMain* FmMain;
 
 // Starts the interactive program: application object, splash, main window,
-// the report's figure drawer, loop.
+// loop.
 int RunInteractive(int argc, char** argv, const CommandLineOptions& options);
