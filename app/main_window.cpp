@@ -9,7 +9,6 @@
 #include "app/grid_helpers.h"
 #include "app/small_windows.h"
 #include "app/status_window.h"
-#include "app/window_hooks.h"
 #include "model/analysis_driver.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -19,6 +18,7 @@
 #include "platform/ini_file.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/rc_window.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/qt/bitmap.h"
@@ -178,7 +178,7 @@ TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top
         const TStringGrid& kumi = Grid(kSgKumi1);
         const TStringGrid& member = Grid(kSgMember);
         auto dataRow = [](const TStringGrid& grid) { return grid.Row() >= 1 && grid.Row() <= grid.RowCount() - 2; };
-        if (dataRow(kumi) && dataRow(member)) CallSelectRcMember(kumi.Row(), member.Row());
+        if (dataRow(kumi) && dataRow(member)) RcSelectMember(kumi.Row(), member.Row());
     };
     g->OnKeyPress = [this, id](char& key) { GridKeyPress(id, key); };
     g->OnKeyDown = [this, id](int key, bool ctrl, bool) { GridKeyDown(id, key, ctrl); };
@@ -228,8 +228,6 @@ void TFmMain::BuildLayout() {
     BtnPrint->OnClick = [this] { BtnPrintClick(); };
     btRCanal = MakeOwnedControl<TButton>(owned_, top, "RC照査..."_sj);
     btRCanal->SetBounds(574, 4, 80, 26);
-    // Usable only when the RC check window has been joined to the program.
-    btRCanal->SetEnabled(static_cast<bool>(WindowHooks.showRcWindow));
     btRCanal->OnClick = [this] { btRCanalClick(); };
     CalcSDK = MakeOwnedControl<TButton>(owned_, top, "SDKで計算"_sj);
     CalcSDK->SetBounds(664, 4, 96, 26);
@@ -494,7 +492,7 @@ void TFmMain::Timer1Timer() {
     // refreshed on every tick.
     if (TimerTicks >= 15 && ((fmOpening && fmOpening->Visible()) || KeyIsHeld(VK_SHIFT))) {
         HideSplash();
-        if (RcData && RcData->memberCount > 0) CallShowRcWindow();
+        if (RcData && RcData->memberCount > 0) ShowRcWindow(*this);
     }
     // Once more 100 ms after the last pan or zoom step.
     if (FigureRedrawDue(GetTickCount())) Paint1Paint();

@@ -5,14 +5,14 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/command_line.h"
 #include "app/figure_structure.h"
 #include "app/grid_helpers.h"
-#include "app/main_window.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/text_helpers.h"
+#include "platform/paths.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/memo.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -24,8 +24,10 @@
 #include "rccheck/ui/check_sheet_grid.h"
 #include "rccheck/ui/member_grid.h"
 #include "rccheck/ui/section_window.h"
-#include "report/report_cover.h"
 #include "rccheck/ui/quiet_grid.h"
+#include "rccheck/ui/rc_window_host.h"
+#include "report/print_preview.h"
+#include "report/report_cover.h"
 
 TfmRCanal* fmRCanal = nullptr;
 
@@ -62,15 +64,26 @@ std::string RcVersionDate() {
 
 }  // namespace
 
+RcWindowHost::~RcWindowHost() {
+    if (fmRCanal && fmRCanal->Host() == this) fmRCanal->SetHost(nullptr);
+}
+
 void OpenCentredOnMainWindow(TForm& form) {
-    if (!form.Visible() && FmMain != nullptr) form.CenterOn(*FmMain);
+    RcWindowHost* host = fmRCanal ? fmRCanal->Host() : nullptr;
+    if (!form.Visible() && host != nullptr) form.CenterOn(host->HostForm());
     form.Show();
 }
 
-TfmRCanal::TfmRCanal() {
+TfmRCanal::TfmRCanal(RcWindowHost* host) : host_(host) {
     BuildLayout();
     FormCreate();
 }
+
+void TfmRCanal::MarkModified() {
+    if (host_) host_->MarkModified();
+}
+
+std::string TfmRCanal::DataFileName() const { return host_ ? host_->DataFileName() : std::string(); }
 
 TfmRCanal::~TfmRCanal() {
     // Children go before their parents.
@@ -229,7 +242,7 @@ void TfmRCanal::BuildLayout() {
 
 void TfmRCanal::FormCreate() {
     RcTitleBase = "KVD RC断面照査 "_sj + RcVersionDate() + " 版 "_sj;
-    SetCaption(RcTitleBase + " > " + CurrentFileName);
+    SetCaption(RcTitleBase + " > " + DataFileName());
     if (ScreenHeight() - 99 >= kDesignHeight) SetHeight(ScreenHeight() - 99);
     MemberMidpoints.assign(kRcMemberSlots, TPoint{});
 }
@@ -237,12 +250,12 @@ void TfmRCanal::FormCreate() {
 // 1. The show sequence.
 void TfmRCanal::FormShow() {
     RcCheckData& rc = Rc();
-    SetCaption(RcTitleBase + " > " + CurrentFileName);
+    SetCaption(RcTitleBase + " > " + DataFileName());
     OpenCentredOnMainWindow(*this);
     CurrentRcMember = std::clamp(CurrentRcMember, 1, std::max(1, ModelMembers()));
     const int remembered = rc.memberCount;
     if (HaveResults() && FrameData) {
-        ModifiedFlag = true;
+        MarkModified();
         BuildRcCheckData(rc, *ResultData, *FrameData);
     }
     if (HaveResults() && rc.memberCount > 0 && KeyIsHeld(kKeyAlt) &&
@@ -252,7 +265,7 @@ void TfmRCanal::FormShow() {
     // that gained or lost members keeps the sections and the settings of
     // the members it still has (the build matched them by number).
     if ((rc.memberCount == 0 || remembered == 0) && FrameData) {
-        ModifiedFlag = true;
+        MarkModified();
         if (ResultData) BuildRcCheckData(rc, *ResultData, *FrameData);
         InitRcSections(rc, *FrameData);
         CopySectionSizeToPoints(rc);
@@ -354,7 +367,7 @@ void TfmRCanal::RefreshRcView(int readBack) {
     BzName->SetCaption(FormatStr("No.%2d    %-40s", m.memberNo, m.name));
     const int si = FindRcSection(rc, m.sectionNo);
     DmNo->SetCaption(FormatStr("断面.%d　%s"_sj.c_str(), m.sectionNo, si > 0 ? rc.sections[si].name : ""));
-    if (FmMain && readBack == 0) FmMain->SelectMemberRow(m.memberNo);
+    if (host_ && readBack == 0) host_->SelectMemberRow(m.memberNo);
     FillCheckSheet(*Sg1, rc, readBack != 0, CurrentRcMember, std::min(CaseIndex(), RcCases()),
                    mode_ != kModeExtract);
 }
@@ -389,7 +402,7 @@ void TfmRCanal::Sg1KeyPress(char& key) {
     if (RcEditPending) {
         RcEditPending = false;
         // Every commit changes the RC data, whichever mode or case shows it.
-        ModifiedFlag = true;
+        MarkModified();
         SetNgText("", 0);
         RefreshRcView(1);
         CheckMember(Rc(), CurrentRcMember);
@@ -571,11 +584,11 @@ void TfmRCanal::Bt_NG_CheckClick(bool byButton) {
 // 9. A new RC section number for the current member.
 void TfmRCanal::DmNoClick() {
     std::string value;
-    if (!OnInputQuery || !OnInputQuery("断面番号の変更"_sj, "断面番号"_sj, value)) return;
+    if (!InputQuery("断面番号の変更"_sj, "断面番号"_sj, value)) return;
     const int no = TextToInt(Trim(value));
     if (no > 0 && CurrentRcMember >= 1 && CurrentRcMember <= RcMembers()) {
         Rc().memberChecks[CurrentRcMember].sectionNo = no;
-        ModifiedFlag = true;
+        MarkModified();
     }
     RefreshRcViewAndFocus();
 }
@@ -590,8 +603,8 @@ void TfmRCanal::BtnPrintClick() {
         !results || MessageDlg("フレーム解析データ(断面力) も印刷しますか？"_sj, mtWarning, mbYes | mbNo) != mrNo;
     ReportCoverLines.title = "フレーム構造解析計算書"_sj;
     ReportCoverLines.second = "ＲＣ断面照査"_sj;
-    ReportCoverLines.third = ChangeFileExt(ExtractFileName(CurrentFileName), "");
-    if (OnPrintPreview) OnPrintPreview();
+    ReportCoverLines.third = ChangeFileExt(ExtractFileName(DataFileName()), "");
+    ShowPrintPreview();
 }
 
 // 11. Discarding the RC data.
@@ -599,7 +612,7 @@ void TfmRCanal::bClearClick() {
     if (MessageDlg("断面照査データを破棄して終了します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) != mrYes)
         return;
     Rc().memberCount = 0;
-    ModifiedFlag = true;
+    MarkModified();
     Close();
 }
 
@@ -609,19 +622,19 @@ void TfmRCanal::bShowSectionClick() {
 }
 
 void TfmRCanal::Save1Click() {
-    if (FmMain) FmMain->Save1Click();
+    if (host_) host_->Save1Click();
 }
 
 void TfmRCanal::MyHistoryClick() {
-    if (OnShowText) OnShowText(RcHistoryText());
+    if (host_) host_->ShowText(RcHistoryText());
 }
 
 void TfmRCanal::DispHelpClick() {
-    const std::string name = ExeFolder + "@RC断面検討の操作説明書.txt"_sj;
+    const std::string name = GetExeFolder() + "@RC断面検討の操作説明書.txt"_sj;
     if (!FileExists(name)) return;
     TStringList lines;
     lines.LoadFromFile(name);
-    if (OnShowText) OnShowText(lines.Text());
+    if (host_) host_->ShowText(lines.Text());
 }
 
 void TfmRCanal::RcSelectMember(int caseIndex, int memberIndex) {
@@ -638,8 +651,9 @@ void TfmRCanal::RcSelectMember(int caseIndex, int memberIndex) {
     selectBusy_ = false;
 }
 
-void ShowRcWindow() {
-    if (fmRCanal == nullptr) fmRCanal = new TfmRCanal();
+void ShowRcWindow(RcWindowHost& host) {
+    if (fmRCanal == nullptr) fmRCanal = new TfmRCanal(&host);
+    fmRCanal->SetHost(&host);
     fmRCanal->FormShow();
 }
 
@@ -650,3 +664,5 @@ void RefreshRcWindowAfterCalculation() {
 void RcSelectMember(int caseIndex, int memberIndex) {
     if (fmRCanal && fmRCanal->Visible()) fmRCanal->RcSelectMember(caseIndex, memberIndex);
 }
+
+bool RcWindowVisible() { return fmRCanal != nullptr && fmRCanal->Visible(); }

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "app/grid_helpers.h"
-#include "app/main_window.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
 #include "platform/qt/dialogs.h"
@@ -173,7 +172,7 @@ void TfmSection::SgType1DrawCell(int col, int row, TCanvas& canvas, const TRect&
 void TfmSection::SgType1KeyPress(char& key) {
     if (key != kKeyEnter) return;
     key = 0;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     const int row = SgType1->Row();
     if (row >= 1 && row <= Cases()) {
         const int v = TextToInt(Trim(SgType1->Cells(2, row)));
@@ -201,7 +200,7 @@ void TfmSection::Sg1DblClick() {
     }
     if (!(row == 0 || (row == 1 && col <= 2))) return;
     SortRcSectionsByNumber(Rc());
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     RefreshSectionGrid(0);
 }
 
@@ -214,7 +213,7 @@ void TfmSection::Sg1KeyPress(char& key) {
     const int row = Sg1->Row();
     if (SectionEditPending) {
         SectionEditPending = false;
-        ModifiedFlag = true;
+        if (fmRCanal) fmRCanal->MarkModified();
         RefreshSectionGrid(1);
         RefreshSectionGrid(0);
         RecheckAllAndRefresh();
@@ -233,7 +232,7 @@ void TfmSection::BtnSectionSetClick() {
     if (MessageDlg("フレーム計算の断面積を部材高さとして取込みます.\nよろしいですか？"_sj, mtWarning,
                    mbOK | mbCancel) != mrOk || FrameData == nullptr)
         return;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     InitRcSections(Rc(), *FrameData);
     RefreshSectionGrid(0);
     RecheckAllAndRefresh();
@@ -242,7 +241,7 @@ void TfmSection::BtnSectionSetClick() {
 void TfmSection::ConsSectionClick() {
     if (MessageDlg("名称,幅,高さが同じ断面を統合します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) != mrYes)
         return;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     MergeEqualRcSections(Rc());
     RefreshSectionGrid(0);
     RecheckAllAndRefresh();
@@ -253,7 +252,7 @@ void TfmSection::ApplyShoTypeClick() {
     if (MessageDlg("左表の「照査ﾀｲﾌﾟ(1～3)」を各照査ケースに摘要します。\nよろしいですか？"_sj, mtWarning,
                    mbOK | mbCancel) != mrOk)
         return;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     ApplyCheckTypes(Rc());
     ApplyOptionsToPoints();
     RecheckAllAndRefresh();
