@@ -208,7 +208,6 @@ private:
     // file ended early): its file holds more than the model.
     bool readPartly_ = false;
     std::unique_ptr<TPopupMenu> popup_;
-    std::vector<std::unique_ptr<TControl>> owned_;  // children, parents first
     TLabel* labels_[8] = {};
     // Controls placed to the right of a grid once its width is known.
     std::vector<std::pair<GridId, TControl*>> followers_;  // LbSuptC, LbBaneC, LbKumiC, lbLLcNo, lbLScNo, lbLBcNo, lbSgmXY, lbV2BzNo

@@ -202,22 +202,21 @@ bool InputQuery(const std::string& caption, const std::string& prompt, std::stri
     SetFormDialogBorder(box);
     SetFormClientSize(box, 300, 110);
     box.CenterOnScreen();
-    TLabel label(&box, prompt);
-    label.SetBounds(12, 10, 276, 18);
-    TEdit edit(&box, value);
-    edit.SetBounds(12, 32, 276, 24);
-    TButton ok(&box, "OK");
-    ok.SetBounds(116, 70, 80, 28);
-    TButton cancel(&box, "ｷｬﾝｾﾙ"_sj);
-    cancel.SetBounds(208, 70, 80, 28);
+    box.MakeControl<TLabel>(&box, prompt)->SetBounds(12, 10, 276, 18);
+    TEdit* edit = box.MakeControl<TEdit>(&box, value);
+    edit->SetBounds(12, 32, 276, 24);
+    TButton* ok = box.MakeControl<TButton>(&box, "OK");
+    ok->SetBounds(116, 70, 80, 28);
+    TButton* cancel = box.MakeControl<TButton>(&box, "ｷｬﾝｾﾙ"_sj);
+    cancel->SetBounds(208, 70, 80, 28);
     bool accepted = false;
-    ok.OnClick = [&] {
+    ok->OnClick = [&] {
         accepted = true;
         box.Close();
     };
-    edit.OnEnterKey = ok.OnClick;
-    cancel.OnClick = [&] { box.Close(); };
+    edit->OnEnterKey = ok->OnClick;
+    cancel->OnClick = [&] { box.Close(); };
     ShowFormModal(box);
-    if (accepted) value = edit.Text();
+    if (accepted) value = edit->Text();
     return accepted;
 }

@@ -85,22 +85,17 @@ void TfmRCanal::MarkModified() {
 
 std::string TfmRCanal::DataFileName() const { return host_ ? host_->DataFileName() : std::string(); }
 
-TfmRCanal::~TfmRCanal() {
-    // Children go before their parents.
-    while (!owned_.empty()) owned_.pop_back();
-}
-
 void TfmRCanal::BuildLayout() {
     SetBounds(0, 0, kDesignWidth, kDesignHeight);
     SetMinSize(1200, 750);
-    Panel5 = MakeOwnedControl<TPanel>(owned_, this);
+    Panel5 = MakeControl<TPanel>(this);
     Panel5->SetAlign(alTop);
     Panel5->SetHeight(27);
-    Panel2 = MakeOwnedControl<TPanel>(owned_, this);
+    Panel2 = MakeControl<TPanel>(this);
     Panel2->SetAlign(alRight);
     Panel2->SetWidth(251);
     Panel2->SetColor(0xFEDCC0);  // RGB(192, 220, 254)
-    PnSg1 = MakeOwnedControl<TPanel>(owned_, this);
+    PnSg1 = MakeControl<TPanel>(this);
     PnSg1->SetAlign(alClient);
 
     // The top bar in three parts, so that its controls never cover one
@@ -108,7 +103,7 @@ void TfmRCanal::BuildLayout() {
     // save, print and help buttons on the right, the member texts between
     // (cut short when the window is narrow).
     const auto bar = [this](TAlign align, int width) {
-        TPanel* p = MakeOwnedControl<TPanel>(owned_, Panel5);
+        TPanel* p = MakeControl<TPanel>(Panel5);
         p->SetAlign(align);
         if (width > 0) p->SetWidth(width);
         return p;
@@ -118,58 +113,58 @@ void TfmRCanal::BuildLayout() {
     TPanel* member = bar(alClient, 0);
     int x = 2;
     const auto place = [&x](TControl* c, int w) { c->SetBounds(x, 2, w, 23); x += w + 4; };
-    bClear = MakeOwnedControl<TButton>(owned_, modes, "消"_sj);
+    bClear = MakeControl<TButton>(modes, "消"_sj);
     place(bClear, 26);
-    place(MakeOwnedControl<TLabel>(owned_, modes, "着目点:"_sj), 56);
-    RbDispBzi = MakeOwnedControl<TRadioButton>(owned_, modes, "配筋表"_sj, true);
+    place(MakeControl<TLabel>(modes, "着目点:"_sj), 56);
+    RbDispBzi = MakeControl<TRadioButton>(modes, "配筋表"_sj, true);
     place(RbDispBzi, 74);
-    place(MakeOwnedControl<TLabel>(owned_, modes, "["), 8);
-    RbExtract = MakeOwnedControl<TRadioButton>(owned_, modes, "抽出"_sj);
+    place(MakeControl<TLabel>(modes, "["), 8);
+    RbExtract = MakeControl<TRadioButton>(modes, "抽出"_sj);
     place(RbExtract, 60);
-    RbZenGyo = MakeOwnedControl<TRadioButton>(owned_, modes, "全行"_sj);
+    RbZenGyo = MakeControl<TRadioButton>(modes, "全行"_sj);
     place(RbZenGyo, 60);
-    RbDispAll = MakeOwnedControl<TRadioButton>(owned_, modes, "全項"_sj);
+    RbDispAll = MakeControl<TRadioButton>(modes, "全項"_sj);
     place(RbDispAll, 60);
-    place(MakeOwnedControl<TLabel>(owned_, modes, "]"), 8);
-    BtnBack = MakeOwnedControl<TButton>(owned_, modes, "▲"_sj);
+    place(MakeControl<TLabel>(modes, "]"), 8);
+    BtnBack = MakeControl<TButton>(modes, "▲"_sj);
     place(BtnBack, 26);
-    BtnNext = MakeOwnedControl<TButton>(owned_, modes, "▼"_sj);
+    BtnNext = MakeControl<TButton>(modes, "▼"_sj);
     place(BtnNext, 26);
     x = 4;
-    BzName = MakeOwnedControl<TLabel>(owned_, member, "");
+    BzName = MakeControl<TLabel>(member, "");
     place(BzName, 300);
-    DmNo = MakeOwnedControl<TLabel>(owned_, member, "");
+    DmNo = MakeControl<TLabel>(member, "");
     DmNo->SetFontColor(0x808000);  // teal
     place(DmNo, 180);
     x = 2;
-    bShowSection = MakeOwnedControl<TButton>(owned_, tools, "断面"_sj);
+    bShowSection = MakeControl<TButton>(tools, "断面"_sj);
     place(bShowSection, 48);
-    Save1 = MakeOwnedControl<TButton>(owned_, tools, "保存"_sj);
+    Save1 = MakeControl<TButton>(tools, "保存"_sj);
     place(Save1, 40);
-    BtnPrint = MakeOwnedControl<TButton>(owned_, tools, "印刷"_sj);
+    BtnPrint = MakeControl<TButton>(tools, "印刷"_sj);
     place(BtnPrint, 40);
-    BtnHelp1 = MakeOwnedControl<TButton>(owned_, tools, "？"_sj);
+    BtnHelp1 = MakeControl<TButton>(tools, "？"_sj);
     place(BtnHelp1, 26);
-    MyHistory = MakeOwnedControl<TLabel>(owned_, tools, "(変更履歴)"_sj);
+    MyHistory = MakeControl<TLabel>(tools, "(変更履歴)"_sj);
     place(MyHistory, 80);
 
-    CoKumiList = MakeOwnedControl<TStringGrid>(owned_, Panel2);
+    CoKumiList = MakeControl<TStringGrid>(Panel2);
     CoKumiList->SetAlign(alTop);
     CoKumiList->SetHeight(260);
     CoKumiList->SetColor(0xB5E8B5);  // RGB(181, 232, 181)
     CoKumiList->SetColCount(2);
     CoKumiList->SetColWidth(0, 0);
     CoKumiList->SetColWidth(1, 244);
-    Panel10 = MakeOwnedControl<TPanel>(owned_, Panel2);
+    Panel10 = MakeControl<TPanel>(Panel2);
     Panel10->SetAlign(alTop);
     Panel10->SetHeight(120);
     Panel10->SetColor(0xE1E1E1);
-    Paint1 = MakeOwnedControl<TPaintBox>(owned_, Panel10);
+    Paint1 = MakeControl<TPaintBox>(Panel10);
     Paint1->SetAlign(alClient);
-    lbErr = MakeOwnedControl<TLabel>(owned_, Panel2, "");
+    lbErr = MakeControl<TLabel>(Panel2, "");
     lbErr->SetAlign(alTop);
     lbErr->SetHeight(24);
-    Bt_NG_Check = MakeOwnedControl<TButton>(owned_, Panel2, "ＮＧチェック（ページ表示）"_sj);
+    Bt_NG_Check = MakeControl<TButton>(Panel2, "ＮＧチェック（ページ表示）"_sj);
     Bt_NG_Check->SetAlign(alTop);
     Bt_NG_Check->SetHeight(28);
     const std::string* notes[] = {
@@ -183,11 +178,11 @@ void TfmRCanal::BuildLayout() {
     // the label, which centres its text, would cut the first note.
     std::string noteText;
     for (std::size_t i = 0; i < std::size(notes); ++i) noteText += (i ? "\n" : "") + *notes[i];
-    ListBox1 = MakeOwnedControl<TLabel>(owned_, Panel2, noteText);
+    ListBox1 = MakeControl<TLabel>(Panel2, noteText);
     ListBox1->SetAlign(alClient);
     ListBox1->SetColor(0xFEEFCB);  // RGB(203, 239, 254)
 
-    Sg1 = MakeOwnedControl<TStringGrid>(owned_, PnSg1);
+    Sg1 = MakeControl<TStringGrid>(PnSg1);
     Sg1->SetAlign(alClient);
     Sg1->SetColor(0xA0A0A0);
     Sg1->SetColCount(25);

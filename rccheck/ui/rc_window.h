@@ -27,7 +27,6 @@ public:
     // host: the window that opens this one (null: none, as in tests of
     // the RC windows alone).
     explicit TfmRCanal(RcWindowHost* host = nullptr);
-    ~TfmRCanal() override;
 
     RcWindowHost* Host() const { return host_; }
     void SetHost(RcWindowHost* host) { host_ = host; }
@@ -115,7 +114,6 @@ private:
     bool settingMode_ = false;
     bool selectBusy_ = false;
     std::string ngText_;
-    std::vector<std::unique_ptr<TControl>> owned_;
 };
 
 extern TfmRCanal* fmRCanal;
