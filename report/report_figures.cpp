@@ -39,7 +39,8 @@ void DrawReportLoadFigure(const FrameModel& model, int loadCaseIndex) {
     DrawSpringCase(*copy, loadCaseIndex, 2.5);
 }
 
-void DrawReportDiagram(const FrameResults& results, const FrameModel& model, int block, ReportDiagram quantity) {
+void DrawReportDiagram(const FrameResults& results, const FrameModel& model, int block,
+                       ReportDiagram quantity) {
     DrawStructureLines(model);
     SetTextColor(kBlack);
     // Quantities of the diagram unit: 1 M, 2 S, 3 N; flags 2 labels values.

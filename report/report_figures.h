@@ -18,7 +18,8 @@ enum ReportDiagram : int { kReportDiagramM = 0, kReportDiagramS = 1, kReportDiag
 void DrawReportLoadFigure(const FrameModel& model, int loadCaseIndex);
 // Draws the members in black and the diagram of `quantity` for result
 // block `block` (scale factor 1, values labelled).
-void DrawReportDiagram(const FrameResults& results, const FrameModel& model, int block, ReportDiagram quantity);
+void DrawReportDiagram(const FrameResults& results, const FrameModel& model, int block,
+                       ReportDiagram quantity);
 // World length (m) the diagrams reach beyond the members at most, so that
 // the figure leaves room for them.
 double ReportDiagramReach(const FrameResults& results);

@@ -11,7 +11,7 @@
 class TForm;
 
 class RcWindowHost {
-public:
+  public:
     // Forgets the host in the RC check window, which outlives it.
     virtual ~RcWindowHost();
 

@@ -2,6 +2,7 @@
 // windows alone: a plain form to open centred on, a file name, and a
 // record of what the windows asked for.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,7 @@
 #include "rccheck/ui/rc_window_host.h"
 
 class RecordingRcHost : public RcWindowHost {
-public:
+  public:
     TForm& HostForm() override {
         // Made on first use, after the application object.
         if (!form_) form_ = std::make_unique<TForm>();
@@ -30,7 +31,7 @@ public:
     std::vector<int> selectedMembers;
     std::vector<std::string> texts;
 
-private:
+  private:
     std::unique_ptr<TForm> form_;
 };
 

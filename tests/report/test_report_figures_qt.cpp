@@ -46,7 +46,8 @@ std::vector<MemberBox> FigureMemberBoxes(int pages, int members) {
     for (int k = 1; k <= pages; ++k)
         for (const std::string& rec : DumpPoolPage(10 + k)) {
             const std::vector<std::string> w = Words(rec);
-            if (w.size() == 2 && w[0] == "pen-width") widest = std::max(widest, std::atof(w[1].c_str()));
+            if (w.size() == 2 && w[0] == "pen-width")
+                widest = std::max(widest, std::atof(w[1].c_str()));
         }
     for (int k = 1; k <= pages; ++k) {
         double width = 0, x = 0, y = 0;
@@ -263,7 +264,8 @@ TEST(ReportFigures, LeavesTheModelAsItWas) {
     std::memcpy(before.get(), p.model.get(), sizeof(FrameModel));
     ComposeReport(*p.model, p.results, nullptr);
     // The report itself sets each case's load scale; nothing else changes.
-    for (int c = 1; c <= p.model->loadCaseCount; ++c) before->loadCases[c].maxLoad = p.model->loadCases[c].maxLoad;
+    for (int c = 1; c <= p.model->loadCaseCount; ++c)
+        before->loadCases[c].maxLoad = p.model->loadCases[c].maxLoad;
     EXPECT_EQ(0, std::memcmp(before.get(), p.model.get(), sizeof(FrameModel)));
 }
 
