@@ -11,7 +11,6 @@
 #include "model/fast_result_files.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
-#include "model/load_case_loop.h"
 #include "model/progress.h"
 #include "model/result_files.h"
 #include "model/text_helpers.h"
@@ -114,20 +113,16 @@ int RunBatch(const CommandLineOptions& options) {
     }
     AnalysisReport report;
     const std::string base = ChangeFileExt(CurrentFileName, "");
-    const bool fast = GetEnginePath() == EnginePath::kFast;
     // The two member-force files, nearly all that is written, go out
     // while the analysis goes on.
     MemberForceFilesDuringAnalysis early(*ResultData, base);
-    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue, &report,
-                                     fast ? early.BlockFinal() : std::function<void(int)>());
+    const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue,
+                                     &report, early.BlockFinal());
     early.AnalysisOver();
     if (!report.caseWarnings.empty()) PrintLine(stderr, report.caseWarnings);
 
     std::string failed;
-    // The fast writer gives the same bytes; the reference path keeps the
-    // plain writer so that the two can be compared end to end.
-    const bool written = fast ? WriteSdkResultFilesFast(*ResultData, base, &failed, early.Jobs())
-                              : WriteSdkResultFiles(*ResultData, base, &failed);
+    const bool written = WriteSdkResultFiles(*ResultData, base, &failed, early.Jobs());
     if (!written) PrintLine(stderr, "結果ファイルに保存できません:\n"_sj + WithReasons(failed));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string name = base + SdkResultExtensions()[f];

@@ -39,8 +39,10 @@ struct LoadPen {
 void Font(const LoadPen& p, double angle) { SetFontMm(p.th, p.tw, angle, 0); }
 
 // A label that would cover another label of the figure may move this many
-// text heights along its member either way before it is left out.
-constexpr double kLabelReach = 4.0;
+// text heights along its member either way before it is left out: enough
+// for a value of seven characters (-50.000) to stand beside another at the
+// same place, one blank apart.
+constexpr double kLabelReach = 6.0;
 
 // A load's value label; it keeps clear of the figure's other labels by
 // moving along the direction theta (its member).
@@ -145,9 +147,10 @@ int FlipToPositive(double& hI, double& hJ) {
 // away from the member: above (outwardPositive) or below the tails when the
 // arrows are vertical, right (outwardPositive) or left of them when they
 // are level. Texts across the arrows are turned by 90 degrees, so that they
-// never lie over the arrow row.
+// never lie over the arrow row; the horizontal loads' values (`upright`)
+// always stand upright, which keeps them clear of the row as well.
 void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::string& tb,
-                bool vertical, bool outwardPositive, double theta) {
+                bool vertical, bool outwardPositive, double theta, bool upright) {
     const double angle = vertical ? 90 : 0;
     auto put = [&](Pt at, const std::string& t) {
         Font(p, angle);
@@ -161,7 +164,7 @@ void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::
     const Pt m{(a.x + b.x) / 2, (a.y + b.y) / 2};
     const double len = Distance(a.x, a.y, b.x, b.y);
     Font(p, 0);
-    if (len > TextWidthMm(ta)) {
+    if (len > TextWidthMm(ta) && (vertical || !upright)) {
         // Long enough: the value runs along the load line, outside it.
         if (vertical) {
             Font(p, 0);
@@ -199,14 +202,14 @@ void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta
         G_LoadArrowsV(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool up = hI + hJ < 0;  // tails above the member
         const double gap = (up ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x, s.y - hI + gap}, {e.x, e.y - hJ + gap}, a, b, true, up, theta);
+        TailLabels(p, {s.x, s.y - hI + gap}, {e.x, e.y - hJ + gap}, a, b, true, up, theta, false);
         return;
     }
     // Vertical member: the load acts along it.
     const double side = s.y > e.y ? 1 : -1;
     G_MemberLoad(s.x + side * p.u, s.y, hI, e.x + side * p.u, e.y, hJ, p.ww, 0x11);
     const double out = side * (p.u + std::max(std::fabs(hI), std::fabs(hJ)) + 0.5 * p.u);
-    TailLabels(p, {s.x + out, s.y}, {e.x + out, e.y}, a, b, false, side > 0, theta);
+    TailLabels(p, {s.x + out, s.y}, {e.x + out, e.y}, a, b, false, side > 0, theta, false);
 }
 
 void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e, double hI,
@@ -224,14 +227,15 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
         G_LoadArrowsH(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool right = hI + hJ < 0;  // tails right of the member
         const double gap = (right ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right, theta);
+        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right, theta,
+                   true);
         return;
     }
     // Horizontal member: the load acts along it, drawn above or below.
     const double side = s.x < e.x ? 1 : -1;
     G_MemberLoad(s.x, s.y + side * p.u, hI, e.x, e.y + side * p.u, hJ, p.ww, 0x11);
     const double out = side * (p.u + std::max(std::fabs(hI), std::fabs(hJ)) + 0.5 * p.u);
-    TailLabels(p, {s.x, s.y + out}, {e.x, e.y + out}, a, b, true, side > 0, theta);
+    TailLabels(p, {s.x, s.y + out}, {e.x, e.y + out}, a, b, true, side > 0, theta, true);
 }
 
 void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, double fullHeight, double maxLoad) {

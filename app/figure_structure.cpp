@@ -12,6 +12,7 @@
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
+#include "report/figure_labels.h"
 #include "report/graphics.h"
 #include "report/page_pool.h"
 #include "report/text_draw.h"
@@ -100,6 +101,9 @@ void RulerText(int x, int y, const std::string& text) {
 
 }  // namespace
 
+// Width of the left ruler band, pixels.
+constexpr int kLeftBandWidth = 43;
+
 void DrawRulers(int width, int height, bool originFlag) {
     TCanvas* c = G_GetCanvas();
     if (!c || width <= 0 || height <= 0) return;
@@ -132,15 +136,19 @@ void DrawRulers(int width, int height, bool originFlag) {
             PoolMoveTo(c, x, height - 20);
             PoolLineTo(c, x, height - 20 + (major || half ? 6 : 3));
             if (major) {
+                // Only whole labels: one cut by the left band or the right
+                // edge reads as another number ("-4m" as "4m").
                 const std::string label = FormatStr(format, t);
-                RulerText(x - RulerTextWidth(label) / 2, height - 13, label);
+                const int left = x - RulerTextWidth(label) / 2;
+                if (left >= kLeftBandWidth && left + RulerTextWidth(label) <= width)
+                    RulerText(left, height - 13, label);
             }
         }
     }
     // 6. Left band.
     PoolSetBrushStyle(c, bsSolid);
     PoolSetBrushColor(c, kRulerBand);
-    PoolFillRect(c, TRect{0, 0, 43, height});
+    PoolFillRect(c, TRect{0, 0, kLeftBandWidth, height});
     PoolSetBrushStyle(c, bsClear);
     // 7. Left ticks, leaving the bottom band alone.
     const double oy = originFlag ? DevToWorldY(height - 80) : 0.0;
@@ -157,7 +165,7 @@ void DrawRulers(int width, int height, bool originFlag) {
         if (major) {
             // Right-aligned by its measured width, clear of its tick.
             const std::string label = FormatStr(format, t);
-            RulerText(36 - kRulerLabelGap - RulerTextWidth(label), y - 6, label);
+            if (y - 6 >= 0) RulerText(36 - kRulerLabelGap - RulerTextWidth(label), y - 6, label);
         }
     }
 }
@@ -378,12 +386,13 @@ void DrawNodeNumbers(const FrameModel& model) {
     for (int i = 1; i <= n; ++i) {
         const double x = model.nodes[i].x, y = model.nodes[i].y;
         const std::string text = FormatStr("%d", model.nodes[i].no);
+        // Load and diagram values drawn later keep clear of the numbers.
         if (y > ymax - 0.001)
-            G_TextBC(x, y + d / 4, text);
+            G_FixedFigureLabel(TextAnchor::BC, x, y + d / 4, text);
         else if (y < ymin + 0.001)
-            G_TextTC(x, y - d / 3, text);
+            G_FixedFigureLabel(TextAnchor::TC, x, y - d / 3, text);
         else
-            G_TextML(x + d / 2, y, text);
+            G_FixedFigureLabel(TextAnchor::ML, x + d / 2, y, text);
     }
 }
 

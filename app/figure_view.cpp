@@ -281,6 +281,10 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
             DrawSupportSymbols(model, s, th * 1.33, sw.NodeNumbers() ? 4 : 0);
         }
     }
+    // Load and diagram values keep clear of each other and of the node
+    // numbers; those that find no free place show again when the view is
+    // zoomed in.
+    BeginFigureLabels();
     PoolSetBrushStyle(G_GetCanvas(), bsClear);                // 8.
     if (sw.Section() && sw.SectionText()) {
         SetTextColor(0);
@@ -304,9 +308,6 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
     DrawPinEnds(model);                                       // 11.
     if (sw.ViewPoints()) DrawViewPoints(model);               // 12.
     G_SetLineWidth(1);
-    // Load and diagram values keep clear of each other; those that find no
-    // free place show again when the view is zoomed in.
-    BeginFigureLabels();
     if (sw.Loads()) DrawLoads(ctx, model);                    // 13.-14.
     DrawResults(ctx, model);                                  // 15.-16.
     EndFigureLabels();

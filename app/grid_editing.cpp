@@ -32,6 +32,12 @@ void SelectByKey(TStringGrid& g, int keyColumn, int number) {
     g.Refresh();
 }
 
+// Names are typed in Japanese; every other column takes numbers. The
+// input method follows the current column however the cursor got there.
+void FollowInputMethod(TStringGrid& g) {
+    g.SetImeMode(SjisFind(g.Cells(g.Col(), 0), "名"_sj) != std::string::npos);
+}
+
 void SetRowQuietly(TStringGrid& g, int row) {
     const bool enabled = g.Enabled();
     g.SetEnabled(false);
@@ -61,8 +67,8 @@ void TFmMain::StrGridClick(GridId id) {
     clickBusy_ = true;
     SelectionState& sel = CurrentSelection;
     const int row = g.Row();
-    // 1. Names are typed in Japanese; every other column takes numbers.
-    g.SetImeMode(SjisFind(g.Cells(g.Col(), 0), "名"_sj) != std::string::npos);
+    // 1. The input method for the clicked column.
+    FollowInputMethod(g);
     // 2. The first click in the member grid after work elsewhere takes the
     // undo snapshot.
     if (id != kSgMember && g.Focused()) undoArmed_ = true;
@@ -317,6 +323,7 @@ void TFmMain::MoveAfterEnter(GridId id, int col, int row, double x) {
     g.SetEnabled(false);
     g.SetCol(nextCol);
     g.SetEnabled(enabled);
+    FollowInputMethod(g);
 }
 
 void TFmMain::CopyViewPoints(int source) {
@@ -391,6 +398,9 @@ void TFmMain::TabShow(int tab) {
 }
 
 void TFmMain::BtnUnDoClick() {
+    // A model that undo changes is no longer the one saved: closing or
+    // opening another file asks about it.
+    if (!SameFrameModel(*FrameData, *undo_)) ModifiedFlag = true;
     CopyFrameModel(*FrameData, *undo_);
     // The selection follows the focused grid's row in the restored model.
     for (int i = 0; i < kGridCount; ++i) {

@@ -50,6 +50,20 @@ std::string CannotOpenReason(const std::string& name) {
     }
 }
 
+// The frame sections end with an "END" line, which every save writes. A
+// file without it was broken off (a copy cut short, a full disk) even when
+// each table it still holds meets its count.
+bool HasFrameSectionsEnd(const TStringList& lines) {
+    bool frame = false;
+    for (int i = 0; i < lines.Count(); ++i) {
+        if (lines[i].compare(0, 5, "FRAME") == 0)
+            frame = true;
+        else if (frame && lines[i].compare(0, 3, "END") == 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 void TFmMain::SetCaptionFor(const std::string& fileName) { SetCaption(TitleBase + " > " + fileName); }
@@ -67,26 +81,49 @@ bool TFmMain::MayReplaceModel() {
     return answer == mrNo;
 }
 
+// A message about the file being loaded. At start-up the splash is still up
+// and stays above every other window: it goes first, or the message would
+// open hidden under it.
+namespace {
+
+void TellAboutLoad(bool& splashCutShort, const std::string& text, TMsgDlgType type, int buttons) {
+    if (fmOpening && fmOpening->Visible()) {
+        HideSplash();
+        splashCutShort = true;
+    }
+    MessageDlg(text, type, buttons);
+}
+
+}  // namespace
+
 bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     if (const std::string why = CannotOpenReason(fileName); !why.empty()) {
-        MessageDlg(why, mtError, mbOK);
+        TellAboutLoad(splashCutShort_, why, mtError, mbOK);
         return false;
     }
     if (fileName.empty() || !FileExists(fileName)) return false;
     TStringList lines;
     if (!lines.LoadFromFile(fileName)) {
-        MessageDlg("読み込めません.\n"_sj + fileName, mtError, mbOK);
+        TellAboutLoad(splashCutShort_, "読み込めません.\n"_sj + fileName, mtError, mbOK);
         return false;
     }
     // A file that is not a data file leaves the model and its file name as
     // they are: read, it would give an empty model that a save (or the
     // automatic save of a calculation) would then write over that file.
     if (!HasFrameIdentifier(lines)) {
-        MessageDlg("FRAME 行がありません（計算条件ファイルではありません）.\n"_sj + fileName, mtWarning, mbOK);
+        TellAboutLoad(splashCutShort_,
+                      "FRAME 行がありません（計算条件ファイルではありません）.\n"_sj + fileName,
+                      mtWarning, mbOK);
         return false;
     }
     std::string warnings;
     ReadFrameDataFile(model, lines, warnings);
+    const std::string& cutShort = "ファイルが途中で終わっています"_sj;
+    if (!HasFrameSectionsEnd(lines) && warnings.find(cutShort) == std::string::npos)
+        warnings =
+            cutShort +
+            ": フレームデータの終わりの END 行がありません（読めた分だけを読み込みました）."_sj +
+            "\n" + warnings;
     // The RC block follows the frame sections. Without the RC record (not
     // allocated) its lines are kept as they were read and written back on
     // save, so a file never loses its RC data.
@@ -98,6 +135,9 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     } else {
         for (int i = FindRcBlockStart(lines); i < lines.Count(); ++i) rcBlock_.Add(lines[i]);
     }
+    // Lengths, angles and the load sums under the load table are derived,
+    // not read: without this they stay 0 until the next tab switch.
+    PrepareMemberLoads(model);
     SetCaptionFor(fileName);
     // The results belong to the model before; printing waits for new ones.
     DiscardResults();
@@ -107,7 +147,7 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     RefreshGrids();
     CopyFrameModel(*undo_, model);
     if (!CurrentFileName.empty()) TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
-    if (!warnings.empty()) MessageDlg(warnings, mtWarning, mbOK);
+    if (!warnings.empty()) TellAboutLoad(splashCutShort_, warnings, mtWarning, mbOK);
     return true;
 }
 
@@ -217,6 +257,7 @@ bool TFmMain::SaveAsClick() {
 void TFmMain::New1Click() {
     if (!MayReplaceModel()) return;
     NewFrameModel(*FrameData, 1);
+    PrepareMemberLoads(*FrameData);
     readPartly_ = false;
     CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
     SetCaptionFor(CurrentFileName);
@@ -311,7 +352,7 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
     // 14. The last progress text stays readable for a moment.
     if (FmExtSDK->Visible()) {
-        SleepMs(kStatusWindowLinger);
+        WaitPainting(kStatusWindowLinger);
         HideForm(*FmExtSDK);
     }
     // An open RC check window takes the new member forces.

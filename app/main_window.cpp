@@ -488,7 +488,9 @@ void TFmMain::Timer1Timer() {
     }
     // The splash goes after 1.5 s; while Shift is held the RC window is
     // refreshed on every tick.
-    if (TimerTicks >= 15 && ((fmOpening && fmOpening->Visible()) || KeyIsHeld(VK_SHIFT))) {
+    if (TimerTicks >= 15 &&
+        ((fmOpening && fmOpening->Visible()) || splashCutShort_ || KeyIsHeld(VK_SHIFT))) {
+        splashCutShort_ = false;
         HideSplash();
         if (RcData && RcData->memberCount > 0) ShowRcWindow(*this);
     }

@@ -207,6 +207,10 @@ private:
     // The model was read with warnings (cut at a table's capacity, or the
     // file ended early): its file holds more than the model.
     bool readPartly_ = false;
+    // The splash went before its time to let a message about the loaded
+    // file be seen; the fifteenth tick still does what the splash's end
+    // does (open the RC window of a model with RC members).
+    bool splashCutShort_ = false;
     std::unique_ptr<TPopupMenu> popup_;
     TLabel* labels_[8] = {};
     // Controls placed to the right of a grid once its width is known.

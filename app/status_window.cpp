@@ -1,6 +1,7 @@
 // The calculation status window.
 #include "app/status_window.h"
 
+#include "platform/qt/dialogs.h"
 #include "platform/qt/memo.h"
 
 TFmExtSDK* FmExtSDK = nullptr;
@@ -30,13 +31,13 @@ void TFmExtSDK::PlaceOver(const TForm& main) {
     SetBounds(left, top, Width(), Height());
 }
 
-void TFmExtSDK::ShowNow() {
-    Show();
-    Repaint();
-}
+void TFmExtSDK::ShowNow() { ShowFormAndPaintNow(*this); }
 
 void ShowStatusText(const std::string& text) {
     if (!StatusPanel) return;
     StatusPanel->SetCaption(text);
     StatusPanel->Repaint();
+    // The engine yields here between load cases: the window system's
+    // requests to paint are answered, nothing else runs.
+    ProcessPendingPaints();
 }

@@ -9,20 +9,22 @@
 // Then the engine table: frames of three sizes (and a variant on
 // distributed springs), written as data files, run through the whole batch
 // analysis (read, validate, expand, solve, combine, write the result files)
-// in fresh child processes: the batch run with the reference engine, the
-// batch run with the fast engine, and the batch run's steps with the fast
-// engine and the fast result-file writer. Prints nodes, members and
-// unknowns after expansion, wall time and peak resident memory of each run
-// (best of the repeats), and whether the result files equal the
-// reference's byte for byte.
+// in fresh child processes: the batch run's steps with the tests'
+// reference analysis and writer (tests/oracle: dense solver, one case
+// after the other, printf formatting), the program's batch run, and the
+// batch run's steps with the program's analysis and writer, the files
+// written after the analysis. Prints nodes, members and unknowns after
+// expansion, wall time and peak resident memory of each run (best of the
+// repeats), and whether the result files equal the reference's byte for
+// byte.
 //
 //   bench_engine [work folder [repeats]]    floors and all models (default
 //                                           /dev/shm/vextor_bench, or /tmp/vextor_bench
 //                                           without /dev/shm; 3)
 //   bench_engine --floors [folder [repeats]]  only the floors (default 9 repeats)
-//   bench_engine --run ref|fast|fastw FILE  one run (used by the above)
+//   bench_engine --run ref|fast|fastw FILE  one run (used by the above): the
+//                                           reference, the batch run, the steps
 //   bench_engine --split ref|fast FILE      read / analysis / result files, timed
-//                                           (BENCH_FAST_WRITER=1: the fast writer)
 //   bench_engine --phases ref|fast FILE     the analysis driver's steps, timed
 //   bench_engine --models FOLDER            only writes the models' data files
 //                                           (for --run, --split and --phases)
@@ -48,17 +50,19 @@
 
 #include "app/batch_run.h"
 #include "app/command_line.h"
+#include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/expansion.h"
 #include "model/fast_result_files.h"
 #include "model/frame_model.h"
-#include "model/analysis_driver.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
-#include "model/validation.h"
 #include "model/result_files.h"
+#include "model/validation.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/oracle/reference_analysis.h"
+#include "tests/oracle/reference_result_files.h"
 
 namespace {
 
@@ -583,7 +587,7 @@ int FloorsTable(const std::string& folder, int repeats) {
 // The batch run's steps one by one, timed: where the time goes.
 int SplitRun(const std::string& path, const std::string& file) {
     std::setlocale(LC_NUMERIC, "C");
-    SetEnginePath(path == "ref" ? EnginePath::kReference : EnginePath::kFast);
+    const bool ref = path == "ref";
     using Clock = std::chrono::steady_clock;
     auto seconds = [](Clock::time_point a, Clock::time_point b) {
         return std::chrono::duration<double>(b - a).count();
@@ -597,10 +601,14 @@ int SplitRun(const std::string& path, const std::string& file) {
     const auto t1 = Clock::now();
     FrameResults* results = AllocateFrameResults();
     AnalysisReport report;
-    RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
+    if (ref) {
+        reference::RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
+    } else {
+        RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
+    }
     const auto t2 = Clock::now();
-    if (std::getenv("BENCH_FAST_WRITER")) {
-        WriteSdkResultFilesFast(*results, ChangeFileExt(file, ""));
+    if (ref) {
+        reference::WriteSdkResultFiles(*results, ChangeFileExt(file, ""));
     } else {
         WriteSdkResultFiles(*results, ChangeFileExt(file, ""));
     }
@@ -615,7 +623,7 @@ int SplitRun(const std::string& path, const std::string& file) {
 // RunFrameAnalysis makes, without the diagnostics).
 int PhaseRun(const std::string& path, const std::string& file) {
     std::setlocale(LC_NUMERIC, "C");
-    SetEnginePath(path == "ref" ? EnginePath::kReference : EnginePath::kFast);
+    const bool ref = path == "ref";
     using Clock = std::chrono::steady_clock;
     std::vector<std::pair<const char*, Clock::time_point>> marks{{"", Clock::now()}};
     std::unique_ptr<FrameModel> model = NewFrameModelRecord(), copy = NewFrameModelRecord();
@@ -625,10 +633,18 @@ int PhaseRun(const std::string& path, const std::string& file) {
     FrameResults* results = AllocateFrameResults();
     ExpandFrameModel(*copy, *model, true, false);
     marks.emplace_back("expand", Clock::now());
-    const int remapped = path == "ref" ? -1 : std::clamp(model->memberCount, 0, kMaxMembers);
-    AnalyseLoadCases(*results, *copy, warnings, remapped);
+    if (ref) {
+        reference::AnalyseLoadCases(*results, *copy, warnings);
+    } else {
+        AnalyseLoadCases(*results, *copy, warnings, std::clamp(model->memberCount, 0, kMaxMembers));
+    }
     marks.emplace_back("cases", Clock::now());
-    CollapseExpandedResults(*results, *copy, *model, false, false, kDefaultPackValue);
+    if (ref) {
+        reference::CollapseExpandedResults(*results, *copy, *model, false, false,
+                                           kDefaultPackValue);
+    } else {
+        CollapseExpandedResults(*results, *copy, *model, false, false, kDefaultPackValue);
+    }
     marks.emplace_back("collapse", Clock::now());
     CalcSupportReactions(*results, *model);
     marks.emplace_back("reactions", Clock::now());
@@ -642,11 +658,10 @@ int PhaseRun(const std::string& path, const std::string& file) {
     return 0;
 }
 
-// The batch run's steps (read, validate, copy, analyse, write) with the
-// fast result-file writer in place of WriteSdkResultFiles: what the batch
-// run gives once it calls WriteSdkResultFilesFast.
-int FastWriterRun(const std::string& file) {
-    SetEnginePath(EnginePath::kFast);
+// The batch run's steps (read, validate, copy, analyse, write), the files
+// written after the analysis: by the program's analysis and writer, or by
+// the reference's.
+int StepsRun(const std::string& file, bool ref) {
     std::unique_ptr<FrameModel> live = NewFrameModelRecord(), copy = NewFrameModelRecord();
     std::string warnings;
     if (!ReadFrameDataFile(file, *live, warnings) || !warnings.empty()) return kBatchMissingFile;
@@ -658,15 +673,18 @@ int FastWriterRun(const std::string& file) {
     FrameResults* results = AllocateFrameResults();
     if (results == nullptr) return kBatchFailed;
     AnalysisReport report;
-    const bool ok = RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
-    const bool written = WriteSdkResultFilesFast(*results, ChangeFileExt(file, ""));
+    const std::string base = ChangeFileExt(file, "");
+    const bool ok =
+        ref ? reference::RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report)
+            : RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
+    const bool written =
+        ref ? reference::WriteSdkResultFiles(*results, base) : WriteSdkResultFiles(*results, base);
     return ok && written && report.caseWarnings.empty() && !report.expansionFellBack ? kBatchOk : kBatchFailed;
 }
 
 int ChildRun(const std::string& path, const std::string& file) {
     std::setlocale(LC_NUMERIC, "C");
-    if (path == "fastw") return FastWriterRun(file);
-    SetEnginePath(path == "ref" ? EnginePath::kReference : EnginePath::kFast);
+    if (path != "fast") return StepsRun(file, path == "ref");
     CommandLineOptions options;
     options.batchMode = true;
     options.fileName = file;
@@ -767,10 +785,12 @@ int main(int argc, char** argv) {
     if (FloorsTable(folder, std::max(repeats, 3)) != 0) return 1;
     std::printf("work files in %s/{ref,fast,fastw} (removed when done)\n", folder.c_str());
     std::printf("%-16s %5s %5s %5s %5s %5s %5s | %-17s | %-17s | %-17s | result files vs ref\n", "",
-                "user", "", "expanded", "", "", "", "reference batch", "fast batch", "fast + fast writer");
-    std::printf("%-16s %5s %5s %5s %5s %5s %5s | %7s %7s %s | %7s %7s %s | %7s %7s %s | fast, fast+writer, size\n",
-                "model", "nodes", "membs", "nodes", "membs", "unkn", "cases", "wall s", "peak MB", "rc",
-                "wall s", "peak MB", "rc", "wall s", "peak MB", "rc");
+                "user", "", "expanded", "", "", "", "reference", "program", "steps, then files");
+    std::printf(
+        "%-16s %5s %5s %5s %5s %5s %5s | %7s %7s %s | %7s %7s %s | %7s %7s %s | program, steps, "
+        "size\n",
+        "model", "nodes", "membs", "nodes", "membs", "unkn", "cases", "wall s", "peak MB", "rc",
+        "wall s", "peak MB", "rc", "wall s", "peak MB", "rc");
     std::unique_ptr<FrameModel> m = NewFrameModelRecord();
     for (int k = 0; k < 4; ++k) {
         BuildModel(*m, k);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <mutex>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -10,6 +9,7 @@
 #include <new>
 #include <vector>
 
+#include "model/analysis_steps.h"
 #include "model/data_file.h"
 #include "model/expansion.h"
 #include "model/fast_workers.h"
@@ -75,8 +75,9 @@ bool NearAny(const std::vector<double>& points, double p) {
     return false;
 }
 
-// The positions sorted, those that are not numbers left out (they are
-// near nothing), for NearSorted.
+}  // namespace
+
+// Positions that are not numbers are near nothing.
 std::vector<double> SortedPositions(const std::vector<double>& points) {
     std::vector<double> sorted;
     for (const double q : points)
@@ -84,6 +85,8 @@ std::vector<double> SortedPositions(const std::vector<double>& points) {
     std::sort(sorted.begin(), sorted.end());
     return sorted;
 }
+
+namespace {
 
 // NearAny over sorted positions: only the few within twice the distance
 // are compared, by the same test (every match lies in that window).
@@ -94,13 +97,9 @@ bool NearSorted(const std::vector<double>& sorted, double p) {
     return false;
 }
 
-// The user's points of one member (m from the I end, rounded to 0.001 m)
-// with their labels (cut and trimmed as the point lister gives them).
-struct UserPointList {
-    std::vector<double> pos;
-    std::vector<std::string> label;
-};
+}  // namespace
 
+// The positions are rounded to 0.001 m.
 UserPointList UserPoints(const FrameModel& user, int t, bool viewDivisionMode) {
     const int n = BuildMemberPointList(user, t, viewDivisionMode);
     UserPointList pts;
@@ -130,13 +129,16 @@ void LabelUserPoints(ResultMember& rm, const UserPointList& pts) {
     SetFixedText(rm.pointLabel[n], kPointLabelBytes, "ﾀﾝﾌﾞ"_sj.c_str());
 }
 
+namespace {
+
 bool PiecesValid(const FrameMember& um, const FrameModel& expanded) {
     return um.segFirst >= 1 && um.segLast >= um.segFirst && um.segLast <= expanded.memberCount &&
            um.segLast < kResultMemberSlots;
 }
 
-// Step 3 for one member of one load case: returns the number of points
-// taken. userPoints: the user's points, sorted (SortedPositions).
+}  // namespace
+
+// Step 3 for one member of one load case.
 int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded,
               const FrameModel& user, int t, const std::vector<int>& pieceCount,
               const std::vector<double>& userPoints) {
@@ -215,6 +217,8 @@ void SetMemberHeader(FrameResults& results, const FrameModel& user, int t, int p
         rm.pointPos[k] = results.block[src].members[t].values[kQtyPos][k];
 }
 
+namespace {
+
 // The member's named points of interest, rounded to 0.001 m as the point
 // lister takes them.
 std::vector<double> NamedPositions(const FrameModel& user, int t) {
@@ -242,14 +246,9 @@ int MemberCapacity(const FrameModel& user, int t, bool useViewDivisions, int cap
     return c;
 }
 
-// Step 7 planned: the kind of every point of member t and the slots kept
-// (the points, then the M-max and M-min rows).
-struct ThinPlan {
-    std::vector<int> kind;  // 1..w
-    std::vector<int> keep;
-    bool identity = true;   // every slot stays where it is
-};
+}  // namespace
 
+// Step 7 planned.
 ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t, bool useViewDivisions,
                       int capacity) {
     const ResultMember& rm = results.member[t];
@@ -361,17 +360,12 @@ std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& mode
     return text;
 }
 
-// The part of load case block o that the mapping reads, into a work block:
-// the block up to its node slot `nodes` (reactions and nodes) and the
-// member slots below `members` (the pieces). The rest of the work block is
-// never read.
+// The rest of the work block is never read.
 void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members) {
     const auto* from = reinterpret_cast<const char*>(&block);
     std::memcpy(&work, &block, static_cast<std::size_t>(reinterpret_cast<const char*>(&block.nodes[nodes]) - from));
     std::memcpy(work.members, block.members, sizeof(MemberResult) * static_cast<std::size_t>(members));
 }
-
-}  // namespace
 
 void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
                              const FrameModel& user, bool viewDivisionMode, bool useViewDivisions,
@@ -401,18 +395,16 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         userPoints[t] = UserPoints(user, t, viewDivisionMode);
         sortedPoints[t] = SortedPositions(userPoints[t].pos);
     }
-    // Each load case maps from its own copy into its own block, so the fast
-    // path maps the cases on worker threads, one work block per thread.
-    std::vector<std::unique_ptr<ResultCase>> works;
+    // Each load case maps from its own copy into its own block, so the cases
+    // are mapped on worker threads, one work block per thread (without the
+    // memory for them, one after the other in the one block).
+    std::vector<std::unique_ptr<ResultCase>> works(static_cast<std::size_t>(WorkerThreadCount()));
     std::vector<ResultCase*> freeWorks;
-    if (GetEnginePath() == EnginePath::kFast) {
-        works.resize(static_cast<std::size_t>(WorkerThreadCount()));
-        for (auto& w : works) {
-            w.reset(new (std::nothrow) ResultCase);
-            if (w) freeWorks.push_back(w.get());
-        }
+    for (auto& w : works) {
+        w.reset(new (std::nothrow) ResultCase);
+        if (w) freeWorks.push_back(w.get());
     }
-    if (!freeWorks.empty() && freeWorks.size() == works.size()) {
+    if (freeWorks.size() == works.size()) {
         std::mutex workMutex;
         ParallelFor(cases, [&](int task) {
             const int o = task + 1;
@@ -447,15 +439,6 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     // The pieces' header slots beyond the user's members (the rest is 0).
     const int written = std::max(WrittenFrameResultsExtent(results).members, usedMembers);
     for (int b = mc + 1; b < written; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
-    if (GetEnginePath() != EnginePath::kFast) {
-        CombineCaseResults(results, user, -1, {}, extras);
-        for (int t = 1; t <= mc; ++t) {
-            const ThinPlan plan = PlanThinning(results, user, t, useViewDivisions, pointCapacity);
-            ThinBlocks(results, t, plan);
-            ThinHeader(results.member[t], plan);
-        }
-        return;
-    }
     // Each member's thinning touches only its own slots.
     std::vector<ThinPlan> plans(static_cast<std::size_t>(mc) + 1);
     ParallelFor(mc, [&](int i) { plans[i + 1] = PlanThinning(results, user, i + 1, useViewDivisions, pointCapacity); });
@@ -507,8 +490,8 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     }
     std::string caseWarnings;
     // The mapping back wipes the slots of the user's members and combines
-    // the cases again: the fast path leaves out the work it would undo.
-    const int remapped = GetEnginePath() == EnginePath::kFast ? std::clamp(model.memberCount, 0, kMaxMembers) : -1;
+    // the cases again: the work it would undo is left out.
+    const int remapped = std::clamp(model.memberCount, 0, kMaxMembers);
     const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped);
     // What the extremes between the result points are found from: the
     // pieces' forces, before the mapping back overwrites them.

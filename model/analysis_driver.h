@@ -40,7 +40,7 @@ struct AnalysisReport {
 // Expansion fallbacks are shown through EngineMessage.
 // blockFinal, where given, may be called with 0 from this thread as soon
 // as the load case blocks and the member headers hold their final values
-// (the fast path, every point kept), and then with the index of each
+// (every point kept), and then with the index of each
 // combination block as soon as it is final (from worker threads, possibly
 // at the same time): the rest of the analysis only reads them, so the
 // caller may start writing them out on other threads. When it is not

@@ -27,7 +27,7 @@ namespace {
 
 using U128 = unsigned __int128;
 
-// Values this small are written as 0, as the reference writer does.
+// Values this small are written as 0.
 double Z(double v) { return std::fabs(v) < 1e-30 ? 0.0 : v; }
 
 U128 Pow(unsigned base, int e) {
@@ -314,7 +314,7 @@ std::size_t MemberLinesRoom(const ResultMember& rm) {
     return kMemberLineRoom + static_cast<std::size_t>(n + 2) * kRowRoom;
 }
 
-// The lines of one member of one block, as WriteMemberForceFile adds them,
+// The lines of one member of one block, as printf formatting gives them,
 // written at out (MemberLinesRoom bytes at most); returns their end.
 char* MemberLinesTo(char* out, const ResultMember& rm, const MemberResult& mr) {
     const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
@@ -711,8 +711,8 @@ std::function<void(int)> MemberForceFilesDuringAnalysis::BlockFinal() {
 
 void MemberForceFilesDuringAnalysis::AnalysisOver() { combinations_.OpenAll(); }
 
-bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& base, std::string* failed,
-                             MemberForceFileJob* started) {
+bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, std::string* failed,
+                         MemberForceFileJob* started) {
     using Writer = void (*)(TStringList&, const FrameResults&, int);
     static const Writer writers[4] = {WriteReactionFile, WriteReactionFile, WriteDisplacementFile,
                                       WriteDisplacementFile};

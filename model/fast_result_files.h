@@ -1,11 +1,11 @@
-// The result files written fast: the same bytes as WriteSdkResultFiles
-// (model/result_files.h). The member-force files, which hold one line per
-// result point of every member and case (hundreds of megabytes for the
-// largest models), are cut into pieces of a few dozen members, formatted
-// by a few threads of their own straight into buffers and written in file
-// order by one more thread per file, both files at once, beside a thread
-// for the four small files; their numbers are formatted by exact
-// arithmetic instead of printf.
+// How WriteSdkResultFiles (model/result_files.h) writes the result files
+// fast, with the bytes printf formatting gives. The member-force files,
+// which hold one line per result point of every member and case (hundreds
+// of megabytes for the largest models), are cut into pieces of a few dozen
+// members, formatted by a few threads of their own straight into buffers
+// and written in file order by one more thread per file, both files at
+// once, beside a thread for the four small files; their numbers are
+// formatted by exact arithmetic instead of printf.
 #pragma once
 
 #include <cstddef>
@@ -65,7 +65,7 @@ class MemberForceFileJob {
 // runs: BlockFinal() is the analysis's blockFinal callback (see
 // RunFrameAnalysis); the load case file starts once the load cases are
 // final, the combination file takes each combination block once it is
-// formed. After the analysis, AnalysisOver(), then WriteSdkResultFilesFast
+// formed. After the analysis, AnalysisOver(), then WriteSdkResultFiles
 // with Jobs() writes the rest and waits for both.
 class MemberForceFilesDuringAnalysis {
   public:
@@ -81,14 +81,6 @@ class MemberForceFilesDuringAnalysis {
     BlockGate combinations_;
     MemberForceFileJob jobs_[2];
 };
-
-// Same contract as WriteSdkResultFiles: writes base + ".F11" ... ".F32";
-// a file that cannot be written is skipped and named in failed (one per
-// line), and the result is then false. Started jobs (started[0] for
-// base + ".F31", started[1] for ".F32") are waited for and counted in
-// place of writing their files.
-bool WriteSdkResultFilesFast(const FrameResults& results, const std::string& base,
-                             std::string* failed = nullptr, MemberForceFileJob* started = nullptr);
 
 // printf("%15.7e", v) and printf("%15.4f", v) for a value v that is a
 // float (as every member value is), written at out (room for 64 bytes);

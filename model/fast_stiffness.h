@@ -24,7 +24,7 @@ class FastCaseSolver {
     // Assembled matrices and factorisations kept for reuse are dropped
     // (least recently used first) beyond this many bytes each; the ones in
     // use always stay. Together they stay well below the two dense N x N
-    // matrices of the reference (92 MB at N = 2400).
+    // matrices of the dense solver (92 MB at N = 2400).
     explicit FastCaseSolver(std::size_t cacheBytes = 32u << 20) : cacheBytes_(cacheBytes) {}
 
     // Same contract as AssembleStiffness followed by SolveLoadCase on work

@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "model/analysis_steps.h"
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -51,16 +52,10 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
     const KumiCase& combo = model.combinations[k];
     ResultCase& block = results.block[ComboBlockIndex(results, k)];
     block.caseNo = combo.no;
-    const bool fast = GetEnginePath() == EnginePath::kFast;
-    if (fast) {
-        // Only the slots any analysis since the last whole clear has used.
-        const FrameResultsExtent used = WrittenFrameResultsExtent(results);
-        std::memset(block.nodes, 0, sizeof(NodeResult) * static_cast<std::size_t>(used.nodes));
-        std::memset(block.members, 0, sizeof(MemberResult) * static_cast<std::size_t>(used.members));
-    } else {
-        std::memset(block.nodes, 0, sizeof block.nodes);
-        std::memset(block.members, 0, sizeof block.members);
-    }
+    // Only the slots any analysis since the last whole clear has used.
+    const FrameResultsExtent used = WrittenFrameResultsExtent(results);
+    std::memset(block.nodes, 0, sizeof(NodeResult) * static_cast<std::size_t>(used.nodes));
+    std::memset(block.members, 0, sizeof(MemberResult) * static_cast<std::size_t>(used.members));
     for (int n = 1; n <= results.nodeCount; ++n) block.nodes[n].nodeNo = results.node[n].no;
     const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
     for (int e = 1; e <= entries; ++e) {
@@ -77,29 +72,23 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
             MemberResult& dst = block.members[m];
             const MemberResult& from = src.members[m];
             const int n = PointCountOf(results.member[m]);
-            if (fast) {
-                // The same sum for every value, a row at a time.
-                std::copy(from.values[kQtyPos] + 1, from.values[kQtyPos] + n + 1, dst.values[kQtyPos] + 1);
-                for (int q = kQtyM; q <= kQtyDisp; ++q) {
-                    float* d = dst.values[q];
-                    const float* f = from.values[q];
-                    for (int p = 1; p <= n; ++p) d[p] = static_cast<float>(d[p] + w * f[p]);
-                }
-                continue;
-            }
-            for (int p = 1; p <= n; ++p) {
-                dst.values[kQtyPos][p] = from.values[kQtyPos][p];
-                for (int q = kQtyM; q <= kQtyDisp; ++q) {
-                    dst.values[q][p] = static_cast<float>(dst.values[q][p] + w * from.values[q][p]);
-                }
+            // The same sum for every value, a row at a time.
+            std::copy(from.values[kQtyPos] + 1, from.values[kQtyPos] + n + 1,
+                      dst.values[kQtyPos] + 1);
+            for (int q = kQtyM; q <= kQtyDisp; ++q) {
+                float* d = dst.values[q];
+                const float* f = from.values[q];
+                for (int p = 1; p <= n; ++p) d[p] = static_cast<float>(d[p] + w * f[p]);
             }
         }
     }
 }
 
-// M-max and M-min of one member in one block. A point at mid-length is
-// nudged 0.0001 away from 0 for the comparison only, so that it wins a tie
-// on the side of its own sign (a constant M reports the middle).
+}  // namespace
+
+// A point at mid-length is nudged 0.0001 away from 0 for the comparison
+// only, so that it wins a tie on the side of its own sign (a constant M
+// reports the middle).
 void FindExtremes(MemberResult& mr, const ResultMember& rm) {
     const int n = PointCountOf(rm);
     if (n < 1) return;
@@ -130,6 +119,8 @@ void FindExtremes(MemberResult& mr, const ResultMember& rm) {
     }
 }
 
+namespace {
+
 // The largest magnitude of the values, +infinity when one of them is not a
 // finite number. Taken on the bits of the magnitudes, which order as the
 // magnitudes do (the infinities and not-a-numbers above all finite ones),
@@ -157,8 +148,8 @@ double LargestMagnitude(const double* values, int count) {
     return largest;
 }
 
-// The largest magnitude of the member and node values of block b (the
-// reactions left out), +infinity when one is not a finite number.
+}  // namespace
+
 double BlockMagnitude(const FrameResults& results, int b) {
     const ResultCase& block = results.block[b];
     const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
@@ -180,8 +171,6 @@ double BlockMagnitude(const FrameResults& results, int b) {
     return largest;
 }
 
-// Clears the member and node values of block b (positions kept, the
-// M-max/M-min rows a copy of point 1).
 void ClearBlockValues(FrameResults& results, int b) {
     ResultCase& block = results.block[b];
     const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
@@ -201,6 +190,8 @@ void ClearBlockValues(FrameResults& results, int b) {
         node.fx = node.fy = node.fm = node.dx = node.dy = node.dt = 0;
     }
 }
+
+namespace {
 
 // Member angle from the model's node coordinates (float, as the model
 // holds it), so that a stale derived angle cannot turn a reaction.
@@ -313,8 +304,9 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         results.caseCount + (remapped ? 0 : std::clamp(results.comboCount, 0, kMaxResultCombos)) + 1,
         kResultCaseSlots - 1);
     // The first member whose points of block b are kept.
-    auto firstMember = [&](int b) { return remapped && b <= results.caseCount ? remappedMembers + 1 : 1; };
-    const bool fast = GetEnginePath() == EnginePath::kFast;
+    auto firstMember = [&](int b) {
+        return remapped && b <= results.caseCount ? remappedMembers + 1 : 1;
+    };
     // Blocks whose values were not all finite and are cleared now; the
     // load cases first, as the combinations add them up.
     std::vector<unsigned char> failed(kResultCaseSlots, 0);
@@ -332,11 +324,7 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
             magnitude[static_cast<std::size_t>(c)] = 0;
             failed[static_cast<std::size_t>(c)] = 1;
         };
-        if (fast) {
-            ParallelFor(cases, [&](int task) { checkCase(task + 1); });
-        } else {
-            for (int c = 1; c <= cases; ++c) checkCase(c);
-        }
+        ParallelFor(cases, [&](int task) { checkCase(task + 1); });
     }
     auto extremesOf = [&](int b) {
         for (int m = firstMember(b); m <= results.memberCount; ++m) {
@@ -365,54 +353,46 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         for (int b = 1; b <= lastBlock; ++b)
             if (failed[static_cast<std::size_t>(b)] != 0) extras.failedBlocks->push_back(b);
     };
-    if (fast) {
-        // Each combination block and each block's extremes depend on
-        // nothing another task writes.
-        // A combination's extremes are found while its block is fresh in
-        // the cache; it reads only the load cases' points, never the
-        // extreme slots written beside them.
-        std::vector<int> comboOf(static_cast<std::size_t>(lastBlock) + 1, 0);
-        std::vector<int> elsewhere;
-        for (int k = 1; k <= comboCount; ++k) {
-            const int b = ComboBlockIndex(results, k);
-            if (b >= 1 && b <= lastBlock) {
-                comboOf[static_cast<std::size_t>(b)] = k;
-            } else {
-                elsewhere.push_back(k);
-            }
+    // Each combination block and each block's extremes depend on nothing
+    // another task writes. A combination's extremes are found while its
+    // block is fresh in the cache; it reads only the load cases' points,
+    // never the extreme slots written beside them.
+    std::vector<int> comboOf(static_cast<std::size_t>(lastBlock) + 1, 0);
+    std::vector<int> elsewhere;
+    for (int k = 1; k <= comboCount; ++k) {
+        const int b = ComboBlockIndex(results, k);
+        if (b >= 1 && b <= lastBlock) {
+            comboOf[static_cast<std::size_t>(b)] = k;
+        } else {
+            elsewhere.push_back(k);
         }
-        auto finishBlock = [&](int b) {
-            const int k = comboOf[static_cast<std::size_t>(b)];
-            if (k != 0) CombineOne(results, model, k);
-            extremesOf(b);
-        };
-        // With a caller waiting for the load cases, their blocks are
-        // finished first (no combination lies among them, as
-        // ComboBlockIndex places the combinations after the cases): the
-        // combinations read only their points, never the extreme slots
-        // written beside them.
-        const bool tell = blockFinal && !remapped;
-        int firstOther = 1;
-        if (tell) {
-            const int cases = std::min(results.caseCount, lastBlock);
-            ParallelFor(cases, [&](int task) { finishBlock(task + 1); });
-            blockFinal(0);
-            firstOther = cases + 1;
-        }
-        ParallelFor(static_cast<int>(elsewhere.size()), [&](int i) {
-            const int k = elsewhere[static_cast<std::size_t>(i)];
-            CombineOne(results, model, k);
-            if (tell) blockFinal(ComboBlockIndex(results, k));
-        });
-        ParallelFor(lastBlock - firstOther + 1, [&](int task) {
-            finishBlock(firstOther + task);
-            if (tell) blockFinal(firstOther + task);
-        });
-        reportFailed();
-        return;
     }
-    for (int k = 1; k <= comboCount; ++k) CombineOne(results, model, k);
-    for (int b = 1; b <= lastBlock; ++b) extremesOf(b);
+    auto finishBlock = [&](int b) {
+        const int k = comboOf[static_cast<std::size_t>(b)];
+        if (k != 0) CombineOne(results, model, k);
+        extremesOf(b);
+    };
+    // With a caller waiting for the load cases, their blocks are finished
+    // first (no combination lies among them, as ComboBlockIndex places the
+    // combinations after the cases): the combinations read only their
+    // points, never the extreme slots written beside them.
+    const bool tell = blockFinal && !remapped;
+    int firstOther = 1;
+    if (tell) {
+        const int cases = std::min(results.caseCount, lastBlock);
+        ParallelFor(cases, [&](int task) { finishBlock(task + 1); });
+        blockFinal(0);
+        firstOther = cases + 1;
+    }
+    ParallelFor(static_cast<int>(elsewhere.size()), [&](int i) {
+        const int k = elsewhere[static_cast<std::size_t>(i)];
+        CombineOne(results, model, k);
+        if (tell) blockFinal(ComboBlockIndex(results, k));
+    });
+    ParallelFor(lastBlock - firstOther + 1, [&](int task) {
+        finishBlock(firstOther + task);
+        if (tell) blockFinal(firstOther + task);
+    });
     reportFailed();
 }
 

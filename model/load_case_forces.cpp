@@ -1,4 +1,4 @@
-// Member forces of one load case: end forces from the end displacements,
+// Member forces of the load cases: end forces from the end displacements,
 // M, S, N and the deflection from the chord at every result point, and the
 // smoothing of the end moments where two rigid ends meet.
 #include <algorithm>
@@ -8,6 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/analysis_steps.h"
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -25,7 +26,9 @@ int PointCountOf(const ResultMember& member) {
     return std::clamp(member.pointCount, 0, kMaxResultPoints);
 }
 
-// Member forces, step 1: local end displacements (m, rad) and the end forces k d.
+}  // namespace
+
+// Member forces, step 1.
 void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m) {
     const FrameMember& fm = model.members[m];
     const int ends[2] = {FindNodeIndex(model, fm.nodeI), FindNodeIndex(model, fm.nodeJ)};
@@ -65,61 +68,11 @@ void StoreChord(MemberResult& mr, const ResultMember& rm, double length) {
     }
 }
 
-// The shear effects of one load on one member, kept in load order so that
-// step 6 subtracts them after the chord slope is known.
-struct ShearStep {
-    int member;
-    std::array<double, kPointSlots> s;
-};
+namespace {
 
-// Member forces, step 4: every load of the case lowers M and raises N at the points of
-// its member; returns the shear effects for step 6.
-std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& results,
-                                        const FrameModel& model, int caseIndex) {
-    std::vector<ShearStep> steps;
-    const LoadCase& lc = model.loadCases[caseIndex];
-    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
-    for (int l = 1; l <= loadCount; ++l) {
-        const LoadRecord& load = lc.loads[l];
-        if (load.code == kLoadNodal) continue;
-        ForEachLoadedMember(model, load, [&](int m) {
-            if (m > results.memberCount) return;
-            const MemberLoadContext ctx = GetMemberLoadContext(model, m);
-            const ResultMember& rm = results.member[m];
-            MemberResult& mr = block.members[m];
-            ShearStep step{m, {}};
-            for (int p = 1; p <= PointCountOf(rm); ++p) {
-                const PointEffects fx = LoadEffectsAt(ctx, load.code, load.qI, load.qJ, load.distI,
-                                                      load.distJ, rm.pointPos[p]);
-                mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
-                mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
-                step.s[p] = fx.s;
-            }
-            steps.push_back(step);
-        });
-    }
-    return steps;
-}
-
-// Member forces, step 7: distributed springs as linear loads -k v (perpendicular) and
-// -k u (axial) between the end displacements, on a simple beam.
-void ApplySpringLoads(MemberResult& mr, const ResultMember& rm, const MemberLoadContext& ctx,
-                      const SpringIntensity& spring) {
-    const int n = PointCountOf(rm);
-    auto apply = [&](int code, double qI, double qJ) {
-        for (int p = 1; p <= n; ++p) {
-            const PointEffects fx = LoadEffectsAt(ctx, code, qI, qJ, 0, 0, rm.pointPos[p], true);
-            mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
-            mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
-        }
-    };
-    if (spring.kv != 0)
-        apply(kLoadDistPerp, -spring.kv * mr.endDisp[1], -spring.kv * mr.endDisp[4]);
-    if (spring.ku != 0)
-        apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
-}
-
-// ApplySpringLoads with the point-independent work done once per load.
+// Member forces, step 7: distributed springs as linear loads -k v
+// (perpendicular) and -k u (axial) between the end displacements, on a
+// simple beam; the point-independent work done once per load.
 void ApplySpringLoadsFast(MemberResult& mr, const ResultMember& rm, const MemberLoadContext& ctx,
                           const SpringIntensity& spring) {
     const int n = PointCountOf(rm);
@@ -137,8 +90,10 @@ void ApplySpringLoadsFast(MemberResult& mr, const ResultMember& rm, const Member
         apply(kLoadDistAxial, -spring.ku * mr.endDisp[0], -spring.ku * mr.endDisp[3]);
 }
 
-// Member forces, step 8: deflection from the displaced chord (mm, positive toward -v),
-// by integrating M / EI twice with the trapezoid rule.
+}  // namespace
+
+// Member forces, step 8: positive toward -v, by integrating M / EI twice
+// with the trapezoid rule.
 void StoreDeflection(MemberResult& mr, const ResultMember& rm, const FrameModel& model, int m) {
     const int n = PointCountOf(rm);
     if (n < 1) return;
@@ -194,39 +149,11 @@ std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const Lo
     return nodes;
 }
 
-// Member forces, step 9: where exactly two rigid member ends meet at a free joint
-// without an applied moment, both end moments take the mean magnitude.
-void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameModel& model,
-                  const LoadCase& lc) {
-    const std::unordered_set<int> keep = NodesKeepingEndMoments(model, lc);
-    const int nodeCount = std::clamp(model.nodeCount, 0, kMaxNodes);
-    for (int k = 1; k <= nodeCount; ++k) {
-        const int nodeNo = model.nodes[k].no;
-        if (keep.count(nodeNo) != 0) continue;
-        int found = 0;
-        float* ends[3] = {nullptr, nullptr, nullptr};
-        for (int m = 1; m <= results.memberCount && found < 3; ++m) {
-            const FrameMember& fm = model.members[m];
-            const int n = PointCountOf(results.member[m]);
-            if (n < 1) continue;
-            if (fm.nodeI == nodeNo && fm.endI == 0 && found < 3) {
-                ends[found++] = &block.members[m].values[kQtyM][1];
-            }
-            if (fm.nodeJ == nodeNo && fm.endJ == 0 && found < 3) {
-                ends[found++] = &block.members[m].values[kQtyM][n];
-            }
-        }
-        if (found != 2) continue;
-        const float mean = (std::fabs(*ends[0]) + std::fabs(*ends[1])) / 2;
-        *ends[0] = *ends[0] >= 0 ? mean : -mean;
-        *ends[1] = *ends[1] >= 0 ? mean : -mean;
-    }
-}
+namespace {
 
-// The unpinned member ends at each node number, as SmoothJoints finds them
-// (members in slot order, the I end before the J end, at most three), for
-// every case at once: the members and their point counts are the same in
-// each.
+// The unpinned member ends at each node number (members in slot order, the
+// I end before the J end, at most three), for every case at once: the
+// members and their point counts are the same in each.
 struct JointEnd {
     int member = 0;
     int point = 0;  // 1 (I end) or the point count (J end)
@@ -249,8 +176,9 @@ JointEnds FindJointEnds(const FrameResults& results, const FrameModel& model) {
     return joints;
 }
 
-// SmoothJoints with the ends found beforehand: the same means of the same
-// values, node by node.
+// Member forces, step 9: where exactly two rigid member ends meet at a free
+// joint without an applied moment, both end moments take the mean
+// magnitude; the ends found beforehand.
 void SmoothJointsWith(ResultCase& block, const FrameModel& model, const LoadCase& lc, const JointEnds& joints) {
     const std::unordered_set<int> keep = NodesKeepingEndMoments(model, lc);
     const int nodeCount = std::clamp(model.nodeCount, 0, kMaxNodes);
@@ -299,9 +227,10 @@ class LoadedMemberIndex {
     std::vector<std::pair<int, int>> byNumber_;  // (number, first slot)
 };
 
-// Steps 1-8 of one member of one case, by the same operations in the same
-// order as CalcMemberForces: the loads on the member are taken in load
-// order for M and N, then their shear effects in load order.
+// Steps 1-8 of one member of one case: the loads on the member are taken
+// in load order for M and N, then their shear effects in load order (the
+// operations and their order of the plain per-case loop, so the bits are
+// its bits).
 void MemberForcesOfCase(ResultCase& block, const FrameResults& results, const FrameModel& model,
                         int caseIndex, int m, const std::vector<int>& loads,
                         const MemberLoadContext& ctx) {
@@ -373,49 +302,4 @@ void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model) {
         const int c = task + 1;
         SmoothJointsWith(results.block[c], model, model.loadCases[c], joints);
     });
-}
-
-void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex) {
-    if (caseIndex < 1 || caseIndex > std::min(model.loadCaseCount, kMaxResultCases)) return;
-    ResultCase& block = results.block[caseIndex];
-    const int memberCount = results.memberCount;
-    // 1-3. End forces, positions, the chord of M and N_j.
-    for (int m = 1; m <= memberCount; ++m) {
-        MemberResult& mr = block.members[m];
-        StoreEndForces(mr, block, model, m);
-        StoreChord(mr, results.member[m], model.members[m].length);
-    }
-    // 4. Load effects on M and N.
-    const std::vector<ShearStep> shear = ApplyLoadEffects(block, results, model, caseIndex);
-    // 5. S from the slope of M between the member ends.
-    for (int m = 1; m <= memberCount; ++m) {
-        MemberResult& mr = block.members[m];
-        const int n = PointCountOf(results.member[m]);
-        if (n < 1) continue;
-        const double length = std::max(static_cast<double>(model.members[m].length), kMinLength);
-        const float slope = static_cast<float>(
-            (static_cast<double>(mr.values[kQtyM][n]) - mr.values[kQtyM][1]) / length);
-        for (int p = 1; p <= n; ++p) mr.values[kQtyS][p] = slope;
-    }
-    // 6. Shear effects of the loads, in load order.
-    for (const ShearStep& step : shear) {
-        MemberResult& mr = block.members[step.member];
-        for (int p = 1; p <= PointCountOf(results.member[step.member]); ++p) {
-            mr.values[kQtyS][p] = static_cast<float>(mr.values[kQtyS][p] - step.s[p]);
-        }
-    }
-    // 7. Distributed springs.
-    for (int m = 1; m <= memberCount && m < kSpringMemberSlots && caseIndex < kSpringCaseSlots;
-         ++m) {
-        const SpringIntensity& spring = DistributedSpringTable[caseIndex][m];
-        if (spring.kv == 0 && spring.ku == 0) continue;
-        ApplySpringLoads(block.members[m], results.member[m], GetMemberLoadContext(model, m),
-                         spring);
-    }
-    // 8. Deflection from the chord.
-    for (int m = 1; m <= memberCount; ++m) {
-        StoreDeflection(block.members[m], results.member[m], model, m);
-    }
-    // 9. Joint smoothing.
-    SmoothJoints(block, results, model, model.loadCases[caseIndex]);
 }

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "model/analysis_steps.h"
 #include "model/fast_stiffness.h"
 #include "model/fast_workers.h"
 #include "model/frame_model.h"
@@ -45,15 +46,6 @@ void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku) {
 
 namespace {
 
-EnginePath currentEnginePath = EnginePath::kFast;
-
-}  // namespace
-
-void SetEnginePath(EnginePath path) { currentEnginePath = path; }
-EnginePath GetEnginePath() { return currentEnginePath; }
-
-namespace {
-
 // A member collects at most this many points from the named points of
 // interest, its two ends included.
 constexpr int kMaxCasePoints = 121;
@@ -67,9 +59,10 @@ int MemberCountOf(const FrameModel& model) {
     return std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
 }
 
-// Set-up: nodes, members and the result points of every member. The
-// members of the expanded model are written before they are mapped onto
-// the user's (fewer) members: the record is told so.
+}  // namespace
+
+// The members of the expanded model are written before they are mapped
+// onto the user's (fewer) members: the record is told so.
 void SetUpResults(FrameResults& results, FrameModel& model) {
     const int blocks = std::clamp(model.loadCaseCount, 0, kMaxResultCases) +
                        std::clamp(model.combinationCount, 0, kMaxResultCombos) + 2;
@@ -130,6 +123,8 @@ void SetUpResults(FrameResults& results, FrameModel& model) {
     }
 }
 
+namespace {
+
 void ReportProgress(int c, int caseCount) {
     if (!HasEngineProgress()) return;
     const std::string& current = EngineProgressText();
@@ -140,12 +135,9 @@ void ReportProgress(int c, int caseCount) {
     SleepMs(0);
 }
 
-void ClearCaseMembers(ResultCase& block, int memberCount) {
-    for (int m = 1; m <= memberCount; ++m) std::memset(&block.members[m], 0, sizeof(MemberResult));
-}
+}  // namespace
 
-// Node results: assembled forces and displacements of the kept degrees of
-// freedom, in node order; restrained and dropped ones stay 0.
+// Restrained and dropped degrees of freedom stay 0.
 void StoreNodeResults(ResultCase& block, const FrameModel& model, const StiffnessWork& work,
                       int nodeCount) {
     int next = 0;
@@ -164,7 +156,6 @@ void StoreNodeResults(ResultCase& block, const FrameModel& model, const Stiffnes
     }
 }
 
-// The warning of a load case whose matrix is singular.
 std::string SingularCaseWarning(const FrameModel& model, int c) {
     // A mechanism: the displacements stay 0 and the member values are the
     // load effects alone, which the user must not take for results.
@@ -173,28 +164,14 @@ std::string SingularCaseWarning(const FrameModel& model, int c) {
            "\n";
 }
 
-// The reference way: one case after the other through the dense solver.
-void SolveCasesReference(FrameResults& results, FrameModel& model, StiffnessWork& work, std::string& warnings) {
-    for (int c = 1; c <= results.caseCount; ++c) {
-        ReportProgress(c, results.caseCount);
-        ResultCase& block = results.block[c];
-        work.Clear();
-        ClearCaseMembers(block, results.memberCount);
-        block.caseNo = model.loadCases[c].no;
-        CalcMemberEndLoads(model, c, work.endLoads.data());
-        AssembleStiffness(model, c, work);
-        if (!SolveLoadCase(model, c, work)) warnings += SingularCaseWarning(model, c);
-        StoreNodeResults(block, model, work, results.nodeCount);
-        CalcMemberForces(results, model, c);
-    }
-}
+namespace {
 
-// The fast way: the cases are solved on the worker threads, each case's
-// numbers from its own work areas by the same operations as one at a
-// time. A case the profile solver hands back for the dense solver is
-// solved here afterwards.
-void SolveCasesFast(FrameResults& results, FrameModel& model, std::vector<StiffnessWork>& works,
-                    std::string& warnings) {
+// The cases are solved on the worker threads, each case's numbers from its
+// own work areas by the same operations as one at a time. A case the
+// profile solver hands back for the dense solver is solved here
+// afterwards.
+void SolveCases(FrameResults& results, FrameModel& model, std::vector<StiffnessWork>& works,
+                std::string& warnings) {
     const int caseCount = results.caseCount;
     std::vector<StiffnessWork*> freeWorks;
     for (StiffnessWork& w : works) freeWorks.push_back(&w);
@@ -250,17 +227,17 @@ void SolveCasesFast(FrameResults& results, FrameModel& model, std::vector<Stiffn
 
 }  // namespace
 
-bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings, int remappedMembers) {
-    const bool fast = currentEnginePath == EnginePath::kFast;
+bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
+                      int remappedMembers) {
     SetUpResults(results, model);
     const int caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
-    // Work areas: the dense matrices for the reference; for the fast path
-    // the vectors of one case per thread (the profile solver keeps its own
-    // storage).
-    const int workCount = fast ? std::clamp(WorkerThreadCount(), 1, std::max(caseCount, 1)) : 1;
+    // Work areas: the vectors of one case per thread (the profile solver
+    // keeps its own storage; the set-up has already zeroed the member
+    // slots).
+    const int workCount = std::clamp(WorkerThreadCount(), 1, std::max(caseCount, 1));
     std::vector<StiffnessWork> works(static_cast<std::size_t>(workCount));
     for (StiffnessWork& w : works) {
-        if (!w.Allocate(results.nodeCount, results.memberCount, !fast)) {
+        if (!w.Allocate(results.nodeCount, results.memberCount, false)) {
             EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
             return false;
         }
@@ -268,15 +245,9 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     results.caseCount = caseCount;
     results.comboCount = std::clamp(model.combinationCount, 0, kMaxResultCombos);
     results.combosIndex = results.caseCount + 1;
-    // (The fast path's set-up has already zeroed the member slots.)
-    if (fast) {
-        SolveCasesFast(results, model, works, warnings);
-    } else {
-        SolveCasesReference(results, model, works.front(), warnings);
-    }
+    SolveCases(results, model, works, warnings);
     works.clear();
-    // The fast path computes the member values of all cases together.
-    if (fast) CalcMemberForcesAllCases(results, model);
+    CalcMemberForcesAllCases(results, model);
     results.doneCaseCount = results.caseCount;
     MemberExtremeSearch extremes(results, model);
     extremes.MapMembersToThemselves();

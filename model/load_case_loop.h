@@ -12,7 +12,7 @@ struct FrameResults;
 
 // Distributed-spring intensities per load case (slot 1..65) and member of
 // the expanded model (slot 1..803), kN/m2; 0 where no spring applies.
-// Written by the expansion, read by CalcMemberForces.
+// Written by the expansion, read by CalcMemberForcesAllCases.
 struct SpringIntensity {
     double kv = 0;  // perpendicular to the member axis
     double ku = 0;  // along the axis
@@ -26,21 +26,15 @@ void ClearDistributedSpringTable();
 // Sets the intensities of one load case slot and member slot.
 void SetDistributedSpring(int caseSlot, int memberSlot, double kv, double ku);
 
-// The two ways of running the analysis. Both give the same bits in the
-// results record and the result files: the reference is the plain dense
-// algorithm (kept for the tests to compare against); the fast path solves
-// over row profiles, reuses one factorisation for every load case with the
-// same matrix, clears only the used part of the results record and
-// computes the member values of a case on worker threads. The program (and
-// the batch run) uses the fast path.
-enum class EnginePath { kReference, kFast };
-void SetEnginePath(EnginePath path);
-EnginePath GetEnginePath();
-
 // Analyses every load case of the (expanded) model: zeroes and sets up the
 // results record, solves each case, computes member forces, combinations,
-// extremes and labels. Recomputes each member's length and angle in the
-// model. Returns false after an allocation failure of the work areas
+// extremes and labels. The cases are solved on worker threads over row
+// profiles, one factorisation serving every case with the same matrix
+// (FastCaseSolver), and only the used part of the record is cleared; the
+// bits are those of the plain algorithm, one case after the other through
+// the dense solver, which the tests compare it with. Recomputes each
+// member's length and angle in the model. Returns false after an
+// allocation failure of the work areas
 // (message "メモリーが足りません.(剛性マトリックス)" through EngineMessage).
 // A singular case leaves its displacements 0 and adds one line naming the
 // case to `warnings` (CP932). remappedMembers >= 0 tells that the caller
@@ -53,12 +47,9 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
                       int remappedMembers = -1);
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model);
 
-// Member end forces and M, S, N, displacement at every point of load case
-// `caseIndex` (table slot), from the node results already in the record.
-void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIndex);
-
-// CalcMemberForces of every load case at once (after all cases are
-// solved), spread over worker threads member by member; the same bits.
+// Member end forces and M, S, N, displacement at every point of every load
+// case, from the node results already in the record (after all cases are
+// solved), spread over worker threads member by member.
 void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model);
 
 class MemberExtremeSearch;
@@ -79,7 +70,7 @@ struct CombineExtras {
 // Combination blocks and the M-max/M-min points of every block; with
 // remappedMembers >= 0 (see AnalyseLoadCases) only the points of the load
 // case blocks (and the one after them), of the members above it.
-// blockFinal, where given (fast path, remappedMembers < 0), is called
+// blockFinal, where given (with remappedMembers < 0), is called
 // with 0 from this thread as soon as the load case blocks are final,
 // before the combinations are formed, and then with the index of each
 // combination block once it is final, from any of the worker threads and

@@ -92,7 +92,7 @@ class ProfileSolver {
     // Eliminates `a` (taken over; it becomes the factor). kSingular when a
     // zero pivot cannot be repaired (SolveGauss returns false), kNonFinite
     // when a pivot or a used multiplier is not finite (or the input holds a
-    // non-finite entry): then only SolveGauss gives the reference bits.
+    // non-finite entry): then only SolveGauss gives the dense solver's bits.
     ProfileStatus Factorise(ProfileMatrix&& a);
 
     // Solves for the right-hand side b (n values, overwritten as SolveGauss

@@ -65,29 +65,6 @@ void WriteDisplacementFile(TStringList& list, const FrameResults& results, int w
     });
 }
 
-void WriteMemberForceFile(TStringList& list, const FrameResults& results, int which) {
-    const std::string& head = Heading(which, "部材力"_sj, "部材力（組み合せ）"_sj);
-    ForEachBlock(results, which, [&](const ResultCase& b) {
-        list.Add(head);
-        list.Add(FormatStr("CASE %5d%5d", b.caseNo, results.memberCount));
-        for (int m = 1; m <= MemberCount(results); ++m) {
-            const ResultMember& rm = results.member[m];
-            const MemberResult& mr = b.members[m];
-            const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
-            list.Add(FormatStr("MEMBR%5d%5d%5d%5d%5d", rm.no, rm.nodeI, rm.nodeJ, n, 2));
-            for (int r = 1; r <= n + 2; ++r) {
-                std::string point = FormatStr("%5d", r);
-                const char* label = r <= n ? rm.pointLabel[r] : "";
-                if (r == n + 1) point = "m-max", label = "M-max";
-                if (r == n + 2) point = "m-min", label = "M-min";
-                list.Add(FormatStr("%5s%15.4f%15.7e%15.7e%15.7e%15.7e     %s", point.c_str(),
-                                   Z(mr.values[kQtyPos][r]), Z(mr.values[kQtyM][r]), Z(mr.values[kQtyS][r]),
-                                   Z(mr.values[kQtyN][r]), Z(mr.values[kQtyDisp][r]), label));
-            }
-        }
-    });
-}
-
 void WriteMemberForceList(TStringList& list, const FrameResults& results, int which) {
     const std::string& head = Heading(which, "部材力"_sj, "部材力（組み合せ）"_sj);
     ForEachBlock(results, which, [&](const ResultCase& b) {
@@ -128,25 +105,6 @@ bool SaveListIfWritable(const TStringList& list, const std::string& fileName) {
 const char* const* SdkResultExtensions() {
     static const char* const ext[kSdkResultFileCount] = {".F11", ".F12", ".F21", ".F22", ".F31", ".F32"};
     return ext;
-}
-
-bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, std::string* failed) {
-    using Writer = void (*)(TStringList&, const FrameResults&, int);
-    static const Writer writers[kSdkResultFileCount] = {WriteReactionFile,     WriteReactionFile,
-                                                        WriteDisplacementFile, WriteDisplacementFile,
-                                                        WriteMemberForceFile,  WriteMemberForceFile};
-    bool all = true;
-    TStringList list;
-    for (int f = 0; f < kSdkResultFileCount; ++f) {
-        list.Clear();
-        writers[f](list, results, f % 2 == 0 ? kResultLoadCases : kResultCombinations);
-        const std::string name = base + SdkResultExtensions()[f];
-        if (!SaveListIfWritable(list, name)) {
-            all = false;
-            if (failed) *failed += name + "\n";
-        }
-    }
-    return all;
 }
 
 void DeleteExtraResultFiles(const std::string& dataFileName) {

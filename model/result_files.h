@@ -9,6 +9,7 @@
 #include <string>
 
 struct FrameResults;
+class MemberForceFileJob;
 class TStringList;
 
 // Which blocks a writer takes.
@@ -16,10 +17,10 @@ constexpr int kResultLoadCases = 1;
 constexpr int kResultCombinations = 2;
 
 // Append the blocks of one file to list (which: kResultLoadCases or
-// kResultCombinations).
+// kResultCombinations). The member-force file's lines are built by the
+// writer itself (model/fast_result_files.h).
 void WriteReactionFile(TStringList& list, const FrameResults& results, int which);
 void WriteDisplacementFile(TStringList& list, const FrameResults& results, int which);
-void WriteMemberForceFile(TStringList& list, const FrameResults& results, int which);
 // The compact member-force layout (named points, extremes inside the
 // member), used for the clipboard.
 void WriteMemberForceList(TStringList& list, const FrameResults& results, int which);
@@ -36,8 +37,12 @@ bool SaveListIfWritable(const TStringList& list, const std::string& fileName);
 // data file name without its extension. A file that cannot be written is
 // skipped and the others are still written; returns false when any was
 // skipped and then lists the skipped names (one per line) in failed.
+// Started jobs (started[0] for base + ".F31", started[1] for ".F32", see
+// MemberForceFilesDuringAnalysis) are waited for and counted in place of
+// writing their files. Each file is replaced whole. The member-force files
+// are formatted on threads (model/fast_result_files.cpp).
 bool WriteSdkResultFiles(const FrameResults& results, const std::string& base,
-                         std::string* failed = nullptr);
+                         std::string* failed = nullptr, MemberForceFileJob* started = nullptr);
 
 // The six file names WriteSdkResultFiles writes for base, in its order.
 const char* const* SdkResultExtensions();

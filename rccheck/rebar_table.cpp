@@ -76,10 +76,31 @@ void LoadRebarTable() { LoadRebarTableFrom(GetExeFolder() + RebarTableFileName()
 
 bool RebarSizeKnown(int barNumber) { return RebarArea(barNumber, 1.0) > 0.0; }
 
+namespace {
+
+// An empty text, or one whose digits are all zeros ("0", "0*0"), takes the
+// bars away on purpose.
+bool ClearsBars(const std::string& text) {
+    bool digit = false;
+    for (char ch : text) {
+        if (ch >= '1' && ch <= '9') return false;
+        digit = digit || ch == '0';
+    }
+    return digit || Trim(text).empty();
+}
+
+}  // namespace
+
 std::string RefuseBarText(const std::string& text) {
     float count = 0.0f;
     const int bar = ParseBars(text, count);
-    if (bar == 0 || count == 0.0f || RebarSizeKnown(bar)) return "";
+    if (bar == 0 || count == 0.0f) {
+        // Anything else that reads as no bars is a slip of the keyboard
+        // ("25x6", "D25"), which would drop the steel without a word.
+        if (ClearsBars(text)) return "";
+        return "鉄筋は 径*本数（例 19*8）で入力して下さい。"_sj;
+    }
+    if (RebarSizeKnown(bar)) return "";
     return FormatStr("D%d %s", bar, "は鉄筋の断面積表に無いので受け付けません。"_sj.c_str());
 }
 

@@ -48,8 +48,9 @@ int ParseBars(const std::string& text, float& count);
 // not hold would count as no bars at all).
 bool RebarSizeKnown(int barNumber);
 
-// A bar text as typed into a table: "" when it may be taken (empty, no bars,
-// or bars of a size the table holds), else the message that refuses it.
+// A bar text as typed into a table: "" when it may be taken (empty or zeros
+// for no bars, or bars of a size the table holds), else the message that
+// refuses it (a size without a row, or a text that is not "size*count").
 std::string RefuseBarText(const std::string& text);
 
 // Replaces the whole section table by one default section per frame section.

@@ -24,6 +24,7 @@ struct PlacedLabel {
     LabelBox box;
     std::string text;
     double x, y;  // anchor point, paper mm
+    bool fixed = false;  // a mark of the figure, not a value
 };
 
 // Placed labels are found through a grid of square cells on the paper, so
@@ -70,7 +71,9 @@ void Project(const LabelBox& b, double ax, double ay, double& lo, double& hi) {
 
 bool SeparatedOnEdges(const LabelBox& a, const LabelBox& b) {
     for (int e = 0; e < 2; ++e) {
-        // The box's two edge directions; their normals are the axes.
+        // The box's two edge directions; their normals are the axes. Across
+        // the text (e = 0) touching boxes are apart; along it (e = 1) the
+        // label's clear space must lie between them.
         const double ex = a.x[e + 1] - a.x[e], ey = a.y[e + 1] - a.y[e];
         const double len = std::hypot(ex, ey);
         if (len <= 0) continue;
@@ -78,7 +81,8 @@ bool SeparatedOnEdges(const LabelBox& a, const LabelBox& b) {
         double alo, ahi, blo, bhi;
         Project(a, ax, ay, alo, ahi);
         Project(b, ax, ay, blo, bhi);
-        if (ahi <= blo + kTouching || bhi <= alo + kTouching) return true;
+        const double gap = e == 1 ? std::max(a.along - kTouching, 0.0) : 0.0;
+        if (ahi + gap <= blo + kTouching || bhi + gap <= alo + kTouching) return true;
     }
     return false;
 }
@@ -118,6 +122,26 @@ LabelBox Around(const LabelBox& a, const LabelBox& b) {
     return LabelBox{{x0, x1, x1, x0}, {y0, y0, y1, y1}};
 }
 
+// The box with half a character of room at either end of the text (and a
+// little above and below), for the figure's own marks: a value that meets
+// the node number "2" end to end reads "30.0002". Between two values the
+// blank each label keeps along its text (`along`) does the same.
+LabelBox WithRoom(LabelBox box) {
+    const double ux = box.x[1] - box.x[0], uy = box.y[1] - box.y[0];
+    const double vx = box.x[3] - box.x[0], vy = box.y[3] - box.y[0];
+    const double ul = std::hypot(ux, uy), vl = std::hypot(vx, vy);
+    if (ul <= 0 || vl <= 0) return box;
+    const double du = 0.5 * CurrentFont.width, dv = 0.1 * CurrentFont.height;
+    const double su[4] = {-1, 1, 1, -1}, sv[4] = {-1, -1, 1, 1};
+    for (int k = 0; k < 4; ++k) {
+        box.x[k] += su[k] * du * ux / ul + sv[k] * dv * vx / vl;
+        box.y[k] += su[k] * du * uy / ul + sv[k] * dv * vy / vl;
+    }
+    return box;
+}
+
+// A place is free when the text, with the blank it keeps, covers no placed
+// label (marks are placed with their room).
 bool Free(const LabelBox& box) {
     return !AnyNear(box,
                     [&](const PlacedLabel& other) { return LabelBoxesOverlap(box, other.box); });
@@ -141,6 +165,7 @@ bool JumpsOver(const LabelBox& from, const LabelBox& to, double ax, double ay) {
     double lo, hi;
     Project(from, -ay, ax, lo, hi);  // the lane the label moves in
     return AnyNear(Around(from, to), [&](const PlacedLabel& other) {
+        if (other.fixed) return false;  // values keep their order among values only
         double cx, cy;
         Centre(other.box, cx, cy);
         const double c = cx * ax + cy * ay;
@@ -156,7 +181,8 @@ bool SaidAlready(const std::string& text, double x, double y) {
     const double r = kSamePlace + 1.0;
     const LabelBox spot{{x - r, x + r, x + r, x - r}, {y - r, y - r, y + r, y + r}};
     return AnyNear(spot, [&](const PlacedLabel& other) {
-        return other.text == text && std::hypot(other.x - x, other.y - y) < kSamePlace;
+        return !other.fixed && other.text == text &&
+               std::hypot(other.x - x, other.y - y) < kSamePlace;
     });
 }
 
@@ -198,12 +224,24 @@ LabelBox FigureLabelBox(TextAnchor anchor, double xMm, double yMm, const std::st
         box.x[k] = xMm + u[k] * c - v[k] * s;
         box.y[k] = yMm + u[k] * s + v[k] * c;
     }
+    box.along = w;
     return box;
 }
 
 bool LabelBoxesOverlap(const LabelBox& a, const LabelBox& b) {
     if (IsEmpty(a) || IsEmpty(b)) return false;
     return !SeparatedOnEdges(a, b) && !SeparatedOnEdges(b, a);
+}
+
+void G_FixedFigureLabel(TextAnchor anchor, double x, double y, const std::string& text) {
+    G_TextAnchored(anchor, x, y, text);
+    if (!Labels().active) return;
+    const double x0 = WorldToMmX(x), y0 = WorldToMmY(y);
+    const LabelBox box = WithRoom(FigureLabelBox(anchor, x0, y0, text));
+    if (IsEmpty(box)) return;
+    PlacedLabel label{box, text, x0, y0};
+    label.fixed = true;
+    Remember(label);
 }
 
 bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& text, double alongX,

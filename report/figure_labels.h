@@ -26,9 +26,19 @@ bool FigureLabelsActive();
 bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& text,
                    double alongX = 0, double alongY = 0, double forward = 0, double backward = 0);
 
+// Draws `text` at its own place, as G_TextAnchored does, and (inside a
+// figure) keeps the labels drawn after it clear of it: for the figure's
+// own marks such as node numbers, which never move and never make a value
+// move past them.
+void G_FixedFigureLabel(TextAnchor anchor, double x, double y, const std::string& text);
+
 // The paper box (mm) a label would cover, as four corners; for tests.
+// Corners 0-1 run along the text, 1-2 across it. `along` is the clear
+// space (mm) the label keeps before and after itself along its text: one
+// blank, so that two values on a line never read as one number.
 struct LabelBox {
     double x[4], y[4];
+    double along = 0;
 };
 LabelBox FigureLabelBox(TextAnchor anchor, double xMm, double yMm, const std::string& text);
 bool LabelBoxesOverlap(const LabelBox& a, const LabelBox& b);

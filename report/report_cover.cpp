@@ -106,11 +106,11 @@ void NewReportPage() {
 }
 
 bool PageHasRoom(double y, double h) {
-    // The pool's last page keeps room at its foot for the note that the
-    // report was cut there.
+    // The page number stands at the foot of every page; the pool's last
+    // page keeps more room there for the note that the report was cut.
     const double bottom = PoolCurrentPage() >= kPoolPageCount - 1
                               ? kReportBodyHeight - kReportCutNoteRoom
-                              : kReportBodyHeight;
+                              : kReportBodyHeight - kReportFooterRoom;
     return y + h < bottom;
 }
 

@@ -16,6 +16,11 @@ struct RcCheckData;
 
 constexpr double kReportBodyWidth = 180.0;   // mm
 constexpr double kReportBodyHeight = 270.0;  // mm
+// The foot of a body page (mm above kReportBodyHeight) kept for its page
+// number: the number is 3.4 mm high and stands on the body's bottom edge,
+// and a table's closing rule is drawn up to 2 mm below the height its
+// template advances, so blocks are placed to end 6 mm above the edge.
+constexpr double kReportFooterRoom = 6.0;
 // Rows of a table block; longer tables continue in further blocks.
 constexpr int kReportBlockRows = 40;
 constexpr double kReportLine = 5.76;      // mm, one text line

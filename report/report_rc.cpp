@@ -216,10 +216,21 @@ std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
             if (v.check->sgCK || v.check->muCK) get(f, *v.check);
         };
     };
-    rows.push_back({"安全性 fc (ｺﾝｸﾘｰﾄ圧縮)"_sj, "##.###",
-                    safe([](int f, const RcCaseCheck& c) { PutNum(f, c.fc); })});
-    rows.push_back({"安全性 fs (鉄筋の引張)"_sj, "##.###",
-                    safe([](int f, const RcCaseCheck& c) { PutNum(f, c.fs); })});
+    // Each ratio only where its check ran: a 0.000 beside the verdict of
+    // the other check would read as a wide margin.
+    rows.push_back({"安全性 fc (ｺﾝｸﾘｰﾄ圧縮)"_sj, "##.###", [](int f, const PointView& v) {
+                        if (v.check->sgCK) PutNum(f, v.check->fc);
+                    }});
+    rows.push_back({"安全性 fs (鉄筋の引張)"_sj, "##.###", [](int f, const PointView& v) {
+                        if (v.check->sgCK) PutNum(f, v.check->fs);
+                    }});
+    if (ultimate) {
+        // The ultimate check is rated by M against Mud (or N against the
+        // axial capacity); its verdict below must have its number.
+        rows.push_back({"安全性 fm (曲げ耐力)"_sj, "##.###", [](int f, const PointView& v) {
+                            if (v.check->muCK) PutNum(f, v.check->fm);
+                        }});
+    }
     rows.push_back({"判定"_sj, "######", safe([](int f, const RcCaseCheck& c) {
                         PutTxt(f, (c.ngFs || c.ngFc || c.ngFm) ? "*N.G*" : "O.K");
                     })});

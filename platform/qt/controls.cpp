@@ -240,6 +240,13 @@ void TControl::Attach(QWidget* widget, TWinControl* parent) {
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
+    if (widget_->isWindow()) {
+        // A form's Left and Top are those of the whole window: its frame
+        // stays on the screen (a form at (0, 0) had its title bar above it).
+        widget_->resize(width, height);
+        widget_->move(left, top);
+        return;
+    }
     widget_->setGeometry(left, top, width, height);
 }
 int TControl::Left() const { return widget_->x(); }

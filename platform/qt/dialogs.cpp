@@ -17,6 +17,7 @@
 
 #include "platform/encoding.h"
 #include "platform/qt/qt_bridge.h"
+#include "platform/sjis_literal.h"
 
 namespace {
 
@@ -81,6 +82,14 @@ int MessageDlg(const std::string& text, TMsgDlgType type, int buttons, int defau
         return (buttons & mbOK) ? mrOk : mrCancel;
     }
     QMessageBox box;
+    // Titled by its kind, as the class library's boxes are.
+    switch (type) {
+    case mtWarning: box.setWindowTitle(SjisToQString("警告"_sj)); break;
+    case mtError: box.setWindowTitle(SjisToQString("エラー"_sj)); break;
+    case mtInformation: box.setWindowTitle(SjisToQString("情報"_sj)); break;
+    case mtConfirmation: box.setWindowTitle(SjisToQString("確認"_sj)); break;
+    default: break;  // a plain notice: the program's name
+    }
     box.setText(SjisToQString(text));
     box.setIcon(type == mtError ? QMessageBox::Critical
                 : type == mtWarning ? QMessageBox::Warning

@@ -14,8 +14,12 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QWindow>
+#include <chrono>
+#include <thread>
 
 #include "platform/qt/bitmap.h"
+#include "platform/qt/dialogs.h"
 #include "platform/qt/qt_bridge.h"
 #include "platform/sjis_literal.h"
 
@@ -176,6 +180,38 @@ void SetFormDialogBorder(TForm& form) {
 void SetFormClientSize(TForm& form, int width, int height) { form.Widget()->resize(width, height); }
 bool FormIsShowing(TForm& form) { return form.Widget()->isVisible(); }
 void HideForm(TForm& form) { form.Widget()->hide(); }
+
+void ShowFormAndPaintNow(TForm& form) {
+    QWidget* w = form.Widget();
+    QWidget* active = QApplication::activeWindow();
+    w->show();
+    // A window is on the screen only once the window system says so; what
+    // is painted before that is lost.
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(500);
+    while (qApp && !(w->windowHandle() && w->windowHandle()->isExposed()) && Clock::now() < until) {
+        ProcessPendingPaints();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    w->repaint();
+    ProcessPendingPaints();
+    // A form that takes no focus leaves the keyboard where it was, also on
+    // window systems that make every window shown the active one.
+    if ((w->windowFlags() & Qt::WindowDoesNotAcceptFocus) && active && active != w &&
+        QApplication::activeWindow() != active) {
+        active->activateWindow();
+        ProcessPendingPaints();
+    }
+}
+
+void WaitPainting(int ms) {
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + std::chrono::milliseconds(ms < 0 ? 0 : ms);
+    while (Clock::now() < until) {
+        ProcessPendingPaints();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
 void BringFormToFront(TForm& form) {
     form.Widget()->raise();
     form.Widget()->activateWindow();

@@ -81,6 +81,14 @@ void SetFormDialogBorder(TForm& form);
 void SetFormClientSize(TForm& form, int width, int height);
 bool FormIsShowing(TForm& form);
 void HideForm(TForm& form);
+// Shows the form and returns once the window system has put it on the
+// screen and it is painted there (at most about half a second), for a form
+// shown just before work that keeps the message loop from running. Only
+// paints and the window system's own events are handled meanwhile.
+void ShowFormAndPaintNow(TForm& form);
+// Waits `ms` milliseconds while windows keep being painted (no input, no
+// timers).
+void WaitPainting(int ms);
 // Brings the application and the form to the front.
 void BringFormToFront(TForm& form);
 

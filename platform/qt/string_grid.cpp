@@ -50,6 +50,7 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
 
     TStringGrid* grid;
     QLineEdit* editor;
+    std::string textBeforeEdit;  // the cell's text when its editor opened
     TCanvas canvas;
     int topRow = 1;   // first data row shown under the fixed row
     int leftCol = 1;  // first data column shown beside the fixed column
@@ -160,6 +161,7 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
     }
 
     void OpenEditor(const QString& first) {
+        textBeforeEdit = grid->Cells(grid->col_, grid->row_);
         const QRect q = CellRect(grid->col_, grid->row_);
         editor->setGeometry(q);
         editor->setText(first);
@@ -204,7 +206,11 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
             EnterPressed();
             return true;
         case Qt::Key_Escape:
+            // Cancelled: the cell gets back the text it had.
+            if (inEditor && !editor->isHidden())
+                grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
             CloseEditor();
+            viewport()->update();
             return true;
         case Qt::Key_Up: CloseEditor(); MoveTo(grid->col_, grid->row_ - 1, false); return true;
         case Qt::Key_Down: CloseEditor(); MoveTo(grid->col_, grid->row_ + 1, false); return true;

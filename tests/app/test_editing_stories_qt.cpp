@@ -280,3 +280,24 @@ TEST_F(MainWindowTest, LoadColumnCaptionsFollowTheLoadedModel) {
     ASSERT_TRUE(code == "24" || code == "14") << code;
     EXPECT_EQ(U(w.Grid(kSgLoad2).Cells(2, 0)), code == "24" ? U("部材"_sj) : U("開始,部材"_sj));
 }
+
+// The sums under the load table are those of the file just opened, not
+// left at zero until the next tab switch.
+TEST_F(MainWindowTest, LoadSumsFollowTheOpenedFile) {
+    Open(CopyExample("portal.$O1"));
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 1);
+    auto sums = [&] {
+        for (QLabel* l : window->Widget()->findChildren<QLabel*>())
+            if (l->isVisible() && l->text().startsWith(QString::fromUtf8(U("Σ(水平)"_sj))))
+                return l->text().toStdString();
+        return std::string("(no sums shown)");
+    };
+    // The portal's case 1: 20 kN/m down over the 6 m beam and 50 kN down.
+    EXPECT_NE(sums().find(U("Σ(鉛直) = 0.000 - 170.000"_sj)), std::string::npos) << sums();
+    // The beam's case 1: 30 kN/m down over its three spans, 20 m.
+    dialogAnswer = CopyExample("continuous_beam.$O1");
+    ChooseFileMenu(U("開く"_sj));
+    ASSERT_EQ(CurrentSelection.loadCase, 1);
+    EXPECT_NE(sums().find(U("Σ(鉛直) = 0.000 - 600.000"_sj)), std::string::npos) << sums();
+}

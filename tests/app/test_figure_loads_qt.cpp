@@ -241,8 +241,8 @@ TEST_F(LoadDrawing, ConcentratedValuesStandUprightClearOfTheirArrows) {
     }
 }
 
-// A horizontal load on a column: its values stand beyond the arrows'
-// tails, on the side the load comes from, never over the arrow row.
+// A horizontal load on a column: its values stand upright beyond the
+// arrows' tails, on the side the load comes from, never over the arrow row.
 TEST_F(LoadDrawing, HorizontalLoadValuesOnAColumnStandBeyondTheTails) {
     for (double q : {10.0, -10.0}) {
         auto model = SimpleBeam({Uniform(q, 0, 6, kLoadDistX)});
@@ -263,6 +263,7 @@ TEST_F(LoadDrawing, HorizontalLoadValuesOnAColumnStandBeyondTheTails) {
         const std::vector<CharBox> chars = CharBoxes(recs);
         ASSERT_FALSE(chars.empty()) << q;
         for (const CharBox& c : chars) {
+            EXPECT_EQ(c.angle, 0) << q << ": the value is turned";
             // Turned by 90 degrees the cell lies across x from its point.
             const double x1 = std::min(c.x1, c.x1 + (c.angle != 0 ? 12 : 6)),
                          x2 = x1 + (c.angle != 0 ? 12 : 6);

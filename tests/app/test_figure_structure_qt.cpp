@@ -194,6 +194,30 @@ TEST_F(PortalFigure, LeftRulerLabelsEndClearOfTheirTicks) {
     EXPECT_GT(labels, 4);
 }
 
+// A label the left band or an edge would cut is left out: "-4m" with its
+// minus under the left band read "4m", "10m" cut at the right edge "1".
+TEST_F(PortalFigure, RulerLabelsAreWholeOrNotThere) {
+    // x = 0 m at 45 px and 7.5 m at 795 px: labels centred there would
+    // reach under the band and past the right edge.
+    StartScreen(*bitmap, -0.45, -1, 7.55, 5);
+    DrawRulers(800, 600, false);
+    TCanvas* canvas = G_GetCanvas();
+    ASSERT_NE(canvas, nullptr);
+    int bottom = 0;
+    for (const Rec& r : Parse()) {
+        if (r.kind != "text") continue;
+        if (r.v[1] > 600 - 20) {  // a character of a bottom label
+            EXPECT_GE(r.v[0], 43) << r.text << " under the left band";
+            EXPECT_LE(r.v[0] + canvas->TextWidth(r.text), 800)
+                << r.text << " cut at the right edge";
+            ++bottom;
+        } else {
+            EXPECT_GE(r.v[1], 0) << r.text << " cut at the top";
+        }
+    }
+    EXPECT_GT(bottom, 10);
+}
+
 TEST_F(PortalFigure, RulersSurviveAbsurdViews) {
     DrawRulers(800, 600, false);
     // Labels of 8 cells of 6 px need 96 px: at 100 px/m the step is 0.5 m.

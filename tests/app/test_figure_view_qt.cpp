@@ -296,6 +296,48 @@ TEST_F(PortalView, SupportsAndLoadsWhereTheyBelong) {
     }
 }
 
+// A value written where a node number stands read as one number with it
+// ("30.000" and "2" as "30.0002"): the values keep clear of node numbers.
+TEST_F(PortalView, LoadValuesKeepClearOfNodeNumbers) {
+    ctx.selection.loadCase = 2;  // 30 kN pushing node 2, and a load on the column below it
+    FigureSwitchBoxes b;
+    b.loads = true;
+    b.nodeNumbers = true;
+    ctx.switches = ReadDisplaySwitches(b);
+    PoolRecording = true;
+    PoolClear();
+    PoolSelectPage(0);
+    PaintFigure(ctx, *bitmap, kW, kH, nullptr);
+    PoolRecording = false;
+    int nx, ny;
+    ToDevice(0, 4, nx, ny);  // node 2
+    // Character cells of the figure's 12 px font, in drawing order.
+    struct Cell {
+        double x1, y1, x2, y2;
+        std::string text;
+    };
+    std::vector<Cell> cells;
+    for (const Rec& r : Parse())
+        if (r.kind == "text" && !r.text.empty())
+            cells.push_back({r.v[0], r.v[1], r.v[0] + 6, r.v[1] + 12, r.text});
+    const auto number = std::find_if(cells.begin(), cells.end(), [&](const Cell& c) {
+        return c.text == "2" && std::fabs(c.x1 + 3 - nx) < 8 && c.y2 <= ny + 1 && c.y2 > ny - 20;
+    });
+    ASSERT_NE(number, cells.end()) << "node 2 has no number above it";
+    bool valueDrawn = false;
+    for (const Cell& c : cells) {
+        if (&c == &*number) continue;
+        valueDrawn |= c.text == "3" || c.text.find("30") != std::string::npos;
+        // Cells side by side read as one word: a gap of half a cell at least.
+        const double gap = 3;
+        const bool apart = c.x2 + gap <= number->x1 || c.x1 >= number->x2 + gap ||
+                           c.y2 <= number->y1 || c.y1 >= number->y2;
+        EXPECT_TRUE(apart) << "\"" << c.text << "\" at (" << c.x1 << ", " << c.y1
+                           << ") covers node 2's number";
+    }
+    EXPECT_TRUE(valueDrawn);
+}
+
 // The golden picture: a small tolerance for anti-aliasing; on a mismatch
 // the picture and a difference map are written to the output folder.
 TEST_F(PortalView, MomentDiagramMatchesTheGoldenPicture) {

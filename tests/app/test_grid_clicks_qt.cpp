@@ -120,6 +120,37 @@ TEST_F(GridClicks, InputMethodOpensOnNameColumnsOnly) {
     }
 }
 
+// The cursor that Enter moves into a name column opens the input method as
+// a click there does, and the one it moves back to a number closes it:
+// the cell reached by typing takes Japanese as the cell clicked does.
+TEST_F(GridClicks, InputMethodFollowsTheCursorThatEnterMoves) {
+    TFmMain& w = OpenPortal();
+    TStringGrid& g = w.Grid(kSgMember);
+    ClickCell(kSgMember, 9, 1);  // ｊ端剛域: numbers
+    bool enabled = true;
+    Qt::InputMethodHints hints;
+    AskInputMethod(KeyboardWidget(), enabled, hints);
+    ASSERT_FALSE(enabled);
+    TypeText("0");
+    PressEnter();
+    ASSERT_EQ(g.Col(), 11);  // 部材名称; the length column is skipped
+    ASSERT_EQ(KeyboardWidget(), g.Widget());
+    AskInputMethod(KeyboardWidget(), enabled, hints);
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(hints, Qt::ImhNone);
+    TypeText(U("柱"_sj));
+    ASSERT_TRUE(g.Editing());
+    AskInputMethod(KeyboardWidget(), enabled, hints);
+    EXPECT_TRUE(enabled);
+    PressEnter();
+    // On to the next row's number.
+    ASSERT_EQ(g.Col(), 1);
+    ASSERT_EQ(g.Row(), 2);
+    AskInputMethod(KeyboardWidget(), enabled, hints);
+    EXPECT_FALSE(enabled);
+    EXPECT_TRUE(hints & Qt::ImhFormattedNumbersOnly);
+}
+
 TEST_F(GridClicks, MemberRowSelectsItsNodesSectionMaterialAndPoints) {
     TFmMain& w = OpenPortal();
     AddRangeAndPoint();

@@ -143,6 +143,27 @@ TEST_F(MainWindowTest, UndoReturnsToTheSnapshotAndTwiceIsLikeOnce) {
     EXPECT_EQ(FrameDataFileText(*FrameData), edited);
 }
 
+// Undone after a save, the model is no longer the file's: closing asks.
+// Undo that changes nothing asks nothing.
+TEST_F(MainWindowTest, UndoAfterASaveLeavesTheModelToBeSaved) {
+    const std::string file = CopyExample("portal.$O1");
+    Open(file);
+    ClickButton("UnDo");
+    EXPECT_FALSE(ModifiedFlag);
+    Type(kSgPoint, 2, 2, "9");
+    ClickButton(U("保存"_sj));
+    ASSERT_FALSE(ModifiedFlag);
+    const std::string saved = ReadBytes(file);
+    ClickButton("UnDo");
+    EXPECT_TRUE(ModifiedFlag);
+    messages.clear();
+    answer = mrCancel;
+    EXPECT_FALSE(window->Close());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], U("修正されています。保存して終了しますか？"_sj));
+    EXPECT_EQ(ReadBytes(file), saved);
+}
+
 TEST_F(MainWindowTest, CtrlZUndoesAndF9Calculates) {
     Open(CopyExample("portal.$O1"));
     ClickButton(U("自動保存"_sj));

@@ -365,6 +365,44 @@ TEST_F(MainWindowTest, AFileCutShortIsOpenedWithAWarningAndNeverSavedOverUnasked
     EXPECT_TRUE(ModifiedFlag);
 }
 
+// Wherever a copy broke off before the end of the frame sections, opening
+// it says so: between two sections, or inside a line of a table whose
+// count it still meets.
+TEST_F(MainWindowTest, AFileCutAnywhereBeforeItsEndLineIsNamedOnOpening) {
+    std::string bytes;
+    ReadFileBytes((fs::path(EXAMPLES_DIR) / "portal.$O1").string(), bytes);
+    const std::size_t sectionTwo = bytes.find("         2   2.80000");
+    const std::size_t combinations = bytes.find("KUMI-CASE");
+    ASSERT_NE(sectionTwo, std::string::npos);
+    ASSERT_NE(combinations, std::string::npos);
+    const struct {
+        const char* what;
+        std::size_t length;
+    } cuts[] = {
+        {"inside the second section's line", sectionTwo + 12},
+        {"before the combinations", combinations},
+    };
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    for (const auto& c : cuts) {
+        SCOPED_TRACE(c.what);
+        const std::string cut = (dir / "cut.$O1").string();
+        WriteFileBytes(cut, bytes.substr(0, c.length));
+        messages.clear();
+        answer = mrNo;  // an edit before, if any, is not kept
+        dialogAnswer = cut;
+        ChooseFileMenu(U("開く"_sj));
+        ASSERT_EQ(Cp932ToUtf8(CurrentFileName), cut);
+        ASSERT_FALSE(messages.empty());
+        EXPECT_NE(messages.back().find(U("ファイルが途中で終わっています"_sj)), std::string::npos)
+            << messages.back();
+        // Never written over unasked.
+        const std::string before = ReadBytes(cut);
+        ClickButton(U("計算実行"_sj));
+        EXPECT_EQ(ReadBytes(cut), before);
+    }
+    EXPECT_TRUE(w.AutoSave->Checked());
+}
+
 struct PartSaveCase {
     int answer;
     bool overwrites;  // the cut file is written

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <set>
 
 #include "app/change_history.h"
@@ -210,6 +211,53 @@ TEST_F(MainWindowsTest, SplashGoesAtTheFifteenthTick) {
     EXPECT_TRUE(fmOpening->Visible());
     w.Timer1Timer();
     EXPECT_FALSE(fmOpening->Visible());
+}
+
+// A file read only in part says so at start-up, while the splash is still
+// up: the message must not open under the splash, which stays on top and
+// would hide it (the program then seems to hang on its splash).
+TEST_F(MainWindowsTest, StartUpWarningIsNotHiddenUnderTheSplash) {
+    const std::string file = CopyExample("portal.$O1");
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::string from = "POINT         4", to = "POINT        -4";
+        ASSERT_NE(text.find(from), std::string::npos);
+        text.replace(text.find(from), from.size(), to);
+        std::ofstream(file, std::ios::binary) << text;
+    }
+    bool splashUp = false;
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) {
+        messages.push_back(Cp932ToUtf8(text));
+        splashUp = splashUp || (fmOpening != nullptr && fmOpening->Visible());
+        return answer;
+    });
+    // Start-up as the program runs it: the splash, then the main window
+    // under it, then the timer's ticks.
+    ShowSplash();
+    CommandLineOptions options;
+    options.fileName = Utf8ToCp932(file);
+    window = std::make_unique<TFmMain>(options);
+    window->Timer1.SetEnabled(false);
+    window->Show();
+    ASSERT_NE(fmOpening, nullptr);
+    ASSERT_TRUE(fmOpening->Visible());
+    window->Timer1Timer();
+    window->Timer1Timer();  // loads the file
+    ASSERT_FALSE(messages.empty());
+    EXPECT_FALSE(splashUp);
+    // What the end of the splash does still happens at its time: a model
+    // with RC members opens the RC window.
+    ASSERT_NE(AllocateRcCheckData(), nullptr);
+    RcData->memberCount = 3;
+    for (int t = 3; t <= 14; ++t) window->Timer1Timer();
+    EXPECT_FALSE(RcWindowVisible());
+    window->Timer1Timer();
+    EXPECT_TRUE(RcWindowVisible());
+    fmRCanal->Close();
+    window->Timer1Timer();
+    EXPECT_FALSE(RcWindowVisible());
+    RcData->memberCount = 0;
 }
 
 TEST_F(MainWindowsTest, RcButtonNeedsResultsOrRcMembers) {

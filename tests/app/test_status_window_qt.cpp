@@ -5,9 +5,11 @@
 // companion program is waited for.
 #include <sys/stat.h>
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
@@ -46,7 +48,15 @@ class StatusWindowTest : public MainWindowTest {
             shown(text);
             seen.push_back({text, FmExtSDK->Visible(), FmExtSDK->Msg->Caption(), FmExtSDK->Left(),
                             FmExtSDK->Top()});
-            if (seen.size() == 2) grab = FmExtSDK->Widget()->grab().toImage();
+            if (seen.size() == 2) {
+                grab = FmExtSDK->Widget()->grab().toImage();
+                // What the screen shows there, not what the window would
+                // paint if asked.
+                QWidget* sw = FmExtSDK->Widget();
+                screen = QGuiApplication::primaryScreen()
+                             ->grabWindow(0, sw->x(), sw->y(), sw->width(), sw->height())
+                             .toImage();
+            }
         });
         return w;
     }
@@ -58,6 +68,7 @@ class StatusWindowTest : public MainWindowTest {
     }
     std::vector<Seen> seen;
     QImage grab;
+    QImage screen;
 };
 
 }  // namespace
@@ -111,6 +122,22 @@ TEST_F(StatusWindowTest, ShowsTheProgressOfACalculationStartedWithTheButton) {
             if (qBlue(p) > 180 && qRed(p) < 100) ++blue;
         }
     EXPECT_GT(blue, 20);
+}
+
+// While the engine works nothing else runs, so the window must be on the
+// screen and painted before it starts: shown and left to the window
+// system's next turn, it stayed a black strip until it was taken down.
+TEST_F(StatusWindowTest, IsPaintedOnTheScreenWhileTheEngineWorks) {
+    OpenPortal();
+    ClickMiddle(Button("計算実行"_sj));
+    ASSERT_EQ(seen.size(), 3u);
+    ASSERT_FALSE(screen.isNull());
+    screen.save(QString::fromStdString((dir / "status_window_on_screen.png").string()));
+    EXPECT_EQ(screen.pixel(400, 80), qRgb(251, 219, 162));
+    int textPixels = 0;
+    for (int x = 100; x < 700; ++x)
+        if (qGray(screen.pixel(x, 47)) < 100) ++textPixels;
+    EXPECT_GT(textPixels, 20);
 }
 
 TEST_F(StatusWindowTest, AutomaticRecalculationNeverShowsIt) {

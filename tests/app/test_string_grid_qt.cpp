@@ -62,6 +62,30 @@ TEST_F(StringGridTest, TypingWritesTheCellAndEnterCommits) {
     EXPECT_EQ(keys[1], 13);
 }
 
+// Escape while typing gives the cell back the text it had: what was typed
+// and then cancelled must not reach the model at the next commit.
+TEST_F(StringGridTest, EscapeWhileTypingGivesTheCellItsTextBack) {
+    grid.SetCell(2, 1, "4.0000");
+    grid.SetRow(1);
+    grid.SetCol(2);
+    Key(Area(), Qt::Key_7, "7");
+    ASSERT_TRUE(grid.Editing());
+    ASSERT_EQ(grid.Cells(2, 1), "7");
+    Key(Editor(), Qt::Key_Escape);
+    EXPECT_FALSE(grid.Editing());
+    EXPECT_EQ(grid.Cells(2, 1), "4.0000");
+    // F2 and more typing: cancelled the same way.
+    Key(Area(), Qt::Key_F2);
+    ASSERT_TRUE(grid.Editing());
+    Editor()->setText("4.00009");
+    Q_EMIT Editor()->textEdited("4.00009");
+    Key(Editor(), Qt::Key_Escape);
+    EXPECT_EQ(grid.Cells(2, 1), "4.0000");
+    // Escape on a cell that is not being edited changes nothing.
+    Key(Area(), Qt::Key_Escape);
+    EXPECT_EQ(grid.Cells(2, 1), "4.0000");
+}
+
 TEST_F(StringGridTest, DiscardedKeyNeverReachesTheCell) {
     grid.SetCell(1, 1, "old");
     Key(Area(), Qt::Key_X, "x");

@@ -1,24 +1,32 @@
 // libFuzzer target for the whole path of the batch run: any bytes read as
 // a data file; a small model that passes validation is expanded and
-// analysed by the program's path, and its result files are formatted.
-// With VEXTOR_FUZZ_COMPARE=1 in the environment the reference path
-// analyses it too and every result file must come out the same (slower:
-// the reference clears the whole 350 MB results record each time). Models
-// are kept small (two dozen nodes and members, a few cases) so that each
-// input takes milliseconds.
+// analysed by the program, and its result files are written by the
+// program's writer into the temporary folder. With VEXTOR_FUZZ_COMPARE=1
+// in the environment the tests' reference analysis and writer
+// (tests/oracle) do the same and every result file must come out the same
+// (slower: the reference clears the whole 350 MB results record each
+// time). Models are kept small (two dozen nodes and members, a few cases)
+// so that each input takes milliseconds.
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
+#include "model/fast_result_files.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
-#include "model/load_case_loop.h"
 #include "model/progress.h"
 #include "model/result_files.h"
 #include "model/validation.h"
 #include "tests/fuzz/fuzz_util.h"
+#include "tests/oracle/reference_analysis.h"
+#include "tests/oracle/reference_result_files.h"
 
 namespace {
 
@@ -34,16 +42,35 @@ bool Small(const FrameModel& m) {
     return true;
 }
 
-// The six result files' text.
-std::string ResultText(const FrameResults& results) {
-    TStringList lines;
+// Where the program's and the reference's result files of this process go.
+std::string ResultBase(bool ofReference) {
+    const char* dir = std::getenv("TMPDIR");
+    return std::string(dir && *dir ? dir : "/tmp") + "/vextor_fuzz_" + std::to_string(getpid()) +
+           (ofReference ? "_reference" : "_program");
+}
+
+void RemoveResultFiles() {
+    for (const bool ofReference : {false, true})
+        for (int f = 0; f < kSdkResultFileCount; ++f)
+            std::remove((ResultBase(ofReference) + SdkResultExtensions()[f]).c_str());
+}
+
+// The six result files written by the program's writer (or the
+// reference's), read back as one text.
+std::string ResultFiles(const FrameResults& results, bool ofReference) {
+    const std::string base = ResultBase(ofReference);
+    const bool written = ofReference ? reference::WriteSdkResultFiles(results, base)
+                                     : WriteSdkResultFiles(results, base);
+    if (!written) {
+        std::fprintf(stderr, "fuzz_analysis: cannot write the result files %s.*\n", base.c_str());
+        std::abort();
+    }
     std::string text;
-    for (const int which : {kResultLoadCases, kResultCombinations}) {
-        lines.Clear();
-        WriteReactionFile(lines, results, which);
-        WriteDisplacementFile(lines, results, which);
-        WriteMemberForceFile(lines, results, which);
-        text += lines.Text();
+    for (int f = 0; f < kSdkResultFileCount; ++f) {
+        std::ifstream in(base + SdkResultExtensions()[f], std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        text += bytes.str() + "\f";
     }
     return text;
 }
@@ -52,7 +79,7 @@ bool compare = false;
 
 struct Records {
     std::unique_ptr<FrameModel> model = NewFrameModelRecord(), copy = NewFrameModelRecord();
-    FrameResults* fast = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
+    FrameResults* program = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
     FrameResults* reference = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
 };
 
@@ -63,28 +90,30 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     SetEngineMessageSink([](const std::string&) {});
     const char* c = std::getenv("VEXTOR_FUZZ_COMPARE");
     compare = c && std::strcmp(c, "1") == 0;
+    std::atexit(RemoveResultFiles);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Records r;
-    if (!r.fast || (compare && !r.reference)) std::abort();
+    if (!r.program || (compare && !r.reference)) std::abort();
     std::string warnings;
     ReadFrameDataFile(*r.model, InputLines(data, size), warnings);
     if (!warnings.empty() || !Small(*r.model) || !CheckFrameData(*r.model).empty()) return 0;
     // As the batch run does: a copy, rigid zones gone when switched off.
-    auto analyse = [&](EnginePath path, FrameResults& results) {
-        SetEnginePath(path);
+    auto copy = [&] {
         CopyFrameModel(*r.copy, *r.model);
         if (r.copy->rigidZoneSwitch == 0)
-            for (int t = 1; t <= r.copy->memberCount; ++t) r.copy->members[t].rigidI = r.copy->members[t].rigidJ = 0;
-        return RunFrameAnalysis(results, *r.copy, false, false, 999);
+            for (int t = 1; t <= r.copy->memberCount; ++t)
+                r.copy->members[t].rigidI = r.copy->members[t].rigidJ = 0;
+        return r.copy.get();
     };
-    const bool fastOk = analyse(EnginePath::kFast, *r.fast);
-    const std::string files = ResultText(*r.fast);
+    const bool programOk = RunFrameAnalysis(*r.program, *copy(), false, false, 999);
+    const std::string files = ResultFiles(*r.program, false);
     if (compare) {
-        const bool referenceOk = analyse(EnginePath::kReference, *r.reference);
-        if (fastOk != referenceOk || ResultText(*r.reference) != files) std::abort();
+        const bool referenceOk =
+            reference::RunFrameAnalysis(*r.reference, *copy(), false, false, 999);
+        if (programOk != referenceOk || ResultFiles(*r.reference, true) != files) std::abort();
     }
     return 0;
 }

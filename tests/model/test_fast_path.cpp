@@ -1,8 +1,8 @@
-// The fast engine path against the reference, bit for bit: every example
-// and a series of random frames are analysed both ways through the whole
-// driver; the results records must be byte-identical (memcmp of the whole
-// record, padding included) and so must the six result files, the fast
-// path's written by the fast writer.
+// The program's analysis against the reference (tests/oracle), bit for
+// bit: every example and a series of random frames are analysed both ways
+// through the whole driver; the results records must be byte-identical
+// (memcmp of the whole record, padding included) and so must the six
+// result files, the program's written by its own writer.
 #include <dirent.h>
 #include <gtest/gtest.h>
 
@@ -34,33 +34,38 @@
 #include "model/validation.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "tests/oracle/reference_analysis.h"
+#include "tests/oracle/reference_result_files.h"
 
 namespace {
 
-// The reference gets a record of its own; the fast path uses the
+// The reference gets a record of its own; the program's analysis uses the
 // program's record, so that its partial clearing is what is tested.
 FrameResults& ReferenceRecord() {
     static FrameResults* record = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
     return *record;
 }
 
-struct PathGuard {
-    EnginePath saved = GetEnginePath();
-    ~PathGuard() { SetEnginePath(saved); }
-};
-
 struct RunOutcome {
     bool ok = false;
     AnalysisReport report;
 };
 
-RunOutcome Analyse(FrameResults& results, const FrameModel& model, EnginePath path) {
-    PathGuard guard;
-    SetEnginePath(path);
+// The program's analysis of a copy of the model.
+RunOutcome Analyse(FrameResults& results, const FrameModel& model) {
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     std::memcpy(copy.get(), &model, sizeof(FrameModel));
     RunOutcome out;
     out.ok = RunFrameAnalysis(results, *copy, false, false, 999, &out.report);
+    return out;
+}
+
+// The reference analysis of a copy of the model.
+RunOutcome AnalyseReference(FrameResults& results, const FrameModel& model) {
+    std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
+    std::memcpy(copy.get(), &model, sizeof(FrameModel));
+    RunOutcome out;
+    out.ok = reference::RunFrameAnalysis(results, *copy, false, false, 999, &out.report);
     return out;
 }
 
@@ -75,21 +80,19 @@ std::string ReadAll(const std::string& name) {
 void ExpectSameFiles(const FrameResults& ref, const FrameResults& fast, const std::string& tag) {
     const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_path/";
     ForceDirectories(dir);
-    ASSERT_TRUE(WriteSdkResultFiles(ref, dir + tag + "_ref"));
-    ASSERT_TRUE(WriteSdkResultFilesFast(fast, dir + tag + "_fast"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(ref, dir + tag + "_ref"));
+    ASSERT_TRUE(WriteSdkResultFiles(fast, dir + tag + "_fast"));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string ext = SdkResultExtensions()[f];
         EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(dir + tag + "_fast" + ext)) << tag << ext;
     }
 }
 
-// The fast analysis again, its member-force files written while it runs
+// The program's analysis again, its member-force files written while it runs
 // as the batch run writes them (the load case file from the moment the
 // cases are final, the combination file block by block); all six files
 // must equal the reference's.
 void ExpectSameFilesWrittenDuringAnalysis(const FrameModel& model, const std::string& tag) {
-    PathGuard guard;
-    SetEnginePath(EnginePath::kFast);
     FrameResults& fast = *AllocateFrameResults();
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     std::memcpy(copy.get(), &model, sizeof(FrameModel));
@@ -104,7 +107,7 @@ void ExpectSameFilesWrittenDuringAnalysis(const FrameModel& model, const std::st
     });
     early.AnalysisOver();
     EXPECT_EQ(started, 1) << tag << ": every point is kept, so the load cases are told final once";
-    ASSERT_TRUE(WriteSdkResultFilesFast(fast, base, nullptr, early.Jobs()));
+    ASSERT_TRUE(WriteSdkResultFiles(fast, base, nullptr, early.Jobs()));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string ext = SdkResultExtensions()[f];
         EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(base + ext)) << tag << ext;
@@ -116,8 +119,8 @@ void ExpectSameAnalysis(const FrameModel& model, const std::string& tag) {
     FrameResults& ref = ReferenceRecord();
     FrameResults& fast = *AllocateFrameResults();
     ASSERT_NE(&fast, nullptr);
-    const RunOutcome r = Analyse(ref, model, EnginePath::kReference);
-    const RunOutcome f = Analyse(fast, model, EnginePath::kFast);
+    const RunOutcome r = AnalyseReference(ref, model);
+    const RunOutcome f = Analyse(fast, model);
     EXPECT_EQ(r.ok, f.ok) << tag;
     EXPECT_EQ(r.report.caseWarnings, f.report.caseWarnings) << tag;
     EXPECT_EQ(std::memcmp(&ref, &fast, sizeof(FrameResults)), 0) << tag << ": records differ";
@@ -323,13 +326,8 @@ TEST(FastPath, RandomFramesGiveTheReferenceBits) {
     for (unsigned seed = 1; seed <= 40; ++seed) {
         const RandomFrame frame(seed);
         ExpectSameAnalysis(frame.model(), "random_" + std::to_string(seed));
-        PathGuard guard;
-        SetEnginePath(EnginePath::kReference);
-        std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
-        std::memcpy(copy.get(), &frame.model(), sizeof(FrameModel));
-        AnalysisReport report;
-        RunFrameAnalysis(ReferenceRecord(), *copy, false, false, 999, &report);
-        if (!report.caseWarnings.empty()) ++singular;
+        if (!AnalyseReference(ReferenceRecord(), frame.model()).report.caseWarnings.empty())
+            ++singular;
     }
     // The series must hold both kinds, or it tests less than it claims.
     EXPECT_GT(singular, 0);
@@ -365,7 +363,7 @@ TEST(FastPath, CouplesAtMemberEndsAndOverflowingResultsGiveTheReferenceBits) {
         ExpectSameAnalysis(*m, "end_couples_" + std::to_string(seed));
         lc.loads[++lc.count] =
             LoadRecord{kLoadTemperature, m->members[1].no, 0, 3e38f, 0, 0, 0, 0, 0, 0, {}};
-        const RunOutcome r = Analyse(ReferenceRecord(), *m, EnginePath::kReference);
+        const RunOutcome r = AnalyseReference(ReferenceRecord(), *m);
         const std::string failed =
             "荷重ｹｰｽ No."_sj + std::to_string(lc.no) + "：計算結果が数値で"_sj;
         EXPECT_NE(r.report.caseWarnings.find(failed), std::string::npos) << seed;
@@ -409,7 +407,7 @@ TEST(FastPath, SingularCaseGivesTheReferenceBits) {
     m->members[1].endJ = 1;
     m->members[2].endI = 1;
     PrepareMemberLoads(*m);
-    const RunOutcome r = Analyse(ReferenceRecord(), *m, EnginePath::kReference);
+    const RunOutcome r = AnalyseReference(ReferenceRecord(), *m);
     EXPECT_FALSE(r.report.caseWarnings.empty());
     ExpectSameAnalysis(*m, "singular");
 }
@@ -421,7 +419,7 @@ TEST(FastPath, AUsedRecordIsClearedWhereItWasUsed) {
     while (RandomFrame(seed).model().memberCount < 20) ++seed;
     const RandomFrame large(seed), small(3);
     FrameResults& fast = *AllocateFrameResults();
-    Analyse(fast, large.model(), EnginePath::kFast);
+    Analyse(fast, large.model());
     ASSERT_GT(WrittenFrameResultsExtent(fast).members, 10);
     ExpectSameAnalysis(small.model(), "after_large");
 }

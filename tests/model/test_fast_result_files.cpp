@@ -1,13 +1,13 @@
-// The fast result-file writer must give the bytes of the reference writer:
-// its number formatting is checked against printf on floats of every kind
-// (random bit patterns, exact halfway cases, powers of ten, the zero rule
-// boundary), and whole files against WriteSdkResultFiles.
+// The program's result-file writer must give the bytes of the reference
+// writer (tests/oracle): its number formatting is checked against printf
+// on floats of every kind (random bit patterns, exact halfway cases,
+// powers of ten, the zero rule boundary), and whole files against the
+// reference's.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <csignal>
-
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +21,7 @@
 #include "model/frame_results.h"
 #include "model/result_files.h"
 #include "platform/sysutils.h"
+#include "tests/oracle/reference_result_files.h"
 
 namespace {
 
@@ -160,9 +161,9 @@ TEST(FastResultFiles, FilesAreByteIdenticalToTheReferenceWriter) {
     for (const RecordShape& shape : shapes) {
         FrameResults* r = NewRecord(shape);
         ASSERT_NE(r, nullptr);
-        ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "ref"));
+        ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "ref"));
         std::string failed;
-        EXPECT_TRUE(WriteSdkResultFilesFast(*r, dir + "fast", &failed));
+        EXPECT_TRUE(WriteSdkResultFiles(*r, dir + "fast", &failed));
         EXPECT_EQ(failed, "");
         for (int f = 0; f < kSdkResultFileCount; ++f) {
             const std::string ext = SdkResultExtensions()[f];
@@ -179,9 +180,9 @@ TEST(FastResultFiles, AShorterFileReplacesALongerOne) {
     FrameResults* big = NewRecord({40, 3, 3, 21});
     FrameResults* small = NewRecord({3, 1, 1, 22});
     ASSERT_TRUE(big && small);
-    ASSERT_TRUE(WriteSdkResultFilesFast(*big, dir + "over"));
-    ASSERT_TRUE(WriteSdkResultFilesFast(*small, dir + "over"));
-    ASSERT_TRUE(WriteSdkResultFiles(*small, dir + "plain"));
+    ASSERT_TRUE(WriteSdkResultFiles(*big, dir + "over"));
+    ASSERT_TRUE(WriteSdkResultFiles(*small, dir + "over"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(*small, dir + "plain"));
     for (const char* ext : {".F31", ".F32"})
         EXPECT_TRUE(ReadAll(dir + "over" + ext) == ReadAll(dir + "plain" + ext)) << ext;
     std::free(big);
@@ -194,7 +195,7 @@ TEST(FastResultFiles, AWriteErrorInTheMiddleOfAFileIsReported) {
     const std::string dir = OutputDir();
     FrameResults* r = NewRecord({70, 3, 3, 31});
     ASSERT_NE(r, nullptr);
-    ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "sizes"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "sizes"));
     const std::size_t smallest = ReadAll(dir + "sizes.F31").size();
     ASSERT_GT(smallest, 300000u);
     rlimit old{};
@@ -204,7 +205,7 @@ TEST(FastResultFiles, AWriteErrorInTheMiddleOfAFileIsReported) {
     limited.rlim_cur = 200000;  // above every small file, below the big ones
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
     std::string failed;
-    const bool all = WriteSdkResultFilesFast(*r, dir + "limited", &failed);
+    const bool all = WriteSdkResultFiles(*r, dir + "limited", &failed);
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(all);
@@ -216,7 +217,7 @@ TEST(FastResultFiles, AFileThatCannotBeWrittenIsNamed) {
     FrameResults* r = static_cast<FrameResults*>(std::calloc(1, sizeof(FrameResults)));
     ASSERT_NE(r, nullptr);
     std::string failed;
-    EXPECT_FALSE(WriteSdkResultFilesFast(*r, "/nonexistent-folder/x", &failed));
+    EXPECT_FALSE(WriteSdkResultFiles(*r, "/nonexistent-folder/x", &failed));
     EXPECT_NE(failed.find("/nonexistent-folder/x.F31\n"), std::string::npos);
     EXPECT_NE(failed.find("/nonexistent-folder/x.F11\n"), std::string::npos);
     std::free(r);
@@ -236,9 +237,9 @@ TEST(FastResultFiles, PositionsWiderThanTheirFieldMatchTheReference) {
         for (int m = 1; m <= shape.members; ++m)
             for (int p = 1; p <= r->member[m].pointCount + 2; ++p)
                 r->block[b].members[m].values[kQtyPos][p] = wide[k++ % (sizeof wide / sizeof wide[0])];
-    ASSERT_TRUE(WriteSdkResultFiles(*r, dir + "wide_ref"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "wide_ref"));
     std::string failed;
-    EXPECT_TRUE(WriteSdkResultFilesFast(*r, dir + "wide_fast", &failed));
+    EXPECT_TRUE(WriteSdkResultFiles(*r, dir + "wide_fast", &failed));
     EXPECT_EQ(failed, "");
     for (const char* ext : {".F31", ".F32"})
         EXPECT_TRUE(ReadAll(dir + "wide_ref" + ext) == ReadAll(dir + "wide_fast" + ext)) << ext;

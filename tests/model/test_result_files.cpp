@@ -181,8 +181,10 @@ TEST(ResultFiles, ZeroRuleAndExtremeRows) {
     WriteReactionFile(list, HandBuiltRecord(), kResultLoadCases);
     ASSERT_GE(list.Count(), 4);
     EXPECT_EQ(list[3], "    7  0.0000000e+00  1.2345670e+01  0.0000000e+00");
-    list.Clear();
-    WriteMemberForceFile(list, HandBuiltRecord(), kResultLoadCases);
+    const std::string base = (OutDir("result_files_rows") / "rows").string();
+    ASSERT_TRUE(WriteSdkResultFiles(HandBuiltRecord(), base));
+    ASSERT_TRUE(list.LoadFromFile(base + ".F31"));
+    ASSERT_GE(list.Count(), 10);
     EXPECT_EQ(list[2], "MEMBR    3    1    5    5    2");
     EXPECT_EQ(list[8].substr(0, 5), "m-max");
     EXPECT_EQ(list[9].substr(0, 5), "m-min");

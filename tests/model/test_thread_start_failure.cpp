@@ -2,8 +2,9 @@
 // every number of threads from none up to all that are asked for, the
 // batch run's way of working (member-force files written while the
 // analysis forms the combinations) ends, and its six files equal those of
-// the reference path, which starts no thread. A run that waits for ever is
-// ended by a watchdog so that the test fails instead of hanging.
+// the reference (tests/oracle), which starts no thread. A run that waits
+// for ever is ended by a watchdog so that the test fails instead of
+// hanging.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -27,6 +28,8 @@
 #include "platform/sysutils.h"
 #include "platform/thread_start.h"
 #include "tests/model/model_builder.h"
+#include "tests/oracle/reference_analysis.h"
+#include "tests/oracle/reference_result_files.h"
 
 namespace {
 
@@ -61,11 +64,6 @@ std::unique_ptr<FrameModel> Beam() {
     return m;
 }
 
-struct PathGuard {
-    EnginePath saved = GetEnginePath();
-    ~PathGuard() { SetEnginePath(saved); }
-};
-
 // Aborts the process when not disarmed within the time: a wait that
 // cannot end must fail the test, not hang it.
 class Watchdog {
@@ -95,18 +93,16 @@ class Watchdog {
     std::thread thread_;  // started directly: the starter under test may refuse
 };
 
-// The batch run's fast way: the member-force files start while the
-// analysis runs, the rest follows it.
+// The batch run's way: the member-force files start while the analysis
+// runs, the rest follows it.
 bool AnalyseAndWrite(const FrameModel& model, const std::string& base) {
-    PathGuard guard;
-    SetEnginePath(EnginePath::kFast);
     FrameResults& results = *AllocateFrameResults();
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     std::memcpy(copy.get(), &model, sizeof(FrameModel));
     MemberForceFilesDuringAnalysis early(results, base);
     const bool ok = RunFrameAnalysis(results, *copy, false, false, 999, nullptr, early.BlockFinal());
     early.AnalysisOver();
-    return WriteSdkResultFilesFast(results, base, nullptr, early.Jobs()) && ok;
+    return WriteSdkResultFiles(results, base, nullptr, early.Jobs()) && ok;
 }
 
 }  // namespace
@@ -116,13 +112,11 @@ TEST(ThreadStartFailure, EveryNumberOfStartableThreadsGivesTheReferenceFiles) {
     ForceDirectories(dir);
     const std::unique_ptr<FrameModel> model = Beam();
     {
-        PathGuard guard;
-        SetEnginePath(EnginePath::kReference);
         std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
         std::memcpy(copy.get(), model.get(), sizeof(FrameModel));
         FrameResults& results = *AllocateFrameResults();
-        ASSERT_TRUE(RunFrameAnalysis(results, *copy, false, false, 999));
-        ASSERT_TRUE(WriteSdkResultFiles(results, dir + "ref"));
+        ASSERT_TRUE(reference::RunFrameAnalysis(results, *copy, false, false, 999));
+        ASSERT_TRUE(reference::WriteSdkResultFiles(results, dir + "ref"));
     }
     // The pool's helpers (up to 15), two jobs of a writer and two
     // formatters each, the small files' thread, the streaming writers: 32
@@ -155,13 +149,11 @@ TEST(ThreadStartFailure, AGatedJobWithoutFormattersFormatsWhenFinished) {
     const std::string dir = std::string(TEST_OUTPUT_DIR) + "/thread_start_failure/";
     ForceDirectories(dir);
     const std::unique_ptr<FrameModel> model = Beam();
-    PathGuard guard;
-    SetEnginePath(EnginePath::kFast);
     FrameResults& results = *AllocateFrameResults();
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     std::memcpy(copy.get(), model.get(), sizeof(FrameModel));
     ASSERT_TRUE(RunFrameAnalysis(results, *copy, false, false, 999));
-    ASSERT_TRUE(WriteSdkResultFiles(results, dir + "gated_ref"));
+    ASSERT_TRUE(reference::WriteSdkResultFiles(results, dir + "gated_ref"));
     const Watchdog watchdog(60, "gated job");
     BlockGate gate;
     MemberForceFileJob job;

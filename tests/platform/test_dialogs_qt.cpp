@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 #include "platform/qt/dialogs.h"
 
@@ -19,4 +21,31 @@ TEST(Dialogs, StandardButtonsAreJapaneseAfterStartUp) {
     EXPECT_TRUE(box.button(QMessageBox::Cancel)->text().startsWith(QString::fromUtf8("\u30AD\u30E3\u30F3\u30BB\u30EB")));
     box.setText("?");
     box.grab().save(QString(TEST_OUTPUT_DIR) + "/message_box_ja.png");
+}
+
+// A message box is titled by its kind, in Japanese, as the class library's
+// boxes are: 警告, エラー, 情報, 確認; a plain notice by the program's name.
+TEST(Dialogs, MessageBoxesAreTitledByTheirKindInJapanese) {
+    int argc = 0;
+    ASSERT_TRUE(StartApplication(argc, nullptr));
+    const struct {
+        TMsgDlgType type;
+        const char* title;  // UTF-8
+    } cases[] = {
+        {mtWarning, "\u8B66\u544A"},
+        {mtError, "\u30A8\u30E9\u30FC"},
+        {mtInformation, "\u60C5\u5831"},
+        {mtConfirmation, "\u78BA\u8A8D"},
+    };
+    for (const auto& c : cases) {
+        QString seen;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box) return;
+            seen = box->windowTitle();
+            box->close();
+        });
+        MessageDlg("?", c.type, mbOK);
+        EXPECT_EQ(seen.toStdString(), c.title) << c.type;
+    }
 }

@@ -340,6 +340,21 @@ TEST(RcDataFile, BarSizesTheRebarTableDoesNotHoldAreReported) {
     EXPECT_EQ(RefuseBarText("13*2.5"), "");
 }
 
+// A bar text that is neither bars nor a clearing of them is refused: typed
+// with a letter x, or without the count, it used to read as "no bars" and
+// silently dropped the section's steel.
+TEST(RcDataFile, BarTextsThatAreNotBarsAreRefusedAtEntry) {
+    const std::string format = "鉄筋は 径*本数（例 19*8）で入力して下さい。"_sj;
+    for (const char* typed : {"25x6", "2586", "D25", "25*", "d25*6", "*6", "abc", "-"})
+        EXPECT_EQ(RefuseBarText(typed), format) << typed;
+    // Clearing the bars stays possible: an empty cell or zeros.
+    for (const std::string& typed :
+         {std::string(), std::string("  "), std::string("0"), std::string("0*0"), "D0×0.00"_sj})
+        EXPECT_EQ(RefuseBarText(typed), "") << typed;
+    EXPECT_EQ(RefuseBarText("D25×6.00"_sj), "");
+    EXPECT_EQ(RefuseBarText("２５＊６"_sj), format);
+}
+
 // Names with a comma (from the frame model's member, point and combination
 // names) are written with a full-width comma: read back, every cell after
 // them stays where it was.

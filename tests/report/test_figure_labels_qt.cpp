@@ -53,12 +53,13 @@ TEST(FigureLabels, AnOverlappingLabelMovesAlongItsDirectionOrIsLeftOut) {
     StartFigure();
     std::size_t mark = RecordCount();
     // "12.5" covers x 50-54 mm. The next one, asked at 52, may move 10 mm
-    // either way along x: the nearest free place is ahead, at 54 mm
-    // (quarter-height steps of 0.5 mm; touching boxes count as apart).
+    // either way along x: the nearest free place is ahead, one blank (a
+    // 1 mm cell) after it at 55 mm, in quarter-height steps of 0.5 mm. Put
+    // right against it, the two would read as one number, "12.573.5".
     EXPECT_TRUE(G_FigureLabel(TextAnchor::ML, 50, 50, "12.5"));
     EXPECT_TRUE(G_FigureLabel(TextAnchor::ML, 52, 50, "73.5", 1, 0, 10, 10));
     ExpectNear(XsOf(mark, "1"), {50});
-    ExpectNear(XsOf(mark, "7"), {54});
+    ExpectNear(XsOf(mark, "7"), {55});
     // Without reach there is no other place: left out.
     mark = RecordCount();
     EXPECT_FALSE(G_FigureLabel(TextAnchor::ML, 51, 50, "14.5"));
@@ -72,10 +73,13 @@ TEST(FigureLabels, AnOverlappingLabelMovesAlongItsDirectionOrIsLeftOut) {
 
 TEST(FigureLabels, ALabelNeverJumpsOverItsNeighbour) {
     StartFigure();
-    // Two labels side by side; a third between them would read out of
-    // order wherever it went along the line, so it is left out.
+    // Two labels side by side, a character apart; a third between them
+    // would read out of order wherever it went along the line, so it is
+    // left out.
     EXPECT_TRUE(G_FigureLabel(TextAnchor::ML, 50, 50, "1.0"));
-    EXPECT_TRUE(G_FigureLabel(TextAnchor::ML, 53, 50, "3.0"));
+    EXPECT_TRUE(G_FigureLabel(TextAnchor::ML, 54, 50, "3.0"));
+    // One that would end where another begins is left out too: "1.03.0".
+    EXPECT_FALSE(G_FigureLabel(TextAnchor::ML, 47, 50, "5.0"));
     const std::size_t mark = RecordCount();
     EXPECT_FALSE(G_FigureLabel(TextAnchor::ML, 51.5, 50, "2.0", 1, 0, 20, 20));
     EXPECT_TRUE(RecordsSince(mark).empty());

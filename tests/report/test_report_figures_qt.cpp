@@ -307,3 +307,44 @@ TEST(ReportFigures, ContinuousBeamDiagramsHaveHeightAndReadableValues) {
     EXPECT_GT(dimension - support, 100.0);
     EXPECT_EQ(OverlappingGlyphs(glyphs, headY + 100, 1500), 0);
 }
+
+// Two point loads 0.3 m apart on a 6 m beam: their values stand side by
+// side, each a number of its own, with at least a blank between them. Put
+// against each other they read as one, "-50.000-30.000".
+TEST(ReportFigures, CloseLoadValuesStayApartByABlank) {
+    ModelBuilder b;
+    b.Node(1, 0, 0).Node(2, 6, 0).Material(1, 2.5e7).Section(1, 0.25, 0.005).Member(1, 1, 2);
+    b.Support(1, 1, kSupportPin).Support(1, 2, kSupportRollerY);
+    b.Load(1, kLoadConcY, 1, -50, 0, 2.0);
+    b.Load(1, kLoadConcY, 1, -30, 0, 2.3);
+    PrepareMemberLoads(b.model());
+    const int pages = ComposeReport(b.model(), nullptr, nullptr);
+    double headY = 0;
+    const int page = PageWith(pages, "荷重ケース番号"_sj, headY);
+    ASSERT_GT(page, 0);
+    std::vector<Glyph> glyphs;
+    std::vector<double> ys;
+    PageRecords(page, glyphs, ys);
+    // The value characters of the figure, line by line, split into words
+    // wherever a blank's width (half a cell or more) lies between them.
+    std::vector<Glyph> values;
+    std::copy_if(glyphs.begin(), glyphs.end(), std::back_inserter(values),
+                 [&](const Glyph& g) { return IsValueChar(g) && g.y > headY + 100 && g.y < 1500; });
+    std::sort(values.begin(), values.end(),
+              [](const Glyph& a, const Glyph& c) { return a.y != c.y ? a.y < c.y : a.x < c.x; });
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const bool joined =
+            i > 0 && values[i].y == values[i - 1].y && values[i].x - values[i - 1].x < 18;
+        if (!joined) words.emplace_back();
+        words.back() += values[i].text;
+    }
+    int fifty = 0, thirty = 0;
+    for (const std::string& w : words) {
+        fifty += w == "-50.000";
+        thirty += w == "-30.000";
+        EXPECT_LE(std::count(w.begin(), w.end(), '.'), 1) << w;
+    }
+    EXPECT_EQ(fifty, 1);
+    EXPECT_EQ(thirty, 1);
+}

@@ -285,6 +285,48 @@ TEST(ReportRcChapter, BothKindsOfChecksShowAllRowsAndRender) {
     }
 }
 
+// An ultimate-only check (type 3) is rated by M / Mud: the bending table
+// prints that ratio, and the ratios of the allowable-stress check, which did
+// not run, stay empty instead of reading 0.000 beside an *N.G*.
+TEST(ReportRcChapter, UltimateOnlyPointsShowTheirBendingCapacityRatio) {
+    RcFixture f(2);
+    RcCaseCheck& c1 = f.Point(1).cases[1];
+    c1.muCK = c1.vyCK = 1;
+    c1.fck = 40;
+    c1.fyk = 345;
+    c1.mud = 24.5f;
+    c1.fm = 1.224f;  // |M| 30 / Mud 24.5
+    c1.ngFm = 1;
+    RcCaseCheck& c2 = f.Point(2).cases[1];
+    c2.sgCK = 1;
+    c2.fc = 0.25f;
+    c2.fs = 0.375f;
+    const std::string rc = RcChapter(f.Compose());
+    ASSERT_FALSE(rc.empty());
+    std::string fmLine, fcLine, fsLine;
+    std::size_t start = 0;
+    while (start < rc.size()) {
+        std::size_t end = rc.find('\n', start);
+        if (end == std::string::npos) end = rc.size();
+        const std::string line = rc.substr(start, end - start);
+        if (line.find("安全性 fm"_sj) != std::string::npos) fmLine = line;
+        if (line.find("安全性 fc"_sj) != std::string::npos) fcLine = line;
+        if (line.find("安全性 fs"_sj) != std::string::npos) fsLine = line;
+        start = end + 1;
+    }
+    const std::vector<std::string> fm = Words(fmLine), fc = Words(fcLine), fs = Words(fsLine);
+    ASSERT_FALSE(fm.empty()) << "no fm row";
+    EXPECT_EQ(fm.back(), "1.224");
+    // Point 1 ran no allowable-stress check: its fc and fs cells are empty,
+    // and point 2 (allowable stresses only) has no fm.
+    ASSERT_FALSE(fc.empty());
+    ASSERT_FALSE(fs.empty());
+    EXPECT_EQ(fc.back(), "0.250");
+    EXPECT_EQ(fs.back(), "0.375");
+    EXPECT_EQ(CountOccurrences(fcLine + fsLine + fmLine, "0.000"), 0);
+    EXPECT_NE(rc.find("*N.G*"), std::string::npos);
+}
+
 TEST(ReportRcChapter, ReportLongerThanThePoolIsCutWithANote) {
     // 520 RC members of one point with both kinds of checks take two pages
     // apiece: more than the 1013 body pages the pool holds.

@@ -1,0 +1,110 @@
+// The steps the in-program analysis is made of, declared for a second
+// composition of them: the tests' reference analysis (tests/oracle), which
+// runs them one load case after the other through the dense solver and
+// is compared with the program bit for bit. The program composes them in
+// AnalyseLoadCases, CalcMemberForcesAllCases, CombineCaseResults and
+// RunFrameAnalysis; nothing else of the program calls them.
+//
+// Member and node indices are table slots (1-based); positions in m from
+// the member's I end; texts CP932.
+#pragma once
+
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "model/frame_results.h"
+
+struct FrameModel;
+struct LoadCase;
+struct StiffnessWork;
+
+// ---------------------------------------------------- load-case loop
+
+// Set-up of the results record for the (expanded) model: the record
+// cleared, nodes and members with their result points (both ends and the
+// named points of interest, sorted, points within 0.0001 m merged); each
+// member's length and angle are recomputed into the model.
+void SetUpResults(FrameResults& results, FrameModel& model);
+
+// Node results of one solved case: assembled forces and displacements
+// (mm, rad x 1000) of the kept degrees of freedom, 0 for the others.
+void StoreNodeResults(ResultCase& block, const FrameModel& model, const StiffnessWork& work,
+                      int nodeCount);
+
+// The warning line (ending "\n") of load case slot c whose matrix is
+// singular.
+std::string SingularCaseWarning(const FrameModel& model, int c);
+
+// ----------------------------------------- member forces of one case
+
+// Local end displacements (m, rad) and end forces k d of member m.
+void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m);
+// Positions, the straight moment line between the end moments and the
+// axial force N_j at every point; length in m.
+void StoreChord(MemberResult& mr, const ResultMember& rm, double length);
+// Deflection from the displaced chord (mm) at every point.
+void StoreDeflection(MemberResult& mr, const ResultMember& rm, const FrameModel& model, int m);
+// Node numbers whose members' end moments are not averaged in load case
+// lc (rotation restrained, nodal moment, couple at a member end).
+std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const LoadCase& lc);
+
+// ------------------------------------------------------ combinations
+
+// M-max and M-min of one member in one block among its result points:
+// maxIndex, minIndex and the copies in slots pointCount + 1 and + 2.
+void FindExtremes(MemberResult& mr, const ResultMember& rm);
+// The largest magnitude of the member and node values of block b (the
+// reactions left out), +infinity when one is not a finite number.
+double BlockMagnitude(const FrameResults& results, int b);
+// Clears the member and node values of block b (positions kept, the
+// M-max/M-min rows a copy of point 1).
+void ClearBlockValues(FrameResults& results, int b);
+
+// ------------------------------------------------------ mapping back
+
+// The user's points of one member with their labels (cut and trimmed as
+// the point lister gives them).
+struct UserPointList {
+    std::vector<double> pos;
+    std::vector<std::string> label;
+};
+UserPointList UserPoints(const FrameModel& user, int t, bool viewDivisionMode);
+// The positions sorted, those that are not numbers left out; the form
+// MapMember takes the user's points in.
+std::vector<double> SortedPositions(const std::vector<double>& points);
+// The part of a load case block the mapping reads (reactions and node
+// slots below `nodes`, member slots below `members`) copied into a work
+// block; the rest of the work block is left as it is.
+void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members);
+// User member t of one load case from the pieces' values in `work`,
+// written into `out`; returns the number of points taken. pieceCount
+// holds each piece's point count, userPoints the user's points sorted.
+int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded,
+              const FrameModel& user, int t, const std::vector<int>& pieceCount,
+              const std::vector<double>& userPoints);
+// The user member's own data in header slot t, with `points` points whose
+// positions are those of load case 1.
+void SetMemberHeader(FrameResults& results, const FrameModel& user, int t, int points);
+// Labels the mapped points of a user member: the names of its listed
+// points, then both ends "ﾀﾝﾌﾞ".
+void LabelUserPoints(ResultMember& rm, const UserPointList& pts);
+
+// The thinning of user member t planned: the kind of every point and the
+// slots kept (the points, then the M-max and M-min rows).
+struct ThinPlan {
+    std::vector<int> kind;  // 1..w
+    std::vector<int> keep;
+    bool identity = true;  // every slot stays where it is
+};
+ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t,
+                      bool useViewDivisions, int capacity);
+// The plan carried out on every block of member t, and on its header.
+void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan);
+void ThinHeader(ResultMember& rm, const ThinPlan& plan);
+
+// Clears the reactions that are not finite numbers, then gives one line
+// for every block whose results were cleared (failedBlocks and those):
+// the load cases, then the combinations.
+std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& model,
+                                   std::vector<int> failedBlocks);
