@@ -5,7 +5,7 @@
 
 #include "app/grid_helpers.h"
 #include "app/main_window.h"
-#include "app/window_hooks.h"
+#include "rccheck/ui/rc_window.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
