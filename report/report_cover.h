@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "report/report_run.h"
+
 struct FrameModel;
 struct FrameResults;
 struct RcCheckData;
@@ -33,13 +35,8 @@ struct ReportCoverLinesData {
 };
 extern ReportCoverLinesData ReportCoverLines;
 
-// World window of every report figure: the bounding box (m) of all member
-// end points, recomputed at the start of each report. Part of the report
-// run state (report_run.h), as are the preview notes below.
-struct ReportExtentsData {
-    double minX = 1e99, minY = 1e99, maxX = -1e99, maxY = -1e99;
-};
-extern ReportExtentsData& ReportExtents;
+// ReportExtents, the world window of every report figure, and
+// PreviewNoteText, the notes under the preview: report_run.h.
 
 // Which of the chapters that depend on the calculation the next report
 // prints, set by the print commands before the preview composes it: the
@@ -51,10 +48,6 @@ struct ReportChapterSwitches {
     bool rcCheck = true;  // 「応力度の照査」
 };
 extern ReportChapterSwitches ReportChapters;
-
-// Two notes the preview shows under the page; emptied at the start of each
-// report. The report writes the first one when it ran out of pool pages.
-extern std::string (&PreviewNoteText)[2];
 
 // Composes the whole report from FrameData, ResultData and RcData (either of
 // the last two may be null or empty) into the page pool, which must be
@@ -132,7 +125,5 @@ std::string ReportHeading(const std::string& lead, const std::string& name);
 std::string ReportPlainText(const std::string& line);
 // Whole millimetres (fraction dropped), the y the chapters hand on.
 double ReportWholeMm(double y);
-// The thin frame of a figure box that no drawer fills (paper mm).
-void ReportFrameBox(double x1, double y1, double x2, double y2);
 // Byte length of a CP932 text.
 int ReportTextBytes(const std::string& text);

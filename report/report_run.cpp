@@ -1,7 +1,5 @@
 #include "report/report_run.h"
 
-#include "report/report_template.h"
-
 ReportRunState ReportRun;
 
 HeadingCountersData& HeadingCounters = ReportRun.headingCounters;

@@ -11,6 +11,7 @@
 
 #include "platform/qt/bitmap.h"
 #include "platform/string_list.h"
+#include "report/report_run.h"
 
 // Advances (mm) of the pitch codes of a prefix.
 constexpr double kPitchF1 = 6.4;
@@ -20,11 +21,8 @@ constexpr double kPitchF4 = 2.52;
 // Body text height of every report page, mm.
 constexpr double kBaseTextHeight = 3.6;
 
-// The condition letters of the template language, indexed by the letter's
-// code AND 0x1F (A = 1 ... Z = 26); non-zero means set. Part of the report
-// run state (report_run.h).
-extern std::uint8_t (&PrintConditions)[32];
-
+// The condition letters of the template language, PrintConditions, are part
+// of the report run state (report_run.h).
 void SetPrintCondition(unsigned char letter);
 // 0 clears all 32 flags.
 void ClearPrintCondition(unsigned char letter);

@@ -27,6 +27,7 @@
 #include "rccheck/ui/check_sheet_grid.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
+#include "tests/rccheck/rc_test_host.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ protected:
     // Opens the RC window as its button does, closes the section settings
     // window it opens on the first show, and brings the RC window to the front.
     TfmRCanal& OpenRcWindow() {
-        ShowRcWindow();
+        ShowRcWindow(TestRcHost());
         if (fmSection && fmSection->Visible()) Click(fmSection->SpeedButton2->Widget());
         QWidget* w = fmRCanal->Widget();
         w->activateWindow();
