@@ -1,7 +1,6 @@
 #include "model/analysis_driver.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -21,6 +20,7 @@
 #include "model/progress.h"
 #include "model/stiffness.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/paths.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -292,9 +292,9 @@ void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan) {
             // for a large model that would be hundreds of megabytes of
             // zeros over zeros.
             if (plan.identity) {
-                assert(mr.values[q][0] == 0 &&
-                       std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
-                                   [](float v) { return v == 0; }));
+                VEXTOR_ASSERT(mr.values[q][0] == 0 &&
+                              std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
+                                          [](float v) { return v == 0; }));
                 continue;
             }
             float tmp[kPointSlots] = {};
