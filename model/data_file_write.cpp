@@ -16,13 +16,12 @@
 #include "model/data_file_internal.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/file_replace.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 
 namespace datafile_detail {
-
-int ClampCount(int count, int capacity) { return std::clamp(count, 0, capacity); }
 
 std::string CutToBytes(const std::string& text, std::size_t len) {
     std::size_t pos = 0;
@@ -98,19 +97,19 @@ void WriteHeader(TStringList& list, const FrameModel& model) {
     list.Add(FormatStr("%-10s%s", "FRAME", CutToBytes(FixedText(h.modelId, 32), 30).c_str()));
     list.Add(FormatStr("%-10s%s", "TITLE", CutToBytes(FixedText(h.title, kNameSize), 40).c_str()));
     list.Add(FormatStr("%-10s", "CONTROL1") + " 格点 部材 材質 断面 バＣ バネ 支Ｃ 支点"_sj);
-    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d %4d %4d", ClampCount(model.nodeCount, kMaxNodes),
-                       ClampCount(model.memberCount, kMaxMembers),
-                       ClampCount(model.materialCount, kMaxMaterials),
-                       ClampCount(model.sectionCount, kMaxSections),
-                       ClampCount(model.springCaseCount, kMaxSpringCases),
+    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d %4d %4d", CheckedCount(model.nodeCount, kMaxNodes),
+                       CheckedCount(model.memberCount, kMaxMembers),
+                       CheckedCount(model.materialCount, kMaxMaterials),
+                       CheckedCount(model.sectionCount, kMaxSections),
+                       CheckedCount(model.springCaseCount, kMaxSpringCases),
                        model.springCaseReserved,
-                       ClampCount(model.supportCaseCount, kMaxSupportCases),
+                       CheckedCount(model.supportCaseCount, kMaxSupportCases),
                        model.supportCaseReserved));
     list.Add(FormatStr("%-10s", "CONTROL2") + " 荷重 組合 抽出 二重 剛Ｓ 剛Ｂ"_sj);
     // The PICK-CASE, POINT2 and GOUIKI tables are never filled nor read: their
     // counts are always written as 0 so no reader looks for their lines.
-    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d", ClampCount(model.loadCaseCount, kMaxLoadCases),
-                       ClampCount(model.combinationCount, kMaxCombinations), 0, 0,
+    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d", CheckedCount(model.loadCaseCount, kMaxLoadCases),
+                       CheckedCount(model.combinationCount, kMaxCombinations), 0, 0,
                        model.rigidZoneSwitch, 0));
     list.Add(FormatStr("%-10s", "CONTROL3") + " リナ Mmax 着点 割増 プレ"_sj);
     list.Add(FormatStr("%15d %4d %4d %4d %4d", h.optRenumber, h.optMmax, h.optViewPoint,
@@ -118,7 +117,7 @@ void WriteHeader(TStringList& list, const FrameModel& model) {
 }
 
 void WriteNodes(TStringList& list, const FrameModel& model) {
-    const int n = ClampCount(model.nodeCount, kMaxNodes);
+    const int n = CheckedCount(model.nodeCount, kMaxNodes);
     list.Add(KeywordLine("POINT", n));
     for (int i = 1; i <= n; ++i) {
         const FramePoint& p = model.nodes[i];
@@ -134,7 +133,7 @@ std::string NumberAndBlanks(int no, int blanks) { return FormatStr("%10d %*s", n
 int Overhang(int no) { return std::max(0, static_cast<int>(FormatStr("%d", no).size()) - 10); }
 
 void WriteMaterials(TStringList& list, const FrameModel& model) {
-    const int n = ClampCount(model.materialCount, kMaxMaterials);
+    const int n = CheckedCount(model.materialCount, kMaxMaterials);
     list.Add(KeywordLine("MATERIAL", n));
     for (int i = 1; i <= n; ++i) {
         const FrameMaterial& m = model.materials[i];
@@ -147,7 +146,7 @@ void WriteMaterials(TStringList& list, const FrameModel& model) {
 }
 
 void WriteSections(TStringList& list, const FrameModel& model) {
-    const int n = ClampCount(model.sectionCount, kMaxSections);
+    const int n = CheckedCount(model.sectionCount, kMaxSections);
     list.Add(KeywordLine("SECTION", n));
     for (int i = 1; i <= n; ++i) {
         const FrameSection& s = model.sections[i];
@@ -163,7 +162,7 @@ void WriteSections(TStringList& list, const FrameModel& model) {
 }
 
 void WriteMembers(TStringList& list, const FrameModel& model) {
-    const int n = ClampCount(model.memberCount, kMaxMembers);
+    const int n = CheckedCount(model.memberCount, kMaxMembers);
     list.Add(KeywordLine("MEMBER", n));
     for (int i = 1; i <= n; ++i) {
         const FrameMember& m = model.members[i];
@@ -177,10 +176,10 @@ void WriteMembers(TStringList& list, const FrameModel& model) {
 }
 
 void WriteSpringCases(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.springCaseCount, kMaxSpringCases);
+    const int cases = CheckedCount(model.springCaseCount, kMaxSpringCases);
     for (int c = 1; c <= cases; ++c) {
         const BaneCase& bc = model.springCases[c];
-        const int n = ClampCount(bc.count, kMaxSpringEntries);
+        const int n = CheckedCount(bc.count, kMaxSpringEntries);
         list.Add(FormatStr("%-10s %4d %4d %18s %s", "BANE-CASE", bc.no, n, "",
                            NameForFile(bc.name, 40).c_str()));
         for (int k = 1; k <= n; ++k) {
@@ -195,10 +194,10 @@ void WriteSpringCases(TStringList& list, const FrameModel& model) {
 }
 
 void WriteSupportCases(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.supportCaseCount, kMaxSupportCases);
+    const int cases = CheckedCount(model.supportCaseCount, kMaxSupportCases);
     for (int c = 1; c <= cases; ++c) {
         const SuptCase& sc = model.supportCases[c];
-        const int n = ClampCount(sc.count, kMaxSupportEntries);
+        const int n = CheckedCount(sc.count, kMaxSupportEntries);
         list.Add(FormatStr("%-10s %4d %4d %18s %s", "SUPT-CASE", sc.no, n, "",
                            NameForFile(sc.name, 40).c_str()));
         for (int k = 1; k <= n; ++k) {
@@ -213,17 +212,17 @@ void WriteSupportCases(TStringList& list, const FrameModel& model) {
 }
 
 void WriteViewPoints(TStringList& list, const FrameModel& model) {
-    const int n1 = ClampCount(model.view1Count, kMaxView1);
+    const int n1 = CheckedCount(model.view1Count, kMaxView1);
     list.Add(KeywordLine("VIEW-1", n1));
     for (int i = 1; i <= n1; ++i) {
         const View1Range& r = model.view1[i];
         list.Add(FormatStr("%10d %4d %4d", r.firstMember, r.lastMember, r.divisions));
     }
-    const int n2 = ClampCount(model.view2Count, kMaxView2);
+    const int n2 = CheckedCount(model.view2Count, kMaxView2);
     list.Add(KeywordLine("VIEW-2", n2));
     for (int i = 1; i <= n2; ++i) {
         const View2Member& v = model.view2[i];
-        const int count = ClampCount(v.count, kMaxViewPoints);
+        const int count = CheckedCount(v.count, kMaxViewPoints);
         list.Add(FormatStr("%10d %4d", v.memberNo, count));
         // Positions follow one another without a separator.
         std::string values;
@@ -233,10 +232,10 @@ void WriteViewPoints(TStringList& list, const FrameModel& model) {
 }
 
 void WriteLoadCases(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.loadCaseCount, kMaxLoadCases);
+    const int cases = CheckedCount(model.loadCaseCount, kMaxLoadCases);
     for (int c = 1; c <= cases; ++c) {
         const LoadCase& lc = model.loadCases[c];
-        const int n = ClampCount(lc.count, kMaxLoads);
+        const int n = CheckedCount(lc.count, kMaxLoads);
         list.Add(FormatStr("%-10s %4d %4d %4d %4d %8s %s", "LOAD-CASE", lc.no, n, lc.baneCaseNo,
                            lc.suptCaseNo, "", NameForFile(lc.name, 40).c_str()));
         for (int k = 1; k <= n; ++k) {
@@ -249,10 +248,10 @@ void WriteLoadCases(TStringList& list, const FrameModel& model) {
 }
 
 void WriteCombinations(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.combinationCount, kMaxCombinations);
+    const int cases = CheckedCount(model.combinationCount, kMaxCombinations);
     for (int c = 1; c <= cases; ++c) {
         const KumiCase& kc = model.combinations[c];
-        const int n = ClampCount(kc.count, kMaxCombinationEntries);
+        const int n = CheckedCount(kc.count, kMaxCombinationEntries);
         list.Add(FormatStr("%-10s %4d %4d", "KUMI-CASE", kc.no, n) + FixedField(kc.factor, 10, 4) +
                  FormatStr(" %8s %s", "", NameForFile(kc.name, 40).c_str()));
         for (int k = 1; k <= n; ++k) {
@@ -264,11 +263,11 @@ void WriteCombinations(TStringList& list, const FrameModel& model) {
 
 // The names of the points of interest, 20 bytes each, blank-padded.
 void WritePointNames(TStringList& list, const FrameModel& model) {
-    const int n2 = ClampCount(model.view2Count, kMaxView2);
+    const int n2 = CheckedCount(model.view2Count, kMaxView2);
     list.Add(KeywordLine("V2-NAME", n2));
     for (int i = 1; i <= n2; ++i) {
         const View2Member& v = model.view2[i];
-        const int count = ClampCount(v.count, kMaxViewPoints);
+        const int count = CheckedCount(v.count, kMaxViewPoints);
         std::string line = FormatStr("%4d %4d ", v.memberNo, count);
         for (int k = 1; k <= count; ++k) {
             const std::string name = CutToBytes(FixedText(v.pointName[k], kPointNameSize), 20);
