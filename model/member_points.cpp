@@ -1,4 +1,5 @@
 #include "model/member_points.h"
+#include "platform/assertions.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,7 +16,7 @@ int ListPointsWithForces(const FrameResults& results, int block, int member, boo
     if (block < 1 || block >= kResultCaseSlots || member < 1 || member >= kResultMemberSlots) return 0;
     const ResultMember& rm = results.member[member];
     const MemberResult& mr = results.block[block].members[member];
-    const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+    const int n = CheckedCount(rm.pointCount, kMaxResultPoints);
     MemberPointRecord found[kMaxListedPoints];
     int count = 0;
     for (int j = 1; j <= n + 2; ++j) {
