@@ -9,6 +9,7 @@
 #include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
@@ -51,7 +52,7 @@ struct Overflow {
 void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& b1 = g[kSgBane1];
     TStringGrid& b2 = g[kSgBane2];
-    const int n = std::clamp(m.springCaseCount, 0, kMaxSpringCases);
+    const int n = CheckedCount(m.springCaseCount, kMaxSpringCases);
     SizeRows(b1, n);
     for (int k = 1; k <= n; ++k) {
         b1.SetCell(1, k, Int(m.springCases[k].no));
@@ -65,7 +66,7 @@ void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& s
         const BaneCase& c = m.springCases[k];
         if (c.no != sel.springCase) continue;
         g.LbBaneC = CaseLabel(c.no, c.name);
-        const int count = std::clamp(c.count, 0, kMaxSpringEntries);
+        const int count = CheckedCount(c.count, kMaxSpringEntries);
         SizeRows(b2, count);
         for (int e = 1; e <= count; ++e) {
             b2.SetCell(1, e, Int(c.entries[e].memberNo));
@@ -81,7 +82,7 @@ void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& s
 void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& s1 = g[kSgSupt1];
     TStringGrid& s2 = g[kSgSupt2];
-    const int n = std::clamp(m.supportCaseCount, 0, kMaxSupportCases);
+    const int n = CheckedCount(m.supportCaseCount, kMaxSupportCases);
     SizeRows(s1, n);
     for (int k = 1; k <= n; ++k) {
         s1.SetCell(1, k, Int(m.supportCases[k].no));
@@ -96,7 +97,7 @@ void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& 
         if (c.no != sel.supportCase) continue;
         // The label shows the case's place in the table, not its number.
         g.LbSuptC = CaseLabel(k, c.name);
-        const int count = std::clamp(c.count, 0, kMaxSupportEntries);
+        const int count = CheckedCount(c.count, kMaxSupportEntries);
         SizeRows(s2, count);
         for (int e = 1; e <= count; ++e) {
             const SuptEntry& s = c.entries[e];
@@ -113,7 +114,7 @@ void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& 
 void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& l1 = g[kSgLoad1];
     TStringGrid& l2 = g[kSgLoad2];
-    const int n = std::clamp(m.loadCaseCount, 0, kMaxLoadCases);
+    const int n = CheckedCount(m.loadCaseCount, kMaxLoadCases);
     SizeRows(l1, n);
     for (int k = 1; k <= n; ++k) {
         const LoadCase& c = m.loadCases[k];
@@ -137,7 +138,7 @@ void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel
         g.lbLScNo = CaseLabel(m.supportCases[si].no, m.supportCases[si].name);
     if (const int bi = FindSpringCaseIndex(m, c.baneCaseNo); bi > 0)
         g.lbLBcNo = CaseLabel(m.springCases[bi].no, m.springCases[bi].name);
-    const int count = std::clamp(c.count, 0, kMaxLoads);
+    const int count = CheckedCount(c.count, kMaxLoads);
     SizeRows(l2, count);
     for (int e = 1; e <= count; ++e) {
         const LoadRecord& r = c.loads[e];
@@ -160,7 +161,7 @@ void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel
 void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& k1 = g[kSgKumi1];
     TStringGrid& k2 = g[kSgKumi2];
-    const int n = std::clamp(m.combinationCount, 0, kMaxCombinations);
+    const int n = CheckedCount(m.combinationCount, kMaxCombinations);
     SizeRows(k1, n);
     for (int k = 1; k <= n; ++k) {
         const KumiCase& c = m.combinations[k];
@@ -176,7 +177,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
         const KumiCase& c = m.combinations[k];
         if (c.no != sel.combination) continue;
         g.LbKumiC = CaseLabel(c.no, c.name);
-        const int count = std::clamp(c.count, 0, kMaxCombinationEntries);
+        const int count = CheckedCount(c.count, kMaxCombinationEntries);
         SizeRows(k2, count);
         for (int e = 1; e <= count; ++e) {
             const KumiEntry& en = c.entries[e];
@@ -225,14 +226,14 @@ GridId InputGrids::IdOf(const TStringGrid* g) const {
 
 void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     // 1. Nodes, sections, materials.
-    const int nodes = std::clamp(m.nodeCount, 0, kMaxNodes);
+    const int nodes = CheckedCount(m.nodeCount, kMaxNodes);
     SizeRows(g[kSgPoint], nodes);
     for (int k = 1; k <= nodes; ++k) {
         g[kSgPoint].SetCell(1, k, Int(m.nodes[k].no));
         g[kSgPoint].SetCell(2, k, FormatCellNumber("%7.4f", m.nodes[k].x));
         g[kSgPoint].SetCell(3, k, FormatCellNumber("%7.4f", m.nodes[k].y));
     }
-    const int sections = std::clamp(m.sectionCount, 0, kMaxSections);
+    const int sections = CheckedCount(m.sectionCount, kMaxSections);
     SizeRows(g[kSgSection], sections);
     for (int k = 1; k <= sections; ++k) {
         g[kSgSection].SetCell(1, k, Int(m.sections[k].no));
@@ -240,7 +241,7 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
         g[kSgSection].SetCell(3, k, FormatCellNumber("%12.5e", m.sections[k].inertia));
         g[kSgSection].SetCell(4, k, Name(m.sections[k].name));
     }
-    const int materials = std::clamp(m.materialCount, 0, kMaxMaterials);
+    const int materials = CheckedCount(m.materialCount, kMaxMaterials);
     SizeRows(g[kSgMaterial], materials);
     for (int k = 1; k <= materials; ++k) {
         g[kSgMaterial].SetCell(1, k, Int(m.materials[k].no));
@@ -250,7 +251,7 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     // 2. Rigid-zone switch.
     g.CkGoiki = m.rigidZoneSwitch != 0;
     // 3. Members, with their lengths refreshed from the end nodes.
-    const int members = std::clamp(m.memberCount, 0, kMaxMembers);
+    const int members = CheckedCount(m.memberCount, kMaxMembers);
     TStringGrid& sm = g[kSgMember];
     SizeRows(sm, members);
     // Every slot gets its row, a member numbered 0 or less too: a row left
@@ -270,7 +271,7 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     // 4.-8. Cases and their entries, points of interest.
     FillSpringCases(g, m, sel);
     FillSupportCases(g, m, sel);
-    const int ranges = std::clamp(m.view1Count, 0, kMaxView1);
+    const int ranges = CheckedCount(m.view1Count, kMaxView1);
     SizeRows(g[kSgView1], ranges);
     for (int k = 1; k <= ranges; ++k) {
         g[kSgView1].SetCell(1, k, Int(m.view1[k].firstMember));
@@ -284,14 +285,14 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
 
 void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     // 1. Normalise: one entry per member, points inside the member only.
-    const int n = std::clamp(m.view2Count, 0, kMaxView2);
+    const int n = CheckedCount(m.view2Count, kMaxView2);
     for (int k = 1; k <= n; ++k) {
         View2Member& v = m.view2[k];
         for (int j = 1; j < k; ++j)
             if (v.memberNo != 0 && m.view2[j].memberNo == v.memberNo) v.memberNo = 0;
         const int mi = FindMemberIndex(m, v.memberNo);
         const double len = mi > 0 ? m.members[mi].length : 0.0;
-        const int count = std::clamp(v.count, 0, kMaxViewPoints);
+        const int count = CheckedCount(v.count, kMaxViewPoints);
         bool any = false;
         for (int p = 1; p <= count; ++p) {
             if (v.dist[p] < kEndTolerance || v.dist[p] > len - kEndTolerance) {
@@ -316,7 +317,7 @@ void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     g.ShownView2Member = sel.memberFirst;
     g.lbV2BzNo = FormatStr("部材No. %d の着目点"_sj.c_str(), sel.memberFirst);
     const int vi = sel.memberFirst > 0 ? FindViewPointIndex(m, sel.memberFirst) : 0;
-    const int points = vi > 0 ? std::clamp(m.view2[vi].count, 0, kMaxViewPoints) : 0;
+    const int points = vi > 0 ? CheckedCount(m.view2[vi].count, kMaxViewPoints) : 0;
     // Every point gets a row (not only the first ten), so none is lost when
     // the grid is written back.
     const int rows = std::max(kView2MinPoints, points);
@@ -478,7 +479,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
     // 9. Named points of the member SgView2 lists.
     if (g.ShownView2Member > 0) {
         int vi = 0;
-        for (int k = 1; k <= std::clamp(m.view2Count, 0, kMaxView2); ++k)
+        for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k)
             if (m.view2[k].memberNo == g.ShownView2Member) vi = k;
         if (vi == 0 && m.view2Count < kMaxView2) {
             vi = ++m.view2Count;
@@ -503,7 +504,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         // Entries of members that are gone, and entries left without points,
         // are dropped.
         int kept = 0;
-        for (int k = 1; k <= std::clamp(m.view2Count, 0, kMaxView2); ++k)
+        for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k)
             if (FindMemberIndex(m, m.view2[k].memberNo) != 0 && m.view2[k].count > 0) {
                 if (kept + 1 != k) m.view2[kept + 1] = m.view2[k];
                 ++kept;
@@ -547,7 +548,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
             }
         }
         for (int k = 1; k <= m.loadCaseCount; ++k)
-            for (int e = 1; e <= std::clamp(m.loadCases[k].count, 0, kMaxLoads); ++e) {
+            for (int e = 1; e <= CheckedCount(m.loadCases[k].count, kMaxLoads); ++e) {
                 LoadRecord& t = m.loadCases[k].loads[e];
                 if ((t.code >= 21 && t.code <= 24) || t.code == 27) t.memberTo = 0;
             }
