@@ -1,7 +1,7 @@
 // The RC check window and the section settings window on the analysed
 // portal frame (examples/portal.$O1): the show sequence, Enter commits, the
 // NG search, paging, printing, check types and the switch-off options.
-// Screenshots go to TEST_OUTPUT_DIR for a look.
+// Screenshots go to the case's output folder for a look.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -37,6 +37,7 @@
 #include "report/print_preview.h"
 #include "report/report_cover.h"
 
+#include "tests/case_output.h"
 #include "tests/rccheck/rc_portal_fixture.h"
 
 namespace {
@@ -91,7 +92,7 @@ bool JumpListHas(TFmPriPrev& preview, const std::string& text) {
 
 void Grab(TControl& form, const char* name) {
     ProcessMessages();
-    form.Widget()->grab().save(QString::fromUtf8(TEST_OUTPUT_DIR) + "/" + name);
+    form.Widget()->grab().save(QString::fromStdString(CaseOutputDir()) + "/" + name);
 }
 
 }  // namespace
@@ -411,7 +412,7 @@ TEST(RcWindowLayout, DisplayModesAreOneGroupOfRadioButtons) {
 }
 
 TEST(RcWindowLayout, WindowsOpenCentredOnTheMainWindowWithTheirNameAsTitle) {
-    setenv("XDG_DATA_HOME", (std::string(TEST_OUTPUT_DIR) + "/rc_layout_xdg").c_str(), 1);
+    setenv("XDG_DATA_HOME", (CaseOutputDir() + "/rc_layout_xdg").c_str(), 1);
     LoadPortalWithEmptyRc();
     FrameModel* model = FrameData;
     FrameResults* results = ResultData;
