@@ -4,6 +4,7 @@
 
 #include "app/input_grids.h"
 #include "model/frame_model.h"
+#include "model/model_tables.h"
 #include "model/text_helpers.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
@@ -52,11 +53,31 @@ std::string LoadCodeText(int code) {
 
 // Columns of SgLoad2 that do not apply to a load code.
 bool LoadCellUnused(int code, int col) {
-    if (code >= 20 && code <= 29) return col == 3 || col == 5 || col == 7;
-    if (code == 31) return col >= 5 && col <= 7;
-    if (code == 41) return col == 3;
-    if (code == 51 || code == 61) return col == 3 || col == 7;
+    const bool to = col == ColumnOf(&LoadRecord::memberTo);
+    const bool qJ = col == ColumnOf(&LoadRecord::qJ);
+    const bool distI = col == ColumnOf(&LoadRecord::distI);
+    const bool distJ = col == ColumnOf(&LoadRecord::distJ);
+    if (code >= 20 && code <= 29) return to || qJ || distJ;
+    if (code == 31) return qJ || distI || distJ;
+    if (code == 41) return to;
+    if (code == 51 || code == 61) return to || distJ;
     return false;
+}
+
+// What a cell shows in place of its text, by its column's description.
+std::string ShownText(const GridColumnInfo& column, const std::string& text) {
+    const int v = TextToInt(text);
+    switch (column.show) {
+    case CellShow::MissingIfZero: return v == 0 ? "**" : text;
+    case CellShow::DashIfZero: {
+        const bool zero = column.kind == CellKind::Int ? v == 0 : TextToDouble(text) == 0;
+        return zero ? "－"_sj : text;
+    }
+    case CellShow::PinOrRigid: return v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj;
+    case CellShow::SupportCode: return FormatStr("%d", v) + SupportCodeText(v);
+    case CellShow::LoadCode: return FormatStr("%d", v) + LoadCodeText(v);
+    default: return text;
+    }
 }
 
 bool InRange(int value, int first, int last) {
@@ -92,9 +113,7 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
         if (id != kSgView2) look.text.clear();
         return look;
     }
-    const int v = TextToInt(look.text);
-    const int key = TextToInt(grid.Cells(1, row));
-    const bool filled = !look.text.empty();
+    const int key = TextToInt(grid.Cells(kKeyColumn, row));
     int selI = 0, selJ = 0;
     if (const int mi = FindMemberIndex(model, sel.memberFirst); mi > 0) {
         selI = model.members[mi].nodeI;
@@ -105,39 +124,27 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
         selSection = model.members[mi].sectionNo;
         selMaterial = model.members[mi].materialNo;
     }
+    const GridColumnInfo column = GridColumn(id, col);
+    if (!look.text.empty()) look.text = ShownText(column, look.text);
+    // The load grid tints its member and value columns only while members
+    // are selected.
+    if (column.tint != CellTint::None && (id != kSgLoad2 || sel.memberFirst > 0))
+        look.back = column.tint == CellTint::Green ? kNodeColumnsBack : kLengthColumnsBack;
+    const auto number = [&](int c) { return TextToInt(grid.Cells(c, row)); };
     bool highlight = false;
     switch (id) {
     case kSgMember:
-        if (col >= 2 && col <= 5 && filled && v == 0) look.text = "**";
-        if ((col == 6 || col == 7) && filled) look.text = v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj;
-        if ((col == 8 || col == 9) && filled && TextToDouble(look.text) == 0) look.text = "－"_sj;
-        if (col == 2 || col == 3 || col == 6 || col == 7) look.back = kNodeColumnsBack;
-        if (col == 8 || col == 9) look.back = kLengthColumnsBack;
-        if (col == 2 || col == 3) look.font = kBlue;
+        if (col == ColumnOf(&FrameMember::nodeI) || col == ColumnOf(&FrameMember::nodeJ))
+            look.font = kBlue;
         highlight = MemberSelected(sel, key, key);
         break;
-    case kSgSupt2:
-        if (col == 2 && filled) look.text = FormatStr("%d", v) + SupportCodeText(v);
-        highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI);
+    case kSgSupt2: highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI); break;
+    case kSgLoad1: highlight = key == sel.loadCase; break;
+    case kSgLoad2:
+        if (LoadCellUnused(key, col)) look.text = "－"_sj;
+        highlight = MemberSelected(sel, number(ColumnOf(&LoadRecord::memberFrom)),
+                                   number(ColumnOf(&LoadRecord::memberTo)));
         break;
-    case kSgLoad1:
-        if (col == 3 && filled && v == 0) look.text = "**";
-        if (col == 4 && filled && v == 0) look.text = "－"_sj;
-        highlight = key == sel.loadCase;
-        break;
-    case kSgLoad2: {
-        const int code = key;
-        if (col == 1 && filled) look.text = FormatStr("%d", v) + LoadCodeText(v);
-        else if (col == 2 && filled && v == 0) look.text = "**";
-        else if (col == 3 && filled && v == 0) look.text = "－"_sj;
-        if (LoadCellUnused(code, col)) look.text = "－"_sj;
-        if (sel.memberFirst > 0) {
-            if (col == 2 || col == 3 || col == 6 || col == 7) look.back = kNodeColumnsBack;
-            if (col == 4 || col == 5) look.back = kLengthColumnsBack;
-        }
-        highlight = MemberSelected(sel, TextToInt(grid.Cells(2, row)), TextToInt(grid.Cells(3, row)));
-        break;
-    }
     case kSgPoint: highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI); break;
     case kSgSection: highlight = key > 0 && (key == selSection || key == sel.section); break;
     case kSgMaterial: highlight = key > 0 && (key == selMaterial || key == sel.material); break;
@@ -146,7 +153,7 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
     case kSgKumi1: highlight = key == sel.combination; break;
     case kSgBane2: highlight = key > 0 && key == sel.memberFirst; break;
     case kSgView1:
-        highlight = MemberSelected(sel, key, TextToInt(grid.Cells(2, row)));
+        highlight = MemberSelected(sel, key, number(ColumnOf(&View1Range::lastMember)));
         break;
     case kSgView2: highlight = row == grid.Row(); break;
     case kSgKumi2: highlight = key > 0 && key == sel.loadCase; break;

@@ -5,10 +5,11 @@
 
 #include "app/grid_helpers.h"
 #include "app/main_window.h"
-#include "app/window_hooks.h"
+#include "rccheck/ui/rc_window.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "model/model_tables.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
@@ -59,7 +60,11 @@ void TFmMain::SetLoadHeaders(int code) {
     } else {
         h[0] = "開始,部材"_sj; h[1] = "終了,部材"_sj; h[2] = "ｉ端荷重,(kN)"_sj; h[3] = "ｊ端荷重,(kN)"_sj; h[4] = "ｉ端距離,(m)"_sj; h[5] = "ｊ端距離,(m)"_sj;
     }
-    for (int c = 2; c <= 7; ++c) Grid(kSgLoad2).SetCell(c, 0, h[c - 2]);
+    // The six columns after the code, in this order.
+    const int cols[6] = {ColumnOf(&LoadRecord::memberFrom), ColumnOf(&LoadRecord::memberTo),
+                         ColumnOf(&LoadRecord::qI),         ColumnOf(&LoadRecord::qJ),
+                         ColumnOf(&LoadRecord::distI),      ColumnOf(&LoadRecord::distJ)};
+    for (int k = 0; k < 6; ++k) Grid(kSgLoad2).SetCell(cols[k], 0, h[k]);
 }
 
 void TFmMain::StrGridClick(GridId id) {
@@ -81,67 +86,76 @@ void TFmMain::StrGridClick(GridId id) {
     // 3. Member range from the row.
     if (id == kSgMember || id == kSgView1 || id == kSgBane2 || id == kSgLoad2) {
         int first = 0, last = 0;
-        if (id == kSgMember || id == kSgBane2) first = last = CellInt(g, 1, row);
-        if (id == kSgView1) { first = CellInt(g, 1, row); last = CellInt(g, 2, row); }
-        if (id == kSgLoad2) { first = CellInt(g, 2, row); last = CellInt(g, 3, row); }
+        if (id == kSgMember || id == kSgBane2) first = last = CellInt(g, kKeyColumn, row);
+        if (id == kSgView1) {
+            first = CellInt(g, ColumnOf(&View1Range::firstMember), row);
+            last = CellInt(g, ColumnOf(&View1Range::lastMember), row);
+        }
+        if (id == kSgLoad2) {
+            first = CellInt(g, ColumnOf(&LoadRecord::memberFrom), row);
+            last = CellInt(g, ColumnOf(&LoadRecord::memberTo), row);
+        }
         if (last == 0) last = first;
         if (first != sel.memberFirst || last != sel.memberLast) {
             sel.memberFirst = first;
             sel.memberLast = last;
-            if (id != kSgMember) SelectByKey(Grid(kSgMember), 1, first);
-            if (id != kSgBane2) SelectByKey(Grid(kSgBane2), 1, first);
-            if (id != kSgLoad2) SelectByKey(Grid(kSgLoad2), 2, first);
+            if (id != kSgMember) SelectByKey(Grid(kSgMember), kKeyColumn, first);
+            if (id != kSgBane2) SelectByKey(Grid(kSgBane2), kKeyColumn, first);
+            if (id != kSgLoad2)
+                SelectByKey(Grid(kSgLoad2), ColumnOf(&LoadRecord::memberFrom), first);
             if (id == kSgMember) {
-                sel.nodeI = CellInt(g, 2, row);
-                sel.nodeJ = CellInt(g, 3, row);
-                sel.section = CellInt(g, 4, row);
-                sel.material = CellInt(g, 5, row);
-                SelectByKey(Grid(kSgPoint), 1, sel.nodeI);
-                SelectByKey(Grid(kSgSupt2), 1, sel.nodeI);
-                SelectByKey(Grid(kSgSection), 1, sel.section);
-                SelectByKey(Grid(kSgMaterial), 1, sel.material);
-                SelectByKey(Grid(kSgView1), 1, first);
+                sel.nodeI = CellInt(g, ColumnOf(&FrameMember::nodeI), row);
+                sel.nodeJ = CellInt(g, ColumnOf(&FrameMember::nodeJ), row);
+                sel.section = CellInt(g, ColumnOf(&FrameMember::sectionNo), row);
+                sel.material = CellInt(g, ColumnOf(&FrameMember::materialNo), row);
+                SelectByKey(Grid(kSgPoint), kKeyColumn, sel.nodeI);
+                SelectByKey(Grid(kSgSupt2), kKeyColumn, sel.nodeI);
+                SelectByKey(Grid(kSgSection), kKeyColumn, sel.section);
+                SelectByKey(Grid(kSgMaterial), kKeyColumn, sel.material);
+                SelectByKey(Grid(kSgView1), kKeyColumn, first);
             }
-            if (id == kSgMember || id == kSgView1) SelectByKey(Grid(kSgView2), 1, first);
+            if (id == kSgMember || id == kSgView1) SelectByKey(Grid(kSgView2), kKeyColumn, first);
         }
     }
     // 4. Member grid: the tab of the clicked reference, the member's points.
     if (id == kSgMember) {
         const int col = g.Col();
         pageSwitchByCode_ = true;
-        if (col == 2 || col == 3) Page1->SetActivePage(Tabs[kTabPoint]);
-        if (col == 4 || col == 5) Page1->SetActivePage(Tabs[kTabSect]);
+        if (col == ColumnOf(&FrameMember::nodeI) || col == ColumnOf(&FrameMember::nodeJ))
+            Page1->SetActivePage(Tabs[kTabPoint]);
+        if (col == ColumnOf(&FrameMember::sectionNo) || col == ColumnOf(&FrameMember::materialNo))
+            Page1->SetActivePage(Tabs[kTabSect]);
         pageSwitchByCode_ = false;
         sel.supportCase = 0;
-        sel.memberFirst = CellInt(g, 1, row);
+        sel.memberFirst = CellInt(g, kKeyColumn, row);
         sel.memberLast = sel.memberFirst;
         RefreshGrids();
     }
-    if (id == kSgLoad2) SetLoadHeaders(CellInt(g, 1, row));
+    if (id == kSgLoad2) SetLoadHeaders(CellInt(g, ColumnOf(&LoadRecord::code), row));
     switch (id) {
     case kSgPoint:
     case kSgSupt2:
-        sel.nodeI = sel.nodeJ = CellInt(g, 1, row);
+        sel.nodeI = sel.nodeJ = CellInt(g, kKeyColumn, row);
         sel.memberFirst = sel.memberLast = 0;
         break;
-    case kSgSection: sel.section = CellInt(g, 1, row); RefreshGrids(); break;
-    case kSgMaterial: sel.material = CellInt(g, 1, row); RefreshGrids(); break;
-    case kSgSupt1: sel.supportCase = CellInt(g, 1, row); RefreshGrids(); break;
-    case kSgBane1: sel.springCase = CellInt(g, 1, row); RefreshGrids(); break;
+    case kSgSection: sel.section = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
+    case kSgMaterial: sel.material = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
+    case kSgSupt1: sel.supportCase = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
+    case kSgBane1: sel.springCase = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
     case kSgLoad1:
         // Choosing a load case shows its loads.
         switchesByCode_ = true;
         fgKajyu->SetChecked(true);
         switchesByCode_ = false;
         DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
-        sel.loadCase = CellInt(g, 1, row);
-        sel.supportCase = CellInt(g, 3, row);
-        sel.springCase = CellInt(g, 4, row);
+        sel.loadCase = CellInt(g, kKeyColumn, row);
+        sel.supportCase = CellInt(g, ColumnOf(&LoadCase::suptCaseNo), row);
+        sel.springCase = CellInt(g, ColumnOf(&LoadCase::baneCaseNo), row);
         RefreshGrids();
         SetRowQuietly(Grid(kSgLoad2), Grid(kSgLoad2).RowCount() - 1);
         break;
     case kSgKumi1: {
-        sel.combination = CellInt(g, 1, row);
+        sel.combination = CellInt(g, kKeyColumn, row);
         sel.loadCase = sel.supportCase = sel.springCase = 0;
         if (const int ci = FindCombinationIndex(*FrameData, sel.combination); ci > 0) {
             const KumiCase& c = FrameData->combinations[ci];
@@ -156,7 +170,7 @@ void TFmMain::StrGridClick(GridId id) {
         break;
     }
     case kSgKumi2: {
-        sel.loadCase = CellInt(g, 1, row);
+        sel.loadCase = CellInt(g, kKeyColumn, row);
         if (const int li = FindLoadCaseIndex(*FrameData, sel.loadCase); li > 0) {
             sel.supportCase = FrameData->loadCases[li].suptCaseNo;
             sel.springCase = FrameData->loadCases[li].baneCaseNo;
@@ -205,16 +219,18 @@ void TFmMain::EnterInGrid(GridId id) {
     const std::string text = g.Cells(col, row);
     const double x = TextToDouble(text);
     bool committed = false;
+    // A name is cut to what its table keeps.
+    if (const GridColumnInfo column = GridColumn(id, col); column.kind == CellKind::Name)
+        g.SetCell(col, row, FitTextLength(text, column.textBytes));
     switch (id) {
     case kSgSection:
         // I of 0: the rectangle 1 m wide whose height is the area.
-        if (col == 3 && x == 0) {
-            const double a = TextToDouble(g.Cells(2, row));
-            g.SetCell(3, row, FormatCellNumber("%11.5e", a * a * a / 12.0));
+        if (col == ColumnOf(&FrameSection::inertia) && x == 0) {
+            const double a = TextToDouble(g.Cells(ColumnOf(&FrameSection::area), row));
+            g.SetCell(col, row, FormatCellNumber("%11.5e", a * a * a / 12.0));
         }
         break;
     case kSgMember:
-        if (col == 11) g.SetCell(11, row, FitTextLength(text, 40));
         CommitGrids();
         RefreshGrids();
         committed = true;
@@ -222,7 +238,9 @@ void TFmMain::EnterInGrid(GridId id) {
     case kSgView2: {
         const int mi = FindMemberIndex(*FrameData, CurrentSelection.memberFirst);
         const double len = mi > 0 ? FrameData->members[mi].length : 0.0;
-        if (col == 1 && x == 0) {
+        const int distCol = ColumnOf(&ViewPointRow::dist);
+        const char* distFormat = ViewPointTable().Column(distCol).format;
+        if (col == distCol && x == 0) {
             // The "0" only guards an empty cell.
             const std::string t = text + "0";
             if (t[0] == 'c' || t[0] == 'C') {
@@ -235,9 +253,11 @@ void TFmMain::EnterInGrid(GridId id) {
             committed = true;
             break;
         }
-        if (col == 1 && x < 0) g.SetCell(1, row, FormatCellNumber("%7.3f", Round3(len + x)));
-        if (col == 2) g.SetCell(2, row, FitTextLength(text, 20));
-        if (col == 3) g.SetCell(1, row, FormatCellNumber("%7.3f", Round3(len - x)));
+        // A distance from the j end: a negative one, or one typed there.
+        if (col == distCol && x < 0)
+            g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len + x)));
+        if (col == ColumnOf(&ViewPointRow::distJ))
+            g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len - x)));
         CommitGrids();
         RefreshGrids();
         committed = true;
@@ -248,14 +268,14 @@ void TFmMain::EnterInGrid(GridId id) {
             MessageDlg("支点ケースが選択されていません."_sj, mtError, mbOK);
             return;
         }
-        if (col == 2 && !appendRow) {
+        if (col == ColumnOf(&SuptEntry::code) && !appendRow) {
             // -1 marks a rigid direction.
             const int code = TextToInt(text);
             const bool rigidX = code == 1 || code == 3 || code == 4;
             const bool rigidY = code == 1 || code == 2 || code == 4;
-            g.SetCell(3, row, rigidX ? "-1" : "0");
-            g.SetCell(4, row, rigidY ? "-1" : "0");
-            g.SetCell(5, row, code == 4 ? "-1" : "0");
+            g.SetCell(ColumnOf(&SuptEntry::kx), row, rigidX ? "-1" : "0");
+            g.SetCell(ColumnOf(&SuptEntry::ky), row, rigidY ? "-1" : "0");
+            g.SetCell(ColumnOf(&SuptEntry::km), row, code == 4 ? "-1" : "0");
         }
         break;
     case kSgBane2:
@@ -263,13 +283,12 @@ void TFmMain::EnterInGrid(GridId id) {
             MessageDlg("分布ばねケースが選択されていません."_sj, mtError, mbOK);
             return;
         }
-        if (appendRow && col == 1) {
-            g.SetCell(2, row, row > 1 ? g.Cells(2, row - 1) : "1000");
-            g.SetCell(3, row, row > 1 ? g.Cells(3, row - 1) : "1000");
-        }
+        if (appendRow && col == kKeyColumn)
+            for (const int c : {ColumnOf(&BaneEntry::kv), ColumnOf(&BaneEntry::ku)})
+                g.SetCell(c, row, row > 1 ? g.Cells(c, row - 1) : "1000");
         break;
     case kSgKumi2:
-        if (appendRow && col == 1) g.SetCell(2, row, "1");
+        if (appendRow && col == kKeyColumn) g.SetCell(ColumnOf(&KumiEntry::factor), row, "1");
         break;
     case kSgLoad2:
         if (CurrentSelection.loadCase <= 0 || FindLoadCaseIndex(*FrameData, CurrentSelection.loadCase) <= 0) {
@@ -280,17 +299,22 @@ void TFmMain::EnterInGrid(GridId id) {
         break;
     default: break;
     }
-    if (appendRow && col == 1 && x > 0) {
+    // A new case gets a name after its number (and a new load case
+    // support case 1, a new combination the factor 1).
+    if (appendRow && col == kKeyColumn && x > 0) {
         const int n = static_cast<int>(x);
-        if (id == kSgSupt1) g.SetCell(2, row, FormatStr("支点ケース.%2d"_sj.c_str(), n));
-        if (id == kSgBane1) g.SetCell(2, row, FormatStr("分布ばねケース.%2d"_sj.c_str(), n));
+        if (id == kSgSupt1)
+            g.SetCell(ColumnOf(&SuptCase::name), row, FormatStr("支点ケース.%2d"_sj.c_str(), n));
+        if (id == kSgBane1)
+            g.SetCell(ColumnOf(&BaneCase::name), row,
+                      FormatStr("分布ばねケース.%2d"_sj.c_str(), n));
         if (id == kSgLoad1) {
-            g.SetCell(2, row, FormatStr("荷重ケース.%2d"_sj.c_str(), n));
-            g.SetCell(3, row, "1");
+            g.SetCell(ColumnOf(&LoadCase::name), row, FormatStr("荷重ケース.%2d"_sj.c_str(), n));
+            g.SetCell(ColumnOf(&LoadCase::suptCaseNo), row, "1");
         }
         if (id == kSgKumi1) {
-            g.SetCell(2, row, FormatStr("組合せケース.%2d"_sj.c_str(), n));
-            g.SetCell(3, row, "1");
+            g.SetCell(ColumnOf(&KumiCase::name), row, FormatStr("組合せケース.%2d"_sj.c_str(), n));
+            g.SetCell(ColumnOf(&KumiCase::factor), row, "1");
         }
     }
     if (!committed) {
@@ -299,22 +323,25 @@ void TFmMain::EnterInGrid(GridId id) {
     }
     // The figure's merged copy of the current load case is rebuilt.
     InvalidateLoadCache(*FrameData);
+    // End conditions are 0 (rigid) or 1 (pin).
     if (id == kSgMember)
         for (int r = 1; r < g.RowCount() - 1; ++r)
-            for (int c = 6; c <= 7; ++c)
+            for (const int c : {ColumnOf(&FrameMember::endI), ColumnOf(&FrameMember::endJ)})
                 if (!g.Cells(c, r).empty()) g.SetCell(c, r, FormatStr("%d", TextToInt(g.Cells(c, r)) & 1));
     MoveAfterEnter(id, col, row, x);
 }
 
 void TFmMain::MoveAfterEnter(GridId id, int col, int row, double x) {
     TStringGrid& g = Grid(id);
-    if (col == 1 && x == 0) return;  // a deleted row: the cursor stays
+    if (col == kKeyColumn && x == 0) return;  // a deleted row: the cursor stays
     int nextCol = col + 1, nextRow = row;
-    const int code = TextToInt(g.Cells(2, row));
-    if ((id == kSgSupt2 && col == 2 && code >= 1 && code <= 4) || (id == kSgBane2 && col == 3) ||
-        (id == kSgKumi2 && col == 2))
-        nextCol = g.ColCount();
-    if (id == kSgMember && col == 9) nextCol = 11;
+    // A support that needs no springs is complete with its code.
+    const int codeCol = ColumnOf(&SuptEntry::code);
+    const int code = TextToInt(g.Cells(codeCol, row));
+    if (id == kSgSupt2 && col == codeCol && code >= 1 && code <= 4) nextCol = g.ColCount();
+    // Columns that are only shown (the member's length, the names looked
+    // up) take no typing.
+    while (nextCol < g.ColCount() && GridColumn(id, nextCol).kind == CellKind::Shown) ++nextCol;
     if (nextCol >= g.ColCount()) {
         nextCol = 1;
         nextRow = std::min(row + 1, g.RowCount() - 1);
@@ -353,13 +380,13 @@ void TFmMain::SgGridDblClick(GridId id) {
         return;
     }
     if (id == kSgLoad2) {
-        SortGridRows(g, 2);
+        SortGridRows(g, ColumnOf(&LoadRecord::memberFrom));
     } else if (id == kSgView2) {
         CommitGrids();
         SortViewPoints(*FrameData);
         RefreshGrids();
     } else {
-        SortGridRows(g, 1);
+        SortGridRows(g, kKeyColumn);
     }
     CommitGrids();
     RefreshGrids();
@@ -377,11 +404,11 @@ void TFmMain::TabShow(int tab) {
     auto caseOfRow = [](TStringGrid& g, int count) {
         if (count <= 0) return 0;
         SetRowQuietly(g, std::clamp(g.Row(), 1, count));
-        return TextToInt(g.Cells(1, g.Row()));
+        return TextToInt(g.Cells(kKeyColumn, g.Row()));
     };
     switch (tab) {
     case kTabView:
-        sel.memberFirst = TextToInt(Grid(kSgMember).Cells(1, Grid(kSgMember).Row()));
+        sel.memberFirst = TextToInt(Grid(kSgMember).Cells(kKeyColumn, Grid(kSgMember).Row()));
         CommitGrids();
         SortViewPoints(*FrameData);
         break;
@@ -407,7 +434,7 @@ void TFmMain::BtnUnDoClick() {
     for (int i = 0; i < kGridCount; ++i) {
         TStringGrid& g = *Grids.grid[i];
         if (!g.Focused()) continue;
-        const int v = TextToInt(g.Cells(1, g.Row()));
+        const int v = TextToInt(g.Cells(kKeyColumn, g.Row()));
         switch (static_cast<GridId>(i)) {
         case kSgPoint: CurrentSelection.nodeI = CurrentSelection.nodeJ = v; break;
         case kSgMember: CurrentSelection.memberFirst = CurrentSelection.memberLast = v; break;
@@ -430,6 +457,6 @@ void TFmMain::SelectMemberRow(int memberNo) {
     TStringGrid& g = Grid(kSgMember);
     int row = 1;
     for (int r = 1; r < g.RowCount() - 1; ++r)
-        if (TextToInt(g.Cells(1, r)) == memberNo) { row = r; break; }
+        if (TextToInt(g.Cells(kKeyColumn, r)) == memberNo) { row = r; break; }
     SetRowQuietly(g, row);
 }

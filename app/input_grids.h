@@ -4,12 +4,17 @@
 //
 // Every grid has a fixed column 0 (row number) and a fixed caption row 0;
 // data rows are 1..RowCount-2 and the last row is the append row ("追加").
+// Columns 1.. are those of the grid's table description (model_tables.h):
+// filling, writing back and the cell looks iterate it, and the editing
+// rules name columns by their fields (ColumnOf).
 // Rows of the four case grids (SgSupt1, SgBane1, SgLoad1, SgKumi1) carry
 // the table slot they were filled from as their row tag, so a case keeps its
 // own entries however its rows were sorted or renumbered.
 #pragma once
 #include <cstdint>
 #include <string>
+
+#include "model/model_tables.h"
 
 struct FrameModel;
 class TStringGrid;
@@ -37,6 +42,21 @@ enum GridId : int {
 
 // The column definition of a grid (begins "24:・┃").
 const std::string& GridHeaderSpec(GridId id);
+
+// Column 1 of every grid holds the row's key: its number (the load code in
+// SgLoad2, the first member in SgView1, the distance in SgView2). A row
+// whose key reads as 0 or less is dropped by the next write-back.
+constexpr int kKeyColumn = 1;
+
+// What the shared handlers need of a grid column (from 1); a column beyond
+// the grid's table is shown only.
+struct GridColumnInfo {
+    CellKind kind = CellKind::Shown;
+    CellShow show = CellShow::Text;
+    CellTint tint = CellTint::None;
+    int textBytes = 0;  // a name column: the bytes the table keeps
+};
+GridColumnInfo GridColumn(GridId id, int col);
 
 struct InputGrids {
     TStringGrid* grid[kGridCount] = {};

@@ -7,7 +7,6 @@
 #include "app/result_clipboard.h"
 #include "app/small_windows.h"
 #include "app/status_window.h"
-#include "app/window_hooks.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/expansion.h"
@@ -24,6 +23,7 @@
 #include "platform/sysutils.h"
 #include "rccheck/rc_data_file.h"
 #include "rccheck/rc_records.h"
+#include "rccheck/ui/rc_window.h"
 #include "report/print_preview.h"
 #include "report/report_cover.h"
 
@@ -187,7 +187,7 @@ void TFmMain::OpenClick() {
         FitView();
     }
     BtnPrint->SetEnabled(false);
-    if (RcData && RcData->memberCount > 0) CallShowRcWindow();
+    if (RcData && RcData->memberCount > 0) ShowRcWindow(*this);
 }
 
 void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
@@ -209,7 +209,7 @@ void TFmMain::WMDropFiles(const std::vector<std::string>& names) {
         }
         Grid(kSgMember).SetRow(1);
         FitView();
-        if (RcData && RcData->memberCount > 0) CallShowRcWindow();
+        if (RcData && RcData->memberCount > 0) ShowRcWindow(*this);
         break;
     }
     if (!loaded && !refused.empty()) MessageDlg(refused, mtError, mbOK);
@@ -356,7 +356,7 @@ void TFmMain::CalcExecClick(CalcSender sender) {
         HideForm(*FmExtSDK);
     }
     // An open RC check window takes the new member forces.
-    CallRefreshRcWindow();
+    RefreshRcWindowAfterCalculation();
 }
 
 void TFmMain::BtnPrintClick() {
@@ -375,7 +375,7 @@ void TFmMain::BtnPrintClick() {
 void TFmMain::btRCanalClick() {
     const bool rcMembers = RcData && RcData->memberCount > 0;
     if (rcMembers || ResultData->memberCount > 0) {
-        CallShowRcWindow();
+        ShowRcWindow(*this);
         return;
     }
     MessageDlg("先ず、[計算実行]ボタンでフレーム解析を実行して下さい！"_sj, mtError, mbOK);
@@ -402,5 +402,7 @@ void TFmMain::SpeedButton1Click() {
 }
 
 void TFmMain::MyHistoryClick() { ShowChangeHistory(); }
+
+void TFmMain::ShowText(const std::string& text) { ShowChangeHistory(text); }
 
 void TFmMain::Button1Click() { ShowBusyFigure(); }

@@ -4,7 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/result_clipboard.h"
-#include "app/window_hooks.h"
+#include "rccheck/ui/rc_window.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "platform/qt/dialogs.h"

@@ -7,10 +7,8 @@
 
 #include "app/change_history.h"
 #include "app/grid_helpers.h"
-#include "app/report_figure_drawer.h"
 #include "app/small_windows.h"
 #include "app/status_window.h"
-#include "app/window_hooks.h"
 #include "model/analysis_driver.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -20,6 +18,7 @@
 #include "platform/ini_file.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/rc_window.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/qt/bitmap.h"
@@ -136,8 +135,6 @@ TFmMain::~TFmMain() {
         StatusPanel = nullptr;
     }
     Timer1.SetEnabled(false);
-    // Children go before the panels that hold them.
-    while (!owned_.empty()) owned_.pop_back();
     if (FrameData == model_.get()) FrameData = nullptr;
     if (OffscreenBitmap == offscreen_.get()) OffscreenBitmap = nullptr;
     if (FmMain == this) FmMain = nullptr;
@@ -165,7 +162,7 @@ void TFmMain::FormCreate() {
 // --- layout -----------------------------------------------------------------
 
 TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top, int height) {
-    TStringGrid* g = MakeOwnedControl<TStringGrid>(owned_, parent);
+    TStringGrid* g = MakeControl<TStringGrid>(parent);
     Grids.grid[id] = g;
     g->SetBounds(left, top, 100, height);
     g->SetColCount(2);
@@ -179,7 +176,7 @@ TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top
         const TStringGrid& kumi = Grid(kSgKumi1);
         const TStringGrid& member = Grid(kSgMember);
         auto dataRow = [](const TStringGrid& grid) { return grid.Row() >= 1 && grid.Row() <= grid.RowCount() - 2; };
-        if (dataRow(kumi) && dataRow(member)) CallSelectRcMember(kumi.Row(), member.Row());
+        if (dataRow(kumi) && dataRow(member)) RcSelectMember(kumi.Row(), member.Row());
     };
     g->OnKeyPress = [this, id](char& key) { GridKeyPress(id, key); };
     g->OnKeyDown = [this, id](int key, bool ctrl, bool) { GridKeyDown(id, key, ctrl); };
@@ -198,7 +195,7 @@ void TFmMain::BuildLayout() {
 
     // Command bar.
     TPanel* top = DockedPanel(this, alTop, 34);
-    TLabel* file = MakeOwnedControl<TLabel>(owned_, top, "ファイル"_sj);
+    TLabel* file = MakeControl<TLabel>(top, "ファイル"_sj);
     file->SetBounds(8, 9, 56, 18);
     file->SetFontColor(0xFF0000);
     popup_ = std::make_unique<TPopupMenu>();
@@ -208,73 +205,71 @@ void TFmMain::BuildLayout() {
     popup_->AddItem("名前を付けて保存"_sj, [this] { SaveAsClick(); });
     popup_->AddItem("結果数値のエクセルコピー"_sj, [this] { CopyExcelClick(); });
     file->OnClick = [this, file] { popup_->PopupUnder(*file); };
-    TButton* calc = MakeOwnedControl<TButton>(owned_, top, "計算実行"_sj);
+    TButton* calc = MakeControl<TButton>(top, "計算実行"_sj);
     calc->SetBounds(70, 4, 90, 26);
     calc->OnClick = [this] { CalcExecClick(CalcSender::CalcKVD1); };
-    TButton* save = MakeOwnedControl<TButton>(owned_, top, "保存"_sj);
+    TButton* save = MakeControl<TButton>(top, "保存"_sj);
     save->SetBounds(166, 4, 60, 26);
     save->OnClick = [this] { Save1Click(); };
-    TButton* undo = MakeOwnedControl<TButton>(owned_, top, "UnDo");
+    TButton* undo = MakeControl<TButton>(top, "UnDo");
     undo->SetBounds(232, 4, 60, 26);
     undo->OnClick = [this] { BtnUnDoClick(); };
-    CalcAuto = MakeOwnedControl<TCheckBox>(owned_, top, "逐次計算"_sj, false);
+    CalcAuto = MakeControl<TCheckBox>(top, "逐次計算"_sj, false);
     CalcAuto->SetBounds(300, 7, 90, 20);
-    AutoSave = MakeOwnedControl<TCheckBox>(owned_, top, "自動保存"_sj, true);
+    AutoSave = MakeControl<TCheckBox>(top, "自動保存"_sj, true);
     AutoSave->SetBounds(392, 7, 90, 20);
     // Printing and the RC check live in windows of their own.
-    BtnPrint = MakeOwnedControl<TButton>(owned_, top, "印 刷..."_sj);
+    BtnPrint = MakeControl<TButton>(top, "印 刷..."_sj);
     BtnPrint->SetBounds(488, 4, 80, 26);
     // The report needs results: enabled by a calculation.
     BtnPrint->SetEnabled(false);
     BtnPrint->OnClick = [this] { BtnPrintClick(); };
-    btRCanal = MakeOwnedControl<TButton>(owned_, top, "RC照査..."_sj);
+    btRCanal = MakeControl<TButton>(top, "RC照査..."_sj);
     btRCanal->SetBounds(574, 4, 80, 26);
-    // Usable only when the RC check window has been joined to the program.
-    btRCanal->SetEnabled(static_cast<bool>(WindowHooks.showRcWindow));
     btRCanal->OnClick = [this] { btRCanalClick(); };
-    CalcSDK = MakeOwnedControl<TButton>(owned_, top, "SDKで計算"_sj);
+    CalcSDK = MakeControl<TButton>(top, "SDKで計算"_sj);
     CalcSDK->SetBounds(664, 4, 96, 26);
     CalcSDK->OnClick = [this] { CalcExecClick(CalcSender::CalcSDK); };
     // A sample of the Korvo figure drawing, kept for the developers.
-    Button1 = MakeOwnedControl<TButton>(owned_, top, "Korvoの表示サンプル"_sj);
+    Button1 = MakeControl<TButton>(top, "Korvoの表示サンプル"_sj);
     Button1->SetBounds(1140, 4, 140, 26);
     Button1->SetVisible(false);
     Button1->OnClick = [this] { Button1Click(); };
-    TLabel* hint = MakeOwnedControl<TLabel>(owned_, top, "(読込はドラッグドロップで)"_sj);
+    TLabel* hint = MakeControl<TLabel>(top, "(読込はドラッグドロップで)"_sj);
     hint->SetBounds(770, 9, 200, 18);
-    TLabel* manual = MakeOwnedControl<TLabel>(owned_, top, "(説明書)"_sj);
+    TLabel* manual = MakeControl<TLabel>(top, "(説明書)"_sj);
     manual->SetBounds(980, 9, 70, 18);
     manual->SetFontColor(0xFF0000);
     manual->OnClick = [this] { DispManualClick(); };
-    MyHistory = MakeOwnedControl<TLabel>(owned_, top, "(変更履歴)"_sj);
+    MyHistory = MakeControl<TLabel>(top, "(変更履歴)"_sj);
     MyHistory->SetBounds(1056, 9, 80, 18);
     MyHistory->SetFontColor(0xFF0000);
     MyHistory->OnClick = [this] { MyHistoryClick(); };
 
     // Status line for the engine's progress texts.
     TPanel* bottom = DockedPanel(this, alBottom, 22);
-    StatusText = MakeOwnedControl<TLabel>(owned_, bottom, "");
+    StatusText = MakeControl<TLabel>(bottom, "");
     StatusText->SetBounds(8, 3, 1200, 16);
 
-    TPanel* right = MakeOwnedControl<TPanel>(owned_, this);
+    TPanel* right = MakeControl<TPanel>(this);
     Panel_Right = right;
     right->SetWidth(kRightPanelWidth);
     right->SetAlign(alRight);
-    Page1 = MakeOwnedControl<TPageControl>(owned_, right);
+    Page1 = MakeControl<TPageControl>(right);
     Page1->SetHeight(400);
     Page1->SetAlign(alTop);
     BuildTabs();
-    TPanel* memberArea = MakeOwnedControl<TPanel>(owned_, right);
+    TPanel* memberArea = MakeControl<TPanel>(right);
     memberArea->SetAlign(alClient);
     BuildMemberArea(memberArea);
 
-    TPanel* figureArea = MakeOwnedControl<TPanel>(owned_, this);
+    TPanel* figureArea = MakeControl<TPanel>(this);
     figureArea->SetAlign(alClient);
     BuildFigureArea(figureArea);
 }
 
 TPanel* TFmMain::DockedPanel(TWinControl* parent, TAlign align, int height) {
-    TPanel* panel = MakeOwnedControl<TPanel>(owned_, parent);
+    TPanel* panel = MakeControl<TPanel>(parent);
     panel->SetHeight(height);
     panel->SetAlign(align);
     return panel;
@@ -284,7 +279,7 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
     // Two rows of switches above the figure.
     TPanel* switches = DockedPanel(parent, alTop, 46);
     TPanel* hintBar = DockedPanel(parent, alBottom, 20);
-    Paint1 = MakeOwnedControl<TPaintBox>(owned_, parent);
+    Paint1 = MakeControl<TPaintBox>(parent);
     Paint1->SetAlign(alClient);
     Paint1->OnPaint = [this] { Paint1Paint(); };
     Paint1->OnMouseDown = [this](TMouseButton b, int x, int y) { PaintMouseDown(b, x, y); };
@@ -293,9 +288,9 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
     Paint1->OnDblClick = [this] { FitView(); };
     Paint1->OnMouseWheel = [this](int delta, bool shift) { FormMouseWheel(delta, shift); };
 
-    TLabel* show = MakeOwnedControl<TLabel>(owned_, switches, "表示"_sj);
+    TLabel* show = MakeControl<TLabel>(switches, "表示"_sj);
     show->SetBounds(4, 4, 34, 18);
-    TLabel* sw = MakeOwnedControl<TLabel>(owned_, switches, "ｽｲｯﾁ"_sj);
+    TLabel* sw = MakeControl<TLabel>(switches, "ｽｲｯﾁ"_sj);
     sw->SetBounds(4, 24, 34, 18);
     for (TLabel* l : {show, sw}) l->OnClick = [this] { FitView(); };
     struct BoxDef {
@@ -312,14 +307,14 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
         {&fgKajyu, &"荷 重"_sj, false, 40, 22, 60},      {&fgKajyuConect, &"合成表示"_sj, false, 100, 22, 80},
     };
     for (const BoxDef& d : boxes) {
-        TCheckBox* b = MakeOwnedControl<TCheckBox>(owned_, switches, *d.caption, d.checked);
+        TCheckBox* b = MakeControl<TCheckBox>(switches, *d.caption, d.checked);
         b->SetBounds(d.left, d.top, d.width, 20);
         b->OnClick = [this, b] { ChangePaintSwitchClick(b); };
         *d.box = b;
     }
     // The result radio group sits in a panel of its own so that it is
     // exclusive by itself.
-    TPanel* radios = MakeOwnedControl<TPanel>(owned_, switches);
+    TPanel* radios = MakeControl<TPanel>(switches);
     radios->SetBounds(184, 22, 380, 22);
     struct RadioDef {
         TRadioButton** radio;
@@ -331,18 +326,18 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
     const std::string* named[] = {&"無し"_sj, nullptr, nullptr, nullptr, &"変位"_sj, &"反力"_sj};
     for (int i = 0; i < 6; ++i) {
         const RadioDef& d = defs[i];
-        TRadioButton* r = MakeOwnedControl<TRadioButton>(owned_, radios, named[i] ? *named[i] : std::string(d.caption), i == 0);
+        TRadioButton* r = MakeControl<TRadioButton>(radios, named[i] ? *named[i] : std::string(d.caption), i == 0);
         r->SetBounds(d.left, 1, d.width, 20);
         r->OnClick = [this, r] { ChangePaintSwitchClick(r); };
         *d.radio = r;
     }
 
-    TLabel* hint = MakeOwnedControl<TLabel>(owned_, hintBar,
+    TLabel* hint = MakeControl<TLabel>(hintBar,
                                 "ﾏｳｽ左端+ｺﾛｺﾛでｸﾞﾗﾌ倍率、 (Shift+)ｺﾛｺﾛで拡大/縮小、 ドラッグで移動、 "_sj +
                                     "ﾀﾞﾌﾞﾙｸﾘｯｸで全体表示　　　"_sj);
     hint->SetBounds(4, 2, 520, 16);
     hint->OnClick = [this] { FitView(); };
-    TLabel* fit = MakeOwnedControl<TLabel>(owned_, hintBar, "全体"_sj);
+    TLabel* fit = MakeControl<TLabel>(hintBar, "全体"_sj);
     fit->SetBounds(530, 2, 40, 16);
     fit->SetFontColor(0xFF0000);
     fit->OnClick = [this] { FitView(); };
@@ -356,7 +351,7 @@ void TFmMain::BuildTabs() {
         Tabs[t]->OnShow = [this, t] { TabShow(t); };
     }
     auto hintAt = [this](TWinControl* parent, int x, int y, const std::string& text) {
-        TLabel* l = MakeOwnedControl<TLabel>(owned_, parent, text);
+        TLabel* l = MakeControl<TLabel>(parent, text);
         l->SetBounds(x, y, 660, 16);
         l->SetFontColor(0x800000);
         return l;
@@ -365,7 +360,7 @@ void TFmMain::BuildTabs() {
     // 格点
     MakeGrid(kSgPoint, Tabs[kTabPoint], 4, gridTop, gridHeight);
     hintAt(Tabs[kTabPoint], 4, gridTop + gridHeight + 4, "格点Noの 0 入力で削除"_sj)->SetWidth(200);
-    SpeedButton1 = MakeOwnedControl<TButton>(owned_, Tabs[kTabPoint], "図面参照"_sj);
+    SpeedButton1 = MakeControl<TButton>(Tabs[kTabPoint], "図面参照"_sj);
     SpeedButton1->SetBounds(420, gridTop, 90, 26);
     SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
     // 断面/材質
@@ -427,21 +422,21 @@ void TFmMain::BuildMemberArea(TWinControl* parent) {
     // its last rows stay within reach in a small window.
     TPanel* bar = DockedPanel(parent, alTop, 24);
     TPanel* foot = DockedPanel(parent, alBottom, 22);
-    TLabel* title = MakeOwnedControl<TLabel>(owned_, bar, "部材"_sj);
+    TLabel* title = MakeControl<TLabel>(bar, "部材"_sj);
     title->SetBounds(6, 4, 36, 18);
-    WidePaint = MakeOwnedControl<TButton>(owned_, bar, "▼|"_sj);
+    WidePaint = MakeControl<TButton>(bar, "▼|"_sj);
     WidePaint->SetBounds(40, 2, 26, 20);
     WidePaint->OnClick = [this] { WidePaintClick(); };
     title->SetFontColor(0xFF0000);
     title->OnDblClick = [this] { Label9DblClick(); };
-    CkGoiki = MakeOwnedControl<TCheckBox>(owned_, bar, "剛域の設定"_sj, false);
+    CkGoiki = MakeControl<TCheckBox>(bar, "剛域の設定"_sj, false);
     CkGoiki->SetBounds(70, 2, 106, 20);
     CkGoiki->OnClick = [this] { ChangePaintSwitchClick(CkGoiki); };
-    TLabel* h1 = MakeOwnedControl<TLabel>(owned_, bar, "部材Noの 0 入力で削除"_sj);
+    TLabel* h1 = MakeControl<TLabel>(bar, "部材Noの 0 入力で削除"_sj);
     h1->SetBounds(180, 4, 160, 16);
-    TLabel* h2 = MakeOwnedControl<TLabel>(owned_, bar, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
+    TLabel* h2 = MakeControl<TLabel>(bar, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
     h2->SetBounds(340, 4, 160, 16);
-    TLabel* h3 = MakeOwnedControl<TLabel>(owned_, foot, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
+    TLabel* h3 = MakeControl<TLabel>(foot, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
     h3->SetBounds(6, 3, 600, 16);
     MakeGrid(kSgMember, parent, 4, 24, 220)->SetAlign(alClient);
 }
@@ -461,7 +456,7 @@ void TFmMain::RefreshGrids() {
     // The load columns' captions follow the current load row of this model,
     // not the row clicked in the model shown before.
     const TStringGrid& loads = Grid(kSgLoad2);
-    SetLoadHeaders(TextToInt(loads.Cells(1, loads.Row())));
+    SetLoadHeaders(TextToInt(loads.Cells(ColumnOf(&LoadRecord::code), loads.Row())));
     UpdateLabels();
     for (int i = 0; i < kGridCount; ++i) Grids.grid[i]->Refresh();
 }
@@ -497,7 +492,7 @@ void TFmMain::Timer1Timer() {
         ((fmOpening && fmOpening->Visible()) || splashCutShort_ || KeyIsHeld(VK_SHIFT))) {
         splashCutShort_ = false;
         HideSplash();
-        if (RcData && RcData->memberCount > 0) CallShowRcWindow();
+        if (RcData && RcData->memberCount > 0) ShowRcWindow(*this);
     }
     // Once more 100 ms after the last pan or zoom step.
     if (FigureRedrawDue(GetTickCount())) Paint1Paint();
@@ -597,7 +592,6 @@ int RunInteractive(int argc, char** argv, const CommandLineOptions& options) {
     StartApplication(argc, argv);
     ShowSplash();
     ProcessMessages();
-    InstallReportFigureDrawer();
     // The RC record lives for the run; without it (memory short) RC blocks
     // of data files are carried through unchanged.
     AllocateRcCheckData();

@@ -5,7 +5,8 @@
 // The window owns the live model (FrameData), the results (ResultData), the
 // undo snapshot and, when the RC record is missing, the RC block lines of
 // the data file (written back unchanged). Every handler can be run from
-// code, which is how the tests drive it.
+// code, which is how the tests drive it. It opens the RC check window and
+// is that window's RcWindowHost.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "platform/qt/controls.h"
 #include "platform/qt/string_grid.h"
 #include "platform/string_list.h"
+#include "rccheck/ui/rc_window_host.h"
 #include "report/graphics.h"
 
 struct FrameModel;
@@ -44,7 +46,7 @@ extern GraphicsState FigureViewState;
 // Who asked for a calculation.
 enum class CalcSender { None, CalcKVD1, CalcSDK, CalcAuto };
 
-class TFmMain : public TForm {
+class TFmMain : public TForm, public RcWindowHost {
 public:
     explicit TFmMain(const CommandLineOptions& options);
     ~TFmMain() override;
@@ -65,7 +67,7 @@ public:
     void Label9DblClick();
     // True when the file was saved. A model that was not read whole from
     // its file is written over it only when the person chooses so.
-    bool Save1Click();
+    bool Save1Click() override;
     // True when the model was saved under the chosen name.
     bool SaveAsClick();
     void New1Click();
@@ -78,7 +80,7 @@ public:
     void SgGridDblClick(GridId id);
     void TabShow(int tabIndex);
     void BtnUnDoClick();
-    void SelectMemberRow(int memberNo);
+    void SelectMemberRow(int memberNo) override;
     // Double-click on a hint of the points-of-interest tab; deleteAll for
     // the hint about deleting.
     void lbView2cDblClick(bool deleteAll);
@@ -116,6 +118,13 @@ public:
     void MyHistoryClick();
     // The hidden sample button: the busy window with its Korvo figure.
     void Button1Click();
+
+    // --- what the RC check window asks of this one ---
+    TForm& HostForm() override { return *this; }
+    const std::string& DataFileName() const override { return CurrentFileName; }
+    void MarkModified() override { ModifiedFlag = true; }
+    // In the change-history window.
+    void ShowText(const std::string& text) override;
 
     // Components the commands and tests reach.
     InputGrids Grids;
@@ -203,7 +212,6 @@ private:
     // does (open the RC window of a model with RC members).
     bool splashCutShort_ = false;
     std::unique_ptr<TPopupMenu> popup_;
-    std::vector<std::unique_ptr<TControl>> owned_;  // children, parents first
     TLabel* labels_[8] = {};
     // Controls placed to the right of a grid once its width is known.
     std::vector<std::pair<GridId, TControl*>> followers_;  // LbSuptC, LbBaneC, LbKumiC, lbLLcNo, lbLScNo, lbLBcNo, lbSgmXY, lbV2BzNo
@@ -212,5 +220,5 @@ private:
 extern TFmMain* FmMain;
 
 // Starts the interactive program: application object, splash, main window,
-// the report's figure drawer, loop.
+// loop.
 int RunInteractive(int argc, char** argv, const CommandLineOptions& options);

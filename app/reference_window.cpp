@@ -53,20 +53,20 @@ TfmRefDXF::~TfmRefDXF() {
 }
 
 void TfmRefDXF::BuildComponents() {
-    PanelSide = new TPanel(this);
+    PanelSide = MakeControl<TPanel>(this);
     PanelSide->SetWidth(210);
     PanelSide->SetAlign(alRight);
-    PanelHint = new TPanel(this);
+    PanelHint = MakeControl<TPanel>(this);
     PanelHint->SetHeight(24);
     PanelHint->SetAlign(alBottom);
-    new TLabel(PanelHint, "ドラッグで移動、ｺﾛｺﾛで拡大/縮小、ﾀﾞﾌﾞﾙｸﾘｯｸで全体表示"_sj);
-    Panel1 = new TPanel(this);
+    MakeControl<TLabel>(PanelHint, "ドラッグで移動、ｺﾛｺﾛで拡大/縮小、ﾀﾞﾌﾞﾙｸﾘｯｸで全体表示"_sj);
+    Panel1 = MakeControl<TPanel>(this);
 
-    auto* title = new TLabel(PanelSide, "格点ﾃﾞｰﾀ・部材ﾃﾞｰﾀの作成"_sj);
+    auto* title = MakeControl<TLabel>(PanelSide, "格点ﾃﾞｰﾀ・部材ﾃﾞｰﾀの作成"_sj);
     title->SetBounds(8, 8, 196, 20);
     std::vector<std::string> pens;
     for (int i = 1; i <= 8; ++i) pens.push_back(std::to_string(i));
-    RgPenNo = new TRadioGroup(PanelSide, "着目ペン番号"_sj, pens, 4);
+    RgPenNo = MakeControl<TRadioGroup>(PanelSide, "着目ペン番号"_sj, pens, 4);
     RgPenNo->SetBounds(8, 36, 196, 70);
     RgPenNo->SetItemIndex(0);
     RgPenNo->OnClick = [this] { PenSelectClick(); };
@@ -76,20 +76,20 @@ void TfmRefDXF::BuildComponents() {
         "KRVファイルとは\n弊社フリーソフト２次元CAD\n「Korvo」のファイルです。"_sj,
     };
     for (int i = 0; i < 3; ++i) {
-        auto* note = new TLabel(PanelSide, notes[i]);
+        auto* note = MakeControl<TLabel>(PanelSide, notes[i]);
         note->SetBounds(8, 120 + i * 64, 196, 56);
     }
-    BitBtnOK = new TButton(PanelSide, "摘 要"_sj);
+    BitBtnOK = MakeControl<TButton>(PanelSide, "摘 要"_sj);
     BitBtnOK->SetBounds(8, 330, 94, 32);
     BitBtnOK->OnClick = [this] { BitBtnOKClick(); };
-    BitBtn1 = new TButton(PanelSide, "ｷｬﾝｾﾙ"_sj);
+    BitBtn1 = MakeControl<TButton>(PanelSide, "ｷｬﾝｾﾙ"_sj);
     BitBtn1->SetBounds(110, 330, 94, 32);
     BitBtn1->OnClick = [this] { BitBtn1Click(); };
 }
 
 void TfmRefDXF::FormCreate() {
     Panel1->SetAlign(alClient);
-    Paint1 = new TPaintBox(Panel1);
+    Paint1 = MakeControl<TPaintBox>(Panel1);
     Paint1->SetAlign(alClient);
     Paint1->OnPaint = [this] { Paint1Paint(); };
     Paint1->OnMouseDown = [this](TMouseButton, int x, int y) { Paint1MouseDown(x, y); };

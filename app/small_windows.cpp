@@ -24,7 +24,7 @@ TFormVer2::TFormVer2() {
     SetCaption("変更履歴"_sj);
     SetFormDialogBorder(*this);
     SetFormClientSize(*this, 784, 629);
-    Memo1 = new TMemo(this);
+    Memo1 = MakeControl<TMemo>(this);
     Memo1->SetAlign(alClient);
     Memo1->SetReadOnly(true);
     Memo1->SetColor(10478843);
@@ -110,9 +110,9 @@ void DrawSplashPicture(TBitmap& picture) {
 
 TfmOpening::TfmOpening() {
     SetFormBorderless(*this, true);
-    Panel1 = new TPanel(this);
+    Panel1 = MakeControl<TPanel>(this);
     Panel1->SetAlign(alClient);
-    Image1 = new TImage(Panel1);
+    Image1 = MakeControl<TImage>(Panel1);
     Image1->OnClick = [this] { Image1Click(); };
     DrawSplashPicture(Image1->Picture());
     FormCreate();
@@ -158,7 +158,7 @@ void HideSplash() {
 TfmBusy::TfmBusy() {
     SetCaption("fmBusy");
     SetFormClientSize(*this, 657, 398);
-    Paint1 = new TPaintBox(this);
+    Paint1 = MakeControl<TPaintBox>(this);
     Paint1->SetAlign(alClient);
     Paint1->OnPaint = [this] { Paint1Paint(); };
     Realign();
@@ -251,9 +251,9 @@ void SpringIterate(const SpringTestInput& in, const double q[kSpringDivisions + 
 namespace {
 
 TEdit* AddEdit(TfmBaneT& form, const std::string& caption, const std::string& text, int tag, int row) {
-    auto* label = new TLabel(&form, caption);
+    auto* label = form.MakeControl<TLabel>(&form, caption);
     label->SetBounds(10, 12 + row * 30, 90, 22);
-    auto* edit = new TEdit(&form, text);
+    auto* edit = form.MakeControl<TEdit>(&form, text);
     edit->SetBounds(100, 10 + row * 30, 110, 24);
     edit->Tag = tag;
     return edit;
@@ -271,15 +271,15 @@ TfmBaneT::TfmBaneT() {
     EdWR = AddEdit(*this, "右荷重 (kN)"_sj, "   100.0", 81, 3);
     Ed_E = AddEdit(*this, "ヤング"_sj, "25000000", 0, 4);
     EdKv = AddEdit(*this, "Kv"_sj, "50000", 0, 5);
-    lbI = new TLabel(this, "");
+    lbI = MakeControl<TLabel>(this, "");
     lbI->SetBounds(10, 200, 200, 22);
-    Button1 = new TButton(this, "初期反力"_sj);
+    Button1 = MakeControl<TButton>(this, "初期反力"_sj);
     Button1->SetBounds(10, 240, 95, 30);
     Button1->OnClick = [this] { Button1Click(); };
-    Button2 = new TButton(this, "反復計算"_sj);
+    Button2 = MakeControl<TButton>(this, "反復計算"_sj);
     Button2->SetBounds(115, 240, 95, 30);
     Button2->OnClick = [this] { Button2Click(); };
-    Paint1 = new TPaintBox(this);
+    Paint1 = MakeControl<TPaintBox>(this);
     Paint1->SetBounds(220, 10, 530, 400);
     Paint1->OnPaint = [this] { Paint1Paint(); };
     TEdit* edits[6] = {Ed_L, Ed_H, EdWL, EdWR, Ed_E, EdKv};

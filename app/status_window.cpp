@@ -12,12 +12,12 @@ TFmExtSDK::TFmExtSDK() {
     // The person keeps working in the main window while it shows.
     SetFormShownWithoutFocus(*this);
     SetFormClientSize(*this, kClientWidth, kClientHeight);
-    Msg = new TPanel(this);
+    Msg = MakeControl<TPanel>(this);
     Msg->SetAlign(alClient);
     Msg->SetColor(kMsgColour);
     Msg->SetBevels(bvRaised, bvLowered, kBevelWidth);
     Msg->SetFontHeight(18);
-    lbVersion = new TLabel(Msg, "");
+    lbVersion = MakeControl<TLabel>(Msg, "");
     lbVersion->SetBounds(11, 9, kClientWidth - 22, 16);
     lbVersion->SetFontColor(0xFF0000);
     Realign();

@@ -4,7 +4,8 @@
 // comma rule); numbers are read from fields, texts from fixed columns.
 // Nothing read from the file is trusted: every count is clamped to its
 // table's capacity before it bounds a loop, and the whole read does a
-// bounded amount of work however the file repeats its sections.
+// bounded amount of work however the file repeats its sections. The lines
+// that the writer lays out by a table's description are read by it too.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -13,6 +14,7 @@
 #include "model/data_file.h"
 #include "model/data_file_internal.h"
 #include "model/frame_model.h"
+#include "model/model_tables.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
@@ -46,12 +48,7 @@ public:
     int Int(int k) const { return TextToInt(Str(k), 0); }
     // The field's value truncated toward zero (option words, the rigid-zone
     // switch).
-    int Trunc(int k) const {
-        const double v = TextToDouble(Str(k));
-        if (!(v > INT_MIN)) return v < 0 ? INT_MIN : 0;
-        if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
-        return static_cast<int>(std::trunc(v));
-    }
+    int Trunc(int k) const { return TruncToInt(TextToDouble(Str(k))); }
     double Real(int k) const { return TextToDouble(Str(k)); }
     // A mantissa in field k and a power of ten in field k + 1.
     double MantExp(int k) const {
@@ -64,13 +61,6 @@ public:
 private:
     TStringList items_;
 };
-
-// A file value into a float field: the float range at most, NaN as 0.
-float ToFloat(double v) {
-    if (std::isnan(v)) return 0.0f;
-    return static_cast<float>(std::clamp(v, -static_cast<double>(FLT_MAX),
-                                         static_cast<double>(FLT_MAX)));
-}
 
 bool StartsWith(const std::string& line, const char* prefix) {
     return line.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
@@ -132,6 +122,41 @@ std::string CaseName(const std::string& line, int lastField, std::size_t gap) {
     return TrimText(ColumnText(line, TextStart(line, 40, lastField, gap), 40));
 }
 
+// Fills a row from one line of its table's section, field by field as the
+// table's description lays them out: numbers by their place among the
+// line's fields, a text from its columns (or as far along as the numbers
+// before it pushed it).
+template <class R>
+void ReadTableLine(const std::string& line, const ModelTable<R>& table, R& row) {
+    const LineFields e(line);
+    int k = 0;               // the next field of the line
+    std::size_t column = 0;  // where the next field starts when nothing pushed it
+    for (const TableColumn<R>& c : table.columns) {
+        const FileField& f = c.file;
+        switch (f.kind) {
+        case FileKind::None: break;
+        case FileKind::Int: c.field.SetNumber(row, e.Int(k++)); break;
+        case FileKind::Fixed:
+        case FileKind::Printf: c.field.SetNumber(row, ToFloatInRange(e.Real(k++))); break;
+        case FileKind::MantExp:
+        case FileKind::MantExpNonZero:
+            c.field.SetNumber(row, ToFloatInRange(e.MantExp(k)));
+            k += 2;
+            break;
+        case FileKind::Text: {
+            const std::size_t lead = static_cast<std::size_t>(f.lead);
+            const std::string text = ColumnText(line, TextStart(line, column + lead, k - 1, lead),
+                                                static_cast<std::size_t>(f.width));
+            int size = 0;
+            char* dest = c.field.Text(row, size);
+            StoreText(dest, size, TrimText(text));
+            break;
+        }
+        }
+        column += static_cast<std::size_t>(f.Columns());
+    }
+}
+
 // Collects the reader's warnings, at most kMaxWarningLines of them.
 class Warnings {
 public:
@@ -162,11 +187,8 @@ private:
     int FindSections();
     int ReadKeywordLine(int i);
     int ReadCount(int value, int capacity, const std::string& what);
-    void ReadNodes(int i, int n);
-    void ReadMaterials(int i, int n);
-    void ReadSections(int i, int n);
-    void ReadMembers(int i, int n);
-    void ReadView1(int i, int n);
+    template <class R, std::size_t N>
+    void ReadTable(int i, const LineFields& f, R (&rows)[N], std::int32_t& count);
     int ReadView2(int i, int n);
     void ReadSpringCase(int i, const LineFields& f);
     void ReadSupportCase(int i, const LineFields& f);
@@ -277,101 +299,40 @@ int Reader::ReadKeywordLine(int i) {
         h.optViewPoint = o.Trunc(2);
         h.optExtraFactor = o.Trunc(3);
         h.optPrestress = o.Trunc(4);
-    } else if (keyword == "POINT") {
-        ReadNodes(i, ReadCount(f.Int(1), kMaxNodes, "POINT"));
-    } else if (keyword == "MATERIAL") {
-        ReadMaterials(i, ReadCount(f.Int(1), kMaxMaterials, "MATERIAL"));
-    } else if (keyword == "SECTION") {
-        ReadSections(i, ReadCount(f.Int(1), kMaxSections, "SECTION"));
-    } else if (keyword == "MEMBER") {
-        ReadMembers(i, ReadCount(f.Int(1), kMaxMembers, "MEMBER"));
-    } else if (keyword == "VIEW-1") {
-        ReadView1(i, ReadCount(f.Int(1), kMaxView1, "VIEW-1"));
+    } else if (keyword == NodeTable().fileKeyword) {
+        ReadTable(i, f, model_.nodes, model_.nodeCount);
+    } else if (keyword == MaterialTable().fileKeyword) {
+        ReadTable(i, f, model_.materials, model_.materialCount);
+    } else if (keyword == SectionTable().fileKeyword) {
+        ReadTable(i, f, model_.sections, model_.sectionCount);
+    } else if (keyword == MemberTable().fileKeyword) {
+        ReadTable(i, f, model_.members, model_.memberCount);
+    } else if (keyword == View1Table().fileKeyword) {
+        ReadTable(i, f, model_.view1, model_.view1Count);
     } else if (keyword == "VIEW-2") {
         return i + 1 + ReadView2(i, ReadCount(f.Int(1), kMaxView2, "VIEW-2"));
-    } else if (keyword == "BANE-CASE") {
+    } else if (keyword == SpringCaseTable().fileKeyword) {
         ReadSpringCase(i, f);
-    } else if (keyword == "SUPT-CASE") {
+    } else if (keyword == SupportCaseTable().fileKeyword) {
         ReadSupportCase(i, f);
-    } else if (keyword == "LOAD-CASE") {
+    } else if (keyword == LoadCaseTable().fileKeyword) {
         ReadLoadCase(i, f);
-    } else if (keyword == "KUMI-CASE") {
+    } else if (keyword == CombinationTable().fileKeyword) {
         ReadCombination(i, f);
     }
     return i + 1;
 }
 
-// A section read again (a damaged file) may hold fewer rows than before:
-// the rows it gives up are zeroed, as beyond every count.
-
-void Reader::ReadNodes(int i, int n) {
-    ZeroRowsBeyond(model_.nodes, n, model_.nodeCount);
-    model_.nodeCount = n;
-    for (int k = 1; k <= n; ++k) {
-        const LineFields e = Entry(i + k);
-        FramePoint& p = model_.nodes[k];
-        p.no = e.Int(0);
-        p.x = ToFloat(e.Real(1));
-        p.y = ToFloat(e.Real(2));
-    }
-}
-
-void Reader::ReadMaterials(int i, int n) {
-    ZeroRowsBeyond(model_.materials, n, model_.materialCount);
-    model_.materialCount = n;
-    for (int k = 1; k <= n; ++k) {
-        const LineFields e = Entry(i + k);
-        FrameMaterial& m = model_.materials[k];
-        m.no = e.Int(0);
-        m.e = ToFloat(e.MantExp(1));
-        m.alpha = ToFloat(e.MantExp(3));
-    }
-}
-
-void Reader::ReadSections(int i, int n) {
-    ZeroRowsBeyond(model_.sections, n, model_.sectionCount);
-    model_.sectionCount = n;
-    for (int k = 1; k <= n; ++k) {
-        const std::string& line = LineAt(i + k);
-        const LineFields e(line);
-        FrameSection& s = model_.sections[k];
-        s.no = e.Int(0);
-        s.area = ToFloat(e.MantExp(1));
-        s.inertia = ToFloat(e.MantExp(3));
-        StoreText(s.name, kNameSize, TrimText(ColumnText(line, TextStart(line, 50, 4, 10), 40)));
-    }
-}
-
-void Reader::ReadMembers(int i, int n) {
-    ZeroRowsBeyond(model_.members, n, model_.memberCount);
-    model_.memberCount = n;
-    for (int k = 1; k <= n; ++k) {
-        const std::string& line = LineAt(i + k);
-        const LineFields e(line);
-        FrameMember& m = model_.members[k];
-        m.no = e.Int(0);
-        m.nodeI = e.Int(1);
-        m.nodeJ = e.Int(2);
-        m.sectionNo = e.Int(3);
-        m.materialNo = e.Int(4);
-        m.endI = e.Int(5);
-        m.endJ = e.Int(6);
-        m.rigidI = ToFloat(e.Real(7));
-        m.rigidJ = ToFloat(e.Real(8));
-        StoreText(m.name, kNameSize, TrimText(ColumnText(line, TextStart(line, 65, 8, 1), 40)));
-    }
-}
-
-void Reader::ReadView1(int i, int n) {
-    ZeroRowsBeyond(model_.view1, n, model_.view1Count);
-    model_.view1Count = n;
-    for (int k = 1; k <= n; ++k) {
-        const LineFields e = Entry(i + k);
-        View1Range& r = model_.view1[k];
-        r.firstMember = e.Int(0);
-        r.lastMember = e.Int(1);
-        r.divisions = e.Int(2);
-    }
+// A table's section: the count on its keyword line (clamped to the table),
+// then one line per row. A section read again (a damaged file) may hold
+// fewer rows than before: the rows it gives up are zeroed, as beyond every
+// count.
+template <class R, std::size_t N>
+void Reader::ReadTable(int i, const LineFields& f, R (&rows)[N], std::int32_t& count) {
+    const int n = ReadCount(f.Int(1), static_cast<int>(N) - 1, f.Str(0));
+    ZeroRowsBeyond(rows, n, count);
+    count = n;
+    for (int k = 1; k <= n; ++k) ReadTableLine(LineAt(i + k), TableOf(rows), rows[k]);
 }
 
 // Each entry takes two lines: member and point count, then the positions
@@ -392,7 +353,7 @@ int Reader::ReadView2(int i, int n) {
         // beyond the count is not kept.
         const LineFields values(LineAt(line + 1));
         const int stored = std::min(values.Count(), v.count);
-        for (int p = 1; p <= stored; ++p) v.dist[p] = ToFloat(values.Real(p - 1));
+        for (int p = 1; p <= stored; ++p) v.dist[p] = ToFloatInRange(values.Real(p - 1));
     }
     return n;
 }
@@ -409,13 +370,7 @@ void Reader::ReadSpringCase(int i, const LineFields& f) {
     bc.no = no;
     bc.count = n;
     StoreText(bc.name, kNameSize, CaseName(list_[i], 2, 20));
-    for (int k = 1; k <= n; ++k) {
-        const LineFields e = Entry(i + k);
-        BaneEntry& s = bc.entries[k];
-        s.memberNo = e.Int(0);
-        s.kv = ToFloat(e.MantExp(1));
-        s.ku = ToFloat(e.MantExp(3));
-    }
+    for (int k = 1; k <= n; ++k) ReadTableLine(LineAt(i + k), SpringEntryTable(), bc.entries[k]);
 }
 
 void Reader::ReadSupportCase(int i, const LineFields& f) {
@@ -430,14 +385,16 @@ void Reader::ReadSupportCase(int i, const LineFields& f) {
     sc.no = no;
     sc.count = n;
     StoreText(sc.name, kNameSize, CaseName(list_[i], 2, 20));
+    // An entry's line puts the code last, after the springs and three
+    // reserved reals that the grid does not show: a layout of its own.
     for (int k = 1; k <= n; ++k) {
         const LineFields e = Entry(i + k);
         SuptEntry& s = sc.entries[k];
         s.nodeNo = e.Int(0);
-        s.kx = ToFloat(e.MantExp(1));
-        s.ky = ToFloat(e.MantExp(3));
-        s.km = ToFloat(e.MantExp(5));
-        for (int r = 0; r < 3; ++r) s.reserved[r] = ToFloat(e.MantExp(7 + 2 * r));
+        s.kx = ToFloatInRange(e.MantExp(1));
+        s.ky = ToFloatInRange(e.MantExp(3));
+        s.km = ToFloatInRange(e.MantExp(5));
+        for (int r = 0; r < 3; ++r) s.reserved[r] = ToFloatInRange(e.MantExp(7 + 2 * r));
         s.code = e.Int(13);
     }
 }
@@ -457,15 +414,8 @@ void Reader::ReadLoadCase(int i, const LineFields& f) {
     StoreText(lc.name, kNameSize, CaseName(list_[i], 4, 10));
     float maxLoad = 0.0f;
     for (int k = 1; k <= n; ++k) {
-        const LineFields e = Entry(i + k);
         LoadRecord& r = lc.loads[k];
-        r.code = e.Int(0);
-        r.memberFrom = e.Int(1);
-        r.memberTo = e.Int(2);
-        r.qI = ToFloat(e.Real(3));
-        r.qJ = ToFloat(e.Real(4));
-        r.distI = ToFloat(e.Real(5));
-        r.distJ = ToFloat(e.Real(6));
+        ReadTableLine(LineAt(i + k), LoadTable(), r);
         maxLoad = std::max({maxLoad, std::fabs(r.qI), std::fabs(r.qJ)});
     }
     lc.maxLoad = maxLoad;
@@ -484,11 +434,8 @@ void Reader::ReadCombination(int i, const LineFields& f) {
     const double factor = f.Real(3);
     kc.factor = std::isfinite(factor) ? factor : 0.0;
     StoreText(kc.name, kNameSize, CaseName(list_[i], 3, 10));
-    for (int k = 1; k <= n; ++k) {
-        const LineFields e = Entry(i + k);
-        kc.entries[k].loadCaseNo = e.Int(0);
-        kc.entries[k].factor = ToFloat(e.Real(1));
-    }
+    for (int k = 1; k <= n; ++k)
+        ReadTableLine(LineAt(i + k), CombinationEntryTable(), kc.entries[k]);
 }
 
 // Step 4: the names of the points of interest, between the two "END" lines.
@@ -528,8 +475,8 @@ void Reader::SetMemberGeometry() {
         GetNodeXYByNo(model_, xj, yj, m.nodeJ);
         const double dx = xj - xi;
         const double dy = yj - yi;
-        m.angle = ToFloat(SafeAtan2(dy, dx));
-        m.length = ToFloat(SafeSqrt(dx * dx + dy * dy));
+        m.angle = ToFloatInRange(SafeAtan2(dy, dx));
+        m.length = ToFloatInRange(SafeSqrt(dx * dx + dy * dy));
     }
 }
 

@@ -7,6 +7,11 @@
 // exponent values), and names are cut at a character boundary to the width
 // the reader takes, so that a written file reads back to the same model and
 // writes again to the same bytes.
+//
+// A line that holds one row of a table, its fields in the order of the
+// table's grid columns, is laid out by the table's description
+// (model_tables.h); the header, the case keyword lines, the support entries
+// and the points of interest have layouts of their own.
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -15,6 +20,7 @@
 #include "model/data_file.h"
 #include "model/data_file_internal.h"
 #include "model/frame_model.h"
+#include "model/model_tables.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
 #include "platform/file_replace.h"
@@ -116,90 +122,72 @@ void WriteHeader(TStringList& list, const FrameModel& model) {
                        h.optExtraFactor, h.optPrestress));
 }
 
-void WriteNodes(TStringList& list, const FrameModel& model) {
-    const int n = CheckedCount(model.nodeCount, kMaxNodes);
-    list.Add(KeywordLine("POINT", n));
-    for (int i = 1; i <= n; ++i) {
-        const FramePoint& p = model.nodes[i];
-        list.Add(FormatStr("%10d", p.no) + FixedField(p.x, 10, 4) + FixedField(p.y, 10, 4));
+// One line of a table as its description lays it out: the file fields of
+// its columns one after another, each after its leading blanks.
+template <class R>
+std::string TableLine(const ModelTable<R>& table, const R& row) {
+    std::string line;
+    for (const TableColumn<R>& c : table.columns) {
+        const FileField& f = c.file;
+        if (f.kind == FileKind::None) continue;
+        line.append(static_cast<std::size_t>(f.lead), ' ');
+        const double v = c.field.Number(row);
+        const int at = static_cast<int>(line.size());
+        switch (f.kind) {
+        case FileKind::Int: line += FormatStr("%*d", f.width, static_cast<int>(v)); break;
+        case FileKind::Fixed: line += FixedField(v, f.width, f.digits); break;
+        case FileKind::Printf: line += FormatStr("%*.*f", f.width, f.digits, FiniteOr0(v)); break;
+        case FileKind::MantExp: FormatMantExp(line, at, f.width, f.digits, v); break;
+        case FileKind::MantExpNonZero:
+            FormatMantExp(line, at, f.width, f.digits, v > 1e-9f ? v : 1e-9);
+            break;
+        case FileKind::Text: {
+            int size = 0;
+            line += NameForFile(c.field.Text(row, size), static_cast<std::size_t>(f.width));
+            break;
+        }
+        case FileKind::None: break;
+        }
     }
+    return line;
 }
 
-// "%10d %29s": the number, then blanks up to column 40 for the fields.
-std::string NumberAndBlanks(int no, int blanks) { return FormatStr("%10d %*s", no, blanks, ""); }
-
-// How far a number below -999999999 (eleven characters in "%10d") pushes
-// the fields after it, which are then written that much further on.
-int Overhang(int no) { return std::max(0, static_cast<int>(FormatStr("%d", no).size()) - 10); }
-
-void WriteMaterials(TStringList& list, const FrameModel& model) {
-    const int n = CheckedCount(model.materialCount, kMaxMaterials);
-    list.Add(KeywordLine("MATERIAL", n));
-    for (int i = 1; i <= n; ++i) {
-        const FrameMaterial& m = model.materials[i];
-        std::string line = NumberAndBlanks(m.no, 29);
-        const int at = 10 + Overhang(m.no);
-        FormatMantExp(line, at, 10, 5, m.e);
-        FormatMantExp(line, at + 15, 10, 5, m.alpha);
-        list.Add(line);
-    }
+// A table's section: its keyword with the count, then one line per row.
+template <class R, std::size_t N>
+void WriteTable(TStringList& list, const R (&rows)[N], int count) {
+    const ModelTable<R>& table = TableOf(rows);
+    const int n = CheckedCount(count, static_cast<int>(N) - 1);
+    list.Add(KeywordLine(table.fileKeyword, n));
+    for (int i = 1; i <= n; ++i) list.Add(TableLine(table, rows[i]));
 }
 
-void WriteSections(TStringList& list, const FrameModel& model) {
-    const int n = CheckedCount(model.sectionCount, kMaxSections);
-    list.Add(KeywordLine("SECTION", n));
-    for (int i = 1; i <= n; ++i) {
-        const FrameSection& s = model.sections[i];
-        std::string line = NumberAndBlanks(s.no, 29);
-        // An area or inertia of 0 (or less) is written as 1e-9: the vendor
-        // library divides by them.
-        const int at = 10 + Overhang(s.no);
-        FormatMantExp(line, at, 10, 5, s.area > 1e-9f ? s.area : 1e-9);
-        FormatMantExp(line, at + 15, 10, 5, s.inertia > 1e-9f ? s.inertia : 1e-9);
-        line += FormatStr("%10s%s", "", NameForFile(s.name, 40).c_str());
-        list.Add(line);
-    }
-}
-
-void WriteMembers(TStringList& list, const FrameModel& model) {
-    const int n = CheckedCount(model.memberCount, kMaxMembers);
-    list.Add(KeywordLine("MEMBER", n));
-    for (int i = 1; i <= n; ++i) {
-        const FrameMember& m = model.members[i];
-        // Rigid zones as " %9.3f", kept to their columns so the name after
-        // them stays in place.
-        list.Add(FormatStr("%10d %4d %4d %4d %4d %4d %4d    ", m.no, m.nodeI, m.nodeJ, m.sectionNo,
-                           m.materialNo, m.endI, m.endJ) +
-                 FixedField(m.rigidI, 10, 3) + FixedField(m.rigidJ, 10, 3) + " " +
-                 NameForFile(m.name, 40));
-    }
-}
-
+// A case's keyword line holds the count of its entries between its number
+// and its name (from column 41), a layout of its own; the entries are lines
+// of the entry table.
 void WriteSpringCases(TStringList& list, const FrameModel& model) {
     const int cases = CheckedCount(model.springCaseCount, kMaxSpringCases);
     for (int c = 1; c <= cases; ++c) {
         const BaneCase& bc = model.springCases[c];
         const int n = CheckedCount(bc.count, kMaxSpringEntries);
-        list.Add(FormatStr("%-10s %4d %4d %18s %s", "BANE-CASE", bc.no, n, "",
-                           NameForFile(bc.name, 40).c_str()));
-        for (int k = 1; k <= n; ++k) {
-            const BaneEntry& e = bc.entries[k];
-            std::string line = NumberAndBlanks(e.memberNo, 29);
-            const int at = 10 + Overhang(e.memberNo);
-            FormatMantExp(line, at, 10, 3, e.kv);
-            FormatMantExp(line, at + 20, 10, 3, e.ku);
-            list.Add(line);
-        }
+        list.Add(FormatStr("%-10s %4d %4d %18s %s", SpringCaseTable().fileKeyword, bc.no, n, "",
+                           NameForFile(bc.name, kNameTextBytes).c_str()));
+        for (int k = 1; k <= n; ++k) list.Add(TableLine(SpringEntryTable(), bc.entries[k]));
     }
 }
+
+// How far a number below -999999999 (eleven characters in "%10d") pushes
+// the fields after it, which are then written that much further on.
+int Overhang(int no) { return std::max(0, static_cast<int>(FormatStr("%d", no).size()) - 10); }
 
 void WriteSupportCases(TStringList& list, const FrameModel& model) {
     const int cases = CheckedCount(model.supportCaseCount, kMaxSupportCases);
     for (int c = 1; c <= cases; ++c) {
         const SuptCase& sc = model.supportCases[c];
         const int n = CheckedCount(sc.count, kMaxSupportEntries);
-        list.Add(FormatStr("%-10s %4d %4d %18s %s", "SUPT-CASE", sc.no, n, "",
-                           NameForFile(sc.name, 40).c_str()));
+        list.Add(FormatStr("%-10s %4d %4d %18s %s", SupportCaseTable().fileKeyword, sc.no, n, "",
+                           NameForFile(sc.name, kNameTextBytes).c_str()));
+        // An entry's line puts the code last, after the springs and three
+        // reserved reals that the grid does not show: a layout of its own.
         for (int k = 1; k <= n; ++k) {
             const SuptEntry& e = sc.entries[k];
             std::string line = FormatStr("%10d %59s %4d", e.nodeNo, "", e.code);
@@ -211,13 +199,9 @@ void WriteSupportCases(TStringList& list, const FrameModel& model) {
     }
 }
 
+// Each member's points take two lines of their own (its number and count,
+// then the positions); their names follow the "END" (WritePointNames).
 void WriteViewPoints(TStringList& list, const FrameModel& model) {
-    const int n1 = CheckedCount(model.view1Count, kMaxView1);
-    list.Add(KeywordLine("VIEW-1", n1));
-    for (int i = 1; i <= n1; ++i) {
-        const View1Range& r = model.view1[i];
-        list.Add(FormatStr("%10d %4d %4d", r.firstMember, r.lastMember, r.divisions));
-    }
     const int n2 = CheckedCount(model.view2Count, kMaxView2);
     list.Add(KeywordLine("VIEW-2", n2));
     for (int i = 1; i <= n2; ++i) {
@@ -236,14 +220,10 @@ void WriteLoadCases(TStringList& list, const FrameModel& model) {
     for (int c = 1; c <= cases; ++c) {
         const LoadCase& lc = model.loadCases[c];
         const int n = CheckedCount(lc.count, kMaxLoads);
-        list.Add(FormatStr("%-10s %4d %4d %4d %4d %8s %s", "LOAD-CASE", lc.no, n, lc.baneCaseNo,
-                           lc.suptCaseNo, "", NameForFile(lc.name, 40).c_str()));
-        for (int k = 1; k <= n; ++k) {
-            const LoadRecord& r = lc.loads[k];
-            list.Add(FormatStr("%10d %4d %4d %9.3f %9.3f %9.3f %9.3f", r.code, r.memberFrom,
-                               r.memberTo, FiniteOr0(r.qI), FiniteOr0(r.qJ), FiniteOr0(r.distI),
-                               FiniteOr0(r.distJ)));
-        }
+        list.Add(FormatStr("%-10s %4d %4d %4d %4d %8s %s", LoadCaseTable().fileKeyword, lc.no, n,
+                           lc.baneCaseNo, lc.suptCaseNo, "",
+                           NameForFile(lc.name, kNameTextBytes).c_str()));
+        for (int k = 1; k <= n; ++k) list.Add(TableLine(LoadTable(), lc.loads[k]));
     }
 }
 
@@ -252,12 +232,10 @@ void WriteCombinations(TStringList& list, const FrameModel& model) {
     for (int c = 1; c <= cases; ++c) {
         const KumiCase& kc = model.combinations[c];
         const int n = CheckedCount(kc.count, kMaxCombinationEntries);
-        list.Add(FormatStr("%-10s %4d %4d", "KUMI-CASE", kc.no, n) + FixedField(kc.factor, 10, 4) +
-                 FormatStr(" %8s %s", "", NameForFile(kc.name, 40).c_str()));
-        for (int k = 1; k <= n; ++k) {
-            const KumiEntry& e = kc.entries[k];
-            list.Add(FormatStr("%15d", e.loadCaseNo) + FixedField(e.factor, 15, 4));
-        }
+        list.Add(FormatStr("%-10s %4d %4d", CombinationTable().fileKeyword, kc.no, n) +
+                 FixedField(kc.factor, 10, 4) +
+                 FormatStr(" %8s %s", "", NameForFile(kc.name, kNameTextBytes).c_str()));
+        for (int k = 1; k <= n; ++k) list.Add(TableLine(CombinationEntryTable(), kc.entries[k]));
     }
 }
 
@@ -319,12 +297,13 @@ void FormatMantExp(std::string& line, int column, int m, int e, double value) {
 void WriteFrameDataFile(TStringList& list, const FrameModel& model, int /*format*/) {
     list.Clear();
     WriteHeader(list, model);
-    WriteNodes(list, model);
-    WriteMaterials(list, model);
-    WriteSections(list, model);
-    WriteMembers(list, model);
+    WriteTable(list, model.nodes, model.nodeCount);
+    WriteTable(list, model.materials, model.materialCount);
+    WriteTable(list, model.sections, model.sectionCount);
+    WriteTable(list, model.members, model.memberCount);
     WriteSpringCases(list, model);
     WriteSupportCases(list, model);
+    WriteTable(list, model.view1, model.view1Count);
     WriteViewPoints(list, model);
     WriteLoadCases(list, model);
     WriteCombinations(list, model);

@@ -3,8 +3,10 @@
 #include <locale.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <array>
 #include <climits>
+#include <cfloat>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -135,6 +137,19 @@ int TextToInt(const std::string& text, int decimals) {
     if (r >= static_cast<double>(INT_MAX)) return INT_MAX;
     if (r <= static_cast<double>(INT_MIN)) return INT_MIN;
     return static_cast<int>(r);  // truncation toward zero
+}
+
+float ToFloatInRange(double v) {
+    if (std::isnan(v)) return 0.0f;
+    return static_cast<float>(
+        std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
+int TruncToInt(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= static_cast<double>(INT_MAX)) return INT_MAX;
+    if (v <= static_cast<double>(INT_MIN)) return INT_MIN;
+    return static_cast<int>(std::trunc(v));
 }
 
 std::string NumZenToHan(const std::string& text) {

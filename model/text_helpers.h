@@ -42,6 +42,15 @@ double TextToDouble(const std::string& text);
 // "-2.95" -> -3). Results beyond the int range are clamped; NaN gives 0.
 int TextToInt(const std::string& text, int decimals = 0);
 
+// A typed or read real into a float field: clamped to the float range (a
+// larger magnitude cannot be held, and the cast would be undefined), NaN
+// as 0. Validation then refuses what the engine cannot carry.
+float ToFloatInRange(double v);
+
+// A real truncated toward zero into an int field, clamped to the int range,
+// NaN as 0.
+int TruncToInt(double v);
+
 // Re-formats an edit's number by its format code (an edit's tag): width =
 // (tag / 10) mod 100, decimals = tag mod 10; a width of 0 leaves the text
 // as it is.

@@ -71,16 +71,16 @@ TFmPriPrev::TFmPriPrev() : printer_(std::make_unique<TPrinter>()) {
                    std::max(400, screenHeight - 44));
     for (CacheSlot& s : slots_) s.bitmap = std::make_unique<TBitmap>(1, 1);
 
-    Panel1 = new TPanel(&Form);
+    Panel1 = Form.MakeControl<TPanel>(&Form);
     Panel1->SetWidth(kPanel1Width);
     Panel1->SetAlign(alLeft);
     BuildButtons();
-    LblNote = new TLabel(Panel1, "");
+    LblNote = Form.MakeControl<TLabel>(Panel1, "");
     LblNote->SetFontColor(kNoteColour);
     LblNote->SetHeight(36);
     LblNote->SetAlign(alBottom);
     LblNote->SetVisible(false);
-    ListJump = new TListBox(Panel1);
+    ListJump = Form.MakeControl<TListBox>(Panel1);
     TFontSpec listFont;
     listFont.face = "ＭＳ ゴシック"_sj;
     listFont.height = 12;
@@ -92,13 +92,13 @@ TFmPriPrev::TFmPriPrev() : printer_(std::make_unique<TPrinter>()) {
         ListJumpDrawItem(i, c, r, sel);
     };
 
-    Panel2 = new TPanel(&Form);
+    Panel2 = Form.MakeControl<TPanel>(&Form);
     Panel2->SetColor(kPreviewBackground);
     Panel2->SetAlign(alClient);
-    PanelBar = new TPanel(Panel2);
+    PanelBar = Form.MakeControl<TPanel>(Panel2);
     PanelBar->SetWidth(kPanelBarWidth);
     PanelBar->SetAlign(alRight);
-    ScrollBar1 = new TScrollBar(PanelBar);
+    ScrollBar1 = Form.MakeControl<TScrollBar>(PanelBar);
     ScrollBar1->SetAlign(alClient);
     ScrollBar1->SetLargeChange(kPreviewUnitsPerPage);
     ScrollBar1->SetSmallChange(1);
@@ -106,7 +106,7 @@ TFmPriPrev::TFmPriPrev() : printer_(std::make_unique<TPrinter>()) {
     // Nothing to show until a report has been composed.
     ScrollBar1->SetEnabled(false);
     ScrollBar1->OnChange = [this] { ScrollBar1Change(); };
-    Image1 = new TImage(Panel2);
+    Image1 = Form.MakeControl<TImage>(Panel2);
     Image1->SetBounds(0, 0, kMaxViewWidth, kMaxViewHeight);
     Image1->Picture().SetSize(kMaxViewWidth, kMaxViewHeight);
 
@@ -124,36 +124,36 @@ TFmPriPrev::~TFmPriPrev() {
 }
 
 void TFmPriPrev::BuildButtons() {
-    PnlButtons = new TPanel(Panel1);
+    PnlButtons = Form.MakeControl<TPanel>(Panel1);
     PnlButtons->SetHeight(176);
     PnlButtons->SetAlign(alTop);
     PnlButtons->SetColor(kButtonsColour);
     const int w = kPanel1Width - 12;
 
-    PnlPrintAll = new TPanel(PnlButtons);
+    PnlPrintAll = Form.MakeControl<TPanel>(PnlButtons);
     PnlPrintAll->SetBounds(6, 6, w, 34);
-    BtnPrintAll = new TButton(PnlPrintAll, "全てのページを印刷"_sj);
+    BtnPrintAll = Form.MakeControl<TButton>(PnlPrintAll, "全てのページを印刷"_sj);
     BtnPrintAll->SetBounds(4, 4, 200, 26);
     BtnPrintAll->OnClick = [this] { BtnPrintAllClick(); };
 
-    PnlPrintCurrent = new TPanel(PnlButtons);
+    PnlPrintCurrent = Form.MakeControl<TPanel>(PnlButtons);
     PnlPrintCurrent->SetBounds(6, 44, w, 34);
-    BtnPrintCurrent = new TButton(PnlPrintCurrent, "現在ページの印刷"_sj);
+    BtnPrintCurrent = Form.MakeControl<TButton>(PnlPrintCurrent, "現在ページの印刷"_sj);
     BtnPrintCurrent->SetBounds(4, 4, 200, 26);
     BtnPrintCurrent->OnClick = [this] { BtnPrintCurrentClick(); };
 
-    PnlPrintHanni = new TPanel(PnlButtons);
+    PnlPrintHanni = Form.MakeControl<TPanel>(PnlButtons);
     PnlPrintHanni->SetBounds(6, 82, w, 62);
-    BtnPrintHanni = new TButton(PnlPrintHanni, "指定の範囲を印刷"_sj);
+    BtnPrintHanni = Form.MakeControl<TButton>(PnlPrintHanni, "指定の範囲を印刷"_sj);
     BtnPrintHanni->SetBounds(4, 4, 200, 26);
     BtnPrintHanni->OnClick = [this] { BtnPrintHanniClick(); };
-    Label1 = new TLabel(PnlPrintHanni, "開始ページ"_sj);
+    Label1 = Form.MakeControl<TLabel>(PnlPrintHanni, "開始ページ"_sj);
     Label1->SetBounds(212, 8, 70, 20);
-    Label2 = new TLabel(PnlPrintHanni, "終了ページ"_sj);
+    Label2 = Form.MakeControl<TLabel>(PnlPrintHanni, "終了ページ"_sj);
     Label2->SetBounds(212, 36, 70, 20);
-    EdPrintTop = new TEdit(PnlPrintHanni, "   1");
+    EdPrintTop = Form.MakeControl<TEdit>(PnlPrintHanni, "   1");
     EdPrintTop->SetBounds(284, 6, 52, 24);
-    EdPrintEnd = new TEdit(PnlPrintHanni, " 999");
+    EdPrintEnd = Form.MakeControl<TEdit>(PnlPrintHanni, " 999");
     EdPrintEnd->SetBounds(284, 34, 52, 24);
     for (TEdit* e : {EdPrintTop, EdPrintEnd}) {
         e->Tag = 40;  // four digits, no decimals
@@ -164,7 +164,7 @@ void TFmPriPrev::BuildButtons() {
         e->OnExit = [this, e] { EditExit(*e); };
     }
 
-    ckPageDisp = new TCheckBox(PnlButtons, "ページ単位の表示"_sj, true);
+    ckPageDisp = Form.MakeControl<TCheckBox>(PnlButtons, "ページ単位の表示"_sj, true);
     ckPageDisp->SetBounds(10, 150, 200, 22);
     ckPageDisp->OnClick = [this] { ckPageDispClick(); };
 }

@@ -16,7 +16,6 @@
 #include "rccheck/rc_records.h"
 #include "report/graphics.h"
 #include "report/page_pool.h"
-#include "report/report_figures.h"
 #include "report/report_input.h"
 #include "report/report_lines.h"
 #include "report/report_rc.h"
@@ -28,13 +27,6 @@ ReportCoverLinesData ReportCoverLines{"フレーム構造解析計算書"_sj, ""
 ReportExtentsData ReportExtents;
 ReportChapterSwitches ReportChapters;
 std::string PreviewNoteText[2];
-
-namespace {
-ReportFigureDrawer* FigureDrawer = nullptr;
-}  // namespace
-
-void SetReportFigureDrawer(ReportFigureDrawer* drawer) { FigureDrawer = drawer; }
-ReportFigureDrawer* GetReportFigureDrawer() { return FigureDrawer; }
 
 // --- Driver ---
 
@@ -269,15 +261,6 @@ std::vector<std::string> JoinLines(std::vector<std::string> a, const std::vector
 }
 
 // --- Texts ---
-
-void ReportFrameBox(double x1, double y1, double x2, double y2) {
-    G_SetLineColor(0);
-    G_SetLineWidth(0);
-    Gmm_Line(x1, y1, x2, y1, 0, 0);
-    Gmm_Line(x2, y1, x2, y2, 0, 0);
-    Gmm_Line(x2, y2, x1, y2, 0, 0);
-    Gmm_Line(x1, y2, x1, y1, 0, 0);
-}
 
 std::string FormatReportE(double value) {
     std::string text = FormatStr("%.5E", value);

@@ -131,7 +131,5 @@ std::string ReportHeading(const std::string& lead, const std::string& name);
 std::string ReportPlainText(const std::string& line);
 // Whole millimetres (fraction dropped), the y the chapters hand on.
 double ReportWholeMm(double y);
-// The thin frame of a figure box that no drawer fills (paper mm).
-void ReportFrameBox(double x1, double y1, double x2, double y2);
 // Byte length of a CP932 text.
 int ReportTextBytes(const std::string& text);

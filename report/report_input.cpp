@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "model/frame_model.h"
+#include "model/model_tables.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
 #include "platform/sjis_literal.h"
@@ -52,6 +54,62 @@ std::string OnOff(int flag) { return flag != 0 ? "する"_sj : "しない"_sj; }
 
 // A count of the model, which its reader and the grids keep inside its table.
 int Count(int count, int capacity) { return CheckedCount(count, capacity); }
+
+std::string SupportCodeText(int code) {
+    static const std::string* const kNames[] = {
+        nullptr, &"(ﾋﾟﾝ支点)"_sj, &"(ﾋﾟﾝ･水平ﾛｰﾗｰ支点)"_sj, &"(ﾋﾟﾝ･鉛直ﾛｰﾗｰ支点)"_sj,
+        &"(固定)"_sj, &"(ﾊﾞﾈ支点)"_sj};
+    std::string text = FormatStr("%d ", code);
+    if (code >= 1 && code <= 5) text += *kNames[code];
+    return text;
+}
+
+// A negative stiffness marks a rigid direction, 0 a free one.
+std::string StiffnessText(double k) {
+    if (k < 0) return "固定"_sj;
+    if (k == 0) return "自由"_sj;
+    return FormatReportE(k);
+}
+
+// The report's table of a model table: a row-number column numberWidth
+// wide, then the columns its description puts in the report.
+template <class R>
+std::vector<std::string> TableTemplate(const ModelTable<R>& table, int numberWidth, int indent) {
+    std::vector<ReportColumn> cols{{numberWidth, "No"_sj, "", "-1"}};
+    for (const TableColumn<R>& c : table.columns)
+        if (c.report.width > 0)
+            cols.push_back({c.report.width, c.report.head1, c.report.head2, c.report.mask});
+    return ReportTableTemplate(cols, indent);
+}
+
+// The fields of one row, in the order of its report columns.
+template <class R>
+void PutRow(const ModelTable<R>& table, const R& row) {
+    for (const TableColumn<R>& c : table.columns) {
+        const ReportField& f = c.report;
+        if (f.width == 0) continue;
+        const double v = c.field.Number(row);
+        switch (f.show) {
+        case ReportShow::Number: PutNumber(v); break;
+        case ReportShow::Exponent: PutText(FormatReportE(v)); break;
+        case ReportShow::Name: {
+            int size = 0;
+            const char* text = c.field.Text(row, size);
+            const std::string name(text, strnlen(text, static_cast<std::size_t>(size)));
+            PutText(ReportSafeText(name, f.width));
+            break;
+        }
+        case ReportShow::PinOrRigid: PutText(v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj); break;
+        case ReportShow::DashIfTiny:
+            // A rigid zone this short is treated as none by the engine.
+            if (v <= 0.0001) PutText("－"_sj);
+            else PutNumber(v);
+            break;
+        case ReportShow::SupportCode: PutText(SupportCodeText(static_cast<int>(v))); break;
+        case ReportShow::Stiffness: PutText(StiffnessText(v)); break;
+        }
+    }
+}
 
 }  // namespace
 
@@ -110,99 +168,31 @@ double PrintOverviewSection(double y, const FrameModel& model) {
 double PrintMaterialTable(double y, const FrameModel& model) {
     NewReportPage();
     y = RunReportTemplate(0, {"+F2-|$>>%. 構造"_sj});
-    static const std::vector<std::string> table = ReportTableTemplate(
-        {{6, "No"_sj, "", "-1"},
-         {10, "材質番号"_sj, "", "#####"},
-         {22, "ヤング係数"_sj, "Ε(kN/m2)"_sj, std::string(12, '#')},
-         {22, "線膨張係数"_sj, "α(/℃)"_sj, std::string(12, '#')}},
-        4);
+    static const std::vector<std::string> table = TableTemplate(MaterialTable(), 6, 4);
     // More rows than a page holds continue in blocks, like every table.
     y = PrintRowBlocks(y, Count(model.materialCount, kMaxMaterials), Heading("%.% 材質データ"_sj),
-                       table, [&](int r) {
-                           const FrameMaterial& m = model.materials[r];
-                           PutNumber(m.no);
-                           PutText(FormatReportE(m.e));
-                           PutText(FormatReportE(m.alpha));
-                       });
+                       table, [&](int r) { PutRow(MaterialTable(), model.materials[r]); });
     return ReportWholeMm(y);
 }
 
 double PrintSectionTable(double y, const FrameModel& model) {
-    constexpr int kNameColumn = 26;
-    static const std::vector<std::string> table =
-        ReportTableTemplate({{6, "No"_sj, "", "-1"},
-                             {10, "断面番号"_sj, "", "#####"},
-                             {18, "断面積"_sj, "Ａ(m2)"_sj, std::string(12, '#')},
-                             {20, "断面2次ﾓｰﾒﾝﾄ"_sj, "Iz(m4)"_sj, std::string(12, '#')},
-                             {kNameColumn, "断面名称"_sj, "", std::string(20, '#')}},
-                            4);
+    static const std::vector<std::string> table = TableTemplate(SectionTable(), 6, 4);
     y = PrintRowBlocks(y, Count(model.sectionCount, kMaxSections), Heading("%.% 断面データ"_sj),
-                       table, [&](int r) {
-                           const FrameSection& s = model.sections[r];
-                           PutNumber(s.no);
-                           PutText(FormatReportE(s.area));
-                           PutText(FormatReportE(s.inertia));
-                           PutText(ReportSafeText(s.name, kNameColumn));
-                       });
+                       table, [&](int r) { PutRow(SectionTable(), model.sections[r]); });
     return ReportWholeMm(y);
 }
 
 double PrintNodeTable(double y, const FrameModel& model) {
-    static const std::vector<std::string> table =
-        ReportTableTemplate({{6, "No"_sj, "", "-1"},
-                             {10, "格点番号"_sj, "", "#####"},
-                             {16, "Ｘ座標 (m)"_sj, "", "#####.####"},
-                             {16, "Ｙ座標 (m)"_sj, "", "#####.####"}},
-                            4);
+    static const std::vector<std::string> table = TableTemplate(NodeTable(), 6, 4);
     y = PrintRowBlocks(y, Count(model.nodeCount, kMaxNodes), Heading("%.% 格点データ"_sj), table,
-                       [&](int r) {
-                           PutNumber(model.nodes[r].no);
-                           PutNumber(model.nodes[r].x);
-                           PutNumber(model.nodes[r].y);
-                       });
+                       [&](int r) { PutRow(NodeTable(), model.nodes[r]); });
     return ReportWholeMm(y);
 }
 
 double PrintMemberTable(double y, const FrameModel& model) {
-    constexpr int kNameColumn = 16;
-    static const std::vector<std::string> table =
-        ReportTableTemplate({{4, "No"_sj, "", "-1"},
-                             {4, "部材"_sj, "番号"_sj, "###"},
-                             {4, "格点"_sj, "i端"_sj, "###"},
-                             {4, "格点"_sj, "j端"_sj, "###"},
-                             {4, "断面"_sj, "番号"_sj, "###"},
-                             {4, "材質"_sj, "番号"_sj, "###"},
-                             {4, "結合"_sj, "i端"_sj, "###"},
-                             {4, "結合"_sj, "j端"_sj, "###"},
-                             {6, "剛域長"_sj, "i端(m)"_sj, "#.###"},
-                             {6, "剛域長"_sj, "j端(m)"_sj, "#.###"},
-                             {8, "部材長"_sj, "(m)"_sj, "###.###"},
-                             {kNameColumn, "部材名"_sj, "", std::string(14, '#')}},
-                            0);
-    const auto rigid = [](double length) {
-        // A rigid zone this short is treated as none by the engine.
-        if (length <= 0.0001) {
-            PutText("－"_sj);
-        } else {
-            PutNumber(length);
-        }
-    };
-    const auto joint = [](int code) { PutText(code != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj); };
+    static const std::vector<std::string> table = TableTemplate(MemberTable(), 4, 0);
     y = PrintRowBlocks(y, Count(model.memberCount, kMaxMembers), Heading("%.% 部材データ"_sj),
-                       table, [&](int r) {
-                           const FrameMember& m = model.members[r];
-                           PutNumber(m.no);
-                           PutNumber(m.nodeI);
-                           PutNumber(m.nodeJ);
-                           PutNumber(m.sectionNo);
-                           PutNumber(m.materialNo);
-                           joint(m.endI);
-                           joint(m.endJ);
-                           rigid(m.rigidI);
-                           rigid(m.rigidJ);
-                           PutNumber(m.length);
-                           PutText(ReportSafeText(m.name, kNameColumn));
-                       });
+                       table, [&](int r) { PutRow(MemberTable(), model.members[r]); });
     return ReportWholeMm(y);
 }
 
@@ -240,35 +230,8 @@ double PrintPointTable(double y, const FrameModel& model) {
     return ReportWholeMm(y);
 }
 
-namespace {
-
-std::string SupportCodeText(int code) {
-    static const std::string* const kNames[] = {
-        nullptr, &"(ﾋﾟﾝ支点)"_sj, &"(ﾋﾟﾝ･水平ﾛｰﾗｰ支点)"_sj, &"(ﾋﾟﾝ･鉛直ﾛｰﾗｰ支点)"_sj,
-        &"(固定)"_sj, &"(ﾊﾞﾈ支点)"_sj};
-    std::string text = FormatStr("%d ", code);
-    if (code >= 1 && code <= 5) text += *kNames[code];
-    return text;
-}
-
-// A negative stiffness marks a rigid direction, 0 a free one.
-std::string StiffnessText(double k) {
-    if (k < 0) return "固定"_sj;
-    if (k == 0) return "自由"_sj;
-    return FormatReportE(k);
-}
-
-}  // namespace
-
 double PrintSupportTable(double y, const FrameModel& model) {
-    static const std::vector<std::string> table =
-        ReportTableTemplate({{4, "No"_sj, "", "-1"},
-                             {10, "格点番号"_sj, "", "#####"},
-                             {22, "支点コード"_sj, "", std::string(18, '#')},
-                             {14, "Ｋx (kN/m)"_sj, "", std::string(12, '#')},
-                             {14, "Ｋy (kN/m)"_sj, "", std::string(12, '#')},
-                             {16, "Ｋm (kN･m/rad)"_sj, "", std::string(12, '#')}},
-                            0);
+    static const std::vector<std::string> table = TableTemplate(SupportEntryTable(), 4, 0);
     const int cases = Count(model.supportCaseCount, kMaxSupportCases);
     bool first = true;
     for (int q = 1; q <= cases; ++q) {
@@ -285,24 +248,14 @@ double PrintSupportTable(double y, const FrameModel& model) {
                 PutNumber(sc.no);
                 numbered = true;
             }
-            const SuptEntry& e = sc.entries[r];
-            PutNumber(e.nodeNo);
-            PutText(SupportCodeText(e.code));
-            PutText(StiffnessText(e.kx));
-            PutText(StiffnessText(e.ky));
-            PutText(StiffnessText(e.km));
+            PutRow(SupportEntryTable(), sc.entries[r]);
         });
     }
     return ReportWholeMm(y);
 }
 
 double PrintSpringTable(double y, const FrameModel& model) {
-    static const std::vector<std::string> table =
-        ReportTableTemplate({{4, "No"_sj, "", "-1"},
-                             {10, "部材番号"_sj, "", "#####"},
-                             {26, "直方向バネ値"_sj, "Ｋv(kN/m2)"_sj, std::string(12, '#')},
-                             {26, "軸方向バネ値"_sj, "Ｋv(kN/m2)"_sj, std::string(12, '#')}},
-                            4);
+    static const std::vector<std::string> table = TableTemplate(SpringEntryTable(), 4, 4);
     const int cases = Count(model.springCaseCount, kMaxSpringCases);
     bool first = true;
     for (int q = 1; q <= cases; ++q) {
@@ -319,10 +272,7 @@ double PrintSpringTable(double y, const FrameModel& model) {
                 PutNumber(bc.no);
                 numbered = true;
             }
-            const BaneEntry& e = bc.entries[r];
-            PutNumber(e.memberNo);
-            PutText(FormatReportE(e.kv));
-            PutText(FormatReportE(e.ku));
+            PutRow(SpringEntryTable(), bc.entries[r]);
         });
     }
     return ReportWholeMm(y);

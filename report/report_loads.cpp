@@ -269,11 +269,7 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     FitReportExtents(50, y + 15, 130, y + 65);
     // The load values of one figure keep clear of each other.
     BeginFigureLabels();
-    if (ReportFigureDrawer* drawer = GetReportFigureDrawer()) {
-        drawer->DrawLoadFigure(model, c);
-    } else {
-        ReportFrameBox(50, y + 15, 130, y + 65);
-    }
+    DrawReportLoadFigure(model, c);
     EndFigureLabels();
     DrawExtentDimensions();
     G_RestoreState(saved);

@@ -198,16 +198,11 @@ double PrintForceDiagrams(double y, const FrameResults& results, const FrameMode
         PrintTextLine(1, y + 5, DiagramTitle(q));
         GraphicsState saved;
         G_SaveState(saved);
-        ReportFigureDrawer* drawer = GetReportFigureDrawer();
-        FitDiagramWindow(y, drawer ? drawer->DiagramReach(results) : 0.0);
-        if (drawer) {
-            // The values of one diagram keep clear of each other.
-            BeginFigureLabels();
-            drawer->DrawResultDiagram(results, model, block, static_cast<ReportDiagram>(q));
-            EndFigureLabels();
-        } else {
-            ReportFrameBox(35, y + 35, 145, y + 85);
-        }
+        FitDiagramWindow(y, ReportDiagramReach(results));
+        // The values of one diagram keep clear of each other.
+        BeginFigureLabels();
+        DrawReportDiagram(results, model, block, static_cast<ReportDiagram>(q));
+        EndFigureLabels();
         G_RestoreState(saved);
         G_SetLineColor(0);
         G_SetLineWidth(1);

@@ -296,6 +296,10 @@ void TControl::SetColor(std::uint32_t colour) {
 void TControl::SetFocus() { widget_->setFocus(); }
 void TControl::Repaint() { widget_->repaint(); }
 
+TWinControl::~TWinControl() {
+    for (TControl* c : children_) c->parent_ = nullptr;
+}
+
 void TWinControl::Realign() {
     QRect area(0, 0, Widget()->width(), Widget()->height());
     for (TControl* c : children_) {
@@ -481,6 +485,7 @@ TCanvas& TPaintBox::Canvas() {
 TForm::TForm() { Attach(new FormWidget(this), nullptr); }
 TForm::~TForm() {
     static_cast<FormWidget*>(Widget())->closing = true;
+    while (!controls_.empty()) controls_.pop_back();
 }
 void TForm::SetCaption(const std::string& caption) { Widget()->setWindowTitle(SjisToQString(caption)); }
 std::string TForm::Caption() const { return QStringToSjis(Widget()->windowTitle()); }

@@ -2,10 +2,15 @@
 // controls placed by bounds or by alignment inside a parent, with events as
 // std::function members. Captions are CP932. No Qt header is included; the
 // widgets behind the controls live in controls.cpp.
+//
+// Ownership: a form owns its controls. Every control of a window is made
+// with the form's MakeControl and lives until the form goes; a parent's
+// list of children only places them and owns nothing.
 #pragma once
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -57,15 +62,18 @@ protected:
     void Attach(QWidget* widget, TWinControl* parent);
 
 private:
+    friend class TWinControl;
     QWidget* widget_ = nullptr;
     TWinControl* parent_ = nullptr;
     TAlign align_ = alNone;
     QObject* inputBlocker_ = nullptr;  // while disabled with the focus kept
 };
 
-// A control that holds others.
+// A control that holds others (it does not own them: see TForm).
 class TWinControl : public TControl {
 public:
+    // Children that outlive it are left without a parent.
+    ~TWinControl() override;
     // Arranges the aligned children (called on every resize).
     void Realign();
     const std::vector<TControl*>& Children() const { return children_; }
@@ -198,7 +206,19 @@ private:
 class TForm : public TWinControl {
 public:
     TForm();
+    // Destroys the form's controls, the last made first, so that children
+    // go before the panels that hold them.
     ~TForm() override;
+    // Makes a control that this form owns (the arguments are the control's
+    // own: its parent, which is this form or one of its controls, and the
+    // rest) and returns it; it lives as long as the form.
+    template <class T, class... A>
+    T* MakeControl(A&&... args) {
+        auto control = std::make_unique<T>(std::forward<A>(args)...);
+        T* raw = control.get();
+        controls_.push_back(std::move(control));
+        return raw;
+    }
     void SetCaption(const std::string& caption);
     std::string Caption() const;
     void SetMinSize(int width, int height);
@@ -213,6 +233,9 @@ public:
     std::function<void(const std::vector<std::string>& names)> OnDropFiles;
     std::function<void(bool& canClose)> OnCloseQuery;
     std::function<void()> OnShow;
+
+private:
+    std::vector<std::unique_ptr<TControl>> controls_;
 };
 
 class TTimer {
@@ -245,13 +268,3 @@ private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
-
-// Creates a control that lives in `owned` (windows that keep their controls
-// in one list, destroyed with the window) and returns it.
-template <class T, class... A>
-T* MakeOwnedControl(std::vector<std::unique_ptr<TControl>>& owned, A&&... args) {
-    auto p = std::make_unique<T>(std::forward<A>(args)...);
-    T* raw = p.get();
-    owned.push_back(std::move(p));
-    return raw;
-}

@@ -21,6 +21,7 @@
 #include "platform/qt/bitmap.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/qt_bridge.h"
+#include "platform/sjis_literal.h"
 
 namespace {
 
@@ -230,3 +231,28 @@ void ShowFormModal(TForm& form) {
     w->setWindowModality(Qt::NonModal);
 }
 void SetModalFormHook(ModalFormHook hook) { ModalHook() = std::move(hook); }
+
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) {
+    TForm box;
+    box.SetCaption(caption);
+    SetFormDialogBorder(box);
+    SetFormClientSize(box, 300, 110);
+    box.CenterOnScreen();
+    box.MakeControl<TLabel>(&box, prompt)->SetBounds(12, 10, 276, 18);
+    TEdit* edit = box.MakeControl<TEdit>(&box, value);
+    edit->SetBounds(12, 32, 276, 24);
+    TButton* ok = box.MakeControl<TButton>(&box, "OK");
+    ok->SetBounds(116, 70, 80, 28);
+    TButton* cancel = box.MakeControl<TButton>(&box, "ｷｬﾝｾﾙ"_sj);
+    cancel->SetBounds(208, 70, 80, 28);
+    bool accepted = false;
+    ok->OnClick = [&] {
+        accepted = true;
+        box.Close();
+    };
+    edit->OnEnterKey = ok->OnClick;
+    cancel->OnClick = [&] { box.Close(); };
+    ShowFormModal(box);
+    if (accepted) value = edit->Text();
+    return accepted;
+}

@@ -98,3 +98,8 @@ void BringFormToFront(TForm& form);
 void ShowFormModal(TForm& form);
 using ModalFormHook = std::function<void(TForm& form)>;
 void SetModalFormHook(ModalFormHook hook);
+
+// A small modal box: caption, prompt and an edit starting with `value`.
+// True, with `value` the typed text, when closed with OK (or Enter in the
+// edit).
+bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);

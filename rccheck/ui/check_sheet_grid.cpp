@@ -54,6 +54,9 @@ constexpr int kNameBack = 0xC0C0C0;
 constexpr int kPosBack = 0xE0E0E0;
 constexpr int kForceBack = 0xE0E0A0;
 constexpr int kMaxRows = 99;
+// The group, label and unit columns; point k (from 1) is in column
+// kFixedCols + k - 1.
+constexpr int kFixedCols = 3;
 
 const std::vector<SheetRow>& Rows() {
     static const std::vector<SheetRow> rows = {
@@ -274,15 +277,16 @@ void Fill(TStringGrid& grid, RcCheckData& rc, int member, int cs, bool full) {
         for (int c = kSg; c < kChecks; ++c)
             if (CheckOn(w.points[k].cases[cs], static_cast<Check>(c))) st.anyOn[c] = true;
 
-    const int cols = std::max(points, 1) + 3;
+    const int cols = std::max(points, 1) + kFixedCols;
     if (grid.Cells(0, 0).empty()) FitGridWidthToColumns(grid, 0, "94:・┃108:┃80:着目点┃80:┃80:┃"_sj, false);
     grid.SetColCount(cols);
     // The point columns have no caption; the bar table's must not stay.
-    for (int col = 3; col < cols; ++col) SetCellIfChanged(grid, 0, col, "");
+    for (int col = kFixedCols; col < cols; ++col) SetCellIfChanged(grid, 0, col, "");
     st.colPoint.assign(static_cast<std::size_t>(cols), 0);
-    for (int col = 3; col < cols; ++col) {
-        grid.SetColWidth(col, grid.ColWidth(3));
-        st.colPoint[static_cast<std::size_t>(col)] = col - 3 + 1 <= points ? w.points[col - 2].sortIndex : 0;
+    for (int col = kFixedCols; col < cols; ++col) {
+        const int k = col - kFixedCols + 1;
+        grid.SetColWidth(col, grid.ColWidth(kFixedCols));
+        st.colPoint[static_cast<std::size_t>(col)] = k <= points ? w.points[k].sortIndex : 0;
     }
 
     const std::string lengthText = FormatStr("L = %0.3fm", w.length);
@@ -312,9 +316,9 @@ void Fill(TStringGrid& grid, RcCheckData& rc, int member, int cs, bool full) {
             std::string text;
             if (r.val == Val::Pos) text = PointPositionText(w, k, cs, false);
             else if (CheckOn(p.cases[cs], r.check)) text = CellText(r, p, cs, section);
-            SetCellIfChanged(grid, row, k + 2, text);
+            SetCellIfChanged(grid, row, kFixedCols + k - 1, text);
         }
-        if (points == 0) SetCellIfChanged(grid, row, 3, "");
+        if (points == 0) SetCellIfChanged(grid, row, kFixedCols, "");
         ++row;
     }
     grid.SetRowCount(std::max(row, 2));
@@ -387,7 +391,7 @@ bool IsBarRow(Val v) {
 void ReadBack(TStringGrid& grid, RcCheckData& rc, int member, int cs) {
     SheetState& st = State();
     const int col = grid.Col(), row = grid.Row();
-    if (col < 3 || row < 0 || row > kMaxRows || st.rowDef[row] < 0) return;
+    if (col < kFixedCols || row < 0 || row > kMaxRows || st.rowDef[row] < 0) return;
     if (!st.attrs[row].editable) return;
     const int point = col < static_cast<int>(st.colPoint.size()) ? st.colPoint[static_cast<std::size_t>(col)] : 0;
     RcMemberChecks& m = rc.memberChecks[member];
@@ -428,7 +432,7 @@ void DrawCheckSheetCell(TStringGrid& grid, int col, int row, TCanvas& canvas, co
     const GridAttribute& a = st.attrs[row];
     std::uint32_t back;
     if (r && (r->look & kNameRow)) back = 0xC0C0FF;
-    else if (col < 3 || row == 0) back = 0xE0E0E0;
+    else if (col < kFixedCols || row == 0) back = 0xE0E0E0;
     else if (a.backColor != -1) back = static_cast<std::uint32_t>(a.backColor);
     else back = a.editable ? 0xD0E0E0 : 0xB0D0D0;
     std::uint32_t font = static_cast<std::uint32_t>(a.fontColor);
@@ -455,7 +459,7 @@ void DrawCheckSheetCell(TStringGrid& grid, int col, int row, TCanvas& canvas, co
     canvas.SetBrushStyle(bsClear);
     DrawCellLines(canvas, rect, text);
     canvas.SetPenStyle(psSolid);
-    canvas.SetPenColor(col < 2 ? 0xC0C0C0 : 0x000000);
+    canvas.SetPenColor(col < kFixedCols - 1 ? 0xC0C0C0 : 0x000000);
     canvas.MoveTo(rect.right - 1, rect.top);
     canvas.LineTo(rect.right - 1, rect.bottom + 1);
     const bool last = row == grid.RowCount() - 1;

@@ -21,6 +21,8 @@
 namespace {
 
 constexpr int kCols = 13;
+// The member number and the side ("外"/"内").
+constexpr int kFixedCols = 2;
 constexpr std::uint32_t kBlue = 0xFF0000;  // RGB(0, 0, 255)
 constexpr std::uint32_t kRed = 0x0000FF;   // RGB(255, 0, 0)
 
@@ -214,7 +216,7 @@ void DrawMemberGridCell(TStringGrid& grid, int col, int row, TCanvas& canvas, co
     std::string text = Trim(grid.Cells(col, row));
     std::uint32_t back;
     if (row == 0) back = 0xC0C0FF;
-    else if (col < 2) back = 0xE0E0E0;
+    else if (col < kFixedCols) back = 0xE0E0E0;
     else if (a.backColor != -1) back = static_cast<std::uint32_t>(a.backColor);
     else back = a.editable ? 0xD0E0E0 : 0xB0D0D0;
     const int current = grid.Row();
@@ -236,13 +238,14 @@ void DrawMemberGridCell(TStringGrid& grid, int col, int row, TCanvas& canvas, co
     f.weight = bold ? 700 : 400;
     canvas.SetFont(f);
     canvas.SetBrushStyle(bsClear);
-    if (col == 7 && row % 2 == 1) {
+    // The member's name, on its outer row, is one line along the bottom.
+    if (a.key == "(Name)" && row % 2 == 1) {
         const int h = std::abs(f.height);
         DrawCellText(canvas, rect.left + 6, rect.bottom - 1 - h, rect.Width() - 6, text);
     } else {
         DrawCellLines(canvas, rect, text);
     }
-    canvas.SetPenColor(col < 1 ? 0xC0C0C0 : 0x000000);
+    canvas.SetPenColor(col < kFixedCols - 1 ? 0xC0C0C0 : 0x000000);
     canvas.MoveTo(rect.right - 1, rect.top);
     canvas.LineTo(rect.right - 1, rect.bottom + 1);
     canvas.SetPenColor(row == 0 || row % 2 == 0 ? 0x000000 : 0xC0C0C0);
@@ -254,7 +257,7 @@ bool MemberGridSelectCell(TStringGrid& grid) {
     const int clicked = grid.Col();
     const bool right = clicked >= LastMemberGridCol;
     int found = -1;
-    for (int c = clicked; right ? c < kCols : c >= 2; c += right ? 1 : -1)
+    for (int c = clicked; right ? c < kCols : c >= kFixedCols; c += right ? 1 : -1)
         if (ColAttrs[c].editable) { found = c; break; }
     if (found < 0) found = LastMemberGridCol;
     const int row = grid.Row();

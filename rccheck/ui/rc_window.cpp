@@ -5,15 +5,15 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/command_line.h"
 #include "app/figure_structure.h"
 #include "app/grid_helpers.h"
-#include "app/main_window.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
+#include "platform/paths.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/memo.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -25,8 +25,10 @@
 #include "rccheck/ui/check_sheet_grid.h"
 #include "rccheck/ui/member_grid.h"
 #include "rccheck/ui/section_window.h"
-#include "report/report_cover.h"
 #include "rccheck/ui/quiet_grid.h"
+#include "rccheck/ui/rc_window_host.h"
+#include "report/print_preview.h"
+#include "report/report_cover.h"
 
 TfmRCanal* fmRCanal = nullptr;
 
@@ -63,32 +65,38 @@ std::string RcVersionDate() {
 
 }  // namespace
 
+RcWindowHost::~RcWindowHost() {
+    if (fmRCanal && fmRCanal->Host() == this) fmRCanal->SetHost(nullptr);
+}
+
 void OpenCentredOnMainWindow(TForm& form) {
-    if (!form.Visible() && FmMain != nullptr) form.CenterOn(*FmMain);
+    RcWindowHost* host = fmRCanal ? fmRCanal->Host() : nullptr;
+    if (!form.Visible() && host != nullptr) form.CenterOn(host->HostForm());
     form.Show();
 }
 
-TfmRCanal::TfmRCanal() {
+TfmRCanal::TfmRCanal(RcWindowHost* host) : host_(host) {
     BuildLayout();
     FormCreate();
 }
 
-TfmRCanal::~TfmRCanal() {
-    // Children go before their parents.
-    while (!owned_.empty()) owned_.pop_back();
+void TfmRCanal::MarkModified() {
+    if (host_) host_->MarkModified();
 }
+
+std::string TfmRCanal::DataFileName() const { return host_ ? host_->DataFileName() : std::string(); }
 
 void TfmRCanal::BuildLayout() {
     SetBounds(0, 0, kDesignWidth, kDesignHeight);
     SetMinSize(1200, 750);
-    Panel5 = MakeOwnedControl<TPanel>(owned_, this);
+    Panel5 = MakeControl<TPanel>(this);
     Panel5->SetAlign(alTop);
     Panel5->SetHeight(27);
-    Panel2 = MakeOwnedControl<TPanel>(owned_, this);
+    Panel2 = MakeControl<TPanel>(this);
     Panel2->SetAlign(alRight);
     Panel2->SetWidth(251);
     Panel2->SetColor(0xFEDCC0);  // RGB(192, 220, 254)
-    PnSg1 = MakeOwnedControl<TPanel>(owned_, this);
+    PnSg1 = MakeControl<TPanel>(this);
     PnSg1->SetAlign(alClient);
 
     // The top bar in three parts, so that its controls never cover one
@@ -96,7 +104,7 @@ void TfmRCanal::BuildLayout() {
     // save, print and help buttons on the right, the member texts between
     // (cut short when the window is narrow).
     const auto bar = [this](TAlign align, int width) {
-        TPanel* p = MakeOwnedControl<TPanel>(owned_, Panel5);
+        TPanel* p = MakeControl<TPanel>(Panel5);
         p->SetAlign(align);
         if (width > 0) p->SetWidth(width);
         return p;
@@ -106,58 +114,58 @@ void TfmRCanal::BuildLayout() {
     TPanel* member = bar(alClient, 0);
     int x = 2;
     const auto place = [&x](TControl* c, int w) { c->SetBounds(x, 2, w, 23); x += w + 4; };
-    bClear = MakeOwnedControl<TButton>(owned_, modes, "消"_sj);
+    bClear = MakeControl<TButton>(modes, "消"_sj);
     place(bClear, 26);
-    place(MakeOwnedControl<TLabel>(owned_, modes, "着目点:"_sj), 56);
-    RbDispBzi = MakeOwnedControl<TRadioButton>(owned_, modes, "配筋表"_sj, true);
+    place(MakeControl<TLabel>(modes, "着目点:"_sj), 56);
+    RbDispBzi = MakeControl<TRadioButton>(modes, "配筋表"_sj, true);
     place(RbDispBzi, 74);
-    place(MakeOwnedControl<TLabel>(owned_, modes, "["), 8);
-    RbExtract = MakeOwnedControl<TRadioButton>(owned_, modes, "抽出"_sj);
+    place(MakeControl<TLabel>(modes, "["), 8);
+    RbExtract = MakeControl<TRadioButton>(modes, "抽出"_sj);
     place(RbExtract, 60);
-    RbZenGyo = MakeOwnedControl<TRadioButton>(owned_, modes, "全行"_sj);
+    RbZenGyo = MakeControl<TRadioButton>(modes, "全行"_sj);
     place(RbZenGyo, 60);
-    RbDispAll = MakeOwnedControl<TRadioButton>(owned_, modes, "全項"_sj);
+    RbDispAll = MakeControl<TRadioButton>(modes, "全項"_sj);
     place(RbDispAll, 60);
-    place(MakeOwnedControl<TLabel>(owned_, modes, "]"), 8);
-    BtnBack = MakeOwnedControl<TButton>(owned_, modes, "▲"_sj);
+    place(MakeControl<TLabel>(modes, "]"), 8);
+    BtnBack = MakeControl<TButton>(modes, "▲"_sj);
     place(BtnBack, 26);
-    BtnNext = MakeOwnedControl<TButton>(owned_, modes, "▼"_sj);
+    BtnNext = MakeControl<TButton>(modes, "▼"_sj);
     place(BtnNext, 26);
     x = 4;
-    BzName = MakeOwnedControl<TLabel>(owned_, member, "");
+    BzName = MakeControl<TLabel>(member, "");
     place(BzName, 300);
-    DmNo = MakeOwnedControl<TLabel>(owned_, member, "");
+    DmNo = MakeControl<TLabel>(member, "");
     DmNo->SetFontColor(0x808000);  // teal
     place(DmNo, 180);
     x = 2;
-    bShowSection = MakeOwnedControl<TButton>(owned_, tools, "断面"_sj);
+    bShowSection = MakeControl<TButton>(tools, "断面"_sj);
     place(bShowSection, 48);
-    Save1 = MakeOwnedControl<TButton>(owned_, tools, "保存"_sj);
+    Save1 = MakeControl<TButton>(tools, "保存"_sj);
     place(Save1, 40);
-    BtnPrint = MakeOwnedControl<TButton>(owned_, tools, "印刷"_sj);
+    BtnPrint = MakeControl<TButton>(tools, "印刷"_sj);
     place(BtnPrint, 40);
-    BtnHelp1 = MakeOwnedControl<TButton>(owned_, tools, "？"_sj);
+    BtnHelp1 = MakeControl<TButton>(tools, "？"_sj);
     place(BtnHelp1, 26);
-    MyHistory = MakeOwnedControl<TLabel>(owned_, tools, "(変更履歴)"_sj);
+    MyHistory = MakeControl<TLabel>(tools, "(変更履歴)"_sj);
     place(MyHistory, 80);
 
-    CoKumiList = MakeOwnedControl<TStringGrid>(owned_, Panel2);
+    CoKumiList = MakeControl<TStringGrid>(Panel2);
     CoKumiList->SetAlign(alTop);
     CoKumiList->SetHeight(260);
     CoKumiList->SetColor(0xB5E8B5);  // RGB(181, 232, 181)
     CoKumiList->SetColCount(2);
     CoKumiList->SetColWidth(0, 0);
     CoKumiList->SetColWidth(1, 244);
-    Panel10 = MakeOwnedControl<TPanel>(owned_, Panel2);
+    Panel10 = MakeControl<TPanel>(Panel2);
     Panel10->SetAlign(alTop);
     Panel10->SetHeight(120);
     Panel10->SetColor(0xE1E1E1);
-    Paint1 = MakeOwnedControl<TPaintBox>(owned_, Panel10);
+    Paint1 = MakeControl<TPaintBox>(Panel10);
     Paint1->SetAlign(alClient);
-    lbErr = MakeOwnedControl<TLabel>(owned_, Panel2, "");
+    lbErr = MakeControl<TLabel>(Panel2, "");
     lbErr->SetAlign(alTop);
     lbErr->SetHeight(24);
-    Bt_NG_Check = MakeOwnedControl<TButton>(owned_, Panel2, "ＮＧチェック（ページ表示）"_sj);
+    Bt_NG_Check = MakeControl<TButton>(Panel2, "ＮＧチェック（ページ表示）"_sj);
     Bt_NG_Check->SetAlign(alTop);
     Bt_NG_Check->SetHeight(28);
     const std::string* notes[] = {
@@ -171,11 +179,11 @@ void TfmRCanal::BuildLayout() {
     // the label, which centres its text, would cut the first note.
     std::string noteText;
     for (std::size_t i = 0; i < std::size(notes); ++i) noteText += (i ? "\n" : "") + *notes[i];
-    ListBox1 = MakeOwnedControl<TLabel>(owned_, Panel2, noteText);
+    ListBox1 = MakeControl<TLabel>(Panel2, noteText);
     ListBox1->SetAlign(alClient);
     ListBox1->SetColor(0xFEEFCB);  // RGB(203, 239, 254)
 
-    Sg1 = MakeOwnedControl<TStringGrid>(owned_, PnSg1);
+    Sg1 = MakeControl<TStringGrid>(PnSg1);
     Sg1->SetAlign(alClient);
     Sg1->SetColor(0xA0A0A0);
     Sg1->SetColCount(25);
@@ -230,7 +238,7 @@ void TfmRCanal::BuildLayout() {
 
 void TfmRCanal::FormCreate() {
     RcTitleBase = "KVD RC断面照査 "_sj + RcVersionDate() + " 版 "_sj;
-    SetCaption(RcTitleBase + " > " + CurrentFileName);
+    SetCaption(RcTitleBase + " > " + DataFileName());
     if (ScreenHeight() - 99 >= kDesignHeight) SetHeight(ScreenHeight() - 99);
     MemberMidpoints.assign(kRcMemberSlots, TPoint{});
 }
@@ -238,12 +246,12 @@ void TfmRCanal::FormCreate() {
 // 1. The show sequence.
 void TfmRCanal::FormShow() {
     RcCheckData& rc = Rc();
-    SetCaption(RcTitleBase + " > " + CurrentFileName);
+    SetCaption(RcTitleBase + " > " + DataFileName());
     OpenCentredOnMainWindow(*this);
     CurrentRcMember = std::clamp(CurrentRcMember, 1, std::max(1, ModelMembers()));
     const int remembered = rc.memberCount;
     if (HaveResults() && FrameData) {
-        ModifiedFlag = true;
+        MarkModified();
         BuildRcCheckData(rc, *ResultData, *FrameData);
     }
     if (HaveResults() && rc.memberCount > 0 && KeyIsHeld(kKeyAlt) &&
@@ -253,7 +261,7 @@ void TfmRCanal::FormShow() {
     // that gained or lost members keeps the sections and the settings of
     // the members it still has (the build matched them by number).
     if ((rc.memberCount == 0 || remembered == 0) && FrameData) {
-        ModifiedFlag = true;
+        MarkModified();
         if (ResultData) BuildRcCheckData(rc, *ResultData, *FrameData);
         InitRcSections(rc, *FrameData);
         CopySectionSizeToPoints(rc);
@@ -355,7 +363,7 @@ void TfmRCanal::RefreshRcView(int readBack) {
     BzName->SetCaption(FormatStr("No.%2d    %-40s", m.memberNo, m.name));
     const int si = FindRcSection(rc, m.sectionNo);
     DmNo->SetCaption(FormatStr("断面.%d　%s"_sj.c_str(), m.sectionNo, si > 0 ? rc.sections[si].name : ""));
-    if (FmMain && readBack == 0) FmMain->SelectMemberRow(m.memberNo);
+    if (host_ && readBack == 0) host_->SelectMemberRow(m.memberNo);
     FillCheckSheet(*Sg1, rc, readBack != 0, CurrentRcMember, std::min(CaseIndex(), RcCases()),
                    mode_ != kModeExtract);
 }
@@ -390,7 +398,7 @@ void TfmRCanal::Sg1KeyPress(char& key) {
     if (RcEditPending) {
         RcEditPending = false;
         // Every commit changes the RC data, whichever mode or case shows it.
-        ModifiedFlag = true;
+        MarkModified();
         SetNgText("", 0);
         RefreshRcView(1);
         CheckMember(Rc(), CurrentRcMember);
@@ -572,11 +580,11 @@ void TfmRCanal::Bt_NG_CheckClick(bool byButton) {
 // 9. A new RC section number for the current member.
 void TfmRCanal::DmNoClick() {
     std::string value;
-    if (!OnInputQuery || !OnInputQuery("断面番号の変更"_sj, "断面番号"_sj, value)) return;
+    if (!InputQuery("断面番号の変更"_sj, "断面番号"_sj, value)) return;
     const int no = TextToInt(Trim(value));
     if (no > 0 && CurrentRcMember >= 1 && CurrentRcMember <= RcMembers()) {
         Rc().memberChecks[CurrentRcMember].sectionNo = no;
-        ModifiedFlag = true;
+        MarkModified();
     }
     RefreshRcViewAndFocus();
 }
@@ -591,8 +599,8 @@ void TfmRCanal::BtnPrintClick() {
         !results || MessageDlg("フレーム解析データ(断面力) も印刷しますか？"_sj, mtWarning, mbYes | mbNo) != mrNo;
     ReportCoverLines.title = "フレーム構造解析計算書"_sj;
     ReportCoverLines.second = "ＲＣ断面照査"_sj;
-    ReportCoverLines.third = ChangeFileExt(ExtractFileName(CurrentFileName), "");
-    if (OnPrintPreview) OnPrintPreview();
+    ReportCoverLines.third = ChangeFileExt(ExtractFileName(DataFileName()), "");
+    ShowPrintPreview();
 }
 
 // 11. Discarding the RC data.
@@ -600,7 +608,7 @@ void TfmRCanal::bClearClick() {
     if (MessageDlg("断面照査データを破棄して終了します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) != mrYes)
         return;
     Rc().memberCount = 0;
-    ModifiedFlag = true;
+    MarkModified();
     Close();
 }
 
@@ -610,19 +618,19 @@ void TfmRCanal::bShowSectionClick() {
 }
 
 void TfmRCanal::Save1Click() {
-    if (FmMain) FmMain->Save1Click();
+    if (host_) host_->Save1Click();
 }
 
 void TfmRCanal::MyHistoryClick() {
-    if (OnShowText) OnShowText(RcHistoryText());
+    if (host_) host_->ShowText(RcHistoryText());
 }
 
 void TfmRCanal::DispHelpClick() {
-    const std::string name = ExeFolder + "@RC断面検討の操作説明書.txt"_sj;
+    const std::string name = GetExeFolder() + "@RC断面検討の操作説明書.txt"_sj;
     if (!FileExists(name)) return;
     TStringList lines;
     lines.LoadFromFile(name);
-    if (OnShowText) OnShowText(lines.Text());
+    if (host_) host_->ShowText(lines.Text());
 }
 
 void TfmRCanal::RcSelectMember(int caseIndex, int memberIndex) {
@@ -639,8 +647,9 @@ void TfmRCanal::RcSelectMember(int caseIndex, int memberIndex) {
     selectBusy_ = false;
 }
 
-void ShowRcWindow() {
-    if (fmRCanal == nullptr) fmRCanal = new TfmRCanal();
+void ShowRcWindow(RcWindowHost& host) {
+    if (fmRCanal == nullptr) fmRCanal = new TfmRCanal(&host);
+    fmRCanal->SetHost(&host);
     fmRCanal->FormShow();
 }
 
@@ -651,3 +660,5 @@ void RefreshRcWindowAfterCalculation() {
 void RcSelectMember(int caseIndex, int memberIndex) {
     if (fmRCanal && fmRCanal->Visible()) fmRCanal->RcSelectMember(caseIndex, memberIndex);
 }
+
+bool RcWindowVisible() { return fmRCanal != nullptr && fmRCanal->Visible(); }

@@ -2,9 +2,9 @@
 // check sheet of one member for one check case (or the envelope), the case
 // list, a small figure to pick a member, the NG search, printing of the RC
 // chapter and the way to the section settings window. Works on the global
-// RC record RcData, the model FrameData and the results ResultData.
+// RC record RcData, the model FrameData and the results ResultData; reaches
+// the main window only through its RcWindowHost.
 #pragma once
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +13,7 @@
 #include "platform/qt/controls.h"
 #include "report/graphics.h"
 
+class RcWindowHost;
 class TStringGrid;
 
 // The RC module's change history, newest first; its first date is the
@@ -23,8 +24,14 @@ class TfmRCanal : public TForm {
 public:
     enum DispMode { kModeBars = 0, kModeExtract, kModeAllRows, kModeAllItems };
 
-    TfmRCanal();
-    ~TfmRCanal() override;
+    // host: the window that opens this one (null: none, as in tests of
+    // the RC windows alone).
+    explicit TfmRCanal(RcWindowHost* host = nullptr);
+
+    RcWindowHost* Host() const { return host_; }
+    void SetHost(RcWindowHost* host) { host_ = host; }
+    // The model or the RC data changed (tells the host).
+    void MarkModified();
 
     void FormCreate();
     void FormShow();
@@ -66,12 +73,6 @@ public:
     GraphicsState RcFigureState{};
     std::string RcTitleBase;
 
-    // Hooks to the rest of the program; unset ones do nothing.
-    std::function<void()> OnPrintPreview;  // shows the print preview of the report
-    std::function<bool(const std::string& caption, const std::string& prompt, std::string& value)>
-        OnInputQuery;
-    std::function<void(const std::string& text)> OnShowText;  // change history / help text
-
     // Components.
     TPanel* Panel5 = nullptr;
     TButton* bClear = nullptr;
@@ -104,26 +105,32 @@ private:
     void SetModeButtons(DispMode mode);
     void SetAllRowHeights(int height);
     void SetNgText(const std::string& text, std::uint32_t colour);
+    std::string DataFileName() const;
     void MoveToNextColumn();
     int FixedCols() const { return mode_ == kModeBars ? 2 : 3; }
 
+    RcWindowHost* host_ = nullptr;
     DispMode mode_ = kModeBars;
     bool settingMode_ = false;
     bool selectBusy_ = false;
     std::string ngText_;
-    std::vector<std::unique_ptr<TControl>> owned_;
 };
 
 extern TfmRCanal* fmRCanal;
 
-// Shows an RC window; one that was hidden opens centred on the main window
-// (where the user looks), not wherever the screen's middle happens to be.
+// Shows an RC window; one that was hidden opens centred on the RC check
+// window's host (where the user looks), not wherever the screen's middle
+// happens to be.
 void OpenCentredOnMainWindow(TForm& form);
 
-// Creates the window on first use and runs its show sequence.
-void ShowRcWindow();
+// Creates the window on first use and runs its show sequence; `host` is the
+// window that opens it, from now on the one it works with.
+void ShowRcWindow(RcWindowHost& host);
 // After every calculation: when the RC window is showing, it takes in the
 // new forces (its show sequence).
 void RefreshRcWindowAfterCalculation();
 // The member grid's click in the main window (caseIndex 0: keep the case).
 void RcSelectMember(int caseIndex, int memberIndex);
+// True while the RC check window is on screen: the model may not be edited
+// then, since that window works on the model as it stands.
+bool RcWindowVisible();

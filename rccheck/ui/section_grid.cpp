@@ -22,6 +22,9 @@ namespace {
 
 GridAttribute RowAttrs[kSectionGridRows + 1];
 int PreviousRow = 0;
+// The label, sub-label and unit columns; section c (from 1) is in column
+// kFixedCols + c - 1, and the "追加" column follows the last.
+constexpr int kFixedCols = 3;
 
 enum Row {
     kNo = 1, kName, kB, kH, kOD1, kOD2, kK1, kID1, kID2, kK2, kStir, kPitch, kEc, kEs, kSeparator,
@@ -124,15 +127,15 @@ void Fill(TStringGrid& grid, const RcCheckData& rc) {
         SpreadRowHeights(grid, 20);
     }
     const int count = Count(rc);
-    const int firstWidth = grid.ColWidth(3);
-    grid.SetColCount(3 + count + 1);
+    const int firstWidth = grid.ColWidth(kFixedCols);
+    grid.SetColCount(kFixedCols + count + 1);
     for (int c = 1; c <= count; ++c) {
-        const int col = 3 + c - 1;
+        const int col = kFixedCols + c - 1;
         grid.SetColWidth(col, firstWidth);
         SetCellIfChanged(grid, 0, col, FormatStr("%d", c));
         for (int r = 1; r < kSectionGridRows; ++r) SetCellIfChanged(grid, r, col, CellText(rc.sections[c], r, c));
     }
-    const int last = 3 + count;
+    const int last = kFixedCols + count;
     grid.SetColWidth(last, 32);
     SetCellIfChanged(grid, 0, last, "追加"_sj);
     for (int r = 1; r < kSectionGridRows; ++r) SetCellIfChanged(grid, r, last, "");
@@ -197,7 +200,7 @@ void WriteRow(RcSection& s, int row, const std::string& text, double v) {
 
 void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const int x = grid.Col(), y = grid.Row();
-    const int k = x - 2;
+    const int k = x - kFixedCols + 1;
     if (k < 1 || y < 1 || y >= kSectionGridRows || !RowAttrs[y].editable) return;
     const std::string text = Trim(grid.Cells(x, y));
     const double v = TextToDouble(text);
@@ -231,7 +234,7 @@ void DrawSectionGridCell(TStringGrid& grid, int col, int row, TCanvas& canvas, c
     const GridAttribute& a = RowAttrs[std::clamp(row, 0, kSectionGridRows)];
     std::uint32_t back;
     if (row == 0 || row == kSeparator) back = 0xC0C0C0;
-    else if (col < 3) back = 0xD0D0D0;
+    else if (col < kFixedCols) back = 0xD0D0D0;
     else back = a.backColor != -1 ? static_cast<std::uint32_t>(a.backColor) : 0xD0E0E0;
     canvas.SetBrushStyle(bsSolid);
     canvas.SetBrushColor(back);
@@ -240,7 +243,7 @@ void DrawSectionGridCell(TStringGrid& grid, int col, int row, TCanvas& canvas, c
     canvas.SetBrushStyle(bsClear);
     DrawCellLines(canvas, rect, Trim(grid.Cells(col, row)));
     canvas.SetPenStyle(psSolid);
-    canvas.SetPenColor(col < 2 ? 0xC0C0C0 : 0x000000);
+    canvas.SetPenColor(col < kFixedCols - 1 ? 0xC0C0C0 : 0x000000);
     canvas.MoveTo(rect.right - 1, rect.top);
     canvas.LineTo(rect.right - 1, rect.bottom + 1);
     const bool nextAbove = row + 1 < kSectionGridRows && RowAttrs[row + 1].lineAbove;

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "app/grid_helpers.h"
-#include "app/main_window.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
@@ -45,10 +44,6 @@ void SortRcSectionsByNumber(RcCheckData& rc) {
 
 TfmSection::TfmSection() { BuildLayout(); }
 
-TfmSection::~TfmSection() {
-    while (!owned_.empty()) owned_.pop_back();
-}
-
 void TfmSection::BuildLayout() {
     SetCaption("部材断面/許容値・設定"_sj);
     SetBounds(0, 0, 1250, 750);
@@ -58,7 +53,7 @@ void TfmSection::BuildLayout() {
     // right leave, and scrolls: however many sections it shows, it never
     // reaches under the buttons and option boxes.
     const auto panel = [this](TWinControl* parent, TAlign align, int size) {
-        TPanel* p = MakeOwnedControl<TPanel>(owned_, parent);
+        TPanel* p = MakeControl<TPanel>(parent);
         p->SetAlign(align);
         if (align == alTop || align == alBottom) p->SetHeight(size);
         else if (align != alClient) p->SetWidth(size);
@@ -67,39 +62,39 @@ void TfmSection::BuildLayout() {
     TPanel* head = panel(this, alTop, 26);
     TPanel* side = panel(this, alRight, 336);
     TPanel* table = panel(this, alClient, 0);
-    Label2 = MakeOwnedControl<TLabel>(owned_, head, "部材断面/許容値・設定"_sj);
+    Label2 = MakeControl<TLabel>(head, "部材断面/許容値・設定"_sj);
     Label2->SetBounds(8, 4, 300, 20);
-    Sg1 = MakeOwnedControl<TStringGrid>(owned_, table);
+    Sg1 = MakeControl<TStringGrid>(table);
     Sg1->SetAlign(alClient);
 
     TPanel* sideTop = panel(side, alTop, 122);
-    BtnSectionSet = MakeOwnedControl<TButton>(owned_, sideTop, "1.左表にデフォルト値を設定する "_sj);
+    BtnSectionSet = MakeControl<TButton>(sideTop, "1.左表にデフォルト値を設定する "_sj);
     BtnSectionSet->SetBounds(8, 4, 320, 28);
-    Label1 = MakeOwnedControl<TLabel>(owned_, sideTop, "(フレーム断面積,断面名,部材名を参照します)"_sj);
+    Label1 = MakeControl<TLabel>(sideTop, "(フレーム断面積,断面名,部材名を参照します)"_sj);
     Label1->SetBounds(8, 34, 320, 20);
-    ConsSection = MakeOwnedControl<TButton>(owned_, sideTop, "2.名称,幅,高さが同じ断面を統合する"_sj);
+    ConsSection = MakeControl<TButton>(sideTop, "2.名称,幅,高さが同じ断面を統合する"_sj);
     ConsSection->SetBounds(8, 58, 320, 28);
-    lbType1 = MakeOwnedControl<TLabel>(owned_, sideTop, "照査ケース別の照査ﾀｲﾌﾟ(1～3)設定"_sj);
+    lbType1 = MakeControl<TLabel>(sideTop, "照査ケース別の照査ﾀｲﾌﾟ(1～3)設定"_sj);
     lbType1->SetBounds(8, 98, 320, 20);
     TPanel* sideBottom = panel(side, alBottom, 256);
-    GroupBox1 = MakeOwnedControl<TPanel>(owned_, sideBottom, "摘要条件"_sj);
+    GroupBox1 = MakeControl<TPanel>(sideBottom, "摘要条件"_sj);
     GroupBox1->SetBounds(8, 8, 320, 200);
-    ApplyShoType = MakeOwnedControl<TButton>(owned_, GroupBox1, "照査ﾀｲﾌﾟ(1～3)の値を適用する"_sj);
+    ApplyShoType = MakeControl<TButton>(GroupBox1, "照査ﾀｲﾌﾟ(1～3)の値を適用する"_sj);
     ApplyShoType->SetBounds(8, 20, 300, 28);
-    CkApplyMmax = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "Mmax,Mmin部はせん断を照査しない。"_sj, true);
+    CkApplyMmax = MakeControl<TCheckBox>(GroupBox1, "Mmax,Mmin部はせん断を照査しない。"_sj, true);
     CkApplyMmax->SetBounds(8, 54, 300, 22);
-    CkApplyHasi = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "端部はせん断を照査しない。"_sj);
+    CkApplyHasi = MakeControl<TCheckBox>(GroupBox1, "端部はせん断を照査しない。"_sj);
     CkApplyHasi->SetBounds(8, 78, 300, 22);
-    CkApplyHanchi = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "名称\"ﾊﾝﾁ\"点はせん断を照査しない。"_sj);
+    CkApplyHanchi = MakeControl<TCheckBox>(GroupBox1, "名称\"ﾊﾝﾁ\"点はせん断を照査しない。"_sj);
     CkApplyHanchi->SetBounds(8, 102, 300, 22);
-    CkApplyH2 = MakeOwnedControl<TCheckBox>(owned_, GroupBox1, "名称\"h/2\"点は曲げを照査しない。"_sj);
+    CkApplyH2 = MakeControl<TCheckBox>(GroupBox1, "名称\"h/2\"点は曲げを照査しない。"_sj);
     CkApplyH2->SetBounds(8, 126, 300, 22);
-    Memo3 = MakeOwnedControl<TLabel>(owned_, GroupBox1,
+    Memo3 = MakeControl<TLabel>(GroupBox1,
                          "左表の照査ﾀｲﾌﾟ(1～3)の値を上表の照査ﾀｲﾌﾟ\n設定に従って摘要します。"_sj);
     Memo3->SetBounds(8, 152, 300, 40);
-    SpeedButton2 = MakeOwnedControl<TButton>(owned_, sideBottom, "閉じる"_sj);
+    SpeedButton2 = MakeControl<TButton>(sideBottom, "閉じる"_sj);
     SpeedButton2->SetBounds(8, 220, 100, 28);
-    SgType1 = MakeOwnedControl<TStringGrid>(owned_, side);
+    SgType1 = MakeControl<TStringGrid>(side);
     SgType1->SetAlign(alClient);
 
     Sg1->OnDrawCell = [this](int col, int row, TCanvas& canvas, const TRect& rect) {
@@ -174,7 +169,7 @@ void TfmSection::SgType1DrawCell(int col, int row, TCanvas& canvas, const TRect&
 void TfmSection::SgType1KeyPress(char& key) {
     if (key != kKeyEnter) return;
     key = 0;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     const int row = SgType1->Row();
     if (row >= 1 && row <= Cases()) {
         const int v = TextToInt(Trim(SgType1->Cells(2, row)));
@@ -202,7 +197,7 @@ void TfmSection::Sg1DblClick() {
     }
     if (!(row == 0 || (row == 1 && col <= 2))) return;
     SortRcSectionsByNumber(Rc());
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     RefreshSectionGrid(0);
 }
 
@@ -215,7 +210,7 @@ void TfmSection::Sg1KeyPress(char& key) {
     const int row = Sg1->Row();
     if (SectionEditPending) {
         SectionEditPending = false;
-        ModifiedFlag = true;
+        if (fmRCanal) fmRCanal->MarkModified();
         RefreshSectionGrid(1);
         RefreshSectionGrid(0);
         RecheckAllAndRefresh();
@@ -234,7 +229,7 @@ void TfmSection::BtnSectionSetClick() {
     if (MessageDlg("フレーム計算の断面積を部材高さとして取込みます.\nよろしいですか？"_sj, mtWarning,
                    mbOK | mbCancel) != mrOk || FrameData == nullptr)
         return;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     InitRcSections(Rc(), *FrameData);
     RefreshSectionGrid(0);
     RecheckAllAndRefresh();
@@ -243,7 +238,7 @@ void TfmSection::BtnSectionSetClick() {
 void TfmSection::ConsSectionClick() {
     if (MessageDlg("名称,幅,高さが同じ断面を統合します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) != mrYes)
         return;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     MergeEqualRcSections(Rc());
     RefreshSectionGrid(0);
     RecheckAllAndRefresh();
@@ -254,7 +249,7 @@ void TfmSection::ApplyShoTypeClick() {
     if (MessageDlg("左表の「照査ﾀｲﾌﾟ(1～3)」を各照査ケースに摘要します。\nよろしいですか？"_sj, mtWarning,
                    mbOK | mbCancel) != mrOk)
         return;
-    ModifiedFlag = true;
+    if (fmRCanal) fmRCanal->MarkModified();
     ApplyCheckTypes(Rc());
     ApplyOptionsToPoints();
     RecheckAllAndRefresh();

@@ -15,7 +15,6 @@ class TStringGrid;
 class TfmSection : public TForm {
 public:
     TfmSection();
-    ~TfmSection() override;
 
     void FormShow();
     void FormClose();
@@ -53,7 +52,6 @@ public:
 private:
     void BuildLayout();
     void ApplyOptionsToPoints();
-    std::vector<std::unique_ptr<TControl>> owned_;
 };
 
 extern TfmSection* fmSection;

@@ -31,6 +31,8 @@
 #include "platform/qt/dialogs.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "rccheck/ui/rc_window.h"
+#include "rccheck/ui/section_window.h"
 #include "tests/case_output.h"
 
 namespace fs = std::filesystem;
@@ -56,6 +58,10 @@ protected:
         SetKeyStateHook([](int) { return false; });
     }
     void TearDown() override {
+        // The RC check windows live for the run; the next test starts
+        // without them on screen.
+        if (fmSection && fmSection->Visible()) fmSection->Close();
+        if (fmRCanal && fmRCanal->Visible()) fmRCanal->Close();
         window.reset();
         SetMessageDlgHook(nullptr);
         SetFileDialogHook(nullptr);
@@ -130,6 +136,17 @@ protected:
                 return;
             }
         ADD_FAILURE() << "no button " << caption;
+    }
+    // Clicks RC照査... (which opens the RC check window, and on its first
+    // show the section settings window) and comes back to the main window,
+    // as a person does who glances at the RC check and works on in the
+    // main window.
+    void OpenRcWindow() {
+        ClickButton(U("RC照査..."_sj));
+        ASSERT_NE(fmRCanal, nullptr);
+        ASSERT_TRUE(fmRCanal->Visible());
+        window->Widget()->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
     }
     // Clicks ファイル and then the item of its menu.
     void ChooseFileMenu(const std::string& item) {

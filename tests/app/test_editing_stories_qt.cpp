@@ -301,3 +301,21 @@ TEST_F(MainWindowTest, LoadSumsFollowTheOpenedFile) {
     ASSERT_EQ(CurrentSelection.loadCase, 1);
     EXPECT_NE(sums().find(U("Σ(鉛直) = 0.000 - 600.000"_sj)), std::string::npos) << sums();
 }
+
+// A number beyond what a float field holds, typed into a cell: the model
+// keeps the largest float (never an undefined conversion), and the
+// calculation refuses it with the validation's message instead of
+// computing with it.
+TEST_F(MainWindowTest, ANumberTooLargeForItsFieldIsRefusedByTheCalculation) {
+    Open(CopyExample("portal.$O1"));
+    ClickButton(U("自動保存"_sj));
+    Type(kSgPoint, 2, 1, "1e39");
+    ASSERT_GE(FrameData->nodeCount, 1);
+    EXPECT_TRUE(std::isfinite(FrameData->nodes[1].x));
+    EXPECT_GT(FrameData->nodes[1].x, 1e38f);
+    messages.clear();
+    ClickButton(U("計算実行"_sj));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(U("の値が大きすぎます"_sj)), std::string::npos) << messages[0];
+    EXPECT_EQ(ResultData->memberCount, 0);
+}

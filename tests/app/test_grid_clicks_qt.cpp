@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <cstring>
 
-#include "app/window_hooks.h"
 #include "main_window_fixture.h"
 #include "mouse_util.h"
 #include "platform/qt/string_grid.h"
@@ -18,10 +17,6 @@ namespace {
 
 class GridClicks : public MainWindowTest {
   protected:
-    void TearDown() override {
-        WindowHooks = WindowHooksData{};
-        MainWindowTest::TearDown();
-    }
     TFmMain& OpenPortal() {
         TFmMain& w = Open(CopyExample("portal.$O1"));
         w.Show();
@@ -218,8 +213,10 @@ TEST_F(GridClicks, PanningTheFigureGivesTheKeyboardToTheTables) {
     pan();
     EXPECT_EQ(KeyboardWidget(), tablesKeyboard);
     // While the RC check window is up, the keyboard stays where it was.
+    ClickButton(U("計算実行"_sj));
+    OpenRcWindow();
+    ClickTab(TFmMain::kTabPoint);
     ClickCell(kSgPoint, 2, 1);
-    WindowHooks.rcWindowVisible = [] { return true; };
     pan();
     EXPECT_EQ(KeyboardWidget(), w.Grid(kSgPoint).Widget());
 }

@@ -1,7 +1,9 @@
 // The windows the main window opens: the print preview of the calculation
 // report, the reference drawing, the change history, the splash at start-up
-// and the RC check window's entry points.
+// and the RC check window, which works with the main window it was opened
+// from (its save, its member grid, its file name).
 #include <QImage>
+#include <QScreen>
 #include <QWidget>
 
 #include <algorithm>
@@ -13,13 +15,14 @@
 #include "app/change_history.h"
 #include "app/reference_window.h"
 #include "app/small_windows.h"
-#include "app/window_hooks.h"
 #include "main_window_fixture.h"
 #include "mouse_util.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
 #include "platform/qt/memo.h"
 #include "rccheck/rc_records.h"
+#include "rccheck/ui/rc_window.h"
+#include "rccheck/ui/section_window.h"
 #include "report/page_pool.h"
 #include "report/print_preview.h"
 #include "report/report_cover.h"
@@ -55,7 +58,6 @@ class MainWindowsTest : public MainWindowTest {
 protected:
     void TearDown() override {
         SetModalFormHook(nullptr);
-        WindowHooks = WindowHooksData{};
         if (FmPriPrev().Form.Visible()) HideForm(FmPriPrev().Form);
         MainWindowTest::TearDown();
     }
@@ -246,23 +248,19 @@ TEST_F(MainWindowsTest, StartUpWarningIsNotHiddenUnderTheSplash) {
     EXPECT_FALSE(splashUp);
     // What the end of the splash does still happens at its time: a model
     // with RC members opens the RC window.
-    int shows = 0;
-    WindowHooks.showRcWindow = [&] { ++shows; };
     ASSERT_NE(AllocateRcCheckData(), nullptr);
     RcData->memberCount = 3;
     for (int t = 3; t <= 14; ++t) window->Timer1Timer();
-    EXPECT_EQ(shows, 0);
+    EXPECT_FALSE(RcWindowVisible());
     window->Timer1Timer();
-    EXPECT_EQ(shows, 1);
+    EXPECT_TRUE(RcWindowVisible());
+    fmRCanal->Close();
     window->Timer1Timer();
-    EXPECT_EQ(shows, 1);
+    EXPECT_FALSE(RcWindowVisible());
     RcData->memberCount = 0;
 }
 
 TEST_F(MainWindowsTest, RcButtonNeedsResultsOrRcMembers) {
-    int shows = 0, refreshes = 0;
-    WindowHooks.showRcWindow = [&] { ++shows; };
-    WindowHooks.refreshRcWindow = [&] { ++refreshes; };
     TFmMain& w = Open(CopyExample("portal.$O1"));
     ClickButton(U("自動保存"_sj));
     ASSERT_TRUE(w.btRCanal->Enabled());
@@ -270,36 +268,105 @@ TEST_F(MainWindowsTest, RcButtonNeedsResultsOrRcMembers) {
     RcData->memberCount = 0;
     messages.clear();
     ClickButton(U("RC照査..."_sj));
-    EXPECT_EQ(shows, 0);
+    EXPECT_FALSE(RcWindowVisible());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], U("先ず、[計算実行]ボタンでフレーム解析を実行して下さい！"_sj));
-    // Every calculation hands the new forces to the RC window.
     ClickButton(U("計算実行"_sj));
-    EXPECT_EQ(refreshes, 1);
-    ClickButton(U("RC照査..."_sj));
-    EXPECT_EQ(shows, 1);
+    OpenRcWindow();
     EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(RcData->memberCount, 3);  // built from the results
+    // Every calculation hands the new forces to the open RC window: its
+    // NG verdict, made for the old ones, goes.
+    ClickMiddle(fmRCanal->Bt_NG_Check->Widget());
+    ASSERT_FALSE(fmRCanal->NgText().empty());
+    ClickButton(U("計算実行"_sj));
+    EXPECT_EQ(fmRCanal->NgText(), "");
 }
 
 TEST_F(MainWindowsTest, RcWindowOpensAfterTheSplashWhenTheModelHasRcMembers) {
-    int shows = 0;
-    WindowHooks.showRcWindow = [&] { ++shows; };
     TFmMain& w = Open(CopyExample("portal.$O1"));
-    ASSERT_NE(AllocateRcCheckData(), nullptr);
-    RcData->memberCount = 3;
+    ClickButton(U("自動保存"_sj));
+    ClickButton(U("計算実行"_sj));
+    OpenRcWindow();
+    ASSERT_GT(RcData->memberCount, 0);
+    fmSection->Close();
+    fmRCanal->Close();
     ShowSplash();
     for (int t = 3; t <= 14; ++t) w.Timer1Timer();
-    EXPECT_EQ(shows, 0);
+    EXPECT_FALSE(RcWindowVisible());
     w.Timer1Timer();
-    EXPECT_EQ(shows, 1);
+    EXPECT_TRUE(RcWindowVisible());
+    fmRCanal->Close();
     w.Timer1Timer();  // the splash is gone and Shift is not held
-    EXPECT_EQ(shows, 1);
+    EXPECT_FALSE(RcWindowVisible());
     RcData->memberCount = 0;
 }
 
-TEST_F(MainWindowsTest, RcButtonStaysOffWithoutTheRcWindow) {
-    TFmMain& w = Open(CopyExample("portal.$O1"));
-    EXPECT_FALSE(w.btRCanal->Enabled());
+// The RC check window opened with a click in the main window: it opens
+// centred on it with the data file's name in its title, its save button
+// saves through the main window, its member follows the main window's
+// grids and the main window's member grid follows it.
+TEST_F(MainWindowsTest, RcWindowOpenedFromTheMainWindowWorksWithIt) {
+    const std::string file = CopyExample("portal.$O1");
+    TFmMain& w = Open(file);
+    ClickButton(U("自動保存"_sj));
+    w.SetBounds(300, 200, 1000, 700);
+    ClickButton(U("計算実行"_sj));
+    ASSERT_FALSE(RcWindowVisible());
+    OpenRcWindow();
+    TfmRCanal& rc = *fmRCanal;
+    ASSERT_NE(fmSection, nullptr);
+    EXPECT_TRUE(fmSection->Visible());  // new RC data: the sections first
+    EXPECT_EQ(RcData->memberCount, 3);
+    ProcessMessages();
+    const QRect m = w.Widget()->frameGeometry();
+    for (TForm* f : {static_cast<TForm*>(&rc), static_cast<TForm*>(fmSection)}) {
+        const QRect r = f->Widget()->frameGeometry();
+        // Centred as far as the screen lets a window larger than the main one
+        // (a frame added at the first show may shift it by its width).
+        const QRect screen = f->Widget()->screen()->availableGeometry();
+        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2, screen.right() + 1 - r.width()));
+        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2, screen.bottom() + 1 - r.height()));
+        EXPECT_NEAR(r.x(), wantX, 8);
+        EXPECT_NEAR(r.y(), wantY, 8);
+    }
+    // The title: the RC check's name, its version date and the data file.
+    const std::string title = rc.Caption();
+    EXPECT_EQ(title.substr(0, title.find(" > ")), "KVD RC断面照査 2026.12.08 版 "_sj) << Cp932ToUtf8(title);
+    EXPECT_EQ(Cp932ToUtf8(title.substr(title.find(" > ") + 3)), file);
+    ClickMiddle(fmSection->SpeedButton2->Widget());  // 閉じる
+
+    // 保存 in the RC window is the main window's save: the RC data go into
+    // the data file and the changes count as saved.
+    ASSERT_TRUE(ModifiedFlag);  // the new RC data
+    const std::string before = ReadBytes(file);
+    EXPECT_EQ(before.find("EOB"), std::string::npos);
+    EXPECT_EQ(ClickMiddle(rc.Save1->Widget()), rc.Save1->Widget());
+    EXPECT_FALSE(ModifiedFlag);
+    EXPECT_NE(ReadBytes(file).find("EOB"), std::string::npos);
+
+    // A click on a member in the main window shows it in the RC window's
+    // check sheet; paging there moves the main window's member grid.
+    EXPECT_EQ(ClickMiddle(rc.RbExtract->Widget()), rc.RbExtract->Widget());
+    ASSERT_EQ(rc.Mode(), TfmRCanal::kModeExtract);
+    w.Widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.Widget()));
+    ClickTab(TFmMain::kTabKumi);
+    ClickCell(kSgKumi1, 1, 1);
+    ClickCell(kSgMember, 1, 2);
+    EXPECT_EQ(rc.CurrentRcMember, 2);
+    EXPECT_NE(rc.BzName->Caption().find("No. 2"), std::string::npos) << Cp932ToUtf8(rc.BzName->Caption());
+    EXPECT_EQ(ClickMiddle(rc.BtnNext->Widget()), rc.BtnNext->Widget());  // ▼
+    EXPECT_EQ(rc.CurrentRcMember, 3);
+    EXPECT_EQ(w.Grid(kSgMember).Row(), 3);
+
+    // The RC check's change history opens in the program's text window.
+    if (FormVer2) HideForm(*FormVer2);
+    Click(rc.MyHistory->Widget(), rc.MyHistory->Widget()->rect().center());
+    ASSERT_NE(FormVer2, nullptr);
+    EXPECT_TRUE(FormVer2->Visible());
+    EXPECT_EQ(FormVer2->Memo1->Text().find("2026.12.08"), 0u);
+    HideForm(*FormVer2);
 }
 
 TEST_F(MainWindowsTest, RcDataGoesIntoTheDataFileAndComesBack) {
@@ -327,9 +394,15 @@ TEST_F(MainWindowsTest, RcDataGoesIntoTheDataFileAndComesBack) {
 }
 
 TEST_F(MainWindowsTest, ClicksInTheCombinationAndMemberGridsMoveTheRcWindow) {
-    std::vector<std::pair<int, int>> picks;
-    WindowHooks.selectRcMember = [&](int kumi, int member) { picks.push_back({kumi, member}); };
     TFmMain& w = Open(CopyExample("portal.$O1"));
+    ClickButton(U("自動保存"_sj));
+    ClickButton(U("計算実行"_sj));
+    OpenRcWindow();
+    TfmRCanal& rc = *fmRCanal;
+    ClickMiddle(rc.RbDispBzi->Widget());  // the bar table, whatever was shown last
+    ASSERT_EQ(rc.Mode(), TfmRCanal::kModeBars);
+    w.Widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.Widget()));
     TStringGrid& member = w.Grid(kSgMember);
     TStringGrid& kumi = w.Grid(kSgKumi1);
     ASSERT_GE(kumi.RowCount(), 3);
@@ -337,16 +410,15 @@ TEST_F(MainWindowsTest, ClicksInTheCombinationAndMemberGridsMoveTheRcWindow) {
     ClickTab(TFmMain::kTabKumi);
     ClickCell(kSgKumi1, 1, 1);
     ClickCell(kSgMember, 1, 2);
-    ASSERT_FALSE(picks.empty());
-    EXPECT_EQ(picks.back(), std::make_pair(1, 2));
+    EXPECT_EQ(rc.CurrentRcMember, 2);
+    EXPECT_EQ(rc.Sg1->Row(), 2 * 2 - 1);  // the bar table's row of member 2
     // The append row of the member grid is not a member.
-    picks.clear();
     ClickCell(kSgMember, 1, member.RowCount() - 1);
-    EXPECT_TRUE(picks.empty());
+    EXPECT_EQ(rc.CurrentRcMember, 2);
     // Other grids leave the RC window alone.
-    ClickCell(kSgMember, 1, 1);
-    picks.clear();
+    ClickCell(kSgMember, 1, 3);
+    EXPECT_EQ(rc.CurrentRcMember, 3);
     ClickTab(TFmMain::kTabPoint);
     ClickCell(kSgPoint, 1, 2);
-    EXPECT_TRUE(picks.empty());
+    EXPECT_EQ(rc.CurrentRcMember, 3);
 }

@@ -28,6 +28,7 @@
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
 #include "tests/case_output.h"
+#include "tests/rccheck/rc_test_host.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ protected:
     // Opens the RC window as its button does, closes the section settings
     // window it opens on the first show, and brings the RC window to the front.
     TfmRCanal& OpenRcWindow() {
-        ShowRcWindow();
+        ShowRcWindow(TestRcHost());
         if (fmSection && fmSection->Visible()) Click(fmSection->SpeedButton2->Widget());
         QWidget* w = fmRCanal->Widget();
         w->activateWindow();

@@ -1,15 +1,18 @@
 // The RC check window and the section settings window on the analysed
 // portal frame (examples/portal.$O1): the show sequence, Enter commits, the
-// NG search, paging, printing, check types and the switch-off options.
-// Screenshots go to the case's output folder for a look.
+// NG search, paging, printing, check types and the switch-off options, and
+// what they ask of the window that opened them. Screenshots go to the
+// case's output folder for a look.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QRect>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 #include <cstdlib>
 #include <initializer_list>
@@ -19,8 +22,6 @@
 #include <memory>
 #include <string>
 
-#include "app/command_line.h"
-#include "app/main_window.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
@@ -39,6 +40,7 @@
 
 #include "tests/case_output.h"
 #include "tests/rccheck/rc_portal_fixture.h"
+#include "tests/rccheck/rc_test_host.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ struct Answer {
 
 TfmRCanal& ShownWindow() {
     LoadPortalWithEmptyRc();
-    ShowRcWindow();
+    ShowRcWindow(TestRcHost());
     fmRCanal->CkDispAllClick(TfmRCanal::kModeBars);
     return *fmRCanal;
 }
@@ -72,7 +74,7 @@ void Type(TStringGrid& grid, int col, int row, const std::string& text, std::fun
 }
 
 // A person's click on a button: press and release over its middle.
-void ClickButton(TButton& button) {
+void ClickButton(TControl& button) {
     QWidget* target = button.Widget();
     const QPointF centre(target->width() / 2.0, target->height() / 2.0);
     const QPointF global = target->mapToGlobal(centre);
@@ -132,18 +134,19 @@ TEST(RcWindow, ReshowWithSameMembersKeepsEditedSections) {
 
 TEST(RcWindow, EnterCommitsBarTableEditAndMarksModified) {
     TfmRCanal& w = ShownWindow();
-    ModifiedFlag = false;
+    RecordingRcHost& host = TestRcHost();
+    host.modified = false;
     Type(*w.Sg1, 2, 1, "40", [&](char& k) { w.Sg1KeyPress(k); });
     EXPECT_EQ(RcData->sections[1].k1, 40.0f);
-    EXPECT_TRUE(ModifiedFlag);
+    EXPECT_TRUE(host.modified);
     EXPECT_EQ(w.Sg1->Col(), 3);
     EXPECT_EQ(w.Sg1->Row(), 1);
     EXPECT_FALSE(w.NgText().empty());  // the NG search ran
     // Enter alone only moves on.
-    ModifiedFlag = false;
+    host.modified = false;
     char enter = 13;
     w.Sg1KeyPress(enter);
-    EXPECT_FALSE(ModifiedFlag);
+    EXPECT_FALSE(host.modified);
     EXPECT_EQ(w.Sg1->Col(), 4);
 }
 
@@ -191,7 +194,6 @@ TEST(RcWindow, SheetModePagingWrapsAround) {
 TEST(RcWindow, PrintAsksWhetherTheMemberForcesGoWithTheRcChapter) {
     TfmRCanal& w = ShownWindow();
     const int members = ResultData->memberCount;
-    w.OnPrintPreview = [] { ShowPrintPreview(); };
     TFmPriPrev& preview = FmPriPrev();
     // The report is made from the records as they stand.
     int membersWhileComposing = -1;
@@ -218,19 +220,28 @@ TEST(RcWindow, PrintAsksWhetherTheMemberForcesGoWithTheRcChapter) {
     preview.Compose = nullptr;
     HideForm(preview.Form);
     ReportChapters = ReportChapterSwitches{};
-    w.OnPrintPreview = nullptr;
 }
 
 TEST(RcWindow, SectionNumberChangeOnlyTakesPositiveIntegers) {
     TfmRCanal& w = ShownWindow();
     w.CkDispAllClick(TfmRCanal::kModeExtract);
     w.CurrentRcMember = 2;
-    for (const char* typed : {"abc", "-3", "7"}) {
-        w.OnInputQuery = [typed](const std::string&, const std::string&, std::string& v) { v = typed; return true; };
-        w.DmNoClick();
+    // A person clicks the section label, types into the box and presses
+    // Enter.
+    std::string typed;
+    SetModalFormHook([&typed](TForm& box) {
+        QLineEdit* edit = box.Widget()->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->setFocus();
+        QTest::keyClicks(edit, QString::fromStdString(typed));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    for (const char* text : {"abc", "-3", "7"}) {
+        typed = text;
+        QTest::mouseClick(w.DmNo->Widget(), Qt::LeftButton);
     }
+    SetModalFormHook(nullptr);
     EXPECT_EQ(RcData->memberChecks[2].sectionNo, 7);
-    w.OnInputQuery = nullptr;
     w.CkDispAllClick(TfmRCanal::kModeBars);
 }
 
@@ -411,24 +422,19 @@ TEST(RcWindowLayout, DisplayModesAreOneGroupOfRadioButtons) {
     EXPECT_FALSE(w.RbZenGyo->Checked());
 }
 
-TEST(RcWindowLayout, WindowsOpenCentredOnTheMainWindowWithTheirNameAsTitle) {
-    setenv("XDG_DATA_HOME", (CaseOutputDir() + "/rc_layout_xdg").c_str(), 1);
+TEST(RcWindowLayout, WindowsOpenCentredOnTheirHostWithTheirNameAsTitle) {
     LoadPortalWithEmptyRc();
-    FrameModel* model = FrameData;
-    FrameResults* results = ResultData;
-    auto main = std::make_unique<TFmMain>(CommandLineOptions{});
-    main->SetBounds(300, 200, 1000, 700);
-    main->Show();
-    FrameData = model;  // the main window made a model of its own
-    ResultData = results;
+    RecordingRcHost& host = TestRcHost();
+    host.HostForm().SetBounds(300, 200, 1000, 700);
+    host.HostForm().Show();
     if (fmRCanal && fmRCanal->Visible()) fmRCanal->Close();
     if (fmSection && fmSection->Visible()) fmSection->Close();
-    ShowRcWindow();
+    ShowRcWindow(host);
     ProcessMessages();
-    const QRect m = main->Widget()->frameGeometry();
+    const QRect m = host.HostForm().Widget()->frameGeometry();
     for (TForm* f : {static_cast<TForm*>(fmRCanal), static_cast<TForm*>(fmSection)}) {
         const QRect r = f->Widget()->frameGeometry();
-        // Centred as far as the screen lets a window larger than the main one
+        // Centred as far as the screen lets a window larger than the host
         // (a frame added at the first show may shift it by its width).
         const QRect screen = f->Widget()->screen()->availableGeometry();
         const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2, screen.right() + 1 - r.width()));
@@ -441,9 +447,31 @@ TEST(RcWindowLayout, WindowsOpenCentredOnTheMainWindowWithTheirNameAsTitle) {
     // the text of the change history's newest entry.
     const std::string title = fmRCanal->Caption();
     EXPECT_EQ(title.substr(0, title.find(" > ")), "KVD RC断面照査 2026.12.08 版 "_sj) << title;
+    EXPECT_EQ(title.substr(title.find(" > ") + 3), host.fileName);
     fmSection->Close();
     fmRCanal->Close();
-    main.reset();
-    FrameData = model;
-    ResultData = results;
+    HideForm(host.HostForm());
+}
+
+// The RC window saves, shows its texts and moves the member grid through
+// the window that opened it.
+TEST(RcWindow, SaveHistoryAndPagingGoThroughItsHost) {
+    TfmRCanal& w = ShownWindow();
+    RecordingRcHost& host = TestRcHost();
+    const int saves = host.saves;
+    ClickButton(*w.Save1);
+    EXPECT_EQ(host.saves, saves + 1);
+    host.texts.clear();
+    QTest::mouseClick(w.MyHistory->Widget(), Qt::LeftButton);
+    ASSERT_EQ(host.texts.size(), 1u);
+    EXPECT_EQ(host.texts[0], RcHistoryText());
+    // In a sheet mode the member shown is the one the main window's member
+    // grid moves to.
+    ClickButton(*w.RbExtract);
+    host.selectedMembers.clear();
+    w.CurrentRcMember = 1;
+    ClickButton(*w.BtnNext);
+    ASSERT_FALSE(host.selectedMembers.empty());
+    EXPECT_EQ(host.selectedMembers.back(), RcData->memberChecks[2].memberNo);
+    w.CkDispAllClick(TfmRCanal::kModeBars);
 }

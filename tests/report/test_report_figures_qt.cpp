@@ -1,54 +1,105 @@
-// The report's figure boxes: with a drawer set, the report fits the
-// structure's extents into each box (world y up, aspect kept) and calls the
-// drawer once per printed load case and three times (M, S, N) per
-// combination; without one, the boxes are left framed and empty.
+// The report's figure boxes, drawn by the structure figure's units: the
+// report fits the structure's extents into each box (world y up, one scale
+// both ways) and draws the members, loads and supports of every printed
+// load case and the M, S and N diagrams of every combination; drawing
+// leaves the report's model as it was. The continuous beam of examples/
+// (all members on one line) gets real figures: a moment diagram with
+// height, a load figure whose dimension line stands below the supports, and
+// values that never lie on each other.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "model/analysis_driver.h"
+#include "platform/encoding.h"
+#include "platform/sjis_literal.h"
 #include "report/graphics.h"
 #include "report/report_figures.h"
-#include "report_body_util.h"
+#include "tests/analysed_example.h"
 #include "tests/model/model_builder.h"
+#include "tests/report/report_body_util.h"
 
 namespace {
 
-struct Call {
-    int loadCase = 0;
-    int block = 0;
-    int quantity = -1;
-    double left, right, top, bottom;  // paper mm of the extents
-    double scaleX = 0, scaleY = 0;    // mm per m
+// The box (paper mm) of one figure's members.
+struct MemberBox {
+    int page = 0;  // body page
+    double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+    double Width() const { return right - left; }
+    double Height() const { return bottom - top; }
 };
 
-class RecordingDrawer : public ReportFigureDrawer {
-public:
-    std::vector<Call> calls;
-    double reach = 0;
-    double DiagramReach(const FrameResults&) override { return reach; }
-    void DrawLoadFigure(const FrameModel&, int loadCaseIndex) override {
-        calls.push_back(Box(Call{loadCaseIndex, 0, -1, 0, 0, 0, 0}));
+// Every figure's members, in page order. The members are drawn first, at
+// the widest pen of the pages, one line each; the page rules drawn with
+// that pen are single lines, so a run of `members` (two or more) lines
+// between two pen changes is a figure's structure.
+std::vector<MemberBox> FigureMemberBoxes(int pages, int members) {
+    std::vector<MemberBox> boxes;
+    double widest = 0;
+    for (int k = 1; k <= pages; ++k)
+        for (const std::string& rec : DumpPoolPage(10 + k)) {
+            const std::vector<std::string> w = Words(rec);
+            if (w.size() == 2 && w[0] == "pen-width")
+                widest = std::max(widest, std::atof(w[1].c_str()));
+        }
+    for (int k = 1; k <= pages; ++k) {
+        double width = 0, x = 0, y = 0;
+        int lines = 0;
+        MemberBox box;
+        const auto finish = [&] {
+            if (lines == members && width == widest) {
+                box.page = k;
+                boxes.push_back(box);
+            }
+            lines = 0;
+            box = MemberBox{};
+        };
+        for (const std::string& rec : DumpPoolPage(10 + k)) {
+            const std::vector<std::string> w = Words(rec);
+            if (w.empty()) continue;
+            if (w[0] == "pen-width") {
+                finish();
+                width = std::atof(w[1].c_str());
+            } else if ((w[0] == "move" || w[0] == "line") && w.size() == 3) {
+                const double px = std::atof(w[1].c_str()), py = std::atof(w[2].c_str());
+                if (w[0] == "line") {
+                    ++lines;
+                    // Pages are recorded at 10 px per mm.
+                    for (const auto& [a, b] : {std::pair{x, y}, std::pair{px, py}}) {
+                        box.left = std::min(box.left, a / 10);
+                        box.right = std::max(box.right, a / 10);
+                        box.top = std::min(box.top, b / 10);
+                        box.bottom = std::max(box.bottom, b / 10);
+                    }
+                }
+                x = px;
+                y = py;
+            } else if (w[0] != "pen-style" && w[0] != "pen-colour") {
+                finish();
+            }
+        }
+        finish();
     }
-    void DrawResultDiagram(const FrameResults&, const FrameModel&, int block,
-                           ReportDiagram quantity) override {
-        calls.push_back(Box(Call{0, block, quantity, 0, 0, 0, 0}));
-    }
+    return boxes;
+}
 
-private:
-    static Call Box(Call c) {
-        const ReportExtentsData& e = ReportExtents;
-        c.left = WorldToMmX(e.minX);
-        c.right = WorldToMmX(e.maxX);
-        c.top = WorldToMmY(e.maxY);
-        c.bottom = WorldToMmY(e.minY);
-        c.scaleX = CurrentGraphics.window.mmPerUnitX;
-        c.scaleY = CurrentGraphics.window.mmPerUnitY;
-        return c;
-    }
-};
+// The model analysed as the calculate command does.
+FrameResults* Analyse(ModelBuilder& b) {
+    FrameResults* r = AllocateFrameResults();
+    ClearFrameResults(*r);
+    std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
+    *copy = b.model();
+    EXPECT_TRUE(RunFrameAnalysis(*r, *copy, false, false, 20));
+    SetResultPoints(*r, b.model());
+    return r;
+}
 
 // A 6 m x 3 m portal: twice as wide as high.
 ModelBuilder Portal() {
@@ -64,105 +115,236 @@ ModelBuilder Portal() {
     return b;
 }
 
-}  // namespace
-
-TEST(ReportFigures, DrawerGetsFittedBoxes) {
-    ModelBuilder b = Portal();
-    FrameResults* r = AllocateFrameResults();
-    ClearFrameResults(*r);
-    std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
-    *copy = b.model();
-    ASSERT_TRUE(RunFrameAnalysis(*r, *copy, false, false, 20));
-    SetResultPoints(*r, b.model());
-    RecordingDrawer drawer;
-    SetReportFigureDrawer(&drawer);
-    ComposeReport(b.model(), r, nullptr);
-    SetReportFigureDrawer(nullptr);
-    ASSERT_EQ(drawer.calls.size(), 2u + 3u);
-    EXPECT_EQ(drawer.calls[0].loadCase, 1);
-    EXPECT_EQ(drawer.calls[1].loadCase, 2);
-    for (int q = 0; q < 3; ++q) {
-        EXPECT_EQ(drawer.calls[2 + q].quantity, q);
-        EXPECT_EQ(drawer.calls[2 + q].block, ComboBlockIndex(*r, 1));
-    }
-    // Load figures: 80 mm wide boxes; the 2:1 frame fills the width, 40 mm
-    // high, centred in the 50 mm box height; world y points up.
-    const Call& l = drawer.calls[0];
-    EXPECT_NEAR(l.left, 50.0, 1e-6);
-    EXPECT_NEAR(l.right, 130.0, 1e-6);
-    EXPECT_NEAR(l.bottom - l.top, 40.0, 1e-6);
-    // Diagrams: 110 x 50 mm boxes; the frame is limited by the height.
-    const Call& d = drawer.calls[2];
-    EXPECT_NEAR(d.bottom - d.top, 50.0, 1e-6);
-    EXPECT_NEAR(d.right - d.left, 100.0, 1e-6);
-    EXPECT_NEAR((d.left + d.right) / 2, 90.0, 1e-6);
+AnalysedExample& AnalysedPortal() {
+    static AnalysedExample a = AnalyseExample("portal.$O1", 20);
+    return a;
 }
 
-TEST(ReportFigures, WithoutDrawerBoxesAreFramed) {
-    ModelBuilder b = Portal();
-    SetReportFigureDrawer(nullptr);
-    const int pages = ComposeReport(b.model(), nullptr, nullptr);
-    ASSERT_GE(pages, 3);
-    // The first load case's page holds the four sides of the 80 x 50 mm box
-    // (x 50-130 mm): lines ending at x = 130 mm and x = 50 mm.
-    int right = 0, left = 0;
-    for (int k = 1; k <= pages; ++k)
-        for (const std::string& rec : DumpPoolPage(10 + k)) {
-            const std::vector<std::string> w = Words(rec);
-            if (w.size() < 3 || (w[0] != "line" && w[0] != "move")) continue;
-            const double x = std::atof(w[1].c_str());
-            right += std::fabs(x - 1300.0) <= 2;
-            left += std::fabs(x - 500.0) <= 2;
+struct Glyph {
+    double x, y;  // px of the 10 px/mm recording page
+    std::string text;
+};
+
+// Text and line records of one body page, as numbers.
+void PageRecords(int page, std::vector<Glyph>& glyphs, std::vector<double>& lineYs) {
+    for (const std::string& rec : DumpPoolPage(page)) {
+        const std::vector<std::string> w = Words(rec);
+        if (w.size() >= 4 && w[0] == "text")
+            glyphs.push_back({std::atof(w[1].c_str()), std::atof(w[2].c_str()), w[3]});
+        if (w.size() >= 3 && (w[0] == "line" || w[0] == "move"))
+            lineYs.push_back(std::atof(w[2].c_str()));
+    }
+}
+
+// The first body page whose text holds `what`, and that text's y (px).
+int PageWith(int pages, const std::string& what, double& y) {
+    for (int k = 1; k <= pages; ++k) {
+        const std::vector<std::string> lines = BodyPageText(k);
+        for (const std::string& l : lines)
+            if (l.find(what) != std::string::npos) {
+                std::vector<Glyph> glyphs;
+                std::vector<double> ys;
+                PageRecords(10 + k, glyphs, ys);
+                const std::string first = what.substr(0, 2);
+                for (const Glyph& g : glyphs)
+                    if (g.text == first) {
+                        y = g.y;
+                        return 10 + k;
+                    }
+            }
+    }
+    return 0;
+}
+
+bool IsValueChar(const Glyph& g) {
+    return g.text.size() == 1 && std::strchr("0123456789.-", g.text[0]);
+}
+
+// Two characters of values closer than a cell both ways lie on each other
+// (support glyphs such as a roller's △ over ＿ are stacked on purpose).
+int OverlappingGlyphs(const std::vector<Glyph>& all, double top, double bottom) {
+    std::vector<Glyph> glyphs;
+    std::copy_if(all.begin(), all.end(), std::back_inserter(glyphs), IsValueChar);
+    int n = 0;
+    for (std::size_t a = 0; a < glyphs.size(); ++a)
+        for (std::size_t b = a + 1; b < glyphs.size(); ++b) {
+            const Glyph &g = glyphs[a], &h = glyphs[b];
+            if (g.y < top || g.y > bottom || h.y < top || h.y > bottom) continue;
+            if (std::fabs(g.x - h.x) < 12 && std::fabs(g.y - h.y) < 12) ++n;
         }
-    EXPECT_GE(right, 2);
-    EXPECT_GE(left, 2);
+    return n;
+}
+
+AnalysedExample& ContinuousBeam() {
+    static AnalysedExample a = AnalyseExample("continuous_beam.$O1", 20);
+    return a;
+}
+
+}  // namespace
+
+TEST(ReportFigures, LoadFiguresAndDiagramsAreFittedIntoTheirBoxes) {
+    ModelBuilder b = Portal();
+    FrameResults* r = Analyse(b);
+    const int pages = ComposeReport(b.model(), r, nullptr);
+    const std::vector<MemberBox> boxes = FigureMemberBoxes(pages, 3);
+    // One load figure per load case, then M, S and N of the combination.
+    ASSERT_EQ(boxes.size(), 2u + 3u);
+    // Load figures: 80 mm wide boxes; the 2:1 frame fills the width, 40 mm
+    // high, centred in the 50 mm box height.
+    for (int f = 0; f < 2; ++f) {
+        EXPECT_NEAR(boxes[f].left, 50.0, 0.15) << f;
+        EXPECT_NEAR(boxes[f].right, 130.0, 0.15) << f;
+        EXPECT_NEAR(boxes[f].Height(), 40.0, 0.15) << f;
+    }
+    // Diagrams: the frame keeps its 2:1 shape, centred across the body,
+    // within the 110 x 50 mm box and leaving room beside it for the diagram
+    // (its reach) and the values (13 mm) inside 8 mm of the body's edges.
+    const double reach = ReportDiagramReach(*r);
+    ASSERT_GT(reach, 0);
+    for (int f = 2; f < 5; ++f) {
+        const MemberBox& d = boxes[f];
+        EXPECT_NEAR(d.Width(), 2 * d.Height(), 0.3) << f;
+        EXPECT_NEAR((d.left + d.right) / 2, 90.0, 0.15) << f;
+        EXPECT_LE(d.Width(), 110.0 + 0.15) << f;
+        EXPECT_LE(d.Height(), 50.0 + 0.15) << f;
+        const double room = reach * d.Width() / 6.0 + 13.0;
+        EXPECT_GE(d.left - room, 8.0 - 0.15) << f;
+        EXPECT_LE(d.right + room, 172.0 + 0.15) << f;
+    }
 }
 
 // Members on one line (a continuous beam, a single column) get one scale on
-// both axes like any frame, and the diagram figure leaves room beside the
-// members for the diagram (its reach) and its value labels (13 mm) inside
-// the band from 11 mm below the figure's title line to 118 mm, 8 mm from
-// the body's edges.
+// both axes like any frame, never squashed to nothing, and the diagram
+// figure leaves room beside the members for the diagram (its reach) and
+// its value labels (13 mm) inside the band from 11 mm below the figure's
+// title line to 118 mm, 8 mm from the body's edges.
 TEST(ReportFigures, FlatAndUprightStructuresKeepEqualScalesAndRoom) {
     struct Case {
         const char* what;
-        double x2, y2;  // the second node; the first is at the origin
-        double reach;   // m
-    } cases[] = {{"beam", 20, 0, 2.0}, {"column", 0, 6, 1.5}, {"portal-like", 6, 3, 1.5}};
+        double x2, y2;  // the last node; the first is at the origin, one between
+    } cases[] = {{"beam", 20, 0}, {"column", 0, 6}, {"slope", 6, 3}};
     for (const Case& c : cases) {
         ModelBuilder b;
         b.Node(1, 0, 0)
-            .Node(2, c.x2, c.y2)
+            .Node(2, c.x2 / 2, c.y2 / 2)
+            .Node(3, c.x2, c.y2)
             .Material(1, 2.05e8)
             .Section(1, 0.01, 0.0002)
-            .Member(1, 1, 2);
+            .Member(1, 1, 2)
+            .Member(2, 2, 3);
         b.Support(1, 1, kSupportFixed);
-        b.NodalLoad(1, 2, 1, -1);
+        b.NodalLoad(1, 3, 1, -1);
         b.Combination(1, 1.0, {{1, 1.0}});
         PrepareMemberLoads(b.model());
-        FrameResults* r = AllocateFrameResults();
-        ClearFrameResults(*r);
-        std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
-        *copy = b.model();
-        ASSERT_TRUE(RunFrameAnalysis(*r, *copy, false, false, 20)) << c.what;
-        SetResultPoints(*r, b.model());
-        RecordingDrawer drawer;
-        drawer.reach = c.reach;
-        SetReportFigureDrawer(&drawer);
-        ComposeReport(b.model(), r, nullptr);
-        SetReportFigureDrawer(nullptr);
-        ASSERT_EQ(drawer.calls.size(), 1u + 3u) << c.what;
-        for (const Call& k : drawer.calls) {
-            EXPECT_NEAR(k.scaleX, -k.scaleY, 1e-9) << c.what;
-            EXPECT_GT(k.scaleX, 1.0) << c.what;  // never squashed to nothing
+        FrameResults* r = Analyse(b);
+        const int pages = ComposeReport(b.model(), r, nullptr);
+        const std::vector<MemberBox> boxes = FigureMemberBoxes(pages, 2);
+        ASSERT_EQ(boxes.size(), 1u + 3u) << c.what;
+        const double reach = ReportDiagramReach(*r);
+        for (std::size_t f = 0; f < boxes.size(); ++f) {
+            const MemberBox& k = boxes[f];
+            // mm per m, from whichever extent the structure has.
+            const double s = c.x2 != 0 ? k.Width() / c.x2 : k.Height() / c.y2;
+            EXPECT_GT(s, 1.0) << c.what << " " << f;
+            EXPECT_NEAR(k.Width(), s * c.x2, 0.3) << c.what << " " << f;
+            EXPECT_NEAR(k.Height(), s * c.y2, 0.3) << c.what << " " << f;
+            if (f == 0) continue;  // the load figure
+            const double room = reach * s + 13.0;
+            EXPECT_GE(k.left - room, 8.0 - 0.15) << c.what;
+            EXPECT_LE(k.right + room, 172.0 + 0.15) << c.what;
+            EXPECT_LE(k.Height() + 2 * room, 118.0 - 11.0 + 0.15) << c.what;
+            EXPECT_NEAR((k.left + k.right) / 2, 90.0, 0.15) << c.what;
         }
-        // The diagram's band on its page: its top is where the drawer's box
-        // says less the room kept above the structure.
-        const Call& d = drawer.calls[1];
-        const double s = d.scaleX, room = c.reach * s + 13.0;
-        EXPECT_GE(d.left - room, 8.0 - 1e-6) << c.what;
-        EXPECT_LE(d.right + room, 172.0 + 1e-6) << c.what;
-        EXPECT_LE(d.bottom - d.top + 2 * room, 118.0 - 11.0 + 1e-6) << c.what;
-        EXPECT_NEAR((d.left + d.right) / 2, 90.0, 1e-6) << c.what;
     }
+}
+
+TEST(ReportFigures, LeavesTheModelAsItWas) {
+    AnalysedExample& p = AnalysedPortal();
+    std::unique_ptr<FrameModel> before = NewFrameModelRecord();
+    std::memcpy(before.get(), p.model.get(), sizeof(FrameModel));
+    ComposeReport(*p.model, p.results, nullptr);
+    // The report itself sets each case's load scale; nothing else changes.
+    for (int c = 1; c <= p.model->loadCaseCount; ++c)
+        before->loadCases[c].maxLoad = p.model->loadCases[c].maxLoad;
+    EXPECT_EQ(0, std::memcmp(before.get(), p.model.get(), sizeof(FrameModel)));
+}
+
+TEST(ReportFigures, ContinuousBeamDiagramsHaveHeightAndReadableValues) {
+    AnalysedExample& beam = ContinuousBeam();
+    const int pages = ComposeReport(*beam.model, beam.results, nullptr);
+    for (const std::string& title : {"・モーメント図"_sj, "・せん断力図"_sj}) {
+        double titleY = 0;
+        const int page = PageWith(pages, title, titleY);
+        ASSERT_GT(page, 0) << Cp932ToUtf8(title);
+        std::vector<Glyph> glyphs;
+        std::vector<double> ys;
+        PageRecords(page, glyphs, ys);
+        // The figure's band: 11 to 118 mm below the top of its 120 mm.
+        const double top = titleY - 50 + 110, bottom = titleY - 50 + 1180;
+        double low = 1e9, high = -1e9;
+        for (double y : ys)
+            if (y > top && y < bottom) low = std::min(low, y), high = std::max(high, y);
+        // The largest ordinate is drawn 2 m (a quarter of the longest span)
+        // from the beam: well over a centimetre on the page. Squashed flat,
+        // the curve had no height at all.
+        EXPECT_GT(high - low, 100.0) << Cp932ToUtf8(title);
+        EXPECT_EQ(OverlappingGlyphs(glyphs, top, bottom), 0) << Cp932ToUtf8(title);
+    }
+    // The load figures: the overall length's dimension stands under the
+    // supports, not over them, and no two values lie on each other.
+    double headY = 0;
+    const int loads = PageWith(pages, "積載荷重"_sj, headY);
+    ASSERT_GT(loads, 0);
+    std::vector<Glyph> glyphs;
+    std::vector<double> ys;
+    PageRecords(loads, glyphs, ys);
+    double support = 0, dimension = 0;
+    for (const Glyph& g : glyphs) {
+        if (g.text == "△"_sj) support = std::max(support, g.y);
+        if (g.text == "2" && g.y > support + 1 && g.y < 1500) dimension = std::max(dimension, g.y);
+    }
+    ASSERT_GT(support, 0);
+    EXPECT_GT(dimension - support, 100.0);
+    EXPECT_EQ(OverlappingGlyphs(glyphs, headY + 100, 1500), 0);
+}
+
+// Two point loads 0.3 m apart on a 6 m beam: their values stand side by
+// side, each a number of its own, with at least a blank between them. Put
+// against each other they read as one, "-50.000-30.000".
+TEST(ReportFigures, CloseLoadValuesStayApartByABlank) {
+    ModelBuilder b;
+    b.Node(1, 0, 0).Node(2, 6, 0).Material(1, 2.5e7).Section(1, 0.25, 0.005).Member(1, 1, 2);
+    b.Support(1, 1, kSupportPin).Support(1, 2, kSupportRollerY);
+    b.Load(1, kLoadConcY, 1, -50, 0, 2.0);
+    b.Load(1, kLoadConcY, 1, -30, 0, 2.3);
+    PrepareMemberLoads(b.model());
+    const int pages = ComposeReport(b.model(), nullptr, nullptr);
+    double headY = 0;
+    const int page = PageWith(pages, "荷重ケース番号"_sj, headY);
+    ASSERT_GT(page, 0);
+    std::vector<Glyph> glyphs;
+    std::vector<double> ys;
+    PageRecords(page, glyphs, ys);
+    // The value characters of the figure, line by line, split into words
+    // wherever a blank's width (half a cell or more) lies between them.
+    std::vector<Glyph> values;
+    std::copy_if(glyphs.begin(), glyphs.end(), std::back_inserter(values),
+                 [&](const Glyph& g) { return IsValueChar(g) && g.y > headY + 100 && g.y < 1500; });
+    std::sort(values.begin(), values.end(),
+              [](const Glyph& a, const Glyph& c) { return a.y != c.y ? a.y < c.y : a.x < c.x; });
+    std::vector<std::string> words;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const bool joined =
+            i > 0 && values[i].y == values[i - 1].y && values[i].x - values[i - 1].x < 18;
+        if (!joined) words.emplace_back();
+        words.back() += values[i].text;
+    }
+    int fifty = 0, thirty = 0;
+    for (const std::string& w : words) {
+        fifty += w == "-50.000";
+        thirty += w == "-30.000";
+        EXPECT_LE(std::count(w.begin(), w.end(), '.'), 1) << w;
+    }
+    EXPECT_EQ(fifty, 1);
+    EXPECT_EQ(thirty, 1);
 }
