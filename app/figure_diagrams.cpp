@@ -10,6 +10,7 @@
 #include "model/frame_results.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "report/figure_labels.h"
@@ -23,8 +24,8 @@ constexpr double kPi = 3.14159265358979323846;
 // clear of the other labels of the figure.
 constexpr double kLabelReach = 4.0;
 
-int ResultMembers(const FrameResults& r) { return std::clamp(r.memberCount, 0, kResultMemberSlots - 1); }
-int ResultNodes(const FrameResults& r) { return std::clamp(r.nodeCount, 0, kResultNodeSlots - 1); }
+int ResultMembers(const FrameResults& r) { return CheckedCount(r.memberCount, kResultMemberSlots - 1); }
+int ResultNodes(const FrameResults& r) { return CheckedCount(r.nodeCount, kResultNodeSlots - 1); }
 bool ValidCase(int c) { return c >= 1 && c < kResultCaseSlots; }
 
 int ResultNodeSlot(const FrameResults& r, int no) {
@@ -43,7 +44,7 @@ bool MemberEnds(const FrameResults& r, int m, double& xi, double& yi, double& xj
     return true;
 }
 
-int PointCount(const ResultMember& m) { return std::clamp<int>(m.pointCount, 0, kMaxResultPoints); }
+int PointCount(const ResultMember& m) { return CheckedCount(m.pointCount, kMaxResultPoints); }
 
 std::string Trimmed(const char* label, int size) { return Trim(std::string(label, strnlen(label, size))); }
 
@@ -134,7 +135,7 @@ double DiagramScaleLength(const FrameResults& results) {
 
 double DiagramScaleLength(const FrameModel& model) {
     double wm = 0, hm = 0;
-    for (int m = 1; m <= std::clamp(model.memberCount, 0, kMaxMembers); ++m) {
+    for (int m = 1; m <= CheckedCount(model.memberCount, kMaxMembers); ++m) {
         double xi, yi, xj, yj;
         GetMemberEnds(model, xi, yi, xj, yj, m);
         wm = std::max(wm, std::fabs(xj - xi));
@@ -339,7 +340,7 @@ void DrawReactions(const FrameResults& results, const FrameModel& model, int cas
     double th, tw, wh, ww;
     SetDiagramTextSize(th, tw, wh, ww);
     DiagramFont(0);
-    const int rows = std::clamp(rc.reactionCount, 0, kReactionRowSlots - 1);
+    const int rows = CheckedCount(rc.reactionCount, kReactionRowSlots - 1);
     for (int r = 1; r <= rows; ++r) {
         const ReactionRow& row = rc.reactions[r];
         const int k = ResultNodeSlot(results, row.nodeNo);

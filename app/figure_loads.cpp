@@ -8,6 +8,7 @@
 #include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "report/annotation.h"
 #include "report/figure_labels.h"
@@ -322,7 +323,7 @@ void DrawLoadCase(FrameModel& model, int loadCaseIndex, int filter, double scale
     SetFigureTextSize(p.th, p.tw, p.wh, p.ww);
     TCanvas* c = G_GetCanvas();
     p.colour = c ? c->PenColor() : 0;
-    const int count = std::clamp(lc.count, 0, kMaxLoads);
+    const int count = CheckedCount(lc.count, kMaxLoads);
     for (int k = 1; k <= count; ++k) {
         if (filter != 0 && k != filter) continue;
         const LoadRecord& r = lc.loads[k];
@@ -486,7 +487,7 @@ bool MergePair(LoadCase& lc, int i, int j, int lengthMm) {
 }  // namespace
 
 void MergeOverlappingLoads(const FrameModel& model, LoadCase& lc) {
-    lc.count = std::clamp(lc.count, 0, kMaxLoads);
+    lc.count = CheckedCount(lc.count, kMaxLoads);
     // Every change removes an overlap, so the passes end; the bound only
     // guards against a pathological case.
     for (int pass = 0; pass < 100000; ++pass) {
@@ -512,7 +513,7 @@ void MergeOverlappingLoads(const FrameModel& model, LoadCase& lc) {
 }
 
 void PackLoads(LoadCase& lc) {
-    const int count = std::clamp(lc.count, 0, kMaxLoads);
+    const int count = CheckedCount(lc.count, kMaxLoads);
     int kept = 0;
     for (int k = 1; k <= count; ++k)
         if (NonZero(lc.loads[k])) lc.loads[++kept] = lc.loads[k];

@@ -11,6 +11,7 @@
 #include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "report/figure_labels.h"
 #include "report/graphics.h"
@@ -22,8 +23,8 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr std::uint32_t kRulerBand = 0xB0C0B0;
 
-int Members(const FrameModel& m) { return std::clamp(m.memberCount, 0, kMaxMembers); }
-int Nodes(const FrameModel& m) { return std::clamp(m.nodeCount, 0, kMaxNodes); }
+int Members(const FrameModel& m) { return CheckedCount(m.memberCount, kMaxMembers); }
+int Nodes(const FrameModel& m) { return CheckedCount(m.nodeCount, kMaxNodes); }
 bool ValidMember(const FrameModel& m, int index) { return index >= 1 && index <= Members(m); }
 
 // World height of one line of the canvas font.
@@ -261,7 +262,7 @@ void DrawSupportSymbols(const FrameModel& model, int supportCaseIndex, double te
     if (supportCaseIndex < 1 || supportCaseIndex > std::min(model.supportCaseCount, kMaxSupportCases)) return;
     const SuptCase& sc = model.supportCases[supportCaseIndex];
     const double mm = MmLenToWorldX(1);
-    const int count = std::clamp(sc.count, 0, kMaxSupportEntries);
+    const int count = CheckedCount(sc.count, kMaxSupportEntries);
     for (int e = 1; e <= count; ++e) {
         const SuptEntry& en = sc.entries[e];
         double x, y;
@@ -296,7 +297,7 @@ void DrawSpringCase(const FrameModel& model, int loadCaseIndex, double textHeigh
     const int b = FindSpringCaseIndex(model, caseNo);
     if (b <= 0) return;
     const BaneCase& bc = model.springCases[b];
-    const int count = std::clamp(bc.count, 0, kMaxSpringEntries);
+    const int count = CheckedCount(bc.count, kMaxSpringEntries);
     for (int e = 1; e <= count; ++e) {
         const int mi = FindMemberIndex(model, bc.entries[e].memberNo);
         if (mi <= 0) continue;
@@ -397,7 +398,7 @@ void DrawNodeNumbers(const FrameModel& model) {
 }
 
 void DrawViewPoints(const FrameModel& model) {
-    const int count = std::clamp(model.view2Count, 0, kMaxView2);
+    const int count = CheckedCount(model.view2Count, kMaxView2);
     for (int v = 1; v <= count; ++v) {
         const View2Member& vm = model.view2[v];
         const int mi = FindMemberIndex(model, vm.memberNo);
@@ -405,7 +406,7 @@ void DrawViewPoints(const FrameModel& model) {
         double xi, yi, xj, yj;
         GetMemberEnds(model, xi, yi, xj, yj, mi);
         const double len = std::max(static_cast<double>(model.members[mi].length), 0.0001);
-        const int n = std::clamp(vm.count, 0, kMaxViewPoints);
+        const int n = CheckedCount(vm.count, kMaxViewPoints);
         for (int k = 1; k <= n; ++k) {
             const double s = vm.dist[k] / len;
             G_Marker(xi + s * (xj - xi), yi + s * (yj - yi), 5, 0xFF00FF, 0);

@@ -12,6 +12,7 @@
 #include "model/frame_results.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/bitmap.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
@@ -51,7 +52,7 @@ DisplaySwitchState ReadDisplaySwitches(const FigureSwitchBoxes& b) {
 
 namespace {
 
-int Members(const FrameModel& m) { return std::clamp(m.memberCount, 0, kMaxMembers); }
+int Members(const FrameModel& m) { return CheckedCount(m.memberCount, kMaxMembers); }
 
 // The load case last copied into slot 0, to tell when the copy is stale
 // (another case, an edit of the case, or the merge switch changed).
@@ -118,7 +119,7 @@ void DrawSpringMembers(const FrameModel& model, const SelectionState& sel) {
     G_SetLineColor(0xFF88FF);
     G_SetLineWidth(11);
     const BaneCase& bc = model.springCases[b];
-    for (int e = 1; e <= std::clamp(bc.count, 0, kMaxSpringEntries); ++e) {
+    for (int e = 1; e <= CheckedCount(bc.count, kMaxSpringEntries); ++e) {
         const int mi = FindMemberIndex(model, bc.entries[e].memberNo);
         if (mi > 0) DrawMember(model, mi);
     }
@@ -237,7 +238,7 @@ FigureExtentsRect NodeExtents(const FrameModel& model) {
     FigureExtentsRect e;
     e.minX = e.maxX = model.nodes[1].x;
     e.minY = e.maxY = model.nodes[1].y;
-    for (int i = 2; i <= std::clamp(model.nodeCount, 0, kMaxNodes); ++i) {
+    for (int i = 2; i <= CheckedCount(model.nodeCount, kMaxNodes); ++i) {
         e.minX = std::min<double>(e.minX, model.nodes[i].x);
         e.maxX = std::max<double>(e.maxX, model.nodes[i].x);
         e.minY = std::min<double>(e.minY, model.nodes[i].y);

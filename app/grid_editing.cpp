@@ -12,6 +12,7 @@
 #include "model/model_tables.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/dialogs.h"
 #include "platform/sjis_literal.h"
 #include "report/text_draw.h"
@@ -158,7 +159,7 @@ void TFmMain::StrGridClick(GridId id) {
         sel.loadCase = sel.supportCase = sel.springCase = 0;
         if (const int ci = FindCombinationIndex(*FrameData, sel.combination); ci > 0) {
             const KumiCase& c = FrameData->combinations[ci];
-            for (int e = 1; e <= std::clamp(c.count, 0, kMaxCombinationEntries); ++e) {
+            for (int e = 1; e <= CheckedCount(c.count, kMaxCombinationEntries); ++e) {
                 const int li = FindLoadCaseIndex(*FrameData, c.entries[e].loadCaseNo);
                 if (li <= 0) continue;
                 if (FrameData->loadCases[li].suptCaseNo) sel.supportCase = FrameData->loadCases[li].suptCaseNo;

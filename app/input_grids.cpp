@@ -10,6 +10,7 @@
 #include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
@@ -133,7 +134,7 @@ void FillCaseRows(TStringGrid& grid, const FrameModel& m, const R* rows, int cou
 
 void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& b2 = g[kSgBane2];
-    const int n = std::clamp(m.springCaseCount, 0, kMaxSpringCases);
+    const int n = CheckedCount(m.springCaseCount, kMaxSpringCases);
     FillCaseRows(g[kSgBane1], m, m.springCases, n);
     g.LbBaneC = "---";
     SizeRows(b2, 0);
@@ -142,14 +143,14 @@ void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& s
         const BaneCase& c = m.springCases[k];
         if (c.no != sel.springCase) continue;
         g.LbBaneC = CaseLabel(c.no, c.name);
-        FillRows(b2, m, c.entries, std::clamp(c.count, 0, kMaxSpringEntries));
+        FillRows(b2, m, c.entries, CheckedCount(c.count, kMaxSpringEntries));
         break;
     }
 }
 
 void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& s2 = g[kSgSupt2];
-    const int n = std::clamp(m.supportCaseCount, 0, kMaxSupportCases);
+    const int n = CheckedCount(m.supportCaseCount, kMaxSupportCases);
     FillCaseRows(g[kSgSupt1], m, m.supportCases, n);
     g.LbSuptC = "---";
     SizeRows(s2, 0);
@@ -159,14 +160,14 @@ void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& 
         if (c.no != sel.supportCase) continue;
         // The label shows the case's place in the table, not its number.
         g.LbSuptC = CaseLabel(k, c.name);
-        FillRows(s2, m, c.entries, std::clamp(c.count, 0, kMaxSupportEntries));
+        FillRows(s2, m, c.entries, CheckedCount(c.count, kMaxSupportEntries));
         break;
     }
 }
 
 void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& l2 = g[kSgLoad2];
-    FillCaseRows(g[kSgLoad1], m, m.loadCases, std::clamp(m.loadCaseCount, 0, kMaxLoadCases));
+    FillCaseRows(g[kSgLoad1], m, m.loadCases, CheckedCount(m.loadCaseCount, kMaxLoadCases));
     g.lbLLcNo = g.lbLScNo = g.lbLBcNo = "---";
     const int keepRow = l2.Row();
     const int ci = sel.loadCase > 0 ? FindLoadCaseIndex(m, sel.loadCase) : 0;
@@ -181,7 +182,7 @@ void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel
         g.lbLScNo = CaseLabel(m.supportCases[si].no, m.supportCases[si].name);
     if (const int bi = FindSpringCaseIndex(m, c.baneCaseNo); bi > 0)
         g.lbLBcNo = CaseLabel(m.springCases[bi].no, m.springCases[bi].name);
-    FillRows(l2, m, c.loads, std::clamp(c.count, 0, kMaxLoads));
+    FillRows(l2, m, c.loads, CheckedCount(c.count, kMaxLoads));
     const bool enabled = l2.Enabled();
     l2.SetEnabled(false);
     l2.SetRow(std::min(keepRow, l2.RowCount() - 1));
@@ -192,7 +193,7 @@ void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel
 
 void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& k2 = g[kSgKumi2];
-    const int n = std::clamp(m.combinationCount, 0, kMaxCombinations);
+    const int n = CheckedCount(m.combinationCount, kMaxCombinations);
     FillCaseRows(g[kSgKumi1], m, m.combinations, n);
     g.LbKumiC = "---";
     SizeRows(k2, 0);
@@ -201,7 +202,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
         const KumiCase& c = m.combinations[k];
         if (c.no != sel.combination) continue;
         g.LbKumiC = CaseLabel(c.no, c.name);
-        FillRows(k2, m, c.entries, std::clamp(c.count, 0, kMaxCombinationEntries));
+        FillRows(k2, m, c.entries, CheckedCount(c.count, kMaxCombinationEntries));
         break;
     }
 }
@@ -212,7 +213,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
 // points, are dropped.
 void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
     int vi = 0;
-    for (int k = 1; k <= std::clamp(m.view2Count, 0, kMaxView2); ++k)
+    for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k)
         if (m.view2[k].memberNo == g.ShownView2Member) vi = k;
     if (vi == 0 && m.view2Count < kMaxView2) {
         vi = ++m.view2Count;
@@ -242,7 +243,7 @@ void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
         }
     }
     int kept = 0;
-    for (int k = 1; k <= std::clamp(m.view2Count, 0, kMaxView2); ++k)
+    for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k)
         if (FindMemberIndex(m, m.view2[k].memberNo) != 0 && m.view2[k].count > 0) {
             if (kept + 1 != k) m.view2[kept + 1] = m.view2[k];
             ++kept;
@@ -303,15 +304,15 @@ GridId InputGrids::IdOf(const TStringGrid* g) const {
 
 void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     // 1. Nodes, sections, materials.
-    FillRows(g[kSgPoint], m, m.nodes, std::clamp(m.nodeCount, 0, kMaxNodes));
-    FillRows(g[kSgSection], m, m.sections, std::clamp(m.sectionCount, 0, kMaxSections));
-    FillRows(g[kSgMaterial], m, m.materials, std::clamp(m.materialCount, 0, kMaxMaterials));
+    FillRows(g[kSgPoint], m, m.nodes, CheckedCount(m.nodeCount, kMaxNodes));
+    FillRows(g[kSgSection], m, m.sections, CheckedCount(m.sectionCount, kMaxSections));
+    FillRows(g[kSgMaterial], m, m.materials, CheckedCount(m.materialCount, kMaxMaterials));
     // 2. Rigid-zone switch.
     g.CkGoiki = m.rigidZoneSwitch != 0;
     // 3. Members, with their lengths refreshed from the end nodes. Every
     // slot gets its row, a member numbered 0 or less too: a row left out
     // would keep the text of the model shown before.
-    const int members = std::clamp(m.memberCount, 0, kMaxMembers);
+    const int members = CheckedCount(m.memberCount, kMaxMembers);
     for (int k = 1; k <= members; ++k) {
         double xi, yi, xj, yj;
         GetMemberEnds(m, xi, yi, xj, yj, k);
@@ -321,7 +322,7 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     // 4.-8. Cases and their entries, points of interest.
     FillSpringCases(g, m, sel);
     FillSupportCases(g, m, sel);
-    FillRows(g[kSgView1], m, m.view1, std::clamp(m.view1Count, 0, kMaxView1));
+    FillRows(g[kSgView1], m, m.view1, CheckedCount(m.view1Count, kMaxView1));
     RebuildView2Grid(g, m, sel);
     FillLoadCases(g, m, sel);
     FillCombinations(g, m, sel);
@@ -329,14 +330,14 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
 
 void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     // 1. Normalise: one entry per member, points inside the member only.
-    const int n = std::clamp(m.view2Count, 0, kMaxView2);
+    const int n = CheckedCount(m.view2Count, kMaxView2);
     for (int k = 1; k <= n; ++k) {
         View2Member& v = m.view2[k];
         for (int j = 1; j < k; ++j)
             if (v.memberNo != 0 && m.view2[j].memberNo == v.memberNo) v.memberNo = 0;
         const int mi = FindMemberIndex(m, v.memberNo);
         const double len = mi > 0 ? m.members[mi].length : 0.0;
-        const int count = std::clamp(v.count, 0, kMaxViewPoints);
+        const int count = CheckedCount(v.count, kMaxViewPoints);
         bool any = false;
         for (int p = 1; p <= count; ++p) {
             if (v.dist[p] < kEndTolerance || v.dist[p] > len - kEndTolerance) {
@@ -361,7 +362,7 @@ void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
     g.ShownView2Member = sel.memberFirst;
     g.lbV2BzNo = FormatStr("部材No. %d の着目点"_sj.c_str(), sel.memberFirst);
     const int vi = sel.memberFirst > 0 ? FindViewPointIndex(m, sel.memberFirst) : 0;
-    const int points = vi > 0 ? std::clamp(m.view2[vi].count, 0, kMaxViewPoints) : 0;
+    const int points = vi > 0 ? CheckedCount(m.view2[vi].count, kMaxViewPoints) : 0;
     // Every point gets a row (not only the first ten), so none is lost when
     // the grid is written back.
     const int rows = std::max(kView2MinPoints, points);
@@ -423,7 +424,7 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
             c.maxLoad = std::max({c.maxLoad, std::fabs(c.loads[e].qI), std::fabs(c.loads[e].qJ)});
     }
     for (int k = 1; k <= m.loadCaseCount; ++k)
-        for (int e = 1; e <= std::clamp(m.loadCases[k].count, 0, kMaxLoads); ++e) {
+        for (int e = 1; e <= CheckedCount(m.loadCases[k].count, kMaxLoads); ++e) {
             LoadRecord& t = m.loadCases[k].loads[e];
             if ((t.code >= 21 && t.code <= 24) || t.code == 27) t.memberTo = 0;
         }

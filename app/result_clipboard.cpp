@@ -10,6 +10,7 @@
 #include "model/member_points.h"
 #include "model/result_files.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/dialogs.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -65,9 +66,9 @@ std::string ExcelResultText(const FrameResults& results) {
 
 std::string MemberForcesText(const FrameResults& results, const FrameModel& model) {
     std::string out;
-    const int members = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+    const int members = CheckedCount(results.memberCount, kResultMemberSlots - 1);
     const int firstCombo = ComboBlockIndex(results, 1);
-    const int combos = std::clamp(results.comboCount, 0, kResultCaseSlots - firstCombo);
+    const int combos = CheckedCount(results.comboCount, kResultCaseSlots - firstCombo);
     for (int k = 1; k <= combos; ++k) {
         int no = k;
         std::string name;

@@ -5,6 +5,7 @@
 
 #include "app/change_history.h"
 #include "app/grid_helpers.h"
+#include "app/main_window.h"
 #include "model/text_helpers.h"
 #include "platform/paths.h"
 #include "platform/qt/bitmap.h"
@@ -163,7 +164,10 @@ TfmBusy::TfmBusy() {
     Realign();
 }
 
-std::string BusyFigureFileName() { return GetExeFolder() + "形状寸法２.KRV"_sj; }
+std::string BusyFigureFileName() {
+    // The program's folder as the main window took it at start-up.
+    return (ExeFolder.empty() ? GetExeFolder() : ExeFolder) + "形状寸法２.KRV"_sj;
+}
 
 void TfmBusy::Paint1Paint() {
     TBitmap& b = Paint1->Bitmap();

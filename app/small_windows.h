@@ -60,7 +60,7 @@ public:
 };
 extern TfmBusy* fmBusy;
 
-// The figure file shown, looked for in the executable's folder.
+// The figure file shown, looked for in the program's folder (ExeFolder).
 std::string BusyFigureFileName();
 void ShowBusyFigure();
 

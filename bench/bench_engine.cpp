@@ -59,6 +59,7 @@
 #include "model/load_case_loop.h"
 #include "model/result_files.h"
 #include "model/validation.h"
+#include "platform/assertions.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
 #include "tests/oracle/reference_analysis.h"
@@ -636,7 +637,7 @@ int PhaseRun(const std::string& path, const std::string& file) {
     if (ref) {
         reference::AnalyseLoadCases(*results, *copy, warnings, expansion.springs);
     } else {
-        AnalyseLoadCases(*results, *copy, warnings, std::clamp(model->memberCount, 0, kMaxMembers),
+        AnalyseLoadCases(*results, *copy, warnings, CheckedCount(model->memberCount, kMaxMembers),
                          expansion.springs);
     }
     marks.emplace_back("cases", Clock::now());

@@ -1,7 +1,6 @@
 #include "model/analysis_driver.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -21,6 +20,7 @@
 #include "model/progress.h"
 #include "model/stiffness.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/paths.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -223,10 +223,10 @@ namespace {
 // lister takes them.
 std::vector<double> NamedPositions(const FrameModel& user, int t) {
     std::vector<double> pos;
-    for (int v = 1; v <= std::clamp(user.view2Count, 0, kMaxView2); ++v) {
+    for (int v = 1; v <= CheckedCount(user.view2Count, kMaxView2); ++v) {
         const View2Member& e = user.view2[v];
         if (e.memberNo != user.members[t].no) continue;
-        for (int k = 1; k <= std::clamp(e.count, 0, kMaxViewPoints); ++k) pos.push_back(Round3(e.dist[k]));
+        for (int k = 1; k <= CheckedCount(e.count, kMaxViewPoints); ++k) pos.push_back(Round3(e.dist[k]));
     }
     return pos;
 }
@@ -236,7 +236,7 @@ int MemberCapacity(const FrameModel& user, int t, bool useViewDivisions, int cap
     if (useViewDivisions) {
         c = 0;
         const int no = user.members[t].no;
-        for (int v = 1; v <= std::clamp(user.view1Count, 0, kMaxView1); ++v) {
+        for (int v = 1; v <= CheckedCount(user.view1Count, kMaxView1); ++v) {
             const View1Range& r = user.view1[v];
             const int lastNo = r.lastMember == 0 ? r.firstMember : r.lastMember;
             if (no >= std::min(r.firstMember, lastNo) && no <= std::max(r.firstMember, lastNo)) c = r.divisions;
@@ -292,9 +292,9 @@ void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan) {
             // for a large model that would be hundreds of megabytes of
             // zeros over zeros.
             if (plan.identity) {
-                assert(mr.values[q][0] == 0 &&
-                       std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
-                                   [](float v) { return v == 0; }));
+                VEXTOR_ASSERT(mr.values[q][0] == 0 &&
+                              std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
+                                          [](float v) { return v == 0; }));
                 continue;
             }
             float tmp[kPointSlots] = {};
@@ -328,8 +328,8 @@ void ThinHeader(ResultMember& rm, const ThinPlan& plan) {
 // combinations.
 std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& model,
                                    std::vector<int> failedBlocks) {
-    const int caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
-    const int comboCount = std::clamp(results.comboCount, 0, kMaxResultCombos);
+    const int caseCount = CheckedCount(results.caseCount, kMaxResultCases);
+    const int comboCount = CheckedCount(results.comboCount, kMaxResultCombos);
     for (int b = 1; b <= caseCount; ++b)
         if (!KeepReactionsIfFinite(results, b)) failedBlocks.push_back(b);
     for (int k = 1; k <= comboCount; ++k) {
@@ -376,18 +376,18 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         EngineMessage("メモリーが足りません.(剛域展開)"_sj);
         return;
     }
-    const int pieces = std::clamp(expanded.memberCount, 0, kResultMemberSlots - 1);
+    const int pieces = CheckedCount(expanded.memberCount, kResultMemberSlots - 1);
     std::vector<int> pieceCount(kResultMemberSlots, 0);
     for (int b = 1; b <= pieces; ++b)
-        pieceCount[b] = std::clamp(results.member[b].pointCount, 0, kMaxResultPoints);
-    const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+        pieceCount[b] = CheckedCount(results.member[b].pointCount, kMaxResultPoints);
+    const int mc = CheckedCount(user.memberCount, kMaxMembers);
     // The node and member slots the mapping reads: those of the expanded
     // model (the user's nodes are among its first).
     const int usedNodes =
-        std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
+        CheckedCount(std::max(expanded.nodeCount, user.nodeCount), kMaxNodes) + 1;
     const int usedMembers = pieces + 1;
     results.memberCount = mc;
-    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
+    const int cases = CheckedCount(results.caseCount, kMaxResultCases);
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
     std::vector<UserPointList> userPoints(static_cast<std::size_t>(mc) + 1);
     std::vector<std::vector<double>> sortedPoints(static_cast<std::size_t>(mc) + 1);
@@ -491,7 +491,7 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     std::string caseWarnings;
     // The mapping back wipes the slots of the user's members and combines
     // the cases again: the work it would undo is left out.
-    const int remapped = std::clamp(model.memberCount, 0, kMaxMembers);
+    const int remapped = CheckedCount(model.memberCount, kMaxMembers);
     const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped, expansion.springs);
     // What the extremes between the result points are found from: the
     // pieces' forces, before the mapping back overwrites them.

@@ -10,6 +10,7 @@
 #include "model/data_file_internal.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 
@@ -90,7 +91,7 @@ void BuildDefaultModel(FrameModel& m) {
 // not a number) becomes 0 and sorts after every positive one; the count then
 // covers the positive positions only.
 void SortOneMember(View2Member& v) {
-    const int n = datafile_detail::ClampCount(v.count, kMaxViewPoints);
+    const int n = CheckedCount(v.count, kMaxViewPoints);
     for (int k = 1; k <= n; ++k)
         if (!(v.dist[k] > 0.0f)) v.dist[k] = 0.0f;
     auto larger = [](float a, float b) {
@@ -140,7 +141,7 @@ void NewFrameModel(FrameModel& model, int makeDefault) {
 }
 
 void SortViewPoints(FrameModel& model) {
-    const int count = datafile_detail::ClampCount(model.view2Count, kMaxView2);
+    const int count = CheckedCount(model.view2Count, kMaxView2);
     for (int j = 1; j <= count; ++j) SortOneMember(model.view2[j]);
 
     // The entries by member number, by the same exchange sort the points use

@@ -6,9 +6,6 @@
 
 namespace datafile_detail {
 
-// count limited to 0..capacity.
-int ClampCount(int count, int capacity);
-
 // The longest prefix of text of at most len bytes that ends on a character
 // boundary, without a trailing lone lead byte.
 std::string CutToBytes(const std::string& text, std::size_t len);

@@ -22,13 +22,12 @@
 #include "model/frame_model.h"
 #include "model/model_tables.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/file_replace.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 
 namespace datafile_detail {
-
-int ClampCount(int count, int capacity) { return std::clamp(count, 0, capacity); }
 
 std::string CutToBytes(const std::string& text, std::size_t len) {
     std::size_t pos = 0;
@@ -104,19 +103,19 @@ void WriteHeader(TStringList& list, const FrameModel& model) {
     list.Add(FormatStr("%-10s%s", "FRAME", CutToBytes(FixedText(h.modelId, 32), 30).c_str()));
     list.Add(FormatStr("%-10s%s", "TITLE", CutToBytes(FixedText(h.title, kNameSize), 40).c_str()));
     list.Add(FormatStr("%-10s", "CONTROL1") + " 格点 部材 材質 断面 バＣ バネ 支Ｃ 支点"_sj);
-    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d %4d %4d", ClampCount(model.nodeCount, kMaxNodes),
-                       ClampCount(model.memberCount, kMaxMembers),
-                       ClampCount(model.materialCount, kMaxMaterials),
-                       ClampCount(model.sectionCount, kMaxSections),
-                       ClampCount(model.springCaseCount, kMaxSpringCases),
+    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d %4d %4d", CheckedCount(model.nodeCount, kMaxNodes),
+                       CheckedCount(model.memberCount, kMaxMembers),
+                       CheckedCount(model.materialCount, kMaxMaterials),
+                       CheckedCount(model.sectionCount, kMaxSections),
+                       CheckedCount(model.springCaseCount, kMaxSpringCases),
                        model.springCaseReserved,
-                       ClampCount(model.supportCaseCount, kMaxSupportCases),
+                       CheckedCount(model.supportCaseCount, kMaxSupportCases),
                        model.supportCaseReserved));
     list.Add(FormatStr("%-10s", "CONTROL2") + " 荷重 組合 抽出 二重 剛Ｓ 剛Ｂ"_sj);
     // The PICK-CASE, POINT2 and GOUIKI tables are never filled nor read: their
     // counts are always written as 0 so no reader looks for their lines.
-    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d", ClampCount(model.loadCaseCount, kMaxLoadCases),
-                       ClampCount(model.combinationCount, kMaxCombinations), 0, 0,
+    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d", CheckedCount(model.loadCaseCount, kMaxLoadCases),
+                       CheckedCount(model.combinationCount, kMaxCombinations), 0, 0,
                        model.rigidZoneSwitch, 0));
     list.Add(FormatStr("%-10s", "CONTROL3") + " リナ Mmax 着点 割増 プレ"_sj);
     list.Add(FormatStr("%15d %4d %4d %4d %4d", h.optRenumber, h.optMmax, h.optViewPoint,
@@ -157,7 +156,7 @@ std::string TableLine(const ModelTable<R>& table, const R& row) {
 template <class R, std::size_t N>
 void WriteTable(TStringList& list, const R (&rows)[N], int count) {
     const ModelTable<R>& table = TableOf(rows);
-    const int n = ClampCount(count, static_cast<int>(N) - 1);
+    const int n = CheckedCount(count, static_cast<int>(N) - 1);
     list.Add(KeywordLine(table.fileKeyword, n));
     for (int i = 1; i <= n; ++i) list.Add(TableLine(table, rows[i]));
 }
@@ -166,10 +165,10 @@ void WriteTable(TStringList& list, const R (&rows)[N], int count) {
 // and its name (from column 41), a layout of its own; the entries are lines
 // of the entry table.
 void WriteSpringCases(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.springCaseCount, kMaxSpringCases);
+    const int cases = CheckedCount(model.springCaseCount, kMaxSpringCases);
     for (int c = 1; c <= cases; ++c) {
         const BaneCase& bc = model.springCases[c];
-        const int n = ClampCount(bc.count, kMaxSpringEntries);
+        const int n = CheckedCount(bc.count, kMaxSpringEntries);
         list.Add(FormatStr("%-10s %4d %4d %18s %s", SpringCaseTable().fileKeyword, bc.no, n, "",
                            NameForFile(bc.name, kNameTextBytes).c_str()));
         for (int k = 1; k <= n; ++k) list.Add(TableLine(SpringEntryTable(), bc.entries[k]));
@@ -181,10 +180,10 @@ void WriteSpringCases(TStringList& list, const FrameModel& model) {
 int Overhang(int no) { return std::max(0, static_cast<int>(FormatStr("%d", no).size()) - 10); }
 
 void WriteSupportCases(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.supportCaseCount, kMaxSupportCases);
+    const int cases = CheckedCount(model.supportCaseCount, kMaxSupportCases);
     for (int c = 1; c <= cases; ++c) {
         const SuptCase& sc = model.supportCases[c];
-        const int n = ClampCount(sc.count, kMaxSupportEntries);
+        const int n = CheckedCount(sc.count, kMaxSupportEntries);
         list.Add(FormatStr("%-10s %4d %4d %18s %s", SupportCaseTable().fileKeyword, sc.no, n, "",
                            NameForFile(sc.name, kNameTextBytes).c_str()));
         // An entry's line puts the code last, after the springs and three
@@ -203,11 +202,11 @@ void WriteSupportCases(TStringList& list, const FrameModel& model) {
 // Each member's points take two lines of their own (its number and count,
 // then the positions); their names follow the "END" (WritePointNames).
 void WriteViewPoints(TStringList& list, const FrameModel& model) {
-    const int n2 = ClampCount(model.view2Count, kMaxView2);
+    const int n2 = CheckedCount(model.view2Count, kMaxView2);
     list.Add(KeywordLine("VIEW-2", n2));
     for (int i = 1; i <= n2; ++i) {
         const View2Member& v = model.view2[i];
-        const int count = ClampCount(v.count, kMaxViewPoints);
+        const int count = CheckedCount(v.count, kMaxViewPoints);
         list.Add(FormatStr("%10d %4d", v.memberNo, count));
         // Positions follow one another without a separator.
         std::string values;
@@ -217,10 +216,10 @@ void WriteViewPoints(TStringList& list, const FrameModel& model) {
 }
 
 void WriteLoadCases(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.loadCaseCount, kMaxLoadCases);
+    const int cases = CheckedCount(model.loadCaseCount, kMaxLoadCases);
     for (int c = 1; c <= cases; ++c) {
         const LoadCase& lc = model.loadCases[c];
-        const int n = ClampCount(lc.count, kMaxLoads);
+        const int n = CheckedCount(lc.count, kMaxLoads);
         list.Add(FormatStr("%-10s %4d %4d %4d %4d %8s %s", LoadCaseTable().fileKeyword, lc.no, n,
                            lc.baneCaseNo, lc.suptCaseNo, "",
                            NameForFile(lc.name, kNameTextBytes).c_str()));
@@ -229,10 +228,10 @@ void WriteLoadCases(TStringList& list, const FrameModel& model) {
 }
 
 void WriteCombinations(TStringList& list, const FrameModel& model) {
-    const int cases = ClampCount(model.combinationCount, kMaxCombinations);
+    const int cases = CheckedCount(model.combinationCount, kMaxCombinations);
     for (int c = 1; c <= cases; ++c) {
         const KumiCase& kc = model.combinations[c];
-        const int n = ClampCount(kc.count, kMaxCombinationEntries);
+        const int n = CheckedCount(kc.count, kMaxCombinationEntries);
         list.Add(FormatStr("%-10s %4d %4d", CombinationTable().fileKeyword, kc.no, n) +
                  FixedField(kc.factor, 10, 4) +
                  FormatStr(" %8s %s", "", NameForFile(kc.name, kNameTextBytes).c_str()));
@@ -242,11 +241,11 @@ void WriteCombinations(TStringList& list, const FrameModel& model) {
 
 // The names of the points of interest, 20 bytes each, blank-padded.
 void WritePointNames(TStringList& list, const FrameModel& model) {
-    const int n2 = ClampCount(model.view2Count, kMaxView2);
+    const int n2 = CheckedCount(model.view2Count, kMaxView2);
     list.Add(KeywordLine("V2-NAME", n2));
     for (int i = 1; i <= n2; ++i) {
         const View2Member& v = model.view2[i];
-        const int count = ClampCount(v.count, kMaxViewPoints);
+        const int count = CheckedCount(v.count, kMaxViewPoints);
         std::string line = FormatStr("%4d %4d ", v.memberNo, count);
         for (int k = 1; k <= count; ++k) {
             const std::string name = CutToBytes(FixedText(v.pointName[k], kPointNameSize), 20);

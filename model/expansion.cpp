@@ -11,6 +11,7 @@
 #include "model/numeric.h"
 #include "model/stiffness.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 
 std::uint8_t SpringSegmentCount[kMaxMembers + 1];
@@ -69,8 +70,8 @@ const BaneCase* SpringCaseOfLoadCase(const FrameModel& user, int l) {
     return s > 0 ? &user.springCases[s] : nullptr;
 }
 
-int SpringEntryCount(const BaneCase& bc) { return std::clamp(bc.count, 0, kMaxSpringEntries); }
-int LoadCaseCount(const FrameModel& m) { return std::clamp(m.loadCaseCount, 0, kMaxLoadCases); }
+int SpringEntryCount(const BaneCase& bc) { return CheckedCount(bc.count, kMaxSpringEntries); }
+int LoadCaseCount(const FrameModel& m) { return CheckedCount(m.loadCaseCount, kMaxLoadCases); }
 
 // Segment counts for the stride s (Algorithms step 5): returns the piece
 // total the way the design counts it (zones + members + n per spring member).
@@ -114,7 +115,7 @@ bool PlanFits(const Plan& plan, const FrameModel& user) {
     if (!plan.springs) return true;
     for (int l = 1; l <= LoadCaseCount(user); ++l) {
         const int sc = FindSupportCaseIndex(user, user.loadCases[l].suptCaseNo);
-        int entries = sc > 0 ? std::clamp(user.supportCases[sc].count, 0, kMaxSupportEntries) : 0;
+        int entries = sc > 0 ? CheckedCount(user.supportCases[sc].count, kMaxSupportEntries) : 0;
         if (const BaneCase* bc = SpringCaseOfLoadCase(user, l)) {
             for (int e = 1; e <= SpringEntryCount(*bc); ++e) {
                 const int t = FindMemberIndex(user, bc->entries[e].memberNo);
@@ -138,7 +139,7 @@ Plan NoExpansionPlan(const std::vector<MemberPlan>& base) {
 // Steps 2 to 5: which members are spring members, which zones expand, and
 // how many segments each spring member gets.
 Plan MakePlan(FrameModel& user, bool withSprings, ExpansionReport& report) {
-    const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    const int mc = CheckedCount(user.memberCount, kMaxMembers);
     std::vector<MemberPlan> base(static_cast<std::size_t>(mc) + 1);
     int zoneCount = 0, springCount = 0;
     double springLength = 0;
@@ -159,7 +160,7 @@ Plan MakePlan(FrameModel& user, bool withSprings, ExpansionReport& report) {
         zoneCount += (mp.rI != 0) + (mp.rJ != 0);
     }
     // Every member a spring case names is marked for the figure.
-    for (int s = 1; s <= std::clamp(user.springCaseCount, 0, kMaxSpringCases); ++s) {
+    for (int s = 1; s <= CheckedCount(user.springCaseCount, kMaxSpringCases); ++s) {
         for (int e = 1; e <= SpringEntryCount(user.springCases[s]); ++e) {
             const int t = FindMemberIndex(user, user.springCases[s].entries[e].memberNo);
             if (t > 0) SpringSegmentCount[t] = 1;
@@ -262,7 +263,7 @@ struct Builder {
 };
 
 void AppendStiffMaterials(FrameModel& copy, const FrameModel& user, int& stiffBase) {
-    const int mc = std::clamp(user.materialCount, 0, kMaxMaterials);
+    const int mc = CheckedCount(user.materialCount, kMaxMaterials);
     stiffBase = 0;
     for (int k = 1; k <= mc; ++k) stiffBase = std::max(stiffBase, user.materials[k].no);
     if (2 * mc > kMaxMaterials) return;  // the plan drops zones then
@@ -347,7 +348,7 @@ void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan
         const int src = FindSupportCaseIndex(user, user.loadCases[l].suptCaseNo);
         if (src > 0) {
             sc = user.supportCases[src];
-            sc.count = std::clamp(sc.count, 0, kMaxSupportEntries);
+            sc.count = CheckedCount(sc.count, kMaxSupportEntries);
         } else {
             std::memset(&sc, 0, sizeof sc);
         }
@@ -396,7 +397,7 @@ void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan
 // Step 8, without node springs: each spring entry repeated for every piece
 // of its member (the pieces are renumbered).
 void RepeatSpringEntries(FrameModel& copy, const FrameModel& user, ExpansionReport& report) {
-    for (int s = 1; s <= std::clamp(user.springCaseCount, 0, kMaxSpringCases); ++s) {
+    for (int s = 1; s <= CheckedCount(user.springCaseCount, kMaxSpringCases); ++s) {
         const BaneCase& ub = user.springCases[s];
         BaneCase& cb = copy.springCases[s];
         cb.count = 0;
@@ -469,7 +470,7 @@ void DistributeToPieces(const FrameModel& copy, const FrameMember& um, double me
 // that holds it (as FindMemberIndex finds it).
 std::vector<std::pair<int, int>> MemberNumbersInOrder(const FrameModel& user) {
     std::vector<std::pair<int, int>> numbers;
-    for (int t = 1; t <= std::clamp(user.memberCount, 0, kMaxMembers); ++t) numbers.emplace_back(user.members[t].no, t);
+    for (int t = 1; t <= CheckedCount(user.memberCount, kMaxMembers); ++t) numbers.emplace_back(user.members[t].no, t);
     std::stable_sort(numbers.begin(), numbers.end(),
                      [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
     numbers.erase(std::unique(numbers.begin(), numbers.end(),
@@ -535,7 +536,7 @@ int BuildLoads(FrameModel& copy, const FrameModel& user) {
     for (int l = 1; l <= LoadCaseCount(user); ++l) {
         const LoadCase& uc = user.loadCases[l];
         out.clear();
-        for (int k = 1; k <= std::clamp(uc.count, 0, kMaxLoads); ++k) ExpandOneLoad(copy, user, numbers, uc.loads[k], out);
+        for (int k = 1; k <= CheckedCount(uc.count, kMaxLoads); ++k) ExpandOneLoad(copy, user, numbers, uc.loads[k], out);
         LoadCase& cc = copy.loadCases[l];
         if (static_cast<int>(out.size()) > kMaxLoads && overflow == 0) overflow = uc.no == 0 ? l : uc.no;
         cc.count = std::min(static_cast<int>(out.size()), kMaxLoads);
@@ -548,7 +549,7 @@ int BuildLoads(FrameModel& copy, const FrameModel& user) {
 void BuildViewPoints(FrameModel& copy, const FrameModel& user, bool viewDivisionMode) {
     copy.view1Count = 0;
     copy.view2Count = 0;
-    const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    const int mc = CheckedCount(user.memberCount, kMaxMembers);
     for (int t = 1; t <= mc; ++t) {
         const MemberPointList points = BuildMemberPointList(user, t, viewDivisionMode);
         const int count = points.count;
@@ -581,9 +582,9 @@ void BuildCopy(FrameModel& copy, FrameModel& user, Plan& plan, bool viewDivision
                ExpansionResult& result, int& loadOverflow) {
     CopyFrameModel(copy, user);
     result.springs = DistributedSprings{};
-    const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    const int mc = CheckedCount(user.memberCount, kMaxMembers);
     Builder bld{copy, user};
-    for (int k = 1; k <= std::clamp(user.nodeCount, 0, kMaxNodes); ++k)
+    for (int k = 1; k <= CheckedCount(user.nodeCount, kMaxNodes); ++k)
         bld.nextNodeNo = std::max(bld.nextNodeNo, user.nodes[k].no + 1);
     if (plan.expanded) AppendStiffMaterials(copy, user, bld.stiffBase);
     copy.memberCount = 0;

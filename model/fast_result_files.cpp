@@ -17,6 +17,7 @@
 #include "model/fast_workers.h"
 #include "model/frame_results.h"
 #include "model/result_files.h"
+#include "platform/assertions.h"
 #include "platform/file_replace.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -278,17 +279,17 @@ std::size_t F15(char* out, float v) {
 }
 
 int MemberSlotsUsed(const FrameResults& results) {
-    return std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+    return CheckedCount(results.memberCount, kResultMemberSlots - 1);
 }
 
 // The blocks of a member-force file in file order.
 std::vector<int> FileBlocks(const FrameResults& results, int which) {
-    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
+    const int cases = CheckedCount(results.caseCount, kMaxResultCases);
     std::vector<int> blocks;
     if (which == kResultLoadCases) {
         for (int c = 1; c <= cases; ++c) blocks.push_back(CaseBlockIndex(c));
     } else {
-        for (int k = 1; k <= std::clamp(results.comboCount, 0, kMaxResultCombos); ++k)
+        for (int k = 1; k <= CheckedCount(results.comboCount, kMaxResultCombos); ++k)
             blocks.push_back(cases + 1 + k);
     }
     return blocks;
@@ -310,14 +311,14 @@ constexpr std::size_t kMemberLineRoom = 5 + 5 * 16 + 2;
 constexpr std::size_t kRowRoom = 5 + 64 + 4 * 15 + 5 + kPointLabelBytes + 2;
 
 std::size_t MemberLinesRoom(const ResultMember& rm) {
-    const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+    const int n = CheckedCount(rm.pointCount, kMaxResultPoints);
     return kMemberLineRoom + static_cast<std::size_t>(n + 2) * kRowRoom;
 }
 
 // The lines of one member of one block, as printf formatting gives them,
 // written at out (MemberLinesRoom bytes at most); returns their end.
 char* MemberLinesTo(char* out, const ResultMember& rm, const MemberResult& mr) {
-    const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+    const int n = CheckedCount(rm.pointCount, kMaxResultPoints);
     std::memcpy(out, "MEMBR", 5);
     out += 5;
     for (const int v : {rm.no, rm.nodeI, rm.nodeJ, n, 2}) out += FormatInt5(out, v);
@@ -372,7 +373,7 @@ void FormatTask(std::string& s, const FrameResults& results, const ResultCase& b
         AddLine(s, line, len);
         return;
     }
-    const int points = std::clamp(results.member[m].pointCount, 0, kMaxResultPoints);
+    const int points = CheckedCount(results.member[m].pointCount, kMaxResultPoints);
     s.reserve(static_cast<std::size_t>(points + 3) * 110);
     MemberLines(s, results.member[m], b.members[m]);
 }

@@ -9,6 +9,7 @@
 #include "model/numeric.h"
 #include "model/progress.h"
 #include "model/stiffness.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 
 namespace {
@@ -22,19 +23,17 @@ std::uint32_t Bits(float v) {
     return u;
 }
 
-int ClampedCount(int count, int capacity) { return std::clamp(count, 0, capacity); }
-
 // Every support entry of the case's support cases, in the order the
 // assembly and the restraints walk them: equal keys give the same matrix
 // (springs added in the same order) and the same restraints.
 std::vector<std::uint32_t> SupportKey(const FrameModel& model, int caseIndex) {
     std::vector<std::uint32_t> key;
     const int suptNo = model.loadCases[caseIndex].suptCaseNo;
-    const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
+    const int caseCount = CheckedCount(model.supportCaseCount, kMaxSupportCases);
     for (int sc = 1; sc <= caseCount; ++sc) {
         const SuptCase& supt = model.supportCases[sc];
         if (supt.no != suptNo) continue;
-        const int entries = ClampedCount(supt.count, kMaxSupportEntries);
+        const int entries = CheckedCount(supt.count, kMaxSupportEntries);
         key.push_back(0xFFFFFFFFu);  // a new support case begins
         for (int e = 1; e <= entries; ++e) {
             const SuptEntry& entry = supt.entries[e];
@@ -54,7 +53,7 @@ std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::BuildStiffness(
                                                                                  int caseIndex, int dofCount) {
     auto st = std::make_shared<Stiffness>();
     const int nodeCount = dofCount / 3;
-    const int memberCount = ClampedCount(model.memberCount, kMaxMembers);
+    const int memberCount = CheckedCount(model.memberCount, kMaxMembers);
     // Row ranges: a node's rows reach the nodes its members join.
     std::vector<int> nodeLo(static_cast<std::size_t>(nodeCount) + 1),
         nodeHi(static_cast<std::size_t>(nodeCount) + 1);
@@ -320,7 +319,7 @@ FastCaseSolver::Outcome FastCaseSolver::SolveCaseProfile(const FrameModel& model
                                                          StiffnessWork& work) {
     const int n = work.dofCount;
     std::fill(work.x.begin(), work.x.end(), 0.0);
-    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) {
+    if (caseIndex < 1 || caseIndex > CheckedCount(model.loadCaseCount, kMaxLoadCases)) {
         for (int i = 0; i < n; ++i) work.map[i] = i;
         return Outcome::kSingular;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/numeric.h"
+#include "platform/assertions.h"
 #include "platform/sjis.h"
 
 FrameModel* FrameData = nullptr;
@@ -49,7 +50,8 @@ void SetFixedText(char* dest, int size, const char* text) {
 
 namespace {
 
-// Counts read from a damaged record are never trusted beyond the capacity.
+// The lookups serve the validation too, which takes a model with any counts
+// (it reports those beyond the tables): they never look beyond a table.
 int Used(int count, int capacity) { return std::clamp(count, 0, capacity); }
 
 template <typename T, typename Key>
@@ -144,7 +146,7 @@ enum Group { kDistributed = 0, kConcentrated = 1, kNodal = 2 };
 // keeps a huge memberTo from turning into a long loop.
 std::vector<int> RunSlots(const FrameModel& m, int lo, int hi) {
     std::vector<std::pair<int, int>> found;  // (number, slot)
-    const int n = Used(m.memberCount, kMaxMembers);
+    const int n = CheckedCount(m.memberCount, kMaxMembers);
     for (int k = 1; k <= n; ++k) {
         const int no = m.members[k].no;
         if (no >= lo && no <= hi) found.emplace_back(no, k);
@@ -235,7 +237,7 @@ LoadSums SumLoadPieces(const FrameModel& m, const LoadRecord& ld) {
 }  // namespace
 
 void PrepareMemberLoads(FrameModel& m) {
-    const int members = Used(m.memberCount, kMaxMembers);
+    const int members = CheckedCount(m.memberCount, kMaxMembers);
     for (int k = 1; k <= members; ++k) {
         FrameMember& mb = m.members[k];
         double xi, yi, xj, yj;
@@ -245,12 +247,12 @@ void PrepareMemberLoads(FrameModel& m) {
         mb.angle = static_cast<float>(SafeAtan2(dy, dx));
         mb.length = static_cast<float>(SafeSqrt(dx * dx + dy * dy));
     }
-    const int cases = Used(m.loadCaseCount, kMaxLoadCases);
+    const int cases = CheckedCount(m.loadCaseCount, kMaxLoadCases);
     for (int c = 1; c <= cases; ++c) {
         LoadCase& lc = m.loadCases[c];
         double pos[2][3] = {{0, 0, 0}, {0, 0, 0}};  // [horizontal/vertical][group]
         double neg[2][3] = {{0, 0, 0}, {0, 0, 0}};
-        const int loads = Used(lc.count, kMaxLoads);
+        const int loads = CheckedCount(lc.count, kMaxLoads);
         for (int k = 1; k <= loads; ++k) {
             LoadRecord& ld = lc.loads[k];
             const LoadSums s = SumLoadPieces(m, ld);

@@ -7,6 +7,7 @@
 
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 
 FrameResults* ResultData = nullptr;
@@ -19,11 +20,12 @@ FrameResultsExtent Larger(FrameResultsExtent a, FrameResultsExtent b) {
     return {std::max(a.nodes, b.nodes), std::max(a.members, b.members), std::max(a.blocks, b.blocks)};
 }
 
-// A damaged or foreign value never reaches past the tables (nor below 0).
+// The extents the program notes lie inside the tables; a fault never takes
+// a clear past them (nor below 0).
 FrameResultsExtent Clamped(FrameResultsExtent e) {
-    return {std::clamp(e.nodes, 0, kWholeRecord.nodes),
-            std::clamp(e.members, 0, kWholeRecord.members),
-            std::clamp(e.blocks, 0, kWholeRecord.blocks)};
+    return {CheckedCount(e.nodes, kWholeRecord.nodes),
+            CheckedCount(e.members, kWholeRecord.members),
+            CheckedCount(e.blocks, kWholeRecord.blocks)};
 }
 
 // A count and the slots before it: slots [0, count + 1), or all slots for
@@ -89,19 +91,19 @@ void SetLabel(ResultMember& member, int point, const std::string& text) {
 }
 
 int MemberPointCount(const ResultMember& member) {
-    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+    return CheckedCount(member.pointCount, kMaxResultPoints);
 }
 
 // Every result point of a member that lies on one of the model's named
 // points of interest takes its name, blanks removed.
 void LabelNamedPoints(FrameResults& results, const FrameModel& model) {
-    const int view2Count = std::clamp(model.view2Count, 0, kMaxView2);
+    const int view2Count = CheckedCount(model.view2Count, kMaxView2);
     for (int v = 1; v <= view2Count; ++v) {
         const View2Member& entry = model.view2[v];
         const int m = FindMemberIndex(model, entry.memberNo);
         if (m == 0 || m > results.memberCount) continue;
         ResultMember& member = results.member[m];
-        const int points = std::clamp(entry.count, 0, kMaxViewPoints);
+        const int points = CheckedCount(entry.count, kMaxViewPoints);
         for (int p = 1; p <= points; ++p) {
             char name[kPointNameSize + 1];
             std::memcpy(name, entry.pointName[p], kPointNameSize);
@@ -148,9 +150,9 @@ void LabelEndsByDirection(ResultMember& member, double angle) {
 
 void SetResultPoints(FrameResults& results, const FrameModel& model) {
     results.memberCount =
-        std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
-    results.caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
-    results.comboCount = std::clamp(model.combinationCount, 0, kMaxResultCombos);
+        CheckedCount(model.memberCount, std::min(kMaxMembers, kResultMemberSlots - 1));
+    results.caseCount = CheckedCount(model.loadCaseCount, kMaxResultCases);
+    results.comboCount = CheckedCount(model.combinationCount, kMaxResultCombos);
     const MemberResult* case1 = results.caseCount >= 1 ? results.block[1].members : nullptr;
     for (int m = 1; m <= results.memberCount; ++m) {
         ResultMember& member = results.member[m];

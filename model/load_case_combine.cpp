@@ -19,6 +19,7 @@
 #include "model/member_extremes.h"
 #include "model/numeric.h"
 #include "model/stiffness.h"
+#include "platform/assertions.h"
 
 namespace {
 
@@ -29,11 +30,11 @@ constexpr double kMidTolerance = 0.0001;
 constexpr double kNoSupport = 1e-9;
 
 int PointCountOf(const ResultMember& member) {
-    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+    return CheckedCount(member.pointCount, kMaxResultPoints);
 }
 
 int ComboCountOf(const FrameResults& results, const FrameModel& model) {
-    return std::clamp(std::min(results.comboCount, model.combinationCount), 0, kMaxResultCombos);
+    return CheckedCount(std::min(results.comboCount, model.combinationCount), kMaxResultCombos);
 }
 
 // Block index of the load case numbered `no`, 0 when it has no results.
@@ -57,7 +58,7 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
     std::memset(block.nodes, 0, sizeof(NodeResult) * static_cast<std::size_t>(used.nodes));
     std::memset(block.members, 0, sizeof(MemberResult) * static_cast<std::size_t>(used.members));
     for (int n = 1; n <= results.nodeCount; ++n) block.nodes[n].nodeNo = results.node[n].no;
-    const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
+    const int entries = CheckedCount(combo.count, kMaxCombinationEntries);
     for (int e = 1; e <= entries; ++e) {
         const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
         if (c == 0) continue;
@@ -152,8 +153,8 @@ double LargestMagnitude(const double* values, int count) {
 
 double BlockMagnitude(const FrameResults& results, int b) {
     const ResultCase& block = results.block[b];
-    const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
-    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    const int memberCount = CheckedCount(results.memberCount, kResultMemberSlots - 1);
+    const int nodeCount = CheckedCount(results.nodeCount, kResultNodeSlots - 1);
     double largest = 0;
     for (int m = 1; m <= memberCount; ++m) {
         const MemberResult& mr = block.members[m];
@@ -173,8 +174,8 @@ double BlockMagnitude(const FrameResults& results, int b) {
 
 void ClearBlockValues(FrameResults& results, int b) {
     ResultCase& block = results.block[b];
-    const int memberCount = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
-    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    const int memberCount = CheckedCount(results.memberCount, kResultMemberSlots - 1);
+    const int nodeCount = CheckedCount(results.nodeCount, kResultNodeSlots - 1);
     for (int m = 1; m <= memberCount; ++m) {
         MemberResult& mr = block.members[m];
         const int n = PointCountOf(results.member[m]);
@@ -243,7 +244,7 @@ void NodeReaction(const FrameResults& results, const ResultCase& block, const Fr
             add(mr.values[kQtyN][n], -mr.values[kQtyS][n], mr.values[kQtyM][n]);
         }
     }
-    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+    const int loadCount = CheckedCount(lc.count, kMaxLoads);
     for (int l = 1; l <= loadCount; ++l) {
         const LoadRecord& load = lc.loads[l];
         if (load.code != kLoadNodal || load.memberFrom != entry.nodeNo) continue;
@@ -267,8 +268,8 @@ bool KeepBlockIfFinite(FrameResults& results, int b) {
 bool KeepReactionsIfFinite(FrameResults& results, int b) {
     if (b < 1 || b >= kResultCaseSlots) return true;
     ResultCase& block = results.block[b];
-    const int rows = std::clamp(block.reactionCount, 0, kReactionRowSlots - 1);
-    const int nodeCount = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    const int rows = CheckedCount(block.reactionCount, kReactionRowSlots - 1);
+    const int nodeCount = CheckedCount(results.nodeCount, kResultNodeSlots - 1);
     double largest = 0;
     for (int r = 1; r <= rows; ++r) {
         const float values[3] = {block.reactions[r].rx, block.reactions[r].ry,
@@ -289,9 +290,9 @@ bool KeepReactionsIfFinite(FrameResults& results, int b) {
 
 void CombineCaseResults(FrameResults& results, const FrameModel& model, int remappedMembers,
                         const std::function<void(int)>& blockFinal, const CombineExtras& extras) {
-    results.nodeCount = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
+    results.nodeCount = CheckedCount(model.nodeCount, std::min(kMaxNodes, kResultNodeSlots - 1));
     for (int n = 1; n <= results.nodeCount; ++n) results.node[n].no = model.nodes[n].no;
-    results.caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
+    results.caseCount = CheckedCount(results.caseCount, kMaxResultCases);
     for (int c = 1; c <= std::min(results.caseCount, model.loadCaseCount); ++c) {
         results.block[c].caseNo = model.loadCases[c].no;
     }
@@ -301,7 +302,7 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
     // With the remapping to come, the combination blocks are wiped and
     // made again, and so is every load case slot up to remappedMembers.
     const int lastBlock = std::min(
-        results.caseCount + (remapped ? 0 : std::clamp(results.comboCount, 0, kMaxResultCombos)) + 1,
+        results.caseCount + (remapped ? 0 : CheckedCount(results.comboCount, kMaxResultCombos)) + 1,
         kResultCaseSlots - 1);
     // The first member whose points of block b are kept.
     auto firstMember = [&](int b) {
@@ -338,7 +339,7 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
         double bound = 0;
         if (k >= 1 && k <= ComboCountOf(results, model)) {
             const KumiCase& combo = model.combinations[k];
-            for (int e = 1; e <= std::clamp(combo.count, 0, kMaxCombinationEntries); ++e) {
+            for (int e = 1; e <= CheckedCount(combo.count, kMaxCombinationEntries); ++e) {
                 const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
                 if (c != 0)
                     bound +=
@@ -398,7 +399,7 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model, int rema
 
 void CalcSupportReactions(FrameResults& results, const FrameModel& model) {
     const int caseCount =
-        std::min(results.caseCount, std::clamp(model.loadCaseCount, 0, kMaxLoadCases));
+        std::min(results.caseCount, CheckedCount(model.loadCaseCount, kMaxLoadCases));
     for (int c = 1; c <= caseCount; ++c) {
         ResultCase& block = results.block[c];
         block.reactionCount = 0;
@@ -410,7 +411,7 @@ void CalcSupportReactions(FrameResults& results, const FrameModel& model) {
         if (sc == 0) continue;
         const SuptCase& supt = model.supportCases[sc];
         const int entries =
-            std::clamp(supt.count, 0, std::min(kMaxSupportEntries, kReactionRowSlots - 1));
+            CheckedCount(supt.count, std::min(kMaxSupportEntries, kReactionRowSlots - 1));
         std::unordered_map<int, double> coupleAt;
         ForEachCoupleAtMemberEnd(model, lc, [&](int nodeNo, double m0) { coupleAt[nodeNo] += m0; });
         for (int e = 1; e <= entries; ++e) {
@@ -438,7 +439,7 @@ void CombineReactions(FrameResults& results, const FrameModel& model) {
     for (int k = 1; k <= comboCount; ++k) {
         const KumiCase& combo = model.combinations[k];
         ResultCase& block = results.block[ComboBlockIndex(results, k)];
-        const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
+        const int entries = CheckedCount(combo.count, kMaxCombinationEntries);
         block.reactionCount = 0;
         for (int n = 1; n <= results.nodeCount; ++n) {
             NodeResult& node = block.nodes[n];

@@ -16,6 +16,7 @@
 #include "model/load_terms.h"
 #include "model/numeric.h"
 #include "model/stiffness.h"
+#include "platform/assertions.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ namespace {
 constexpr double kMinLength = 0.0001;
 
 int PointCountOf(const ResultMember& member) {
-    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+    return CheckedCount(member.pointCount, kMaxResultPoints);
 }
 
 }  // namespace
@@ -128,11 +129,11 @@ void StoreDeflection(MemberResult& mr, const ResultMember& rm, const FrameModel&
 // couple of the case acts at a member end (each end shows its own side).
 std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const LoadCase& lc) {
     std::unordered_set<int> nodes;
-    const int caseCount = std::clamp(model.supportCaseCount, 0, kMaxSupportCases);
+    const int caseCount = CheckedCount(model.supportCaseCount, kMaxSupportCases);
     for (int sc = 1; sc <= caseCount; ++sc) {
         const SuptCase& supt = model.supportCases[sc];
         if (supt.no != lc.suptCaseNo) continue;
-        const int entries = std::clamp(supt.count, 0, kMaxSupportEntries);
+        const int entries = CheckedCount(supt.count, kMaxSupportEntries);
         for (int e = 1; e <= entries; ++e) {
             const SuptEntry& entry = supt.entries[e];
             if (entry.code == kSupportFixed || (entry.code == kSupportSpring && entry.km != 0)) {
@@ -140,7 +141,7 @@ std::unordered_set<int> NodesKeepingEndMoments(const FrameModel& model, const Lo
             }
         }
     }
-    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+    const int loadCount = CheckedCount(lc.count, kMaxLoads);
     for (int l = 1; l <= loadCount; ++l) {
         const LoadRecord& load = lc.loads[l];
         if (load.code == kLoadNodal && load.distI != 0) nodes.insert(load.memberFrom);
@@ -181,7 +182,7 @@ JointEnds FindJointEnds(const FrameResults& results, const FrameModel& model) {
 // magnitude; the ends found beforehand.
 void SmoothJointsWith(ResultCase& block, const FrameModel& model, const LoadCase& lc, const JointEnds& joints) {
     const std::unordered_set<int> keep = NodesKeepingEndMoments(model, lc);
-    const int nodeCount = std::clamp(model.nodeCount, 0, kMaxNodes);
+    const int nodeCount = CheckedCount(model.nodeCount, kMaxNodes);
     for (int k = 1; k <= nodeCount; ++k) {
         const int nodeNo = model.nodes[k].no;
         if (keep.count(nodeNo) != 0) continue;
@@ -283,7 +284,7 @@ void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model,
     for (int c = 1; c <= caseCount; ++c) {
         loadsOf[c].resize(static_cast<std::size_t>(memberCount) + 1);
         const LoadCase& lc = model.loadCases[c];
-        const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+        const int loadCount = CheckedCount(lc.count, kMaxLoads);
         for (int l = 1; l <= loadCount; ++l) {
             if (lc.loads[l].code == kLoadNodal) continue;
             index.Collect(lc.loads[l], slots);

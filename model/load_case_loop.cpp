@@ -20,6 +20,7 @@
 #include "model/progress.h"
 #include "model/stiffness.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 
@@ -58,10 +59,10 @@ constexpr int kMaxCasePoints = 121;
 constexpr double kPointMerge = 0.0001;
 
 int NodeCountOf(const FrameModel& model) {
-    return std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
+    return CheckedCount(model.nodeCount, std::min(kMaxNodes, kResultNodeSlots - 1));
 }
 int MemberCountOf(const FrameModel& model) {
-    return std::clamp(model.memberCount, 0, std::min(kMaxMembers, kResultMemberSlots - 1));
+    return CheckedCount(model.memberCount, std::min(kMaxMembers, kResultMemberSlots - 1));
 }
 
 }  // namespace
@@ -69,8 +70,8 @@ int MemberCountOf(const FrameModel& model) {
 // The members of the expanded model are written before they are mapped
 // onto the user's (fewer) members: the record is told so.
 void SetUpResults(FrameResults& results, FrameModel& model) {
-    const int blocks = std::clamp(model.loadCaseCount, 0, kMaxResultCases) +
-                       std::clamp(model.combinationCount, 0, kMaxResultCombos) + 2;
+    const int blocks = CheckedCount(model.loadCaseCount, kMaxResultCases) +
+                       CheckedCount(model.combinationCount, kMaxResultCombos) + 2;
     ClearFrameResults(results);
     NoteFrameResultsExtent(results, {NodeCountOf(model) + 1, MemberCountOf(model) + 1, blocks});
     results.nodeCount = NodeCountOf(model);
@@ -102,12 +103,12 @@ void SetUpResults(FrameResults& results, FrameModel& model) {
         rm.length = fm.length;
         points[m] = {0.0, static_cast<double>(fm.length)};
     }
-    const int view2Count = std::clamp(model.view2Count, 0, kMaxView2);
+    const int view2Count = CheckedCount(model.view2Count, kMaxView2);
     for (int v = 1; v <= view2Count; ++v) {
         const View2Member& entry = model.view2[v];
         const int m = FindMemberIndex(model, entry.memberNo);
         if (m == 0 || m > results.memberCount) continue;
-        const int count = std::clamp(entry.count, 0, kMaxViewPoints);
+        const int count = CheckedCount(entry.count, kMaxViewPoints);
         for (int p = 1; p <= count; ++p) {
             if (static_cast<int>(points[m].size()) >= kMaxCasePoints) break;
             // A damaged distance (not a number) would break the sort.
@@ -235,7 +236,7 @@ void SolveCases(FrameResults& results, FrameModel& model, std::vector<StiffnessW
 bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& warnings,
                       int remappedMembers, const DistributedSprings& springs) {
     SetUpResults(results, model);
-    const int caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
+    const int caseCount = CheckedCount(model.loadCaseCount, kMaxResultCases);
     // Work areas: the vectors of one case per thread (the profile solver
     // keeps its own storage; the set-up has already zeroed the member
     // slots).
@@ -248,7 +249,7 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
         }
     }
     results.caseCount = caseCount;
-    results.comboCount = std::clamp(model.combinationCount, 0, kMaxResultCombos);
+    results.comboCount = CheckedCount(model.combinationCount, kMaxResultCombos);
     results.combosIndex = results.caseCount + 1;
     SolveCases(results, model, works, warnings);
     works.clear();

@@ -7,6 +7,7 @@
 
 #include "model/frame_model.h"
 #include "model/numeric.h"
+#include "platform/assertions.h"
 
 namespace {
 
@@ -399,8 +400,8 @@ void ForEachLoadedMember(const FrameModel& model, const LoadRecord& load,
 
 void ForEachCoupleAtMemberEnd(const FrameModel& model, const LoadCase& lc,
                               const std::function<void(int nodeNo, double m0)>& fn) {
-    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
-    const int memberCount = std::clamp(model.memberCount, 0, kMaxMembers);
+    const int loadCount = CheckedCount(lc.count, kMaxLoads);
+    const int memberCount = CheckedCount(model.memberCount, kMaxMembers);
     for (int k = 1; k <= loadCount; ++k) {
         const LoadRecord& load = lc.loads[k];
         if (load.code != kLoadConcMoment) continue;
@@ -433,7 +434,7 @@ void CalcMemberEndLoads(const FrameModel& model, int caseIndex, MemberEndLoad* e
     for (int m = 0; m <= memberCount; ++m) endLoads[m] = MemberEndLoad{};
     if (caseIndex < 1 || caseIndex > std::min(model.loadCaseCount, kMaxLoadCases)) return;
     const LoadCase& lc = model.loadCases[caseIndex];
-    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+    const int loadCount = CheckedCount(lc.count, kMaxLoads);
     for (int k = 1; k <= loadCount; ++k) {
         const LoadRecord& load = lc.loads[k];
         if (load.code == kLoadNodal) continue;

@@ -10,6 +10,7 @@
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
 #include "model/numeric.h"
+#include "platform/assertions.h"
 
 namespace {
 
@@ -150,14 +151,13 @@ struct MemberExtremeSearch::Candidate {
 MemberExtremeSearch::MemberExtremeSearch(const FrameResults& results, const FrameModel& analysed,
                                          const DistributedSprings& springs)
     : analysed_(analysed) {
-    caseCount_ =
-        std::clamp(std::min(results.caseCount, analysed.loadCaseCount), 0, kMaxResultCases);
-    pieceCount_ = std::clamp(std::min(results.memberCount, analysed.memberCount), 0,
-                             std::min(kMaxMembers, kResultMemberSlots - 1));
+    caseCount_ = CheckedCount(std::min(results.caseCount, analysed.loadCaseCount), kMaxResultCases);
+    pieceCount_ = CheckedCount(std::min(results.memberCount, analysed.memberCount),
+                               std::min(kMaxMembers, kResultMemberSlots - 1));
     pieces_.resize(static_cast<std::size_t>(pieceCount_) + 1);
     for (int p = 1; p <= pieceCount_; ++p) {
         const ResultMember& rm = results.member[p];
-        const int np = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+        const int np = CheckedCount(rm.pointCount, kMaxResultPoints);
         Piece& piece = pieces_[static_cast<std::size_t>(p)];
         piece.valid = np >= 1;
         if (!piece.valid) continue;
@@ -185,7 +185,7 @@ MemberExtremeSearch::MemberExtremeSearch(const FrameResults& results, const Fram
         };
         for (int p = 1; p <= pieceCount_; ++p) {
             const MemberResult& mr = block.members[p];
-            const int np = std::clamp(results.member[p].pointCount, 0, kMaxResultPoints);
+            const int np = CheckedCount(results.member[p].pointCount, kMaxResultPoints);
             CaseForces& f = forcesOf(p);
             f.mi = mr.endForce[2];
             f.mj = mr.endForce[5];
@@ -205,7 +205,7 @@ MemberExtremeSearch::MemberExtremeSearch(const FrameResults& results, const Fram
             f.ku = spring.ku;
         }
         const LoadCase& lc = analysed.loadCases[c];
-        const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+        const int loadCount = CheckedCount(lc.count, kMaxLoads);
         for (int l = 1; l <= loadCount; ++l) {
             const LoadRecord& load = lc.loads[l];
             if (load.code == kLoadNodal) continue;
@@ -226,7 +226,7 @@ void MemberExtremeSearch::MapMembersToThemselves() {
 }
 
 void MemberExtremeSearch::MapMembersTo(const FrameModel& user) {
-    const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    const int mc = CheckedCount(user.memberCount, kMaxMembers);
     members_.assign(static_cast<std::size_t>(mc) + 1, {});
     for (int t = 1; t <= mc; ++t) {
         const FrameMember& um = user.members[t];
@@ -334,7 +334,7 @@ void MemberExtremeSearch::Refine(FrameResults& results, const FrameModel& model,
                                  int member, const std::vector<unsigned char>& failedCases) const {
     if (member < 1 || member >= static_cast<int>(members_.size())) return;
     const std::vector<PieceRef>& pieces = members_[static_cast<std::size_t>(member)];
-    const int n = std::clamp(results.member[member].pointCount, 0, kMaxResultPoints);
+    const int n = CheckedCount(results.member[member].pointCount, kMaxResultPoints);
     if (pieces.empty() || n < 2 || block < 1 || block >= kResultCaseSlots) return;
     auto failed = [&](int c) {
         return c < static_cast<int>(failedCases.size()) &&
@@ -354,7 +354,7 @@ void MemberExtremeSearch::Refine(FrameResults& results, const FrameModel& model,
             return;
         combination = true;
         const KumiCase& combo = model.combinations[k];
-        for (int e = 1; e <= std::clamp(combo.count, 0, kMaxCombinationEntries); ++e) {
+        for (int e = 1; e <= CheckedCount(combo.count, kMaxCombinationEntries); ++e) {
             const int c = FindLoadCaseIndex(model, combo.entries[e].loadCaseNo);
             // A failed case was cleared: it adds nothing.
             if (c < 1 || c > results.caseCount || c > caseCount_ || failed(c)) continue;

@@ -1,4 +1,5 @@
 #include "model/member_points.h"
+#include "platform/assertions.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +17,7 @@ std::vector<MemberPointRecord> ListPointsWithForces(const FrameResults& results,
         return found;
     const ResultMember& rm = results.member[member];
     const MemberResult& mr = results.block[block].members[member];
-    const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+    const int n = CheckedCount(rm.pointCount, kMaxResultPoints);
     found.reserve(static_cast<std::size_t>(n) + 2);
     for (int j = 1; j <= n + 2; ++j) {
         char label[kPointLabelBytes] = {};

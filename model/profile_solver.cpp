@@ -4,6 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "platform/assertions.h"
+
 namespace {
 
 // Pivots and multipliers below this are zero, as in SolveGauss.
@@ -21,7 +23,10 @@ bool ProfileMatrix::Shape(int n, const int* lo, const int* hi, const int* capHi)
         start_.resize(static_cast<std::size_t>(n));
         std::size_t total = 0;
         for (int r = 0; r < n; ++r) {
-            // The diagonal is always stored: the pivot is read there.
+            // The diagonal is always stored: the pivot is read there. The
+            // callers' profiles lie inside the matrix; the clamps keep a
+            // fault from placing a row outside the pool when unchecked.
+            VEXTOR_ASSERT(lo[r] >= 0 && hi[r] <= n - 1 && (capHi == nullptr || capHi[r] <= n - 1));
             const int l = std::clamp(std::min(lo[r], r), 0, n - 1);
             const int h = std::clamp(std::max(hi[r], r), 0, n - 1);
             const int cap = capHi ? std::clamp(std::max(capHi[r], h), 0, n - 1) : h;

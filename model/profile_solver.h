@@ -31,7 +31,8 @@
 class ProfileMatrix {
   public:
     // n rows; row r will store columns lo[r]..hi[r] widened to include r
-    // (columns clamped to 0..n-1). Capacity for growth up to capHi[r] when
+    // (columns lie in 0..n-1: checked, and clamped there in a build without
+    // the checks). Capacity for growth up to capHi[r] when
     // given (nullptr: no room beyond hi). Every stored entry is +0.
     // Returns false when the memory is not available.
     bool Shape(int n, const int* lo, const int* hi, const int* capHi = nullptr);

@@ -6,6 +6,7 @@
 
 #include "model/frame_results.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
@@ -20,10 +21,10 @@ double Z(double v) { return std::fabs(v) < 1e-30 ? 0.0 : v; }
 template <class Fn>
 void ForEachBlock(const FrameResults& r, int which, Fn fn) {
     if (which == kResultLoadCases) {
-        for (int c = 1; c <= std::clamp(r.caseCount, 0, kMaxResultCases); ++c) fn(r.block[CaseBlockIndex(c)]);
+        for (int c = 1; c <= CheckedCount(r.caseCount, kMaxResultCases); ++c) fn(r.block[CaseBlockIndex(c)]);
     } else {
-        const int cases = std::clamp(r.caseCount, 0, kMaxResultCases);
-        for (int k = 1; k <= std::clamp(r.comboCount, 0, kMaxResultCombos); ++k) fn(r.block[cases + 1 + k]);
+        const int cases = CheckedCount(r.caseCount, kMaxResultCases);
+        for (int k = 1; k <= CheckedCount(r.comboCount, kMaxResultCombos); ++k) fn(r.block[cases + 1 + k]);
     }
 }
 
@@ -35,14 +36,14 @@ const std::string& Heading(int which, const std::string& cases, const std::strin
     return which == kResultLoadCases ? cases : combos;
 }
 
-int MemberCount(const FrameResults& r) { return std::clamp(r.memberCount, 0, kResultMemberSlots - 1); }
+int MemberCount(const FrameResults& r) { return CheckedCount(r.memberCount, kResultMemberSlots - 1); }
 
 }  // namespace
 
 void WriteReactionFile(TStringList& list, const FrameResults& results, int which) {
     const std::string& head = Heading(which, "支点反力"_sj, "支点反力（組み合せ）"_sj);
     ForEachBlock(results, which, [&](const ResultCase& b) {
-        const int rows = std::clamp(b.reactionCount, 0, kReactionRowSlots - 1);
+        const int rows = CheckedCount(b.reactionCount, kReactionRowSlots - 1);
         list.Add(head);
         list.Add(FormatStr("CASE %5d%5d", b.caseNo, b.reactionCount));
         for (int i = 1; i <= rows; ++i) {
@@ -54,7 +55,7 @@ void WriteReactionFile(TStringList& list, const FrameResults& results, int which
 
 void WriteDisplacementFile(TStringList& list, const FrameResults& results, int which) {
     const std::string& head = Heading(which, "格点変位"_sj, "格点変位（組み合せ）"_sj);
-    const int nodes = std::clamp(results.nodeCount, 0, kResultNodeSlots - 1);
+    const int nodes = CheckedCount(results.nodeCount, kResultNodeSlots - 1);
     ForEachBlock(results, which, [&](const ResultCase& b) {
         list.Add(head);
         list.Add(FormatStr("CASE %5d%5d", b.caseNo, results.nodeCount));

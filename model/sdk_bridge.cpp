@@ -15,6 +15,7 @@
 #include "model/progress.h"
 #include "model/result_files.h"
 #include "model/sdk_file_class.h"
+#include "platform/assertions.h"
 #include "platform/dynlib.h"
 #include "platform/process.h"
 #include "platform/sjis_literal.h"
@@ -79,7 +80,7 @@ void DeleteStaleResultFiles(const std::string& dataFile) {
 // One range over every member number, 20 divisions each: the same points
 // as one range per member, and it always fits the table.
 void SetExternalViewRanges(FrameModel& model) {
-    const int n = std::clamp(model.memberCount, 0, kMaxMembers);
+    const int n = CheckedCount(model.memberCount, kMaxMembers);
     model.view1Count = 0;
     if (n == 0) return;
     int lo = model.members[1].no, hi = model.members[1].no;

@@ -16,6 +16,7 @@
 #include "model/load_case_loop.h"
 #include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
 
@@ -235,10 +236,10 @@ void ReadExternalResults(FrameResults& results, const std::string& dataFile) {
 }
 
 void CopyExternalReactions(FrameResults& results, const FrameModel& model) {
-    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
+    const int cases = CheckedCount(results.caseCount, kMaxResultCases);
     for (int c = 1; c <= cases; ++c) {
         ResultCase& rc = results.block[c];
-        const int rows = std::clamp(rc.reactionCount, 0, kMaxRows);
+        const int rows = CheckedCount(rc.reactionCount, kMaxRows);
         for (int r = 1; r <= rows; ++r) {
             const ReactionRow& row = rc.reactions[r];
             const int k = FindNodeIndex(model, row.nodeNo);

@@ -7,6 +7,7 @@
 
 #include "model/frame_model.h"
 #include "model/numeric.h"
+#include "platform/assertions.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -19,8 +20,6 @@ constexpr double kEmptyEntry = 1e-32;
 
 // Largest number of result points a member list holds.
 constexpr int kMaxListPoints = 131;
-
-int ClampedCount(int count, int capacity) { return std::clamp(count, 0, capacity); }
 
 }  // namespace
 
@@ -231,7 +230,7 @@ void AddMember(const FrameModel& model, int m, StiffnessWork& work) {
 }
 
 void AddNodalLoads(const FrameModel& model, const LoadCase& lc, double* p) {
-    const int loadCount = ClampedCount(lc.count, kMaxLoads);
+    const int loadCount = CheckedCount(lc.count, kMaxLoads);
     for (int l = 1; l <= loadCount; ++l) {
         const LoadRecord& load = lc.loads[l];
         if (load.code != kLoadNodal) continue;
@@ -245,14 +244,14 @@ void AddNodalLoads(const FrameModel& model, const LoadCase& lc, double* p) {
 }
 
 int AssembledMemberCount(const FrameModel& model, const StiffnessWork& work) {
-    return std::min(ClampedCount(model.memberCount, kMaxMembers),
+    return std::min(CheckedCount(model.memberCount, kMaxMembers),
                     static_cast<int>(work.endLoads.size()) - 1);
 }
 
 }  // namespace
 
 void AssembleLoads(const FrameModel& model, int caseIndex, StiffnessWork& work) {
-    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) return;
+    if (caseIndex < 1 || caseIndex > CheckedCount(model.loadCaseCount, kMaxLoadCases)) return;
     const int memberCount = AssembledMemberCount(model, work);
     for (int m = 1; m <= memberCount; ++m) AddMemberLoad(model, m, work.endLoads[m], work.p.data());
     AddNodalLoads(model, model.loadCases[caseIndex], work.p.data());
@@ -260,11 +259,11 @@ void AssembleLoads(const FrameModel& model, int caseIndex, StiffnessWork& work) 
 
 void ApplyRestraints(const FrameModel& model, int caseIndex, int* map) {
     const int suptNo = model.loadCases[caseIndex].suptCaseNo;
-    const int caseCount = ClampedCount(model.supportCaseCount, kMaxSupportCases);
+    const int caseCount = CheckedCount(model.supportCaseCount, kMaxSupportCases);
     for (int sc = 1; sc <= caseCount; ++sc) {
         const SuptCase& supt = model.supportCases[sc];
         if (supt.no != suptNo) continue;
-        const int entries = ClampedCount(supt.count, kMaxSupportEntries);
+        const int entries = CheckedCount(supt.count, kMaxSupportEntries);
         for (int e = 1; e <= entries; ++e) {
             const SuptEntry& entry = supt.entries[e];
             const int node = FindNodeIndex(model, entry.nodeNo);
@@ -281,7 +280,7 @@ void ApplyRestraints(const FrameModel& model, int caseIndex, int* map) {
 }
 
 void AssembleStiffness(const FrameModel& model, int caseIndex, StiffnessWork& work) {
-    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) return;
+    if (caseIndex < 1 || caseIndex > CheckedCount(model.loadCaseCount, kMaxLoadCases)) return;
     const LoadCase& lc = model.loadCases[caseIndex];
     AddSupportSprings(model, lc.suptCaseNo, work);
     const int memberCount = AssembledMemberCount(model, work);
@@ -293,7 +292,7 @@ bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work) 
     const int n = work.dofCount;
     std::fill(work.x.begin(), work.x.end(), 0.0);
     for (int i = 0; i < n; ++i) work.map[i] = i;
-    if (caseIndex < 1 || caseIndex > ClampedCount(model.loadCaseCount, kMaxLoadCases)) {
+    if (caseIndex < 1 || caseIndex > CheckedCount(model.loadCaseCount, kMaxLoadCases)) {
         return false;
     }
     // 1. Restraints of the case's support cases.
@@ -350,16 +349,16 @@ void AppendPoint(MemberPointList& list, double pos, const char* label) {
 
 MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode) {
     MemberPointList list;
-    if (memberIndex < 1 || memberIndex > ClampedCount(model.memberCount, kMaxMembers)) return list;
+    if (memberIndex < 1 || memberIndex > CheckedCount(model.memberCount, kMaxMembers)) return list;
     const FrameMember& member = model.members[memberIndex];
     const double L = member.length;
     // 1. Named points of interest, in entry order.
     const int namedLimit = viewDivisionMode ? 20 : kMaxListPoints;
-    const int view2Count = ClampedCount(model.view2Count, kMaxView2);
+    const int view2Count = CheckedCount(model.view2Count, kMaxView2);
     for (int v = 1; v <= view2Count; ++v) {
         const View2Member& entry = model.view2[v];
         if (entry.memberNo != member.no) continue;
-        const int points = ClampedCount(entry.count, kMaxViewPoints);
+        const int points = CheckedCount(entry.count, kMaxViewPoints);
         for (int p = 1; p <= points && list.count < namedLimit; ++p) {
             char name[kPointNameSize + 1];
             std::memcpy(name, entry.pointName[p], kPointNameSize);
@@ -370,7 +369,7 @@ MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex, b
     list.namedCount = list.count;
     if (viewDivisionMode) {
         // 2. Equal divisions of every View1 range covering the member.
-        const int view1Count = ClampedCount(model.view1Count, kMaxView1);
+        const int view1Count = CheckedCount(model.view1Count, kMaxView1);
         for (int v = 1; v <= view1Count; ++v) {
             const View1Range& range = model.view1[v];
             const int last = range.lastMember == 0 ? range.firstMember : range.lastMember;

@@ -11,6 +11,7 @@
 
 #include "model/frame_model.h"
 #include "model/load_terms.h"
+#include "platform/assertions.h"
 
 struct FrameModel;
 
@@ -64,11 +65,11 @@ void AddMemberLoad(const FrameModel& model, int m, const MemberEndLoad& r, doubl
 // springs through this, so they add the same numbers in the same order.
 template <class Add>
 void ForEachSpringSupport(const FrameModel& model, int suptCaseNo, Add add) {
-    const int caseCount = std::clamp(model.supportCaseCount, 0, kMaxSupportCases);
+    const int caseCount = CheckedCount(model.supportCaseCount, kMaxSupportCases);
     for (int sc = 1; sc <= caseCount; ++sc) {
         const SuptCase& supt = model.supportCases[sc];
         if (supt.no != suptCaseNo) continue;
-        const int entries = std::clamp(supt.count, 0, kMaxSupportEntries);
+        const int entries = CheckedCount(supt.count, kMaxSupportEntries);
         for (int e = 1; e <= entries; ++e) {
             const SuptEntry& entry = supt.entries[e];
             if (entry.code != kSupportSpring) continue;

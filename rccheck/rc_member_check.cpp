@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/numeric.h"
+#include "platform/assertions.h"
 #include "rccheck/rc_bending.h"
 #include "rccheck/rc_prepare.h"
 #include "rccheck/rc_shear.h"
@@ -19,9 +20,9 @@ constexpr double kMinSsaForStirrups = 160.0;
 // Extreme rows this close to a member end repeat the end point.
 constexpr double kEndTolerance = 0.0001;  // m
 
-int Points(const RcMemberChecks& m) { return std::clamp(m.pointCount, 0, kRcMaxPoints); }
-int Cases(const RcCheckData& rc) { return std::clamp(rc.checkCaseCount, 0, kRcMaxCheckCases); }
-int Members(const RcCheckData& rc) { return std::clamp(rc.memberCount, 0, kRcMaxMembers); }
+int Points(const RcMemberChecks& m) { return CheckedCount(m.pointCount, kRcMaxPoints); }
+int Cases(const RcCheckData& rc) { return CheckedCount(rc.checkCaseCount, kRcMaxCheckCases); }
+int Members(const RcCheckData& rc) { return CheckedCount(rc.memberCount, kRcMaxMembers); }
 
 RcDepths WithAddedHeights(const RcDepthSet& s, const RcPointCheck& pt) {
     return RcDepths{s.h + pt.t1 + pt.t2, s.d1 + pt.t1, s.d2 + pt.t2};

@@ -10,6 +10,7 @@
 #include "model/frame_results.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "rccheck/rebar_table.h"
@@ -44,8 +45,6 @@ float Clamp(double v, double limit) {
     return static_cast<float>(std::clamp(v, -limit, limit));
 }
 
-int ClampCount(int n, int max) { return n < 0 ? 0 : (n > max ? max : n); }
-
 const RcSection& SectionOf(const RcCheckData& rc, const RcMemberChecks& m) {
     return rc.sections[FindRcSection(rc, m.sectionNo)];
 }
@@ -74,7 +73,7 @@ void FillPointForces(RcPointCheck& pt, const FrameResults& results, int resultMe
 
 void BuildCheckCases(RcCheckData& rc, const FrameModel& model) {
     const int oldCount = rc.checkCaseCount;
-    rc.checkCaseCount = ClampCount(model.combinationCount, kRcMaxCheckCases);
+    rc.checkCaseCount = CheckedCount(model.combinationCount, kRcMaxCheckCases);
     for (int q = 1; q <= rc.checkCaseCount; ++q) {
         const KumiCase& k = model.combinations[q];
         RcCheckCase& c = rc.checkCases[q];
@@ -238,7 +237,7 @@ void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel&
     const int cases = rc.checkCaseCount;
     const FrameMember& fm = model.members[p];
     RcMemberChecks& m = rc.memberChecks[p];
-    const int oldPoints = isNew ? 0 : ClampCount(m.pointCount, kRcMaxPoints);
+    const int oldPoints = isNew ? 0 : CheckedCount(m.pointCount, kRcMaxPoints);
     m.memberNo = fm.no;
     std::string name = Trim(FitTextLength(fm.name, 40));
     if (name.empty()) name = FormatStr("%s%d", "部材."_sj.c_str(), fm.no);
@@ -256,7 +255,7 @@ void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel&
     // The points the results give: labelled or named points, then the
     // M-max and M-min rows.
     const bool hasResults = p <= results.memberCount && p < kResultMemberSlots;
-    const int n = hasResults ? std::clamp(results.member[p].pointCount, 0, kMaxResultPoints) : 0;
+    const int n = hasResults ? CheckedCount(results.member[p].pointCount, kMaxResultPoints) : 0;
     const int firstBlock = ComboBlockIndex(results, 1);
     std::vector<NewPoint> pts;
     for (int k = 1; k <= n && static_cast<int>(pts.size()) < kRcMaxRegularPoints; ++k) {
@@ -319,7 +318,7 @@ int RcCheckTypeFromName(const std::string& name) {
 }
 
 int FindRcSection(const RcCheckData& rc, int sectionNo) {
-    const int count = ClampCount(rc.sectionCount, kRcMaxSections);
+    const int count = CheckedCount(rc.sectionCount, kRcMaxSections);
     for (int i = 1; i <= count; ++i) {
         if (rc.sections[i].no == sectionNo) return i;
     }
@@ -332,10 +331,10 @@ int HalfBarDepth(float d1, float d2) {
 }
 
 void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameModel& model) {
-    const int oldMembers = ClampCount(rc.memberCount, kRcMaxMembers);
-    const int oldCases = ClampCount(rc.checkCaseCount, kRcMaxCheckCases);
+    const int oldMembers = CheckedCount(rc.memberCount, kRcMaxMembers);
+    const int oldCases = CheckedCount(rc.checkCaseCount, kRcMaxCheckCases);
     BuildCheckCases(rc, model);
-    const int count = ClampCount(model.memberCount, kRcMaxMembers);
+    const int count = CheckedCount(model.memberCount, kRcMaxMembers);
     // Every member keeps its own block, wherever the frame now lists it;
     // the blocks of removed members go, new members start from defaults.
     const std::vector<int> from = MatchMembersByNumber(rc, oldMembers, model, count);
@@ -345,12 +344,12 @@ void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameM
 }
 
 void CopySectionSizeToPoints(RcCheckData& rc) {
-    for (int p = 1; p <= ClampCount(rc.memberCount, kRcMaxMembers); ++p) {
+    for (int p = 1; p <= CheckedCount(rc.memberCount, kRcMaxMembers); ++p) {
         RcMemberChecks& m = rc.memberChecks[p];
         const RcSection& s = SectionOf(rc, m);
         m.b = s.b;
         m.h = s.h;
-        for (int k = 0; k <= ClampCount(m.pointCount, kRcMaxPoints); ++k) {
+        for (int k = 0; k <= CheckedCount(m.pointCount, kRcMaxPoints); ++k) {
             m.points[k].b = s.b;
             m.points[k].set1.h = s.h;
         }
@@ -382,11 +381,11 @@ void ApplyCheckTypeToEntry(RcCaseCheck& c, const RcSection& s, int checkType) {
 }
 
 void ApplyCheckTypes(RcCheckData& rc) {
-    const int cases = ClampCount(rc.checkCaseCount, kRcMaxCheckCases);
-    for (int p = 1; p <= ClampCount(rc.memberCount, kRcMaxMembers); ++p) {
+    const int cases = CheckedCount(rc.checkCaseCount, kRcMaxCheckCases);
+    for (int p = 1; p <= CheckedCount(rc.memberCount, kRcMaxMembers); ++p) {
         RcMemberChecks& m = rc.memberChecks[p];
         const RcSection& s = SectionOf(rc, m);
-        for (int k = 1; k <= ClampCount(m.pointCount, kRcMaxPoints); ++k) {
+        for (int k = 1; k <= CheckedCount(m.pointCount, kRcMaxPoints); ++k) {
             for (int t = 0; t <= cases; ++t) {
                 // The envelope (t = 0) has type 0 and is set like type 2.
                 const int type = t == 0 ? 0 : rc.checkCases[t].checkType;
@@ -397,7 +396,7 @@ void ApplyCheckTypes(RcCheckData& rc) {
 }
 
 void CopySectionBarsToPoints(RcCheckData& rc, int member) {
-    if (member < 1 || member > ClampCount(rc.memberCount, kRcMaxMembers)) return;
+    if (member < 1 || member > CheckedCount(rc.memberCount, kRcMaxMembers)) return;
     RcMemberChecks& m = rc.memberChecks[member];
     const RcSection& s = SectionOf(rc, m);
     const int c1 = HalfBarDepth(s.outer.d1, s.outer.d2);
@@ -408,7 +407,7 @@ void CopySectionBarsToPoints(RcCheckData& rc, int member) {
                                          RebarArea(static_cast<int>(s.inner.d2), s.inner.n2));
     // Every point shows its stirrup area, also one no case checks.
     const float aw = static_cast<float>(RebarArea(static_cast<int>(s.stirrupD), s.stirrupLegs));
-    for (int k = 0; k <= ClampCount(m.pointCount, kRcMaxPoints); ++k) {
+    for (int k = 0; k <= CheckedCount(m.pointCount, kRcMaxPoints); ++k) {
         RcPointCheck& pt = m.points[k];
         pt.outer = s.outer;
         pt.inner = s.inner;
@@ -431,12 +430,12 @@ void CopySectionBarsToPoints(RcCheckData& rc, int member) {
 }
 
 void ApplyCoversToPoints(RcCheckData& rc) {
-    for (int p = 1; p <= ClampCount(rc.memberCount, kRcMaxMembers); ++p) {
+    for (int p = 1; p <= CheckedCount(rc.memberCount, kRcMaxMembers); ++p) {
         RcMemberChecks& m = rc.memberChecks[p];
         const RcSection& s = SectionOf(rc, m);
         const float d1 = std::trunc(s.k1 + HalfBarDepth(s.outer.d1, s.outer.d2));
         const float d2 = std::trunc(s.k2 + HalfBarDepth(s.inner.d1, s.inner.d2));
-        for (int k = 0; k <= ClampCount(m.pointCount, kRcMaxPoints); ++k) {
+        for (int k = 0; k <= CheckedCount(m.pointCount, kRcMaxPoints); ++k) {
             m.points[k].set1.d1 = m.points[k].set2.d1 = d1;
             m.points[k].set1.d2 = m.points[k].set2.d2 = d2;
         }

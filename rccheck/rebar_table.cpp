@@ -8,6 +8,7 @@
 #include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/paths.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -178,15 +179,13 @@ RcSection DefaultRcSection(const FrameModel& model, int i) {
 
 void InitRcSections(RcCheckData& rc, const FrameModel& model) {
     std::memset(rc.sections, 0, sizeof(rc.sections));
-    int count = model.sectionCount;
-    if (count < 0) count = 0;
-    if (count > kRcMaxSections) count = kRcMaxSections;
+    const int count = CheckedCount(model.sectionCount, kRcMaxSections);
     rc.sectionCount = count;
     for (int i = 1; i <= count; ++i) rc.sections[i] = DefaultRcSection(model, i);
 }
 
 int AddDefaultRcSection(RcCheckData& rc, const FrameModel& model, int frameSectionNo) {
-    const int count = std::clamp(rc.sectionCount, 0, kRcMaxSections);
+    const int count = CheckedCount(rc.sectionCount, kRcMaxSections);
     for (int k = 1; k <= count; ++k)
         if (rc.sections[k].no == frameSectionNo) return k;
     const int i = FindSectionIndex(model, frameSectionNo);

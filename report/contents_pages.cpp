@@ -23,8 +23,12 @@ constexpr std::size_t kRecordY = 5;
 constexpr std::size_t kRecordStyle = 25;
 constexpr std::size_t kRecordText = 30;
 
-std::string Part(const std::string& s, std::size_t from, std::size_t count = std::string::npos) {
-    return from < s.size() ? s.substr(from, count) : std::string();
+// The field of a contents record that starts at byte offset from, count
+// bytes long (to the record's end by default); empty when the record is
+// shorter.
+std::string RecordField(const std::string& record, std::size_t from,
+                        std::size_t count = std::string::npos) {
+    return from < record.size() ? record.substr(from, count) : std::string();
 }
 
 std::string TrimRight(const std::string& s) {
@@ -43,9 +47,9 @@ int ListedHeadings() {
 }
 
 void PrintContentsEntry(double y, const std::string& record) {
-    const int page = IntOf(Part(record, 0, 4));
-    const int style = IntOf(Part(record, kRecordStyle, 5));
-    std::string text = Trim(ZenSpaceToHan(Part(record, kRecordText)));
+    const int page = IntOf(RecordField(record, 0, 4));
+    const int style = IntOf(RecordField(record, kRecordStyle, 5));
+    std::string text = Trim(ZenSpaceToHan(RecordField(record, kRecordText)));
     // Section numbers (1.2) step in by two columns, items "(1)" by four.
     if (text.size() > 2 && text[1] == '.' && text[2] >= '0' && text[2] <= '9') text = "  " + text;
     else if (!text.empty() && text[0] == '(') text = "    " + text;
@@ -127,8 +131,8 @@ int BuildContentsPages(ContentsJumpList* list) {
         list->AddRow(FormatStr("%-80s%6.2f", " － 目 次 －"_sj.c_str(), static_cast<double>(1 - n)), 1 - n);
         for (int i = 0; i < HeadingList.Count(); ++i) {
             const std::string& record = HeadingList[i];
-            const double value = IntOf(Part(record, 0, 4)) + TextToDouble(Part(record, kRecordY, 9)) / 270.0;
-            std::string text = Part(record, kRecordText);
+            const double value = IntOf(RecordField(record, 0, 4)) + TextToDouble(RecordField(record, kRecordY, 9)) / 270.0;
+            std::string text = RecordField(record, kRecordText);
             const std::size_t r = SjisFind(text, "【"_sj);
             if (r != std::string::npos && r > 0) text = text.substr(0, r);
             if (!text.empty() && text[0] == '(') text = " " + text;

@@ -9,6 +9,7 @@
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
@@ -114,7 +115,7 @@ bool PageHasRoom(double y, double h) {
 
 void ComputeReportExtents(const FrameModel& model) {
     ReportExtents = ReportExtentsData{};
-    const int count = std::clamp(model.memberCount, 0, kMaxMembers);
+    const int count = CheckedCount(model.memberCount, kMaxMembers);
     for (int j = 1; j <= count; ++j) {
         double xi, yi, xj, yj;
         GetMemberEnds(model, xi, yi, xj, yj, j);

@@ -9,6 +9,7 @@
 #include "model/frame_model.h"
 #include "model/model_tables.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "report/report_cover.h"
 #include "report/report_lines.h"
@@ -51,7 +52,8 @@ std::vector<std::string> KeyValueTable(const std::vector<std::pair<std::string, 
 
 std::string OnOff(int flag) { return flag != 0 ? "する"_sj : "しない"_sj; }
 
-int Count(int count, int capacity) { return std::clamp(count, 0, capacity); }
+// A count of the model, which its reader and the grids keep inside its table.
+int Count(int count, int capacity) { return CheckedCount(count, capacity); }
 
 std::string SupportCodeText(int code) {
     static const std::string* const kNames[] = {
@@ -207,7 +209,7 @@ double PrintPointTable(double y, const FrameModel& model) {
     const int rows = Count(model.view2Count, kMaxView2);
     y = PrintRowBlocks(y, rows, heading, table, [&](int r) {
         const View2Member& v = model.view2[r];
-        const int n = std::clamp(v.count, 0, kMaxViewPoints);
+        const int n = CheckedCount(v.count, kMaxViewPoints);
         PutNumber(v.memberNo);
         PutNumber(n);
         for (int k = 1; k <= kShownPoints; ++k) {
@@ -234,7 +236,7 @@ double PrintSupportTable(double y, const FrameModel& model) {
     bool first = true;
     for (int q = 1; q <= cases; ++q) {
         const SuptCase& sc = model.supportCases[q];
-        const int n = std::clamp(sc.count, 0, kMaxSupportEntries);
+        const int n = CheckedCount(sc.count, kMaxSupportEntries);
         if (n == 0) continue;
         std::vector<std::string> lead;
         lead.push_back(first ? "+F2-|$>>%.% 支点データ"_sj : std::string("+F2-| "));
@@ -258,7 +260,7 @@ double PrintSpringTable(double y, const FrameModel& model) {
     bool first = true;
     for (int q = 1; q <= cases; ++q) {
         const BaneCase& bc = model.springCases[q];
-        const int n = std::clamp(bc.count, 0, kMaxSpringEntries);
+        const int n = CheckedCount(bc.count, kMaxSpringEntries);
         if (n == 0) continue;
         std::vector<std::string> lead;
         lead.push_back(first ? "+F2-|$>>%.% 分布バネデータ"_sj : std::string("+F2-| "));

@@ -7,6 +7,7 @@
 
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "report/annotation.h"
 #include "report/figure_labels.h"
@@ -57,7 +58,7 @@ int GroupOf(int code) {
 // blank row at the table's end.
 std::vector<const LoadRecord*> GroupLoads(const LoadCase& lc, int group) {
     std::vector<const LoadRecord*> out;
-    const int count = std::clamp(lc.count, 0, kMaxLoads);
+    const int count = CheckedCount(lc.count, kMaxLoads);
     for (int k = 1; k <= count; ++k) {
         const LoadRecord& l = lc.loads[k];
         if (GroupOf(l.code) == group && TypeName(l.code) != nullptr) out.push_back(&l);
@@ -224,7 +225,7 @@ void DrawExtentDimensions() {
 
 double LoadScale(const LoadCase& lc) {
     double scale = 0.2;
-    const int count = std::clamp(lc.count, 0, kMaxLoads);
+    const int count = CheckedCount(lc.count, kMaxLoads);
     for (int k = 1; k <= count; ++k)
         scale = std::max({scale, std::fabs(static_cast<double>(lc.loads[k].qI)),
                           std::fabs(static_cast<double>(lc.loads[k].qJ))});
@@ -296,7 +297,7 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
 }  // namespace
 
 double PrintLoadSection(double y, FrameModel& model) {
-    const int cases = std::clamp(model.loadCaseCount, 0, kMaxLoadCases);
+    const int cases = CheckedCount(model.loadCaseCount, kMaxLoadCases);
     bool first = true;
     for (int c = 1; c <= cases; ++c) {
         if (model.loadCases[c].count <= 0) continue;

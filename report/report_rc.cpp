@@ -10,6 +10,7 @@
 
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "rccheck/rc_member_check.h"
 #include "rccheck/rc_prepare.h"
@@ -345,8 +346,8 @@ void PrintRcCheckSection(RcCheckData& data, const FrameModel& model) {
     NewReportPage();
     RunReportTemplate(0, {"+F2-|$>>%. 応力度の照査"_sj});
     // 2. Every check case and member, each on its own page.
-    const int cases = std::clamp(data.checkCaseCount, 0, kRcMaxCheckCases);
-    const int members = std::clamp(data.memberCount, 0, kRcMaxMembers);
+    const int cases = CheckedCount(data.checkCaseCount, kRcMaxCheckCases);
+    const int members = CheckedCount(data.memberCount, kRcMaxMembers);
     bool firstPage = true;
     for (int r = 1; r <= cases; ++r) {
         for (int j = 1; j <= members; ++j) {
@@ -385,7 +386,7 @@ double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, i
         "Bz",
         number + ReportSafeText(m.name, std::max(1, 24 - 2 - static_cast<int>(number.size()))), 0);
     FillNamedFieldNumber("L", m.length, 0);
-    const int count = std::clamp(m.pointCount, 0, kRcMaxPoints);
+    const int count = CheckedCount(m.pointCount, kRcMaxPoints);
     const auto apply = [&](int k, const RcDepthSet& bend, const RcDepthSet& shear) {
         if (k < 1) return;
         m.points[k].set1 = RcDepths{bend.h, bend.d1, bend.d2};

@@ -11,6 +11,7 @@
 #include "model/frame_results.h"
 #include "model/member_points.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "report/figure_labels.h"
 #include "report/graphics.h"
@@ -85,7 +86,7 @@ double PrintCombinationTable(double y, const FrameModel& model, int combination)
                              {kNameColumn, "荷重名"_sj, "", std::string(40, '#')},
                              {16, "部分割増係数"_sj, "", "###.####"}},
                             4);
-    const int n = std::clamp(kc.count, 0, kMaxCombinationEntries);
+    const int n = CheckedCount(kc.count, kMaxCombinationEntries);
     if (n == 0) {
         y = RunReportTemplate(y, lead);
         PutNumber(kc.no);
@@ -226,7 +227,7 @@ double PrintDisplacementTable(double y, const FrameResults& results, const Frame
                              {16, "回転変位"_sj, "(rad)"_sj, "##.######"}},
                             4);
     const ResultCase& rc = results.block[block];
-    const int n = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
+    const int n = CheckedCount(model.nodeCount, std::min(kMaxNodes, kResultNodeSlots - 1));
     y = PrintRowBlocks(y, n, {"+F2-| ", "+F2-|　　　・格点変位"_sj}, table, [&](int i) {
         PutNumber(model.nodes[i].no);
         PutNumber(rc.nodes[i].dx);
@@ -248,7 +249,7 @@ double PrintReactionTable(double y, const FrameResults& results, const FrameMode
                              {16, "回転反力"_sj, "(kN･m)"_sj, "#######.###"}},
                             4);
     const ResultCase& rc = results.block[block];
-    const int n = std::clamp(rc.reactionCount, 0, kReactionRowSlots - 1);
+    const int n = CheckedCount(rc.reactionCount, kReactionRowSlots - 1);
     y = PrintRowBlocks(y, n, {"+F2-| ", "+F2-|　　　・支点反力"_sj}, table, [&](int r) {
         const ReactionRow& row = rc.reactions[r];
         PutNumber(row.nodeNo);

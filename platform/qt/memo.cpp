@@ -102,10 +102,10 @@ void TMemo::SetColor(std::uint32_t colour) {
     Widget()->setPalette(pal);
 }
 void TMemo::SetFont(const std::string& face, int heightPx) {
-    TFontSpec spec;
-    spec.face = face;
-    spec.height = heightPx;
-    Widget()->setFont(FontSpecToQFont(spec));
+    TFontSpec font;
+    font.face = face;
+    font.height = heightPx;
+    Widget()->setFont(FontSpecToQFont(font));
 }
 void TMemo::ScrollToTop() {
     static_cast<QPlainTextEdit*>(Widget())->verticalScrollBar()->setValue(0);

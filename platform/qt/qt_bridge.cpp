@@ -37,11 +37,11 @@ QString MapFaceName(const std::string& face) {
     return SjisToQString(face);
 }
 
-QFont FontSpecToQFont(const TFontSpec& spec) {
-    QFont f(MapFaceName(spec.face));
-    f.setPixelSize(std::max(1, spec.height));
-    f.setWeight(spec.weight >= 600 ? QFont::Bold : QFont::Normal);
-    f.setItalic(spec.italic);
+QFont FontSpecToQFont(const TFontSpec& font) {
+    QFont f(MapFaceName(font.face));
+    f.setPixelSize(std::max(1, font.height));
+    f.setWeight(font.weight >= 600 ? QFont::Bold : QFont::Normal);
+    f.setItalic(font.italic);
     // Glyphs are scaled to the cell pitch afterwards; hinting would make the
     // outlines differ between sizes.
     f.setHintingPreference(QFont::PreferNoHinting);

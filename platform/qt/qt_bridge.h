@@ -32,7 +32,7 @@ std::string QStringToSjis(const QString& text);
 // Noto Sans Mono CJK JP, "ＭＳ 明朝"/"ＭＳ Ｐ明朝" -> Noto Serif CJK JP,
 // "ＭＳ Ｐゴシック"/"メイリオ" -> Noto Sans CJK JP; any other name as given.
 QString MapFaceName(const std::string& cp932Face);
-QFont FontSpecToQFont(const TFontSpec& spec);
+QFont FontSpecToQFont(const TFontSpec& font);
 // Where a text's baseline lies below its cell's top, as a share of the cell
 // height: the ideographic em box of the Noto CJK faces fills the cell.
 constexpr double kBaselineShare = 0.88;

@@ -12,6 +12,7 @@
 #include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
@@ -246,7 +247,7 @@ bool DrawnRightToLeft(const RcMemberChecks& m) {
 
 // The extreme rows take this case's depths, as the member check gives them.
 void SetExtremeDepths(RcMemberChecks& m, int cs) {
-    const int count = std::clamp(m.pointCount, 0, kRcMaxPoints);
+    const int count = CheckedCount(m.pointCount, kRcMaxPoints);
     if (count < 2) return;
     const auto with = [](const RcDepthSet& s, const RcPointCheck& pt) {
         return RcDepths{s.h + pt.t1 + pt.t2, s.d1 + pt.t1, s.d2 + pt.t2};
@@ -270,7 +271,7 @@ void Fill(TStringGrid& grid, RcCheckData& rc, int member, int cs, bool full) {
     SetExtremeDepths(m, cs);
     const std::unique_ptr<RcMemberChecks> sorted = SortMemberPointsByPosition(m, cs, DrawnRightToLeft(m));
     const RcMemberChecks& w = *sorted;
-    const int points = std::clamp(w.pointCount, 0, kRcMaxPoints);
+    const int points = CheckedCount(w.pointCount, kRcMaxPoints);
 
     std::fill(std::begin(st.anyOn), std::end(st.anyOn), false);
     for (int k = 1; k <= points; ++k)
@@ -395,7 +396,7 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc, int member, int cs) {
     if (!st.attrs[row].editable) return;
     const int point = col < static_cast<int>(st.colPoint.size()) ? st.colPoint[static_cast<std::size_t>(col)] : 0;
     RcMemberChecks& m = rc.memberChecks[member];
-    const int points = std::clamp(m.pointCount, 0, kRcMaxPoints);
+    const int points = CheckedCount(m.pointCount, kRcMaxPoints);
     if (point < 1 || point > points) return;
     const Val val = Rows()[static_cast<std::size_t>(st.rowDef[row])].val;
     const std::string text = Trim(grid.Cells(col, row));

@@ -8,6 +8,7 @@
 #include "app/grid_helpers.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
@@ -29,9 +30,9 @@ GridAttribute ColAttrs[kCols + 1];
 int LastMemberGridCol = 2;
 int LastMemberGridRow = 1;
 
-int Members(const RcCheckData& rc) { return std::clamp(rc.memberCount, 0, kRcMaxMembers); }
-int Cases(const RcCheckData& rc) { return std::clamp(rc.checkCaseCount, 0, kRcMaxCheckCases); }
-int Points(const RcMemberChecks& m) { return std::clamp(m.pointCount, 0, kRcMaxPoints); }
+int Members(const RcCheckData& rc) { return CheckedCount(rc.memberCount, kRcMaxMembers); }
+int Cases(const RcCheckData& rc) { return CheckedCount(rc.checkCaseCount, kRcMaxCheckCases); }
+int Points(const RcMemberChecks& m) { return CheckedCount(m.pointCount, kRcMaxPoints); }
 
 // The section record of a member; the all-zero slot 0 when it has none.
 const RcSection& SectionOf(const RcCheckData& rc, const RcMemberChecks& m) {

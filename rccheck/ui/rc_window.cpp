@@ -10,6 +10,7 @@
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/paths.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/memo.h"
@@ -45,10 +46,10 @@ constexpr int kKeyPageDown = 34;
 constexpr int kKeyAlt = 0x12;
 
 RcCheckData& Rc() { return *AllocateRcCheckData(); }
-int RcMembers() { return std::clamp(Rc().memberCount, 0, kRcMaxMembers); }
-int RcCases() { return std::clamp(Rc().checkCaseCount, 0, kRcMaxCheckCases); }
+int RcMembers() { return CheckedCount(Rc().memberCount, kRcMaxMembers); }
+int RcCases() { return CheckedCount(Rc().checkCaseCount, kRcMaxCheckCases); }
 bool HaveResults() { return ResultData != nullptr && ResultData->memberCount != 0; }
-int ModelMembers() { return FrameData ? std::clamp(FrameData->memberCount, 0, kMaxMembers) : 0; }
+int ModelMembers() { return FrameData ? CheckedCount(FrameData->memberCount, kMaxMembers) : 0; }
 
 // The date of the newest entry of the change history: the version the
 // title shows (the entry's text stays in the history).
@@ -463,7 +464,7 @@ void TfmRCanal::Paint1Paint() {
     const int w = Paint1->Width(), h = Paint1->Height();
     if (w <= 0 || h <= 0 || FrameData == nullptr) return;
     const FrameModel& model = *FrameData;
-    const int nodes = std::clamp(model.nodeCount, 0, kMaxNodes);
+    const int nodes = CheckedCount(model.nodeCount, kMaxNodes);
     double x1 = 0, y1 = 0, x2 = 1, y2 = 1;
     if (nodes >= 1) {
         x1 = x2 = model.nodes[1].x;
@@ -554,7 +555,7 @@ void TfmRCanal::Bt_NG_CheckClick(bool byButton) {
     for (int q = 1; q <= RcCases() && foundCase == 0; ++q) {
         for (int i = 1; i <= RcMembers() && foundCase == 0; ++i) {
             const RcMemberChecks& m = rc.memberChecks[i];
-            for (int k = 1; k <= std::clamp(m.pointCount, 0, kRcMaxPoints); ++k) {
+            for (int k = 1; k <= CheckedCount(m.pointCount, kRcMaxPoints); ++k) {
                 const RcCaseCheck& c = m.points[k].cases[q];
                 const bool bend = c.ngFc || c.ngFs || c.ngFm;
                 if (!bend && !(c.ngFt || c.ngFv)) continue;

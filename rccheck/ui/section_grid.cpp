@@ -8,6 +8,7 @@
 #include "app/grid_helpers.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
@@ -30,7 +31,7 @@ enum Row {
     kSca1, kTa1, kTsa1, kSsa1, kSca2, kTa2, kTsa2, kSsa2, kFck, kFyk, kFwk
 };
 
-int Count(const RcCheckData& rc) { return std::clamp(rc.sectionCount, 0, kRcMaxSections); }
+int Count(const RcCheckData& rc) { return CheckedCount(rc.sectionCount, kRcMaxSections); }
 std::string Plain(double v) { return FormatStr("%g", v); }
 std::string Bars(float d, float n) { return FormatBars(static_cast<int>(Round0(d)), n); }
 

@@ -7,6 +7,7 @@
 #include "app/grid_helpers.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
@@ -27,13 +28,13 @@ constexpr int kKeyEnter = 13;
 constexpr double kEndTolerance = 0.0001;  // m, a point this close to an end is the end
 
 RcCheckData& Rc() { return *AllocateRcCheckData(); }
-int Cases() { return std::clamp(Rc().checkCaseCount, 0, kRcMaxCheckCases); }
+int Cases() { return CheckedCount(Rc().checkCaseCount, kRcMaxCheckCases); }
 
 
 }  // namespace
 
 void SortRcSectionsByNumber(RcCheckData& rc) {
-    const int n = std::clamp(rc.sectionCount, 0, kRcMaxSections);
+    const int n = CheckedCount(rc.sectionCount, kRcMaxSections);
     // Exchange through a temporary: slot 0 is the empty "no section" record
     // that members without a section read, so it must stay empty.
     for (int i = 1; i <= n; ++i)
@@ -258,9 +259,9 @@ void TfmSection::ApplyOptionsToPoints() {
     RcCheckData& rc = Rc();
     const bool mmax = CkApplyMmax->Checked(), ends = CkApplyHasi->Checked();
     const bool haunch = CkApplyHanchi->Checked(), h2 = CkApplyH2->Checked();
-    for (int i = 1; i <= std::clamp(rc.memberCount, 0, kRcMaxMembers); ++i) {
+    for (int i = 1; i <= CheckedCount(rc.memberCount, kRcMaxMembers); ++i) {
         RcMemberChecks& m = rc.memberChecks[i];
-        const int count = std::clamp(m.pointCount, 0, kRcMaxPoints);
+        const int count = CheckedCount(m.pointCount, kRcMaxPoints);
         for (int k = 1; k <= count; ++k) {
             RcPointCheck& p = m.points[k];
             const std::string name = UpperCase(Trim(ZenToHan(p.name)));

@@ -33,6 +33,7 @@
 #include "platform/sysutils.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
+#include "tests/case_output.h"
 
 namespace fs = std::filesystem;
 
@@ -41,8 +42,7 @@ inline std::string U(const std::string& cp932) { return Cp932ToUtf8(cp932); }
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir = fs::path(TEST_OUTPUT_DIR) / (std::string(info->test_suite_name()) + "_" + info->name());
+        dir = fs::path(CaseOutputDir());
         fs::remove_all(dir);
         fs::create_directories(dir);
         setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);

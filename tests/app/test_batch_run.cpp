@@ -23,6 +23,7 @@
 #include "model/result_files.h"
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
+#include "tests/case_output.h"
 #include "tests/file_size_limit.h"
 
 extern char** environ;
@@ -82,7 +83,7 @@ RunResult RunVextor(const std::vector<std::string>& args, const fs::path& dir) {
 }
 
 fs::path FreshDir(const std::string& name) {
-    const fs::path dir = fs::path(TEST_OUTPUT_DIR) / "batch" / name;
+    const fs::path dir = fs::path(CaseOutputDir()) / "batch" / name;
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

@@ -9,6 +9,7 @@
 #include "app/figure_view.h"
 #include "platform/sjis_literal.h"
 #include "test_figure_util.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -351,7 +352,7 @@ TEST_F(PortalView, MomentDiagramMatchesTheGoldenPicture) {
     FigureView = FigureViewData{};
     FigureFitView(ctx, shot, 640, 480);
     const std::string golden = std::string(TEST_DATA_DIR) + "/app/portal_moment.png";
-    const std::string out = std::string(TEST_OUTPUT_DIR) + "/portal_moment.png";
+    const std::string out = CaseOutputDir() + "/portal_moment.png";
     TBitmap expected;
     if (!expected.LoadFromFile(golden)) {
         shot.SaveToFile(out);
@@ -373,7 +374,7 @@ TEST_F(PortalView, MomentDiagramMatchesTheGoldenPicture) {
         }
     if (bad > 640 * 480 / 200) {
         shot.SaveToFile(out);
-        diff.SaveToFile(std::string(TEST_OUTPUT_DIR) + "/portal_moment_diff.png");
+        diff.SaveToFile(CaseOutputDir() + "/portal_moment_diff.png");
     }
     EXPECT_LE(bad, 640 * 480 / 200) << "see " << out;
 }

@@ -14,6 +14,7 @@
 #include "platform/qt/memo.h"
 #include "platform/qt/qt_bridge.h"
 #include "report/graphics.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -98,7 +99,7 @@ TEST_F(RefWindowTest, OkWithoutMembersAndCancelLeaveTheModel) {
 }
 
 TEST_F(RefWindowTest, TooLargeADrawingIsReportedNotApplied) {
-    const std::string name = std::string(TEST_OUTPUT_DIR) + "/ref_grid30.dxf";
+    const std::string name = CaseOutputDir() + "/ref_grid30.dxf";
     {
         std::ofstream f(name);
         for (int i = 0; i < 30; ++i) {
@@ -138,13 +139,13 @@ TEST_F(RefWindowTest, PictureShowsTheHintThenTheChosenPenAndTheFrame) {
     ASSERT_GT(W, 100);
     w->FitDrawing();
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x000000), 100);  // the hint text
-    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString(TEST_OUTPUT_DIR) + "/reference_empty.png");
+    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString::fromStdString(CaseOutputDir()) + "/reference_empty.png");
 
     w->WMDropFiles({Data("ref_square.dxf")});
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x00FFFF), 200);  // generated members in yellow
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x808080), 100);  // other pens in grey
-    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString(TEST_OUTPUT_DIR) + "/reference_square.png");
-    w->Widget()->grab().toImage().save(QString(TEST_OUTPUT_DIR) + "/reference_window.png");
+    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString::fromStdString(CaseOutputDir()) + "/reference_square.png");
+    w->Widget()->grab().toImage().save(QString::fromStdString(CaseOutputDir()) + "/reference_window.png");
     // The lone pen-3 diagonal in red, and no frame.
     w->RgPenNo->SetItemIndex(2);
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x0000FF), 100);

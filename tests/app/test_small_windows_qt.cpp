@@ -18,10 +18,11 @@
 #include "platform/qt/qt_bridge.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
-QString Out(const char* name) { return QString(TEST_OUTPUT_DIR) + "/" + name; }
+QString Out(const char* name) { return QString::fromStdString(CaseOutputDir()) + "/" + name; }
 
 int CountPixels(TBitmap& b, std::uint32_t colour) {
     int n = 0;
@@ -193,6 +194,10 @@ TEST(Splash, OutlinedTextAndClickCloses) {
 }
 
 TEST(BusyFigure, PaintsTheFigureFileOrTheNotice) {
+    // The program's folder is the case's own, so that no other case sees
+    // the figure file come and go.
+    const std::string programFolder = ExeFolder;
+    ExeFolder = Utf8ToCp932(CaseOutputDir()) + "/";
     const std::string os = Cp932ToUtf8(BusyFigureFileName());
     std::remove(os.c_str());
     ShowBusyFigure();
@@ -211,6 +216,7 @@ TEST(BusyFigure, PaintsTheFigureFileOrTheNotice) {
     fmBusy->Widget()->grab().toImage().save(Out("busy_figure.png"));
     std::remove(os.c_str());
     HideForm(*fmBusy);
+    ExeFolder = programFolder;
 }
 
 // --- the hidden sample button of the main window ------------------------------------
@@ -244,6 +250,7 @@ TEST_F(MainWindowTest, HiddenSampleButtonShowsTheKorvoFigureFitted) {
     // Shown, as a developer would: without the figure file the window
     // shows the notice in its place, and no message box comes up.
     w.Button1->SetVisible(true);
+    ExeFolder = Utf8ToCp932(dir.string()) + "/";  // the case's own, as above
     const std::string os = Cp932ToUtf8(BusyFigureFileName());
     std::remove(os.c_str());
     ASSERT_EQ(ClickMiddle(w.Button1->Widget()), w.Button1->Widget());

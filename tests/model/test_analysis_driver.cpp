@@ -18,6 +18,7 @@
 #include "model_builder.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -392,7 +393,7 @@ TEST(AnalysisDriverThinning, SpringMembersKeepTwiceTheStridePoints) {
 
 TEST(AnalysisDriverDiagnostics, ProgressTextAndDumpFiles) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::path(TEST_OUTPUT_DIR) / "driver_dump";
+    const fs::path dir = fs::path(CaseOutputDir()) / "driver_dump";
     fs::create_directories(dir);
     fs::remove(dir / "@Do1A.$O1");
     fs::remove(dir / "@Do1B.$O1");

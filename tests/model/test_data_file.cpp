@@ -10,6 +10,7 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
+#include "tests/case_output.h"
 #include "tests/model/test_data_file_util.h"
 
 using namespace datafile_test;
@@ -256,7 +257,7 @@ TEST(Reader, GetLineOrBlankGivesNinetyNineCommasOutsideTheList) {
 }
 
 TEST(DataFile, WritesAndReadsThroughTheFileSystem) {
-    const std::string path = std::string(TEST_OUTPUT_DIR) + "/data_file_default.$O1";
+    const std::string path = CaseOutputDir() + "/data_file_default.$O1";
     TStringList rc = ListOf("RC-BLOCK\r\n");
     ASSERT_TRUE(WriteFrameDataFile(path, *DefaultModel(), &rc));
     EXPECT_EQ(FrameDataFileText(*DefaultModel()) + "RC-BLOCK\r\n", ReadBytes(path));
@@ -270,7 +271,7 @@ TEST(DataFile, WritesAndReadsThroughTheFileSystem) {
     EXPECT_FALSE(ReadFrameDataFile(path + ".missing", *m, warnings));
     EXPECT_EQ(0, m->nodeCount);
     EXPECT_NE(std::string::npos, warnings.find("missing"));
-    EXPECT_FALSE(WriteFrameDataFile(std::string(TEST_OUTPUT_DIR) + "/no/such/dir/x.$O1", *m));
+    EXPECT_FALSE(WriteFrameDataFile(CaseOutputDir() + "/no/such/dir/x.$O1", *m));
 }
 
 // ---------------------------------------------------------------------------

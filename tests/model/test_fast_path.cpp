@@ -34,6 +34,7 @@
 #include "model/validation.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 #include "tests/oracle/reference_analysis.h"
 #include "tests/oracle/reference_result_files.h"
 
@@ -78,7 +79,7 @@ std::string ReadAll(const std::string& name) {
 
 // Writes both records' result files and compares them byte for byte.
 void ExpectSameFiles(const FrameResults& ref, const FrameResults& fast, const std::string& tag) {
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_path/";
+    const std::string dir = CaseOutputDir() + "/fast_path/";
     ForceDirectories(dir);
     ASSERT_TRUE(reference::WriteSdkResultFiles(ref, dir + tag + "_ref"));
     ASSERT_TRUE(WriteSdkResultFiles(fast, dir + tag + "_fast"));
@@ -96,7 +97,7 @@ void ExpectSameFilesWrittenDuringAnalysis(const FrameModel& model, const std::st
     FrameResults& fast = *AllocateFrameResults();
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     std::memcpy(copy.get(), &model, sizeof(FrameModel));
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_path/";
+    const std::string dir = CaseOutputDir() + "/fast_path/";
     const std::string base = dir + tag + "_early";
     MemberForceFilesDuringAnalysis early(fast, base);
     const std::function<void(int)> write = early.BlockFinal();

@@ -21,6 +21,7 @@
 #include "model/frame_results.h"
 #include "model/result_files.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 #include "tests/oracle/reference_result_files.h"
 
 namespace {
@@ -145,7 +146,7 @@ FrameResults* NewRecord(const RecordShape& shape) {
 }
 
 std::string OutputDir() {
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/fast_result_files/";
+    const std::string dir = CaseOutputDir() + "/fast_result_files/";
     ForceDirectories(dir);
     return dir;
 }

@@ -14,6 +14,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace fs = std::filesystem;
 
@@ -27,7 +28,7 @@ std::string ReadBytes(const fs::path& p) {
 }
 
 fs::path OutDir(const char* name) {
-    const fs::path dir = fs::path(TEST_OUTPUT_DIR) / name;
+    const fs::path dir = fs::path(CaseOutputDir()) / name;
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

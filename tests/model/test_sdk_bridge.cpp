@@ -26,6 +26,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ protected:
 
     void Prepare(const std::string& name, const std::string& sdkVariant = "full",
                  bool frameIn = true) {
-        root = std::string(TEST_OUTPUT_DIR) + "/sdk_bridge/" + name + "/";
+        root = CaseOutputDir() + "/sdk_bridge/" + name + "/";
         work = root + "work/";
         product = root + "product/";
         ForceDirectories(root + "prog/");

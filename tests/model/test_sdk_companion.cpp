@@ -19,6 +19,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ void WriteScript(const std::string& path, const std::string& body) {
 }
 
 std::string FreshDir(const std::string& name) {
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/sdk_companion/" + name + "/";
+    const std::string dir = CaseOutputDir() + "/sdk_companion/" + name + "/";
     ForceDirectories(dir);
     return dir;
 }

@@ -16,6 +16,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -337,7 +338,7 @@ TEST(SdkFileClassLoad, DamagedValues) {
         }
     }
     FR_SDK_MAINDATA d;
-    EXPECT_FALSE(file.LoadFromFile(std::string(TEST_OUTPUT_DIR) + "/no such file.$O1", d));
+    EXPECT_FALSE(file.LoadFromFile(CaseOutputDir() + "/no such file.$O1", d));
 }
 
 TEST(SdkFileClassLoad, LongNamesAreCutAtACharacterBoundary) {

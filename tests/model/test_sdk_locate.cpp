@@ -6,6 +6,7 @@
 #include "model/sdk_bridge.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ namespace {
 struct Tree {
     std::string root;
     explicit Tree(const std::string& name, std::initializer_list<const char*> make = {}) {
-        root = std::string(TEST_OUTPUT_DIR) + "/sdk_locate/" + name + "/";
+        root = CaseOutputDir() + "/sdk_locate/" + name + "/";
         ForceDirectories(root + "prog/");
         DeleteFile(root + "prog/EXTFRAME.txt");
         for (const char* m : make) ForceDirectories(root + m);

@@ -10,6 +10,7 @@
 
 #include "model/sdk_file_class.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ std::string Bytes(const std::string& path) {
 }
 
 std::string FreshDir(const std::string& name) {
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/sdk_result_files/" + name + "/";
+    const std::string dir = CaseOutputDir() + "/sdk_result_files/" + name + "/";
     ForceDirectories(dir);
     return dir;
 }

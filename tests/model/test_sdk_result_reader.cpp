@@ -14,11 +14,12 @@
 #include "model_builder.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
 std::string FreshDir(const std::string& name) {
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/sdk_result_reader/" + name + "/";
+    const std::string dir = CaseOutputDir() + "/sdk_result_reader/" + name + "/";
     ForceDirectories(dir);
     return dir;
 }

@@ -27,6 +27,7 @@
 #include "model/result_files.h"
 #include "platform/sysutils.h"
 #include "platform/thread_start.h"
+#include "tests/case_output.h"
 #include "tests/model/model_builder.h"
 #include "tests/oracle/reference_analysis.h"
 #include "tests/oracle/reference_result_files.h"
@@ -108,7 +109,7 @@ bool AnalyseAndWrite(const FrameModel& model, const std::string& base) {
 }  // namespace
 
 TEST(ThreadStartFailure, EveryNumberOfStartableThreadsGivesTheReferenceFiles) {
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/thread_start_failure/";
+    const std::string dir = CaseOutputDir() + "/thread_start_failure/";
     ForceDirectories(dir);
     const std::unique_ptr<FrameModel> model = Beam();
     {
@@ -146,7 +147,7 @@ TEST(ThreadStartFailure, EveryNumberOfStartableThreadsGivesTheReferenceFiles) {
 // thread has opened the gate, instead of formatting on the calling thread
 // and waiting there for blocks that thread has still to form.
 TEST(ThreadStartFailure, AGatedJobWithoutFormattersFormatsWhenFinished) {
-    const std::string dir = std::string(TEST_OUTPUT_DIR) + "/thread_start_failure/";
+    const std::string dir = CaseOutputDir() + "/thread_start_failure/";
     ForceDirectories(dir);
     const std::unique_ptr<FrameModel> model = Beam();
     FrameResults& results = *AllocateFrameResults();

@@ -15,6 +15,7 @@
 #include "model/member_extremes.h"
 #include "model/progress.h"
 #include "model/stiffness.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 
 namespace reference {
@@ -22,11 +23,11 @@ namespace reference {
 namespace {
 
 int PointCountOf(const ResultMember& member) {
-    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+    return CheckedCount(member.pointCount, kMaxResultPoints);
 }
 
 int ComboCountOf(const FrameResults& results, const FrameModel& model) {
-    return std::clamp(std::min(results.comboCount, model.combinationCount), 0, kMaxResultCombos);
+    return CheckedCount(std::min(results.comboCount, model.combinationCount), kMaxResultCombos);
 }
 
 // Block index of the load case numbered `no`, 0 when it has no results.
@@ -49,7 +50,7 @@ void CombineOne(FrameResults& results, const FrameModel& model, int k) {
     std::memset(block.nodes, 0, sizeof block.nodes);
     std::memset(block.members, 0, sizeof block.members);
     for (int n = 1; n <= results.nodeCount; ++n) block.nodes[n].nodeNo = results.node[n].no;
-    const int entries = std::clamp(combo.count, 0, kMaxCombinationEntries);
+    const int entries = CheckedCount(combo.count, kMaxCombinationEntries);
     for (int e = 1; e <= entries; ++e) {
         const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
         if (c == 0) continue;
@@ -83,8 +84,8 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
         EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
         return false;
     }
-    results.caseCount = std::clamp(model.loadCaseCount, 0, kMaxResultCases);
-    results.comboCount = std::clamp(model.combinationCount, 0, kMaxResultCombos);
+    results.caseCount = CheckedCount(model.loadCaseCount, kMaxResultCases);
+    results.comboCount = CheckedCount(model.combinationCount, kMaxResultCombos);
     results.combosIndex = results.caseCount + 1;
     for (int c = 1; c <= results.caseCount; ++c) {
         ResultCase& block = results.block[c];
@@ -111,16 +112,16 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
 
 void CombineCaseResults(FrameResults& results, const FrameModel& model,
                         const CombineExtras& extras) {
-    results.nodeCount = std::clamp(model.nodeCount, 0, std::min(kMaxNodes, kResultNodeSlots - 1));
+    results.nodeCount = CheckedCount(model.nodeCount, std::min(kMaxNodes, kResultNodeSlots - 1));
     for (int n = 1; n <= results.nodeCount; ++n) results.node[n].no = model.nodes[n].no;
-    results.caseCount = std::clamp(results.caseCount, 0, kMaxResultCases);
+    results.caseCount = CheckedCount(results.caseCount, kMaxResultCases);
     for (int c = 1; c <= std::min(results.caseCount, model.loadCaseCount); ++c) {
         results.block[c].caseNo = model.loadCases[c].no;
     }
     results.combosIndex = results.caseCount + 1;
     const int comboCount = ComboCountOf(results, model);
     const int lastBlock =
-        std::min(results.caseCount + std::clamp(results.comboCount, 0, kMaxResultCombos) + 1,
+        std::min(results.caseCount + CheckedCount(results.comboCount, kMaxResultCombos) + 1,
                  kResultCaseSlots - 1);
     // Blocks whose values were not all finite and are cleared: the load
     // cases before they are combined, each combination once formed.
@@ -149,7 +150,7 @@ void CombineCaseResults(FrameResults& results, const FrameModel& model,
         double bound = 0;
         if (k >= 1 && k <= ComboCountOf(results, model)) {
             const KumiCase& combo = model.combinations[k];
-            for (int e = 1; e <= std::clamp(combo.count, 0, kMaxCombinationEntries); ++e) {
+            for (int e = 1; e <= CheckedCount(combo.count, kMaxCombinationEntries); ++e) {
                 const int c = CaseBlockOf(results, model, combo.entries[e].loadCaseNo);
                 if (c != 0)
                     bound +=
@@ -172,15 +173,15 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         EngineMessage("メモリーが足りません.(剛域展開)"_sj);
         return;
     }
-    const int pieces = std::clamp(expanded.memberCount, 0, kResultMemberSlots - 1);
+    const int pieces = CheckedCount(expanded.memberCount, kResultMemberSlots - 1);
     std::vector<int> pieceCount(kResultMemberSlots, 0);
     for (int b = 1; b <= pieces; ++b) pieceCount[b] = PointCountOf(results.member[b]);
-    const int mc = std::clamp(user.memberCount, 0, kMaxMembers);
+    const int mc = CheckedCount(user.memberCount, kMaxMembers);
     const int usedNodes =
-        std::clamp(std::max(expanded.nodeCount, user.nodeCount), 0, kMaxNodes) + 1;
+        CheckedCount(std::max(expanded.nodeCount, user.nodeCount), kMaxNodes) + 1;
     const int usedMembers = pieces + 1;
     results.memberCount = mc;
-    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
+    const int cases = CheckedCount(results.caseCount, kMaxResultCases);
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
     std::vector<UserPointList> userPoints(static_cast<std::size_t>(mc) + 1);
     std::vector<std::vector<double>> sortedPoints(static_cast<std::size_t>(mc) + 1);

@@ -13,6 +13,7 @@
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
 #include "model/load_terms.h"
+#include "platform/assertions.h"
 #include "tests/oracle/reference_analysis.h"
 
 namespace reference {
@@ -23,7 +24,7 @@ namespace {
 constexpr double kMinLength = 0.0001;
 
 int PointCountOf(const ResultMember& member) {
-    return std::clamp(member.pointCount, 0, kMaxResultPoints);
+    return CheckedCount(member.pointCount, kMaxResultPoints);
 }
 
 // The shear effects of one load on one member, kept in load order so that
@@ -39,7 +40,7 @@ std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& r
                                         const FrameModel& model, int caseIndex) {
     std::vector<ShearStep> steps;
     const LoadCase& lc = model.loadCases[caseIndex];
-    const int loadCount = std::clamp(lc.count, 0, kMaxLoads);
+    const int loadCount = CheckedCount(lc.count, kMaxLoads);
     for (int l = 1; l <= loadCount; ++l) {
         const LoadRecord& load = lc.loads[l];
         if (load.code == kLoadNodal) continue;
@@ -85,7 +86,7 @@ void ApplySpringLoads(MemberResult& mr, const ResultMember& rm, const MemberLoad
 void SmoothJoints(ResultCase& block, const FrameResults& results, const FrameModel& model,
                   const LoadCase& lc) {
     const std::unordered_set<int> keep = NodesKeepingEndMoments(model, lc);
-    const int nodeCount = std::clamp(model.nodeCount, 0, kMaxNodes);
+    const int nodeCount = CheckedCount(model.nodeCount, kMaxNodes);
     for (int k = 1; k <= nodeCount; ++k) {
         const int nodeNo = model.nodes[k].no;
         if (keep.count(nodeNo) != 0) continue;

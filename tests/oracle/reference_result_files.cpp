@@ -7,6 +7,7 @@
 #include "model/frame_results.h"
 #include "model/result_files.h"
 #include "model/text_helpers.h"
+#include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 
@@ -21,11 +22,11 @@ double Z(double v) { return std::fabs(v) < 1e-30 ? 0.0 : v; }
 
 void WriteMemberForceFile(TStringList& list, const FrameResults& results, int which) {
     const std::string head = which == kResultLoadCases ? "部材力"_sj : "部材力（組み合せ）"_sj;
-    const int cases = std::clamp(results.caseCount, 0, kMaxResultCases);
+    const int cases = CheckedCount(results.caseCount, kMaxResultCases);
     const int first = which == kResultLoadCases ? 1 : cases + 2;
     const int count =
-        which == kResultLoadCases ? cases : std::clamp(results.comboCount, 0, kMaxResultCombos);
-    const int members = std::clamp(results.memberCount, 0, kResultMemberSlots - 1);
+        which == kResultLoadCases ? cases : CheckedCount(results.comboCount, kMaxResultCombos);
+    const int members = CheckedCount(results.memberCount, kResultMemberSlots - 1);
     for (int b = first; b < first + count; ++b) {
         const ResultCase& block = results.block[b];
         list.Add(head);
@@ -33,7 +34,7 @@ void WriteMemberForceFile(TStringList& list, const FrameResults& results, int wh
         for (int m = 1; m <= members; ++m) {
             const ResultMember& rm = results.member[m];
             const MemberResult& mr = block.members[m];
-            const int n = std::clamp(rm.pointCount, 0, kMaxResultPoints);
+            const int n = CheckedCount(rm.pointCount, kMaxResultPoints);
             list.Add(FormatStr("MEMBR%5d%5d%5d%5d%5d", rm.no, rm.nodeI, rm.nodeJ, n, 2));
             for (int r = 1; r <= n + 2; ++r) {
                 std::string point = FormatStr("%5d", r);

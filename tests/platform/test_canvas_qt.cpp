@@ -12,6 +12,7 @@
 #include "platform/qt/picture_file.h"
 #include "platform/qt/printer.h"
 #include "platform/sjis_literal.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -190,7 +191,7 @@ TEST(CanvasPictures, StretchDrawAndJpegErrors) {
 }
 
 TEST(CanvasPrinter, PdfPagesAndDeviceFacts) {
-    const std::string path = std::string(TEST_OUTPUT_DIR) + "/printer_pages.pdf";
+    const std::string path = CaseOutputDir() + "/printer_pages.pdf";
     std::remove(path.c_str());
     {
         TPrinter p;

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "platform/qt/dialogs.h"
+#include "tests/case_output.h"
 
 TEST(Dialogs, StandardButtonsAreJapaneseAfterStartUp) {
     int argc = 0;
@@ -20,7 +21,7 @@ TEST(Dialogs, StandardButtonsAreJapaneseAfterStartUp) {
     EXPECT_TRUE(box.button(QMessageBox::No)->text().startsWith(QString::fromUtf8("\u3044\u3044\u3048")));
     EXPECT_TRUE(box.button(QMessageBox::Cancel)->text().startsWith(QString::fromUtf8("\u30AD\u30E3\u30F3\u30BB\u30EB")));
     box.setText("?");
-    box.grab().save(QString(TEST_OUTPUT_DIR) + "/message_box_ja.png");
+    box.grab().save(QString::fromStdString(CaseOutputDir()) + "/message_box_ja.png");
 }
 
 // A message box is titled by its kind, in Japanese, as the class library's

@@ -12,6 +12,7 @@
 
 #include "platform/file_replace.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 #include "tests/file_size_limit.h"
 
 namespace fs = std::filesystem;
@@ -21,7 +22,7 @@ namespace {
 class ReplacingFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::path(TEST_OUTPUT_DIR) / "file_replace" /
+        dir = fs::path(CaseOutputDir()) / "file_replace" /
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::remove_all(dir);
         fs::create_directories(dir);

@@ -5,11 +5,12 @@
 #include "platform/ini_file.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
 std::string FreshFile(const char* name) {
-    const std::string f = std::string(TEST_OUTPUT_DIR) + "/" + name;
+    const std::string f = CaseOutputDir() + "/" + name;
     DeleteFile(f);
     return f;
 }

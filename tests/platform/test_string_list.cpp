@@ -5,6 +5,7 @@
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST(StringListText, SplitsAtCrLfOrEitherAlone) {
 }
 
 TEST(StringListFile, WritesCrLfAndReadsBackByteForByte) {
-    const std::string file = std::string(TEST_OUTPUT_DIR) + "/list_" + "計算"_sj + ".txt";
+    const std::string file = CaseOutputDir() + "/list_" + "計算"_sj + ".txt";
     TStringList l;
     l.Add("FRAME-03");
     l.Add("表"_sj);

@@ -6,6 +6,7 @@
 #include "platform/paths.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ TEST(TextHelpers, TrimAndUpperCaseWorkOnBytes) {
 }
 
 TEST(Folders, ForceDirectoriesAndDelete) {
-    const std::string base = std::string(TEST_OUTPUT_DIR) + "/dirs/" + "日本"_sj + "/a/b/";
+    const std::string base = CaseOutputDir() + "/dirs/" + "日本"_sj + "/a/b/";
     ASSERT_TRUE(ForceDirectories(base));
     EXPECT_TRUE(DirectoryExists(base));
     const std::string f = base + "f.txt";

@@ -15,6 +15,7 @@
 #include "platform/string_list.h"
 #include "rccheck/rc_data_file.h"
 #include "rccheck/rebar_table.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ TEST(RcDataFile, FileRoundTripIsByteIdentical) {
     // Through a file: frame sections and the RC block as the save writes it.
     TStringList block;
     WriteRcCheckData(block, *model, *rc);
-    const std::string fileName = std::string(TEST_OUTPUT_DIR) + "/rc_round_trip.$O1";
+    const std::string fileName = CaseOutputDir() + "/rc_round_trip.$O1";
     ASSERT_TRUE(WriteFrameDataFile(fileName, *model, &block));
     TStringList loaded;
     ASSERT_TRUE(loaded.LoadFromFile(fileName));

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "platform/assertions.h"
 #include "rccheck/rc_member_check.h"
 #include "rccheck/rc_prepare.h"
 #include "rccheck/rebar_table.h"
@@ -182,10 +183,22 @@ TEST(RcMemberCheck, OutOfRangeMembersAndTinyMembersAreSafe) {
     rc->memberChecks[1].pointCount = 1;  // as a damaged file may give
     CheckMember(*rc, 1);
     EXPECT_GT(rc->memberChecks[1].points[1].cases[1].fc, 0.0f);
+}
+
+// The reader clamps a point count to the table: one beyond it is a fault of
+// the program. A checked build stops on it; without the checks the check
+// stays inside the table.
+TEST(RcMemberCheckDeathTest, APointCountBeyondTheTableIsAFaultOfTheProgram) {
+    const double moments[2][4] = {{100, 100, 100, -100}, {100, 100, 100, -100}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
     rc->memberChecks[1].pointCount = 9999;
+#if VEXTOR_ASSERTIONS
+    EXPECT_DEATH(CheckAllMembers(*rc), "own logic failed");
+#else
     CheckAllMembers(*rc);
     BuildEnvelope(*rc);
     SUCCEED();
+#endif
 }
 
 }  // namespace

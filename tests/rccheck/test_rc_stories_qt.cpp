@@ -27,6 +27,7 @@
 #include "rccheck/ui/check_sheet_grid.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
+#include "tests/case_output.h"
 #include "tests/rccheck/rc_test_host.h"
 
 namespace {
@@ -243,7 +244,7 @@ TEST_F(RcStory, PointSettingsFollowTheirPointsWhenAPointIsAdded) {
     ASSERT_EQ(RcData->memberChecks[2].points[iEnd].cases[1].bend.x, 0.0f);
     ClickCell(sheet, 3, SheetRow(sheet, "(TuCK)"));
     TypeAndEnter("0");
-    w.Widget()->grab().save(QString::fromUtf8(TEST_OUTPUT_DIR) + "/rc_story_sheet.png");
+    w.Widget()->grab().save(QString::fromStdString(CaseOutputDir()) + "/rc_story_sheet.png");
     ASSERT_FLOAT_EQ(RcData->memberChecks[2].points[PointNamed(2, "中央"_sj)].t1, 200.0f);
     ASSERT_EQ(RcData->memberChecks[2].points[iEnd].cases[1].tuCK, 0);
     const std::string iEndName = RcData->memberChecks[2].points[iEnd].name;

@@ -1,8 +1,8 @@
 // The RC check window and the section settings window on the analysed
 // portal frame (examples/portal.$O1): the show sequence, Enter commits, the
 // NG search, paging, printing, check types and the switch-off options, and
-// what they ask of the window that opened them. Screenshots go to
-// TEST_OUTPUT_DIR for a look.
+// what they ask of the window that opened them. Screenshots go to the
+// case's output folder for a look.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -38,6 +38,7 @@
 #include "report/print_preview.h"
 #include "report/report_cover.h"
 
+#include "tests/case_output.h"
 #include "tests/rccheck/rc_portal_fixture.h"
 #include "tests/rccheck/rc_test_host.h"
 
@@ -93,7 +94,7 @@ bool JumpListHas(TFmPriPrev& preview, const std::string& text) {
 
 void Grab(TControl& form, const char* name) {
     ProcessMessages();
-    form.Widget()->grab().save(QString::fromUtf8(TEST_OUTPUT_DIR) + "/" + name);
+    form.Widget()->grab().save(QString::fromStdString(CaseOutputDir()) + "/" + name);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "platform/qt/picture_file.h"
 #include "platform/sjis_literal.h"
 #include "pool_test_util.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -272,7 +273,7 @@ TEST(PoolPrinter, PdfGetsOnePagePerReplayedPage) {
         Gmm_Line(0, 0, 180, 270, 0, 0);
     }
     PoolRecording = false;
-    const std::string path = std::string(TEST_OUTPUT_DIR) + "/three_pages.pdf";
+    const std::string path = CaseOutputDir() + "/three_pages.pdf";
     std::remove(path.c_str());
     {
         TPrinter printer;

@@ -23,6 +23,7 @@
 #include "report/print_preview.h"
 #include "tests/analysed_example.h"
 #include "report/report_cover.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ int PdfPageCount(const std::string& path) {
 
 // Sends the next print job into a fresh PDF file; returns its path.
 std::string PrintToPdf(const std::string& name) {
-    const std::string path = std::string(TEST_OUTPUT_DIR) + "/" + name;
+    const std::string path = CaseOutputDir() + "/" + name;
     std::remove(path.c_str());
     SetPrintDialogHook([path](TPrinter& printer) {
         printer.SetPdfFile(path);
@@ -85,7 +86,7 @@ int NonBackgroundPixels(TBitmap& b, int x0, int y0, int x1, int y1) {
 }
 
 void Grab(TFmPriPrev& w, const std::string& name) {
-    w.Form.Widget()->grab().save(QString::fromStdString(std::string(TEST_OUTPUT_DIR) + "/" + name));
+    w.Form.Widget()->grab().save(QString::fromStdString(CaseOutputDir() + "/" + name));
 }
 
 }  // namespace
@@ -316,7 +317,7 @@ TEST(PreviewPrinting, RangeAndCurrentPage) {
 
 TEST(PreviewPrinting, CancelledDialogPrintsNothing) {
     TFmPriPrev& w = Window();
-    const std::string path = std::string(TEST_OUTPUT_DIR) + "/preview_cancel.pdf";
+    const std::string path = CaseOutputDir() + "/preview_cancel.pdf";
     std::remove(path.c_str());
     SetPrintDialogHook([path](TPrinter& printer) {
         printer.SetPdfFile(path);

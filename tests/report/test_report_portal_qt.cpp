@@ -17,6 +17,7 @@
 #include "platform/sjis_literal.h"
 #include "report/contents_pages.h"
 #include "report_body_util.h"
+#include "tests/case_output.h"
 
 namespace {
 
@@ -210,7 +211,7 @@ TEST(ReportPortal, RendersPages) {
     TBitmap bmp(900, 1350);
     for (int page : {0, 1, 11, 12, 13, 15, 17}) {
         PlayPoolPage(bmp, page, 1800, 2700, 0xFFFFFF);
-        EXPECT_TRUE(bmp.SaveToFile(std::string(TEST_OUTPUT_DIR) + "/portal_page" +
+        EXPECT_TRUE(bmp.SaveToFile(CaseOutputDir() + "/portal_page" +
                                    std::to_string(page) + ".png"));
     }
     (void)p;

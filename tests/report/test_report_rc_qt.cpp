@@ -14,6 +14,7 @@
 #include "rccheck/rc_records.h"
 #include "report/page_pool.h"
 #include "report_body_util.h"
+#include "tests/case_output.h"
 #include "tests/model/model_builder.h"
 
 namespace {
@@ -154,7 +155,7 @@ TEST(ReportRcChapter, CellTextsStayBetweenTheRules) {
         EXPECT_EQ(TextOverRules(10 + k), "") << "body page " << k;
         TBitmap bmp(1800, 2700);
         PlayPoolPage(bmp, 10 + k, 1800, 2700, 0xFFFFFF);
-        bmp.SaveToFile(std::string(TEST_OUTPUT_DIR) + "/rc_narrow_cells" + std::to_string(k) + ".png");
+        bmp.SaveToFile(CaseOutputDir() + "/rc_narrow_cells" + std::to_string(k) + ".png");
     }
     EXPECT_GE(checked, 1);
 }
@@ -281,7 +282,7 @@ TEST(ReportRcChapter, BothKindsOfChecksShowAllRowsAndRender) {
     for (int k = pages - 2; k <= pages; ++k) {
         EXPECT_LE(LowestRecordY(10 + k), 2700.0) << k;
         PlayPoolPage(bmp, 10 + k, 1800, 2700, 0xFFFFFF);
-        EXPECT_TRUE(bmp.SaveToFile(std::string(TEST_OUTPUT_DIR) + "/rc_page" + std::to_string(k) + ".png"));
+        EXPECT_TRUE(bmp.SaveToFile(CaseOutputDir() + "/rc_page" + std::to_string(k) + ".png"));
     }
 }
 

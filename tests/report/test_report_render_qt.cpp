@@ -11,11 +11,13 @@
 
 #include "platform/sjis_literal.h"
 #include "pool_test_util.h"
+#include "tests/case_output.h"
 
 namespace {
 
 const std::string kReference = std::string(TEST_DATA_DIR) + "/report/golden_page.png";
-const std::string kOut = std::string(TEST_OUTPUT_DIR) + "/golden_page";
+// Where the page and its difference picture go (the case's own folder).
+std::string OutBase() { return CaseOutputDir() + "/golden_page"; }
 
 // A channel differing by more than this marks a pixel as different: small
 // enough to catch a moved line, large enough for anti-aliasing noise.
@@ -63,11 +65,11 @@ TEST(ReportRender, PageMatchesReferencePicture) {
     ComposePage();
     TBitmap page(600, 900);
     PlayPoolPage(page, 0, 1800, 2700, kScreenBackground);
-    page.SaveToFile(kOut + ".out.png");
+    page.SaveToFile(OutBase() + ".out.png");
 
     TBitmap reference;
     ASSERT_TRUE(reference.LoadFromFile(kReference))
-        << "no reference picture; check " << kOut << ".out.png and copy it to " << kReference;
+        << "no reference picture; check " << OutBase() << ".out.png and copy it to " << kReference;
     ASSERT_EQ(reference.Width(), page.Width());
     ASSERT_EQ(reference.Height(), page.Height());
     TBitmap diff(page.Width(), page.Height());
@@ -84,8 +86,8 @@ TEST(ReportRender, PageMatchesReferencePicture) {
             }
         }
     const double share = static_cast<double>(different) / (page.Width() * page.Height());
-    if (share > kPixelShare) diff.SaveToFile(kOut + ".diff.png");
-    EXPECT_LE(share, kPixelShare) << different << " pixels differ; see " << kOut << ".diff.png";
+    if (share > kPixelShare) diff.SaveToFile(OutBase() + ".diff.png");
+    EXPECT_LE(share, kPixelShare) << different << " pixels differ; see " << OutBase() << ".diff.png";
 }
 
 TEST(ReportRender, PageTextListsTheLines) {
