@@ -40,8 +40,10 @@ void ConnectEngineToStderr() {
 int LoadAndCheck(const std::string& fileName) {
     std::string warnings;
     if (!ReadFrameDataFile(fileName, *FrameData, warnings)) {
-        PrintLine(stderr, warnings.empty() ? FormatStr("計算条件ファイル %s が読めません！"_sj.c_str(), fileName.c_str())
-                                           : warnings);
+        PrintLine(stderr,
+                  warnings.empty()
+                      ? FormatStr("計算条件ファイル %s が読めません！"_sj.c_str(), fileName.c_str())
+                      : warnings);
         return kBatchMissingFile;
     }
     if (!warnings.empty()) {
@@ -80,8 +82,9 @@ int RunBatch(const CommandLineOptions& options) {
     // A FIFO or a folder under the name is not read: reading a FIFO would
     // wait for a writer that may never come.
     if (CurrentFileName.empty() && IsNonRegularFile(options.triedName)) {
-        PrintLine(stderr, FormatStr("計算条件ファイル %s は通常のファイルではありません！"_sj.c_str(),
-                                    options.triedName.c_str()));
+        PrintLine(stderr,
+                  FormatStr("計算条件ファイル %s は通常のファイルではありません！"_sj.c_str(),
+                            options.triedName.c_str()));
         return kBatchFailed;
     }
     if (CurrentFileName.empty() || !FileExists(CurrentFileName)) {

@@ -15,10 +15,10 @@ constexpr int kDefaultPackValue = 999;
 
 struct CommandLineOptions {
     bool batchMode = false;
-    bool sdk = false;            // "/SDK": rigid zones ignored, View1 divisions as point capacity
+    bool sdk = false;  // "/SDK": rigid zones ignored, View1 divisions as point capacity
     int packValue = kDefaultPackValue;  // "/FPACK=n"
-    std::string fileName;        // CP932; "" when no argument named an existing file
-    std::string triedName;       // the last name tried (for the missing-file message)
+    std::string fileName;               // CP932; "" when no argument named an existing file
+    std::string triedName;              // the last name tried (for the missing-file message)
 };
 
 // Program-wide start-up values.

@@ -24,7 +24,9 @@ constexpr double kPi = 3.14159265358979323846;
 // clear of the other labels of the figure.
 constexpr double kLabelReach = 4.0;
 
-int ResultMembers(const FrameResults& r) { return CheckedCount(r.memberCount, kResultMemberSlots - 1); }
+int ResultMembers(const FrameResults& r) {
+    return CheckedCount(r.memberCount, kResultMemberSlots - 1);
+}
 int ResultNodes(const FrameResults& r) { return CheckedCount(r.nodeCount, kResultNodeSlots - 1); }
 bool ValidCase(int c) { return c >= 1 && c < kResultCaseSlots; }
 
@@ -46,7 +48,9 @@ bool MemberEnds(const FrameResults& r, int m, double& xi, double& yi, double& xj
 
 int PointCount(const ResultMember& m) { return CheckedCount(m.pointCount, kMaxResultPoints); }
 
-std::string Trimmed(const char* label, int size) { return Trim(std::string(label, strnlen(label, size))); }
+std::string Trimmed(const char* label, int size) {
+    return Trim(std::string(label, strnlen(label, size)));
+}
 
 std::uint32_t PenColour() {
     TCanvas* c = G_GetCanvas();
@@ -77,11 +81,13 @@ std::vector<DiagramPoint> MemberPoints(const FrameResults& r, int m, int caseInd
         } else {
             p.kind = 0;
             // Extremes at the member ends are the end values already shown.
-            if (p.pos > 0.0005 && p.pos < rm.length - 0.0001) p.label = k == n + 1 ? "M-max" : "M-min";
+            if (p.pos > 0.0005 && p.pos < rm.length - 0.0001)
+                p.label = k == n + 1 ? "M-max" : "M-min";
         }
         pts.push_back(p);
     }
-    std::stable_sort(pts.begin(), pts.end(), [](const DiagramPoint& a, const DiagramPoint& b) { return a.pos < b.pos; });
+    std::stable_sort(pts.begin(), pts.end(),
+                     [](const DiagramPoint& a, const DiagramPoint& b) { return a.pos < b.pos; });
     return pts;
 }
 
@@ -97,19 +103,25 @@ void DistanceText(double px, double py, double x, double len, double a, double v
     const bool turned = std::cos(a) <= -0.01;
     DiagramFont(a * 180 / kPi + (turned ? 180 : 0));
     const bool pos = value >= 0;
-    const std::string left = FormatStr("←%0.3f"_sj.c_str(), d), right = FormatStr("%0.3f→"_sj.c_str(), d);
+    const std::string left = FormatStr("←%0.3f"_sj.c_str(), d),
+                      right = FormatStr("%0.3f→"_sj.c_str(), d);
     if (!turned) {
-        if (!nearI) (pos ? G_TextBL : G_TextTL)(px, py, left);
-        else (pos ? G_TextBR : G_TextTR)(px, py, right);
+        if (!nearI)
+            (pos ? G_TextBL : G_TextTL)(px, py, left);
+        else
+            (pos ? G_TextBR : G_TextTR)(px, py, right);
     } else {
-        if (!nearI) (pos ? G_TextTR : G_TextBR)(px, py, right);
-        else (pos ? G_TextTL : G_TextBL)(px, py, left);
+        if (!nearI)
+            (pos ? G_TextTR : G_TextBR)(px, py, right);
+        else
+            (pos ? G_TextTL : G_TextBL)(px, py, left);
     }
 }
 
 }  // namespace
 
-void SetDiagramTextSize(double& heightMm, double& widthMm, double& worldHeight, double& worldWidth) {
+void SetDiagramTextSize(double& heightMm, double& widthMm, double& worldHeight,
+                        double& worldWidth) {
     SetFigureTextSize(heightMm, widthMm, worldHeight, worldWidth);
 }
 
@@ -181,8 +193,8 @@ void DrawDiagramCurve(const DiagramPoints& pts, double factor, bool closeStart, 
     G_SetLineColor(colour);
 }
 
-void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int caseIndex, int quantity,
-                    double maximum, double scale, int flags) {
+void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int caseIndex,
+                    int quantity, double maximum, double scale, int flags) {
     (void)model;
     if (!ValidCase(caseIndex) || quantity < kQtyM || quantity > kQtyN) return;
     const double len = DiagramScaleLength(results);
@@ -194,7 +206,9 @@ void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int ca
             if (results.member[m].length < 0.001) continue;
             const int n = PointCount(results.member[m]);
             for (int k = 1; k <= n; ++k)
-                vmax = std::max(vmax, std::fabs(static_cast<double>(results.block[caseIndex].members[m].values[quantity][k])));
+                vmax =
+                    std::max(vmax, std::fabs(static_cast<double>(
+                                       results.block[caseIndex].members[m].values[quantity][k])));
         }
     }
     const double sign = quantity == kQtyS ? 1.0 : -1.0;
@@ -207,7 +221,7 @@ void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int ca
         double xi, yi, xj, yj;
         if (!MemberEnds(results, m, xi, yi, xj, yj)) continue;
         const double memberLen = Distance(xi, yi, xj, yj);
-        if (memberLen - 0.0001 < 0.0002) continue;  // 2.
+        if (memberLen - 0.0001 < 0.0002) continue;                                            // 2.
         const std::vector<DiagramPoint> pts = MemberPoints(results, m, caseIndex, quantity);  // 3.
         DiagramPoints dp;
         dp.xi = xi, dp.yi = yi, dp.xj = xj, dp.yj = yj;
@@ -258,14 +272,15 @@ void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int ca
                               lx, ly, t, std::cos(a), std::sin(a), ahead, behind);
             }
             // 7. Distance of a named point from the nearer end, on screen.
-            if (screen && !pts[k].label.empty() && 200 * wh < memberLen && x >= 0.001 && x <= memberLen - 0.001)
+            if (screen && !pts[k].label.empty() && 200 * wh < memberLen && x >= 0.001 &&
+                x <= memberLen - 0.001)
                 DistanceText(px, py, x, memberLen, a, v);
         }
     }
 }
 
-void DrawDisplacements(const FrameResults& results, const FrameModel& model, int caseIndex, double scale,
-                       int flags) {
+void DrawDisplacements(const FrameResults& results, const FrameModel& model, int caseIndex,
+                       double scale, int flags) {
     (void)model;
     (void)flags;
     if (!ValidCase(caseIndex)) return;
@@ -277,8 +292,10 @@ void DrawDisplacements(const FrameResults& results, const FrameModel& model, int
         dmax = std::max({dmax, std::fabs(rc.nodes[k].dx), std::fabs(rc.nodes[k].dy)});
     for (int m = 1; m <= ResultMembers(results); ++m)
         for (int k = 1; k <= PointCount(results.member[m]); ++k)
-            wmax = std::max(wmax, std::fabs(static_cast<double>(rc.members[m].values[kQtyDisp][k])));
-    const double s = std::min(len * 0.5 * scale / std::max(dmax, 0.001), len * 0.5 * scale / std::max(wmax, 0.001));
+            wmax =
+                std::max(wmax, std::fabs(static_cast<double>(rc.members[m].values[kQtyDisp][k])));
+    const double s = std::min(len * 0.5 * scale / std::max(dmax, 0.001),
+                              len * 0.5 * scale / std::max(wmax, 0.001));
     const std::uint32_t colour = PenColour();
     double th, tw, wh, ww;
     SetDiagramTextSize(th, tw, wh, ww);
@@ -287,7 +304,8 @@ void DrawDisplacements(const FrameResults& results, const FrameModel& model, int
         const ResultMember& rm = results.member[m];
         const int a = ResultNodeSlot(results, rm.nodeI), b = ResultNodeSlot(results, rm.nodeJ);
         if (a == 0 || b == 0) continue;
-        const double xi = results.node[a].x, yi = results.node[a].y, xj = results.node[b].x, yj = results.node[b].y;
+        const double xi = results.node[a].x, yi = results.node[a].y, xj = results.node[b].x,
+                     yj = results.node[b].y;
         const double l0 = Distance(xi, yi, xj, yj);
         if (l0 < 0.0002) continue;
         const double ix = xi + s * rc.nodes[a].dx, iy = yi + s * rc.nodes[a].dy;
@@ -302,8 +320,10 @@ void DrawDisplacements(const FrameResults& results, const FrameModel& model, int
         const int n = PointCount(rm);
         double px = 0, py = 0;
         for (int k = 1; k <= n; ++k) {
-            const double x = rc.members[m].values[kQtyPos][k], w = rc.members[m].values[kQtyDisp][k];
-            const double qx = ix + x * (jx - ix) / l0 + s * w * nx, qy = iy + x * (jy - iy) / l0 + s * w * ny;
+            const double x = rc.members[m].values[kQtyPos][k],
+                         w = rc.members[m].values[kQtyDisp][k];
+            const double qx = ix + x * (jx - ix) / l0 + s * w * nx,
+                         qy = iy + x * (jy - iy) / l0 + s * w * ny;
             if (k > 1) G_Line(px, py, qx, qy, 0, 1);
             px = qx;
             py = qy;
@@ -327,8 +347,10 @@ void DrawDisplacements(const FrameResults& results, const FrameModel& model, int
                                   FormatStr("%8.5fy", Rounded(rc.nodes[k].dy, 0.00001)),
                                   FormatStr("%8.5fa", Rounded(rc.nodes[k].dt, 0.00001))};
         for (int r = 0; r < 3; ++r) {
-            if (y > 0.1) G_TextBC(x, y + (4 - r) * wh, t[r]);
-            else G_TextTC(x, y - (2 + r) * wh, t[r]);
+            if (y > 0.1)
+                G_TextBC(x, y + (4 - r) * wh, t[r]);
+            else
+                G_TextTC(x, y - (2 + r) * wh, t[r]);
         }
     }
 }
@@ -346,11 +368,14 @@ void DrawReactions(const FrameResults& results, const FrameModel& model, int cas
         const int k = ResultNodeSlot(results, row.nodeNo);
         if (k == 0) continue;
         const double x = results.node[k].x, y = results.node[k].y;
-        const std::string t[3] = {FormatStr("%8.3f", Rounded(row.rx, 0.001)), FormatStr("%8.3f", Rounded(row.ry, 0.001)),
+        const std::string t[3] = {FormatStr("%8.3f", Rounded(row.rx, 0.001)),
+                                  FormatStr("%8.3f", Rounded(row.ry, 0.001)),
                                   FormatStr("%8.3f", Rounded(row.rm, 0.001))};
         for (int i = 0; i < 3; ++i) {
-            if (y > 0.1) G_TextBC(x, y + (4 - i) * wh, t[i]);
-            else G_TextTC(x, y - (3 + i) * wh, t[i]);
+            if (y > 0.1)
+                G_TextBC(x, y + (4 - i) * wh, t[i]);
+            else
+                G_TextTC(x, y - (3 + i) * wh, t[i]);
         }
     }
 }

@@ -31,8 +31,8 @@ void DrawDiagramCurve(const DiagramPoints& pts, double factor, bool closeStart, 
 
 // quantity: 1 M, 2 S, 3 N. maximum 0 finds the largest value itself.
 // flags & 3: value labels on.
-void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int caseIndex, int quantity,
-                    double maximum, double scale, int flags);
-void DrawDisplacements(const FrameResults& results, const FrameModel& model, int caseIndex, double scale,
-                       int flags);
+void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int caseIndex,
+                    int quantity, double maximum, double scale, int flags);
+void DrawDisplacements(const FrameResults& results, const FrameModel& model, int caseIndex,
+                       double scale, int flags);
 void DrawReactions(const FrameResults& results, const FrameModel& model, int caseIndex);

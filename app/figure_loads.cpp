@@ -25,7 +25,9 @@ bool NonZero(const LoadRecord& r);
 struct Pt {
     double x, y;
 };
-Pt Along(Pt p, double angle, double d) { return {p.x + d * std::cos(angle), p.y + d * std::sin(angle)}; }
+Pt Along(Pt p, double angle, double d) {
+    return {p.x + d * std::cos(angle), p.y + d * std::sin(angle)};
+}
 double Deg(double rad) { return rad * 180 / kPi; }
 
 // What every load drawer needs: scale unit, text size and the pen colour
@@ -186,8 +188,8 @@ void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::
     }
 }
 
-void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e, double hI,
-                             double hJ) {
+void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e,
+                             double hI, double hJ) {
     const std::string tI = FormatStr("%.3f", r.qI), tJ = FormatStr("%.3f", r.qJ);
     std::string a = tI, b = tJ;
     if (std::fabs(std::cos(theta)) > 0.01) {
@@ -213,8 +215,8 @@ void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta
     TailLabels(p, {s.x + out, s.y}, {e.x + out, e.y}, a, b, false, side > 0, theta, false);
 }
 
-void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e, double hI,
-                               double hJ) {
+void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e,
+                               double hI, double hJ) {
     std::string a = FormatStr("%.3f", r.qI), b = FormatStr("%.3f", r.qJ);
     if (std::fabs(std::sin(theta)) > 0.01) {
         if (s.y > e.y) {
@@ -239,7 +241,8 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
     TailLabels(p, {s.x, s.y + out}, {e.x, e.y + out}, a, b, true, side > 0, theta, true);
 }
 
-void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, double fullHeight, double maxLoad) {
+void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, double fullHeight,
+                 double maxLoad) {
     if (r.code == kLoadNodal) {
         DrawNodal(model, r, p);
         return;
@@ -285,29 +288,39 @@ void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, doubl
             G_LoadTrapezoid(a.x, a.y, hI, b.x, b.y, hJ, p.ww, 0x11);
             G_SetLineWidth(2);
             G_SetArrowSize(3);
-            if (sg > 0) G_ArrowLine(a.x, a.y, b.x, b.y, kArrowShaft | kArrowHeadSecond);
-            else G_ArrowLine(a.x, a.y, b.x, b.y, kArrowShaft | kArrowHeadFirst);
+            if (sg > 0)
+                G_ArrowLine(a.x, a.y, b.x, b.y, kArrowShaft | kArrowHeadSecond);
+            else
+                G_ArrowLine(a.x, a.y, b.x, b.y, kArrowShaft | kArrowHeadFirst);
             G_SetLineWidth(1);
-            PlaceLoadValueLabels(u, p.th, p.tw, theta, a.x, a.y, -std::fabs(hI), tI, b.x, b.y, -std::fabs(hJ),
-                                 FormatStr("%.3f", r.qJ));
+            PlaceLoadValueLabels(u, p.th, p.tw, theta, a.x, a.y, -std::fabs(hI), tI, b.x, b.y,
+                                 -std::fabs(hJ), FormatStr("%.3f", r.qJ));
             break;
         }
         case kLoadDistPerp: {
             const int sg = FlipToPositive(hI, hJ);
-            const Pt a = Along(s, theta - sg * kPi / 2, 2.2 * u), b = Along(e, theta - sg * kPi / 2, 2.2 * u);
+            const Pt a = Along(s, theta - sg * kPi / 2, 2.2 * u),
+                     b = Along(e, theta - sg * kPi / 2, 2.2 * u);
             G_SetArrowSize(1);
             // The row stands on the side the load comes from and its arrows
             // point the way it acts: +v for a positive load, the member's
             // local axis turned +90 degrees as the engine takes it.
-            if (sg > 0) G_LoadTrapezoid(b.x, b.y, hJ, a.x, a.y, hI, p.ww, 0x11);
-            else G_LoadTrapezoid(a.x, a.y, hI, b.x, b.y, hJ, p.ww, 0x11);
+            if (sg > 0)
+                G_LoadTrapezoid(b.x, b.y, hJ, a.x, a.y, hI, p.ww, 0x11);
+            else
+                G_LoadTrapezoid(a.x, a.y, hI, b.x, b.y, hJ, p.ww, 0x11);
             PlaceLoadValueLabels(u, p.th, p.tw, theta, a.x, a.y, sg * hI, tI, b.x, b.y, sg * hJ,
                                  FormatStr("%.3f", r.qJ));
             break;
         }
-        case kLoadDistY: DrawVerticalDistributed(r, p, theta, s, e, hI, hJ); break;
-        case kLoadDistX: DrawHorizontalDistributed(r, p, theta, s, e, hI, hJ); break;
-        default: break;  // other codes leave no mark
+        case kLoadDistY:
+            DrawVerticalDistributed(r, p, theta, s, e, hI, hJ);
+            break;
+        case kLoadDistX:
+            DrawHorizontalDistributed(r, p, theta, s, e, hI, hJ);
+            break;
+        default:
+            break;  // other codes leave no mark
     }
 }
 
@@ -404,7 +417,9 @@ void SetRange(LoadRecord& r, int from, int to, int lengthMm) {
     r.distJ = static_cast<float>((lengthMm - to) * 0.001);
 }
 
-double ValueAt(const LoadRecord& r, MmLoad m, int at) { return Interpolate(m.from, r.qI, m.to, r.qJ, at); }
+double ValueAt(const LoadRecord& r, MmLoad m, int at) {
+    return Interpolate(m.from, r.qI, m.to, r.qJ, at);
+}
 
 // A nodal load may be a moment alone (held in distI).
 bool NonZero(const LoadRecord& r) {
@@ -498,12 +513,15 @@ void MergeOverlappingLoads(const FrameModel& model, LoadCase& lc) {
             if (a <= 0) continue;
             double xi, yi, xj, yj;
             GetMemberEnds(model, xi, yi, xj, yj, a);
-            const double len = model.members[a].length > 0 ? model.members[a].length : Distance(xi, yi, xj, yj);
+            const double len =
+                model.members[a].length > 0 ? model.members[a].length : Distance(xi, yi, xj, yj);
             const int lengthMm = Mm(len);
             for (int j = 1; j <= lc.count; ++j) {
                 if (j == i) continue;
                 const LoadRecord& b = lc.loads[j];
-                if (b.memberTo != 0 || b.code != lc.loads[i].code || b.memberFrom != lc.loads[i].memberFrom) continue;
+                if (b.memberTo != 0 || b.code != lc.loads[i].code ||
+                    b.memberFrom != lc.loads[i].memberFrom)
+                    continue;
                 if (MergePair(lc, i, j, lengthMm)) changed = true;
             }
         }

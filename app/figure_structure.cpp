@@ -53,8 +53,9 @@ void SetFigureTextSize(double& heightMm, double& widthMm, double& worldHeight, d
 // Rulers
 
 double RulerStep(double limit, const char** format) {
-    static const double steps[] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1, 0.2, 0.5, 1, 2, 5, 10};
-    static const char* const formats[] = {"%.3f", "%.3f", "%.3f", "%.2f", "%.2f", "%.2f", "%.1f",
+    static const double steps[] = {0.001, 0.002, 0.005, 0.01, 0.02, 0.05, 0.1,
+                                   0.2,   0.5,   1,     2,    5,    10};
+    static const char* const formats[] = {"%.3f", "%.3f", "%.3f",  "%.2f",  "%.2f",  "%.2f", "%.1f",
                                           "%.1f", "%.1f", "%.0fm", "%.0fm", "%.0fm", "%.0fm"};
     int chosen = 0;
     for (int k = 0; k < 13; ++k)
@@ -75,7 +76,8 @@ namespace {
 // or huge coordinates) gives an empty range instead of millions of ticks.
 bool TickRange(double from, double to, double step, int n, long long& first, long long& last) {
     const double a = Round0(from / step) * n, b = Round0(to / step) * n;
-    if (!std::isfinite(a) || !std::isfinite(b) || std::fabs(a) > 1e12 || std::fabs(b) > 1e12) return false;
+    if (!std::isfinite(a) || !std::isfinite(b) || std::fabs(a) > 1e12 || std::fabs(b) > 1e12)
+        return false;
     first = static_cast<long long>(a);
     last = static_cast<long long>(b);
     return last - first <= 100000;
@@ -259,7 +261,9 @@ void DrawRigidZoneLabel(double x1, double y1, double x2, double y2) {
 // Supports and springs
 
 void DrawSupportSymbols(const FrameModel& model, int supportCaseIndex, double textHeight, int gap) {
-    if (supportCaseIndex < 1 || supportCaseIndex > std::min(model.supportCaseCount, kMaxSupportCases)) return;
+    if (supportCaseIndex < 1 ||
+        supportCaseIndex > std::min(model.supportCaseCount, kMaxSupportCases))
+        return;
     const SuptCase& sc = model.supportCases[supportCaseIndex];
     const double mm = MmLenToWorldX(1);
     const int count = CheckedCount(sc.count, kMaxSupportEntries);
@@ -268,10 +272,15 @@ void DrawSupportSymbols(const FrameModel& model, int supportCaseIndex, double te
         double x, y;
         if (GetNodeXYByNo(model, x, y, en.nodeNo) == 0) continue;  // no such node: nothing to mark
         SetPlainFontMm(textHeight, 0);
-        auto below = [&](const std::string& glyph, double d) { G_TextTC(x, y - (gap + d) * mm, glyph); };
+        auto below = [&](const std::string& glyph, double d) {
+            G_TextTC(x, y - (gap + d) * mm, glyph);
+        };
         switch (en.code) {
-            case 0: break;
-            case 1: below("△"_sj, 0.6); break;
+            case 0:
+                break;
+            case 1:
+                below("△"_sj, 0.6);
+                break;
             case 2:
                 below("△"_sj, 0.6);
                 below("＿"_sj, 0.9);
@@ -283,9 +292,15 @@ void DrawSupportSymbols(const FrameModel& model, int supportCaseIndex, double te
                 G_TextTC(x + side * (gap + 0.9) * mm, y, "＿"_sj);
                 break;
             }
-            case 4: below("▲"_sj, 0.6); break;
-            case 5: below("§"_sj, 0.8); break;
-            default: below("？"_sj, 0.6); break;
+            case 4:
+                below("▲"_sj, 0.6);
+                break;
+            case 5:
+                below("§"_sj, 0.8);
+                break;
+            default:
+                below("？"_sj, 0.6);
+                break;
         }
     }
 }
@@ -306,7 +321,8 @@ void DrawSpringCase(const FrameModel& model, int loadCaseIndex, double textHeigh
         const double drawnMm = std::fabs(WorldLenToMmX(Distance(xi, yi, xj, yj)));
         const int n = static_cast<int>(std::min(std::max(2.0, 0.2 * drawnMm), 10000.0));
         const double sx = (xj - xi) / n, sy = (yj - yi) / n;
-        const double deg = std::fabs(sy) >= std::fabs(sx) ? -SafeAtan2(yj - yi, xj - xi) * 180 / kPi : 0.0;
+        const double deg =
+            std::fabs(sy) >= std::fabs(sx) ? -SafeAtan2(yj - yi, xj - xi) * 180 / kPi : 0.0;
         SetPlainFontMm(textHeight, deg);
         for (int k = 1; k < n; ++k) G_TextTC(xi + k * sx, yi + k * sy, "§"_sj);
     }
@@ -343,7 +359,8 @@ void DrawMemberNumber(const FrameModel& model, int index) {
     const double d = FontLineWorld();
     SetTextColor(0x008000);
     std::string text = FormatStr("[%d]", m.no);
-    if (DiagnosticDumpFlag && SpringSegmentCount[index] != 0) text += FormatStr("%d", SpringSegmentCount[index]);
+    if (DiagnosticDumpFlag && SpringSegmentCount[index] != 0)
+        text += FormatStr("%d", SpringSegmentCount[index]);
     double xi, yi, xj, yj;
     GetMemberEnds(model, xi, yi, xj, yj, index);
     const double mx = (xi + xj) / 2, my = (yi + yj) / 2;
@@ -365,7 +382,8 @@ void DrawMemberNumbers(const FrameModel& model) {
 }
 
 void DrawNodes(const FrameModel& model, int markerSize) {
-    for (int i = 1; i <= Nodes(model); ++i) G_Marker(model.nodes[i].x, model.nodes[i].y, markerSize, 0x800000, 1);
+    for (int i = 1; i <= Nodes(model); ++i)
+        G_Marker(model.nodes[i].x, model.nodes[i].y, markerSize, 0x800000, 1);
 }
 
 void DrawNodeNumbers(const FrameModel& model) {

@@ -100,7 +100,8 @@ void DrawSelection(const FrameModel& model, const SelectionState& sel) {
         G_SetLineWidth(9);
         for (int i = 1; i <= Members(model); ++i) {
             const int no = model.members[i].no;
-            if (no >= std::min(sel.memberFirst, last) && no <= std::max(sel.memberFirst, last)) DrawMember(model, i);
+            if (no >= std::min(sel.memberFirst, last) && no <= std::max(sel.memberFirst, last))
+                DrawMember(model, i);
         }
     } else if (sel.nodeI != 0) {
         double x, y;
@@ -146,12 +147,14 @@ void DrawPinEnds(const FrameModel& model) {
 void DrawLoads(const FigureContext& ctx, FrameModel& model) {
     const int c = FindLoadCaseIndex(model, ctx.selection.loadCase);
     if (ctx.selection.loadCase == 0 || c <= 0) return;
-    const double s = 2 * DiagramScale.value *
-                     std::pow(FigureView.fitPixelWorld / std::max(std::fabs(DevLenToWorldX(1)), 1e-300), 0.7);
+    const double s =
+        2 * DiagramScale.value *
+        std::pow(FigureView.fitPixelWorld / std::max(std::fabs(DevLenToWorldX(1)), 1e-300), 0.7);
     const bool merge = ctx.switches.LoadsMerged();
     LoadCache& cache = Cache();
     if (!cache.source) cache.source = std::make_unique<LoadCase>();
-    const bool stale = !cache.valid || cache.merged != merge || model.loadCases[0].no != model.loadCases[c].no ||
+    const bool stale = !cache.valid || cache.merged != merge ||
+                       model.loadCases[0].no != model.loadCases[c].no ||
                        !SameLoadCase(*cache.source, model.loadCases[c]);
     if (stale) {
         std::memcpy(cache.source.get(), &model.loadCases[c], sizeof(LoadCase));
@@ -163,7 +166,8 @@ void DrawLoads(const FigureContext& ctx, FrameModel& model) {
             // scale follows them so that no merged load outgrows the rest.
             for (int k = 1; k <= merged.count; ++k)
                 if (merged.loads[k].code != kLoadNodal)
-                    merged.maxLoad = std::max({merged.maxLoad, std::fabs(merged.loads[k].qI), std::fabs(merged.loads[k].qJ)});
+                    merged.maxLoad = std::max({merged.maxLoad, std::fabs(merged.loads[k].qI),
+                                               std::fabs(merged.loads[k].qJ)});
         }
         cache.merged = merge;
         cache.valid = true;
@@ -177,8 +181,8 @@ void DrawLoads(const FigureContext& ctx, FrameModel& model) {
 }
 
 // Block index of the case on show, 0 when none is.
-int ShownCase(const FigureContext& ctx, const FrameModel& model, const FrameResults& r, bool& combination,
-              int& number, std::string& name) {
+int ShownCase(const FigureContext& ctx, const FrameModel& model, const FrameResults& r,
+              bool& combination, int& number, std::string& name) {
     combination = false;
     if (ctx.selection.loadCase != 0) {
         const int c = FindLoadCaseIndex(model, ctx.selection.loadCase);
@@ -252,7 +256,8 @@ void InvalidateLoadCache(FrameModel& model) {
     Cache().valid = false;
 }
 
-void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int height, const FigureExtentsRect* fit) {
+void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int height,
+                 const FigureExtentsRect* fit) {
     if (!ctx.model) return;
     FrameModel& model = *ctx.model;
     const DisplaySwitchState& sw = ctx.switches;
@@ -264,16 +269,16 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
     CurrentGraphics.canvas = &bitmap.Canvas();
     G_ClearPage(kScreenBackground);
     G_SetLineWidth(1);
-    if (sw.Section()) DrawMemberBands(model);                 // 2.
+    if (sw.Section()) DrawMemberBands(model);                    // 2.
     if (sw.Supports()) DrawSpringMembers(model, ctx.selection);  // 3.
-    DrawSelection(model, ctx.selection);                      // 4.
-    G_SetLineColor(0);                                        // 5.
+    DrawSelection(model, ctx.selection);                         // 4.
+    G_SetLineColor(0);                                           // 5.
     G_SetLineWidth(1);
     if (sw.ArrowIJ()) DrawArrowsIJ(model);
-    G_SetLineWidth(sw.MemberThick() ? 3 : 1);                 // 6.
+    G_SetLineWidth(sw.MemberThick() ? 3 : 1);  // 6.
     G_SetLineColor(sw.MemberThick() || !sw.Section() ? 0 : 0xC0C0C0);
     DrawMembers(model);
-    if (sw.Supports()) {                                      // 7.
+    if (sw.Supports()) {  // 7.
         double th, tw, wh, ww;
         SetDiagramTextSize(th, tw, wh, ww);
         const int s = FindSupportCaseIndex(model, ctx.selection.supportCase);
@@ -286,7 +291,7 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
     // numbers; those that find no free place show again when the view is
     // zoomed in.
     BeginFigureLabels();
-    PoolSetBrushStyle(G_GetCanvas(), bsClear);                // 8.
+    PoolSetBrushStyle(G_GetCanvas(), bsClear);  // 8.
     if (sw.Section() && sw.SectionText()) {
         SetTextColor(0);
         DrawSectionLabels(model);
@@ -299,20 +304,20 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
         SetFontDevPx(12, 6, 2.0, 1.0, 0, 0);
         DrawNodeNumbers(model);
     }
-    if (model.rigidZoneSwitch == 1) {                         // 9.
+    if (model.rigidZoneSwitch == 1) {  // 9.
         G_SetLineColor(0x008000);
         SetTextColor(0x008000);
         DrawRigidZones(model, sw.MemberThick() ? 5 : 3);
     }
-    G_SetLineWidth(1);                                        // 10.
+    G_SetLineWidth(1);  // 10.
     DrawNodes(model, 7);
-    DrawPinEnds(model);                                       // 11.
-    if (sw.ViewPoints()) DrawViewPoints(model);               // 12.
+    DrawPinEnds(model);                          // 11.
+    if (sw.ViewPoints()) DrawViewPoints(model);  // 12.
     G_SetLineWidth(1);
-    if (sw.Loads()) DrawLoads(ctx, model);                    // 13.-14.
-    DrawResults(ctx, model);                                  // 15.-16.
+    if (sw.Loads()) DrawLoads(ctx, model);  // 13.-14.
+    DrawResults(ctx, model);                // 15.-16.
     EndFigureLabels();
-    DrawRulers(width, height, ctx.ctrlHeld);                  // 17.
+    DrawRulers(width, height, ctx.ctrlHeld);  // 17.
 }
 
 void FigureFitView(const FigureContext& ctx, TBitmap& bitmap, int width, int height) {
@@ -354,7 +359,8 @@ bool FigureMouseMove(int x, int y, bool leftHeld, const std::function<void()>& r
 }
 
 int FigureMouseUp(const FrameModel& model, int x, int y) {
-    if (std::abs(x - FigureView.pressX) >= 8 || std::abs(y - FigureView.pressY) >= 8) return 0;  // a drag
+    if (std::abs(x - FigureView.pressX) >= 8 || std::abs(y - FigureView.pressY) >= 8)
+        return 0;  // a drag
     if (!FigureView.fitted) return 0;
     G_RestoreState(FigureView.state);
     const double wx = DevToWorldX(FigureView.pressX), wy = DevToWorldY(FigureView.pressY);
@@ -401,7 +407,8 @@ void FigureWheel(int delta, bool shift, const std::function<void()>& repaint) {
     } else {
         // 4. The left ruler band sets the diagram scale.
         DiagramScale.value = delta > 0 ? DiagramScale.value * 1.03 : DiagramScale.value / 1.03;
-        DiagramScale.value = std::clamp(DiagramScale.value, DiagramScale.minimum, DiagramScale.maximum);
+        DiagramScale.value =
+            std::clamp(DiagramScale.value, DiagramScale.minimum, DiagramScale.maximum);
     }
     if (repaint) repaint();
     // 5.

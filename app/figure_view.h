@@ -80,10 +80,10 @@ struct FigureExtentsRect {
 };
 
 struct FigureViewData {
-    GraphicsState state{};          // FigureViewState: window of the figure
+    GraphicsState state{};  // FigureViewState: window of the figure
     bool fitted = false;
-    FigureExtentsRect extents;      // FigureExtents
-    double fitPixelWorld = 1.0;     // FitPixelWorld
+    FigureExtentsRect extents;   // FigureExtents
+    double fitPixelWorld = 1.0;  // FitPixelWorld
     int pressX = 0, pressY = 0;
     int lastX = 0, lastY = 0;
     double wheelFactor = 1.1;
@@ -108,7 +108,8 @@ struct FigureContext {
 FigureExtentsRect NodeExtents(const FrameModel& model);
 // Draws the whole figure into bitmap (width x height pixels); with fit, the
 // view is fitted to those extents first.
-void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int height, const FigureExtentsRect* fit);
+void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int height,
+                 const FigureExtentsRect* fit);
 void FigureFitView(const FigureContext& ctx, TBitmap& bitmap, int width, int height);
 // Paints, fitting first at the first call and whenever the width changed.
 void FigurePaint1Paint(const FigureContext& ctx, TBitmap& bitmap, int width, int height);

@@ -22,32 +22,53 @@ constexpr std::uint32_t kBlue = 0xFF0000;
 
 std::string SupportCodeText(int code) {
     switch (code) {
-    case 0: return "－"_sj;
-    case 1: return ":ピン"_sj;
-    case 2: return ":Xrol";
-    case 3: return ":Yrol";
-    case 4: return ":固定"_sj;
-    case 5: return ":バネ"_sj;
-    default: return "";
+        case 0:
+            return "－"_sj;
+        case 1:
+            return ":ピン"_sj;
+        case 2:
+            return ":Xrol";
+        case 3:
+            return ":Yrol";
+        case 4:
+            return ":固定"_sj;
+        case 5:
+            return ":バネ"_sj;
+        default:
+            return "";
     }
 }
 
 std::string LoadCodeText(int code) {
     switch (code) {
-    case 11: return ":平行分布"_sj;
-    case 12: return ":直角分布"_sj;
-    case 13: return ":水平分布"_sj;
-    case 14: return ":鉛直分布"_sj;
-    case 21: return ":平行集中"_sj;
-    case 22: return ":直角集中"_sj;
-    case 23: return ":水平集中"_sj;
-    case 24: return ":鉛直集中"_sj;
-    case 27: return ":集中ﾓｰﾒﾝﾄ"_sj;
-    case 31: return ":温度荷重"_sj;
-    case 41: return ":ﾌﾟﾚｽﾄﾚｽS"_sj;
-    case 51: return ":格点荷重"_sj;
-    case 61: return ":支点d"_sj;
-    default: return "";
+        case 11:
+            return ":平行分布"_sj;
+        case 12:
+            return ":直角分布"_sj;
+        case 13:
+            return ":水平分布"_sj;
+        case 14:
+            return ":鉛直分布"_sj;
+        case 21:
+            return ":平行集中"_sj;
+        case 22:
+            return ":直角集中"_sj;
+        case 23:
+            return ":水平集中"_sj;
+        case 24:
+            return ":鉛直集中"_sj;
+        case 27:
+            return ":集中ﾓｰﾒﾝﾄ"_sj;
+        case 31:
+            return ":温度荷重"_sj;
+        case 41:
+            return ":ﾌﾟﾚｽﾄﾚｽS"_sj;
+        case 51:
+            return ":格点荷重"_sj;
+        case 61:
+            return ":支点d"_sj;
+        default:
+            return "";
     }
 }
 
@@ -68,15 +89,20 @@ bool LoadCellUnused(int code, int col) {
 std::string ShownText(const GridColumnInfo& column, const std::string& text) {
     const int v = TextToInt(text);
     switch (column.show) {
-    case CellShow::MissingIfZero: return v == 0 ? "**" : text;
-    case CellShow::DashIfZero: {
-        const bool zero = column.kind == CellKind::Int ? v == 0 : TextToDouble(text) == 0;
-        return zero ? "－"_sj : text;
-    }
-    case CellShow::PinOrRigid: return v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj;
-    case CellShow::SupportCode: return FormatStr("%d", v) + SupportCodeText(v);
-    case CellShow::LoadCode: return FormatStr("%d", v) + LoadCodeText(v);
-    default: return text;
+        case CellShow::MissingIfZero:
+            return v == 0 ? "**" : text;
+        case CellShow::DashIfZero: {
+            const bool zero = column.kind == CellKind::Int ? v == 0 : TextToDouble(text) == 0;
+            return zero ? "－"_sj : text;
+        }
+        case CellShow::PinOrRigid:
+            return v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj;
+        case CellShow::SupportCode:
+            return FormatStr("%d", v) + SupportCodeText(v);
+        case CellShow::LoadCode:
+            return FormatStr("%d", v) + LoadCodeText(v);
+        default:
+            return text;
     }
 }
 
@@ -101,8 +127,10 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
     CellLook look;
     look.text = grid.Cells(col, row);
     const bool appendRow = row == grid.RowCount() - 1 && row > 0;
-    if (row == 0 || col == 0) look.back = kFixedBack;
-    else look.back = (row % 2 == 1) ? kOddBack : kEvenBack;
+    if (row == 0 || col == 0)
+        look.back = kFixedBack;
+    else
+        look.back = (row % 2 == 1) ? kOddBack : kEvenBack;
     if (row == 0) return look;
     if (col == 0) {
         look.text = (appendRow && id != kSgView2) ? "追加"_sj : FormatStr("%d", row);
@@ -133,31 +161,54 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
     const auto number = [&](int c) { return TextToInt(grid.Cells(c, row)); };
     bool highlight = false;
     switch (id) {
-    case kSgMember:
-        if (col == ColumnOf(&FrameMember::nodeI) || col == ColumnOf(&FrameMember::nodeJ))
-            look.font = kBlue;
-        highlight = MemberSelected(sel, key, key);
-        break;
-    case kSgSupt2: highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI); break;
-    case kSgLoad1: highlight = key == sel.loadCase; break;
-    case kSgLoad2:
-        if (LoadCellUnused(key, col)) look.text = "－"_sj;
-        highlight = MemberSelected(sel, number(ColumnOf(&LoadRecord::memberFrom)),
-                                   number(ColumnOf(&LoadRecord::memberTo)));
-        break;
-    case kSgPoint: highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI); break;
-    case kSgSection: highlight = key > 0 && (key == selSection || key == sel.section); break;
-    case kSgMaterial: highlight = key > 0 && (key == selMaterial || key == sel.material); break;
-    case kSgBane1: highlight = key == sel.springCase; break;
-    case kSgSupt1: highlight = key == sel.supportCase; break;
-    case kSgKumi1: highlight = key == sel.combination; break;
-    case kSgBane2: highlight = key > 0 && key == sel.memberFirst; break;
-    case kSgView1:
-        highlight = MemberSelected(sel, key, number(ColumnOf(&View1Range::lastMember)));
-        break;
-    case kSgView2: highlight = row == grid.Row(); break;
-    case kSgKumi2: highlight = key > 0 && key == sel.loadCase; break;
-    default: break;
+        case kSgMember:
+            if (col == ColumnOf(&FrameMember::nodeI) || col == ColumnOf(&FrameMember::nodeJ))
+                look.font = kBlue;
+            highlight = MemberSelected(sel, key, key);
+            break;
+        case kSgSupt2:
+            highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI);
+            break;
+        case kSgLoad1:
+            highlight = key == sel.loadCase;
+            break;
+        case kSgLoad2:
+            if (LoadCellUnused(key, col)) look.text = "－"_sj;
+            highlight = MemberSelected(sel, number(ColumnOf(&LoadRecord::memberFrom)),
+                                       number(ColumnOf(&LoadRecord::memberTo)));
+            break;
+        case kSgPoint:
+            highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI);
+            break;
+        case kSgSection:
+            highlight = key > 0 && (key == selSection || key == sel.section);
+            break;
+        case kSgMaterial:
+            highlight = key > 0 && (key == selMaterial || key == sel.material);
+            break;
+        case kSgBane1:
+            highlight = key == sel.springCase;
+            break;
+        case kSgSupt1:
+            highlight = key == sel.supportCase;
+            break;
+        case kSgKumi1:
+            highlight = key == sel.combination;
+            break;
+        case kSgBane2:
+            highlight = key > 0 && key == sel.memberFirst;
+            break;
+        case kSgView1:
+            highlight = MemberSelected(sel, key, number(ColumnOf(&View1Range::lastMember)));
+            break;
+        case kSgView2:
+            highlight = row == grid.Row();
+            break;
+        case kSgKumi2:
+            highlight = key > 0 && key == sel.loadCase;
+            break;
+        default:
+            break;
     }
     if (highlight) look.back = kHighlight;
     if (look.text == "**") look.font = kRed;

@@ -5,7 +5,6 @@
 
 #include "app/grid_helpers.h"
 #include "app/main_window.h"
-#include "rccheck/ui/rc_window.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -15,6 +14,7 @@
 #include "platform/assertions.h"
 #include "platform/qt/dialogs.h"
 #include "platform/sjis_literal.h"
+#include "rccheck/ui/rc_window.h"
 #include "report/text_draw.h"
 
 namespace {
@@ -52,13 +52,33 @@ void SetRowQuietly(TStringGrid& g, int row) {
 void TFmMain::SetLoadHeaders(int code) {
     std::string h[6];
     if (code == 51) {
-        h[0] = "格点"_sj; h[1] = "－"_sj; h[2] = "水平荷重,(kN)"_sj; h[3] = "鉛直荷重,(kN)"_sj; h[4] = "ﾓｰﾒﾝﾄ,(kN･m)"_sj; h[5] = "－"_sj;
+        h[0] = "格点"_sj;
+        h[1] = "－"_sj;
+        h[2] = "水平荷重,(kN)"_sj;
+        h[3] = "鉛直荷重,(kN)"_sj;
+        h[4] = "ﾓｰﾒﾝﾄ,(kN･m)"_sj;
+        h[5] = "－"_sj;
     } else if (code == 27) {
-        h[0] = "部材"_sj; h[1] = "－"_sj; h[2] = "荷重,(kN･m)"_sj; h[3] = "－"_sj; h[4] = "ｉ端距離,(m)"_sj; h[5] = "－"_sj;
+        h[0] = "部材"_sj;
+        h[1] = "－"_sj;
+        h[2] = "荷重,(kN･m)"_sj;
+        h[3] = "－"_sj;
+        h[4] = "ｉ端距離,(m)"_sj;
+        h[5] = "－"_sj;
     } else if (code >= 21 && code <= 30) {
-        h[0] = "部材"_sj; h[1] = "－"_sj; h[2] = "荷重,(kN)"_sj; h[3] = "－"_sj; h[4] = "ｉ端距離,(m)"_sj; h[5] = "－"_sj;
+        h[0] = "部材"_sj;
+        h[1] = "－"_sj;
+        h[2] = "荷重,(kN)"_sj;
+        h[3] = "－"_sj;
+        h[4] = "ｉ端距離,(m)"_sj;
+        h[5] = "－"_sj;
     } else {
-        h[0] = "開始,部材"_sj; h[1] = "終了,部材"_sj; h[2] = "ｉ端荷重,(kN)"_sj; h[3] = "ｊ端荷重,(kN)"_sj; h[4] = "ｉ端距離,(m)"_sj; h[5] = "ｊ端距離,(m)"_sj;
+        h[0] = "開始,部材"_sj;
+        h[1] = "終了,部材"_sj;
+        h[2] = "ｉ端荷重,(kN)"_sj;
+        h[3] = "ｊ端荷重,(kN)"_sj;
+        h[4] = "ｉ端距離,(m)"_sj;
+        h[5] = "ｊ端距離,(m)"_sj;
     }
     // The six columns after the code, in this order.
     const int cols[6] = {ColumnOf(&LoadRecord::memberFrom), ColumnOf(&LoadRecord::memberTo),
@@ -133,54 +153,69 @@ void TFmMain::StrGridClick(GridId id) {
     }
     if (id == kSgLoad2) SetLoadHeaders(CellInt(g, ColumnOf(&LoadRecord::code), row));
     switch (id) {
-    case kSgPoint:
-    case kSgSupt2:
-        sel.nodeI = sel.nodeJ = CellInt(g, kKeyColumn, row);
-        sel.memberFirst = sel.memberLast = 0;
-        break;
-    case kSgSection: sel.section = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
-    case kSgMaterial: sel.material = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
-    case kSgSupt1: sel.supportCase = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
-    case kSgBane1: sel.springCase = CellInt(g, kKeyColumn, row); RefreshGrids(); break;
-    case kSgLoad1:
-        // Choosing a load case shows its loads.
-        switchesByCode_ = true;
-        fgKajyu->SetChecked(true);
-        switchesByCode_ = false;
-        DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
-        sel.loadCase = CellInt(g, kKeyColumn, row);
-        sel.supportCase = CellInt(g, ColumnOf(&LoadCase::suptCaseNo), row);
-        sel.springCase = CellInt(g, ColumnOf(&LoadCase::baneCaseNo), row);
-        RefreshGrids();
-        SetRowQuietly(Grid(kSgLoad2), Grid(kSgLoad2).RowCount() - 1);
-        break;
-    case kSgKumi1: {
-        sel.combination = CellInt(g, kKeyColumn, row);
-        sel.loadCase = sel.supportCase = sel.springCase = 0;
-        if (const int ci = FindCombinationIndex(*FrameData, sel.combination); ci > 0) {
-            const KumiCase& c = FrameData->combinations[ci];
-            for (int e = 1; e <= CheckedCount(c.count, kMaxCombinationEntries); ++e) {
-                const int li = FindLoadCaseIndex(*FrameData, c.entries[e].loadCaseNo);
-                if (li <= 0) continue;
-                if (FrameData->loadCases[li].suptCaseNo) sel.supportCase = FrameData->loadCases[li].suptCaseNo;
-                if (FrameData->loadCases[li].baneCaseNo) sel.springCase = FrameData->loadCases[li].baneCaseNo;
+        case kSgPoint:
+        case kSgSupt2:
+            sel.nodeI = sel.nodeJ = CellInt(g, kKeyColumn, row);
+            sel.memberFirst = sel.memberLast = 0;
+            break;
+        case kSgSection:
+            sel.section = CellInt(g, kKeyColumn, row);
+            RefreshGrids();
+            break;
+        case kSgMaterial:
+            sel.material = CellInt(g, kKeyColumn, row);
+            RefreshGrids();
+            break;
+        case kSgSupt1:
+            sel.supportCase = CellInt(g, kKeyColumn, row);
+            RefreshGrids();
+            break;
+        case kSgBane1:
+            sel.springCase = CellInt(g, kKeyColumn, row);
+            RefreshGrids();
+            break;
+        case kSgLoad1:
+            // Choosing a load case shows its loads.
+            switchesByCode_ = true;
+            fgKajyu->SetChecked(true);
+            switchesByCode_ = false;
+            DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
+            sel.loadCase = CellInt(g, kKeyColumn, row);
+            sel.supportCase = CellInt(g, ColumnOf(&LoadCase::suptCaseNo), row);
+            sel.springCase = CellInt(g, ColumnOf(&LoadCase::baneCaseNo), row);
+            RefreshGrids();
+            SetRowQuietly(Grid(kSgLoad2), Grid(kSgLoad2).RowCount() - 1);
+            break;
+        case kSgKumi1: {
+            sel.combination = CellInt(g, kKeyColumn, row);
+            sel.loadCase = sel.supportCase = sel.springCase = 0;
+            if (const int ci = FindCombinationIndex(*FrameData, sel.combination); ci > 0) {
+                const KumiCase& c = FrameData->combinations[ci];
+                for (int e = 1; e <= CheckedCount(c.count, kMaxCombinationEntries); ++e) {
+                    const int li = FindLoadCaseIndex(*FrameData, c.entries[e].loadCaseNo);
+                    if (li <= 0) continue;
+                    if (FrameData->loadCases[li].suptCaseNo)
+                        sel.supportCase = FrameData->loadCases[li].suptCaseNo;
+                    if (FrameData->loadCases[li].baneCaseNo)
+                        sel.springCase = FrameData->loadCases[li].baneCaseNo;
+                }
             }
+            RefreshGrids();
+            break;
         }
-        RefreshGrids();
-        break;
-    }
-    case kSgKumi2: {
-        sel.loadCase = CellInt(g, kKeyColumn, row);
-        if (const int li = FindLoadCaseIndex(*FrameData, sel.loadCase); li > 0) {
-            sel.supportCase = FrameData->loadCases[li].suptCaseNo;
-            sel.springCase = FrameData->loadCases[li].baneCaseNo;
+        case kSgKumi2: {
+            sel.loadCase = CellInt(g, kKeyColumn, row);
+            if (const int li = FindLoadCaseIndex(*FrameData, sel.loadCase); li > 0) {
+                sel.supportCase = FrameData->loadCases[li].suptCaseNo;
+                sel.springCase = FrameData->loadCases[li].baneCaseNo;
+            }
+            sel.nodeI = sel.nodeJ = sel.memberFirst = sel.memberLast = 0;
+            RefreshGrids();
+            SetRowQuietly(Grid(kSgLoad2), Grid(kSgLoad2).RowCount() - 1);
+            break;
         }
-        sel.nodeI = sel.nodeJ = sel.memberFirst = sel.memberLast = 0;
-        RefreshGrids();
-        SetRowQuietly(Grid(kSgLoad2), Grid(kSgLoad2).RowCount() - 1);
-        break;
-    }
-    default: break;
+        default:
+            break;
     }
     for (int i = 0; i < kGridCount; ++i) Grids.grid[i]->Refresh();
     Paint1Paint();
@@ -188,8 +223,10 @@ void TFmMain::StrGridClick(GridId id) {
 }
 
 void TFmMain::DiscardResultsOrRecalculate() {
-    if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
-    else DiscardResults();
+    if (CalcAuto->Checked())
+        CalcExecClick(CalcSender::CalcAuto);
+    else
+        DiscardResults();
     Paint1Paint();
 }
 
@@ -223,81 +260,85 @@ void TFmMain::EnterInGrid(GridId id) {
     if (const GridColumnInfo column = GridColumn(id, col); column.kind == CellKind::Name)
         g.SetCell(col, row, FitTextLength(text, column.textBytes));
     switch (id) {
-    case kSgSection:
-        // I of 0: the rectangle 1 m wide whose height is the area.
-        if (col == ColumnOf(&FrameSection::inertia) && x == 0) {
-            const double a = TextToDouble(g.Cells(ColumnOf(&FrameSection::area), row));
-            g.SetCell(col, row, FormatCellNumber("%11.5e", a * a * a / 12.0));
-        }
-        break;
-    case kSgMember:
-        CommitGrids();
-        RefreshGrids();
-        committed = true;
-        break;
-    case kSgView2: {
-        const int mi = FindMemberIndex(*FrameData, CurrentSelection.memberFirst);
-        const double len = mi > 0 ? FrameData->members[mi].length : 0.0;
-        const int distCol = ColumnOf(&ViewPointRow::dist);
-        const char* distFormat = ViewPointTable().Column(distCol).format;
-        if (col == distCol && x == 0) {
-            // The "0" only guards an empty cell.
-            const std::string t = text + "0";
-            if (t[0] == 'c' || t[0] == 'C') {
-                CopyViewPoints(TextToInt(text.substr(1, 9)));
-            } else {
-                CommitGrids();
-                SortViewPoints(*FrameData);
+        case kSgSection:
+            // I of 0: the rectangle 1 m wide whose height is the area.
+            if (col == ColumnOf(&FrameSection::inertia) && x == 0) {
+                const double a = TextToDouble(g.Cells(ColumnOf(&FrameSection::area), row));
+                g.SetCell(col, row, FormatCellNumber("%11.5e", a * a * a / 12.0));
             }
+            break;
+        case kSgMember:
+            CommitGrids();
+            RefreshGrids();
+            committed = true;
+            break;
+        case kSgView2: {
+            const int mi = FindMemberIndex(*FrameData, CurrentSelection.memberFirst);
+            const double len = mi > 0 ? FrameData->members[mi].length : 0.0;
+            const int distCol = ColumnOf(&ViewPointRow::dist);
+            const char* distFormat = ViewPointTable().Column(distCol).format;
+            if (col == distCol && x == 0) {
+                // The "0" only guards an empty cell.
+                const std::string t = text + "0";
+                if (t[0] == 'c' || t[0] == 'C') {
+                    CopyViewPoints(TextToInt(text.substr(1, 9)));
+                } else {
+                    CommitGrids();
+                    SortViewPoints(*FrameData);
+                }
+                RefreshGrids();
+                committed = true;
+                break;
+            }
+            // A distance from the j end: a negative one, or one typed there.
+            if (col == distCol && x < 0)
+                g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len + x)));
+            if (col == ColumnOf(&ViewPointRow::distJ))
+                g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len - x)));
+            CommitGrids();
             RefreshGrids();
             committed = true;
             break;
         }
-        // A distance from the j end: a negative one, or one typed there.
-        if (col == distCol && x < 0)
-            g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len + x)));
-        if (col == ColumnOf(&ViewPointRow::distJ))
-            g.SetCell(distCol, row, FormatCellNumber(distFormat, Round3(len - x)));
-        CommitGrids();
-        RefreshGrids();
-        committed = true;
-        break;
-    }
-    case kSgSupt2:
-        if (CurrentSelection.supportCase <= 0 || FindSupportCaseIndex(*FrameData, CurrentSelection.supportCase) <= 0) {
-            MessageDlg("支点ケースが選択されていません."_sj, mtError, mbOK);
-            return;
-        }
-        if (col == ColumnOf(&SuptEntry::code) && !appendRow) {
-            // -1 marks a rigid direction.
-            const int code = TextToInt(text);
-            const bool rigidX = code == 1 || code == 3 || code == 4;
-            const bool rigidY = code == 1 || code == 2 || code == 4;
-            g.SetCell(ColumnOf(&SuptEntry::kx), row, rigidX ? "-1" : "0");
-            g.SetCell(ColumnOf(&SuptEntry::ky), row, rigidY ? "-1" : "0");
-            g.SetCell(ColumnOf(&SuptEntry::km), row, code == 4 ? "-1" : "0");
-        }
-        break;
-    case kSgBane2:
-        if (CurrentSelection.springCase <= 0 || FindSpringCaseIndex(*FrameData, CurrentSelection.springCase) <= 0) {
-            MessageDlg("分布ばねケースが選択されていません."_sj, mtError, mbOK);
-            return;
-        }
-        if (appendRow && col == kKeyColumn)
-            for (const int c : {ColumnOf(&BaneEntry::kv), ColumnOf(&BaneEntry::ku)})
-                g.SetCell(c, row, row > 1 ? g.Cells(c, row - 1) : "1000");
-        break;
-    case kSgKumi2:
-        if (appendRow && col == kKeyColumn) g.SetCell(ColumnOf(&KumiEntry::factor), row, "1");
-        break;
-    case kSgLoad2:
-        if (CurrentSelection.loadCase <= 0 || FindLoadCaseIndex(*FrameData, CurrentSelection.loadCase) <= 0) {
-            MessageDlg("荷重ケースが選択されていません."_sj, mtError, mbOK);
-            return;
-        }
-        PrepareMemberLoads(*FrameData);
-        break;
-    default: break;
+        case kSgSupt2:
+            if (CurrentSelection.supportCase <= 0 ||
+                FindSupportCaseIndex(*FrameData, CurrentSelection.supportCase) <= 0) {
+                MessageDlg("支点ケースが選択されていません."_sj, mtError, mbOK);
+                return;
+            }
+            if (col == ColumnOf(&SuptEntry::code) && !appendRow) {
+                // -1 marks a rigid direction.
+                const int code = TextToInt(text);
+                const bool rigidX = code == 1 || code == 3 || code == 4;
+                const bool rigidY = code == 1 || code == 2 || code == 4;
+                g.SetCell(ColumnOf(&SuptEntry::kx), row, rigidX ? "-1" : "0");
+                g.SetCell(ColumnOf(&SuptEntry::ky), row, rigidY ? "-1" : "0");
+                g.SetCell(ColumnOf(&SuptEntry::km), row, code == 4 ? "-1" : "0");
+            }
+            break;
+        case kSgBane2:
+            if (CurrentSelection.springCase <= 0 ||
+                FindSpringCaseIndex(*FrameData, CurrentSelection.springCase) <= 0) {
+                MessageDlg("分布ばねケースが選択されていません."_sj, mtError, mbOK);
+                return;
+            }
+            if (appendRow && col == kKeyColumn)
+                for (const int c : {ColumnOf(&BaneEntry::kv), ColumnOf(&BaneEntry::ku)})
+                    g.SetCell(c, row, row > 1 ? g.Cells(c, row - 1) : "1000");
+            break;
+        case kSgKumi2:
+            if (appendRow && col == kKeyColumn) g.SetCell(ColumnOf(&KumiEntry::factor), row, "1");
+            break;
+        case kSgLoad2:
+            if (CurrentSelection.loadCase <= 0 ||
+                FindLoadCaseIndex(*FrameData, CurrentSelection.loadCase) <= 0) {
+                MessageDlg("荷重ケースが選択されていません."_sj, mtError, mbOK);
+                return;
+            }
+            PrepareMemberLoads(*FrameData);
+            break;
+        default:
+            break;
     }
     // A new case gets a name after its number (and a new load case
     // support case 1, a new combination the factor 1).
@@ -327,7 +368,8 @@ void TFmMain::EnterInGrid(GridId id) {
     if (id == kSgMember)
         for (int r = 1; r < g.RowCount() - 1; ++r)
             for (const int c : {ColumnOf(&FrameMember::endI), ColumnOf(&FrameMember::endJ)})
-                if (!g.Cells(c, r).empty()) g.SetCell(c, r, FormatStr("%d", TextToInt(g.Cells(c, r)) & 1));
+                if (!g.Cells(c, r).empty())
+                    g.SetCell(c, r, FormatStr("%d", TextToInt(g.Cells(c, r)) & 1));
     MoveAfterEnter(id, col, row, x);
 }
 
@@ -407,19 +449,26 @@ void TFmMain::TabShow(int tab) {
         return TextToInt(g.Cells(kKeyColumn, g.Row()));
     };
     switch (tab) {
-    case kTabView:
-        sel.memberFirst = TextToInt(Grid(kSgMember).Cells(kKeyColumn, Grid(kSgMember).Row()));
-        CommitGrids();
-        SortViewPoints(*FrameData);
-        break;
-    case kTabSupt: sel.supportCase = caseOfRow(Grid(kSgSupt1), FrameData->supportCaseCount); break;
-    case kTabBane: sel.springCase = caseOfRow(Grid(kSgBane1), FrameData->springCaseCount); break;
-    case kTabLoad:
-        PrepareMemberLoads(*FrameData);
-        sel.loadCase = caseOfRow(Grid(kSgLoad1), FrameData->loadCaseCount);
-        break;
-    case kTabKumi: sel.combination = caseOfRow(Grid(kSgKumi1), FrameData->combinationCount); break;
-    default: break;
+        case kTabView:
+            sel.memberFirst = TextToInt(Grid(kSgMember).Cells(kKeyColumn, Grid(kSgMember).Row()));
+            CommitGrids();
+            SortViewPoints(*FrameData);
+            break;
+        case kTabSupt:
+            sel.supportCase = caseOfRow(Grid(kSgSupt1), FrameData->supportCaseCount);
+            break;
+        case kTabBane:
+            sel.springCase = caseOfRow(Grid(kSgBane1), FrameData->springCaseCount);
+            break;
+        case kTabLoad:
+            PrepareMemberLoads(*FrameData);
+            sel.loadCase = caseOfRow(Grid(kSgLoad1), FrameData->loadCaseCount);
+            break;
+        case kTabKumi:
+            sel.combination = caseOfRow(Grid(kSgKumi1), FrameData->combinationCount);
+            break;
+        default:
+            break;
     }
     RefreshGrids();
     Paint1Paint();
@@ -436,15 +485,32 @@ void TFmMain::BtnUnDoClick() {
         if (!g.Focused()) continue;
         const int v = TextToInt(g.Cells(kKeyColumn, g.Row()));
         switch (static_cast<GridId>(i)) {
-        case kSgPoint: CurrentSelection.nodeI = CurrentSelection.nodeJ = v; break;
-        case kSgMember: CurrentSelection.memberFirst = CurrentSelection.memberLast = v; break;
-        case kSgSection: CurrentSelection.section = v; break;
-        case kSgMaterial: CurrentSelection.material = v; break;
-        case kSgSupt1: CurrentSelection.supportCase = v; break;
-        case kSgBane1: CurrentSelection.springCase = v; break;
-        case kSgLoad1: CurrentSelection.loadCase = v; break;
-        case kSgKumi1: CurrentSelection.combination = v; break;
-        default: break;
+            case kSgPoint:
+                CurrentSelection.nodeI = CurrentSelection.nodeJ = v;
+                break;
+            case kSgMember:
+                CurrentSelection.memberFirst = CurrentSelection.memberLast = v;
+                break;
+            case kSgSection:
+                CurrentSelection.section = v;
+                break;
+            case kSgMaterial:
+                CurrentSelection.material = v;
+                break;
+            case kSgSupt1:
+                CurrentSelection.supportCase = v;
+                break;
+            case kSgBane1:
+                CurrentSelection.springCase = v;
+                break;
+            case kSgLoad1:
+                CurrentSelection.loadCase = v;
+                break;
+            case kSgKumi1:
+                CurrentSelection.combination = v;
+                break;
+            default:
+                break;
         }
     }
     RefreshGrids();
@@ -457,6 +523,9 @@ void TFmMain::SelectMemberRow(int memberNo) {
     TStringGrid& g = Grid(kSgMember);
     int row = 1;
     for (int r = 1; r < g.RowCount() - 1; ++r)
-        if (TextToInt(g.Cells(kKeyColumn, r)) == memberNo) { row = r; break; }
+        if (TextToInt(g.Cells(kKeyColumn, r)) == memberNo) {
+            row = r;
+            break;
+        }
     SetRowQuietly(g, row);
 }

@@ -59,8 +59,10 @@ void SetLabelTexts(TStringGrid& grid, bool byRow, int index, const char* label, 
     const char* texts[3] = {label ? text.c_str() : nullptr, second, third};
     for (int t = 0; t < 3; ++t) {
         if (!texts[t]) continue;
-        if (byRow) SetCellIfChanged(grid, index, t, texts[t]);
-        else SetCellIfChanged(grid, t, index, texts[t]);
+        if (byRow)
+            SetCellIfChanged(grid, index, t, texts[t]);
+        else
+            SetCellIfChanged(grid, t, index, texts[t]);
     }
     if (attributes) {
         a.key = key;
@@ -91,7 +93,8 @@ int SetGridHeader(TStringGrid& grid, int captionRow, const std::string& definiti
             caption = item;
             TStringList parts;
             parts.SetCommaText(item);
-            for (int p = 0; p < parts.Count(); ++p) width = std::max(width, grid.TextWidth(parts[p] + "X"));
+            for (int p = 0; p < parts.Count(); ++p)
+                width = std::max(width, grid.TextWidth(parts[p] + "X"));
         }
         grid.SetColWidth(c, width);
         grid.SetCell(c, captionRow, caption);
@@ -134,20 +137,20 @@ std::string FormatCellNumber(const char* format, double value) {
     return mantissa.find_first_of("123456789") == std::string::npos ? FormatStr(format, 0.0) : text;
 }
 
-void SetRowLabel(TStringGrid& grid, int row, const char* label, const char* second, const char* third,
-                 GridAttribute* attributes, const std::string& key, int backColor, int fontColor,
-                 int bold, int editable) {
+void SetRowLabel(TStringGrid& grid, int row, const char* label, const char* second,
+                 const char* third, GridAttribute* attributes, const std::string& key,
+                 int backColor, int fontColor, int bold, int editable) {
     if (grid.RowCount() < row + 1) grid.SetRowCount(row + 1);
-    SetLabelTexts(grid, true, row, label, second, third, attributes, key, backColor, fontColor, bold,
-                  editable);
+    SetLabelTexts(grid, true, row, label, second, third, attributes, key, backColor, fontColor,
+                  bold, editable);
 }
 
 void SetColumnLabel(TStringGrid& grid, int col, const char* label, const char* second,
                     const char* third, GridAttribute* attributes, const std::string& key,
                     int backColor, int fontColor, int bold, int editable) {
     if (grid.ColCount() < col + 1) grid.SetColCount(col + 1);
-    SetLabelTexts(grid, false, col, label, second, third, attributes, key, backColor, fontColor, bold,
-                  editable);
+    SetLabelTexts(grid, false, col, label, second, third, attributes, key, backColor, fontColor,
+                  bold, editable);
 }
 
 void SpreadRowHeights(TStringGrid& grid, int reservedHeight) {
@@ -169,7 +172,8 @@ void SpreadRowHeights(TStringGrid& grid, int reservedHeight) {
 bool IsKeyDown(int virtualKey) { return KeyIsHeld(virtualKey); }
 
 double ControlToDouble(const TControl& control) {
-    if (const auto* label = dynamic_cast<const TLabel*>(&control)) return TextToDouble(label->Caption());
+    if (const auto* label = dynamic_cast<const TLabel*>(&control))
+        return TextToDouble(label->Caption());
     return 0;
 }
 
@@ -182,8 +186,10 @@ void CreateCellFont(TCanvas& canvas, int height, int width, int angle, int kind)
     font.escapement = angle * 10;
     font.weight = 400;
     font.italic = false;
-    if (kind == 1) font.face = "ＭＳ ゴシック"_sj;
-    else if (kind == 2) font.face = "ＭＳ 明朝"_sj;
+    if (kind == 1)
+        font.face = "ＭＳ ゴシック"_sj;
+    else if (kind == 2)
+        font.face = "ＭＳ 明朝"_sj;
     canvas.SetFont(font);
 }
 

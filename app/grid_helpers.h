@@ -35,13 +35,13 @@ std::string FormatCellNumber(const char* format, double value);
 
 // Display attributes of one row (or column) of an RC grid.
 struct GridAttribute {
-    std::string key;       // "(ZB)", "(****)" for a row without input
+    std::string key;  // "(ZB)", "(****)" for a row without input
     int editable = 0;
-    int backColor = -1;    // -1: the grid's default
+    int backColor = -1;  // -1: the grid's default
     int fontColor = 0;
     int bold = 0;
-    int lineAbove = 0;     // label began with "^"
-    int lineBelow = 0;     // label began with "_"
+    int lineAbove = 0;  // label began with "^"
+    int lineBelow = 0;  // label began with "_"
 };
 // Labels one row (columns 0, 1, 2) or one column (rows 0, 1, 2); null texts
 // are left as they are. A leading run of "^" and "_" on the label sets the

@@ -32,7 +32,9 @@ void SizeRows(TStringGrid& grid, int rows) {
     grid.ClearRow(grid.RowCount() - 1);
 }
 
-std::string CaseLabel(int number, const char* name) { return FormatStr("%d：%s"_sj.c_str(), number, Trim(name).c_str()); }
+std::string CaseLabel(int number, const char* name) {
+    return FormatStr("%d：%s"_sj.c_str(), number, Trim(name).c_str());
+}
 
 // Collects overflow messages of GridsToModel.
 struct Overflow {
@@ -73,17 +75,26 @@ void FillRows(TStringGrid& grid, const FrameModel& m, const R* rows, int count) 
 template <class R>
 void ReadCell(const TableColumn<R>& c, const std::string& text, R& row) {
     switch (c.kind) {
-    case CellKind::Int: c.field.SetNumber(row, TextToInt(text)); break;
-    case CellKind::Truncated: c.field.SetNumber(row, TruncToInt(TextToDouble(text))); break;
-    case CellKind::Real: c.field.SetNumber(row, ToFloatInRange(TextToDouble(text))); break;
-    case CellKind::Double: c.field.SetNumber(row, TextToDouble(text)); break;
-    case CellKind::Name: {
-        int size = 0;
-        char* dest = c.field.Text(row, size);
-        SetFixedText(dest, size, Trim(FitTextLength(text, c.field.TextBytes())).c_str());
-        break;
-    }
-    case CellKind::Shown: break;
+        case CellKind::Int:
+            c.field.SetNumber(row, TextToInt(text));
+            break;
+        case CellKind::Truncated:
+            c.field.SetNumber(row, TruncToInt(TextToDouble(text)));
+            break;
+        case CellKind::Real:
+            c.field.SetNumber(row, ToFloatInRange(TextToDouble(text)));
+            break;
+        case CellKind::Double:
+            c.field.SetNumber(row, TextToDouble(text));
+            break;
+        case CellKind::Name: {
+            int size = 0;
+            char* dest = c.field.Text(row, size);
+            SetFixedText(dest, size, Trim(FitTextLength(text, c.field.TextBytes())).c_str());
+            break;
+        }
+        case CellKind::Shown:
+            break;
     }
 }
 
@@ -256,20 +267,34 @@ void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
 template <class F>
 auto WithTable(GridId id, F f) {
     switch (id) {
-    case kSgPoint: return f(NodeTable());
-    case kSgSection: return f(SectionTable());
-    case kSgMaterial: return f(MaterialTable());
-    case kSgView2: return f(ViewPointTable());
-    case kSgView1: return f(View1Table());
-    case kSgSupt1: return f(SupportCaseTable());
-    case kSgSupt2: return f(SupportEntryTable());
-    case kSgBane1: return f(SpringCaseTable());
-    case kSgBane2: return f(SpringEntryTable());
-    case kSgLoad1: return f(LoadCaseTable());
-    case kSgLoad2: return f(LoadTable());
-    case kSgKumi1: return f(CombinationTable());
-    case kSgKumi2: return f(CombinationEntryTable());
-    default: return f(MemberTable());
+        case kSgPoint:
+            return f(NodeTable());
+        case kSgSection:
+            return f(SectionTable());
+        case kSgMaterial:
+            return f(MaterialTable());
+        case kSgView2:
+            return f(ViewPointTable());
+        case kSgView1:
+            return f(View1Table());
+        case kSgSupt1:
+            return f(SupportCaseTable());
+        case kSgSupt2:
+            return f(SupportEntryTable());
+        case kSgBane1:
+            return f(SpringCaseTable());
+        case kSgBane2:
+            return f(SpringEntryTable());
+        case kSgLoad1:
+            return f(LoadCaseTable());
+        case kSgLoad2:
+            return f(LoadTable());
+        case kSgKumi1:
+            return f(CombinationTable());
+        case kSgKumi2:
+            return f(CombinationEntryTable());
+        default:
+            return f(MemberTable());
     }
 }
 
@@ -443,7 +468,8 @@ void SortGridRows(TStringGrid& grid, int keyColumn) {
     const int last = grid.RowCount() - 2;
     for (int r = 1; r <= last; ++r)
         for (int j = r + 1; j <= last; ++j) {
-            if (!(TextToDouble(grid.Cells(keyColumn, j)) < TextToDouble(grid.Cells(keyColumn, r)))) continue;
+            if (!(TextToDouble(grid.Cells(keyColumn, j)) < TextToDouble(grid.Cells(keyColumn, r))))
+                continue;
             for (int c = 1; c < grid.ColCount(); ++c) {
                 const std::string t = grid.Cells(c, r);
                 grid.SetCell(c, r, grid.Cells(c, j));

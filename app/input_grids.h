@@ -36,8 +36,21 @@ extern SelectionState CurrentSelection;
 
 // Identifies a grid for the shared handlers.
 enum GridId : int {
-    kSgPoint = 0, kSgSection, kSgMaterial, kSgView2, kSgView1, kSgSupt1, kSgSupt2, kSgBane1,
-    kSgBane2, kSgLoad1, kSgLoad2, kSgKumi1, kSgKumi2, kSgMember, kGridCount
+    kSgPoint = 0,
+    kSgSection,
+    kSgMaterial,
+    kSgView2,
+    kSgView1,
+    kSgSupt1,
+    kSgSupt2,
+    kSgBane1,
+    kSgBane2,
+    kSgLoad1,
+    kSgLoad2,
+    kSgKumi1,
+    kSgKumi2,
+    kSgMember,
+    kGridCount
 };
 
 // The column definition of a grid (begins "24:・┃").
@@ -66,8 +79,8 @@ struct InputGrids {
 
     // Texts of the labels beside the grids.
     std::string LbSuptC, LbBaneC, LbKumiC, lbLLcNo, lbLScNo, lbLBcNo, lbSgmXY, lbV2BzNo;
-    bool CkGoiki = false;       // 剛域の設定
-    int ShownView2Member = 0;   // the member whose points SgView2 lists
+    bool CkGoiki = false;      // 剛域の設定
+    int ShownView2Member = 0;  // the member whose points SgView2 lists
 };
 
 // Fills every grid and label from the model; member lengths are refreshed

@@ -34,19 +34,21 @@ const char* const kDataExt = ".$O1";
 // How long the status window stays after a calculation, ms.
 constexpr int kStatusWindowLinger = 200;
 
-bool IsDataFileName(const std::string& name) {
-    return UpperCase(ExtractFileExt(name)) == kDataExt;
-}
+bool IsDataFileName(const std::string& name) { return UpperCase(ExtractFileExt(name)) == kDataExt; }
 
 // Why a name that is there cannot be opened as a data file: a folder, a
 // FIFO or device (which reading would wait on), a link to nothing. "" for
 // a regular file and for a name that is simply missing.
 std::string CannotOpenReason(const std::string& name) {
     switch (GetPathKind(name)) {
-    case PathKind::Directory: return "フォルダーは開けません.\n"_sj + name;
-    case PathKind::BrokenLink: return "リンク先のファイルが有りません.\n"_sj + name;
-    case PathKind::Other: return "通常のファイルではないため開けません.\n"_sj + name;
-    default: return "";
+        case PathKind::Directory:
+            return "フォルダーは開けません.\n"_sj + name;
+        case PathKind::BrokenLink:
+            return "リンク先のファイルが有りません.\n"_sj + name;
+        case PathKind::Other:
+            return "通常のファイルではないため開けません.\n"_sj + name;
+        default:
+            return "";
     }
 }
 
@@ -66,7 +68,9 @@ bool HasFrameSectionsEnd(const TStringList& lines) {
 
 }  // namespace
 
-void TFmMain::SetCaptionFor(const std::string& fileName) { SetCaption(TitleBase + " > " + fileName); }
+void TFmMain::SetCaptionFor(const std::string& fileName) {
+    SetCaption(TitleBase + " > " + fileName);
+}
 
 void TFmMain::DiscardResults() {
     BtnPrint->SetEnabled(false);
@@ -146,7 +150,8 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     readPartly_ = !warnings.empty();
     RefreshGrids();
     CopyFrameModel(*undo_, model);
-    if (!CurrentFileName.empty()) TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
+    if (!CurrentFileName.empty())
+        TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
     if (!warnings.empty()) TellAboutLoad(splashCutShort_, warnings, mtWarning, mbOK);
     return true;
 }
@@ -284,7 +289,8 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     RefreshGrids();
     // 3. Saved before the validation, so that a rejected model is not lost;
     // but a model not read whole is never written over its file unasked.
-    const std::string& skipped = "自動保存しませんでした（ファイルの一部しか読み込めていないモデルです）."_sj;
+    const std::string& skipped =
+        "自動保存しませんでした（ファイルの一部しか読み込めていないモデルです）."_sj;
     if (AutoSave->Checked() && !readPartly_) Save1Click();
     // 4.-5.
     DiscardResults();
@@ -299,7 +305,8 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     CopyFrameModel(*copy, *FrameData);
     if (copy->rigidZoneSwitch == 0)
-        for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) copy->members[t].rigidI = copy->members[t].rigidJ = 0;
+        for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t)
+            copy->members[t].rigidI = copy->members[t].rigidJ = 0;
     // 7.-8. The status window over this one. The outside library only for
     // its own button (it shows the status window itself); every other
     // sender uses the program's own engine, and shows the window unless the
@@ -345,7 +352,8 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     }
     // 12.
     Paint1Paint();
-    DrawBanner(FormatStr("%0.3f秒"_sj.c_str(), (GetTickCount() - t0) * 0.001), Paint1->Width() - 80, 8);
+    DrawBanner(FormatStr("%0.3f秒"_sj.c_str(), (GetTickCount() - t0) * 0.001), Paint1->Width() - 80,
+               8);
     StatusText->SetCaption(AutoSave->Checked() && readPartly_ ? skipped : std::string());
     // 13. Ctrl held at the end: the member forces per combination.
     BtnPrint->SetEnabled(true);

@@ -4,12 +4,12 @@
 
 #include "app/main_window.h"
 #include "app/result_clipboard.h"
-#include "rccheck/ui/rc_window.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "platform/qt/dialogs.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "rccheck/ui/rc_window.h"
 
 namespace {
 constexpr int kWidePanel = 680;
@@ -47,8 +47,10 @@ void TFmMain::ChangePaintSwitchClick(const TControl* sender) {
         // The rigid-zone switch changes the model: results of the other
         // model are not kept.
         ModifiedFlag = true;
-        if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
-        else DiscardResults();
+        if (CalcAuto->Checked())
+            CalcExecClick(CalcSender::CalcAuto);
+        else
+            DiscardResults();
     }
     Paint1Paint();
 }

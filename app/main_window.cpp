@@ -16,9 +16,6 @@
 #include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
 #include "platform/ini_file.h"
-#include "rccheck/rc_records.h"
-#include "rccheck/rebar_table.h"
-#include "rccheck/ui/rc_window.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/qt/bitmap.h"
@@ -27,6 +24,9 @@
 #include "platform/qt/memo.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "rccheck/rc_records.h"
+#include "rccheck/rebar_table.h"
+#include "rccheck/ui/rc_window.h"
 
 std::string ExeFolder;
 std::string ExeBaseName;
@@ -54,7 +54,6 @@ constexpr std::uint32_t kRedrawPostpone = 3600000;
 // screen still has room.
 constexpr int kMinBitmapWidth = 1920;
 constexpr int kMinBitmapHeight = 1080;
-
 
 }  // namespace
 
@@ -89,7 +88,8 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     G_SaveState(FigureViewState);
     // The last data file from the ini file.
     if (!FileExists(CurrentFileName)) {
-        const std::string ini = FileExists(IniFilePath) ? IniFilePath : ExeFolder + ExeBaseName + ".ini";
+        const std::string ini =
+            FileExists(IniFilePath) ? IniFilePath : ExeFolder + ExeBaseName + ".ini";
         CurrentFileName = TIniFile(ini).ReadString("DO1", "FILE1", "");
     }
     CurrentSelection = SelectionState{};
@@ -113,8 +113,10 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     });
     SetEngineStatusWindow([](bool visible) {
         if (!FmExtSDK) return;
-        if (visible) FmExtSDK->ShowNow();
-        else HideForm(*FmExtSDK);
+        if (visible)
+            FmExtSDK->ShowNow();
+        else
+            HideForm(*FmExtSDK);
     });
     // While a companion program runs, the windows keep being painted.
     SetPendingMessagePump(ProcessPendingPaints);
@@ -145,8 +147,8 @@ void TFmMain::FormCreate() {
     for (int i = 0; i < kGridCount; ++i)
         SetupGridHeader(*Grids.grid[i], kHeaderMinHeight, GridHeaderSpec(static_cast<GridId>(i)));
     for (const auto& [anchor, control] : followers_)
-        control->SetBounds(Grids.grid[anchor]->Left() + Grids.grid[anchor]->Width() + 8, control->Top(),
-                           control->Width(), control->Height());
+        control->SetBounds(Grids.grid[anchor]->Left() + Grids.grid[anchor]->Width() + 8,
+                           control->Top(), control->Width(), control->Height());
     // Showing the first tab is not a switch by the user: the start-up
     // selection (case 1 of everything) stays, so the supports show at once.
     const SelectionState start = CurrentSelection;
@@ -166,7 +168,9 @@ TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top
     Grids.grid[id] = g;
     g->SetBounds(left, top, 100, height);
     g->SetColCount(2);
-    g->OnDrawCell = [this, id](int c, int r, TCanvas& canvas, const TRect& rect) { SgDrawCell(id, c, r, canvas, rect); };
+    g->OnDrawCell = [this, id](int c, int r, TCanvas& canvas, const TRect& rect) {
+        SgDrawCell(id, c, r, canvas, rect);
+    };
     g->OnClick = [this, id, g] {
         const bool enabled = g->Enabled();
         StrGridClick(id);
@@ -175,7 +179,9 @@ TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top
         if (!enabled || (id != kSgKumi1 && id != kSgMember)) return;
         const TStringGrid& kumi = Grid(kSgKumi1);
         const TStringGrid& member = Grid(kSgMember);
-        auto dataRow = [](const TStringGrid& grid) { return grid.Row() >= 1 && grid.Row() <= grid.RowCount() - 2; };
+        auto dataRow = [](const TStringGrid& grid) {
+            return grid.Row() >= 1 && grid.Row() <= grid.RowCount() - 2;
+        };
         if (dataRow(kumi) && dataRow(member)) RcSelectMember(kumi.Row(), member.Row());
     };
     g->OnKeyPress = [this, id](char& key) { GridKeyPress(id, key); };
@@ -300,11 +306,16 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
         int left, top, width;
     };
     const BoxDef boxes[] = {
-        {&fgSection, &"断面積"_sj, true, 40, 2, 64},     {&txSection, &"数値"_sj, false, 104, 2, 52},
-        {&txPoint1, &"格点No"_sj, true, 156, 2, 68},     {&fgMember, &"部材太線"_sj, false, 224, 2, 80},
-        {&fgArrowIJ, &"ｉ→ｊ"_sj, false, 304, 2, 60},    {&txMember, &"部材No"_sj, true, 364, 2, 68},
-        {&fgSupt, &"支点ﾏｰｸ"_sj, true, 432, 2, 76},      {&fgView2, &"着目点"_sj, true, 508, 2, 68},
-        {&fgKajyu, &"荷 重"_sj, false, 40, 22, 60},      {&fgKajyuConect, &"合成表示"_sj, false, 100, 22, 80},
+        {&fgSection, &"断面積"_sj, true, 40, 2, 64},
+        {&txSection, &"数値"_sj, false, 104, 2, 52},
+        {&txPoint1, &"格点No"_sj, true, 156, 2, 68},
+        {&fgMember, &"部材太線"_sj, false, 224, 2, 80},
+        {&fgArrowIJ, &"ｉ→ｊ"_sj, false, 304, 2, 60},
+        {&txMember, &"部材No"_sj, true, 364, 2, 68},
+        {&fgSupt, &"支点ﾏｰｸ"_sj, true, 432, 2, 76},
+        {&fgView2, &"着目点"_sj, true, 508, 2, 68},
+        {&fgKajyu, &"荷 重"_sj, false, 40, 22, 60},
+        {&fgKajyuConect, &"合成表示"_sj, false, 100, 22, 80},
     };
     for (const BoxDef& d : boxes) {
         TCheckBox* b = MakeControl<TCheckBox>(switches, *d.caption, d.checked);
@@ -321,20 +332,22 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
         const char* caption;
         int left, width;
     };
-    const RadioDef defs[] = {{&fgForceNon, nullptr, 0, 56}, {&fgForceMz, "Mz", 56, 48}, {&fgForceSy, "Sy", 104, 48},
-                             {&fgForceNx, "Nx", 152, 48},  {&fgHenni, nullptr, 200, 56}, {&fgRxym, nullptr, 256, 56}};
+    const RadioDef defs[] = {{&fgForceNon, nullptr, 0, 56}, {&fgForceMz, "Mz", 56, 48},
+                             {&fgForceSy, "Sy", 104, 48},   {&fgForceNx, "Nx", 152, 48},
+                             {&fgHenni, nullptr, 200, 56},  {&fgRxym, nullptr, 256, 56}};
     const std::string* named[] = {&"無し"_sj, nullptr, nullptr, nullptr, &"変位"_sj, &"反力"_sj};
     for (int i = 0; i < 6; ++i) {
         const RadioDef& d = defs[i];
-        TRadioButton* r = MakeControl<TRadioButton>(radios, named[i] ? *named[i] : std::string(d.caption), i == 0);
+        TRadioButton* r = MakeControl<TRadioButton>(
+            radios, named[i] ? *named[i] : std::string(d.caption), i == 0);
         r->SetBounds(d.left, 1, d.width, 20);
         r->OnClick = [this, r] { ChangePaintSwitchClick(r); };
         *d.radio = r;
     }
 
-    TLabel* hint = MakeControl<TLabel>(hintBar,
-                                "ﾏｳｽ左端+ｺﾛｺﾛでｸﾞﾗﾌ倍率、 (Shift+)ｺﾛｺﾛで拡大/縮小、 ドラッグで移動、 "_sj +
-                                    "ﾀﾞﾌﾞﾙｸﾘｯｸで全体表示　　　"_sj);
+    TLabel* hint = MakeControl<TLabel>(
+        hintBar, "ﾏｳｽ左端+ｺﾛｺﾛでｸﾞﾗﾌ倍率、 (Shift+)ｺﾛｺﾛで拡大/縮小、 ドラッグで移動、 "_sj +
+                     "ﾀﾞﾌﾞﾙｸﾘｯｸで全体表示　　　"_sj);
     hint->SetBounds(4, 2, 520, 16);
     hint->OnClick = [this] { FitView(); };
     TLabel* fit = MakeControl<TLabel>(hintBar, "全体"_sj);
@@ -344,8 +357,9 @@ void TFmMain::BuildFigureArea(TWinControl* parent) {
 }
 
 void TFmMain::BuildTabs() {
-    const std::string captions[kTabCount] = {"  格 点  "_sj, " 断面/材質 "_sj, "  着目点  "_sj, " 支 点 "_sj,
-                                             " 分布バネ "_sj, " 荷 重 "_sj, " 組合せ "_sj};
+    const std::string captions[kTabCount] = {"  格 点  "_sj, " 断面/材質 "_sj, "  着目点  "_sj,
+                                             " 支 点 "_sj,   " 分布バネ "_sj,  " 荷 重 "_sj,
+                                             " 組合せ "_sj};
     for (int t = 0; t < kTabCount; ++t) {
         Tabs[t] = Page1->AddSheet(captions[t]);
         Tabs[t]->OnShow = [this, t] { TabShow(t); };
@@ -365,18 +379,22 @@ void TFmMain::BuildTabs() {
     SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
     // 断面/材質
     MakeGrid(kSgSection, Tabs[kTabSect], 4, gridTop, gridHeight);
-    followers_.push_back({kSgSection, MakeGrid(kSgMaterial, Tabs[kTabSect], 420, gridTop, gridHeight)});
-    hintAt(Tabs[kTabSect], 4, gridTop + gridHeight + 4, "断面Noの 0 入力で削除    　  Ｉの 0 入力で矩形値をｾｯﾄ"_sj);
-    followers_.push_back({kSgSection, hintAt(Tabs[kTabSect], 420, gridTop + gridHeight + 4, "材質Noの 0 入力で削除"_sj)});
+    followers_.push_back(
+        {kSgSection, MakeGrid(kSgMaterial, Tabs[kTabSect], 420, gridTop, gridHeight)});
+    hintAt(Tabs[kTabSect], 4, gridTop + gridHeight + 4,
+           "断面Noの 0 入力で削除    　  Ｉの 0 入力で矩形値をｾｯﾄ"_sj);
+    followers_.push_back({kSgSection, hintAt(Tabs[kTabSect], 420, gridTop + gridHeight + 4,
+                                             "材質Noの 0 入力で削除"_sj)});
     followers_.back().second->SetWidth(240);
     // 着目点 (the equal divisions are kept but not shown)
     labels_[7] = hintAt(Tabs[kTabView], 4, 4, "");
     MakeGrid(kSgView2, Tabs[kTabView], 4, 24, gridHeight - 34);
     MakeGrid(kSgView1, Tabs[kTabView], 360, 24, 100);
     Grids.grid[kSgView1]->SetVisible(false);
-    const std::string viewHints[3] = {"ヘッダーのダブルクリックはｉ端からの距離でソート"_sj + "します．"_sj,
-                                      "'c3' と入力すれば部材No3のデータをコピーします。"_sj,
-                                      "ｉ端からの距離に 0 入力で削除。"_sj};
+    const std::string viewHints[3] = {
+        "ヘッダーのダブルクリックはｉ端からの距離でソート"_sj + "します．"_sj,
+        "'c3' と入力すれば部材No3のデータをコピーします。"_sj,
+        "ｉ端からの距離に 0 入力で削除。"_sj};
     for (int h = 0; h < 3; ++h) {
         TLabel* l = hintAt(Tabs[kTabView], 4, 24 + gridHeight - 34 + 2 + 16 * h, viewHints[h]);
         // A double-click on the last hint deletes every point of interest.
@@ -388,7 +406,8 @@ void TFmMain::BuildTabs() {
     MakeGrid(kSgSupt1, Tabs[kTabSupt], 4, gridTop, gridHeight - 20);
     followers_.push_back({kSgSupt1, MakeGrid(kSgSupt2, Tabs[kTabSupt], 250, 24, gridHeight - 40)});
     hintAt(Tabs[kTabSupt], 4, gridTop + gridHeight - 12, "ｹｰｽNoの 0 入力で削除"_sj)->SetWidth(200);
-    followers_.push_back({kSgSupt1, hintAt(Tabs[kTabSupt], 250, gridTop + gridHeight - 12, "格点Noの 0 入力で削除"_sj)});
+    followers_.push_back({kSgSupt1, hintAt(Tabs[kTabSupt], 250, gridTop + gridHeight - 12,
+                                           "格点Noの 0 入力で削除"_sj)});
     hintAt(Tabs[kTabSupt], 4, gridTop + gridHeight + 6,
            "支点ｺｰﾄﾞ: 0:削除　1:ピン　2:水平ﾛｰﾗｰ　3:鉛直ﾛｰﾗｰ　4:固定　5:バネ"_sj);
     // 分布バネ
@@ -397,7 +416,8 @@ void TFmMain::BuildTabs() {
     MakeGrid(kSgBane1, Tabs[kTabBane], 4, gridTop, gridHeight);
     followers_.push_back({kSgBane1, MakeGrid(kSgBane2, Tabs[kTabBane], 250, 24, gridHeight - 20)});
     hintAt(Tabs[kTabBane], 4, gridTop + gridHeight + 4, "ｹｰｽNoの 0 入力で削除"_sj)->SetWidth(200);
-    followers_.push_back({kSgBane1, hintAt(Tabs[kTabBane], 250, gridTop + gridHeight + 4, "部材Noの 0 入力で削除"_sj)});
+    followers_.push_back({kSgBane1, hintAt(Tabs[kTabBane], 250, gridTop + gridHeight + 4,
+                                           "部材Noの 0 入力で削除"_sj)});
     // 荷重
     labels_[3] = hintAt(Tabs[kTabLoad], 4, 4, "---");
     labels_[4] = hintAt(Tabs[kTabLoad], 160, 4, "---");
@@ -406,15 +426,19 @@ void TFmMain::BuildTabs() {
     MakeGrid(kSgLoad1, Tabs[kTabLoad], 4, 24, 100);
     MakeGrid(kSgLoad2, Tabs[kTabLoad], 4, 128, 170);
     labels_[6] = hintAt(Tabs[kTabLoad], 4, 302, "");
-    hintAt(Tabs[kTabLoad], 4, 322, "ｹｰｽNoの 0 入力で削除"_sj + "／  荷重ｺｰﾄﾞ:"_sj + "0:削除、11:平行分布,12:直角分布,13:水平分布,14:鉛直分布"_sj);
-    hintAt(Tabs[kTabLoad], 4, 340, "21:平行集中,22:直角集中,23:水平集中,24:鉛直集中,27:集中ﾓｰﾒﾝﾄ,51:格点集中"_sj);
+    hintAt(Tabs[kTabLoad], 4, 322,
+           "ｹｰｽNoの 0 入力で削除"_sj + "／  荷重ｺｰﾄﾞ:"_sj +
+               "0:削除、11:平行分布,12:直角分布,13:水平分布,14:鉛直分布"_sj);
+    hintAt(Tabs[kTabLoad], 4, 340,
+           "21:平行集中,22:直角集中,23:水平集中,24:鉛直集中,27:集中ﾓｰﾒﾝﾄ,51:格点集中"_sj);
     // 組合せ
     MakeGrid(kSgKumi1, Tabs[kTabKumi], 4, gridTop, gridHeight);
     labels_[2] = hintAt(Tabs[kTabKumi], 300, 4, "---");
     followers_.push_back({kSgKumi1, labels_[2]});
     followers_.push_back({kSgKumi1, MakeGrid(kSgKumi2, Tabs[kTabKumi], 300, 24, gridHeight - 20)});
     hintAt(Tabs[kTabKumi], 4, gridTop + gridHeight + 4, "ｹｰｽNoの 0 入力で削除"_sj)->SetWidth(250);
-    followers_.push_back({kSgKumi1, hintAt(Tabs[kTabKumi], 300, gridTop + gridHeight + 4, "荷重ｹｰｽNoの 0 入力で削除"_sj)});
+    followers_.push_back({kSgKumi1, hintAt(Tabs[kTabKumi], 300, gridTop + gridHeight + 4,
+                                           "荷重ｹｰｽNoの 0 入力で削除"_sj)});
 }
 
 void TFmMain::BuildMemberArea(TWinControl* parent) {
@@ -436,7 +460,8 @@ void TFmMain::BuildMemberArea(TWinControl* parent) {
     h1->SetBounds(180, 4, 160, 16);
     TLabel* h2 = MakeControl<TLabel>(bar, "結合入力は 0:剛  1:ﾋﾟﾝ"_sj);
     h2->SetBounds(340, 4, 160, 16);
-    TLabel* h3 = MakeControl<TLabel>(foot, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
+    TLabel* h3 =
+        MakeControl<TLabel>(foot, "各表のヘッダーをダブルクリックすればNoなどでソートします．"_sj);
     h3->SetBounds(6, 3, 600, 16);
     MakeGrid(kSgMember, parent, 4, 24, 220)->SetAlign(alClient);
 }
@@ -505,9 +530,12 @@ void TFmMain::Timer1Timer() {
 void TFmMain::FormCloseQuery(bool& canClose) {
     canClose = true;
     if (!ModifiedFlag) return;
-    const int answer = MessageDlg("修正されています。保存して終了しますか？"_sj, mtWarning, mbYesNoCancel);
-    if (answer == mrYes) canClose = Save1Click();  // a failed save keeps the window open
-    else canClose = answer == mrNo;
+    const int answer =
+        MessageDlg("修正されています。保存して終了しますか？"_sj, mtWarning, mbYesNoCancel);
+    if (answer == mrYes)
+        canClose = Save1Click();  // a failed save keeps the window open
+    else
+        canClose = answer == mrNo;
 }
 
 FigureContext TFmMain::CurrentFigureContext() const {
@@ -529,7 +557,8 @@ int Clip(int size, int limit) { return std::clamp(size, 1, limit); }
 
 void TFmMain::Paint1Paint() {
     if (!FrameData || !Paint1) return;
-    FigurePaint1Paint(CurrentFigureContext(), *offscreen_, Clip(Paint1->Width(), offscreen_->Width()),
+    FigurePaint1Paint(CurrentFigureContext(), *offscreen_,
+                      Clip(Paint1->Width(), offscreen_->Width()),
                       Clip(Paint1->Height(), offscreen_->Height()));
     CopyFigure();
 }

@@ -47,7 +47,7 @@ extern GraphicsState FigureViewState;
 enum class CalcSender { None, CalcKVD1, CalcSDK, CalcAuto };
 
 class TFmMain : public TForm, public RcWindowHost {
-public:
+  public:
     explicit TFmMain(const CommandLineOptions& options);
     ~TFmMain() override;
 
@@ -130,7 +130,16 @@ public:
     InputGrids Grids;
     TStringGrid& Grid(GridId id) { return Grids[id]; }
     TPageControl* Page1 = nullptr;
-    enum TabIndex { kTabPoint = 0, kTabSect, kTabView, kTabSupt, kTabBane, kTabLoad, kTabKumi, kTabCount };
+    enum TabIndex {
+        kTabPoint = 0,
+        kTabSect,
+        kTabView,
+        kTabSupt,
+        kTabBane,
+        kTabLoad,
+        kTabKumi,
+        kTabCount
+    };
     TTabSheet* Tabs[kTabCount] = {};
     TCheckBox* CalcAuto = nullptr;
     TCheckBox* AutoSave = nullptr;
@@ -158,8 +167,8 @@ public:
     TRadioButton* fgForceMz = nullptr;
     TRadioButton* fgForceSy = nullptr;
     TRadioButton* fgForceNx = nullptr;
-    TRadioButton* fgHenni = nullptr;     // 変位
-    TRadioButton* fgRxym = nullptr;      // 反力
+    TRadioButton* fgHenni = nullptr;  // 変位
+    TRadioButton* fgRxym = nullptr;   // 反力
     TLabel* StatusText = nullptr;
     TPaintBox* Paint1 = nullptr;
     TTimer Timer1;
@@ -168,7 +177,7 @@ public:
     const TStringList& RcBlockLines() const { return rcBlock_; }
     FrameModel& UndoSnapshot() { return *undo_; }
 
-private:
+  private:
     void BuildLayout();
     void BuildTabs();
     // A panel of the given height docked to the top or bottom of parent.
@@ -202,7 +211,7 @@ private:
     bool clickBusy_ = false;
     bool undoArmed_ = false;
     bool pageSwitchByCode_ = false;
-    bool headerPress_ = false;  // the last press was on a grid's caption row
+    bool headerPress_ = false;     // the last press was on a grid's caption row
     bool switchesByCode_ = false;  // a switch set from code is not a click
     // The model was read with warnings (cut at a table's capacity, or the
     // file ended early): its file holds more than the model.
@@ -214,7 +223,8 @@ private:
     std::unique_ptr<TPopupMenu> popup_;
     TLabel* labels_[8] = {};
     // Controls placed to the right of a grid once its width is known.
-    std::vector<std::pair<GridId, TControl*>> followers_;  // LbSuptC, LbBaneC, LbKumiC, lbLLcNo, lbLScNo, lbLBcNo, lbSgmXY, lbV2BzNo
+    std::vector<std::pair<GridId, TControl*>>
+        followers_;  // LbSuptC, LbBaneC, LbKumiC, lbLLcNo, lbLScNo, lbLBcNo, lbSgmXY, lbV2BzNo
 };
 
 extern TFmMain* FmMain;

@@ -1,7 +1,7 @@
 #include "app/reference_import.h"
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -45,18 +45,27 @@ int ParseDxfLine(const TStringList& text, int r, RefLine& line, bool& ok) {
         if (TextToInt(code) == 0) break;
         const std::string value = LineAt(text, k + 1);
         switch (TextToInt(code)) {
-        case 10: ok = ReadCoordinate(value, true, line.x1) && ok; break;
-        case 20: ok = ReadCoordinate(value, true, line.y1) && ok; break;
-        case 11: ok = ReadCoordinate(value, true, line.x2) && ok; break;
-        case 21: ok = ReadCoordinate(value, true, line.y2) && ok; break;
-        case 62: {
-            const double v = TextToDouble(value);
-            // Colour numbers beyond the eight pens (256 = by layer) take pen 8.
-            line.pen = !(v > 0) ? 1 : v >= 8 ? 8 : static_cast<int>(v);
-            if (line.pen < 1) line.pen = 1;
-            break;
-        }
-        default: break;
+            case 10:
+                ok = ReadCoordinate(value, true, line.x1) && ok;
+                break;
+            case 20:
+                ok = ReadCoordinate(value, true, line.y1) && ok;
+                break;
+            case 11:
+                ok = ReadCoordinate(value, true, line.x2) && ok;
+                break;
+            case 21:
+                ok = ReadCoordinate(value, true, line.y2) && ok;
+                break;
+            case 62: {
+                const double v = TextToDouble(value);
+                // Colour numbers beyond the eight pens (256 = by layer) take pen 8.
+                line.pen = !(v > 0) ? 1 : v >= 8 ? 8 : static_cast<int>(v);
+                if (line.pen < 1) line.pen = 1;
+                break;
+            }
+            default:
+                break;
         }
         k += 2;
     }
@@ -172,8 +181,7 @@ void ParseDrawingLines(const TStringList& text, RefLineList& list) {
     while (r + 2 < padded.Count() && list.count < kMaxRefLines) {
         const std::string here = Trim(padded[r]);
         RefLine line;
-        if (!here.empty() && TextToInt(here) == 0 &&
-            UpperCase(Trim(padded[r + 1])) == "LINE") {
+        if (!here.empty() && TextToInt(here) == 0 && UpperCase(Trim(padded[r + 1])) == "LINE") {
             bool ok = true;
             const int end = ParseDxfLine(padded, r, line, ok);
             if (ok) list.lines[++list.count] = line;

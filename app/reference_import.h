@@ -18,8 +18,8 @@ constexpr int kMaxRefCrossings = 1000;  // crossings of one line
 constexpr double kRefNodeTolerance = 0.0001;
 
 struct RefLine {
-    int kind = 0;  // 1 = straight line (the only kind)
-    int pen = 0;   // 1..8
+    int kind = 0;                          // 1 = straight line (the only kind)
+    int pen = 0;                           // 1..8
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // m
 };
 

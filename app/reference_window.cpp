@@ -23,11 +23,11 @@ constexpr std::uint32_t kGeneratedColour = 0x00FFFF;  // yellow
 // The window draws through the one global graphics state; the caller's
 // state (the main figure's) is put back when the window is done.
 class KeepCallerGraphics {
-public:
+  public:
     KeepCallerGraphics() { G_SaveState(saved_); }
     ~KeepCallerGraphics() { G_RestoreState(saved_); }
 
-private:
+  private:
     GraphicsState saved_;
 };
 
@@ -183,9 +183,7 @@ void TfmRefDXF::DrawReference(bool refit) {
     DrawRulers(W, H, KeyIsHeld(VK_CONTROL));
 }
 
-void TfmRefDXF::Repaint() {
-    Paint1->Canvas().Draw(0, 0, bitmap_);
-}
+void TfmRefDXF::Repaint() { Paint1->Canvas().Draw(0, 0, bitmap_); }
 
 void TfmRefDXF::Paint1Paint() {
     DrawReference(false);
@@ -265,6 +263,4 @@ TfmRefDXF& ReferenceWindow() {
     return *fmRefDXF;
 }
 
-bool ShowReferenceWindow(FrameModel& model) {
-    return ReferenceWindow().ShowModal(model) == mrOk;
-}
+bool ShowReferenceWindow(FrameModel& model) { return ReferenceWindow().ShowModal(model) == mrOk; }

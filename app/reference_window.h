@@ -15,7 +15,7 @@ class TRadioGroup;
 struct FrameModel;
 
 class TfmRefDXF : public TForm {
-public:
+  public:
     TfmRefDXF();
     ~TfmRefDXF() override;
 
@@ -60,7 +60,7 @@ public:
     TButton* BitBtnOK = nullptr;
     TButton* BitBtn1 = nullptr;
 
-private:
+  private:
     void BuildComponents();
     void Repaint();
 

@@ -22,11 +22,13 @@ std::string FixedText(const char* text, int size) { return std::string(text, str
 
 constexpr double kQuarterPi = 0.78539816339744830962;
 
-void AppendMember(std::string& out, const FrameResults& results, const FrameModel& model, int block, int m) {
+void AppendMember(std::string& out, const FrameResults& results, const FrameModel& model, int block,
+                  int m) {
     const ResultMember& rm = results.member[m];
     const int mi = FindMemberIndex(model, rm.no);
     const std::string name = mi > 0 ? FixedText(model.members[mi].name, kNameSize) : std::string();
-    out += FormatStr("部材番号\t%d\t%s\t\t部材長\t%0.3f\n"_sj.c_str(), rm.no, name.c_str(), rm.length);
+    out +=
+        FormatStr("部材番号\t%d\t%s\t\t部材長\t%0.3f\n"_sj.c_str(), rm.no, name.c_str(), rm.length);
     // Members pointing down or to the left are listed from the j end, so
     // that every row reads left to right or bottom to top.
     const bool descending = std::cos(rm.angle + kQuarterPi) < 0;

@@ -47,11 +47,13 @@ void ShowChangeHistory() { ShowChangeHistory(ChangeHistoryText()); }
 // --- splash ---------------------------------------------------------------------
 
 void DrawOutlinedText(TCanvas& canvas, int x, int y, std::uint32_t textColour,
-                      std::uint32_t outlineColour, int fontHeight, int offset, const std::string& text) {
+                      std::uint32_t outlineColour, int fontHeight, int offset,
+                      const std::string& text) {
     canvas.SetBrushStyle(bsClear);
     canvas.SetFontHeight(fontHeight);
     canvas.SetFontColor(outlineColour);
-    for (int i = 0; i < 9; ++i) canvas.TextOut(x + offset * (i % 3 - 1), y + offset * (i / 3 - 1), text);
+    for (int i = 0; i < 9; ++i)
+        canvas.TextOut(x + offset * (i % 3 - 1), y + offset * (i / 3 - 1), text);
     canvas.SetFontColor(textColour);
     canvas.TextOut(x, y, text);
 }
@@ -121,7 +123,8 @@ TfmOpening::TfmOpening() {
 void TfmOpening::FormCreate() {
     // The picture sits inside the lowered bevel.
     Image1->AutoSizeToPicture();
-    Image1->SetBounds(2 * kBevelWidth, 2 * kBevelWidth, Image1->Picture().Width(), Image1->Picture().Height());
+    Image1->SetBounds(2 * kBevelWidth, 2 * kBevelWidth, Image1->Picture().Width(),
+                      Image1->Picture().Height());
     Panel1->SetColor(0x808080);
     SetFormClientSize(*this, Image1->Picture().Width() + 4 * kBevelWidth,
                       Image1->Picture().Height() + 4 * kBevelWidth);
@@ -250,7 +253,8 @@ void SpringIterate(const SpringTestInput& in, const double q[kSpringDivisions + 
 
 namespace {
 
-TEdit* AddEdit(TfmBaneT& form, const std::string& caption, const std::string& text, int tag, int row) {
+TEdit* AddEdit(TfmBaneT& form, const std::string& caption, const std::string& text, int tag,
+               int row) {
     auto* label = form.MakeControl<TLabel>(&form, caption);
     label->SetBounds(10, 12 + row * 30, 90, 22);
     auto* edit = form.MakeControl<TEdit>(&form, text);
@@ -347,7 +351,10 @@ void TfmBaneT::Paint1Paint() {
         for (int i = 0; i <= kSpringDivisions; ++i) {
             const int x = left + (right - left) * i / kSpringDivisions;
             const int y = base + static_cast<int>(std::lround(q[i] * scale));
-            if (i == 0) c.MoveTo(x, y); else c.LineTo(x, y);
+            if (i == 0)
+                c.MoveTo(x, y);
+            else
+                c.LineTo(x, y);
         }
     };
     if (haveFirst_) curve(curves_.q0, 0xC00000);

@@ -15,7 +15,7 @@ class TMemo;
 // --- change history ---------------------------------------------------------
 
 class TFormVer2 : public TForm {
-public:
+  public:
     TFormVer2();
     void FormCreate() {}
     TMemo* Memo1 = nullptr;
@@ -33,10 +33,11 @@ void ShowChangeHistory();
 // Draws text with an outline: nine times in the outline colour in a 3 x 3
 // block of offset `offset` px, then once in the text colour at (x, y).
 void DrawOutlinedText(TCanvas& canvas, int x, int y, std::uint32_t textColour,
-                      std::uint32_t outlineColour, int fontHeight, int offset, const std::string& text);
+                      std::uint32_t outlineColour, int fontHeight, int offset,
+                      const std::string& text);
 
 class TfmOpening : public TForm {
-public:
+  public:
     TfmOpening();
     void FormCreate();
     void FormActivate();
@@ -53,7 +54,7 @@ void HideSplash();
 // --- busy figure ------------------------------------------------------------
 
 class TfmBusy : public TForm {
-public:
+  public:
     TfmBusy();
     void Paint1Paint();
     TPaintBox* Paint1 = nullptr;
@@ -77,8 +78,8 @@ struct SpringTestInput {
 };
 
 struct SpringTestCurves {
-    double q0[kSpringDivisions + 1] = {};  // first (linear) reaction
-    double q1[kSpringDivisions + 1] = {};  // reaction after one iteration
+    double q0[kSpringDivisions + 1] = {};          // first (linear) reaction
+    double q1[kSpringDivisions + 1] = {};          // reaction after one iteration
     double settlement[kSpringDivisions + 1] = {};  // m, downwards
 };
 
@@ -93,7 +94,7 @@ void SpringIterate(const SpringTestInput& in, const double q[kSpringDivisions + 
                    double qNext[kSpringDivisions + 1], double settlement[kSpringDivisions + 1]);
 
 class TfmBaneT : public TForm {
-public:
+  public:
     TfmBaneT();
     // Reads the edits (L and H at least 0.001 m) and shows I.
     SpringTestInput ReadInputs();
@@ -115,7 +116,7 @@ public:
     TButton* Button1 = nullptr;
     TButton* Button2 = nullptr;
 
-private:
+  private:
     SpringTestCurves curves_;
     bool haveFirst_ = false, haveNext_ = false;
 };

@@ -282,7 +282,8 @@ void BuildViaduct(FrameModel& m, int spans, int cases) {
     const double seg = 2.0;
     std::vector<int> girder, piers, deck, girderMembers;
     for (int k = 0; k <= spans * perSpan; ++k) girder.push_back(b.Node(k * seg, 10.0));
-    for (int k = 0; k < spans * perSpan; ++k) girderMembers.push_back(b.Member(girder[k], girder[k + 1], 1));
+    for (int k = 0; k < spans * perSpan; ++k)
+        girderMembers.push_back(b.Member(girder[k], girder[k + 1], 1));
     for (int p = 1; p < spans; ++p) {
         std::vector<int> pn;
         for (int h = 0; h < 10; ++h) pn.push_back(b.Node(p * perSpan * seg, 9.0 - h));
@@ -409,10 +410,12 @@ void Bench(const std::string& folder, const char* name, FrameModel& model, int r
     std::size_t bytes = 0, bytesW = 0;
     const bool same = SameResultFiles(folder + "/ref/" + name, folder + "/fast/" + name, bytes);
     const bool sameW = SameResultFiles(folder + "/ref/" + name, folder + "/fastw/" + name, bytesW);
-    std::printf("%-16s %5d %5d %5d %5d %5d %5d |", name, model.nodeCount, model.memberCount, ex.nodes,
-                ex.members, 3 * ex.nodes, model.loadCaseCount);
-    for (const RunResult& r : best) std::printf(" %7.3f %7.1f %d |", r.seconds, r.maxRssKb / 1024.0, r.exitCode);
-    std::printf(" %s %s %.1f MB\n", same ? "same" : "DIFFERENT", sameW ? "same" : "DIFFERENT", bytes / 1e6);
+    std::printf("%-16s %5d %5d %5d %5d %5d %5d |", name, model.nodeCount, model.memberCount,
+                ex.nodes, ex.members, 3 * ex.nodes, model.loadCaseCount);
+    for (const RunResult& r : best)
+        std::printf(" %7.3f %7.1f %d |", r.seconds, r.maxRssKb / 1024.0, r.exitCode);
+    std::printf(" %s %s %.1f MB\n", same ? "same" : "DIFFERENT", sameW ? "same" : "DIFFERENT",
+                bytes / 1e6);
     std::fflush(stdout);
     RemoveRunFiles(folder, name);
 }
@@ -476,7 +479,9 @@ RunResult RunCopy(const std::string& base, const std::string& copyBase) {
     if (pid == 0) {
         bool ok = true;
         for (int f = 0; f < kSdkResultFileCount; ++f)
-            ok = CopyFileBytes(base + SdkResultExtensions()[f], copyBase + SdkResultExtensions()[f]) && ok;
+            ok = CopyFileBytes(base + SdkResultExtensions()[f],
+                               copyBase + SdkResultExtensions()[f]) &&
+                 ok;
         _exit(ok ? 0 : 1);
     }
     return WaitMeasured(pid, t0);
@@ -486,7 +491,8 @@ std::size_t ResultFileBytes(const std::string& base) {
     std::size_t bytes = 0;
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         struct stat st {};
-        if (stat((base + SdkResultExtensions()[f]).c_str(), &st) == 0) bytes += static_cast<std::size_t>(st.st_size);
+        if (stat((base + SdkResultExtensions()[f]).c_str(), &st) == 0)
+            bytes += static_cast<std::size_t>(st.st_size);
     }
     return bytes;
 }
@@ -498,7 +504,8 @@ void KeepBest(RunResult& best, const RunResult& r, bool first) {
         best = r;
         return;
     }
-    const long rss = std::min(best.maxRssKb, r.maxRssKb), faults = std::min(best.pageFaults, r.pageFaults);
+    const long rss = std::min(best.maxRssKb, r.maxRssKb),
+               faults = std::min(best.pageFaults, r.pageFaults);
     if (r.seconds < best.seconds) best = r;
     best.maxRssKb = rss;
     best.pageFaults = faults;
@@ -537,11 +544,12 @@ void Floors(const std::string& program, const std::string& folder, const char* n
         DeleteFile(copyBase + SdkResultExtensions()[f]);
     }
     auto ratio = [](double a, double b) { return b > 0 ? a / b : 0.0; };
-    std::printf("%-16s | %7.3f %7.1f %7ld | %7.3f %7.1f %7ld | %7.1f %7.3f | %6.2fx %6.2fx | %6.2fx%s\n", name,
-                program_.seconds, program_.maxRssKb / 1024.0, program_.pageFaults, start.seconds,
-                start.maxRssKb / 1024.0, start.pageFaults, mb, copy.seconds,
-                ratio(program_.seconds, start.seconds), ratio(program_.maxRssKb, start.maxRssKb),
-                ratio(program_.seconds, copy.seconds), ok ? "" : "  (a run failed)");
+    std::printf(
+        "%-16s | %7.3f %7.1f %7ld | %7.3f %7.1f %7ld | %7.1f %7.3f | %6.2fx %6.2fx | %6.2fx%s\n",
+        name, program_.seconds, program_.maxRssKb / 1024.0, program_.pageFaults, start.seconds,
+        start.maxRssKb / 1024.0, start.pageFaults, mb, copy.seconds,
+        ratio(program_.seconds, start.seconds), ratio(program_.maxRssKb, start.maxRssKb),
+        ratio(program_.seconds, copy.seconds), ok ? "" : "  (a run failed)");
     std::fflush(stdout);
 }
 
@@ -558,28 +566,35 @@ int FloorsTable(const std::string& folder, int repeats) {
 #endif
     const std::string dir = folder + "/floors";
     if (!ForceDirectories(dir) || !FileExists(program)) {
-        std::fprintf(stderr, "bench_engine: no %s or no program %s\n", dir.c_str(), program.c_str());
+        std::fprintf(stderr, "bench_engine: no %s or no program %s\n", dir.c_str(),
+                     program.c_str());
         return 1;
     }
     // The portal as the examples hold it, and the largest frame.
     TStringList portal;
     std::unique_ptr<FrameModel> largest = NewFrameModelRecord();
     BuildModel(*largest, 2);
-    if (!portal.LoadFromFile(std::string(EXAMPLES_DIR) + "/portal.$O1") || !portal.SaveToFile(dir + "/portal.$O1") ||
+    if (!portal.LoadFromFile(std::string(EXAMPLES_DIR) + "/portal.$O1") ||
+        !portal.SaveToFile(dir + "/portal.$O1") ||
         !WriteFrameDataFile(dir + "/largest_viaduct.$O1", *largest)) {
         std::fprintf(stderr, "bench_engine: cannot write the data files in %s\n", dir.c_str());
         return 1;
     }
-    std::printf("floors in %s: %s /BATCH, best of %d runs alternating with its floors; load average %.1f\n",
-                dir.c_str(), program.c_str(), repeats, LoadAverage());
+    std::printf(
+        "floors in %s: %s /BATCH, best of %d runs alternating with its floors; load average %.1f\n",
+        dir.c_str(), program.c_str(), repeats, LoadAverage());
     std::printf("%-16s | %-23s | %-23s | %-15s | %-15s | %s\n", "", "program (batch run)",
-                "started on a missing file", "copy of the files", "program / start", "program / copy");
-    std::printf("%-16s | %7s %7s %7s | %7s %7s %7s | %7s %7s | %7s %7s | %7s\n", "data file", "wall s", "peak MB",
-                "faults", "wall s", "peak MB", "faults", "MB", "wall s", "time", "memory", "time");
+                "started on a missing file", "copy of the files", "program / start",
+                "program / copy");
+    std::printf("%-16s | %7s %7s %7s | %7s %7s %7s | %7s %7s | %7s %7s | %7s\n", "data file",
+                "wall s", "peak MB", "faults", "wall s", "peak MB", "faults", "MB", "wall s",
+                "time", "memory", "time");
     Floors(program, dir, "portal", repeats);
     Floors(program, dir, "largest_viaduct", repeats);
-    std::printf("load average %.1f at the end (other work on the machine slows the program's threads more than the copy)\n\n",
-                LoadAverage());
+    std::printf(
+        "load average %.1f at the end (other work on the machine slows the program's threads more "
+        "than the copy)\n\n",
+        LoadAverage());
     for (const char* f : {"portal.$O1", "largest_viaduct.$O1"}) DeleteFile(dir + "/" + f);
     rmdir(dir.c_str());
     return 0;
@@ -670,7 +685,8 @@ int StepsRun(const std::string& file, bool ref) {
     if (!CheckFrameData(*live).empty()) return kBatchInvalidModel;
     std::memcpy(copy.get(), live.get(), sizeof(FrameModel));
     if (copy->rigidZoneSwitch == 0) {
-        for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t) copy->members[t].rigidI = copy->members[t].rigidJ = 0;
+        for (int t = 1; t <= copy->memberCount && t <= kMaxMembers; ++t)
+            copy->members[t].rigidI = copy->members[t].rigidJ = 0;
     }
     FrameResults* results = AllocateFrameResults();
     if (results == nullptr) return kBatchFailed;
@@ -681,7 +697,8 @@ int StepsRun(const std::string& file, bool ref) {
             : RunFrameAnalysis(*results, *copy, false, false, kDefaultPackValue, &report);
     const bool written =
         ref ? reference::WriteSdkResultFiles(*results, base) : WriteSdkResultFiles(*results, base);
-    return ok && written && report.caseWarnings.empty() && !report.expansionFellBack ? kBatchOk : kBatchFailed;
+    return ok && written && report.caseWarnings.empty() && !report.expansionFellBack ? kBatchOk
+                                                                                     : kBatchFailed;
 }
 
 int ChildRun(const std::string& path, const std::string& file) {
@@ -698,13 +715,22 @@ int ChildRun(const std::string& path, const std::string& file) {
 // The four models, built as the table builds them.
 void BuildModel(FrameModel& m, int which) {
     switch (which) {
-        case 0: BuildFrame(m, 9, 9, 65, false); break;
-        case 1: BuildFrame(m, 19, 19, 65, false); break;
-        case 2: BuildViaduct(m, 40, 65); break;
-        default: BuildFrame(m, 12, 8, 65, true); break;
+        case 0:
+            BuildFrame(m, 9, 9, 65, false);
+            break;
+        case 1:
+            BuildFrame(m, 19, 19, 65, false);
+            break;
+        case 2:
+            BuildViaduct(m, 40, 65);
+            break;
+        default:
+            BuildFrame(m, 12, 8, 65, true);
+            break;
     }
 }
-const char* const kModelNames[4] = {"small_frame", "medium_frame", "largest_viaduct", "spring_frame"};
+const char* const kModelNames[4] = {"small_frame", "medium_frame", "largest_viaduct",
+                                    "spring_frame"};
 
 int WriteModels(const std::string& folder) {
     if (!ForceDirectories(folder)) {
@@ -771,8 +797,10 @@ int main(int argc, char** argv) {
         if (argc != 4) return Usage();
         if (std::strcmp(argv[1], "--run") == 0 && OneOf(argv[2], {"ref", "fast", "fastw"}))
             return ChildRun(argv[2], argv[3]);
-        if (std::strcmp(argv[1], "--split") == 0 && OneOf(argv[2], {"ref", "fast"})) return SplitRun(argv[2], argv[3]);
-        if (std::strcmp(argv[1], "--phases") == 0 && OneOf(argv[2], {"ref", "fast"})) return PhaseRun(argv[2], argv[3]);
+        if (std::strcmp(argv[1], "--split") == 0 && OneOf(argv[2], {"ref", "fast"}))
+            return SplitRun(argv[2], argv[3]);
+        if (std::strcmp(argv[1], "--phases") == 0 && OneOf(argv[2], {"ref", "fast"}))
+            return PhaseRun(argv[2], argv[3]);
         return Usage();
     }
     if (argc > 3) return Usage();

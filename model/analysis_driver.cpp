@@ -34,13 +34,14 @@ namespace {
 constexpr double kSamePoint = 0.0001;
 
 struct Chord {
-    bool active = false;   // more than one piece: measure from the user chord
-    double x0 = 0, y0 = 0; // displaced user I node, m
-    double c = 1, s = 0;   // cos, sin of the displaced chord angle
+    bool active = false;    // more than one piece: measure from the user chord
+    double x0 = 0, y0 = 0;  // displaced user I node, m
+    double c = 1, s = 0;    // cos, sin of the displaced chord angle
 };
 
 // Displaced position of the node in table slot `index` (m).
-void DisplacedNode(const FrameModel& model, const ResultCase& block, int index, double& x, double& y) {
+void DisplacedNode(const FrameModel& model, const ResultCase& block, int index, double& x,
+                   double& y) {
     GetNodeXY(model, x, y, index);
     if (index >= 1 && index < kResultNodeSlots) {
         x += block.nodes[index].dx / 1000.0;
@@ -49,7 +50,8 @@ void DisplacedNode(const FrameModel& model, const ResultCase& block, int index, 
 }
 
 // Offset (m) of a displaced node perpendicular to the user's displaced chord.
-double ChordOffset(const Chord& ch, const FrameModel& expanded, const ResultCase& block, int nodeNo) {
+double ChordOffset(const Chord& ch, const FrameModel& expanded, const ResultCase& block,
+                   int nodeNo) {
     double x, y;
     DisplacedNode(expanded, block, FindNodeIndex(expanded, nodeNo), x, y);
     const double dx = x - ch.x0, dy = y - ch.y0;
@@ -174,7 +176,8 @@ int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expande
             const float pos = a + x;
             const bool isEnd = (b == first && k == 1) || (b == last && k == nb);
             if (!isEnd && !NearSorted(userPoints, pos)) continue;
-            if (taken > 0 && dst.values[kQtyPos][taken] == pos) continue;  // the joint's second side
+            if (taken > 0 && dst.values[kQtyPos][taken] == pos)
+                continue;                                           // the joint's second side
             if (!isEnd && taken >= kMaxResultPoints - 1) continue;  // room stays for the J end
             if (taken >= kMaxResultPoints) break;
             const double r = lb > 0 ? x / lb : 0;
@@ -226,7 +229,8 @@ std::vector<double> NamedPositions(const FrameModel& user, int t) {
     for (int v = 1; v <= CheckedCount(user.view2Count, kMaxView2); ++v) {
         const View2Member& e = user.view2[v];
         if (e.memberNo != user.members[t].no) continue;
-        for (int k = 1; k <= CheckedCount(e.count, kMaxViewPoints); ++k) pos.push_back(Round3(e.dist[k]));
+        for (int k = 1; k <= CheckedCount(e.count, kMaxViewPoints); ++k)
+            pos.push_back(Round3(e.dist[k]));
     }
     return pos;
 }
@@ -239,7 +243,8 @@ int MemberCapacity(const FrameModel& user, int t, bool useViewDivisions, int cap
         for (int v = 1; v <= CheckedCount(user.view1Count, kMaxView1); ++v) {
             const View1Range& r = user.view1[v];
             const int lastNo = r.lastMember == 0 ? r.firstMember : r.lastMember;
-            if (no >= std::min(r.firstMember, lastNo) && no <= std::max(r.firstMember, lastNo)) c = r.divisions;
+            if (no >= std::min(r.firstMember, lastNo) && no <= std::max(r.firstMember, lastNo))
+                c = r.divisions;
         }
     }
     if (SpringSegmentCount[t] != 0) c *= 2;
@@ -249,8 +254,8 @@ int MemberCapacity(const FrameModel& user, int t, bool useViewDivisions, int cap
 }  // namespace
 
 // Step 7 planned.
-ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t, bool useViewDivisions,
-                      int capacity) {
+ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t,
+                      bool useViewDivisions, int capacity) {
     const ResultMember& rm = results.member[t];
     const int w = rm.pointCount;
     ThinPlan plan;
@@ -259,7 +264,8 @@ ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t
     kind.assign(static_cast<std::size_t>(w) + 1, 0);
     const int c = MemberCapacity(user, t, useViewDivisions, capacity);
     if (c < w) {
-        for (int n = 1; n <= c - 1; ++n) kind[static_cast<std::size_t>(static_cast<long long>(n) * w / c)] = 1;
+        for (int n = 1; n <= c - 1; ++n)
+            kind[static_cast<std::size_t>(static_cast<long long>(n) * w / c)] = 1;
     } else {
         std::fill(kind.begin() + 1, kind.end(), 1);
     }
@@ -292,9 +298,9 @@ void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan) {
             // for a large model that would be hundreds of megabytes of
             // zeros over zeros.
             if (plan.identity) {
-                VEXTOR_ASSERT(mr.values[q][0] == 0 &&
-                              std::all_of(mr.values[q] + keep.size() + 1, mr.values[q] + kPointSlots,
-                                          [](float v) { return v == 0; }));
+                VEXTOR_ASSERT(mr.values[q][0] == 0 && std::all_of(mr.values[q] + keep.size() + 1,
+                                                                  mr.values[q] + kPointSlots,
+                                                                  [](float v) { return v == 0; }));
                 continue;
             }
             float tmp[kPointSlots] = {};
@@ -363,8 +369,11 @@ std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& mode
 // The rest of the work block is never read.
 void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members) {
     const auto* from = reinterpret_cast<const char*>(&block);
-    std::memcpy(&work, &block, static_cast<std::size_t>(reinterpret_cast<const char*>(&block.nodes[nodes]) - from));
-    std::memcpy(work.members, block.members, sizeof(MemberResult) * static_cast<std::size_t>(members));
+    std::memcpy(
+        &work, &block,
+        static_cast<std::size_t>(reinterpret_cast<const char*>(&block.nodes[nodes]) - from));
+    std::memcpy(work.members, block.members,
+                sizeof(MemberResult) * static_cast<std::size_t>(members));
 }
 
 void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
@@ -383,8 +392,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     const int mc = CheckedCount(user.memberCount, kMaxMembers);
     // The node and member slots the mapping reads: those of the expanded
     // model (the user's nodes are among its first).
-    const int usedNodes =
-        CheckedCount(std::max(expanded.nodeCount, user.nodeCount), kMaxNodes) + 1;
+    const int usedNodes = CheckedCount(std::max(expanded.nodeCount, user.nodeCount), kMaxNodes) + 1;
     const int usedMembers = pieces + 1;
     results.memberCount = mc;
     const int cases = CheckedCount(results.caseCount, kMaxResultCases);
@@ -416,7 +424,8 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
             }
             CopyMappedPart(*w, results.block[o], usedNodes, usedMembers);
             for (int t = 1; t <= mc; ++t) {
-                const int n = MapMember(*w, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
+                const int n =
+                    MapMember(*w, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
                 if (o == 1) points[t] = n;
             }
             std::lock_guard<std::mutex> lock(workMutex);
@@ -426,7 +435,8 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         for (int o = 1; o <= cases; ++o) {
             CopyMappedPart(*work, results.block[o], usedNodes, usedMembers);
             for (int t = 1; t <= mc; ++t) {
-                const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
+                const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount,
+                                        sortedPoints[t]);
                 if (o == 1) points[t] = n;
             }
         }
@@ -441,7 +451,9 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     for (int b = mc + 1; b < written; ++b) std::memset(&results.member[b], 0, sizeof(ResultMember));
     // Each member's thinning touches only its own slots.
     std::vector<ThinPlan> plans(static_cast<std::size_t>(mc) + 1);
-    ParallelFor(mc, [&](int i) { plans[i + 1] = PlanThinning(results, user, i + 1, useViewDivisions, pointCapacity); });
+    ParallelFor(mc, [&](int i) {
+        plans[i + 1] = PlanThinning(results, user, i + 1, useViewDivisions, pointCapacity);
+    });
     bool identity = true;
     for (int t = 1; t <= mc; ++t) identity = identity && plans[t].identity;
     if (!identity) {
@@ -477,11 +489,12 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     const ExpansionResult expansion = ExpandFrameModel(*copy, model, true, viewDivisionMode);
     const ExpansionReport& er = expansion.report;
     if (HasEngineProgress()) {
-        EngineProgress(FormatStr("***  !! 計算中 部材数(展開数) %d ( %d)  *** :"_sj.c_str(), model.memberCount,
-                                 copy->memberCount));
+        EngineProgress(FormatStr("***  !! 計算中 部材数(展開数) %d ( %d)  *** :"_sj.c_str(),
+                                 model.memberCount, copy->memberCount));
     }
     if (DiagnosticDumpFlag) {
-        const std::string folder = DiagnosticDumpFolder.empty() ? GetExeFolder() : DiagnosticDumpFolder;
+        const std::string folder =
+            DiagnosticDumpFolder.empty() ? GetExeFolder() : DiagnosticDumpFolder;
         TStringList list;
         WriteFrameDataFile(list, model, kFrameFileFormat);
         list.SaveToFile(folder + "@Do1A.$O1");  // a failed dump is not worth a message

@@ -23,8 +23,7 @@ constexpr int kFrameFileFormat = 3;
 // Clears list and appends the frame sections of model, the V2-NAME list and
 // both "END" lines. format is kFrameFileFormat (any other value is treated
 // the same). Counts beyond a table's capacity are written as the capacity.
-void WriteFrameDataFile(TStringList& list, const FrameModel& model,
-                        int format = kFrameFileFormat);
+void WriteFrameDataFile(TStringList& list, const FrameModel& model, int format = kFrameFileFormat);
 
 // The same lines joined with CR LF: the exact bytes of the frame sections in
 // a file.

@@ -8,8 +8,8 @@
 // that the writer lays out by a table's description are read by it too.
 #include <algorithm>
 #include <cfloat>
-#include <cmath>
 #include <climits>
+#include <cmath>
 
 #include "model/data_file.h"
 #include "model/data_file_internal.h"
@@ -38,7 +38,7 @@ constexpr int kMaxWarningLines = 25;
 // text. A field beyond the line's last reads as empty, exactly as if a run
 // of commas had been appended to the line.
 class LineFields {
-public:
+  public:
     explicit LineFields(const std::string& line) { items_.SetCommaText(line); }
     int Count() const { return items_.Count(); }
     const std::string& Str(int k) const {
@@ -58,7 +58,7 @@ public:
         return mantissa * std::pow(10.0, exponent);
     }
 
-private:
+  private:
     TStringList items_;
 };
 
@@ -134,24 +134,30 @@ void ReadTableLine(const std::string& line, const ModelTable<R>& table, R& row) 
     for (const TableColumn<R>& c : table.columns) {
         const FileField& f = c.file;
         switch (f.kind) {
-        case FileKind::None: break;
-        case FileKind::Int: c.field.SetNumber(row, e.Int(k++)); break;
-        case FileKind::Fixed:
-        case FileKind::Printf: c.field.SetNumber(row, ToFloatInRange(e.Real(k++))); break;
-        case FileKind::MantExp:
-        case FileKind::MantExpNonZero:
-            c.field.SetNumber(row, ToFloatInRange(e.MantExp(k)));
-            k += 2;
-            break;
-        case FileKind::Text: {
-            const std::size_t lead = static_cast<std::size_t>(f.lead);
-            const std::string text = ColumnText(line, TextStart(line, column + lead, k - 1, lead),
-                                                static_cast<std::size_t>(f.width));
-            int size = 0;
-            char* dest = c.field.Text(row, size);
-            StoreText(dest, size, TrimText(text));
-            break;
-        }
+            case FileKind::None:
+                break;
+            case FileKind::Int:
+                c.field.SetNumber(row, e.Int(k++));
+                break;
+            case FileKind::Fixed:
+            case FileKind::Printf:
+                c.field.SetNumber(row, ToFloatInRange(e.Real(k++)));
+                break;
+            case FileKind::MantExp:
+            case FileKind::MantExpNonZero:
+                c.field.SetNumber(row, ToFloatInRange(e.MantExp(k)));
+                k += 2;
+                break;
+            case FileKind::Text: {
+                const std::size_t lead = static_cast<std::size_t>(f.lead);
+                const std::string text =
+                    ColumnText(line, TextStart(line, column + lead, k - 1, lead),
+                               static_cast<std::size_t>(f.width));
+                int size = 0;
+                char* dest = c.field.Text(row, size);
+                StoreText(dest, size, TrimText(text));
+                break;
+            }
         }
         column += static_cast<std::size_t>(f.Columns());
     }
@@ -159,7 +165,7 @@ void ReadTableLine(const std::string& line, const ModelTable<R>& table, R& row) 
 
 // Collects the reader's warnings, at most kMaxWarningLines of them.
 class Warnings {
-public:
+  public:
     void Add(const std::string& line) {
         if (lines_ < kMaxWarningLines)
             text_ += line + "\n";
@@ -172,18 +178,18 @@ public:
         return text_ + FormatStr("ほか %d 件の警告を省略しました."_sj.c_str(), dropped_) + "\n";
     }
 
-private:
+  private:
     std::string text_;
     int lines_ = 0;
     int dropped_ = 0;
 };
 
 class Reader {
-public:
+  public:
     Reader(FrameModel& model, const TStringList& list) : model_(model), list_(list) {}
     std::string Run();
 
-private:
+  private:
     int FindSections();
     int ReadKeywordLine(int i);
     int ReadCount(int value, int capacity, const std::string& what);
@@ -226,15 +232,18 @@ std::string Reader::Run() {
                                  kMaxCombinations};
     for (int k = 0; k < 4; ++k)
         if (droppedCases_[k] > 0)
-            warnings_.Add(FormatStr("%s が上限の %d ケースを超えたため、%d ケースを読み飛ばしました."_sj.c_str(),
-                                    caseKeywords[k], caseCapacity[k], droppedCases_[k]));
+            warnings_.Add(FormatStr(
+                "%s が上限の %d ケースを超えたため、%d ケースを読み飛ばしました."_sj.c_str(),
+                caseKeywords[k], caseCapacity[k], droppedCases_[k]));
     ReadPointNames();
     SetMemberGeometry();
     // A file cut short (a copy broken off, a disk that filled up) reads
     // without complaint otherwise: the model would look whole.
     if (!cutSection_.empty())
-        return FormatStr("ファイルが途中で終わっています: %s のデータが宣言された数だけありません（読めた分だけを読み込みました）."_sj.c_str(),
-                         cutSection_.c_str()) +
+        return FormatStr(
+                   "ファイルが途中で終わっています: %s のデータが宣言された数だけありません（読めた分だけを読み込みました）."_sj
+                       .c_str(),
+                   cutSection_.c_str()) +
                "\n" + warnings_.Text();
     return warnings_.Text();
 }
@@ -246,7 +255,8 @@ int Reader::FindSections() {
         const std::string& line = list_[i];
         if (StartsWith(line, "FRAME")) {
             idLine_ = i;
-            StoreText(model_.header.modelId, sizeof model_.header.modelId, ColumnText(line, 10, 30));
+            StoreText(model_.header.modelId, sizeof model_.header.modelId,
+                      ColumnText(line, 10, 30));
         } else if (StartsWith(line, "TITLE")) {
             StoreText(model_.header.title, kNameSize, ColumnText(line, 10, 40));
         }
@@ -257,12 +267,13 @@ int Reader::FindSections() {
 
 int Reader::ReadCount(int value, int capacity, const std::string& what) {
     if (value < 0) {
-        warnings_.Add(FormatStr("%s のデータ数 %d は無効なため 0 としました."_sj.c_str(), what.c_str(), value));
+        warnings_.Add(FormatStr("%s のデータ数 %d は無効なため 0 としました."_sj.c_str(),
+                                what.c_str(), value));
         return 0;
     }
     if (value > capacity) {
-        warnings_.Add(FormatStr("%s のデータ数 %d を上限の %d に切り詰めました."_sj.c_str(), what.c_str(),
-                                value, capacity));
+        warnings_.Add(FormatStr("%s のデータ数 %d を上限の %d に切り詰めました."_sj.c_str(),
+                                what.c_str(), value, capacity));
         return capacity;
     }
     return value;

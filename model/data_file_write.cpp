@@ -103,14 +103,13 @@ void WriteHeader(TStringList& list, const FrameModel& model) {
     list.Add(FormatStr("%-10s%s", "FRAME", CutToBytes(FixedText(h.modelId, 32), 30).c_str()));
     list.Add(FormatStr("%-10s%s", "TITLE", CutToBytes(FixedText(h.title, kNameSize), 40).c_str()));
     list.Add(FormatStr("%-10s", "CONTROL1") + " 格点 部材 材質 断面 バＣ バネ 支Ｃ 支点"_sj);
-    list.Add(FormatStr("%15d %4d %4d %4d %4d %4d %4d %4d", CheckedCount(model.nodeCount, kMaxNodes),
-                       CheckedCount(model.memberCount, kMaxMembers),
-                       CheckedCount(model.materialCount, kMaxMaterials),
-                       CheckedCount(model.sectionCount, kMaxSections),
-                       CheckedCount(model.springCaseCount, kMaxSpringCases),
-                       model.springCaseReserved,
-                       CheckedCount(model.supportCaseCount, kMaxSupportCases),
-                       model.supportCaseReserved));
+    list.Add(FormatStr(
+        "%15d %4d %4d %4d %4d %4d %4d %4d", CheckedCount(model.nodeCount, kMaxNodes),
+        CheckedCount(model.memberCount, kMaxMembers),
+        CheckedCount(model.materialCount, kMaxMaterials),
+        CheckedCount(model.sectionCount, kMaxSections),
+        CheckedCount(model.springCaseCount, kMaxSpringCases), model.springCaseReserved,
+        CheckedCount(model.supportCaseCount, kMaxSupportCases), model.supportCaseReserved));
     list.Add(FormatStr("%-10s", "CONTROL2") + " 荷重 組合 抽出 二重 剛Ｓ 剛Ｂ"_sj);
     // The PICK-CASE, POINT2 and GOUIKI tables are never filled nor read: their
     // counts are always written as 0 so no reader looks for their lines.
@@ -134,19 +133,28 @@ std::string TableLine(const ModelTable<R>& table, const R& row) {
         const double v = c.field.Number(row);
         const int at = static_cast<int>(line.size());
         switch (f.kind) {
-        case FileKind::Int: line += FormatStr("%*d", f.width, static_cast<int>(v)); break;
-        case FileKind::Fixed: line += FixedField(v, f.width, f.digits); break;
-        case FileKind::Printf: line += FormatStr("%*.*f", f.width, f.digits, FiniteOr0(v)); break;
-        case FileKind::MantExp: FormatMantExp(line, at, f.width, f.digits, v); break;
-        case FileKind::MantExpNonZero:
-            FormatMantExp(line, at, f.width, f.digits, v > 1e-9f ? v : 1e-9);
-            break;
-        case FileKind::Text: {
-            int size = 0;
-            line += NameForFile(c.field.Text(row, size), static_cast<std::size_t>(f.width));
-            break;
-        }
-        case FileKind::None: break;
+            case FileKind::Int:
+                line += FormatStr("%*d", f.width, static_cast<int>(v));
+                break;
+            case FileKind::Fixed:
+                line += FixedField(v, f.width, f.digits);
+                break;
+            case FileKind::Printf:
+                line += FormatStr("%*.*f", f.width, f.digits, FiniteOr0(v));
+                break;
+            case FileKind::MantExp:
+                FormatMantExp(line, at, f.width, f.digits, v);
+                break;
+            case FileKind::MantExpNonZero:
+                FormatMantExp(line, at, f.width, f.digits, v > 1e-9f ? v : 1e-9);
+                break;
+            case FileKind::Text: {
+                int size = 0;
+                line += NameForFile(c.field.Text(row, size), static_cast<std::size_t>(f.width));
+                break;
+            }
+            case FileKind::None:
+                break;
         }
     }
     return line;

@@ -25,8 +25,8 @@ constexpr double kMinCutLength = 0.01;
 
 // What the expansion will do with one user member.
 struct MemberPlan {
-    double length = 0;  // m, from the end nodes
-    double angle = 0;   // rad
+    double length = 0;      // m, from the end nodes
+    double angle = 0;       // rad
     double rI = 0, rJ = 0;  // rigid zones rounded to 0.001 m
     bool spring = false;
     bool zoneI = false, zoneJ = false;  // zones that become pieces
@@ -38,9 +38,9 @@ struct MemberPlan {
 };
 
 struct Plan {
-    bool expanded = false;     // pieces beyond one per member, or node springs
-    bool zones = false;        // rigid zones become pieces
-    bool springs = false;      // node springs are made (springCount > 0)
+    bool expanded = false;            // pieces beyond one per member, or node springs
+    bool zones = false;               // rigid zones become pieces
+    bool springs = false;             // node springs are made (springCount > 0)
     std::vector<MemberPlan> members;  // 1-based
 };
 
@@ -153,8 +153,12 @@ Plan MakePlan(FrameModel& user, bool withSprings, ExpansionReport& report) {
         // inner nodes would lie beyond each other and reverse the middle piece.
         const bool zoned = mp.rI != 0 || mp.rJ != 0;
         if (zoned && (mp.rI < 0 || mp.rJ < 0 || mp.rI + mp.rJ >= mp.length - 0.001)) {
-            AddWarning(report, FormatStr("警告：部材 No.%d の剛域長が部材長に収まらないため、この部材の剛域を無視します。"_sj.c_str(),
-                                         user.members[t].no));
+            AddWarning(
+                report,
+                FormatStr(
+                    "警告：部材 No.%d の剛域長が部材長に収まらないため、この部材の剛域を無視します。"_sj
+                        .c_str(),
+                    user.members[t].no));
             mp.rI = mp.rJ = 0;
         }
         zoneCount += (mp.rI != 0) + (mp.rJ != 0);
@@ -186,12 +190,16 @@ Plan MakePlan(FrameModel& user, bool withSprings, ExpansionReport& report) {
     if (zones && mc + zoneCount > kMaxExpandedMembers) zones = false;
     if (zones && 2 * user.materialCount > kMaxMaterials) zones = false;
     if (zoneCount > 0 && !zones) {
-        AddWarning(report, "警告：展開後の部材数または材質数が上限を超えるため、剛域を無視して計算します。"_sj);
+        AddWarning(
+            report,
+            "警告：展開後の部材数または材質数が上限を超えるため、剛域を無視して計算します。"_sj);
         zoneCount = 0;
     }
     if (zoneCount == 0 && springCount == 0) return NoExpansionPlan(base);
     if (mc + zoneCount + 2 * springCount > kMaxExpandedMembers) {
-        AddWarning(report, "警告：展開後の部材数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
+        AddWarning(
+            report,
+            "警告：展開後の部材数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
         return NoExpansionPlan(base);
     }
 
@@ -211,12 +219,18 @@ Plan MakePlan(FrameModel& user, bool withSprings, ExpansionReport& report) {
         fits = total <= kMaxExpandedMembers && PlanFits(plan, user);
     } while (!fits && s > 1);
     if (!fits) {
-        AddWarning(report, "警告：展開後の部材数・格点数・支点数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
+        AddWarning(
+            report,
+            "警告：展開後の部材数・格点数・支点数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
         return NoExpansionPlan(base);
     }
     if (springCount > 0 && s < kMaxSpringSegmentsBase) {
-        AddWarning(report, FormatStr("警告：展開後の部材数が上限を超えるため、分布バネ部材の分割数を減らしました（%d/%d）。"_sj.c_str(),
-                                     s, kMaxSpringSegmentsBase));
+        AddWarning(
+            report,
+            FormatStr(
+                "警告：展開後の部材数が上限を超えるため、分布バネ部材の分割数を減らしました（%d/%d）。"_sj
+                    .c_str(),
+                s, kMaxSpringSegmentsBase));
     }
     return plan;
 }
@@ -256,7 +270,8 @@ struct Builder {
 
     void MakeZonePiece(int b, int t, const char* side) {
         FrameMember& m = copy.members[b];
-        SetFixedText(m.name, kNameSize, FormatStr("<剛域>%d-%s"_sj.c_str(), user.members[t].no, side).c_str());
+        SetFixedText(m.name, kNameSize,
+                     FormatStr("<剛域>%d-%s"_sj.c_str(), user.members[t].no, side).c_str());
         const int k = FindMaterialIndex(user, user.members[t].materialNo);
         if (k > 0) m.materialNo = stiffBase + k;
     }
@@ -295,7 +310,9 @@ void BuildPieces(Builder& bld, int t, MemberPlan& mp) {
     double cx = xi, cy = yi;
     bool any = false;
     int first = 0;
-    auto remember = [&](int b) { if (!first) first = b; };
+    auto remember = [&](int b) {
+        if (!first) first = b;
+    };
     if (mp.zoneI) {
         cx = xi + ux * mp.rI;
         cy = yi + uy * mp.rI;
@@ -353,7 +370,8 @@ void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan
             std::memset(&sc, 0, sizeof sc);
         }
         sc.no = l;
-        SetFixedText(sc.name, kNameSize, FormatStr("荷重ｹｰｽ.%2d"_sj.c_str(), user.loadCases[l].no).c_str());
+        SetFixedText(sc.name, kNameSize,
+                     FormatStr("荷重ｹｰｽ.%2d"_sj.c_str(), user.loadCases[l].no).c_str());
         copy.loadCases[l].suptCaseNo = l;
         copy.loadCases[l].baneCaseNo = 0;
         const BaneCase* bc = SpringCaseOfLoadCase(user, l);
@@ -416,8 +434,12 @@ void RepeatSpringEntries(FrameModel& copy, const FrameModel& user, ExpansionRepo
             }
         }
         if (cutShort) {
-            AddWarning(report, FormatStr("警告：分布バネ･ｹｰｽ No.%d の展開後のばね数が %d を超えるため、超過分を無視しました。"_sj.c_str(),
-                                         ub.no, kMaxSpringEntries));
+            AddWarning(
+                report,
+                FormatStr(
+                    "警告：分布バネ･ｹｰｽ No.%d の展開後のばね数が %d を超えるため、超過分を無視しました。"_sj
+                        .c_str(),
+                    ub.no, kMaxSpringEntries));
         }
     }
 }
@@ -432,7 +454,10 @@ void DistributeToPieces(const FrameModel& copy, const FrameMember& um, double me
         nl.memberFrom = b;
         nl.memberTo = 0;
         switch (ld.code) {
-            case kLoadDistAxial: case kLoadDistPerp: case kLoadDistX: case kLoadDistY: {
+            case kLoadDistAxial:
+            case kLoadDistPerp:
+            case kLoadDistX:
+            case kLoadDistY: {
                 const double e1 = ld.distI - p, e2 = memberLength - ld.distJ - p;
                 const double e = Clamp(e1, 0, lp), g = Clamp(e2, 0, lp);
                 if (g - e < 0.001) continue;
@@ -443,7 +468,10 @@ void DistributeToPieces(const FrameModel& copy, const FrameMember& um, double me
                 out.push_back(nl);
                 break;
             }
-            case kLoadConcAxial: case kLoadConcPerp: case kLoadConcX: case kLoadConcY:
+            case kLoadConcAxial:
+            case kLoadConcPerp:
+            case kLoadConcX:
+            case kLoadConcY:
             case kLoadConcMoment: {
                 const double c = ld.distI - p;
                 if (!(c > -0.0001 && c < lp + 0.0001)) continue;
@@ -470,17 +498,23 @@ void DistributeToPieces(const FrameModel& copy, const FrameMember& um, double me
 // that holds it (as FindMemberIndex finds it).
 std::vector<std::pair<int, int>> MemberNumbersInOrder(const FrameModel& user) {
     std::vector<std::pair<int, int>> numbers;
-    for (int t = 1; t <= CheckedCount(user.memberCount, kMaxMembers); ++t) numbers.emplace_back(user.members[t].no, t);
+    for (int t = 1; t <= CheckedCount(user.memberCount, kMaxMembers); ++t)
+        numbers.emplace_back(user.members[t].no, t);
     std::stable_sort(numbers.begin(), numbers.end(),
-                     [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first < b.first; });
+                     [](const std::pair<int, int>& a, const std::pair<int, int>& b) {
+                         return a.first < b.first;
+                     });
     numbers.erase(std::unique(numbers.begin(), numbers.end(),
-                              [](const std::pair<int, int>& a, const std::pair<int, int>& b) { return a.first == b.first; }),
+                              [](const std::pair<int, int>& a, const std::pair<int, int>& b) {
+                                  return a.first == b.first;
+                              }),
                   numbers.end());
     return numbers;
 }
 
-void ExpandOneLoad(const FrameModel& copy, const FrameModel& user, const std::vector<std::pair<int, int>>& numbers,
-                   const LoadRecord& ld, std::vector<LoadRecord>& out) {
+void ExpandOneLoad(const FrameModel& copy, const FrameModel& user,
+                   const std::vector<std::pair<int, int>>& numbers, const LoadRecord& ld,
+                   std::vector<LoadRecord>& out) {
     if (ld.code == kLoadNodal) {
         out.push_back(ld);
         return;
@@ -536,9 +570,11 @@ int BuildLoads(FrameModel& copy, const FrameModel& user) {
     for (int l = 1; l <= LoadCaseCount(user); ++l) {
         const LoadCase& uc = user.loadCases[l];
         out.clear();
-        for (int k = 1; k <= CheckedCount(uc.count, kMaxLoads); ++k) ExpandOneLoad(copy, user, numbers, uc.loads[k], out);
+        for (int k = 1; k <= CheckedCount(uc.count, kMaxLoads); ++k)
+            ExpandOneLoad(copy, user, numbers, uc.loads[k], out);
         LoadCase& cc = copy.loadCases[l];
-        if (static_cast<int>(out.size()) > kMaxLoads && overflow == 0) overflow = uc.no == 0 ? l : uc.no;
+        if (static_cast<int>(out.size()) > kMaxLoads && overflow == 0)
+            overflow = uc.no == 0 ? l : uc.no;
         cc.count = std::min(static_cast<int>(out.size()), kMaxLoads);
         for (int k = 1; k <= cc.count; ++k) cc.loads[k] = out[static_cast<std::size_t>(k - 1)];
     }
@@ -615,7 +651,8 @@ ExpansionResult ExpandFrameModel(FrameModel& copy, FrameModel& user, bool withSp
     int overflow = 0;
     BuildCopy(copy, user, plan, viewDivisionMode, result, overflow);
     if (overflow != 0 && plan.expanded) {
-        AddWarning(rep, "警告：展開後の荷重数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
+        AddWarning(
+            rep, "警告：展開後の荷重数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
         std::vector<MemberPlan> base = plan.members;
         plan = NoExpansionPlan(base);
         for (int t = 1; t < static_cast<int>(base.size()); ++t)
@@ -623,8 +660,11 @@ ExpansionResult ExpandFrameModel(FrameModel& copy, FrameModel& user, bool withSp
         BuildCopy(copy, user, plan, viewDivisionMode, result, overflow);
     }
     if (overflow != 0) {
-        AddWarning(rep, FormatStr("警告：荷重ｹｰｽ No.%d の荷重数が %d を超えるため、超過分を無視しました。"_sj.c_str(),
-                                  overflow, kMaxLoads));
+        AddWarning(
+            rep,
+            FormatStr(
+                "警告：荷重ｹｰｽ No.%d の荷重数が %d を超えるため、超過分を無視しました。"_sj.c_str(),
+                overflow, kMaxLoads));
     }
     return result;
 }

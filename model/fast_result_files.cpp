@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <atomic>
 #include <charconv>
-#include <condition_variable>
-#include <mutex>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -85,14 +85,14 @@ bool ScaledRound(std::uint32_t M, int E, int p, U128& q, U128* floorOut = nullpt
 // The decimal exponent of |v| (floor of log10), by comparison with the
 // powers of ten: a first guess that the caller corrects by the digits.
 int DecimalExponent(double a) {
-    static const double kTens[] = {1e-46, 1e-45, 1e-44, 1e-43, 1e-42, 1e-41, 1e-40, 1e-39, 1e-38, 1e-37, 1e-36,
-                                   1e-35, 1e-34, 1e-33, 1e-32, 1e-31, 1e-30, 1e-29, 1e-28, 1e-27, 1e-26, 1e-25,
-                                   1e-24, 1e-23, 1e-22, 1e-21, 1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14,
-                                   1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,  1e-7,  1e-6,  1e-5,  1e-4,  1e-3,
-                                   1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,   1e6,   1e7,   1e8,
-                                   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,  1e19,
-                                   1e20,  1e21,  1e22,  1e23,  1e24,  1e25,  1e26,  1e27,  1e28,  1e29,  1e30,
-                                   1e31,  1e32,  1e33,  1e34,  1e35,  1e36,  1e37,  1e38,  1e39};
+    static const double kTens[] = {
+        1e-46, 1e-45, 1e-44, 1e-43, 1e-42, 1e-41, 1e-40, 1e-39, 1e-38, 1e-37, 1e-36, 1e-35, 1e-34,
+        1e-33, 1e-32, 1e-31, 1e-30, 1e-29, 1e-28, 1e-27, 1e-26, 1e-25, 1e-24, 1e-23, 1e-22, 1e-21,
+        1e-20, 1e-19, 1e-18, 1e-17, 1e-16, 1e-15, 1e-14, 1e-13, 1e-12, 1e-11, 1e-10, 1e-9,  1e-8,
+        1e-7,  1e-6,  1e-5,  1e-4,  1e-3,  1e-2,  1e-1,  1e0,   1e1,   1e2,   1e3,   1e4,   1e5,
+        1e6,   1e7,   1e8,   1e9,   1e10,  1e11,  1e12,  1e13,  1e14,  1e15,  1e16,  1e17,  1e18,
+        1e19,  1e20,  1e21,  1e22,  1e23,  1e24,  1e25,  1e26,  1e27,  1e28,  1e29,  1e30,  1e31,
+        1e32,  1e33,  1e34,  1e35,  1e36,  1e37,  1e38,  1e39};
     const double* end = kTens + sizeof kTens / sizeof kTens[0];
     const double* it = std::upper_bound(kTens, end, a);
     if (it == kTens) return -47;
@@ -157,7 +157,8 @@ std::size_t QuickE15(char* out, bool negative, double a) {
     // Powers of ten around the range; 10^j for j < 0 is not a double, but
     // no float lies between 10^j and its nearest double, so the
     // comparison still tells the decimal exponent exactly.
-    static const double kTens[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8};
+    static const double kTens[] = {1e-5, 1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1,
+                                   1e2,  1e3,  1e4,  1e5,  1e6,  1e7, 1e8};
     int k = -5;
     while (a >= kTens[k + 6]) ++k;  // 10^k <= a < 10^(k + 1)
     const double x = a * kPow10[7 - k];
@@ -200,7 +201,8 @@ std::size_t QuickF15(char* out, bool negative, double a) {
 
 std::size_t FormatFloatE15(char* out, float v) {
     if (!std::isfinite(v) || v == 0) return Fallback(out, "%15.7e", v);
-    if (const std::size_t n = QuickE15(out, std::signbit(v), std::fabs(static_cast<double>(v)))) return n;
+    if (const std::size_t n = QuickE15(out, std::signbit(v), std::fabs(static_cast<double>(v))))
+        return n;
     bool negative;
     std::uint32_t M;
     int E;
@@ -246,7 +248,8 @@ std::size_t FormatFloatE15(char* out, float v) {
 
 std::size_t FormatFloatF15(char* out, float v) {
     if (!std::isfinite(v) || v == 0 || std::fabs(v) >= 1e15f) return Fallback(out, "%15.4f", v);
-    if (const std::size_t n = QuickF15(out, std::signbit(v), std::fabs(static_cast<double>(v)))) return n;
+    if (const std::size_t n = QuickF15(out, std::signbit(v), std::fabs(static_cast<double>(v))))
+        return n;
     bool negative;
     std::uint32_t M;
     int E;
@@ -407,9 +410,11 @@ bool WriteMemberForceFileStream(const FrameResults& results, int which, const st
         }
         if (!outOfMemory) {
             ParallelFor(count * perBlock, [&](int task) {
-                const ResultCase& b = results.block[blocks[first + static_cast<std::size_t>(task / perBlock)]];
+                const ResultCase& b =
+                    results.block[blocks[first + static_cast<std::size_t>(task / perBlock)]];
                 try {
-                    FormatTask(slice[static_cast<std::size_t>(task)], results, b, task % perBlock, head);
+                    FormatTask(slice[static_cast<std::size_t>(task)], results, b, task % perBlock,
+                               head);
                 } catch (const std::bad_alloc&) {
                     outOfMemory = true;
                 }
@@ -453,7 +458,8 @@ constexpr int kFormatThreads = 3;
 std::vector<Piece> CutPieces(const FrameResults& results, int file) {
     const int members = MemberSlotsUsed(results);
     std::vector<Piece> pieces;
-    for (const int block : FileBlocks(results, file == 0 ? kResultLoadCases : kResultCombinations)) {
+    for (const int block :
+         FileBlocks(results, file == 0 ? kResultLoadCases : kResultCombinations)) {
         for (int first = 1;; first += kPieceMembers) {
             Piece p;
             p.file = file;
@@ -546,14 +552,17 @@ class PieceQueue {
 Text FormatPiece(const FrameResults& results, const Piece& p, PieceQueue& queue) {
     const ResultCase& b = results.block[p.block];
     std::string head;
-    if (p.first == 1) FormatTask(head, results, b, 0, FileHeading(p.file == 0 ? kResultLoadCases : kResultCombinations));
+    if (p.first == 1)
+        FormatTask(head, results, b, 0,
+                   FileHeading(p.file == 0 ? kResultLoadCases : kResultCombinations));
     std::size_t room = head.size();
     for (int m = p.first; m <= p.last; ++m) room += MemberLinesRoom(results.member[m]);
     Text t = queue.Buffer(room);
     char* out = t.data.get();
     std::memcpy(out, head.data(), head.size());
     out += head.size();
-    for (int m = p.first; m <= p.last; ++m) out = MemberLinesTo(out, results.member[m], b.members[m]);
+    for (int m = p.first; m <= p.last; ++m)
+        out = MemberLinesTo(out, results.member[m], b.members[m]);
     t.size = static_cast<std::size_t>(out - t.data.get());
     return t;
 }
@@ -573,7 +582,8 @@ BlockGate::~BlockGate() = default;
 void BlockGate::Open(int block) {
     {
         std::lock_guard<std::mutex> lock(state_->mutex);
-        if (block >= 0 && block < kResultCaseSlots) state_->open[static_cast<std::size_t>(block)] = 1;
+        if (block >= 0 && block < kResultCaseSlots)
+            state_->open[static_cast<std::size_t>(block)] = 1;
     }
     state_->opened.notify_all();
 }
@@ -596,7 +606,8 @@ void BlockGate::WaitOpen(int block) const {
 
 // The job's state, shared by its threads.
 struct MemberForceFileJob::State {
-    State(const FrameResults& r, int file) : results(r), pieces(CutPieces(r, file)), queue(pieces.size()) {}
+    State(const FrameResults& r, int file)
+        : results(r), pieces(CutPieces(r, file)), queue(pieces.size()) {}
     const FrameResults& results;
     const BlockGate* gate = nullptr;
     const std::vector<Piece> pieces;
@@ -616,8 +627,8 @@ MemberForceFileJob::MemberForceFileJob() = default;
 
 MemberForceFileJob::~MemberForceFileJob() { Finish(); }
 
-bool MemberForceFileJob::Start(const FrameResults& results, int which, const std::string& name, int threads,
-                               const BlockGate* gate) {
+bool MemberForceFileJob::Start(const FrameResults& results, int which, const std::string& name,
+                               int threads, const BlockGate* gate) {
     if (state_) return false;
     try {
         state_ = std::make_unique<State>(results, which == kResultLoadCases ? 0 : 1);
@@ -660,7 +671,8 @@ bool MemberForceFileJob::Start(const FrameResults& results, int which, const std
         st.formatters.reserve(static_cast<std::size_t>(std::max(threads, 1)));
     } catch (const std::bad_alloc&) {
     }
-    for (int t = 0; t < std::max(threads, 1) && st.formatters.size() < st.formatters.capacity(); ++t) {
+    for (int t = 0; t < std::max(threads, 1) && st.formatters.size() < st.formatters.capacity();
+         ++t) {
         std::thread formatter;
         if (!StartThread(formatter, st.format)) break;
         st.formatters.push_back(std::move(formatter));
@@ -686,7 +698,8 @@ bool MemberForceFileJob::Finish() {
     return ok;
 }
 
-MemberForceFilesDuringAnalysis::MemberForceFilesDuringAnalysis(const FrameResults& results, std::string base)
+MemberForceFilesDuringAnalysis::MemberForceFilesDuringAnalysis(const FrameResults& results,
+                                                               std::string base)
     : results_(results), base_(std::move(base)) {}
 
 MemberForceFilesDuringAnalysis::~MemberForceFilesDuringAnalysis() {
@@ -706,7 +719,8 @@ std::function<void(int)> MemberForceFilesDuringAnalysis::BlockFinal() {
             return;
         }
         jobs_[0].Start(results_, kResultLoadCases, base_ + SdkResultExtensions()[4], kThreads);
-        jobs_[1].Start(results_, kResultCombinations, base_ + SdkResultExtensions()[5], kThreads, &combinations_);
+        jobs_[1].Start(results_, kResultCombinations, base_ + SdkResultExtensions()[5], kThreads,
+                       &combinations_);
     };
 }
 

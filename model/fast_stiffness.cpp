@@ -49,8 +49,8 @@ std::vector<std::uint32_t> SupportKey(const FrameModel& model, int caseIndex) {
 
 }  // namespace
 
-std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::BuildStiffness(const FrameModel& model,
-                                                                                 int caseIndex, int dofCount) {
+std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::BuildStiffness(
+    const FrameModel& model, int caseIndex, int dofCount) {
     auto st = std::make_shared<Stiffness>();
     const int nodeCount = dofCount / 3;
     const int memberCount = CheckedCount(model.memberCount, kMaxMembers);
@@ -105,8 +105,8 @@ std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::BuildStiffness(
     return st;
 }
 
-std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::BuildFactor(const Stiffness& st,
-                                                                          const std::vector<int>& map, int kept) {
+std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::BuildFactor(
+    const Stiffness& st, const std::vector<int>& map, int kept) {
     const ProfileMatrix& k = st.k;
     const int n = static_cast<int>(map.size());
     // Compact numbering of the kept degrees of freedom, in their order;
@@ -145,10 +145,9 @@ namespace {
 // none, adds one that the caller must build (`build` set, `promise` to be
 // fulfilled). Returns the entry's future.
 template <typename E, typename T, typename Match>
-std::shared_future<std::shared_ptr<const T>> FindOrAdd(std::vector<std::unique_ptr<E>>& list, Match match,
-                                                       unsigned clock, int& nextId, int& id, bool& build,
-                                                       std::promise<std::shared_ptr<const T>>& promise,
-                                                       std::unique_ptr<E>& added) {
+std::shared_future<std::shared_ptr<const T>> FindOrAdd(
+    std::vector<std::unique_ptr<E>>& list, Match match, unsigned clock, int& nextId, int& id,
+    bool& build, std::promise<std::shared_ptr<const T>>& promise, std::unique_ptr<E>& added) {
     for (auto& e : list) {
         if (match(*e)) {
             e->lastUse = clock;
@@ -168,7 +167,8 @@ std::shared_future<std::shared_ptr<const T>> FindOrAdd(std::vector<std::unique_p
 // Builds under no lock and fulfils the promise whatever happens, so that a
 // thread waiting for the entry never waits for ever.
 template <typename T, typename Build>
-std::shared_ptr<const T> BuildAndPublish(std::promise<std::shared_ptr<const T>>& promise, Build build) {
+std::shared_ptr<const T> BuildAndPublish(std::promise<std::shared_ptr<const T>>& promise,
+                                         Build build) {
     std::shared_ptr<const T> value;
     try {
         value = build();
@@ -181,7 +181,8 @@ std::shared_ptr<const T> BuildAndPublish(std::promise<std::shared_ptr<const T>>&
 
 template <typename E>
 void EraseId(std::vector<std::unique_ptr<E>>& list, int id) {
-    list.erase(std::remove_if(list.begin(), list.end(), [id](const std::unique_ptr<E>& e) { return e->id == id; }),
+    list.erase(std::remove_if(list.begin(), list.end(),
+                              [id](const std::unique_ptr<E>& e) { return e->id == id; }),
                list.end());
 }
 
@@ -192,7 +193,8 @@ int Oldest(const std::vector<std::unique_ptr<E>>& list, int keep) {
     for (std::size_t i = 0; i < list.size(); ++i) {
         const E& e = *list[i];
         if (e.id == keep || e.bytes == 0) continue;
-        if (oldest < 0 || e.lastUse < list[static_cast<std::size_t>(oldest)]->lastUse) oldest = static_cast<int>(i);
+        if (oldest < 0 || e.lastUse < list[static_cast<std::size_t>(oldest)]->lastUse)
+            oldest = static_cast<int>(i);
     }
     return oldest;
 }
@@ -206,9 +208,8 @@ std::size_t TotalBytes(const std::vector<std::unique_ptr<E>>& list) {
 
 }  // namespace
 
-std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::GetStiffness(const FrameModel& model,
-                                                                              int caseIndex, int dofCount,
-                                                                              int& id) {
+std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::GetStiffness(
+    const FrameModel& model, int caseIndex, int dofCount, int& id) {
     const std::vector<std::uint32_t> key = SupportKey(model, caseIndex);
     std::promise<std::shared_ptr<const Stiffness>> promise;
     std::unique_ptr<StiffnessEntry> added;
@@ -216,8 +217,9 @@ std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::GetStiffness(co
     std::shared_future<std::shared_ptr<const Stiffness>> ready;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        ready = FindOrAdd(stiffness_, [&](const StiffnessEntry& e) { return e.key == key; }, ++clock_, nextId_, id,
-                          build, promise, added);
+        ready = FindOrAdd(
+            stiffness_, [&](const StiffnessEntry& e) { return e.key == key; }, ++clock_, nextId_,
+            id, build, promise, added);
         if (added) {
             added->key = key;
             stiffness_.push_back(std::move(added));
@@ -232,7 +234,8 @@ std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::GetStiffness(co
         return st;
     }
     for (auto& e : stiffness_)
-        if (e->id == id) e->bytes = std::max<std::size_t>(1, st->k.Bytes() + st->emptyRow.capacity());
+        if (e->id == id)
+            e->bytes = std::max<std::size_t>(1, st->k.Bytes() + st->emptyRow.capacity());
     TrimStiffness(id);
     return st;
 }
@@ -245,14 +248,18 @@ void FastCaseSolver::TrimStiffness(int keep) {
         // alive until it is done).
         const int id = stiffness_[static_cast<std::size_t>(oldest)]->id;
         factors_.erase(std::remove_if(factors_.begin(), factors_.end(),
-                                      [id](const std::unique_ptr<FactorEntry>& f) { return f->stiffness == id; }),
+                                      [id](const std::unique_ptr<FactorEntry>& f) {
+                                          return f->stiffness == id;
+                                      }),
                        factors_.end());
         stiffness_.erase(stiffness_.begin() + oldest);
     }
 }
 
-std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::GetFactor(const Stiffness& st, int stiffnessId,
-                                                                        const std::vector<int>& map, int kept) {
+std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::GetFactor(const Stiffness& st,
+                                                                        int stiffnessId,
+                                                                        const std::vector<int>& map,
+                                                                        int kept) {
     std::promise<std::shared_ptr<const Factor>> promise;
     std::unique_ptr<FactorEntry> added;
     bool build = false;
@@ -260,8 +267,10 @@ std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::GetFactor(const St
     std::shared_future<std::shared_ptr<const Factor>> ready;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        ready = FindOrAdd(factors_, [&](const FactorEntry& f) { return f.stiffness == stiffnessId && f.map == map; },
-                          ++clock_, nextId_, id, build, promise, added);
+        ready = FindOrAdd(
+            factors_,
+            [&](const FactorEntry& f) { return f.stiffness == stiffnessId && f.map == map; },
+            ++clock_, nextId_, id, build, promise, added);
         if (added) {
             added->stiffness = stiffnessId;
             added->map = map;
@@ -272,7 +281,8 @@ std::shared_ptr<const FastCaseSolver::Factor> FastCaseSolver::GetFactor(const St
         ++reuses_;
         return ready.get();
     }
-    std::shared_ptr<const Factor> f = BuildAndPublish(promise, [&] { return BuildFactor(st, map, kept); });
+    std::shared_ptr<const Factor> f =
+        BuildAndPublish(promise, [&] { return BuildFactor(st, map, kept); });
     std::lock_guard<std::mutex> lock(mutex_);
     if (!f) {
         EraseId(factors_, id);
@@ -308,9 +318,12 @@ bool FastCaseSolver::SolveDense(const FrameModel& model, int caseIndex, Stiffnes
 
 bool FastCaseSolver::SolveCase(const FrameModel& model, int caseIndex, StiffnessWork& work) {
     switch (SolveCaseProfile(model, caseIndex, work)) {
-        case Outcome::kSolved: return true;
-        case Outcome::kSingular: return false;
-        case Outcome::kNeedsDense: break;
+        case Outcome::kSolved:
+            return true;
+        case Outcome::kSingular:
+            return false;
+        case Outcome::kNeedsDense:
+            break;
     }
     return SolveDense(model, caseIndex, work);
 }

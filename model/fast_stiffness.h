@@ -75,11 +75,14 @@ class FastCaseSolver {
         std::vector<int> map;
     };
 
-    std::shared_ptr<const Stiffness> GetStiffness(const FrameModel& model, int caseIndex, int dofCount, int& id);
-    std::shared_ptr<const Factor> GetFactor(const Stiffness& st, int stiffnessId, const std::vector<int>& map,
-                                            int kept);
-    static std::shared_ptr<const Stiffness> BuildStiffness(const FrameModel& model, int caseIndex, int dofCount);
-    static std::shared_ptr<const Factor> BuildFactor(const Stiffness& st, const std::vector<int>& map, int kept);
+    std::shared_ptr<const Stiffness> GetStiffness(const FrameModel& model, int caseIndex,
+                                                  int dofCount, int& id);
+    std::shared_ptr<const Factor> GetFactor(const Stiffness& st, int stiffnessId,
+                                            const std::vector<int>& map, int kept);
+    static std::shared_ptr<const Stiffness> BuildStiffness(const FrameModel& model, int caseIndex,
+                                                           int dofCount);
+    static std::shared_ptr<const Factor> BuildFactor(const Stiffness& st,
+                                                     const std::vector<int>& map, int kept);
     // Drops the least recently used ready entries beyond the limit; the
     // one with id `keep` stays. Called with mutex_ held.
     void TrimStiffness(int keep);

@@ -114,7 +114,8 @@ std::unique_ptr<WorkerPool> pool;
 // The pool, started on first use. Called with runMutex held.
 WorkerPool& Pool() {
     if (!pool)
-        pool = std::make_unique<WorkerPool>(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16) - 1);
+        pool = std::make_unique<WorkerPool>(
+            std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 16) - 1);
     return *pool;
 }
 

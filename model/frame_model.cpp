@@ -65,39 +65,45 @@ int FindFirst(const T* table, int count, int capacity, Key key, int no) {
 }  // namespace
 
 int FindNodeIndex(const FrameModel& m, int no) {
-    return FindFirst(m.nodes, m.nodeCount, kMaxNodes, [](const FramePoint& r) { return r.no; }, no);
+    return FindFirst(
+        m.nodes, m.nodeCount, kMaxNodes, [](const FramePoint& r) { return r.no; }, no);
 }
 int FindMaterialIndex(const FrameModel& m, int no) {
-    return FindFirst(m.materials, m.materialCount, kMaxMaterials,
-                     [](const FrameMaterial& r) { return r.no; }, no);
+    return FindFirst(
+        m.materials, m.materialCount, kMaxMaterials, [](const FrameMaterial& r) { return r.no; },
+        no);
 }
 int FindSectionIndex(const FrameModel& m, int no) {
-    return FindFirst(m.sections, m.sectionCount, kMaxSections,
-                     [](const FrameSection& r) { return r.no; }, no);
+    return FindFirst(
+        m.sections, m.sectionCount, kMaxSections, [](const FrameSection& r) { return r.no; }, no);
 }
 int FindMemberIndex(const FrameModel& m, int no) {
-    return FindFirst(m.members, m.memberCount, kMaxMembers,
-                     [](const FrameMember& r) { return r.no; }, no);
+    return FindFirst(
+        m.members, m.memberCount, kMaxMembers, [](const FrameMember& r) { return r.no; }, no);
 }
 int FindSpringCaseIndex(const FrameModel& m, int no) {
-    return FindFirst(m.springCases, m.springCaseCount, kMaxSpringCases,
-                     [](const BaneCase& r) { return r.no; }, no);
+    return FindFirst(
+        m.springCases, m.springCaseCount, kMaxSpringCases, [](const BaneCase& r) { return r.no; },
+        no);
 }
 int FindSupportCaseIndex(const FrameModel& m, int no) {
-    return FindFirst(m.supportCases, m.supportCaseCount, kMaxSupportCases,
-                     [](const SuptCase& r) { return r.no; }, no);
+    return FindFirst(
+        m.supportCases, m.supportCaseCount, kMaxSupportCases,
+        [](const SuptCase& r) { return r.no; }, no);
 }
 int FindLoadCaseIndex(const FrameModel& m, int no) {
-    return FindFirst(m.loadCases, m.loadCaseCount, kMaxLoadCases,
-                     [](const LoadCase& r) { return r.no; }, no);
+    return FindFirst(
+        m.loadCases, m.loadCaseCount, kMaxLoadCases, [](const LoadCase& r) { return r.no; }, no);
 }
 int FindCombinationIndex(const FrameModel& m, int no) {
-    return FindFirst(m.combinations, m.combinationCount, kMaxCombinations,
-                     [](const KumiCase& r) { return r.no; }, no);
+    return FindFirst(
+        m.combinations, m.combinationCount, kMaxCombinations,
+        [](const KumiCase& r) { return r.no; }, no);
 }
 int FindViewPointIndex(const FrameModel& m, int memberNo) {
-    return FindFirst(m.view2, m.view2Count, kMaxView2,
-                     [](const View2Member& r) { return r.memberNo; }, memberNo);
+    return FindFirst(
+        m.view2, m.view2Count, kMaxView2, [](const View2Member& r) { return r.memberNo; },
+        memberNo);
 }
 
 void GetNodeXY(const FrameModel& m, double& x, double& y, int index) {
@@ -114,8 +120,7 @@ int GetNodeXYByNo(const FrameModel& m, double& x, double& y, int no) {
     return k;
 }
 
-void GetMemberEnds(const FrameModel& m, double& xi, double& yi, double& xj, double& yj,
-                   int index) {
+void GetMemberEnds(const FrameModel& m, double& xi, double& yi, double& xj, double& yj, int index) {
     xi = yi = xj = yj = 0;
     if (index < 1 || index > Used(m.memberCount, kMaxMembers)) return;
     GetNodeXYByNo(m, xi, yi, m.members[index].nodeI);
@@ -171,21 +176,41 @@ void AddPiece(LoadSums& s, int code, double theta, double pqI, double pqJ, doubl
     const double perp = theta + M_PI / 2;
     s.length += loaded;
     switch (code) {
-        case kLoadDistAxial: s.horiz[kDistributed] += p * std::cos(theta);
-                             s.vert[kDistributed] += p * std::sin(theta); break;
-        case kLoadDistPerp: s.horiz[kDistributed] += p * std::cos(perp);
-                            s.vert[kDistributed] += p * std::sin(perp); break;
-        case kLoadDistX: s.horiz[kDistributed] += p; break;
-        case kLoadDistY: s.vert[kDistributed] += p; break;
+        case kLoadDistAxial:
+            s.horiz[kDistributed] += p * std::cos(theta);
+            s.vert[kDistributed] += p * std::sin(theta);
+            break;
+        case kLoadDistPerp:
+            s.horiz[kDistributed] += p * std::cos(perp);
+            s.vert[kDistributed] += p * std::sin(perp);
+            break;
+        case kLoadDistX:
+            s.horiz[kDistributed] += p;
+            break;
+        case kLoadDistY:
+            s.vert[kDistributed] += p;
+            break;
         case 17:
-        case kLoadConcAxial: s.horiz[kConcentrated] += pqI * std::cos(theta);
-                             s.vert[kConcentrated] += pqI * std::sin(theta); break;
-        case kLoadConcPerp: s.horiz[kConcentrated] += pqI * std::cos(perp);
-                            s.vert[kConcentrated] += pqI * std::sin(perp); break;
-        case kLoadConcX: s.horiz[kConcentrated] += pqI; break;
-        case kLoadConcY: s.vert[kConcentrated] += pqI; break;
-        case kLoadNodal: s.horiz[kNodal] += pqI; s.vert[kNodal] += pqJ; break;
-        default: break;  // moments, temperature: no resultant
+        case kLoadConcAxial:
+            s.horiz[kConcentrated] += pqI * std::cos(theta);
+            s.vert[kConcentrated] += pqI * std::sin(theta);
+            break;
+        case kLoadConcPerp:
+            s.horiz[kConcentrated] += pqI * std::cos(perp);
+            s.vert[kConcentrated] += pqI * std::sin(perp);
+            break;
+        case kLoadConcX:
+            s.horiz[kConcentrated] += pqI;
+            break;
+        case kLoadConcY:
+            s.vert[kConcentrated] += pqI;
+            break;
+        case kLoadNodal:
+            s.horiz[kNodal] += pqI;
+            s.vert[kNodal] += pqJ;
+            break;
+        default:
+            break;  // moments, temperature: no resultant
     }
 }
 
@@ -265,8 +290,14 @@ void PrepareMemberLoads(FrameModel& m) {
             ld.resHoriz = static_cast<float>(h[0] + h[1] + h[2]);
             ld.resVert = static_cast<float>(v[0] + v[1] + v[2]);
             for (int g = 0; g < 3; ++g) {
-                if (h[g] >= 0) pos[0][g] += h[g]; else neg[0][g] -= h[g];
-                if (v[g] >= 0) pos[1][g] += v[g]; else neg[1][g] -= v[g];
+                if (h[g] >= 0)
+                    pos[0][g] += h[g];
+                else
+                    neg[0][g] -= h[g];
+                if (v[g] >= 0)
+                    pos[1][g] += v[g];
+                else
+                    neg[1][g] -= v[g];
             }
         }
         for (int g = 0; g < 3; ++g) {

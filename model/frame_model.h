@@ -26,7 +26,7 @@ constexpr int kMaxView1 = 800;
 constexpr int kMaxView2 = 800;
 constexpr int kMaxViewPoints = 132;  // named points on one member
 constexpr int kMaxLoadCases = 65;
-constexpr int kMaxLoads = 1599;      // loads in one case
+constexpr int kMaxLoads = 1599;  // loads in one case
 constexpr int kMaxCombinations = 65;
 constexpr int kMaxCombinationEntries = 65;
 constexpr int kMaxPickCases = 30;
@@ -127,7 +127,7 @@ constexpr int kSupportSpring = 5;
 
 struct SuptEntry {
     std::int32_t nodeNo;
-    float kx, ky, km;  // kN/m, kN/m, kN·m/rad (code 5)
+    float kx, ky, km;   // kN/m, kN/m, kN·m/rad (code 5)
     float reserved[3];  // kept in the data file
     std::int32_t code;
 };
@@ -147,8 +147,8 @@ struct View1Range {
 
 struct View2Member {
     std::int32_t memberNo;
-    std::int32_t count;                 // at most kMaxViewPoints
-    float dist[kMaxViewPoints + 1];     // from the i end, m
+    std::int32_t count;              // at most kMaxViewPoints
+    float dist[kMaxViewPoints + 1];  // from the i end, m
     char pointName[kMaxViewPoints + 1][kPointNameSize];
 };
 
@@ -313,8 +313,8 @@ void GetNodeXY(const FrameModel& model, double& x, double& y, int index);
 int GetNodeXYByNo(const FrameModel& model, double& x, double& y, int no);
 void GetMemberEnds(const FrameModel& model, double& xi, double& yi, double& xj, double& yj,
                    int index);
-void GetMemberEndsByNo(const FrameModel& model, double& xi, double& yi, double& xj,
-                       double& yj, int no);
+void GetMemberEndsByNo(const FrameModel& model, double& xi, double& yi, double& xj, double& yj,
+                       int no);
 // Missing material or section values are 1.0.
 void GetMemberEAI(const FrameModel& model, double& e, double& a, double& i, int materialNo,
                   int sectionNo);

@@ -17,7 +17,8 @@ namespace {
 constexpr FrameResultsExtent kWholeRecord{kResultNodeSlots, kResultMemberSlots, kResultCaseSlots};
 
 FrameResultsExtent Larger(FrameResultsExtent a, FrameResultsExtent b) {
-    return {std::max(a.nodes, b.nodes), std::max(a.members, b.members), std::max(a.blocks, b.blocks)};
+    return {std::max(a.nodes, b.nodes), std::max(a.members, b.members),
+            std::max(a.blocks, b.blocks)};
 }
 
 // The extents the program notes lie inside the tables; a fault never takes

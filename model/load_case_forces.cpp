@@ -180,7 +180,8 @@ JointEnds FindJointEnds(const FrameResults& results, const FrameModel& model) {
 // Member forces, step 9: where exactly two rigid member ends meet at a free
 // joint without an applied moment, both end moments take the mean
 // magnitude; the ends found beforehand.
-void SmoothJointsWith(ResultCase& block, const FrameModel& model, const LoadCase& lc, const JointEnds& joints) {
+void SmoothJointsWith(ResultCase& block, const FrameModel& model, const LoadCase& lc,
+                      const JointEnds& joints) {
     const std::unordered_set<int> keep = NodesKeepingEndMoments(model, lc);
     const int nodeCount = CheckedCount(model.nodeCount, kMaxNodes);
     for (int k = 1; k <= nodeCount; ++k) {
@@ -189,7 +190,8 @@ void SmoothJointsWith(ResultCase& block, const FrameModel& model, const LoadCase
         const auto it = joints.find(nodeNo);
         if (it == joints.end() || it->second.size() != 2) continue;
         float* ends[2];
-        for (int e = 0; e < 2; ++e) ends[e] = &block.members[it->second[e].member].values[kQtyM][it->second[e].point];
+        for (int e = 0; e < 2; ++e)
+            ends[e] = &block.members[it->second[e].member].values[kQtyM][it->second[e].point];
         const float mean = (std::fabs(*ends[0]) + std::fabs(*ends[1])) / 2;
         *ends[0] = *ends[0] >= 0 ? mean : -mean;
         *ends[1] = *ends[1] >= 0 ? mean : -mean;
@@ -206,8 +208,9 @@ class LoadedMemberIndex {
         for (int m = 1; m <= count; ++m) {
             const int no = model.members[m].no;
             if (FindFirst(no) != 0) continue;
-            byNumber_.insert(std::upper_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(no, m)),
-                             std::make_pair(no, m));
+            byNumber_.insert(
+                std::upper_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(no, m)),
+                std::make_pair(no, m));
         }
     }
     void Collect(const LoadRecord& load, std::vector<int>& slots) const {
@@ -244,7 +247,8 @@ void MemberForcesOfCase(ResultCase& block, const FrameResults& results, const Fr
     std::vector<std::array<double, kPointSlots>> shear(loads.size());
     for (std::size_t k = 0; k < loads.size(); ++k) {
         const LoadRecord& load = lc.loads[loads[k]];
-        const LoadEffectsEvaluator effects(ctx, load.code, load.qI, load.qJ, load.distI, load.distJ);
+        const LoadEffectsEvaluator effects(ctx, load.code, load.qI, load.qJ, load.distI,
+                                           load.distJ);
         for (int p = 1; p <= n; ++p) {
             const PointEffects fx = effects.At(rm.pointPos[p]);
             mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
@@ -272,7 +276,8 @@ void MemberForcesOfCase(ResultCase& block, const FrameResults& results, const Fr
 
 void CalcMemberForcesAllCases(FrameResults& results, const FrameModel& model,
                               const DistributedSprings& springs) {
-    const int caseCount = std::min(results.caseCount, std::min(model.loadCaseCount, kMaxResultCases));
+    const int caseCount =
+        std::min(results.caseCount, std::min(model.loadCaseCount, kMaxResultCases));
     const int memberCount = results.memberCount;
     if (caseCount < 1 || memberCount < 1) return;
     std::vector<MemberLoadContext> contexts(static_cast<std::size_t>(memberCount) + 1);

@@ -165,8 +165,10 @@ void StoreNodeResults(ResultCase& block, const FrameModel& model, const Stiffnes
 std::string SingularCaseWarning(const FrameModel& model, int c) {
     // A mechanism: the displacements stay 0 and the member values are the
     // load effects alone, which the user must not take for results.
-    return FormatStr("荷重ｹｰｽ No.%d：剛性マトリックスが特異です（不安定構造）．変位を 0 としました．"_sj.c_str(),
-                     model.loadCases[c].no) +
+    return FormatStr(
+               "荷重ｹｰｽ No.%d：剛性マトリックスが特異です（不安定構造）．変位を 0 としました．"_sj
+                   .c_str(),
+               model.loadCases[c].no) +
            "\n";
 }
 
@@ -210,7 +212,8 @@ void SolveCases(FrameResults& results, FrameModel& model, std::vector<StiffnessW
     std::atomic<int> finished{0};
     int reported = 0;
     auto report = [&] {
-        for (const int upTo = finished.load(); reported < upTo;) ReportProgress(++reported, caseCount);
+        for (const int upTo = finished.load(); reported < upTo;)
+            ReportProgress(++reported, caseCount);
     };
     for (int c = 1; c <= caseCount; ++c) results.block[c].caseNo = model.loadCases[c].no;
     ParallelFor(caseCount, [&](int i) {

@@ -489,8 +489,7 @@ PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI,
 }
 
 LoadEffectsEvaluator::LoadEffectsEvaluator(const MemberLoadContext& member, int code, double qI,
-                                           double qJ, double distI, double distJ,
-                                           bool simpleBeam) {
+                                           double qJ, double distI, double distJ, bool simpleBeam) {
     // Every expression below is the one LoadEffectsAt evaluates, split at
     // the point where x first enters.
     if (member.length < kMinLength) return;

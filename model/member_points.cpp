@@ -37,8 +37,9 @@ std::vector<MemberPointRecord> ListPointsWithForces(const FrameResults& results,
         r.n = mr.values[kQtyN][j];
         r.disp = mr.values[kQtyDisp][j];
     }
-    std::stable_sort(found.begin(), found.end(), [descending](const MemberPointRecord& a, const MemberPointRecord& b) {
-        return descending ? a.position > b.position : a.position < b.position;
-    });
+    std::stable_sort(found.begin(), found.end(),
+                     [descending](const MemberPointRecord& a, const MemberPointRecord& b) {
+                         return descending ? a.position > b.position : a.position < b.position;
+                     });
     return found;
 }

@@ -72,12 +72,15 @@ std::string LoadCaseNameOf(const FrameModel& m, const KumiEntry& e) {
 
 int FileField::Columns() const {
     switch (kind) {
-    case FileKind::Int:
-    case FileKind::Fixed:
-    case FileKind::Printf: return lead + width;
-    case FileKind::MantExp:
-    case FileKind::MantExpNonZero: return lead + width + digits;
-    default: return 0;
+        case FileKind::Int:
+        case FileKind::Fixed:
+        case FileKind::Printf:
+            return lead + width;
+        case FileKind::MantExp:
+        case FileKind::MantExpNonZero:
+            return lead + width + digits;
+        default:
+            return 0;
     }
 }
 

@@ -26,9 +26,9 @@ constexpr int kPointNameTextBytes = 20;
 // One named point of interest as the points grid lists it (the model keeps
 // a member's points as the parallel arrays of View2Member).
 struct ViewPointRow {
-    double dist;                 // from the i end, m
+    double dist;  // from the i end, m
     char name[kPointNameSize];
-    double distJ;                // from the j end, m (typing it sets dist)
+    double distJ;  // from the j end, m (typing it sets dist)
 };
 
 // How the text of a grid cell becomes the field.
@@ -58,15 +58,15 @@ enum class CellTint : std::uint8_t { None, Green, Pink };
 // follow one another in the order of the columns; `lead` blanks come
 // before a field.
 enum class FileKind : std::uint8_t {
-    None,             // not in the file (or not on this line)
-    Int,              // "%*d" in width columns
-    Fixed,            // a real in width columns with at most `digits`
-                      // decimals, always leaving a leading blank
-    Printf,           // "%*.*f": width and digits as they stand
-    MantExp,          // mantissa of width and exponent of digits columns
-    MantExpNonZero,   // the same, written as at least 1e-9 (the vendor
-                      // library divides by it)
-    Text,             // a name of at most width bytes, read from its column
+    None,            // not in the file (or not on this line)
+    Int,             // "%*d" in width columns
+    Fixed,           // a real in width columns with at most `digits`
+                     // decimals, always leaving a leading blank
+    Printf,          // "%*.*f": width and digits as they stand
+    MantExp,         // mantissa of width and exponent of digits columns
+    MantExpNonZero,  // the same, written as at least 1e-9 (the vendor
+                     // library divides by it)
+    Text,            // a name of at most width bytes, read from its column
 };
 struct FileField {
     FileKind kind = FileKind::None;
@@ -79,13 +79,13 @@ struct FileField {
 
 // How the report prints a column.
 enum class ReportShow : std::uint8_t {
-    Number,      // the value into the field's mask
-    Exponent,    // "%12.5E" with a three-digit exponent
-    Name,        // the text cut to the column's width
-    PinOrRigid,  // "ﾋﾟﾝ" (not 0) or "剛"
-    DashIfTiny,  // "－" for a rigid zone of 0.0001 m or less
-    SupportCode, // the code and its name
-    Stiffness,   // "固定" (negative), "自由" (0) or the value
+    Number,       // the value into the field's mask
+    Exponent,     // "%12.5E" with a three-digit exponent
+    Name,         // the text cut to the column's width
+    PinOrRigid,   // "ﾋﾟﾝ" (not 0) or "剛"
+    DashIfTiny,   // "－" for a rigid zone of 0.0001 m or less
+    SupportCode,  // the code and its name
+    Stiffness,    // "固定" (negative), "自由" (0) or the value
 };
 struct ReportField {
     int width = 0;  // 0: the column is not in the report's table
@@ -100,7 +100,7 @@ enum class FieldType : std::uint8_t { None, Int, Float, Double, Name, PointName 
 // The field of a record a column holds.
 template <class R>
 class FieldRef {
-public:
+  public:
     FieldRef() = default;
     template <class T>
     FieldRef(T R::*field) : field_(field) {}
@@ -126,29 +126,29 @@ public:
     // float).
     void SetNumber(R& row, double v) const {
         if (auto p = std::get_if<std::int32_t R::*>(&field_))
-            row.**p = static_cast<std::int32_t>(v);
-        if (auto p = std::get_if<float R::*>(&field_)) row.**p = static_cast<float>(v);
-        if (auto p = std::get_if<double R::*>(&field_)) row.**p = v;
+            row.** p = static_cast<std::int32_t>(v);
+        if (auto p = std::get_if<float R::*>(&field_)) row.** p = static_cast<float>(v);
+        if (auto p = std::get_if<double R::*>(&field_)) row.** p = v;
     }
     // A text field's array and its size (null for a number field).
     const char* Text(const R& row, int& size) const { return TextOf(row, size); }
     char* Text(R& row, int& size) const { return TextOf(row, size); }
     // Bytes a text field keeps when typed or written.
     int TextBytes() const {
-        return std::holds_alternative<char (R::*)[kPointNameSize]>(field_) ? kPointNameTextBytes
-                                                                            : kNameTextBytes;
+        return std::holds_alternative<char(R::*)[kPointNameSize]>(field_) ? kPointNameTextBytes
+                                                                          : kNameTextBytes;
     }
 
-private:
+  private:
     // Row is R or const R.
     template <class Row>
     auto TextOf(Row& row, int& size) const {
         std::conditional_t<std::is_const_v<Row>, const char, char>* text = nullptr;
         size = 0;
-        if (auto p = std::get_if<char (R::*)[kNameSize]>(&field_)) {
+        if (auto p = std::get_if<char(R::*)[kNameSize]>(&field_)) {
             text = row.**p;
             size = kNameSize;
-        } else if (auto q = std::get_if<char (R::*)[kPointNameSize]>(&field_)) {
+        } else if (auto q = std::get_if<char(R::*)[kPointNameSize]>(&field_)) {
             text = row.**q;
             size = kPointNameSize;
         }
@@ -171,9 +171,9 @@ std::string HeaderSpecItem(const GridTitle& title);
 template <class R>
 struct TableColumn {
     GridTitle title;
-    FieldRef<R> field;    // none for a shown text derived from the model
+    FieldRef<R> field;  // none for a shown text derived from the model
     CellKind kind;
-    const char* format;   // printf format of a number ("%1d", "%7.4f"); null for texts
+    const char* format;  // printf format of a number ("%1d", "%7.4f"); null for texts
     FileField file;
     ReportField report;
     CellShow show = CellShow::Text;

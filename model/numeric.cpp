@@ -70,8 +70,10 @@ void MatMultiply(double* R, const double* A, const double* B, int n, int m, int 
         for (int j = 0; j < p; ++j) {
             double sum = 0.0;
             for (int k = 0; k < m; ++k) sum += A[i * m + k] * B[k * p + j];
-            if (sum >= kHuge) sum = kHuge;
-            else if (sum < -kHuge) sum = -kHuge;
+            if (sum >= kHuge)
+                sum = kHuge;
+            else if (sum < -kHuge)
+                sum = -kHuge;
             if (std::fabs(sum) < kTiny) sum = 0.0;
             R[i * p + j] = sum;
         }
@@ -198,13 +200,17 @@ void DumpMatrix(std::FILE* file, const double* A, const double* b, int n, const 
         if (A != nullptr) {
             for (int j = 0; j < n; ++j) {
                 const double v = A[i * n + j];
-                if (std::fabs(v) > 1e-9) std::fprintf(file, "%12.4e,", v);
-                else std::fprintf(file, "      0      ");
+                if (std::fabs(v) > 1e-9)
+                    std::fprintf(file, "%12.4e,", v);
+                else
+                    std::fprintf(file, "      0      ");
             }
         }
         if (b != nullptr) {
-            if (std::fabs(b[i]) > 1e-9) std::fprintf(file, "|%12.5f |", b[i]);
-            else std::fprintf(file, "|      0      |");
+            if (std::fabs(b[i]) > 1e-9)
+                std::fprintf(file, "|%12.5f |", b[i]);
+            else
+                std::fprintf(file, "|      0      |");
         }
         std::fprintf(file, "\n");
     }
@@ -271,8 +277,8 @@ void SolveDegenerateCubic(double& root1, double& root2, double& root3, double& i
 
 }  // namespace
 
-void SolveCubic(double& root1, double& root2, double& root3, double& imaginary1,
-                double& imaginary2, double a, double b, double c, double d) {
+void SolveCubic(double& root1, double& root2, double& root3, double& imaginary1, double& imaginary2,
+                double a, double b, double c, double d) {
     if (a == 0.0) {
         SolveDegenerateCubic(root1, root2, root3, imaginary1, imaginary2, b, c, d);
         return;
@@ -359,8 +365,8 @@ double DistanceToSegment(double px, double py, double ax, double ay, double bx, 
     return std::fabs(v);
 }
 
-int IntersectSegments(double ax, double ay, double bx, double by, double cx, double cy,
-                      double dx, double dy, double& x, double& y) {
+int IntersectSegments(double ax, double ay, double bx, double by, double cx, double cy, double dx,
+                      double dy, double& x, double& y) {
     // 1. Turn c and d into the frame of a-b: u along, v across.
     const double L = Distance(ax, ay, bx, by);
     const double theta = SafeAtan2(by - ay, bx - ax);

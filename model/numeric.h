@@ -78,8 +78,8 @@ void FitPolynomial(double* coefficients, int order, const double* xs, const doub
 // real. When the other two are complex, root2 = root3 is their real part and
 // imaginary1 = -imaginary2 > 0 their imaginary parts; otherwise both
 // imaginary parts are 0.
-void SolveCubic(double& root1, double& root2, double& root3, double& imaginary1,
-                double& imaginary2, double a, double b, double c, double d);
+void SolveCubic(double& root1, double& root2, double& root3, double& imaginary1, double& imaginary2,
+                double a, double b, double c, double d);
 
 // Rounding to k decimals by adding 0.49999 (not 0.5: Round0(2.5) is 2) and
 // truncating toward zero. Never returns -0.
@@ -101,8 +101,8 @@ double DistanceToSegment(double px, double py, double ax, double ay, double bx, 
 // a-b (1 before a, 2 between a and b, 3 beyond b) and S the side code of c-d
 // (2 when c and d lie on both sides or on the line, 1 when both lie on one
 // side with c the nearer, 3 when d is the nearer); (x, y) is the crossing.
-int IntersectSegments(double ax, double ay, double bx, double by, double cx, double cy,
-                      double dx, double dy, double& x, double& y);
+int IntersectSegments(double ax, double ay, double bx, double by, double cx, double cy, double dx,
+                      double dy, double& x, double& y);
 
 // Linear interpolation at x between (x1, y1) and (x2, y2); the mean of y1 and
 // y2 when x1 and x2 are within 1e-6.

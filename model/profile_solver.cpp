@@ -266,9 +266,8 @@ int ProfileSolver::RepairAdditions() const {
 std::size_t ProfileSolver::Bytes() const {
     return uStart_.capacity() * sizeof(std::size_t) + uCol_.capacity() * sizeof(int) +
            uVal_.capacity() * sizeof(double) + repairLast_.capacity() * sizeof(int) +
-           pivot_.capacity() * sizeof(double) +
-           opStart_.capacity() * sizeof(std::size_t) + opRow_.capacity() * sizeof(int) +
-           opMul_.capacity() * sizeof(double);
+           pivot_.capacity() * sizeof(double) + opStart_.capacity() * sizeof(std::size_t) +
+           opRow_.capacity() * sizeof(int) + opMul_.capacity() * sizeof(double);
 }
 
 void ProfileSolver::Release() {

@@ -42,9 +42,7 @@ class ProfileMatrix {
     int Lo(int r) const { return lo_[r]; }
     int Hi(int r) const { return hi_[r]; }
     // Entry (r, c); 0 outside the profile.
-    double Get(int r, int c) const {
-        return c < lo_[r] || c > hi_[r] ? 0.0 : pool_[Index(r, c)];
-    }
+    double Get(int r, int c) const { return c < lo_[r] || c > hi_[r] ? 0.0 : pool_[Index(r, c)]; }
     // Entry (r, c) inside the profile (lo(r) <= c <= hi(r)).
     double& At(int r, int c) { return pool_[Index(r, c)]; }
     // Pointer p with p[c] = entry (r, c) for lo(r) <= c <= hi(r); valid
@@ -117,8 +115,8 @@ class ProfileSolver {
     std::vector<std::size_t> uStart_;
     std::vector<int> uCol_;
     std::vector<double> uVal_;
-    std::vector<int> repairLast_;     // last row added to row i (i when none)
-    std::vector<double> pivot_;       // pivot of row i before normalisation
+    std::vector<int> repairLast_;       // last row added to row i (i when none)
+    std::vector<double> pivot_;         // pivot of row i before normalisation
     std::vector<std::size_t> opStart_;  // multipliers of pivot i: ops [opStart_[i], opStart_[i+1])
     std::vector<int> opRow_;
     std::vector<double> opMul_;

@@ -5,12 +5,12 @@
 #include <cstdio>
 
 #include "model/frame_results.h"
+#include "model/member_points.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
-#include "model/member_points.h"
 
 namespace {
 
@@ -21,10 +21,12 @@ double Z(double v) { return std::fabs(v) < 1e-30 ? 0.0 : v; }
 template <class Fn>
 void ForEachBlock(const FrameResults& r, int which, Fn fn) {
     if (which == kResultLoadCases) {
-        for (int c = 1; c <= CheckedCount(r.caseCount, kMaxResultCases); ++c) fn(r.block[CaseBlockIndex(c)]);
+        for (int c = 1; c <= CheckedCount(r.caseCount, kMaxResultCases); ++c)
+            fn(r.block[CaseBlockIndex(c)]);
     } else {
         const int cases = CheckedCount(r.caseCount, kMaxResultCases);
-        for (int k = 1; k <= CheckedCount(r.comboCount, kMaxResultCombos); ++k) fn(r.block[cases + 1 + k]);
+        for (int k = 1; k <= CheckedCount(r.comboCount, kMaxResultCombos); ++k)
+            fn(r.block[cases + 1 + k]);
     }
 }
 
@@ -36,7 +38,9 @@ const std::string& Heading(int which, const std::string& cases, const std::strin
     return which == kResultLoadCases ? cases : combos;
 }
 
-int MemberCount(const FrameResults& r) { return CheckedCount(r.memberCount, kResultMemberSlots - 1); }
+int MemberCount(const FrameResults& r) {
+    return CheckedCount(r.memberCount, kResultMemberSlots - 1);
+}
 
 }  // namespace
 
@@ -48,7 +52,8 @@ void WriteReactionFile(TStringList& list, const FrameResults& results, int which
         list.Add(FormatStr("CASE %5d%5d", b.caseNo, b.reactionCount));
         for (int i = 1; i <= rows; ++i) {
             const ReactionRow& row = b.reactions[i];
-            list.Add(FormatStr("%5d%15.7e%15.7e%15.7e", row.nodeNo, Z(row.rx), Z(row.ry), Z(row.rm)));
+            list.Add(
+                FormatStr("%5d%15.7e%15.7e%15.7e", row.nodeNo, Z(row.rx), Z(row.ry), Z(row.rm)));
         }
     });
 }
@@ -61,7 +66,8 @@ void WriteDisplacementFile(TStringList& list, const FrameResults& results, int w
         list.Add(FormatStr("CASE %5d%5d", b.caseNo, results.nodeCount));
         for (int i = 1; i <= nodes; ++i) {
             const NodeResult& nr = b.nodes[i];
-            list.Add(FormatStr("%5d%15.7e%15.7e%15.7e", results.node[i].no, Z(nr.dx), Z(nr.dy), Z(nr.dt)));
+            list.Add(FormatStr("%5d%15.7e%15.7e%15.7e", results.node[i].no, Z(nr.dx), Z(nr.dy),
+                               Z(nr.dt)));
         }
     });
 }
@@ -82,8 +88,8 @@ void WriteMemberForceList(TStringList& list, const FrameResults& results, int wh
             list.Add(FormatStr("MEMBR%5d%5d%5d%5d", rm.no, rm.nodeI, rm.nodeJ, count));
             for (int k = 1; k <= count; ++k) {
                 const MemberPointRecord& p = points[static_cast<std::size_t>(k - 1)];
-                list.Add(FormatStr("%d %0.3f %15.7e %15.7e %15.7e %15.7e %s", k, Z(p.position), Z(p.m), Z(p.s),
-                                   Z(p.n), Z(p.disp), p.label));
+                list.Add(FormatStr("%d %0.3f %15.7e %15.7e %15.7e %15.7e %s", k, Z(p.position),
+                                   Z(p.m), Z(p.s), Z(p.n), Z(p.disp), p.label));
             }
             list.Add("");
         }
@@ -106,11 +112,13 @@ bool SaveListIfWritable(const TStringList& list, const std::string& fileName) {
 }
 
 const char* const* SdkResultExtensions() {
-    static const char* const ext[kSdkResultFileCount] = {".F11", ".F12", ".F21", ".F22", ".F31", ".F32"};
+    static const char* const ext[kSdkResultFileCount] = {".F11", ".F12", ".F21",
+                                                         ".F22", ".F31", ".F32"};
     return ext;
 }
 
 void DeleteExtraResultFiles(const std::string& dataFileName) {
     const std::string base = ChangeFileExt(dataFileName, "");
-    for (const char* ext : {".F41", ".F42", ".F51", ".F52", ".F61", ".F62", ".F71"}) DeleteFile(base + ext);
+    for (const char* ext : {".F41", ".F42", ".F51", ".F52", ".F61", ".F62", ".F71"})
+        DeleteFile(base + ext);
 }

@@ -210,7 +210,7 @@ namespace {
 // The status window is up for exactly the time of one external calculation,
 // whichever way it ends.
 class StatusWindowShown {
-public:
+  public:
     StatusWindowShown() { ShowEngineStatusWindow(true); }
     ~StatusWindowShown() { ShowEngineStatusWindow(false); }
     StatusWindowShown(const StatusWindowShown&) = delete;

@@ -16,7 +16,7 @@
 class TStringList;
 
 class TFrameFileClass {
-public:
+  public:
     TFrameFileClass() = default;
     TFrameFileClass(const TFrameFileClass&) = delete;
     TFrameFileClass& operator=(const TFrameFileClass&) = delete;
@@ -49,7 +49,7 @@ public:
     bool ResultSetF62ToFile();
     bool ResultSetF71ToFile();
 
-private:
+  private:
     void ClearTables();
     bool SaveLines(const TStringList& list, const char* ext) const;
 

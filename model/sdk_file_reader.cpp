@@ -59,12 +59,12 @@ std::string CutName(const std::string& line, std::size_t from, std::size_t len) 
 // Walks the lines; every Get* returns false when the value is missing or
 // does not parse, which ends the reading.
 class SdkFileReader {
-public:
+  public:
     SdkFileReader(const TStringList& list, TFrameFileClass& owner) : list_(list), owner_(owner) {}
 
     bool Read(FR_SDK_MAINDATA& data);
 
-private:
+  private:
     bool Next() {
         if (line_ >= list_.Count()) return false;
         current_ = list_[line_++];
@@ -75,7 +75,9 @@ private:
     bool Int(int k, std::int32_t& v) const {
         return k < items_.Count() && ParseStrictInt(items_[k], v);
     }
-    bool Real(int k, double& v) const { return k < items_.Count() && ParseStrictReal(items_[k], v); }
+    bool Real(int k, double& v) const {
+        return k < items_.Count() && ParseStrictReal(items_[k], v);
+    }
     // mantissa x 10^exponent; an unreadable exponent counts as 0.
     bool MantExp(int k, double& v) const {
         double mantissa = 0;
@@ -366,9 +368,8 @@ bool SdkFileReader::Read(FR_SDK_MAINDATA& data) {
     const std::int32_t loadCases = data.loadCaseCount;
     const std::int32_t combinations = data.combinationCount;
     if (!ReadNodes(counts_[0]) || !ReadMaterialsAndSections(counts_[2], counts_[3]) ||
-        !ReadMembers(counts_[1]) || !ReadSpringCases(counts_[4]) ||
-        !ReadSupportCases(counts_[5]) || !ReadView() || !ReadLoadCases(loadCases) ||
-        !ReadCombinations(combinations))
+        !ReadMembers(counts_[1]) || !ReadSpringCases(counts_[4]) || !ReadSupportCases(counts_[5]) ||
+        !ReadView() || !ReadLoadCases(loadCases) || !ReadCombinations(combinations))
         return false;
 
     auto& o = owner_;

@@ -34,7 +34,8 @@ double RealAt(const std::string& line, std::size_t pos) {
 
 int IntAt(const std::string& line, std::size_t pos) {
     const double v = std::round(RealAt(line, pos));
-    return static_cast<int>(std::clamp(v, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+    return static_cast<int>(
+        std::clamp(v, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
 bool StartsWith(const std::string& line, const char* prefix) {

@@ -188,12 +188,10 @@ bool TFrameFileClass::ResultSetF71ToFile() {
         AddCaseLine(list, "部材力（Mmax,Mmin）"_sj, cs.no, rows);
         for (int r = 0; r < rows; ++r) {
             const FR_SDK_ENVELOPEROW& row = table[r];
-            list.Add(FormatStr("%5d Mmax %9.3f %14.3f %14.3f %14.3f", row.maxNo,
-                               row.maxValues[0], row.maxValues[1], row.maxValues[2],
-                               row.maxValues[3]));
-            list.Add(FormatStr("%5d Mmin %9.3f %14.3f %14.3f %14.3f", row.minNo,
-                               row.minValues[0], row.minValues[1], row.minValues[2],
-                               row.minValues[3]));
+            list.Add(FormatStr("%5d Mmax %9.3f %14.3f %14.3f %14.3f", row.maxNo, row.maxValues[0],
+                               row.maxValues[1], row.maxValues[2], row.maxValues[3]));
+            list.Add(FormatStr("%5d Mmin %9.3f %14.3f %14.3f %14.3f", row.minNo, row.minValues[0],
+                               row.minValues[1], row.minValues[2], row.minValues[3]));
         }
     }
     return SaveLines(list, ".F71");

@@ -30,8 +30,8 @@ bool StiffnessWork::Allocate(int nodeCount, int memberCount, bool withMatrices) 
     const std::size_t n = static_cast<std::size_t>(std::max(nodeCount, 0)) * 3;
     const std::size_t members = static_cast<std::size_t>(std::max(memberCount, 0)) + 1;
     const std::size_t matrices = withMatrices ? 2 * n * n * sizeof(double) : 0;
-    const std::size_t bytes = matrices + 4 * n * sizeof(double) + n * sizeof(int) +
-                              members * sizeof(MemberEndLoad);
+    const std::size_t bytes =
+        matrices + 4 * n * sizeof(double) + n * sizeof(int) + members * sizeof(MemberEndLoad);
     if (allocationLimit != 0 && bytes > allocationLimit) return false;
     try {
         if (withMatrices) {
@@ -270,7 +270,8 @@ void ApplyRestraints(const FrameModel& model, int caseIndex, int* map) {
             if (node == 0) continue;
             const int d = 3 * (node - 1);
             const int code = entry.code;
-            if (code == kSupportPin || code == kSupportRollerX || code == kSupportFixed) map[d] = -1;
+            if (code == kSupportPin || code == kSupportRollerX || code == kSupportFixed)
+                map[d] = -1;
             if (code == kSupportPin || code == kSupportRollerY || code == kSupportFixed) {
                 map[d + 1] = -1;
             }
@@ -347,7 +348,8 @@ void AppendPoint(MemberPointList& list, double pos, const char* label) {
 
 }  // namespace
 
-MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode) {
+MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex,
+                                     bool viewDivisionMode) {
     MemberPointList list;
     if (memberIndex < 1 || memberIndex > CheckedCount(model.memberCount, kMaxMembers)) return list;
     const FrameMember& member = model.members[memberIndex];

@@ -113,4 +113,5 @@ struct MemberPointList {
 
 // The result point list of the member in table slot memberIndex (at most
 // 131 points; none for a slot outside the member table).
-MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex, bool viewDivisionMode);
+MemberPointList BuildMemberPointList(const FrameModel& model, int memberIndex,
+                                     bool viewDivisionMode);

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <array>
-#include <climits>
 #include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -88,8 +88,7 @@ std::string FormatStr(const char* format, ...) {
 }
 
 double TextToDouble(const std::string& text) {
-    const std::string half =
-        (!text.empty() && ByteAt(text, 0) >= 0x80) ? NumZenToHan(text) : text;
+    const std::string half = (!text.empty() && ByteAt(text, 0) >= 0x80) ? NumZenToHan(text) : text;
     const char* p = half.c_str();
     const char* end = p + half.size();
     // atof's blanks: space, tab, newline, vertical tab, form feed, return.
@@ -102,10 +101,16 @@ double TextToDouble(const std::string& text) {
     // Take the longest decimal number: digits [. digits] [e [sign] digits].
     const char* start = p;
     int digits = 0;
-    while (p < end && *p >= '0' && *p <= '9') { ++p; ++digits; }
+    while (p < end && *p >= '0' && *p <= '9') {
+        ++p;
+        ++digits;
+    }
     if (p < end && *p == '.') {
         ++p;
-        while (p < end && *p >= '0' && *p <= '9') { ++p; ++digits; }
+        while (p < end && *p >= '0' && *p <= '9') {
+            ++p;
+            ++digits;
+        }
     }
     if (digits == 0) return 0.0;
     if (p < end && (*p == 'e' || *p == 'E')) {
@@ -120,13 +125,13 @@ double TextToDouble(const std::string& text) {
     // gives +/-HUGE_VAL on overflow and 0 (or a denormal) on underflow.
     const std::string number(start, p);
     const locale_t cLoc = CLocale();
-    const double value = cLoc ? strtod_l(number.c_str(), nullptr, cLoc)
-                              : std::strtod(number.c_str(), nullptr);
+    const double value =
+        cLoc ? strtod_l(number.c_str(), nullptr, cLoc) : std::strtod(number.c_str(), nullptr);
     return negative ? -value : value;
 }
 
 int TextToInt(const std::string& text, int decimals) {
-    static constexpr std::array<double, 8> kScale = {1.0, 10.0, 100.0, 1000.0,
+    static constexpr std::array<double, 8> kScale = {1.0,     10.0,     100.0,     1000.0,
                                                      10000.0, 100000.0, 1000000.0, 10000000.0};
     const int index = ((decimals % 8) + 8) % 8;
     const double v = TextToDouble(text) * kScale[static_cast<std::size_t>(index)];
@@ -220,15 +225,15 @@ const HalfWidthTable& Table() {
                  symbolsHalf, 1, 0x8140, 0x81FF);
         const std::string& kanaHalf =
             "ｧｨｩｪｫｬｭｮﾜ･･ｯｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｲｴｦﾝ"_sj;
-        const std::string& voicedHalf =
-            "ｶﾞｷﾞｸﾞｹﾞｺﾞｻﾞｼﾞｽﾞｾﾞｿﾞﾀﾞﾁﾞﾂﾞﾃﾞﾄﾞﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ"_sj;
-        t.AddRow("ぁぃぅぇぉゃゅょゎ・・っあいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわゐゑをん"_sj,
-                 kanaHalf, 1, 0x829F, 0x82F1);
+        const std::string& voicedHalf = "ｶﾞｷﾞｸﾞｹﾞｺﾞｻﾞｼﾞｽﾞｾﾞｿﾞﾀﾞﾁﾞﾂﾞﾃﾞﾄﾞﾊﾞﾋﾞﾌﾞﾍﾞﾎﾞﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ"_sj;
+        t.AddRow(
+            "ぁぃぅぇぉゃゅょゎ・・っあいうえおかきくけこさしすせそたちつてとなにぬねのはひふへほまみむめもやゆよらりるれろわゐゑをん"_sj,
+            kanaHalf, 1, 0x829F, 0x82F1);
         t.AddRow("がぎぐげござじずぜぞだぢづでどばびぶべぼぱぴぷぺぽ"_sj, voicedHalf, 2, 0x829F,
                  0x82F1);
-        t.AddRow("ァィゥェォャュョヮヵヶッアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヰヱヲン"_sj,
-                 "ｧｨｩｪｫｬｭｮﾜｶｹｯｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｲｴｦﾝ"_sj, 1,
-                 0x8340, 0x8393);
+        t.AddRow(
+            "ァィゥェォャュョヮヵヶッアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワヰヱヲン"_sj,
+            "ｧｨｩｪｫｬｭｮﾜｶｹｯｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜｲｴｦﾝ"_sj, 1, 0x8340, 0x8393);
         t.AddRow("ガギグゲゴザジズゼゾダヂヅデドバビブベボパピプペポ"_sj, voicedHalf, 2, 0x8340,
                  0x8393);
         return t;
@@ -292,8 +297,10 @@ void ForEachChar(const std::string& text, Visit visit) {
 std::string ZenSpaceToHan(const std::string& text) {
     std::string out;
     ForEachChar(text, [&](std::size_t pos, int n, bool zenSpace) {
-        if (zenSpace) out += "  ";
-        else out.append(text, pos, static_cast<std::size_t>(n));
+        if (zenSpace)
+            out += "  ";
+        else
+            out.append(text, pos, static_cast<std::size_t>(n));
     });
     return out;
 }

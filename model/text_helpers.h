@@ -17,9 +17,7 @@
 class TStringList;
 
 // True for the first byte of a double-byte CP932 character.
-inline bool IsLeadByte(unsigned char b) {
-    return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
-}
+inline bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
 
 // Bytes taken by the character starting at pos (1 or 2; 1 for a lone lead
 // byte at the end, 0 when pos is at or past the end).

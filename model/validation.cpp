@@ -18,7 +18,7 @@
 namespace {
 
 class Messages {
-public:
+  public:
     bool Full() const { return lines_ >= kMaxValidationLines; }
     void Add(const std::string& line) {
         if (Full()) return;
@@ -28,7 +28,7 @@ public:
     }
     const std::string& Text() const { return text_; }
 
-private:
+  private:
     std::string text_;
     int lines_ = 0;
 };
@@ -74,12 +74,20 @@ double MemberLength(const FrameModel& m, int slot) {
 
 bool IsKnownLoadCode(int code) {
     switch (code) {
-    case kLoadDistAxial: case kLoadDistPerp: case kLoadDistX: case kLoadDistY:
-    case kLoadConcAxial: case kLoadConcPerp: case kLoadConcX: case kLoadConcY:
-    case kLoadConcMoment: case kLoadTemperature: case kLoadNodal:
-        return true;
-    default:
-        return false;
+        case kLoadDistAxial:
+        case kLoadDistPerp:
+        case kLoadDistX:
+        case kLoadDistY:
+        case kLoadConcAxial:
+        case kLoadConcPerp:
+        case kLoadConcX:
+        case kLoadConcY:
+        case kLoadConcMoment:
+        case kLoadTemperature:
+        case kLoadNodal:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -118,12 +126,12 @@ void CheckMembers(const FrameModel& m, Messages& out) {
     const FrameMember* mem = m.members;
     for (int k = 1; k <= n; ++k)
         if (FindNodeIndex(m, mem[k].nodeI) == 0)
-            out.Add(FormatStr("部材：No.%d、ｉ端格点 No.%d の定義がありません."_sj.c_str(), mem[k].no,
-                              mem[k].nodeI));
+            out.Add(FormatStr("部材：No.%d、ｉ端格点 No.%d の定義がありません."_sj.c_str(),
+                              mem[k].no, mem[k].nodeI));
     for (int k = 1; k <= n; ++k)
         if (FindNodeIndex(m, mem[k].nodeJ) == 0)
-            out.Add(FormatStr("部材：No.%d、ｊ端格点 No.%d の定義がありません."_sj.c_str(), mem[k].no,
-                              mem[k].nodeJ));
+            out.Add(FormatStr("部材：No.%d、ｊ端格点 No.%d の定義がありません."_sj.c_str(),
+                              mem[k].no, mem[k].nodeJ));
     for (int k = 1; k <= n; ++k)
         if (FindSectionIndex(m, mem[k].sectionNo) == 0)
             out.Add(FormatStr("部材：No.%d、断面 No.%d の定義がありません."_sj.c_str(), mem[k].no,
@@ -135,7 +143,8 @@ void CheckMembers(const FrameModel& m, Messages& out) {
     for (int k = 1; k <= n; ++k)
         if (mem[k].nodeI == mem[k].nodeJ)
             out.Add(FormatStr("部材：No.%d、I,J 格点が同一です."_sj.c_str(), mem[k].no));
-    CheckDuplicateNumbers(n, [&](int k) { return mem[k].no; }, "部材：No.%d が重複しています."_sj, out);
+    CheckDuplicateNumbers(
+        n, [&](int k) { return mem[k].no; }, "部材：No.%d が重複しています."_sj, out);
     const std::string& twice = "部材：No.%d と No.%d が重複しています."_sj;
     for (int k = 1; k <= n && !out.Full(); ++k)
         for (int l = k + 1; l <= n; ++l)
@@ -158,9 +167,10 @@ void CheckNodesSectionsMaterials(const FrameModel& m, Messages& out) {
     for (int k = 1; k <= nodes && !out.Full(); ++k)
         for (int l = k + 1; l <= nodes; ++l)
             if (p[k].x == p[l].x && p[k].y == p[l].y)
-                out.Add(FormatStr("格点：No.%d と No.%d の座標が重複しています."_sj.c_str(), p[k].no,
-                                  p[l].no));
-    CheckDuplicateNumbers(nodes, [&](int k) { return p[k].no; }, "格点：No.%d が重複しています."_sj, out);
+                out.Add(FormatStr("格点：No.%d と No.%d の座標が重複しています."_sj.c_str(),
+                                  p[k].no, p[l].no));
+    CheckDuplicateNumbers(
+        nodes, [&](int k) { return p[k].no; }, "格点：No.%d が重複しています."_sj, out);
     for (int k = 1; k <= nodes; ++k)
         if (!Computable(p[k].x, p[k].y))
             out.Add(FormatStr("格点：No.%d、座標"_sj.c_str(), p[k].no) + TooLarge());
@@ -173,8 +183,8 @@ void CheckNodesSectionsMaterials(const FrameModel& m, Messages& out) {
     for (int k = 1; k <= sections; ++k)
         if (!(m.sections[k].inertia > 0.0f))
             out.Add("断面：断面二次モーメントがゼロの定義があります."_sj);
-    CheckDuplicateNumbers(sections, [&](int k) { return m.sections[k].no; },
-                          "断面：No.%d が重複しています."_sj, out);
+    CheckDuplicateNumbers(
+        sections, [&](int k) { return m.sections[k].no; }, "断面：No.%d が重複しています."_sj, out);
     for (int k = 1; k <= sections; ++k)
         if (!Computable(m.sections[k].area, m.sections[k].inertia))
             out.Add(
@@ -190,8 +200,9 @@ void CheckNodesSectionsMaterials(const FrameModel& m, Messages& out) {
         if (m.materials[k].e < 0.0f)
             out.Add(
                 FormatStr("材質：No.%d、ヤング係数が負の値です."_sj.c_str(), m.materials[k].no));
-    CheckDuplicateNumbers(materials, [&](int k) { return m.materials[k].no; },
-                          "材質：No.%d が重複しています."_sj, out);
+    CheckDuplicateNumbers(
+        materials, [&](int k) { return m.materials[k].no; }, "材質：No.%d が重複しています."_sj,
+        out);
     for (int k = 1; k <= materials; ++k)
         if (!Computable(m.materials[k].e, m.materials[k].alpha))
             out.Add(
@@ -204,17 +215,20 @@ void CheckViewPoints(const FrameModel& m, Messages& out) {
     const int ranges = Slots(m.view1Count, kMaxView1);
     for (int k = 1; k <= ranges; ++k)
         if (FindMemberIndex(m, m.view1[k].firstMember) == 0)
-            out.Add(FormatStr("着目点(View1-等分割)：No.%d、始点部材 No.%d の定義がありません."_sj.c_str(),
-                              k, m.view1[k].firstMember));
+            out.Add(FormatStr(
+                "着目点(View1-等分割)：No.%d、始点部材 No.%d の定義がありません."_sj.c_str(), k,
+                m.view1[k].firstMember));
     for (int k = 1; k <= ranges; ++k)
         if (m.view1[k].lastMember != 0 && FindMemberIndex(m, m.view1[k].lastMember) == 0)
-            out.Add(FormatStr("着目点(View1-等分割)：No.%d、終点部材 No.%d の定義がありません."_sj.c_str(),
-                              k, m.view1[k].lastMember));
+            out.Add(FormatStr(
+                "着目点(View1-等分割)：No.%d、終点部材 No.%d の定義がありません."_sj.c_str(), k,
+                m.view1[k].lastMember));
     const int entries = Slots(m.view2Count, kMaxView2);
     for (int k = 1; k <= entries; ++k)
         if (FindMemberIndex(m, m.view2[k].memberNo) == 0)
-            out.Add(FormatStr("着目点(View2-任意位置)：No.%d、部材 No.%d の定義がありません."_sj.c_str(),
-                              k, m.view2[k].memberNo));
+            out.Add(FormatStr(
+                "着目点(View2-任意位置)：No.%d、部材 No.%d の定義がありません."_sj.c_str(), k,
+                m.view2[k].memberNo));
     for (int k = 1; k <= entries; ++k) {
         const View2Member& v = m.view2[k];
         bool computable = true;
@@ -235,17 +249,19 @@ void CheckSupportsAndSprings(const FrameModel& m, Messages& out) {
     for (int c = 1; c <= supt && !out.Full(); ++c)
         for (int k = 1; k <= Slots(sc[c].count, kMaxSupportEntries); ++k)
             if (FindNodeIndex(m, sc[c].entries[k].nodeNo) == 0)
-                out.Add(FormatStr("支点ｹｰｽ No.%d、支点 No.%d：格点 No.%d の定義がありません."_sj.c_str(),
-                                  sc[c].no, k, sc[c].entries[k].nodeNo));
+                out.Add(FormatStr(
+                    "支点ｹｰｽ No.%d、支点 No.%d：格点 No.%d の定義がありません."_sj.c_str(),
+                    sc[c].no, k, sc[c].entries[k].nodeNo));
     for (int c = 1; c <= supt && !out.Full(); ++c)
         for (int k = 1; k <= Slots(sc[c].count, kMaxSupportEntries); ++k) {
             const int code = sc[c].entries[k].code;
             if (code < kSupportPin || code > kSupportSpring)
-                out.Add(FormatStr("支点ｹｰｽ No.%d、支点 No.%d：無効な支点コード(%d)があります."_sj.c_str(),
-                                  sc[c].no, k, code));
+                out.Add(FormatStr(
+                    "支点ｹｰｽ No.%d、支点 No.%d：無効な支点コード(%d)があります."_sj.c_str(),
+                    sc[c].no, k, code));
         }
-    CheckDuplicateNumbers(supt, [&](int k) { return sc[k].no; }, "支点ｹｰｽ No.%d が重複しています."_sj,
-                          out);
+    CheckDuplicateNumbers(
+        supt, [&](int k) { return sc[k].no; }, "支点ｹｰｽ No.%d が重複しています."_sj, out);
     for (int c = 1; c <= supt && !out.Full(); ++c)
         for (int k = 1; k <= Slots(sc[c].count, kMaxSupportEntries); ++k) {
             const SuptEntry& e = sc[c].entries[k];
@@ -267,10 +283,11 @@ void CheckSupportsAndSprings(const FrameModel& m, Messages& out) {
     for (int c = 1; c <= bane && !out.Full(); ++c)
         for (int k = 1; k <= Slots(bc[c].count, kMaxSpringEntries); ++k)
             if (bc[c].entries[k].kv == 0.0f && bc[c].entries[k].ku == 0.0f)
-                out.Add(FormatStr("分布バネ･ｹｰｽ No.%d：部材 No.%d 分布バネ定数がゼロです."_sj.c_str(),
-                                  bc[c].no, bc[c].entries[k].memberNo));
-    CheckDuplicateNumbers(bane, [&](int k) { return bc[k].no; },
-                          "分布バネ･ｹｰｽ No.%d が重複しています."_sj, out);
+                out.Add(
+                    FormatStr("分布バネ･ｹｰｽ No.%d：部材 No.%d 分布バネ定数がゼロです."_sj.c_str(),
+                              bc[c].no, bc[c].entries[k].memberNo));
+    CheckDuplicateNumbers(
+        bane, [&](int k) { return bc[k].no; }, "分布バネ･ｹｰｽ No.%d が重複しています."_sj, out);
     for (int c = 1; c <= bane && !out.Full(); ++c)
         for (int k = 1; k <= Slots(bc[c].count, kMaxSpringEntries); ++k) {
             const BaneEntry& e = bc[c].entries[k];
@@ -326,8 +343,8 @@ void CheckLoads(const FrameModel& m, int cases, Messages& out) {
     for (int c = 1; c <= cases && !out.Full(); ++c)
         for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k)
             if (!IsKnownLoadCode(lc[c].loads[k].code))
-                out.Add(FormatStr("荷重ｹｰｽ No.%d：無効な荷重コード(%d)があります."_sj.c_str(), lc[c].no,
-                                  lc[c].loads[k].code));
+                out.Add(FormatStr("荷重ｹｰｽ No.%d：無効な荷重コード(%d)があります."_sj.c_str(),
+                                  lc[c].no, lc[c].loads[k].code));
     for (int c = 1; c <= cases && !out.Full(); ++c)
         for (int k = 1; k <= Slots(lc[c].count, kMaxLoads); ++k) {
             const LoadRecord& r = lc[c].loads[k];
@@ -366,8 +383,8 @@ void CheckLoadCasesAndCombinations(const FrameModel& m, Messages& out) {
     if (cases == 0) out.Add("荷重：データがありません."_sj);
     for (int c = 1; c <= cases; ++c)
         if (lc[c].suptCaseNo == 0 && lc[c].baneCaseNo == 0)
-            out.Add(FormatStr("荷重ｹｰｽ No.%d：支点ｹｰｽNo 又は 分布バネｹｰｽNo が未入力です."_sj.c_str(),
-                              lc[c].no));
+            out.Add(FormatStr(
+                "荷重ｹｰｽ No.%d：支点ｹｰｽNo 又は 分布バネｹｰｽNo が未入力です."_sj.c_str(), lc[c].no));
     for (int c = 1; c <= cases; ++c)
         if (lc[c].suptCaseNo != 0 && FindSupportCaseIndex(m, lc[c].suptCaseNo) == 0)
             out.Add(FormatStr("荷重ｹｰｽ No.%d：支点ｹｰｽ No.%d は未定義です."_sj.c_str(), lc[c].no,
@@ -377,8 +394,8 @@ void CheckLoadCasesAndCombinations(const FrameModel& m, Messages& out) {
             out.Add(FormatStr("荷重ｹｰｽ No.%d：分布バネｹｰｽNo.%d は未定義です."_sj.c_str(), lc[c].no,
                               lc[c].baneCaseNo));
     CheckLoads(m, cases, out);
-    CheckDuplicateNumbers(cases, [&](int k) { return lc[k].no; }, "荷重ｹｰｽ No.%d が重複しています."_sj,
-                          out);
+    CheckDuplicateNumbers(
+        cases, [&](int k) { return lc[k].no; }, "荷重ｹｰｽ No.%d が重複しています."_sj, out);
 
     const int combos = Slots(m.combinationCount, kMaxCombinations);
     const KumiCase* kc = m.combinations;
@@ -389,10 +406,11 @@ void CheckLoadCasesAndCombinations(const FrameModel& m, Messages& out) {
     for (int c = 1; c <= combos && !out.Full(); ++c)
         for (int k = 1; k <= Slots(kc[c].count, kMaxCombinationEntries); ++k)
             if (FindLoadCaseIndex(m, kc[c].entries[k].loadCaseNo) == 0)
-                out.Add(FormatStr("組合せ荷重ｹｰｽ No.%d：荷重ケース No.%d の定義がありません."_sj.c_str(),
-                                  kc[c].no, kc[c].entries[k].loadCaseNo));
-    CheckDuplicateNumbers(combos, [&](int k) { return kc[k].no; },
-                          "組合せ荷重ｹｰｽ No.%d が重複しています."_sj, out);
+                out.Add(FormatStr(
+                    "組合せ荷重ｹｰｽ No.%d：荷重ケース No.%d の定義がありません."_sj.c_str(),
+                    kc[c].no, kc[c].entries[k].loadCaseNo));
+    CheckDuplicateNumbers(
+        combos, [&](int k) { return kc[k].no; }, "組合せ荷重ｹｰｽ No.%d が重複しています."_sj, out);
     for (int c = 1; c <= combos; ++c) {
         bool computable = Computable(kc[c].factor);
         for (int k = 1; k <= Slots(kc[c].count, kMaxCombinationEntries); ++k)

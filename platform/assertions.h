@@ -34,15 +34,17 @@
 
 namespace assertions_detail {
 [[noreturn]] inline void Failed(const char* condition, const char* file, int line) {
-    std::fprintf(stderr, "%s:%d: check of the program's own logic failed: %s\n", file, line, condition);
+    std::fprintf(stderr, "%s:%d: check of the program's own logic failed: %s\n", file, line,
+                 condition);
     std::fflush(stderr);
     std::abort();
 }
 }  // namespace assertions_detail
 
 #if VEXTOR_ASSERTIONS
-#define VEXTOR_ASSERT(condition) \
-    ((condition) ? static_cast<void>(0) : ::assertions_detail::Failed(#condition, __FILE__, __LINE__))
+#define VEXTOR_ASSERT(condition)        \
+    ((condition) ? static_cast<void>(0) \
+                 : ::assertions_detail::Failed(#condition, __FILE__, __LINE__))
 #else
 // Not evaluated; sizeof still keeps the names it uses "used".
 #define VEXTOR_ASSERT(condition) static_cast<void>(sizeof(static_cast<bool>(condition)))

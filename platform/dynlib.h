@@ -5,7 +5,7 @@
 #include <string>
 
 class TDynLib {
-public:
+  public:
     // Loads fileName (CP932 name; any file name, the ".dll" included, as
     // long as the file is a loadable library). False, with Error() set,
     // when it cannot be loaded. A second Load drops the handle of the first
@@ -17,7 +17,7 @@ public:
     // The last failure text of the system loader (may be English ASCII).
     const std::string& Error() const { return error_; }
 
-private:
+  private:
     void* handle_ = nullptr;
     std::string error_;
 };

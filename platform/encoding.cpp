@@ -16,8 +16,7 @@ std::size_t Utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
-std::string Convert(const char* to, const char* from, const std::string& in,
-                    bool utf8Source) {
+std::string Convert(const char* to, const char* from, const std::string& in, bool utf8Source) {
     if (in.empty()) return {};
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return in;
@@ -34,10 +33,10 @@ std::string Convert(const char* to, const char* from, const std::string& in,
             if (errno == E2BIG) continue;
             // EILSEQ or EINVAL (truncated sequence at the end): replace and skip.
             out.push_back('?');
-            const std::size_t n =
-                errno != EILSEQ ? srcLeft
-                : utf8Source    ? Utf8SequenceLength(static_cast<unsigned char>(*src))
-                                : 1;
+            const std::size_t n = errno != EILSEQ ? srcLeft
+                                  : utf8Source
+                                      ? Utf8SequenceLength(static_cast<unsigned char>(*src))
+                                      : 1;
             const std::size_t step = n < srcLeft ? n : srcLeft;
             src += step;
             srcLeft -= step;
@@ -54,6 +53,4 @@ std::string Cp932ToUtf8(const std::string& cp932) {
     return Convert("UTF-8", "CP932", cp932, false);
 }
 
-std::string Utf8ToCp932(const std::string& utf8) {
-    return Convert("CP932", "UTF-8", utf8, true);
-}
+std::string Utf8ToCp932(const std::string& utf8) { return Convert("CP932", "UTF-8", utf8, true); }

@@ -28,7 +28,7 @@ std::string FolderOf(const std::string& path) {
 // does; the name then fails the later checks.
 std::string ResolveLinks(std::string path) {
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat st{};
+        struct stat st {};
         if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
         std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
         const ssize_t n = readlink(path.c_str(), buf.data(), buf.size());
@@ -58,8 +58,10 @@ std::uint64_t Mix(std::uint64_t x) {
 // Six letters or digits, different on every call of every process.
 std::string UniqueSuffix() {
     static std::atomic<std::uint64_t> counter{0};
-    const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::uint64_t x = Mix(now ^ (static_cast<std::uint64_t>(getpid()) << 32) ^ Mix(counter.fetch_add(1)));
+    const auto now =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::uint64_t x =
+        Mix(now ^ (static_cast<std::uint64_t>(getpid()) << 32) ^ Mix(counter.fetch_add(1)));
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::string s;
     for (int i = 0; i < 6; ++i) {
@@ -81,7 +83,7 @@ bool ReplacingFile::Open(const std::string& fileName) {
     failed_ = false;
     error_ = Failure::kNone;
     target_ = ResolveLinks(OsFileName(fileName));
-    struct stat st{};
+    struct stat st {};
     const bool exists = stat(target_.c_str(), &st) == 0;
     if (!exists && errno != ENOENT) {
         error_ = errno == ELOOP ? Failure::kNotRegularFile : Failure::kCannotCreate;
@@ -161,7 +163,8 @@ bool ReplacingFile::Commit(bool sync) {
     if (sync) {
         // The rename itself on the disk too.
         const std::string folder = FolderOf(target_);
-        const int dir = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dir =
+            open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             fsync(dir);
             close(dir);
@@ -184,12 +187,14 @@ void ReplacingFile::Discard() {
 bool WriteFileReplacing(const std::string& fileName, const std::string& bytes, bool sync,
                         ReplacingFile::Failure* failure) {
     ReplacingFile file;
-    const bool ok = file.Open(fileName) && file.Write(bytes.data(), bytes.size()) && file.Commit(sync);
+    const bool ok =
+        file.Open(fileName) && file.Write(bytes.data(), bytes.size()) && file.Commit(sync);
     if (failure) *failure = file.Error();
     return ok;
 }
 
 bool IsNonRegularFile(const std::string& fileName) {
-    struct stat st{};
-    return !fileName.empty() && stat(OsFileName(fileName).c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+    struct stat st {};
+    return !fileName.empty() && stat(OsFileName(fileName).c_str(), &st) == 0 &&
+           !S_ISREG(st.st_mode);
 }

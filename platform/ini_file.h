@@ -5,7 +5,7 @@
 #include <string>
 
 class TIniFile {
-public:
+  public:
     explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
     const std::string& FileName() const { return fileName_; }
 
@@ -14,10 +14,9 @@ public:
                            const std::string& defaultValue) const;
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
     // False when the file cannot be written.
-    bool WriteString(const std::string& section, const std::string& key,
-                     const std::string& value);
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& section, const std::string& key, int value);
 
-private:
+  private:
     std::string fileName_;
 };

@@ -27,7 +27,10 @@ constexpr int FindCp932(std::uint32_t cp) {
     while (lo <= hi) {
         int mid = (lo + hi) / 2;
         if (kCp932Pairs[mid].unicode == cp) return kCp932Pairs[mid].code;
-        if (kCp932Pairs[mid].unicode < cp) lo = mid + 1; else hi = mid - 1;
+        if (kCp932Pairs[mid].unicode < cp)
+            lo = mid + 1;
+        else
+            hi = mid - 1;
     }
     return -1;
 }
@@ -48,10 +51,17 @@ constexpr Cp932Text<N> ConvertUtf8ToCp932(const Utf8Text<N>& in) {
         const unsigned char b = static_cast<unsigned char>(in.bytes[i]);
         std::uint32_t cp = 0;
         int extra = 0;
-        if (b < 0x80) { cp = b; extra = 0; }
-        else if ((b & 0xE0) == 0xC0) { cp = b & 0x1F; extra = 1; }
-        else if ((b & 0xF0) == 0xE0) { cp = b & 0x0F; extra = 2; }
-        else throw "_sj: invalid or unsupported UTF-8 sequence";
+        if (b < 0x80) {
+            cp = b;
+            extra = 0;
+        } else if ((b & 0xE0) == 0xC0) {
+            cp = b & 0x1F;
+            extra = 1;
+        } else if ((b & 0xF0) == 0xE0) {
+            cp = b & 0x0F;
+            extra = 2;
+        } else
+            throw "_sj: invalid or unsupported UTF-8 sequence";
         if (i + extra >= N) throw "_sj: truncated UTF-8 sequence";
         for (int k = 1; k <= extra; ++k) {
             const unsigned char c = static_cast<unsigned char>(in.bytes[i + k]);

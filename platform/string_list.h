@@ -6,7 +6,7 @@
 #include <vector>
 
 class TStringList {
-public:
+  public:
     int Count() const { return static_cast<int>(lines_.size()); }
     std::string& operator[](int i) { return lines_[static_cast<std::size_t>(i)]; }
     const std::string& operator[](int i) const { return lines_[static_cast<std::size_t>(i)]; }
@@ -34,6 +34,6 @@ public:
     // quoted.
     std::string CommaText() const;
 
-private:
+  private:
     std::vector<std::string> lines_;
 };

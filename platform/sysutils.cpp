@@ -51,27 +51,25 @@ std::string ExtractFileExt(const std::string& fileName) {
 std::string ChangeFileExt(const std::string& fileName, const std::string& ext) {
     const std::string name = ExtractFileName(fileName);
     const auto p = name.rfind('.');
-    const std::string base = p == std::string::npos
-                                 ? fileName
-                                 : fileName.substr(0, fileName.size() - name.size() + p);
+    const std::string base =
+        p == std::string::npos ? fileName : fileName.substr(0, fileName.size() - name.size() + p);
     return base + ext;
 }
 
 std::string OsFileName(const std::string& fileName) { return Cp932ToUtf8(fileName); }
 
 bool FileExists(const std::string& fileName) {
-    struct stat st{};
-    return !fileName.empty() && stat(OsFileName(fileName).c_str(), &st) == 0 &&
-           S_ISREG(st.st_mode);
+    struct stat st {};
+    return !fileName.empty() && stat(OsFileName(fileName).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& dir) {
-    struct stat st{};
+    struct stat st {};
     return !dir.empty() && stat(OsFileName(dir).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 PathKind GetPathKind(const std::string& fileName) {
-    struct stat st{};
+    struct stat st {};
     const std::string os = OsFileName(fileName);
     if (fileName.empty() || lstat(os.c_str(), &st) != 0) return PathKind::Missing;
     if (S_ISLNK(st.st_mode) && stat(os.c_str(), &st) != 0) return PathKind::BrokenLink;
@@ -89,7 +87,7 @@ bool ForceDirectories(const std::string& dir) {
         const std::string part = path.substr(0, i);
         if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
     }
-    struct stat st{};
+    struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -128,6 +126,4 @@ std::uint32_t GetTickCount() {
         duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-void SleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms < 0 ? 0 : ms));
-}
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms < 0 ? 0 : ms)); }

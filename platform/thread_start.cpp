@@ -34,7 +34,8 @@ ThreadStarter LimitedThreadStarter(int allowed) {
     auto left = std::make_shared<std::atomic<int>>(allowed);
     return [left](std::function<void()> fn) {
         if (left->fetch_sub(1) <= 0)
-            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
         return std::thread(std::move(fn));
     };
 }

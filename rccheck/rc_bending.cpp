@@ -91,14 +91,16 @@ void StressesNoAxial(StressResult& r, const RcSectionGeom& sec, double n, double
     const double q = 2.0 * n * (s.dc * s.ac + s.dt * s.at) / s.b;
     r.x = AtLeastMagnitude(0.1, std::sqrt(p * p + q) - p);
     const double x = r.x;
-    const double lever = s.b * x * (s.dt - x / 3.0) + 2.0 * n * s.ac * (x - s.dc) * (s.dt - s.dc) / x;
+    const double lever =
+        s.b * x * (s.dt - x / 3.0) + 2.0 * n * s.ac * (x - s.dc) * (s.dt - s.dc) / x;
     r.sigmaTop = 2.0 * r.m / AtLeastMagnitude(1e-9, lever);
     r.sigmaOther = 0.0;
     CrackedBarStresses(r, s, n);
     FinishStresses(r);
 }
 
-void StressesWithAxial(StressResult& r, const RcSectionGeom& sec, double n, double m, double axial) {
+void StressesWithAxial(StressResult& r, const RcSectionGeom& sec, double n, double m,
+                       double axial) {
     r = StressResult{};
     r.label = "(エラー)"_sj;
     if (std::fabs(axial) < 0.0001) {

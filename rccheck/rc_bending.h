@@ -22,7 +22,7 @@ struct RcSectionGeom {
 enum RcLayer : int { kLayerNone = 0, kLayerOuter = 1, kLayerInner = 2 };
 
 struct RcSideSelection {
-    RcSectionGeom geom;  // b and h left 0 for the caller
+    RcSectionGeom geom;                     // b and h left 0 for the caller
     RcLayer compressionLayer = kLayerNone;  // none when that side has no bars
     RcLayer tensionLayer = kLayerNone;
 };
@@ -46,8 +46,7 @@ constexpr double kModularRatio = 15.0;
 
 // A positive M puts the outer bars in compression. A side without bars
 // takes part with area 0 at depth 1 mm from the compression fibre.
-RcSideSelection SelectTensionSide(double m, double h, double d2, double as2, double d1,
-                                  double as1);
+RcSideSelection SelectTensionSide(double m, double h, double d2, double as2, double d1, double as1);
 
 // Cracked section under bending alone; M in N·mm (its magnitude is used).
 void StressesNoAxial(StressResult& r, const RcSectionGeom& sec, double n, double m);

@@ -36,9 +36,8 @@ void SortedCandidates(double a, double b, double c, double d, Candidate out[3]) 
         out[i].raw = v[i];
         out[i].rounded = std::fabs(v[i]) < 1e6 ? Round3(v[i]) : v[i];
     }
-    std::sort(out, out + 3, [](const Candidate& p, const Candidate& q) {
-        return p.rounded < q.rounded;
-    });
+    std::sort(out, out + 3,
+              [](const Candidate& p, const Candidate& q) { return p.rounded < q.rounded; });
 }
 
 }  // namespace

@@ -44,13 +44,26 @@ float* SectionReal(RcSection& s, const std::string& key) {
         float RcSection::*field;
     };
     static const Entry table[] = {
-        {"B", &RcSection::b},       {"H", &RcSection::h},       {"oKs", &RcSection::k1},
-        {"iKs", &RcSection::k2},    {"tStp", &RcSection::stirrupPitch},
-        {"Sc1", &RcSection::sca1},  {"Ta1", &RcSection::ta1},   {"Ts1", &RcSection::tsa1},
-        {"Fa1", &RcSection::fa1},   {"Ss1", &RcSection::ssa1},  {"Sc2", &RcSection::sca2},
-        {"Ta2", &RcSection::ta2},   {"Ts2", &RcSection::tsa2},  {"Fa2", &RcSection::fa2},
-        {"Ss2", &RcSection::ssa2},  {"fck", &RcSection::fck},   {"fyk", &RcSection::fyk},
-        {"fwk", &RcSection::fwk},   {"Ec", &RcSection::ec},     {"Es", &RcSection::es},
+        {"B", &RcSection::b},
+        {"H", &RcSection::h},
+        {"oKs", &RcSection::k1},
+        {"iKs", &RcSection::k2},
+        {"tStp", &RcSection::stirrupPitch},
+        {"Sc1", &RcSection::sca1},
+        {"Ta1", &RcSection::ta1},
+        {"Ts1", &RcSection::tsa1},
+        {"Fa1", &RcSection::fa1},
+        {"Ss1", &RcSection::ssa1},
+        {"Sc2", &RcSection::sca2},
+        {"Ta2", &RcSection::ta2},
+        {"Ts2", &RcSection::tsa2},
+        {"Fa2", &RcSection::fa2},
+        {"Ss2", &RcSection::ssa2},
+        {"fck", &RcSection::fck},
+        {"fyk", &RcSection::fyk},
+        {"fwk", &RcSection::fwk},
+        {"Ec", &RcSection::ec},
+        {"Es", &RcSection::es},
     };
     for (const Entry& e : table)
         if (key == e.key) return &(s.*(e.field));
@@ -63,13 +76,12 @@ struct KeyFormat {
     const char* format;
 };
 const KeyFormat kSectionKeys[] = {
-    {"No", "%9d,"},    {nullptr, "%9s,"},  {"B", "%9.0f,"},   {"H", "%9.0f,"},
-    {"oD1", "%9s,"},   {"oD2", "%9s,"},    {"oKs", "%9.0f,"}, {"iD1", "%9s,"},
-    {"iD2", "%9s,"},   {"iKs", "%9.0f,"},  {"tDs", "%9s,"},   {"tStp", "%9.0f,"},
-    {"Sc1", "%9.2f,"}, {"Ta1", "%9.3f,"},  {"Ts1", "%9.3f,"}, {"Fa1", "%9.1f,"},
-    {"Ss1", "%9.1f,"}, {"Sc2", "%9.2f,"},  {"Ta2", "%9.3f,"}, {"Ts2", "%9.3f,"},
-    {"Fa2", "%9.1f,"}, {"Ss2", "%9.1f,"},  {"fck", "%9.2f,"}, {"fyk", "%9.1f,"},
-    {"fwk", "%9.1f,"}, {"Ec", "%9.0f,"},   {"Es", "%9.0f,"},
+    {"No", "%9d,"},    {nullptr, "%9s,"},  {"B", "%9.0f,"},   {"H", "%9.0f,"},   {"oD1", "%9s,"},
+    {"oD2", "%9s,"},   {"oKs", "%9.0f,"},  {"iD1", "%9s,"},   {"iD2", "%9s,"},   {"iKs", "%9.0f,"},
+    {"tDs", "%9s,"},   {"tStp", "%9.0f,"}, {"Sc1", "%9.2f,"}, {"Ta1", "%9.3f,"}, {"Ts1", "%9.3f,"},
+    {"Fa1", "%9.1f,"}, {"Ss1", "%9.1f,"},  {"Sc2", "%9.2f,"}, {"Ta2", "%9.3f,"}, {"Ts2", "%9.3f,"},
+    {"Fa2", "%9.1f,"}, {"Ss2", "%9.1f,"},  {"fck", "%9.2f,"}, {"fyk", "%9.1f,"}, {"fwk", "%9.1f,"},
+    {"Ec", "%9.0f,"},  {"Es", "%9.0f,"},
 };
 
 // The case table: switches, then reals. Positions are written to the
@@ -82,34 +94,20 @@ struct CaseKey {
 };
 #define RC_REAL(expr) [](RcCaseCheck& c) -> float* { return &(expr); }
 const CaseKey kCaseKeys[] = {
-    {"SgCK", "%9d,", &RcCaseCheck::sgCK, nullptr},
-    {"MuCK", "%9d,", &RcCaseCheck::muCK, nullptr},
-    {"TuCK", "%9d,", &RcCaseCheck::tuCK, nullptr},
-    {"VyCK", "%9d,", &RcCaseCheck::vyCK, nullptr},
-    {"Sca", "%9.2f,", nullptr, RC_REAL(c.sca)},
-    {"Ssa", "%9.1f,", nullptr, RC_REAL(c.ssa)},
-    {"Ta0", "%9.3f,", nullptr, RC_REAL(c.taBase)},
-    {"Tsa", "%9.3f,", nullptr, RC_REAL(c.tsa)},
-    {"fck", "%9.2f,", nullptr, RC_REAL(c.fck)},
-    {"fyk", "%9.1f,", nullptr, RC_REAL(c.fyk)},
-    {"fwk", "%9.3f,", nullptr, RC_REAL(c.fwk)},
-    {"Ec", "%9.3f,", nullptr, RC_REAL(c.ec)},
-    {"Es", "%9.3f,", nullptr, RC_REAL(c.es)},
-    {"MzX", "%9.3f,", nullptr, RC_REAL(c.bend.x)},
-    {"MzM", "%9.2f,", nullptr, RC_REAL(c.bend.m)},
-    {"MzN", "%9.2f,", nullptr, RC_REAL(c.bend.n)},
-    {"MzS", "%9.2f,", nullptr, RC_REAL(c.bend.s)},
-    {"SyX", "%9.3f,", nullptr, RC_REAL(c.shear.x)},
-    {"SyM", "%9.2f,", nullptr, RC_REAL(c.shear.m)},
-    {"SyN", "%9.2f,", nullptr, RC_REAL(c.shear.n)},
-    {"SyS", "%9.2f,", nullptr, RC_REAL(c.shear.s)},
-    {"Gc", "%9.2f,", nullptr, RC_REAL(c.gc)},
-    {"Gs", "%9.1f,", nullptr, RC_REAL(c.gs)},
-    {"Gbm", "%9.3f,", nullptr, RC_REAL(c.gbm)},
-    {"Gbc", "%9.3f,", nullptr, RC_REAL(c.gbc)},
-    {"Gbs", "%9.3f,", nullptr, RC_REAL(c.gbs)},
-    {"Ga", "%9.3f,", nullptr, RC_REAL(c.ga)},
-    {"Gi", "%9.3f,", nullptr, RC_REAL(c.gi)},
+    {"SgCK", "%9d,", &RcCaseCheck::sgCK, nullptr},  {"MuCK", "%9d,", &RcCaseCheck::muCK, nullptr},
+    {"TuCK", "%9d,", &RcCaseCheck::tuCK, nullptr},  {"VyCK", "%9d,", &RcCaseCheck::vyCK, nullptr},
+    {"Sca", "%9.2f,", nullptr, RC_REAL(c.sca)},     {"Ssa", "%9.1f,", nullptr, RC_REAL(c.ssa)},
+    {"Ta0", "%9.3f,", nullptr, RC_REAL(c.taBase)},  {"Tsa", "%9.3f,", nullptr, RC_REAL(c.tsa)},
+    {"fck", "%9.2f,", nullptr, RC_REAL(c.fck)},     {"fyk", "%9.1f,", nullptr, RC_REAL(c.fyk)},
+    {"fwk", "%9.3f,", nullptr, RC_REAL(c.fwk)},     {"Ec", "%9.3f,", nullptr, RC_REAL(c.ec)},
+    {"Es", "%9.3f,", nullptr, RC_REAL(c.es)},       {"MzX", "%9.3f,", nullptr, RC_REAL(c.bend.x)},
+    {"MzM", "%9.2f,", nullptr, RC_REAL(c.bend.m)},  {"MzN", "%9.2f,", nullptr, RC_REAL(c.bend.n)},
+    {"MzS", "%9.2f,", nullptr, RC_REAL(c.bend.s)},  {"SyX", "%9.3f,", nullptr, RC_REAL(c.shear.x)},
+    {"SyM", "%9.2f,", nullptr, RC_REAL(c.shear.m)}, {"SyN", "%9.2f,", nullptr, RC_REAL(c.shear.n)},
+    {"SyS", "%9.2f,", nullptr, RC_REAL(c.shear.s)}, {"Gc", "%9.2f,", nullptr, RC_REAL(c.gc)},
+    {"Gs", "%9.1f,", nullptr, RC_REAL(c.gs)},       {"Gbm", "%9.3f,", nullptr, RC_REAL(c.gbm)},
+    {"Gbc", "%9.3f,", nullptr, RC_REAL(c.gbc)},     {"Gbs", "%9.3f,", nullptr, RC_REAL(c.gbs)},
+    {"Ga", "%9.3f,", nullptr, RC_REAL(c.ga)},       {"Gi", "%9.3f,", nullptr, RC_REAL(c.gi)},
 };
 #undef RC_REAL
 
@@ -131,9 +129,12 @@ std::string KeyCell(const std::string& key) {
 std::string NameCell(const std::string& name) {
     std::string out;
     for (const char c : RemoveSpaces(name)) {
-        if (c == ',') out += "，"_sj;
-        else if (c == '"') out += "”"_sj;
-        else out += c;
+        if (c == ',')
+            out += "，"_sj;
+        else if (c == '"')
+            out += "”"_sj;
+        else
+            out += c;
     }
     return out;
 }
@@ -181,7 +182,8 @@ void WriteCheckCases(TStringList& list, const RcCheckData& rc) {
     list.Add(FormatStr("%s,%5d,", "荷重組合せデータ"_sj.c_str(), count));
     for (int t = 1; t <= count; ++t) {
         const RcCheckCase& c = rc.checkCases[t];
-        list.Add(FormatStr("%2d,%5d,%5d,  %s", t, c.checkType, c.comboNo, NameCell(c.name).c_str()));
+        list.Add(
+            FormatStr("%2d,%5d,%5d,  %s", t, c.checkType, c.comboNo, NameCell(c.name).c_str()));
     }
     list.Add("EOB");
 }
@@ -192,8 +194,10 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
     const int cases = Clamp(rc.checkCaseCount, 0, kRcMaxCheckCases);
     const int frameNo = m <= kMaxMembers ? model.members[m].no : 0;
     list.Add("");
-    list.Add(FormatStr("%s,%d,%d,%d,%d", "部材断面ｉ(ib/No/np)"_sj.c_str(), m, frameNo, points, cases));
-    list.Add(FormatStr("..%s,%0.2f", "設計基準強度"_sj.c_str(), static_cast<double>(mb.designStrength)));
+    list.Add(
+        FormatStr("%s,%d,%d,%d,%d", "部材断面ｉ(ib/No/np)"_sj.c_str(), m, frameNo, points, cases));
+    list.Add(
+        FormatStr("..%s,%0.2f", "設計基準強度"_sj.c_str(), static_cast<double>(mb.designStrength)));
     list.Add(FormatStr("..bzNo,%9d,  %s", mb.memberNo, NameCell(mb.name).c_str()));
     list.Add(FormatStr("..dmNo,%9d", mb.sectionNo));
     list.Add(FormatStr("..B0,  %9.1f", static_cast<double>(mb.b)));
@@ -202,7 +206,8 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
     list.Add("..");
     list.Add("EOB");
 
-    std::string name = KeyCell("名称"_sj), b = KeyCell("B"), t1 = KeyCell("oHt"), t2 = KeyCell("iHt");
+    std::string name = KeyCell("名称"_sj), b = KeyCell("B"), t1 = KeyCell("oHt"),
+                t2 = KeyCell("iHt");
     for (int p = 1; p <= points; ++p) {
         const RcPointCheck& pt = mb.points[p];
         name += FormatStr("%9s,", NameCell(pt.name).c_str());
@@ -221,8 +226,10 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
             std::string line = KeyCell(ck.key);
             for (int p = 1; p <= points; ++p) {
                 RcCaseCheck c = mb.points[p].cases[t];
-                if (ck.flag != nullptr) line += FormatStr(ck.format, static_cast<int>(c.*(ck.flag)));
-                else line += RealCell(ck.format, *ck.real(c));
+                if (ck.flag != nullptr)
+                    line += FormatStr(ck.format, static_cast<int>(c.*(ck.flag)));
+                else
+                    line += RealCell(ck.format, *ck.real(c));
             }
             list.Add(line);
         }
@@ -237,10 +244,12 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
 constexpr int kMaxWarningLines = 25;
 
 class Warnings {
-public:
+  public:
     void Add(const std::string& line) {
-        if (lines_ < kMaxWarningLines) text_ += line + "\n";
-        else ++dropped_;
+        if (lines_ < kMaxWarningLines)
+            text_ += line + "\n";
+        else
+            ++dropped_;
         ++lines_;
     }
     std::string Text() const {
@@ -248,7 +257,7 @@ public:
         return text_ + FormatStr("ほか %d 件の警告を省略しました."_sj.c_str(), dropped_) + "\n";
     }
 
-private:
+  private:
     std::string text_;
     int lines_ = 0;
     int dropped_ = 0;
@@ -298,7 +307,7 @@ bool IsBlockHead(const std::string& line) {
 // never past the head of another table).
 struct TableLines {
     std::vector<std::pair<std::string, std::vector<std::string>>> lines;
-    int last = 0;        // index of the last line consumed
+    int last = 0;         // index of the last line consumed
     bool closed = false;  // its "EOB" was found
 };
 
@@ -339,8 +348,10 @@ void SetCaseField(RcCaseCheck& c, const std::string& key, const std::string& cel
     for (const CaseKey& ck : kCaseKeys) {
         if (key != ck.key) continue;
         const double v = TextToDouble(cell);
-        if (ck.flag != nullptr) c.*(ck.flag) = (std::isfinite(v) && v != 0.0) ? 1 : 0;
-        else *ck.real(c) = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+        if (ck.flag != nullptr)
+            c.*(ck.flag) = (std::isfinite(v) && v != 0.0) ? 1 : 0;
+        else
+            *ck.real(c) = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
         return;
     }
 }
@@ -349,12 +360,12 @@ void SetCaseField(RcCaseCheck& c, const std::string& key, const std::string& cel
 // more sections, cases, members or points than the tables carry is cut to
 // what they carry, and every cut or skip is named in the warnings.
 class Reader {
-public:
+  public:
     Reader(RcCheckData& rc, const FrameModel& model, const TStringList& list)
         : rc_(rc), model_(model), list_(list) {}
     std::string Run();
 
-private:
+  private:
     int ReadSections(int line, const std::vector<std::string>& head);
     int ReadCheckCases(int line, const std::vector<std::string>& head);
     int ReadMember(int line, const std::vector<std::string>& head);
@@ -377,27 +388,30 @@ private:
 
 int Reader::Count(int declared, int held, int capacity, const std::string& what, const char* unit) {
     if (declared < 0) {
-        warnings_.Add(FormatStr("%s %d は無効なため 0 としました."_sj.c_str(), what.c_str(), declared));
+        warnings_.Add(
+            FormatStr("%s %d は無効なため 0 としました."_sj.c_str(), what.c_str(), declared));
         declared = 0;
     }
     const int limit = std::min(held, capacity);
     if (declared > limit) {
         if (limit == capacity)
-            warnings_.Add(FormatStr("%s %d を上限の %d に切り詰めました."_sj.c_str(), what.c_str(), declared,
-                                    capacity));
+            warnings_.Add(FormatStr("%s %d を上限の %d に切り詰めました."_sj.c_str(), what.c_str(),
+                                    declared, capacity));
         else
-            warnings_.Add(FormatStr("%s %d に対し、データは %d %s分しか無いため %d %sとしました."_sj.c_str(),
-                                    what.c_str(), declared, held, unit, held, unit));
+            warnings_.Add(
+                FormatStr("%s %d に対し、データは %d %s分しか無いため %d %sとしました."_sj.c_str(),
+                          what.c_str(), declared, held, unit, held, unit));
         return limit;
     }
     if (declared < held)
-        warnings_.Add(FormatStr("%s %d を超える %d %s分のデータを読み飛ばしました."_sj.c_str(), what.c_str(),
-                                declared, held - declared, unit));
+        warnings_.Add(FormatStr("%s %d を超える %d %s分のデータを読み飛ばしました."_sj.c_str(),
+                                what.c_str(), declared, held - declared, unit));
     return declared;
 }
 
 void Reader::Unclosed(const TableLines& t, const std::string& what) {
-    if (!t.closed) warnings_.Add(FormatStr("%sの表が EOB で終わっていません."_sj.c_str(), what.c_str()));
+    if (!t.closed)
+        warnings_.Add(FormatStr("%sの表が EOB で終わっていません."_sj.c_str(), what.c_str()));
 }
 
 int Reader::ReadSections(int line, const std::vector<std::string>& head) {
@@ -411,8 +425,8 @@ int Reader::ReadSections(int line, const std::vector<std::string>& head) {
         longest = std::max(longest, ValueCells(cells));
     }
     if (held < 0) held = longest;
-    const int count =
-        Count(TextToInt(CellAt(head, 1)), held, kRcMaxSections, "RC断面データの断面数"_sj, "断面"_sj.c_str());
+    const int count = Count(TextToInt(CellAt(head, 1)), held, kRcMaxSections,
+                            "RC断面データの断面数"_sj, "断面"_sj.c_str());
     rc_.sectionCount = count;
     for (const auto& [key, cells] : t.lines)
         for (int s = 1; s <= count; ++s)
@@ -428,15 +442,19 @@ void Reader::ReportUnknownBars() {
             const std::string& what;
             float d, n;
         } bars[] = {
-            {"外D1"_sj, sec.outer.d1, sec.outer.n1}, {"外D2"_sj, sec.outer.d2, sec.outer.n2},
-            {"内D1"_sj, sec.inner.d1, sec.inner.n1}, {"内D2"_sj, sec.inner.d2, sec.inner.n2},
+            {"外D1"_sj, sec.outer.d1, sec.outer.n1},
+            {"外D2"_sj, sec.outer.d2, sec.outer.n2},
+            {"内D1"_sj, sec.inner.d1, sec.inner.n1},
+            {"内D2"_sj, sec.inner.d2, sec.inner.n2},
             {"せん断補強筋"_sj, sec.stirrupD, sec.stirrupLegs},
         };
         for (const auto& b : bars) {
             const int d = static_cast<int>(b.d);
             if (d == 0 || b.n == 0.0f || RebarSizeKnown(d)) continue;
-            warnings_.Add(FormatStr("RC断面 No.%d の %s D%d は鉄筋の断面積表に無いため、鉄筋量 0 となります."_sj.c_str(),
-                                    sec.no, b.what.c_str(), d));
+            warnings_.Add(FormatStr(
+                "RC断面 No.%d の %s D%d は鉄筋の断面積表に無いため、鉄筋量 0 となります."_sj
+                    .c_str(),
+                sec.no, b.what.c_str(), d));
         }
     }
 }
@@ -451,8 +469,8 @@ int Reader::ReadCheckCases(int line, const std::vector<std::string>& head) {
         ++line;
         lines.push_back(std::move(c));
     }
-    const int count = Count(TextToInt(CellAt(head, 1)), static_cast<int>(lines.size()), kRcMaxCheckCases,
-                            "荷重組合せデータのケース数"_sj, "ケース"_sj.c_str());
+    const int count = Count(TextToInt(CellAt(head, 1)), static_cast<int>(lines.size()),
+                            kRcMaxCheckCases, "荷重組合せデータのケース数"_sj, "ケース"_sj.c_str());
     for (int t = 1; t <= count; ++t) {
         const std::vector<std::string>& c = lines[static_cast<std::size_t>(t - 1)];
         RcCheckCase& cc = rc_.checkCases[t];
@@ -491,18 +509,22 @@ int Reader::ReadPointTable(RcMemberChecks& mb, int m, int declared, int line) {
     Unclosed(t, FormatStr("部材データ %d の着目点"_sj.c_str(), m));
     int held = 0;
     for (const auto& [key, cells] : t.lines) held = std::max(held, ValueCells(cells));
-    const int count =
-        Count(declared, held, kRcMaxPoints, FormatStr("部材データ %d の着目点数"_sj.c_str(), m), "点"_sj.c_str());
+    const int count = Count(declared, held, kRcMaxPoints,
+                            FormatStr("部材データ %d の着目点数"_sj.c_str(), m), "点"_sj.c_str());
     mb.pointCount = count;
     for (const auto& [key, c] : t.lines) {
         const int points = std::min<int>(count, static_cast<int>(c.size()) - 1);
         for (int p = 1; p <= points; ++p) {
             RcPointCheck& pt = mb.points[p];
             const std::size_t i = static_cast<std::size_t>(p);
-            if (key == "名称"_sj) SetRcText(pt.name, kRcPointNameSize, c[i]);
-            else if (key == "B") pt.b = RealAt(c, i);
-            else if (key == "oHt") pt.t1 = RealAt(c, i);
-            else if (key == "iHt") pt.t2 = RealAt(c, i);
+            if (key == "名称"_sj)
+                SetRcText(pt.name, kRcPointNameSize, c[i]);
+            else if (key == "B")
+                pt.b = RealAt(c, i);
+            else if (key == "oHt")
+                pt.t1 = RealAt(c, i);
+            else if (key == "iHt")
+                pt.t2 = RealAt(c, i);
         }
     }
     return t.last;
@@ -521,7 +543,8 @@ int Reader::ReadCaseTables(RcMemberChecks& mb, int m, int line) {
             }
         }
         if (found < 0) {
-            warnings_.Add(FormatStr("部材データ %d のケース %d 以降の表が見つかりません."_sj.c_str(), m, t));
+            warnings_.Add(
+                FormatStr("部材データ %d のケース %d 以降の表が見つかりません."_sj.c_str(), m, t));
             break;
         }
         const std::string what = FormatStr("部材データ %d のケース %d"_sj.c_str(), m, t);
@@ -543,13 +566,15 @@ int Reader::ReadMember(int line, const std::vector<std::string>& head) {
     const int m = membersRead_ + 1;
     const std::string written = CellAt(head, 1);
     if (m > kRcMaxMembers) {
-        warnings_.Add(FormatStr("部材データが上限の %d 部材を超えたため、以降を読み飛ばしました."_sj.c_str(),
-                                kRcMaxMembers));
+        warnings_.Add(
+            FormatStr("部材データが上限の %d 部材を超えたため、以降を読み飛ばしました."_sj.c_str(),
+                      kRcMaxMembers));
         return line;
     }
     if (TextToInt(written) != m || written.empty())
-        warnings_.Add(FormatStr("%d 番目の部材データの見出しの番号 \"%s\" を %d として読みました."_sj.c_str(), m,
-                                written.c_str(), m));
+        warnings_.Add(
+            FormatStr("%d 番目の部材データの見出しの番号 \"%s\" を %d として読みました."_sj.c_str(),
+                      m, written.c_str(), m));
     membersRead_ = m;
     RcMemberChecks& mb = rc_.memberChecks[m];
     mb.memberNo = TextToInt(CellAt(head, 2));
@@ -557,9 +582,9 @@ int Reader::ReadMember(int line, const std::vector<std::string>& head) {
     // The cases are those of the case table; a head that names more has no
     // names or types for them.
     const int declared = TextToInt(CellAt(head, 4));
-    const int cases = Count(declared, casesRead_ >= 0 ? casesRead_ : std::max(declared, 0),
-                            kRcMaxCheckCases, FormatStr("部材データ %d のケース数"_sj.c_str(), m),
-                            "ケース"_sj.c_str());
+    const int cases =
+        Count(declared, casesRead_ >= 0 ? casesRead_ : std::max(declared, 0), kRcMaxCheckCases,
+              FormatStr("部材データ %d のケース数"_sj.c_str(), m), "ケース"_sj.c_str());
     rc_.checkCaseCount = cases;
     rc_.memberCount = m;
     mb.length = m <= kMaxMembers ? model_.members[m].length : 0.0f;
@@ -575,9 +600,12 @@ std::string Reader::Run() {
     for (int line = 0; line < list_.Count(); ++line) {
         const std::vector<std::string> head = Cells(list_[line], ",,");
         const std::string key = CellAt(head, 0);
-        if (key == "断面基準データ"_sj) line = ReadSections(line, head);
-        else if (key == "荷重組合せデータ"_sj) line = ReadCheckCases(line, head);
-        else if (key.compare(0, memberHead.size(), memberHead) == 0) line = ReadMember(line, head);
+        if (key == "断面基準データ"_sj)
+            line = ReadSections(line, head);
+        else if (key == "荷重組合せデータ"_sj)
+            line = ReadCheckCases(line, head);
+        else if (key.compare(0, memberHead.size(), memberHead) == 0)
+            line = ReadMember(line, head);
     }
     return warnings_.Text();
 }

@@ -226,9 +226,8 @@ std::unique_ptr<RcMemberChecks> SortMemberPointsByPosition(RcMemberChecks& membe
     w.pointCount = count;
     std::vector<int> order(static_cast<std::size_t>(count));
     std::iota(order.begin(), order.end(), 1);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return descending ? pos(a) > pos(b) : pos(a) < pos(b);
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return descending ? pos(a) > pos(b) : pos(a) < pos(b); });
     std::vector<RcPointCheck> sorted;
     sorted.reserve(order.size());
     for (int k : order) sorted.push_back(w.points[k]);

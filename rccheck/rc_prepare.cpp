@@ -79,14 +79,13 @@ void BuildCheckCases(RcCheckData& rc, const FrameModel& model) {
         RcCheckCase& c = rc.checkCases[q];
         // A type the user set stays while the case still means the same
         // combination.
-        const bool keep = q <= oldCount && c.comboNo == k.no && c.checkType >= 1 &&
-                          c.checkType <= 3;
+        const bool keep =
+            q <= oldCount && c.comboNo == k.no && c.checkType >= 1 && c.checkType <= 3;
         c.comboNo = k.no;
         SetRcText(c.name, kRcNameSize, Trim(k.name));
         if (!keep) c.checkType = RcCheckTypeFromName(c.name);
     }
 }
-
 
 // ---- Members and points that keep their settings ---------------------------
 
@@ -160,8 +159,8 @@ std::vector<int> MatchPoints(const RcMemberChecks& m, int oldPoints, int oldCase
 
 // For each frame member slot p (1..count), the old RC member block holding
 // its member number, 0 for a member new to the RC data.
-std::vector<int> MatchMembersByNumber(const RcCheckData& rc, int oldMembers, const FrameModel& model,
-                                      int count) {
+std::vector<int> MatchMembersByNumber(const RcCheckData& rc, int oldMembers,
+                                      const FrameModel& model, int count) {
     std::vector<int> from(static_cast<std::size_t>(count) + 1, 0);
     std::vector<bool> used(static_cast<std::size_t>(oldMembers) + 1, false);
     for (int p = 1; p <= count; ++p) {
@@ -190,8 +189,10 @@ void MoveMemberBlocks(RcCheckData& rc, const std::vector<int>& from, int count) 
     int left = 0;
     for (int p = 1; p <= count; ++p) {
         const int j = source[static_cast<std::size_t>(p)];
-        if (j == p) done[static_cast<std::size_t>(p)] = true;
-        else ++left;
+        if (j == p)
+            done[static_cast<std::size_t>(p)] = true;
+        else
+            ++left;
         if (j > 0 && j != p) waiting[static_cast<std::size_t>(j)] = true;
     }
     std::unique_ptr<RcMemberChecks> spare;
@@ -281,7 +282,9 @@ void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel&
     // Each point takes over the old point at its place.
     const std::vector<int> from = MatchPoints(m, oldPoints, oldCases, pts);
     bool inPlace = true;
-    for (int i = 1; i <= count; ++i) inPlace = inPlace && (from[static_cast<std::size_t>(i)] == i || from[static_cast<std::size_t>(i)] == 0);
+    for (int i = 1; i <= count; ++i)
+        inPlace = inPlace && (from[static_cast<std::size_t>(i)] == i ||
+                              from[static_cast<std::size_t>(i)] == 0);
     if (!inPlace) {
         const std::vector<RcPointCheck> old(m.points + 1, m.points + 1 + oldPoints);
         for (int i = 1; i <= count; ++i) {
@@ -300,7 +303,8 @@ void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel&
         FillPointForces(pt, results, hasResults ? p : 0, q.k, cases);
         // Entries that did not exist before have no switches yet.
         for (int t = 1; t <= cases; ++t)
-            if (fresh || t > oldCases) ApplyCheckTypeToEntry(pt.cases[t], s, rc.checkCases[t].checkType);
+            if (fresh || t > oldCases)
+                ApplyCheckTypeToEntry(pt.cases[t], s, rc.checkCases[t].checkType);
     }
     m.pointCount = count;
     m.points[0] = m.points[1];
@@ -340,7 +344,8 @@ void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameM
     const std::vector<int> from = MatchMembersByNumber(rc, oldMembers, model, count);
     MoveMemberBlocks(rc, from, count);
     rc.memberCount = count;
-    for (int p = 1; p <= count; ++p) BuildMember(rc, results, model, p, from[static_cast<std::size_t>(p)] == 0, oldCases);
+    for (int p = 1; p <= count; ++p)
+        BuildMember(rc, results, model, p, from[static_cast<std::size_t>(p)] == 0, oldCases);
 }
 
 void CopySectionSizeToPoints(RcCheckData& rc) {

@@ -17,16 +17,16 @@
 // Usable capacities. The section and member tables hold as many entries as
 // the frame model can (803), so that a default section per frame section and
 // an RC member per frame member always fit.
-constexpr int kRcMaxSections = kMaxSections;      // 803
+constexpr int kRcMaxSections = kMaxSections;  // 803
 constexpr int kRcSectionSlots = kRcMaxSections + 1;
 constexpr int kRcMaxCheckCases = 65;
 constexpr int kRcCheckCaseSlots = kRcMaxCheckCases + 1;
-constexpr int kRcMaxMembers = kMaxMembers;        // 803
+constexpr int kRcMaxMembers = kMaxMembers;  // 803
 constexpr int kRcMemberSlots = kRcMaxMembers + 1;
-constexpr int kRcMaxRegularPoints = 20;           // named points of a member
+constexpr int kRcMaxRegularPoints = 20;                // named points of a member
 constexpr int kRcMaxPoints = kRcMaxRegularPoints + 2;  // plus M-max, M-min
 constexpr int kRcPointSlots = kRcMaxPoints + 1;
-constexpr int kRcCaseSlots = 73;                  // entry 0 = envelope
+constexpr int kRcCaseSlots = 73;  // entry 0 = envelope
 constexpr int kRcNameSize = 44;
 constexpr int kRcPointNameSize = 64;
 
@@ -74,7 +74,7 @@ struct RcForceSet {
     float x;      // position, m
     float spare;  // carries the envelope's M or S after the set
     float m, s, n;
-    float disp;   // mm
+    float disp;  // mm
 };
 
 // Governing-case fields of the envelope, in this order.
@@ -122,7 +122,7 @@ struct RcPointCheck {
     char name[kRcPointNameSize];
     float position;
     float b;
-    float t1, t2;  // added heights on the outer / inner side
+    float t1, t2;   // added heights on the outer / inner side
     RcDepths set1;  // bending
     RcDepths set2;  // shear
     RcBars outer;

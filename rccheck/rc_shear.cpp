@@ -105,8 +105,8 @@ void ShearCapacity(ShearCapacityResult& r, double gc, double gs, double gbc, dou
     r.mu = at * fyk * d * (1.0 - 0.5 * (at / (b * d)) * fyk / (0.85 * fckFloor));
     const double mud = std::max(std::max(2.0 * std::fabs(m), r.mu), 0.001);
     r.mo = n * h / 6.0;
-    r.betaN = n >= 0.0 ? std::min(1.0 + 2.0 * r.mo / mud, 2.0)
-                       : std::max(1.0 + 4.0 * r.mo / mud, 0.0);
+    r.betaN =
+        n >= 0.0 ? std::min(1.0 + 2.0 * r.mo / mud, 2.0) : std::max(1.0 + 4.0 * r.mo / mud, 0.0);
     r.vcd = r.betaD * r.betaP * r.betaN * r.fvcd * b * d / std::max(gbc, 0.1) * 0.001;
     r.vsd = aw * r.fwyd * (std::sin(alpha) + std::cos(alpha)) * (d / 1.15) / s /
             std::max(gbs, 0.1) * 0.001;

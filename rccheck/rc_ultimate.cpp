@@ -18,7 +18,7 @@ struct Section {
 
 // Internal forces of one ultimate state.
 struct Forces {
-    double c = 0, yc = 0;  // concrete block resultant and its depth
+    double c = 0, yc = 0;   // concrete block resultant and its depth
     double sc = 0, st = 0;  // bar stresses at dc and at dt
     double n = 0;           // resultant
     // Moment of the forces about the depth y (the line of the axial force).
@@ -103,7 +103,8 @@ bool SolveState(const Section& s, double n, double yN, bool farFace, double& x, 
 bool BarsOnly(const Section& s, double yN, Forces& out) {
     if (s.ac < 1.0 || s.at < 1.0 || !(yN > s.dc && yN < s.dt)) return false;
     const double span = s.dt - s.dc;
-    const double capacity = std::min(s.ac * s.fyd * span / (s.dt - yN), s.at * s.fyd * span / (yN - s.dc));
+    const double capacity =
+        std::min(s.ac * s.fyd * span / (s.dt - yN), s.at * s.fyd * span / (yN - s.dc));
     out.sc = -capacity * (s.dt - yN) / span / s.ac;
     out.st = -capacity * (yN - s.dc) / span / s.at;
     out.n = -capacity;
@@ -161,9 +162,12 @@ void UltimateMoment(UltimateResult& r, const RcSectionGeom& sec, double gc, doub
     const double force = n * 1000.0;
     Forces f;
     if (SolveState(s, force, yN, false, r.x, f)) {
-        if (f.st > -fyd) r.label = "② コンクリート圧縮の破壊"_sj;
-        else if (f.sc >= fyd) r.label = "③-(1) 鉄筋の引張破壊で圧縮鉄筋が降伏している   ε's≧ε'yd"_sj;
-        else r.label = "③-(2) 鉄筋の引張破壊で圧縮鉄筋は降伏していない ε's＜ε'yd"_sj;
+        if (f.st > -fyd)
+            r.label = "② コンクリート圧縮の破壊"_sj;
+        else if (f.sc >= fyd)
+            r.label = "③-(1) 鉄筋の引張破壊で圧縮鉄筋が降伏している   ε's≧ε'yd"_sj;
+        else
+            r.label = "③-(2) 鉄筋の引張破壊で圧縮鉄筋は降伏していない ε's＜ε'yd"_sj;
     } else if (force < 0.0 && BarsOnly(s, yN, f)) {
         r.label = "④ 全断面が引張となる場合（鉄筋のみで抵抗）"_sj;
         r.x = 0.0;

@@ -21,11 +21,11 @@ struct UltimateResult {
     double fck = 0, fyk = 0, ec = 0, es = 0, ecu = 0, m = 0, n = 0;
     double fcd = 0, fyd = 0, e = 0, nb = 0, modular = 0, yg = 0, mb = 0, eb = 0, e2 = 0;
     double eyd = 0;
-    double x = 0;         // neutral-axis depth from the crushed face, mm
+    double x = 0;          // neutral-axis depth from the crushed face, mm
     double sigmaComp = 0;  // bars at dc, N/mm², compression positive
     double sigmaTens = 0;  // bars at dt, N/mm², compression positive
-    double mu = 0;  // kN·m
-    double nu = 0;  // kN
+    double mu = 0;         // kN·m
+    double nu = 0;         // kN
 };
 
 constexpr double kUltimateConcreteStrain = 0.0035;

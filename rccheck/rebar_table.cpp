@@ -48,8 +48,10 @@ void ReadRebarRows(const TStringList& lines) {
         int number = TextToInt(name.substr(1, 9));
         if (number < 0) number = 0;
         if (number >= kRebarTableSize) number = kRebarTableSize - 1;
-        if (name[0] == 'D') RebarAreaTable.d[number] = area;
-        else if (name[0] == 'M') RebarAreaTable.m[number] = area;
+        if (name[0] == 'D')
+            RebarAreaTable.d[number] = area;
+        else if (name[0] == 'M')
+            RebarAreaTable.m[number] = area;
     }
 }
 
@@ -152,8 +154,16 @@ RcSection DefaultRcSection(const FrameModel& model, int i) {
     s.stirrupD = 13.0f;
     s.stirrupLegs = 2.0f;
     s.stirrupPitch = 250.0f;
-    s.sca1 = 8.0f; s.ta1 = 0.27f; s.tsa1 = 2.5f; s.fa1 = 0.0f; s.ssa1 = 160.0f;
-    s.sca2 = 12.0f; s.ta2 = 0.405f; s.tsa2 = 3.75f; s.fa2 = 0.0f; s.ssa2 = 240.0f;
+    s.sca1 = 8.0f;
+    s.ta1 = 0.27f;
+    s.tsa1 = 2.5f;
+    s.fa1 = 0.0f;
+    s.ssa1 = 160.0f;
+    s.sca2 = 12.0f;
+    s.ta2 = 0.405f;
+    s.tsa2 = 3.75f;
+    s.fa2 = 0.0f;
+    s.ssa2 = 240.0f;
     s.ec = 31000.0f;
     s.es = 200000.0f;
     s.fck = 40.0f;

@@ -80,11 +80,13 @@ void Gmm_ArrowLine(double x1, double y1, double x2, double y2, int flags) {
     // 4-5. Barbs point back along the shaft from the tip.
     if (flags & kArrowHeadFirst)
         for (double sign : {1.0, -1.0})
-            Gmm_Line(x1, y1, x1 + s * std::cos(a + sign * kBarbAngle), y1 + s * std::sin(a + sign * kBarbAngle), 0, 1);
+            Gmm_Line(x1, y1, x1 + s * std::cos(a + sign * kBarbAngle),
+                     y1 + s * std::sin(a + sign * kBarbAngle), 0, 1);
     if (flags & kArrowHeadSecond) {
         const double b = a + kPi;
         for (double sign : {1.0, -1.0})
-            Gmm_Line(x2, y2, x2 + s * std::cos(b + sign * kBarbAngle), y2 + s * std::sin(b + sign * kBarbAngle), 0, 1);
+            Gmm_Line(x2, y2, x2 + s * std::cos(b + sign * kBarbAngle),
+                     y2 + s * std::sin(b + sign * kBarbAngle), 0, 1);
     }
 }
 
@@ -106,8 +108,10 @@ void Gmm_DimensionLine(double x1, double y1, double x2, double y2, double offset
         const double nx = std::cos(a - kPi / 2), ny = std::sin(a - kPi / 2);
         const double sigma = offset >= 0 ? 1.0 : -1.0;
         const double reach = offset + sigma * size / 3;
-        if (flags & kDimExtensionFirst) Gmm_Line(x1 + sigma * nx, y1 + sigma * ny, x1 + reach * nx, y1 + reach * ny, 0, 1);
-        if (flags & kDimExtensionSecond) Gmm_Line(x2 + sigma * nx, y2 + sigma * ny, x2 + reach * nx, y2 + reach * ny, 0, 1);
+        if (flags & kDimExtensionFirst)
+            Gmm_Line(x1 + sigma * nx, y1 + sigma * ny, x1 + reach * nx, y1 + reach * ny, 0, 1);
+        if (flags & kDimExtensionSecond)
+            Gmm_Line(x2 + sigma * nx, y2 + sigma * ny, x2 + reach * nx, y2 + reach * ny, 0, 1);
         x1 += offset * nx;
         y1 += offset * ny;
         x2 += offset * nx;
@@ -141,12 +145,12 @@ void G_DimensionLine(double x1, double y1, double x2, double y2, double offset, 
                      const std::string& label, double size) {
     std::string text = label;
     if (!text.empty() && text[0] == '$') text = MeasuredText(text, std::hypot(x2 - x1, y2 - y1));
-    Gmm_DimensionLine(WorldToMmX(x1), WorldToMmY(y1), WorldToMmX(x2), WorldToMmY(y2), WorldLenToMmX(offset), flags,
-                      text, size);
+    Gmm_DimensionLine(WorldToMmX(x1), WorldToMmY(y1), WorldToMmX(x2), WorldToMmY(y2),
+                      WorldLenToMmX(offset), flags, text, size);
 }
 
-void G_LoadTrapezoid(double x1, double y1, double q1, double x2, double y2, double q2, double spacing,
-                     int flags) {
+void G_LoadTrapezoid(double x1, double y1, double q1, double x2, double y2, double q2,
+                     double spacing, int flags) {
     // 1.
     if (SamePoint(x1, y1, x2, y2)) return;
     const FontState saved = GetFontState();
@@ -177,7 +181,8 @@ void G_LoadTrapezoid(double x1, double y1, double q1, double x2, double y2, doub
     SetFontState(saved);
 }
 
-void G_MemberLoad(double x1, double y1, double q1, double x2, double y2, double q2, double r, int flags) {
+void G_MemberLoad(double x1, double y1, double q1, double x2, double y2, double q2, double r,
+                  int flags) {
     // 1.
     if (SamePoint(x1, y1, x2, y2)) return;
     const FontState saved = GetFontState();
@@ -206,7 +211,8 @@ void G_MemberLoad(double x1, double y1, double q1, double x2, double y2, double 
     SetFontState(saved);
 }
 
-void G_LoadArrowsH(double x1, double y1, double q1, double x2, double y2, double q2, double spacing) {
+void G_LoadArrowsH(double x1, double y1, double q1, double x2, double y2, double q2,
+                   double spacing) {
     // 1.
     const double K = MmLenToWorldX(1);
     q1 = AtLeastOneMm(q1, K);
@@ -235,7 +241,8 @@ void G_LoadArrowsH(double x1, double y1, double q1, double x2, double y2, double
     SetPenColour(c);
 }
 
-void G_LoadArrowsV(double x1, double y1, double q1, double x2, double y2, double q2, double spacing) {
+void G_LoadArrowsV(double x1, double y1, double q1, double x2, double y2, double q2,
+                   double spacing) {
     // 1.
     const double K = MmLenToWorldX(1);
     q1 = AtLeastOneMm(q1, K);

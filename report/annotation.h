@@ -9,8 +9,8 @@
 
 // Arrow flags.
 constexpr int kArrowShaft = 0x10;
-constexpr int kArrowHeadFirst = 0x100;   // head pointing at the first point
-constexpr int kArrowHeadSecond = 0x1;    // head pointing at the second point
+constexpr int kArrowHeadFirst = 0x100;  // head pointing at the first point
+constexpr int kArrowHeadSecond = 0x1;   // head pointing at the second point
 // Dimension flags (besides the arrow flags).
 constexpr int kDimExtensionFirst = 0x200;
 constexpr int kDimExtensionSecond = 0x2;
@@ -34,8 +34,11 @@ void Gmm_DimensionLine(double x1, double y1, double x2, double y2, double offset
 void G_DimensionLine(double x1, double y1, double x2, double y2, double offset, int flags,
                      const std::string& text, double size);
 // q1, q2: drawn load heights at the two ends, world lengths.
-void G_LoadTrapezoid(double x1, double y1, double q1, double x2, double y2, double q2, double spacing,
-                     int flags);
-void G_MemberLoad(double x1, double y1, double q1, double x2, double y2, double q2, double r, int flags);
-void G_LoadArrowsH(double x1, double y1, double q1, double x2, double y2, double q2, double spacing);
-void G_LoadArrowsV(double x1, double y1, double q1, double x2, double y2, double q2, double spacing);
+void G_LoadTrapezoid(double x1, double y1, double q1, double x2, double y2, double q2,
+                     double spacing, int flags);
+void G_MemberLoad(double x1, double y1, double q1, double x2, double y2, double q2, double r,
+                  int flags);
+void G_LoadArrowsH(double x1, double y1, double q1, double x2, double y2, double q2,
+                   double spacing);
+void G_LoadArrowsV(double x1, double y1, double q1, double x2, double y2, double q2,
+                   double spacing);

@@ -51,8 +51,10 @@ void PrintContentsEntry(double y, const std::string& record) {
     const int style = IntOf(RecordField(record, kRecordStyle, 5));
     std::string text = Trim(ZenSpaceToHan(RecordField(record, kRecordText)));
     // Section numbers (1.2) step in by two columns, items "(1)" by four.
-    if (text.size() > 2 && text[1] == '.' && text[2] >= '0' && text[2] <= '9') text = "  " + text;
-    else if (!text.empty() && text[0] == '(') text = "    " + text;
+    if (text.size() > 2 && text[1] == '.' && text[2] >= '0' && text[2] <= '9')
+        text = "  " + text;
+    else if (!text.empty() && text[0] == '(')
+        text = "    " + text;
     std::string remark;
     const std::size_t r = SjisFind(text, "【"_sj);
     if (r != std::string::npos) {
@@ -118,7 +120,8 @@ void PrintContentsPage(int k) {
 
 int BuildContentsPages(ContentsJumpList* list) {
     // 1.
-    const int n = std::min((HeadingList.Count() + kContentsPerPage - 1) / kContentsPerPage, kMaxContentsPages);
+    const int n = std::min((HeadingList.Count() + kContentsPerPage - 1) / kContentsPerPage,
+                           kMaxContentsPages);
     ContentsPageOffset = n;
     // 2.
     for (int k = 1; k <= n; ++k) PrintContentsPage(k);
@@ -127,11 +130,14 @@ int BuildContentsPages(ContentsJumpList* list) {
     if (list) {
         const int top = list->TopIndex();
         list->Clear();
-        list->AddRow(FormatStr("%-80s%6.2f", " － 表 紙 －"_sj.c_str(), static_cast<double>(-n)), -n);
-        list->AddRow(FormatStr("%-80s%6.2f", " － 目 次 －"_sj.c_str(), static_cast<double>(1 - n)), 1 - n);
+        list->AddRow(FormatStr("%-80s%6.2f", " － 表 紙 －"_sj.c_str(), static_cast<double>(-n)),
+                     -n);
+        list->AddRow(FormatStr("%-80s%6.2f", " － 目 次 －"_sj.c_str(), static_cast<double>(1 - n)),
+                     1 - n);
         for (int i = 0; i < HeadingList.Count(); ++i) {
             const std::string& record = HeadingList[i];
-            const double value = IntOf(RecordField(record, 0, 4)) + TextToDouble(RecordField(record, kRecordY, 9)) / 270.0;
+            const double value = IntOf(RecordField(record, 0, 4)) +
+                                 TextToDouble(RecordField(record, kRecordY, 9)) / 270.0;
             std::string text = RecordField(record, kRecordText);
             const std::size_t r = SjisFind(text, "【"_sj);
             if (r != std::string::npos && r > 0) text = text.substr(0, r);
@@ -145,7 +151,9 @@ int BuildContentsPages(ContentsJumpList* list) {
     return n;
 }
 
-int PoolPageOfPreviewPage(int k) { return k <= ContentsPageOffset ? k : k + 10 - ContentsPageOffset; }
+int PoolPageOfPreviewPage(int k) {
+    return k <= ContentsPageOffset ? k : k + 10 - ContentsPageOffset;
+}
 
 void RenderPreviewPage(TBitmap& target, int k, int width, int height, std::uint32_t background) {
     PlayPoolPage(target, PoolPageOfPreviewPage(k), width, height, background);
@@ -170,7 +178,9 @@ void DownsampleBitmap2x(TBitmap& destination, TBitmap& source, int offset) {
         const std::uint32_t* s1 = source.ScanLine(static_cast<int>(a) + 1);
         if (!d || !s0 || !s1) continue;
         for (int j = 0; j < dw && 2 * j + 1 < sw; ++j) {
-            d[j] = ((s0[2 * j] & kMask) + (s0[2 * j + 1] & kMask) + (s1[2 * j] & kMask) + (s1[2 * j + 1] & kMask)) >> 2;
+            d[j] = ((s0[2 * j] & kMask) + (s0[2 * j + 1] & kMask) + (s1[2 * j] & kMask) +
+                    (s1[2 * j + 1] & kMask)) >>
+                   2;
         }
     }
 }

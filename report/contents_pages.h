@@ -22,7 +22,7 @@ constexpr double kContentsColumn = 1.8;
 // is the text "%-80s%6.2f" and, separately, its value: the preview page's
 // position relative to body page 1 (body page + y / 270).
 class ContentsJumpList {
-public:
+  public:
     virtual ~ContentsJumpList() = default;
     virtual int TopIndex() const = 0;
     virtual void SetTopIndex(int index) = 0;

@@ -22,20 +22,33 @@ FigureTextSizes FigureTextSizeTable;
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kFieldStore = 32;      // numeric fields kept per record
+constexpr int kFieldStore = 32;  // numeric fields kept per record
 constexpr int kMaxPolygonPoints = 256;
 constexpr std::uint32_t kThinLineGrey = 0x808080;
 
-enum class Keyword { None, Window, Scale, Fill4k, Polygon, Line, SizeH, SizeW, SizeP, Text, Circle };
+enum class Keyword {
+    None,
+    Window,
+    Scale,
+    Fill4k,
+    Polygon,
+    Line,
+    SizeH,
+    SizeW,
+    SizeP,
+    Text,
+    Circle
+};
 
 Keyword KeywordOf(const std::string& field) {
     static const struct {
         const char* name;
         Keyword key;
-    } table[] = {{"CF_WINDOW", Keyword::Window}, {"CF_SCALE", Keyword::Scale},  {"FILL4K", Keyword::Fill4k},
-                 {"POLYGON", Keyword::Polygon},  {"LINE", Keyword::Line},       {"CF_MJSIZH", Keyword::SizeH},
-                 {"CF_MJSIZW", Keyword::SizeW},  {"CF_MJSIZP", Keyword::SizeP}, {"TEXT", Keyword::Text},
-                 {"CIRCLE", Keyword::Circle}};
+    } table[] = {{"CF_WINDOW", Keyword::Window}, {"CF_SCALE", Keyword::Scale},
+                 {"FILL4K", Keyword::Fill4k},    {"POLYGON", Keyword::Polygon},
+                 {"LINE", Keyword::Line},        {"CF_MJSIZH", Keyword::SizeH},
+                 {"CF_MJSIZW", Keyword::SizeW},  {"CF_MJSIZP", Keyword::SizeP},
+                 {"TEXT", Keyword::Text},        {"CIRCLE", Keyword::Circle}};
     for (const auto& t : table)
         if (field == t.name) return t.key;
     return Keyword::None;
@@ -108,7 +121,8 @@ void PolygonRecord(const Record& pointLine) {
     const int n = std::min<int>((static_cast<int>(p.size()) - 1) / 2, kMaxPolygonPoints);
     if (n <= 0) return;
     std::vector<double> pts(static_cast<std::size_t>(2 * n));
-    for (int i = 0; i < 2 * n; ++i) pts[static_cast<std::size_t>(i)] = TextToDouble(p[static_cast<std::size_t>(i) + 1]);
+    for (int i = 0; i < 2 * n; ++i)
+        pts[static_cast<std::size_t>(i)] = TextToDouble(p[static_cast<std::size_t>(i) + 1]);
     G_SetFillStyle(bsSolid);
     G_Polygon(pts.data(), n, 0, 0, c, c);
 }
@@ -141,7 +155,8 @@ void TextRecord(const Record& r, const Record* textLine, double scale) {
     // A size index outside the tables has no size: the text is left out.
     if (s < 0 || s > 15 || !textLine) return;
     const double h = std::fabs(WorldLenToMmY(FigureTextSizeTable.heights[s] * scale));
-    const double w = std::fabs(WorldLenToMmX((FigureTextSizeTable.widths[s] + FigureTextSizeTable.pitches[s]) * scale));
+    const double w = std::fabs(
+        WorldLenToMmX((FigureTextSizeTable.widths[s] + FigureTextSizeTable.pitches[s]) * scale));
     std::string text = textLine->raw;
     int style = 0;
     if (!text.empty() && text[0] == '~') {
@@ -193,7 +208,8 @@ double DrawFileMissingNotice(double y, const std::string& name) {
     SetFontMm(3.6, 0, 0, 1);
     const std::string rule(89, '#');
     const double step = 1.25 * 3.6;
-    const std::string lines[4] = {rule, ExtractFilePath(name), ExtractFileName(name) + "....が開けません"_sj, rule};
+    const std::string lines[4] = {rule, ExtractFilePath(name),
+                                  ExtractFileName(name) + "....が開けません"_sj, rule};
     for (int k = 0; k < 4; ++k) Gmm_Text(10, y + k * step, 0, 0, lines[k]);
     SetFontState(saved);
     return y + 3 * step + 3.6;
@@ -217,13 +233,20 @@ double DrawFigureFile(const std::string& name) {
         const Record& r = records[i];
         if (r.owned) continue;
         switch (r.key) {
-            case Keyword::Window: result = PaperBottomOf(r.f[2]); break;
-            case Keyword::Scale: scale = r.f[1]; break;
-            case Keyword::Fill4k: FillRecord(r); break;
+            case Keyword::Window:
+                result = PaperBottomOf(r.f[2]);
+                break;
+            case Keyword::Scale:
+                scale = r.f[1];
+                break;
+            case Keyword::Fill4k:
+                FillRecord(r);
+                break;
             case Keyword::Polygon:
                 if (const Record* p = next(i)) PolygonRecord(*p);
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     // 4. Passes 1 to 3: thin lines, thick lines, then texts and circles.
@@ -232,14 +255,21 @@ double DrawFigureFile(const std::string& name) {
         for (std::size_t i = 0; i < records.size(); ++i) {
             const Record& r = records[i];
             if (r.owned || r.raw.empty() || r.raw[0] < 'A' || r.raw[0] > 'Z') continue;
-            const bool drawing = r.key == Keyword::Line || r.key == Keyword::Text || r.key == Keyword::Circle;
+            const bool drawing =
+                r.key == Keyword::Line || r.key == Keyword::Text || r.key == Keyword::Circle;
             if (drawing && LineCodeBits(r) == 7) continue;
             switch (r.key) {
-                case Keyword::Line: LineRecord(r, pass); break;
-                case Keyword::Scale: scale = r.f[1]; break;
+                case Keyword::Line:
+                    LineRecord(r, pass);
+                    break;
+                case Keyword::Scale:
+                    scale = r.f[1];
+                    break;
                 case Keyword::SizeH:
                 case Keyword::SizeW:
-                case Keyword::SizeP: SizeRecord(r); break;
+                case Keyword::SizeP:
+                    SizeRecord(r);
+                    break;
                 case Keyword::Text:
                     if (pass == 3) TextRecord(r, next(i), scale);
                     break;
@@ -249,7 +279,8 @@ double DrawFigureFile(const std::string& name) {
                         G_Ellipse(r.f[4], r.f[5], r.f[6], r.f[7]);
                     }
                     break;
-                default: break;
+                default:
+                    break;
             }
         }
     }
@@ -284,7 +315,8 @@ double DrawFigureFileFitted(TCanvas* canvas, std::uint32_t background, const std
             if (r.owned || r.key != Keyword::Window) continue;
             const double m = std::min(W, H) * 0.01;
             G_ClearPage(background);
-            G_FitWindow(DevToMmX(m), DevToMmY(m), DevToMmX(W - m), DevToMmY(H - m), r.f[1], r.f[4], r.f[3], r.f[2]);
+            G_FitWindow(DevToMmX(m), DevToMmY(m), DevToMmX(W - m), DevToMmY(H - m), r.f[1], r.f[4],
+                        r.f[3], r.f[2]);
             result = DrawFigureFile(path);
             break;
         }
@@ -295,7 +327,8 @@ double DrawFigureFileFitted(TCanvas* canvas, std::uint32_t background, const std
 
 double Gmm_DrawJpeg(double x1, double y1, double x2, double y2, const std::string& name) {
     TCanvas* canvas = CurrentGraphics.canvas;
-    const TRect rect{DevToInt(MmToDevX(x1)), DevToInt(MmToDevY(y1)), DevToInt(MmToDevX(x2)), DevToInt(MmToDevY(y2))};
+    const TRect rect{DevToInt(MmToDevX(x1)), DevToInt(MmToDevY(y1)), DevToInt(MmToDevX(x2)),
+                     DevToInt(MmToDevY(y2))};
     const std::string path = ResolveFigureFileName(name);
     if (!path.empty() && DrawPictureFile(canvas, rect, path)) return y2;
     DrawFileMissingNotice(y1, name);

@@ -23,7 +23,7 @@ constexpr double kSamePlace = 0.3;
 struct PlacedLabel {
     LabelBox box;
     std::string text;
-    double x, y;  // anchor point, paper mm
+    double x, y;         // anchor point, paper mm
     bool fixed = false;  // a mark of the figure, not a value
 };
 

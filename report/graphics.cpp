@@ -68,7 +68,8 @@ void G_SetDevice(TCanvas* target, int top, int width, int height, int previewFla
 TCanvas* G_GetCanvas() { return S().canvas; }
 bool G_IsScreen() { return S().deviceKind == kDeviceScreen; }
 
-void G_SetWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2, double Y2) {
+void G_SetWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2,
+                 double Y2) {
     GraphicsWindow& w = S().window;
     auto extent = [](double d) { return std::fabs(d) < 1e-9 ? 1.0 : d; };
     w.mmPerUnitX = extent(x2 - x1) / extent(X2 - X1);
@@ -83,7 +84,8 @@ void G_SetWindow(double x1, double y1, double x2, double y2, double X1, double Y
     w.y2 = y2;
 }
 
-void G_FitWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2, double Y2) {
+void G_FitWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2,
+                 double Y2) {
     // 1. Extents; the paper's never below 1e-9 in magnitude.
     const double pw = NonTiny(x2 - x1, 1e-9), ph = NonTiny(y2 - y1, 1e-9);
     const double ww = X2 - X1, wh = Y2 - Y1;
@@ -206,7 +208,8 @@ void G_SetLineStyle(int style) {
 }
 
 void G_SetFillColor(std::uint32_t colour) {
-    if (S().deviceKind == kDevicePreview && colour != kScreenBackground) colour = ColorToGray(colour);
+    if (S().deviceKind == kDevicePreview && colour != kScreenBackground)
+        colour = ColorToGray(colour);
     PoolSetBrushColor(S().canvas, colour);
 }
 
@@ -298,8 +301,10 @@ void Gmm_LineTo(double x, double y, int lineType, std::uint32_t colour) {
     S().mmY = y;
     if (colour != 1) PoolSetPenColor(S().canvas, colour);
     PoolSetPenStyle(S().canvas, psSolid);
-    if (lineType == 0) DevLineTo(MmToDevX(x), MmToDevY(y));
-    else DashedLineTo(MmToDevX(x), MmToDevY(y), lineType);
+    if (lineType == 0)
+        DevLineTo(MmToDevX(x), MmToDevY(y));
+    else
+        DashedLineTo(MmToDevX(x), MmToDevY(y), lineType);
 }
 
 void G_LineTo(double x, double y, int lineType, std::uint32_t colour) {
@@ -323,8 +328,8 @@ void G_Ellipse(double cx, double cy, double radius, double aspect) {
     const int x = DevToInt(WorldToDevX(cx)), y = DevToInt(WorldToDevY(cy));
     const int rx = DevToInt(WorldLenToDevX(radius));
     const int ry = DevToInt(rx * aspect);
-    PoolEllipse(S().canvas, static_cast<float>(x - rx), static_cast<float>(y - ry), static_cast<float>(x + rx),
-                static_cast<float>(y + ry));
+    PoolEllipse(S().canvas, static_cast<float>(x - rx), static_cast<float>(y - ry),
+                static_cast<float>(x + rx), static_cast<float>(y + ry));
 }
 
 void G_Arc(double cx, double cy, double radius, double angle1, double angle2) {
@@ -332,9 +337,9 @@ void G_Arc(double cx, double cy, double radius, double angle1, double angle2) {
     const int r = DevToInt(WorldLenToDevX(radius));
     const int x3 = DevToInt(x + r * std::cos(angle1)), y3 = DevToInt(y - r * std::sin(angle1));
     const int x4 = DevToInt(x + r * std::cos(angle2)), y4 = DevToInt(y - r * std::sin(angle2));
-    PoolArc(S().canvas, static_cast<float>(x - r), static_cast<float>(y - r), static_cast<float>(x + r),
-            static_cast<float>(y + r), static_cast<float>(x3), static_cast<float>(y3), static_cast<float>(x4),
-            static_cast<float>(y4));
+    PoolArc(S().canvas, static_cast<float>(x - r), static_cast<float>(y - r),
+            static_cast<float>(x + r), static_cast<float>(y + r), static_cast<float>(x3),
+            static_cast<float>(y3), static_cast<float>(x4), static_cast<float>(y4));
 }
 
 void DevPolygon(const TPoint* points, int count, int fillStyle, std::uint32_t backColour,
@@ -360,7 +365,8 @@ void G_Polygon(const double* points, int count, int fillStyle, std::uint32_t bac
     TPoint device[256];
     count = std::min(count, 256);
     for (int i = 0; i < count; ++i)
-        device[i] = {DevToInt(WorldToDevX(points[2 * i])), DevToInt(WorldToDevY(points[2 * i + 1]))};
+        device[i] = {DevToInt(WorldToDevX(points[2 * i])),
+                     DevToInt(WorldToDevY(points[2 * i + 1]))};
     DevPolygon(device, count, fillStyle, backColour, fillColour, lineColour);
 }
 
@@ -398,8 +404,8 @@ void G_Marker(double x, double y, int size, std::uint32_t fillColour, std::uint3
 
 void PolyArrowPx(int x, int y, double angle, int maxLength) {
     // Offsets in pen widths: a head 5 widths long and 4 wide, a shaft 2 wide.
-    static const int table[][2] = {{1, 0},        {6, 2},         {6, 1}, {999999, 1},
-                                   {999999, -1}, {6, -1},        {6, -2}, {1, 0}};
+    static const int table[][2] = {{1, 0},       {6, 2},  {6, 1},  {999999, 1},
+                                   {999999, -1}, {6, -1}, {6, -2}, {1, 0}};
     TCanvas* c = S().canvas;
     const int w = CurrentPenWidth();
     const double ca = std::cos(angle), sa = std::sin(angle);
@@ -408,7 +414,8 @@ void PolyArrowPx(int x, int y, double angle, int maxLength) {
     for (const auto& e : table) {
         const double u = std::min(static_cast<double>(e[0]) * w, static_cast<double>(maxLength));
         const double v = static_cast<double>(e[1]) * w;
-        arrow[count++] = {DevToInt(x + Round0(u * ca + v * sa)), DevToInt(y + Round0(-u * sa + v * ca))};
+        arrow[count++] = {DevToInt(x + Round0(u * ca + v * sa)),
+                          DevToInt(y + Round0(-u * sa + v * ca))};
     }
     G_SetLineWidth(1);
     if (G_IsScreen()) PoolSetPenStyle(c, psSolid);
@@ -420,5 +427,6 @@ void PolyArrowPx(int x, int y, double angle, int maxLength) {
 }
 
 void G_PolyArrow(double x, double y, double angle, double length) {
-    PolyArrowPx(DevToInt(WorldToDevX(x)), DevToInt(WorldToDevY(y)), angle, DevToInt(WorldLenToDevX(length)));
+    PolyArrowPx(DevToInt(WorldToDevX(x)), DevToInt(WorldToDevY(y)), angle,
+                DevToInt(WorldLenToDevX(length)));
 }

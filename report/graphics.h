@@ -22,7 +22,7 @@ constexpr int kDeviceScreen = 1;
 constexpr int kDevicePreview = 2;
 
 struct GraphicsWindow {
-    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;   // paper rectangle, mm
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;  // paper rectangle, mm
     double mmPerUnitX = 0, mmPerUnitY = 0;  // mm per world unit (signed)
     double paperOriginX = 0, paperOriginY = 0;
     double worldOriginX = 0, worldOriginY = 0;
@@ -51,8 +51,10 @@ void G_SetDevice(TBitmap* target, int top, int width, int height, int previewFla
 void G_SetDevice(TCanvas* target, int top, int width, int height, int previewFlag);
 TCanvas* G_GetCanvas();
 bool G_IsScreen();
-void G_SetWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2, double Y2);
-void G_FitWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2, double Y2);
+void G_SetWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2,
+                 double Y2);
+void G_FitWindow(double x1, double y1, double x2, double y2, double X1, double Y1, double X2,
+                 double Y2);
 // The world rectangle's centre on the paper point (cx, cy) at the given
 // signed scales (mm per world unit); saved for the zoom reset like a fit.
 void G_CentreWindow(double cx, double cy, double mmPerUnitX, double mmPerUnitY, double X1,

@@ -137,7 +137,8 @@ int PoolCurrentPage() { return PagePool.current; }
 
 long PoolSize() {
     long total = 0;
-    for (int i = 0; i <= PagePool.highest && i < kPoolPageCount; ++i) total += 4L * PagePool.pages[i].used;
+    for (int i = 0; i <= PagePool.highest && i < kPoolPageCount; ++i)
+        total += 4L * PagePool.pages[i].used;
     return total;
 }
 
@@ -194,25 +195,31 @@ void PoolSetBrushStyle(TCanvas* canvas, int style) {
 }
 
 void PoolMoveTo(TCanvas* canvas, float x, float y) {
-    if (PoolRecording) RecordFloats(kOpMoveTo, {x, y});
-    else if (canvas) canvas->MoveTo(ToDevInt(x + 0.1), ToDevInt(y + 0.1));
+    if (PoolRecording)
+        RecordFloats(kOpMoveTo, {x, y});
+    else if (canvas)
+        canvas->MoveTo(ToDevInt(x + 0.1), ToDevInt(y + 0.1));
 }
 
 void PoolLineTo(TCanvas* canvas, float x, float y) {
-    if (PoolRecording) RecordFloats(kOpLineTo, {x, y});
-    else if (canvas) canvas->LineTo(ToDevInt(x + 0.1), ToDevInt(y + 0.1));
+    if (PoolRecording)
+        RecordFloats(kOpLineTo, {x, y});
+    else if (canvas)
+        canvas->LineTo(ToDevInt(x + 0.1), ToDevInt(y + 0.1));
 }
 
 void PoolEllipse(TCanvas* canvas, float x1, float y1, float x2, float y2) {
-    if (canvas) canvas->Ellipse(ToDevInt(x1 + 0.1), ToDevInt(y1 + 0.1), ToDevInt(x2 + 0.1), ToDevInt(y2 + 0.1));
+    if (canvas)
+        canvas->Ellipse(ToDevInt(x1 + 0.1), ToDevInt(y1 + 0.1), ToDevInt(x2 + 0.1),
+                        ToDevInt(y2 + 0.1));
     if (PoolRecording) RecordFloats(kOpEllipse, {x1, y1, x2, y2});
 }
 
 void PoolArc(TCanvas* canvas, float x1, float y1, float x2, float y2, float x3, float y3, float x4,
              float y4) {
     if (canvas)
-        canvas->Arc(ToDevInt(x1), ToDevInt(y1), ToDevInt(x2), ToDevInt(y2), ToDevInt(x3), ToDevInt(y3),
-                    ToDevInt(x4), ToDevInt(y4));
+        canvas->Arc(ToDevInt(x1), ToDevInt(y1), ToDevInt(x2), ToDevInt(y2), ToDevInt(x3),
+                    ToDevInt(y3), ToDevInt(x4), ToDevInt(y4));
     if (PoolRecording) RecordFloats(kOpArc, {x1, y1, x2, y2, x3, y3, x4, y4});
 }
 
@@ -254,11 +261,21 @@ TFontSpec FontSpecByFace(int height, int width, int angle, int style) {
     f.weight = (style & 0x10) ? 700 : 400;
     f.italic = (style & 0x20) != 0;
     switch (style) {
-        case 1: f.face = "ＭＳ 明朝"_sj; break;
-        case 2: f.face = "ＭＳ Ｐゴシック"_sj; break;
-        case 3: f.face = "ＭＳ Ｐ明朝"_sj; break;
-        case 4: f.face = "メイリオ"_sj; break;
-        default: f.face = "ＭＳ ゴシック"_sj; break;
+        case 1:
+            f.face = "ＭＳ 明朝"_sj;
+            break;
+        case 2:
+            f.face = "ＭＳ Ｐゴシック"_sj;
+            break;
+        case 3:
+            f.face = "ＭＳ Ｐ明朝"_sj;
+            break;
+        case 4:
+            f.face = "メイリオ"_sj;
+            break;
+        default:
+            f.face = "ＭＳ ゴシック"_sj;
+            break;
     }
     return f;
 }
@@ -313,7 +330,8 @@ struct RecordView {
 // Reads the record at pos; false at the end of the page or for a damaged
 // record (wrong opcode prefix, size below 2 or past the used words).
 bool ReadRecord(const PoolPage& page, int& pos, RecordView& rec) {
-    if (pos < 0 || pos + 2 > page.used || page.used > static_cast<int>(page.buffer.size())) return false;
+    if (pos < 0 || pos + 2 > page.used || page.used > static_cast<int>(page.buffer.size()))
+        return false;
     const std::uint32_t head = page.buffer[static_cast<std::size_t>(pos)];
     const std::uint32_t size = page.buffer[static_cast<std::size_t>(pos) + 1];
     if ((head & 0xFFFFFF00u) != kPoolOpcodeBase) return false;
@@ -328,16 +346,30 @@ bool ReadRecord(const PoolPage& page, int& pos, RecordView& rec) {
 // Payload words an opcode needs at least; -1 for opcodes we do not know.
 int MinimumWords(std::uint32_t op) {
     switch (op) {
-        case kOpFont: return 4;
-        case kOpFontColor: case kOpPenColor: case kOpPenWidth: case kOpPenStyle:
-        case kOpBrushColor: case kOpBrushStyle: return 1;
-        case kOpText: return 3;
-        case kOpMoveTo: case kOpLineTo: return 2;
-        case kOpEllipse: return 4;
-        case kOpArc: return 8;
-        case kOpPolygon: return 1;
-        case kOpPicture: return 5;
-        default: return -1;
+        case kOpFont:
+            return 4;
+        case kOpFontColor:
+        case kOpPenColor:
+        case kOpPenWidth:
+        case kOpPenStyle:
+        case kOpBrushColor:
+        case kOpBrushStyle:
+            return 1;
+        case kOpText:
+            return 3;
+        case kOpMoveTo:
+        case kOpLineTo:
+            return 2;
+        case kOpEllipse:
+            return 4;
+        case kOpArc:
+            return 8;
+        case kOpPolygon:
+            return 1;
+        case kOpPicture:
+            return 5;
+        default:
+            return -1;
     }
 }
 
@@ -389,7 +421,8 @@ void ReplayPicture(TCanvas& canvas, const RecordView& rec, const ReplayMap& m) {
     }
     if (!*cachedOk) return;
     const std::uint32_t* p = rec.payload;
-    const TRect r{m.X(BitsFloat(p[0])), m.Y(BitsFloat(p[1])), m.X(BitsFloat(p[2])), m.Y(BitsFloat(p[3]))};
+    const TRect r{m.X(BitsFloat(p[0])), m.Y(BitsFloat(p[1])), m.X(BitsFloat(p[2])),
+                  m.Y(BitsFloat(p[3]))};
     canvas.StretchDraw(r, picture);
 }
 
@@ -402,34 +435,58 @@ bool ReplayRecord(TCanvas& c, const RecordView& rec, const ReplayMap& m) {
     auto I = [&](int i) { return static_cast<std::int32_t>(p[i]); };
     switch (rec.op) {
         case kOpFont:
-            CreateFontByFace(&c, std::max(1, ToDevInt(I(0) * m.sy)), std::max(1, ToDevInt(I(1) * m.sx)),
-                             I(2), I(3));
+            CreateFontByFace(&c, std::max(1, ToDevInt(I(0) * m.sy)),
+                             std::max(1, ToDevInt(I(1) * m.sx)), I(2), I(3));
             break;
-        case kOpFontColor: c.SetFontColor(p[0]); break;
-        case kOpPenColor: c.SetPenColor(p[0]); break;
-        case kOpPenStyle: c.SetPenStyle(static_cast<int>(p[0] & 0xFF)); break;
-        case kOpBrushColor: c.SetBrushColor(p[0]); break;
-        case kOpBrushStyle: c.SetBrushStyle(static_cast<int>(p[0] & 0xFF)); break;
-        case kOpPenWidth: c.SetPenWidth(ToDevInt((F(0) + m.penAdd) * m.penScale + 0.5)); break;
+        case kOpFontColor:
+            c.SetFontColor(p[0]);
+            break;
+        case kOpPenColor:
+            c.SetPenColor(p[0]);
+            break;
+        case kOpPenStyle:
+            c.SetPenStyle(static_cast<int>(p[0] & 0xFF));
+            break;
+        case kOpBrushColor:
+            c.SetBrushColor(p[0]);
+            break;
+        case kOpBrushStyle:
+            c.SetBrushStyle(static_cast<int>(p[0] & 0xFF));
+            break;
+        case kOpPenWidth:
+            c.SetPenWidth(ToDevInt((F(0) + m.penAdd) * m.penScale + 0.5));
+            break;
         case kOpText:
-            c.TextOut(ToDevInt(F(0) * m.sx + m.ox), ToDevInt(F(1) * m.sy + m.oy), TextOfRecord(rec));
+            c.TextOut(ToDevInt(F(0) * m.sx + m.ox), ToDevInt(F(1) * m.sy + m.oy),
+                      TextOfRecord(rec));
             break;
-        case kOpMoveTo: c.MoveTo(m.X(F(0)), m.Y(F(1))); break;
-        case kOpLineTo: c.LineTo(m.X(F(0)), m.Y(F(1))); break;
-        case kOpEllipse: c.Ellipse(m.X(F(0)), m.Y(F(1)), m.X(F(2)), m.Y(F(3))); break;
+        case kOpMoveTo:
+            c.MoveTo(m.X(F(0)), m.Y(F(1)));
+            break;
+        case kOpLineTo:
+            c.LineTo(m.X(F(0)), m.Y(F(1)));
+            break;
+        case kOpEllipse:
+            c.Ellipse(m.X(F(0)), m.Y(F(1)), m.X(F(2)), m.Y(F(3)));
+            break;
         case kOpArc:
-            c.Arc(m.X(F(0)), m.Y(F(1)), m.X(F(2)), m.Y(F(3)), m.X(F(4)), m.Y(F(5)), m.X(F(6)), m.Y(F(7)));
+            c.Arc(m.X(F(0)), m.Y(F(1)), m.X(F(2)), m.Y(F(3)), m.X(F(4)), m.Y(F(5)), m.X(F(6)),
+                  m.Y(F(7)));
             break;
         case kOpPolygon: {
             const int count = PolygonPoints(rec);
             if (count < 0) return false;
             std::vector<TPoint> points(static_cast<std::size_t>(count));
-            for (int i = 0; i < count; ++i) points[static_cast<std::size_t>(i)] = {m.X(F(1 + 2 * i)), m.Y(F(2 + 2 * i))};
+            for (int i = 0; i < count; ++i)
+                points[static_cast<std::size_t>(i)] = {m.X(F(1 + 2 * i)), m.Y(F(2 + 2 * i))};
             c.Polygon(points.data(), count);
             break;
         }
-        case kOpPicture: ReplayPicture(c, rec, m); break;
-        default: return false;
+        case kOpPicture:
+            ReplayPicture(c, rec, m);
+            break;
+        default:
+            return false;
     }
     return true;
 }
@@ -465,7 +522,8 @@ void PlayPoolPage(TBitmap& target, int page, int recordedWidth, int recordedHeig
     ReplayPage(c, page, m);
 }
 
-void PlayPoolPage(TPrinter& target, int page, int recordedWidth, int recordedHeight, std::uint32_t) {
+void PlayPoolPage(TPrinter& target, int page, int recordedWidth, int recordedHeight,
+                  std::uint32_t) {
     const double ppmX = target.PixelsPerInchX() * 0.0393700787;
     const double ppmY = target.PixelsPerInchY() * 0.0393700787;
     const double offX = target.PhysicalOffsetX() / std::max(ppmX, 1e-9);
@@ -502,17 +560,28 @@ std::string DumpRecord(const RecordView& rec) {
     auto F = [&](int i) { return Num(BitsFloat(p[i])); };
     auto I = [&](int i) { return std::to_string(static_cast<std::int32_t>(p[i])); };
     switch (rec.op) {
-        case kOpFont: return "font " + I(0) + " " + I(1) + " " + I(2) + " " + I(3);
-        case kOpFontColor: return "font-colour " + Hex(p[0]);
-        case kOpText: return "text " + F(0) + " " + F(1) + " " + TextOfRecord(rec);
-        case kOpPenColor: return "pen-colour " + Hex(p[0]);
-        case kOpPenWidth: return "pen-width " + F(0);
-        case kOpPenStyle: return "pen-style " + std::to_string(p[0] & 0xFF);
-        case kOpBrushColor: return "brush-colour " + Hex(p[0]);
-        case kOpBrushStyle: return "brush-style " + std::to_string(p[0] & 0xFF);
-        case kOpMoveTo: return "move " + F(0) + " " + F(1);
-        case kOpLineTo: return "line " + F(0) + " " + F(1);
-        case kOpEllipse: return "ellipse " + F(0) + " " + F(1) + " " + F(2) + " " + F(3);
+        case kOpFont:
+            return "font " + I(0) + " " + I(1) + " " + I(2) + " " + I(3);
+        case kOpFontColor:
+            return "font-colour " + Hex(p[0]);
+        case kOpText:
+            return "text " + F(0) + " " + F(1) + " " + TextOfRecord(rec);
+        case kOpPenColor:
+            return "pen-colour " + Hex(p[0]);
+        case kOpPenWidth:
+            return "pen-width " + F(0);
+        case kOpPenStyle:
+            return "pen-style " + std::to_string(p[0] & 0xFF);
+        case kOpBrushColor:
+            return "brush-colour " + Hex(p[0]);
+        case kOpBrushStyle:
+            return "brush-style " + std::to_string(p[0] & 0xFF);
+        case kOpMoveTo:
+            return "move " + F(0) + " " + F(1);
+        case kOpLineTo:
+            return "line " + F(0) + " " + F(1);
+        case kOpEllipse:
+            return "ellipse " + F(0) + " " + F(1) + " " + F(2) + " " + F(3);
         case kOpArc: {
             std::string s = "arc";
             for (int i = 0; i < 8; ++i) s += " " + F(i);
@@ -526,8 +595,10 @@ std::string DumpRecord(const RecordView& rec) {
             return s;
         }
         case kOpPicture:
-            return "picture " + F(0) + " " + F(1) + " " + F(2) + " " + F(3) + " " + NameOfRecord(rec);
-        default: return "bad";
+            return "picture " + F(0) + " " + F(1) + " " + F(2) + " " + F(3) + " " +
+                   NameOfRecord(rec);
+        default:
+            return "bad";
     }
 }
 
@@ -540,7 +611,8 @@ std::vector<std::string> DumpPoolPage(int page) {
     int pos = 0;
     RecordView rec;
     while (pos < pg.used) {
-        if (!ReadRecord(pg, pos, rec) || MinimumWords(rec.op) < 0 || rec.words < MinimumWords(rec.op)) {
+        if (!ReadRecord(pg, pos, rec) || MinimumWords(rec.op) < 0 ||
+            rec.words < MinimumWords(rec.op)) {
             lines.push_back("bad");
             break;
         }
@@ -570,9 +642,12 @@ std::vector<std::string> PoolPageText(int page) {
     RecordView rec;
     while (ReadRecord(pg, pos, rec)) {
         if (MinimumWords(rec.op) < 0 || rec.words < MinimumWords(rec.op)) break;
-        if (rec.op == kOpFont) cell = static_cast<float>(std::max<std::int32_t>(1, static_cast<std::int32_t>(rec.payload[1])));
+        if (rec.op == kOpFont)
+            cell = static_cast<float>(
+                std::max<std::int32_t>(1, static_cast<std::int32_t>(rec.payload[1])));
         if (rec.op == kOpText)
-            chars.push_back({BitsFloat(rec.payload[0]), BitsFloat(rec.payload[1]), cell, TextOfRecord(rec)});
+            chars.push_back(
+                {BitsFloat(rec.payload[0]), BitsFloat(rec.payload[1]), cell, TextOfRecord(rec)});
     }
     std::stable_sort(chars.begin(), chars.end(), [](const PlacedChar& a, const PlacedChar& b) {
         return a.y != b.y ? a.y < b.y : a.x < b.x;
@@ -585,9 +660,11 @@ std::vector<std::string> PoolPageText(int page) {
         const PlacedChar* prev = nullptr;
         for (; i < chars.size() && chars[i].y == y; ++i) {
             const PlacedChar& c = chars[i];
-            if (prev && prev->text == c.text && c.x - prev->x < c.cell * 0.6f * c.text.size()) continue;
+            if (prev && prev->text == c.text && c.x - prev->x < c.cell * 0.6f * c.text.size())
+                continue;
             const float gap = (c.x - end) / c.cell;
-            if (prev && gap > 0.5f) line.append(static_cast<std::size_t>(std::min(gap + 0.5f, 200.0f)), ' ');
+            if (prev && gap > 0.5f)
+                line.append(static_cast<std::size_t>(std::min(gap + 0.5f, 200.0f)), ' ');
             line += c.text;
             end = c.x + c.cell * static_cast<float>(c.text.size());
             prev = &c;

@@ -189,7 +189,10 @@ void TFmPriPrev::FormShow(const void* sender) {
     if (ScrollBar1->Position() > maximum) SetScrollPosition(maximum);
     const bool wasVisible = Form.Visible();
     Form.Show();
-    if (wasVisible) Panel2Resize(); else RenderView();
+    if (wasVisible)
+        Panel2Resize();
+    else
+        RenderView();
 }
 
 void TFmPriPrev::ShowNotes() {
@@ -313,7 +316,8 @@ void TFmPriPrev::RenderView() {
     ScrollBar1->SetMax(WholePart((lastPage + 0.7) * kPreviewUnitsPerPage));
     const int second = secondOffset < Panel2->Height() / 2 ? 1 : 0;
     currentPage_ = WholePart(std::min(pages + second, static_cast<double>(lastPage)));
-    BtnPrintCurrent->SetCaption(FormatStr("現在ページ(%d)の印刷"_sj.c_str(), currentPage_ - contentsPages_));
+    BtnPrintCurrent->SetCaption(
+        FormatStr("現在ページ(%d)の印刷"_sj.c_str(), currentPage_ - contentsPages_));
     SelectJumpRow(position);
     rendering_ = false;
 }
@@ -321,7 +325,8 @@ void TFmPriPrev::RenderView() {
 void TFmPriPrev::SelectJumpRow(int position) {
     int row = -1;
     for (int i = 0; i < ListJump->Count(); ++i)
-        if (WholePart((ListJump->ItemData(i) + contentsPages_ - 0.45) * kPreviewUnitsPerPage) <= position)
+        if (WholePart((ListJump->ItemData(i) + contentsPages_ - 0.45) * kPreviewUnitsPerPage) <=
+            position)
             row = i;
     ListJump->SetItemIndex(row);
     ListJump->RepaintItems();
@@ -364,7 +369,10 @@ void TFmPriPrev::EditKeyPress(TEdit& edit, char& key) {
     key = 0;
     // The start page's next control is the end page; after the end page
     // the view takes the keys.
-    if (&edit == EdPrintTop) EdPrintEnd->SetFocus(); else ScrollBar1->SetFocus();
+    if (&edit == EdPrintTop)
+        EdPrintEnd->SetFocus();
+    else
+        ScrollBar1->SetFocus();
 }
 
 void TFmPriPrev::EditExit(TEdit& edit) { edit.SetText(FormatTextByTag(edit.Text(), edit.Tag)); }
@@ -406,8 +414,9 @@ void TFmPriPrev::BtnPrintAllClick() {
 void TFmPriPrev::BtnPrintCurrentClick() { PrintPages(*PnlPrintCurrent, {currentPage_}); }
 
 void TFmPriPrev::BtnPrintHanniClick() {
-    PrintPages(*PnlPrintHanni, PrintRangePageList(TextToInt(EdPrintTop->Text()), TextToInt(EdPrintEnd->Text()),
-                                                  contentsPages_, bodyPages_));
+    PrintPages(*PnlPrintHanni,
+               PrintRangePageList(TextToInt(EdPrintTop->Text()), TextToInt(EdPrintEnd->Text()),
+                                  contentsPages_, bodyPages_));
 }
 
 // --- entry points ---------------------------------------------------------

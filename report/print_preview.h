@@ -28,7 +28,7 @@ constexpr int kSlotInvalid = -1;
 constexpr int kSlotModeChanged = -99;
 
 class TFmPriPrev : public ContentsJumpList {
-public:
+  public:
     // Builds the window (FormCreate); it stays hidden until FormShow.
     TFmPriPrev();
     ~TFmPriPrev() override;
@@ -98,7 +98,7 @@ public:
     TPanel* PanelBar = nullptr;
     TScrollBar* ScrollBar1 = nullptr;
 
-private:
+  private:
     struct CacheSlot {
         int page = kSlotInvalid;
         std::unique_ptr<TBitmap> bitmap;

@@ -57,7 +57,7 @@ int Count(int count, int capacity) { return CheckedCount(count, capacity); }
 
 std::string SupportCodeText(int code) {
     static const std::string* const kNames[] = {
-        nullptr, &"(ﾋﾟﾝ支点)"_sj, &"(ﾋﾟﾝ･水平ﾛｰﾗｰ支点)"_sj, &"(ﾋﾟﾝ･鉛直ﾛｰﾗｰ支点)"_sj,
+        nullptr,      &"(ﾋﾟﾝ支点)"_sj, &"(ﾋﾟﾝ･水平ﾛｰﾗｰ支点)"_sj, &"(ﾋﾟﾝ･鉛直ﾛｰﾗｰ支点)"_sj,
         &"(固定)"_sj, &"(ﾊﾞﾈ支点)"_sj};
     std::string text = FormatStr("%d ", code);
     if (code >= 1 && code <= 5) text += *kNames[code];
@@ -90,23 +90,35 @@ void PutRow(const ModelTable<R>& table, const R& row) {
         if (f.width == 0) continue;
         const double v = c.field.Number(row);
         switch (f.show) {
-        case ReportShow::Number: PutNumber(v); break;
-        case ReportShow::Exponent: PutText(FormatReportE(v)); break;
-        case ReportShow::Name: {
-            int size = 0;
-            const char* text = c.field.Text(row, size);
-            const std::string name(text, strnlen(text, static_cast<std::size_t>(size)));
-            PutText(ReportSafeText(name, f.width));
-            break;
-        }
-        case ReportShow::PinOrRigid: PutText(v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj); break;
-        case ReportShow::DashIfTiny:
-            // A rigid zone this short is treated as none by the engine.
-            if (v <= 0.0001) PutText("－"_sj);
-            else PutNumber(v);
-            break;
-        case ReportShow::SupportCode: PutText(SupportCodeText(static_cast<int>(v))); break;
-        case ReportShow::Stiffness: PutText(StiffnessText(v)); break;
+            case ReportShow::Number:
+                PutNumber(v);
+                break;
+            case ReportShow::Exponent:
+                PutText(FormatReportE(v));
+                break;
+            case ReportShow::Name: {
+                int size = 0;
+                const char* text = c.field.Text(row, size);
+                const std::string name(text, strnlen(text, static_cast<std::size_t>(size)));
+                PutText(ReportSafeText(name, f.width));
+                break;
+            }
+            case ReportShow::PinOrRigid:
+                PutText(v != 0 ? "ﾋﾟﾝ"_sj : "剛"_sj);
+                break;
+            case ReportShow::DashIfTiny:
+                // A rigid zone this short is treated as none by the engine.
+                if (v <= 0.0001)
+                    PutText("－"_sj);
+                else
+                    PutNumber(v);
+                break;
+            case ReportShow::SupportCode:
+                PutText(SupportCodeText(static_cast<int>(v)));
+                break;
+            case ReportShow::Stiffness:
+                PutText(StiffnessText(v));
+                break;
         }
     }
 }
@@ -132,13 +144,13 @@ double PrintRowBlocks(double y, int rows, const std::vector<std::string>& headin
 double PrintOverviewSection(double y, const FrameModel& model) {
     NewReportPage();
     y = 0;
-    const std::vector<std::string> basic = JoinLines(
-        {"+F2-|$>>%. 概要"_sj, "+F2-|$>>%.% 基本データ"_sj},
-        KeyValueTable({{"タイトル"_sj, std::string(44, '#')},
-                       {"単位系"_sj, "########"},
-                       {"格点数"_sj, "#####"},
-                       {"部材数"_sj, "#####"}},
-                      24, 50, 4));
+    const std::vector<std::string> basic =
+        JoinLines({"+F2-|$>>%. 概要"_sj, "+F2-|$>>%.% 基本データ"_sj},
+                  KeyValueTable({{"タイトル"_sj, std::string(44, '#')},
+                                 {"単位系"_sj, "########"},
+                                 {"格点数"_sj, "#####"},
+                                 {"部材数"_sj, "#####"}},
+                                24, 50, 4));
     y = RunReportTemplate(y, basic);
     PutText(ReportSafeText(model.header.title, 50));
     PutText("S1単位"_sj);
@@ -155,11 +167,10 @@ double PrintOverviewSection(double y, const FrameModel& model) {
     PutNumber(model.loadCaseCount);
     PutNumber(model.combinationCount);
 
-    y = RunReportTemplate(
-        y, JoinLines({"+F2-| ", "+F2-|$>>%.% 計算オプション"_sj},
-                     KeyValueTable({{"格点番号のリナンバ"_sj, "########"},
-                                    {"剛域の計算"_sj, "########"}},
-                                   24, 50, 4)));
+    y = RunReportTemplate(y, JoinLines({"+F2-| ", "+F2-|$>>%.% 計算オプション"_sj},
+                                       KeyValueTable({{"格点番号のリナンバ"_sj, "########"},
+                                                      {"剛域の計算"_sj, "########"}},
+                                                     24, 50, 4)));
     PutText(OnOff(model.header.optRenumber));
     PutText(OnOff(model.rigidZoneSwitch));
     return ReportWholeMm(y);
@@ -198,9 +209,8 @@ double PrintMemberTable(double y, const FrameModel& model) {
 
 double PrintPointTable(double y, const FrameModel& model) {
     constexpr int kShownPoints = 7;
-    std::vector<ReportColumn> cols{{4, "No"_sj, "", "-1"},
-                                   {8, "部材番号"_sj, "", "####"},
-                                   {6, "点数"_sj, "", "####"}};
+    std::vector<ReportColumn> cols{
+        {4, "No"_sj, "", "-1"}, {8, "部材番号"_sj, "", "####"}, {6, "点数"_sj, "", "####"}};
     for (int k = 1; k <= kShownPoints; ++k)
         cols.push_back({8, "距離"_sj + std::to_string(k), "(m)", "##.###"});
     const std::vector<std::string> table = ReportTableTemplate(cols, 0);
@@ -264,7 +274,8 @@ double PrintSpringTable(double y, const FrameModel& model) {
         if (n == 0) continue;
         std::vector<std::string> lead;
         lead.push_back(first ? "+F2-|$>>%.% 分布バネデータ"_sj : std::string("+F2-| "));
-        lead.push_back("+F2-|・分布バネケース番号: ####    タイトル : "_sj + ReportSafeText(bc.name));
+        lead.push_back("+F2-|・分布バネケース番号: ####    タイトル : "_sj +
+                       ReportSafeText(bc.name));
         first = false;
         bool numbered = false;
         y = PrintRowBlocks(y, n, lead, table, [&](int r) {

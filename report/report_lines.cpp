@@ -84,7 +84,8 @@ void RecordHeading(double x, double y, std::string& s, std::size_t afterSection)
     if (PoolCurrentPage() >= kPoolPageCount) return;
     std::string text = s;
     // A blank after a one-digit section number lines 1.2 up with 1.10.
-    if (afterSection != std::string::npos && afterSection <= text.size()) text.insert(afterSection, " ");
+    if (afterSection != std::string::npos && afterSection <= text.size())
+        text.insert(afterSection, " ");
     HeadingList.Add(FormatStr("%4d,%9.2f,%9.2f,%4d,%s", PoolCurrentPage() - 10, y, x,
                               static_cast<int>(CurrentFont.style), text.c_str()));
 }
@@ -121,7 +122,8 @@ void CentreCells(double x, double y, std::string& s) {
                     f.cellX = (static_cast<double>(cellStart) - 1) * w;
                 }
             }
-            std::fill(s.begin() + static_cast<long>(cellStart), s.begin() + static_cast<long>(i), ' ');
+            std::fill(s.begin() + static_cast<long>(cellStart), s.begin() + static_cast<long>(i),
+                      ' ');
             cellStart = std::string::npos;
             continue;  // the closing bar may open the next cell
         }
@@ -208,8 +210,10 @@ int DrawBoxRules(double x, double y, std::string& line) {
         }
         BoxRuleColumn& col = ReportRun.boxRules[p];
         if (CharIn(line, i, "┃"_sj) && col.weight != 0) col.weight = 2;
-        if (CharIn(line, i, "┌┐┬┯"_sj)) col = {mid, 1};
-        else if (CharIn(line, i, "┏┓┳┰"_sj)) col = {mid, 2};
+        if (CharIn(line, i, "┌┐┬┯"_sj))
+            col = {mid, 1};
+        else if (CharIn(line, i, "┏┓┳┰"_sj))
+            col = {mid, 2};
         else if (CharIn(line, i, "┘└┴┛┗┻┷┸"_sj) && col.weight != 0) {
             RuleLine(px, col.y, px, mid, col.weight);
             col.weight = 0;
@@ -243,7 +247,8 @@ int ResolveField(int n) {
 std::string FormatFixed(int width, int decimals, double value) {
     if (!std::isfinite(value) || std::fabs(value) >= 1e100) return std::string();
     char buf[256];
-    std::snprintf(buf, sizeof buf, "%*.*f", std::clamp(width, 0, 120), std::clamp(decimals, 0, 20), value);
+    std::snprintf(buf, sizeof buf, "%*.*f", std::clamp(width, 0, 120), std::clamp(decimals, 0, 20),
+                  value);
     // A small negative value that rounds to zero (or -0.0, such as the
     // turned axial force of a beam without any) prints as zero: "-0.00"
     // would tell the reader of a sign that is not there.
@@ -264,7 +269,9 @@ struct FontScope {
     ~FontScope() { SetFontState(saved); }
 };
 
-double FieldDy(const FieldRecord& f) { return f.dy + (f.font.height - CurrentFont.height) * 2.0 / 3.0; }
+double FieldDy(const FieldRecord& f) {
+    return f.dy + (f.font.height - CurrentFont.height) * 2.0 / 3.0;
+}
 
 // The number as wide as `cells` at most: decimals are dropped first, and a
 // number whose whole part does not fit becomes '*' characters.
@@ -295,8 +302,8 @@ int NextFieldIndex() {
     return FieldTable.fillCursor++;
 }
 
-void RegisterField(double lineX, double lineY, double maskX, double dy, int widthChars, int decimals,
-                   const std::string& name) {
+void RegisterField(double lineX, double lineY, double maskX, double dy, int widthChars,
+                   int decimals, const std::string& name) {
     int index;
     if (name.empty()) {
         if (FieldTable.positionalCount >= kPositionalFields) return;

@@ -33,7 +33,7 @@ extern int& ContentsPageOffset;
 constexpr int kPositionalFields = 1000;  // indices 0 .. 999
 constexpr int kFirstNamedField = 1000;   // named fields 1000 .. 1199
 constexpr int kLastNamedField = 1199;
-constexpr int kFieldNameBytes = 15;      // a longer name keeps its first 15 bytes
+constexpr int kFieldNameBytes = 15;  // a longer name keeps its first 15 bytes
 
 struct FieldRecord {
     double lineX = 0;
@@ -75,8 +75,8 @@ void ResetFields();
 int NextFieldIndex();
 // Registers a field (called by the markup of Gmm_TextMarkup). An empty name
 // makes a positional field. Full tables register nothing.
-void RegisterField(double lineX, double lineY, double maskX, double dy, int widthChars, int decimals,
-                   const std::string& name);
+void RegisterField(double lineX, double lineY, double maskX, double dy, int widthChars,
+                   int decimals, const std::string& name);
 
 // Fillers; n below 0 takes the next positional field. useFieldFont non-zero
 // draws in the font stored with the field. A number too wide for its field

@@ -30,19 +30,32 @@ enum LoadGroup : int { kGroupDistributed = 0, kGroupConcentrated = 1, kGroupNoda
 
 const std::string* TypeName(int code) {
     switch (code) {
-        case 11: return &"平行分布"_sj;
-        case 12: return &"直角分布"_sj;
-        case 13: return &"水平分布"_sj;
-        case 14: return &"鉛直分布"_sj;
-        case 17: return &"分布ﾓｰﾒﾝﾄ"_sj;
-        case 31: return &"温度荷重"_sj;
-        case 21: return &"平行集中"_sj;
-        case 22: return &"直角集中"_sj;
-        case 23: return &"水平集中"_sj;
-        case 24: return &"鉛直集中"_sj;
-        case 27: return &"集中ﾓｰﾒﾝﾄ"_sj;
-        case 51: return &"格点荷重"_sj;
-        default: return nullptr;
+        case 11:
+            return &"平行分布"_sj;
+        case 12:
+            return &"直角分布"_sj;
+        case 13:
+            return &"水平分布"_sj;
+        case 14:
+            return &"鉛直分布"_sj;
+        case 17:
+            return &"分布ﾓｰﾒﾝﾄ"_sj;
+        case 31:
+            return &"温度荷重"_sj;
+        case 21:
+            return &"平行集中"_sj;
+        case 22:
+            return &"直角集中"_sj;
+        case 23:
+            return &"水平集中"_sj;
+        case 24:
+            return &"鉛直集中"_sj;
+        case 27:
+            return &"集中ﾓｰﾒﾝﾄ"_sj;
+        case 51:
+            return &"格点荷重"_sj;
+        default:
+            return nullptr;
     }
 }
 
@@ -115,13 +128,13 @@ const std::vector<std::string>& GroupTable(int group) {
                              {12, "水平荷重"_sj, "(kN)"_sj, "#####.###"},
                              {12, "鉛直荷重"_sj, "(kN)"_sj, "#####.###"}},
                             0);
-    return group == kGroupDistributed ? distributed
+    return group == kGroupDistributed    ? distributed
            : group == kGroupConcentrated ? concentrated
                                          : nodal;
 }
 
 const std::string& GroupTitle(int group) {
-    return group == kGroupDistributed     ? "+F2-|・部材分布荷重"_sj
+    return group == kGroupDistributed    ? "+F2-|・部材分布荷重"_sj
            : group == kGroupConcentrated ? "+F2-|・部材集中荷重"_sj
                                          : "+F2-|・格点集中荷重"_sj;
 }
@@ -188,7 +201,8 @@ double PrintLoadGroup(double y, const LoadCase& lc, int group) {
     int r2 = firstRows;
     while (r1 <= m) {
         SetFontMm(kBaseTextHeight, kLoadFontWidth, 0, 1);
-        y = RunReportTemplate(y, r1 == 1 ? table : JoinLines({"+F2-| "}, GroupTable(group)), r1, r2);
+        y = RunReportTemplate(y, r1 == 1 ? table : JoinLines({"+F2-| "}, GroupTable(group)), r1,
+                              r2);
         for (int r = r1; r <= r2; ++r) FillLoadRow(group, *loads[static_cast<std::size_t>(r - 1)]);
         r1 = r2 + 1;
         r2 = std::min(m, r1 + kReportBlockRows - 1);
@@ -202,8 +216,10 @@ double PrintLoadGroup(double y, const LoadCase& lc, int group) {
         y = kLoadContinuationY;
     }
     y = RunReportTemplate(y, sum);
-    FillNamedFieldText("SX", SumText(lc.sumHorizByGroup[2 * group], lc.sumHorizByGroup[2 * group + 1]), 0);
-    FillNamedFieldText("SY", SumText(lc.sumVertByGroup[2 * group], lc.sumVertByGroup[2 * group + 1]), 0);
+    FillNamedFieldText(
+        "SX", SumText(lc.sumHorizByGroup[2 * group], lc.sumHorizByGroup[2 * group + 1]), 0);
+    FillNamedFieldText("SY",
+                       SumText(lc.sumVertByGroup[2 * group], lc.sumVertByGroup[2 * group + 1]), 0);
     SetFontMm(kBaseTextHeight, 0, 0, 1);
     return y;
 }
@@ -278,7 +294,8 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     SetFontMm(kBaseTextHeight, 0, 0, 1);
     y += 90;
     // 4. Load tables.
-    for (int group : {kGroupDistributed, kGroupConcentrated, kGroupNodal}) y = PrintLoadGroup(y, lc, group);
+    for (int group : {kGroupDistributed, kGroupConcentrated, kGroupNodal})
+        y = PrintLoadGroup(y, lc, group);
     // 5. Totals of the case.
     if (y > 250) {
         NewReportPage();

@@ -80,8 +80,7 @@ std::string Cell(const std::string& text, int width) {
 std::string RuleLine(const std::string& left, const std::string& ch, const std::string& cross,
                      const std::string& right) {
     std::string s = left + RepeatText(ch, kLabelWidth / 2);
-    for (int c = 0; c < kRcReportColumns; ++c)
-        s += cross + RepeatText(ch, kPointWidth / 2);
+    for (int c = 0; c < kRcReportColumns; ++c) s += cross + RepeatText(ch, kPointWidth / 2);
     return s + right;
 }
 
@@ -111,8 +110,7 @@ double PrintRows(double y, const std::string& title, const std::vector<RcRow>& r
     y = RunReportTemplate(y, lines);
     for (std::size_t k = 0; k < rows.size(); ++k) {
         for (std::size_t c = 0; c < points.size() && c < kRcReportColumns; ++c) {
-            if (rows[k].fill)
-                rows[k].fill(static_cast<int>(k * kRcReportColumns + c), points[c]);
+            if (rows[k].fill) rows[k].fill(static_cast<int>(k * kRcReportColumns + c), points[c]);
         }
     }
     SetFontMm(kBaseTextHeight, 0, 0, 1);
@@ -160,11 +158,10 @@ std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
                             const RcBars& b = outer ? v.point->outer : v.point->inner;
                             PutTxt(f, FormatBars(static_cast<int>(b.d2), b.n2));
                         }});
-        rows.push_back({s + "鉄筋量 Ａs (mm2)"_sj, "######.#",
-                        [outer](int f, const PointView& v) {
-                            PutNum(f, outer ? v.point->as1 : v.point->as2);
-                        },
-                        true});
+        rows.push_back(
+            {s + "鉄筋量 Ａs (mm2)"_sj, "######.#",
+             [outer](int f, const PointView& v) { PutNum(f, outer ? v.point->as1 : v.point->as2); },
+             true});
     };
     bars("外鉄筋 "_sj, true);
     bars("内鉄筋 "_sj, false);
@@ -193,8 +190,7 @@ std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
         rows.push_back({"内引張 σs (N/mm2)"_sj, "####.#", sg([](int f, const RcCaseCheck& c) {
                             if (c.bend.m >= 0) PutNum(f, c.ss2);
                         })});
-        rows.push_back({"    許容値 σsa"_sj, "####.#",
-                        sg([](int f, const RcCaseCheck& c) {
+        rows.push_back({"    許容値 σsa"_sj, "####.#", sg([](int f, const RcCaseCheck& c) {
                             if (c.bend.m >= 0) PutNum(f, c.ssa);
                         }),
                         true});
@@ -307,9 +303,8 @@ std::vector<RcRow> ShearRows(bool allowable, bool ultimate) {
             if (v.check->tuCK || v.check->vyCK) get(f, *v.check);
         };
     };
-    rows.push_back({"安全性"_sj, "##.###", safe([](int f, const RcCaseCheck& c) {
-                        PutNum(f, std::max(c.ft, c.fv));
-                    })});
+    rows.push_back({"安全性"_sj, "##.###",
+                    safe([](int f, const RcCaseCheck& c) { PutNum(f, std::max(c.ft, c.fv)); })});
     rows.push_back({"判定"_sj, "######", safe([](int f, const RcCaseCheck& c) {
                         PutTxt(f, (c.ngFt || c.ngFv) ? "*NG*" : "OK");
                     })});
@@ -369,8 +364,8 @@ void PrintRcCheckSection(RcCheckData& data, const FrameModel& model) {
     }
 }
 
-double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, int member, int first,
-                         int last, int checkCase) {
+double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, int member,
+                         int first, int last, int checkCase) {
     if (data.memberChecks == nullptr || member < 1 || member > kRcMaxMembers || checkCase < 1 ||
         checkCase >= kRcCaseSlots)
         return y;
@@ -378,8 +373,8 @@ double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, i
     // stored member stays as it is: the work is done on a copy.
     auto copy = std::make_unique<RcMemberChecks>(data.memberChecks[member]);
     RcMemberChecks& m = *copy;
-    y = RunReportTemplate(
-        y, {"+F2-|  部材 : Bz######################    部材長 L######.### (m)"_sj});
+    y = RunReportTemplate(y,
+                          {"+F2-|  部材 : Bz######################    部材長 L######.### (m)"_sj});
     // The member's number and name within the 24 cells of its field.
     const std::string number = FormatStr("%d. ", m.memberNo);
     FillNamedFieldText(
@@ -397,7 +392,8 @@ double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, i
         apply(count, m.minSet1[checkCase], m.minSet2[checkCase]);
     }
     const bool descending = Descending(model, m);
-    const std::unique_ptr<RcMemberChecks> sorted = SortMemberPointsByPosition(m, checkCase, descending);
+    const std::unique_ptr<RcMemberChecks> sorted =
+        SortMemberPointsByPosition(m, checkCase, descending);
     const RcMemberChecks& w = *sorted;
     first = std::max(first, 1);
     last = std::min({last, w.pointCount, first + kRcReportColumns - 1});

@@ -13,5 +13,5 @@ void PrintRcCheckSection(RcCheckData& data, const FrameModel& model);
 // member: RC member slot (1..memberCount); first, last: 1-based positions in
 // the member's check order for this case (at most 7 points); checkCase:
 // 1..checkCaseCount. Returns y (mm, not rounded).
-double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, int member, int first,
-                         int last, int checkCase);
+double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, int member,
+                         int first, int last, int checkCase);

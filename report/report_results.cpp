@@ -151,7 +151,8 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
     // Members pointing down or to the left are listed from their j end, so
     // that every table reads left to right or bottom to top.
     const bool descending = std::cos(rm.angle + kPi / 4) < 0;
-    const std::vector<MemberPointRecord> points = ListPointsWithForces(results, block, j, descending, true);
+    const std::vector<MemberPointRecord> points =
+        ListPointsWithForces(results, block, j, descending, true);
     const int n = static_cast<int>(points.size());
     const int mi = FindMemberIndex(model, rm.no);
     const std::string name = mi ? ReportSafeText(model.members[mi].name) : std::string();
@@ -187,7 +188,8 @@ double PrintMemberForces(double y, const FrameResults& results, const FrameModel
 
 }  // namespace
 
-double PrintForceDiagrams(double y, const FrameResults& results, const FrameModel& model, int block) {
+double PrintForceDiagrams(double y, const FrameResults& results, const FrameModel& model,
+                          int block) {
     if (!ValidBlock(results, block)) return y;
     // 1. The three diagrams.
     for (int q : {kReportDiagramM, kReportDiagramS, kReportDiagramN}) {
@@ -238,7 +240,8 @@ double PrintDisplacementTable(double y, const FrameResults& results, const Frame
     return ReportWholeMm(y);
 }
 
-double PrintReactionTable(double y, const FrameResults& results, const FrameModel& model, int block) {
+double PrintReactionTable(double y, const FrameResults& results, const FrameModel& model,
+                          int block) {
     (void)model;
     if (!ValidBlock(results, block)) return y;
     static const std::vector<std::string> table =

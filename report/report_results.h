@@ -11,7 +11,9 @@ void PrintResultSection(const FrameResults& results, const FrameModel& model);
 // combination: 1-based combination number (slot of the model's table).
 double PrintCombinationTable(double y, const FrameModel& model, int combination);
 // block: result block index (ComboBlockIndex).
-double PrintForceDiagrams(double y, const FrameResults& results, const FrameModel& model, int block);
+double PrintForceDiagrams(double y, const FrameResults& results, const FrameModel& model,
+                          int block);
 double PrintDisplacementTable(double y, const FrameResults& results, const FrameModel& model,
                               int block);
-double PrintReactionTable(double y, const FrameResults& results, const FrameModel& model, int block);
+double PrintReactionTable(double y, const FrameResults& results, const FrameModel& model,
+                          int block);

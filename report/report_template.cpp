@@ -6,8 +6,8 @@
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
-#include "report/graphics.h"
 #include "report/figure_file.h"
+#include "report/graphics.h"
 #include "report/page_pool.h"
 #include "report/report_lines.h"
 #include "report/report_run.h"
@@ -24,12 +24,15 @@ bool StartsWith(const std::string& s, const char* p) {
     return s.compare(0, t.size(), t) == 0;
 }
 
-bool Contains(const std::string& s, const std::string& p) { return SjisFind(s, p) != std::string::npos; }
+bool Contains(const std::string& s, const std::string& p) {
+    return SjisFind(s, p) != std::string::npos;
+}
 
 // Byte length of the first `chars` characters of s (fewer when s is short).
 std::size_t CharsToBytes(const std::string& s, int chars) {
     std::size_t pos = 0;
-    for (int k = 0; k < chars && pos < s.size(); ++k) pos += static_cast<std::size_t>(CharByteCount(s, pos));
+    for (int k = 0; k < chars && pos < s.size(); ++k)
+        pos += static_cast<std::size_t>(CharByteCount(s, pos));
     return pos;
 }
 
@@ -147,8 +150,10 @@ bool RunPictureCommand(double& y, const std::string& body) {
 void SetPrintCondition(unsigned char letter) { PrintConditions[letter & 0x1F] = 1; }
 
 void ClearPrintCondition(unsigned char letter) {
-    if (letter == 0) std::fill(std::begin(PrintConditions), std::end(PrintConditions), 0);
-    else PrintConditions[letter & 0x1F] = 0;
+    if (letter == 0)
+        std::fill(std::begin(PrintConditions), std::end(PrintConditions), 0);
+    else
+        PrintConditions[letter & 0x1F] = 0;
 }
 
 double PrintTemplate(double y, const char* const* lines, int first, int last) {
@@ -192,7 +197,8 @@ double PrintTemplateLines(double y, const TStringList& lines, int start, int fir
         // 8. Advance.
         advance = AdvanceOf(prefix, advance);
         // 9. Row-template mode.
-        if (first > 0 && last > 0 && PrintRowTemplate(y, advance, body, lines, index, prefixBytes, first, last))
+        if (first > 0 && last > 0 &&
+            PrintRowTemplate(y, advance, body, lines, index, prefixBytes, first, last))
             continue;
         // 10. Pictures.
         if (body[0] == '#' && RunPictureCommand(y, body)) continue;
@@ -200,8 +206,10 @@ double PrintTemplateLines(double y, const TStringList& lines, int start, int fir
         if (StartsWith(body, "//")) continue;
         // 12. Text.
         y += advance;
-        if (!heading && Contains(prefix, "t")) Gmm_TextScaled(1, y, body, 0.5);
-        else PrintTextLine(1, y, body);
+        if (!heading && Contains(prefix, "t"))
+            Gmm_TextScaled(1, y, body, 0.5);
+        else
+            PrintTextLine(1, y, body);
     }
     SetFontMm(saved.height, saved.width, 0, 1);
     // X, Y and Z hold for one template run only.

@@ -80,12 +80,15 @@ void SetFontMm(double height, double width, double angle, int style) {
     CurrentFont.height = height;
     CurrentFont.width = width;
     CurrentFont.angle = angle;
-    SetFontPx(PxOf((height + 0.01) * ppm), PxOf((width + 0.01) * ppm), PxOf((angle + 0.01) * 10), style);
+    SetFontPx(PxOf((height + 0.01) * ppm), PxOf((width + 0.01) * ppm), PxOf((angle + 0.01) * 10),
+              style);
 }
 
 FontState GetFontState() { return CurrentFont; }
 
-void SetFontState(const FontState& state) { SetFontMm(state.height, state.width, state.angle, state.style); }
+void SetFontState(const FontState& state) {
+    SetFontMm(state.height, state.width, state.angle, state.style);
+}
 
 void SetFontDevPx(int heightPx, int widthPx, double height, double width, double angle, int style) {
     if (G_IsScreen())
@@ -238,15 +241,17 @@ bool IsSmallGreekToEnlarge(int code) {
     return false;
 }
 
-bool IsAlnum(unsigned char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAlnum(unsigned char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 void Blank(std::string& t, std::size_t from, std::size_t count) {
     for (std::size_t k = from; k < from + count && k < t.size(); ++k) t[k] = ' ';
 }
 
 // Draws part of a line in a font scaled from the saved one, then restores it.
-void DrawScaled(double x, double y, double dx, double dy, const std::string& part, double heightScale,
-                double width, const FontState& saved) {
+void DrawScaled(double x, double y, double dx, double dy, const std::string& part,
+                double heightScale, double width, const FontState& saved) {
     SetFontMm(saved.height * heightScale, width, saved.angle, saved.style);
     Gmm_Text(x, y, dx, dy, part);
     SetFontState(saved);
@@ -291,8 +296,8 @@ std::size_t MarkupLetter(double x, double y, double dx, double dy, std::string& 
 }
 
 // Step 4: a value field whose mask starts at i; registers it and blanks it.
-std::size_t MarkupField(double x, double y, double dx, double dy, std::string& t, const std::string& mark,
-                        std::size_t i) {
+std::size_t MarkupField(double x, double y, double dx, double dy, std::string& t,
+                        const std::string& mark, std::size_t i) {
     const double w = CurrentFont.width;
     std::size_t end = i;
     while (end < t.size() && (t[end] == '#' || t[end] == '.')) ++end;
@@ -301,7 +306,8 @@ std::size_t MarkupField(double x, double y, double dx, double dy, std::string& t
     const std::size_t dot = mask.find('.');
     const int decimals = dot == std::string::npos ? 0 : static_cast<int>(mask.size() - dot - 1);
     std::size_t nameStart = i;
-    while (nameStart > 0 && IsAlnum(At(t, nameStart - 1)) && mark[nameStart - 1] != '2') --nameStart;
+    while (nameStart > 0 && IsAlnum(At(t, nameStart - 1)) && mark[nameStart - 1] != '2')
+        --nameStart;
     const std::string name = t.substr(nameStart, i - nameStart);
     Blank(t, nameStart, end - nameStart);
     const double maskX = dx + i * w - name.size() * w;
@@ -386,7 +392,8 @@ void Gmm_TextScaled(double x, double y, const std::string& text, double raise) {
         std::size_t e = s;
         while (e < t.size() && t[e] != ' ') e = t[e] == kLiteralOpen ? LiteralRunEnd(t, e) : e + 1;
         // Byte position s + 1 (1-based) starts the word.
-        Gmm_Text(x, y, (static_cast<double>(s) - 0.125) * w, -h * (raise - 0.25), t.substr(s, e - s));
+        Gmm_Text(x, y, (static_cast<double>(s) - 0.125) * w, -h * (raise - 0.25),
+                 t.substr(s, e - s));
         s = e;
     }
     SetFontState(saved);
@@ -426,12 +433,30 @@ void Gmm_TextBL(double x, double y, const std::string& t) { Anchored(x, y, t, Te
 void Gmm_TextBC(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BC); }
 void Gmm_TextBR(double x, double y, const std::string& t) { Anchored(x, y, t, TextAnchor::BR); }
 
-void G_TextTL(double x, double y, const std::string& t) { Gmm_TextTL(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextTC(double x, double y, const std::string& t) { Gmm_TextTC(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextTR(double x, double y, const std::string& t) { Gmm_TextTR(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextML(double x, double y, const std::string& t) { Gmm_TextML(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextMC(double x, double y, const std::string& t) { Gmm_TextMC(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextMR(double x, double y, const std::string& t) { Gmm_TextMR(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextBL(double x, double y, const std::string& t) { Gmm_TextBL(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextBC(double x, double y, const std::string& t) { Gmm_TextBC(WorldToMmX(x), WorldToMmY(y), t); }
-void G_TextBR(double x, double y, const std::string& t) { Gmm_TextBR(WorldToMmX(x), WorldToMmY(y), t); }
+void G_TextTL(double x, double y, const std::string& t) {
+    Gmm_TextTL(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextTC(double x, double y, const std::string& t) {
+    Gmm_TextTC(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextTR(double x, double y, const std::string& t) {
+    Gmm_TextTR(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextML(double x, double y, const std::string& t) {
+    Gmm_TextML(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextMC(double x, double y, const std::string& t) {
+    Gmm_TextMC(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextMR(double x, double y, const std::string& t) {
+    Gmm_TextMR(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextBL(double x, double y, const std::string& t) {
+    Gmm_TextBL(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextBC(double x, double y, const std::string& t) {
+    Gmm_TextBC(WorldToMmX(x), WorldToMmY(y), t);
+}
+void G_TextBR(double x, double y, const std::string& t) {
+    Gmm_TextBR(WorldToMmX(x), WorldToMmY(y), t);
+}

@@ -8,7 +8,7 @@
 #include "platform/qt/canvas.h"
 
 class TBitmap {
-public:
+  public:
     TBitmap();
     TBitmap(int width, int height);
     ~TBitmap();
@@ -44,6 +44,6 @@ public:
     struct Impl;
     Impl& impl() { return *impl_; }
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };

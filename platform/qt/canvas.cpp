@@ -54,11 +54,20 @@ struct TCanvas::Impl {
         Qt::PenStyle style = Qt::SolidLine;
         if (w == 1) {
             switch (penStyle) {
-                case psDash: style = Qt::DashLine; break;
-                case psDot: style = Qt::DotLine; break;
-                case psDashDot: style = Qt::DashDotLine; break;
-                case psDashDotDot: style = Qt::DashDotDotLine; break;
-                default: break;
+                case psDash:
+                    style = Qt::DashLine;
+                    break;
+                case psDot:
+                    style = Qt::DotLine;
+                    break;
+                case psDashDot:
+                    style = Qt::DashDotLine;
+                    break;
+                case psDashDotDot:
+                    style = Qt::DashDotDotLine;
+                    break;
+                default:
+                    break;
             }
         }
         pen.setStyle(style);
@@ -71,14 +80,22 @@ struct TCanvas::Impl {
     QBrush MakeBrush() const {
         const QColor c = WinColorToQColor(brushColor);
         switch (brushStyle) {
-            case bsSolid: return QBrush(c, Qt::SolidPattern);
-            case bsHorizontal: return QBrush(c, Qt::HorPattern);
-            case bsVertical: return QBrush(c, Qt::VerPattern);
-            case bsFDiagonal: return QBrush(c, Qt::FDiagPattern);
-            case bsBDiagonal: return QBrush(c, Qt::BDiagPattern);
-            case bsCross: return QBrush(c, Qt::CrossPattern);
-            case bsDiagCross: return QBrush(c, Qt::DiagCrossPattern);
-            default: return QBrush(Qt::NoBrush);
+            case bsSolid:
+                return QBrush(c, Qt::SolidPattern);
+            case bsHorizontal:
+                return QBrush(c, Qt::HorPattern);
+            case bsVertical:
+                return QBrush(c, Qt::VerPattern);
+            case bsFDiagonal:
+                return QBrush(c, Qt::FDiagPattern);
+            case bsBDiagonal:
+                return QBrush(c, Qt::BDiagPattern);
+            case bsCross:
+                return QBrush(c, Qt::CrossPattern);
+            case bsDiagCross:
+                return QBrush(c, Qt::DiagCrossPattern);
+            default:
+                return QBrush(Qt::NoBrush);
         }
     }
 
@@ -106,9 +123,7 @@ QRectF WindowsBox(int l, int t, int r, int b) {
 
 }  // namespace
 
-TCanvas::TCanvas() : impl_(std::make_unique<Impl>()) {
-    impl_->font.face = "ＭＳ ゴシック"_sj;
-}
+TCanvas::TCanvas() : impl_(std::make_unique<Impl>()) { impl_->font.face = "ＭＳ ゴシック"_sj; }
 
 TCanvas::~TCanvas() { impl_->End(); }
 
@@ -129,7 +144,9 @@ void TCanvas::SetFont(const TFontSpec& font) {
     impl_->font.width = std::clamp(font.width, 0, 20000);
 }
 const TFontSpec& TCanvas::Font() const { return impl_->font; }
-void TCanvas::SetFontHeight(int height) { impl_->font.height = std::clamp(std::abs(height), 1, 20000); }
+void TCanvas::SetFontHeight(int height) {
+    impl_->font.height = std::clamp(std::abs(height), 1, 20000);
+}
 void TCanvas::SetFontName(const std::string& face) { impl_->font.face = face; }
 void TCanvas::SetFontColor(std::uint32_t colour) { impl_->fontColor = colour & 0xFFFFFF; }
 std::uint32_t TCanvas::FontColor() const { return impl_->fontColor; }
@@ -155,14 +172,16 @@ void TCanvas::Polygon(const TPoint* points, int count) {
 void TCanvas::Ellipse(int x1, int y1, int x2, int y2) {
     QPainter* p = impl_->Prepared();
     if (!p) return;
-    const int l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
+    const int l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2),
+              b = std::max(y1, y2);
     p->drawEllipse(WindowsBox(l, t, r, b));
 }
 
 void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
     QPainter* p = impl_->Prepared();
     if (!p) return;
-    const int l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2), b = std::max(y1, y2);
+    const int l = std::min(x1, x2), r = std::max(x1, x2), t = std::min(y1, y2),
+              b = std::max(y1, y2);
     const double cx = (l + r) * 0.5, cy = (t + b) * 0.5;
     // Screen y runs down, so the mathematical angle takes -dy.
     const double a1 = std::atan2(-(y3 - cy), x3 - cx) * 180.0 / M_PI;
@@ -171,7 +190,8 @@ void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4
     while (span <= 0.0) span += 360.0;
     if (span > 360.0) span = 360.0;
     p->setBrush(Qt::NoBrush);
-    p->drawArc(WindowsBox(l, t, r, b), static_cast<int>(std::lround(a1 * 16)), static_cast<int>(std::lround(span * 16)));
+    p->drawArc(WindowsBox(l, t, r, b), static_cast<int>(std::lround(a1 * 16)),
+               static_cast<int>(std::lround(span * 16)));
 }
 
 void TCanvas::TextOut(int x, int y, const std::string& text) {
@@ -188,15 +208,18 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
         // wider than its cells is narrowed, a narrower one centred.
         const double half = impl_->font.width > 0 ? impl_->font.width : impl_->font.height * 0.5;
         const double cells = half * static_cast<double>(text.size());
-        if (natural * sx > cells) sx = cells / natural;
-        else shift = (cells - natural * sx) * 0.5;
+        if (natural * sx > cells)
+            sx = cells / natural;
+        else
+            shift = (cells - natural * sx) * 0.5;
     }
     p->save();
     p->setFont(qf);
     p->translate(x, y);
     p->rotate(-impl_->font.escapement / 10.0);
     if (impl_->brushStyle == bsSolid)
-        p->fillRect(QRectF(0, 0, natural * sx + 2 * shift, impl_->font.height), WinColorToQColor(impl_->brushColor));
+        p->fillRect(QRectF(0, 0, natural * sx + 2 * shift, impl_->font.height),
+                    WinColorToQColor(impl_->brushColor));
     p->translate(shift, 0);
     p->scale(sx, 1.0);
     p->setPen(WinColorToQColor(impl_->fontColor));

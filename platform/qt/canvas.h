@@ -30,11 +30,26 @@ struct TRect {
 };
 
 // Pen styles of the class library.
-enum TPenStyle : int { psSolid = 0, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
+enum TPenStyle : int {
+    psSolid = 0,
+    psDash,
+    psDot,
+    psDashDot,
+    psDashDotDot,
+    psClear,
+    psInsideFrame
+};
 // Brush styles: 0 solid, 1 clear, then the hatches; hatches have a
 // transparent background.
 enum TBrushStyle : int {
-    bsSolid = 0, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross
+    bsSolid = 0,
+    bsClear,
+    bsHorizontal,
+    bsVertical,
+    bsFDiagonal,
+    bsBDiagonal,
+    bsCross,
+    bsDiagCross
 };
 
 // A logical font in the Windows manner. height is the character cell
@@ -52,7 +67,7 @@ struct TFontSpec {
 };
 
 class TCanvas {
-public:
+  public:
     TCanvas();
     ~TCanvas();
     TCanvas(const TCanvas&) = delete;
@@ -114,6 +129,6 @@ public:
     struct Impl;
     Impl& impl() { return *impl_; }
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };

@@ -27,30 +27,30 @@ namespace {
 
 // A container that places its aligned children on every resize.
 class AlignHost : public QWidget {
-public:
+  public:
     AlignHost(TWinControl* owner, QWidget* parent) : QWidget(parent), owner_(owner) {}
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
         if (owner_) owner_->Realign();
         if (owner_ && owner_->OnResize) owner_->OnResize();
     }
 
-private:
+  private:
     TWinControl* owner_;
 };
 
 // A panel: its background, the class library's bevels and a centred text.
 class PanelWidget : public AlignHost {
-public:
+  public:
     explicit PanelWidget(TWinControl* owner) : AlignHost(owner, nullptr) {}
     QString caption;
     QColor textColour = Qt::black;
     TBevelCut outer = bvNone, inner = bvNone;
     int bevelWidth = 1;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         if (outer == bvNone && inner == bvNone && caption.isEmpty()) return;
         QPainter p(this);
@@ -80,10 +80,10 @@ protected:
 };
 
 class ClickLabel : public QLabel {
-public:
+  public:
     explicit ClickLabel(TLabel* owner) : owner_(owner) {}
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override {
         QLabel::mousePressEvent(e);
         if (e->button() == Qt::LeftButton && owner_->OnClick) owner_->OnClick();
@@ -93,15 +93,15 @@ protected:
         if (owner_->OnDblClick) owner_->OnDblClick();
     }
 
-private:
+  private:
     TLabel* owner_;
 };
 
 class PaintWidget : public QWidget {
-public:
+  public:
     PaintWidget(TPaintBox* owner, TBitmap* bitmap) : owner_(owner), bitmap_(bitmap) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         bitmap_->Canvas().Flush();
         QPainter p(this);
@@ -111,7 +111,8 @@ protected:
         QWidget::resizeEvent(e);
         // Keep the bitmap at least as large as the surface.
         if (bitmap_->Width() < width() || bitmap_->Height() < height())
-            bitmap_->SetSize(std::max(bitmap_->Width(), width()), std::max(bitmap_->Height(), height()));
+            bitmap_->SetSize(std::max(bitmap_->Width(), width()),
+                             std::max(bitmap_->Height(), height()));
         if (owner_->OnPaint) owner_->OnPaint();
         update();
     }
@@ -119,7 +120,8 @@ protected:
         if (owner_->OnMouseDown) owner_->OnMouseDown(ButtonOf(e->button()), X(e), Y(e));
     }
     void mouseMoveEvent(QMouseEvent* e) override {
-        if (owner_->OnMouseMove) owner_->OnMouseMove(X(e), Y(e), (e->buttons() & Qt::LeftButton) != 0);
+        if (owner_->OnMouseMove)
+            owner_->OnMouseMove(X(e), Y(e), (e->buttons() & Qt::LeftButton) != 0);
     }
     void mouseReleaseEvent(QMouseEvent* e) override {
         if (owner_->OnMouseUp) owner_->OnMouseUp(ButtonOf(e->button()), X(e), Y(e));
@@ -139,7 +141,7 @@ protected:
         e->accept();
     }
 
-private:
+  private:
     static int X(const QMouseEvent* e) { return static_cast<int>(e->position().x()); }
     static int Y(const QMouseEvent* e) { return static_cast<int>(e->position().y()); }
     static TMouseButton ButtonOf(Qt::MouseButton b) {
@@ -150,17 +152,20 @@ private:
 };
 
 class FormWidget : public AlignHost {
-public:
+  public:
     explicit FormWidget(TForm* owner) : AlignHost(owner, nullptr), owner_(owner) {
         setAcceptDrops(true);
     }
     bool closing = false;
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override {
         bool canClose = true;
         if (!closing && owner_->OnCloseQuery) owner_->OnCloseQuery(canClose);
-        if (canClose) e->accept(); else e->ignore();
+        if (canClose)
+            e->accept();
+        else
+            e->ignore();
     }
     void showEvent(QShowEvent* e) override {
         AlignHost::showEvent(e);
@@ -178,7 +183,7 @@ protected:
         if (owner_->OnDropFiles) owner_->OnDropFiles(names);
     }
 
-private:
+  private:
     TForm* owner_;
     bool shown_ = false;
 };
@@ -186,26 +191,26 @@ private:
 // Swallows the keys, clicks and wheel turns meant for a control (and the
 // widgets inside it) that is disabled but keeps the keyboard focus.
 class InputBlocker : public QObject {
-public:
+  public:
     explicit InputBlocker(QWidget* widget) : QObject(widget) {
         widget->installEventFilter(this);
         for (QWidget* child : widget->findChildren<QWidget*>()) child->installEventFilter(this);
     }
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* e) override {
         switch (e->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::InputMethod:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-            return true;
-        default:
-            return false;
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::InputMethod:
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+            case QEvent::Wheel:
+                return true;
+            default:
+                return false;
         }
     }
 };
@@ -306,24 +311,24 @@ void TWinControl::Realign() {
         if (c->Align() == alNone || c->Widget()->isHidden()) continue;
         const int w = c->Width(), h = c->Height();
         switch (c->Align()) {
-        case alTop:
-            c->Widget()->setGeometry(area.left(), area.top(), area.width(), h);
-            area.setTop(area.top() + h);
-            break;
-        case alBottom:
-            c->Widget()->setGeometry(area.left(), area.bottom() + 1 - h, area.width(), h);
-            area.setBottom(area.bottom() - h);
-            break;
-        case alLeft:
-            c->Widget()->setGeometry(area.left(), area.top(), w, area.height());
-            area.setLeft(area.left() + w);
-            break;
-        case alRight:
-            c->Widget()->setGeometry(area.right() + 1 - w, area.top(), w, area.height());
-            area.setRight(area.right() - w);
-            break;
-        default:
-            break;
+            case alTop:
+                c->Widget()->setGeometry(area.left(), area.top(), area.width(), h);
+                area.setTop(area.top() + h);
+                break;
+            case alBottom:
+                c->Widget()->setGeometry(area.left(), area.bottom() + 1 - h, area.width(), h);
+                area.setBottom(area.bottom() - h);
+                break;
+            case alLeft:
+                c->Widget()->setGeometry(area.left(), area.top(), w, area.height());
+                area.setLeft(area.left() + w);
+                break;
+            case alRight:
+                c->Widget()->setGeometry(area.right() + 1 - w, area.top(), w, area.height());
+                area.setRight(area.right() - w);
+                break;
+            default:
+                break;
         }
     }
     for (TControl* c : children_)
@@ -386,7 +391,9 @@ void TLabel::SetFontHeight(int pixels) {
 TButton::TButton(TWinControl* parent, const std::string& caption) {
     auto* w = new QPushButton(SjisToQString(caption));
     w->setFocusPolicy(Qt::NoFocus);
-    QObject::connect(w, &QPushButton::clicked, [this] { if (OnClick) OnClick(); });
+    QObject::connect(w, &QPushButton::clicked, [this] {
+        if (OnClick) OnClick();
+    });
     Attach(w, parent);
 }
 void TButton::SetCaption(const std::string& caption) {
@@ -403,7 +410,9 @@ TCheckBox::TCheckBox(TWinControl* parent, const std::string& caption, bool check
     auto* w = new QCheckBox(SjisToQString(caption));
     w->setChecked(checked);
     w->setFocusPolicy(Qt::NoFocus);
-    QObject::connect(w, &QCheckBox::toggled, [this](bool) { if (OnClick) OnClick(); });
+    QObject::connect(w, &QCheckBox::toggled, [this](bool) {
+        if (OnClick) OnClick();
+    });
     Attach(w, parent);
 }
 bool TCheckBox::Checked() const { return static_cast<QCheckBox*>(Widget())->isChecked(); }
@@ -415,11 +424,15 @@ TRadioButton::TRadioButton(TWinControl* parent, const std::string& caption, bool
     auto* w = new QRadioButton(SjisToQString(caption));
     w->setChecked(checked);
     w->setFocusPolicy(Qt::NoFocus);
-    QObject::connect(w, &QRadioButton::toggled, [this](bool on) { if (on && OnClick) OnClick(); });
+    QObject::connect(w, &QRadioButton::toggled, [this](bool on) {
+        if (on && OnClick) OnClick();
+    });
     Attach(w, parent);
 }
 bool TRadioButton::Checked() const { return static_cast<QRadioButton*>(Widget())->isChecked(); }
-void TRadioButton::SetChecked(bool checked) { static_cast<QRadioButton*>(Widget())->setChecked(checked); }
+void TRadioButton::SetChecked(bool checked) {
+    static_cast<QRadioButton*>(Widget())->setChecked(checked);
+}
 
 // --- page control ---------------------------------------------------------
 
@@ -487,7 +500,9 @@ TForm::~TForm() {
     static_cast<FormWidget*>(Widget())->closing = true;
     while (!controls_.empty()) controls_.pop_back();
 }
-void TForm::SetCaption(const std::string& caption) { Widget()->setWindowTitle(SjisToQString(caption)); }
+void TForm::SetCaption(const std::string& caption) {
+    Widget()->setWindowTitle(SjisToQString(caption));
+}
 std::string TForm::Caption() const { return QStringToSjis(Widget()->windowTitle()); }
 void TForm::SetMinSize(int width, int height) { Widget()->setMinimumSize(width, height); }
 void TForm::CenterOnScreen() {
@@ -501,8 +516,10 @@ void TForm::CenterOn(const TForm& other) {
     frame.moveCenter(other.Widget()->frameGeometry().center());
     if (QScreen* s = other.Widget()->screen()) {
         const QRect area = s->availableGeometry();
-        frame.moveLeft(std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
-        frame.moveTop(std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
+        frame.moveLeft(
+            std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width())));
+        frame.moveTop(
+            std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height())));
     }
     Widget()->move(frame.topLeft());
 }
@@ -525,12 +542,17 @@ struct TTimer::Impl {
 };
 TTimer::TTimer() : impl_(std::make_unique<Impl>()) {
     impl_->timer.setInterval(100);
-    QObject::connect(&impl_->timer, &QTimer::timeout, [this] { if (OnTimer) OnTimer(); });
+    QObject::connect(&impl_->timer, &QTimer::timeout, [this] {
+        if (OnTimer) OnTimer();
+    });
 }
 TTimer::~TTimer() = default;
 void TTimer::SetInterval(int ms) { impl_->timer.setInterval(ms); }
 void TTimer::SetEnabled(bool enabled) {
-    if (enabled) impl_->timer.start(); else impl_->timer.stop();
+    if (enabled)
+        impl_->timer.start();
+    else
+        impl_->timer.stop();
 }
 bool TTimer::Enabled() const { return impl_->timer.isActive(); }
 
@@ -541,7 +563,8 @@ struct TPopupMenu::Impl {
 TPopupMenu::TPopupMenu() : impl_(std::make_unique<Impl>()) {}
 TPopupMenu::~TPopupMenu() = default;
 int TPopupMenu::AddItem(const std::string& caption, std::function<void()> onClick) {
-    QAction* a = caption == "-" ? impl_->menu.addSeparator() : impl_->menu.addAction(SjisToQString(caption));
+    QAction* a =
+        caption == "-" ? impl_->menu.addSeparator() : impl_->menu.addAction(SjisToQString(caption));
     if (onClick) QObject::connect(a, &QAction::triggered, [fn = std::move(onClick)] { fn(); });
     impl_->actions.push_back(a);
     return static_cast<int>(impl_->actions.size()) - 1;

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QObject;
@@ -26,7 +26,7 @@ class TWinControl;
 enum TAlign : int { alNone = 0, alTop, alBottom, alLeft, alRight, alClient };
 
 class TControl {
-public:
+  public:
     virtual ~TControl();
     TControl(const TControl&) = delete;
     TControl& operator=(const TControl&) = delete;
@@ -56,12 +56,12 @@ public:
 
     QWidget* Widget() const { return widget_; }
 
-protected:
+  protected:
     TControl() = default;
     // Takes the widget and places it in the parent (may be null).
     void Attach(QWidget* widget, TWinControl* parent);
 
-private:
+  private:
     friend class TWinControl;
     QWidget* widget_ = nullptr;
     TWinControl* parent_ = nullptr;
@@ -71,7 +71,7 @@ private:
 
 // A control that holds others (it does not own them: see TForm).
 class TWinControl : public TControl {
-public:
+  public:
     // Children that outlive it are left without a parent.
     ~TWinControl() override;
     // Arranges the aligned children (called on every resize).
@@ -80,10 +80,10 @@ public:
     // After every change of size, once the children are arranged.
     std::function<void()> OnResize;
 
-protected:
+  protected:
     TWinControl() = default;
 
-private:
+  private:
     friend class TControl;
     std::vector<TControl*> children_;
 };
@@ -92,7 +92,7 @@ private:
 enum TBevelCut : int { bvNone = 0, bvLowered, bvRaised };
 
 class TPanel : public TWinControl {
-public:
+  public:
     // A caption given here is a group title at the top left.
     explicit TPanel(TWinControl* parent, const std::string& caption = "");
     // The panel's own text, drawn centred inside the bevels (one line).
@@ -103,12 +103,12 @@ public:
     // Outer and inner bevel, each `width` pixels wide, inside the edge.
     void SetBevels(TBevelCut outer, TBevelCut inner, int width);
 
-private:
+  private:
     std::string caption_;
 };
 
 class TLabel : public TControl {
-public:
+  public:
     TLabel(TWinControl* parent, const std::string& caption);
     void SetCaption(const std::string& caption);
     const std::string& Caption() const { return caption_; }
@@ -117,13 +117,13 @@ public:
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
 
-private:
+  private:
     std::string caption_;
 };
 
 // Push button and speed button alike.
 class TButton : public TControl {
-public:
+  public:
     TButton(TWinControl* parent, const std::string& caption);
     void SetCaption(const std::string& caption);
     std::string Caption() const;
@@ -133,7 +133,7 @@ public:
 };
 
 class TCheckBox : public TControl {
-public:
+  public:
     TCheckBox(TWinControl* parent, const std::string& caption, bool checked = false);
     bool Checked() const;
     // Setting a different state fires OnClick, as in the class library.
@@ -144,7 +144,7 @@ public:
 // One of a group of exclusive choices: the radio buttons placed in the
 // same parent form a group, checking one unchecks the others.
 class TRadioButton : public TControl {
-public:
+  public:
     TRadioButton(TWinControl* parent, const std::string& caption, bool checked = false);
     bool Checked() const;
     // Checking fires OnClick (unchecking a button by checking another does
@@ -154,18 +154,18 @@ public:
 };
 
 class TTabSheet : public TWinControl {
-public:
+  public:
     std::function<void()> OnShow;
     int PageIndex() const { return index_; }
 
-private:
+  private:
     friend class TPageControl;
     TTabSheet() = default;
     int index_ = 0;
 };
 
 class TPageControl : public TWinControl {
-public:
+  public:
     explicit TPageControl(TWinControl* parent);
     ~TPageControl() override;
     TTabSheet* AddSheet(const std::string& caption);
@@ -174,7 +174,7 @@ public:
     // Showing a sheet fires its OnShow, whether the user or code switched.
     void SetActivePage(TTabSheet* sheet);
 
-private:
+  private:
     std::vector<std::unique_ptr<TTabSheet>> sheets_;
 };
 
@@ -184,7 +184,7 @@ enum TMouseButton : int { mbLeft = 0, mbRight, mbMiddle };
 // next paint; OnPaint runs when the surface must be redrawn whole (first
 // show, resize).
 class TPaintBox : public TControl {
-public:
+  public:
     explicit TPaintBox(TWinControl* parent);
     ~TPaintBox() override;
     TCanvas& Canvas();
@@ -199,12 +199,12 @@ public:
     std::function<void()> OnDblClick;
     std::function<void(int delta, bool shift)> OnMouseWheel;
 
-private:
+  private:
     std::unique_ptr<TBitmap> bitmap_;
 };
 
 class TForm : public TWinControl {
-public:
+  public:
     TForm();
     // Destroys the form's controls, the last made first, so that children
     // go before the panels that hold them.
@@ -234,12 +234,12 @@ public:
     std::function<void(bool& canClose)> OnCloseQuery;
     std::function<void()> OnShow;
 
-private:
+  private:
     std::vector<std::unique_ptr<TControl>> controls_;
 };
 
 class TTimer {
-public:
+  public:
     TTimer();
     ~TTimer();
     void SetInterval(int ms);
@@ -247,13 +247,13 @@ public:
     bool Enabled() const;
     std::function<void()> OnTimer;
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
 
 class TPopupMenu {
-public:
+  public:
     TPopupMenu();
     ~TPopupMenu();
     // Adds an item; "-" adds a separator. Returns the item's index.
@@ -264,7 +264,7 @@ public:
     // Shows it under a control.
     void PopupUnder(TControl& control);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -36,16 +36,18 @@ KeyStateHook& KeyHook() {
 
 // Keys held down, as seen by the application (for F9 and the like).
 class KeyTracker : public QObject {
-public:
+  public:
     std::set<int> held;
 
-protected:
+  protected:
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
             auto* k = static_cast<QKeyEvent*>(e);
             if (!k->isAutoRepeat()) {
-                if (e->type() == QEvent::KeyPress) held.insert(k->key());
-                else held.erase(k->key());
+                if (e->type() == QEvent::KeyPress)
+                    held.insert(k->key());
+                else
+                    held.erase(k->key());
             }
         }
         return QObject::eventFilter(o, e);
@@ -84,16 +86,26 @@ int MessageDlg(const std::string& text, TMsgDlgType type, int buttons, int defau
     QMessageBox box;
     // Titled by its kind, as the class library's boxes are.
     switch (type) {
-    case mtWarning: box.setWindowTitle(SjisToQString("警告"_sj)); break;
-    case mtError: box.setWindowTitle(SjisToQString("エラー"_sj)); break;
-    case mtInformation: box.setWindowTitle(SjisToQString("情報"_sj)); break;
-    case mtConfirmation: box.setWindowTitle(SjisToQString("確認"_sj)); break;
-    default: break;  // a plain notice: the program's name
+        case mtWarning:
+            box.setWindowTitle(SjisToQString("警告"_sj));
+            break;
+        case mtError:
+            box.setWindowTitle(SjisToQString("エラー"_sj));
+            break;
+        case mtInformation:
+            box.setWindowTitle(SjisToQString("情報"_sj));
+            break;
+        case mtConfirmation:
+            box.setWindowTitle(SjisToQString("確認"_sj));
+            break;
+        default:
+            break;  // a plain notice: the program's name
     }
     box.setText(SjisToQString(text));
-    box.setIcon(type == mtError ? QMessageBox::Critical
-                : type == mtWarning ? QMessageBox::Warning
-                : type == mtConfirmation ? QMessageBox::Question : QMessageBox::Information);
+    box.setIcon(type == mtError          ? QMessageBox::Critical
+                : type == mtWarning      ? QMessageBox::Warning
+                : type == mtConfirmation ? QMessageBox::Question
+                                         : QMessageBox::Information);
     QMessageBox::StandardButtons sb;
     if (buttons & mbYes) sb |= QMessageBox::Yes;
     if (buttons & mbNo) sb |= QMessageBox::No;
@@ -105,28 +117,34 @@ int MessageDlg(const std::string& text, TMsgDlgType type, int buttons, int defau
     if (defaultButton == mbOK) box.setDefaultButton(QMessageBox::Ok);
     if (defaultButton == mbCancel) box.setDefaultButton(QMessageBox::Cancel);
     switch (box.exec()) {
-    case QMessageBox::Yes: return mrYes;
-    case QMessageBox::No: return mrNo;
-    case QMessageBox::Ok: return mrOk;
-    default: return mrCancel;
+        case QMessageBox::Yes:
+            return mrYes;
+        case QMessageBox::No:
+            return mrNo;
+        case QMessageBox::Ok:
+            return mrOk;
+        default:
+            return mrCancel;
     }
 }
 
 void ShowMessage(const std::string& text) { MessageDlg(text, mtCustom, mbOK); }
 
-bool OpenDialogExecute(const std::string& filter, const std::string& initialName, std::string& name) {
+bool OpenDialogExecute(const std::string& filter, const std::string& initialName,
+                       std::string& name) {
     if (FileHook()) return FileHook()(false, initialName, name);
-    const QString chosen = QFileDialog::getOpenFileName(nullptr, QString(), SjisToQString(initialName),
-                                                        FilterToQt(filter));
+    const QString chosen = QFileDialog::getOpenFileName(
+        nullptr, QString(), SjisToQString(initialName), FilterToQt(filter));
     if (chosen.isEmpty()) return false;
     name = QStringToSjis(chosen);
     return true;
 }
 
-bool SaveDialogExecute(const std::string& filter, const std::string& initialName, std::string& name) {
+bool SaveDialogExecute(const std::string& filter, const std::string& initialName,
+                       std::string& name) {
     if (FileHook()) return FileHook()(true, initialName, name);
-    const QString chosen = QFileDialog::getSaveFileName(nullptr, QString(), SjisToQString(initialName),
-                                                        FilterToQt(filter));
+    const QString chosen = QFileDialog::getSaveFileName(
+        nullptr, QString(), SjisToQString(initialName), FilterToQt(filter));
     if (chosen.isEmpty()) return false;
     name = QStringToSjis(chosen);
     return true;
@@ -148,8 +166,10 @@ bool KeyIsHeld(int virtualKey) {
     KeyTracker* t = Tracker();
     if (!t) return false;
     int qtKey = 0;
-    if (virtualKey >= 0x70 && virtualKey <= 0x7B) qtKey = Qt::Key_F1 + (virtualKey - 0x70);
-    else if (virtualKey >= 'A' && virtualKey <= 'Z') qtKey = Qt::Key_A + (virtualKey - 'A');
+    if (virtualKey >= 0x70 && virtualKey <= 0x7B)
+        qtKey = Qt::Key_F1 + (virtualKey - 0x70);
+    else if (virtualKey >= 'A' && virtualKey <= 'Z')
+        qtKey = Qt::Key_A + (virtualKey - 'A');
     return qtKey && t->held.count(qtKey);
 }
 

@@ -39,8 +39,8 @@ bool SaveDialogExecute(const std::string& filter, const std::string& initialName
                        std::string& name);
 // Answers the file dialogs: save is true for the save dialog; return false
 // for a cancel.
-using FileDialogHook = std::function<bool(bool save, const std::string& initialName,
-                                          std::string& name)>;
+using FileDialogHook =
+    std::function<bool(bool save, const std::string& initialName, std::string& name)>;
 void SetFileDialogHook(FileDialogHook hook);
 
 void ClipboardSetText(const std::string& text);

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "platform/qt/bitmap.h"
 #include "platform/qt/picture_file.h"
@@ -54,7 +54,12 @@ struct FileCloser {
 // CMYK JPEGs from Adobe programs store inverted values.
 std::uint32_t CmykToPixel(const JSAMPLE* p, bool inverted) {
     int c = p[0], m = p[1], y = p[2], k = p[3];
-    if (!inverted) { c = 255 - c; m = 255 - m; y = 255 - y; k = 255 - k; }
+    if (!inverted) {
+        c = 255 - c;
+        m = 255 - m;
+        y = 255 - y;
+        k = 255 - k;
+    }
     const unsigned r = static_cast<unsigned>(c * k / 255);
     const unsigned g = static_cast<unsigned>(m * k / 255);
     const unsigned b = static_cast<unsigned>(y * k / 255);

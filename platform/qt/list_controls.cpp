@@ -21,7 +21,7 @@ namespace {
 
 // Rows are drawn by the owner through a canvas laid over the list's painter.
 class OwnerDrawDelegate : public QStyledItemDelegate {
-public:
+  public:
     explicit OwnerDrawDelegate(TListBox* owner) : owner_(owner) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -47,7 +47,7 @@ public:
         return s;
     }
 
-private:
+  private:
     TListBox* owner_;
 };
 
@@ -56,13 +56,13 @@ QScrollBar* BarOf(const TControl* c) { return static_cast<QScrollBar*>(c->Widget
 
 // Forwards one kind of event of a widget to a handler.
 class EventHook : public QObject {
-public:
+  public:
     EventHook(QWidget* target, std::function<void(int)> wheel, std::function<void()> resize)
         : QObject(target), wheel_(std::move(wheel)), resize_(std::move(resize)) {
         target->installEventFilter(this);
     }
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Wheel && wheel_) {
             wheel_(static_cast<QWheelEvent*>(event)->angleDelta().y());
@@ -72,7 +72,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 
-private:
+  private:
     std::function<void(int)> wheel_;
     std::function<void()> resize_;
 };

@@ -18,7 +18,7 @@ class TPrinter;
 // by the owner. Setting ItemIndex from code does not fire OnClick; a
 // person's selection (mouse or keys) does, as in the class library.
 class TListBox : public TControl {
-public:
+  public:
     explicit TListBox(TWinControl* parent);
     ~TListBox() override;
 
@@ -51,7 +51,7 @@ public:
 
     struct Impl;
 
-private:
+  private:
     std::vector<std::string> items_;
     std::vector<double> data_;
     int itemHeight_ = 14;
@@ -61,7 +61,7 @@ private:
 // A scroll bar. Position stays within Min .. Max; a change of position,
 // whether by a person or by code (also when Max cuts it), fires OnChange.
 class TScrollBar : public TControl {
-public:
+  public:
     TScrollBar(TWinControl* parent, bool vertical = true);
     int Position() const;
     void SetPosition(int position);
@@ -85,7 +85,7 @@ void SetPrintDialogHook(PrintDialogHook hook);
 
 // The hourglass cursor while an object of this class lives.
 class TWaitCursor {
-public:
+  public:
     TWaitCursor();
     ~TWaitCursor();
     TWaitCursor(const TWaitCursor&) = delete;

@@ -26,10 +26,10 @@
 namespace {
 
 class EditWidget : public QLineEdit {
-public:
+  public:
     explicit EditWidget(TEdit* owner) : owner_(owner) {}
 
-protected:
+  protected:
     void focusOutEvent(QFocusEvent* e) override {
         QLineEdit::focusOutEvent(e);
         if (owner_->OnExit) owner_->OnExit();
@@ -42,15 +42,15 @@ protected:
         QLineEdit::keyPressEvent(e);
     }
 
-private:
+  private:
     TEdit* owner_;
 };
 
 class ImageWidget : public QWidget {
-public:
+  public:
     ImageWidget(TImage* owner, TBitmap* picture) : owner_(owner), picture_(picture) {}
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         picture_->Canvas().Flush();
         QPainter p(this);
@@ -60,7 +60,7 @@ protected:
         if (e->button() == Qt::LeftButton && owner_->OnClick) owner_->OnClick();
     }
 
-private:
+  private:
     TImage* owner_;
     TBitmap* picture_;
 };
@@ -94,7 +94,9 @@ int TMemo::LineCount() const {
     const auto* w = static_cast<QPlainTextEdit*>(Widget());
     return w->toPlainText().isEmpty() ? 0 : w->blockCount();
 }
-void TMemo::SetReadOnly(bool readOnly) { static_cast<QPlainTextEdit*>(Widget())->setReadOnly(readOnly); }
+void TMemo::SetReadOnly(bool readOnly) {
+    static_cast<QPlainTextEdit*>(Widget())->setReadOnly(readOnly);
+}
 void TMemo::SetColor(std::uint32_t colour) {
     QPalette pal = Widget()->palette();
     pal.setColor(QPalette::Base, WinColorToQColor(colour));
@@ -149,7 +151,9 @@ TEdit::TEdit(TWinControl* parent, const std::string& text) {
     w->setText(SjisToQString(text));
     Attach(w, parent);
 }
-void TEdit::SetText(const std::string& text) { static_cast<QLineEdit*>(Widget())->setText(SjisToQString(text)); }
+void TEdit::SetText(const std::string& text) {
+    static_cast<QLineEdit*>(Widget())->setText(SjisToQString(text));
+}
 std::string TEdit::Text() const { return QStringToSjis(static_cast<QLineEdit*>(Widget())->text()); }
 
 // --- image -----------------------------------------------------------------------

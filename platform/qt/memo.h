@@ -14,7 +14,7 @@ class TBitmap;
 
 // A multi-line text box with a vertical scroll bar.
 class TMemo : public TControl {
-public:
+  public:
     explicit TMemo(TWinControl* parent);
     // Lines separated by "\n" (a CR before it is dropped).
     void SetText(const std::string& text);
@@ -30,7 +30,7 @@ public:
 
 // A framed group of radio buttons in columns; ItemIndex is 0-based, -1 none.
 class TRadioGroup : public TControl {
-public:
+  public:
     TRadioGroup(TWinControl* parent, const std::string& caption,
                 const std::vector<std::string>& items, int columns);
     int ItemIndex() const;
@@ -39,13 +39,13 @@ public:
     int ItemCount() const { return count_; }
     std::function<void()> OnClick;
 
-private:
+  private:
     int count_ = 0;
 };
 
 // A one-line edit box. Tag is free for the program (a format code).
 class TEdit : public TControl {
-public:
+  public:
     TEdit(TWinControl* parent, const std::string& text);
     void SetText(const std::string& text);
     std::string Text() const;
@@ -59,7 +59,7 @@ public:
 // A picture shown at its own size; the picture is drawn on freely and shown
 // on the next paint.
 class TImage : public TControl {
-public:
+  public:
     explicit TImage(TWinControl* parent);
     ~TImage() override;
     TBitmap& Picture() { return *picture_; }
@@ -67,7 +67,7 @@ public:
     void AutoSizeToPicture();
     std::function<void()> OnClick;
 
-private:
+  private:
     std::unique_ptr<TBitmap> picture_;
 };
 

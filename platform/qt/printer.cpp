@@ -68,12 +68,14 @@ int TPrinter::PixelsPerInchY() const { return impl_->printer.logicalDpiY(); }
 
 int TPrinter::PhysicalOffsetX() const {
     const QPrinter& p = impl_->printer;
-    return static_cast<int>(p.pageRect(QPrinter::DevicePixel).left() - p.paperRect(QPrinter::DevicePixel).left());
+    return static_cast<int>(p.pageRect(QPrinter::DevicePixel).left() -
+                            p.paperRect(QPrinter::DevicePixel).left());
 }
 
 int TPrinter::PhysicalOffsetY() const {
     const QPrinter& p = impl_->printer;
-    return static_cast<int>(p.pageRect(QPrinter::DevicePixel).top() - p.paperRect(QPrinter::DevicePixel).top());
+    return static_cast<int>(p.pageRect(QPrinter::DevicePixel).top() -
+                            p.paperRect(QPrinter::DevicePixel).top());
 }
 
 QPrinter& PrinterDevice(TPrinter& printer) { return printer.impl().printer; }

@@ -10,7 +10,7 @@
 #include "platform/qt/canvas.h"
 
 class TPrinter {
-public:
+  public:
     TPrinter();
     ~TPrinter();
     TPrinter(const TPrinter&) = delete;
@@ -45,6 +45,6 @@ public:
     struct Impl;
     Impl& impl() { return *impl_; }
 
-private:
+  private:
     std::unique_ptr<Impl> impl_;
 };

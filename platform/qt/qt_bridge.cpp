@@ -32,8 +32,10 @@ std::string QStringToSjis(const QString& text) { return Utf8ToCp932(text.toUtf8(
 
 QString MapFaceName(const std::string& face) {
     if (face.empty() || face == "ＭＳ ゴシック"_sj) return QStringLiteral("Noto Sans Mono CJK JP");
-    if (face == "ＭＳ 明朝"_sj || face == "ＭＳ Ｐ明朝"_sj) return QStringLiteral("Noto Serif CJK JP");
-    if (face == "ＭＳ Ｐゴシック"_sj || face == "メイリオ"_sj) return QStringLiteral("Noto Sans CJK JP");
+    if (face == "ＭＳ 明朝"_sj || face == "ＭＳ Ｐ明朝"_sj)
+        return QStringLiteral("Noto Serif CJK JP");
+    if (face == "ＭＳ Ｐゴシック"_sj || face == "メイリオ"_sj)
+        return QStringLiteral("Noto Sans CJK JP");
     return SjisToQString(face);
 }
 

@@ -25,7 +25,7 @@ const std::string kEmpty;
 // attribute, so that a numbers-only cell switches a Japanese input method
 // off.
 class CellEditor : public QLineEdit {
-public:
+  public:
     explicit CellEditor(QWidget* parent) : QLineEdit(parent) {}
     using QLineEdit::inputMethodQuery;
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override {
@@ -113,7 +113,8 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
                 grid->OnDrawCell(c, r, canvas, rect);
             } else {
                 p.fillRect(q, (c == 0 || r == 0) ? QColor(0xC0, 0xC0, 0xC0) : QColor(Qt::white));
-                p.drawText(q.adjusted(2, 0, 0, 0), Qt::AlignVCenter, SjisToQString(grid->Cells(c, r)));
+                p.drawText(q.adjusted(2, 0, 0, 0), Qt::AlignVCenter,
+                           SjisToQString(grid->Cells(c, r)));
             }
             p.restore();
             if (r > 0 && c > 0 && r == grid->row_ && c == grid->col_ && hasFocus()) {
@@ -143,7 +144,8 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
     }
     void mouseDoubleClickEvent(QMouseEvent* e) override {
         if (grid->OnMouseDown)
-            grid->OnMouseDown(static_cast<int>(e->position().x()), static_cast<int>(e->position().y()));
+            grid->OnMouseDown(static_cast<int>(e->position().x()),
+                              static_cast<int>(e->position().y()));
         if (grid->OnDblClick) grid->OnDblClick();
     }
 
@@ -193,38 +195,49 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         const bool ctrl = e->modifiers() & Qt::ControlModifier;
         const bool shift = e->modifiers() & Qt::ShiftModifier;
         int vk = 0;
-        if (e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z) vk = 'A' + (e->key() - Qt::Key_A);
-        else if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12) vk = 0x70 + (e->key() - Qt::Key_F1);
+        if (e->key() >= Qt::Key_A && e->key() <= Qt::Key_Z)
+            vk = 'A' + (e->key() - Qt::Key_A);
+        else if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12)
+            vk = 0x70 + (e->key() - Qt::Key_F1);
         if (vk && grid->OnKeyDown && (ctrl || vk >= 0x70)) {
             grid->OnKeyDown(vk, ctrl, shift);
             // F2 still opens the cell's editor after the owner has seen it.
             if (vk != 0x71 || ctrl) return true;
         }
         switch (e->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            EnterPressed();
-            return true;
-        case Qt::Key_Escape:
-            // Cancelled: the cell gets back the text it had.
-            if (inEditor && !editor->isHidden())
-                grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
-            CloseEditor();
-            viewport()->update();
-            return true;
-        case Qt::Key_Up: CloseEditor(); MoveTo(grid->col_, grid->row_ - 1, false); return true;
-        case Qt::Key_Down: CloseEditor(); MoveTo(grid->col_, grid->row_ + 1, false); return true;
-        case Qt::Key_Tab: CloseEditor(); MoveTo(grid->col_ + 1, grid->row_, false); return true;
-        case Qt::Key_Left:
-        case Qt::Key_Right:
-            if (inEditor) return false;
-            MoveTo(grid->col_ + (e->key() == Qt::Key_Left ? -1 : 1), grid->row_, false);
-            return true;
-        case Qt::Key_F2:
-            if (!inEditor) OpenEditor(SjisToQString(grid->Cells(grid->col_, grid->row_)));
-            return true;
-        default:
-            break;
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                EnterPressed();
+                return true;
+            case Qt::Key_Escape:
+                // Cancelled: the cell gets back the text it had.
+                if (inEditor && !editor->isHidden())
+                    grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
+                CloseEditor();
+                viewport()->update();
+                return true;
+            case Qt::Key_Up:
+                CloseEditor();
+                MoveTo(grid->col_, grid->row_ - 1, false);
+                return true;
+            case Qt::Key_Down:
+                CloseEditor();
+                MoveTo(grid->col_, grid->row_ + 1, false);
+                return true;
+            case Qt::Key_Tab:
+                CloseEditor();
+                MoveTo(grid->col_ + 1, grid->row_, false);
+                return true;
+            case Qt::Key_Left:
+            case Qt::Key_Right:
+                if (inEditor) return false;
+                MoveTo(grid->col_ + (e->key() == Qt::Key_Left ? -1 : 1), grid->row_, false);
+                return true;
+            case Qt::Key_F2:
+                if (!inEditor) OpenEditor(SjisToQString(grid->Cells(grid->col_, grid->row_)));
+                return true;
+            default:
+                break;
         }
         const QString text = e->text();
         if (text.isEmpty() || ctrl) return false;
@@ -338,7 +351,8 @@ int TStringGrid::RowHeight(int row) const {
     return row >= 0 && row < rowCount_ ? rowHeights_[static_cast<std::size_t>(row)] : 0;
 }
 void TStringGrid::SetRowHeight(int row, int height) {
-    if (row >= 0 && row < rowCount_) rowHeights_[static_cast<std::size_t>(row)] = std::max(0, height);
+    if (row >= 0 && row < rowCount_)
+        rowHeights_[static_cast<std::size_t>(row)] = std::max(0, height);
     if (impl_) {
         impl_->UpdateScrollBars();
         impl_->viewport()->update();
@@ -377,12 +391,18 @@ bool TStringGrid::MouseToCell(int x, int y, int& col, int& row) const {
     col = row = -1;
     for (int r = 0; r < rowCount_; r = (r == 0 ? impl_->topRow : r + 1)) {
         const int top = impl_->RowTop(r);
-        if (y >= top && y < top + RowHeight(r) + 1) { row = r; break; }
+        if (y >= top && y < top + RowHeight(r) + 1) {
+            row = r;
+            break;
+        }
         if (top > y) break;
     }
     for (int c = 0; c < colCount_; c = (c == 0 ? impl_->leftCol : c + 1)) {
         const int left = impl_->ColLeft(c);
-        if (x >= left && x < left + ColWidth(c) + 1) { col = c; break; }
+        if (x >= left && x < left + ColWidth(c) + 1) {
+            col = c;
+            break;
+        }
         if (left > x) break;
     }
     return col >= 0 && row >= 0;

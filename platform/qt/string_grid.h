@@ -17,7 +17,7 @@
 #include "platform/qt/controls.h"
 
 class TStringGrid : public TControl {
-public:
+  public:
     explicit TStringGrid(TWinControl* parent = nullptr);
     ~TStringGrid() override;
 
@@ -77,7 +77,7 @@ public:
 
     struct Impl;
 
-private:
+  private:
     friend struct Impl;
     void EnsureSize();
     int colCount_ = 5;

@@ -70,14 +70,19 @@ MemberSummary Summarise(const RcCheckData& rc, const RcMemberChecks& m) {
 }
 
 void LabelColumns(TStringGrid& grid) {
-    struct Col { const std::string& caption; const char* key; int back; int editable; };
+    struct Col {
+        const std::string& caption;
+        const char* key;
+        int back;
+        int editable;
+    };
     const Col cols[kCols] = {
-        {"部材,No"_sj, "(**)", 0xC0C0C0, 0},     {"外側,内側"_sj, "(**)", -1, 0},
-        {"純かぶり,(mm)"_sj, "(K1)", -1, 1},     {"鉄筋1,径×本数"_sj, "(D1)", -1, 1},
-        {"鉄筋2,径×本数"_sj, "(D2)", -1, 1},     {"鉄筋量,(mm2)"_sj, "(As)", -1, 0},
-        {"安全性M,≦1.0"_sj, "(Ra1)", -1, 0},     {"部材名称"_sj, "(Name)", 0xD0D0D0, 1},
-        {"補強筋,径×本数"_sj, "(Dw)", -1, 1},    {"ピッチ,(mm)"_sj, "(Pt)", -1, 1},
-        {"鉄筋量,Aw(mm2)"_sj, "(Aw)", -1, 0},    {"必要,鉄筋量"_sj, "(Awa)", -1, 0},
+        {"部材,No"_sj, "(**)", 0xC0C0C0, 0},  {"外側,内側"_sj, "(**)", -1, 0},
+        {"純かぶり,(mm)"_sj, "(K1)", -1, 1},  {"鉄筋1,径×本数"_sj, "(D1)", -1, 1},
+        {"鉄筋2,径×本数"_sj, "(D2)", -1, 1},  {"鉄筋量,(mm2)"_sj, "(As)", -1, 0},
+        {"安全性M,≦1.0"_sj, "(Ra1)", -1, 0},  {"部材名称"_sj, "(Name)", 0xD0D0D0, 1},
+        {"補強筋,径×本数"_sj, "(Dw)", -1, 1}, {"ピッチ,(mm)"_sj, "(Pt)", -1, 1},
+        {"鉄筋量,Aw(mm2)"_sj, "(Aw)", -1, 0}, {"必要,鉄筋量"_sj, "(Awa)", -1, 0},
         {"安全性S,≦1.0"_sj, "(Ra2)", -1, 0},
     };
     for (int c = 0; c < kCols; ++c)
@@ -105,8 +110,8 @@ void WriteMember(TStringGrid& grid, const RcCheckData& rc, int i) {
          FormatStr("%0.1f", RebarArea(static_cast<int>(Round0(s.inner.d1)), s.inner.n1) +
                                 RebarArea(static_cast<int>(Round0(s.inner.d2)), s.inner.n2)),
          ng + FormatStr("%0.3f", sum.innerRatio),
-         "$" + FormatStr("%25s", FormatStr("(%d) %0.3fm", m.sectionNo, m.length).c_str()), "", "", "",
-         "", ""},
+         "$" + FormatStr("%25s", FormatStr("(%d) %0.3fm", m.sectionNo, m.length).c_str()), "", "",
+         "", "", ""},
     };
     for (int c = 0; c < kCols; ++c) {
         SetCellIfChanged(grid, ro, c, texts[0][c]);
@@ -121,8 +126,8 @@ void Fill(TStringGrid& grid, const RcCheckData& rc) {
         grid.SetRowCount(rows);
         grid.SetColCount(kCols);
         for (int r = 0; r < rows; ++r) grid.SetRowHeight(r, 22);
-        FitGridWidthToColumns(
-            grid, 20, "42:┃42:┃56:┃90:┃90:┃68:┃64:┃180:┃90:┃56:┃68:┃70:┃64:"_sj, false);
+        FitGridWidthToColumns(grid, 20, "42:┃42:┃56:┃90:┃90:┃68:┃64:┃180:┃90:┃56:┃68:┃70:┃64:"_sj,
+                              false);
         grid.SetRowHeight(0, 36);
         QuietGrid quiet(grid);
         grid.SetRow(std::clamp(LastMemberGridRow, 1, rows - 1));
@@ -173,8 +178,9 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const std::string& key = ColAttrs[c].key;
     const std::string text = Trim(grid.Cells(c, r));
     const std::string refusal = key == "(Name)" ? RefuseRcName(text)
-                                : (key == "(D1)" || key == "(D2)" || key == "(Dw)") ? RefuseBarText(text)
-                                                                                    : std::string();
+                                : (key == "(D1)" || key == "(D2)" || key == "(Dw)")
+                                    ? RefuseBarText(text)
+                                    : std::string();
     if (!refusal.empty()) {
         ShowMessage(refusal);
         return;
@@ -190,16 +196,22 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const double oldK1 = Round0(s.k1), oldK2 = Round0(s.k2);
     const int oldOuter = HalfBarDepth(s.outer.d1, s.outer.d2);
     const int oldInner = HalfBarDepth(s.inner.d1, s.inner.d2);
-    if (key == "(K1)") (outer ? s.k1 : s.k2) = static_cast<float>(Round0(v));
-    else if (key == "(D1)") SetBars(outer ? s.outer : s.inner, false, text);
-    else if (key == "(D2)") SetBars(outer ? s.outer : s.inner, true, text);
+    if (key == "(K1)")
+        (outer ? s.k1 : s.k2) = static_cast<float>(Round0(v));
+    else if (key == "(D1)")
+        SetBars(outer ? s.outer : s.inner, false, text);
+    else if (key == "(D2)")
+        SetBars(outer ? s.outer : s.inner, true, text);
     else if (outer && key == "(Dw)") {
         float legs = 0.0f;
         s.stirrupD = static_cast<float>(ParseBars(text, legs));
         s.stirrupLegs = legs;
-    } else if (outer && key == "(Pt)") s.stirrupPitch = static_cast<float>(Round0(v));
-    const double dOuter = std::round(s.k1 - oldK1 + HalfBarDepth(s.outer.d1, s.outer.d2) - oldOuter);
-    const double dInner = std::round(s.k2 - oldK2 + HalfBarDepth(s.inner.d1, s.inner.d2) - oldInner);
+    } else if (outer && key == "(Pt)")
+        s.stirrupPitch = static_cast<float>(Round0(v));
+    const double dOuter =
+        std::round(s.k1 - oldK1 + HalfBarDepth(s.outer.d1, s.outer.d2) - oldOuter);
+    const double dInner =
+        std::round(s.k2 - oldK2 + HalfBarDepth(s.inner.d1, s.inner.d2) - oldInner);
     ApplySectionChange(rc, s.no, s, static_cast<float>(dOuter), static_cast<float>(dInner));
 }
 
@@ -207,18 +219,24 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
 
 void FillMemberGrid(TStringGrid& grid, RcCheckData& rc, bool readBack) {
     if (rc.memberChecks == nullptr) return;
-    if (readBack) ReadBack(grid, rc);
-    else Fill(grid, rc);
+    if (readBack)
+        ReadBack(grid, rc);
+    else
+        Fill(grid, rc);
 }
 
 void DrawMemberGridCell(TStringGrid& grid, int col, int row, TCanvas& canvas, const TRect& rect) {
     const GridAttribute& a = ColAttrs[std::clamp(col, 0, kCols)];
     std::string text = Trim(grid.Cells(col, row));
     std::uint32_t back;
-    if (row == 0) back = 0xC0C0FF;
-    else if (col < kFixedCols) back = 0xE0E0E0;
-    else if (a.backColor != -1) back = static_cast<std::uint32_t>(a.backColor);
-    else back = a.editable ? 0xD0E0E0 : 0xB0D0D0;
+    if (row == 0)
+        back = 0xC0C0FF;
+    else if (col < kFixedCols)
+        back = 0xE0E0E0;
+    else if (a.backColor != -1)
+        back = static_cast<std::uint32_t>(a.backColor);
+    else
+        back = a.editable ? 0xD0E0E0 : 0xB0D0D0;
     const int current = grid.Row();
     if (row > 0 && (row - 1) / 2 == (current - 1) / 2 && current > 0) back = 0xA0E0E0;
     std::uint32_t font = static_cast<std::uint32_t>(a.fontColor);
@@ -258,7 +276,10 @@ bool MemberGridSelectCell(TStringGrid& grid) {
     const bool right = clicked >= LastMemberGridCol;
     int found = -1;
     for (int c = clicked; right ? c < kCols : c >= kFixedCols; c += right ? 1 : -1)
-        if (ColAttrs[c].editable) { found = c; break; }
+        if (ColAttrs[c].editable) {
+            found = c;
+            break;
+        }
     if (found < 0) found = LastMemberGridCol;
     const int row = grid.Row();
     {
@@ -282,4 +303,6 @@ bool MemberGridSelectCell(TStringGrid& grid) {
     return grid.Cells(found, 0).find("名"_sj) != std::string::npos;
 }
 
-const GridAttribute& MemberGridColumnAttribute(int col) { return ColAttrs[std::clamp(col, 0, kCols)]; }
+const GridAttribute& MemberGridColumnAttribute(int col) {
+    return ColAttrs[std::clamp(col, 0, kCols)];
+}

@@ -8,7 +8,7 @@
 // widget loses the focus, and a person who just clicked a cell or pressed
 // Enter must be able to type on.
 class QuietGrid {
-public:
+  public:
     explicit QuietGrid(TStringGrid& grid)
         : grid_(grid), enabled_(grid.Enabled()), focused_(grid.Focused()) {
         grid_.SetEnabled(false);
@@ -20,7 +20,7 @@ public:
     QuietGrid(const QuietGrid&) = delete;
     QuietGrid& operator=(const QuietGrid&) = delete;
 
-private:
+  private:
     TStringGrid& grid_;
     bool enabled_;
     bool focused_;

@@ -24,9 +24,9 @@
 #include "rccheck/rebar_table.h"
 #include "rccheck/ui/check_sheet_grid.h"
 #include "rccheck/ui/member_grid.h"
-#include "rccheck/ui/section_window.h"
 #include "rccheck/ui/quiet_grid.h"
 #include "rccheck/ui/rc_window_host.h"
+#include "rccheck/ui/section_window.h"
 #include "report/print_preview.h"
 #include "report/report_cover.h"
 
@@ -58,10 +58,9 @@ std::string RcVersionDate() {
     const std::size_t at = h.find("20");
     if (at == std::string::npos) return "";
     const std::size_t end = h.find_first_of(" \t\r\n", at);
-    return h.substr(at, std::min<std::size_t>(end == std::string::npos ? h.size() - at : end - at, 80));
+    return h.substr(at,
+                    std::min<std::size_t>(end == std::string::npos ? h.size() - at : end - at, 80));
 }
-
-
 
 }  // namespace
 
@@ -84,7 +83,9 @@ void TfmRCanal::MarkModified() {
     if (host_) host_->MarkModified();
 }
 
-std::string TfmRCanal::DataFileName() const { return host_ ? host_->DataFileName() : std::string(); }
+std::string TfmRCanal::DataFileName() const {
+    return host_ ? host_->DataFileName() : std::string();
+}
 
 void TfmRCanal::BuildLayout() {
     SetBounds(0, 0, kDesignWidth, kDesignHeight);
@@ -113,7 +114,10 @@ void TfmRCanal::BuildLayout() {
     TPanel* tools = bar(alRight, 258);
     TPanel* member = bar(alClient, 0);
     int x = 2;
-    const auto place = [&x](TControl* c, int w) { c->SetBounds(x, 2, w, 23); x += w + 4; };
+    const auto place = [&x](TControl* c, int w) {
+        c->SetBounds(x, 2, w, 23);
+        x += w + 4;
+    };
     bClear = MakeControl<TButton>(modes, "消"_sj);
     place(bClear, 26);
     place(MakeControl<TLabel>(modes, "着目点:"_sj), 56);
@@ -168,12 +172,22 @@ void TfmRCanal::BuildLayout() {
     Bt_NG_Check = MakeControl<TButton>(Panel2, "ＮＧチェック（ページ表示）"_sj);
     Bt_NG_Check->SetAlign(alTop);
     Bt_NG_Check->SetHeight(28);
-    const std::string* notes[] = {
-        &"*数値の入力は[Enter]キーで確定します。"_sj, &" Shift+Enterキーで1行一括変更します。"_sj, &""_sj, &"*鉄筋入力は"_sj,
-        &" 13*2.5 入力で D13×2.50 となります。"_sj, &""_sj, &"*外側とは i→j 方向で左側のことです。"_sj, &""_sj,
-        &"*照査する/否行の\"**\"部に1値を入力すれ"_sj, &" ば照査対象とします。"_sj, &""_sj,
-        &"*最大抽出画面での安全性表示 \"0.340/5\""_sj, &"　の \"/5\" は ｹｰｽ.5 の値の意味です。"_sj, &""_sj,
-        &"*単位横に\"*\"印が有る行は断面設定画面"_sj, &" データの変更になります。"_sj};
+    const std::string* notes[] = {&"*数値の入力は[Enter]キーで確定します。"_sj,
+                                  &" Shift+Enterキーで1行一括変更します。"_sj,
+                                  &""_sj,
+                                  &"*鉄筋入力は"_sj,
+                                  &" 13*2.5 入力で D13×2.50 となります。"_sj,
+                                  &""_sj,
+                                  &"*外側とは i→j 方向で左側のことです。"_sj,
+                                  &""_sj,
+                                  &"*照査する/否行の\"**\"部に1値を入力すれ"_sj,
+                                  &" ば照査対象とします。"_sj,
+                                  &""_sj,
+                                  &"*最大抽出画面での安全性表示 \"0.340/5\""_sj,
+                                  &"　の \"/5\" は ｹｰｽ.5 の値の意味です。"_sj,
+                                  &""_sj,
+                                  &"*単位横に\"*\"印が有る行は断面設定画面"_sj,
+                                  &" データの変更になります。"_sj};
     // Lines joined without a trailing break: an empty seventeenth line
     // would make the text taller than the panel at the design size, and
     // the label, which centres its text, would cut the first note.
@@ -203,7 +217,9 @@ void TfmRCanal::BuildLayout() {
     BtnHelp1->OnClick = [this] { DispHelpClick(); };
     MyHistory->OnClick = [this] { MyHistoryClick(); };
     CoKumiList->OnClick = [this] { CoKumiListClick(); };
-    CoKumiList->OnKeyDown = [this](int key, bool ctrl, bool shift) { Sg1KeyDown(key, ctrl, shift); };
+    CoKumiList->OnKeyDown = [this](int key, bool ctrl, bool shift) {
+        Sg1KeyDown(key, ctrl, shift);
+    };
     CoKumiList->OnDrawCell = [this](int col, int row, TCanvas& canvas, const TRect& rect) {
         const bool selected = row >= 1 && row == CoKumiList->Row();
         canvas.SetBrushStyle(bsSolid);
@@ -232,7 +248,8 @@ void TfmRCanal::BuildLayout() {
     // The sheet modes that stretch their rows to the grid's height follow
     // the window's size.
     PnSg1->OnResize = [this] {
-        if (Visible() && !settingMode_ && (mode_ == kModeExtract || mode_ == kModeAllRows)) CkDispAllClick(mode_);
+        if (Visible() && !settingMode_ && (mode_ == kModeExtract || mode_ == kModeAllRows))
+            CkDispAllClick(mode_);
     };
 }
 
@@ -255,7 +272,8 @@ void TfmRCanal::FormShow() {
         BuildRcCheckData(rc, *ResultData, *FrameData);
     }
     if (HaveResults() && rc.memberCount > 0 && KeyIsHeld(kKeyAlt) &&
-        MessageDlg("前回の設定した断面データを破棄します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) == mrYes)
+        MessageDlg("前回の設定した断面データを破棄します。\nよろしいですか？"_sj, mtWarning,
+                   mbYes | mbNo) == mrYes)
         rc.memberCount = 0;
     // Defaults for everything only when there were no RC data: a frame
     // that gained or lost members keeps the sections and the settings of
@@ -362,7 +380,8 @@ void TfmRCanal::RefreshRcView(int readBack) {
     const RcMemberChecks& m = rc.memberChecks[CurrentRcMember];
     BzName->SetCaption(FormatStr("No.%2d    %-40s", m.memberNo, m.name));
     const int si = FindRcSection(rc, m.sectionNo);
-    DmNo->SetCaption(FormatStr("断面.%d　%s"_sj.c_str(), m.sectionNo, si > 0 ? rc.sections[si].name : ""));
+    DmNo->SetCaption(
+        FormatStr("断面.%d　%s"_sj.c_str(), m.sectionNo, si > 0 ? rc.sections[si].name : ""));
     if (host_ && readBack == 0) host_->SelectMemberRow(m.memberNo);
     FillCheckSheet(*Sg1, rc, readBack != 0, CurrentRcMember, std::min(CaseIndex(), RcCases()),
                    mode_ != kModeExtract);
@@ -382,7 +401,8 @@ void TfmRCanal::FillCaseList() {
         CoKumiList->SetCell(1, 0, "照査ケース"_sj);
         CoKumiList->SetCell(1, 1, ". 許容値比で最大応力部の抽出"_sj);
         for (int q = 1; q <= RcCases(); ++q)
-            CoKumiList->SetCell(1, q + 1, FormatStr("%02d. %s", q, Trim(Rc().checkCases[q].name).c_str()));
+            CoKumiList->SetCell(1, q + 1,
+                                FormatStr("%02d. %s", q, Trim(Rc().checkCases[q].name).c_str()));
         for (int r = 0; r < CoKumiList->RowCount(); ++r) CoKumiList->SetRowHeight(r, 22);
     }
     SetCaseIndex(keep);
@@ -425,8 +445,10 @@ void TfmRCanal::MoveToNextColumn() {
 void TfmRCanal::Sg1KeyDown(int key, bool, bool) {
     if (mode_ == kModeBars || (key != kKeyPageUp && key != kKeyPageDown)) return;
     const int count = std::max(1, std::min(ModelMembers(), RcMembers()));
-    if (key == kKeyPageUp) CurrentRcMember = CurrentRcMember <= 1 ? count : CurrentRcMember - 1;
-    else CurrentRcMember = CurrentRcMember >= count ? 1 : CurrentRcMember + 1;
+    if (key == kKeyPageUp)
+        CurrentRcMember = CurrentRcMember <= 1 ? count : CurrentRcMember - 1;
+    else
+        CurrentRcMember = CurrentRcMember >= count ? 1 : CurrentRcMember + 1;
     RefreshRcView(0);
     Paint1Paint();
 }
@@ -434,8 +456,10 @@ void TfmRCanal::Sg1KeyDown(int key, bool, bool) {
 void TfmRCanal::BtnBackClick(bool previous) {
     if (mode_ == kModeBars) return;
     const int count = std::max(1, RcMembers());
-    if (previous) CurrentRcMember = CurrentRcMember <= 1 ? count : CurrentRcMember - 1;
-    else CurrentRcMember = CurrentRcMember >= count ? 1 : CurrentRcMember + 1;
+    if (previous)
+        CurrentRcMember = CurrentRcMember <= 1 ? count : CurrentRcMember - 1;
+    else
+        CurrentRcMember = CurrentRcMember >= count ? 1 : CurrentRcMember + 1;
     RefreshRcView(0);
     Paint1Paint();
 }
@@ -454,8 +478,10 @@ void TfmRCanal::Sg1Click() {
 }
 
 void TfmRCanal::Sg1DrawCell(int col, int row, TCanvas& canvas, const TRect& rect) {
-    if (mode_ == kModeBars) DrawMemberGridCell(*Sg1, col, row, canvas, rect);
-    else DrawCheckSheetCell(*Sg1, col, row, canvas, rect);
+    if (mode_ == kModeBars)
+        DrawMemberGridCell(*Sg1, col, row, canvas, rect);
+    else
+        DrawCheckSheetCell(*Sg1, col, row, canvas, rect);
 }
 
 // 7. The small figure and picking.
@@ -470,8 +496,10 @@ void TfmRCanal::Paint1Paint() {
         x1 = x2 = model.nodes[1].x;
         y1 = y2 = model.nodes[1].y;
         for (int n = 2; n <= nodes; ++n) {
-            x1 = std::min<double>(x1, model.nodes[n].x), x2 = std::max<double>(x2, model.nodes[n].x);
-            y1 = std::min<double>(y1, model.nodes[n].y), y2 = std::max<double>(y2, model.nodes[n].y);
+            x1 = std::min<double>(x1, model.nodes[n].x),
+            x2 = std::max<double>(x2, model.nodes[n].x);
+            y1 = std::min<double>(y1, model.nodes[n].y),
+            y2 = std::max<double>(y2, model.nodes[n].y);
         }
     }
     GraphicsState outside;
@@ -489,7 +517,8 @@ void TfmRCanal::Paint1Paint() {
     DrawMembers(model);
     RcCheckData& rc = Rc();
     const int current = CurrentRcMember >= 1 && CurrentRcMember <= RcMembers()
-                            ? FindMemberIndex(model, rc.memberChecks[CurrentRcMember].memberNo) : 0;
+                            ? FindMemberIndex(model, rc.memberChecks[CurrentRcMember].memberNo)
+                            : 0;
     if (current > 0) {
         G_SetLineColor(0xFF00FF);
         bmp.Canvas().SetPenWidth(3);
@@ -509,8 +538,9 @@ void TfmRCanal::Paint1Paint() {
         const int a = FindNodeIndex(model, model.members[k].nodeI);
         const int b = FindNodeIndex(model, model.members[k].nodeJ);
         if (a <= 0 || b <= 0) continue;
-        MemberMidpoints[i] = TPoint{DevToInt(WorldToDevX((model.nodes[a].x + model.nodes[b].x) / 2.0)),
-                                    DevToInt(WorldToDevY((model.nodes[a].y + model.nodes[b].y) / 2.0))};
+        MemberMidpoints[i] =
+            TPoint{DevToInt(WorldToDevX((model.nodes[a].x + model.nodes[b].x) / 2.0)),
+                   DevToInt(WorldToDevY((model.nodes[a].y + model.nodes[b].y) / 2.0))};
     }
     bmp.Canvas().Flush();
     G_RestoreState(outside);
@@ -559,7 +589,8 @@ void TfmRCanal::Bt_NG_CheckClick(bool byButton) {
                 const RcCaseCheck& c = m.points[k].cases[q];
                 const bool bend = c.ngFc || c.ngFs || c.ngFm;
                 if (!bend && !(c.ngFt || c.ngFv)) continue;
-                const char* fmt = bend ? "曲げNG ｹｰｽNo.%d、部材No.%d"_sj.c_str() : "せん断NG ｹｰｽNo.%d、部材No.%d"_sj.c_str();
+                const char* fmt = bend ? "曲げNG ｹｰｽNo.%d、部材No.%d"_sj.c_str()
+                                       : "せん断NG ｹｰｽNo.%d、部材No.%d"_sj.c_str();
                 SetNgText(FormatStr(fmt, rc.checkCases[q].comboNo, m.memberNo), 0x0000FF);
                 foundCase = q, foundMember = i;
                 break;
@@ -596,7 +627,8 @@ void TfmRCanal::BtnPrintClick() {
     if (FrameData) PrepareMemberLoads(*FrameData);
     ReportChapters.rcCheck = true;
     ReportChapters.results =
-        !results || MessageDlg("フレーム解析データ(断面力) も印刷しますか？"_sj, mtWarning, mbYes | mbNo) != mrNo;
+        !results || MessageDlg("フレーム解析データ(断面力) も印刷しますか？"_sj, mtWarning,
+                               mbYes | mbNo) != mrNo;
     ReportCoverLines.title = "フレーム構造解析計算書"_sj;
     ReportCoverLines.second = "ＲＣ断面照査"_sj;
     ReportCoverLines.third = ChangeFileExt(ExtractFileName(DataFileName()), "");
@@ -605,7 +637,8 @@ void TfmRCanal::BtnPrintClick() {
 
 // 11. Discarding the RC data.
 void TfmRCanal::bClearClick() {
-    if (MessageDlg("断面照査データを破棄して終了します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) != mrYes)
+    if (MessageDlg("断面照査データを破棄して終了します。\nよろしいですか？"_sj, mtWarning,
+                   mbYes | mbNo) != mrYes)
         return;
     Rc().memberCount = 0;
     MarkModified();

@@ -21,7 +21,7 @@ class TStringGrid;
 extern const std::string& RcHistoryText();
 
 class TfmRCanal : public TForm {
-public:
+  public:
     enum DispMode { kModeBars = 0, kModeExtract, kModeAllRows, kModeAllItems };
 
     // host: the window that opens this one (null: none, as in tests of
@@ -100,7 +100,7 @@ public:
     TPanel* PnSg1 = nullptr;
     TStringGrid* Sg1 = nullptr;
 
-private:
+  private:
     void BuildLayout();
     void SetModeButtons(DispMode mode);
     void SetAllRowHeights(int height);

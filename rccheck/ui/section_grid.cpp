@@ -27,8 +27,32 @@ int PreviousRow = 0;
 constexpr int kFixedCols = 3;
 
 enum Row {
-    kNo = 1, kName, kB, kH, kOD1, kOD2, kK1, kID1, kID2, kK2, kStir, kPitch, kEc, kEs, kSeparator,
-    kSca1, kTa1, kTsa1, kSsa1, kSca2, kTa2, kTsa2, kSsa2, kFck, kFyk, kFwk
+    kNo = 1,
+    kName,
+    kB,
+    kH,
+    kOD1,
+    kOD2,
+    kK1,
+    kID1,
+    kID2,
+    kK2,
+    kStir,
+    kPitch,
+    kEc,
+    kEs,
+    kSeparator,
+    kSca1,
+    kTa1,
+    kTsa1,
+    kSsa1,
+    kSca2,
+    kTa2,
+    kTsa2,
+    kSsa2,
+    kFck,
+    kFyk,
+    kFwk
 };
 
 int Count(const RcCheckData& rc) { return CheckedCount(rc.sectionCount, kRcMaxSections); }
@@ -36,7 +60,12 @@ std::string Plain(double v) { return FormatStr("%g", v); }
 std::string Bars(float d, float n) { return FormatBars(static_cast<int>(Round0(d)), n); }
 
 void LabelRows(TStringGrid& grid) {
-    struct Label { const char* a; const char* b; const char* c; int editable; };
+    struct Label {
+        const char* a;
+        const char* b;
+        const char* c;
+        int editable;
+    };
     const std::string tab = "\t";
     static const std::string es = "$ 鉄 筋    "_sj + tab + "    Es";
     const Label labels[kSectionGridRows] = {
@@ -72,12 +101,12 @@ void LabelRows(TStringGrid& grid) {
     };
     for (int r = 1; r < kSectionGridRows; ++r) {
         const std::string key = (r == kOD1)   ? "(外D1)"_sj
-                              : (r == kOD2) ? "(外D2)"_sj
-                              : (r == kK1)  ? std::string("(d1)")
-                              : (r == kID1) ? "(内D1)"_sj
-                              : (r == kID2) ? "(内D2)"_sj
-                              : (r == kK2)  ? std::string("(d2)")
-                                            : std::string("(****)");
+                                : (r == kOD2) ? "(外D2)"_sj
+                                : (r == kK1)  ? std::string("(d1)")
+                                : (r == kID1) ? "(内D1)"_sj
+                                : (r == kID2) ? "(内D2)"_sj
+                                : (r == kK2)  ? std::string("(d2)")
+                                              : std::string("(****)");
         RowAttrs[r] = GridAttribute{};
         SetRowLabel(grid, r, labels[r].a, labels[r].b, labels[r].c, RowAttrs, key, -1, 0, 0,
                     labels[r].editable);
@@ -86,39 +115,67 @@ void LabelRows(TStringGrid& grid) {
 
 std::string CellText(const RcSection& s, int row, int index) {
     switch (row) {
-        case kNo: return FormatStr("%d", s.no);
-        case kName: return s.name;
-        case kB: return Plain(s.b);
-        case kH: return Plain(s.h);
-        case kOD1: return Bars(s.outer.d1, s.outer.n1);
-        case kOD2: return Bars(s.outer.d2, s.outer.n2);
-        case kK1: return Plain(s.k1);
-        case kID1: return Bars(s.inner.d1, s.inner.n1);
-        case kID2: return Bars(s.inner.d2, s.inner.n2);
-        case kK2: return Plain(s.k2);
-        case kStir: return Bars(s.stirrupD, s.stirrupLegs);
-        case kPitch: return Plain(s.stirrupPitch);
-        case kEc: return FormatStr("%.0f", s.ec);
-        case kEs: return FormatStr("%.0f", s.es);
-        case kSeparator: return FormatStr("%d", index);
-        case kSca1: return FormatStr("%.2f", s.sca1);
-        case kTa1: return FormatStr("%.3f", s.ta1);
-        case kTsa1: return FormatStr("%.3f", s.tsa1);
-        case kSsa1: return FormatStr("%.1f", s.ssa1);
-        case kSca2: return FormatStr("%.2f", s.sca2);
-        case kTa2: return FormatStr("%.3f", s.ta2);
-        case kTsa2: return FormatStr("%.3f", s.tsa2);
-        case kSsa2: return FormatStr("%.1f", s.ssa2);
-        case kFck: return FormatStr("%.2f", s.fck);
-        case kFyk: return FormatStr("%.1f", s.fyk);
-        case kFwk: return FormatStr("%.1f", s.fwk);
-        default: return "";
+        case kNo:
+            return FormatStr("%d", s.no);
+        case kName:
+            return s.name;
+        case kB:
+            return Plain(s.b);
+        case kH:
+            return Plain(s.h);
+        case kOD1:
+            return Bars(s.outer.d1, s.outer.n1);
+        case kOD2:
+            return Bars(s.outer.d2, s.outer.n2);
+        case kK1:
+            return Plain(s.k1);
+        case kID1:
+            return Bars(s.inner.d1, s.inner.n1);
+        case kID2:
+            return Bars(s.inner.d2, s.inner.n2);
+        case kK2:
+            return Plain(s.k2);
+        case kStir:
+            return Bars(s.stirrupD, s.stirrupLegs);
+        case kPitch:
+            return Plain(s.stirrupPitch);
+        case kEc:
+            return FormatStr("%.0f", s.ec);
+        case kEs:
+            return FormatStr("%.0f", s.es);
+        case kSeparator:
+            return FormatStr("%d", index);
+        case kSca1:
+            return FormatStr("%.2f", s.sca1);
+        case kTa1:
+            return FormatStr("%.3f", s.ta1);
+        case kTsa1:
+            return FormatStr("%.3f", s.tsa1);
+        case kSsa1:
+            return FormatStr("%.1f", s.ssa1);
+        case kSca2:
+            return FormatStr("%.2f", s.sca2);
+        case kTa2:
+            return FormatStr("%.3f", s.ta2);
+        case kTsa2:
+            return FormatStr("%.3f", s.tsa2);
+        case kSsa2:
+            return FormatStr("%.1f", s.ssa2);
+        case kFck:
+            return FormatStr("%.2f", s.fck);
+        case kFyk:
+            return FormatStr("%.1f", s.fyk);
+        case kFwk:
+            return FormatStr("%.1f", s.fwk);
+        default:
+            return "";
     }
 }
 
 void Fill(TStringGrid& grid, const RcCheckData& rc) {
     const bool first = grid.Cells(0, 0).empty();
-    if (first) FitGridWidthToColumns(grid, 0, "96:・┃150:┃64:┃96:┃96:┃96:┃96:┃96:┃96:┃96:┃"_sj, false);
+    if (first)
+        FitGridWidthToColumns(grid, 0, "96:・┃150:┃64:┃96:┃96:┃96:┃96:┃96:┃96:┃96:┃"_sj, false);
     LabelRows(grid);
     grid.SetRowCount(kSectionGridRows);
     if (first) {
@@ -133,7 +190,8 @@ void Fill(TStringGrid& grid, const RcCheckData& rc) {
         const int col = kFixedCols + c - 1;
         grid.SetColWidth(col, firstWidth);
         SetCellIfChanged(grid, 0, col, FormatStr("%d", c));
-        for (int r = 1; r < kSectionGridRows; ++r) SetCellIfChanged(grid, r, col, CellText(rc.sections[c], r, c));
+        for (int r = 1; r < kSectionGridRows; ++r)
+            SetCellIfChanged(grid, r, col, CellText(rc.sections[c], r, c));
     }
     const int last = kFixedCols + count;
     grid.SetColWidth(last, 32);
@@ -170,31 +228,80 @@ void SetNumber(TStringGrid& grid, RcCheckData& rc, int k, double v) {
 void WriteRow(RcSection& s, int row, const std::string& text, double v) {
     const auto f = [](double x) { return static_cast<float>(x); };
     switch (row) {
-        case kName: SetRcText(s.name, kRcNameSize, FitTextLength(text, 40)); break;
-        case kB: s.b = f(Round0(v)); break;
-        case kH: s.h = f(Round0(v)); break;
-        case kOD1: SetBars(s.outer.d1, s.outer.n1, text); break;
-        case kOD2: SetBars(s.outer.d2, s.outer.n2, text); break;
-        case kK1: s.k1 = f(Round0(v)); break;
-        case kID1: SetBars(s.inner.d1, s.inner.n1, text); break;
-        case kID2: SetBars(s.inner.d2, s.inner.n2, text); break;
-        case kK2: s.k2 = f(Round0(v)); break;
-        case kStir: SetBars(s.stirrupD, s.stirrupLegs, text); break;
-        case kPitch: s.stirrupPitch = f(Round0(v)); break;
-        case kEc: s.ec = f(Round0(v)); break;
-        case kEs: s.es = f(Round0(v)); break;
-        case kSca1: s.sca1 = f(Round2(v)); break;
-        case kTa1: s.ta1 = f(Round3(v)); break;
-        case kTsa1: s.tsa1 = f(Round3(v)); break;
-        case kSsa1: s.ssa1 = f(Round1(v)); break;
-        case kSca2: s.sca2 = f(Round2(v)); break;
-        case kTa2: s.ta2 = f(Round3(v)); break;
-        case kTsa2: s.tsa2 = f(Round3(v)); break;
-        case kSsa2: s.ssa2 = f(Round1(v)); break;
-        case kFck: s.fck = f(Round2(v)); break;
-        case kFyk: s.fyk = f(Round1(v)); break;
-        case kFwk: s.fwk = f(Round1(v)); break;
-        default: break;
+        case kName:
+            SetRcText(s.name, kRcNameSize, FitTextLength(text, 40));
+            break;
+        case kB:
+            s.b = f(Round0(v));
+            break;
+        case kH:
+            s.h = f(Round0(v));
+            break;
+        case kOD1:
+            SetBars(s.outer.d1, s.outer.n1, text);
+            break;
+        case kOD2:
+            SetBars(s.outer.d2, s.outer.n2, text);
+            break;
+        case kK1:
+            s.k1 = f(Round0(v));
+            break;
+        case kID1:
+            SetBars(s.inner.d1, s.inner.n1, text);
+            break;
+        case kID2:
+            SetBars(s.inner.d2, s.inner.n2, text);
+            break;
+        case kK2:
+            s.k2 = f(Round0(v));
+            break;
+        case kStir:
+            SetBars(s.stirrupD, s.stirrupLegs, text);
+            break;
+        case kPitch:
+            s.stirrupPitch = f(Round0(v));
+            break;
+        case kEc:
+            s.ec = f(Round0(v));
+            break;
+        case kEs:
+            s.es = f(Round0(v));
+            break;
+        case kSca1:
+            s.sca1 = f(Round2(v));
+            break;
+        case kTa1:
+            s.ta1 = f(Round3(v));
+            break;
+        case kTsa1:
+            s.tsa1 = f(Round3(v));
+            break;
+        case kSsa1:
+            s.ssa1 = f(Round1(v));
+            break;
+        case kSca2:
+            s.sca2 = f(Round2(v));
+            break;
+        case kTa2:
+            s.ta2 = f(Round3(v));
+            break;
+        case kTsa2:
+            s.tsa2 = f(Round3(v));
+            break;
+        case kSsa2:
+            s.ssa2 = f(Round1(v));
+            break;
+        case kFck:
+            s.fck = f(Round2(v));
+            break;
+        case kFyk:
+            s.fyk = f(Round1(v));
+            break;
+        case kFwk:
+            s.fwk = f(Round1(v));
+            break;
+        default:
+            break;
     }
 }
 
@@ -226,16 +333,21 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
 }  // namespace
 
 void FillSectionGrid(TStringGrid& grid, RcCheckData& rc, int mode) {
-    if (mode == 0) Fill(grid, rc);
-    else ReadBack(grid, rc);
+    if (mode == 0)
+        Fill(grid, rc);
+    else
+        ReadBack(grid, rc);
 }
 
 void DrawSectionGridCell(TStringGrid& grid, int col, int row, TCanvas& canvas, const TRect& rect) {
     const GridAttribute& a = RowAttrs[std::clamp(row, 0, kSectionGridRows)];
     std::uint32_t back;
-    if (row == 0 || row == kSeparator) back = 0xC0C0C0;
-    else if (col < kFixedCols) back = 0xD0D0D0;
-    else back = a.backColor != -1 ? static_cast<std::uint32_t>(a.backColor) : 0xD0E0E0;
+    if (row == 0 || row == kSeparator)
+        back = 0xC0C0C0;
+    else if (col < kFixedCols)
+        back = 0xD0D0D0;
+    else
+        back = a.backColor != -1 ? static_cast<std::uint32_t>(a.backColor) : 0xD0E0E0;
     canvas.SetBrushStyle(bsSolid);
     canvas.SetBrushColor(back);
     canvas.FillRect(rect);
@@ -257,9 +369,17 @@ void MoveToEditableRow(TStringGrid& grid) {
     const int rows = std::min(grid.RowCount(), kSectionGridRows);
     int found = PreviousRow;
     if (y < PreviousRow) {
-        for (int r = y; r >= 1; --r) if (RowAttrs[r].editable) { found = r; break; }
+        for (int r = y; r >= 1; --r)
+            if (RowAttrs[r].editable) {
+                found = r;
+                break;
+            }
     } else {
-        for (int r = y; r < rows; ++r) if (RowAttrs[r].editable) { found = r; break; }
+        for (int r = y; r < rows; ++r)
+            if (RowAttrs[r].editable) {
+                found = r;
+                break;
+            }
     }
     if (found != y && found >= 1) {
         QuietGrid quiet(grid);

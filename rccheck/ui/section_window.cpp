@@ -16,9 +16,9 @@
 #include "rccheck/rc_prepare.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
+#include "rccheck/ui/quiet_grid.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_grid.h"
-#include "rccheck/ui/quiet_grid.h"
 
 TfmSection* fmSection = nullptr;
 
@@ -29,7 +29,6 @@ constexpr double kEndTolerance = 0.0001;  // m, a point this close to an end is 
 
 RcCheckData& Rc() { return *AllocateRcCheckData(); }
 int Cases() { return CheckedCount(Rc().checkCaseCount, kRcMaxCheckCases); }
-
 
 }  // namespace
 
@@ -55,8 +54,10 @@ void TfmSection::BuildLayout() {
     const auto panel = [this](TWinControl* parent, TAlign align, int size) {
         TPanel* p = MakeControl<TPanel>(parent);
         p->SetAlign(align);
-        if (align == alTop || align == alBottom) p->SetHeight(size);
-        else if (align != alClient) p->SetWidth(size);
+        if (align == alTop || align == alBottom)
+            p->SetHeight(size);
+        else if (align != alClient)
+            p->SetWidth(size);
         return p;
     };
     TPanel* head = panel(this, alTop, 26);
@@ -89,8 +90,8 @@ void TfmSection::BuildLayout() {
     CkApplyHanchi->SetBounds(8, 102, 300, 22);
     CkApplyH2 = MakeControl<TCheckBox>(GroupBox1, "名称\"h/2\"点は曲げを照査しない。"_sj);
     CkApplyH2->SetBounds(8, 126, 300, 22);
-    Memo3 = MakeControl<TLabel>(GroupBox1,
-                         "左表の照査ﾀｲﾌﾟ(1～3)の値を上表の照査ﾀｲﾌﾟ\n設定に従って摘要します。"_sj);
+    Memo3 = MakeControl<TLabel>(
+        GroupBox1, "左表の照査ﾀｲﾌﾟ(1～3)の値を上表の照査ﾀｲﾌﾟ\n設定に従って摘要します。"_sj);
     Memo3->SetBounds(8, 152, 300, 40);
     SpeedButton2 = MakeControl<TButton>(sideBottom, "閉じる"_sj);
     SpeedButton2->SetBounds(8, 220, 100, 28);
@@ -216,7 +217,8 @@ void TfmSection::Sg1KeyPress(char& key) {
         RecheckAllAndRefresh();
     }
     // The number row may already have moved the cursor on.
-    const int next = std::max(row, Sg1->Row()) + 1 >= Sg1->RowCount() ? 1 : std::max(row, Sg1->Row()) + 1;
+    const int next =
+        std::max(row, Sg1->Row()) + 1 >= Sg1->RowCount() ? 1 : std::max(row, Sg1->Row()) + 1;
     {
         QuietGrid quiet(*Sg1);
         Sg1->SetRow(next);
@@ -226,8 +228,9 @@ void TfmSection::Sg1KeyPress(char& key) {
 
 // 4. Default sections and merging.
 void TfmSection::BtnSectionSetClick() {
-    if (MessageDlg("フレーム計算の断面積を部材高さとして取込みます.\nよろしいですか？"_sj, mtWarning,
-                   mbOK | mbCancel) != mrOk || FrameData == nullptr)
+    if (MessageDlg("フレーム計算の断面積を部材高さとして取込みます.\nよろしいですか？"_sj,
+                   mtWarning, mbOK | mbCancel) != mrOk ||
+        FrameData == nullptr)
         return;
     if (fmRCanal) fmRCanal->MarkModified();
     InitRcSections(Rc(), *FrameData);
@@ -236,7 +239,8 @@ void TfmSection::BtnSectionSetClick() {
 }
 
 void TfmSection::ConsSectionClick() {
-    if (MessageDlg("名称,幅,高さが同じ断面を統合します。\nよろしいですか？"_sj, mtWarning, mbYes | mbNo) != mrYes)
+    if (MessageDlg("名称,幅,高さが同じ断面を統合します。\nよろしいですか？"_sj, mtWarning,
+                   mbYes | mbNo) != mrYes)
         return;
     if (fmRCanal) fmRCanal->MarkModified();
     MergeEqualRcSections(Rc());
@@ -246,8 +250,8 @@ void TfmSection::ConsSectionClick() {
 
 // 6. Applying the check types and the switch-off options.
 void TfmSection::ApplyShoTypeClick() {
-    if (MessageDlg("左表の「照査ﾀｲﾌﾟ(1～3)」を各照査ケースに摘要します。\nよろしいですか？"_sj, mtWarning,
-                   mbOK | mbCancel) != mrOk)
+    if (MessageDlg("左表の「照査ﾀｲﾌﾟ(1～3)」を各照査ケースに摘要します。\nよろしいですか？"_sj,
+                   mtWarning, mbOK | mbCancel) != mrOk)
         return;
     if (fmRCanal) fmRCanal->MarkModified();
     ApplyCheckTypes(Rc());

@@ -13,7 +13,7 @@
 class TStringGrid;
 
 class TfmSection : public TForm {
-public:
+  public:
     TfmSection();
 
     void FormShow();
@@ -49,7 +49,7 @@ public:
     TLabel* Memo3 = nullptr;
     TButton* SpeedButton2 = nullptr;
 
-private:
+  private:
     void BuildLayout();
     void ApplyOptionsToPoints();
 };

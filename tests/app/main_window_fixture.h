@@ -40,7 +40,7 @@ namespace fs = std::filesystem;
 inline std::string U(const std::string& cp932) { return Cp932ToUtf8(cp932); }
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = fs::path(CaseOutputDir());
         fs::remove_all(dir);
@@ -98,9 +98,11 @@ protected:
     static void DoubleClick(QWidget* widget, QPoint at) {
         Click(widget, at);
         const QPointF p(at), global(widget->mapToGlobal(at));
-        QMouseEvent second(QEvent::MouseButtonDblClick, p, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent second(QEvent::MouseButtonDblClick, p, global, Qt::LeftButton, Qt::LeftButton,
+                           Qt::NoModifier);
         QApplication::sendEvent(widget, &second);
-        QMouseEvent release(QEvent::MouseButtonRelease, p, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, p, global, Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
         QApplication::sendEvent(widget, &release);
     }
     // A click on a cell of a grid (on a tab that is showing).
@@ -111,7 +113,9 @@ protected:
         // A row out of sight is brought into it with the mouse wheel.
         for (int turns = 0; turns < 200; ++turns) {
             const TRect now = g.CellRect(col, row);
-            const int step = now.bottom > client->height() ? -120 : now.top < g.RowHeight(0) ? 120 : 0;
+            const int step = now.bottom > client->height() ? -120
+                             : now.top < g.RowHeight(0)    ? 120
+                                                           : 0;
             if (step == 0) break;
             const QPointF at(client->width() / 2.0, client->height() / 2.0);
             QWheelEvent wheel(at, client->mapToGlobal(at), QPoint(), QPoint(0, step), Qt::NoButton,
@@ -174,7 +178,8 @@ protected:
     void DropFiles(const std::vector<std::string>& paths) {
         QMimeData mime;
         QList<QUrl> urls;
-        for (const std::string& p : paths) urls.push_back(QUrl::fromLocalFile(QString::fromStdString(p)));
+        for (const std::string& p : paths)
+            urls.push_back(QUrl::fromLocalFile(QString::fromStdString(p)));
         mime.setUrls(urls);
         QDropEvent drop(QPointF(400, 300), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         // Straight to the window: the application passes drop events only
@@ -182,24 +187,32 @@ protected:
         static_cast<QObject*>(window->Widget())->event(&drop);
     }
     // A key pressed and released on the widget that has the keyboard focus.
-    static void PressKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    static void PressKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+                         const QString& text = {}) {
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr) << "no widget has the keyboard focus";
         QKeyEvent press(QEvent::KeyPress, key, mods, text);
         QApplication::sendEvent(target, &press);
         QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : target, &release);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : target,
+                                &release);
     }
     // Characters typed one by one (UTF-8), each to the focused widget.
     static void TypeText(const std::string& utf8) {
         for (const QChar c : QString::fromUtf8(utf8)) {
             int key = 0;
-            if (c.isDigit()) key = Qt::Key_0 + c.digitValue();
-            else if (c >= QChar('a') && c <= QChar('z')) key = Qt::Key_A + (c.unicode() - 'a');
-            else if (c >= QChar('A') && c <= QChar('Z')) key = Qt::Key_A + (c.unicode() - 'A');
-            else if (c == QChar('.')) key = Qt::Key_Period;
-            else if (c == QChar('-')) key = Qt::Key_Minus;
-            else if (c == QChar(' ')) key = Qt::Key_Space;
+            if (c.isDigit())
+                key = Qt::Key_0 + c.digitValue();
+            else if (c >= QChar('a') && c <= QChar('z'))
+                key = Qt::Key_A + (c.unicode() - 'a');
+            else if (c >= QChar('A') && c <= QChar('Z'))
+                key = Qt::Key_A + (c.unicode() - 'A');
+            else if (c == QChar('.'))
+                key = Qt::Key_Period;
+            else if (c == QChar('-'))
+                key = Qt::Key_Minus;
+            else if (c == QChar(' '))
+                key = Qt::Key_Space;
             PressKey(key, Qt::NoModifier, QString(c));
         }
     }

@@ -161,7 +161,8 @@ TEST(BatchRun, EveryExampleIsAnalysedWithoutADisplay) {
     for (const fs::path& folder : {fs::path(EXAMPLES_DIR), fs::path(TEST_DATA_DIR) / "model"}) {
         if (!fs::is_directory(folder)) continue;
         for (const auto& e : fs::directory_iterator(folder))
-            if (e.path().extension() == ".$O1" && folder == fs::path(EXAMPLES_DIR)) inputs.push_back(e.path());
+            if (e.path().extension() == ".$O1" && folder == fs::path(EXAMPLES_DIR))
+                inputs.push_back(e.path());
     }
     if (inputs.empty()) GTEST_SKIP() << "no examples/*.$O1 yet";
     for (const fs::path& src : inputs) {
@@ -212,7 +213,8 @@ TEST(BatchRun, SdkOptionIgnoresRigidZonesInTheCopyOnly) {
     const fs::path off = WriteModel(*Portal(0.3f, 0), dir, "off.$O1");
     ASSERT_EQ(RunVextor({"/BATCH", off.string()}, dir).code, 0);
     EXPECT_NE(ReadBytes(dir / "off.F31"), withZones);
-    EXPECT_EQ(ReadBytes(dir / "off.F11"), ReadBytes(dir / "z.F11"));  // reactions: zones ignored both times
+    EXPECT_EQ(ReadBytes(dir / "off.F11"),
+              ReadBytes(dir / "z.F11"));  // reactions: zones ignored both times
 }
 
 TEST(BatchRun, BadInputGivesItsExitCodeAndMessage) {
@@ -232,7 +234,11 @@ TEST(BatchRun, BadInputGivesItsExitCodeAndMessage) {
     const Case cases[] = {
         {"missing file", "", {}, 1, Cp932ToUtf8("計算条件ファイル "_sj)},
         {"no file argument", "", {"/BATCH"}, 1, Cp932ToUtf8("計算条件ファイル  が有りません！"_sj)},
-        {"validation problems", bad.str(), {}, 2, Cp932ToUtf8("部材：No.2、ｊ端格点 No.9 の定義がありません."_sj)},
+        {"validation problems",
+         bad.str(),
+         {},
+         2,
+         Cp932ToUtf8("部材：No.2、ｊ端格点 No.9 の定義がありません."_sj)},
         {"count beyond a table", overCapacity, {}, 2, ""},
         {"binary garbage", std::string("\x00\xff\x81\x40garbage\x1a\r\n\x9f", 16), {}, 2, ""},
     };
@@ -374,13 +380,15 @@ TEST(BatchRun, AFifoInPlaceOfAResultFileEndsTheRunWithCode3) {
     const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
     EXPECT_EQ(r.code, 3) << r.err;
     for (const char* ext : {".F31", ".F12"}) {
-        EXPECT_NE(r.err.find((dir / "p").string() + ext + Cp932ToUtf8(" （通常のファイルではありません）"_sj)),
+        EXPECT_NE(r.err.find((dir / "p").string() + ext +
+                             Cp932ToUtf8(" （通常のファイルではありません）"_sj)),
                   std::string::npos)
             << r.err;
         EXPECT_EQ(r.out.find((dir / "p").string() + ext), std::string::npos);
     }
     EXPECT_TRUE(fs::is_fifo(dir / "p.F31"));
-    for (const char* ext : {".F11", ".F21", ".F22", ".F32"}) EXPECT_TRUE(fs::is_regular_file(dir / ("p" + std::string(ext))));
+    for (const char* ext : {".F11", ".F21", ".F22", ".F32"})
+        EXPECT_TRUE(fs::is_regular_file(dir / ("p" + std::string(ext))));
 }
 
 TEST(BatchRun, ADataFileThatIsNotARegularFileEndsTheRunWithCode3) {
@@ -390,7 +398,8 @@ TEST(BatchRun, ADataFileThatIsNotARegularFileEndsTheRunWithCode3) {
     for (const char* name : {"pipe.$O1", "folder.$O1"}) {
         const RunResult r = RunVextor({"/BATCH", (dir / name).string()}, dir);
         EXPECT_EQ(r.code, 3) << name << r.err;
-        EXPECT_NE(r.err.find(Cp932ToUtf8("通常のファイルではありません"_sj)), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(Cp932ToUtf8("通常のファイルではありません"_sj)), std::string::npos)
+            << r.err;
     }
     EXPECT_TRUE(fs::is_fifo(dir / "pipe.$O1"));
 }
@@ -427,6 +436,7 @@ TEST(BatchRun, AFullDiskKeepsTheOlderResultFilesWhole) {
     }
     EXPECT_GE(kept, 2);
     int entries = 0;  // no temporaries left behind
-    for (const auto& e : fs::directory_iterator(dir)) entries += e.path().filename().string()[0] == '.';
+    for (const auto& e : fs::directory_iterator(dir))
+        entries += e.path().filename().string()[0] == '.';
     EXPECT_EQ(entries, 0);
 }

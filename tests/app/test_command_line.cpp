@@ -23,22 +23,67 @@ struct Case {
 
 TEST(CommandLine, Cases) {
     const Case cases[] = {
-        {"name split over two arguments", {"/home/u/My", "Data/a.$O1"}, {"/home/u/My Data/a.$O1"}, false, false, 999,
+        {"name split over two arguments",
+         {"/home/u/My", "Data/a.$O1"},
+         {"/home/u/My Data/a.$O1"},
+         false,
+         false,
+         999,
          "/home/u/My Data/a.$O1"},
-        {"an option resets the name", {"x", "/SDK", "a.$O1"}, {"a.$O1", "x a.$O1"}, false, true, 999, "a.$O1"},
-        {"batch switch and absolute path", {"/BATCH", "/tmp/w/s.$O1"}, {"/tmp/w/s.$O1"}, true, false, 999,
+        {"an option resets the name",
+         {"x", "/SDK", "a.$O1"},
+         {"a.$O1", "x a.$O1"},
+         false,
+         true,
+         999,
+         "a.$O1"},
+        {"batch switch and absolute path",
+         {"/BATCH", "/tmp/w/s.$O1"},
+         {"/tmp/w/s.$O1"},
+         true,
+         false,
+         999,
          "/tmp/w/s.$O1"},
-        {"switches in lower case", {"/batch", "/sdk", "/fpack=12", "a"}, {"a"}, true, true, 12, "a"},
+        {"switches in lower case",
+         {"/batch", "/sdk", "/fpack=12", "a"},
+         {"a"},
+         true,
+         true,
+         12,
+         "a"},
         {"a letter behind /SDK is another option", {"/SDKX", "a"}, {"a"}, false, false, 999, "a"},
         {"pack value that is no number", {"/FPACK=abc"}, {}, false, false, 0, ""},
         {"pack value rounds like every integer field", {"/FPACK=2.95"}, {}, false, false, 3, ""},
-        {"pack value reads at most nine characters", {"/FPACK=1234567891"}, {}, false, false, 123456789, ""},
+        {"pack value reads at most nine characters",
+         {"/FPACK=1234567891"},
+         {},
+         false,
+         false,
+         123456789,
+         ""},
         {"batch without a file", {"/BATCH"}, {}, true, false, 999, ""},
-        {"nothing after the first existing file is read", {"a.$O1", "/SDK", "/BATCH"}, {"a.$O1"}, false, false, 999,
+        {"nothing after the first existing file is read",
+         {"a.$O1", "/SDK", "/BATCH"},
+         {"a.$O1"},
+         false,
+         false,
+         999,
          "a.$O1"},
         {"no file exists", {"a", "b"}, {}, false, false, 999, ""},
-        {"options between name pieces", {"My", "/FPACK=5", "Data"}, {"My Data", "Data"}, false, false, 5, "Data"},
-        {"a relative path with a folder", {"dir/x.$O1"}, {"dir/x.$O1"}, false, false, 999, "dir/x.$O1"},
+        {"options between name pieces",
+         {"My", "/FPACK=5", "Data"},
+         {"My Data", "Data"},
+         false,
+         false,
+         5,
+         "Data"},
+        {"a relative path with a folder",
+         {"dir/x.$O1"},
+         {"dir/x.$O1"},
+         false,
+         false,
+         999,
+         "dir/x.$O1"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> tried;
@@ -55,10 +100,11 @@ TEST(CommandLine, Cases) {
 
 TEST(CommandLine, PiecesAreJoinedWithSingleBlanks) {
     std::vector<std::string> tried;
-    const CommandLineOptions o = ParseCommandLine({"C:\\My", "Big", "Data\\a.$O1"}, [&](const std::string& name) {
-        tried.push_back(name);
-        return false;
-    });
+    const CommandLineOptions o =
+        ParseCommandLine({"C:\\My", "Big", "Data\\a.$O1"}, [&](const std::string& name) {
+            tried.push_back(name);
+            return false;
+        });
     const std::vector<std::string> want = {"C:\\My", "C:\\My Big", "C:\\My Big Data\\a.$O1"};
     EXPECT_EQ(tried, want);
     EXPECT_EQ(o.fileName, "");

@@ -117,8 +117,10 @@ TEST_F(MainWindowTest, AFrameTypedIntoEmptyGridsIsCalculatedSavedAndOpenedAsType
     const int ends[2][7] = {{1, 1, 2, 1, 1, 0, 0}, {2, 2, 3, 1, 1, 0, 1}};
     for (int k = 1; k <= 2; ++k) {
         const FrameMember& mb = m->members[k];
-        const int got[7] = {mb.no, mb.nodeI, mb.nodeJ, mb.sectionNo, mb.materialNo, mb.endI, mb.endJ};
-        for (int c = 0; c < 7; ++c) EXPECT_EQ(got[c], ends[k - 1][c]) << "member " << k << " field " << c;
+        const int got[7] = {mb.no,         mb.nodeI, mb.nodeJ, mb.sectionNo,
+                            mb.materialNo, mb.endI,  mb.endJ};
+        for (int c = 0; c < 7; ++c)
+            EXPECT_EQ(got[c], ends[k - 1][c]) << "member " << k << " field " << c;
         EXPECT_EQ(mb.rigidI, 0.0f);
         EXPECT_EQ(mb.rigidJ, 0.0f);
     }
@@ -168,12 +170,13 @@ TEST_F(MainWindowTest, EnterKeepsTheFocusInTheGridAndMovesAlongTheRow) {
 
 struct ReplaceCase {
     int answer;
-    bool loadsB;     // the other file replaces the model
-    bool savesA;     // the edit reached file A
+    bool loadsB;  // the other file replaces the model
+    bool savesA;  // the edit reached file A
 };
 
 TEST_F(MainWindowTest, OpeningAnotherFileAsksAboutUnsavedEdits) {
-    const ReplaceCase cases[] = {{mrNo, true, false}, {mrCancel, false, false}, {mrYes, true, true}};
+    const ReplaceCase cases[] = {
+        {mrNo, true, false}, {mrCancel, false, false}, {mrYes, true, true}};
     for (const ReplaceCase& c : cases) {
         SCOPED_TRACE(c.answer);
         const std::string a = CopyExample("portal.$O1", "a.$O1");
@@ -197,8 +200,10 @@ TEST_F(MainWindowTest, OpeningAnotherFileAsksAboutUnsavedEdits) {
             EXPECT_EQ(FrameDataFileText(*FrameData), edited);
             EXPECT_TRUE(ModifiedFlag);
         }
-        if (c.savesA) EXPECT_FLOAT_EQ(ReadBack(a)->nodes[2].x, 0.25f);
-        else EXPECT_EQ(ReadBytes(a), bytesA);
+        if (c.savesA)
+            EXPECT_FLOAT_EQ(ReadBack(a)->nodes[2].x, 0.25f);
+        else
+            EXPECT_EQ(ReadBytes(a), bytesA);
         window.reset();
     }
 }

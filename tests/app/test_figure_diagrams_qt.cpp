@@ -20,7 +20,8 @@ struct WSeg {
 std::vector<WSeg> WorldSegments() {
     std::vector<WSeg> out;
     for (const Seg& s : Segments(Parse()))
-        out.push_back({DevToWorldX(s.x1), DevToWorldY(s.y1), DevToWorldX(s.x2), DevToWorldY(s.y2), s.colour});
+        out.push_back(
+            {DevToWorldX(s.x1), DevToWorldY(s.y1), DevToWorldX(s.x2), DevToWorldY(s.y2), s.colour});
     return out;
 }
 
@@ -32,16 +33,18 @@ std::string AllText(const std::vector<Rec>& recs) {
     return out;
 }
 
-bool HasVertexNear(const std::vector<WSeg>& segs, double x, double y, unsigned colour, double tol = kTol) {
+bool HasVertexNear(const std::vector<WSeg>& segs, double x, double y, unsigned colour,
+                   double tol = kTol) {
     for (const WSeg& s : segs) {
         if (s.colour != colour) continue;
-        if (std::hypot(s.x1 - x, s.y1 - y) < tol || std::hypot(s.x2 - x, s.y2 - y) < tol) return true;
+        if (std::hypot(s.x1 - x, s.y1 - y) < tol || std::hypot(s.x2 - x, s.y2 - y) < tol)
+            return true;
     }
     return false;
 }
 
 class BeamDiagram : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         model = SimpleBeam({Load(kLoadDistY, 1, -20, -20)});
         results = &Analyse(*model);
@@ -93,7 +96,8 @@ TEST_F(BeamDiagram, ShearIsDrawnWithItsOwnSign) {
 TEST_F(BeamDiagram, ValueLabelsAndTicksOnlyWithTheLabelFlag) {
     DrawMSNDiagram(*results, *model, 1, kQtyM, 0, 1.0, 0);
     auto recs = Parse();
-    EXPECT_EQ(std::count_if(recs.begin(), recs.end(), [](const Rec& r) { return r.kind == "text"; }), 0);
+    EXPECT_EQ(
+        std::count_if(recs.begin(), recs.end(), [](const Rec& r) { return r.kind == "text"; }), 0);
     for (const Seg& s : Segments(recs)) EXPECT_NE(s.colour, 0x808080u);
 
     PoolClear();
@@ -141,7 +145,8 @@ TEST_F(BeamDiagram, DeflectionSagsByTheSharedFactor) {
     // The chord between the (unmoved) supports is drawn in blue.
     bool chord = false;
     for (const WSeg& s : segs)
-        chord = chord || (s.colour == 0xFF0000 && std::fabs(s.y1) < kTol && std::fabs(s.x2 - s.x1 - 6) < kTol);
+        chord = chord || (s.colour == 0xFF0000 && std::fabs(s.y1) < kTol &&
+                          std::fabs(s.x2 - s.x1 - 6) < kTol);
     EXPECT_TRUE(chord);
     EXPECT_NE(AllText(Parse()).find("0.00000y"), std::string::npos) << AllText(Parse());
 }
@@ -150,7 +155,9 @@ TEST_F(BeamDiagram, ReactionsAreWrittenAtTheSupports) {
     DrawReactions(*results, *model, 1);
     int sixty = 0;
     for (const std::string& line : PoolPageText(0))
-        for (std::size_t p = line.find("60.000"); p != std::string::npos; p = line.find("60.000", p + 1)) ++sixty;
+        for (std::size_t p = line.find("60.000"); p != std::string::npos;
+             p = line.find("60.000", p + 1))
+            ++sixty;
     EXPECT_EQ(sixty, 2);  // wL/2 = 60 kN up at each end
 }
 
@@ -172,7 +179,8 @@ TEST(PortalDiagram, BeamMomentOfTheGravityCaseSagsBetweenTheColumns) {
     double vmax = 0;
     for (int m = 1; m <= r.memberCount; ++m)
         for (int k = 1; k <= r.member[m].pointCount; ++k)
-            vmax = std::max(vmax, std::fabs(static_cast<double>(r.block[1].members[m].values[kQtyM][k])));
+            vmax = std::max(vmax,
+                            std::fabs(static_cast<double>(r.block[1].members[m].values[kQtyM][k])));
     // L = max(min(6, 4) / 3, 6 / 4, 4 / 4) = 1.5 m for the largest value.
     EXPECT_TRUE(HasVertexNear(segs, xmax, 4.0 - 1.5 * mmax / vmax, 0xFF0000));
     // The point load sits at 2 m: the sagging peak is left of midspan.

@@ -35,14 +35,22 @@ TEST(MergeOverlappingLoads, CutsAndAddsToTheResultingLoadDiagram) {
         std::vector<Span> expected;
     } cases[] = {
         {"equal ranges add", {Uniform(10, 0, 6), Uniform(10, 0, 6)}, {{0, 6, 20, 20}}},
-        {"opposite signs stay apart", {Uniform(10, 0, 6), Uniform(-5, 0, 6)}, {{0, 6, 10, 10}, {0, 6, -5, -5}}},
-        {"inside", {Uniform(10, 0, 6), Uniform(4, 2, 4)}, {{0, 2, 10, 10}, {2, 4, 14, 14}, {4, 6, 10, 10}}},
+        {"opposite signs stay apart",
+         {Uniform(10, 0, 6), Uniform(-5, 0, 6)},
+         {{0, 6, 10, 10}, {0, 6, -5, -5}}},
+        {"inside",
+         {Uniform(10, 0, 6), Uniform(4, 2, 4)},
+         {{0, 2, 10, 10}, {2, 4, 14, 14}, {4, 6, 10, 10}}},
         {"same start", {Uniform(10, 0, 6), Uniform(4, 0, 2)}, {{0, 2, 14, 14}, {2, 6, 10, 10}}},
         {"same end", {Uniform(10, 0, 6), Uniform(4, 4, 6)}, {{0, 4, 10, 10}, {4, 6, 14, 14}}},
-        {"partial overlap", {Uniform(10, 0, 4), Uniform(6, 2, 6)}, {{0, 2, 10, 10}, {2, 4, 16, 16}, {4, 6, 6, 6}}},
-        {"triangle under a block", {Load(kLoadDistY, 1, 0, 12), Uniform(6, 2, 4)},
+        {"partial overlap",
+         {Uniform(10, 0, 4), Uniform(6, 2, 6)},
+         {{0, 2, 10, 10}, {2, 4, 16, 16}, {4, 6, 6, 6}}},
+        {"triangle under a block",
+         {Load(kLoadDistY, 1, 0, 12), Uniform(6, 2, 4)},
          {{0, 2, 0, 4}, {2, 4, 10, 14}, {4, 6, 8, 12}}},
-        {"other codes stay apart", {Uniform(10, 0, 6), Uniform(10, 0, 6, kLoadDistX)},
+        {"other codes stay apart",
+         {Uniform(10, 0, 6), Uniform(10, 0, 6, kLoadDistX)},
          {{0, 6, 10, 10}, {0, 6, 10, 10}}},
     };
     for (const Case& c : cases) {
@@ -69,12 +77,14 @@ TEST(MergeOverlappingLoads, AFullCaseKeepsItsLoadsAndEnds) {
     lc.loads[1] = Uniform(10, 0, 6, kLoadDistX);
     lc.loads[2] = Uniform(4, 2, 4, kLoadDistX);
     lc.loads[3] = Uniform(-1, 0, 6, kLoadDistPerp);  // keeps the 14s from merging into one
-    for (int k = 4; k <= kMaxLoads; ++k) lc.loads[k] = Uniform(1, k % 2 ? 0 : 3, k % 2 ? 3 : 6, kLoadDistY, 1 + k);
+    for (int k = 4; k <= kMaxLoads; ++k)
+        lc.loads[k] = Uniform(1, k % 2 ? 0 : 3, k % 2 ? 3 : 6, kLoadDistY, 1 + k);
     MergeOverlappingLoads(*model, lc);
     ASSERT_LE(lc.count, kMaxLoads);
     double total = 0;
     for (int k = 1; k <= lc.count; ++k)
-        if (lc.loads[k].code == kLoadDistX) total += lc.loads[k].qI * (6 - lc.loads[k].distJ - lc.loads[k].distI);
+        if (lc.loads[k].code == kLoadDistX)
+            total += lc.loads[k].qI * (6 - lc.loads[k].distJ - lc.loads[k].distI);
     EXPECT_NEAR(total, 10 * 6 + 4 * 2, 1e-3);
 }
 
@@ -98,7 +108,7 @@ TEST(PackLoads, DropsEmptyLoadsAndSortsByMemberThenStart) {
 }
 
 class LoadDrawing : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         bitmap = std::make_unique<TBitmap>(800, 600);
         StartScreen(*bitmap, -1, -3, 7, 3);  // 100 px per m, u = 6 px
@@ -157,7 +167,7 @@ TEST_F(LoadDrawing, DistributedLoadsStandOnTheSideTheyComeFrom) {
 TEST_F(LoadDrawing, ConcentratedArrowsPointTheWayTheForceActs) {
     const struct {
         LoadRecord load;
-        double tipX, tipY;  // world
+        double tipX, tipY;     // world
         int shaftDx, shaftDy;  // where the shaft lies from the tip (device)
     } cases[] = {
         {Load(kLoadConcY, 1, -50, 0, 2.0), 2, 0, 0, -1},  // down: shaft above
@@ -172,7 +182,8 @@ TEST_F(LoadDrawing, ConcentratedArrowsPointTheWayTheForceActs) {
         PoolSelectPage(0);
         DrawLoadCase(*model, 1, 0, 1.0);
         const auto recs = Parse();
-        auto poly = std::find_if(recs.begin(), recs.end(), [](const Rec& r) { return r.kind == "polygon"; });
+        auto poly = std::find_if(recs.begin(), recs.end(),
+                                 [](const Rec& r) { return r.kind == "polygon"; });
         ASSERT_NE(poly, recs.end()) << c.load.code;
         const double tx = WorldToDevX(c.tipX), ty = WorldToDevY(c.tipY);
         double far = 0, fx = tx, fy = ty;
@@ -280,7 +291,8 @@ TEST_F(LoadDrawing, UnknownCodesAndMissingMembersLeaveNoMark) {
                              Load(kLoadNodal, 7, 5, 5)});
     DrawLoadCase(*model, 1, 0, 1.0);
     for (const Rec& r : Parse())
-        EXPECT_TRUE(r.kind != "line" && r.kind != "text" && r.kind != "polygon" && r.kind != "arc") << r.kind;
+        EXPECT_TRUE(r.kind != "line" && r.kind != "text" && r.kind != "polygon" && r.kind != "arc")
+            << r.kind;
 }
 
 TEST_F(LoadDrawing, FilterDrawsOnlyTheChosenLoad) {

@@ -16,14 +16,9 @@ TEST(RulerStep, LastStepBelowTheLimitWithItsFormatAndMinorTicks) {
         int minor;
     } cases[] = {
         {0.0001, 0.001, "%.3f", 5},  // nothing below the limit: the first step
-        {0.0015, 0.001, "%.3f", 5},
-        {0.0025, 0.002, "%.3f", 4},
-        {0.03, 0.02, "%.2f", 4},
-        {0.25, 0.2, "%.1f", 4},
-        {0.2, 0.1, "%.1f", 5},  // strictly below
-        {1.5, 1, "%.0fm", 5},
-        {3, 2, "%.0fm", 4},
-        {1e9, 10, "%.0fm", 5},
+        {0.0015, 0.001, "%.3f", 5}, {0.0025, 0.002, "%.3f", 4}, {0.03, 0.02, "%.2f", 4},
+        {0.25, 0.2, "%.1f", 4},     {0.2, 0.1, "%.1f", 5},  // strictly below
+        {1.5, 1, "%.0fm", 5},       {3, 2, "%.0fm", 4},         {1e9, 10, "%.0fm", 5},
     };
     for (const Case& c : cases) {
         const char* format = nullptr;
@@ -34,7 +29,7 @@ TEST(RulerStep, LastStepBelowTheLimitWithItsFormatAndMinorTicks) {
 }
 
 class PortalFigure : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         model = LoadPortal();
         bitmap = std::make_unique<TBitmap>(800, 600);
@@ -56,7 +51,7 @@ TEST_F(PortalFigure, SupportGlyphsStandBelowTheirNodes) {
     const double mm = 800.0 / 180;
     for (const auto& [glyph, x] : {std::pair{fixed[0], 0.0}, std::pair{pinned[0], 6.0}}) {
         EXPECT_NEAR(glyph.v[0] + 1.5 * mm, WorldToDevX(x), 1.5 * mm);  // centred on the node
-        EXPECT_NEAR(glyph.v[1], WorldToDevY(0) + 4.6 * mm, 2.0);  // (gap + 0.6) mm below
+        EXPECT_NEAR(glyph.v[1], WorldToDevY(0) + 4.6 * mm, 2.0);       // (gap + 0.6) mm below
     }
 }
 
@@ -174,7 +169,8 @@ TEST_F(PortalFigure, EmptyModelDrawsNothing) {
     DrawNodeNumbers(*empty);
     DrawNodes(*empty, 7);
     DrawViewPoints(*empty);
-    for (const Rec& r : Parse()) EXPECT_TRUE(r.kind != "line" && r.kind != "text" && r.kind != "polygon") << r.kind;
+    for (const Rec& r : Parse())
+        EXPECT_TRUE(r.kind != "line" && r.kind != "text" && r.kind != "polygon") << r.kind;
 }
 
 // A left-ruler label ends, by the width the font really gives it, two
@@ -223,7 +219,8 @@ TEST_F(PortalFigure, RulersSurviveAbsurdViews) {
     // Labels of 8 cells of 6 px need 96 px: at 100 px/m the step is 0.5 m.
     std::string all;
     for (const std::string& line : PoolPageText(0)) all += line + "|";
-    for (const char* label : {"-0.5", "0.0", "0.5", "1.0", "4.5"}) EXPECT_NE(all.find(label), std::string::npos) << label;
+    for (const char* label : {"-0.5", "0.0", "0.5", "1.0", "4.5"})
+        EXPECT_NE(all.find(label), std::string::npos) << label;
     EXPECT_EQ(all.find("0.25"), std::string::npos);
     // A window a billion metres from the origin at 1 mm per pixel: no hang.
     G_SetWindow(0, 0, 180, 135, 1e9, 1e9 + 0.15, 1e9 + 0.2, 1e9);

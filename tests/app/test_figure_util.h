@@ -25,7 +25,8 @@
 inline std::unique_ptr<FrameModel> LoadPortal() {
     auto model = NewFrameModelRecord();
     std::string warnings;
-    EXPECT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/portal.$O1", *model, warnings)) << warnings;
+    EXPECT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/portal.$O1", *model, warnings))
+        << warnings;
     PrepareMemberLoads(*model);
     return model;
 }
@@ -65,13 +66,15 @@ inline std::unique_ptr<FrameModel> SimpleBeam(std::vector<LoadRecord> loads, int
     for (std::size_t k = 0; k < loads.size(); ++k) {
         m->loadCases[1].loads[k + 1] = loads[k];
         // As the reader and the grids keep it: the largest intensity.
-        m->loadCases[1].maxLoad = std::max({m->loadCases[1].maxLoad, std::fabs(loads[k].qI), std::fabs(loads[k].qJ)});
+        m->loadCases[1].maxLoad =
+            std::max({m->loadCases[1].maxLoad, std::fabs(loads[k].qI), std::fabs(loads[k].qJ)});
     }
     PrepareMemberLoads(*m);
     return m;
 }
 
-inline LoadRecord Load(int code, int member, double qI, double qJ, double distI = 0, double distJ = 0) {
+inline LoadRecord Load(int code, int member, double qI, double qJ, double distI = 0,
+                       double distJ = 0) {
     LoadRecord r{};
     r.code = code;
     r.memberFrom = member;

@@ -16,7 +16,7 @@ namespace {
 constexpr int kW = 800, kH = 600;
 
 class PortalView : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         model = LoadPortal();
         bitmap = std::make_unique<TBitmap>(kW, kH);
@@ -366,7 +366,8 @@ TEST_F(PortalView, MomentDiagramMatchesTheGoldenPicture) {
         for (int x = 0; x < 640; ++x) {
             const std::uint32_t a = shot.Pixel(x, y), e = expected.Pixel(x, y);
             int d = 0;
-            for (int s = 0; s < 24; s += 8) d = std::max(d, std::abs(int((a >> s) & 0xFF) - int((e >> s) & 0xFF)));
+            for (int s = 0; s < 24; s += 8)
+                d = std::max(d, std::abs(int((a >> s) & 0xFF) - int((e >> s) & 0xFF)));
             if (d > 48) {
                 ++bad;
                 diff.SetPixel(x, y, 0x0000FF);

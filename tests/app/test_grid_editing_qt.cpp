@@ -12,7 +12,9 @@
 
 namespace {
 const InputGrids& Grids(TFmMain& w) { return w.Grids; }
-std::string Cell(TFmMain& w, GridId id, int col, int row) { return Cp932ToUtf8(w.Grid(id).Cells(col, row)); }
+std::string Cell(TFmMain& w, GridId id, int col, int row) {
+    return Cp932ToUtf8(w.Grid(id).Cells(col, row));
+}
 }  // namespace
 
 TEST_F(MainWindowTest, ZeroAsTheSecondMomentGivesTheRectangleOfTheArea) {
@@ -30,9 +32,18 @@ TEST_F(MainWindowTest, SupportCodeFillsTheSpringColumns) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
     ClickTab(TFmMain::kTabSupt);
     ASSERT_EQ(CurrentSelection.supportCase, 1);
-    struct Case { const char* code; const char* kx; const char* ky; const char* km; int nextCol; };
-    const Case cases[] = {{"2", "0", "-1", "0", 1}, {"1", "-1", "-1", "0", 1}, {"3", "-1", "0", "0", 1},
-                          {"4", "-1", "-1", "-1", 1}, {"5", "0", "0", "0", 3}};
+    struct Case {
+        const char* code;
+        const char* kx;
+        const char* ky;
+        const char* km;
+        int nextCol;
+    };
+    const Case cases[] = {{"2", "0", "-1", "0", 1},
+                          {"1", "-1", "-1", "0", 1},
+                          {"3", "-1", "0", "0", 1},
+                          {"4", "-1", "-1", "-1", 1},
+                          {"5", "0", "0", "0", 3}};
     for (const Case& c : cases) {
         Type(kSgSupt2, 2, 1, c.code);
         const SuptEntry& e = FrameData->supportCases[1].entries[1];

@@ -50,18 +50,22 @@ std::unique_ptr<FrameModel> OneOfEach() {
 // digits at most); a name with double-byte characters.
 std::string Typed(const GridColumnInfo& c, int k) {
     switch (c.kind) {
-    case CellKind::Int:
-    case CellKind::Truncated: return std::to_string(40 + k);
-    case CellKind::Real:
-    case CellKind::Double: return FormatStr("%g", 0.125 * (k + 1));
-    case CellKind::Name: return "名称"_sj + std::to_string(k);
-    default: return "";
+        case CellKind::Int:
+        case CellKind::Truncated:
+            return std::to_string(40 + k);
+        case CellKind::Real:
+        case CellKind::Double:
+            return FormatStr("%g", 0.125 * (k + 1));
+        case CellKind::Name:
+            return "名称"_sj + std::to_string(k);
+        default:
+            return "";
     }
 }
 
 const char* const kGridNames[kGridCount] = {
-    "SgPoint", "SgSection", "SgMaterial", "SgView2", "SgView1", "SgSupt1",  "SgSupt2",
-    "SgBane1", "SgBane2",   "SgLoad1",    "SgLoad2", "SgKumi1", "SgKumi2",  "SgMember"};
+    "SgPoint", "SgSection", "SgMaterial", "SgView2", "SgView1", "SgSupt1", "SgSupt2",
+    "SgBane1", "SgBane2",   "SgLoad1",    "SgLoad2", "SgKumi1", "SgKumi2", "SgMember"};
 
 class GridFileRoundTrip : public ::testing::TestWithParam<int> {};
 

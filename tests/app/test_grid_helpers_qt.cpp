@@ -4,10 +4,10 @@
 
 #include "app/grid_helpers.h"
 #include "platform/encoding.h"
-#include "platform/sjis_literal.h"
 #include "platform/qt/bitmap.h"
 #include "platform/qt/canvas.h"
 #include "platform/qt/string_grid.h"
+#include "platform/sjis_literal.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ TEST(SetGridHeader, WidthsCaptionsAndTotal) {
 }
 
 TEST(SetGridHeader, LeadingAndTrailingBarsAreOptional) {
-    for (const std::string& def : {"80:断面積,(㎡)"_sj, "┃80:断面積,(㎡)"_sj, "80:断面積,(㎡)┃"_sj, "┃80:断面積,(㎡)┃"_sj}) {
+    for (const std::string& def :
+         {"80:断面積,(㎡)"_sj, "┃80:断面積,(㎡)"_sj, "80:断面積,(㎡)┃"_sj, "┃80:断面積,(㎡)┃"_sj}) {
         TStringGrid g;
         g.SetColCount(1);
         EXPECT_EQ(SetGridHeader(g, 0, def), 82) << U(def);

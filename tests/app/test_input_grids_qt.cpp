@@ -12,8 +12,8 @@
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
 #include "platform/encoding.h"
-#include "platform/sjis_literal.h"
 #include "platform/qt/string_grid.h"
+#include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 
 namespace {
@@ -161,8 +161,8 @@ void ExpectSameInput(const FrameModel& a, const FrameModel& b) {
 // Shows every case of every table once (so that each case's entries pass
 // through its entry grid) and writes the grids back each time.
 void CommitThroughEveryCase(Grids& grids, FrameModel& m) {
-    const int n = std::max({m.supportCaseCount, m.springCaseCount, m.loadCaseCount, m.combinationCount,
-                            m.memberCount, 1});
+    const int n = std::max({m.supportCaseCount, m.springCaseCount, m.loadCaseCount,
+                            m.combinationCount, m.memberCount, 1});
     for (int k = 1; k <= n; ++k) {
         SelectionState sel;
         sel.supportCase = k <= m.supportCaseCount ? m.supportCases[k].no : 0;
@@ -196,7 +196,7 @@ INSTANTIATE_TEST_SUITE_P(Examples, ExampleRoundTrip,
                          ::testing::Values("portal.$O1", "continuous_beam.$O1", "spring_beam.$O1"));
 
 class GridMapping : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         m = LoadExample("portal.$O1");
         sel.supportCase = 1;
@@ -440,16 +440,11 @@ TEST_F(GridMapping, CellTextsShowCodesAndMissingReferences) {
     m->combinations[1].entries[1].loadCaseNo = 42;
     ModelToGrids(grids.g, *m, sel);
     const LookCase cases[] = {
-        {kSgKumi2, 3, 1, "", "** 未定義 **"_sj},
-        {kSgMember, 6, 1, "0", "剛"_sj},
-        {kSgMember, 7, 1, "1", "ﾋﾟﾝ"_sj},
-        {kSgMember, 4, 1, "0", "**"},
-        {kSgMember, 8, 1, "0.000", "－"_sj},
-        {kSgSupt2, 2, 1, "4", "4:固定"_sj},
-        {kSgSupt2, 2, 1, "2", "2:Xrol"},
-        {kSgLoad2, 1, 1, "14", "14:鉛直分布"_sj},
-        {kSgLoad1, 4, 1, "0", "－"_sj},
-        {kSgPoint, 0, 2, "", "2"},
+        {kSgKumi2, 3, 1, "", "** 未定義 **"_sj}, {kSgMember, 6, 1, "0", "剛"_sj},
+        {kSgMember, 7, 1, "1", "ﾋﾟﾝ"_sj},        {kSgMember, 4, 1, "0", "**"},
+        {kSgMember, 8, 1, "0.000", "－"_sj},     {kSgSupt2, 2, 1, "4", "4:固定"_sj},
+        {kSgSupt2, 2, 1, "2", "2:Xrol"},         {kSgLoad2, 1, 1, "14", "14:鉛直分布"_sj},
+        {kSgLoad1, 4, 1, "0", "－"_sj},          {kSgPoint, 0, 2, "", "2"},
     };
     for (const LookCase& c : cases) {
         if (!c.cell.empty()) grids[c.grid].SetCell(c.col, c.row, c.cell);

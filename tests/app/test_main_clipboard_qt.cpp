@@ -17,38 +17,27 @@ namespace {
 // mid-span. Hand results: reactions 30 kN up, M = qL²/8 = 45 kN·m at
 // mid-span, S = ±qL/2 = ±30 kN at the ends.
 const std::string& Beam() {
-    static const std::string text = std::string()
-        + "FRAME     FRAME-03\r\n"
-        + "TITLE     単純梁\r\n"_sj
-        + "CONTROL1   格点 部材 材質 断面 バＣ バネ 支Ｃ 支点\r\n"_sj
-        + "              2    1    1    1    0    0    1    0\r\n"
-        + "CONTROL2   荷重 組合 抽出 二重 剛Ｓ 剛Ｂ\r\n"_sj
-        + "              1    1    0    0    0    0\r\n"
-        + "CONTROL3   リナ Mmax 着点 割増 プレ\r\n"_sj
-        + "              0    0    0    0    0\r\n"
-        + "POINT         2\r\n"
-        + "         1    0.0000    0.0000\r\n"
-        + "         2    6.0000    0.0000\r\n"
-        + "MATERIAL      1\r\n"
-        + "         1   2.50000    7   1.00000   -5\r\n"
-        + "SECTION       1\r\n"
-        + "         1   2.80000   -1   1.14330   -2          梁\r\n"_sj
-        + "MEMBER        1\r\n"
-        + "         1    1    2    1    1    0    0         0.000     0.000 梁\r\n"_sj
-        + "SUPT-CASE     1    2                    支点ケース1\r\n"_sj
-        + "         1  -1.00  0  -1.00  0   0.00  0   0.00  0   0.00  0   0.00  0    1\r\n"
-        + "         2   0.00  0  -1.00  0   0.00  0   0.00  0   0.00  0   0.00  0    2\r\n"
-        + "VIEW-2        1\r\n"
-        + "         1    1\r\n"
-        + "     3.000\r\n"
-        + "LOAD-CASE     1    1    0    1          等分布\r\n"_sj
-        + "        14    1    0   -10.000   -10.000     0.000     0.000\r\n"
-        + "KUMI-CASE     1    1    1.0000          組合せ1\r\n"_sj
-        + "              1         1.0000\r\n"
-        + "END\r\n"
-        + "V2-NAME       1\r\n"
-        + "   1    1 中央                \r\n"_sj
-        + "END\r\n";
+    static const std::string text =
+        std::string() + "FRAME     FRAME-03\r\n" + "TITLE     単純梁\r\n"_sj +
+        "CONTROL1   格点 部材 材質 断面 バＣ バネ 支Ｃ 支点\r\n"_sj +
+        "              2    1    1    1    0    0    1    0\r\n" +
+        "CONTROL2   荷重 組合 抽出 二重 剛Ｓ 剛Ｂ\r\n"_sj +
+        "              1    1    0    0    0    0\r\n" +
+        "CONTROL3   リナ Mmax 着点 割増 プレ\r\n"_sj + "              0    0    0    0    0\r\n" +
+        "POINT         2\r\n" + "         1    0.0000    0.0000\r\n" +
+        "         2    6.0000    0.0000\r\n" + "MATERIAL      1\r\n" +
+        "         1   2.50000    7   1.00000   -5\r\n" + "SECTION       1\r\n" +
+        "         1   2.80000   -1   1.14330   -2          梁\r\n"_sj + "MEMBER        1\r\n" +
+        "         1    1    2    1    1    0    0         0.000     0.000 梁\r\n"_sj +
+        "SUPT-CASE     1    2                    支点ケース1\r\n"_sj +
+        "         1  -1.00  0  -1.00  0   0.00  0   0.00  0   0.00  0   0.00  0    1\r\n" +
+        "         2   0.00  0  -1.00  0   0.00  0   0.00  0   0.00  0   0.00  0    2\r\n" +
+        "VIEW-2        1\r\n" + "         1    1\r\n" + "     3.000\r\n" +
+        "LOAD-CASE     1    1    0    1          等分布\r\n"_sj +
+        "        14    1    0   -10.000   -10.000     0.000     0.000\r\n" +
+        "KUMI-CASE     1    1    1.0000          組合せ1\r\n"_sj +
+        "              1         1.0000\r\n" + "END\r\n" + "V2-NAME       1\r\n" +
+        "   1    1 中央                \r\n"_sj + "END\r\n";
     return text;
 }
 
@@ -68,7 +57,7 @@ std::vector<std::string> Split(const std::string& text, char sep) {
 }
 
 class Clipboard : public MainWindowTest {
-protected:
+  protected:
     TFmMain& CalculatedBeam() {
         const fs::path file = dir / "beam.$O1";
         {
@@ -129,7 +118,8 @@ TEST_F(Clipboard, ExcelCopyGivesCellsWithTheReactionsOfTheBeam) {
         EXPECT_EQ(l.find("\t\t"), std::string::npos) << l;
         // Reaction rows: node, Rx, Ry, Rm; both supports carry half the load.
         std::vector<std::string> cells = Split(l.substr(0, l.size() - (l.empty() ? 0 : 1)), '\t');
-        if (cells.size() == 4 && (cells[0] == "1" || cells[0] == "2") && cells[1].find('e') != std::string::npos &&
+        if (cells.size() == 4 && (cells[0] == "1" || cells[0] == "2") &&
+            cells[1].find('e') != std::string::npos &&
             std::fabs(std::atof(cells[2].c_str()) - 30.0) < 1e-3) {
             EXPECT_NEAR(std::atof(cells[1].c_str()), 0.0, 1e-6);
             ++reactions;

@@ -2,17 +2,17 @@
 // the buttons, drops and the keyboard.
 #include <QImage>
 
-#include <cmath>
-#include <fstream>
 #include <sys/stat.h>
 #include <QWidget>
+#include <cmath>
+#include <fstream>
 
-#include "tests/file_size_limit.h"
 #include "main_window_fixture.h"
-#include "platform/qt/bitmap.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
 #include "platform/ini_file.h"
+#include "platform/qt/bitmap.h"
+#include "tests/file_size_limit.h"
 
 TEST_F(MainWindowTest, GrabOfTheWindowWithTheSampleLoaded) {
     TFmMain& w = Open(CopyExample("portal.$O1"));
@@ -50,7 +50,8 @@ const ReactionRow* ReactionOf(int caseIndex, int nodeNo) {
 TEST_F(MainWindowTest, StartUpLoadsTheNamedFileAndRemembersIt) {
     const std::string file = CopyExample("portal.$O1");
     TFmMain& w = Open(file);
-    EXPECT_EQ(Cp932ToUtf8(w.Caption()).substr(Cp932ToUtf8(w.Caption()).size() - file.size() - 3), " > " + file);
+    EXPECT_EQ(Cp932ToUtf8(w.Caption()).substr(Cp932ToUtf8(w.Caption()).size() - file.size() - 3),
+              " > " + file);
     EXPECT_EQ(FrameData->nodeCount, 4);
     EXPECT_EQ(w.Grid(kSgPoint).RowCount(), 6);
     EXPECT_FALSE(ModifiedFlag);
@@ -320,7 +321,8 @@ TEST_F(MainWindowTest, MemberGridFitsTheWindowAtEverySize) {
     ProcessMessages();
     const QWidget* form = w.Widget();
     const QWidget* grid = w.Grid(kSgMember).Widget();
-    for (const auto& [width, height] : {std::pair{1296, 750}, std::pair{1280, 600}, std::pair{1600, 1000}}) {
+    for (const auto& [width, height] :
+         {std::pair{1296, 750}, std::pair{1280, 600}, std::pair{1600, 1000}}) {
         w.SetBounds(0, 0, width, height);
         ProcessMessages();
         SCOPED_TRACE(height);
@@ -353,7 +355,8 @@ TEST_F(MainWindowTest, AFileCutShortIsOpenedWithAWarningAndNeverSavedOverUnasked
     ChooseFileMenu(U("開く"_sj));
     ASSERT_EQ(Cp932ToUtf8(CurrentFileName), cut);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find(U("ファイルが途中で終わっています"_sj)), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find(U("ファイルが途中で終わっています"_sj)), std::string::npos)
+        << messages[0];
     EXPECT_EQ(FrameData->memberCount, 3);  // as far as it was read
     // 計算実行 with 自動保存 on leaves the file alone and says so.
     ASSERT_TRUE(w.AutoSave->Checked());
@@ -361,7 +364,8 @@ TEST_F(MainWindowTest, AFileCutShortIsOpenedWithAWarningAndNeverSavedOverUnasked
     messages.clear();
     ClickButton(U("計算実行"_sj));
     EXPECT_EQ(ReadBytes(cut), before);
-    EXPECT_NE(Cp932ToUtf8(w.StatusText->Caption()).find(U("自動保存しませんでした"_sj)), std::string::npos);
+    EXPECT_NE(Cp932ToUtf8(w.StatusText->Caption()).find(U("自動保存しませんでした"_sj)),
+              std::string::npos);
     EXPECT_TRUE(ModifiedFlag);
 }
 
@@ -410,7 +414,8 @@ struct PartSaveCase {
 };
 
 TEST_F(MainWindowTest, SavingAModelReadPartlyAsksAndOffersSaveAs) {
-    const PartSaveCase cases[] = {{mrYes, false, true}, {mrNo, true, false}, {mrCancel, false, false}};
+    const PartSaveCase cases[] = {
+        {mrYes, false, true}, {mrNo, true, false}, {mrCancel, false, false}};
     for (const PartSaveCase& c : cases) {
         SCOPED_TRACE(c.answer);
         const std::string cut = CutPortal(dir);
@@ -423,7 +428,8 @@ TEST_F(MainWindowTest, SavingAModelReadPartlyAsksAndOffersSaveAs) {
         dialogAnswer = other;
         ClickButton(U("保存"_sj));
         ASSERT_EQ(messages.size(), 1u);
-        EXPECT_NE(messages[0].find(U("別の名前で保存しますか？"_sj)), std::string::npos) << messages[0];
+        EXPECT_NE(messages[0].find(U("別の名前で保存しますか？"_sj)), std::string::npos)
+            << messages[0];
         EXPECT_EQ(ReadBytes(cut) != before, c.overwrites);
         EXPECT_EQ(fs::exists(other), c.savesAs);
         // Once written whole somewhere, the next save asks nothing.

@@ -19,7 +19,7 @@ std::string Bytes(const fs::path& p) {
 }
 
 mode_t ModeOf(const fs::path& p) {
-    struct stat st{};
+    struct stat st {};
     stat(p.c_str(), &st);
     return st.st_mode & 07777;
 }

@@ -16,9 +16,9 @@
 #include "app/reference_window.h"
 #include "app/small_windows.h"
 #include "main_window_fixture.h"
-#include "mouse_util.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
+#include "mouse_util.h"
 #include "platform/qt/memo.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/ui/rc_window.h"
@@ -55,7 +55,7 @@ bool BodyHas(int bodyPages, const std::string& cp932) {
 }
 
 class MainWindowsTest : public MainWindowTest {
-protected:
+  protected:
     void TearDown() override {
         SetModalFormHook(nullptr);
         if (FmPriPrev().Form.Visible()) HideForm(FmPriPrev().Form);
@@ -325,14 +325,17 @@ TEST_F(MainWindowsTest, RcWindowOpenedFromTheMainWindowWorksWithIt) {
         // Centred as far as the screen lets a window larger than the main one
         // (a frame added at the first show may shift it by its width).
         const QRect screen = f->Widget()->screen()->availableGeometry();
-        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2, screen.right() + 1 - r.width()));
-        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2, screen.bottom() + 1 - r.height()));
+        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2,
+                                                           screen.right() + 1 - r.width()));
+        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2,
+                                                          screen.bottom() + 1 - r.height()));
         EXPECT_NEAR(r.x(), wantX, 8);
         EXPECT_NEAR(r.y(), wantY, 8);
     }
     // The title: the RC check's name, its version date and the data file.
     const std::string title = rc.Caption();
-    EXPECT_EQ(title.substr(0, title.find(" > ")), "KVD RC断面照査 2026.12.08 版 "_sj) << Cp932ToUtf8(title);
+    EXPECT_EQ(title.substr(0, title.find(" > ")), "KVD RC断面照査 2026.12.08 版 "_sj)
+        << Cp932ToUtf8(title);
     EXPECT_EQ(Cp932ToUtf8(title.substr(title.find(" > ") + 3)), file);
     ClickMiddle(fmSection->SpeedButton2->Widget());  // 閉じる
 
@@ -355,7 +358,8 @@ TEST_F(MainWindowsTest, RcWindowOpenedFromTheMainWindowWorksWithIt) {
     ClickCell(kSgKumi1, 1, 1);
     ClickCell(kSgMember, 1, 2);
     EXPECT_EQ(rc.CurrentRcMember, 2);
-    EXPECT_NE(rc.BzName->Caption().find("No. 2"), std::string::npos) << Cp932ToUtf8(rc.BzName->Caption());
+    EXPECT_NE(rc.BzName->Caption().find("No. 2"), std::string::npos)
+        << Cp932ToUtf8(rc.BzName->Caption());
     EXPECT_EQ(ClickMiddle(rc.BtnNext->Widget()), rc.BtnNext->Widget());  // ▼
     EXPECT_EQ(rc.CurrentRcMember, 3);
     EXPECT_EQ(w.Grid(kSgMember).Row(), 3);

@@ -18,7 +18,9 @@ TEST_F(MainWindowTest, ADamagedRcBlockIsNamedInTheOpensWarning) {
     ASSERT_NE(AllocateRcCheckData(), nullptr);  // as the program's start does
     Open(path);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0], U("RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj));
+    EXPECT_EQ(
+        messages[0],
+        U("RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj));
     EXPECT_EQ(RcData->sectionCount, 2);
     EXPECT_EQ(FrameData->memberCount, 3);
 }

@@ -27,7 +27,8 @@ std::unique_ptr<RefLineList> Read(const std::string& name) {
 std::set<std::pair<int, int>> Edges(const FrameModel& f) {
     std::set<std::pair<int, int>> e;
     for (int m = 1; m <= f.memberCount; ++m)
-        e.insert({std::min(f.members[m].nodeI, f.members[m].nodeJ), std::max(f.members[m].nodeI, f.members[m].nodeJ)});
+        e.insert({std::min(f.members[m].nodeI, f.members[m].nodeJ),
+                  std::max(f.members[m].nodeI, f.members[m].nodeJ)});
     return e;
 }
 
@@ -103,7 +104,8 @@ TEST(ReadDrawingLines, MissingFileAndNamesAndCapacity) {
 
     TStringList text;
     for (int i = 0; i < kMaxRefLines + 5; ++i)
-        for (const char* s : {"0", "LINE", "10", "0", "20", "0", "11", "1000", "21", "0"}) text.Add(s);
+        for (const char* s : {"0", "LINE", "10", "0", "20", "0", "11", "1000", "21", "0"})
+            text.Add(s);
     auto big = std::make_unique<RefLineList>();
     ParseDrawingLines(text, *big);
     EXPECT_EQ(big->count, kMaxRefLines);
@@ -114,11 +116,15 @@ TEST(ReadDrawingLines, MissingFileAndNamesAndCapacity) {
 TEST(FindOrAddNode, MergesWithinATenthOfAMillimetre) {
     auto f = NewFrameModelRecord();
     EXPECT_EQ(FindOrAddNode(*f, 1.0, 2.0), 1);
-    struct Case { double dx, dy; int node; } cases[] = {
+    struct Case {
+        double dx, dy;
+        int node;
+    } cases[] = {
         {0.00005, 0.0, 1}, {0.0, -0.00005, 1}, {0.00005, 0.00005, 1},
-        {0.0002, 0.0, 2}, {0.0, 0.0002, 3},
+        {0.0002, 0.0, 2},  {0.0, 0.0002, 3},
     };
-    for (const Case& c : cases) EXPECT_EQ(FindOrAddNode(*f, 1.0 + c.dx, 2.0 + c.dy), c.node) << c.dx << "," << c.dy;
+    for (const Case& c : cases)
+        EXPECT_EQ(FindOrAddNode(*f, 1.0 + c.dx, 2.0 + c.dy), c.node) << c.dx << "," << c.dy;
     EXPECT_EQ(f->nodeCount, 3);
     EXPECT_EQ(f->nodes[3].no, 3);
 }
@@ -170,7 +176,8 @@ TEST(BuildFrameFromLines, KrvPortalWithOverhangs) {
         EXPECT_NEAR(f->nodes[n].x, xy[n - 1][0], 1e-5) << n;
         EXPECT_NEAR(f->nodes[n].y, xy[n - 1][1], 1e-5) << n;
     }
-    const std::set<std::pair<int, int>> expected = {{2, 4}, {4, 6}, {1, 2}, {3, 4}, {5, 6}, {1, 3}, {3, 5}};
+    const std::set<std::pair<int, int>> expected = {{2, 4}, {4, 6}, {1, 2}, {3, 4},
+                                                    {5, 6}, {1, 3}, {3, 5}};
     EXPECT_EQ(Edges(*f), expected);
     for (int m = 2; m <= f->memberCount; ++m)
         EXPECT_LE((f->members[m - 1].nodeI + f->members[m - 1].nodeJ) / 2,
@@ -190,7 +197,8 @@ TEST(BuildFrameFromLines, CollinearOverlapAndNearlyEqualCrossings) {
     EXPECT_EQ(BuildFrameFromLines(*l, 1, *f), "");
     EXPECT_EQ(f->nodeCount, 2);
     EXPECT_EQ(f->memberCount, 1);
-    EXPECT_NEAR(Distance(f->nodes[1].x, f->nodes[1].y, f->nodes[2].x, f->nodes[2].y), 6.00005, 1e-4);
+    EXPECT_NEAR(Distance(f->nodes[1].x, f->nodes[1].y, f->nodes[2].x, f->nodes[2].y), 6.00005,
+                1e-4);
 }
 
 TEST(BuildFrameFromLines, TooManyNodesIsReportedAndLeavesNothing) {

@@ -30,7 +30,7 @@ int CountPixels(TBitmap& b, int w, int h, std::uint32_t colour) {
 }
 
 class RefWindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         SetMessageDlgHook([this](const std::string& text, TMsgDlgType, int) {
             messages.push_back(text);
@@ -52,7 +52,8 @@ protected:
 }  // namespace
 
 TEST_F(RefWindowTest, DropLoadsTheLastDrawingAndBuildsWithTheChosenPen) {
-    w->WMDropFiles({Data("ref_portal.KRV"), Data("ref_square.dxf"), Data("missing.dxf"), Data("../app/notes.txt")});
+    w->WMDropFiles({Data("ref_portal.KRV"), Data("ref_square.dxf"), Data("missing.dxf"),
+                    Data("../app/notes.txt")});
     EXPECT_EQ(w->Lines().count, 6);  // the square, dropped last among the drawings
     // The frame follows the new drawing at once with the chosen pen 1.
     EXPECT_EQ(w->Generated().memberCount, 4);
@@ -139,13 +140,18 @@ TEST_F(RefWindowTest, PictureShowsTheHintThenTheChosenPenAndTheFrame) {
     ASSERT_GT(W, 100);
     w->FitDrawing();
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x000000), 100);  // the hint text
-    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString::fromStdString(CaseOutputDir()) + "/reference_empty.png");
+    BitmapImage(w->Picture())
+        .copy(0, 0, W, H)
+        .save(QString::fromStdString(CaseOutputDir()) + "/reference_empty.png");
 
     w->WMDropFiles({Data("ref_square.dxf")});
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x00FFFF), 200);  // generated members in yellow
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x808080), 100);  // other pens in grey
-    BitmapImage(w->Picture()).copy(0, 0, W, H).save(QString::fromStdString(CaseOutputDir()) + "/reference_square.png");
-    w->Widget()->grab().toImage().save(QString::fromStdString(CaseOutputDir()) + "/reference_window.png");
+    BitmapImage(w->Picture())
+        .copy(0, 0, W, H)
+        .save(QString::fromStdString(CaseOutputDir()) + "/reference_square.png");
+    w->Widget()->grab().toImage().save(QString::fromStdString(CaseOutputDir()) +
+                                       "/reference_window.png");
     // The lone pen-3 diagonal in red, and no frame.
     w->RgPenNo->SetItemIndex(2);
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x0000FF), 100);

@@ -49,9 +49,11 @@ double Resultant(const double* v, double L, bool moment) {
 // --- spring test calculation ------------------------------------------------------
 
 TEST(SpringTest, FirstReactionIsTheRigidMembersLinearReaction) {
-    struct Case { double WL, WR, L, q0, qL; } cases[] = {
-        {100, 100, 2, 100, 100},   // symmetric: uniform W / L
-        {100, 0, 2, 200, -100},    // (4 WL - 2 WR) / L and (4 WR - 2 WL) / L
+    struct Case {
+        double WL, WR, L, q0, qL;
+    } cases[] = {
+        {100, 100, 2, 100, 100},  // symmetric: uniform W / L
+        {100, 0, 2, 200, -100},   // (4 WL - 2 WR) / L and (4 WR - 2 WL) / L
         {30, 90, 3, -20, 100},
     };
     for (const Case& c : cases) {
@@ -86,8 +88,12 @@ TEST(SpringTest, OneIterationMatchesTheFreeBeamClosedForm) {
 }
 
 TEST(SpringTest, EquilibriumHoldsAndLimitsBehave) {
-    struct Case { double WL, WR, E, Kv; } cases[] = {
-        {100, 0, 2.5e7, 5e4}, {20, 80, 1e6, 1e5}, {50, 50, 1.0, 1e3},
+    struct Case {
+        double WL, WR, E, Kv;
+    } cases[] = {
+        {100, 0, 2.5e7, 5e4},
+        {20, 80, 1e6, 1e5},
+        {50, 50, 1.0, 1e3},
     };
     for (const Case& c : cases) {
         SpringTestInput in;
@@ -112,7 +118,8 @@ TEST(SpringTest, EquilibriumHoldsAndLimitsBehave) {
         double q0[kSpringDivisions + 1], q1[kSpringDivisions + 1], s[kSpringDivisions + 1];
         SpringFirstReaction(in, q0);
         SpringIterate(in, q0, q1, s);
-        for (int i = 0; i <= kSpringDivisions; i += 25) EXPECT_NEAR(q1[i], q0[i], 1e-6) << Kv << " " << i;
+        for (int i = 0; i <= kSpringDivisions; i += 25)
+            EXPECT_NEAR(q1[i], q0[i], 1e-6) << Kv << " " << i;
     }
 }
 
@@ -203,10 +210,12 @@ TEST(BusyFigure, PaintsTheFigureFileOrTheNotice) {
     ShowBusyFigure();
     ASSERT_NE(fmBusy, nullptr);
     EXPECT_EQ(fmBusy->Caption(), "fmBusy");
-    EXPECT_GT(CountPixels(fmBusy->Paint1->Bitmap(), 0xD0E0E0), 1000);  // missing file: notice, no crash
+    EXPECT_GT(CountPixels(fmBusy->Paint1->Bitmap(), 0xD0E0E0),
+              1000);  // missing file: notice, no crash
     {
         std::ofstream f(os, std::ios::binary);
-        f << "CF_WINDOW,0,-9000,18000,0\r\nLINE,0,0,1,0,0,18000,-9000\r\nLINE,0,0,1,0,-9000,18000,0\r\n";
+        f << "CF_WINDOW,0,-9000,18000,0\r\nLINE,0,0,1,0,0,18000,-9000\r\nLINE,0,0,1,0,-9000,18000,"
+             "0\r\n";
     }
     fmBusy->Paint1Paint();
     TBitmap& b = fmBusy->Paint1->Bitmap();

@@ -26,7 +26,7 @@ void Key(QWidget* target, int key, const QString& text = QString()) {
 }
 
 class StringGridTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         grid.SetColCount(4);
         grid.SetRowCount(4);

@@ -18,7 +18,7 @@
 namespace {
 
 class WindowFigure : public MainWindowTest {
-protected:
+  protected:
     TFmMain& OpenPortal() {
         TFmMain& w = Open(CopyExample("portal.$O1"));
         w.Show();
@@ -29,7 +29,8 @@ protected:
     // Pixel of a world point (m) in the current view.
     QPoint Device(double x, double y) {
         G_RestoreState(FigureView.state);
-        return QPoint(static_cast<int>(std::lround(WorldToDevX(x))), static_cast<int>(std::lround(WorldToDevY(y))));
+        return QPoint(static_cast<int>(std::lround(WorldToDevX(x))),
+                      static_cast<int>(std::lround(WorldToDevY(y))));
     }
     void World(QPoint p, double& x, double& y) {
         G_RestoreState(FigureView.state);
@@ -41,7 +42,8 @@ protected:
         return std::fabs(WorldLenToDevX(1.0));
     }
     void Mouse(QEvent::Type type, QPoint p, Qt::MouseButton button, Qt::MouseButtons held) {
-        QMouseEvent e(type, QPointF(p), QPointF(Surface()->mapToGlobal(p)), button, held, Qt::NoModifier);
+        QMouseEvent e(type, QPointF(p), QPointF(Surface()->mapToGlobal(p)), button, held,
+                      Qt::NoModifier);
         QApplication::sendEvent(Surface(), &e);
     }
     void Click(QPoint p) {
@@ -51,8 +53,8 @@ protected:
     void Wheel(QPoint p, int delta) {
         Mouse(QEvent::MouseMove, p, Qt::NoButton, Qt::NoButton);
         FigureView.wheelSkip = 0;  // a slow debug repaint must not swallow the step
-        QWheelEvent e(QPointF(p), QPointF(Surface()->mapToGlobal(p)), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent e(QPointF(p), QPointF(Surface()->mapToGlobal(p)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(Surface(), &e);
     }
     QImage Grab() { return Surface()->grab().toImage(); }
@@ -76,7 +78,8 @@ TEST_F(WindowFigure, PortalIsDrawnWithSupportsAndAfterCalculationTheMomentDiagra
     QImage before = Grab();
     before.save(QString::fromStdString((dir / "figure_before.png").string()));
     // Members of the portal: both columns and the beam.
-    for (QPoint p : {Device(0, 2), Device(3, 4), Device(6, 2)}) EXPECT_GT(Drawn(before, p), 0) << p.x() << "," << p.y();
+    for (QPoint p : {Device(0, 2), Device(3, 4), Device(6, 2)})
+        EXPECT_GT(Drawn(before, p), 0) << p.x() << "," << p.y();
     // Empty inside the frame.
     EXPECT_EQ(Drawn(before, Device(3, 1.5), 1), 0);
     // The supports of case 1 are drawn at start: their glyphs (16 px high)
@@ -127,7 +130,8 @@ TEST_F(WindowFigure, ClickOnAMemberSelectsItsRow) {
     const QImage marked = Grab();
     const QPoint beam = Device(2, 4);
     bool yellow = false;
-    for (int dy = -4; dy <= 4; ++dy) yellow = yellow || marked.pixel(beam + QPoint(0, dy)) == qRgb(0xFF, 0xFF, 0);
+    for (int dy = -4; dy <= 4; ++dy)
+        yellow = yellow || marked.pixel(beam + QPoint(0, dy)) == qRgb(0xFF, 0xFF, 0);
     EXPECT_TRUE(yellow);
     Click(Device(6, 1));  // right column
     EXPECT_EQ(w.Grid(kSgMember).Row(), 3);
@@ -220,7 +224,8 @@ TEST_F(WindowFigure, CtrlHeldAtTheEndOfACalculationCopiesMemberForces) {
     // One block per member of the one combination.
     std::size_t blocks = 0;
     const std::string& head = "組合せNo"_sj;
-    for (std::size_t at = text.find(head); at != std::string::npos; at = text.find(head, at + 1)) ++blocks;
+    for (std::size_t at = text.find(head); at != std::string::npos; at = text.find(head, at + 1))
+        ++blocks;
     EXPECT_EQ(blocks, 3u);
 }
 

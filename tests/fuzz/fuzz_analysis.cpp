@@ -31,8 +31,10 @@
 namespace {
 
 bool Small(const FrameModel& m) {
-    if (m.nodeCount > 24 || m.memberCount > 24 || m.loadCaseCount > 4 || m.combinationCount > 4) return false;
-    if (m.supportCaseCount > 3 || m.springCaseCount > 2 || m.view1Count > 8 || m.view2Count > 8) return false;
+    if (m.nodeCount > 24 || m.memberCount > 24 || m.loadCaseCount > 4 || m.combinationCount > 4)
+        return false;
+    if (m.supportCaseCount > 3 || m.springCaseCount > 2 || m.view1Count > 8 || m.view2Count > 8)
+        return false;
     for (int c = 1; c <= m.loadCaseCount; ++c)
         if (m.loadCases[c].count > 12) return false;
     for (int c = 1; c <= m.springCaseCount; ++c)

@@ -27,8 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int m = 1; m <= frame->memberCount; ++m) {
             const FrameMember& mb = frame->members[m];
             // (Renumbering the nodes may turn i and j around, never join them.)
-            if (mb.nodeI < 1 || mb.nodeJ < 1 || mb.nodeI > frame->nodeCount || mb.nodeJ > frame->nodeCount ||
-                mb.nodeI == mb.nodeJ)
+            if (mb.nodeI < 1 || mb.nodeJ < 1 || mb.nodeI > frame->nodeCount ||
+                mb.nodeJ > frame->nodeCount || mb.nodeI == mb.nodeJ)
                 std::abort();
         }
     }

@@ -27,9 +27,12 @@ inline TStringList InputLines(const std::uint8_t* data, std::size_t size) {
 inline const std::string& ScratchFile(const char* extension) {
     static const std::string name = [extension] {
         const char* dir = std::getenv("TMPDIR");
-        return std::string(dir && *dir ? dir : "/tmp") + "/vextor_fuzz_" + std::to_string(getpid()) + extension;
+        return std::string(dir && *dir ? dir : "/tmp") + "/vextor_fuzz_" +
+               std::to_string(getpid()) + extension;
     }();
-    static const bool removedAtExit = [] { return std::atexit([] { std::remove(name.c_str()); }) == 0; }();
+    static const bool removedAtExit = [] {
+        return std::atexit([] { std::remove(name.c_str()); }) == 0;
+    }();
     (void)removedAtExit;
     return name;
 }

@@ -36,7 +36,8 @@ struct Holder {
     template <typename T>
     T* Alloc(int n) {
         if (n <= 0) return nullptr;
-        blocks.push_back(std::make_unique<std::vector<char>>(sizeof(T) * static_cast<std::size_t>(n)));
+        blocks.push_back(
+            std::make_unique<std::vector<char>>(sizeof(T) * static_cast<std::size_t>(n)));
         return reinterpret_cast<T*>(blocks.back()->data());
     }
 };
@@ -51,10 +52,9 @@ bool RecordConsistent(const FR_SDK_MAINDATA& d) {
     bool ok = Agree(d.nodeCount, d.nodes) && Agree(d.memberCount, d.members) &&
               Agree(d.materialCount, d.materials) && Agree(d.sectionCount, d.sections) &&
               Agree(d.springCaseCount, d.springCases) &&
-              Agree(d.supportCaseCount, d.supportCases) && d.viewCount == 1 &&
-              d.view != nullptr && Agree(d.loadCaseCount, d.loadCases) &&
-              Agree(d.combinationCount, d.combinations) && d.pickCaseCount == 0 &&
-              d.pickCases == nullptr;
+              Agree(d.supportCaseCount, d.supportCases) && d.viewCount == 1 && d.view != nullptr &&
+              Agree(d.loadCaseCount, d.loadCases) && Agree(d.combinationCount, d.combinations) &&
+              d.pickCaseCount == 0 && d.pickCases == nullptr;
     if (!ok) return false;
     for (int c = 0; c < d.springCaseCount; ++c)
         ok = ok && Agree(d.springCases[c].count, d.springCases[c].entries);
@@ -283,6 +283,8 @@ __attribute__((visibility("default"))) void FrameResMemFree(FR_SDK_MAINRES* resu
 // For the tests: calls so far and results still held.
 __attribute__((visibility("default"))) int SdkDoubleCalcCount() { return CalcCount; }
 __attribute__((visibility("default"))) int SdkDoubleFreeCount() { return FreeCount; }
-__attribute__((visibility("default"))) int SdkDoubleLiveCount() { return static_cast<int>(Live.size()); }
+__attribute__((visibility("default"))) int SdkDoubleLiveCount() {
+    return static_cast<int>(Live.size());
+}
 
 }  // extern "C"

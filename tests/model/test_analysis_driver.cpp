@@ -65,7 +65,8 @@ TEST(AnalysisDriverZones, RigidZoneCantileverMatchesClosedForm) {
     const FrameResults& r = Results();
     // Unit-load method: the zone (0..a) has E x 100.
     const double EI = E * I;
-    const double delta = P * (std::pow(L, 3) - std::pow(L - a, 3)) / (300 * EI) + P * std::pow(L - a, 3) / (3 * EI);
+    const double delta =
+        P * (std::pow(L, 3) - std::pow(L - a, 3)) / (300 * EI) + P * std::pow(L - a, 3) / (3 * EI);
     EXPECT_NEAR(r.block[1].nodes[2].dy, delta * 1000.0, std::fabs(delta * 1000.0) * 1e-4);
     // The support takes the load and the moment P L.
     ASSERT_EQ(r.block[1].reactionCount, 1);
@@ -82,7 +83,9 @@ TEST(AnalysisDriverZones, RigidZoneCantileverMatchesClosedForm) {
     EXPECT_NEAR(std::fabs(PointValues(r, 1, 1, ka).m), std::fabs(P) * (L - a), 1e-3);
     for (int k = 1; k <= n; ++k) {
         EXPECT_NEAR(std::fabs(PointValues(r, 1, 1, k).s), std::fabs(P), 1e-3) << "point " << k;
-        EXPECT_NEAR(std::fabs(PointValues(r, 1, 1, k).m), std::fabs(P) * (L - PointValues(r, 1, 1, k).pos), 2e-3) << "point " << k;
+        EXPECT_NEAR(std::fabs(PointValues(r, 1, 1, k).m),
+                    std::fabs(P) * (L - PointValues(r, 1, 1, k).pos), 2e-3)
+            << "point " << k;
     }
 }
 
@@ -131,7 +134,9 @@ TEST(AnalysisDriverZones, NamesGoToTheRoundedPointsCutAndWithoutBlanks) {
         b.Node(1, 0, 0).Node(2, 6, 0).Material(1, 2e7).Section(1, 0.1, 0.002).Member(1, 1, 2);
         b.model().members[1].rigidI = static_cast<float>(zone);
         b.model().rigidZoneSwitch = 1;
-        b.Support(1, 1, kSupportPin).Support(1, 2, kSupportRollerY).Load(1, kLoadDistY, 1, -10, -10);
+        b.Support(1, 1, kSupportPin)
+            .Support(1, 2, kSupportRollerY)
+            .Load(1, kLoadDistY, 1, -10, -10);
         b.ViewPoints(1, {2.0004}, "P Q");
         b.ViewPoints(1, {4.0}, "ABCDEFGHIJKLMNOPQRSTUV");
         ASSERT_TRUE(RunFrameAnalysis(Results(), b.model(), false, false, 999)) << zone;
@@ -219,7 +224,8 @@ TEST(AnalysisDriverSprings, ShearAndAxialForceAreContinuousAcrossPieceJoints) {
     double worstS = 0, worstN = 0;
     for (int k = 1; k < n; ++k) {
         const Point p = PointValues(r, 1, 1, k), q = PointValues(r, 1, 1, k + 1);
-        if (std::fabs(q.pos - 5.0) < 0.06 || std::fabs(p.pos - 5.0) < 0.06) continue;  // the point load
+        if (std::fabs(q.pos - 5.0) < 0.06 || std::fabs(p.pos - 5.0) < 0.06)
+            continue;  // the point load
         worstS = std::max(worstS, std::fabs(q.s - p.s));
         worstN = std::max(worstN, std::fabs(q.n - p.n));
     }
@@ -351,7 +357,8 @@ TEST(AnalysisDriverThinning, CapacityKeepsEndsNamedPointsAndStridePoints) {
     for (const Case& c : cases) {
         ModelBuilder b = SimpleBeam(10);
         if (c.named) b.ViewPoints(1, {3.3}, "P");
-        ASSERT_TRUE(RunFrameAnalysis(Results(), b.model(), false, c.useViewDivisions, c.capacity)) << c.what;
+        ASSERT_TRUE(RunFrameAnalysis(Results(), b.model(), false, c.useViewDivisions, c.capacity))
+            << c.what;
         const FrameResults& r = Results();
         const ResultMember& rm = r.member[1];
         EXPECT_EQ(rm.pointCount, c.expected) << c.what;

@@ -40,8 +40,8 @@ std::string LineStarting(const std::string& text, const std::string& prefix) {
 struct MantExpCase {
     int m, e;
     double value;
-    const char* field;   // the m + e columns written
-    double readBack;     // mantissa x 10^exponent of those columns
+    const char* field;  // the m + e columns written
+    double readBack;    // mantissa x 10^exponent of those columns
 };
 
 class FormatMantExpTest : public ::testing::TestWithParam<MantExpCase> {};
@@ -59,30 +59,29 @@ TEST_P(FormatMantExpTest, WritesColumnsThatReadBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, FormatMantExpTest,
-    ::testing::Values(
-        MantExpCase{10, 5, 200000.0, "   2.00000    5", 200000.0},
-        MantExpCase{10, 5, 0.0, "   0.00000    0", 0.0},
-        MantExpCase{10, 5, 1e-9, "   1.00000   -9", 1e-9},
-        MantExpCase{10, 5, -2.5e7, "  -2.50000    7", -2.5e7},
-        // 0.1f is 0.0999999985...: the 1.0000001 factor lifts it to 1.00000.
-        MantExpCase{10, 5, 0.1f, "   1.00000   -1", 0.1},
-        MantExpCase{10, 5, 0.01f, "   1.00000   -2", 0.01},
-        // Digits beyond the field are cut, not rounded.
-        MantExpCase{10, 5, 1.234569e3, "   1.23456    3", 1234.56},
-        MantExpCase{7, 3, 12345.0, "   1.23  4", 12300.0},
-        MantExpCase{7, 3, -1.0, "  -1.00  0", -1.0},
-        MantExpCase{10, 3, 1e-9, "   1.00000 -9", 1e-9},
-        // Exponent -10 would fill three columns and glue to the mantissa.
-        MantExpCase{10, 3, 5e-10, "   0.00000  0", 0.0},
-        MantExpCase{7, 3, -9.99e-10, "   0.00  0", 0.0},
-        // Below 1e-10 everything is 0.
-        MantExpCase{10, 5, 5e-11, "   0.00000    0", 0.0},
-        // A value beyond what three columns can carry becomes the largest.
-        MantExpCase{10, 3, 1e120, "   9.99999 99", 9.99999e99},
-        MantExpCase{10, 5, std::nan(""), "   0.00000    0", 0.0},
-        // m and e are clamped to 4..10 and 2..5.
-        MantExpCase{12, 9, 3.0, "   3.00000    0", 3.0},
-        MantExpCase{2, 1, 3.0, "   3 0", 3.0}));
+    ::testing::Values(MantExpCase{10, 5, 200000.0, "   2.00000    5", 200000.0},
+                      MantExpCase{10, 5, 0.0, "   0.00000    0", 0.0},
+                      MantExpCase{10, 5, 1e-9, "   1.00000   -9", 1e-9},
+                      MantExpCase{10, 5, -2.5e7, "  -2.50000    7", -2.5e7},
+                      // 0.1f is 0.0999999985...: the 1.0000001 factor lifts it to 1.00000.
+                      MantExpCase{10, 5, 0.1f, "   1.00000   -1", 0.1},
+                      MantExpCase{10, 5, 0.01f, "   1.00000   -2", 0.01},
+                      // Digits beyond the field are cut, not rounded.
+                      MantExpCase{10, 5, 1.234569e3, "   1.23456    3", 1234.56},
+                      MantExpCase{7, 3, 12345.0, "   1.23  4", 12300.0},
+                      MantExpCase{7, 3, -1.0, "  -1.00  0", -1.0},
+                      MantExpCase{10, 3, 1e-9, "   1.00000 -9", 1e-9},
+                      // Exponent -10 would fill three columns and glue to the mantissa.
+                      MantExpCase{10, 3, 5e-10, "   0.00000  0", 0.0},
+                      MantExpCase{7, 3, -9.99e-10, "   0.00  0", 0.0},
+                      // Below 1e-10 everything is 0.
+                      MantExpCase{10, 5, 5e-11, "   0.00000    0", 0.0},
+                      // A value beyond what three columns can carry becomes the largest.
+                      MantExpCase{10, 3, 1e120, "   9.99999 99", 9.99999e99},
+                      MantExpCase{10, 5, std::nan(""), "   0.00000    0", 0.0},
+                      // m and e are clamped to 4..10 and 2..5.
+                      MantExpCase{12, 9, 3.0, "   3.00000    0", 3.0},
+                      MantExpCase{2, 1, 3.0, "   3 0", 3.0}));
 
 TEST(FormatMantExp, PlacesFieldsInsideALineBeingBuilt) {
     // Into a longer line: the fields and one blank overwrite, the end stays.
@@ -200,9 +199,8 @@ TEST(Reader, ALoadCaseCountingTooManyLoadsTakesTheNextKeywordLineAndStillReadsIt
 }
 
 TEST(Reader, FieldsMaySitInOtherColumnsAndBeSeparatedByCommas) {
-    const std::string text =
-        "FRAME     X\r\nPOINT 2\r\n1,0.5,2\r\n  2   "s + "３．５"_sj +
-        "   -1\r\nMEMBER 1\r\n7 1 2 1 1 1 0 0.25 0.5\r\nEND\r\n";
+    const std::string text = "FRAME     X\r\nPOINT 2\r\n1,0.5,2\r\n  2   "s + "３．５"_sj +
+                             "   -1\r\nMEMBER 1\r\n7 1 2 1 1 1 0 0.25 0.5\r\nEND\r\n";
     auto m = ReadText(text);
     ASSERT_EQ(2, m->nodeCount);
     EXPECT_FLOAT_EQ(0.5f, m->nodes[1].x);
@@ -278,7 +276,7 @@ TEST(DataFile, WritesAndReadsThroughTheFileSystem) {
 // Values at the edges of their columns
 
 TEST(Writer, CoordinatesOfAnySizeKeepTheirColumnsAndReadBack) {
-    const float values[] = {0.0f,     9999.9999f, 10000.0f,  -999.9999f, -1000.0f,
+    const float values[] = {0.0f,      9999.9999f, 10000.0f, -999.9999f, -1000.0f,
                             12345.68f, -123456.7f, 1.0e9f,   -3.0e12f,   3.0e38f};
     auto model = DefaultModel();
     model->nodeCount = 0;
@@ -359,8 +357,9 @@ TEST(Reader, APointNameSplitByAForeignWriterLosesOnlyTheSplitCharacter) {
     // trail byte opens the second name.
     const std::string first = "x" + RepeatText("名"_sj, 9) + "名"_sj.substr(0, 1);
     const std::string second = "名"_sj.substr(1) + "ab" + std::string(17, ' ');
-    const std::string text = "FRAME     F\r\nVIEW-2 1\r\n 1 2\r\n 1.0 2.0\r\nEND\r\nV2-NAME 1\r\n   1    2 " +
-                             first + second + "\r\nEND\r\n";
+    const std::string text =
+        "FRAME     F\r\nVIEW-2 1\r\n 1 2\r\n 1.0 2.0\r\nEND\r\nV2-NAME 1\r\n   1    2 " + first +
+        second + "\r\nEND\r\n";
     auto m = ReadText(text);
     EXPECT_EQ("x" + RepeatText("名"_sj, 9) + " ", m->view2[1].pointName[1]);
     EXPECT_EQ("ab" + std::string(17, ' '), m->view2[1].pointName[2]);
@@ -421,7 +420,8 @@ TEST(SortViewPoints, AMemberWithoutPositivePointsIsWrittenEmptyAndReadsBackEmpty
 }
 
 TEST(Reader, PointPositionsBeyondTheValuesLineReadAsZero) {
-    const std::string text = "FRAME     F\r\nVIEW-2 2\r\n 4 3\r\n 1.5 2.5\r\n 6 1\r\n 7.25\r\nEND\r\n";
+    const std::string text =
+        "FRAME     F\r\nVIEW-2 2\r\n 4 3\r\n 1.5 2.5\r\n 6 1\r\n 7.25\r\nEND\r\n";
     auto m = ReadText(text);
     ASSERT_EQ(2, m->view2Count);
     EXPECT_EQ(3, m->view2[1].count);

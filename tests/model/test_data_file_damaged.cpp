@@ -28,7 +28,7 @@ bool Contains(const std::string& text, const std::string& part) {
 // A file of one section whose count field is given as text.
 struct CountCase {
     const char* name;
-    std::string text;    // the whole file
+    std::string text;        // the whole file
     int FrameModel::*count;  // the table count to check (nullptr: see check)
     int expected;
     const char* warningNames;  // a text the warning must hold
@@ -48,20 +48,20 @@ TEST_P(CountClampTest, ClampsToTheTableAndWarns) {
 
 INSTANTIATE_TEST_SUITE_P(
     Tables, CountClampTest,
-    ::testing::Values(
-        CountCase{"PointsHuge", Frame("POINT 5000\r\n 1 0 0\r\n"), &FrameModel::nodeCount, kMaxNodes,
-                  "POINT"},
-        CountCase{"PointsNegative", Frame("POINT -3\r\n"), &FrameModel::nodeCount, 0, "POINT"},
-        CountCase{"MembersOverInt", Frame("MEMBER 2e9\r\n"), &FrameModel::memberCount, kMaxMembers,
-                  "MEMBER"},
-        CountCase{"MaterialsHuge", Frame("MATERIAL 99999999999\r\n"), &FrameModel::materialCount,
-                  kMaxMaterials, "MATERIAL"},
-        CountCase{"SectionsNegative", Frame("SECTION -2e9\r\n"), &FrameModel::sectionCount, 0,
-                  "SECTION"},
-        CountCase{"View1Huge", Frame("VIEW-1 5000\r\n"), &FrameModel::view1Count, kMaxView1,
-                  "VIEW-1"},
-        CountCase{"View2Huge", Frame("VIEW-2 5000\r\n"), &FrameModel::view2Count, kMaxView2,
-                  "VIEW-2"}),
+    ::testing::Values(CountCase{"PointsHuge", Frame("POINT 5000\r\n 1 0 0\r\n"),
+                                &FrameModel::nodeCount, kMaxNodes, "POINT"},
+                      CountCase{"PointsNegative", Frame("POINT -3\r\n"), &FrameModel::nodeCount, 0,
+                                "POINT"},
+                      CountCase{"MembersOverInt", Frame("MEMBER 2e9\r\n"), &FrameModel::memberCount,
+                                kMaxMembers, "MEMBER"},
+                      CountCase{"MaterialsHuge", Frame("MATERIAL 99999999999\r\n"),
+                                &FrameModel::materialCount, kMaxMaterials, "MATERIAL"},
+                      CountCase{"SectionsNegative", Frame("SECTION -2e9\r\n"),
+                                &FrameModel::sectionCount, 0, "SECTION"},
+                      CountCase{"View1Huge", Frame("VIEW-1 5000\r\n"), &FrameModel::view1Count,
+                                kMaxView1, "VIEW-1"},
+                      CountCase{"View2Huge", Frame("VIEW-2 5000\r\n"), &FrameModel::view2Count,
+                                kMaxView2, "VIEW-2"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DamagedCounts, EntriesPerCaseAreClamped) {
@@ -135,7 +135,8 @@ TEST(DamagedFiles, NoIdentifierLineGivesAnEmptyModelAndAWarning) {
 
 TEST(DamagedFiles, WithoutEndTheSectionsRunToTheLastLine) {
     std::string warnings;
-    auto m = ReadText("FRAME     F\r\nPOINT 2\r\n 1 0 0\r\n 2 5 0\r\nMEMBER 1\r\n 1 1 2", &warnings);
+    auto m =
+        ReadText("FRAME     F\r\nPOINT 2\r\n 1 0 0\r\n 2 5 0\r\nMEMBER 1\r\n 1 1 2", &warnings);
     EXPECT_EQ("", warnings);
     EXPECT_EQ(2, m->nodeCount);
     ASSERT_EQ(1, m->memberCount);
@@ -145,7 +146,9 @@ TEST(DamagedFiles, WithoutEndTheSectionsRunToTheLastLine) {
 TEST(DamagedFiles, AFileEndingBeforeItsCountsIsReadAsFarAsItGoesWithAWarning) {
     // The portal file broken off in its members: the first line of the
     // warnings says the file ended early and names the section.
-    const std::string whole = "FRAME     F\r\nPOINT 2\r\n 1 0 0\r\n 2 5 0\r\nMEMBER 3\r\n 1 1 2 0 0 0 0\r\n 2 2 1 0 0 0 0";
+    const std::string whole =
+        "FRAME     F\r\nPOINT 2\r\n 1 0 0\r\n 2 5 0\r\nMEMBER 3\r\n 1 1 2 0 0 0 0\r\n 2 2 1 0 0 0 "
+        "0";
     std::string warnings;
     auto m = ReadText(whole, &warnings);
     ASSERT_EQ(m->memberCount, 3);
@@ -205,8 +208,9 @@ TEST(DamagedFiles, ALeadByteBeforeABlankOrControlByteStaysOneCharacter) {
 }
 
 TEST(DamagedFiles, HugeAndOddNumbersStayFinite) {
-    auto m = ReadText(Frame("POINT 1\r\n 1 1e999 -1e999\r\nMATERIAL 1\r\n 1 5 2e9 0 -2e9\r\n"
-                            "KUMI-CASE 1 1 1e400\r\n 1 nan\r\n"));
+    auto m =
+        ReadText(Frame("POINT 1\r\n 1 1e999 -1e999\r\nMATERIAL 1\r\n 1 5 2e9 0 -2e9\r\n"
+                       "KUMI-CASE 1 1 1e400\r\n 1 nan\r\n"));
     EXPECT_TRUE(std::isfinite(m->nodes[1].x));
     EXPECT_TRUE(std::isfinite(m->nodes[1].y));
     EXPECT_TRUE(std::isfinite(m->materials[1].e));
@@ -247,9 +251,15 @@ TEST(DamagedFiles, RandomBytesAndMutationsNeitherCrashNorBreakTheRoundTrip) {
             for (int e = 0; e < edits && !text.empty(); ++e) {
                 const std::size_t pos = random() % text.size();
                 switch (random() % 3) {
-                case 0: text[pos] = static_cast<char>(random() & 0xFF); break;
-                case 1: text.insert(pos, 1, "0123456789-., \r\n\"\x82\x00"[random() % 17]); break;
-                default: text.erase(pos, random() % 40); break;
+                    case 0:
+                        text[pos] = static_cast<char>(random() & 0xFF);
+                        break;
+                    case 1:
+                        text.insert(pos, 1, "0123456789-., \r\n\"\x82\x00"[random() % 17]);
+                        break;
+                    default:
+                        text.erase(pos, random() % 40);
+                        break;
                 }
             }
         }
@@ -276,16 +286,18 @@ TEST(DamagedFiles, ReadingIntoAUsedRecordGivesTheBytesOfAFreshOne) {
         Frame("POINT 3\r\n 1 0 0\r\n 2 1 0\r\n 3 2 0\r\nPOINT 1\r\n 9 5 5\r\n"),
         Frame("VIEW-2 2\r\n 1 2\r\n 0.5 0.7\r\n 2 1\r\n 0.3\r\nVIEW-2 1\r\n 4 1\r\n\r\n"),
         // Positions and names beyond the counts.
-        Frame("VIEW-2 1\r\n 1 2\r\n" + values + "\r\n") + "V2-NAME 3\r\n   1    5 a b c d e\r\n   2    1 x\r\n" +
-            "   3    1 y\r\nEND\r\n",
+        Frame("VIEW-2 1\r\n 1 2\r\n" + values + "\r\n") +
+            "V2-NAME 3\r\n   1    5 a b c d e\r\n   2    1 x\r\n" + "   3    1 y\r\nEND\r\n",
     };
     std::mt19937 random(20261209);
     for (int round = 0; round < 60; ++round) {
         std::string text = sample;
         for (int e = 0; e < 4 && !text.empty(); ++e) {
             const std::size_t pos = random() % text.size();
-            if (random() % 2) text[pos] = "0123456789 \r\n"[random() % 13];
-            else text.erase(pos, random() % 30);
+            if (random() % 2)
+                text[pos] = "0123456789 \r\n"[random() % 13];
+            else
+                text.erase(pos, random() % 30);
         }
         texts.push_back(text);
     }

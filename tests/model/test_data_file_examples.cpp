@@ -224,7 +224,7 @@ struct Example {
 };
 
 class ExampleTest : public ::testing::TestWithParam<Example> {
-protected:
+  protected:
     std::string Path() const { return std::string(EXAMPLES_DIR) + "/" + GetParam().file; }
     std::unique_ptr<FrameModel> Built() const {
         auto m = NewFrameModelRecord();

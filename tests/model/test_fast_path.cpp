@@ -85,7 +85,8 @@ void ExpectSameFiles(const FrameResults& ref, const FrameResults& fast, const st
     ASSERT_TRUE(WriteSdkResultFiles(fast, dir + tag + "_fast"));
     for (int f = 0; f < kSdkResultFileCount; ++f) {
         const std::string ext = SdkResultExtensions()[f];
-        EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(dir + tag + "_fast" + ext)) << tag << ext;
+        EXPECT_EQ(ReadAll(dir + tag + "_ref" + ext), ReadAll(dir + tag + "_fast" + ext))
+            << tag << ext;
     }
 }
 
@@ -233,7 +234,8 @@ class RandomFrame {
                 const FrameMember& mb = m.members[I(1, m.memberCount)];
                 r.memberFrom = r.code == kLoadNodal ? m.nodes[I(1, m.nodeCount)].no : mb.no;
                 r.qI = static_cast<float>(U(-40, 40));
-                r.qJ = static_cast<float>(r.code < 20 ? U(-40, 40) : (r.code == 51 ? U(-40, 40) : 0));
+                r.qJ =
+                    static_cast<float>(r.code < 20 ? U(-40, 40) : (r.code == 51 ? U(-40, 40) : 0));
                 r.distI = static_cast<float>(r.code == 51 ? U(-20, 20) : U(0, 1.5));
                 r.distJ = static_cast<float>(r.code < 20 ? U(0, 1.0) : 0.0);
             }
@@ -317,7 +319,8 @@ TEST(FastPath, EveryExampleGivesTheReferenceBits) {
     for (const std::string& name : files) {
         std::unique_ptr<FrameModel> model = NewFrameModelRecord();
         std::string warnings;
-        ASSERT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/" + name, *model, warnings)) << name;
+        ASSERT_TRUE(ReadFrameDataFile(std::string(EXAMPLES_DIR) + "/" + name, *model, warnings))
+            << name;
         ExpectSameAnalysis(*model, "example_" + ChangeFileExt(name, ""));
     }
 }
@@ -445,7 +448,8 @@ TEST(FastPath, OneFactorisationServesEveryCaseWithTheSameMatrix) {
         lc = LoadCase{};
         lc.no = c;
         lc.suptCaseNo = c <= 5 ? 1 : 2;
-        lc.loads[++lc.count] = LoadRecord{kLoadDistY, m->members[1].no, 0, -10.0f * c, -5.0f, 0, 0, 0, 0, 0, {}};
+        lc.loads[++lc.count] =
+            LoadRecord{kLoadDistY, m->members[1].no, 0, -10.0f * c, -5.0f, 0, 0, 0, 0, 0, {}};
     }
     m->combinationCount = 0;
     PrepareMemberLoads(*m);
@@ -472,7 +476,8 @@ TEST(FastPath, ACacheTooSmallForTwoMatricesStillGivesTheReferenceBits) {
     for (int s = 1; s <= 2; ++s) {
         SuptCase& sc = m->supportCases[s];
         for (int e = 1; e <= sc.count; ++e) {
-            sc.entries[e] = SuptEntry{sc.entries[e].nodeNo, -1, -1, -1, {}, s == 1 ? kSupportFixed : kSupportPin};
+            sc.entries[e] = SuptEntry{
+                sc.entries[e].nodeNo, -1, -1, -1, {}, s == 1 ? kSupportFixed : kSupportPin};
         }
     }
     m->loadCaseCount = 0;
@@ -481,7 +486,8 @@ TEST(FastPath, ACacheTooSmallForTwoMatricesStillGivesTheReferenceBits) {
         lc = LoadCase{};
         lc.no = c;
         lc.suptCaseNo = 1 + c % 2;
-        lc.loads[++lc.count] = LoadRecord{kLoadDistX, m->members[1].no, 0, 3.0f * c, 1.0f, 0, 0, 0, 0, 0, {}};
+        lc.loads[++lc.count] =
+            LoadRecord{kLoadDistX, m->members[1].no, 0, 3.0f * c, 1.0f, 0, 0, 0, 0, 0, {}};
     }
     PrepareMemberLoads(*m);
     StiffnessWork fast, dense;
@@ -496,7 +502,8 @@ TEST(FastPath, ACacheTooSmallForTwoMatricesStillGivesTheReferenceBits) {
         AssembleStiffness(*m, c, dense);
         EXPECT_EQ(solver.SolveCase(*m, c, fast), SolveLoadCase(*m, c, dense)) << c;
         EXPECT_EQ(fast.map, dense.map) << c;
-        EXPECT_EQ(std::memcmp(fast.x.data(), dense.x.data(), sizeof(double) * fast.x.size()), 0) << c;
+        EXPECT_EQ(std::memcmp(fast.x.data(), dense.x.data(), sizeof(double) * fast.x.size()), 0)
+            << c;
     }
     EXPECT_EQ(solver.Factorisations(), 6);
 }
@@ -524,7 +531,8 @@ TEST(FastPath, CasesSolvedAtOnceGiveTheReferenceBits) {
         lc = LoadCase{};
         lc.no = c;
         lc.suptCaseNo = 1 + c % 3;
-        lc.loads[++lc.count] = LoadRecord{kLoadDistY, m->members[1].no, 0, -2.0f * c, 1.0f, 0, 0, 0, 0, 0, {}};
+        lc.loads[++lc.count] =
+            LoadRecord{kLoadDistY, m->members[1].no, 0, -2.0f * c, 1.0f, 0, 0, 0, 0, 0, {}};
     }
     m->combinationCount = 0;
     PrepareMemberLoads(*m);
@@ -550,7 +558,8 @@ TEST(FastPath, CasesSolvedAtOnceGiveTheReferenceBits) {
         denseOk[static_cast<std::size_t>(i)] = SolveLoadCase(*m, i + 1, d);
         EXPECT_EQ(fastOk[i], denseOk[i]) << i + 1;
         EXPECT_EQ(fast[i].map, d.map) << i + 1;
-        EXPECT_EQ(std::memcmp(fast[i].x.data(), d.x.data(), sizeof(double) * d.x.size()), 0) << i + 1;
+        EXPECT_EQ(std::memcmp(fast[i].x.data(), d.x.data(), sizeof(double) * d.x.size()), 0)
+            << i + 1;
     }
     EXPECT_GE(solver.Factorisations(), 3);
     ExpectSameAnalysis(*m, "at_once");
@@ -575,7 +584,8 @@ TEST(FastPath, LoadEffectsEvaluatorGivesTheBitsOfLoadEffectsAt) {
                 const LoadEffectsEvaluator effects(ctx, code, -12.5, 3.75, 1.2, 0.8, simple);
                 for (int k = 0; k <= 100; ++k) {
                     const double x = k == 37 ? 1.2 : ctx.length * k / 100;
-                    const PointEffects a = LoadEffectsAt(ctx, code, -12.5, 3.75, 1.2, 0.8, x, simple);
+                    const PointEffects a =
+                        LoadEffectsAt(ctx, code, -12.5, 3.75, 1.2, 0.8, x, simple);
                     const PointEffects b = effects.At(x);
                     ASSERT_EQ(std::memcmp(&a, &b, sizeof a), 0)
                         << "code " << code << " ends " << end[0] << end[1] << " x " << x;
@@ -588,12 +598,14 @@ TEST(FastPath, LoadEffectsEvaluatorGivesTheBitsOfLoadEffectsAt) {
 TEST(FastPath, WorkerLoopRunsEveryIterationOnceAndHandsBackAFailure) {
     std::vector<std::atomic<int>> visits(20000);
     for (int round = 0; round < 3; ++round) {
-        ParallelFor(static_cast<int>(visits.size()), [&](int i) { ++visits[static_cast<std::size_t>(i)]; });
+        ParallelFor(static_cast<int>(visits.size()),
+                    [&](int i) { ++visits[static_cast<std::size_t>(i)]; });
     }
     for (const auto& v : visits) ASSERT_EQ(v.load(), 3);
-    EXPECT_THROW(ParallelFor(1000, [](int i) {
-                     if (i == 321) throw std::runtime_error("task failed");
-                 }),
+    EXPECT_THROW(ParallelFor(1000,
+                             [](int i) {
+                                 if (i == 321) throw std::runtime_error("task failed");
+                             }),
                  std::runtime_error);
     // The pool is still usable afterwards, also for a loop inside a loop.
     std::atomic<int> sum{0};

@@ -44,8 +44,8 @@ bool Same(float v) {
     for (const bool fixed : {false, true}) {
         const std::string a = Fast(v, fixed), b = Printf(v, fixed);
         if (a != b) {
-            ADD_FAILURE() << (fixed ? "%15.4f" : "%15.7e") << " of " << std::hexfloat << v << ": '" << a
-                          << "' vs '" << b << "'";
+            ADD_FAILURE() << (fixed ? "%15.4f" : "%15.7e") << " of " << std::hexfloat << v << ": '"
+                          << a << "' vs '" << b << "'";
             return false;
         }
     }
@@ -85,13 +85,15 @@ TEST(FastResultFiles, NumbersAreFormattedAsPrintfFormatsThem) {
     // Powers of ten and their neighbours, the zero-rule boundary, extremes.
     for (int p = -30; p <= 38; ++p) {
         const float v = static_cast<float>(std::pow(10.0, p));
-        for (const float w : {v, std::nextafter(v, 0.0f), std::nextafter(v, std::numeric_limits<float>::infinity())}) {
+        for (const float w : {v, std::nextafter(v, 0.0f),
+                              std::nextafter(v, std::numeric_limits<float>::infinity())}) {
             if (!Same(w) || !Same(-w)) return;
         }
     }
-    for (const float v : {0.0f, -0.0f, 1e-30f, 99999.99995f, 0.00005f, 0.00015f, 1e15f, -1e15f,
-                          std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
-                          std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
+    for (const float v :
+         {0.0f, -0.0f, 1e-30f, 99999.99995f, 0.00005f, 0.00015f, 1e15f, -1e15f,
+          std::numeric_limits<float>::max(), std::numeric_limits<float>::denorm_min(),
+          std::numeric_limits<float>::infinity(), std::numeric_limits<float>::quiet_NaN()}) {
         if (!Same(v) || !Same(-v)) return;
     }
 }
@@ -125,8 +127,17 @@ FrameResults* NewRecord(const RecordShape& shape) {
         std::snprintf(rm.pointLabel[2], kPointLabelBytes, "P%d", m);
         std::memset(rm.pointLabel[3], 'L', kPointLabelBytes);  // no NUL
     }
-    const float odd[] = {1e-31f, -1e-31f, -0.0f, 2.44140625e-3f, 0.00005f, 123456.789f, 99999999.0f,
-                         1.0e8f, -4.5e12f, 3.0e38f, std::numeric_limits<float>::infinity(),
+    const float odd[] = {1e-31f,
+                         -1e-31f,
+                         -0.0f,
+                         2.44140625e-3f,
+                         0.00005f,
+                         123456.789f,
+                         99999999.0f,
+                         1.0e8f,
+                         -4.5e12f,
+                         3.0e38f,
+                         std::numeric_limits<float>::infinity(),
                          -std::numeric_limits<float>::infinity()};
     const int oddCount = sizeof odd / sizeof odd[0];
     for (int b = 1; b <= shape.cases + shape.combos + 1; ++b) {
@@ -139,8 +150,8 @@ FrameResults* NewRecord(const RecordShape& shape) {
         for (int m = 1; m <= shape.members; ++m)
             for (int q = 0; q < kQtyCount; ++q)
                 for (int p = 1; p <= r->member[m].pointCount + 2; ++p)
-                    block.members[m].values[q][p] =
-                        (p % 7 == 0) ? odd[(p + q + m) % oddCount] : u(rng) * std::pow(10.0f, q - 2);
+                    block.members[m].values[q][p] = (p % 7 == 0) ? odd[(p + q + m) % oddCount]
+                                                                 : u(rng) * std::pow(10.0f, q - 2);
     }
     return r;
 }
@@ -156,7 +167,7 @@ std::string OutputDir() {
 TEST(FastResultFiles, FilesAreByteIdenticalToTheReferenceWriter) {
     // One member, no combinations, exactly one and several pieces of
     // members per block, a record without members.
-    const RecordShape shapes[] = {{6, 3, 2, 7},   {1, 1, 0, 8},  {32, 2, 1, 9},
+    const RecordShape shapes[] = {{6, 3, 2, 7},   {1, 1, 0, 8},   {32, 2, 1, 9},
                                   {33, 2, 2, 10}, {70, 3, 3, 11}, {0, 2, 1, 12}};
     const std::string dir = OutputDir();
     for (const RecordShape& shape : shapes) {
@@ -170,7 +181,8 @@ TEST(FastResultFiles, FilesAreByteIdenticalToTheReferenceWriter) {
             const std::string ext = SdkResultExtensions()[f];
             const std::string a = ReadAll(dir + "ref" + ext), b = ReadAll(dir + "fast" + ext);
             EXPECT_TRUE(FileExists(dir + "fast" + ext)) << ext;
-            EXPECT_TRUE(a == b) << ext << " differs for " << shape.members << " members, seed " << shape.seed;
+            EXPECT_TRUE(a == b) << ext << " differs for " << shape.members << " members, seed "
+                                << shape.seed;
         }
         std::free(r);
     }
@@ -227,8 +239,17 @@ TEST(FastResultFiles, AFileThatCannotBeWrittenIsNamed) {
 // Positions at the edge of their 15-byte field and beyond it (the field
 // grows, the line with it), and a NaN, keep the reference writer's bytes.
 TEST(FastResultFiles, PositionsWiderThanTheirFieldMatchTheReference) {
-    const float wide[] = {999999936.0f, -999999936.0f, 1.0e9f, -1.0e9f, 9.999999e9f, -9.999999e9f,
-                          1.0e10f, -1.0e10f, 1.0e15f, -3.0e38f, std::numeric_limits<float>::quiet_NaN()};
+    const float wide[] = {999999936.0f,
+                          -999999936.0f,
+                          1.0e9f,
+                          -1.0e9f,
+                          9.999999e9f,
+                          -9.999999e9f,
+                          1.0e10f,
+                          -1.0e10f,
+                          1.0e15f,
+                          -3.0e38f,
+                          std::numeric_limits<float>::quiet_NaN()};
     const RecordShape shape{40, 2, 2, 41};
     const std::string dir = OutputDir();
     FrameResults* r = NewRecord(shape);
@@ -237,7 +258,8 @@ TEST(FastResultFiles, PositionsWiderThanTheirFieldMatchTheReference) {
     for (int b = 1; b <= shape.cases + shape.combos + 1; ++b)
         for (int m = 1; m <= shape.members; ++m)
             for (int p = 1; p <= r->member[m].pointCount + 2; ++p)
-                r->block[b].members[m].values[kQtyPos][p] = wide[k++ % (sizeof wide / sizeof wide[0])];
+                r->block[b].members[m].values[kQtyPos][p] =
+                    wide[k++ % (sizeof wide / sizeof wide[0])];
     ASSERT_TRUE(reference::WriteSdkResultFiles(*r, dir + "wide_ref"));
     std::string failed;
     EXPECT_TRUE(WriteSdkResultFiles(*r, dir + "wide_fast", &failed));

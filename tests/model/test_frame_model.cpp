@@ -14,7 +14,7 @@
 namespace {
 
 class FrameModelTest : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<FrameModel> model = NewFrameModelRecord();
     FrameModel& m = *model;
 
@@ -87,7 +87,7 @@ TEST_F(FrameModelTest, MemberLengthAndAngle) {
     AddNode(3, 3, 0);
     AddMember(1, 1, 2);
     AddMember(2, 2, 3);
-    AddMember(3, 1, 1);  // coincident ends
+    AddMember(3, 1, 1);   // coincident ends
     AddMember(4, 1, 99);  // missing node counts as (0, 0)
     PrepareMemberLoads(m);
     EXPECT_FLOAT_EQ(m.members[1].length, 4);

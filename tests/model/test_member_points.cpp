@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/frame_results.h"
-#include "platform/sjis_literal.h"
 #include "model/member_points.h"
+#include "platform/sjis_literal.h"
 
 namespace {
 
@@ -19,7 +19,8 @@ struct Slot {
 };
 
 // Member 1 of block 1: the points, then the M-max and M-min copies.
-FrameResults& Record(const std::vector<Slot>& points, float maxPos, float minPos, float length = 4.0f) {
+FrameResults& Record(const std::vector<Slot>& points, float maxPos, float minPos,
+                     float length = 4.0f) {
     static FrameResults* r = AllocateFrameResults();
     ClearFrameResults(*r);
     r->memberCount = 1;
@@ -62,20 +63,54 @@ TEST(MemberPoints, WhichPointsAreListed) {
     };
     const std::vector<Slot> base = {{0, "A", 2}, {1, "", 1}, {2, "", 2}, {3, "D", 1}, {4, "E", 2}};
     const Case cases[] = {
-        {"labelled points and inner extremes", base, 2.5f, 1.5f, false, false, {"A", "M-min", "M-max", "D", "E"}},
-        {"named points of interest join with the flag", base, 2.5f, 1.5f, false, true,
+        {"labelled points and inner extremes",
+         base,
+         2.5f,
+         1.5f,
+         false,
+         false,
+         {"A", "M-min", "M-max", "D", "E"}},
+        {"named points of interest join with the flag",
+         base,
+         2.5f,
+         1.5f,
+         false,
+         true,
          {"A", "M-min", "", "M-max", "D", "E"}},
-        {"extremes at the ends are left out", base, 0.00005f, 3.99995f, false, true, {"A", "", "D", "E"}},
-        {"extremes just inside are kept", base, 0.0002f, 3.9998f, false, false, {"A", "M-max", "D", "M-min", "E"}},
+        {"extremes at the ends are left out",
+         base,
+         0.00005f,
+         3.99995f,
+         false,
+         true,
+         {"A", "", "D", "E"}},
+        {"extremes just inside are kept",
+         base,
+         0.0002f,
+         3.9998f,
+         false,
+         false,
+         {"A", "M-max", "D", "M-min", "E"}},
         {"descending", base, 2.5f, 1.5f, true, false, {"E", "D", "M-max", "M-min", "A"}},
-        {"equal positions keep their slot order", {{2, "A", 2}, {2, "B", 2}, {1, "C", 2}}, 0, 0, false, false,
+        {"equal positions keep their slot order",
+         {{2, "A", 2}, {2, "B", 2}, {1, "C", 2}},
+         0,
+         0,
+         false,
+         false,
          {"C", "A", "B"}},
-        {"equal positions keep their slot order, descending", {{1, "A", 2}, {1, "B", 2}, {2, "C", 2}}, 0, 0, true,
-         false, {"C", "A", "B"}},
+        {"equal positions keep their slot order, descending",
+         {{1, "A", 2}, {1, "B", 2}, {2, "C", 2}},
+         0,
+         0,
+         true,
+         false,
+         {"C", "A", "B"}},
     };
     for (const Case& c : cases) {
         const FrameResults& r = Record(c.points, c.maxPos, c.minPos);
-        EXPECT_EQ(Labels(ListPointsWithForces(r, 1, 1, c.descending, c.includeUnlabelled)), c.expected)
+        EXPECT_EQ(Labels(ListPointsWithForces(r, 1, 1, c.descending, c.includeUnlabelled)),
+                  c.expected)
             << c.what;
     }
 }

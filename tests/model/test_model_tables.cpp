@@ -29,12 +29,22 @@ void ExpectConsistent(const ModelTable<R>& table) {
                 << "also column " << j;
         // How a typed cell is read.
         switch (c.kind) {
-        case CellKind::Int:
-        case CellKind::Truncated: EXPECT_EQ(t, FieldType::Int); break;
-        case CellKind::Real: EXPECT_EQ(t, FieldType::Float); break;
-        case CellKind::Double: EXPECT_EQ(t, FieldType::Double); break;
-        case CellKind::Name: EXPECT_TRUE(text); break;
-        case CellKind::Shown: EXPECT_NE(t == FieldType::None, c.derived == nullptr); break;
+            case CellKind::Int:
+            case CellKind::Truncated:
+                EXPECT_EQ(t, FieldType::Int);
+                break;
+            case CellKind::Real:
+                EXPECT_EQ(t, FieldType::Float);
+                break;
+            case CellKind::Double:
+                EXPECT_EQ(t, FieldType::Double);
+                break;
+            case CellKind::Name:
+                EXPECT_TRUE(text);
+                break;
+            case CellKind::Shown:
+                EXPECT_NE(t == FieldType::None, c.derived == nullptr);
+                break;
         }
         EXPECT_TRUE(c.kind == CellKind::Shown || c.derived == nullptr);
         // A number is shown by its format, a text as it stands.
@@ -43,17 +53,22 @@ void ExpectConsistent(const ModelTable<R>& table) {
         EXPECT_TRUE(k > 1 || number);
         // The data file.
         switch (c.file.kind) {
-        case FileKind::None: break;
-        case FileKind::Int: EXPECT_EQ(t, FieldType::Int); break;
-        case FileKind::Fixed:
-        case FileKind::Printf:
-        case FileKind::MantExp:
-        case FileKind::MantExpNonZero: EXPECT_EQ(t, FieldType::Float); break;
-        case FileKind::Text:
-            // The writer takes names from 44-byte arrays.
-            EXPECT_EQ(t, FieldType::Name);
-            EXPECT_EQ(c.file.width, kNameTextBytes);
-            break;
+            case FileKind::None:
+                break;
+            case FileKind::Int:
+                EXPECT_EQ(t, FieldType::Int);
+                break;
+            case FileKind::Fixed:
+            case FileKind::Printf:
+            case FileKind::MantExp:
+            case FileKind::MantExpNonZero:
+                EXPECT_EQ(t, FieldType::Float);
+                break;
+            case FileKind::Text:
+                // The writer takes names from 44-byte arrays.
+                EXPECT_EQ(t, FieldType::Name);
+                EXPECT_EQ(c.file.width, kNameTextBytes);
+                break;
         }
         if (c.file.kind != FileKind::None) {
             // A name is read from its columns to the end of the line.

@@ -50,11 +50,11 @@ TEST(Rounding, AddsJustUnderAHalfAndTruncates) {
         double x, expected;
     };
     const std::vector<Case> cases = {
-        {Round0, 2.5, 2.0},      {Round0, 2.50001, 3.0},  {Round0, 2.49999, 2.0},
+        {Round0, 2.5, 2.0},      {Round0, 2.50001, 3.0},   {Round0, 2.49999, 2.0},
         {Round0, -2.5, -2.0},    {Round0, -2.50001, -3.0}, {Round0, 0.4, 0.0},
-        {Round1, -1.25, -1.2},   {Round1, 1.26, 1.3},     {Round2, 1.23456, 1.23},
+        {Round1, -1.25, -1.2},   {Round1, 1.26, 1.3},      {Round2, 1.23456, 1.23},
         {Round3, 0.0015, 0.001}, {Round3, 0.00151, 0.002}, {Round5, 1.234567, 1.23457},
-        {Round9, 3.0, 3.0},      {Round9, -7.25, -7.25},  {Round9, 1e-10, 0.0},
+        {Round9, 3.0, 3.0},      {Round9, -7.25, -7.25},   {Round9, 1e-10, 0.0},
     };
     for (const Case& c : cases) EXPECT_NEAR(c.round(c.x), c.expected, 1e-12) << c.x;
 }
@@ -226,7 +226,8 @@ void ExpectRoots(double a, double b, double c, double d, std::vector<double> exp
         std::sort(got.begin(), got.end());
         std::sort(expected.begin(), expected.end());
         for (int k = 0; k < 3; ++k)
-            EXPECT_NEAR(got[static_cast<std::size_t>(k)], expected[static_cast<std::size_t>(k)], 1e-6)
+            EXPECT_NEAR(got[static_cast<std::size_t>(k)], expected[static_cast<std::size_t>(k)],
+                        1e-6)
                 << a << " " << b << " " << c << " " << d;
         EXPECT_EQ(i1, 0.0);
         EXPECT_EQ(i2, 0.0);
@@ -242,11 +243,11 @@ void ExpectRoots(double a, double b, double c, double d, std::vector<double> exp
 
 TEST(SolveCubic, RealAndComplexRoots) {
     ExpectRoots(1, -6, 11, -6, {1, 2, 3}, 0.0);
-    ExpectRoots(1, 0, -3, 2, {-2, 1, 1}, 0.0);      // double root, negative Q
-    ExpectRoots(1, -6, 12, -8, {2, 2, 2}, 0.0);     // triple root
-    ExpectRoots(2, -4, -22, 24, {1, -3, 4}, 0.0);   // leading factor 2
+    ExpectRoots(1, 0, -3, 2, {-2, 1, 1}, 0.0);                // double root, negative Q
+    ExpectRoots(1, -6, 12, -8, {2, 2, 2}, 0.0);               // triple root
+    ExpectRoots(2, -4, -22, 24, {1, -3, 4}, 0.0);             // leading factor 2
     ExpectRoots(1, 0, 0, -1, {1, -0.5}, std::sqrt(3.0) / 2);  // cube roots of 1
-    ExpectRoots(1, 0, 1, 0, {0, 0}, 1.0);           // real root 0, pair +/- i
+    ExpectRoots(1, 0, 1, 0, {0, 0}, 1.0);                     // real root 0, pair +/- i
 }
 
 TEST(SolveCubic, LeadingZeroFallsBackToQuadratic) {
@@ -269,8 +270,7 @@ TEST(FitPolynomial, CubicThroughFourPoints) {
     // y = 1 + 2x - x^2 + 0.5x^3
     const double xs[4] = {0, 1, 2, 3};
     double ys[4];
-    for (int k = 0; k < 4; ++k)
-        ys[k] = 1 + 2 * xs[k] - xs[k] * xs[k] + 0.5 * xs[k] * xs[k] * xs[k];
+    for (int k = 0; k < 4; ++k) ys[k] = 1 + 2 * xs[k] - xs[k] * xs[k] + 0.5 * xs[k] * xs[k] * xs[k];
     double c[4];
     FitPolynomial(c, 3, xs, ys, 4);
     EXPECT_NEAR(c[0], 1.0, 1e-9);
@@ -294,10 +294,10 @@ TEST(Geometry, DistancesToPointsAndSegments) {
         double px, py, ax, ay, bx, by, expected;
     };
     const std::vector<Case> cases = {
-        {5, 3, 0, 0, 10, 0, 3},    // beside the segment
+        {5, 3, 0, 0, 10, 0, 3},  // beside the segment
         {5, -3, 0, 0, 10, 0, 3},
-        {13, 4, 0, 0, 10, 0, 5},   // beyond b
-        {-3, -4, 0, 0, 10, 0, 5},  // before a
+        {13, 4, 0, 0, 10, 0, 5},             // beyond b
+        {-3, -4, 0, 0, 10, 0, 5},            // before a
         {0, 2, 0, 0, 2, 2, std::sqrt(2.0)},  // across a diagonal
         {3, 3, 1, 1, 1, 1, std::sqrt(8.0)},  // zero-length segment
     };
@@ -314,13 +314,13 @@ TEST(Geometry, IntersectSegmentsCodes) {
     };
     // a-b is (0,0)-(10,0) throughout.
     const std::vector<Case> cases = {
-        {5, -1, 5, 1, 0x22, 5, 0},    // crosses between a and b
-        {12, -1, 12, 1, 0x32, 12, 0}, // beyond b
-        {-2, -1, -2, 3, 0x12, -2, 0}, // before a
-        {5, 1, 5, 3, 0x21, 5, 0},     // c nearer, both above
-        {5, -3, 5, -1, 0x23, 5, 0},   // d nearer, both below
-        {0, 1, 2, -1, 0x22, 1, 0},    // slanted
-        {2, 0, 5, 0, 0x22, 2, 0},     // on the line, overlapping
+        {5, -1, 5, 1, 0x22, 5, 0},     // crosses between a and b
+        {12, -1, 12, 1, 0x32, 12, 0},  // beyond b
+        {-2, -1, -2, 3, 0x12, -2, 0},  // before a
+        {5, 1, 5, 3, 0x21, 5, 0},      // c nearer, both above
+        {5, -3, 5, -1, 0x23, 5, 0},    // d nearer, both below
+        {0, 1, 2, -1, 0x22, 1, 0},     // slanted
+        {2, 0, 5, 0, 0x22, 2, 0},      // on the line, overlapping
     };
     for (const Case& c : cases) {
         double x = -99, y = -99;

@@ -21,8 +21,8 @@ using Matrix = std::vector<double>;
 struct Shape {
     const char* name;
     int n;
-    int band;          // entries within this distance of the diagonal (0: none)
-    double sparseFill; // chance of an entry anywhere else
+    int band;           // entries within this distance of the diagonal (0: none)
+    double sparseFill;  // chance of an entry anywhere else
     bool symmetric;
     double tinyShare;  // share of entries below the 1e-9 multiplier threshold
 };
@@ -75,7 +75,8 @@ std::string FirstDifference(const std::vector<double>& a, const std::vector<doub
     for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
         if (std::memcmp(&a[i], &b[i], sizeof(double)) != 0) {
             return "index " + std::to_string(i) + ": " + std::to_string(a[i]) + " vs " +
-                   std::to_string(b[i]) + (std::signbit(a[i]) != std::signbit(b[i]) ? " (sign)" : "");
+                   std::to_string(b[i]) +
+                   (std::signbit(a[i]) != std::signbit(b[i]) ? " (sign)" : "");
         }
     }
     return "sizes differ";
@@ -97,7 +98,8 @@ Outcome Dense(Matrix a, std::vector<double> b) {
 Outcome Profile(const Matrix& a, std::vector<double> b, ProfileStatus* status = nullptr) {
     Outcome o;
     o.x.assign(b.size(), 0.0);
-    const ProfileStatus st = SolveProfileDense(o.x.data(), a.data(), b.data(), static_cast<int>(b.size()));
+    const ProfileStatus st =
+        SolveProfileDense(o.x.data(), a.data(), b.data(), static_cast<int>(b.size()));
     if (status) *status = st;
     o.ok = st == ProfileStatus::kOk;
     o.b = b;
@@ -152,8 +154,8 @@ TEST(ProfileSolver, ZeroPivotRepairGivesTheDenseBits) {
     // so the rows below must grow as well.
     struct Case {
         const char* name;
-        int row;        // pivot row that is zeroed
-        int zeroRows;   // following rows whose column `row` is zeroed too
+        int row;       // pivot row that is zeroed
+        int zeroRows;  // following rows whose column `row` is zeroed too
         int band;
     };
     const Case cases[] = {
@@ -175,7 +177,8 @@ TEST(ProfileSolver, ZeroPivotRepairGivesTheDenseBits) {
             a[(c.row + c.zeroRows + 1) * n + c.row] = 2.0;
             // A far entry in the last added row makes the repaired row wider.
             a[(c.row + c.zeroRows + 1) * n + (n - 1)] = 3.5;
-            ExpectIdentical(a, RandomVector(40, rng), std::string(c.name) + " seed " + std::to_string(seed));
+            ExpectIdentical(a, RandomVector(40, rng),
+                            std::string(c.name) + " seed " + std::to_string(seed));
             ProfileMatrix m;
             ASSERT_TRUE(m.FromDense(a.data(), 40));
             ProfileSolver solver;

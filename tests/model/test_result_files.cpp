@@ -51,8 +51,14 @@ FrameResults& HandBuiltRecord(int combos = 1) {
     r->nodeCount = 3;
     for (int i = 1; i <= 3; ++i) r->node[i].no = nodeNos[i - 1];
     const MemberSpec members[2] = {
-        {3, 1, 5, {0, 0.5f, 1.0f, 1.5f, 2.0f, 1.0f, 0.00005f}, {"ﾀﾝﾌﾞ"_sj, "", "中央"_sj, "", "ﾀﾝﾌﾞ"_sj},
-         {2, 1, 2, 2, 2}, 2.0f, 0.0f},
+        {3,
+         1,
+         5,
+         {0, 0.5f, 1.0f, 1.5f, 2.0f, 1.0f, 0.00005f},
+         {"ﾀﾝﾌﾞ"_sj, "", "中央"_sj, "", "ﾀﾝﾌﾞ"_sj},
+         {2, 1, 2, 2, 2},
+         2.0f,
+         0.0f},
         {4, 5, 7, {0, 3.0f, 1.5f, 1.5f}, {"ﾀﾝﾌﾞ"_sj, "ﾀﾝﾌﾞ"_sj}, {2, 2}, 3.0f, 3.14159265f},
     };
     r->memberCount = 2;
@@ -116,7 +122,8 @@ TEST(ResultFiles, SixFilesEqualTheGoldenFiles) {
     ASSERT_TRUE(WriteSdkResultFiles(HandBuiltRecord(), base));
     for (const char* ext : {"F11", "F12", "F21", "F22", "F31", "F32"}) {
         const std::string got = ReadBytes(base + "." + ext);
-        const std::string want = ReadBytes(fs::path(TEST_DATA_DIR) / "model" / (std::string("result_basic.") + ext));
+        const std::string want =
+            ReadBytes(fs::path(TEST_DATA_DIR) / "model" / (std::string("result_basic.") + ext));
         ASSERT_FALSE(want.empty()) << ext;
         EXPECT_EQ(got, want) << ext;
     }
@@ -148,7 +155,8 @@ TEST(ResultFiles, UnwritableFileIsSkippedAndReported) {
     std::string failed;
     EXPECT_FALSE(WriteSdkResultFiles(HandBuiltRecord(), base, &failed));
     EXPECT_EQ(failed, base + ".F21\n");
-    for (const char* ext : {".F11", ".F12", ".F22", ".F31", ".F32"}) EXPECT_TRUE(fs::is_regular_file(base + ext)) << ext;
+    for (const char* ext : {".F11", ".F12", ".F22", ".F31", ".F32"})
+        EXPECT_TRUE(fs::is_regular_file(base + ext)) << ext;
 
     TStringList list;
     list.Add("x");

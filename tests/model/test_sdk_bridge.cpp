@@ -38,7 +38,7 @@ std::string Bytes(const std::string& path) {
 // A program folder naming a product folder (with FrameIn.exe) and one of
 // the stand-in libraries; every message shown is collected.
 class SdkBridge : public ::testing::Test {
-protected:
+  protected:
     std::string root, work, product, dump;
     std::vector<std::string> messages;
 
@@ -52,7 +52,8 @@ protected:
         ForceDirectories(product);
         DeleteFile(product + "FrameIn.exe");
         if (frameIn) WriteFileBytes(product + "FrameIn.exe", "");
-        const std::string sdk = sdkVariant.empty() ? root + "nosdk/" : SDK_DOUBLE_DIR + sdkVariant + "/";
+        const std::string sdk =
+            sdkVariant.empty() ? root + "nosdk/" : SDK_DOUBLE_DIR + sdkVariant + "/";
         ForceDirectories(sdk);
         TStringList txt;
         txt.Add(product);
@@ -111,8 +112,9 @@ TEST_F(SdkBridge, DefaultBeamThereAndBack) {
     EXPECT_TRUE(DumpHas("member 1 1 2 1 1 1 0 0"));
     // The 20 divisions arrive as points of interest of the piece.
     // (with the named point at 0.5 as well).
-    EXPECT_TRUE(DumpHas("points 1 20 0.05 0.1 0.15 0.2 0.25 0.3 0.35 0.4 0.45 0.5 0.5 0.55 0.6 "
-                        "0.65 0.7 0.75 0.8 0.85 0.9 0.95"));
+    EXPECT_TRUE(
+        DumpHas("points 1 20 0.05 0.1 0.15 0.2 0.25 0.3 0.35 0.4 0.45 0.5 0.5 0.55 0.6 "
+                "0.65 0.7 0.75 0.8 0.85 0.9 0.95"));
     EXPECT_TRUE(DumpHas("support 1 1 -1 -1 -1 4"));
     EXPECT_TRUE(DumpHas("load 14 1 0 -10 -10 0 0"));
     EXPECT_TRUE(DumpHas("combination 1 1 1"));

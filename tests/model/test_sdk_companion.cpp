@@ -44,7 +44,8 @@ TEST(RunProgramAndWait, WaitsAndPassesTheParameters) {
     const std::string script = dir + "tool.sh";
     // The script writes its arguments only after a pause: the call must
     // not come back before.
-    WriteScript(script, "sleep 0.3\nprintf '[%s]' \"$@\" > \"$(dirname \"$0\")/args.txt\"\nexit 3\n");
+    WriteScript(script,
+                "sleep 0.3\nprintf '[%s]' \"$@\" > \"$(dirname \"$0\")/args.txt\"\nexit 3\n");
     DeleteFile(dir + "args.txt");
     int code = 0;
     EXPECT_TRUE(RunProgramAndWait(script, "/@SDK \"" + dir + "a b.$O1\"  x", false, &code));
@@ -91,7 +92,7 @@ TEST(RunProgramAndWait, ParameterSplitting) {
 // A program folder with the companion script, a product folder and a
 // library folder without a library: the library route would fail loudly.
 class SdkCompanion : public ::testing::Test {
-protected:
+  protected:
     std::string root, work, data;
     std::vector<std::string> messages;
 

@@ -115,7 +115,8 @@ void ExpectRecordHoldsModel(const FrameModel& m, const FR_SDK_MAINDATA& d) {
         EXPECT_EQ(m.view2[k].memberNo, v.memberNo);
         ASSERT_EQ(m.view2[k].count, v.count);
         EXPECT_EQ(v.count == 0, v.distances == nullptr);
-        for (int p = 1; p <= v.count; ++p) EXPECT_NEAR(m.view2[k].dist[p], v.distances[p - 1], 1e-3);
+        for (int p = 1; p <= v.count; ++p)
+            EXPECT_NEAR(m.view2[k].dist[p], v.distances[p - 1], 1e-3);
     }
     ASSERT_EQ(m.loadCaseCount, d.loadCaseCount);
     for (int c = 1; c <= m.loadCaseCount; ++c) {
@@ -259,7 +260,8 @@ TEST(SdkFileClassLoad, LayoutsTheLibraryReliesOn) {
     EXPECT_EQ(4 + 48, d.options);
     const FR_SDK_MEMBER m = d.members[0];
     const int expected[8] = {1, 1, 2, 3, 3, 1, 0, 1};
-    const int got[8] = {m.no, m.nodeI, m.nodeJ, m.sectionNo, m.sectionNo2, m.materialNo, m.endI, m.endJ};
+    const int got[8] = {m.no,         m.nodeI,      m.nodeJ, m.sectionNo,
+                        m.sectionNo2, m.materialNo, m.endI,  m.endJ};
     for (int k = 0; k < 8; ++k) EXPECT_EQ(expected[k], got[k]) << k;
     EXPECT_EQ(0, d.supportCaseCount);
     EXPECT_EQ(nullptr, d.supportCases);
@@ -323,7 +325,8 @@ TEST(SdkFileClassLoad, DamagedValues) {
         {"member item missing", member + 1, "         1    1    2    1", false},
         {"negative node count", 3, "             -2    1    1    1    0    0    1    0", false},
         {"count beyond the file", 3, "         99999    1    1    1    0    0    1    0", false},
-        {"load value unreadable", load + 1, "        14    1    0   -10.000       q     0.000     0.000", false},
+        {"load value unreadable", load + 1,
+         "        14    1    0   -10.000       q     0.000     0.000", false},
         {"not a data file", 0, "HELLO", false},
         {"extraction cases announced", 5, "              1    1    3    0    0    0", false},
     };

@@ -52,7 +52,8 @@ TEST(SdkResultReader, LibraryLayoutComesBackByPosition) {
     const std::string data = WriteEchoModel(dir, "frame.$O1");
     // Two load cases numbered 10 and 20 and one combination numbered 3:
     // the blocks go by their order in the file, not by these numbers.
-    FR_SDK_FORCEROW rows1[2] = {{1, {0.0, 1.5, -2.0, 3.25, 0.0}}, {2, {4.0, -6.5, -2.0, 3.25, 0.125}}};
+    FR_SDK_FORCEROW rows1[2] = {{1, {0.0, 1.5, -2.0, 3.25, 0.0}},
+                                {2, {4.0, -6.5, -2.0, 3.25, 0.125}}};
     FR_SDK_FORCEROW rows2[3] = {{1, {0.0, -6.5, 1.0, -0.5, 0.0}},
                                 {2, {1.75, 0.0, 1.0, -0.5, 2.5}},
                                 {3, {3.5, 6.5, 1.0, -0.5, 0.0}}};
@@ -159,8 +160,8 @@ CASE     7    1
     EXPECT_EQ(3, r.member[1].pointCount);
     EXPECT_FLOAT_EQ(1.5f, r.member[1].length);
     EXPECT_FLOAT_EQ(4.25f, m.values[kQtyM][3]);
-    EXPECT_FLOAT_EQ(4.25f, m.values[kQtyM][4]);   // M-max copy
-    EXPECT_FLOAT_EQ(-1.5f, m.values[kQtyM][5]);   // M-min copy
+    EXPECT_FLOAT_EQ(4.25f, m.values[kQtyM][4]);  // M-max copy
+    EXPECT_FLOAT_EQ(-1.5f, m.values[kQtyM][5]);  // M-min copy
     EXPECT_FLOAT_EQ(0.5f, m.values[kQtyDisp][5]);
     // The flag 0 member reads one row and nothing more.
     EXPECT_EQ(1, r.member[2].pointCount);
@@ -222,7 +223,9 @@ TEST(SdkResultReader, WhatDoesNotFitIsSkipped) {
     std::string forces = "";
     for (int c = 1; c <= 70; ++c) {
         forces += "CASE  " + std::string(c < 10 ? "   " : "  ") + std::to_string(c) + "    2\n";
-        forces += "MEMBR   9    1    2    1\n    1          0.000          1.000          0.000          0.000        0.00000\n";
+        forces +=
+            "MEMBR   9    1    2    1\n    1          0.000          1.000          0.000          "
+            "0.000        0.00000\n";
         forces += "MEMBR   1    1    2    1\n    1          0.000          " + std::to_string(c) +
                   ".000          0.000          0.000        0.00000\n";
     }
@@ -237,7 +240,7 @@ TEST(SdkResultReader, WhatDoesNotFitIsSkipped) {
     EXPECT_FLOAT_EQ(65.0f, r.block[65].members[1].values[kQtyM][1]);
     EXPECT_EQ(0.0f, r.block[66].members[1].values[kQtyM][1]);
     EXPECT_EQ(0, r.member[9].pointCount);
-    EXPECT_EQ(2, r.block[1].reactionCount);  // as many rows as there are
+    EXPECT_EQ(2, r.block[1].reactionCount);         // as many rows as there are
     EXPECT_EQ(42, r.block[1].reactions[2].nodeNo);  // kept as a row, no node of its own
     EXPECT_DOUBLE_EQ(2.0, r.block[1].nodes[1].ry);
     EXPECT_EQ(0, r.block[67].reactionCount);  // a negative count reads no rows

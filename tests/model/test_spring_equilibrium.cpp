@@ -23,7 +23,11 @@ FrameResults& Results() {
 // moving sideways.
 ModelBuilder SpringBar(double L, double cx, double cy, double ea, double ku, double K, double P) {
     ModelBuilder b;
-    b.Node(1, 0, 0).Node(2, L * cx, L * cy).Material(1, ea / 0.1).Section(1, 0.1, 0.01).Member(1, 1, 2);
+    b.Node(1, 0, 0)
+        .Node(2, L * cx, L * cy)
+        .Material(1, ea / 0.1)
+        .Section(1, 0.1, 0.01)
+        .Member(1, 1, 2);
     b.Support(1, 1, kSupportSpring, K * std::fabs(cx), K * std::fabs(cy), 0);
     b.NodalLoad(1, 2, P * cx, P * cy);
     FrameModel& m = b.model();

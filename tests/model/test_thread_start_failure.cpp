@@ -72,7 +72,8 @@ class Watchdog {
     explicit Watchdog(int seconds, std::string what)
         : what_(std::move(what)), thread_([this, seconds] {
               std::unique_lock<std::mutex> lock(mutex_);
-              if (!done_.wait_for(lock, std::chrono::seconds(seconds), [this] { return disarmed_; })) {
+              if (!done_.wait_for(lock, std::chrono::seconds(seconds),
+                                  [this] { return disarmed_; })) {
                   std::fprintf(stderr, "hung: %s\n", what_.c_str());
                   std::abort();
               }
@@ -101,7 +102,8 @@ bool AnalyseAndWrite(const FrameModel& model, const std::string& base) {
     std::unique_ptr<FrameModel> copy = NewFrameModelRecord();
     std::memcpy(copy.get(), &model, sizeof(FrameModel));
     MemberForceFilesDuringAnalysis early(results, base);
-    const bool ok = RunFrameAnalysis(results, *copy, false, false, 999, nullptr, early.BlockFinal());
+    const bool ok =
+        RunFrameAnalysis(results, *copy, false, false, 999, nullptr, early.BlockFinal());
     early.AnalysisOver();
     return WriteSdkResultFiles(results, base, nullptr, early.Jobs()) && ok;
 }
@@ -134,7 +136,8 @@ TEST(ThreadStartFailure, EveryNumberOfStartableThreadsGivesTheReferenceFiles) {
         EXPECT_TRUE(ok) << allowed << " threads";
         for (int f = 0; f < kSdkResultFileCount; ++f) {
             const std::string ext = SdkResultExtensions()[f];
-            EXPECT_TRUE(ReadAll(dir + "ref" + ext) == ReadAll(base + ext)) << ext << " with " << allowed << " threads";
+            EXPECT_TRUE(ReadAll(dir + "ref" + ext) == ReadAll(base + ext))
+                << ext << " with " << allowed << " threads";
             DeleteFile(base + ext);
         }
     }

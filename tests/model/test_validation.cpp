@@ -231,9 +231,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Validation, ChangesThatMustPass) {
     auto m = DefaultModel();
-    FirstLoad(*m).memberTo = 0;         // 0: the same as memberFrom
-    FirstLoad(*m).code = kLoadNodal;    // on node 2, which exists, though
-    FirstLoad(*m).memberFrom = 2;       // no member 2 does
+    FirstLoad(*m).memberTo = 0;       // 0: the same as memberFrom
+    FirstLoad(*m).code = kLoadNodal;  // on node 2, which exists, though
+    FirstLoad(*m).memberFrom = 2;     // no member 2 does
     m->view1[1].lastMember = 0;
     m->materials[1].e = 1e15f;  // as large as the engine takes
     EXPECT_EQ("", CheckFrameData(*m));
@@ -296,10 +296,11 @@ TEST(Validation, CountsBeyondCapacityAreReportedAndNeverOverrun) {
     m->view2Count = 801;
     m->loadCaseCount = 66;
     const std::string text = CheckFrameData(*m);
-    EXPECT_EQ(0u, text.find("格点数オーバー 803 < 900\n"_sj + "部材数オーバー 803 < 5000\n"_sj +
-                            "断面数オーバー 803 < 2000000000\n"_sj +
-                            "着目点部材数オーバー 800 < 801\n"_sj + "荷重ケース数オーバー 65 < 66\n"_sj +
-                            "荷重データ数オーバー 1599 < 4000\n"_sj))
+    EXPECT_EQ(
+        0u,
+        text.find("格点数オーバー 803 < 900\n"_sj + "部材数オーバー 803 < 5000\n"_sj +
+                  "断面数オーバー 803 < 2000000000\n"_sj + "着目点部材数オーバー 800 < 801\n"_sj +
+                  "荷重ケース数オーバー 65 < 66\n"_sj + "荷重データ数オーバー 1599 < 4000\n"_sj))
         << text;
     EXPECT_LE(LineCount(text), kMaxValidationLines);
     m->memberCount = -4;

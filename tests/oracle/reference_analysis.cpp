@@ -177,8 +177,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     std::vector<int> pieceCount(kResultMemberSlots, 0);
     for (int b = 1; b <= pieces; ++b) pieceCount[b] = PointCountOf(results.member[b]);
     const int mc = CheckedCount(user.memberCount, kMaxMembers);
-    const int usedNodes =
-        CheckedCount(std::max(expanded.nodeCount, user.nodeCount), kMaxNodes) + 1;
+    const int usedNodes = CheckedCount(std::max(expanded.nodeCount, user.nodeCount), kMaxNodes) + 1;
     const int usedMembers = pieces + 1;
     results.memberCount = mc;
     const int cases = CheckedCount(results.caseCount, kMaxResultCases);

@@ -18,8 +18,11 @@ TEST(Dialogs, StandardButtonsAreJapaneseAfterStartUp) {
     // "&Yes", "&No", "Cancel" in Japanese.
     EXPECT_TRUE(box.button(QMessageBox::Yes)->text().startsWith(QString::fromUtf8("\u306F\u3044")))
         << box.button(QMessageBox::Yes)->text().toStdString();
-    EXPECT_TRUE(box.button(QMessageBox::No)->text().startsWith(QString::fromUtf8("\u3044\u3044\u3048")));
-    EXPECT_TRUE(box.button(QMessageBox::Cancel)->text().startsWith(QString::fromUtf8("\u30AD\u30E3\u30F3\u30BB\u30EB")));
+    EXPECT_TRUE(
+        box.button(QMessageBox::No)->text().startsWith(QString::fromUtf8("\u3044\u3044\u3048")));
+    EXPECT_TRUE(box.button(QMessageBox::Cancel)
+                    ->text()
+                    .startsWith(QString::fromUtf8("\u30AD\u30E3\u30F3\u30BB\u30EB")));
     box.setText("?");
     box.grab().save(QString::fromStdString(CaseOutputDir()) + "/message_box_ja.png");
 }

@@ -27,19 +27,23 @@ class ReplacingFileTest : public ::testing::Test {
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
-    std::string Path(const std::string& name) const { return (dir / name).string(); }  // ASCII: CP932 too
+    std::string Path(const std::string& name) const {
+        return (dir / name).string();
+    }  // ASCII: CP932 too
     static std::string Bytes(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
-    static void Put(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+    static void Put(const fs::path& p, const std::string& bytes) {
+        std::ofstream(p, std::ios::binary) << bytes;
+    }
     int Entries() const {
         int n = 0;
         for (const auto& e : fs::directory_iterator(dir)) n += !e.path().empty();
         return n;
     }
     static mode_t Mode(const fs::path& p) {
-        struct stat st{};
+        struct stat st {};
         stat(p.c_str(), &st);
         return st.st_mode & 07777;
     }

@@ -18,16 +18,19 @@ std::vector<std::string> Split(const std::string& text) {
 using V = std::vector<std::string>;
 
 TEST(CommaText, SplitsByTheClassLibraryRule) {
-    struct Case { std::string in; V out; } cases[] = {
+    struct Case {
+        std::string in;
+        V out;
+    } cases[] = {
         {"a,b,c", {"a", "b", "c"}},
         {"a,,b", {"a", "", "b"}},
         {"a,", {"a", ""}},
         {"a,,,,", {"a", "", "", "", ""}},
-        {"  a  b ", {"a", "b"}},          // blanks separate like commas
-        {"a , b", {"a", "b"}},            // blanks around a comma are one separator
-        {"\"a b\",c", {"a b", "c"}},     // quotes group
+        {"  a  b ", {"a", "b"}},      // blanks separate like commas
+        {"a , b", {"a", "b"}},        // blanks around a comma are one separator
+        {"\"a b\",c", {"a b", "c"}},  // quotes group
         {"\"say \"\"hi\"\"\"", {"say \"hi\""}},
-        {"\"open", {"open"}},            // an unclosed quote takes the rest
+        {"\"open", {"open"}},  // an unclosed quote takes the rest
         {"", {}},
         {"   ", {}},
         {",a", {"", "a"}},

@@ -11,7 +11,9 @@
 namespace {
 
 TEST(FileNames, SplitAndChangeExtension) {
-    struct Case { std::string in, path, name, ext, f11; } cases[] = {
+    struct Case {
+        std::string in, path, name, ext, f11;
+    } cases[] = {
         {"/home/u/a.$O1", "/home/u/", "a.$O1", ".$O1", "/home/u/a.F11"},
         {"a.b/c", "a.b/", "c", "", "a.b/c.F11"},
         {"x", "", "x", "", "x.F11"},
@@ -30,8 +32,12 @@ TEST(TextHelpers, TrimAndUpperCaseWorkOnBytes) {
     EXPECT_EQ(Trim(""), "");
     EXPECT_EQ(UpperCase("frame-03"), "FRAME-03");
     // "ソ" is 0x83 0x5C and "ab" after a lead byte must not be touched as a pair.
-    const std::string s = "\x83" "ab";
-    EXPECT_EQ(UpperCase(s), "\x83" "aB");
+    const std::string s =
+        "\x83"
+        "ab";
+    EXPECT_EQ(UpperCase(s),
+              "\x83"
+              "aB");
     EXPECT_EQ(Trim("\x81\x40x"), "\x81\x40x");  // a full-width space is not a blank byte
 }
 

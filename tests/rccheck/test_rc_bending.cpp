@@ -15,9 +15,9 @@ namespace {
 
 struct BendingCase {
     const char* name;
-    double m, n;            // kN·m, kN (compression positive)
-    double sc, ss1, ss2;    // expected stored stresses
-    double fc, fs;          // expected ratios
+    double m, n;          // kN·m, kN (compression positive)
+    double sc, ss1, ss2;  // expected stored stresses
+    double fc, fs;        // expected ratios
     bool ngFs;
 };
 
@@ -134,7 +134,7 @@ TEST(RcBendingAllowable, CaseLabelsFollowTheAxialForceRegime) {
     const RcSectionGeom s1{1000, 1000, 40, 959, 2292, 3096.8};
     struct Row {
         double m, n;
-        const char* labelStart;  // ASCII prefix of the CP932 label
+        const char* labelStart;                // ASCII prefix of the CP932 label
     } rows[] = {{500e6, 3000e3, "\x87\x40"},   // ①
                 {500e6, 1000e3, "\x87\x41"},   // ②
                 {50e6, -500e3, "\x87\x42"},    // ③

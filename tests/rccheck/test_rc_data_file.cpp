@@ -10,8 +10,8 @@
 
 #include "model/data_file.h"
 #include "model/frame_model.h"
-#include "platform/sjis_literal.h"
 #include "model/text_helpers.h"
+#include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "rccheck/rc_data_file.h"
 #include "rccheck/rebar_table.h"
@@ -35,9 +35,9 @@ TEST(RcDataFile, EmptyBlockText) {
     RcDataPtr rc = NewRc();
     TStringList list;
     WriteRcCheckData(list, *model, *rc);
-    const char* keys[] = {"No", "B", "H", "oD1", "oD2", "oKs", "iD1", "iD2", "iKs",
+    const char* keys[] = {"No",  "B",    "H",   "oD1", "oD2", "oKs", "iD1", "iD2", "iKs",
                           "tDs", "tStp", "Sc1", "Ta1", "Ts1", "Fa1", "Ss1", "Sc2", "Ta2",
-                          "Ts2", "Fa2", "Ss2", "fck", "fyk", "fwk", "Ec", "Es"};
+                          "Ts2", "Fa2",  "Ss2", "fck", "fyk", "fwk", "Ec",  "Es"};
     std::string expected = "\r\n" + "断面基準データ,    0"_sj + "\r\n";
     for (const char* key : keys) {
         std::string cell = std::string(key) + ",";
@@ -169,29 +169,39 @@ TEST(RcDataFile, DamagedAndOversizedBlocksReadSafely) {
     RcDataPtr rc = NewRc();
     rc->memberChecks[2].points[3].cases[1].bend.m = 77;  // not in the file
     const std::string memberHead = "部材断面ｉ(ib/No/np)"_sj;
-    const std::string text =
-        "断面基準データ"_sj + ",  9999\r\n"
-        "No,  1,  2,\r\n" +
-        "名称"_sj + ",A,\r\n"
-        "H,   500\r\n"
-        "XYZ, 1,2\r\n"
-        "oD1, D19" + "×"_sj + "8.00,13*2\r\n"
-        "EOB\r\n" +
-        "荷重組合せデータ"_sj + ", 9999,\r\n"
-        " 1,    2,    7,  A,B\r\n" +
-        memberHead + ",9999,1,9999,9999\r\n"
-        "..bzNo,5.9,  a b\r\n"
-        "EOB\r\n" +
-        memberHead + ",2,7,3,1\r\n"
-        "....bzNo,   12,  col\r\n"
-        ".." + "着目点数"_sj + ",   3\r\n"
-        "EOB\r\n" +
-        "名称"_sj + ",p1,p2\r\n"
-        "EOB\r\n" +
-        "ｹｰｽ"_sj + ",   1,   1\r\n"
-        "SgCK,  1,  0,  5\r\n"
-        "MzM,   1.5,\r\n"
-        "EOB\r\n";
+    const std::string text = "断面基準データ"_sj +
+                             ",  9999\r\n"
+                             "No,  1,  2,\r\n" +
+                             "名称"_sj +
+                             ",A,\r\n"
+                             "H,   500\r\n"
+                             "XYZ, 1,2\r\n"
+                             "oD1, D19" +
+                             "×"_sj +
+                             "8.00,13*2\r\n"
+                             "EOB\r\n" +
+                             "荷重組合せデータ"_sj +
+                             ", 9999,\r\n"
+                             " 1,    2,    7,  A,B\r\n" +
+                             memberHead +
+                             ",9999,1,9999,9999\r\n"
+                             "..bzNo,5.9,  a b\r\n"
+                             "EOB\r\n" +
+                             memberHead +
+                             ",2,7,3,1\r\n"
+                             "....bzNo,   12,  col\r\n"
+                             ".." +
+                             "着目点数"_sj +
+                             ",   3\r\n"
+                             "EOB\r\n" +
+                             "名称"_sj +
+                             ",p1,p2\r\n"
+                             "EOB\r\n" +
+                             "ｹｰｽ"_sj +
+                             ",   1,   1\r\n"
+                             "SgCK,  1,  0,  5\r\n"
+                             "MzM,   1.5,\r\n"
+                             "EOB\r\n";
     TStringList list;
     list.SetText(text);
     std::string warnings;
@@ -229,15 +239,16 @@ TEST(RcDataFile, DamagedAndOversizedBlocksReadSafely) {
     EXPECT_FLOAT_EQ(m.points[1].cases[1].bend.m, 1.5f);
     EXPECT_FLOAT_EQ(m.points[3].cases[1].bend.m, 77.0f);  // beyond the points: untouched
 
-    EXPECT_EQ(warnings,
-              "RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj
-              "荷重組合せデータのケース数 9999 に対し、データは 1 ケース分しか無いため 1 ケースとしました.\n"_sj
-              "1 番目の部材データの見出しの番号 \"9999\" を 1 として読みました.\n"_sj
-              "部材データ 1 のケース数 9999 に対し、データは 1 ケース分しか無いため 1 ケースとしました.\n"_sj
-              "部材データ 1 の着目点の表が EOB で終わっていません.\n"_sj
-              "部材データ 1 の着目点数 9999 に対し、データは 0 点分しか無いため 0 点としました.\n"_sj
-              "部材データ 1 のケース 1 以降の表が見つかりません.\n"_sj
-              "部材データ 2 の着目点数 3 に対し、データは 2 点分しか無いため 2 点としました.\n"_sj);
+    EXPECT_EQ(
+        warnings,
+        "RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj
+        "荷重組合せデータのケース数 9999 に対し、データは 1 ケース分しか無いため 1 ケースとしました.\n"_sj
+        "1 番目の部材データの見出しの番号 \"9999\" を 1 として読みました.\n"_sj
+        "部材データ 1 のケース数 9999 に対し、データは 1 ケース分しか無いため 1 ケースとしました.\n"_sj
+        "部材データ 1 の着目点の表が EOB で終わっていません.\n"_sj
+        "部材データ 1 の着目点数 9999 に対し、データは 0 点分しか無いため 0 点としました.\n"_sj
+        "部材データ 1 のケース 1 以降の表が見つかりません.\n"_sj
+        "部材データ 2 の着目点数 3 に対し、データは 2 点分しか無いため 2 点としました.\n"_sj);
 }
 
 // The sample block written, with one line of it replaced.
@@ -277,17 +288,21 @@ std::string SampleText() { return DamagedSample("EOB", "EOB"); }
 TEST(RcDataFile, ASectionCountBeyondTheTableReadsOnlyTheSectionsHeld) {
     // A count of 9999 over a table of two sections: two sections, a
     // warning, and the file written back as it was (not 800 empty sections).
-    const ReadBack r = ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ, 9999"_sj));
+    const ReadBack r =
+        ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ, 9999"_sj));
     EXPECT_EQ(r.rc->sectionCount, 2);
     EXPECT_EQ(r.written, SampleText());
-    EXPECT_EQ(r.warnings,
-              "RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj);
+    EXPECT_EQ(
+        r.warnings,
+        "RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj);
     // Fewer declared than held: the rest is named, not silently dropped.
-    const ReadBack fewer = ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ,    1"_sj));
+    const ReadBack fewer =
+        ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ,    1"_sj));
     EXPECT_EQ(fewer.rc->sectionCount, 1);
     EXPECT_EQ(fewer.warnings,
               "RC断面データの断面数 1 を超える 1 断面分のデータを読み飛ばしました.\n"_sj);
-    const ReadBack negative = ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ,   -4"_sj));
+    const ReadBack negative =
+        ReadText(DamagedSample("断面基準データ,    2"_sj, "断面基準データ,   -4"_sj));
     EXPECT_EQ(negative.rc->sectionCount, 0);
     EXPECT_EQ(negative.warnings.substr(0, negative.warnings.find('\n')),
               "RC断面データの断面数 -4 は無効なため 0 としました."_sj);
@@ -303,8 +318,10 @@ TEST(RcDataFile, AMemberHeadWithADamagedNumberKeepsItsData) {
         EXPECT_EQ(m.pointCount, 5);
         EXPECT_FLOAT_EQ(m.points[2].t1, 20.5f);
         EXPECT_EQ(r.written, SampleText());
-        EXPECT_EQ(r.warnings, FormatStr("1 番目の部材データの見出しの番号 \"%s\" を 1 として読みました.\n"_sj.c_str(),
-                                        number[0] == 'x' ? "x" : number));
+        EXPECT_EQ(
+            r.warnings,
+            FormatStr("1 番目の部材データの見出しの番号 \"%s\" を 1 として読みました.\n"_sj.c_str(),
+                      number[0] == 'x' ? "x" : number));
     }
 }
 
@@ -313,12 +330,14 @@ TEST(RcDataFile, CountsBeyondTheTablesOrTheCapacitiesAreCutAndNamed) {
     // A member head that declares more cases than the case table holds.
     const ReadBack cases = ReadText(DamagedSample(head + ",1,0,5,2", head + ",1,0,5,70"));
     EXPECT_EQ(cases.rc->checkCaseCount, 2);
-    EXPECT_EQ(cases.warnings,
-              "部材データ 1 のケース数 70 に対し、データは 2 ケース分しか無いため 2 ケースとしました.\n"_sj);
+    EXPECT_EQ(
+        cases.warnings,
+        "部材データ 1 のケース数 70 に対し、データは 2 ケース分しか無いため 2 ケースとしました.\n"_sj);
     const ReadBack points = ReadText(DamagedSample("着目点数,    5"_sj, "着目点数,   40"_sj));
     EXPECT_EQ(points.rc->memberChecks[1].pointCount, 5);
-    EXPECT_EQ(points.warnings,
-              "部材データ 1 の着目点数 40 に対し、データは 5 点分しか無いため 5 点としました.\n"_sj);
+    EXPECT_EQ(
+        points.warnings,
+        "部材データ 1 の着目点数 40 に対し、データは 5 点分しか無いため 5 点としました.\n"_sj);
     // A table that really holds more sections than the record can.
     std::string numbers = "No,  ";
     for (int s = 1; s <= 900; ++s) numbers += FormatStr("%d,", s);
@@ -378,7 +397,8 @@ TEST(RcDataFile, CommasInNamesDoNotShiftTheCellsAfterThem) {
     EXPECT_EQ(std::string(r.rc->memberChecks[1].name), "beam，1"_sj);
     EXPECT_EQ(std::string(r.rc->memberChecks[1].points[2].name), "”p，2"_sj);
     EXPECT_STREQ(r.rc->memberChecks[1].points[3].name, "j-end");
-    EXPECT_EQ(RefuseRcName("S1,A"), "名称にカンマ(,)は使えません。全角の「，」をお使いください。"_sj);
+    EXPECT_EQ(RefuseRcName("S1,A"),
+              "名称にカンマ(,)は使えません。全角の「，」をお使いください。"_sj);
     EXPECT_EQ(RefuseRcName("S1，A"_sj), "");
 }
 

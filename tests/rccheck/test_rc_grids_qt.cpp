@@ -60,7 +60,9 @@ bool SectionIsEmpty(const RcSection& s) {
 }
 
 struct ShiftHeld {
-    explicit ShiftHeld(bool on) { SetKeyStateHook([on](int k) { return on && k == VK_SHIFT; }); }
+    explicit ShiftHeld(bool on) {
+        SetKeyStateHook([on](int k) { return on && k == VK_SHIFT; });
+    }
     ~ShiftHeld() { SetKeyStateHook(nullptr); }
 };
 
@@ -111,18 +113,23 @@ TEST(RcMemberGrid, OneNgFlagMarksBothBendingCellsAndAwaShortfallIsMarked) {
 
 TEST(RcMemberGrid, NoRequiredStirrupsShowsDot) {
     RcCheckData& rc = FreshPortalRc();
-    for (int k = 1; k <= rc.memberChecks[1].pointCount; ++k) rc.memberChecks[1].points[k].cases[1].awa = 0;
+    for (int k = 1; k <= rc.memberChecks[1].pointCount; ++k)
+        rc.memberChecks[1].points[k].cases[1].awa = 0;
     TStringGrid grid;
     FillMemberGrid(grid, rc, false);
     EXPECT_EQ(grid.Cells(11, 1), "・"_sj);
 }
 
 TEST(RcMemberGrid, CoverAndBarEditsMoveDepthsOfEveryMemberOfTheSection) {
-    struct Case { int col, row; const char* text; double dOuter, dInner; };
+    struct Case {
+        int col, row;
+        const char* text;
+        double dOuter, dInner;
+    };
     const Case cases[] = {
-        {2, 1, "40", 10, 0},        // outer cover 30 -> 40
-        {3, 1, "25*8", 3, 0},       // D19 -> D25: half diameter 10 -> 13
-        {2, 2, "45", 0, 15},        // inner cover 30 -> 45
+        {2, 1, "40", 10, 0},   // outer cover 30 -> 40
+        {3, 1, "25*8", 3, 0},  // D19 -> D25: half diameter 10 -> 13
+        {2, 2, "45", 0, 15},   // inner cover 30 -> 45
     };
     for (const Case& c : cases) {
         RcCheckData& rc = FreshPortalRc();
@@ -247,7 +254,10 @@ TEST(RcCheckSheet, SwitchRowsTurnOneChecksOnAndOffAtOnePoint) {
     const int other = CheckSheetColumnPoint(4);
     ASSERT_GT(point, 0);
     ASSERT_GT(other, 0);
-    struct Step { std::string text; int expected; };
+    struct Step {
+        std::string text;
+        int expected;
+    };
     for (const Step& s : {Step{"0", 0}, Step{"1", 1}, Step{"0", 0}, Step{"○"_sj, 1}}) {
         Edit(grid, 3, tu, s.text);
         FillCheckSheet(grid, rc, true, 2, 1, true);
@@ -314,9 +324,9 @@ TEST(RcCheckSheet, SelectionSkipsReadOnlyRowsInTheDirectionOfTheMove) {
     const int pos = SheetRow(grid, "端からの距離"_sj);
     grid.SetEnabled(false);
     grid.SetRow(pos + 1);
-    CheckSheetSelectCell(grid);   // downwards: the b row is editable
+    CheckSheetSelectCell(grid);  // downwards: the b row is editable
     EXPECT_TRUE(CheckSheetRowAttribute(grid.Row()).editable);
-    grid.SetRow(pos);             // upwards from there: the name row above
+    grid.SetRow(pos);  // upwards from there: the name row above
     CheckSheetSelectCell(grid);
     EXPECT_EQ(grid.Row(), pos - 1);
 }
@@ -362,7 +372,10 @@ TEST(RcSectionGrid, NumbersAddRemoveAndRefuseDuplicates) {
     TStringGrid grid;
     FillSectionGrid(grid, rc, 0);
     std::string shown;
-    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) { shown = text; return mrOk; });
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) {
+        shown = text;
+        return mrOk;
+    });
     Edit(grid, 4, 1, "1");  // section 2 to No 1: taken
     FillSectionGrid(grid, rc, 1);
     EXPECT_EQ(shown, "No.1 は重複するので受け付けません。"_sj);
@@ -408,7 +421,10 @@ TEST(RcSectionGrid, AddColumnBeyondCapacityIsRefused) {
     TStringGrid grid;
     FillSectionGrid(grid, rc, 0);
     std::string shown;
-    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) { shown = text; return mrOk; });
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) {
+        shown = text;
+        return mrOk;
+    });
     Edit(grid, 3 + kRcMaxSections, 1, "9999");
     FillSectionGrid(grid, rc, 1);
     SetMessageDlgHook(nullptr);
@@ -437,7 +453,7 @@ TEST(RcCheckSheet, EnvelopeShowsDepthsAndStirrupsAndNoStaleCaptions) {
     TStringGrid grid;
     FillMemberGrid(grid, rc, false);  // the window's grid showed the bar table
     ASSERT_FALSE(grid.Cells(5, 0).empty());
-    grid.SetCell(0, 0, "");           // as the mode switch leaves it
+    grid.SetCell(0, 0, "");  // as the mode switch leaves it
     FillCheckSheet(grid, rc, false, 2, 0, true);
     for (int c = 3; c < grid.ColCount(); ++c) EXPECT_EQ(grid.Cells(c, 0), "") << c;
     const int d = SheetRow(grid, "有効高   ｄ"_sj);
@@ -451,8 +467,10 @@ TEST(RcCheckSheet, EnvelopeShowsDepthsAndStirrupsAndNoStaleCaptions) {
         // The beam is 280 deep: 280 - 41 or 280 - 40 mm, "－" for a row no
         // case reached.
         const bool checked = p.cases[1].tuCK && p.cases[1].dShear != 0.0f;
-        if (checked) EXPECT_TRUE(grid.Cells(c, d) == "239" || grid.Cells(c, d) == "240") << grid.Cells(c, d);
-        else EXPECT_EQ(grid.Cells(c, d), "－"_sj);
+        if (checked)
+            EXPECT_TRUE(grid.Cells(c, d) == "239" || grid.Cells(c, d) == "240") << grid.Cells(c, d);
+        else
+            EXPECT_EQ(grid.Cells(c, d), "－"_sj);
     }
 }
 
@@ -488,14 +506,20 @@ TEST(RcCheckSheet, TheTauSaMarkIsSeen) {
 TEST(RcGrids, BarSizesWithoutARowAndNamesWithACommaAreRefused) {
     RcCheckData& rc = FreshPortalRc();
     std::string shown;
-    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) { shown = text; return mrOk; });
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) {
+        shown = text;
+        return mrOk;
+    });
     const std::string noRow = "D11 は鉄筋の断面積表に無いので受け付けません。"_sj;
     const std::string comma = "名称にカンマ(,)は使えません。全角の「，」をお使いください。"_sj;
     {
         TStringGrid grid;
         FillSectionGrid(grid, rc, 0);
-        struct Row { int row; std::string text; const std::string& message; } rows[] = {
-            {5, "11*4", noRow}, {11, "D11×2"_sj, noRow}, {2, "S,1", comma}};
+        struct Row {
+            int row;
+            std::string text;
+            const std::string& message;
+        } rows[] = {{5, "11*4", noRow}, {11, "D11×2"_sj, noRow}, {2, "S,1", comma}};
         for (const Row& r : rows) {
             shown.clear();
             Edit(grid, 3, r.row, r.text);

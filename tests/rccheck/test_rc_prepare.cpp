@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <set>
 #include <memory>
+#include <set>
 
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -30,18 +30,18 @@ TEST(RcCheckType, FromCombinationName) {
         {"地震"_sj, 2},
         {"L1", 2},
         {"ﾚ1"_sj, 2},
-        {"ｌ１"_sj, 2},          // full-width lower-case l and digit
+        {"ｌ１"_sj, 2},            // full-width lower-case l and digit
         {"L2"_sj + "地震"_sj, 3},  // type 3 wins
         {"Ｌ２"_sj, 3},
         {"ﾚﾍﾞﾙ2"_sj, 3},
-        {"LOAD 12", 3},          // any L with any 2
+        {"LOAD 12", 3},  // any L with any 2
         {"D+1", 1},
     };
     for (const Row& r : rows) EXPECT_EQ(RcCheckTypeFromName(r.name), r.type) << r.name;
 }
 
 class RcBuild : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         LoadBuiltInRebarTable();
         model = NewFrameModelRecord();
@@ -121,7 +121,7 @@ TEST_F(RcBuild, PointsAndForces) {
     EXPECT_FLOAT_EQ(c.bend.disp, 1.23457f);
     EXPECT_FLOAT_EQ(m.points[4].cases[1].bend.m, 125.0f);
     EXPECT_FLOAT_EQ(m.points[4].cases[2].bend.m, 250.01f);
-    EXPECT_FLOAT_EQ(m.points[5].cases[1].bend.m, -1e6f);   // clamped
+    EXPECT_FLOAT_EQ(m.points[5].cases[1].bend.m, -1e6f);      // clamped
     EXPECT_FLOAT_EQ(m.points[4].cases[1].bend.disp, 100.0f);  // clamped, mm
     EXPECT_FLOAT_EQ(m.points[2].position, 2.5f);
     EXPECT_FLOAT_EQ(m.points[2].cases[2].shear.m, m.points[2].cases[2].bend.m);
@@ -201,7 +201,8 @@ void SetMembers(FrameModel& model, FrameResults& results, std::initializer_list<
     static bool kept = false;
     if (!kept) {
         point = results.member[1];
-        for (int t = 1; t <= 2; ++t) forces[t] = results.block[ComboBlockIndex(results, t)].members[1];
+        for (int t = 1; t <= 2; ++t)
+            forces[t] = results.block[ComboBlockIndex(results, t)].members[1];
         kept = true;
     }
     int p = 0;
@@ -211,7 +212,8 @@ void SetMembers(FrameModel& model, FrameResults& results, std::initializer_list<
         model.members[p].no = no;
         model.members[p].sectionNo = 3;
         results.member[p] = point;
-        for (int t = 1; t <= 2; ++t) results.block[ComboBlockIndex(results, t)].members[p] = forces[t];
+        for (int t = 1; t <= 2; ++t)
+            results.block[ComboBlockIndex(results, t)].members[p] = forces[t];
     }
     model.memberCount = p;
     results.memberCount = p;
@@ -292,9 +294,9 @@ TEST_F(RcBuild, PointsKeepTheirSettingsByPositionWhenPointsAreAdded) {
     BuildRcCheckData(*rc, *results, *model);
     RcMemberChecks& m = rc->memberChecks[1];
     ASSERT_STREQ(m.points[2].name, "2.500");
-    m.points[2].t1 = 200;                 // a haunch at 2.5 m
-    m.points[1].cases[1].tuCK = 0;        // no shear check at the i end
-    m.points[4].t2 = 50;                  // on the M-max row
+    m.points[2].t1 = 200;           // a haunch at 2.5 m
+    m.points[1].cases[1].tuCK = 0;  // no shear check at the i end
+    m.points[4].t2 = 50;            // on the M-max row
     // A named point at 1 m comes before them; the one at 2.5 m moves to
     // slot 3.
     ResultMember& rm = results->member[1];
@@ -326,7 +328,8 @@ TEST_F(RcBuild, PointsKeepTheirSettingsByPositionWhenPointsAreAdded) {
     BuildRcCheckData(*rc, *results, *model);
     m.points[3].t1 = 120;
     rm.pointPos[3] = 3.0f;
-    for (int t = 1; t <= 2; ++t) results->block[ComboBlockIndex(*results, t)].members[1].values[kQtyPos][3] = 3.0f;
+    for (int t = 1; t <= 2; ++t)
+        results->block[ComboBlockIndex(*results, t)].members[1].values[kQtyPos][3] = 3.0f;
     BuildRcCheckData(*rc, *results, *model);
     EXPECT_STREQ(m.points[3].name, "H1");
     EXPECT_FLOAT_EQ(m.points[3].t1, 120.0f);

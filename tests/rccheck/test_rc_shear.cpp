@@ -70,7 +70,7 @@ TEST(RcShear, AxialCompressionRaisesTheAllowable) {
 
 TEST(RcShear, ShearCapacity) {
     struct Row {
-        double n;              // kN, compression positive
+        double n;  // kN, compression positive
         double vyd, fv;
     } rows[] = {
         // Vcd = 1.0105 x 0.6861 x 0.6840 x 959000 / 1000 = 454.76 kN,
@@ -112,16 +112,16 @@ TEST(RcShear, CorrectionFactorTables) {
         double d, at;  // at chosen for pt in percent with b = 1000
         double ce, cpt;
     } rows[] = {
-        {300, 450, 1.4, 0.8},          // pt 0.15
-        {650, 4875, 1.2, 1.35},        // pt 0.75
-        {1000, 20000, 1.0, 1.5},       // pt 2
-        {1350, 0, 0.8, 0.5},           // pt 0 below the table
-        {2750, 2750, 0.5, 0.7},        // deep: the depth factor stops at 0.5
+        {300, 450, 1.4, 0.8},     // pt 0.15
+        {650, 4875, 1.2, 1.35},   // pt 0.75
+        {1000, 20000, 1.0, 1.5},  // pt 2
+        {1350, 0, 0.8, 0.5},      // pt 0 below the table
+        {2750, 2750, 0.5, 0.7},   // deep: the depth factor stops at 0.5
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.d);
-        const ShearFactors f = ShearCorrections(r.d + 50, 1000, r.d, 1000 * (r.d + 50), r.at,
-                                                1e12, 1e6, 0);
+        const ShearFactors f =
+            ShearCorrections(r.d + 50, 1000, r.d, 1000 * (r.d + 50), r.at, 1e12, 1e6, 0);
         EXPECT_NEAR(f.ce, r.ce, 1e-9);
         EXPECT_NEAR(f.cpt, r.cpt, 1e-9);
         EXPECT_DOUBLE_EQ(f.cN, 1.0);

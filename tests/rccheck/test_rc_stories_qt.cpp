@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/grid_helpers.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
@@ -23,7 +24,6 @@
 #include "platform/sjis_literal.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
-#include "app/grid_helpers.h"
 #include "rccheck/ui/check_sheet_grid.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
@@ -34,7 +34,7 @@ namespace {
 
 // The portal frame of examples/, analysed as the calculate command does.
 class RcStory : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         LoadBuiltInRebarTable();
         std::string warnings;
@@ -43,7 +43,8 @@ protected:
         ResultData = AllocateFrameResults();
         RcCheckData& rc = *AllocateRcCheckData();
         RcMemberChecks* blocks = rc.memberChecks;
-        for (int i = 0; i <= 8; ++i) std::memset(static_cast<void*>(&blocks[i]), 0, sizeof blocks[i]);
+        for (int i = 0; i <= 8; ++i)
+            std::memset(static_cast<void*>(&blocks[i]), 0, sizeof blocks[i]);
         std::memset(static_cast<void*>(&rc), 0, sizeof rc);
         rc.memberChecks = blocks;
         SetMessageDlgHook([this](const std::string& text, TMsgDlgType, int) {

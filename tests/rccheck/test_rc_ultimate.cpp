@@ -120,11 +120,11 @@ TEST(RcUltimateMoment, AxialForceAloneIsRatedAgainstTheAxialCapacity) {
         double m, n, nu, fm;
         bool ng;
     } rows[] = {
-        {0, 1000, 35859.136, 0.028, false},    // 1000 / 35859.136 = 0.0279
-        {0, 50000, 35859.136, 1.394, true},    // 50000 / 35859.136 = 1.3943
-        {0.05, 50000, 35859.136, 1.394, true}, // a moment below the floor changes nothing
-        {0, -1000, -1859.136, 0.538, false},   // 1000 / 1859.136 = 0.5379
-        {0, -2000, -1859.136, 1.076, true},    // 2000 / 1859.136 = 1.0758
+        {0, 1000, 35859.136, 0.028, false},     // 1000 / 35859.136 = 0.0279
+        {0, 50000, 35859.136, 1.394, true},     // 50000 / 35859.136 = 1.3943
+        {0.05, 50000, 35859.136, 1.394, true},  // a moment below the floor changes nothing
+        {0, -1000, -1859.136, 0.538, false},    // 1000 / 1859.136 = 0.5379
+        {0, -2000, -1859.136, 1.076, true},     // 2000 / 1859.136 = 1.0758
         {0, 0, 35859.136, 0.0, false},
     };
     for (const Row& r : rows) {
@@ -253,7 +253,7 @@ TEST(RcUltimateMoment, CapacityStaysWithinTheAxialCapacities) {
             EXPECT_GE(u.nu, tension - 1e-6);
             EXPECT_LE(std::fabs(u.sigmaComp), 345.0 + 1e-9);
             EXPECT_LE(std::fabs(u.sigmaTens), 345.0 + 1e-9);
-            EXPECT_GE(u.mu, -1e-6);  // 0 when e rounds to 0.0 mm
+            EXPECT_GE(u.mu, -1e-6);    // 0 when e rounds to 0.0 mm
             EXPECT_GT(u.nu * n, 0.0);  // the capacity acts the way the force does
         }
     }

@@ -7,26 +7,27 @@
 
 #include <QApplication>
 #include <QFontMetrics>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QRect>
 #include <QScreen>
 #include <QTest>
 #include <QWidget>
-#include <cstdlib>
-#include <initializer_list>
-#include <vector>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/memo.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "rccheck/rc_member_check.h"
@@ -34,7 +35,6 @@
 #include "rccheck/rebar_table.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
-#include "platform/qt/memo.h"
 #include "report/print_preview.h"
 #include "report/report_cover.h"
 
@@ -48,7 +48,10 @@ namespace {
 struct Answer {
     std::string last;
     explicit Answer(int answer) {
-        SetMessageDlgHook([this, answer](const std::string& t, TMsgDlgType, int) { last = t; return answer; });
+        SetMessageDlgHook([this, answer](const std::string& t, TMsgDlgType, int) {
+            last = t;
+            return answer;
+        });
     }
     ~Answer() { SetMessageDlgHook(nullptr); }
 };
@@ -60,7 +63,8 @@ TfmRCanal& ShownWindow() {
     return *fmRCanal;
 }
 
-void Type(TStringGrid& grid, int col, int row, const std::string& text, std::function<void(char&)> press) {
+void Type(TStringGrid& grid, int col, int row, const std::string& text,
+          std::function<void(char&)> press) {
     grid.SetEnabled(false);
     grid.SetCol(col);
     grid.SetRow(row);
@@ -250,7 +254,10 @@ TEST(RcWindow, SectionNumberChangeOnlyTakesPositiveIntegers) {
 TEST(RcSectionWindow, CheckTypeEntryIsClampedAndRowWraps) {
     ShownWindow();
     TfmSection& s = *fmSection;
-    struct Case { const char* typed; int stored; };
+    struct Case {
+        const char* typed;
+        int stored;
+    };
     for (const Case& c : {Case{"5", 3}, Case{"0", 1}, Case{"x", 1}, Case{"2", 2}}) {
         s.SgType1->SetEnabled(false);
         s.SgType1->SetRow(1);
@@ -286,7 +293,7 @@ TEST(RcSectionWindow, ApplyOptionsSwitchChecksOffByNameEndAndExtremes) {
     const RcCaseCheck& c = beam.points[inner].cases[1];
     EXPECT_EQ(c.tuCK, 0);
     EXPECT_EQ(c.sgCK, 1);
-    EXPECT_EQ(beam.points[1].cases[1].tuCK, 0);  // the i end
+    EXPECT_EQ(beam.points[1].cases[1].tuCK, 0);                // the i end
     EXPECT_EQ(beam.points[beam.pointCount].cases[1].tuCK, 0);  // M-min row
     // h/2 takes the bending checks instead; all options off only resets.
     SetRcText(beam.points[inner].name, kRcPointNameSize, "h/2");
@@ -364,13 +371,15 @@ void ExpectNothingOverlaps(TForm& form, const char* what, std::initializer_list<
     for (std::size_t i = 0; i < seen.size(); ++i)
         for (std::size_t j = i + 1; j < seen.size(); ++j)
             EXPECT_FALSE(seen[i].rect.intersects(seen[j].rect))
-                << what << ": controls overlap at " << seen[i].rect.x() << "," << seen[i].rect.y() << " "
-                << seen[i].rect.width() << "x" << seen[i].rect.height() << " and " << seen[j].rect.x() << ","
-                << seen[j].rect.y() << " " << seen[j].rect.width() << "x" << seen[j].rect.height();
+                << what << ": controls overlap at " << seen[i].rect.x() << "," << seen[i].rect.y()
+                << " " << seen[i].rect.width() << "x" << seen[i].rect.height() << " and "
+                << seen[j].rect.x() << "," << seen[j].rect.y() << " " << seen[j].rect.width() << "x"
+                << seen[j].rect.height();
     for (TControl* c : whole) {
         QWidget* w = c->Widget();
         const QRect full(w->mapTo(window, QPoint(0, 0)), w->size());
-        EXPECT_TRUE(window->rect().contains(full)) << what << ": a control is cut at the window's edge";
+        EXPECT_TRUE(window->rect().contains(full))
+            << what << ": a control is cut at the window's edge";
     }
 }
 
@@ -394,8 +403,10 @@ TEST(RcWindowLayout, NothingOverlapsAtAnySize) {
         w.CkDispAllClick(mode);
         for (const Size& s : sizes) {
             w.SetBounds(0, 0, s.w, s.h);
-            const std::string name = "rc_window_" + std::to_string(int(mode)) + "_" + std::to_string(s.w) + ".png";
-            ExpectNothingOverlaps(w, name.c_str(), {w.MyHistory, w.BtnHelp1, w.bShowSection, w.RbDispAll, w.BtnNext});
+            const std::string name =
+                "rc_window_" + std::to_string(int(mode)) + "_" + std::to_string(s.w) + ".png";
+            ExpectNothingOverlaps(
+                w, name.c_str(), {w.MyHistory, w.BtnHelp1, w.bShowSection, w.RbDispAll, w.BtnNext});
             Grab(w, name.c_str());
         }
     }
@@ -403,8 +414,9 @@ TEST(RcWindowLayout, NothingOverlapsAtAnySize) {
     for (const Size& s : {Size{1250, 750}, Size{1400, 800}, Size{1920, 1080}}) {
         fmSection->SetBounds(0, 0, s.w, s.h);
         const std::string name = "rc_section_window_" + std::to_string(s.w) + ".png";
-        ExpectNothingOverlaps(*fmSection, name.c_str(),
-                              {fmSection->SpeedButton2, fmSection->CkApplyH2, fmSection->ApplyShoType});
+        ExpectNothingOverlaps(
+            *fmSection, name.c_str(),
+            {fmSection->SpeedButton2, fmSection->CkApplyH2, fmSection->ApplyShoType});
         Grab(*fmSection, name.c_str());
     }
     fmSection->Close();
@@ -437,8 +449,10 @@ TEST(RcWindowLayout, WindowsOpenCentredOnTheirHostWithTheirNameAsTitle) {
         // Centred as far as the screen lets a window larger than the host
         // (a frame added at the first show may shift it by its width).
         const QRect screen = f->Widget()->screen()->availableGeometry();
-        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2, screen.right() + 1 - r.width()));
-        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2, screen.bottom() + 1 - r.height()));
+        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2,
+                                                           screen.right() + 1 - r.width()));
+        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2,
+                                                          screen.bottom() + 1 - r.height()));
         EXPECT_NEAR(r.x(), wantX, 8);
         EXPECT_NEAR(r.y(), wantY, 8);
     }

@@ -43,7 +43,8 @@ inline std::vector<std::string> AllBodyLines(int pages) {
 
 inline int CountOccurrences(const std::string& text, const std::string& what) {
     int n = 0;
-    for (std::size_t p = text.find(what); p != std::string::npos; p = text.find(what, p + what.size()))
+    for (std::size_t p = text.find(what); p != std::string::npos;
+         p = text.find(what, p + what.size()))
         ++n;
     return n;
 }

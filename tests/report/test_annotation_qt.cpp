@@ -54,7 +54,9 @@ std::vector<Stroke> StrokesFrom(double x, double y) {
 
 bool HasStroke(double x1, double y1, double x2, double y2, double tol = 0.02) {
     for (const Stroke& s : Strokes())
-        if (Near(s.x1, x1, tol) && Near(s.y1, y1, tol) && Near(s.x2, x2, tol) && Near(s.y2, y2, tol)) return true;
+        if (Near(s.x1, x1, tol) && Near(s.y1, y1, tol) && Near(s.x2, x2, tol) &&
+            Near(s.y2, y2, tol))
+            return true;
     return false;
 }
 
@@ -93,7 +95,7 @@ TEST(ArrowLine, BarbsDependOnFlagsLengthAndSize) {
         {2.0, 0x111, 1},  // double-headed, shorter than 2.2 heads: shaft only
         {2.2, 0x111, 5},  // long enough for both heads
         {0.5, 0x11, 3},   // single heads keep their barbs at any length
-        {0.5, 0x110, 3},  {10, 0x10, 1}, {10, 0x1, 2}, {10, 0x101, 4}, {0, 0x11, 3},
+        {0.5, 0x110, 3}, {10, 0x10, 1}, {10, 0x1, 2}, {10, 0x101, 4}, {0, 0x11, 3},
     };
     for (const Case& c : cases) {
         Start();
@@ -157,7 +159,7 @@ TEST(DimensionLine, CoincidentPointsDrawNothing) {
 
 TEST(DimensionLine, WorldVariantMeasuresInWorldUnits) {
     Start();
-    G_SetWindow(0, 0, 180, 270, 0, 0, 18, 27);  // 10 mm per world unit (m)
+    G_SetWindow(0, 0, 180, 270, 0, 0, 18, 27);      // 10 mm per world unit (m)
     G_DimensionLine(1, 1, 4, 5, 0, 0x31, "$3", 3);  // 5 m, labelled in mm
     EXPECT_EQ(DrawnText(), "5000");
     EXPECT_TRUE(HasStroke(100, 100, 400, 500, 0.05));

@@ -117,7 +117,8 @@ TEST(FigureFile, LineCodesPickPassAndWeight) {
 
 TEST(FigureFile, TextWidthIsWidthPlusPitchOnceWhateverIsDrawnBefore) {
     // Width 200 + pitch 50 world units = 2.5 mm; the cell is half of it.
-    for (const char* file : {"text_sizes.KRV", "pitch_only.KRV", "pitch_only.KRV", "text_sizes.KRV"}) {
+    for (const char* file :
+         {"text_sizes.KRV", "pitch_only.KRV", "pitch_only.KRV", "text_sizes.KRV"}) {
         Draw(file);
         const std::vector<DrawnChar> c = Chars();
         ASSERT_EQ(Joined(c), "ABCD") << file;
@@ -236,8 +237,9 @@ TEST(Pictures, MissingPictureDrawsNoticeAndCrossedBox) {
     EXPECT_NEAR(Gmm_DrawJpeg(10, 20, 60, 50, "missing.jpg"), 50, 1e-9);
     const std::vector<Stroke> s = Strokes();
     ASSERT_EQ(s.size(), 6u);
-    const double expected[6][4] = {{100, 200, 600, 200}, {600, 200, 600, 500}, {600, 500, 100, 500},
-                                   {100, 500, 100, 200}, {100, 200, 600, 500}, {100, 500, 600, 200}};
+    const double expected[6][4] = {{100, 200, 600, 200}, {600, 200, 600, 500},
+                                   {600, 500, 100, 500}, {100, 500, 100, 200},
+                                   {100, 200, 600, 500}, {100, 500, 600, 200}};
     for (int i = 0; i < 6; ++i) {
         EXPECT_NEAR(s[i].x1, expected[i][0], 1e-3) << i;
         EXPECT_NEAR(s[i].y1, expected[i][1], 1e-3) << i;

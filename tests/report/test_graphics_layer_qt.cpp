@@ -145,7 +145,8 @@ TEST(GraphicsLines, PreviewSnapsToOddPixelsScreenDoesNot) {
         int penWidth;
         const char* expected;
     };
-    const Case cases[] = {{2, 1, "line 11 13"}, {2, 2, "line 11 13"}, {2, 3, "line 10 12"}, {0, 3, "line 10.4 11.6"}};
+    const Case cases[] = {
+        {2, 1, "line 11 13"}, {2, 2, "line 11 13"}, {2, 3, "line 10 12"}, {0, 3, "line 10.4 11.6"}};
     for (const Case& c : cases) {
         StartRecording(c.previewFlag);
         PoolSetPenWidth(G_GetCanvas(), static_cast<float>(c.penWidth));
@@ -241,10 +242,14 @@ TEST(GraphicsShapes, EllipseArcAndPolygons) {
     const double tri[] = {10, 10, 20, 10, 15, 20};
     const std::size_t mark = RecordCount();
     G_Polygon(tri, 3, bsDiagCross, 0xFFFFFF, 0x0000FF, 0x00FF00);
-    const std::vector<std::string> expected = {
-        "pen-colour 0x00FF00",   "brush-colour 0xFFFFFF", "brush-style 0",
-        "polygon 2 100 100 200 100 150 200",             "brush-colour 0x0000FF",
-        "brush-style 7",         "polygon 2 100 100 200 100 150 200", "brush-style 1"};
+    const std::vector<std::string> expected = {"pen-colour 0x00FF00",
+                                               "brush-colour 0xFFFFFF",
+                                               "brush-style 0",
+                                               "polygon 2 100 100 200 100 150 200",
+                                               "brush-colour 0x0000FF",
+                                               "brush-style 7",
+                                               "polygon 2 100 100 200 100 150 200",
+                                               "brush-style 1"};
     EXPECT_EQ(RecordsSince(mark), expected);
 
     std::vector<double> many(600);
@@ -304,7 +309,8 @@ TEST(GraphicsRobustness, FarZoomStaysInsideDeviceRange) {
     for (const std::string& r : DumpPoolPage(0)) {
         ASSERT_NE(r, "bad");
         float a = 0, b = 0;
-        if (std::sscanf(r.c_str(), "line %f %f", &a, &b) == 2 || std::sscanf(r.c_str(), "move %f %f", &a, &b) == 2) {
+        if (std::sscanf(r.c_str(), "line %f %f", &a, &b) == 2 ||
+            std::sscanf(r.c_str(), "move %f %f", &a, &b) == 2) {
             EXPECT_LE(std::fabs(a), 1.0e6f + 1);
             EXPECT_LE(std::fabs(b), 1.0e6f + 1);
         }

@@ -36,7 +36,8 @@ int PdfPageCount(const std::string& path) {
     ss << in.rdbuf();
     const std::string pdf = ss.str();
     const std::regex page("/Type\\s*/Page[^s]");
-    return static_cast<int>(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()));
+    return static_cast<int>(
+        std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()));
 }
 
 }  // namespace
@@ -197,10 +198,14 @@ TEST(PoolFonts, FacesByStyle) {
         int escapement;
     };
     const Case cases[] = {
-        {0, 0, "ＭＳ ゴシック"_sj, 400, false, 0},    {1, 0, "ＭＳ 明朝"_sj, 400, false, 0},
-        {2, 0, "ＭＳ Ｐゴシック"_sj, 400, false, 0}, {3, 0, "ＭＳ Ｐ明朝"_sj, 400, false, 0},
-        {4, 0, "メイリオ"_sj, 400, false, 0},        {0x11, 0, "ＭＳ ゴシック"_sj, 700, false, 0},
-        {0x21, 0, "ＭＳ ゴシック"_sj, 400, true, 0}, {0, 4000, "ＭＳ ゴシック"_sj, 400, false, 400},
+        {0, 0, "ＭＳ ゴシック"_sj, 400, false, 0},
+        {1, 0, "ＭＳ 明朝"_sj, 400, false, 0},
+        {2, 0, "ＭＳ Ｐゴシック"_sj, 400, false, 0},
+        {3, 0, "ＭＳ Ｐ明朝"_sj, 400, false, 0},
+        {4, 0, "メイリオ"_sj, 400, false, 0},
+        {0x11, 0, "ＭＳ ゴシック"_sj, 700, false, 0},
+        {0x21, 0, "ＭＳ ゴシック"_sj, 400, true, 0},
+        {0, 4000, "ＭＳ ゴシック"_sj, 400, false, 400},
         {0, -900, "ＭＳ ゴシック"_sj, 400, false, 2700},
     };
     for (const Case& c : cases) {

@@ -21,8 +21,8 @@
 #include "platform/qt/printer.h"
 #include "platform/sjis_literal.h"
 #include "report/print_preview.h"
-#include "tests/analysed_example.h"
 #include "report/report_cover.h"
+#include "tests/analysed_example.h"
 #include "tests/case_output.h"
 
 namespace {
@@ -62,8 +62,8 @@ int PdfPageCount(const std::string& path) {
     ss << in.rdbuf();
     const std::string pdf = ss.str();
     static const std::regex page("/Type\\s*/Page[^s]");
-    return static_cast<int>(std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page),
-                                          std::sregex_iterator()));
+    return static_cast<int>(
+        std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), page), std::sregex_iterator()));
 }
 
 // Sends the next print job into a fresh PDF file; returns its path.
@@ -105,10 +105,9 @@ TEST(PreviewPageLists, RangesCountInBodyPages) {
         int first, last, contents, body;
         std::vector<int> pages;
     } cases[] = {
-        {3, 999, 2, 5, {5, 6, 7}},      // body pages 3 to 5
-        {1, 1, 1, 4, {2}},
-        {4, 2, 2, 5, {6}},              // end before start: the start page alone
-        {-5, 1, 2, 5, {0, 1, 2, 3}},    // a start before the cover begins at the cover
+        {3, 999, 2, 5, {5, 6, 7}},                       // body pages 3 to 5
+        {1, 1, 1, 4, {2}},           {4, 2, 2, 5, {6}},  // end before start: the start page alone
+        {-5, 1, 2, 5, {0, 1, 2, 3}},  // a start before the cover begins at the cover
         {0, 0, 3, 0, {3}},
     };
     for (const Case& c : cases)

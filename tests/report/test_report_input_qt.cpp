@@ -48,7 +48,8 @@ std::vector<PageRow> NumberedRows(int pages, std::size_t count, const std::strin
 TEST(ReportTemplates, GeneratedTablesKeepTheirRulesAligned) {
     // A header wider than its column is cut rather than shifting the rules.
     const std::vector<std::string> lines = ReportTableTemplate(
-        {{4, "No", "", "-1"}, {6, "とても長い見出し"_sj, "(m)", "##.##"}, {8, "B", "x", "####"}}, 2);
+        {{4, "No", "", "-1"}, {6, "とても長い見出し"_sj, "(m)", "##.##"}, {8, "B", "x", "####"}},
+        2);
     ASSERT_EQ(lines.size(), 8u);  // top, 2 header lines + spacer, heavy rule, row, separator, foot
     for (const std::string& l : lines) EXPECT_EQ(l.size(), lines[0].size()) << l;
     // The row template reads as row-template mode: rows 3..5, separators
@@ -60,8 +61,11 @@ TEST(ReportTemplates, ThreeDigitExponents) {
     const struct {
         double value;
         const char* text;
-    } cases[] = {{2500, "2.50000E+003"},      {-1.5e-7, "-1.50000E-007"}, {0, "0.00000E+000"},
-                 {1e100, "1.00000E+100"},     {2.05e8, "2.05000E+008"}};
+    } cases[] = {{2500, "2.50000E+003"},
+                 {-1.5e-7, "-1.50000E-007"},
+                 {0, "0.00000E+000"},
+                 {1e100, "1.00000E+100"},
+                 {2.05e8, "2.05000E+008"}};
     for (const auto& c : cases) EXPECT_EQ(Trim(FormatReportE(c.value)), c.text) << c.value;
     EXPECT_EQ(FormatReportE(1).size(), 12u);
 }

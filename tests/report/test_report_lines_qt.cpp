@@ -58,7 +58,7 @@ TEST(ReportHeadings, NumbersChaptersSectionsAndItems) {
         {"%.結果"_sj, "2.結果"_sj},
         {"%.%x", "2.1x"},
         {"12345678%.x", "12345678%.x"},  // markers only at bytes 1 to 8
-        {"【注】%.%y"_sj, ""},            // a marker in an unprinted remark does not count
+        {"【注】%.%y"_sj, ""},           // a marker in an unprinted remark does not count
         {"a【%)】"_sj, "a"},
     };
     for (const auto& [line, printed] : lines) {
@@ -81,7 +81,8 @@ TEST(ReportHeadings, ContentsEntriesKeepTheirRemark) {
     // The list keeps the remark and a blank after the one-digit section;
     // the page prints only what precedes the remark.
     ASSERT_EQ(HeadingList.Count(), 1);
-    EXPECT_EQ(HeadingList[0], FormatStr("%4d,%9.2f,%9.2f,%4d,%s", 3, 135.0, 1.0, 0, "1.1 荷重【参考】"_sj.c_str()));
+    EXPECT_EQ(HeadingList[0],
+              FormatStr("%4d,%9.2f,%9.2f,%4d,%s", 3, 135.0, 1.0, 0, "1.1 荷重【参考】"_sj.c_str()));
     EXPECT_EQ(DrawnSince(mark, 13), "1.1荷重"_sj);
 
     // Ten sections on: no blank after a two-digit section number.
@@ -172,7 +173,7 @@ TEST(ReportFields, RegisteredFromMasksAndFilled) {
         const char* first;  // position of the first drawn character
     };
     const Case cases[] = {
-        {3.14159, "3.14", "208 500 3"},        // "  3.14" right-aligned in the mask
+        {3.14159, "3.14", "208 500 3"},          // "  3.14" right-aligned in the mask
         {1234567.8, "1234567.80", "118 500 1"},  // three cells left, into the free room
         {-12.5, "-12.50", "172 500 -"},
         // Rounding to zero leaves no sign behind: "0.00", not "-0.00".

@@ -87,9 +87,9 @@ TEST(ReportPortal, CoverAndContents) {
     // Chapters and sections numbered in order, load cases as items, each
     // with the body page it starts on.
     const std::vector<std::string> expected = {
-        "1. 概要"_sj,       "1.1  基本データ"_sj, "1.2  計算オプション"_sj, "2. 構造"_sj,
+        "1. 概要"_sj,         "1.1  基本データ"_sj, "1.2  計算オプション"_sj, "2. 構造"_sj,
         "2.1  材質データ"_sj, "2.3  格点データ"_sj, "2.6  支点データ"_sj,     "2.7  荷重データ"_sj,
-        "(1) 鉛直荷重"_sj,  "(2) 水平荷重"_sj,  "3. 断面力の算出"_sj,     "3.1  組合せ1"_sj};
+        "(1) 鉛直荷重"_sj,    "(2) 水平荷重"_sj,    "3. 断面力の算出"_sj,     "3.1  組合せ1"_sj};
     std::size_t at = 0;
     for (const std::string& e : expected) {
         const std::size_t found = contents.find(e, at);
@@ -125,7 +125,8 @@ TEST(ReportPortal, InputTablesShowTheModel) {
     EXPECT_TRUE(HasRow(lines, {"1", "鉛直集中"_sj, "2", "-50.000", "2.000", "－"_sj, "-50.000"}));
     EXPECT_TRUE(HasRow(lines, {"1", "水平分布"_sj, "1", "－"_sj, "5.000", "5.000", "0.0", "0.0",
                                "4.000", "20.000", "－"_sj}));
-    EXPECT_TRUE(HasRow(lines, {"1", "格点荷重"_sj, "2", "30.000", "0.000", "0.000", "30.000", "－"_sj}));
+    EXPECT_TRUE(
+        HasRow(lines, {"1", "格点荷重"_sj, "2", "30.000", "0.000", "0.000", "30.000", "－"_sj}));
     // The case totals: 170 kN down in case 1, 50 kN horizontal in case 2.
     const std::string all = Joined(lines);
     EXPECT_NE(all.find("0.000 - 170.000"), std::string::npos);
@@ -211,8 +212,8 @@ TEST(ReportPortal, RendersPages) {
     TBitmap bmp(900, 1350);
     for (int page : {0, 1, 11, 12, 13, 15, 17}) {
         PlayPoolPage(bmp, page, 1800, 2700, 0xFFFFFF);
-        EXPECT_TRUE(bmp.SaveToFile(CaseOutputDir() + "/portal_page" +
-                                   std::to_string(page) + ".png"));
+        EXPECT_TRUE(
+            bmp.SaveToFile(CaseOutputDir() + "/portal_page" + std::to_string(page) + ".png"));
     }
     (void)p;
 }

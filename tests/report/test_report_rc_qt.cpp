@@ -110,7 +110,8 @@ std::string TextOverRules(int page) {
             fromY = std::atof(w[2].c_str());
         } else if (w.size() >= 3 && w[0] == "line") {
             const double x = std::atof(w[1].c_str()), y = std::atof(w[2].c_str());
-            if (std::fabs(x - fromX) < 0.5) rules.push_back({x, std::min(y, fromY), std::max(y, fromY)});
+            if (std::fabs(x - fromX) < 0.5)
+                rules.push_back({x, std::min(y, fromY), std::max(y, fromY)});
             fromX = x;
             fromY = y;
         } else if (w.size() >= 4 && w[0] == "text") {

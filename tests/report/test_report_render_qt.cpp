@@ -79,7 +79,8 @@ TEST(ReportRender, PageMatchesReferencePicture) {
             const std::uint32_t a = page.Pixel(x, y), b = reference.Pixel(x, y);
             int worst = 0;
             for (int shift = 0; shift < 24; shift += 8)
-                worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)));
+                worst = std::max(worst, std::abs(static_cast<int>((a >> shift) & 0xFF) -
+                                                 static_cast<int>((b >> shift) & 0xFF)));
             if (worst > kChannelTolerance) {
                 ++different;
                 diff.SetPixel(x, y, 0x0000FF);
@@ -87,7 +88,8 @@ TEST(ReportRender, PageMatchesReferencePicture) {
         }
     const double share = static_cast<double>(different) / (page.Width() * page.Height());
     if (share > kPixelShare) diff.SaveToFile(OutBase() + ".diff.png");
-    EXPECT_LE(share, kPixelShare) << different << " pixels differ; see " << OutBase() << ".diff.png";
+    EXPECT_LE(share, kPixelShare) << different << " pixels differ; see " << OutBase()
+                                  << ".diff.png";
 }
 
 TEST(ReportRender, PageTextListsTheLines) {

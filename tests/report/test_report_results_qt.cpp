@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <memory>
 
+#include <cmath>
 #include "model/analysis_driver.h"
 #include "model/member_points.h"
-#include <cmath>
 #include "platform/sjis_literal.h"
 #include "report_body_util.h"
 #include "tests/model/model_builder.h"
@@ -42,7 +42,8 @@ std::vector<std::vector<std::string>> ReactionRows(const std::vector<std::string
     for (const std::string& l : lines) {
         if (l.find("・"_sj) != std::string::npos) on = l.find("・支点反力"_sj) != std::string::npos;
         const std::vector<std::string> w = Words(l);
-        if (on && w.size() == 5 && std::isdigit(static_cast<unsigned char>(w[0][0]))) rows.push_back(w);
+        if (on && w.size() == 5 && std::isdigit(static_cast<unsigned char>(w[0][0])))
+            rows.push_back(w);
     }
     return rows;
 }
@@ -121,6 +122,7 @@ TEST(ReportResults, LongMemberTableContinuesWithinThePage) {
     }
     // More rows than one block holds, and every listed point printed.
     EXPECT_GT(found, 40);
-    EXPECT_EQ(found, static_cast<int>(ListPointsWithForces(r, ComboBlockIndex(r, 1), 1, false, true).size()));
+    EXPECT_EQ(found, static_cast<int>(
+                         ListPointsWithForces(r, ComboBlockIndex(r, 1), 1, false, true).size()));
     for (int k = 1; k <= pages; ++k) EXPECT_LE(LowestRecordY(10 + k), 2700.0) << k;
 }

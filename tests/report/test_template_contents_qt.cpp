@@ -21,7 +21,7 @@ struct Row {
 };
 
 class RecordingJumpList : public ContentsJumpList {
-public:
+  public:
     std::vector<Row> rows;
     int top = 0;
     int TopIndex() const override { return top; }

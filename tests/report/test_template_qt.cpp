@@ -40,7 +40,8 @@ std::vector<DrawnChar> CharsSince(std::size_t mark = 0, int page = 0) {
 std::vector<double> TextRowsY(const std::vector<DrawnChar>& chars) {
     std::vector<double> ys;
     for (const DrawnChar& c : chars)
-        if (std::find_if(ys.begin(), ys.end(), [&](double y) { return std::fabs(y - c.y) < 0.5; }) == ys.end())
+        if (std::find_if(ys.begin(), ys.end(),
+                         [&](double y) { return std::fabs(y - c.y) < 0.5; }) == ys.end())
             ys.push_back(c.y);
     std::sort(ys.begin(), ys.end());
     return ys;
@@ -73,8 +74,8 @@ TEST(TemplateRun, EndMarkFirstPrintsNothingAndKeepsY) {
 
 TEST(TemplateRun, SkippedLinesNeitherPrintNorAdvance) {
     Start();
-    const double y = RunTemplate(10, {"// a comment", "----|#LABEL TABLE1", "----|// body comment", "----|A", "//--",
-                              "----|NOT PRINTED"});
+    const double y = RunTemplate(10, {"// a comment", "----|#LABEL TABLE1", "----|// body comment",
+                                      "----|A", "//--", "----|NOT PRINTED"});
     EXPECT_NEAR(y, 10 + 5.76, 1e-9);
     EXPECT_EQ(Joined(CharsSince()), "A");
 }
@@ -87,13 +88,14 @@ struct AdvanceCase {
 TEST(TemplateRun, PrefixSetsTheAdvance) {
     const AdvanceCase cases[] = {
         {"----|", 5.76},  // the advance every run starts with
-        {"+F1-|", 6.4},   {"+F2-|", 5.76}, {"+F3-|", 2.88}, {"+F4-|", 2.52},
-        {"-F1-|", -6.4},  {"+2.4|", 2.4},  {"+0.0|", 0.0},  {"-1.0|", -1.0},
-        {"0.50|", 0.5},   {"abcd|", 5.76}, {"", 5.76},
+        {"+F1-|", 6.4},  {"+F2-|", 5.76}, {"+F3-|", 2.88}, {"+F4-|", 2.52},
+        {"-F1-|", -6.4}, {"+2.4|", 2.4},  {"+0.0|", 0.0},  {"-1.0|", -1.0},
+        {"0.50|", 0.5},  {"abcd|", 5.76}, {"", 5.76},
     };
     for (const AdvanceCase& c : cases) {
         Start();
-        EXPECT_NEAR(RunTemplate(100, {std::string(c.prefix) + "X"}), 100 + c.step, 1e-9) << c.prefix;
+        EXPECT_NEAR(RunTemplate(100, {std::string(c.prefix) + "X"}), 100 + c.step, 1e-9)
+            << c.prefix;
     }
 }
 
@@ -225,7 +227,8 @@ TEST(TemplateRows, RowLimitPrintsNumberedRowsUpToFirst) {
 
 TEST(TemplatePictures, MissingFigureShowsTheNoticeAndContinuesBelowIt) {
     Start();
-    const double y = RunTemplate(30, {"----|#G_DrawKRV_18mX9m,no_folder/no_such_figure.KRV", "----|NEXT"});
+    const double y =
+        RunTemplate(30, {"----|#G_DrawKRV_18mX9m,no_folder/no_such_figure.KRV", "----|NEXT"});
     EXPECT_NEAR(y, 30 + 17.1 + 5.76, 1e-9);
     const std::vector<std::string> text = PoolPageText(0);
     ASSERT_EQ(text.size(), 5u);

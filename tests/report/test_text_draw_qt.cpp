@@ -77,7 +77,8 @@ TEST(TextCells, OneCellPerByte) {
     mark = RecordCount();
     Gmm_Text(0, 20, 0, 0, "──"_sj);
     const std::string r = "─"_sj;
-    EXPECT_EQ(TextsSince(mark), (std::vector<std::string>{"-4 200 " + r, "5 200 " + r, "32 200 " + r, "41 200 " + r}));
+    EXPECT_EQ(TextsSince(mark), (std::vector<std::string>{"-4 200 " + r, "5 200 " + r,
+                                                          "32 200 " + r, "41 200 " + r}));
     mark = RecordCount();
     Gmm_Text(0, 30, 0, 0, "│"_sj);
     EXPECT_EQ(TextsSince(mark), (std::vector<std::string>{"0 294 " + "│"_sj, "0 306 " + "│"_sj}));
@@ -140,7 +141,8 @@ TEST(TextMarkup, FullWidthLettersSubscriptsAndPrimes) {
     std::size_t mark = RecordCount();
     Gmm_TextMarkup(0, 0, 0, 0, "Ｍmax"_sj);
     // Ｍ at 7/8 width a little right; "max" smaller, lower, from 1.75 cells.
-    EXPECT_EQ(TextsSince(mark), (std::vector<std::string>{"2 0 " + "Ｍ"_sj, "32 14 m", "47 14 a", "63 14 x"}));
+    EXPECT_EQ(TextsSince(mark),
+              (std::vector<std::string>{"2 0 " + "Ｍ"_sj, "32 14 m", "47 14 a", "63 14 x"}));
     EXPECT_EQ(SizedCharsSince(mark)[1], "26:m");
 
     mark = RecordCount();
