@@ -3,7 +3,7 @@
 # only those that are missing. Runs as root (or through sudo when present).
 set -euo pipefail
 PACKAGES=(cmake ninja-build g++ pkg-config python3 libgtest-dev qt6-base-dev
-          libjpeg62-turbo-dev fonts-noto-cjk xvfb xauth locales qt6-translations-l10n)
+          libjpeg62-turbo-dev fonts-noto-cjk clang-format xvfb xauth locales qt6-translations-l10n)
 if [[ "${FUZZ:-0}" == 1 ]]; then PACKAGES+=(clang libclang-rt-14-dev); fi
 missing=()
 for p in "${PACKAGES[@]}"; do
