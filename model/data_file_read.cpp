@@ -16,6 +16,7 @@
 #include "model/frame_model.h"
 #include "model/model_tables.h"
 #include "model/numeric.h"
+#include "model/reader_warnings.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -30,9 +31,6 @@ namespace {
 // very long lines, is cut off here instead of taking minutes.
 constexpr long long kEntryBudget = 64LL * 1024 * 1024;
 constexpr long long kLineCost = 64;
-
-// Most warning lines kept; the rest are counted in one last line.
-constexpr int kMaxWarningLines = 25;
 
 // The fields of one line, split the way the class library splits a comma
 // text. A field beyond the line's last reads as empty, exactly as if a run
@@ -163,27 +161,6 @@ void ReadTableLine(const std::string& line, const ModelTable<R>& table, R& row) 
     }
 }
 
-// Collects the reader's warnings, at most kMaxWarningLines of them.
-class Warnings {
-  public:
-    void Add(const std::string& line) {
-        if (lines_ < kMaxWarningLines)
-            text_ += line + "\n";
-        else
-            ++dropped_;
-        ++lines_;
-    }
-    std::string Text() const {
-        if (dropped_ == 0) return text_;
-        return text_ + FormatStr("ほか %d 件の警告を省略しました."_sj.c_str(), dropped_) + "\n";
-    }
-
-  private:
-    std::string text_;
-    int lines_ = 0;
-    int dropped_ = 0;
-};
-
 class Reader {
   public:
     Reader(FrameModel& model, const TStringList& list) : model_(model), list_(list) {}
@@ -208,7 +185,7 @@ class Reader {
 
     FrameModel& model_;
     const TStringList& list_;
-    Warnings warnings_;
+    ReaderWarnings warnings_;
     int idLine_ = -1;
     int endLine_ = 0;
     std::string section_;     // keyword of the section being read

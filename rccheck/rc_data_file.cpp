@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/frame_model.h"
+#include "model/reader_warnings.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -240,29 +241,6 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
 
 // ---- Reading -------------------------------------------------------------
 
-// Most warning lines kept; the rest are counted in one last line.
-constexpr int kMaxWarningLines = 25;
-
-class Warnings {
-  public:
-    void Add(const std::string& line) {
-        if (lines_ < kMaxWarningLines)
-            text_ += line + "\n";
-        else
-            ++dropped_;
-        ++lines_;
-    }
-    std::string Text() const {
-        if (dropped_ == 0) return text_;
-        return text_ + FormatStr("ほか %d 件の警告を省略しました."_sj.c_str(), dropped_) + "\n";
-    }
-
-  private:
-    std::string text_;
-    int lines_ = 0;
-    int dropped_ = 0;
-};
-
 std::vector<std::string> Cells(const std::string& line, const char* append) {
     TStringList cells;
     cells.SetCommaText(line + append);
@@ -381,7 +359,7 @@ class Reader {
     RcCheckData& rc_;
     const FrameModel& model_;
     const TStringList& list_;
-    Warnings warnings_;
+    ReaderWarnings warnings_;
     int casesRead_ = -1;  // check cases of the case table; -1 before it
     int membersRead_ = 0;
 };
