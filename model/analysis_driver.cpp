@@ -476,6 +476,24 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     ParallelFor(mc, [&](int i) { ThinBlocks(results, i + 1, plans[i + 1]); });
 }
 
+void FinishFrameAnalysis(FrameResults& results, const FrameModel& model,
+                         const ExpansionReport& expansion, std::string caseWarnings,
+                         const std::vector<int>& failedBlocks, int expandedMembers,
+                         AnalysisReport* report) {
+    CalcSupportReactions(results, model);
+    CombineReactions(results, model);
+    caseWarnings += NonFiniteBlockWarnings(results, model, failedBlocks);
+    if (!expansion.warnings.empty()) EngineMessage(expansion.warnings);
+    if (!report && !caseWarnings.empty()) EngineMessage(caseWarnings);
+    if (report) {
+        report->expansionFellBack = expansion.fellBack;
+        report->expansionWarnings = expansion.warnings;
+        report->caseWarnings = caseWarnings;
+        report->userMembers = model.memberCount;
+        report->expandedMembers = expandedMembers;
+    }
+}
+
 bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
                       bool useViewDivisions, int pointCapacity, AnalysisReport* report,
                       const std::function<void(int)>& blockFinal) {
@@ -522,17 +540,6 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     extremes.reset();
     const int expandedMembers = copy->memberCount;
     copy.reset();
-    CalcSupportReactions(results, model);
-    CombineReactions(results, model);
-    caseWarnings += NonFiniteBlockWarnings(results, model, failedBlocks);
-    if (!er.warnings.empty()) EngineMessage(er.warnings);
-    if (!report && !caseWarnings.empty()) EngineMessage(caseWarnings);
-    if (report) {
-        report->expansionFellBack = er.fellBack;
-        report->expansionWarnings = er.warnings;
-        report->caseWarnings = caseWarnings;
-        report->userMembers = model.memberCount;
-        report->expandedMembers = expandedMembers;
-    }
+    FinishFrameAnalysis(results, model, er, caseWarnings, failedBlocks, expandedMembers, report);
     return ok;
 }

@@ -15,6 +15,8 @@
 
 #include "model/frame_results.h"
 
+struct AnalysisReport;
+struct ExpansionReport;
 struct FrameModel;
 struct LoadCase;
 struct StiffnessWork;
@@ -103,8 +105,12 @@ ThinPlan PlanThinning(const FrameResults& results, const FrameModel& user, int t
 void ThinBlocks(FrameResults& results, int t, const ThinPlan& plan);
 void ThinHeader(ResultMember& rm, const ThinPlan& plan);
 
-// Clears the reactions that are not finite numbers, then gives one line
-// for every block whose results were cleared (failedBlocks and those):
-// the load cases, then the combinations.
-std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& model,
-                                   std::vector<int> failedBlocks);
+// The last step after the mapping back: support reactions of the cases
+// and combinations; blocks whose results are not finite numbers (those in
+// failedBlocks and any with such reactions) cleared and named in the case
+// warnings; the expansion's and the cases' warnings to the report, or to
+// the user when there is none.
+void FinishFrameAnalysis(FrameResults& results, const FrameModel& model,
+                         const ExpansionReport& expansion, std::string caseWarnings,
+                         const std::vector<int>& failedBlocks, int expandedMembers,
+                         AnalysisReport* report);

@@ -241,18 +241,7 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     extremes.reset();
     const int expandedMembers = copy->memberCount;
     copy.reset();
-    CalcSupportReactions(results, model);
-    CombineReactions(results, model);
-    caseWarnings += NonFiniteBlockWarnings(results, model, failedBlocks);
-    if (!er.warnings.empty()) EngineMessage(er.warnings);
-    if (!report && !caseWarnings.empty()) EngineMessage(caseWarnings);
-    if (report) {
-        report->expansionFellBack = er.fellBack;
-        report->expansionWarnings = er.warnings;
-        report->caseWarnings = caseWarnings;
-        report->userMembers = model.memberCount;
-        report->expandedMembers = expandedMembers;
-    }
+    FinishFrameAnalysis(results, model, er, caseWarnings, failedBlocks, expandedMembers, report);
     return ok;
 }
 
