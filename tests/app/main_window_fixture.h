@@ -87,6 +87,13 @@ class MainWindowTest : public ::testing::Test {
         EXPECT_TRUE(QTest::qWaitForWindowActive(window->Widget()));
         return *window;
     }
+    // The portal example opened and its window painted.
+    TFmMain& OpenPortal() {
+        TFmMain& w = Open(CopyExample("portal.$O1"));
+        w.Show();
+        ProcessMessages();
+        return w;
+    }
 
     // --- a person's input ---------------------------------------------------
     // A left click at a point of a widget.

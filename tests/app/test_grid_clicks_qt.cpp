@@ -17,12 +17,6 @@ namespace {
 
 class GridClicks : public MainWindowTest {
   protected:
-    TFmMain& OpenPortal() {
-        TFmMain& w = Open(CopyExample("portal.$O1"));
-        w.Show();
-        ProcessMessages();
-        return w;
-    }
     // A click on cell (col, row) of a grid on the page showing it.
     void ClickCell(GridId id, int col, int row) {
         TStringGrid& g = window->Grid(id);

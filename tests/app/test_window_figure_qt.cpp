@@ -19,12 +19,6 @@ namespace {
 
 class WindowFigure : public MainWindowTest {
   protected:
-    TFmMain& OpenPortal() {
-        TFmMain& w = Open(CopyExample("portal.$O1"));
-        w.Show();
-        ProcessMessages();
-        return w;
-    }
     QWidget* Surface() { return window->Paint1->Widget(); }
     // Pixel of a world point (m) in the current view.
     QPoint Device(double x, double y) {
