@@ -71,19 +71,65 @@ void FillPointForces(RcPointCheck& pt, const FrameResults& results, int resultMe
     }
 }
 
-void BuildCheckCases(RcCheckData& rc, const FrameModel& model) {
-    const int oldCount = rc.checkCaseCount;
-    rc.checkCaseCount = CheckedCount(model.combinationCount, kRcMaxCheckCases);
-    for (int q = 1; q <= rc.checkCaseCount; ++q) {
+// For each new slot p (1..count), the old slot j (1..oldCount) holding the
+// same number, 0 when none did: a thing keeps its settings by its number,
+// wherever its table now lists it. The old slot of the same index is tried
+// first, so that an unchanged table maps onto itself; each old slot is
+// taken once (a repeated number finds the next holder).
+template <class NewNo, class OldNo>
+std::vector<int> MatchByNumber(int count, int oldCount, NewNo newNo, OldNo oldNo) {
+    std::vector<int> from(static_cast<std::size_t>(count) + 1, 0);
+    std::vector<bool> used(static_cast<std::size_t>(oldCount) + 1, false);
+    for (int p = 1; p <= count; ++p) {
+        const int no = newNo(p);
+        int j = p <= oldCount && oldNo(p) == no && !used[static_cast<std::size_t>(p)] ? p : 0;
+        for (int k = 1; j == 0 && k <= oldCount; ++k)
+            if (!used[static_cast<std::size_t>(k)] && oldNo(k) == no) j = k;
+        if (j > 0) {
+            from[static_cast<std::size_t>(p)] = j;
+            used[static_cast<std::size_t>(j)] = true;
+        }
+    }
+    return from;
+}
+
+// One check case per combination. A combination the RC data already held
+// (by its number) keeps its check type; a new one takes the type of its
+// name. Returns, per check case, the old case it continues (0: new).
+std::vector<int> BuildCheckCases(RcCheckData& rc, const FrameModel& model) {
+    const int oldCount = CheckedCount(rc.checkCaseCount, kRcMaxCheckCases);
+    const std::vector<RcCheckCase> old(rc.checkCases, rc.checkCases + oldCount + 1);
+    const int count = CheckedCount(model.combinationCount, kRcMaxCheckCases);
+    const std::vector<int> from = MatchByNumber(
+        count, oldCount, [&](int q) { return model.combinations[q].no; },
+        [&](int j) { return old[static_cast<std::size_t>(j)].comboNo; });
+    rc.checkCaseCount = count;
+    for (int q = 1; q <= std::max(count, oldCount); ++q) rc.checkCases[q] = RcCheckCase{};
+    for (int q = 1; q <= count; ++q) {
         const KumiCase& k = model.combinations[q];
         RcCheckCase& c = rc.checkCases[q];
-        // A type the user set stays while the case still means the same
-        // combination.
-        const bool keep =
-            q <= oldCount && c.comboNo == k.no && c.checkType >= 1 && c.checkType <= 3;
         c.comboNo = k.no;
         SetRcText(c.name, kRcNameSize, Trim(k.name));
-        if (!keep) c.checkType = RcCheckTypeFromName(c.name);
+        const int j = from[static_cast<std::size_t>(q)];
+        const int kept = j > 0 ? old[static_cast<std::size_t>(j)].checkType : 0;
+        c.checkType = kept >= 1 && kept <= 3 ? kept : RcCheckTypeFromName(c.name);
+    }
+    return from;
+}
+
+// Puts a kept point's per-case entries under the check cases they belong
+// to now (caseFrom: as BuildCheckCases returns); the entries of new cases
+// are cleared, to be set from their check type.
+void MoveCaseEntries(RcPointCheck& pt, const std::vector<int>& caseFrom) {
+    const int count = static_cast<int>(caseFrom.size()) - 1;
+    bool inPlace = true;
+    for (int t = 1; t <= count; ++t)
+        inPlace = inPlace && caseFrom[static_cast<std::size_t>(t)] == t;
+    if (inPlace) return;
+    const std::vector<RcCaseCheck> old(pt.cases, pt.cases + kRcCaseSlots);
+    for (int t = 1; t < kRcCaseSlots; ++t) {
+        const int j = t <= count ? caseFrom[static_cast<std::size_t>(t)] : 0;
+        pt.cases[t] = j > 0 ? old[static_cast<std::size_t>(j)] : RcCaseCheck{};
     }
 }
 
@@ -161,19 +207,9 @@ std::vector<int> MatchPoints(const RcMemberChecks& m, int oldPoints, int oldCase
 // its member number, 0 for a member new to the RC data.
 std::vector<int> MatchMembersByNumber(const RcCheckData& rc, int oldMembers,
                                       const FrameModel& model, int count) {
-    std::vector<int> from(static_cast<std::size_t>(count) + 1, 0);
-    std::vector<bool> used(static_cast<std::size_t>(oldMembers) + 1, false);
-    for (int p = 1; p <= count; ++p) {
-        const int no = model.members[p].no;
-        int j = p <= oldMembers && rc.memberChecks[p].memberNo == no ? p : 0;
-        for (int k = 1; j == 0 && k <= oldMembers; ++k)
-            if (!used[static_cast<std::size_t>(k)] && rc.memberChecks[k].memberNo == no) j = k;
-        if (j > 0 && !used[static_cast<std::size_t>(j)]) {
-            from[static_cast<std::size_t>(p)] = j;
-            used[static_cast<std::size_t>(j)] = true;
-        }
-    }
-    return from;
+    return MatchByNumber(
+        count, oldMembers, [&](int p) { return model.members[p].no; },
+        [&](int j) { return rc.memberChecks[j].memberNo; });
 }
 
 // Moves the old blocks to their new slots (from: as MatchMembersByNumber)
@@ -232,9 +268,10 @@ void MoveMemberBlocks(RcCheckData& rc, const std::vector<int>& from, int count) 
 // A new member starts from a cleared block (its section made from the
 // frame's when the RC sections lack it); a kept one keeps its section, and
 // each of its points the added heights and per-case settings of the old
-// point at the same place.
+// point at the same place, each setting under the combination it was made
+// for (caseFrom: as BuildCheckCases returns).
 void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel& model, int p,
-                 bool isNew, int oldCases) {
+                 bool isNew, int oldCases, const std::vector<int>& caseFrom) {
     const int cases = rc.checkCaseCount;
     const FrameMember& fm = model.members[p];
     RcMemberChecks& m = rc.memberChecks[p];
@@ -295,15 +332,19 @@ void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel&
     for (int i = 1; i <= count; ++i) {
         const bool fresh = from[static_cast<std::size_t>(i)] == 0;
         RcPointCheck& pt = m.points[i];
-        if (fresh) std::memset(static_cast<void*>(&pt), 0, sizeof pt);
+        if (fresh)
+            std::memset(static_cast<void*>(&pt), 0, sizeof pt);
+        else
+            MoveCaseEntries(pt, caseFrom);
         const NewPoint& q = pts[static_cast<std::size_t>(i - 1)];
         SetRcText(pt.name, kRcPointNameSize, q.label);
         pt.position = static_cast<float>(q.position);
         pt.b = b;
         FillPointForces(pt, results, hasResults ? p : 0, q.k, cases);
-        // Entries that did not exist before have no switches yet.
+        // Entries that did not exist before (a new point, a new
+        // combination) have no switches yet.
         for (int t = 1; t <= cases; ++t)
-            if (fresh || t > oldCases)
+            if (fresh || caseFrom[static_cast<std::size_t>(t)] == 0)
                 ApplyCheckTypeToEntry(pt.cases[t], s, rc.checkCases[t].checkType);
     }
     m.pointCount = count;
@@ -337,7 +378,9 @@ int HalfBarDepth(float d1, float d2) {
 void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameModel& model) {
     const int oldMembers = CheckedCount(rc.memberCount, kRcMaxMembers);
     const int oldCases = CheckedCount(rc.checkCaseCount, kRcMaxCheckCases);
-    BuildCheckCases(rc, model);
+    // Every combination keeps its check type and the per-point settings
+    // made for it, wherever the model now lists it.
+    const std::vector<int> caseFrom = BuildCheckCases(rc, model);
     const int count = CheckedCount(model.memberCount, kRcMaxMembers);
     // Every member keeps its own block, wherever the frame now lists it;
     // the blocks of removed members go, new members start from defaults.
@@ -345,7 +388,8 @@ void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameM
     MoveMemberBlocks(rc, from, count);
     rc.memberCount = count;
     for (int p = 1; p <= count; ++p)
-        BuildMember(rc, results, model, p, from[static_cast<std::size_t>(p)] == 0, oldCases);
+        BuildMember(rc, results, model, p, from[static_cast<std::size_t>(p)] == 0, oldCases,
+                    caseFrom);
 }
 
 void CopySectionSizeToPoints(RcCheckData& rc) {

@@ -16,10 +16,13 @@ struct FrameModel;
 // digits and lower-case l count the same.
 int RcCheckTypeFromName(const std::string& name);
 
-// Check cases, members, points and their forces. A member that keeps its
-// RC section number keeps it; a check case whose combination number is
-// unchanged keeps its check type; point and case entries that did not exist
-// before get their case's switches and allowables.
+// Check cases, members, points and their forces. Members are matched to the
+// RC data by member number, points by position along the member, check
+// cases by combination number: whatever the frame's tables inserted,
+// removed or reordered, a member keeps its RC section, and a combination
+// its check type and, at every kept point, its switches and allowables.
+// Point and case entries that did not exist before get their case's
+// switches and allowables; those of removed members and combinations go.
 void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameModel& model);
 
 // b and h of each member's section into the member, b into its points and h

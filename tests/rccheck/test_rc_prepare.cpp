@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -333,6 +334,86 @@ TEST_F(RcBuild, PointsKeepTheirSettingsByPositionWhenPointsAreAdded) {
     BuildRcCheckData(*rc, *results, *model);
     EXPECT_STREQ(m.points[3].name, "H1");
     EXPECT_FLOAT_EQ(m.points[3].t1, 120.0f);
+}
+
+// Sets the model's combinations to the numbers given (in that order), named
+// "C<no>" (check type 1 by name); the fixture member's M in each is the
+// combination's number, so that the forces a case took show where from.
+void SetCombinations(FrameModel& model, FrameResults& results, std::initializer_list<int> numbers) {
+    const MemberResult shape = results.block[ComboBlockIndex(results, 1)].members[1];
+    int q = 0;
+    for (int no : numbers) {
+        KumiCase& k = model.combinations[++q];
+        k.no = no;
+        SetFixedText(k.name, kNameSize, ("C" + std::to_string(no)).c_str());
+        MemberResult& r = results.block[ComboBlockIndex(results, q)].members[1];
+        r = shape;
+        for (float& m : r.values[kQtyM]) m = static_cast<float>(no);
+    }
+    model.combinationCount = q;
+    results.comboCount = q;
+}
+
+// What a user sets for one combination: its check type in the settings
+// window and, at a point, its allowables, material values and switches.
+void MarkCase(RcCheckData& rc, int t) {
+    const int no = rc.checkCases[t].comboNo;
+    rc.checkCases[t].checkType = 2 + no % 2;
+    RcCaseCheck& c = rc.memberChecks[1].points[2].cases[t];
+    c.fck = static_cast<float>(no);
+    c.sca = static_cast<float>(no) + 0.5f;
+    c.vyCK = 1;
+    c.sgCK = 0;
+}
+
+TEST_F(RcBuild, EachCombinationKeepsItsCheckTypeAndSettingsByItsNumber) {
+    InitRcSections(*rc, *model);
+    SetCombinations(*model, *results, {10, 20, 30});
+    BuildRcCheckData(*rc, *results, *model);
+    std::set<int> marked;
+    for (int t = 1; t <= 3; ++t) MarkCase(*rc, t), marked.insert(rc->checkCases[t].comboNo);
+    struct Step {
+        const char* what;
+        std::initializer_list<int> numbers;
+    } steps[] = {
+        {"one inserted before them", {5, 10, 20, 30}},
+        {"the first one removed", {10, 20, 30}},
+        {"the order turned round", {30, 20, 10}},
+        {"20 renumbered 25: new, and 20's settings gone", {30, 25, 10}},
+        {"20 back: new again", {20, 30, 25, 10}},
+        {"all but one removed", {25}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        SetCombinations(*model, *results, step.numbers);
+        BuildRcCheckData(*rc, *results, *model);
+        ASSERT_EQ(rc->checkCaseCount, static_cast<int>(step.numbers.size()));
+        int t = 0;
+        for (int no : step.numbers) {
+            SCOPED_TRACE(no);
+            const RcCheckCase& c = rc->checkCases[++t];
+            EXPECT_EQ(c.comboNo, no);
+            EXPECT_EQ(std::string(c.name), "C" + std::to_string(no));
+            const RcCaseCheck& e = rc->memberChecks[1].points[2].cases[t];
+            EXPECT_FLOAT_EQ(e.bend.m, static_cast<float>(no));  // its own forces
+            if (marked.count(no) != 0) {
+                EXPECT_EQ(c.checkType, 2 + no % 2);
+                EXPECT_FLOAT_EQ(e.fck, static_cast<float>(no));
+                EXPECT_FLOAT_EQ(e.sca, no + 0.5f);
+                EXPECT_EQ(e.sgCK, 0);
+                EXPECT_EQ(e.vyCK, 1);
+            } else {  // new: the type of its name and that type's defaults
+                EXPECT_EQ(c.checkType, 1);
+                EXPECT_FLOAT_EQ(e.fck, 40.0f);
+                EXPECT_FLOAT_EQ(e.sca, 8.0f);
+                EXPECT_EQ(e.sgCK, 1);
+                EXPECT_EQ(e.vyCK, 0);
+                MarkCase(*rc, t), marked.insert(no);
+            }
+        }
+        // A combination that is gone takes its settings with it.
+        marked = std::set<int>(step.numbers);
+    }
 }
 
 TEST(RcPointText, PositionFromEitherEnd) {
