@@ -94,17 +94,17 @@ std::vector<int> MatchByNumber(int count, int oldCount, NewNo newNo, OldNo oldNo
 }
 
 // One check case per combination. A combination the RC data already held
-// (by its number) keeps its check type; a new one takes the type of its
-// name. Returns, per check case, the old case it continues (0: new).
-std::vector<int> BuildCheckCases(RcCheckData& rc, const FrameModel& model) {
-    const int oldCount = CheckedCount(rc.checkCaseCount, kRcMaxCheckCases);
+// (by its number; oldCount of them) keeps its check type; a new one takes
+// the type of its name. Returns, per check case, the old case it continues
+// (0: new).
+std::vector<int> BuildCheckCases(RcCheckData& rc, const FrameModel& model, int oldCount) {
     const std::vector<RcCheckCase> old(rc.checkCases, rc.checkCases + oldCount + 1);
     const int count = CheckedCount(model.combinationCount, kRcMaxCheckCases);
     const std::vector<int> from = MatchByNumber(
         count, oldCount, [&](int q) { return model.combinations[q].no; },
         [&](int j) { return old[static_cast<std::size_t>(j)].comboNo; });
     rc.checkCaseCount = count;
-    for (int q = 1; q <= std::max(count, oldCount); ++q) rc.checkCases[q] = RcCheckCase{};
+    for (int q = 1; q < kRcCheckCaseSlots; ++q) rc.checkCases[q] = RcCheckCase{};
     for (int q = 1; q <= count; ++q) {
         const KumiCase& k = model.combinations[q];
         RcCheckCase& c = rc.checkCases[q];
@@ -377,10 +377,14 @@ int HalfBarDepth(float d1, float d2) {
 
 void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameModel& model) {
     const int oldMembers = CheckedCount(rc.memberCount, kRcMaxMembers);
-    const int oldCases = CheckedCount(rc.checkCaseCount, kRcMaxCheckCases);
+    // Without members there are no RC data (a new model, a file without
+    // them, data the user discarded): the check cases left in the record
+    // belong to no one, and must not lend their types to combinations that
+    // happen to have the same numbers.
+    const int oldCases = oldMembers > 0 ? CheckedCount(rc.checkCaseCount, kRcMaxCheckCases) : 0;
     // Every combination keeps its check type and the per-point settings
     // made for it, wherever the model now lists it.
-    const std::vector<int> caseFrom = BuildCheckCases(rc, model);
+    const std::vector<int> caseFrom = BuildCheckCases(rc, model, oldCases);
     const int count = CheckedCount(model.memberCount, kRcMaxMembers);
     // Every member keeps its own block, wherever the frame now lists it;
     // the blocks of removed members go, new members start from defaults.

@@ -416,6 +416,20 @@ TEST_F(RcBuild, EachCombinationKeepsItsCheckTypeAndSettingsByItsNumber) {
     }
 }
 
+// RC data discarded (or never there) leave check cases behind in the
+// record; a model built anew takes its types from its combinations' names,
+// not from whatever case had the same combination number.
+TEST_F(RcBuild, ChecksBuiltAnewTakeNoTypeFromCasesLeftInTheRecord) {
+    BuildRcCheckData(*rc, *results, *model);
+    rc->checkCases[1].checkType = 3;
+    rc->checkCases[2].checkType = 2;
+    rc->memberCount = 0;  // discarded: no RC data
+    BuildRcCheckData(*rc, *results, *model);
+    EXPECT_EQ(rc->checkCases[1].checkType, 1);  // "D+L"
+    EXPECT_EQ(rc->checkCases[2].checkType, 3);  // "L2地震"
+    EXPECT_EQ(rc->memberChecks[1].points[1].cases[1].sgCK, 1);
+}
+
 TEST(RcPointText, PositionFromEitherEnd) {
     auto m = std::make_unique<RcMemberChecks>();
     m->length = 10;
