@@ -136,7 +136,7 @@ class RcCombinationStory : public MainWindowTest {
         const RcMemberChecks& m = RcData->memberChecks[2];
         for (int k = 1; k <= m.pointCount; ++k)
             if (m.points[k].name == "中央"_sj) return m.points[k].cases[q];
-        ADD_FAILURE() << "no point 中央";
+        ADD_FAILURE() << "the beam has no middle point";
         return m.points[0].cases[q];
     }
 
