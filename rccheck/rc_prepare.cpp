@@ -123,10 +123,13 @@ std::vector<int> BuildCheckCases(RcCheckData& rc, const FrameModel& model, int o
 void MoveCaseEntries(RcPointCheck& pt, const std::vector<int>& caseFrom) {
     const int count = static_cast<int>(caseFrom.size()) - 1;
     bool inPlace = true;
-    for (int t = 1; t <= count; ++t)
+    int last = 0;  // the last old entry that moves
+    for (int t = 1; t <= count; ++t) {
         inPlace = inPlace && caseFrom[static_cast<std::size_t>(t)] == t;
+        last = std::max(last, caseFrom[static_cast<std::size_t>(t)]);
+    }
     if (inPlace) return;
-    const std::vector<RcCaseCheck> old(pt.cases, pt.cases + kRcCaseSlots);
+    const std::vector<RcCaseCheck> old(pt.cases, pt.cases + last + 1);
     for (int t = 1; t < kRcCaseSlots; ++t) {
         const int j = t <= count ? caseFrom[static_cast<std::size_t>(t)] : 0;
         pt.cases[t] = j > 0 ? old[static_cast<std::size_t>(j)] : RcCaseCheck{};
