@@ -19,7 +19,7 @@ namespace {
 // Row heights grown by SpreadRowHeights stop here.
 constexpr int kMaxSpreadRowHeight = 26;
 
-// Splits a definition at "┃" on character boundaries (the box character's
+// Splits a definition at 「┃」 on character boundaries (the box character's
 // trail byte may equal an ASCII byte of no interest, but a lead byte must
 // never be taken from the middle of another character).
 std::vector<std::string> SplitItems(const std::string& text) {

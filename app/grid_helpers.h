@@ -1,9 +1,9 @@
 // Helpers shared by every table of the program: column definitions
-// ("24:・┃格点No┃64:X (m)"), row selection by number, cells written only
+// (「24:・┃格点No┃64:X (m)」), row selection by number, cells written only
 // when changed, row and column labels of the RC grids, grid sizing, the
 // numeric edit format code, and the drawing of cell texts.
 //
-// Column definition: items separated by "┃"; an item is "width:caption" or
+// Column definition: items separated by 「┃」; an item is "width:caption" or
 // a bare caption measured from its text plus one "X". Inside a caption ","
 // starts a second line and "$" is a blank that survives trimming.
 #pragma once

@@ -3,7 +3,7 @@
 // from the grids, the cell texts and colours shown, and header sorting.
 //
 // Every grid has a fixed column 0 (row number) and a fixed caption row 0;
-// data rows are 1..RowCount-2 and the last row is the append row ("追加").
+// data rows are 1..RowCount-2 and the last row is the append row (「追加」).
 // Columns 1.. are those of the grid's table description (model_tables.h):
 // filling, writing back and the cell looks iterate it, and the editing
 // rules name columns by their fields (ColumnOf).
@@ -53,7 +53,7 @@ enum GridId : int {
     kGridCount
 };
 
-// The column definition of a grid (begins "24:・┃").
+// The column definition of a grid (begins 「24:・┃」).
 const std::string& GridHeaderSpec(GridId id);
 
 // Column 1 of every grid holds the row's key: its number (the load code in

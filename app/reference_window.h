@@ -77,6 +77,6 @@ extern TfmRefDXF* fmRefDXF;
 
 // Creates the window on first use and returns it.
 TfmRefDXF& ReferenceWindow();
-// The "図面参照" command: true when the model received generated nodes and
+// The 「図面参照」 command: true when the model received generated nodes and
 // members (the caller then treats it as a new unsaved model).
 bool ShowReferenceWindow(FrameModel& model);

@@ -10,7 +10,7 @@ struct FrameResults;
 // One result line as spreadsheet cells: trimmed, every run of blanks one
 // TAB (a blank left at the very end stays a blank).
 std::string ExcelCells(const std::string& line);
-// "Vextor 計算結果" and the compact result lines of every case and
+// 「Vextor 計算結果」 and the compact result lines of every case and
 // combination, each as cells, joined with CR LF.
 std::string ExcelResultText(const FrameResults& results);
 // One block per combination and member: the combination line, the member

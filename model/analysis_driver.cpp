@@ -114,7 +114,7 @@ UserPointList UserPoints(const FrameModel& user, int t, bool viewDivisionMode) {
 
 // Labels the mapped points of user member t as the engine labels the
 // pieces: the names of the listed points (blanks removed) on the points at
-// their rounded positions, then both ends "ﾀﾝﾌﾞ". The user's raw distances
+// their rounded positions, then both ends 「ﾀﾝﾌﾞ」. The user's raw distances
 // are not used: a name at 2.0004 m belongs to the point at 2.000 m.
 void LabelUserPoints(ResultMember& rm, const UserPointList& pts) {
     std::memset(rm.pointLabel, 0, sizeof rm.pointLabel);

@@ -89,7 +89,7 @@ int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expande
 // positions are those of load case 1.
 void SetMemberHeader(FrameResults& results, const FrameModel& user, int t, int points);
 // Labels the mapped points of a user member: the names of its listed
-// points, then both ends "ﾀﾝﾌﾞ".
+// points, then both ends 「ﾀﾝﾌﾞ」.
 void LabelUserPoints(ResultMember& rm, const UserPointList& pts);
 
 // The thinning of user member t planned: the kind of every point and the

@@ -2,7 +2,7 @@
 // plain frame the engine can solve.
 //
 // - Rigid zones at member ends become short pieces of a material 100 times
-//   stiffer than the member's ("<剛域>%d-I", "<剛域>%d-J").
+//   stiffer than the member's (「<剛域>%d-I」, 「<剛域>%d-J」).
 // - Members on distributed (Winkler) springs are cut into segments; their
 //   inner nodes carry code-5 node springs, one support case per load case.
 // - Load runs over several members are cut into per-piece loads, so every

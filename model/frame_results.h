@@ -161,5 +161,5 @@ inline int ComboBlockIndex(const FrameResults& r, int k) { return r.caseCount + 
 void SetResultPoints(FrameResults& results, const FrameModel& model);
 
 // Engine labelling: named points of interest, then both end points of
-// every member "ﾀﾝﾌﾞ" (the end label wins over a name).
+// every member 「ﾀﾝﾌﾞ」 (the end label wins over a name).
 void SetPointLabels(FrameResults& results, const FrameModel& model);

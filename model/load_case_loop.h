@@ -45,7 +45,7 @@ class DistributedSprings {
 // the dense solver, which the tests compare it with. Recomputes each
 // member's length and angle in the model. Returns false after an
 // allocation failure of the work areas
-// (message "メモリーが足りません.(剛性マトリックス)" through EngineMessage).
+// (message 「メモリーが足りません.(剛性マトリックス)」 through EngineMessage).
 // A singular case leaves its displacements 0 and adds one line naming the
 // case to `warnings` (CP932). remappedMembers >= 0 tells that the caller
 // maps the results back onto that many members, wiping their slots, and

@@ -45,8 +45,8 @@ enum class CellKind : std::uint8_t {
 enum class CellShow : std::uint8_t {
     Text,
     MissingIfZero,  // "**" (in red) for a reference of 0
-    DashIfZero,     // "－" for 0
-    PinOrRigid,     // end condition: "ﾋﾟﾝ" (not 0) or "剛"
+    DashIfZero,     // 「－」 for 0
+    PinOrRigid,     // end condition: 「ﾋﾟﾝ」 (not 0) or 「剛」
     SupportCode,    // the code and its name
     LoadCode,       // the code and its name
 };
@@ -82,10 +82,10 @@ enum class ReportShow : std::uint8_t {
     Number,       // the value into the field's mask
     Exponent,     // "%12.5E" with a three-digit exponent
     Name,         // the text cut to the column's width
-    PinOrRigid,   // "ﾋﾟﾝ" (not 0) or "剛"
-    DashIfTiny,   // "－" for a rigid zone of 0.0001 m or less
+    PinOrRigid,   // 「ﾋﾟﾝ」 (not 0) or 「剛」
+    DashIfTiny,   // 「－」 for a rigid zone of 0.0001 m or less
     SupportCode,  // the code and its name
-    Stiffness,    // "固定" (negative), "自由" (0) or the value
+    Stiffness,    // 「固定」 (negative), 「自由」 (0) or the value
 };
 struct ReportField {
     int width = 0;  // 0: the column is not in the report's table
@@ -164,7 +164,7 @@ struct GridTitle {
     std::string caption;  // "," starts a second line, "$" is a blank
 };
 // The pieces of a grid's column definition: the row-number column, then
-// "┃" and "width:caption" (or the bare caption) per column.
+// 「┃」 and "width:caption" (or the bare caption) per column.
 std::string HeaderSpecStart();
 std::string HeaderSpecItem(const GridTitle& title);
 
@@ -191,7 +191,7 @@ struct ModelTable {
     int ColumnCount() const { return static_cast<int>(columns.size()); }
     // Grid column k (1..ColumnCount()).
     const TableColumn<R>& Column(int k) const { return columns[static_cast<std::size_t>(k - 1)]; }
-    // The grid's column definition: a 24-pixel row-number column "・",
+    // The grid's column definition: a 24-pixel row-number column 「・」,
     // then the columns' titles.
     std::string HeaderSpec() const;
 };

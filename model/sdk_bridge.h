@@ -6,7 +6,7 @@
 //
 // Folder names are CP932 with a final "/". Progress texts go to the
 // engine's progress callback (the status panel); error texts are shown
-// once through EngineMessage as "FRAME.エラー：\n" + text.
+// once through EngineMessage as 「FRAME.エラー：\n」 + text.
 #pragma once
 
 #include <string>

@@ -174,7 +174,7 @@ std::string NumZenToHan(const std::string& text) {
         } else if (c == kZenSpace) {
             out += ' ';
         } else if (c <= 0x8144) {
-            // "、。，．" (and the codes below them, which no CP932 character
+            // 「、。，．」 (and the codes below them, which no CP932 character
             // uses) are typed as the decimal point.
             out += '.';
         } else if (c == 0x817C) {  // full-width minus

@@ -54,8 +54,8 @@ int TruncToInt(double v);
 // as it is.
 std::string FormatTextByTag(const std::string& text, int tag);
 
-// Full-width digits, "－", "＋", the full-width space and "、。，．" to their
-// half-width number characters ("、。，．" all become '.', as does any
+// Full-width digits, 「－」, 「＋」, the full-width space and 「、。，．」 to their
+// half-width number characters (「、。，．」 all become '.', as does any
 // double-byte code below 0x8140); everything else is copied unchanged.
 // Meant only for number parsing.
 std::string NumZenToHan(const std::string& text);

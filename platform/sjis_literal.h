@@ -2,7 +2,7 @@
 // (Shift-JIS) bytes at compile time, so that every text inside the program
 // is the byte string the rest of the code measures and cuts by lead bytes.
 //
-//   const std::string& t = "計算中"_sj;   // 0x8C 0x76 0x8E 0x5A 0x92 0x86
+//   const std::string& t = 「計算中」_sj;   // 0x8C 0x76 0x8E 0x5A 0x92 0x86
 //
 // A character without a CP932 code is a compile error (the converter throws
 // during constant evaluation).

@@ -11,7 +11,7 @@
 struct FrameResults;
 struct FrameModel;
 
-// Check type of a combination name: 1 by default; 2 for "地震", or L with 1,
+// Check type of a combination name: 1 by default; 2 for 「地震」, or L with 1,
 // or ﾚ with 1; 3 for L with 2 or ﾚ with 2 (3 wins). Full-width letters and
 // digits and lower-case l count the same.
 int RcCheckTypeFromName(const std::string& name);
@@ -51,5 +51,5 @@ int FindRcSection(const RcCheckData& rc, int sectionNo);
 // Half a bar diameter rounded up: (D + 1) / 2 of the larger bar number.
 int HalfBarDepth(float d1, float d2);
 
-// "i→1.250" or "2.000←j" (with fromJ the ends are swapped).
+// 「i→1.250」 or 「2.000←j」 (with fromJ the ends are swapped).
 std::string PointPositionText(const RcMemberChecks& member, int point, int checkCase, bool fromJ);

@@ -37,10 +37,10 @@ void LoadBuiltInRebarTable();
 // absent. Loads the table on first use.
 double RebarArea(int barNumber, double count);
 
-// "D%d×%.2f", or "" when there are no bars or the bar number has no row.
+// 「D%d×%.2f」, or "" when there are no bars or the bar number has no row.
 std::string FormatBars(int barNumber, double count);
 
-// The reverse of FormatBars: accepts "D13×2.5", "13*2.5"; returns the bar
+// The reverse of FormatBars: accepts 「D13×2.5」, "13*2.5"; returns the bar
 // number and stores the count (2 decimals). Without a separator: 0 and 0.
 int ParseBars(const std::string& text, float& count);
 

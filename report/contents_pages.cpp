@@ -79,7 +79,7 @@ void PrintContentsEntry(double y, const std::string& record) {
     for (; c < numberColumn; ++c) leader += " ";
     leader += number;
     SetFontMm(kBaseTextHeight, 0, 0, 1);
-    // Plain cells: the remark's "【" must print here, and no markup applies.
+    // Plain cells: the remark's 「【」 must print here, and no markup applies.
     Gmm_Text(kContentsLeft + c0 * kContentsColumn, y, 0, 0, leader);
 }
 

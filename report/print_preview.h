@@ -1,4 +1,4 @@
-// The print preview window "印刷プレビュー": composes the calculation report
+// The print preview window 「印刷プレビュー」: composes the calculation report
 // into the page pool and shows it as a continuous run of pages, with a jump
 // list of the cover, the contents pages and every heading, and three print
 // commands (all pages, the current page, a page range).

@@ -1,4 +1,4 @@
-// The calculation report "フレーム構造解析計算書": the driver that composes
+// The calculation report 「フレーム構造解析計算書」: the driver that composes
 // the whole report into the page pool, the cover page, the body paging
 // shared by every chapter, and the small helpers the chapters share (table
 // templates built from column lists, the report's number texts).
@@ -104,7 +104,7 @@ std::string FormatReportE(double value);
 // The one way a user's text (a name, a title, a case name, the file name)
 // goes into a report line: blanks trimmed, control bytes dropped, cut to
 // maxBytes (0: no limit) at a character boundary, and made a literal run
-// (text_draw.h), so that nothing in it is read as markup ("【" remarks, "~"
+// (text_draw.h), so that nothing in it is read as markup (「【」 remarks, "~"
 // overbars, subscripts, "%." heading markers, "#" fields, "$" commands, box
 // rules). It prints exactly as typed; its two marks take a cell each, which
 // in a table's cell fall on the rules' cells. An empty text stays empty.

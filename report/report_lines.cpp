@@ -33,7 +33,7 @@ std::string TrimRight(const std::string& s) {
     return s.substr(0, e);
 }
 
-// Heading markers at byte positions 1 to 8, and only in front of a "【"
+// Heading markers at byte positions 1 to 8, and only in front of a 「【」
 // remark (a marker inside the remark is not printed, so it must not count).
 // Returns the byte index just after a one-digit section number (for the
 // contents entry), or npos.
@@ -142,7 +142,7 @@ void PrintTextLine(double x, double y, const std::string& line) {
     const std::size_t afterSection = NumberHeadings(s);
     // 4. Contents entry.
     RecordHeading(x, y, s, afterSection);
-    // 1. A remark from "【" on is not printed.
+    // 1. A remark from 「【」 on is not printed.
     const std::size_t remark = SjisFind(s, "【"_sj);
     if (remark != std::string::npos) s = TrimRight(ZenSpaceToHan(s.substr(0, remark)));
     // 5. Cells.
@@ -218,7 +218,7 @@ int DrawBoxRules(double x, double y, std::string& line) {
             RuleLine(px, col.y, px, mid, col.weight);
             col.weight = 0;
         }
-        // A "─" outside any run stays as a character.
+        // A 「─」 outside any run stays as a character.
         if (!(CharIn(line, i, "─"_sj) && !inRun)) {
             line[i] = ' ';
             line[i + 1] = ' ';

@@ -25,7 +25,7 @@ extern HeadingCountersData& HeadingCounters;
 
 constexpr int kMaxHeadings = 999;
 // Records "%4d,%9.2f,%9.2f,%4d,%s": page (pool page - 10), y mm, x mm, font
-// style, heading text (with any "【…】" remark).
+// style, heading text (with any 「【…】」 remark).
 extern TStringList& HeadingList;
 // Number of contents pages of the current report run.
 extern int& ContentsPageOffset;
@@ -58,7 +58,7 @@ extern FieldTableData& FieldTable;
 
 // The vertical-rule state of DrawBoxRules, one entry per byte column of a
 // line: where the open rule of the column started (mm) and its weight.
-// It persists from line to line; a line with "┌" or "┏" clears it.
+// It persists from line to line; a line with 「┌」 or 「┏」 clears it.
 struct BoxRuleColumn {
     double y = 0;
     double weight = 0;  // 0 none, 1 thin, 2 heavy

@@ -52,7 +52,7 @@ struct RcRow {
 void PutNum(int field, double v) { PutFieldNumber(field, v, 0); }
 
 // A point cell's text in the current font, or, when it would reach the
-// rules ("D22×12.50", "(+1234.56)"), in a font narrowed until it keeps half
+// rules (「D22×12.50」, "(+1234.56)"), in a font narrowed until it keeps half
 // a cell clear of each rule: a value drawn over a rule reads as a
 // different number.
 void PutTxt(int field, const std::string& t) {

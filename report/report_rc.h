@@ -1,4 +1,4 @@
-// The RC chapter of the calculation report, "応力度の照査": per check case
+// The RC chapter of the calculation report, 「応力度の照査」: per check case
 // and RC member, tables of the bending and shear checks with up to seven
 // points side by side. Value of point column c (0..6) in table row k is
 // positional field 7k + c.

@@ -1,4 +1,4 @@
-// The result chapter of the calculation report, "断面力の算出": per load
+// The result chapter of the calculation report, 「断面力の算出」: per load
 // combination its make-up, the M, S and N diagrams, the member forces at
 // the members' points, the node displacements and the support reactions.
 // y values are mm; the table operations return whole mm.

@@ -79,8 +79,8 @@ std::size_t FirstBar(const std::string& body, std::size_t from) {
     return std::min(SjisFind(body, "│"_sj, from), SjisFind(body, "┃"_sj, from));
 }
 
-// Step 7's row number: the integer after the first "│", or after the first
-// "┃" when the line has one; 0 without bars.
+// Step 7's row number: the integer after the first 「│」, or after the first
+// 「┃」 when the line has one; 0 without bars.
 int RowNumberOf(const std::string& body) {
     std::size_t bar = SjisFind(body, "┃"_sj);
     if (bar == std::string::npos) bar = SjisFind(body, "│"_sj);

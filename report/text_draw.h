@@ -2,7 +2,7 @@
 // character cells (one cell per byte, whatever the font's own metrics), with
 // the small inline markup of the report templates and figures: unit
 // exponents ("kN/m2"), powers of ten ("$^3", "$~5"), overbars ("N~"),
-// full-width letters with subscripts and primes, a large sigma ("$Σ") and
+// full-width letters with subscripts and primes, a large sigma (「$Σ」) and
 // large parentheses ("$(" "$)"). Every character goes out as one text
 // operation of the page pool.
 //

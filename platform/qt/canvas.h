@@ -56,7 +56,7 @@ enum TBrushStyle : int {
 // height in pixels (ascent + descent); width is the half-width character
 // pitch in pixels (0: the face's own proportion); escapement is the text
 // direction in tenths of a degree, counter-clockwise. face is a CP932 face
-// name such as "ＭＳ ゴシック"; it is mapped to an installed face in one place.
+// name such as 「ＭＳ ゴシック」; it is mapped to an installed face in one place.
 struct TFontSpec {
     int height = 12;
     int width = 0;

@@ -23,7 +23,7 @@ class TMemo : public TControl {
     void SetReadOnly(bool readOnly);
     // Background colour 0x00BBGGRR of the text area.
     void SetColor(std::uint32_t colour);
-    // face is a CP932 face name such as "ＭＳ ゴシック"; height in pixels.
+    // face is a CP932 face name such as 「ＭＳ ゴシック」; height in pixels.
     void SetFont(const std::string& face, int heightPx);
     void ScrollToTop();
 };

@@ -28,9 +28,9 @@ std::uint32_t WinColorToPixel(std::uint32_t colour);
 QString SjisToQString(const std::string& cp932);
 std::string QStringToSjis(const QString& text);
 
-// The installed face for a program face name (CP932): "ＭＳ ゴシック" ->
-// Noto Sans Mono CJK JP, "ＭＳ 明朝"/"ＭＳ Ｐ明朝" -> Noto Serif CJK JP,
-// "ＭＳ Ｐゴシック"/"メイリオ" -> Noto Sans CJK JP; any other name as given.
+// The installed face for a program face name (CP932): 「ＭＳ ゴシック」 ->
+// Noto Sans Mono CJK JP, 「ＭＳ 明朝」/「ＭＳ Ｐ明朝」 -> Noto Serif CJK JP,
+// 「ＭＳ Ｐゴシック」/「メイリオ」 -> Noto Sans CJK JP; any other name as given.
 QString MapFaceName(const std::string& cp932Face);
 QFont FontSpecToQFont(const TFontSpec& font);
 // Where a text's baseline lies below its cell's top, as a share of the cell

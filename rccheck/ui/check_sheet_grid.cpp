@@ -349,7 +349,7 @@ std::string CellText(const SheetRow& row, const RcPointCheck& p, int cs, const R
         case Val::SS:
             return Num("%0.2f", c.shear.s);
         case Val::Ds:
-            return DashOrNum(c.dShear);  // "－": no check reached the point
+            return DashOrNum(c.dShear);  // 「－」: no check reached the point
         case Val::Tau:
             return (c.ngFt ? "*" : "") + Num("%0.3f", c.tau);
         case Val::TaUsed:

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kCols = 13;
-// The member number and the side ("外"/"内").
+// The member number and the side (「外」/「内」).
 constexpr int kFixedCols = 2;
 constexpr std::uint32_t kBlue = 0xFF0000;  // RGB(0, 0, 255)
 constexpr std::uint32_t kRed = 0x0000FF;   // RGB(255, 0, 0)

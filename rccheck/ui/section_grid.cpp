@@ -23,7 +23,7 @@ namespace {
 GridAttribute RowAttrs[kSectionGridRows + 1];
 int PreviousRow = 0;
 // The label, sub-label and unit columns; section c (from 1) is in column
-// kFixedCols + c - 1, and the "追加" column follows the last.
+// kFixedCols + c - 1, and the 「追加」 column follows the last.
 constexpr int kFixedCols = 3;
 
 enum Row {

@@ -175,7 +175,7 @@ TEST_F(PortalFigure, EmptyModelDrawsNothing) {
 
 // A left-ruler label ends, by the width the font really gives it, two
 // pixels short of its tick (x = 36 to 42): the tick never strikes through
-// its last character ("0.0" read as "0.θ").
+// its last character ("0.0" read as 「0.θ」).
 TEST_F(PortalFigure, LeftRulerLabelsEndClearOfTheirTicks) {
     DrawRulers(800, 600, false);
     TCanvas* canvas = G_GetCanvas();

@@ -249,7 +249,7 @@ TEST_F(RcCombinationStory, ACombinationInsertedBeforeTheOthersLeavesTheirSetting
     ClickButton(U("RC照査..."_sj));
     ASSERT_TRUE(fmRCanal->Visible());
     EXPECT_FALSE(fmSection->Visible());  // the RC data were not rebuilt
-    // Combination 5 ("組合せケース. 5", type 1 by its name) gets type 1's
+    // Combination 5 (「組合せケース. 5」, type 1 by its name) gets type 1's
     // defaults; the others keep theirs.
     const std::vector<Expected> after = {{5, 1, 8.0f, 40.0f, 1},
                                          {10, 2, 11.0f, 40.0f, 1},

@@ -149,7 +149,7 @@ TEST(EngineResults, CasePointsAreSortedMergedAndCapped) {
     EXPECT_FLOAT_EQ(m2.pointPos[2], 5.0f - 119 * 0.03f);
     EXPECT_FLOAT_EQ(m2.pointPos[121], 5);
     for (int p = 2; p <= 121; ++p) EXPECT_LT(m2.pointPos[p - 1], m2.pointPos[p]);
-    // The engine labels both ends "ﾀﾝﾌﾞ".
+    // The engine labels both ends 「ﾀﾝﾌﾞ」.
     EXPECT_EQ(Label(r, 1, 1), "ﾀﾝﾌﾞ"_sj);
     EXPECT_EQ(Label(r, 1, 5), "ﾀﾝﾌﾞ"_sj);
 }

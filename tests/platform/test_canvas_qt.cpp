@@ -136,7 +136,7 @@ TEST(CanvasText, CellsTurnedTextAndWidths) {
     c.SetFont(f);
     c.SetBrushStyle(bsClear);
     c.SetFontColor(0);
-    // "─" fills its two cells along the text direction.
+    // 「─」 fills its two cells along the text direction.
     c.TextOut(50, 50, "─"_sj);
     InkBox b = Ink(bmp);
     EXPECT_GT(b.right - b.left, 30);

@@ -43,7 +43,7 @@ TEST(CommaText, KeepsDoubleByteCharactersWhole) {
     // Bytes of 0x80 and above are not blanks, though char is signed here.
     const std::string name = "格点"_sj;
     EXPECT_EQ(Split(name + ",1"), (V{name, "1"}));
-    // "表" ends in 0x5C; inside quotes a trail byte never ends the item.
+    // 「表」 ends in 0x5C; inside quotes a trail byte never ends the item.
     EXPECT_EQ(Split("\"" + "表"_sj + "\""), (V{"表"_sj}));
 }
 

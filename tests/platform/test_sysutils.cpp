@@ -31,7 +31,7 @@ TEST(TextHelpers, TrimAndUpperCaseWorkOnBytes) {
     EXPECT_EQ(Trim(" \t a b \r\n"), "a b");
     EXPECT_EQ(Trim(""), "");
     EXPECT_EQ(UpperCase("frame-03"), "FRAME-03");
-    // "ソ" is 0x83 0x5C and "ab" after a lead byte must not be touched as a pair.
+    // 「ソ」 is 0x83 0x5C and "ab" after a lead byte must not be touched as a pair.
     const std::string s =
         "\x83"
         "ab";

@@ -464,7 +464,7 @@ TEST(RcCheckSheet, EnvelopeShowsDepthsAndStirrupsAndNoStaleCaptions) {
         const RcPointCheck& p = rc.memberChecks[2].points[CheckSheetColumnPoint(c)];
         SCOPED_TRACE(p.name);
         EXPECT_EQ(grid.Cells(c, aw), "253.4");  // D13 x 2 legs
-        // The beam is 280 deep: 280 - 41 or 280 - 40 mm, "－" for a row no
+        // The beam is 280 deep: 280 - 41 or 280 - 40 mm, 「－」 for a row no
         // case reached.
         const bool checked = p.cases[1].tuCK && p.cases[1].dShear != 0.0f;
         if (checked)

@@ -426,7 +426,7 @@ TEST_F(RcBuild, ChecksBuiltAnewTakeNoTypeFromCasesLeftInTheRecord) {
     rc->memberCount = 0;  // discarded: no RC data
     BuildRcCheckData(*rc, *results, *model);
     EXPECT_EQ(rc->checkCases[1].checkType, 1);  // "D+L"
-    EXPECT_EQ(rc->checkCases[2].checkType, 3);  // "L2地震"
+    EXPECT_EQ(rc->checkCases[2].checkType, 3);  // 「L2地震」
     EXPECT_EQ(rc->memberChecks[1].points[1].cases[1].sgCK, 1);
 }
 

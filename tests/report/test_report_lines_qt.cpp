@@ -147,7 +147,7 @@ TEST(ReportBoxRules, FramesBecomeRuleLines) {
     EXPECT_EQ(Records({"pen-width"}).back(), "pen-width 2.1");
     EXPECT_EQ(line, std::string(10, ' '));
 
-    // A "─" outside a run prints (each drawn twice to join its neighbours).
+    // A 「─」 outside a run prints (each drawn twice to join its neighbours).
     mark = RecordCount();
     PrintTextLine(0, 40, "a──b"_sj);
     EXPECT_EQ(DrawnSince(mark), "a" + "────"_sj + "b");

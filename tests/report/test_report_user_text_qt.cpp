@@ -1,5 +1,5 @@
 // User text in the calculation report: names, titles and case names print
-// exactly as typed and never act as the template's markup ("【" remarks,
+// exactly as typed and never act as the template's markup (「【」 remarks,
 // "%." heading markers, "#" fields, "$" commands, "~" overbars), in the
 // real report of an analysed beam; a name wider than its column is cut to
 // that column at a character boundary.
@@ -62,7 +62,7 @@ const std::string* FindLine(const std::vector<std::string>& lines, const std::st
     return nullptr;
 }
 
-// The lead line of a member-force table starts with the word "・部材".
+// The lead line of a member-force table starts with the word 「・部材」.
 bool IsMemberLead(const std::string& line) {
     const std::vector<std::string> w = Words(line);
     return !w.empty() && w[0] == "・部材"_sj;
@@ -99,7 +99,7 @@ TEST(ReportSafeText, LiteralRunsOfTheTextAsTyped) {
     EXPECT_EQ(ReportPlainText("a" + Literal("b") + "c"), "abc");
 }
 
-// Before, the member-force table's line was cut at "【", its 部材長 field
+// Before, the member-force table's line was cut at 「【」, its 部材長 field
 // never existed and every value moved one heading to the left; the "#" of
 // a name opened a field of its own and its "$" vanished.
 TEST(ReportUserText, MarkupInNamesPrintsAsTypedAndValuesKeepTheirHeadings) {

@@ -81,7 +81,7 @@ TEST(ContentsPages, FortyOneHeadingsMakeTwoPagesAndShiftTheBody) {
 
 TEST(ContentsPages, EntryWithRemarkOnTheColumnGrid) {
     Start();
-    // As PrintTextLine records "1.2荷重【参考】" (blank after a one-digit section).
+    // As PrintTextLine records 「1.2荷重【参考】」 (blank after a one-digit section).
     AddHeading(3, 135, "1.2 荷重【参考】"_sj, 2);
     RecordingJumpList list;
     ASSERT_EQ(BuildContentsPages(&list), 1);
@@ -89,7 +89,7 @@ TEST(ContentsPages, EntryWithRemarkOnTheColumnGrid) {
     const std::vector<std::string> text = PoolPageText(1);
     ASSERT_EQ(text.size(), 2u);
     EXPECT_EQ(text[0], "－ 目 次 －"_sj);
-    // "  1.2 荷重" is 10 columns; the leader starts 2 columns further, dots
+    // 「  1.2 荷重」 is 10 columns; the leader starts 2 columns further, dots
     // to column 45, the remark's 8 columns, dots to column 78, page "  3".
     std::string leader;
     for (int c = 12; c < 45; ++c) leader += "･"_sj;

@@ -223,7 +223,7 @@ TEST(TextSuppression, FiguresKeepLinesButLoseTexts) {
 }
 
 TEST(TextSearch, NeverMatchesInsideADoubleByteCharacter) {
-    // "ソ" is 0x83 0x5C: its trail byte is a backslash.
+    // 「ソ」 is 0x83 0x5C: its trail byte is a backslash.
     EXPECT_EQ(SjisFind("ソ"_sj, "\\"), std::string::npos);
     EXPECT_EQ(SjisFind("ソ\\"_sj, "\\"), 2u);
     EXPECT_EQ(SjisFind("a%.b", "%.", 2), std::string::npos);
