@@ -221,9 +221,9 @@ TEST_F(RcStory, BarsTypedIntoTheBarTableSurviveAnAddedBrace) {
     EXPECT_EQ(w.Sg1->Cells(0, 7), "4");
 }
 
-// A haunch typed at the beam's middle point and a shear check switched off
-// at its i end stay with those points when a point of interest is added
-// before them.
+// A haunch typed at the beam's middle point and the shear check switched
+// off at both its ends stay with those points when a point of interest is
+// added before them (the j end and the extreme rows move down the list).
 TEST_F(RcStory, PointSettingsFollowTheirPointsWhenAPointIsAdded) {
     TfmRCanal& w = OpenRcWindow();
     Click(w.RbZenGyo->Widget());  // the check sheet, every row on screen
@@ -245,9 +245,17 @@ TEST_F(RcStory, PointSettingsFollowTheirPointsWhenAPointIsAdded) {
     ASSERT_EQ(RcData->memberChecks[2].points[iEnd].cases[1].bend.x, 0.0f);
     ClickCell(sheet, 3, SheetRow(sheet, "(TuCK)"));
     TypeAndEnter("0");
+    // And at the j end, which the added point moves along the member's list.
+    const int jEndColumn = SheetColumn(sheet, "右端"_sj);
+    ASSERT_GT(jEndColumn, 3);
+    const int jEnd = CheckSheetColumnPoint(jEndColumn);
+    ClickCell(sheet, jEndColumn, SheetRow(sheet, "(TuCK)"));
+    TypeAndEnter("0");
     w.Widget()->grab().save(QString::fromStdString(CaseOutputDir()) + "/rc_story_sheet.png");
     ASSERT_FLOAT_EQ(RcData->memberChecks[2].points[PointNamed(2, "中央"_sj)].t1, 200.0f);
     ASSERT_EQ(RcData->memberChecks[2].points[iEnd].cases[1].tuCK, 0);
+    ASSERT_EQ(RcData->memberChecks[2].points[jEnd].cases[1].tuCK, 0);
+    ASSERT_STREQ(RcData->memberChecks[2].points[jEnd].name, "右端"_sj.c_str());
     const std::string iEndName = RcData->memberChecks[2].points[iEnd].name;
 
     // A named point at 1.5 m on the beam, before the middle one.
@@ -269,6 +277,8 @@ TEST_F(RcStory, PointSettingsFollowTheirPointsWhenAPointIsAdded) {
     EXPECT_FLOAT_EQ(beam.points[h1].t1, 0.0f);
     EXPECT_EQ(beam.points[h1].cases[1].tuCK, 1);
     EXPECT_EQ(beam.points[PointNamed(2, iEndName)].cases[1].tuCK, 0);
+    EXPECT_EQ(beam.points[PointNamed(2, "右端"_sj)].cases[1].tuCK, 0);
+    EXPECT_EQ(beam.points[PointNamed(2, "M-max")].cases[1].tuCK, 1);
     // And the sheet shows them so.
     EXPECT_EQ(w.Mode(), TfmRCanal::kModeAllRows);
     EXPECT_EQ(sheet.Cells(SheetColumn(sheet, "中央"_sj), SheetRow(sheet, "(外t)"_sj)), "200");
