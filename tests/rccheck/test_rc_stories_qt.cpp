@@ -153,8 +153,9 @@ class RcStory : public ::testing::Test {
     std::vector<std::string> messages;
 };
 
-// A user's D25x6 stays when a brace is added to the frame: the member count
-// changed, but only the new member is given defaults.
+// A user's D25x6 stays when a brace is added to the frame and when it is
+// taken out again: the member count changed, but only the new member is
+// given defaults, and only the removed one's data go.
 TEST_F(RcStory, BarsTypedIntoTheBarTableSurviveAnAddedBrace) {
     TfmRCanal& w = OpenRcWindow();
     ASSERT_EQ(RcData->memberCount, 3);
@@ -219,6 +220,22 @@ TEST_F(RcStory, BarsTypedIntoTheBarTableSurviveAnAddedBrace) {
     EXPECT_EQ(w.Sg1->Cells(9, 3), "150");
     EXPECT_EQ(w.Sg1->Cells(3, 7), "D19×8.00"_sj);
     EXPECT_EQ(w.Sg1->Cells(0, 7), "4");
+
+    // The stirrup pitch of the brace's section typed, then the brace taken
+    // out again: the members left keep everything, the brace's block goes.
+    ClickCell(*w.Sg1, 9, 7);
+    TypeAndEnter("125");
+    ASSERT_EQ(RcData->sections[3].stirrupPitch, 125.0f);
+    m.memberCount = 3;
+    Calculate();
+    ASSERT_EQ(RcData->memberCount, 3);
+    for (int p = 1; p <= 3; ++p) EXPECT_EQ(RcData->memberChecks[p].memberNo, p);
+    EXPECT_EQ(RcData->sections[1].outer.d1, 25.0f);
+    EXPECT_EQ(RcData->sections[1].outer.n2, 2.0f);
+    EXPECT_EQ(RcData->sections[2].stirrupPitch, 150.0f);
+    EXPECT_EQ(w.Sg1->Cells(3, 1), "D25×6.00"_sj);
+    EXPECT_EQ(w.Sg1->Cells(9, 3), "150");
+    EXPECT_EQ(w.Sg1->Cells(0, 7), "");
 }
 
 // A haunch typed at the beam's middle point and the shear check switched
