@@ -113,7 +113,9 @@ TEST(RcCheckPipeline, SimpleBeamFromAnalysisToEnvelope) {
 //   lever rule, outer (959 - 509) / 919 = 0.4897, inner 0.5103. The outer
 //   bars yield first: Nu = 2292 x 345 / 0.4897 = 1614.9 kN (inner bars at
 //   266 N/mm², elastic); fm = 1700 / 1614.9 = 1.053 (Mu = 1614.9 x 0.0067
-//   = 10.82, 11.33 / 10.82 = 1.047), NG.
+//   = 10.82, 11.33 / 10.82 = 1.047), NG. (A thin block at the inner face
+//   would balance the line at 1633.7 kN, fm 1.041, but only once the outer
+//   bars had stretched 40 %: the first yield of a layer ends the capacity.)
 // Tension 1700, the inner face on the compression side (dc 41 with
 //   3096.8, dt 960 with 2292): yg = Round1(497.71) = 497.7, e' = Round1(-6.7
 //   + 960 - 497.7) = 455.6, the pull at 504.4. Both layers yielding pull at

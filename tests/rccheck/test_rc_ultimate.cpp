@@ -164,7 +164,9 @@ RcCaseCheck UltimateCheckOfS1(double m, double n) {
 // Crushing the outer face (εcu at depth 0, neutral axis x > 0) only adds a
 // compression near depth 0, which moves the line of the net tension deeper
 // than 568.1 mm; the line at 509.0 mm is out of reach. The whole section is
-// in tension and the bars alone carry the force by the lever rule:
+// in tension and the bars alone carry the force by the lever rule (a block
+// at the inner face could hold the line at 1633.7 kN, but only with the
+// outer bars stretched 40 %, so the first layer to yield ends it):
 //   outer share (959 - 509) / 919 = 0.48966, inner share 469 / 919 = 0.51034.
 // The outer layer yields first: |Nu| = 790.74 / 0.48966 = 1614.87 kN; the
 // inner layer then carries 824.13 kN, σ = 266.1 < 345, strain 0.001331.
