@@ -387,6 +387,9 @@ void TLabel::SetFontHeight(int pixels) {
     f.setPixelSize(pixels);
     Widget()->setFont(f);
 }
+void TLabel::SetLayoutTop() {
+    static_cast<QLabel*>(Widget())->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
 
 TButton::TButton(TWinControl* parent, const std::string& caption) {
     auto* w = new QPushButton(SjisToQString(caption));

@@ -114,6 +114,9 @@ class TLabel : public TControl {
     const std::string& Caption() const { return caption_; }
     void SetFontColor(std::uint32_t colour);
     void SetFontHeight(int pixels);
+    // The text from the top left corner instead of centred on the height
+    // (a block of notes in a tall label).
+    void SetLayoutTop();
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
 

@@ -189,12 +189,14 @@ void TfmRCanal::BuildLayout() {
                                   &"*単位横に\"*\"印が有る行は断面設定画面"_sj,
                                   &" データの変更になります。"_sj};
     // Lines joined without a trailing break: an empty seventeenth line
-    // would make the text taller than the panel at the design size, and
-    // the label, which centres its text, would cut the first note.
+    // would make the text taller than the panel at the smallest size. The
+    // notes start at the top of their panel, under the NG button, however
+    // tall the window is.
     std::string noteText;
     for (std::size_t i = 0; i < std::size(notes); ++i) noteText += (i ? "\n" : "") + *notes[i];
     ListBox1 = MakeControl<TLabel>(Panel2, noteText);
     ListBox1->SetAlign(alClient);
+    ListBox1->SetLayoutTop();
     ListBox1->SetColor(0xFEEFCB);  // RGB(203, 239, 254)
 
     Sg1 = MakeControl<TStringGrid>(PnSg1);

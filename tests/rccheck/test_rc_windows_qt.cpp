@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -383,6 +384,17 @@ void ExpectNothingOverlaps(TForm& form, const char* what, std::initializer_list<
     }
 }
 
+// The first row of pixels of a widget, as drawn, that differs from the
+// colour of its bottom right corner; -1 when none does.
+int FirstDrawnRow(QWidget* w) {
+    const QImage image = w->grab().toImage();
+    const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != background) return y;
+    return -1;
+}
+
 }  // namespace
 
 TEST(RcWindowLayout, NothingOverlapsAtAnySize) {
@@ -407,6 +419,11 @@ TEST(RcWindowLayout, NothingOverlapsAtAnySize) {
                 "rc_window_" + std::to_string(int(mode)) + "_" + std::to_string(s.w) + ".png";
             ExpectNothingOverlaps(
                 w, name.c_str(), {w.MyHistory, w.BtnHelp1, w.bShowSection, w.RbDispAll, w.BtnNext});
+            // The notes start under the NG button, not halfway down a tall
+            // window.
+            const int first = FirstDrawnRow(w.ListBox1->Widget());
+            EXPECT_GE(first, 0) << name;
+            EXPECT_LT(first, QFontMetrics(w.ListBox1->Widget()->font()).lineSpacing()) << name;
             Grab(w, name.c_str());
         }
     }
