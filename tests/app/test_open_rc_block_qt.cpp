@@ -23,4 +23,15 @@ TEST_F(MainWindowTest, ADamagedRcBlockIsNamedInTheOpensWarning) {
         U("RC断面データの断面数 9999 に対し、データは 2 断面分しか無いため 2 断面としました.\n"_sj));
     EXPECT_EQ(RcData->sectionCount, 2);
     EXPECT_EQ(FrameData->memberCount, 3);
+
+    // Saved under another name, the file holds the two sections read with
+    // all their fields (a few kB), not hundreds of empty sections (some
+    // 270 bytes each).
+    dialogAnswer = (dir / "saved").string();
+    ChooseFileMenu(U("名前を付けて保存"_sj));
+    const std::string saved = ReadBytes((dir / "saved.$O1").string());
+    ASSERT_FALSE(saved.empty());
+    EXPECT_LT(saved.size(), 8000u);
+    EXPECT_NE(saved.find("断面基準データ,    2"_sj), std::string::npos);
+    EXPECT_EQ(saved.find("9999"), std::string::npos);
 }
