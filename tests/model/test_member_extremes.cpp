@@ -218,6 +218,72 @@ TEST(MemberExtremes, CoupleAtAMemberEndOnASupport) {
     }
 }
 
+TEST(MemberExtremes, ForceAtAMemberEndGoesIntoTheSupportThere) {
+    // Two spans of 6 m on a roller, a pin and a roller (nodes 1, 2, 3): a
+    // force placed on the middle support, whichever way it is given, goes
+    // wholly into that support and bends nothing. The J end of member 1
+    // shows the side before such a force, so the reaction must add it.
+    const double P = 10;
+    struct Case {
+        const char* name;
+        int code, from, to;
+        double distI, zone;
+        double rx, ry;  // expected reaction at node 2
+    };
+    const Case cases[] = {
+        {"global Y at the J end of member 1", kLoadConcY, 1, 0, 6, 0, 0, P},
+        {"perpendicular at the J end of member 1", kLoadConcPerp, 1, 0, 6, 0, 0, P},
+        {"global X at the J end of member 1", kLoadConcX, 1, 0, 6, 0, P, 0},
+        {"axial at the J end of member 1", kLoadConcAxial, 1, 0, 6, 0, P, 0},
+        {"0.00005 beyond the J end of member 1", kLoadConcY, 1, 0, 6.00005, 0, 0, P},
+        {"at the joint of the run 1-2", kLoadConcY, 1, 2, 6, 0, 0, P},
+        {"at the J end of member 1 with rigid zones", kLoadConcY, 1, 0, 6, 0.5, 0, P},
+        {"at the I end of member 2", kLoadConcY, 2, 0, 0, 0, 0, P},
+    };
+    for (const Case& c : cases) {
+        ModelBuilder b;
+        b.Material(1, kE).Section(1, kA, kI).Node(1, 0, 0).Node(2, 6, 0).Node(3, 12, 0);
+        b.Member(1, 1, 2).Member(2, 2, 3);
+        for (const int m : {1, 2})
+            b.model().members[m].rigidI = b.model().members[m].rigidJ = static_cast<float>(c.zone);
+        b.Support(1, 1, kSupportRollerY).Support(1, 2, kSupportPin).Support(1, 3, kSupportRollerY);
+        b.Load(1, c.code, c.from, -P, 0, c.distI, 0, c.to);
+        b.Combination(1, 1.0, {{1, 2.0}});
+        FrameResults& r = Analysed(b);
+        for (const int block : {1, ComboBlockIndex(r, 1)}) {
+            const double w = block == 1 ? 1 : 2;
+            const std::string what = std::string(c.name) + ", block " + std::to_string(block);
+            const ReactionRow* mid = ReactionOf(r, block, 2);
+            if (!mid) {
+                ADD_FAILURE() << what << ": no reaction at the middle support";
+                continue;
+            }
+            Near(mid->rx, w * c.rx, 1e-5, what + ": Rx at the middle support");
+            Near(mid->ry, w * c.ry, 1e-5, what + ": Ry at the middle support");
+            for (const int node : {1, 3}) {
+                const ReactionRow* end = ReactionOf(r, block, node);
+                if (end) {
+                    EXPECT_NEAR(end->ry, 0, 1e-5) << what << ": Ry at node " << node;
+                }
+            }
+            for (const int m : {1, 2})
+                for (const int which : {1, 2})
+                    EXPECT_NEAR(Extreme(r, block, m, which).m, 0, 1e-5) << what << ": member " << m;
+        }
+    }
+    // The J end shows the member's own side: at a free tip the force the
+    // member carries, the reaction at the wall being the same force.
+    ModelBuilder b;
+    b.Material(1, kE).Section(1, kA, kI).Node(1, 0, 0).Node(2, 4, 0).Member(1, 1, 2);
+    b.Support(1, 1, kSupportFixed);
+    b.Load(1, kLoadConcY, 1, -P, 0, 4);
+    FrameResults& r = Analysed(b);
+    Near(r.block[1].members[1].values[kQtyS][r.member[1].pointCount], P, 1e-5, "S at the tip");
+    Near(ReactionOf(r, 1, 1)->ry, P, 1e-5, "Ry at the wall");
+    Near(ReactionOf(r, 1, 1)->rm, 4 * P, 1e-5, "Rm at the wall");
+    ExpectEquilibrium(b.model(), r);
+}
+
 // ---- distributed loads ------------------------------------------------------
 
 TEST(MemberExtremes, PeakWhereTheShearOfDistributedLoadsVanishes) {
