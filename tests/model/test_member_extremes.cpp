@@ -326,6 +326,35 @@ TEST(MemberExtremes, PeakWhereTheShearOfDistributedLoadsVanishes) {
         EXPECT_NEAR(combined.pos, 2.5, 1e-3) << "combination";
         EXPECT_NEAR(combined.m, 61.25, sliceError(L)) << "combination";
     }
+    // Linearly varying loads, where the shear is a parabola. A triangle
+    // from 0 at the I end to w at the J end: the peak w L^2 / (9 sqrt 3) at
+    // L / sqrt 3 (3.4641, between 3.42 and 3.48). A trapezoid from 4 at
+    // 0.5 m to 10 at 4.7 m: R = W (L - c) / L, and the shear
+    // R - (q1 t + h t^2 / 2) vanishes at t from the load's start.
+    {
+        ModelBuilder b = SimpleBeam(L);
+        b.Load(1, kLoadDistPerp, 1, 0, -w);
+        const double x1 = 0.5, x2 = 4.7, q1 = 4, q2 = 10;
+        b.Load(2, kLoadDistPerp, 1, -q1, -q2, x1, L - x2);
+        FrameResults& r = Analysed(b);
+        const Row triangle = Extreme(r, 1, 1, 1);
+        EXPECT_NEAR(triangle.pos, L / std::sqrt(3.0), 1e-3) << "triangle";
+        EXPECT_NEAR(triangle.m, w * L * L / (9 * std::sqrt(3.0)), sliceError(L)) << "triangle";
+        const double h = (q2 - q1) / (x2 - x1), W = (x2 - x1) * (q1 + q2) / 2;
+        const double c = x1 + (x2 - x1) * (q1 + 2 * q2) / (3 * (q1 + q2));
+        const double R = W * (L - c) / L;
+        const double t = (std::sqrt(q1 * q1 + 2 * h * R) - q1) / h;
+        const double mPeak = R * (x1 + t) - (q1 * t * t / 2 + h * t * t * t / 6);
+        const Row trapezoid = Extreme(r, 2, 1, 1);
+        EXPECT_NEAR(trapezoid.pos, x1 + t, 1e-3) << "trapezoid";
+        EXPECT_NEAR(trapezoid.m, mPeak, q2 * std::pow((x2 - x1) / 100, 2) / 8 + 1e-5)
+            << "trapezoid";
+        for (const int block : {1, 2}) {
+            const MemberResult& mr = r.block[block].members[1];
+            for (int k = 1; k <= r.member[1].pointCount; ++k)
+                EXPECT_GE(Extreme(r, block, 1, 1).m, mr.values[kQtyM][k]) << block << " " << k;
+        }
+    }
 }
 
 // ---- members cut into pieces ------------------------------------------------
