@@ -217,8 +217,50 @@ void ReactionDirections(const SuptEntry& entry, bool dir[3]) {
 // axes, less the nodal loads applied at the node itself and the couples
 // acting at member ends there (coupleAt: node number -> their sum; the end
 // values show the member's side of such a couple, the node takes it).
+// Loads given on member ends that the members' end values leave out, by
+// node: couples at either end (each end shows its member's side) and
+// concentrated forces at a J end (the J end shows the side before them; the
+// I end's values hold a force on it). Global X, Y and the moment.
+struct EndLoads {
+    double f[3] = {0, 0, 0};
+};
+std::unordered_map<int, EndLoads> LoadsOnMemberEnds(const FrameModel& model, const LoadCase& lc) {
+    std::unordered_map<int, EndLoads> at;
+    ForEachLoadAtMemberEnd(model, lc, [&](const LoadRecord& load, int m, EndPlace place) {
+        const FrameMember& member = model.members[m];
+        if (load.code == kLoadConcMoment) {
+            at[place == EndPlace::kAtI ? member.nodeI : member.nodeJ].f[2] += load.qI;
+            return;
+        }
+        if (place != EndPlace::kAtJ) return;
+        double c, s;
+        MemberCosSin(MemberAngle(model, m), c, s);
+        double fx = 0, fy = 0;
+        switch (load.code) {
+            case kLoadConcAxial:
+                fx = load.qI * c;
+                fy = load.qI * s;
+                break;
+            case kLoadConcPerp:
+                fx = -load.qI * s;
+                fy = load.qI * c;
+                break;
+            case kLoadConcX:
+                fx = load.qI;
+                break;
+            case kLoadConcY:
+                fy = load.qI;
+                break;
+        }
+        EndLoads& e = at[member.nodeJ];
+        e.f[0] += fx;
+        e.f[1] += fy;
+    });
+    return at;
+}
+
 void NodeReaction(const FrameResults& results, const ResultCase& block, const FrameModel& model,
-                  const LoadCase& lc, const std::unordered_map<int, double>& coupleAt,
+                  const LoadCase& lc, const std::unordered_map<int, EndLoads>& endLoads,
                   const SuptEntry& entry, double r[3]) {
     bool dir[3];
     ReactionDirections(entry, dir);
@@ -252,7 +294,9 @@ void NodeReaction(const FrameResults& results, const ResultCase& block, const Fr
         sum[1] -= load.qJ;
         sum[2] -= load.distI;
     }
-    if (const auto it = coupleAt.find(entry.nodeNo); it != coupleAt.end()) sum[2] -= it->second;
+    if (const auto it = endLoads.find(entry.nodeNo); it != endLoads.end()) {
+        for (int i = 0; i < 3; ++i) sum[i] -= it->second.f[i];
+    }
     for (int i = 0; i < 3; ++i) r[i] = dir[i] ? sum[i] : 0.0;
 }
 
@@ -412,12 +456,11 @@ void CalcSupportReactions(FrameResults& results, const FrameModel& model) {
         const SuptCase& supt = model.supportCases[sc];
         const int entries =
             CheckedCount(supt.count, std::min(kMaxSupportEntries, kReactionRowSlots - 1));
-        std::unordered_map<int, double> coupleAt;
-        ForEachCoupleAtMemberEnd(model, lc, [&](int nodeNo, double m0) { coupleAt[nodeNo] += m0; });
+        const std::unordered_map<int, EndLoads> endLoads = LoadsOnMemberEnds(model, lc);
         for (int e = 1; e <= entries; ++e) {
             const SuptEntry& entry = supt.entries[e];
             double r[3];
-            NodeReaction(results, block, model, lc, coupleAt, entry, r);
+            NodeReaction(results, block, model, lc, endLoads, entry, r);
             ReactionRow& row = block.reactions[e];
             row.nodeNo = entry.nodeNo;
             row.rx = static_cast<float>(r[0]);

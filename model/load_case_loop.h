@@ -105,7 +105,9 @@ bool KeepReactionsIfFinite(FrameResults& results, int b);
 
 // Support reactions of every load case (rows and node results), from the
 // member end values at the points. Includes nodal loads applied at the
-// supported node itself, so the reactions balance the case's loads.
+// supported node itself and the loads on member ends there that the end
+// values leave out (couples, forces at a J end), so the reactions balance
+// the case's loads.
 void CalcSupportReactions(FrameResults& results, const FrameModel& model);
 
 // Reactions of every combination from the load cases' node reactions.

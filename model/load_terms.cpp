@@ -74,6 +74,17 @@ double SimpleMomentOfForce(double length, double force, double c, double x) {
     return x * force * (length - c) / length;
 }
 
+// Whether the shear and axial force at x are those before a concentrated
+// force at a (just beyond x when justPast): a point on the force shows the
+// side before it. The J end point shows the member's own side of a force
+// on the J end (ForcesAtMemberJEnds puts it into the support there), and
+// lies beyond any other force, however the end position was rounded.
+bool BeforeForce(double length, double a, double x, bool justPast) {
+    if (PlaceOnMember(length, x) == EndPlace::kAtJ)
+        return PlaceOnMember(length, a) == EndPlace::kAtJ;
+    return justPast ? x < a : x <= a;
+}
+
 // Lever-rule value at x of the trapezoid (x1, q1)-(x2, q2): the part beyond
 // x counts F (1 - c/L), the part before x counts -F c/L. It is the simple
 // beam shear of a perpendicular load and the axial force of an axial one.
@@ -119,9 +130,9 @@ double DistributedMomentEffect(const MemberLoadContext& member, bool simpleBeam,
 // moments t. A couple at an end is on the far side of every point but that
 // end's own (the I end shows the moment after it, the J end the moment
 // before it); inside, pastCouple tells the side.
-double CoupleMomentEffect(double L, double m0, const EndTerms& t, CouplePlace place,
-                          bool pastCouple, double x) {
-    const bool after = place == CouplePlace::kAtI || (place == CouplePlace::kInside && pastCouple);
+double CoupleMomentEffect(double L, double m0, const EndTerms& t, EndPlace place, bool pastCouple,
+                          double x) {
+    const bool after = place == EndPlace::kAtI || (place == EndPlace::kInside && pastCouple);
     const double simple = after ? m0 * (1 - x / L) : -m0 * x / L;
     return simple + t.mi * (1 - x / L) - t.mj * x / L;
 }
@@ -130,16 +141,16 @@ double CoupleMomentEffect(double L, double m0, const EndTerms& t, CouplePlace pl
 // chord of the member forces. A couple inside the member puts its jump
 // into that chord, which -m0/L takes out again; a couple at an end leaves
 // the end values on the member's side and the chord without a jump.
-double CoupleShearEffect(double L, double m0, CouplePlace place) {
-    return place == CouplePlace::kInside ? -m0 / L : 0.0;
+double CoupleShearEffect(double L, double m0, EndPlace place) {
+    return place == EndPlace::kInside ? -m0 / L : 0.0;
 }
 
 }  // namespace
 
-CouplePlace PlaceOfCouple(double length, double a) {
-    if (a <= kCoupleEndTolerance) return CouplePlace::kAtI;
-    if (a >= length - kCoupleEndTolerance) return CouplePlace::kAtJ;
-    return CouplePlace::kInside;
+EndPlace PlaceOnMember(double length, double a) {
+    if (a <= kMemberEndTolerance) return EndPlace::kAtI;
+    if (a >= length - kMemberEndTolerance) return EndPlace::kAtJ;
+    return EndPlace::kInside;
 }
 
 LoadComponents ResolveLoadComponents(double angle, int code, double qI, double qJ) {
@@ -398,35 +409,49 @@ void ForEachLoadedMember(const FrameModel& model, const LoadRecord& load,
     }
 }
 
-void ForEachCoupleAtMemberEnd(const FrameModel& model, const LoadCase& lc,
-                              const std::function<void(int nodeNo, double m0)>& fn) {
+void ForEachLoadAtMemberEnd(
+    const FrameModel& model, const LoadCase& lc,
+    const std::function<void(const LoadRecord& load, int member, EndPlace place)>& fn) {
     const int loadCount = CheckedCount(lc.count, kMaxLoads);
     const int memberCount = CheckedCount(model.memberCount, kMaxMembers);
+    // The members in number order, each number by its first slot, made
+    // when a concentrated load first asks for them.
+    std::vector<std::pair<int, int>> byNumber;
     for (int k = 1; k <= loadCount; ++k) {
         const LoadRecord& load = lc.loads[k];
-        if (load.code != kLoadConcMoment) continue;
+        if (load.code < kLoadConcAxial || load.code > kLoadConcMoment) continue;
+        if (byNumber.empty()) {
+            for (int m = 1; m <= memberCount; ++m) byNumber.emplace_back(model.members[m].no, m);
+            std::sort(byNumber.begin(), byNumber.end());
+            byNumber.erase(
+                std::unique(byNumber.begin(), byNumber.end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                byNumber.end());
+        }
         int from = load.memberFrom, to = load.memberTo == 0 ? from : load.memberTo;
         if (to < from) std::swap(from, to);
-        // The run's members in number order, each number by its first slot.
-        std::vector<std::pair<int, int>> run;
-        for (int m = 1; m <= memberCount; ++m) {
-            const int no = model.members[m].no;
-            if (no >= from && no <= to && FindMemberIndex(model, no) == m) run.emplace_back(no, m);
-        }
-        std::sort(run.begin(), run.end());
         double start = 0;  // of the member along the run (m)
-        for (const auto& [no, m] : run) {
-            const FrameMember& member = model.members[m];
-            const double length = member.length;
+        for (auto it = std::lower_bound(byNumber.begin(), byNumber.end(), std::make_pair(from, 0));
+             it != byNumber.end() && it->first <= to; ++it) {
+            const int m = it->second;
+            const double length = model.members[m].length;
             const double c = load.distI - start;
             start += length;
-            if (!(c > -kCoupleEndTolerance && c < length + kCoupleEndTolerance)) continue;
-            const CouplePlace place = PlaceOfCouple(length, std::clamp(c, 0.0, length));
-            if (place == CouplePlace::kAtI) fn(member.nodeI, load.qI);
-            if (place == CouplePlace::kAtJ) fn(member.nodeJ, load.qI);
+            if (!(c > -kMemberEndTolerance && c < length + kMemberEndTolerance)) continue;
+            const EndPlace place = PlaceOnMember(length, std::clamp(c, 0.0, length));
+            if (place != EndPlace::kInside) fn(load, m, place);
             break;
         }
     }
+}
+
+void ForEachCoupleAtMemberEnd(const FrameModel& model, const LoadCase& lc,
+                              const std::function<void(int nodeNo, double m0)>& fn) {
+    ForEachLoadAtMemberEnd(model, lc, [&](const LoadRecord& load, int m, EndPlace place) {
+        if (load.code != kLoadConcMoment) return;
+        const FrameMember& member = model.members[m];
+        fn(place == EndPlace::kAtI ? member.nodeI : member.nodeJ, load.qI);
+    });
 }
 
 void CalcMemberEndLoads(const FrameModel& model, int caseIndex, MemberEndLoad* endLoads) {
@@ -473,15 +498,16 @@ PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI,
         const double p = comp.perpI;
         const EndTerms t = EndCaseTerms(ctx, simpleBeam, code, a, p, a, 0);
         fx.m = SimpleMomentOfForce(L, p, a, x) + t.mi * (1 - x / L) - t.mj * x / L;
-        fx.s = x <= a ? p * (L - a) / L : -p * a / L;
+        const bool before = BeforeForce(L, a, x, false);
+        fx.s = before ? p * (L - a) / L : -p * a / L;
         const double f = comp.axialI;
-        fx.n = x <= a ? f * (1 - a / L) : -f * a / L;
+        fx.n = before ? f * (1 - a / L) : -f * a / L;
         return fx;
     }
     if (code == kLoadConcMoment) {
         const double m0 = comp.perpI;
         const EndTerms t = EndCaseTerms(ctx, simpleBeam, code, a, m0, a, 0);
-        const CouplePlace place = PlaceOfCouple(L, a);
+        const EndPlace place = PlaceOnMember(L, a);
         fx.m = CoupleMomentEffect(L, m0, t, place, x > a, x);
         fx.s = CoupleShearEffect(L, m0, place);
     }
@@ -536,7 +562,7 @@ LoadEffectsEvaluator::LoadEffectsEvaluator(const MemberLoadContext& member, int 
         const EndTerms t = EndCaseTerms(ctx, simpleBeam, code, a_, comp_.perpI, a_, 0);
         ti_ = t.mi;
         tj_ = t.mj;
-        couplePlace_ = PlaceOfCouple(L_, a_);
+        couplePlace_ = PlaceOnMember(L_, a_);
     }
 }
 
@@ -567,7 +593,7 @@ PointEffects LoadEffectsEvaluator::Evaluate(double x, bool justPast) const {
         case kConcentrated: {
             const double a = a_, p = comp_.perpI;
             fx.m = SimpleMomentOfForce(L, p, a, x) + ti_ * (1 - x / L) - tj_ * x / L;
-            const bool before = justPast ? x < a : x <= a;
+            const bool before = BeforeForce(L, a, x, justPast);
             fx.s = before ? p * (L - a) / L : -p * a / L;
             const double f = comp_.axialI;
             fx.n = before ? f * (1 - a / L) : -f * a / L;

@@ -83,23 +83,31 @@ struct MemberLoadContext {
 // Context of the member in table slot memberIndex of the model.
 MemberLoadContext GetMemberLoadContext(const FrameModel& model, int memberIndex);
 
-// A couple (code 27) closer than this (m) to a member end acts at that end.
-constexpr double kCoupleEndTolerance = 0.0001;
+// A concentrated load or couple closer than this (m) to a member end acts
+// at that end.
+constexpr double kMemberEndTolerance = 0.0001;
 
-// Where a couple at position a (m from the I end) sits on a member of the
-// given length: at an end (within kCoupleEndTolerance; the I end first on
-// a member too short to tell) or inside. A member's end value is the
-// moment on the member's own side of a couple at that end, so the jump of
-// the couple shows only where it lies inside the member.
-enum class CouplePlace { kAtI, kInside, kAtJ };
-CouplePlace PlaceOfCouple(double length, double a);
+// Where a point or a concentrated load at position a (m from the I end)
+// sits on a member of the given length: at an end (within
+// kMemberEndTolerance; the I end first on a member too short to tell) or
+// inside. A member's end value is the moment on the member's own side of a
+// couple at that end, so the jump of the couple shows only where it lies
+// inside the member.
+enum class EndPlace { kAtI, kInside, kAtJ };
+EndPlace PlaceOnMember(double length, double a);
+
+// Calls fn(load, member slot, end) for every concentrated load or couple
+// (codes 21-24, 27) of the load case that acts at a member end. A load is
+// placed as the expansion places it: on a single member at its position,
+// on a run once, on the first member of the run (in number order) its
+// position along the run falls on; a load more than kMemberEndTolerance
+// outside its member or run acts nowhere.
+void ForEachLoadAtMemberEnd(
+    const FrameModel& model, const LoadCase& lc,
+    const std::function<void(const LoadRecord& load, int member, EndPlace place)>& fn);
 
 // Calls fn(node number, m0) for every couple (code 27, moment m0) of the
-// load case that acts at a member end, with the node at that end. A couple
-// is placed as the expansion places a concentrated load: on a single
-// member at its position, on a run once, on the first member of the run
-// (in number order) its position along the run falls on; a couple more
-// than kCoupleEndTolerance outside its member or run acts nowhere.
+// load case that acts at a member end, with the node at that end.
 void ForEachCoupleAtMemberEnd(const FrameModel& model, const LoadCase& lc,
                               const std::function<void(int nodeNo, double m0)>& fn);
 
@@ -113,7 +121,10 @@ struct PointEffects {
 // Effects at x of a load (code, qI, qJ, distI, distJ as in a LoadRecord) on
 // the member; simpleBeam = true takes both ends as pinned. At the position
 // of a concentrated load or of a couple inside the member, x is taken just
-// before it (a couple at a member end: see CouplePlace).
+// before it (a couple at a member end: see EndPlace). So the I end
+// point's S and N hold a force on the I end, while the J end point (within
+// kMemberEndTolerance of the J end) shows the member's side of a force on
+// the J end: the support reactions add such forces (ForcesAtMemberJEnds).
 PointEffects LoadEffectsAt(const MemberLoadContext& member, int code, double qI, double qJ,
                            double distI, double distJ, double x, bool simpleBeam = false);
 
@@ -140,7 +151,7 @@ class LoadEffectsEvaluator {
     double temperatureN_ = 0;
     bool perp_ = false, axial_ = false;
     double ti_ = 0, tj_ = 0;  // fixed-end moments mi, mj of the end case
-    CouplePlace couplePlace_ = CouplePlace::kInside;
+    EndPlace couplePlace_ = EndPlace::kInside;
     int slices_ = 0;
     double sliceC_[100] = {}, sliceF_[100] = {};
 };

@@ -273,13 +273,13 @@ void MemberExtremeSearch::CollectCandidates(const std::vector<PieceRef>& pieces,
                 breaks.push_back(a);
                 add(j, static_cast<float>(a), false, false);
             } else if (load->code == kLoadConcMoment) {
-                switch (PlaceOfCouple(piece.ctx.length, a)) {
-                    case CouplePlace::kInside:
+                switch (PlaceOnMember(piece.ctx.length, a)) {
+                    case EndPlace::kInside:
                         breaks.push_back(a);
                         add(j, static_cast<float>(a), false, true);
                         add(j, static_cast<float>(a), true, true);
                         break;
-                    case CouplePlace::kAtI:  // at a joint of two pieces: both ends
+                    case EndPlace::kAtI:  // at a joint of two pieces: both ends
                         if (j > 0 && inside(j, piece.firstPos)) {
                             add(j, piece.firstPos, false, true);
                             add(j - 1,
@@ -287,7 +287,7 @@ void MemberExtremeSearch::CollectCandidates(const std::vector<PieceRef>& pieces,
                                 false, true);
                         }
                         break;
-                    case CouplePlace::kAtJ:
+                    case EndPlace::kAtJ:
                         if (j + 1 < pieces.size() && inside(j, piece.lastPos)) {
                             add(j, piece.lastPos, false, true);
                             add(j + 1,

@@ -3,6 +3,9 @@
 // of the results takes values by character position, see
 // ReadExternalResults).
 #include "model/sdk_file_class.h"
+
+#include <cmath>
+
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
@@ -15,6 +18,10 @@ template <typename T>
 bool TableUsable(std::int32_t count, const T* table) {
     return count == 0 || (count > 0 && table != nullptr);
 }
+
+// A value that is not a finite number (a case the library could not
+// compute) is written as 0: no result file holds "nan" or "inf".
+double Shown(double v) { return std::isfinite(v) ? v : 0.0; }
 
 void AddCaseLine(TStringList& list, const std::string& heading, int no, int count) {
     list.Add(heading);
@@ -33,7 +40,8 @@ bool NodeCases(TStringList& list, std::int32_t count, const FR_SDK_NODECASE* cas
         AddCaseLine(list, heading, cs.no, rows);
         for (int r = 0; r < rows; ++r) {
             const FR_SDK_NODEROW& row = table[r];
-            const double v0 = row.values[0], v1 = row.values[1], v2 = row.values[2];
+            const double v0 = Shown(row.values[0]), v1 = Shown(row.values[1]),
+                         v2 = Shown(row.values[2]);
             list.Add(reactions ? FormatStr("%5d %14.3f %14.3f %14.3f", row.nodeNo, v0, v1, v2)
                                : FormatStr("%5d%15.7e%15.7e%15.7e", row.nodeNo, v0, v1, v2));
         }
@@ -66,17 +74,19 @@ bool MemberCases(TStringList& list, std::int32_t count, const Case* cases,
 }
 
 std::string ForceRow(const FR_SDK_FORCEROW& row) {
-    return FormatStr("%5d %14.3f %14.3f %14.3f %14.3f %14.5f", row.pointNo, row.values[0],
-                     row.values[1], row.values[2], row.values[3], row.values[4]);
+    return FormatStr("%5d %14.3f %14.3f %14.3f %14.3f %14.5f", row.pointNo, Shown(row.values[0]),
+                     Shown(row.values[1]), Shown(row.values[2]), Shown(row.values[3]),
+                     Shown(row.values[4]));
 }
 
 std::string SpringRow(const FR_SDK_SPRINGROW& row) {
-    return FormatStr("%5d %14.3f %14.3f", row.no, row.values[0], row.values[1]);
+    return FormatStr("%5d %14.3f %14.3f", row.no, Shown(row.values[0]), Shown(row.values[1]));
 }
 
 std::string ExtractRow(const FR_SDK_EXTRACTROW& row) {
-    return FormatStr("%5d %14.3f %14.3f %14.3f %14.3f %4d", row.pointNo, row.values[0],
-                     row.values[1], row.values[2], row.values[3], row.governingCase);
+    return FormatStr("%5d %14.3f %14.3f %14.3f %14.3f %4d", row.pointNo, Shown(row.values[0]),
+                     Shown(row.values[1]), Shown(row.values[2]), Shown(row.values[3]),
+                     row.governingCase);
 }
 
 bool ForceCases(TStringList& list, std::int32_t count, const FR_SDK_FORCECASE* cases,
@@ -188,10 +198,12 @@ bool TFrameFileClass::ResultSetF71ToFile() {
         AddCaseLine(list, "部材力（Mmax,Mmin）"_sj, cs.no, rows);
         for (int r = 0; r < rows; ++r) {
             const FR_SDK_ENVELOPEROW& row = table[r];
-            list.Add(FormatStr("%5d Mmax %9.3f %14.3f %14.3f %14.3f", row.maxNo, row.maxValues[0],
-                               row.maxValues[1], row.maxValues[2], row.maxValues[3]));
-            list.Add(FormatStr("%5d Mmin %9.3f %14.3f %14.3f %14.3f", row.minNo, row.minValues[0],
-                               row.minValues[1], row.minValues[2], row.minValues[3]));
+            list.Add(FormatStr("%5d Mmax %9.3f %14.3f %14.3f %14.3f", row.maxNo,
+                               Shown(row.maxValues[0]), Shown(row.maxValues[1]),
+                               Shown(row.maxValues[2]), Shown(row.maxValues[3])));
+            list.Add(FormatStr("%5d Mmin %9.3f %14.3f %14.3f %14.3f", row.minNo,
+                               Shown(row.minValues[0]), Shown(row.minValues[1]),
+                               Shown(row.minValues[2]), Shown(row.minValues[3])));
         }
     }
     return SaveLines(list, ".F71");

@@ -218,6 +218,72 @@ TEST(MemberExtremes, CoupleAtAMemberEndOnASupport) {
     }
 }
 
+TEST(MemberExtremes, ForceAtAMemberEndGoesIntoTheSupportThere) {
+    // Two spans of 6 m on a roller, a pin and a roller (nodes 1, 2, 3): a
+    // force placed on the middle support, whichever way it is given, goes
+    // wholly into that support and bends nothing. The J end of member 1
+    // shows the side before such a force, so the reaction must add it.
+    const double P = 10;
+    struct Case {
+        const char* name;
+        int code, from, to;
+        double distI, zone;
+        double rx, ry;  // expected reaction at node 2
+    };
+    const Case cases[] = {
+        {"global Y at the J end of member 1", kLoadConcY, 1, 0, 6, 0, 0, P},
+        {"perpendicular at the J end of member 1", kLoadConcPerp, 1, 0, 6, 0, 0, P},
+        {"global X at the J end of member 1", kLoadConcX, 1, 0, 6, 0, P, 0},
+        {"axial at the J end of member 1", kLoadConcAxial, 1, 0, 6, 0, P, 0},
+        {"0.00005 beyond the J end of member 1", kLoadConcY, 1, 0, 6.00005, 0, 0, P},
+        {"at the joint of the run 1-2", kLoadConcY, 1, 2, 6, 0, 0, P},
+        {"at the J end of member 1 with rigid zones", kLoadConcY, 1, 0, 6, 0.5, 0, P},
+        {"at the I end of member 2", kLoadConcY, 2, 0, 0, 0, 0, P},
+    };
+    for (const Case& c : cases) {
+        ModelBuilder b;
+        b.Material(1, kE).Section(1, kA, kI).Node(1, 0, 0).Node(2, 6, 0).Node(3, 12, 0);
+        b.Member(1, 1, 2).Member(2, 2, 3);
+        for (const int m : {1, 2})
+            b.model().members[m].rigidI = b.model().members[m].rigidJ = static_cast<float>(c.zone);
+        b.Support(1, 1, kSupportRollerY).Support(1, 2, kSupportPin).Support(1, 3, kSupportRollerY);
+        b.Load(1, c.code, c.from, -P, 0, c.distI, 0, c.to);
+        b.Combination(1, 1.0, {{1, 2.0}});
+        FrameResults& r = Analysed(b);
+        for (const int block : {1, ComboBlockIndex(r, 1)}) {
+            const double w = block == 1 ? 1 : 2;
+            const std::string what = std::string(c.name) + ", block " + std::to_string(block);
+            const ReactionRow* mid = ReactionOf(r, block, 2);
+            if (!mid) {
+                ADD_FAILURE() << what << ": no reaction at the middle support";
+                continue;
+            }
+            Near(mid->rx, w * c.rx, 1e-5, what + ": Rx at the middle support");
+            Near(mid->ry, w * c.ry, 1e-5, what + ": Ry at the middle support");
+            for (const int node : {1, 3}) {
+                const ReactionRow* end = ReactionOf(r, block, node);
+                if (end) {
+                    EXPECT_NEAR(end->ry, 0, 1e-5) << what << ": Ry at node " << node;
+                }
+            }
+            for (const int m : {1, 2})
+                for (const int which : {1, 2})
+                    EXPECT_NEAR(Extreme(r, block, m, which).m, 0, 1e-5) << what << ": member " << m;
+        }
+    }
+    // The J end shows the member's own side: at a free tip the force the
+    // member carries, the reaction at the wall being the same force.
+    ModelBuilder b;
+    b.Material(1, kE).Section(1, kA, kI).Node(1, 0, 0).Node(2, 4, 0).Member(1, 1, 2);
+    b.Support(1, 1, kSupportFixed);
+    b.Load(1, kLoadConcY, 1, -P, 0, 4);
+    FrameResults& r = Analysed(b);
+    Near(r.block[1].members[1].values[kQtyS][r.member[1].pointCount], P, 1e-5, "S at the tip");
+    Near(ReactionOf(r, 1, 1)->ry, P, 1e-5, "Ry at the wall");
+    Near(ReactionOf(r, 1, 1)->rm, 4 * P, 1e-5, "Rm at the wall");
+    ExpectEquilibrium(b.model(), r);
+}
+
 // ---- distributed loads ------------------------------------------------------
 
 TEST(MemberExtremes, PeakWhereTheShearOfDistributedLoadsVanishes) {
@@ -259,6 +325,35 @@ TEST(MemberExtremes, PeakWhereTheShearOfDistributedLoadsVanishes) {
         const Row combined = Extreme(r, ComboBlockIndex(r, 1), 1, 1);
         EXPECT_NEAR(combined.pos, 2.5, 1e-3) << "combination";
         EXPECT_NEAR(combined.m, 61.25, sliceError(L)) << "combination";
+    }
+    // Linearly varying loads, where the shear is a parabola. A triangle
+    // from 0 at the I end to w at the J end: the peak w L^2 / (9 sqrt 3) at
+    // L / sqrt 3 (3.4641, between 3.42 and 3.48). A trapezoid from 4 at
+    // 0.5 m to 10 at 4.7 m: R = W (L - c) / L, and the shear
+    // R - (q1 t + h t^2 / 2) vanishes at t from the load's start.
+    {
+        ModelBuilder b = SimpleBeam(L);
+        b.Load(1, kLoadDistPerp, 1, 0, -w);
+        const double x1 = 0.5, x2 = 4.7, q1 = 4, q2 = 10;
+        b.Load(2, kLoadDistPerp, 1, -q1, -q2, x1, L - x2);
+        FrameResults& r = Analysed(b);
+        const Row triangle = Extreme(r, 1, 1, 1);
+        EXPECT_NEAR(triangle.pos, L / std::sqrt(3.0), 1e-3) << "triangle";
+        EXPECT_NEAR(triangle.m, w * L * L / (9 * std::sqrt(3.0)), sliceError(L)) << "triangle";
+        const double h = (q2 - q1) / (x2 - x1), W = (x2 - x1) * (q1 + q2) / 2;
+        const double c = x1 + (x2 - x1) * (q1 + 2 * q2) / (3 * (q1 + q2));
+        const double R = W * (L - c) / L;
+        const double t = (std::sqrt(q1 * q1 + 2 * h * R) - q1) / h;
+        const double mPeak = R * (x1 + t) - (q1 * t * t / 2 + h * t * t * t / 6);
+        const Row trapezoid = Extreme(r, 2, 1, 1);
+        EXPECT_NEAR(trapezoid.pos, x1 + t, 1e-3) << "trapezoid";
+        EXPECT_NEAR(trapezoid.m, mPeak, q2 * std::pow((x2 - x1) / 100, 2) / 8 + 1e-5)
+            << "trapezoid";
+        for (const int block : {1, 2}) {
+            const MemberResult& mr = r.block[block].members[1];
+            for (int k = 1; k <= r.member[1].pointCount; ++k)
+                EXPECT_GE(Extreme(r, block, 1, 1).m, mr.values[kQtyM][k]) << block << " " << k;
+        }
     }
 }
 

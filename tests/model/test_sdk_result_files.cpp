@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <string>
 
 #include "model/sdk_file_class.h"
@@ -101,6 +102,37 @@ TEST(SdkResultFiles, ABaseWithADotKeepsIt) {
     EXPECT_TRUE(FileExists(dir + "plan.v2.F11"));
     EXPECT_TRUE(FileExists(dir + "plan.v2.F71"));
     EXPECT_FALSE(FileExists(dir + "plan.F11"));
+}
+
+TEST(SdkResultFiles, ValuesThatAreNoNumbersAreWrittenAsZero) {
+    // A case the library could not compute may hand over infinities or
+    // NaNs: every real column of every file shows 0 instead, as for the
+    // program's own engine; the rest of the file is as with zeros there.
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    SyntheticResult bad, zero;
+    auto spoil = [&](SyntheticResult& s, double v) {
+        s.f11Rows[0].values[1] = v;
+        s.f21Rows[1].values[0] = v;
+        s.m1Rows[1].values[1] = v;
+        s.m2Rows[0].values[4] = v;
+        s.springRows[0].values[1] = v;
+        s.extractRows[2][0].values[3] = v;
+        s.envelopeRows[1].maxValues[0] = v;
+        s.envelopeRows[0].minValues[2] = v;
+    };
+    spoil(zero, 0.0);
+    const std::string dir = FreshDir("not_numbers");
+    TFrameFileClass file;
+    ASSERT_TRUE(file.SaveToFile(dir + "zero", &zero.res));
+    for (const double v : {inf, nan}) {
+        spoil(bad, v);
+        ASSERT_TRUE(file.SaveToFile(dir + "bad", &bad.res));
+        for (const char* ext : kExtensions) {
+            SCOPED_TRACE(ext);
+            EXPECT_EQ(Bytes(dir + "zero" + ext), Bytes(dir + "bad" + ext));
+        }
+    }
 }
 
 TEST(SdkResultFiles, RefusesWhatCannotBeWrittenSafely) {
