@@ -140,6 +140,25 @@ TEST_F(StatusWindowTest, IsPaintedOnTheScreenWhileTheEngineWorks) {
     EXPECT_GT(textPixels, 20);
 }
 
+// F9 in a table calculates with the program's own engine, and the window
+// shows as for the button. Before the first calculation it stands in the
+// middle of the screen.
+TEST_F(StatusWindowTest, F9InATableShowsItToo) {
+    OpenPortal();
+    const QRect screenRect = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(FmExtSDK->Left(), (screenRect.width() - TFmExtSDK::kClientWidth) / 2);
+    EXPECT_EQ(FmExtSDK->Top(), (screenRect.height() - TFmExtSDK::kClientHeight) / 2);
+    ClickCell(kSgPoint, 2, 2);
+    PressKey(Qt::Key_F9);
+    ASSERT_EQ(ResultData->memberCount, 3);
+    ASSERT_EQ(seen.size(), 3u);
+    for (const Seen& s : seen) {
+        EXPECT_TRUE(s.visible);
+        EXPECT_EQ(s.panel, s.text);
+    }
+    EXPECT_FALSE(FmExtSDK->Visible());
+}
+
 TEST_F(StatusWindowTest, AutomaticRecalculationNeverShowsIt) {
     TFmMain& w = OpenPortal();
     w.CalcAuto->SetChecked(true);
