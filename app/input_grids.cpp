@@ -14,6 +14,7 @@
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "report/text_draw.h"
 
 SelectionState CurrentSelection;
 
@@ -468,6 +469,10 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         ReadRows(g[kSgKumi2], c.entries, c.count, over);
     }
     return over.text;
+}
+
+void FollowInputMethod(TStringGrid& grid) {
+    grid.SetImeMode(SjisFind(grid.Cells(grid.Col(), 0), "名"_sj) != std::string::npos);
 }
 
 void SortGridRows(TStringGrid& grid, int keyColumn) {

@@ -284,3 +284,32 @@ TEST_F(GridClicks, SpringAndLoadRowsFollowTheClickedMember) {
     EXPECT_EQ(member.Row(), 1);
     EXPECT_EQ(load.Row(), 2);
 }
+
+// A table reached with the Tab key, before any click in it, stands on its
+// first column, a number: the input method is off there too.
+TEST_F(GridClicks, ATableReachedWithTheTabKeyTakesNumbersOnly) {
+    TFmMain& w = OpenPortal();
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    w.Page1->Widget()->setFocus(Qt::OtherFocusReason);
+    std::vector<GridId> reached;
+    for (int presses = 0; presses < 80; ++presses) {
+        QWidget* focus = KeyboardWidget();
+        ASSERT_NE(focus, nullptr);
+        for (int id = 0; id < kGridCount; ++id)
+            if (w.Grid(static_cast<GridId>(id)).Widget() == focus &&
+                std::find(reached.begin(), reached.end(), id) == reached.end()) {
+                reached.push_back(static_cast<GridId>(id));
+                SCOPED_TRACE(testing::Message() << "grid " << id);
+                EXPECT_EQ(w.Grid(static_cast<GridId>(id)).Col(), 1);
+                bool enabled = true;
+                Qt::InputMethodHints hints;
+                AskInputMethod(focus, enabled, hints);
+                EXPECT_FALSE(enabled);
+                EXPECT_TRUE(hints & Qt::ImhFormattedNumbersOnly);
+            }
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(focus, &tab);
+    }
+    // The member grid and both tables of the page.
+    EXPECT_GE(reached.size(), 3u);
+}
