@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "app/status_window.h"
 #include "main_window_fixture.h"
@@ -236,4 +237,32 @@ TEST_F(StatusWindowTest, WaitingForACompanionProgramKeepsTheWindowsPainted) {
     EXPECT_GE(ms, kProgramStartPause);
     ProcessMessages();
     EXPECT_EQ(timerRuns, 1);  // due long ago, it runs at once
+}
+
+// A window that asks to be painted during the pause after the start is
+// painted before the wait ends, also when the program has ended by then.
+TEST_F(StatusWindowTest, ThePauseAfterTheStartKeepsTheWindowsPaintedToo) {
+    OpenPortal();
+    const std::string script = (dir / "quick.sh").string();
+    std::ofstream(script) << "#!/bin/sh\nexit 0\n";
+    chmod(script.c_str(), 0755);
+    PaintCounter other;
+    other.resize(200, 100);
+    other.show();
+    ProcessMessages();
+    const int paintsBefore = other.paints;
+    // Uncovered, say, a fifth of a second into the pause.
+    std::thread uncover([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kProgramStartPause / 5));
+        QMetaObject::invokeMethod(
+            &other, [&other] { other.update(); }, Qt::QueuedConnection);
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(RunProgramAndWait(Utf8ToCp932(script), "", false));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    uncover.join();
+    EXPECT_GT(other.paints, paintsBefore);
+    EXPECT_GE(ms, kProgramStartPause);
 }
