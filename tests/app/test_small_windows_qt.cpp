@@ -306,10 +306,11 @@ TEST_F(MainWindowTest, TheMissingFigureNoticeStaysInsideTheBusyWindow) {
     w.Button1->SetVisible(true);
     ExeFolder = Utf8ToCp932(dir.string()) + "/";
     std::remove(Cp932ToUtf8(BusyFigureFileName()).c_str());
-    // The window's height in mm: it is 180 mm wide.
     ClickMiddle(w.Button1->Widget());
     ASSERT_NE(fmBusy, nullptr);
     const int width = fmBusy->Paint1->Width(), height = fmBusy->Paint1->Height();
+    EXPECT_EQ(width, 657);  // the paint box fills the window
+    EXPECT_EQ(height, 398);
     const double pxPerMm = width / 180.0;
     const double noticeMm = 3 * 1.25 * 3.6 + 3.6;
     const struct {
