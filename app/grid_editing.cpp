@@ -34,12 +34,6 @@ void SelectByKey(TStringGrid& g, int keyColumn, int number) {
     g.Refresh();
 }
 
-// Names are typed in Japanese; every other column takes numbers. The
-// input method follows the current column however the cursor got there.
-void FollowInputMethod(TStringGrid& g) {
-    g.SetImeMode(SjisFind(g.Cells(g.Col(), 0), "名"_sj) != std::string::npos);
-}
-
 void SetRowQuietly(TStringGrid& g, int row) {
     const bool enabled = g.Enabled();
     g.SetEnabled(false);

@@ -14,6 +14,7 @@
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "report/text_draw.h"
 
 SelectionState CurrentSelection;
 
@@ -148,6 +149,8 @@ void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& s
     const int n = CheckedCount(m.springCaseCount, kMaxSpringCases);
     FillCaseRows(g[kSgBane1], m, m.springCases, n);
     g.LbBaneC = "---";
+    // The row a member click chose stays chosen through the refill.
+    const int keepRow = b2.Row();
     SizeRows(b2, 0);
     b2.ClearRow(1);
     for (int k = 1; k <= n; ++k) {
@@ -157,6 +160,10 @@ void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& s
         FillRows(b2, m, c.entries, CheckedCount(c.count, kMaxSpringEntries));
         break;
     }
+    const bool enabled = b2.Enabled();
+    b2.SetEnabled(false);
+    b2.SetRow(std::min(keepRow, b2.RowCount() - 1));
+    b2.SetEnabled(enabled);
 }
 
 void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
@@ -462,6 +469,10 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         ReadRows(g[kSgKumi2], c.entries, c.count, over);
     }
     return over.text;
+}
+
+void FollowInputMethod(TStringGrid& grid) {
+    grid.SetImeMode(SjisFind(grid.Cells(grid.Col(), 0), "名"_sj) != std::string::npos);
 }
 
 void SortGridRows(TStringGrid& grid, int keyColumn) {

@@ -94,6 +94,10 @@ void RebuildView2Grid(InputGrids& g, FrameModel& model, const SelectionState& se
 // Exchange sort of the data rows by the number in keyColumn (columns from 1
 // and the row tags move, column 0 stays).
 void SortGridRows(TStringGrid& grid, int keyColumn);
+// Names are typed in Japanese, every other column takes numbers: the input
+// method is opened for a column whose caption holds 「名」 and closed for
+// the others. Called whenever the current column may have changed.
+void FollowInputMethod(TStringGrid& grid);
 
 // What one cell shows.
 struct CellLook {

@@ -144,8 +144,12 @@ TFmMain::~TFmMain() {
 
 void TFmMain::FormCreate() {
     SetCaption(TitleBase);
-    for (int i = 0; i < kGridCount; ++i)
+    for (int i = 0; i < kGridCount; ++i) {
         SetupGridHeader(*Grids.grid[i], kHeaderMinHeight, GridHeaderSpec(static_cast<GridId>(i)));
+        // A table reached with the Tab key before any click in it stands
+        // on a number column.
+        FollowInputMethod(*Grids.grid[i]);
+    }
     for (const auto& [anchor, control] : followers_)
         control->SetBounds(Grids.grid[anchor]->Left() + Grids.grid[anchor]->Width() + 8,
                            control->Top(), control->Width(), control->Height());

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <utility>
@@ -45,6 +46,16 @@ void RunPump() {
 // Between two looks at the program: short enough for the windows to follow
 // a drag, long enough not to keep a processor busy.
 constexpr int kCheckInterval = 40;
+void PauseWithPump(int ms) {
+    if (!Pump()) {
+        SleepMs(ms);
+        return;
+    }
+    for (int left = ms; left > 0; left -= kCheckInterval) {
+        SleepMs(std::min(left, kCheckInterval));
+        RunPump();
+    }
+}
 }  // namespace
 
 void SetPendingMessagePump(std::function<void()> pump) { Pump() = std::move(pump); }
@@ -62,8 +73,10 @@ bool RunProgramAndWait(const std::string& program, const std::string& parameters
     pid_t pid = 0;
     if (posix_spawn(&pid, args[0].c_str(), nullptr, nullptr, argv.data(), environ) != 0)
         return false;
+    // The pause in which the program gets going; the windows keep being
+    // painted meanwhile, as they are while it is waited for.
     RunPump();
-    SleepMs(kProgramStartPause);
+    PauseWithPump(kProgramStartPause);
     int status = 0;
     for (;;) {
         const pid_t done = waitpid(pid, &status, WNOHANG);

@@ -11,9 +11,9 @@ std::vector<std::string> SplitParameters(const std::string& parameters);
 
 // Starts program (CP932 name) with the parameters (split as above) and
 // waits without a time limit for it to end. show has no effect here (a
-// program started this way has no window of ours). While it waits the
-// pending-message pump (below) runs between checks, so the windows stay
-// painted; the first check comes after kProgramStartPause ms. False when
+// program started this way has no window of ours). The first check comes
+// after kProgramStartPause ms; all the while the pending-message pump
+// (below) runs every few milliseconds, so the windows stay painted. False when
 // the program could not be started; exitCode (when given) receives its
 // exit status, -1 when it ended by a signal.
 bool RunProgramAndWait(const std::string& program, const std::string& parameters, bool show,

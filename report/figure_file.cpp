@@ -203,16 +203,22 @@ std::string ResolveFigureFileName(const std::string& name) {
     return found;
 }
 
+namespace {
+constexpr double kNoticeTextHeight = 3.6;                     // mm
+constexpr double kNoticeLineStep = 1.25 * kNoticeTextHeight;  // mm
+// From the notice's first line to below its last.
+constexpr double kNoticeHeight = 3 * kNoticeLineStep + kNoticeTextHeight;
+}  // namespace
+
 double DrawFileMissingNotice(double y, const std::string& name) {
     const FontState saved = GetFontState();
-    SetFontMm(3.6, 0, 0, 1);
+    SetFontMm(kNoticeTextHeight, 0, 0, 1);
     const std::string rule(89, '#');
-    const double step = 1.25 * 3.6;
     const std::string lines[4] = {rule, ExtractFilePath(name),
                                   ExtractFileName(name) + "....が開けません"_sj, rule};
-    for (int k = 0; k < 4; ++k) Gmm_Text(10, y + k * step, 0, 0, lines[k]);
+    for (int k = 0; k < 4; ++k) Gmm_Text(10, y + k * kNoticeLineStep, 0, 0, lines[k]);
     SetFontState(saved);
-    return y + 3 * step + 3.6;
+    return y + kNoticeHeight;
 }
 
 double DrawFigureFile(const std::string& name) {
@@ -307,7 +313,11 @@ double DrawFigureFileFitted(TCanvas* canvas, std::uint32_t background, const std
     double result = 0;
     const std::string path = ResolveFigureFileName(name);
     if (path.empty()) {
-        result = DrawFileMissingNotice(CurrentGraphics.mmY, name);
+        // The current y is where the drawing before this one left off, on
+        // another device perhaps: the notice is moved into the canvas where
+        // that y would put it out of sight, which would leave a blank window.
+        const double lowest = std::max(0.0, CurrentGraphics.paperBottom - kNoticeHeight);
+        result = DrawFileMissingNotice(std::clamp(CurrentGraphics.mmY, 0.0, lowest), name);
     } else {
         TStringList lines;
         lines.LoadFromFile(path);

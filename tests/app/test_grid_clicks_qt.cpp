@@ -214,3 +214,102 @@ TEST_F(GridClicks, PanningTheFigureGivesTheKeyboardToTheTables) {
     pan();
     EXPECT_EQ(KeyboardWidget(), w.Grid(kSgPoint).Widget());
 }
+
+// The spring and load tables follow the member clicked in the member grid,
+// and a member clicked in them (or a range in the range grid) moves the
+// member grid: the first row naming that member is selected.
+TEST_F(GridClicks, SpringAndLoadRowsFollowTheClickedMember) {
+    TFmMain& w = OpenPortal();
+    FrameModel& m = *FrameData;
+    // A spring case on all three members, listed 3, 1, 2; the loads of
+    // load case 2 on members 3 and 1.
+    BaneCase& springs = m.springCases[1];
+    springs.no = 1;
+    springs.count = 3;
+    const int springMembers[] = {3, 1, 2};
+    for (int k = 1; k <= 3; ++k) springs.entries[k] = BaneEntry{springMembers[k - 1], 1000, 1000};
+    m.springCaseCount = 1;
+    LoadCase& loads = m.loadCases[2];
+    loads.loads[1].code = 13;
+    loads.loads[1].memberFrom = 3;
+    loads.loads[2].memberFrom = 1;
+    loads.loads[2].code = 14;
+    w.RefreshGrids();
+    // Load case 2 made current in its table, then the spring tab.
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 2);
+    ASSERT_EQ(CurrentSelection.loadCase, 2);
+    ClickTab(TFmMain::kTabBane);
+    ASSERT_EQ(CurrentSelection.springCase, 1);
+    TStringGrid& bane = w.Grid(kSgBane2);
+    TStringGrid& load = w.Grid(kSgLoad2);
+    TStringGrid& member = w.Grid(kSgMember);
+    ASSERT_EQ(bane.RowCount(), 5);
+    ASSERT_EQ(load.RowCount(), 4);
+
+    const struct {
+        GridId grid;
+        int col, row;
+        int memberRow, baneRow, loadRow;  // rows expected afterwards
+    } clicks[] = {
+        {kSgMember, 1, 1, 1, 2, 2},  // member 1
+        {kSgMember, 1, 3, 3, 1, 1},  // member 3
+        {kSgMember, 1, 2, 2, 3, 1},  // member 2: no load on it, the row stays
+        {kSgBane2, 2, 2, 1, 2, 2},   // the spring row of member 1
+        {kSgBane2, 2, 1, 3, 1, 1},   // the spring row of member 3
+    };
+    for (const auto& c : clicks) {
+        SCOPED_TRACE(testing::Message() << "grid " << c.grid << " row " << c.row);
+        ClickCell(c.grid, c.col, c.row);
+        EXPECT_EQ(member.Row(), c.memberRow);
+        EXPECT_EQ(bane.Row(), c.baneRow);
+        EXPECT_EQ(load.Row(), c.loadRow);
+    }
+    // On the load tab (no spring case current there) a load row moves the
+    // member grid, and a member clicked moves the load grid.
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad2, 2, 2);
+    EXPECT_EQ(CurrentSelection.memberFirst, 1);
+    EXPECT_EQ(member.Row(), 1);
+    ClickCell(kSgMember, 1, 3);
+    EXPECT_EQ(load.Row(), 1);
+    // A range of the range grid selects its first member's load row.
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabView]);
+    m.view1[1] = View1Range{1, 2, 4};
+    w.RefreshGrids();
+    w.Grid(kSgView1).SetVisible(true);
+    ClickCell(kSgView1, 2, 1);
+    EXPECT_EQ(CurrentSelection.memberFirst, 1);
+    EXPECT_EQ(CurrentSelection.memberLast, 2);
+    EXPECT_EQ(member.Row(), 1);
+    EXPECT_EQ(load.Row(), 2);
+}
+
+// A table reached with the Tab key, before any click in it, stands on its
+// first column, a number: the input method is off there too.
+TEST_F(GridClicks, ATableReachedWithTheTabKeyTakesNumbersOnly) {
+    TFmMain& w = OpenPortal();
+    w.Page1->SetActivePage(w.Tabs[TFmMain::kTabSect]);
+    w.Page1->Widget()->setFocus(Qt::OtherFocusReason);
+    std::vector<GridId> reached;
+    for (int presses = 0; presses < 80; ++presses) {
+        QWidget* focus = KeyboardWidget();
+        ASSERT_NE(focus, nullptr);
+        for (int id = 0; id < kGridCount; ++id)
+            if (w.Grid(static_cast<GridId>(id)).Widget() == focus &&
+                std::find(reached.begin(), reached.end(), id) == reached.end()) {
+                reached.push_back(static_cast<GridId>(id));
+                SCOPED_TRACE(testing::Message() << "grid " << id);
+                EXPECT_EQ(w.Grid(static_cast<GridId>(id)).Col(), 1);
+                bool enabled = true;
+                Qt::InputMethodHints hints;
+                AskInputMethod(focus, enabled, hints);
+                EXPECT_FALSE(enabled);
+                EXPECT_TRUE(hints & Qt::ImhFormattedNumbersOnly);
+            }
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+        QApplication::sendEvent(focus, &tab);
+    }
+    // The member grid and both tables of the page.
+    EXPECT_GE(reached.size(), 3u);
+}

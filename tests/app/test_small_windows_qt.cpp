@@ -18,6 +18,7 @@
 #include "platform/qt/qt_bridge.h"
 #include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
+#include "report/graphics.h"
 #include "tests/case_output.h"
 
 namespace {
@@ -293,4 +294,55 @@ TEST_F(MainWindowTest, HiddenSampleButtonShowsTheKorvoFigureFitted) {
     std::remove(os.c_str());
     HideForm(*fmBusy);
     EXPECT_TRUE(messages.empty());
+}
+
+// The notice of a missing figure file stands at the current paper y, where
+// the drawing before it left off; the busy window shows it whole wherever
+// that was: below or above the window it would have left a blank window.
+TEST_F(MainWindowTest, TheMissingFigureNoticeStaysInsideTheBusyWindow) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    w.Show();
+    ProcessMessages();
+    w.Button1->SetVisible(true);
+    ExeFolder = Utf8ToCp932(dir.string()) + "/";
+    std::remove(Cp932ToUtf8(BusyFigureFileName()).c_str());
+    ClickMiddle(w.Button1->Widget());
+    ASSERT_NE(fmBusy, nullptr);
+    const int width = fmBusy->Paint1->Width(), height = fmBusy->Paint1->Height();
+    EXPECT_EQ(width, 657);  // the paint box fills the window
+    EXPECT_EQ(height, 398);
+    const double pxPerMm = width / 180.0;
+    const double noticeMm = 3 * 1.25 * 3.6 + 3.6;
+    const struct {
+        double leftY;     // mm, where the last drawing left the current point
+        double expectMm;  // the notice's top, mm
+    } cases[] = {
+        {30, 30},                                             // in sight: where it was
+        {height / pxPerMm - 2, height / pxPerMm - noticeMm},  // its foot inside
+        {500, height / pxPerMm - noticeMm},
+        {-40, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "left at y = " << c.leftY << " mm");
+        HideForm(*fmBusy);
+        CurrentGraphics.mmY = c.leftY;
+        ClickMiddle(w.Button1->Widget());
+        ASSERT_TRUE(FormIsShowing(*fmBusy));
+        EXPECT_DOUBLE_EQ(CurrentGraphics.mmY, c.leftY);  // the state is given back
+        TBitmap& b = fmBusy->Paint1->Bitmap();
+        int top = height, bottom = -1;
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x)
+                if (b.Pixel(x, y) != 0xD0E0E0) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        ASSERT_GE(bottom, 0) << "nothing drawn";
+        EXPECT_NEAR(top, c.expectMm * pxPerMm, 0.04 * height);
+        EXPECT_LT(bottom, height);
+        // Four lines: more than three line pitches from the first to the last.
+        EXPECT_GT(bottom - top, 3 * 1.25 * 3.6 * pxPerMm);
+    }
+    fmBusy->Widget()->grab().toImage().save(Out("busy_missing_left_low.png"));
+    HideForm(*fmBusy);
 }

@@ -14,6 +14,7 @@
 #include <QWidget>
 #include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "app/status_window.h"
 #include "main_window_fixture.h"
@@ -140,6 +141,25 @@ TEST_F(StatusWindowTest, IsPaintedOnTheScreenWhileTheEngineWorks) {
     EXPECT_GT(textPixels, 20);
 }
 
+// F9 in a table calculates with the program's own engine, and the window
+// shows as for the button. Before the first calculation it stands in the
+// middle of the screen.
+TEST_F(StatusWindowTest, F9InATableShowsItToo) {
+    OpenPortal();
+    const QRect screenRect = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(FmExtSDK->Left(), (screenRect.width() - TFmExtSDK::kClientWidth) / 2);
+    EXPECT_EQ(FmExtSDK->Top(), (screenRect.height() - TFmExtSDK::kClientHeight) / 2);
+    ClickCell(kSgPoint, 2, 2);
+    PressKey(Qt::Key_F9);
+    ASSERT_EQ(ResultData->memberCount, 3);
+    ASSERT_EQ(seen.size(), 3u);
+    for (const Seen& s : seen) {
+        EXPECT_TRUE(s.visible);
+        EXPECT_EQ(s.panel, s.text);
+    }
+    EXPECT_FALSE(FmExtSDK->Visible());
+}
+
 TEST_F(StatusWindowTest, AutomaticRecalculationNeverShowsIt) {
     TFmMain& w = OpenPortal();
     w.CalcAuto->SetChecked(true);
@@ -217,4 +237,32 @@ TEST_F(StatusWindowTest, WaitingForACompanionProgramKeepsTheWindowsPainted) {
     EXPECT_GE(ms, kProgramStartPause);
     ProcessMessages();
     EXPECT_EQ(timerRuns, 1);  // due long ago, it runs at once
+}
+
+// A window that asks to be painted during the pause after the start is
+// painted before the wait ends, also when the program has ended by then.
+TEST_F(StatusWindowTest, ThePauseAfterTheStartKeepsTheWindowsPaintedToo) {
+    OpenPortal();
+    const std::string script = (dir / "quick.sh").string();
+    std::ofstream(script) << "#!/bin/sh\nexit 0\n";
+    chmod(script.c_str(), 0755);
+    PaintCounter other;
+    other.resize(200, 100);
+    other.show();
+    ProcessMessages();
+    const int paintsBefore = other.paints;
+    // Uncovered, say, a fifth of a second into the pause.
+    std::thread uncover([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(kProgramStartPause / 5));
+        QMetaObject::invokeMethod(
+            &other, [&other] { other.update(); }, Qt::QueuedConnection);
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(RunProgramAndWait(Utf8ToCp932(script), "", false));
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    uncover.join();
+    EXPECT_GT(other.paints, paintsBefore);
+    EXPECT_GE(ms, kProgramStartPause);
 }

@@ -227,6 +227,31 @@ TEST(RcWindow, PrintAsksWhetherTheMemberForcesGoWithTheRcChapter) {
     ReportChapters = ReportChapterSwitches{};
 }
 
+// RC data read with the data file, no calculation yet: the print warns that
+// there are no member forces, asks nothing more and prints the RC chapter.
+TEST(RcWindow, PrintWithoutResultsWarnsAndPrintsTheRcChapter) {
+    TfmRCanal& w = ShownWindow();
+    const int members = ResultData->memberCount;
+    ResultData->memberCount = 0;
+    TFmPriPrev& preview = FmPriPrev();
+    std::vector<std::string> asked;
+    SetMessageDlgHook([&](const std::string& t, TMsgDlgType, int) {
+        asked.push_back(t);
+        return mrYes;
+    });
+    ClickButton(*w.BtnPrint);
+    SetMessageDlgHook(nullptr);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], "フレーム解析データ(断面力) が有りません！"_sj);
+    EXPECT_TRUE(preview.Form.Visible());
+    EXPECT_TRUE(JumpListHas(preview, "応力度の照査"_sj));
+    EXPECT_FALSE(JumpListHas(preview, "断面力の算出"_sj));
+    EXPECT_TRUE(JumpListHas(preview, "概要"_sj));
+    HideForm(preview.Form);
+    ResultData->memberCount = members;
+    ReportChapters = ReportChapterSwitches{};
+}
+
 TEST(RcWindow, SectionNumberChangeOnlyTakesPositiveIntegers) {
     TfmRCanal& w = ShownWindow();
     w.CkDispAllClick(TfmRCanal::kModeExtract);
