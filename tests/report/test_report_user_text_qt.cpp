@@ -161,6 +161,9 @@ TEST(ReportUserText, MarkupInNamesPrintsAsTypedAndValuesKeepTheirHeadings) {
     EXPECT_NE(contents.find("(1) 固定%.%荷重"_sj), std::string::npos);
     EXPECT_NE(contents.find("3. 断面力の算出"_sj), std::string::npos);
     EXPECT_NE(contents.find("3.1  長期【常時】#1"_sj), std::string::npos);
+    // Their leaders start two blanks after the name, as after any heading.
+    EXPECT_NE(contents.find("3.1  長期【常時】#1  ･"_sj), std::string::npos);
+    EXPECT_NE(contents.find("(1) 固定%.%荷重  ･"_sj), std::string::npos);
     EXPECT_EQ(contents.find("4."), std::string::npos);
 }
 
