@@ -386,6 +386,7 @@ TEST(ReportRcChapter, NamesPrintAsTypedWithinTheirFields) {
         EXPECT_EQ(Words(*member), (std::vector<std::string>{"部材"_sj, ":", "1.", c.memberShown,
                                                             "部材長"_sj, "6.000", "(m)"}))
             << Cp932ToUtf8(*member);
+        EXPECT_NE(member->find("1. " + c.memberShown), std::string::npos) << Cp932ToUtf8(*member);
         const std::string rc = RcChapter(Joined(lines));
         EXPECT_EQ(WordCount(rc, c.pointShown), 2) << Cp932ToUtf8(c.point);  // bending and shear
         EXPECT_NE(rc.find("3.1 長期【常時】#1"_sj), std::string::npos);
