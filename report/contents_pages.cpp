@@ -64,7 +64,11 @@ void PrintContentsEntry(double y, const std::string& record) {
     SetFontMm(kBaseTextHeight, 0, 0, style);
     PrintTextLine(kContentsLeft, y, text);
     // The leader: dots to the remark column, the remark, dots to the page.
-    const int c0 = static_cast<int>(text.size()) + 2;
+    // It starts two blanks after the text's last character; the closing
+    // mark of a name's literal run is no character, and counted as one the
+    // leader of a named case stood a blank further off than the others.
+    int c0 = static_cast<int>(text.size()) + 2;
+    if (!text.empty() && text.back() == kLiteralClose) --c0;
     int c = c0;
     std::string leader;
     for (; c < kRemarkColumn; ++c) leader += "･"_sj;

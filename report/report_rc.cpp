@@ -377,9 +377,12 @@ double PrintRcCheckTable(double y, RcCheckData& data, const FrameModel& model, i
                           {"+F2-|  部材 : Bz######################    部材長 L######.### (m)"_sj});
     // The member's number and name within the 24 cells of its field.
     const std::string number = FormatStr("%d. ", m.memberNo);
+    // The name's opening mark takes the blank after the number.
     FillNamedFieldText(
         "Bz",
-        number + ReportSafeText(m.name, std::max(1, 24 - 2 - static_cast<int>(number.size()))), 0);
+        ReportHeading(
+            number, ReportSafeText(m.name, std::max(1, 24 - 2 - static_cast<int>(number.size())))),
+        0);
     FillNamedFieldNumber("L", m.length, 0);
     const int count = CheckedCount(m.pointCount, kRcMaxPoints);
     const auto apply = [&](int k, const RcDepthSet& bend, const RcDepthSet& shear) {

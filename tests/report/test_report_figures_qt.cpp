@@ -308,6 +308,35 @@ TEST(ReportFigures, ContinuousBeamDiagramsHaveHeightAndReadableValues) {
     EXPECT_EQ(OverlappingGlyphs(glyphs, headY + 100, 1500), 0);
 }
 
+// Every figure of the shipped examples' reports, loads and diagrams alike:
+// no two value characters lie on each other. Drawn where they were asked
+// for, the continuous beam's values at its supports (the two members' end
+// values and the point beside them) and the spring beam's values under its
+// load were written over each other.
+TEST(ReportFigures, ExampleFiguresNeverWriteValuesOverEachOther) {
+    for (const char* file : {"portal.$O1", "continuous_beam.$O1", "spring_beam.$O1"}) {
+        AnalysedExample a = AnalyseExample(file, 20);
+        const int pages = ComposeReport(*a.model, a.results, nullptr);
+        int figures = 0;
+        for (int k = 1; k <= pages; ++k) {
+            // The figures' values are the page's small characters; table
+            // cells and headings, a cell apart, are left aside.
+            std::vector<Glyph> small;
+            double heightPx = 36;
+            for (const std::string& rec : DumpPoolPage(10 + k)) {
+                const std::vector<std::string> w = Words(rec);
+                if (w.size() >= 2 && w[0] == "font") heightPx = std::atof(w[1].c_str());
+                if (w.size() >= 4 && w[0] == "text" && heightPx < 30)
+                    small.push_back({std::atof(w[1].c_str()), std::atof(w[2].c_str()), w[3]});
+            }
+            if (std::count_if(small.begin(), small.end(), IsValueChar) < 8) continue;
+            ++figures;
+            EXPECT_EQ(OverlappingGlyphs(small, 0, 2700), 0) << file << " page " << k;
+        }
+        EXPECT_GE(figures, 4) << file;  // its load figures and the M, S and N diagrams
+    }
+}
+
 // Two point loads 0.3 m apart on a 6 m beam: their values stand side by
 // side, each a number of its own, with at least a blank between them. Put
 // against each other they read as one, "-50.000-30.000".

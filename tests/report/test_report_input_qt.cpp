@@ -151,3 +151,37 @@ TEST(ReportInputTexts, SupportsJointsRigidZonesAndCaseTitles) {
     const std::string contents = Joined(PoolPageText(1));
     EXPECT_NE(contents.find("(2) 荷重ケースNo: 3"_sj), std::string::npos);
 }
+
+// Unit exponents in the real tables' headings: the 4 of the section
+// table's Iz(m4) is small and raised to the letters' top, as the 2 of
+// A(m2) is; written at full size on the line it read as "m4".
+TEST(ReportInputTexts, UnitExponentsOfTheSectionTableAreRaised) {
+    ModelBuilder b = Beam(2);
+    const int pages = ComposeReport(b.model(), nullptr, nullptr);
+    struct Drawn {
+        double y, height;
+        std::string text;
+    };
+    int checked = 0;
+    for (int k = 1; k <= pages; ++k) {
+        std::vector<Drawn> drawn;
+        double height = 0;
+        for (const std::string& rec : DumpPoolPage(10 + k)) {
+            const std::vector<std::string> w = Words(rec);
+            if (w.size() >= 2 && w[0] == "font") height = std::atof(w[1].c_str());
+            if (w.size() >= 4 && w[0] == "text")
+                drawn.push_back({std::atof(w[2].c_str()), height, w[3]});
+        }
+        for (std::size_t i = 0; i + 4 < drawn.size(); ++i) {
+            const std::string unit = drawn[i].text + drawn[i + 1].text + drawn[i + 2].text;
+            if (unit != "(m2" && !(unit == "z(m" && drawn[i + 3].text == "4")) continue;
+            const Drawn& base = unit == "(m2" ? drawn[i + 1] : drawn[i + 2];
+            const Drawn& exponent = unit == "(m2" ? drawn[i + 2] : drawn[i + 3];
+            EXPECT_LT(exponent.height, base.height) << unit;
+            // Its top at the top of the letters (paper y runs down).
+            EXPECT_LE(exponent.y, base.y) << unit;
+            checked += unit == "z(m";
+        }
+    }
+    EXPECT_EQ(checked, 1);
+}

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "model/text_helpers.h"
+#include "platform/encoding.h"
 #include "platform/sjis_literal.h"
 #include "rccheck/rc_records.h"
 #include "report/page_pool.h"
@@ -350,4 +352,44 @@ TEST(ReportRcChapter, ReportLongerThanThePoolIsCutWithANote) {
     RcFixture small(1);
     ComposeReport(small.b.model(), nullptr, small.rc);
     EXPECT_TRUE(PreviewNoteText[0].empty());
+}
+
+// Names in the RC chapter (the member's, its points', the combination's)
+// print as typed, never as markup, and a name longer than its field is cut
+// to the field at a character boundary, so the member length keeps its
+// place after it. (Without results the RC chapter is the third.)
+TEST(ReportRcChapter, NamesPrintAsTypedWithinTheirFields) {
+    const std::string tricky = "梁【端部】~$#%.%"_sj;
+    const std::string longName = "A" + RepeatText("鋼"_sj, 21);  // 43 bytes
+    struct Case {
+        std::string member, point;
+        std::string memberShown, pointShown;  // as printed
+    } cases[] = {
+        {tricky, "P【1】#$"_sj, tricky, "P【1】#$"_sj},
+        // 「1. 」 and the name share the 24 cells of the member field, two
+        // kept blank; a point name has 11 cells.
+        {longName, "Q" + RepeatText("柱"_sj, 10), "A" + RepeatText("鋼"_sj, 9),
+         "Q" + RepeatText("柱"_sj, 5)},
+    };
+    for (const Case& c : cases) {
+        RcFixture f(3);
+        SetFixedText(f.b.model().combinations[1].name, kNameSize, "長期【常時】#1"_sj.c_str());
+        SetRcText(f.rc->memberChecks[1].name, kRcNameSize, c.member);
+        SetRcText(f.Point(1).name, kRcPointNameSize, c.point);
+        const int pages = ComposeReport(f.b.model(), nullptr, f.rc);
+        const std::vector<std::string> lines = AllBodyLines(pages);
+        const auto member = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+            const std::vector<std::string> w = Words(l);
+            return w.size() >= 2 && w[0] == "部材"_sj && w[1] == ":";
+        });
+        ASSERT_NE(member, lines.end()) << Cp932ToUtf8(c.member);
+        EXPECT_EQ(Words(*member), (std::vector<std::string>{"部材"_sj, ":", "1.", c.memberShown,
+                                                            "部材長"_sj, "6.000", "(m)"}))
+            << Cp932ToUtf8(*member);
+        EXPECT_NE(member->find("1. " + c.memberShown), std::string::npos) << Cp932ToUtf8(*member);
+        const std::string rc = RcChapter(Joined(lines));
+        EXPECT_EQ(WordCount(rc, c.pointShown), 2) << Cp932ToUtf8(c.point);  // bending and shear
+        EXPECT_NE(rc.find("3.1 長期【常時】#1"_sj), std::string::npos);
+        EXPECT_NE(Joined(PoolPageText(1)).find("3.1  長期【常時】#1"_sj), std::string::npos);
+    }
 }

@@ -44,6 +44,7 @@ struct Beam {
         SetFixedText(m.members[1].name, kNameSize, memberName.c_str());
         SetFixedText(m.sections[1].name, kNameSize, sectionName.c_str());
         SetFixedText(m.loadCases[1].name, kNameSize, "固定%.%荷重"_sj.c_str());
+        SetFixedText(m.supportCases[1].name, kNameSize, "支点【両端】$#~"_sj.c_str());
         SetFixedText(m.combinations[1].name, kNameSize, "長期【常時】#1"_sj.c_str());
         PrepareMemberLoads(m);
         results = AllocateFrameResults();
@@ -144,10 +145,25 @@ TEST(ReportUserText, MarkupInNamesPrintsAsTypedAndValuesKeepTheirHeadings) {
     const std::string all = Joined(lines);
     EXPECT_NE(all.find("固定%.%荷重"_sj), std::string::npos);
     EXPECT_NE(all.find("長期【常時】#1"_sj), std::string::npos);
+    // The load case's lines: its heading, and its title and its support
+    // case's title each after their label, nothing dropped or moved.
+    const std::string* title = FindLine(lines, "荷重タイトル"_sj);
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(Words(*title), (std::vector<std::string>{"荷重ケース番号"_sj, ":", "1",
+                                                       "荷重タイトル"_sj, ":", "固定%.%荷重"_sj}));
+    const std::string* support = FindLine(lines, "支点タイトル"_sj);
+    ASSERT_NE(support, nullptr);
+    EXPECT_EQ(Words(*support),
+              (std::vector<std::string>{"支点ケース番号"_sj, ":", "1", "支点タイトル"_sj, ":",
+                                        "支点【両端】$#~"_sj}));
+    EXPECT_NE(FindLine(lines, "(1) 固定%.%荷重"_sj), nullptr);
     const std::string contents = Joined(PoolPageText(1));
     EXPECT_NE(contents.find("(1) 固定%.%荷重"_sj), std::string::npos);
     EXPECT_NE(contents.find("3. 断面力の算出"_sj), std::string::npos);
     EXPECT_NE(contents.find("3.1  長期【常時】#1"_sj), std::string::npos);
+    // Their leaders start two blanks after the name, as after any heading.
+    EXPECT_NE(contents.find("3.1  長期【常時】#1  ･"_sj), std::string::npos);
+    EXPECT_NE(contents.find("(1) 固定%.%荷重  ･"_sj), std::string::npos);
     EXPECT_EQ(contents.find("4."), std::string::npos);
 }
 
