@@ -205,7 +205,9 @@ void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta
         G_LoadArrowsV(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool up = hI + hJ < 0;  // tails above the member
         const double gap = (up ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x, s.y - hI + gap}, {e.x, e.y - hJ + gap}, a, b, true, up, theta, false);
+        // Beyond the tails, or the arrowheads where they reach farther.
+        TailLabels(p, {s.x, s.y - LoadArrowsReach(hI) + gap},
+                   {e.x, e.y - LoadArrowsReach(hJ) + gap}, a, b, true, up, theta, false);
         return;
     }
     // Vertical member: the load acts along it.
@@ -230,8 +232,8 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
         G_LoadArrowsH(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool right = hI + hJ < 0;  // tails right of the member
         const double gap = (right ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right, theta,
-                   true);
+        TailLabels(p, {s.x - LoadArrowsReach(hI) + gap, s.y},
+                   {e.x - LoadArrowsReach(hJ) + gap, e.y}, a, b, false, right, theta, true);
         return;
     }
     // Horizontal member: the load acts along it, drawn above or below.
