@@ -71,9 +71,9 @@ class MainWindowsTest : public MainWindowTest {
     void AnswerReferenceWindow(const std::string& dxf, bool ok) {
         SetModalFormHook([dxf, ok](TForm&) {
             TfmRefDXF& r = ReferenceWindow();
-            r.WMDropFiles({dxf});
-            r.RgPenNo->SetItemIndex(0);
-            (ok ? r.BitBtnOK : r.BitBtn1)->Click();
+            DropOn(r.Widget(), {Cp932ToUtf8(dxf)});
+            ClickRadioItem(r.RgPenNo->Widget(), 0);
+            ClickMiddle((ok ? r.BitBtnOK : r.BitBtn1)->Widget());
         });
     }
 };
