@@ -6,6 +6,7 @@
 
 #include "app/figure_loads.h"
 #include "platform/sjis_literal.h"
+#include "report/figure_labels.h"
 #include "test_figure_util.h"
 
 namespace {
@@ -248,6 +249,43 @@ TEST_F(LoadDrawing, ConcentratedValuesStandUprightClearOfTheirArrows) {
             EXPECT_EQ(c.angle, 0) << load.code << " " << load.qI;
             const bool apart = c.x2 <= px1 || c.x1 >= px2 || c.y2 <= py1 || c.y1 >= py2;
             EXPECT_TRUE(apart) << load.code << " " << load.qI << ": a character on the arrow";
+        }
+    }
+}
+
+// A concentrated force on a beam under a distributed load: its value,
+// beyond the arrow's tail, is struck by none of the distributed load's
+// lines (its row and its load line), whichever load is the larger and
+// whichever way they act; it stands beyond the row instead.
+TEST_F(LoadDrawing, ConcentratedValuesStandClearOfADistributedLoadsRow) {
+    const struct {
+        double distributed, force;
+    } cases[] = {{-20, -50}, {-20, -10}, {20, 50}, {20, 10}, {-20, -5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.distributed << " kN/m, " << c.force << " kN");
+        // In either order of the table.
+        for (const bool forceFirst : {false, true}) {
+            const LoadRecord row = Uniform(c.distributed, 0, 6),
+                             force = Load(kLoadConcY, 1, c.force, 0, 2.0);
+            auto model = SimpleBeam(forceFirst ? std::vector<LoadRecord>{force, row}
+                                               : std::vector<LoadRecord>{row, force});
+            PoolClear();
+            PoolSelectPage(0);
+            BeginFigureLabels();
+            DrawLoadCase(*model, 1, 0, 1.0);
+            EndFigureLabels();
+            const auto recs = Parse();
+            const std::vector<CharBox> chars = CharBoxes(recs);
+            ASSERT_GE(chars.size(), 7u);
+            for (const Seg& s : Segments(recs)) {
+                if (std::fabs(s.y1 - s.y2) > 0.5 || std::fabs(s.x1 - s.x2) < 50) continue;
+                const double x0 = std::min(s.x1, s.x2), x1 = std::max(s.x1, s.x2);
+                for (const CharBox& ch : chars)
+                    EXPECT_FALSE(s.y1 > ch.y1 + 0.5 && s.y1 < ch.y2 - 0.5 && ch.x2 > x0 &&
+                                 ch.x1 < x1)
+                        << "a line at y " << s.y1 << " through a character at " << ch.x1 << ", "
+                        << ch.y1 << (forceFirst ? " (force first)" : "");
+            }
         }
     }
 }
