@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "app/figure_structure.h"
 #include "model/frame_model.h"
@@ -30,13 +31,21 @@ Pt Along(Pt p, double angle, double d) {
 }
 double Deg(double rad) { return rad * 180 / kPi; }
 
+// A world rectangle.
+struct Box {
+    double x0, y0, x1, y1;
+};
+
 // What every load drawer needs: scale unit, text size and the pen colour
-// the caller chose (restored after the blue arrows).
+// the caller chose (restored after the blue arrows), and the arrow rows of
+// the case's vertical distributed loads, which a concentrated force's value
+// keeps off.
 struct LoadPen {
     double u = 0;
     double th = 0, tw = 0;  // text height and width, mm
     double wh = 0, ww = 0;  // text height and width, world
     std::uint32_t colour = 0;
+    std::vector<Box> rows;
 };
 
 void Font(const LoadPen& p, double angle) { SetFontMm(p.th, p.tw, angle, 0); }
@@ -73,10 +82,23 @@ void ForceArrow(const LoadPen& p, Pt at, double angle, const std::string& t, dou
     const double gap = 0.8 * p.u;
     if (std::fabs(std::cos(angle)) < 0.5) {
         const Pt tail = Along(at, angle, 7 * p.u);
-        if (std::sin(angle) > 0)
-            Label(p, TextAnchor::BC, {tail.x, tail.y + gap}, t, theta);
-        else
-            Label(p, TextAnchor::TC, {tail.x, tail.y - gap}, t, theta);
+        const bool up = std::sin(angle) > 0;
+        // A distributed load's row where the value would stand would strike
+        // it through: the value moves on along the shaft's line past it.
+        const double half = TextWidthMm(t) / 2;
+        double y = up ? tail.y + gap : tail.y - gap;
+        for (std::size_t pass = 0; pass <= p.rows.size(); ++pass) {
+            bool moved = false;
+            for (const Box& b : p.rows) {
+                const double lo = up ? y : y - p.wh, hi = up ? y + p.wh : y;
+                if (b.x1 < tail.x - half || b.x0 > tail.x + half || b.y1 <= lo || b.y0 >= hi)
+                    continue;
+                y = up ? b.y1 + gap : b.y0 - gap;
+                moved = true;
+            }
+            if (!moved) break;
+        }
+        Label(p, up ? TextAnchor::BC : TextAnchor::TC, {tail.x, y}, t, theta);
     } else {
         const Pt mid = Along(at, angle, 3.5 * p.u);
         Label(p, TextAnchor::BC, {mid.x, mid.y + gap}, t, theta);
@@ -188,6 +210,22 @@ void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::
     }
 }
 
+// A vertical distributed load on a member that is not vertical stands its
+// arrow row this far (world y) off the member, on the side of its tails.
+double RowShift(const LoadPen& p, double hI, double hJ) {
+    return hI + hJ >= 0 ? -4 * p.u : 4 * p.u;
+}
+
+// What such a row covers: from its base line to the farthest of its tails
+// and arrowheads.
+Box VerticalRowBox(const LoadPen& p, Pt s, Pt e, double hI, double hJ) {
+    const double shift = RowShift(p, hI, hJ);
+    const double ys[4] = {s.y + shift, e.y + shift, s.y + shift - LoadArrowsReach(hI),
+                          e.y + shift - LoadArrowsReach(hJ)};
+    return {std::min(s.x, e.x), *std::min_element(ys, ys + 4), std::max(s.x, e.x),
+            *std::max_element(ys, ys + 4)};
+}
+
 void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta, Pt s, Pt e,
                              double hI, double hJ) {
     const std::string tI = FormatStr("%.3f", r.qI), tJ = FormatStr("%.3f", r.qJ);
@@ -199,13 +237,15 @@ void DrawVerticalDistributed(const LoadRecord& r, const LoadPen& p, double theta
             std::swap(a, b);
         }
         // The arrow row stands 4u off the member, on the side of its tails.
-        const double shift = hI + hJ >= 0 ? -4 * p.u : 4 * p.u;
+        const double shift = RowShift(p, hI, hJ);
         s.y += shift;
         e.y += shift;
         G_LoadArrowsV(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool up = hI + hJ < 0;  // tails above the member
         const double gap = (up ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x, s.y - hI + gap}, {e.x, e.y - hJ + gap}, a, b, true, up, theta, false);
+        // Beyond the tails, or the arrowheads where they reach farther.
+        TailLabels(p, {s.x, s.y - LoadArrowsReach(hI) + gap},
+                   {e.x, e.y - LoadArrowsReach(hJ) + gap}, a, b, true, up, theta, false);
         return;
     }
     // Vertical member: the load acts along it.
@@ -230,8 +270,8 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
         G_LoadArrowsH(s.x, s.y, hI, e.x, e.y, hJ, p.ww);
         const bool right = hI + hJ < 0;  // tails right of the member
         const double gap = (right ? 1 : -1) * 0.5 * p.u;
-        TailLabels(p, {s.x - hI + gap, s.y}, {e.x - hJ + gap, e.y}, a, b, false, right, theta,
-                   true);
+        TailLabels(p, {s.x - LoadArrowsReach(hI) + gap, s.y},
+                   {e.x - LoadArrowsReach(hJ) + gap, e.y}, a, b, false, right, theta, true);
         return;
     }
     // Horizontal member: the load acts along it, drawn above or below.
@@ -241,30 +281,51 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
     TailLabels(p, {s.x, s.y + out}, {e.x, e.y + out}, a, b, true, side > 0, theta, true);
 }
 
+// Where a member load stands: its start and end points, the middle of its
+// span, its member's angle and its drawn heights at the two ends.
+struct LoadPlace {
+    Pt s, e, mid;
+    double theta = 0, hI = 0, hJ = 0;
+};
+
+// False for a load that is not drawn: on a missing member, or on a span
+// shorter than 1 mm.
+bool PlaceLoad(const FrameModel& model, const LoadRecord& r, double fullHeight, double maxLoad,
+               LoadPlace& at) {
+    const int mi = FindMemberIndex(model, r.memberFrom);
+    const int mj = r.memberTo != 0 ? FindMemberIndex(model, r.memberTo) : mi;
+    if (mi <= 0 || mj <= 0) return false;
+    double xi, yi, xj, yj, x2, y2, x3, y3;
+    GetMemberEnds(model, xi, yi, xj, yj, mi);
+    GetMemberEnds(model, x2, y2, x3, y3, mj);
+    at.theta = SafeAtan2(yj - yi, xj - xi);
+    const double span = Distance(xi, yi, x3, y3);
+    if (span < 0.001) return false;
+    at.s = {xi + (x3 - xi) * r.distI / span, yi + (y3 - yi) * r.distI / span};
+    at.e = {x3 + (xi - x3) * r.distJ / span, y3 + (yi - y3) * r.distJ / span};
+    at.mid = {(xi + x3) / 2, (yi + y3) / 2};
+    at.hI = r.qI / maxLoad * fullHeight;
+    at.hJ = r.qJ / maxLoad * fullHeight;
+    return true;
+}
+
 void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, double fullHeight,
                  double maxLoad) {
     if (r.code == kLoadNodal) {
         DrawNodal(model, r, p);
         return;
     }
-    const int mi = FindMemberIndex(model, r.memberFrom);
-    const int mj = r.memberTo != 0 ? FindMemberIndex(model, r.memberTo) : mi;
-    if (mi <= 0 || mj <= 0) return;  // a load on a missing member is not drawn
-    double xi, yi, xj, yj, x2, y2, x3, y3;
-    GetMemberEnds(model, xi, yi, xj, yj, mi);
-    GetMemberEnds(model, x2, y2, x3, y3, mj);
-    const double theta = SafeAtan2(yj - yi, xj - xi);
-    const double span = Distance(xi, yi, x3, y3);
-    if (span < 0.001) return;
-    const Pt s{xi + (x3 - xi) * r.distI / span, yi + (y3 - yi) * r.distI / span};
-    const Pt e{x3 + (xi - x3) * r.distJ / span, y3 + (yi - y3) * r.distJ / span};
-    double hI = r.qI / maxLoad * fullHeight, hJ = r.qJ / maxLoad * fullHeight;
+    LoadPlace at;
+    if (!PlaceLoad(model, r, fullHeight, maxLoad, at)) return;
+    const Pt s = at.s, e = at.e;
+    const double theta = at.theta;
+    double hI = at.hI, hJ = at.hJ;
     const std::string tI = FormatStr("%.3f", r.qI);
     const double u = p.u;
     switch (r.code) {
         case kLoadTemperature:
             Font(p, 0);
-            Label(p, TextAnchor::BC, {(xi + x3) / 2, (yi + y3) / 2}, tI + "℃"_sj, theta);
+            Label(p, TextAnchor::BC, at.mid, tI + "℃"_sj, theta);
             break;
         case kLoadConcMoment:
             MomentGlyph(p, s, r.qI, tI, s.y, theta);
@@ -337,6 +398,17 @@ void DrawLoadCase(FrameModel& model, int loadCaseIndex, int filter, double scale
     TCanvas* c = G_GetCanvas();
     p.colour = c ? c->PenColor() : 0;
     const int count = CheckedCount(lc.count, kMaxLoads);
+    // The rows of the whole case, also when only one load is drawn: the
+    // chosen load is drawn over the case and its value stands where the
+    // case put it.
+    for (int k = 1; k <= count; ++k) {
+        const LoadRecord& r = lc.loads[k];
+        LoadPlace at;
+        if (r.code != kLoadDistY || !NonZero(r) || !PlaceLoad(model, r, fullHeight, lc.maxLoad, at))
+            continue;
+        if (std::fabs(std::cos(at.theta)) > 0.01)
+            p.rows.push_back(VerticalRowBox(p, at.s, at.e, at.hI, at.hJ));
+    }
     for (int k = 1; k <= count; ++k) {
         if (filter != 0 && k != filter) continue;
         const LoadRecord& r = lc.loads[k];

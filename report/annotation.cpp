@@ -241,6 +241,16 @@ void G_LoadArrowsH(double x1, double y1, double q1, double x2, double y2, double
     SetPenColour(c);
 }
 
+double LoadArrowsReach(double q) {
+    const double k = std::fabs(MmLenToWorldX(1));
+    const double drawn = AtLeastOneMm(q, k);
+    // The barbs run back from the tip along the shaft by their length
+    // times the cosine of their angle.
+    const double head = kLoadArrowSize * std::cos(kBarbAngle) * k;
+    if (std::fabs(drawn) >= head) return drawn;
+    return drawn < 0 ? -head : head;
+}
+
 void G_LoadArrowsV(double x1, double y1, double q1, double x2, double y2, double q2,
                    double spacing) {
     // 1.

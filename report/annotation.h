@@ -40,5 +40,10 @@ void G_MemberLoad(double x1, double y1, double q1, double x2, double y2, double 
                   int flags);
 void G_LoadArrowsH(double x1, double y1, double q1, double x2, double y2, double q2,
                    double spacing);
+// How far a row of G_LoadArrowsH or G_LoadArrowsV arrows of load height q
+// (world, signed) reaches from its base line on the side of its tails: the
+// height as drawn (1 mm at least), or the back of the arrowheads where a
+// low load's arrows are shorter than their heads. Signed as q.
+double LoadArrowsReach(double q);
 void G_LoadArrowsV(double x1, double y1, double q1, double x2, double y2, double q2,
                    double spacing);

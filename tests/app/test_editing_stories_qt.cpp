@@ -3,11 +3,15 @@
 // modified model and the question before another file replaces it; a file
 // read after a larger one.
 #include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "main_window_fixture.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
 #include "platform/string_list.h"
+#include "tests/file_size_limit.h"
 
 namespace {
 
@@ -238,6 +242,43 @@ TEST_F(MainWindowTest, DropReloadAndNewAskBeforeDroppingEdits) {
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(Cp932ToUtf8(CurrentFileName), a);
     EXPECT_EQ(ReadBytes(a), ReadBytes((fs::path(EXAMPLES_DIR) / "portal.$O1").string()));
+}
+
+// Yes saves first; when that save fails (the disk is full) nothing goes
+// on: the edit, its mark and the file name stay, and file A is unharmed.
+TEST_F(MainWindowTest, YesWithASaveThatFailsKeepsTheEditedModel) {
+    const std::string a = CopyExample("portal.$O1", "a.$O1");
+    const std::string b = CopyExample("continuous_beam.$O1", "b.$O1");
+    const std::string bytesA = ReadBytes(a);
+    TFmMain& w = Open(a);
+    Type(kSgPoint, 2, 2, "0.25");
+    const std::string edited = FrameDataFileText(*FrameData);
+    answer = mrYes;
+    const std::vector<std::pair<const char*, std::function<void()>>> replacements = {
+        {"open",
+         [&] {
+             dialogAnswer = b;
+             ChooseFileMenu(U("開く"_sj));
+         }},
+        {"drop", [&] { DropFiles({b}); }},
+        {"new", [&] { ChooseFileMenu(U("新規作成"_sj)); }},
+    };
+    for (const auto& [what, replace] : replacements) {
+        SCOPED_TRACE(what);
+        messages.clear();
+        {
+            const FileSizeLimit diskFull(64);
+            replace();
+        }
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0], U("修正されています。保存しますか？"_sj));
+        EXPECT_EQ(messages[1].rfind(U("保存できません.\n"_sj), 0), 0u) << messages[1];
+        EXPECT_EQ(Cp932ToUtf8(CurrentFileName), a);
+        EXPECT_EQ(FrameDataFileText(*FrameData), edited);
+        EXPECT_TRUE(ModifiedFlag);
+        EXPECT_EQ(w.Grid(kSgPoint).Cells(2, 2), " 0.2500");
+        EXPECT_EQ(ReadBytes(a), bytesA);
+    }
 }
 
 TEST_F(MainWindowTest, AFileWithMemberNumberZeroShowsNothingOfTheFileBefore) {

@@ -6,6 +6,7 @@
 
 #include "app/figure_loads.h"
 #include "platform/sjis_literal.h"
+#include "report/figure_labels.h"
 #include "test_figure_util.h"
 
 namespace {
@@ -252,38 +253,88 @@ TEST_F(LoadDrawing, ConcentratedValuesStandUprightClearOfTheirArrows) {
     }
 }
 
-// A horizontal load on a column: its values stand upright beyond the
-// arrows' tails, on the side the load comes from, never over the arrow row.
-TEST_F(LoadDrawing, HorizontalLoadValuesOnAColumnStandBeyondTheTails) {
-    for (double q : {10.0, -10.0}) {
-        auto model = SimpleBeam({Uniform(q, 0, 6, kLoadDistX)});
-        model->nodes[1].x = 3, model->nodes[1].y = -2.5;
-        model->nodes[2].x = 3, model->nodes[2].y = 2.5;
-        PrepareMemberLoads(*model);
-        PoolClear();
-        PoolSelectPage(0);
-        DrawLoadCase(*model, 1, 0, 1.0);
-        const auto recs = Parse();
-        // The arrow row: the level strokes.
-        double rowLeft = 1e9, rowRight = -1e9;
-        for (const Seg& s : Segments(recs))
-            if (std::fabs(s.y1 - s.y2) < 0.5 && std::fabs(s.x1 - s.x2) > 3)
-                rowLeft = std::min({rowLeft, s.x1, s.x2}),
-                rowRight = std::max({rowRight, s.x1, s.x2});
-        ASSERT_LT(rowLeft, rowRight) << q;
-        const std::vector<CharBox> chars = CharBoxes(recs);
-        ASSERT_FALSE(chars.empty()) << q;
-        for (const CharBox& c : chars) {
-            EXPECT_EQ(c.angle, 0) << q << ": the value is turned";
-            // Turned by 90 degrees the cell lies across x from its point.
-            const double x1 = std::min(c.x1, c.x1 + (c.angle != 0 ? 12 : 6)),
-                         x2 = x1 + (c.angle != 0 ? 12 : 6);
-            if (q > 0)
-                EXPECT_LE(x2, rowLeft + 0.5) << "pushing right: values left of the tails";
-            else
-                EXPECT_GE(x1, rowRight - 0.5) << "pushing left: values right of the tails";
+// A concentrated force on a beam under a distributed load: its value,
+// beyond the arrow's tail, is struck by none of the distributed load's
+// lines (its row and its load line), whichever load is the larger and
+// whichever way they act; it stands beyond the row instead.
+TEST_F(LoadDrawing, ConcentratedValuesStandClearOfADistributedLoadsRow) {
+    const struct {
+        double distributed, force;
+    } cases[] = {{-20, -50}, {-20, -10}, {20, 50}, {20, 10}, {-20, -5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.distributed << " kN/m, " << c.force << " kN");
+        // In either order of the table.
+        for (const bool forceFirst : {false, true}) {
+            const LoadRecord row = Uniform(c.distributed, 0, 6),
+                             force = Load(kLoadConcY, 1, c.force, 0, 2.0);
+            auto model = SimpleBeam(forceFirst ? std::vector<LoadRecord>{force, row}
+                                               : std::vector<LoadRecord>{row, force});
+            PoolClear();
+            PoolSelectPage(0);
+            BeginFigureLabels();
+            DrawLoadCase(*model, 1, 0, 1.0);
+            EndFigureLabels();
+            const auto recs = Parse();
+            const std::vector<CharBox> chars = CharBoxes(recs);
+            ASSERT_GE(chars.size(), 7u);
+            for (const Seg& s : Segments(recs)) {
+                if (std::fabs(s.y1 - s.y2) > 0.5 || std::fabs(s.x1 - s.x2) < 50) continue;
+                const double x0 = std::min(s.x1, s.x2), x1 = std::max(s.x1, s.x2);
+                for (const CharBox& ch : chars)
+                    EXPECT_FALSE(s.y1 > ch.y1 + 0.5 && s.y1 < ch.y2 - 0.5 && ch.x2 > x0 &&
+                                 ch.x1 < x1)
+                        << "a line at y " << s.y1 << " through a character at " << ch.x1 << ", "
+                        << ch.y1 << (forceFirst ? " (force first)" : "");
+            }
         }
     }
+}
+
+// A horizontal load on a column and a vertical one on a beam: their values
+// stand beyond everything the load draws on the side it comes from (the
+// arrows' tails, and the backs of their heads where a small load's arrows
+// are shorter than their heads), never over the arrow row; the horizontal
+// load's values upright.
+TEST_F(LoadDrawing, DistributedValuesStandBeyondTheTailsAndTheHeads) {
+    for (const int code : {kLoadDistX, kLoadDistY})
+        for (const double scale : {1.0, 0.05})
+            for (const double q : {10.0, -10.0}) {
+                SCOPED_TRACE(testing::Message()
+                             << "code " << code << " q " << q << " scale " << scale);
+                auto model = SimpleBeam({Uniform(q, 0, 6, code)});
+                const bool column = code == kLoadDistX;
+                if (column) {
+                    model->nodes[1].x = 3, model->nodes[1].y = -2.5;
+                    model->nodes[2].x = 3, model->nodes[2].y = 2.5;
+                    PrepareMemberLoads(*model);
+                }
+                PoolClear();
+                PoolSelectPage(0);
+                DrawLoadCase(*model, 1, 0, scale);
+                const auto recs = Parse();
+                // The load draws nothing but its row beside the member.
+                double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+                for (const Seg& s : Segments(recs)) {
+                    left = std::min({left, s.x1, s.x2}), right = std::max({right, s.x1, s.x2});
+                    top = std::min({top, s.y1, s.y2}), bottom = std::max({bottom, s.y1, s.y2});
+                }
+                ASSERT_LT(left, right);
+                const std::vector<CharBox> chars = CharBoxes(recs);
+                ASSERT_FALSE(chars.empty());
+                for (const CharBox& c : chars) {
+                    if (column) {
+                        EXPECT_EQ(c.angle, 0) << "the value is turned";
+                        if (q > 0)
+                            EXPECT_LE(c.x2, left + 0.5) << "pushing right: values left of the row";
+                        else
+                            EXPECT_GE(c.x1, right - 0.5) << "pushing left: values right of it";
+                    } else if (q < 0) {
+                        EXPECT_LE(std::max(c.y1, c.y2), top + 0.5) << "pressing down: above";
+                    } else {
+                        EXPECT_GE(std::min(c.y1, c.y2), bottom - 0.5) << "pushing up: below";
+                    }
+                }
+            }
 }
 
 TEST_F(LoadDrawing, UnknownCodesAndMissingMembersLeaveNoMark) {

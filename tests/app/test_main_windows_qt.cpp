@@ -71,9 +71,9 @@ class MainWindowsTest : public MainWindowTest {
     void AnswerReferenceWindow(const std::string& dxf, bool ok) {
         SetModalFormHook([dxf, ok](TForm&) {
             TfmRefDXF& r = ReferenceWindow();
-            r.WMDropFiles({dxf});
-            r.RgPenNo->SetItemIndex(0);
-            (ok ? r.BitBtnOK : r.BitBtn1)->Click();
+            DropOn(r.Widget(), {Cp932ToUtf8(dxf)});
+            ClickRadioItem(r.RgPenNo->Widget(), 0);
+            ClickMiddle((ok ? r.BitBtnOK : r.BitBtn1)->Widget());
         });
     }
 };
@@ -189,6 +189,34 @@ TEST_F(MainWindowsTest, CancelledReferenceDrawingChangesNothing) {
     EXPECT_EQ(FrameDataFileText(*FrameData), model);
     EXPECT_EQ(Cp932ToUtf8(CurrentFileName), file);
     EXPECT_FALSE(ModifiedFlag);
+}
+
+// The drawing's frame replaces the model: an edited model is asked about
+// first, as before opening another file.
+TEST_F(MainWindowsTest, ReferenceDrawingAsksBeforeItReplacesAnEditedModel) {
+    const std::string file = CopyExample("portal.$O1");
+    const std::string before = ReadBytes(file);
+    Open(file);
+    Type(kSgPoint, 2, 2, "0.25");
+    const std::string edited = FrameDataFileText(*FrameData);
+    AnswerReferenceWindow(WriteDxf(), true);
+    ClickTab(TFmMain::kTabPoint);
+    // Cancel: the window does not open and the edit stays.
+    answer = mrCancel;
+    messages.clear();
+    ClickButton(U("図面参照"_sj));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], U("修正されています。保存しますか？"_sj));
+    EXPECT_EQ(FrameDataFileText(*FrameData), edited);
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), file);
+    // No: the edit is dropped and the drawing's frame comes in.
+    answer = mrNo;
+    messages.clear();
+    ClickButton(U("図面参照"_sj));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(FrameData->memberCount, 4);
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), (dir / U("新規1.$O1"_sj)).string());
+    EXPECT_EQ(ReadBytes(file), before);
 }
 
 TEST_F(MainWindowsTest, HistoryWindowShowsTheChangeHistory) {

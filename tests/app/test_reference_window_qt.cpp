@@ -1,6 +1,8 @@
 // The reference-drawing window: drops, pen choice, OK and Cancel, its own
 // view (pan and zoom limits) and its picture.
 #include <QImage>
+#include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 #include <cmath>
 #include <fstream>
@@ -10,6 +12,7 @@
 
 #include "app/reference_window.h"
 #include "model/frame_model.h"
+#include "mouse_util.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/memo.h"
 #include "platform/qt/qt_bridge.h"
@@ -45,6 +48,20 @@ class RefWindowTest : public ::testing::Test {
         SetModalFormHook(nullptr);
         SetMessageDlgHook(nullptr);
     }
+    // Files dropped on the window, a pen chosen and the buttons clicked
+    // with the mouse.
+    void Drop(const std::vector<std::string>& paths) { DropOn(w->Widget(), paths); }
+    void ChoosePen(int index) { ClickRadioItem(w->RgPenNo->Widget(), index); }
+    void ClickOk() { ClickMiddle(w->BitBtnOK->Widget()); }
+    void ClickCancel() { ClickMiddle(w->BitBtn1->Widget()); }
+    // The mouse wheel turned over the drawing.
+    void Wheel(int delta) {
+        QWidget* paint = w->Paint1->Widget();
+        const QPointF at(130, 90);
+        QWheelEvent e(at, paint->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(paint, &e);
+    }
     std::unique_ptr<TfmRefDXF> w;
     std::vector<std::string> messages;
 };
@@ -52,18 +69,18 @@ class RefWindowTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(RefWindowTest, DropLoadsTheLastDrawingAndBuildsWithTheChosenPen) {
-    w->WMDropFiles({Data("ref_portal.KRV"), Data("ref_square.dxf"), Data("missing.dxf"),
-                    Data("../app/notes.txt")});
+    Drop({Data("ref_portal.KRV"), Data("ref_square.dxf"), Data("missing.dxf"),
+          Data("../app/notes.txt")});
     EXPECT_EQ(w->Lines().count, 6);  // the square, dropped last among the drawings
     // The frame follows the new drawing at once with the chosen pen 1.
     EXPECT_EQ(w->Generated().memberCount, 4);
-    w->RgPenNo->SetItemIndex(2);
+    ChoosePen(2);
     EXPECT_EQ(w->ChosenPen(), 3);
     EXPECT_EQ(w->Generated().memberCount, 0);
-    w->RgPenNo->SetItemIndex(0);
+    ChoosePen(0);
     EXPECT_EQ(w->Generated().nodeCount, 4);
     // A dropped file that is not a drawing changes nothing.
-    w->WMDropFiles({Data("missing.KRV")});
+    Drop({Data("missing.KRV")});
     EXPECT_EQ(w->Lines().count, 6);
     EXPECT_TRUE(messages.empty());
 }
@@ -71,9 +88,9 @@ TEST_F(RefWindowTest, DropLoadsTheLastDrawingAndBuildsWithTheChosenPen) {
 TEST_F(RefWindowTest, OkPutsTheFrameIntoTheModelAndEmptiesTheWindow) {
     auto model = NewFrameModelRecord();
     SetModalFormHook([this](TForm&) {
-        w->WMDropFiles({Data("ref_portal.KRV")});
-        w->RgPenNo->SetItemIndex(7);
-        w->BitBtnOK->Click();
+        Drop({Data("ref_portal.KRV")});
+        ChoosePen(7);
+        ClickOk();
     });
     EXPECT_EQ(w->ShowModal(*model), mrOk);
     EXPECT_EQ(model->nodeCount, 6);
@@ -86,14 +103,14 @@ TEST_F(RefWindowTest, OkWithoutMembersAndCancelLeaveTheModel) {
     auto model = NewFrameModelRecord();
     model->nodeCount = 3;
     SetModalFormHook([this](TForm&) {
-        w->WMDropFiles({Data("ref_cross.dxf")});
-        w->BitBtnOK->Click();
+        Drop({Data("ref_cross.dxf")});
+        ClickOk();
     });
     EXPECT_EQ(w->ShowModal(*model), mrCancel);
     EXPECT_EQ(model->nodeCount, 3);
     SetModalFormHook([this](TForm&) {
-        w->WMDropFiles({Data("ref_square.dxf")});
-        w->BitBtn1->Click();
+        Drop({Data("ref_square.dxf")});
+        ClickCancel();
     });
     EXPECT_EQ(w->ShowModal(*model), mrCancel);
     EXPECT_EQ(model->nodeCount, 3);
@@ -109,7 +126,7 @@ TEST_F(RefWindowTest, TooLargeADrawingIsReportedNotApplied) {
         }
         f << "0\nEOF\n";
     }
-    w->WMDropFiles({name});
+    Drop({name});
     EXPECT_EQ(w->Lines().count, 60);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(w->Generated().nodeCount, 0);
@@ -118,10 +135,15 @@ TEST_F(RefWindowTest, TooLargeADrawingIsReportedNotApplied) {
 TEST_F(RefWindowTest, OwnViewLeavesTheCallersGraphicsAndStopsAtTheZoomLimits) {
     GraphicsState before;
     G_SaveState(before);
-    w->WMDropFiles({Data("ref_square.dxf")});
-    w->Paint1MouseDown(100, 100);
-    w->Paint1MouseMove(130, 90, true);
-    for (int i = 0; i < 200; ++i) w->FormMouseWheel(1);
+    Drop({Data("ref_square.dxf")});
+    // A drag from (100, 100) to (130, 90), then the wheel turned there.
+    QWidget* paint = w->Paint1->Widget();
+    QTest::mousePress(paint, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QMouseEvent drag(QEvent::MouseMove, QPointF(130, 90), paint->mapToGlobal(QPointF(130, 90)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(paint, &drag);
+    QTest::mouseRelease(paint, Qt::LeftButton, Qt::NoModifier, QPoint(130, 90));
+    for (int i = 0; i < 200; ++i) Wheel(120);
     EXPECT_EQ(CurrentGraphics.canvas, before.canvas);
     EXPECT_EQ(CurrentGraphics.window.mmPerUnitX, before.window.mmPerUnitX);
 
@@ -129,7 +151,7 @@ TEST_F(RefWindowTest, OwnViewLeavesTheCallersGraphicsAndStopsAtTheZoomLimits) {
     G_RestoreState(w->ViewState());
     EXPECT_NEAR(std::fabs(WorldLenToDevX(0.0001)), 12.0, 1e-6);
     G_RestoreState(before);
-    for (int i = 0; i < 400; ++i) w->FormMouseWheel(-1);
+    for (int i = 0; i < 400; ++i) Wheel(-120);
     G_RestoreState(w->ViewState());
     EXPECT_NEAR(std::fabs(WorldLenToDevX(0.2)), 1.0, 1e-6);
     G_RestoreState(before);
@@ -144,7 +166,7 @@ TEST_F(RefWindowTest, PictureShowsTheHintThenTheChosenPenAndTheFrame) {
         .copy(0, 0, W, H)
         .save(QString::fromStdString(CaseOutputDir()) + "/reference_empty.png");
 
-    w->WMDropFiles({Data("ref_square.dxf")});
+    Drop({Data("ref_square.dxf")});
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x00FFFF), 200);  // generated members in yellow
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x808080), 100);  // other pens in grey
     BitmapImage(w->Picture())
@@ -153,7 +175,7 @@ TEST_F(RefWindowTest, PictureShowsTheHintThenTheChosenPenAndTheFrame) {
     w->Widget()->grab().toImage().save(QString::fromStdString(CaseOutputDir()) +
                                        "/reference_window.png");
     // The lone pen-3 diagonal in red, and no frame.
-    w->RgPenNo->SetItemIndex(2);
+    ChoosePen(2);
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x0000FF), 100);
     EXPECT_EQ(CountPixels(w->Picture(), W, H, 0x00FFFF), 0);
 }

@@ -1,6 +1,7 @@
 // The small windows: history dialog, splash, busy figure and the spring
 // test with its calculation checked against the closed form.
 #include <QImage>
+#include <QTest>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -124,17 +125,32 @@ TEST(SpringTest, EquilibriumHoldsAndLimitsBehave) {
     }
 }
 
+namespace {
+
+// A person replacing an edit's text: a click into it, every character
+// selected and the new text typed over them, to the focused widget.
+void TypeOver(TEdit& edit, const char* text) {
+    QTest::mouseClick(edit.Widget(), Qt::LeftButton);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+}  // namespace
+
 TEST(SpringTest, WindowReadsFormatsAndRunsBothSteps) {
     TfmBaneT w;
     w.Show();
+    w.Widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.Widget()));
     const SpringTestInput in = w.ReadInputs();
     EXPECT_DOUBLE_EQ(in.L, 2.0);
     EXPECT_EQ(w.lbI->Caption(), "I = 0.002250");
-    w.Ed_L->SetText("3.14159");
-    w.EditExit(*w.Ed_L);
+    // Leaving the edit (a click into the next one) formats its number.
+    TypeOver(*w.Ed_L, "3.14159");
+    QTest::mouseClick(w.Ed_H->Widget(), Qt::LeftButton);
     EXPECT_EQ(w.Ed_L->Text(), "   3.142");
-    w.Ed_L->SetText("2");
-    w.EditEnter(*w.Ed_L);  // Enter: both steps
+    TypeOver(*w.Ed_L, "2");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // Enter: both steps
     double q0[kSpringDivisions + 1];
     SpringFirstReaction(w.ReadInputs(), q0);
     EXPECT_NEAR(w.Curves().q0[0], q0[0], 1e-12);
@@ -148,8 +164,8 @@ TEST(SpringTest, WindowReadsFormatsAndRunsBothSteps) {
     w.EdWL->SetText("1e999");
     EXPECT_DOUBLE_EQ(w.ReadInputs().L, 0.001);
     EXPECT_DOUBLE_EQ(w.ReadInputs().H, 0.001);
-    w.Button1->Click();
-    w.Button2->Click();
+    ClickMiddle(w.Button1->Widget());
+    ClickMiddle(w.Button2->Widget());
     for (int i = 0; i <= kSpringDivisions; ++i) ASSERT_TRUE(std::isfinite(w.Curves().q1[i])) << i;
 }
 
@@ -196,7 +212,7 @@ TEST(Splash, OutlinedTextAndClickCloses) {
     EXPECT_EQ(fmOpening->Image1->Left(), 6);
     EXPECT_GT(CountPixels(fmOpening->Image1->Picture(), 0x800000), 100);
     fmOpening->Widget()->grab().toImage().save(Out("splash.png"));
-    fmOpening->Image1->OnClick();
+    ClickMiddle(fmOpening->Image1->Widget());
     EXPECT_FALSE(FormIsShowing(*fmOpening));
     HideSplash();  // hiding twice is harmless
 }
