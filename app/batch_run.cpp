@@ -121,6 +121,14 @@ int RunBatch(const CommandLineOptions& options) {
     MemberForceFilesDuringAnalysis early(*ResultData, base);
     const bool ok = RunFrameAnalysis(*ResultData, *copy, false, options.sdk, options.packValue,
                                      &report, early.BlockFinal());
+    if (!ok) {
+        // Without the memory to finish, the results are not those of the
+        // model: the older result files stay as they were.
+        early.Abandon();
+        PrintLine(stderr, "計算を終えられませんでした。結果ファイルは書き換えていません."_sj);
+        FrameData = nullptr;
+        return kBatchFailed;
+    }
     early.AnalysisOver();
     if (!report.caseWarnings.empty()) PrintLine(stderr, report.caseWarnings);
 

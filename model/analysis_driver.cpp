@@ -366,6 +366,23 @@ std::string NonFiniteBlockWarnings(FrameResults& results, const FrameModel& mode
     return text;
 }
 
+namespace {
+
+// Work blocks of the mapping that may still be allocated (below 0: no
+// limit).
+int mappingBlocksLeft = -1;
+
+// A work block for the mapping, or null without the memory for one.
+ResultCase* NewMappingWorkBlock() {
+    if (mappingBlocksLeft == 0) return nullptr;
+    if (mappingBlocksLeft > 0) --mappingBlocksLeft;
+    return new (std::nothrow) ResultCase;
+}
+
+}  // namespace
+
+void SetMappingWorkBlockLimit(int blocks) { mappingBlocksLeft = blocks; }
+
 // The rest of the work block is never read.
 void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members) {
     const auto* from = reinterpret_cast<const char*>(&block);
@@ -376,15 +393,10 @@ void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int me
                 sizeof(MemberResult) * static_cast<std::size_t>(members));
 }
 
-void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
+bool CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
                              const FrameModel& user, bool viewDivisionMode, bool useViewDivisions,
                              int pointCapacity, const std::function<void(int)>& blockFinal,
                              const CombineExtras& extras) {
-    std::unique_ptr<ResultCase> work(new (std::nothrow) ResultCase);
-    if (!work) {
-        EngineMessage("メモリーが足りません.(剛域展開)"_sj);
-        return;
-    }
     const int pieces = CheckedCount(expanded.memberCount, kResultMemberSlots - 1);
     std::vector<int> pieceCount(kResultMemberSlots, 0);
     for (int b = 1; b <= pieces; ++b)
@@ -409,8 +421,14 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     std::vector<std::unique_ptr<ResultCase>> works(static_cast<std::size_t>(WorkerThreadCount()));
     std::vector<ResultCase*> freeWorks;
     for (auto& w : works) {
-        w.reset(new (std::nothrow) ResultCase);
+        w.reset(NewMappingWorkBlock());
         if (w) freeWorks.push_back(w.get());
+    }
+    // Not even one block: the load cases stay the pieces' results, which
+    // belong to no member of the user's model.
+    if (freeWorks.empty()) {
+        EngineMessage("メモリーが足りません.(剛域展開)"_sj);
+        return false;
     }
     if (freeWorks.size() == works.size()) {
         std::mutex workMutex;
@@ -432,16 +450,17 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
             freeWorks.push_back(w);
         });
     } else {
+        ResultCase& work = *freeWorks.front();
         for (int o = 1; o <= cases; ++o) {
-            CopyMappedPart(*work, results.block[o], usedNodes, usedMembers);
+            CopyMappedPart(work, results.block[o], usedNodes, usedMembers);
             for (int t = 1; t <= mc; ++t) {
-                const int n = MapMember(*work, results.block[o], expanded, user, t, pieceCount,
+                const int n = MapMember(work, results.block[o], expanded, user, t, pieceCount,
                                         sortedPoints[t]);
                 if (o == 1) points[t] = n;
             }
         }
     }
-    work.reset();
+    works.clear();
     for (int t = 1; t <= mc; ++t) {
         SetMemberHeader(results, user, t, points[t]);
         LabelUserPoints(results.member[t], userPoints[t]);
@@ -462,7 +481,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
             ThinBlocks(results, i + 1, plans[i + 1]);
             ThinHeader(results.member[i + 1], plans[i + 1]);
         });
-        return;
+        return true;
     }
     // Every point kept: the headers get their kinds before the
     // combinations (which read only the point counts, unchanged), so that
@@ -474,6 +493,7 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     // Only slot 0 and the slots after the kept ones, which no reader of
     // the load cases looks at.
     ParallelFor(mc, [&](int i) { ThinBlocks(results, i + 1, plans[i + 1]); });
+    return true;
 }
 
 void FinishFrameAnalysis(FrameResults& results, const FrameModel& model,
@@ -535,11 +555,17 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     CombineExtras extras;
     extras.extremes = extremes.get();
     extras.failedBlocks = &failedBlocks;
-    CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions,
-                            pointCapacity, blockFinal, extras);
+    const bool mapped =
+        CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions,
+                                pointCapacity, blockFinal, extras);
     extremes.reset();
     const int expandedMembers = copy->memberCount;
     copy.reset();
+    if (!mapped) {
+        // The pieces' results are no results of this model.
+        ClearFrameResults(results);
+        return false;
+    }
     FinishFrameAnalysis(results, model, er, caseWarnings, failedBlocks, expandedMembers, report);
     return ok;
 }

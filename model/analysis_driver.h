@@ -36,7 +36,9 @@ struct AnalysisReport {
 // mode of BuildMemberPointList; useViewDivisions takes each member's point
 // capacity from its View1 divisions instead of pointCapacity (doubled for
 // spring members). Returns false when the work areas could not be
-// allocated (a message has then been shown); the remaining steps still run.
+// allocated (a message has then been shown); the remaining steps still run,
+// except when the pieces' results cannot be mapped back: the results are
+// then cleared.
 // Expansion fallbacks are shown through EngineMessage.
 // blockFinal, where given, may be called with 0 from this thread as soon
 // as the load case blocks and the member headers hold their final values
@@ -55,8 +57,13 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
 // measures displacements from the user member's chord, recombines and
 // thins every member to its point capacity.
 // blockFinal as for RunFrameAnalysis; extras go to the recombination
-// (CombineCaseResults).
-void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
+// (CombineCaseResults). False, with a message and the results left as the
+// pieces' (no results of user), when there is no memory for a work block.
+bool CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
                              const FrameModel& user, bool viewDivisionMode, bool useViewDivisions,
                              int pointCapacity, const std::function<void(int)>& blockFinal = {},
                              const CombineExtras& extras = {});
+
+// Test hook: the mapping of CollapseExpandedResults gets this many work
+// blocks, and no more (below 0: as many as memory gives).
+void SetMappingWorkBlockLimit(int blocks);

@@ -698,6 +698,12 @@ bool MemberForceFileJob::Finish() {
     return ok;
 }
 
+void MemberForceFileJob::Abandon() {
+    if (!state_) return;
+    state_->good = false;  // nothing more is formatted or written
+    Finish();
+}
+
 MemberForceFilesDuringAnalysis::MemberForceFilesDuringAnalysis(const FrameResults& results,
                                                                std::string base)
     : results_(results), base_(std::move(base)) {}
@@ -725,6 +731,11 @@ std::function<void(int)> MemberForceFilesDuringAnalysis::BlockFinal() {
 }
 
 void MemberForceFilesDuringAnalysis::AnalysisOver() { combinations_.OpenAll(); }
+
+void MemberForceFilesDuringAnalysis::Abandon() {
+    combinations_.OpenAll();
+    for (MemberForceFileJob& job : jobs_) job.Abandon();
+}
 
 bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, std::string* failed,
                          MemberForceFileJob* started) {

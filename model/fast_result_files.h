@@ -55,6 +55,8 @@ class MemberForceFileJob {
     // Waits for the job; true when the whole file was written. False
     // when nothing was started.
     bool Finish();
+    // Ends the job without touching its file (the old one, if any, stays).
+    void Abandon();
 
   private:
     struct State;
@@ -73,6 +75,8 @@ class MemberForceFilesDuringAnalysis {
     ~MemberForceFilesDuringAnalysis();  // lets a waiting job go, then waits
     std::function<void(int)> BlockFinal();
     void AnalysisOver();
+    // The analysis failed: the jobs end and leave their files as they were.
+    void Abandon();
     MemberForceFileJob* Jobs() { return jobs_; }
 
   private:

@@ -256,7 +256,11 @@ bool CalculateWithExternalEngine(FrameResults& results, const std::string& dataF
     results.caseCount = model.loadCaseCount;
     results.comboCount = model.combinationCount;
     results.combosIndex = results.caseCount + 1;
-    CollapseExpandedResults(results, *copy, model, true, false, kExternalPointCapacity);
+    if (!CollapseExpandedResults(results, *copy, model, true, false, kExternalPointCapacity)) {
+        ClearFrameResults(results);
+        model.view1Count = 0;
+        return false;
+    }
     CopyExternalReactions(results, model);
     copy.reset();
     model.view1Count = 0;

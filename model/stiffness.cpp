@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -107,7 +108,9 @@ void MemberStiffness(const FrameModel& model, int memberIndex, double k[6][6]) {
     const double L2 = L * L, L3 = L2 * L;
     // Local order: 0 u_i, 1 v_i, 2 theta_i, 3 u_j, 4 v_j, 5 theta_j.
     auto set = [&](int i, int j, double v) { k[i][j] = k[j][i] = v; };
-    switch (2 * m.endJ + m.endI) {
+    // Wide enough for any pair a damaged file gives: those outside 0 and 1
+    // make a bar, never an overflow.
+    switch (2 * static_cast<std::int64_t>(m.endJ) + m.endI) {
         case 0:
             set(1, 1, 12 * ei / L3);
             set(1, 2, 6 * ei / L2);

@@ -15,12 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "app/batch_run.h"
 #include "app/command_line.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/result_files.h"
+#include "model/stiffness.h"
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
 #include "tests/case_output.h"
@@ -439,4 +441,47 @@ TEST(BatchRun, AFullDiskKeepsTheOlderResultFilesWhole) {
     for (const auto& e : fs::directory_iterator(dir))
         entries += e.path().filename().string()[0] == '.';
     EXPECT_EQ(entries, 0);
+}
+
+// An analysis that runs out of memory (its work areas, or the blocks that
+// map the pieces back) ends with code 3 and a message, and writes no
+// result file: the older ones stay whole. Memory can only be taken away
+// inside the process, so this runs the batch in the test itself.
+TEST(BatchRun, AnAnalysisOutOfMemoryLeavesTheOlderResultFiles) {
+    const fs::path dir = FreshDir("out_of_memory");
+    const fs::path data = WriteModel(*Portal(), dir, "p.$O1");
+    ASSERT_EQ(RunVextor({"/BATCH", data.string()}, dir).code, 0);
+    std::string older[6];
+    for (int f = 0; f < 6; ++f) older[f] = ReadBytes(dir / ("p" + std::string(kExts[f])));
+    auto changed = Portal();
+    changed->loadCases[1].loads[1].qI = 45;  // other numbers in every file
+    WriteModel(*changed, dir, "p.$O1");
+    const struct {
+        const char* what;
+        std::function<void(bool)> starve;
+    } cases[] = {
+        {"work areas", [](bool on) { SetStiffnessAllocationLimit(on ? 1 : 0); }},
+        {"mapping blocks", [](bool on) { SetMappingWorkBlockLimit(on ? 0 : -1); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CommandLineOptions options;
+        options.batchMode = true;
+        options.fileName = Utf8ToCp932(data.string());
+        testing::internal::CaptureStderr();
+        c.starve(true);
+        const int code = RunBatch(options);
+        c.starve(false);
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(code, 3) << err;
+        EXPECT_NE(err.find(Cp932ToUtf8("メモリーが足りません"_sj)), std::string::npos) << err;
+        EXPECT_NE(err.find(Cp932ToUtf8("結果ファイルは書き換えていません"_sj)), std::string::npos)
+            << err;
+        for (int f = 0; f < 6; ++f)
+            EXPECT_TRUE(ReadBytes(dir / ("p" + std::string(kExts[f]))) == older[f]) << kExts[f];
+        int temporaries = 0;
+        for (const auto& e : fs::directory_iterator(dir))
+            temporaries += e.path().filename().string()[0] == '.';
+        EXPECT_EQ(temporaries, 0);
+    }
 }

@@ -407,6 +407,69 @@ TEST_F(MainWindowTest, AFileCutAnywhereBeforeItsEndLineIsNamedOnOpening) {
     EXPECT_TRUE(w.AutoSave->Checked());
 }
 
+// A file with more records than the tables hold (a member past the last
+// slot, a load case past the last) is cut on opening with a warning, and
+// 計算実行 with 自動保存 on keeps the cut model off the file.
+TEST_F(MainWindowTest, AFileWithMoreRecordsThanTheTablesIsNeverSavedOverUnasked) {
+    std::string portal;
+    ReadFileBytes((fs::path(EXAMPLES_DIR) / "portal.$O1").string(), portal);
+    const std::string memberHead = "MEMBER        3\r\n";
+    const std::size_t members = portal.find(memberHead);
+    const std::size_t cases = portal.find("KUMI-CASE");
+    ASSERT_NE(members, std::string::npos);
+    ASSERT_NE(cases, std::string::npos);
+    std::string tooManyMembers = portal;
+    {
+        // Members 4 to 804 as copies of member 1.
+        const std::size_t line1 = members + memberHead.size();
+        const std::string member1 = portal.substr(line1, portal.find("\r\n", line1) + 2 - line1);
+        std::string more;
+        for (int m = 4; m <= kMaxMembers + 1; ++m) {
+            const std::string no = std::to_string(m);
+            more += std::string(10 - no.size(), ' ') + no + member1.substr(10);
+        }
+        const std::size_t supports = portal.find("SUPT-CASE");
+        tooManyMembers.insert(supports, more);
+        tooManyMembers.replace(members, memberHead.size(),
+                               "MEMBER      " + std::to_string(kMaxMembers + 1) + "\r\n");
+    }
+    std::string tooManyCases = portal;
+    {
+        // Load cases 3 to 66 without loads.
+        std::string more;
+        for (int c = 3; c <= kMaxLoadCases + 1; ++c) {
+            const std::string no = std::to_string(c);
+            more += "LOAD-CASE" + std::string(5 - no.size(), ' ') + no + "    0    0    1\r\n";
+        }
+        tooManyCases.insert(cases, more);
+    }
+    const struct {
+        const char* what;
+        const std::string& bytes;
+        int FrameModel::*count;
+        int kept;
+    } files[] = {{"804 members", tooManyMembers, &FrameModel::memberCount, kMaxMembers},
+                 {"66 load cases", tooManyCases, &FrameModel::loadCaseCount, kMaxLoadCases}};
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ASSERT_TRUE(w.AutoSave->Checked());
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.what);
+        const std::string name = (dir / "many.$O1").string();
+        WriteFileBytes(name, f.bytes);
+        messages.clear();
+        answer = mrNo;  // an edit before, if any, is not kept
+        dialogAnswer = name;
+        ChooseFileMenu(U("開く"_sj));
+        ASSERT_EQ(Cp932ToUtf8(CurrentFileName), name);
+        ASSERT_EQ(messages.size(), 1u);  // the warning about the cut
+        EXPECT_EQ((*FrameData).*(f.count), f.kept);
+        ClickButton(U("計算実行"_sj));
+        EXPECT_TRUE(ReadBytes(name) == f.bytes);
+        EXPECT_NE(Cp932ToUtf8(w.StatusText->Caption()).find(U("自動保存しませんでした"_sj)),
+                  std::string::npos);
+    }
+}
+
 struct PartSaveCase {
     int answer;
     bool overwrites;  // the cut file is written

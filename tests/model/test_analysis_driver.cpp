@@ -454,3 +454,42 @@ TEST(AnalysisDriverDiagnostics, FailedCasesGoToTheReportOrElseToTheUser) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], line);
 }
+
+// Without the memory to map the pieces back the analysis fails, says so
+// and leaves no results: the pieces' results are no member's. One work
+// block is enough: the load cases are then mapped one after the other, to
+// the same closed-form cantilever.
+TEST(AnalysisDriverMapping, WithoutWorkBlocksTheAnalysisFailsAndWithOneItMapsInTurn) {
+    const double L = 4.0, E = 2.0e7, I = 0.002, P = -10.0;
+    std::vector<std::string> messages;
+    SetEngineMessageSink([&](const std::string& t) { messages.push_back(t); });
+    {
+        ModelBuilder b = Cantilever(L, E, I, P, 1.0);
+        SetMappingWorkBlockLimit(0);
+        const bool ok = RunFrameAnalysis(Results(), b.model(), false, false, 999);
+        SetMappingWorkBlockLimit(-1);
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0], "メモリーが足りません.(剛域展開)"_sj);
+        EXPECT_EQ(Results().memberCount, 0);
+        EXPECT_EQ(Results().caseCount, 0);
+    }
+    messages.clear();
+    {
+        ModelBuilder b = Cantilever(L, E, I, P, 0);
+        b.NodalLoad(2, 2, 0, 2 * P);  // a second case, mapped after the first
+        b.Combination(2, 1.0, {{2, 1.0}});
+        SetMappingWorkBlockLimit(1);
+        const bool ok = RunFrameAnalysis(Results(), b.model(), false, false, 999);
+        SetMappingWorkBlockLimit(-1);
+        ASSERT_TRUE(ok);
+        EXPECT_TRUE(messages.empty());
+        const FrameResults& r = Results();
+        for (const int c : {1, 2}) {
+            const double delta = c * P * std::pow(L, 3) / (3 * E * I);
+            EXPECT_NEAR(r.block[c].nodes[2].dy, delta * 1000.0, std::fabs(delta) * 0.1) << c;
+            EXPECT_NEAR(std::fabs(PointValues(r, c, 1, 1).m), std::fabs(c * P * L), 1e-3) << c;
+        }
+    }
+    SetEngineMessageSink(nullptr);
+}

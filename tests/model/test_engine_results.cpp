@@ -3,6 +3,7 @@
 // the failure of the work areas.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -295,4 +296,25 @@ TEST(EngineResults, WorkAreaFailureIsReported) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "メモリーが足りません.(剛性マトリックス)"_sj);
     EXPECT_EQ(r.doneCaseCount, 0);
+}
+
+// End codes from a damaged file, however large, make the member a bar (as
+// both ends pinned), never an overflow.
+TEST(EngineResults, EndCodesOutsidePinAndJointMakeABar) {
+    ModelBuilder b;
+    b.Node(1, 0, 0).Node(2, 4, 0).Material(1, 2.0e7).Section(1, 0.1, 0.002).Member(1, 1, 2);
+    FrameMember& m = b.model().members[1];
+    m.length = 4;
+    m.endI = m.endJ = 1;
+    double bar[6][6], k[6][6];
+    MemberStiffness(b.model(), 1, bar);
+    const int pairs[][2] = {{1, INT_MAX}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MIN}, {0, INT_MIN}};
+    for (const auto& p : pairs) {
+        m.endI = p[0];
+        m.endJ = p[1];
+        MemberStiffness(b.model(), 1, k);
+        for (int i = 0; i < 6; ++i)
+            for (int j = 0; j < 6; ++j) EXPECT_EQ(k[i][j], bar[i][j]) << p[0] << " " << p[1];
+    }
+    EXPECT_NE(bar[0][0], 0.0);
 }

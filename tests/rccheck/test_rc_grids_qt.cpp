@@ -549,5 +549,20 @@ TEST(RcGrids, BarSizesWithoutARowAndNamesWithACommaAreRefused) {
         EXPECT_EQ(shown, comma);
         EXPECT_EQ(rc.memberChecks[2].points[point].name, name);
     }
+    {
+        TStringGrid grid;
+        FillMemberGrid(grid, rc, false);
+        const std::string name = rc.memberChecks[1].name;
+        shown.clear();
+        Edit(grid, 7, 1, "C,1");  // the member name column
+        FillMemberGrid(grid, rc, true);
+        EXPECT_EQ(shown, comma);
+        EXPECT_EQ(rc.memberChecks[1].name, name);
+        shown.clear();
+        Edit(grid, 7, 1, "C，1"_sj);  // the full-width comma is taken
+        FillMemberGrid(grid, rc, true);
+        EXPECT_EQ(shown, "");
+        EXPECT_EQ(std::string(rc.memberChecks[1].name), "C，1"_sj);
+    }
     SetMessageDlgHook(nullptr);
 }
