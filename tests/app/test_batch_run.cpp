@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -406,17 +407,29 @@ TEST(BatchRun, ADataFileThatIsNotARegularFileEndsTheRunWithCode3) {
     EXPECT_TRUE(fs::is_fifo(dir / "pipe.$O1"));
 }
 
-// On a full disk the complete older result files stay; only files that
-// were written whole take their place.
-TEST(BatchRun, AFullDiskKeepsTheOlderResultFilesWhole) {
-    const fs::path dir = FreshDir("full_disk");
+namespace {
+
+// The portal analysed into dir as "p.$O1", its six result files kept in
+// older, then the data file changed so that every file would differ.
+bool AnalysedThenChanged(const fs::path& dir, std::array<std::string, 6>& older) {
     const fs::path data = WriteModel(*Portal(), dir, "p.$O1");
-    ASSERT_EQ(RunVextor({"/BATCH", data.string()}, dir).code, 0);
-    std::string older[6];
+    if (RunVextor({"/BATCH", data.string()}, dir).code != 0) return false;
     for (int f = 0; f < 6; ++f) older[f] = ReadBytes(dir / ("p" + std::string(kExts[f])));
     auto changed = Portal();
     changed->loadCases[1].loads[1].qI = 45;  // other numbers in every file
     WriteModel(*changed, dir, "p.$O1");
+    return true;
+}
+
+}  // namespace
+
+// On a full disk the complete older result files stay; only files that
+// were written whole take their place.
+TEST(BatchRun, AFullDiskKeepsTheOlderResultFilesWhole) {
+    const fs::path dir = FreshDir("full_disk");
+    const fs::path data = dir / "p.$O1";
+    std::array<std::string, 6> older;
+    ASSERT_TRUE(AnalysedThenChanged(dir, older));
     const std::size_t limit = 1500;
     ASSERT_GT(older[4].size(), limit);  // the member-force files do not fit
     RunResult r;
@@ -449,13 +462,9 @@ TEST(BatchRun, AFullDiskKeepsTheOlderResultFilesWhole) {
 // inside the process, so this runs the batch in the test itself.
 TEST(BatchRun, AnAnalysisOutOfMemoryLeavesTheOlderResultFiles) {
     const fs::path dir = FreshDir("out_of_memory");
-    const fs::path data = WriteModel(*Portal(), dir, "p.$O1");
-    ASSERT_EQ(RunVextor({"/BATCH", data.string()}, dir).code, 0);
-    std::string older[6];
-    for (int f = 0; f < 6; ++f) older[f] = ReadBytes(dir / ("p" + std::string(kExts[f])));
-    auto changed = Portal();
-    changed->loadCases[1].loads[1].qI = 45;  // other numbers in every file
-    WriteModel(*changed, dir, "p.$O1");
+    const fs::path data = dir / "p.$O1";
+    std::array<std::string, 6> older;
+    ASSERT_TRUE(AnalysedThenChanged(dir, older));
     const struct {
         const char* what;
         std::function<void(bool)> starve;

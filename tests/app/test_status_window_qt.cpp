@@ -206,17 +206,26 @@ class PaintCounter : public QWidget {
   protected:
     void paintEvent(QPaintEvent*) override { ++paints; }
 };
+
+// A shell script that runs body, made executable; its UTF-8 name.
+std::string Script(const std::filesystem::path& file, const char* body) {
+    std::ofstream(file) << "#!/bin/sh\n" << body;
+    chmod(file.c_str(), 0755);
+    return file.string();
+}
+
+void ShowAndSettle(PaintCounter& window) {
+    window.resize(200, 100);
+    window.show();
+    ProcessMessages();
+}
 }  // namespace
 
 TEST_F(StatusWindowTest, WaitingForACompanionProgramKeepsTheWindowsPainted) {
     OpenPortal();
-    const std::string script = (dir / "companion.sh").string();
-    std::ofstream(script) << "#!/bin/sh\nsleep 0.8\n";
-    chmod(script.c_str(), 0755);
+    const std::string script = Script(dir / "companion.sh", "sleep 0.8\n");
     PaintCounter other;
-    other.resize(200, 100);
-    other.show();
-    ProcessMessages();
+    ShowAndSettle(other);
     // The program outlasts the start pause, so the wait checks on it a few
     // times. A repaint asked for is done during the wait; a timer (the main
     // window's start-up and redraw timer among them) waits until after it.
@@ -243,13 +252,9 @@ TEST_F(StatusWindowTest, WaitingForACompanionProgramKeepsTheWindowsPainted) {
 // painted before the wait ends, also when the program has ended by then.
 TEST_F(StatusWindowTest, ThePauseAfterTheStartKeepsTheWindowsPaintedToo) {
     OpenPortal();
-    const std::string script = (dir / "quick.sh").string();
-    std::ofstream(script) << "#!/bin/sh\nexit 0\n";
-    chmod(script.c_str(), 0755);
+    const std::string script = Script(dir / "quick.sh", "exit 0\n");
     PaintCounter other;
-    other.resize(200, 100);
-    other.show();
-    ProcessMessages();
+    ShowAndSettle(other);
     const int paintsBefore = other.paints;
     // Uncovered, say, a fifth of a second into the pause.
     std::thread uncover([&other] {

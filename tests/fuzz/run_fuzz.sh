@@ -16,7 +16,7 @@ cd "$root"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "${FUZZ_JOBS:-3}"
 out=$root/build-fuzz
-targets=${*:-"fuzz_data_file fuzz_analysis fuzz_rc_block fuzz_reference_import fuzz_figure_file fuzz_ini_file fuzz_text_numbers"}
+targets=${*:-"fuzz_data_file fuzz_analysis fuzz_rc_block fuzz_reference_import fuzz_figure_file fuzz_picture_file fuzz_ini_file fuzz_text_numbers"}
 
 seed() {  # target, files...
     t=$1
@@ -36,6 +36,7 @@ for t in $targets; do
             seed "$t" tests/data/app/*.dxf tests/data/app/*.KRV tests/data/report/*.KRV ;;
         fuzz_figure_file)
             seed "$t" tests/data/report/*.KRV tests/data/app/*.KRV ;;
+        fuzz_picture_file) seed "$t" tests/data/report/*.jpg tests/data/report/*.bmp ;;
         fuzz_ini_file) seed "$t" tests/fuzz/seeds/*.ini ;;
         fuzz_text_numbers) seed "$t" tests/fuzz/seeds/number*.txt ;;
     esac

@@ -31,6 +31,31 @@ int FindPoint(const RcMemberChecks& m, const char* name) {
     return 0;
 }
 
+using RcDataPtr = std::unique_ptr<RcCheckData, RcDataDeleter>;
+
+// The model analysed and every RC member checked with default sections and
+// the check types of the combinations' names, as the RC window does; null
+// when the analysis failed.
+RcDataPtr AnalyseAndCheck(FrameModel& model) {
+    PrepareMemberLoads(model);
+    auto copy = NewFrameModelRecord();
+    *copy = model;
+    FrameResults* results = AllocateFrameResults();
+    if (results == nullptr) return nullptr;
+    ClearFrameResults(*results);
+    if (!RunFrameAnalysis(*results, *copy, false, false, 999)) return nullptr;
+    SetResultPoints(*results, model);
+    RcDataPtr rc(NewRcCheckData());
+    BuildRcCheckData(*rc, *results, model);
+    InitRcSections(*rc, model);
+    CopySectionSizeToPoints(*rc);
+    ApplyCheckTypes(*rc);
+    ApplyCoversToPoints(*rc);
+    CheckAllMembers(*rc);
+    BuildEnvelope(*rc);
+    return rc;
+}
+
 TEST(RcCheckPipeline, SimpleBeamFromAnalysisToEnvelope) {
     LoadBuiltInRebarTable();
     ModelBuilder b;
@@ -41,23 +66,8 @@ TEST(RcCheckPipeline, SimpleBeamFromAnalysisToEnvelope) {
     b.ViewPoints(1, {2.5}, "P1");
     FrameModel& model = b.model();
     SetFixedText(model.combinations[1].name, kNameSize, "D+L");
-    PrepareMemberLoads(model);
-    auto copy = NewFrameModelRecord();
-    *copy = model;
-    FrameResults* results = AllocateFrameResults();
-    ASSERT_NE(results, nullptr);
-    ClearFrameResults(*results);
-    ASSERT_TRUE(RunFrameAnalysis(*results, *copy, false, false, 999));
-    SetResultPoints(*results, model);
-
-    std::unique_ptr<RcCheckData, RcDataDeleter> rc(NewRcCheckData());
-    BuildRcCheckData(*rc, *results, model);
-    InitRcSections(*rc, model);
-    CopySectionSizeToPoints(*rc);
-    ApplyCheckTypes(*rc);
-    ApplyCoversToPoints(*rc);
-    CheckAllMembers(*rc);
-    BuildEnvelope(*rc);
+    const RcDataPtr rc = AnalyseAndCheck(model);
+    ASSERT_NE(rc, nullptr);
 
     const RcMemberChecks& m = rc->memberChecks[1];
     ASSERT_EQ(m.pointCount, 5);
@@ -157,23 +167,8 @@ TEST(RcCheckPipeline, ColumnStripUnderTensionAndACoupleIsRatedByItsBarsYield) {
     for (int c = 1; c <= 4; ++c)
         SetFixedText(model.combinations[c].name, kNameSize,
                      (std::string("L2") + char('A' + c - 1)).c_str());
-    PrepareMemberLoads(model);
-    auto copy = NewFrameModelRecord();
-    *copy = model;
-    FrameResults* results = AllocateFrameResults();
-    ASSERT_NE(results, nullptr);
-    ClearFrameResults(*results);
-    ASSERT_TRUE(RunFrameAnalysis(*results, *copy, false, false, 999));
-    SetResultPoints(*results, model);
-
-    std::unique_ptr<RcCheckData, RcDataDeleter> rc(NewRcCheckData());
-    BuildRcCheckData(*rc, *results, model);
-    InitRcSections(*rc, model);
-    CopySectionSizeToPoints(*rc);
-    ApplyCheckTypes(*rc);
-    ApplyCoversToPoints(*rc);
-    CheckAllMembers(*rc);
-    BuildEnvelope(*rc);
+    const RcDataPtr rc = AnalyseAndCheck(model);
+    ASSERT_NE(rc, nullptr);
 
     const RcMemberChecks& m = rc->memberChecks[1];
     ASSERT_EQ(rc->checkCaseCount, 4);
