@@ -7,6 +7,7 @@
 #include "app/result_clipboard.h"
 #include "app/small_windows.h"
 #include "app/status_window.h"
+#include "app/unopenable_file.h"
 #include "model/analysis_driver.h"
 #include "model/data_file.h"
 #include "model/expansion.h"
@@ -35,22 +36,6 @@ const char* const kDataExt = ".$O1";
 constexpr int kStatusWindowLinger = 200;
 
 bool IsDataFileName(const std::string& name) { return UpperCase(ExtractFileExt(name)) == kDataExt; }
-
-// Why a name that is there cannot be opened as a data file: a folder, a
-// FIFO or device (which reading would wait on), a link to nothing. "" for
-// a regular file and for a name that is simply missing.
-std::string CannotOpenReason(const std::string& name) {
-    switch (GetPathKind(name)) {
-        case PathKind::Directory:
-            return "フォルダーは開けません.\n"_sj + name;
-        case PathKind::BrokenLink:
-            return "リンク先のファイルが有りません.\n"_sj + name;
-        case PathKind::Other:
-            return "通常のファイルではないため開けません.\n"_sj + name;
-        default:
-            return "";
-    }
-}
 
 // The frame sections end with an "END" line, which every save writes. A
 // file without it was broken off (a copy cut short, a full disk) even when

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/figure_structure.h"
+#include "app/unopenable_file.h"
 #include "model/frame_model.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/memo.h"
@@ -122,7 +123,14 @@ void TfmRefDXF::WMDropFiles(const std::vector<std::string>& names) {
     BringFormToFront(*this);
     bool loaded = false;
     for (const std::string& name : names) {
-        if (!FileExists(name) || !IsDrawingFileName(name)) continue;
+        if (!IsDrawingFileName(name)) continue;
+        // A drawing's name on a folder, a FIFO or a dangling link is said,
+        // not silently passed over as a file that is not a drawing would be.
+        if (const std::string why = CannotOpenReason(name); !why.empty()) {
+            MessageDlg(why, mtWarning, mbOK);
+            continue;
+        }
+        if (!FileExists(name)) continue;
         if (ReadDrawingLines(name, *lines_)) loaded = true;
         FitDrawing();
     }

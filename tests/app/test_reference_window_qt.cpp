@@ -1,10 +1,13 @@
 // The reference-drawing window: drops, pen choice, OK and Cancel, its own
 // view (pan and zoom limits) and its picture.
+#include <sys/stat.h>
 #include <QImage>
 #include <QTest>
 #include <QWheelEvent>
 #include <QWidget>
+
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -16,6 +19,7 @@
 #include "platform/qt/dialogs.h"
 #include "platform/qt/memo.h"
 #include "platform/qt/qt_bridge.h"
+#include "platform/sjis_literal.h"
 #include "report/graphics.h"
 #include "tests/case_output.h"
 
@@ -178,4 +182,24 @@ TEST_F(RefWindowTest, PictureShowsTheHintThenTheChosenPenAndTheFrame) {
     ChoosePen(2);
     EXPECT_GT(CountPixels(w->Picture(), W, H, 0x0000FF), 100);
     EXPECT_EQ(CountPixels(w->Picture(), W, H, 0x00FFFF), 0);
+}
+
+TEST_F(RefWindowTest, ADrawingNameOnAFolderAFifoOrADanglingLinkIsNamedInAMessage) {
+    namespace fs = std::filesystem;
+    const fs::path dir = CaseOutputDir();
+    fs::remove_all(dir);
+    fs::create_directories(dir / "folder.dxf");
+    ASSERT_EQ(mkfifo((dir / "pipe.KRV").c_str(), 0644), 0);
+    fs::create_symlink("nowhere.dxf", dir / "dangling.dxf");
+    Drop({Data("ref_square.dxf")});
+    ASSERT_EQ(w->Lines().count, 6);
+    // A FIFO opened for reading would wait for a writer: the drop must
+    // return, say why for each name, and keep the drawing it had.
+    Drop({(dir / "folder.dxf").string(), (dir / "pipe.KRV").string(),
+          (dir / "dangling.dxf").string()});
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_NE(messages[0].find("フォルダーは開けません"_sj), std::string::npos) << messages[0];
+    EXPECT_NE(messages[1].find("通常のファイルではないため開けません"_sj), std::string::npos);
+    EXPECT_NE(messages[2].find("リンク先のファイルが有りません"_sj), std::string::npos);
+    EXPECT_EQ(w->Lines().count, 6);
 }
