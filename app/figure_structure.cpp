@@ -344,9 +344,11 @@ void DrawSectionLabel(const FrameModel& model, int index) {
     double xi, yi, xj, yj;
     GetMemberEnds(model, xi, yi, xj, yj, index);
     const double mx = (xi + xj) / 2, my = (yi + yj) / 2;
-    G_TextMC(mx, my + d, FormatStr("%9.3eA", a));
-    G_TextMC(mx, my, FormatStr("%9.3eI", inertia));
-    G_TextMC(mx, my - d, FormatStr("%9.3eE", e));
+    // Fixed in a figure, so the member number drawn after them moves aside
+    // instead of being written over them.
+    G_FixedFigureLabel(TextAnchor::MC, mx, my + d, FormatStr("%9.3eA", a));
+    G_FixedFigureLabel(TextAnchor::MC, mx, my, FormatStr("%9.3eI", inertia));
+    G_FixedFigureLabel(TextAnchor::MC, mx, my - d, FormatStr("%9.3eE", e));
 }
 
 void DrawSectionLabels(const FrameModel& model) {
@@ -365,16 +367,23 @@ void DrawMemberNumber(const FrameModel& model, int index) {
     GetMemberEnds(model, xi, yi, xj, yj, index);
     const double mx = (xi + xj) / 2, my = (yi + yj) / 2;
     const double th = SafeAtan2(yj - yi, xj - xi);
+    TextAnchor anchor = TextAnchor::BC;
+    double x = mx, y = my + d / 16;
     if (std::fabs(std::sin(th)) >= 0.001) {
-        if (mx < 0.5)
-            G_TextML(mx + d / 2, my, text);
-        else
-            G_TextMR(mx - d / 2, my, text);
+        anchor = mx < 0.5 ? TextAnchor::ML : TextAnchor::MR;
+        x = mx < 0.5 ? mx + d / 2 : mx - d / 2;
+        y = my;
     } else if (std::cos(th) > 0) {
-        G_TextTC(mx, my + d / 9, text);
-    } else {
-        G_TextBC(mx, my + d / 16, text);
+        anchor = TextAnchor::TC;
+        y = my + d / 9;
     }
+    // In a figure the number keeps clear of the section texts and other
+    // labels by moving along its member, up to just short of either end;
+    // where no place is free it stays at the midpoint all the same, as a
+    // member must never lose its number.
+    const double reach = 0.4 * Distance(xi, yi, xj, yj);
+    if (!G_FigureLabel(anchor, x, y, text, xj - xi, yj - yi, reach, reach))
+        G_FixedFigureLabel(anchor, x, y, text);
 }
 
 void DrawMemberNumbers(const FrameModel& model) {

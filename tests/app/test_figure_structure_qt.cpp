@@ -4,6 +4,7 @@
 
 #include "app/figure_structure.h"
 #include "platform/sjis_literal.h"
+#include "report/figure_labels.h"
 #include "test_figure_util.h"
 
 namespace {
@@ -146,6 +147,37 @@ TEST_F(PortalFigure, MemberNumbersBesideTheirMembers) {
     EXPECT_NEAR(bracket[1].v[1], WorldToDevY(4), 2);  // hanging from the line
     EXPECT_LT(bracket[2].v[0], WorldToDevX(6) - 12);
     EXPECT_EQ(Texts(recs, "2").size(), 1u);
+}
+
+// With the section texts shown, each member's number moves along its
+// member out of their block instead of being written over "…e-03I".
+TEST_F(PortalFigure, MemberNumbersKeepClearOfTheSectionTexts) {
+    BeginFigureLabels();
+    SetFontDevPx(12, 6, 2, 1, 0, 0);
+    DrawSectionLabels(*model);
+    SetFontDevPx(12, 6, 2, 1, 0, 0);
+    DrawMemberNumbers(*model);
+    EndFigureLabels();
+    // Text is recorded a character at a time from its top-left corner, in
+    // a 12 px high font 6 px a byte wide; the numbers are the green ones.
+    struct Box {
+        double x0, y0, x1, y1;
+    };
+    std::vector<Box> sections, numbers;
+    unsigned colour = 0;
+    for (const Rec& r : Parse()) {
+        if (r.kind == "font-colour") colour = static_cast<unsigned>(r.v[0]);
+        if (r.kind != "text" || r.text.empty()) continue;
+        const Box b{r.v[0], r.v[1], r.v[0] + 6.0 * r.text.size(), r.v[1] + 12};
+        (colour == 0x008000 ? numbers : sections).push_back(b);
+    }
+    ASSERT_EQ(sections.size(), 9u * 10);  // "2.500e-01A" and the like
+    ASSERT_EQ(numbers.size(), 3u * 3);    // "[1]" to "[3]"
+    for (const Box& n : numbers)
+        for (const Box& t : sections)
+            EXPECT_FALSE(n.x0 < t.x1 && t.x0 < n.x1 && n.y0 < t.y1 && t.y0 < n.y1)
+                << "number at " << n.x0 << "," << n.y0 << " over a section text at " << t.x0 << ","
+                << t.y0;
 }
 
 TEST_F(PortalFigure, BandsOfSteepMembersLieOnTop) {
