@@ -68,8 +68,10 @@ void PutTxt(int field, const std::string& t) {
     SetFontState(saved);
 }
 
-// A point's name, cut to what its narrow cell shows.
-std::string PointName(const RcPointCheck& p) { return ReportSafeText(p.name, 11); }
+// A point's name, cut to what its narrow cell shows: six full-width
+// characters, so that the names the points are usually given (左端フェイス,
+// 右端フェイス) print whole; the cell's font narrows to hold them.
+std::string PointName(const RcPointCheck& p) { return ReportSafeText(p.name, 12); }
 
 std::string Cell(const std::string& text, int width) {
     const std::string s = FitTextLength(text, width);

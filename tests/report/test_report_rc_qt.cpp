@@ -366,8 +366,11 @@ TEST(ReportRcChapter, NamesPrintAsTypedWithinTheirFields) {
         std::string memberShown, pointShown;  // as printed
     } cases[] = {
         {tricky, "P【1】#$"_sj, tricky, "P【1】#$"_sj},
+        // A face's name of six full-width characters prints whole (it
+        // lost its last one before).
+        {"梁"_sj, "左端フェイス"_sj, "梁"_sj, "左端フェイス"_sj},
         // 「1. 」 and the name share the 24 cells of the member field, two
-        // kept blank; a point name has 11 cells.
+        // kept blank; a point name has 12 cells.
         {longName, "Q" + RepeatText("柱"_sj, 10), "A" + RepeatText("鋼"_sj, 9),
          "Q" + RepeatText("柱"_sj, 5)},
     };
