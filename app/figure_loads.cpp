@@ -385,6 +385,89 @@ void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, doubl
     }
 }
 
+// The members of a load's run in number order, each number by its first
+// slot, as the analysis takes them (a huge range from a damaged file costs
+// no more than the member table).
+std::vector<int> RunMembers(const FrameModel& model, const LoadRecord& r) {
+    int from = r.memberFrom, to = r.memberTo == 0 ? from : r.memberTo;
+    if (to < from) std::swap(from, to);
+    std::vector<std::pair<int, int>> found;  // (number, slot)
+    const int n = CheckedCount(model.memberCount, kMaxMembers);
+    for (int t = 1; t <= n; ++t) {
+        const int no = model.members[t].no;
+        if (no >= from && no <= to && FindMemberIndex(model, no) == t) found.emplace_back(no, t);
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<int> slots;
+    for (const auto& f : found) slots.push_back(f.second);
+    return slots;
+}
+
+// True when each member of the run goes on from the previous one's j end in
+// the first one's direction: the run is then one straight span.
+bool StraightRun(const FrameModel& model, const std::vector<int>& run) {
+    double xi, yi, xj, yj;
+    GetMemberEnds(model, xi, yi, xj, yj, run.front());
+    const double theta = SafeAtan2(yj - yi, xj - xi);
+    for (std::size_t k = 1; k < run.size(); ++k) {
+        double ai, bi, aj, bj;
+        GetMemberEnds(model, ai, bi, aj, bj, run[k]);
+        const double t = SafeAtan2(bj - bi, aj - ai);
+        if (Distance(xj, yj, ai, bi) > 0.001 || std::fabs(std::sin(t - theta)) > 1e-3 ||
+            std::cos(t - theta) < 0)
+            return false;
+        xj = aj;
+        yj = bj;
+    }
+    return true;
+}
+
+// The loads the figure draws for one load: the load itself on one member or
+// on a straight run; on a run that bends or breaks off (the beams of two
+// floors given as one range) the part the analysis puts on each member,
+// each drawn on its own member. Drawn as one span from the first member's
+// i end to the last one's j end, such a run's load would cross the frame.
+std::vector<LoadRecord> LoadPartsToDraw(const FrameModel& model, const LoadRecord& r) {
+    if (r.code == kLoadNodal || r.memberTo == 0 || r.memberTo == r.memberFrom) return {r};
+    const std::vector<int> run = RunMembers(model, r);
+    if (run.size() <= 1 || StraightRun(model, run)) return {r};
+    double total = 0;
+    for (const int t : run) total += model.members[t].length;
+    const bool distributed = r.code >= kLoadDistAxial && r.code <= kLoadDistY;
+    const bool concentrated = r.code >= kLoadConcAxial && r.code <= kLoadConcMoment;
+    std::vector<LoadRecord> parts;
+    double s = 0;  // where the member starts along the run (m)
+    for (const int t : run) {
+        const double len = model.members[t].length;
+        LoadRecord part = r;
+        part.memberFrom = model.members[t].no;
+        part.memberTo = 0;
+        if (distributed) {
+            const double x2 = total - r.distJ;
+            const double a = std::clamp(r.distI - s, 0.0, len);
+            const double b = std::clamp(x2 - s, 0.0, len);
+            if (b - a > 0.0001) {
+                part.qI = static_cast<float>(Interpolate(r.distI, r.qI, x2, r.qJ, s + a));
+                part.qJ = static_cast<float>(Interpolate(r.distI, r.qI, x2, r.qJ, s + b));
+                part.distI = static_cast<float>(a);
+                part.distJ = static_cast<float>(len - b);
+                parts.push_back(part);
+            }
+        } else if (concentrated) {
+            const double c = r.distI - s;
+            if (c > -0.0001 && c < len + 0.0001) {
+                part.distI = static_cast<float>(std::clamp(c, 0.0, len));
+                parts.push_back(part);
+                break;  // taken once, at its place along the run
+            }
+        } else {
+            parts.push_back(part);
+        }
+        s += len;
+    }
+    return parts;
+}
+
 }  // namespace
 
 void DrawLoadCase(FrameModel& model, int loadCaseIndex, int filter, double scale) {
@@ -402,20 +485,23 @@ void DrawLoadCase(FrameModel& model, int loadCaseIndex, int filter, double scale
     // chosen load is drawn over the case and its value stands where the
     // case put it.
     for (int k = 1; k <= count; ++k) {
-        const LoadRecord& r = lc.loads[k];
-        LoadPlace at;
-        if (r.code != kLoadDistY || !NonZero(r) || !PlaceLoad(model, r, fullHeight, lc.maxLoad, at))
-            continue;
-        if (std::fabs(std::cos(at.theta)) > 0.01)
-            p.rows.push_back(VerticalRowBox(p, at.s, at.e, at.hI, at.hJ));
+        if (lc.loads[k].code != kLoadDistY || !NonZero(lc.loads[k])) continue;
+        for (const LoadRecord& r : LoadPartsToDraw(model, lc.loads[k])) {
+            LoadPlace at;
+            if (!PlaceLoad(model, r, fullHeight, lc.maxLoad, at)) continue;
+            if (std::fabs(std::cos(at.theta)) > 0.01)
+                p.rows.push_back(VerticalRowBox(p, at.s, at.e, at.hI, at.hJ));
+        }
     }
     for (int k = 1; k <= count; ++k) {
         if (filter != 0 && k != filter) continue;
-        const LoadRecord& r = lc.loads[k];
-        if (!NonZero(r)) continue;
-        G_SetLineWidth(1);
-        G_SetArrowSize(0.5);
-        DrawOneLoad(model, r, p, fullHeight, lc.maxLoad);
+        if (!NonZero(lc.loads[k])) continue;
+        for (const LoadRecord& r : LoadPartsToDraw(model, lc.loads[k])) {
+            if (!NonZero(r)) continue;
+            G_SetLineWidth(1);
+            G_SetArrowSize(0.5);
+            DrawOneLoad(model, r, p, fullHeight, lc.maxLoad);
+        }
     }
     G_SetLineColor(p.colour);
     G_SetLineWidth(1);

@@ -377,3 +377,47 @@ TEST(ReportFigures, CloseLoadValuesStayApartByABlank) {
     EXPECT_EQ(fifty, 1);
     EXPECT_EQ(thirty, 1);
 }
+
+// A distributed load given over a run of members that is not one straight
+// span (the floor beam and the roof beam of a two-storey frame as the range
+// 5-6) is drawn on each member with its own value, as the analysis loads
+// them; drawn from the first member's i end to the last one's j end, its
+// row crossed the storey diagonally with one value in the middle.
+TEST(ReportFigures, ALoadOverARunOnTwoFloorsIsDrawnOnEachMember) {
+    ModelBuilder b;
+    b.Node(1, 0, 0).Node(2, 6, 0).Node(3, 0, 3).Node(4, 6, 3).Node(5, 0, 6).Node(6, 6, 6);
+    b.Material(1, 2.05e8).Section(1, 0.01, 0.0002);
+    b.Member(1, 1, 3).Member(2, 2, 4).Member(3, 3, 5).Member(4, 4, 6);
+    b.Member(5, 3, 4).Member(6, 5, 6);
+    b.Support(1, 1, kSupportFixed).Support(1, 2, kSupportFixed);
+    b.Load(1, kLoadDistY, 5, -10, -10, 0, 0, 6);
+    b.Combination(1, 1.0, {{1, 1.0}});
+    PrepareMemberLoads(b.model());
+    FrameResults* r = Analyse(b);
+    const int pages = ComposeReport(b.model(), r, nullptr);
+    double y = 0;
+    const int page = PageWith(pages, "荷重ケース番号"_sj, y);
+    ASSERT_GT(page, 0);
+    // Members, arrows' shafts, rows and dimension lines are level or
+    // upright; only arrowheads and support marks are short slanted strokes.
+    int slanted = 0;
+    double x0 = 0, y0 = 0;
+    for (const std::string& rec : DumpPoolPage(page)) {
+        const std::vector<std::string> w = Words(rec);
+        if (w.size() != 3 || (w[0] != "move" && w[0] != "line")) continue;
+        const double x1 = std::atof(w[1].c_str()), y1 = std::atof(w[2].c_str());
+        if (w[0] == "line" && std::fabs(x1 - x0) > 2 && std::fabs(y1 - y0) > 2 &&
+            std::hypot(x1 - x0, y1 - y0) > 50)
+            ++slanted;
+        x0 = x1;
+        y0 = y1;
+    }
+    EXPECT_EQ(slanted, 0);
+    // The figure's values: the page's text above the load table.
+    std::string figure;
+    for (const std::string& l : PoolPageText(page)) {
+        if (l.find("部材分布荷重"_sj) != std::string::npos) break;
+        figure += l + "\n";
+    }
+    EXPECT_EQ(CountOccurrences(figure, "-10.000"), 2) << Cp932ToUtf8(figure);
+}
