@@ -391,6 +391,8 @@ TEST(ReportFigures, ALoadOverARunOnTwoFloorsIsDrawnOnEachMember) {
     b.Member(5, 3, 4).Member(6, 5, 6);
     b.Support(1, 1, kSupportFixed).Support(1, 2, kSupportFixed);
     b.Load(1, kLoadDistY, 5, -10, -10, 0, 0, 6);
+    // 9 m along the run: the middle of the roof beam.
+    b.Load(1, kLoadConcY, 5, -5, 0, 9, 0, 6);
     b.Combination(1, 1.0, {{1, 1.0}});
     PrepareMemberLoads(b.model());
     FrameResults* r = Analyse(b);
@@ -420,4 +422,21 @@ TEST(ReportFigures, ALoadOverARunOnTwoFloorsIsDrawnOnEachMember) {
         figure += l + "\n";
     }
     EXPECT_EQ(CountOccurrences(figure, "-10.000"), 2) << Cp932ToUtf8(figure);
+    // The concentrated load's value stands over the roof beam, not beyond
+    // the frame where 9 m along the straight span would put it.
+    const std::vector<MemberBox> boxes = FigureMemberBoxes(pages, 6);
+    ASSERT_FALSE(boxes.empty());
+    const MemberBox& frame = boxes.front();
+    std::vector<Glyph> glyphs;
+    std::vector<double> ys;
+    PageRecords(page, glyphs, ys);
+    int fives = 0;
+    for (const Glyph& g : glyphs) {
+        if (g.text != "5" || g.y > frame.bottom * 10) continue;
+        ++fives;
+        EXPECT_GT(g.x / 10, frame.left);
+        EXPECT_LT(g.x / 10, frame.right);
+        EXPECT_LT(g.y / 10, frame.top);
+    }
+    EXPECT_EQ(fives, 1);
 }
