@@ -85,6 +85,11 @@ void TFmMain::StrGridClick(GridId id) {
     TStringGrid& g = Grid(id);
     if (!g.Enabled() || clickBusy_) return;
     clickBusy_ = true;
+    // A cell left without Enter (Tab, an arrow, a click elsewhere) keeps
+    // what was typed into it: the grids are about to be filled again from
+    // the model, so the model takes it first, while the selection still
+    // names the cases that the entry grids show.
+    if (typedSinceCommit_) CommitGrids();
     SelectionState& sel = CurrentSelection;
     const int row = g.Row();
     // 1. The input method for the clicked column.

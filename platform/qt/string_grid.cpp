@@ -44,6 +44,7 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         editor->installEventFilter(this);
         QObject::connect(editor, &QLineEdit::textEdited, [this](const QString& text) {
             grid->SetCell(grid->col_, grid->row_, QStringToSjis(text));
+            if (grid->OnEdited) grid->OnEdited();
         });
         viewport()->setAutoFillBackground(false);
     }
@@ -169,7 +170,9 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         editor->setText(first);
         editor->show();
         editor->setFocus();
-        grid->SetCell(grid->col_, grid->row_, QStringToSjis(first));
+        const std::string text = QStringToSjis(first);
+        grid->SetCell(grid->col_, grid->row_, text);
+        if (text != textBeforeEdit && grid->OnEdited) grid->OnEdited();
     }
     void CloseEditor() {
         if (!editor->isHidden()) {

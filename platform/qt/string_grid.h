@@ -74,6 +74,9 @@ class TStringGrid : public TControl {
     // F9 120); ctrl and shift: modifier state.
     std::function<void(int key, bool ctrl, bool shift)> OnKeyDown;
     std::function<void(int x, int y)> OnMouseDown;
+    // After a person's typing has changed the current cell's text (keys,
+    // deletions, a paste into the editor); not for texts set by code.
+    std::function<void()> OnEdited;
 
     struct Impl;
 

@@ -1,0 +1,89 @@
+// A person types into a cell and leaves it without Enter: with Tab, an
+// arrow key, or a click on another row or grid. What was typed is kept,
+// also when the move refills the grids (another case chosen, a member row
+// reached), and the model has it at once.
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "main_window_fixture.h"
+#include "model/frame_model.h"
+
+namespace {
+
+struct Story {
+    const char* name;
+    int tab;
+    std::function<void()> act;
+    std::function<void()> check;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, WhatIsTypedStaysWhenTheCellIsLeftWithoutEnter) {
+    const Story stories[] = {
+        // A new section typed across its row with Tab, left with Down.
+        {"section row with Tab", TFmMain::kTabSect,
+         [this] {
+             ClickCell(kSgSection, 1, 3);
+             TypeText("3");
+             PressKey(Qt::Key_Tab);
+             TypeText("0.3");
+             PressKey(Qt::Key_Tab);
+             TypeText("0.004");
+             PressKey(Qt::Key_Down);
+         },
+         [] {
+             ASSERT_EQ(FrameData->sectionCount, 3);
+             EXPECT_EQ(FrameData->sections[3].no, 3);
+             EXPECT_FLOAT_EQ(FrameData->sections[3].area, 0.3f);
+             EXPECT_FLOAT_EQ(FrameData->sections[3].inertia, 0.004f);
+         }},
+        // A load case renamed, then the other load case clicked.
+        {"load case name, other case clicked", TFmMain::kTabLoad,
+         [this] {
+             ClickCell(kSgLoad1, 2, 1);
+             TypeText("DEAD");
+             ClickCell(kSgLoad1, 2, 2);
+         },
+         [] { EXPECT_STREQ(FrameData->loadCases[1].name, "DEAD"); }},
+        // A support typed on the append row, then its case clicked again.
+        {"support node, case clicked", TFmMain::kTabSupt,
+         [this] {
+             ClickCell(kSgSupt1, 1, 1);
+             ClickCell(kSgSupt2, 1, 3);
+             TypeText("2");
+             ClickCell(kSgSupt1, 2, 1);
+         },
+         [] {
+             ASSERT_EQ(FrameData->supportCases[1].count, 3);
+             EXPECT_EQ(FrameData->supportCases[1].entries[3].nodeNo, 2);
+         }},
+        // A member renamed, then the next member reached with Down.
+        {"member name, Down", TFmMain::kTabPoint,
+         [this] {
+             ClickCell(kSgMember, 11, 1);
+             TypeText("COL");
+             PressKey(Qt::Key_Down);
+         },
+         [] { EXPECT_STREQ(FrameData->members[1].name, "COL"); }},
+        // A combination's factor typed, then one of its entries clicked.
+        {"combination factor, entry clicked", TFmMain::kTabKumi,
+         [this] {
+             ClickCell(kSgKumi1, 3, 1);
+             TypeText("1.5");
+             ClickCell(kSgKumi2, 1, 1);
+         },
+         [] { EXPECT_DOUBLE_EQ(FrameData->combinations[1].factor, 1.5); }},
+    };
+    for (const Story& s : stories) {
+        SCOPED_TRACE(s.name);
+        OpenPortal();
+        ClickTab(s.tab);
+        s.act();
+        s.check();
+        // Nothing was lost on the way to the file either.
+        EXPECT_TRUE(ModifiedFlag);
+        window.reset();
+    }
+}
