@@ -89,7 +89,11 @@ void TFmMain::StrGridClick(GridId id) {
     // what was typed into it: the grids are about to be filled again from
     // the model, so the model takes it first, while the selection still
     // names the cases that the entry grids show.
-    if (typedSinceCommit_) CommitGrids();
+    // With 逐次計算 the results follow, as they do after Enter.
+    if (typedSinceCommit_) {
+        CommitGrids();
+        if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
+    }
     SelectionState& sel = CurrentSelection;
     const int row = g.Row();
     // 1. The input method for the clicked column.

@@ -212,13 +212,18 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
             case Qt::Key_Enter:
                 EnterPressed();
                 return true;
-            case Qt::Key_Escape:
-                // Cancelled: the cell gets back the text it had.
-                if (inEditor && !editor->isHidden())
-                    grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
+            case Qt::Key_Escape: {
+                // Cancelled: the cell gets back the text it had, and the
+                // owner hears of it as of any key (key 27), after the cell
+                // has its text again.
+                const bool cancelled = inEditor && !editor->isHidden();
+                if (cancelled) grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
                 CloseEditor();
                 viewport()->update();
+                char key = 27;
+                if (cancelled) PassKey(key);
                 return true;
+            }
             case Qt::Key_Up:
                 CloseEditor();
                 MoveTo(grid->col_, grid->row_ - 1, false);

@@ -6,7 +6,9 @@
 // Events follow the class library: OnClick fires whenever the current cell
 // changes, also when code sets Row or Col, unless the grid is disabled (the
 // owners disable a grid around code changes for that reason). OnKeyPress
-// receives a mutable key: setting it to 0 discards it. Enter is key 13.
+// receives a mutable key: setting it to 0 discards it. Enter is key 13;
+// Escape that cancels an edit comes as key 27 once the cell has its text
+// back.
 #pragma once
 #include <functional>
 #include <memory>

@@ -8,6 +8,7 @@
 
 #include "main_window_fixture.h"
 #include "model/frame_model.h"
+#include "model/frame_results.h"
 
 namespace {
 
@@ -84,6 +85,31 @@ TEST_F(MainWindowTest, WhatIsTypedStaysWhenTheCellIsLeftWithoutEnter) {
         s.check();
         // Nothing was lost on the way to the file either.
         EXPECT_TRUE(ModifiedFlag);
+        window.reset();
+    }
+}
+
+// With 逐次計算 the results follow every key, so that what the figure shows
+// is always the model the grids show: also after Escape has given a cell
+// its text back, and after a cell was left without Enter.
+TEST_F(MainWindowTest, AutomaticResultsFollowACellLeftOrCancelledWithoutEnter) {
+    struct Leave {
+        const char* name;
+        int key;
+        float x;  // node 3's x afterwards (6 m before)
+    };
+    const Leave leaves[] = {{"Escape", Qt::Key_Escape, 6.0f}, {"Down", Qt::Key_Down, 57.0f}};
+    for (const Leave& l : leaves) {
+        SCOPED_TRACE(l.name);
+        OpenPortal();
+        ClickButton(U("逐次計算"_sj));
+        ASSERT_TRUE(window->CalcAuto->Checked());
+        ClickCell(kSgPoint, 2, 3);
+        TypeText("57");
+        PressKey(l.key);
+        EXPECT_FLOAT_EQ(FrameData->nodes[3].x, l.x);
+        ASSERT_GT(ResultData->memberCount, 0);
+        EXPECT_FLOAT_EQ(ResultData->node[3].x, l.x);
         window.reset();
     }
 }
