@@ -233,8 +233,13 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
                 MoveTo(grid->col_, grid->row_ + 1, false);
                 return true;
             case Qt::Key_Tab:
+                // After the last column on to the next row's first, as
+                // Enter goes (on the last row the cursor stays).
                 CloseEditor();
-                MoveTo(grid->col_ + 1, grid->row_, false);
+                if (grid->col_ + 1 < grid->colCount_)
+                    MoveTo(grid->col_ + 1, grid->row_, false);
+                else if (grid->row_ + 1 < grid->rowCount_)
+                    MoveTo(1, grid->row_ + 1, false);
                 return true;
             case Qt::Key_Left:
             case Qt::Key_Right:

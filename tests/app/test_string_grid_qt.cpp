@@ -115,6 +115,26 @@ TEST_F(StringGridTest, ArrowKeysMoveTheCurrentCell) {
     EXPECT_EQ(grid.Col(), 2);
 }
 
+// Values typed across a row with Tab go on to the next row after the last
+// column, as after Enter: the next value never lands on the cell just typed.
+TEST_F(StringGridTest, TabAfterTheLastColumnGoesOnToTheNextRow) {
+    grid.SetRow(1);
+    grid.SetCol(3);
+    Key(Area(), Qt::Key_7, "7");
+    Key(Editor(), Qt::Key_Tab);
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_EQ(grid.Col(), 1);
+    Key(Area(), Qt::Key_8, "8");
+    EXPECT_EQ(grid.Cells(3, 1), "7");
+    EXPECT_EQ(grid.Cells(1, 2), "8");
+    // On the last row the cursor stays where it is.
+    grid.SetRow(3);
+    grid.SetCol(3);
+    Key(Area(), Qt::Key_Tab);
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(grid.Col(), 3);
+}
+
 TEST_F(StringGridTest, MouseFindsCellsAndTheCaptionRow) {
     int col = -1, row = -1;
     const int rowHeight = grid.RowHeight(1);
