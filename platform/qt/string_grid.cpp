@@ -233,14 +233,23 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
                 MoveTo(grid->col_, grid->row_ + 1, false);
                 return true;
             case Qt::Key_Tab:
-                // After the last column on to the next row's first, as
-                // Enter goes (on the last row the cursor stays).
+            case Qt::Key_Backtab: {
+                // Cell to cell, typed or not, after the last column on to
+                // the next row's first as Enter goes (Shift+Tab backwards);
+                // only past the grid's last (first) cell the keyboard goes
+                // on to the next (previous) control.
+                if (ctrl) return false;
+                const bool back = e->key() == Qt::Key_Backtab || shift;
+                int c = grid->col_ + (back ? -1 : 1), r = grid->row_;
+                if (c >= grid->colCount_) c = 1, ++r;
+                if (c < 1) c = grid->colCount_ - 1, --r;
                 CloseEditor();
-                if (grid->col_ + 1 < grid->colCount_)
-                    MoveTo(grid->col_ + 1, grid->row_, false);
-                else if (grid->row_ + 1 < grid->rowCount_)
-                    MoveTo(1, grid->row_ + 1, false);
+                if (r >= 1 && r < grid->rowCount_)
+                    MoveTo(c, r, false);
+                else
+                    focusNextPrevChild(!back);
                 return true;
+            }
             case Qt::Key_Left:
             case Qt::Key_Right:
                 if (inEditor) return false;
@@ -283,6 +292,17 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         e->accept();
     }
 
+    // Tab and Shift+Tab reach the grid before the widget's own handling
+    // would move the keyboard to the next control.
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) &&
+                !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && HandleKey(k, false))
+                return true;
+        }
+        return QAbstractScrollArea::event(e);
+    }
     void keyPressEvent(QKeyEvent* e) override {
         if (!HandleKey(e, false)) QAbstractScrollArea::keyPressEvent(e);
     }
