@@ -164,6 +164,10 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
     }
 
     void OpenEditor(const QString& first) {
+        // The view may have been scrolled away from the current cell (the
+        // wheel, the scroll bar): the cell typed into is brought into sight.
+        MakeVisible();
+        viewport()->update();
         textBeforeEdit = grid->Cells(grid->col_, grid->row_);
         const QRect q = CellRect(grid->col_, grid->row_);
         editor->setGeometry(q);
@@ -254,6 +258,28 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
             case Qt::Key_Right:
                 if (inEditor) return false;
                 MoveTo(grid->col_ + (e->key() == Qt::Key_Left ? -1 : 1), grid->row_, false);
+                return true;
+            case Qt::Key_PageDown:
+            case Qt::Key_PageUp: {
+                // The current cell moves by the rows in sight, the view
+                // with it.
+                int rows = 0;
+                for (int r = topRow; r < grid->rowCount_ && RowTop(r + 1) <= viewport()->height();
+                     ++r)
+                    ++rows;
+                rows = std::max(1, rows - 1);
+                CloseEditor();
+                MoveTo(grid->col_, grid->row_ + (e->key() == Qt::Key_PageDown ? rows : -rows),
+                       false);
+                return true;
+            }
+            case Qt::Key_Home:
+            case Qt::Key_End:
+                if (inEditor) return false;
+                if (ctrl)
+                    MoveTo(grid->col_, e->key() == Qt::Key_Home ? 1 : grid->rowCount_ - 1, false);
+                else
+                    MoveTo(e->key() == Qt::Key_Home ? 1 : grid->colCount_ - 1, grid->row_, false);
                 return true;
             case Qt::Key_F2:
                 if (!inEditor) OpenEditor(SjisToQString(grid->Cells(grid->col_, grid->row_)));

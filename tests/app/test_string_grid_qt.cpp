@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <string>
@@ -133,6 +134,44 @@ TEST_F(StringGridTest, TabAfterTheLastColumnGoesOnToTheNextRow) {
     Key(Area(), Qt::Key_Tab);
     EXPECT_EQ(grid.Row(), 3);
     EXPECT_EQ(grid.Col(), 3);
+}
+
+// The cell that takes the typing is always in sight: Page Down moves the
+// current cell a page on (not only the view), and typing after the view was
+// scrolled away with the wheel brings the current cell back first.
+TEST_F(StringGridTest, TypingGoesIntoACellInSight) {
+    grid.SetRowCount(60);
+    grid.Widget()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.Widget()));
+    QWidget* client = grid.ClientWidget();
+    // In sight: the cell under the middle of where it is drawn is itself.
+    auto inSight = [&] {
+        const TRect r = grid.CellRect(grid.Col(), grid.Row());
+        int col = 0, row = 0;
+        return r.bottom <= client->height() &&
+               grid.MouseToCell((r.left + r.right) / 2, (r.top + r.bottom) / 2, col, row) &&
+               col == grid.Col() && row == grid.Row();
+    };
+    Key(Area(), Qt::Key_PageDown);
+    EXPECT_GT(grid.Row(), 3);
+    EXPECT_TRUE(inSight());
+    Key(Area(), Qt::Key_End);
+    EXPECT_EQ(grid.Col(), 3);
+    Key(Area(), Qt::Key_Home);
+    EXPECT_EQ(grid.Col(), 1);
+    Key(Area(), Qt::Key_PageUp);
+    EXPECT_EQ(grid.Row(), 1);
+    for (int turns = 0; turns < 10; ++turns) {
+        const QPointF at(client->width() / 2.0, client->height() / 2.0);
+        QWheelEvent wheel(at, client->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(client, &wheel);
+    }
+    ASSERT_FALSE(inSight());
+    Key(Area(), Qt::Key_5, "5");
+    EXPECT_EQ(grid.Cells(1, 1), "5");
+    EXPECT_TRUE(inSight());
+    EXPECT_TRUE(client->rect().contains(Editor()->geometry()));
 }
 
 TEST_F(StringGridTest, MouseFindsCellsAndTheCaptionRow) {
