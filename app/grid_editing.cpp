@@ -482,7 +482,10 @@ void TFmMain::BtnUnDoClick() {
     // opening another file asks about it.
     if (!SameFrameModel(*FrameData, *undo_)) ModifiedFlag = true;
     CopyFrameModel(*FrameData, *undo_);
-    // The selection follows the focused grid's row in the restored model.
+    // The selection follows the focused grid's row in the restored model:
+    // the grids show that model first (the tables and case lists do not
+    // depend on the selection; the entry grids follow below).
+    RefreshGrids();
     for (int i = 0; i < kGridCount; ++i) {
         TStringGrid& g = *Grids.grid[i];
         if (!g.Focused()) continue;

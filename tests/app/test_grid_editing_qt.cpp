@@ -256,3 +256,19 @@ TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
     EXPECT_FALSE(w.Close());
     EXPECT_EQ(messages.size(), 1u);
 }
+
+// Ctrl+Z in a case grid: the case the cursor's row holds in the restored
+// model becomes current, and its entries are the ones shown (a deleted first
+// load case undone showed the loads of the case that had moved up).
+TEST_F(MainWindowTest, UndoInACaseGridShowsTheCaseOfTheCursorsRow) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ClickTab(TFmMain::kTabLoad);
+    Type(kSgLoad1, 1, 1, "0");
+    ASSERT_EQ(FrameData->loadCaseCount, 1);
+    ASSERT_EQ(w.Grid(kSgLoad1).Row(), 1);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(FrameData->loadCaseCount, 2);
+    EXPECT_EQ(CurrentSelection.loadCase, 1);
+    EXPECT_EQ(Cell(w, kSgLoad2, 1, 1), "14");
+    EXPECT_EQ(w.Grid(kSgLoad2).RowCount(), 4);
+}
