@@ -41,7 +41,10 @@ void TFmMain::ChangePaintSwitchClick(const TControl* sender) {
     // A change from code (the box disabled) is only a display.
     if (sender == CkGoiki && !CkGoiki->Enabled()) return;
     DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
+    const bool typed = typedSinceCommit_;
     CommitGrids();
+    // With 逐次計算 the results follow what was typed without Enter.
+    if (typed && CalcAuto->Checked() && sender != CkGoiki) CalcExecClick(CalcSender::CalcAuto);
     if (sender == fgKajyuConect) InvalidateLoadCache(*FrameData);
     if (sender == CkGoiki) {
         // The rigid-zone switch changes the model: results of the other

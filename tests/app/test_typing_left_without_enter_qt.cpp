@@ -95,10 +95,13 @@ TEST_F(MainWindowTest, WhatIsTypedStaysWhenTheCellIsLeftWithoutEnter) {
 TEST_F(MainWindowTest, AutomaticResultsFollowACellLeftOrCancelledWithoutEnter) {
     struct Leave {
         const char* name;
-        int key;
+        int key;  // 0: a click on another tab, -1: on a display switch
         float x;  // node 3's x afterwards (6 m before)
     };
-    const Leave leaves[] = {{"Escape", Qt::Key_Escape, 6.0f}, {"Down", Qt::Key_Down, 57.0f}};
+    const Leave leaves[] = {{"Escape", Qt::Key_Escape, 6.0f},
+                            {"Down", Qt::Key_Down, 57.0f},
+                            {"another tab", 0, 57.0f},
+                            {"display switch", -1, 57.0f}};
     for (const Leave& l : leaves) {
         SCOPED_TRACE(l.name);
         OpenPortal();
@@ -106,7 +109,12 @@ TEST_F(MainWindowTest, AutomaticResultsFollowACellLeftOrCancelledWithoutEnter) {
         ASSERT_TRUE(window->CalcAuto->Checked());
         ClickCell(kSgPoint, 2, 3);
         TypeText("57");
-        PressKey(l.key);
+        if (l.key > 0)
+            PressKey(l.key);
+        else if (l.key == 0)
+            ClickTab(TFmMain::kTabSect);
+        else
+            ClickButton(U("数値"_sj));
         EXPECT_FLOAT_EQ(FrameData->nodes[3].x, l.x);
         ASSERT_GT(ResultData->memberCount, 0);
         EXPECT_FLOAT_EQ(ResultData->node[3].x, l.x);
