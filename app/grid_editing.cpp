@@ -481,6 +481,12 @@ void TFmMain::TabShow(int tab) {
 }
 
 void TFmMain::BtnUnDoClick() {
+    // Undo is an edit: the RC check works on the model and results as they
+    // stand.
+    if (RcWindowVisible()) {
+        ShowMessage("× RC照査画面表示中は変更できません。"_sj);
+        return;
+    }
     // A model that undo changes is no longer the one saved: closing or
     // opening another file asks about it.
     if (!SameFrameModel(*FrameData, *undo_)) ModifiedFlag = true;

@@ -239,6 +239,17 @@ TEST_F(MainWindowTest, NothingCanBeTypedWhileTheRcCheckWindowIsShowing) {
     EXPECT_EQ(ResultData->memberCount, 3);  // the results the RC check uses stay
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], U("× RC照査画面表示中は変更できません。"_sj));
+    // UnDo (the button, Ctrl+Z) would change the model under the RC check
+    // too: it says the same and leaves the model and its results.
+    const std::string model = FrameDataFileText(*FrameData);
+    messages.clear();
+    ClickButton("UnDo");
+    ClickCell(kSgPoint, 2, 2);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(FrameDataFileText(*FrameData), model);
+    EXPECT_EQ(ResultData->memberCount, 3);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], U("× RC照査画面表示中は変更できません。"_sj));
 }
 
 TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
