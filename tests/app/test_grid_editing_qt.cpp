@@ -250,6 +250,14 @@ TEST_F(MainWindowTest, NothingCanBeTypedWhileTheRcCheckWindowIsShowing) {
     EXPECT_EQ(ResultData->memberCount, 3);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1], U("× RC照査画面表示中は変更できません。"_sj));
+    // The rigid-zone switch is part of the model as well.
+    ClickButton(U("剛域の設定"_sj));
+    EXPECT_FALSE(w.CkGoiki->Checked());
+    EXPECT_EQ(FrameData->rigidZoneSwitch, 0);
+    EXPECT_EQ(ResultData->memberCount, 3);
+    EXPECT_FALSE(ModifiedFlag);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2], U("× RC照査画面表示中は変更できません。"_sj));
 }
 
 TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
