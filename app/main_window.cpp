@@ -501,6 +501,11 @@ void TFmMain::CommitGrids() {
 }
 
 void TFmMain::lbView2cDblClick(bool deleteAll) {
+    if (deleteAll && RcWindowVisible()) {
+        // The RC check works on these points: no change meanwhile.
+        ShowMessage("× RC照査画面表示中は変更できません。"_sj);
+        return;
+    }
     if (deleteAll) {
         ZeroRowsBeyond(FrameData->view2, 0, FrameData->view2Count);
         FrameData->view2Count = 0;

@@ -258,6 +258,16 @@ TEST_F(MainWindowTest, NothingCanBeTypedWhileTheRcCheckWindowIsShowing) {
     EXPECT_FALSE(ModifiedFlag);
     ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[2], U("× RC照査画面表示中は変更できません。"_sj));
+    // So are the points of interest that a double-click on their hint
+    // deletes.
+    ClickTab(TFmMain::kTabView);
+    ASSERT_EQ(FrameData->view2Count, 1);
+    for (QLabel* l : w.Widget()->findChildren<QLabel*>())
+        if (l->text() == QString::fromUtf8(U("ｉ端からの距離に 0 入力で削除。"_sj)))
+            DoubleClick(l, l->rect().center());
+    EXPECT_EQ(FrameData->view2Count, 1);
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[3], U("× RC照査画面表示中は変更できません。"_sj));
 }
 
 TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
