@@ -91,7 +91,10 @@ void TFmMain::StrGridClick(GridId id) {
     // names the cases that the entry grids show.
     // With 逐次計算 the results follow, as they do after Enter.
     if (typedSinceCommit_) {
+        // As after Enter the grids show the model: a number typed on the
+        // append row makes it a data row with a new append row below.
         CommitGrids();
+        RefreshGrids();
         if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
     }
     SelectionState& sel = CurrentSelection;

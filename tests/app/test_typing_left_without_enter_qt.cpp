@@ -121,3 +121,18 @@ TEST_F(MainWindowTest, AutomaticResultsFollowACellLeftOrCancelledWithoutEnter) {
         window.reset();
     }
 }
+
+// Nodes typed into an empty grid with Tab only, row after row: the number
+// typed on the append row makes it a data row at once, so Tab after its
+// last column goes on to the new append row (not out of the grid).
+TEST_F(MainWindowTest, RowsTypedWithTabOnlyIntoAnEmptyGridAreAllKept) {
+    Open("");
+    ClickCell(kSgPoint, 1, 1);
+    for (const char* v : {"1", "0", "0", "2", "6", "0"}) {
+        TypeText(v);
+        PressKey(Qt::Key_Tab);
+    }
+    ClickTab(TFmMain::kTabSect);
+    ASSERT_EQ(FrameData->nodeCount, 2);
+    EXPECT_FLOAT_EQ(FrameData->nodes[2].x, 6.0f);
+}
