@@ -136,3 +136,39 @@ TEST_F(MainWindowTest, RowsTypedWithTabOnlyIntoAnEmptyGridAreAllKept) {
     ASSERT_EQ(FrameData->nodeCount, 2);
     EXPECT_FLOAT_EQ(FrameData->nodes[2].x, 6.0f);
 }
+
+// Entries typed into a case's entry grid with Tab and Enter: the row the
+// cursor is on stays the row typed into when the grids are shown again.
+TEST_F(MainWindowTest, EntriesTypedWithTabStayOnTheirRows) {
+    OpenPortal();
+    ClickTab(TFmMain::kTabSupt);
+    ClickCell(kSgSupt1, 1, 1);
+    ClickCell(kSgSupt2, 1, 3);
+    TypeText("2");
+    PressKey(Qt::Key_Tab);
+    TypeText("1");
+    PressEnter();
+    TypeText("3");
+    PressKey(Qt::Key_Tab);
+    TypeText("2");
+    PressEnter();
+    const SuptCase& s = FrameData->supportCases[1];
+    ASSERT_EQ(s.count, 4);
+    EXPECT_EQ(s.entries[1].code, 4);
+    EXPECT_EQ(s.entries[3].nodeNo, 2);
+    EXPECT_EQ(s.entries[4].nodeNo, 3);
+    EXPECT_EQ(s.entries[4].code, 2);
+
+    ClickTab(TFmMain::kTabKumi);
+    ClickCell(kSgKumi1, 1, 1);
+    ClickCell(kSgKumi2, 1, 3);
+    TypeText("2");
+    PressKey(Qt::Key_Tab);
+    TypeText("0.5");
+    PressEnter();
+    const KumiCase& k = FrameData->combinations[1];
+    ASSERT_EQ(k.count, 3);
+    EXPECT_DOUBLE_EQ(k.entries[1].factor, 1.0);
+    EXPECT_EQ(k.entries[3].loadCaseNo, 2);
+    EXPECT_DOUBLE_EQ(k.entries[3].factor, 0.5);
+}
