@@ -85,6 +85,18 @@ void TFmMain::StrGridClick(GridId id) {
     TStringGrid& g = Grid(id);
     if (!g.Enabled() || clickBusy_) return;
     clickBusy_ = true;
+    // A cell left without Enter (Tab, an arrow, a click elsewhere) keeps
+    // what was typed into it: the grids are about to be filled again from
+    // the model, so the model takes it first, while the selection still
+    // names the cases that the entry grids show.
+    // With 逐次計算 the results follow, as they do after Enter.
+    if (typedSinceCommit_) {
+        // As after Enter the grids show the model: a number typed on the
+        // append row makes it a data row with a new append row below.
+        CommitGrids();
+        RefreshGrids();
+        if (CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
+    }
     SelectionState& sel = CurrentSelection;
     const int row = g.Row();
     // 1. The input method for the clicked column.
@@ -431,7 +443,10 @@ void TFmMain::SgGridDblClick(GridId id) {
 void TFmMain::TabShow(int tab) {
     SelectionState& sel = CurrentSelection;
     if (!pageSwitchByCode_) {
+        const bool typed = typedSinceCommit_;
         CommitGrids();
+        // With 逐次計算 the results follow what was typed without Enter.
+        if (typed && CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
         CopyFrameModel(*undo_, *FrameData);
         undoArmed_ = true;
     }
@@ -469,11 +484,20 @@ void TFmMain::TabShow(int tab) {
 }
 
 void TFmMain::BtnUnDoClick() {
+    // Undo is an edit: the RC check works on the model and results as they
+    // stand.
+    if (RcWindowVisible()) {
+        ShowMessage("× RC照査画面表示中は変更できません。"_sj);
+        return;
+    }
     // A model that undo changes is no longer the one saved: closing or
     // opening another file asks about it.
     if (!SameFrameModel(*FrameData, *undo_)) ModifiedFlag = true;
     CopyFrameModel(*FrameData, *undo_);
-    // The selection follows the focused grid's row in the restored model.
+    // The selection follows the focused grid's row in the restored model:
+    // the grids show that model first (the tables and case lists do not
+    // depend on the selection; the entry grids follow below).
+    RefreshGrids();
     for (int i = 0; i < kGridCount; ++i) {
         TStringGrid& g = *Grids.grid[i];
         if (!g.Focused()) continue;

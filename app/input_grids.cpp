@@ -144,6 +144,15 @@ void FillCaseRows(TStringGrid& grid, const FrameModel& m, const R* rows, int cou
     for (int k = 1; k <= count; ++k) grid.SetRowTag(k, k);
 }
 
+// The current row of an entry grid stays through its refill (limited to
+// the rows it has now), set without a click event.
+void KeepRow(TStringGrid& grid, int row) {
+    const bool enabled = grid.Enabled();
+    grid.SetEnabled(false);
+    grid.SetRow(std::min(row, grid.RowCount() - 1));
+    grid.SetEnabled(enabled);
+}
+
 void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
     TStringGrid& b2 = g[kSgBane2];
     const int n = CheckedCount(m.springCaseCount, kMaxSpringCases);
@@ -171,6 +180,7 @@ void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& 
     const int n = CheckedCount(m.supportCaseCount, kMaxSupportCases);
     FillCaseRows(g[kSgSupt1], m, m.supportCases, n);
     g.LbSuptC = "---";
+    const int keepRow = s2.Row();
     SizeRows(s2, 0);
     s2.ClearRow(1);
     for (int k = 1; k <= n; ++k) {
@@ -181,6 +191,7 @@ void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& 
         FillRows(s2, m, c.entries, CheckedCount(c.count, kMaxSupportEntries));
         break;
     }
+    KeepRow(s2, keepRow);
 }
 
 void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {
@@ -214,6 +225,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
     const int n = CheckedCount(m.combinationCount, kMaxCombinations);
     FillCaseRows(g[kSgKumi1], m, m.combinations, n);
     g.LbKumiC = "---";
+    const int keepRow = k2.Row();
     SizeRows(k2, 0);
     k2.ClearRow(1);
     for (int k = 1; k <= n; ++k) {
@@ -223,6 +235,7 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
         FillRows(k2, m, c.entries, CheckedCount(c.count, kMaxCombinationEntries));
         break;
     }
+    KeepRow(k2, keepRow);
 }
 
 // The points of the member SgView2 lists: its entry (the last one for the

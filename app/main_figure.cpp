@@ -40,8 +40,19 @@ void TFmMain::ChangePaintSwitchClick(const TControl* sender) {
     if (switchesByCode_) return;
     // A change from code (the box disabled) is only a display.
     if (sender == CkGoiki && !CkGoiki->Enabled()) return;
+    if (sender == CkGoiki && RcWindowVisible()) {
+        // A change of the model under the RC check: refused, as typing is.
+        CkGoiki->SetEnabled(false);
+        CkGoiki->SetChecked(!CkGoiki->Checked());
+        CkGoiki->SetEnabled(true);
+        ShowMessage("× RC照査画面表示中は変更できません。"_sj);
+        return;
+    }
     DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
+    const bool typed = typedSinceCommit_;
     CommitGrids();
+    // With 逐次計算 the results follow what was typed without Enter.
+    if (typed && CalcAuto->Checked() && sender != CkGoiki) CalcExecClick(CalcSender::CalcAuto);
     if (sender == fgKajyuConect) InvalidateLoadCache(*FrameData);
     if (sender == CkGoiki) {
         // The rigid-zone switch changes the model: results of the other

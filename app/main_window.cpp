@@ -191,6 +191,7 @@ TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top
     g->OnKeyPress = [this, id](char& key) { GridKeyPress(id, key); };
     g->OnKeyDown = [this, id](int key, bool ctrl, bool) { GridKeyDown(id, key, ctrl); };
     g->OnDblClick = [this, id] { SgGridDblClick(id); };
+    g->OnEdited = [this] { typedSinceCommit_ = true; };
     g->OnMouseDown = [this, g](int x, int y) {
         int c = 0, r = 0;
         headerPress_ = g->MouseToCell(x, y, c, r) && r == 0;
@@ -481,6 +482,8 @@ void TFmMain::UpdateLabels() {
 }
 
 void TFmMain::RefreshGrids() {
+    // Texts typed and not committed are replaced here.
+    typedSinceCommit_ = false;
     ModelToGrids(Grids, *FrameData, CurrentSelection);
     // The load columns' captions follow the current load row of this model,
     // not the row clicked in the model shown before.
@@ -492,11 +495,17 @@ void TFmMain::RefreshGrids() {
 
 void TFmMain::CommitGrids() {
     Grids.CkGoiki = CkGoiki->Checked();
+    typedSinceCommit_ = false;
     const std::string overflow = GridsToModel(Grids, *FrameData, CurrentSelection);
     if (!overflow.empty()) MessageDlg(overflow, mtError, mbOK);
 }
 
 void TFmMain::lbView2cDblClick(bool deleteAll) {
+    if (deleteAll && RcWindowVisible()) {
+        // The RC check works on these points: no change meanwhile.
+        ShowMessage("× RC照査画面表示中は変更できません。"_sj);
+        return;
+    }
     if (deleteAll) {
         ZeroRowsBeyond(FrameData->view2, 0, FrameData->view2Count);
         FrameData->view2Count = 0;

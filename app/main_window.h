@@ -210,6 +210,8 @@ class TFmMain : public TForm, public RcWindowHost {
     TStringList rcBlock_;  // lines of the RC block, written back unchanged
     bool clickBusy_ = false;
     bool undoArmed_ = false;
+    // A cell was typed into and not committed since (no Enter yet).
+    bool typedSinceCommit_ = false;
     bool pageSwitchByCode_ = false;
     bool headerPress_ = false;     // the last press was on a grid's caption row
     bool switchesByCode_ = false;  // a switch set from code is not a click

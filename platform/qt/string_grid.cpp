@@ -44,6 +44,7 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         editor->installEventFilter(this);
         QObject::connect(editor, &QLineEdit::textEdited, [this](const QString& text) {
             grid->SetCell(grid->col_, grid->row_, QStringToSjis(text));
+            if (grid->OnEdited) grid->OnEdited();
         });
         viewport()->setAutoFillBackground(false);
     }
@@ -163,13 +164,19 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
     }
 
     void OpenEditor(const QString& first) {
+        // The view may have been scrolled away from the current cell (the
+        // wheel, the scroll bar): the cell typed into is brought into sight.
+        MakeVisible();
+        viewport()->update();
         textBeforeEdit = grid->Cells(grid->col_, grid->row_);
         const QRect q = CellRect(grid->col_, grid->row_);
         editor->setGeometry(q);
         editor->setText(first);
         editor->show();
         editor->setFocus();
-        grid->SetCell(grid->col_, grid->row_, QStringToSjis(first));
+        const std::string text = QStringToSjis(first);
+        grid->SetCell(grid->col_, grid->row_, text);
+        if (text != textBeforeEdit && grid->OnEdited) grid->OnEdited();
     }
     void CloseEditor() {
         if (!editor->isHidden()) {
@@ -209,13 +216,18 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
             case Qt::Key_Enter:
                 EnterPressed();
                 return true;
-            case Qt::Key_Escape:
-                // Cancelled: the cell gets back the text it had.
-                if (inEditor && !editor->isHidden())
-                    grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
+            case Qt::Key_Escape: {
+                // Cancelled: the cell gets back the text it had, and the
+                // owner hears of it as of any key (key 27), after the cell
+                // has its text again.
+                const bool cancelled = inEditor && !editor->isHidden();
+                if (cancelled) grid->SetCell(grid->col_, grid->row_, textBeforeEdit);
                 CloseEditor();
                 viewport()->update();
+                char key = 27;
+                if (cancelled) PassKey(key);
                 return true;
+            }
             case Qt::Key_Up:
                 CloseEditor();
                 MoveTo(grid->col_, grid->row_ - 1, false);
@@ -225,13 +237,49 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
                 MoveTo(grid->col_, grid->row_ + 1, false);
                 return true;
             case Qt::Key_Tab:
+            case Qt::Key_Backtab: {
+                // Cell to cell, typed or not, after the last column on to
+                // the next row's first as Enter goes (Shift+Tab backwards);
+                // only past the grid's last (first) cell the keyboard goes
+                // on to the next (previous) control.
+                if (ctrl) return false;
+                const bool back = e->key() == Qt::Key_Backtab || shift;
+                int c = grid->col_ + (back ? -1 : 1), r = grid->row_;
+                if (c >= grid->colCount_) c = 1, ++r;
+                if (c < 1) c = grid->colCount_ - 1, --r;
                 CloseEditor();
-                MoveTo(grid->col_ + 1, grid->row_, false);
+                if (r >= 1 && r < grid->rowCount_)
+                    MoveTo(c, r, false);
+                else
+                    focusNextPrevChild(!back);
                 return true;
+            }
             case Qt::Key_Left:
             case Qt::Key_Right:
                 if (inEditor) return false;
                 MoveTo(grid->col_ + (e->key() == Qt::Key_Left ? -1 : 1), grid->row_, false);
+                return true;
+            case Qt::Key_PageDown:
+            case Qt::Key_PageUp: {
+                // The current cell moves by the rows in sight, the view
+                // with it.
+                int rows = 0;
+                for (int r = topRow; r < grid->rowCount_ && RowTop(r + 1) <= viewport()->height();
+                     ++r)
+                    ++rows;
+                rows = std::max(1, rows - 1);
+                CloseEditor();
+                MoveTo(grid->col_, grid->row_ + (e->key() == Qt::Key_PageDown ? rows : -rows),
+                       false);
+                return true;
+            }
+            case Qt::Key_Home:
+            case Qt::Key_End:
+                if (inEditor) return false;
+                if (ctrl)
+                    MoveTo(grid->col_, e->key() == Qt::Key_Home ? 1 : grid->rowCount_ - 1, false);
+                else
+                    MoveTo(e->key() == Qt::Key_Home ? 1 : grid->colCount_ - 1, grid->row_, false);
                 return true;
             case Qt::Key_F2:
                 if (!inEditor) OpenEditor(SjisToQString(grid->Cells(grid->col_, grid->row_)));
@@ -270,6 +318,17 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
         e->accept();
     }
 
+    // Tab and Shift+Tab reach the grid before the widget's own handling
+    // would move the keyboard to the next control.
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if ((k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) &&
+                !(k->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && HandleKey(k, false))
+                return true;
+        }
+        return QAbstractScrollArea::event(e);
+    }
     void keyPressEvent(QKeyEvent* e) override {
         if (!HandleKey(e, false)) QAbstractScrollArea::keyPressEvent(e);
     }

@@ -6,7 +6,9 @@
 // Events follow the class library: OnClick fires whenever the current cell
 // changes, also when code sets Row or Col, unless the grid is disabled (the
 // owners disable a grid around code changes for that reason). OnKeyPress
-// receives a mutable key: setting it to 0 discards it. Enter is key 13.
+// receives a mutable key: setting it to 0 discards it. Enter is key 13;
+// Escape that cancels an edit comes as key 27 once the cell has its text
+// back.
 #pragma once
 #include <functional>
 #include <memory>
@@ -74,6 +76,9 @@ class TStringGrid : public TControl {
     // F9 120); ctrl and shift: modifier state.
     std::function<void(int key, bool ctrl, bool shift)> OnKeyDown;
     std::function<void(int x, int y)> OnMouseDown;
+    // After a person's typing has changed the current cell's text (keys,
+    // deletions, a paste into the editor); not for texts set by code.
+    std::function<void()> OnEdited;
 
     struct Impl;
 

@@ -365,3 +365,35 @@ TEST_F(MainWindowTest, ANumberTooLargeForItsFieldIsRefusedByTheCalculation) {
     EXPECT_NE(messages[0].find(U("の値が大きすぎます"_sj)), std::string::npos) << messages[0];
     EXPECT_EQ(ResultData->memberCount, 0);
 }
+
+// Tab goes from cell to cell of the table whether or not something was
+// typed: a cell skipped with Tab does not send the next value into another
+// table (the member grid took it as a member's new number). After the last
+// cell of the append row the keyboard goes on to the next control.
+TEST_F(MainWindowTest, TabWithoutTypingStaysInTheTable) {
+    TFmMain& w = OpenPortal();
+    TStringGrid& nodes = w.Grid(kSgPoint);
+    ClickCell(kSgPoint, 1, 3);
+    PressKey(Qt::Key_Tab);
+    ASSERT_EQ(FocusedGrid(), &nodes);
+    EXPECT_EQ(nodes.Col(), 2);
+    PressKey(Qt::Key_Tab);
+    PressKey(Qt::Key_Tab);
+    EXPECT_EQ(nodes.Row(), 4);
+    EXPECT_EQ(nodes.Col(), 1);
+    PressKey(Qt::Key_Tab);
+    TypeEntries({"7.5"});
+    EXPECT_FLOAT_EQ(FrameData->nodes[4].x, 7.5f);
+    EXPECT_EQ(FrameData->members[1].no, 1);
+    // Shift+Tab goes back, over the start of a row to the end of the one
+    // before.
+    ClickCell(kSgPoint, 1, 2);
+    PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(FocusedGrid(), &nodes);
+    EXPECT_EQ(nodes.Row(), 1);
+    EXPECT_EQ(nodes.Col(), 3);
+    // The last cell of the append row hands the keyboard on.
+    ClickCell(kSgPoint, 3, 5);
+    PressKey(Qt::Key_Tab);
+    EXPECT_NE(FocusedGrid(), &nodes);
+}

@@ -239,6 +239,35 @@ TEST_F(MainWindowTest, NothingCanBeTypedWhileTheRcCheckWindowIsShowing) {
     EXPECT_EQ(ResultData->memberCount, 3);  // the results the RC check uses stay
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0], U("× RC照査画面表示中は変更できません。"_sj));
+    // UnDo (the button, Ctrl+Z) would change the model under the RC check
+    // too: it says the same and leaves the model and its results.
+    const std::string model = FrameDataFileText(*FrameData);
+    messages.clear();
+    ClickButton("UnDo");
+    ClickCell(kSgPoint, 2, 2);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(FrameDataFileText(*FrameData), model);
+    EXPECT_EQ(ResultData->memberCount, 3);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1], U("× RC照査画面表示中は変更できません。"_sj));
+    // The rigid-zone switch is part of the model as well.
+    ClickButton(U("剛域の設定"_sj));
+    EXPECT_FALSE(w.CkGoiki->Checked());
+    EXPECT_EQ(FrameData->rigidZoneSwitch, 0);
+    EXPECT_EQ(ResultData->memberCount, 3);
+    EXPECT_FALSE(ModifiedFlag);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2], U("× RC照査画面表示中は変更できません。"_sj));
+    // So are the points of interest that a double-click on their hint
+    // deletes.
+    ClickTab(TFmMain::kTabView);
+    ASSERT_EQ(FrameData->view2Count, 1);
+    for (QLabel* l : w.Widget()->findChildren<QLabel*>())
+        if (l->text() == QString::fromUtf8(U("ｉ端からの距離に 0 入力で削除。"_sj)))
+            DoubleClick(l, l->rect().center());
+    EXPECT_EQ(FrameData->view2Count, 1);
+    ASSERT_EQ(messages.size(), 4u);
+    EXPECT_EQ(messages[3], U("× RC照査画面表示中は変更できません。"_sj));
 }
 
 TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
@@ -255,4 +284,20 @@ TEST_F(MainWindowTest, TypingWithoutEnterStillCountsAsAChange) {
     answer = mrCancel;
     EXPECT_FALSE(w.Close());
     EXPECT_EQ(messages.size(), 1u);
+}
+
+// Ctrl+Z in a case grid: the case the cursor's row holds in the restored
+// model becomes current, and its entries are the ones shown (a deleted first
+// load case undone showed the loads of the case that had moved up).
+TEST_F(MainWindowTest, UndoInACaseGridShowsTheCaseOfTheCursorsRow) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ClickTab(TFmMain::kTabLoad);
+    Type(kSgLoad1, 1, 1, "0");
+    ASSERT_EQ(FrameData->loadCaseCount, 1);
+    ASSERT_EQ(w.Grid(kSgLoad1).Row(), 1);
+    PressKey(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(FrameData->loadCaseCount, 2);
+    EXPECT_EQ(CurrentSelection.loadCase, 1);
+    EXPECT_EQ(Cell(w, kSgLoad2, 1, 1), "14");
+    EXPECT_EQ(w.Grid(kSgLoad2).RowCount(), 4);
 }

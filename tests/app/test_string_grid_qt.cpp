@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWidget>
 
 #include <string>
@@ -113,6 +114,64 @@ TEST_F(StringGridTest, ArrowKeysMoveTheCurrentCell) {
     EXPECT_EQ(grid.Row(), 2);
     Key(Area(), Qt::Key_Right);
     EXPECT_EQ(grid.Col(), 2);
+}
+
+// Values typed across a row with Tab go on to the next row after the last
+// column, as after Enter: the next value never lands on the cell just typed.
+TEST_F(StringGridTest, TabAfterTheLastColumnGoesOnToTheNextRow) {
+    grid.SetRow(1);
+    grid.SetCol(3);
+    Key(Area(), Qt::Key_7, "7");
+    Key(Editor(), Qt::Key_Tab);
+    EXPECT_EQ(grid.Row(), 2);
+    EXPECT_EQ(grid.Col(), 1);
+    Key(Area(), Qt::Key_8, "8");
+    EXPECT_EQ(grid.Cells(3, 1), "7");
+    EXPECT_EQ(grid.Cells(1, 2), "8");
+    // On the last row the cursor stays where it is.
+    grid.SetRow(3);
+    grid.SetCol(3);
+    Key(Area(), Qt::Key_Tab);
+    EXPECT_EQ(grid.Row(), 3);
+    EXPECT_EQ(grid.Col(), 3);
+}
+
+// The cell that takes the typing is always in sight: Page Down moves the
+// current cell a page on (not only the view), and typing after the view was
+// scrolled away with the wheel brings the current cell back first.
+TEST_F(StringGridTest, TypingGoesIntoACellInSight) {
+    grid.SetRowCount(60);
+    grid.Widget()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.Widget()));
+    QWidget* client = grid.ClientWidget();
+    // In sight: the cell under the middle of where it is drawn is itself.
+    auto inSight = [&] {
+        const TRect r = grid.CellRect(grid.Col(), grid.Row());
+        int col = 0, row = 0;
+        return r.bottom <= client->height() &&
+               grid.MouseToCell((r.left + r.right) / 2, (r.top + r.bottom) / 2, col, row) &&
+               col == grid.Col() && row == grid.Row();
+    };
+    Key(Area(), Qt::Key_PageDown);
+    EXPECT_GT(grid.Row(), 3);
+    EXPECT_TRUE(inSight());
+    Key(Area(), Qt::Key_End);
+    EXPECT_EQ(grid.Col(), 3);
+    Key(Area(), Qt::Key_Home);
+    EXPECT_EQ(grid.Col(), 1);
+    Key(Area(), Qt::Key_PageUp);
+    EXPECT_EQ(grid.Row(), 1);
+    for (int turns = 0; turns < 10; ++turns) {
+        const QPointF at(client->width() / 2.0, client->height() / 2.0);
+        QWheelEvent wheel(at, client->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(client, &wheel);
+    }
+    ASSERT_FALSE(inSight());
+    Key(Area(), Qt::Key_5, "5");
+    EXPECT_EQ(grid.Cells(1, 1), "5");
+    EXPECT_TRUE(inSight());
+    EXPECT_TRUE(client->rect().contains(Editor()->geometry()));
 }
 
 TEST_F(StringGridTest, MouseFindsCellsAndTheCaptionRow) {

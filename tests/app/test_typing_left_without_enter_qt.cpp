@@ -1,0 +1,174 @@
+// A person types into a cell and leaves it without Enter: with Tab, an
+// arrow key, or a click on another row or grid. What was typed is kept,
+// also when the move refills the grids (another case chosen, a member row
+// reached), and the model has it at once.
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "main_window_fixture.h"
+#include "model/frame_model.h"
+#include "model/frame_results.h"
+
+namespace {
+
+struct Story {
+    const char* name;
+    int tab;
+    std::function<void()> act;
+    std::function<void()> check;
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, WhatIsTypedStaysWhenTheCellIsLeftWithoutEnter) {
+    const Story stories[] = {
+        // A new section typed across its row with Tab, left with Down.
+        {"section row with Tab", TFmMain::kTabSect,
+         [this] {
+             ClickCell(kSgSection, 1, 3);
+             TypeText("3");
+             PressKey(Qt::Key_Tab);
+             TypeText("0.3");
+             PressKey(Qt::Key_Tab);
+             TypeText("0.004");
+             PressKey(Qt::Key_Down);
+         },
+         [] {
+             ASSERT_EQ(FrameData->sectionCount, 3);
+             EXPECT_EQ(FrameData->sections[3].no, 3);
+             EXPECT_FLOAT_EQ(FrameData->sections[3].area, 0.3f);
+             EXPECT_FLOAT_EQ(FrameData->sections[3].inertia, 0.004f);
+         }},
+        // A load case renamed, then the other load case clicked.
+        {"load case name, other case clicked", TFmMain::kTabLoad,
+         [this] {
+             ClickCell(kSgLoad1, 2, 1);
+             TypeText("DEAD");
+             ClickCell(kSgLoad1, 2, 2);
+         },
+         [] { EXPECT_STREQ(FrameData->loadCases[1].name, "DEAD"); }},
+        // A support typed on the append row, then its case clicked again.
+        {"support node, case clicked", TFmMain::kTabSupt,
+         [this] {
+             ClickCell(kSgSupt1, 1, 1);
+             ClickCell(kSgSupt2, 1, 3);
+             TypeText("2");
+             ClickCell(kSgSupt1, 2, 1);
+         },
+         [] {
+             ASSERT_EQ(FrameData->supportCases[1].count, 3);
+             EXPECT_EQ(FrameData->supportCases[1].entries[3].nodeNo, 2);
+         }},
+        // A member renamed, then the next member reached with Down.
+        {"member name, Down", TFmMain::kTabPoint,
+         [this] {
+             ClickCell(kSgMember, 11, 1);
+             TypeText("COL");
+             PressKey(Qt::Key_Down);
+         },
+         [] { EXPECT_STREQ(FrameData->members[1].name, "COL"); }},
+        // A combination's factor typed, then one of its entries clicked.
+        {"combination factor, entry clicked", TFmMain::kTabKumi,
+         [this] {
+             ClickCell(kSgKumi1, 3, 1);
+             TypeText("1.5");
+             ClickCell(kSgKumi2, 1, 1);
+         },
+         [] { EXPECT_DOUBLE_EQ(FrameData->combinations[1].factor, 1.5); }},
+    };
+    for (const Story& s : stories) {
+        SCOPED_TRACE(s.name);
+        OpenPortal();
+        ClickTab(s.tab);
+        s.act();
+        s.check();
+        // Nothing was lost on the way to the file either.
+        EXPECT_TRUE(ModifiedFlag);
+        window.reset();
+    }
+}
+
+// With 逐次計算 the results follow every key, so that what the figure shows
+// is always the model the grids show: also after Escape has given a cell
+// its text back, and after a cell was left without Enter.
+TEST_F(MainWindowTest, AutomaticResultsFollowACellLeftOrCancelledWithoutEnter) {
+    struct Leave {
+        const char* name;
+        int key;  // 0: a click on another tab, -1: on a display switch
+        float x;  // node 3's x afterwards (6 m before)
+    };
+    const Leave leaves[] = {{"Escape", Qt::Key_Escape, 6.0f},
+                            {"Down", Qt::Key_Down, 57.0f},
+                            {"another tab", 0, 57.0f},
+                            {"display switch", -1, 57.0f}};
+    for (const Leave& l : leaves) {
+        SCOPED_TRACE(l.name);
+        OpenPortal();
+        ClickButton(U("逐次計算"_sj));
+        ASSERT_TRUE(window->CalcAuto->Checked());
+        ClickCell(kSgPoint, 2, 3);
+        TypeText("57");
+        if (l.key > 0)
+            PressKey(l.key);
+        else if (l.key == 0)
+            ClickTab(TFmMain::kTabSect);
+        else
+            ClickButton(U("数値"_sj));
+        EXPECT_FLOAT_EQ(FrameData->nodes[3].x, l.x);
+        ASSERT_GT(ResultData->memberCount, 0);
+        EXPECT_FLOAT_EQ(ResultData->node[3].x, l.x);
+        window.reset();
+    }
+}
+
+// Nodes typed into an empty grid with Tab only, row after row: the number
+// typed on the append row makes it a data row at once, so Tab after its
+// last column goes on to the new append row (not out of the grid).
+TEST_F(MainWindowTest, RowsTypedWithTabOnlyIntoAnEmptyGridAreAllKept) {
+    Open("");
+    ClickCell(kSgPoint, 1, 1);
+    for (const char* v : {"1", "0", "0", "2", "6", "0"}) {
+        TypeText(v);
+        PressKey(Qt::Key_Tab);
+    }
+    ClickTab(TFmMain::kTabSect);
+    ASSERT_EQ(FrameData->nodeCount, 2);
+    EXPECT_FLOAT_EQ(FrameData->nodes[2].x, 6.0f);
+}
+
+// Entries typed into a case's entry grid with Tab and Enter: the row the
+// cursor is on stays the row typed into when the grids are shown again.
+TEST_F(MainWindowTest, EntriesTypedWithTabStayOnTheirRows) {
+    OpenPortal();
+    ClickTab(TFmMain::kTabSupt);
+    ClickCell(kSgSupt1, 1, 1);
+    ClickCell(kSgSupt2, 1, 3);
+    TypeText("2");
+    PressKey(Qt::Key_Tab);
+    TypeText("1");
+    PressEnter();
+    TypeText("3");
+    PressKey(Qt::Key_Tab);
+    TypeText("2");
+    PressEnter();
+    const SuptCase& s = FrameData->supportCases[1];
+    ASSERT_EQ(s.count, 4);
+    EXPECT_EQ(s.entries[1].code, 4);
+    EXPECT_EQ(s.entries[3].nodeNo, 2);
+    EXPECT_EQ(s.entries[4].nodeNo, 3);
+    EXPECT_EQ(s.entries[4].code, 2);
+
+    ClickTab(TFmMain::kTabKumi);
+    ClickCell(kSgKumi1, 1, 1);
+    ClickCell(kSgKumi2, 1, 3);
+    TypeText("2");
+    PressKey(Qt::Key_Tab);
+    TypeText("0.5");
+    PressEnter();
+    const KumiCase& k = FrameData->combinations[1];
+    ASSERT_EQ(k.count, 3);
+    EXPECT_DOUBLE_EQ(k.entries[1].factor, 1.0);
+    EXPECT_EQ(k.entries[3].loadCaseNo, 2);
+    EXPECT_DOUBLE_EQ(k.entries[3].factor, 0.5);
+}
