@@ -335,19 +335,27 @@ std::string SelfPath() {
     return buf;
 }
 
-// Runs "<self> --run <path> <file>" in a child and measures it.
-RunResult RunChild(const std::string& path, const std::string& file) {
-    const std::string self = SelfPath();
+// Runs program with args in a child (its output to /dev/null) and
+// measures it.
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     const auto t0 = std::chrono::steady_clock::now();
     std::fflush(stdout);
     const pid_t pid = fork();
     if (pid == 0) {
         std::freopen("/dev/null", "w", stdout);
         std::freopen("/dev/null", "w", stderr);
-        execl(self.c_str(), self.c_str(), "--run", path.c_str(), file.c_str(), nullptr);
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     return WaitMeasured(pid, t0);
+}
+
+// Runs "<self> --run <path> <file>" in a child and measures it.
+RunResult RunChild(const std::string& path, const std::string& file) {
+    return RunProgram(SelfPath(), {"--run", path, file});
 }
 
 std::string ReadAll(const std::string& name) {
@@ -421,24 +429,6 @@ void Bench(const std::string& folder, const char* name, FrameModel& model, int r
 }
 
 // ---------------------------------------------------------------- floors
-
-// Runs program with args in a child (its output to /dev/null) and
-// measures it.
-RunResult RunProgram(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    const auto t0 = std::chrono::steady_clock::now();
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "w", stdout);
-        std::freopen("/dev/null", "w", stderr);
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
-    return WaitMeasured(pid, t0);
-}
 
 // Copies one file into a new file as cp does: in the kernel where the
 // system can (copy_file_range), else through a buffer.

@@ -10,6 +10,7 @@
 
 #include "app/grid_helpers.h"
 #include "app/input_grids.h"
+#include "loose_grids.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
@@ -20,17 +21,7 @@
 
 namespace {
 
-struct Grids {
-    std::unique_ptr<TStringGrid> owned[kGridCount];
-    InputGrids g;
-    Grids() {
-        for (int i = 0; i < kGridCount; ++i) {
-            owned[i] = std::make_unique<TStringGrid>();
-            g.grid[i] = owned[i].get();
-            SetGridHeader(*g.grid[i], 0, GridHeaderSpec(static_cast<GridId>(i)));
-        }
-    }
-};
+using Grids = LooseGrids;
 
 // The default model and one spring case: one row in every grid, one
 // member of 1 m with one named point at 0.5 m.

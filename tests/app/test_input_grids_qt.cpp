@@ -8,6 +8,7 @@
 
 #include "app/grid_helpers.h"
 #include "app/input_grids.h"
+#include "loose_grids.h"
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/text_helpers.h"
@@ -18,18 +19,7 @@
 
 namespace {
 
-struct Grids {
-    std::unique_ptr<TStringGrid> owned[kGridCount];
-    InputGrids g;
-    Grids() {
-        for (int i = 0; i < kGridCount; ++i) {
-            owned[i] = std::make_unique<TStringGrid>();
-            g.grid[i] = owned[i].get();
-            SetGridHeader(*g.grid[i], 0, GridHeaderSpec(static_cast<GridId>(i)));
-        }
-    }
-    TStringGrid& operator[](GridId id) { return g[id]; }
-};
+using Grids = LooseGrids;
 
 std::unique_ptr<FrameModel> LoadExample(const std::string& name) {
     auto m = NewFrameModelRecord();

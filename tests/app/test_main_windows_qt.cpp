@@ -352,13 +352,9 @@ TEST_F(MainWindowsTest, RcWindowOpenedFromTheMainWindowWorksWithIt) {
         const QRect r = f->Widget()->frameGeometry();
         // Centred as far as the screen lets a window larger than the main one
         // (a frame added at the first show may shift it by its width).
-        const QRect screen = f->Widget()->screen()->availableGeometry();
-        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2,
-                                                           screen.right() + 1 - r.width()));
-        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2,
-                                                          screen.bottom() + 1 - r.height()));
-        EXPECT_NEAR(r.x(), wantX, 8);
-        EXPECT_NEAR(r.y(), wantY, 8);
+        const QPoint want = CentredOn(m, r, f->Widget()->screen()->availableGeometry());
+        EXPECT_NEAR(r.x(), want.x(), 8);
+        EXPECT_NEAR(r.y(), want.y(), 8);
     }
     // The title: the RC check's name, its version date and the data file.
     const std::string title = rc.Caption();

@@ -14,6 +14,7 @@
 #include "model/data_file.h"
 #include "model/frame_results.h"
 #include "model/text_helpers.h"
+#include "mouse_util.h"
 #include "platform/qt/string_grid.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/ui/check_sheet_grid.h"
@@ -61,19 +62,10 @@ class RcCombinationStory : public MainWindowTest {
     // A click in the middle of a grid cell, found on screen as a person
     // finds it, delivered to what lies there.
     static void ClickGridCell(TStringGrid& grid, int col, int row) {
-        QWidget* view = static_cast<QAbstractScrollArea*>(grid.Widget())->viewport();
-        int left = -1, right = -1, top = -1, bottom = -1;
-        for (int y = 0; y < view->height(); ++y)
-            for (int x = 0; x < view->width(); x += 2) {
-                int c = 0, r = 0;
-                if (!grid.MouseToCell(x, y, c, r) || c != col || r != row) continue;
-                if (left < 0 || x < left) left = x;
-                right = std::max(right, x);
-                if (top < 0) top = y;
-                bottom = y;
-            }
-        ASSERT_GE(left, 0) << "cell " << col << "," << row << " is not on screen";
-        const QPoint at((left + right) / 2, (top + bottom) / 2);
+        QWidget* view = nullptr;
+        QPoint at;
+        ASSERT_TRUE(GridCellOnScreen(grid, col, row, view, at))
+            << "cell " << col << "," << row << " is not on screen";
         ASSERT_EQ(view->window()->childAt(view->mapTo(view->window(), at)), view);
         Click(view, at);
         ASSERT_EQ(grid.Col(), col);

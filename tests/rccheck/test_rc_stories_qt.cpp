@@ -27,6 +27,7 @@
 #include "rccheck/ui/check_sheet_grid.h"
 #include "rccheck/ui/rc_window.h"
 #include "rccheck/ui/section_window.h"
+#include "tests/app/mouse_util.h"
 #include "tests/case_output.h"
 #include "tests/rccheck/rc_test_host.h"
 
@@ -97,20 +98,11 @@ class RcStory : public ::testing::Test {
 
     // Clicks the middle of a grid cell, found on screen as a person finds it.
     static void ClickCell(TStringGrid& grid, int col, int row) {
-        QWidget* view = static_cast<QAbstractScrollArea*>(grid.Widget())->viewport();
-        int left = -1, right = -1, top = -1, bottom = -1;
-        for (int y = 0; y < view->height(); ++y) {
-            for (int x = 0; x < view->width(); x += 2) {
-                int c = 0, r = 0;
-                if (!grid.MouseToCell(x, y, c, r) || c != col || r != row) continue;
-                if (left < 0 || x < left) left = x;
-                right = std::max(right, x);
-                if (top < 0) top = y;
-                bottom = y;
-            }
-        }
-        ASSERT_GE(left, 0) << "cell " << col << "," << row << " is not on screen";
-        ClickAt(view, QPoint((left + right) / 2, (top + bottom) / 2));
+        QWidget* view = nullptr;
+        QPoint middle;
+        ASSERT_TRUE(GridCellOnScreen(grid, col, row, view, middle))
+            << "cell " << col << "," << row << " is not on screen";
+        ClickAt(view, middle);
         ASSERT_EQ(grid.Col(), col);
         ASSERT_EQ(grid.Row(), row);
     }

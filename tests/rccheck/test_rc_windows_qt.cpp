@@ -39,6 +39,7 @@
 #include "report/print_preview.h"
 #include "report/report_cover.h"
 
+#include "tests/app/mouse_util.h"
 #include "tests/case_output.h"
 #include "tests/rccheck/rc_portal_fixture.h"
 #include "tests/rccheck/rc_test_host.h"
@@ -490,13 +491,9 @@ TEST(RcWindowLayout, WindowsOpenCentredOnTheirHostWithTheirNameAsTitle) {
         const QRect r = f->Widget()->frameGeometry();
         // Centred as far as the screen lets a window larger than the host
         // (a frame added at the first show may shift it by its width).
-        const QRect screen = f->Widget()->screen()->availableGeometry();
-        const int wantX = std::max(screen.left(), std::min(m.center().x() - r.width() / 2,
-                                                           screen.right() + 1 - r.width()));
-        const int wantY = std::max(screen.top(), std::min(m.center().y() - r.height() / 2,
-                                                          screen.bottom() + 1 - r.height()));
-        EXPECT_NEAR(r.x(), wantX, 8);
-        EXPECT_NEAR(r.y(), wantY, 8);
+        const QPoint want = CentredOn(m, r, f->Widget()->screen()->availableGeometry());
+        EXPECT_NEAR(r.x(), want.x(), 8);
+        EXPECT_NEAR(r.y(), want.y(), 8);
     }
     EXPECT_EQ(fmSection->Caption(), "部材断面/許容値・設定"_sj);
     // The RC window's title: its name, the version date and the file, not
