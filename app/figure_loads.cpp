@@ -385,24 +385,6 @@ void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, doubl
     }
 }
 
-// The members of a load's run in number order, each number by its first
-// slot, as the analysis takes them (a huge range from a damaged file costs
-// no more than the member table).
-std::vector<int> RunMembers(const FrameModel& model, const LoadRecord& r) {
-    int from = r.memberFrom, to = r.memberTo == 0 ? from : r.memberTo;
-    if (to < from) std::swap(from, to);
-    std::vector<std::pair<int, int>> found;  // (number, slot)
-    const int n = CheckedCount(model.memberCount, kMaxMembers);
-    for (int t = 1; t <= n; ++t) {
-        const int no = model.members[t].no;
-        if (no >= from && no <= to && FindMemberIndex(model, no) == t) found.emplace_back(no, t);
-    }
-    std::sort(found.begin(), found.end());
-    std::vector<int> slots;
-    for (const auto& f : found) slots.push_back(f.second);
-    return slots;
-}
-
 // True when each member of the run goes on from the previous one's j end in
 // the first one's direction: the run is then one straight span.
 bool StraightRun(const FrameModel& model, const std::vector<int>& run) {
@@ -429,7 +411,8 @@ bool StraightRun(const FrameModel& model, const std::vector<int>& run) {
 // i end to the last one's j end, such a run's load would cross the frame.
 std::vector<LoadRecord> LoadPartsToDraw(const FrameModel& model, const LoadRecord& r) {
     if (r.code == kLoadNodal || r.memberTo == 0 || r.memberTo == r.memberFrom) return {r};
-    const std::vector<int> run = RunMembers(model, r);
+    const std::vector<int> run =
+        RunSlots(model, std::min(r.memberFrom, r.memberTo), std::max(r.memberFrom, r.memberTo));
     if (run.size() <= 1 || StraightRun(model, run)) return {r};
     double total = 0;
     for (const int t : run) total += model.members[t].length;

@@ -142,13 +142,8 @@ void GetMemberEAI(const FrameModel& m, double& e, double& a, double& i, int mate
     i = ks ? m.sections[ks].inertia : 1.0;
 }
 
-namespace {
-
-enum Group { kDistributed = 0, kConcentrated = 1, kNodal = 2 };
-
-// The slots of the members numbered lo..hi that exist, in ascending number
-// order, each number once (its first slot). Visiting only existing numbers
-// keeps a huge memberTo from turning into a long loop.
+// Visiting only existing numbers keeps a huge memberTo from turning into a
+// long loop.
 std::vector<int> RunSlots(const FrameModel& m, int lo, int hi) {
     std::vector<std::pair<int, int>> found;  // (number, slot)
     const int n = CheckedCount(m.memberCount, kMaxMembers);
@@ -163,6 +158,10 @@ std::vector<int> RunSlots(const FrameModel& m, int lo, int hi) {
         if (i == 0 || found[i].first != found[i - 1].first) slots.push_back(found[i].second);
     return slots;
 }
+
+namespace {
+
+enum Group { kDistributed = 0, kConcentrated = 1, kNodal = 2 };
 
 struct LoadSums {
     double length = 0;

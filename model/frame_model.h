@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 // Usable capacities (slot counts are one more).
 constexpr int kMaxNodes = 803;
@@ -307,6 +308,10 @@ int FindSupportCaseIndex(const FrameModel& model, int no);
 int FindLoadCaseIndex(const FrameModel& model, int no);
 int FindCombinationIndex(const FrameModel& model, int no);
 int FindViewPointIndex(const FrameModel& model, int memberNo);
+// The slots of the members numbered lo..hi (lo <= hi) that exist, in
+// ascending number order, each number once (its first slot): the members a
+// load given over a run of members lies on, in the order the run goes.
+std::vector<int> RunSlots(const FrameModel& model, int lo, int hi);
 
 // Coordinates and properties; out-parameters are set to 0 first.
 void GetNodeXY(const FrameModel& model, double& x, double& y, int index);

@@ -213,10 +213,6 @@ void ReactionDirections(const SuptEntry& entry, bool dir[3]) {
     dir[2] = std::fabs(entry.km) > kNoSupport || code == kSupportFixed;
 }
 
-// Reaction at one supported node: the member end values turned to global
-// axes, less the nodal loads applied at the node itself and the couples
-// acting at member ends there (coupleAt: node number -> their sum; the end
-// values show the member's side of such a couple, the node takes it).
 // Loads given on member ends that the members' end values leave out, by
 // node: couples at either end (each end shows its member's side) and
 // concentrated forces at a J end (the J end shows the side before them; the
@@ -259,6 +255,10 @@ std::unordered_map<int, EndLoads> LoadsOnMemberEnds(const FrameModel& model, con
     return at;
 }
 
+// Reaction at one supported node: the member end values turned to global
+// axes, less the nodal loads applied at the node itself and the loads given
+// on member ends there that the end values leave out (endLoads, from
+// LoadsOnMemberEnds: the node takes them).
 void NodeReaction(const FrameResults& results, const ResultCase& block, const FrameModel& model,
                   const LoadCase& lc, const std::unordered_map<int, EndLoads>& endLoads,
                   const SuptEntry& entry, double r[3]) {
