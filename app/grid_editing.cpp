@@ -443,10 +443,7 @@ void TFmMain::SgGridDblClick(GridId id) {
 void TFmMain::TabShow(int tab) {
     SelectionState& sel = CurrentSelection;
     if (!pageSwitchByCode_) {
-        const bool typed = typedSinceCommit_;
-        CommitGrids();
-        // With 逐次計算 the results follow what was typed without Enter.
-        if (typed && CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
+        CommitTypedGrids(true);
         CopyFrameModel(*undo_, *FrameData);
         undoArmed_ = true;
     }

@@ -169,10 +169,7 @@ void FillSpringCases(InputGrids& g, const FrameModel& m, const SelectionState& s
         FillRows(b2, m, c.entries, CheckedCount(c.count, kMaxSpringEntries));
         break;
     }
-    const bool enabled = b2.Enabled();
-    b2.SetEnabled(false);
-    b2.SetRow(std::min(keepRow, b2.RowCount() - 1));
-    b2.SetEnabled(enabled);
+    KeepRow(b2, keepRow);
 }
 
 void FillSupportCases(InputGrids& g, const FrameModel& m, const SelectionState& sel) {

@@ -49,10 +49,8 @@ void TFmMain::ChangePaintSwitchClick(const TControl* sender) {
         return;
     }
     DisplaySwitches = ReadDisplaySwitches(SwitchBoxes());
-    const bool typed = typedSinceCommit_;
-    CommitGrids();
-    // With 逐次計算 the results follow what was typed without Enter.
-    if (typed && CalcAuto->Checked() && sender != CkGoiki) CalcExecClick(CalcSender::CalcAuto);
+    // The rigid-zone switch recalculates below in any case.
+    CommitTypedGrids(sender != CkGoiki);
     if (sender == fgKajyuConect) InvalidateLoadCache(*FrameData);
     if (sender == CkGoiki) {
         // The rigid-zone switch changes the model: results of the other

@@ -493,6 +493,12 @@ void TFmMain::RefreshGrids() {
     for (int i = 0; i < kGridCount; ++i) Grids.grid[i]->Refresh();
 }
 
+void TFmMain::CommitTypedGrids(bool recalculate) {
+    const bool typed = typedSinceCommit_;
+    CommitGrids();
+    if (recalculate && typed && CalcAuto->Checked()) CalcExecClick(CalcSender::CalcAuto);
+}
+
 void TFmMain::CommitGrids() {
     Grids.CkGoiki = CkGoiki->Checked();
     typedSinceCommit_ = false;

@@ -86,6 +86,9 @@ class TFmMain : public TForm, public RcWindowHost {
     void lbView2cDblClick(bool deleteAll);
     // Commits the grids to the model (a message when rows did not fit).
     void CommitGrids();
+    // Commits the grids; with 逐次計算 and `recalculate`, the results then
+    // follow what was typed without Enter.
+    void CommitTypedGrids(bool recalculate);
     // Fills the grids and labels from the model.
     void RefreshGrids();
     // Paints the figure into OffscreenBitmap (fitting it first when the
