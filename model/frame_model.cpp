@@ -142,21 +142,29 @@ void GetMemberEAI(const FrameModel& m, double& e, double& a, double& i, int mate
     i = ks ? m.sections[ks].inertia : 1.0;
 }
 
+MemberNumberIndex::MemberNumberIndex(const FrameModel& model) {
+    const int n = CheckedCount(model.memberCount, kMaxMembers);
+    byNumber_.reserve(static_cast<std::size_t>(n));
+    for (int k = 1; k <= n; ++k) byNumber_.emplace_back(model.members[k].no, k);
+    // By number, then slot: the first of equal numbers is the first slot.
+    std::sort(byNumber_.begin(), byNumber_.end());
+    byNumber_.erase(std::unique(byNumber_.begin(), byNumber_.end(),
+                                [](const auto& a, const auto& b) { return a.first == b.first; }),
+                    byNumber_.end());
+}
+
 // Visiting only existing numbers keeps a huge memberTo from turning into a
 // long loop.
-std::vector<int> RunSlots(const FrameModel& m, int lo, int hi) {
-    std::vector<std::pair<int, int>> found;  // (number, slot)
-    const int n = CheckedCount(m.memberCount, kMaxMembers);
-    for (int k = 1; k <= n; ++k) {
-        const int no = m.members[k].no;
-        if (no >= lo && no <= hi) found.emplace_back(no, k);
-    }
-    std::stable_sort(found.begin(), found.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+std::vector<int> MemberNumberIndex::Run(int lo, int hi) const {
     std::vector<int> slots;
-    for (std::size_t i = 0; i < found.size(); ++i)
-        if (i == 0 || found[i].first != found[i - 1].first) slots.push_back(found[i].second);
+    for (auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(lo, 0));
+         it != byNumber_.end() && it->first <= hi; ++it)
+        slots.push_back(it->second);
     return slots;
+}
+
+std::vector<int> RunSlots(const FrameModel& model, int lo, int hi) {
+    return MemberNumberIndex(model).Run(lo, hi);
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // Usable capacities (slot counts are one more).
@@ -308,9 +309,22 @@ int FindSupportCaseIndex(const FrameModel& model, int no);
 int FindLoadCaseIndex(const FrameModel& model, int no);
 int FindCombinationIndex(const FrameModel& model, int no);
 int FindViewPointIndex(const FrameModel& model, int memberNo);
-// The slots of the members numbered lo..hi (lo <= hi) that exist, in
-// ascending number order, each number once (its first slot): the members a
-// load given over a run of members lies on, in the order the run goes.
+// The members by number, each number by its first slot, as the lookups by
+// number take them: finds the members of a run of numbers without a walk
+// over every slot.
+class MemberNumberIndex {
+  public:
+    explicit MemberNumberIndex(const FrameModel& model);
+    // The slots of the members numbered lo..hi (lo <= hi) that exist, in
+    // ascending number order: the members a load given over a run of
+    // members lies on, in the order the run goes.
+    std::vector<int> Run(int lo, int hi) const;
+
+  private:
+    std::vector<std::pair<int, int>> byNumber_;  // (number, first slot)
+};
+
+// MemberNumberIndex(model).Run(lo, hi), for a single look-up.
 std::vector<int> RunSlots(const FrameModel& model, int lo, int hi);
 
 // Coordinates and properties; out-parameters are set to 0 first.

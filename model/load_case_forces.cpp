@@ -203,32 +203,17 @@ void SmoothJointsWith(ResultCase& block, const FrameModel& model, const LoadCase
 // sorted by number instead of a walk over every slot.
 class LoadedMemberIndex {
   public:
-    explicit LoadedMemberIndex(const FrameModel& model) {
-        const int count = std::min(model.memberCount, kMaxMembers);
-        for (int m = 1; m <= count; ++m) {
-            const int no = model.members[m].no;
-            if (FindFirst(no) != 0) continue;
-            byNumber_.insert(
-                std::upper_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(no, m)),
-                std::make_pair(no, m));
-        }
-    }
+    explicit LoadedMemberIndex(const FrameModel& model) : byNumber_(model) {}
     void Collect(const LoadRecord& load, std::vector<int>& slots) const {
-        slots.clear();
         int from = load.memberFrom;
         int to = load.memberTo == 0 ? from : load.memberTo;
         if (to < from) std::swap(from, to);
-        auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(from, 0));
-        for (; it != byNumber_.end() && it->first <= to; ++it) slots.push_back(it->second);
+        slots = byNumber_.Run(from, to);
         std::sort(slots.begin(), slots.end());
     }
 
   private:
-    int FindFirst(int no) const {
-        auto it = std::lower_bound(byNumber_.begin(), byNumber_.end(), std::make_pair(no, 0));
-        return it != byNumber_.end() && it->first == no ? it->second : 0;
-    }
-    std::vector<std::pair<int, int>> byNumber_;  // (number, first slot)
+    MemberNumberIndex byNumber_;
 };
 
 // Steps 1-8 of one member of one case: the loads on the member are taken

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -413,27 +414,16 @@ void ForEachLoadAtMemberEnd(
     const FrameModel& model, const LoadCase& lc,
     const std::function<void(const LoadRecord& load, int member, EndPlace place)>& fn) {
     const int loadCount = CheckedCount(lc.count, kMaxLoads);
-    const int memberCount = CheckedCount(model.memberCount, kMaxMembers);
-    // The members in number order, each number by its first slot, made
-    // when a concentrated load first asks for them.
-    std::vector<std::pair<int, int>> byNumber;
+    // The members by number, made when a concentrated load first asks.
+    std::optional<MemberNumberIndex> byNumber;
     for (int k = 1; k <= loadCount; ++k) {
         const LoadRecord& load = lc.loads[k];
         if (load.code < kLoadConcAxial || load.code > kLoadConcMoment) continue;
-        if (byNumber.empty()) {
-            for (int m = 1; m <= memberCount; ++m) byNumber.emplace_back(model.members[m].no, m);
-            std::sort(byNumber.begin(), byNumber.end());
-            byNumber.erase(
-                std::unique(byNumber.begin(), byNumber.end(),
-                            [](const auto& a, const auto& b) { return a.first == b.first; }),
-                byNumber.end());
-        }
+        if (!byNumber) byNumber.emplace(model);
         int from = load.memberFrom, to = load.memberTo == 0 ? from : load.memberTo;
         if (to < from) std::swap(from, to);
         double start = 0;  // of the member along the run (m)
-        for (auto it = std::lower_bound(byNumber.begin(), byNumber.end(), std::make_pair(from, 0));
-             it != byNumber.end() && it->first <= to; ++it) {
-            const int m = it->second;
+        for (const int m : byNumber->Run(from, to)) {
             const double length = model.members[m].length;
             const double c = load.distI - start;
             start += length;
