@@ -379,42 +379,47 @@ int FigureMouseUp(const FrameModel& model, int x, int y) {
     return pick;
 }
 
+void ZoomWithinLimits(int x, int y, bool zoomIn, double f) {
+    // Between 0.0001 m = 12 px (closest) and 0.2 m = 1 px (farthest). A step
+    // stops at the limit and never turns round: a view already past a limit
+    // (a wide frame fitted into the window) stays as it is.
+    double factor;
+    if (zoomIn) {
+        const double px = std::fabs(WorldLenToDevX(0.0001));
+        factor = px * f > 12 ? std::max(1.0, 12 / px) : f;
+    } else {
+        const double px = std::fabs(WorldLenToDevX(0.2));
+        factor = px / f < 1 && px > 0 ? std::min(1.0, 1 / px) : 1 / f;
+    }
+    if (factor != 1.0) G_ZoomAt(x, y, factor);
+}
+
 void FigureWheel(int delta, bool shift, const std::function<void()>& repaint) {
     FigureViewData& v = FigureView;
-    // 1. A slow repaint skips the events queued meanwhile.
-    if (v.wheelSkip > 0) {
-        --v.wheelSkip;
-        v.wheelFactor = 1.2;
-        return;
-    }
-    // 2.
     const double f = shift ? 1.005 : v.wheelFactor;
     const std::uint32_t t0 = GetTickCount();
+    // After a slow repaint the next notches zoom without painting (the
+    // redraw follows 100 ms after the last); every notch acts.
+    const bool paint = v.wheelSkip <= 0;
+    if (!paint) --v.wheelSkip;
     if (v.lastX >= 40) {
-        // 3. Zoom about the mouse, between 0.0001 m = 12 px and 0.2 m = 1 px.
+        // Zoom about the mouse.
         if (!v.fitted) return;
         G_RestoreState(v.state);
-        if (delta > 0) {
-            G_ZoomAt(v.lastX, v.lastY, f);
-            const double px = std::fabs(WorldLenToDevX(0.0001));
-            if (px > 12) G_ZoomAt(v.lastX, v.lastY, 12 / px);
-        } else {
-            G_ZoomAt(v.lastX, v.lastY, 1 / f);
-            const double px = std::fabs(WorldLenToDevX(0.2));
-            if (px < 1 && px > 0) G_ZoomAt(v.lastX, v.lastY, 1 / px);
-        }
+        ZoomWithinLimits(v.lastX, v.lastY, delta > 0, f);
         SaveView();
     } else {
-        // 4. The left ruler band sets the diagram scale.
+        // The left ruler band sets the diagram scale.
         DiagramScale.value = delta > 0 ? DiagramScale.value * 1.03 : DiagramScale.value / 1.03;
         DiagramScale.value =
             std::clamp(DiagramScale.value, DiagramScale.minimum, DiagramScale.maximum);
     }
-    if (repaint) repaint();
-    // 5.
+    if (paint) {
+        if (repaint) repaint();
+        const std::uint32_t elapsed = GetTickCount() - t0;
+        v.wheelSkip = static_cast<int>(std::min<std::uint32_t>(3, elapsed / 30));
+    }
     v.wheelFactor = 1.1;
-    const std::uint32_t elapsed = GetTickCount() - t0;
-    v.wheelSkip = static_cast<int>(std::min<std::uint32_t>(3, elapsed / 30));
     v.redrawDeadline = GetTickCount() + 100;
     v.redrawPending = true;
 }

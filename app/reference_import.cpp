@@ -1,5 +1,7 @@
 #include "app/reference_import.h"
 
+#include "app/reference_dxf.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -16,60 +18,8 @@
 
 namespace {
 
-// Drawing files are in mm; anything beyond a million kilometres is damage.
-constexpr double kMaxFileCoordinate = 1e12;
-
-std::string LineAt(const TStringList& text, int r) {
-    return r < text.Count() ? Trim(text[r]) : std::string("0");
-}
-
-bool ReadCoordinate(const std::string& value, bool wholeMillimetres, float& metres) {
-    double v = TextToDouble(value);
-    if (!std::isfinite(v) || std::fabs(v) > kMaxFileCoordinate) return false;
-    if (wholeMillimetres) v = std::trunc(v);
-    // -0.7 mm truncates to -0: no minus sign on a zero coordinate.
-    metres = static_cast<float>(v * 0.001) + 0.0f;
-    return true;
-}
-
-// One DXF LINE entity whose "0" / "LINE" pair starts at r. Returns the index
-// of the group-code line "0" that ends it.
-int ParseDxfLine(const TStringList& text, int r, RefLine& line, bool& ok) {
-    line = RefLine{};
-    line.kind = 1;
-    line.pen = 1;
-    ok = true;
-    int k = r + 2;
-    while (k + 1 < text.Count()) {
-        const std::string code = LineAt(text, k);
-        if (TextToInt(code) == 0) break;
-        const std::string value = LineAt(text, k + 1);
-        switch (TextToInt(code)) {
-            case 10:
-                ok = ReadCoordinate(value, true, line.x1) && ok;
-                break;
-            case 20:
-                ok = ReadCoordinate(value, true, line.y1) && ok;
-                break;
-            case 11:
-                ok = ReadCoordinate(value, true, line.x2) && ok;
-                break;
-            case 21:
-                ok = ReadCoordinate(value, true, line.y2) && ok;
-                break;
-            case 62: {
-                const double v = TextToDouble(value);
-                // Colour numbers beyond the eight pens (256 = by layer) take pen 8.
-                line.pen = !(v > 0) ? 1 : v >= 8 ? 8 : static_cast<int>(v);
-                if (line.pen < 1) line.pen = 1;
-                break;
-            }
-            default:
-                break;
-        }
-        k += 2;
-    }
-    return k;
+bool ReadCoordinate(const std::string& value, float& metres) {
+    return DrawingMmToMetres(TextToDouble(value), false, metres);
 }
 
 bool ParseKrvLine(const std::string& record, RefLine& line) {
@@ -81,8 +31,8 @@ bool ParseKrvLine(const std::string& record, RefLine& line) {
     const int bits = TextToInt(fields[3]);
     line.pen = (bits & 8) ? 8 : (bits & 15);
     if (line.pen == 0) line.pen = 1;
-    return ReadCoordinate(fields[4], false, line.x1) && ReadCoordinate(fields[5], false, line.y1) &&
-           ReadCoordinate(fields[6], false, line.x2) && ReadCoordinate(fields[7], false, line.y2);
+    return ReadCoordinate(fields[4], line.x1) && ReadCoordinate(fields[5], line.y1) &&
+           ReadCoordinate(fields[6], line.x2) && ReadCoordinate(fields[7], line.y2);
 }
 
 // The exchange sort used for nodes and members: for each position k, every
@@ -108,17 +58,108 @@ void ClearFrame(FrameModel& frame) {
     frame.memberCount = 0;
 }
 
-// Crossings of line a with every other line of the same pen, in list order.
-bool CollectCrossings(const RefLineList& list, int a, std::vector<Crossing>& out) {
-    const RefLine& A = list.lines[a];
+struct Segment {
+    double x1, y1, x2, y2;
+    int line;  // the list's line it starts from
+};
+
+// Where along a (from its first end, in m) the point p falls, and how far
+// off a's line it lies.
+void Project(const Segment& a, double px, double py, double& along, double& off) {
+    const double L = Distance(a.x1, a.y1, a.x2, a.y2);
+    const double ux = (a.x2 - a.x1) / L, uy = (a.y2 - a.y1) / L;
+    along = (px - a.x1) * ux + (py - a.y1) * uy;
+    off = std::fabs(-(px - a.x1) * uy + (py - a.y1) * ux);
+}
+
+// When b lies on a's line and overlaps it over more than the node
+// tolerance, a grows to cover both and true is returned. Lines that only
+// touch end to end stay apart: they meet at a point, which is a node.
+bool MergeCollinear(Segment& a, const Segment& b) {
+    const double L = Distance(a.x1, a.y1, a.x2, a.y2);
+    if (!(L > kRefNodeTolerance)) return false;
+    double t1, o1, t2, o2;
+    Project(a, b.x1, b.y1, t1, o1);
+    Project(a, b.x2, b.y2, t2, o2);
+    if (o1 > kRefNodeTolerance || o2 > kRefNodeTolerance) return false;
+    const double lo = std::min(t1, t2), hi = std::max(t1, t2);
+    if (std::min(hi, L) - std::max(lo, 0.0) <= kRefNodeTolerance) return false;
+    if (lo < 0.0 || hi > L) {
+        const double ux = (a.x2 - a.x1) / L, uy = (a.y2 - a.y1) / L;
+        const double from = std::min(lo, 0.0), to = std::max(hi, L);
+        const Segment grown{a.x1 + from * ux, a.y1 + from * uy, a.x1 + to * ux, a.y1 + to * uy,
+                            a.line};
+        a = grown;
+    }
+    return true;
+}
+
+// The pen's lines in list order, a line drawn twice or a piece drawn over
+// a longer line on the same line taken once: overlapping pieces would
+// otherwise cut each other at their ends where nothing crosses.
+std::vector<Segment> PenSegments(const RefLineList& list, int pen) {
+    std::vector<Segment> segs;
+    for (int i = 1; i <= list.count; ++i) {
+        const RefLine& l = list.lines[i];
+        if (l.kind == 1 && l.pen == pen) segs.push_back({l.x1, l.y1, l.x2, l.y2, i});
+    }
+    for (std::size_t i = 0; i < segs.size(); ++i) {
+        bool grew = true;
+        while (grew) {
+            grew = false;
+            for (std::size_t j = i + 1; j < segs.size(); ++j) {
+                if (!MergeCollinear(segs[i], segs[j])) continue;
+                segs.erase(segs.begin() + static_cast<std::ptrdiff_t>(j));
+                grew = true;
+                break;
+            }
+        }
+    }
+    return segs;
+}
+
+// Both ends of b lie on a's line (a of some length).
+bool OnLineOf(const Segment& a, const Segment& b) {
+    if (!(Distance(a.x1, a.y1, a.x2, a.y2) > kRefNodeTolerance)) return false;
+    double t, o1, o2;
+    Project(a, b.x1, b.y1, t, o1);
+    Project(a, b.x2, b.y2, t, o2);
+    return o1 <= kRefNodeTolerance && o2 <= kRefNodeTolerance;
+}
+
+// The end of b that lies within a, ends included.
+bool TouchingEnd(const Segment& a, const Segment& b, double& x, double& y) {
+    const double L = Distance(a.x1, a.y1, a.x2, a.y2);
+    for (int k = 0; k < 2; ++k) {
+        const double px = k ? b.x2 : b.x1, py = k ? b.y2 : b.y1;
+        double t, o;
+        Project(a, px, py, t, o);
+        if (t < -kRefNodeTolerance || t > L + kRefNodeTolerance) continue;
+        x = px;
+        y = py;
+        return true;
+    }
+    return false;
+}
+
+// Crossings of segment a with every other segment, in list order.
+bool CollectCrossings(const std::vector<Segment>& segs, std::size_t a, std::vector<Crossing>& out) {
+    const Segment& A = segs[a];
     out.clear();
-    for (int b = 1; b <= list.count; ++b) {
-        const RefLine& B = list.lines[b];
-        if (b == a || B.kind != 1 || B.pen != A.pen) continue;
+    for (std::size_t b = 0; b < segs.size(); ++b) {
+        if (b == a) continue;
+        const Segment& B = segs[b];
         double x = 0, y = 0;
-        const int code = IntersectSegments(A.x1, A.y1, A.x2, A.y2, B.x1, B.y1, B.x2, B.y2, x, y);
-        // 0x22: between a and b (ends included) and c, d on both sides.
-        if (code != 0x22) continue;
+        if (OnLineOf(A, B)) {
+            // Lines on one line (overlaps were merged) meet where an end of
+            // one lies on the other, from either side.
+            if (!TouchingEnd(A, B, x, y)) continue;
+        } else {
+            const int code =
+                IntersectSegments(A.x1, A.y1, A.x2, A.y2, B.x1, B.y1, B.x2, B.y2, x, y);
+            // 0x22: between a and b (ends included) and c, d on both sides.
+            if (code != 0x22) continue;
+        }
         if (static_cast<int>(out.size()) >= kMaxRefCrossings) return false;
         out.push_back({x, y});
     }
@@ -171,34 +212,31 @@ bool HasMember(const FrameModel& frame, int nodeI, int nodeJ) {
 
 }  // namespace
 
-void ParseDrawingLines(const TStringList& text, RefLineList& list) {
+std::string ParseDrawingLines(const TStringList& text, RefLineList& list) {
     list.count = 0;
-    // 100 closing "0" lines so that the last entity always ends.
-    TStringList padded;
-    for (int i = 0; i < text.Count(); ++i) padded.Add(text[i]);
-    for (int i = 0; i < 100; ++i) padded.Add("0");
-    int r = 0;
-    while (r + 2 < padded.Count() && list.count < kMaxRefLines) {
-        const std::string here = Trim(padded[r]);
+    DrawingReadNotes notes;
+    // A Korvo figure file: its "LINE," records, one a line.
+    bool korvo = false;
+    for (int r = 0; r < text.Count(); ++r) {
+        const std::string here = Trim(text[r]);
+        if (here.compare(0, 5, "LINE,") != 0) continue;
+        korvo = true;
         RefLine line;
-        if (!here.empty() && TextToInt(here) == 0 && UpperCase(Trim(padded[r + 1])) == "LINE") {
-            bool ok = true;
-            const int end = ParseDxfLine(padded, r, line, ok);
-            if (ok) list.lines[++list.count] = line;
-            r = end;
-            continue;
-        }
-        if (here.compare(0, 5, "LINE,") == 0 && ParseKrvLine(here, line))
-            list.lines[++list.count] = line;
-        ++r;
+        if (!ParseKrvLine(here, line)) continue;
+        ++notes.linesFound;
+        if (list.count < kMaxRefLines) list.lines[++list.count] = line;
     }
+    if (!korvo) ParseDxfDrawing(text, list, notes);
+    return DrawingNoticeText(notes);
 }
 
-bool ReadDrawingLines(const std::string& fileName, RefLineList& list) {
+bool ReadDrawingLines(const std::string& fileName, RefLineList& list, std::string* notice) {
     list.count = 0;
+    if (notice) notice->clear();
     TStringList text;
     if (!FileExists(fileName) || !text.LoadFromFile(fileName)) return false;
-    ParseDrawingLines(text, list);
+    const std::string said = ParseDrawingLines(text, list);
+    if (notice) *notice = said;
     return true;
 }
 
@@ -243,13 +281,13 @@ int FindOrAddNode(FrameModel& frame, double x, double y) {
 std::string BuildFrameFromLines(const RefLineList& list, int pen, FrameModel& frame) {
     ClearFrame(frame);
     std::vector<Crossing> cross;
-    for (int a = 1; a <= list.count; ++a) {
-        const RefLine& A = list.lines[a];
-        if (A.kind != 1 || A.pen != pen) continue;
+    const std::vector<Segment> segs = PenSegments(list, pen);
+    for (std::size_t a = 0; a < segs.size(); ++a) {
+        const Segment& A = segs[a];
         // 1. Crossings with the other lines of the pen.
-        if (!CollectCrossings(list, a, cross)) {
+        if (!CollectCrossings(segs, a, cross)) {
             ClearFrame(frame);
-            return FormatStr("%d", a) + "本目の線の交点が多過ぎます。"_sj;
+            return FormatStr("%d", A.line) + "本目の線の交点が多過ぎます。"_sj;
         }
         // 2. Fewer than two crossings make no member; else order along A.
         if (cross.size() < 2) continue;

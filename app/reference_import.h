@@ -34,11 +34,17 @@ struct DrawingExtents {
 };
 
 // Parses the lines of a DXF or KRV text into the list (which it replaces).
-// At most kMaxRefLines lines are kept; anything unreadable is skipped.
-void ParseDrawingLines(const TStringList& text, RefLineList& list);
+// At most kMaxRefLines lines are kept. Returns "" when the whole drawing
+// was read, else a notice for the user of what was not (lines beyond the
+// list, entities that are not straight lines, a file that ends early).
+std::string ParseDrawingLines(const TStringList& text, RefLineList& list);
 // Reads a file (CP932 name) into the list; false, with the list emptied,
-// when the file cannot be read.
-bool ReadDrawingLines(const std::string& fileName, RefLineList& list);
+// when the file cannot be read. `notice` receives ParseDrawingLines' text.
+bool ReadDrawingLines(const std::string& fileName, RefLineList& list,
+                      std::string* notice = nullptr);
+// Millimetres of a drawing file to metres, truncated to whole millimetres
+// when asked; false for a value that is not finite or absurdly large.
+bool DrawingMmToMetres(double mm, bool wholeMillimetres, float& metres);
 // True when the name ends in ".DXF" or ".KRV" (any case).
 bool IsDrawingFileName(const std::string& fileName);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/figure_structure.h"
+#include "app/figure_view.h"
 #include "app/unopenable_file.h"
 #include "model/frame_model.h"
 #include "platform/qt/dialogs.h"
@@ -112,6 +113,9 @@ int TfmRefDXF::ShowModal(FrameModel& model) {
     target_ = &model;
     ModalResult = 0;
     Realign();
+    // The picture shows what the window holds now (it was emptied when it
+    // last closed), not the drawing of the last time.
+    Paint1Paint();
     ShowFormModal(*this);
     if (ModalResult != mrOk) ModalResult = mrCancel;
     FormClose();
@@ -131,8 +135,12 @@ void TfmRefDXF::WMDropFiles(const std::vector<std::string>& names) {
             continue;
         }
         if (!FileExists(name)) continue;
-        if (ReadDrawingLines(name, *lines_)) loaded = true;
+        std::string notice;
+        if (ReadDrawingLines(name, *lines_, &notice)) loaded = true;
         FitDrawing();
+        // What the drawing holds that the window could not take is said, so
+        // a frame built from part of a drawing is not taken for the whole.
+        if (!notice.empty()) MessageDlg(ExtractFileName(name) + "\n" + notice, mtWarning, mbOK);
     }
     // A new drawing must not leave the frame of the previous one for OK.
     if (loaded) PenSelectClick();
@@ -161,7 +169,14 @@ void TfmRefDXF::DrawReference(bool refit) {
     TCanvas& c = bitmap_.Canvas();
     if (lines_->count == 0) {
         c.SetBrushStyle(bsClear);
-        c.SetFontHeight(28);
+        // A whole font: the numbers of the last drawing left a narrow one.
+        TFontSpec font = c.Font();
+        font.height = 28;
+        font.width = 0;
+        font.escapement = 0;
+        font.weight = 400;
+        font.italic = false;
+        c.SetFont(font);
         c.SetFontColor(0);
         c.TextOut(16, H / 2 - 14, "ここに図面(DXF､KRV)ファイルをドロップして下さい。"_sj);
         return;
@@ -224,16 +239,7 @@ void TfmRefDXF::FormMouseWheel(int delta) {
     {
         KeepCallerGraphics keep;
         G_RestoreState(state_);
-        // Between 0.0001 m = 12 px (closest) and 0.2 m = 1 px (farthest).
-        if (delta > 0) {
-            G_ZoomAt(lastX_, lastY_, 1.1);
-            const double px = std::fabs(WorldLenToDevX(0.0001));
-            if (px > 12) G_ZoomAt(lastX_, lastY_, 12 / px);
-        } else {
-            G_ZoomAt(lastX_, lastY_, 1 / 1.1);
-            const double px = std::fabs(WorldLenToDevX(0.2));
-            if (px < 1 && px > 0) G_ZoomAt(lastX_, lastY_, 1 / px);
-        }
+        ZoomWithinLimits(lastX_, lastY_, delta > 0, 1.1);
         G_SaveState(state_);
     }
     Paint1Paint();
@@ -246,6 +252,15 @@ void TfmRefDXF::PenSelectClick() {
 }
 
 void TfmRefDXF::BitBtnOKClick() {
+    // Nothing to apply: say why and stay, rather than close as if done.
+    if (frame_->memberCount <= 0) {
+        MessageDlg(lines_->count == 0
+                       ? "図面がありません。DXF または KRV のファイルをドロップして下さい。"_sj
+                       : "このペン番号の線からは部材が作られていません。"
+                         "別のペン番号を選んで下さい。"_sj,
+                   mtWarning, mbOK);
+        return;
+    }
     if (target_ && ApplyGeneratedFrame(*frame_, *target_))
         ModalResult = mrOk;
     else
@@ -264,6 +279,7 @@ void TfmRefDXF::FormClose() {
     ZeroRowsBeyond(frame_->members, 0, frame_->memberCount);
     frame_->nodeCount = 0;
     frame_->memberCount = 0;
+    Paint1Paint();
 }
 
 TfmRefDXF& ReferenceWindow() {

@@ -173,17 +173,42 @@ TEST_F(PortalView, ZoomStopsAtItsLimits) {
     EXPECT_NEAR(PixelsPerMetre() * 0.0001, 12.0, 1e-9);  // 0.0001 m = 12 px
 }
 
-TEST_F(PortalView, SlowRepaintSkipsEventsThenStepsFurther) {
+TEST_F(PortalView, AfterASlowRepaintEveryNotchStillZoomsAndOnlyThePaintWaits) {
     FigureMouseMove(400, 300, false, nullptr);
     const double before = PixelsPerMetre();
     FigureView.wheelSkip = 2;
-    FigureWheel(120, false, [] {});
-    FigureWheel(120, false, [] {});
-    EXPECT_NEAR(PixelsPerMetre(), before, 1e-9 * before);
-    FigureWheel(120, false, [] {});
-    EXPECT_NEAR(PixelsPerMetre(), before * 1.2, 1e-9 * before);
+    int paints = 0;
+    FigureWheel(120, false, [&] { ++paints; });
+    FigureWheel(-120, false, [&] { ++paints; });
+    EXPECT_EQ(paints, 0);
+    EXPECT_NEAR(PixelsPerMetre(), before, 1e-9 * before);  // in and out again
+    FigureWheel(120, false, [&] { ++paints; });
+    EXPECT_EQ(paints, 1);
+    EXPECT_NEAR(PixelsPerMetre(), before * 1.1, 1e-9 * before);
     EXPECT_TRUE(FigureRedrawDue(FigureView.redrawDeadline));
     EXPECT_FALSE(FigureRedrawDue(FigureView.redrawDeadline + 500));  // once only
+}
+
+TEST_F(PortalView, AViewFittedPastALimitNeverZoomsTheOtherWay) {
+    FigureMouseMove(400, 300, false, nullptr);
+    // A frame so wide that 0.2 m is already under a pixel in the fitted view.
+    G_RestoreState(FigureView.state);
+    G_ZoomAt(400, 300, 0.5 / (PixelsPerMetre() * 0.2));
+    G_SaveState(FigureView.state);
+    const double wide = PixelsPerMetre();
+    Wheel(-120);
+    EXPECT_NEAR(PixelsPerMetre(), wide, 1e-9 * wide);  // out: stays, not 2x in
+    Wheel(120);
+    EXPECT_NEAR(PixelsPerMetre(), wide * 1.1, 1e-9 * wide);
+    // And at the near limit, a step in stays.
+    G_RestoreState(FigureView.state);
+    G_ZoomAt(400, 300, 20 / (PixelsPerMetre() * 0.0001));
+    G_SaveState(FigureView.state);
+    const double close = PixelsPerMetre();
+    Wheel(120);
+    EXPECT_NEAR(PixelsPerMetre(), close, 1e-9 * close);
+    Wheel(-120);
+    EXPECT_NEAR(PixelsPerMetre(), close / 1.1, 1e-9 * close);
 }
 
 TEST_F(PortalView, RulerBandWheelSetsTheDiagramScaleWithinItsRange) {

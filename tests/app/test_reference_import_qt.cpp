@@ -8,10 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "app/reference_import.h"
 #include "model/frame_model.h"
 #include "model/numeric.h"
+#include "platform/sjis_literal.h"
 #include "platform/string_list.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -30,6 +34,14 @@ std::set<std::pair<int, int>> Edges(const FrameModel& f) {
         e.insert({std::min(f.members[m].nodeI, f.members[m].nodeJ),
                   std::max(f.members[m].nodeI, f.members[m].nodeJ)});
     return e;
+}
+
+// Node positions in tenths of a millimetre.
+std::set<std::pair<long, long>> NodesAt(const FrameModel& f) {
+    std::set<std::pair<long, long>> n;
+    for (int i = 1; i <= f.nodeCount; ++i)
+        n.insert({std::lround(f.nodes[i].x * 1e4), std::lround(f.nodes[i].y * 1e4)});
+    return n;
 }
 
 void AddLine(RefLineList& list, double x1, double y1, double x2, double y2, int pen = 1) {
@@ -77,10 +89,14 @@ TEST(ReadDrawingLines, KrvPenBitsAndMillimetres) {
 }
 
 TEST(ReadDrawingLines, DamagedFilesKeepTheReadableLines) {
-    auto d = Read("ref_damaged.dxf");
+    auto d = std::make_unique<RefLineList>();
+    std::string notice;
+    ASSERT_TRUE(ReadDrawingLines(Data("ref_damaged.dxf"), *d, &notice));
     // The line with an overflowing coordinate is dropped; a line with only a
-    // start point ends at 0, not at what an earlier line left behind.
-    ASSERT_EQ(d->count, 3);
+    // start point ends at 0, not at what an earlier line left behind; the
+    // file ends inside its last line, which is said and not taken.
+    ASSERT_EQ(d->count, 2);
+    EXPECT_NE(notice.find("途中で終わっています"_sj), std::string::npos) << notice;
     EXPECT_FLOAT_EQ(d->lines[1].x2, 1.0f);
     EXPECT_FLOAT_EQ(d->lines[2].x1, 0.3f);
     EXPECT_FLOAT_EQ(d->lines[2].x2, 0.0f);
@@ -107,8 +123,53 @@ TEST(ReadDrawingLines, MissingFileAndNamesAndCapacity) {
         for (const char* s : {"0", "LINE", "10", "0", "20", "0", "11", "1000", "21", "0"})
             text.Add(s);
     auto big = std::make_unique<RefLineList>();
-    ParseDrawingLines(text, *big);
+    // The lines beyond the list are said, with how many the drawing has.
+    const std::string notice = ParseDrawingLines(text, *big);
     EXPECT_EQ(big->count, kMaxRefLines);
+    EXPECT_NE(notice.find("1005"), std::string::npos) << notice;
+    EXPECT_EQ(ParseDrawingLines(TStringList(), *big), "");
+}
+
+TEST(ReadDrawingLines, BlocksAndPolylinesAreReadWhereTheDrawingPlacesThem) {
+    auto list = std::make_unique<RefLineList>();
+    std::string notice;
+    ASSERT_TRUE(ReadDrawingLines(Data("ref_blocks.dxf"), *list, &notice));
+    // Three columns of one block placed as an array (base point 500 mm off
+    // its line), a fourth from a block turned by 90 degrees and stretched
+    // 4x, a beam as LWPOLYLINE and a tie as POLYLINE; the block placed
+    // nowhere is not read. Pen 3: a closed outline whose first side is an
+    // arc keeps its two straight sides.
+    ASSERT_EQ(list->count, 8);
+    auto f = NewFrameModelRecord();
+    EXPECT_EQ(BuildFrameFromLines(*list, 2, *f), "");
+    EXPECT_EQ(f->nodeCount, 8);
+    EXPECT_EQ(f->memberCount, 10);
+    const auto nodes = NodesAt(*f);
+    for (long x : {0, 6, 12, 18})
+        for (long y : {0, 4}) EXPECT_EQ(nodes.count({x * 10000, y * 10000}), 1u) << x << "," << y;
+    int pen3 = 0;
+    for (int i = 1; i <= list->count; ++i) pen3 += list->lines[i].pen == 3;
+    EXPECT_EQ(pen3, 2);
+    // What was not read is said: the arc and the arc side of the outline.
+    EXPECT_NE(notice.find("ARC 1"), std::string::npos) << notice;
+    EXPECT_NE(notice.find("円弧の部分 1"_sj), std::string::npos) << notice;
+    EXPECT_EQ(notice.find("途中で"_sj), std::string::npos) << notice;
+}
+
+TEST(ReadDrawingLines, ADxfCutShortIsSaidAndItsBrokenLastLineDropped) {
+    TStringList whole;
+    ASSERT_TRUE(whole.LoadFromFile(Data("ref_square.dxf")));
+    // Cut inside the last line's end point: the five lines before it stay.
+    int cut = whole.Count();
+    while (cut > 0 && Trim(whole[cut - 1]) != "11") --cut;
+    TStringList part;
+    for (int i = 0; i < cut + 1; ++i) part.Add(whole[i]);
+    auto list = std::make_unique<RefLineList>();
+    const std::string notice = ParseDrawingLines(part, *list);
+    EXPECT_EQ(list->count, 5);
+    EXPECT_NE(notice.find("途中で終わっています"_sj), std::string::npos) << notice;
+    EXPECT_EQ(ParseDrawingLines(whole, *list), "");
+    EXPECT_EQ(list->count, 6);
 }
 
 // --- nodes -------------------------------------------------------------------
@@ -199,6 +260,63 @@ TEST(BuildFrameFromLines, CollinearOverlapAndNearlyEqualCrossings) {
     EXPECT_EQ(f->memberCount, 1);
     EXPECT_NEAR(Distance(f->nodes[1].x, f->nodes[1].y, f->nodes[2].x, f->nodes[2].y), 6.00005,
                 1e-4);
+}
+
+TEST(BuildFrameFromLines, OverlappingCollinearLinesMakeNodesOnlyWhereLinesMeet) {
+    // A portal of two bays on a base line: 6 nodes and 7 members, however
+    // often its lines are drawn again in pieces on top of themselves.
+    auto plain = std::make_unique<RefLineList>();
+    AddLine(*plain, 0, 0, 12, 0);
+    for (double x : {0.0, 6.0, 12.0}) AddLine(*plain, x, 0, x, -4);
+    AddLine(*plain, -1, -4, 13, -4);
+    auto expected = NewFrameModelRecord();
+    ASSERT_EQ(BuildFrameFromLines(*plain, 1, *expected), "");
+    ASSERT_EQ(expected->nodeCount, 6);
+    ASSERT_EQ(expected->memberCount, 7);
+
+    // The drawing of the report: a piece 3-9 on the beam and the beam once more.
+    std::mt19937 rng(7);
+    for (int trial = 0; trial < 60; ++trial) {
+        auto l = std::make_unique<RefLineList>();
+        *l = *plain;
+        if (trial == 0) {
+            AddLine(*l, 3, 0, 9, 0);
+            AddLine(*l, 0, 0, 12, 0);
+        } else {
+            // Random pieces over the beam, a column or the base, either way round.
+            std::uniform_real_distribution<double> u(0.0, 1.0);
+            for (int k = 0; k < 1 + trial % 4; ++k) {
+                const RefLine& host = plain->lines[1 + static_cast<int>(u(rng) * plain->count)];
+                double a = u(rng), b = u(rng);
+                if (std::fabs(a - b) < 0.01) b = a + 0.3;
+                auto at = [&](double t, double& x, double& y) {
+                    x = host.x1 + t * (host.x2 - host.x1);
+                    y = host.y1 + t * (host.y2 - host.y1);
+                };
+                double x1, y1, x2, y2;
+                at(std::clamp(a, 0.0, 1.0), x1, y1);
+                at(std::clamp(b, 0.0, 1.0), x2, y2);
+                AddLine(*l, x1, y1, x2, y2);
+                // Lines were drawn in any order: put it anywhere in the list.
+                std::swap(l->lines[l->count], l->lines[1 + static_cast<int>(u(rng) * l->count)]);
+            }
+        }
+        auto f = NewFrameModelRecord();
+        ASSERT_EQ(BuildFrameFromLines(*l, 1, *f), "") << trial;
+        ASSERT_EQ(f->nodeCount, 6) << trial;
+        ASSERT_EQ(f->memberCount, 7) << trial;
+        EXPECT_EQ(NodesAt(*f), NodesAt(*expected)) << trial;
+    }
+    // Collinear lines that only touch end to end still meet in a node.
+    auto touching = std::make_unique<RefLineList>();
+    AddLine(*touching, 0, 0, 6, 0);
+    AddLine(*touching, 6, 0, 12, 0);
+    AddLine(*touching, 0, 1, 0, -1);
+    AddLine(*touching, 12, 1, 12, -1);
+    auto f = NewFrameModelRecord();
+    EXPECT_EQ(BuildFrameFromLines(*touching, 1, *f), "");
+    EXPECT_EQ(f->nodeCount, 3);
+    EXPECT_EQ(f->memberCount, 2);
 }
 
 TEST(BuildFrameFromLines, TooManyNodesIsReportedAndLeavesNothing) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -202,4 +203,59 @@ TEST_F(RefWindowTest, ADrawingNameOnAFolderAFifoOrADanglingLinkIsNamedInAMessage
     EXPECT_NE(messages[1].find("通常のファイルではないため開けません"_sj), std::string::npos);
     EXPECT_NE(messages[2].find("リンク先のファイルが有りません"_sj), std::string::npos);
     EXPECT_EQ(w->Lines().count, 6);
+}
+
+TEST_F(RefWindowTest, WhatADroppedDrawingHoldsBeyondTheLinesIsSaid) {
+    // A drawing cut short in the middle of its last line, and one with
+    // entities that are not straight lines: each drop says what was not read.
+    const std::string cut = CaseOutputDir() + "/cut.dxf";
+    {
+        std::ifstream in(Data("ref_square.dxf"));
+        std::string text((std::istreambuf_iterator<char>(in)), {});
+        std::ofstream(cut) << text.substr(0, text.rfind("\n 11\n"));
+    }
+    Drop({cut});
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("途中で終わっています"_sj), std::string::npos) << messages[0];
+    EXPECT_NE(messages[0].find("cut.dxf"), std::string::npos) << messages[0];
+    EXPECT_EQ(w->Lines().count, 5);
+    Drop({Data("ref_blocks.dxf")});
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_NE(messages[1].find("ARC"), std::string::npos) << messages[1];
+    ChoosePen(1);
+    EXPECT_EQ(w->Generated().memberCount, 10);
+    Drop({Data("ref_square.dxf")});
+    EXPECT_EQ(messages.size(), 2u);  // a whole drawing: nothing to say
+}
+
+TEST_F(RefWindowTest, OpenedAgainAfterCancelItShowsTheHintAndOkSaysWhyItCannotApply) {
+    const int W = w->Paint1->Width(), H = w->Paint1->Height();
+    w->FitDrawing();
+    const int hintPixels = CountPixels(w->Picture(), W, H, 0x000000);
+    auto model = NewFrameModelRecord();
+    model->nodeCount = 3;
+    SetModalFormHook([this](TForm&) {
+        Drop({Data("ref_square.dxf")});
+        ClickCancel();
+    });
+    EXPECT_EQ(w->ShowModal(*model), mrCancel);
+    int grey = -1, black = -1;
+    SetModalFormHook([&](TForm&) {
+        QWidget* paint = w->Paint1->Widget();
+        const QImage seen = paint->grab().toImage();
+        grey = 0;
+        for (int y = 0; y < seen.height(); ++y)
+            for (int x = 0; x < seen.width(); ++x)
+                grey += seen.pixel(x, y) == qRgb(0x80, 0x80, 0x80);
+        black = CountPixels(w->Picture(), W, H, 0x000000);
+        seen.save(QString::fromStdString(CaseOutputDir()) + "/reopened.png");
+        ClickOk();
+    });
+    EXPECT_EQ(w->ShowModal(*model), mrCancel);
+    // The window holds no drawing: the hint in its own size, not the square.
+    EXPECT_EQ(grey, 0);
+    EXPECT_EQ(black, hintPixels);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("ドロップして下さい"_sj), std::string::npos) << messages[0];
+    EXPECT_EQ(model->nodeCount, 3);
 }
