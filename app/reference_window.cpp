@@ -254,11 +254,11 @@ void TfmRefDXF::PenSelectClick() {
 void TfmRefDXF::BitBtnOKClick() {
     // Nothing to apply: say why and stay, rather than close as if done.
     if (frame_->memberCount <= 0) {
-        MessageDlg(lines_->count == 0
-                       ? "図面がありません。DXF または KRV のファイルをドロップして下さい。"_sj
-                       : "このペン番号の線からは部材が作られていません。"
-                         "別のペン番号を選んで下さい。"_sj,
-                   mtWarning, mbOK);
+        MessageDlg(
+            lines_->count == 0
+                ? "図面がありません。DXF または KRV のファイルをドロップして下さい。"_sj
+                : "このペン番号の線からは部材が作られていません。別のペン番号を選んで下さい。"_sj,
+            mtWarning, mbOK);
         return;
     }
     if (target_ && ApplyGeneratedFrame(*frame_, *target_))

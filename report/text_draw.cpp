@@ -49,7 +49,8 @@ std::size_t SjisFind(const std::string& text, const std::string& pattern, std::s
             i = LiteralRunEnd(text, i);
             continue;
         }
-        if (i >= from && text.compare(i, pattern.size(), pattern) == 0) return i;
+        if (i >= from && text[i] == pattern[0] && text.compare(i, pattern.size(), pattern) == 0)
+            return i;
         i += (IsLead(At(text, i)) && i + 1 < text.size()) ? 2 : 1;
     }
     return std::string::npos;
@@ -183,18 +184,36 @@ void G_TextEx(double x, double y, double dx, double dy, const std::string& text)
         "・t2"_sj, "$^", "$~", "[m2", "[m4", "m/s2", "π2"_sj,
         // Second moments of area in m4, raised like the m2 of areas.
         "(m4"};
+    // The bytes that can start a pattern: most texts hold none of them at a
+    // character's start and are drawn after one pass.
+    static const std::string starts = [] {
+        std::string s;
+        for (const std::string& pat : patterns)
+            if (s.find(pat[0]) == std::string::npos) s += pat[0];
+        return s;
+    }();
     std::string rest = text;
     const double w = CurrentFont.width;
     for (int guard = 0; guard <= static_cast<int>(text.size()); ++guard) {
-        // 2. The leftmost match; on a tie the earlier pattern.
+        // 2. The leftmost match; on a tie the earlier pattern. One pass over
+        // the characters (literal runs skipped), trying the patterns only
+        // where one can start.
         std::size_t best = std::string::npos;
         const std::string* match = nullptr;
-        for (const std::string& pat : patterns) {
-            const std::size_t at = SjisFind(rest, pat);
-            if (at < best) {
-                best = at;
-                match = &pat;
+        for (std::size_t i = 0; i < rest.size() && !match;) {
+            if (rest[i] == kLiteralOpen) {
+                i = LiteralRunEnd(rest, i);
+                continue;
             }
+            if (starts.find(rest[i]) != std::string::npos) {
+                for (const std::string& pat : patterns)
+                    if (rest.compare(i, pat.size(), pat) == 0) {
+                        best = i;
+                        match = &pat;
+                        break;
+                    }
+            }
+            i += (IsLead(At(rest, i)) && i + 1 < rest.size()) ? 2 : 1;
         }
         if (!match) {
             Gmm_Text(x, y, dx, dy, rest);

@@ -6,6 +6,8 @@
 #include <QPolygon>
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/qt/bitmap.h"
@@ -107,6 +109,50 @@ struct TCanvas::Impl {
         return p;
     }
 
+    // The Qt font of `font` with its metrics and the advances of the short
+    // texts drawn in it, made again only when the font changes: reports
+    // draw every character on its own, thousands a page.
+    struct FontCache {
+        bool valid = false;
+        TFontSpec spec;
+        QFont qfont;
+        std::unique_ptr<QFontMetricsF> metrics;
+        std::unordered_map<std::string, double> advances;
+        int generation = 0;
+    } fontCache;
+    // The painter, the font generation and the painter's font as TextOut
+    // last set them; the font is set again when any of them changed (a
+    // painter begun again starts from its default font).
+    const QPainter* fontPainter = nullptr;
+    int fontPainterGeneration = -1;
+    QFont fontOnPainter;
+
+    static bool SameFont(const TFontSpec& a, const TFontSpec& b) {
+        return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
+               a.face == b.face;
+    }
+    const QFont& CurrentQFont() {
+        FontCache& c = fontCache;
+        if (!c.valid || !SameFont(c.spec, font)) {
+            c.valid = true;
+            c.spec = font;
+            c.qfont = FontSpecToQFont(font);
+            c.metrics = std::make_unique<QFontMetricsF>(c.qfont);
+            c.advances.clear();
+            ++c.generation;
+        }
+        return c.qfont;
+    }
+    double Advance(const std::string& text, const QString& qs) {
+        CurrentQFont();
+        if (text.size() > 2) return fontCache.metrics->horizontalAdvance(qs);
+        const auto it = fontCache.advances.find(text);
+        if (it != fontCache.advances.end()) return it->second;
+        const double w = fontCache.metrics->horizontalAdvance(qs);
+        fontCache.advances.emplace(text, w);
+        return w;
+    }
+
     double StretchX() const {
         if (font.width <= 0 || font.height <= 0) return 1.0;
         return font.width / (font.height * 0.5);
@@ -119,6 +165,15 @@ namespace {
 // t .. b - 1; Qt's one-pixel outline of this rectangle lands there.
 QRectF WindowsBox(int l, int t, int r, int b) {
     return QRectF(l + 0.5, t + 0.5, std::max(0, r - l - 1), std::max(0, b - t - 1));
+}
+
+// Reports convert the same few characters again and again.
+QString ShortTextToQString(const std::string& text) {
+    if (text.size() > 2) return SjisToQString(text);
+    static std::unordered_map<std::string, QString> cache;
+    const auto it = cache.find(text);
+    if (it != cache.end()) return it->second;
+    return cache.emplace(text, SjisToQString(text)).first->second;
 }
 
 }  // namespace
@@ -198,10 +253,10 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     if (text.empty()) return;
     QPainter* p = impl_->Painter();
     if (!p) return;
-    const QFont qf = FontSpecToQFont(impl_->font);
-    const QString qs = SjisToQString(text);
+    const QFont& qf = impl_->CurrentQFont();
+    const QString qs = ShortTextToQString(text);
     double sx = impl_->StretchX();
-    const double natural = QFontMetricsF(qf).horizontalAdvance(qs);
+    const double natural = impl_->Advance(text, qs);
     double shift = 0;
     if (text.size() <= 2 && natural > 0) {
         // One character fills its cells (one per byte): a proportional glyph
@@ -213,8 +268,16 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
         else
             shift = (cells - natural * sx) * 0.5;
     }
-    p->save();
-    p->setFont(qf);
+    // The painter's transform is put back by hand rather than through
+    // save() and restore(), which a PDF writes out for every character.
+    const QTransform saved = p->worldTransform();
+    if (impl_->fontPainter != p || impl_->fontPainterGeneration != impl_->fontCache.generation ||
+        !(p->font() == impl_->fontOnPainter)) {
+        p->setFont(qf);
+        impl_->fontPainter = p;
+        impl_->fontPainterGeneration = impl_->fontCache.generation;
+        impl_->fontOnPainter = p->font();
+    }
     p->translate(x, y);
     p->rotate(-impl_->font.escapement / 10.0);
     if (impl_->brushStyle == bsSolid)
@@ -224,13 +287,12 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     p->scale(sx, 1.0);
     p->setPen(WinColorToQColor(impl_->fontColor));
     p->drawText(QPointF(0, impl_->font.height * kBaselineShare), qs);
-    p->restore();
+    p->setWorldTransform(saved);
 }
 
 int TCanvas::TextWidth(const std::string& text) const {
     if (text.empty()) return 0;
-    const QFont qf = FontSpecToQFont(impl_->font);
-    const double w = QFontMetricsF(qf).horizontalAdvance(SjisToQString(text));
+    const double w = impl_->Advance(text, ShortTextToQString(text));
     return static_cast<int>(std::lround(w * impl_->StretchX()));
 }
 
