@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "rc_test_sections.h"
 #include "rccheck/rc_bending.h"
@@ -305,20 +304,10 @@ Carried ForcesOfState(const StressResult& r, const RcSectionGeom& s, double yc) 
 // the quarter allowed on a whole section) and the neutral axis within it.
 TEST(RcBendingAllowable, EveryStateCarriesTheAppliedForces) {
     std::mt19937 rng(20261209);
-    const auto uni = [&](double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(rng);
-    };
+    const auto uni = [&](double lo, double hi) { return Uniform(rng, lo, hi); };
     int checked = 0;
     for (int i = 0; i < 600; ++i) {
-        RcSectionGeom s;
-        s.b = uni(200, 1500);
-        s.h = uni(250, 1500);
-        const int layout = i % 4;  // both, compressed face only, far face only, none
-        s.ac = layout == 0 || layout == 1 ? uni(0.001, 0.03) * s.b * s.h : 0.0;
-        s.at = layout == 0 || layout == 2 ? uni(0.001, 0.03) * s.b * s.h : 0.0;
-        s.dc = s.ac > 0 ? uni(30, 90) : 1.0;
-        s.dt = s.h - uni(30, 90);
-        if (layout == 1) std::swap(s.at, s.ac), s.dt = s.dc, s.dc = 1.0;  // as the check sees it
+        const RcSectionGeom s = RandomSection(rng, i);
         const double nMax = 0.85 * 30 * s.b * s.h;
         const int regime = (i / 4) % 5;
         double m = uni(0, 0.3) * nMax * s.h;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 
 #include "rc_test_sections.h"
 #include "rccheck/rc_shear.h"
@@ -81,9 +80,7 @@ TEST(RcShear, TooFewStirrupsAreNg) {
 // its τ within the allowable it was judged against.
 TEST(RcShear, ProvidedStirrupsCoverTheRequiredAreaWhereverOkShows) {
     std::mt19937 rng(2480);
-    const auto uni = [&](double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(rng);
-    };
+    const auto uni = [&](double lo, double hi) { return Uniform(rng, lo, hi); };
     const float sizes[] = {10, 13, 16, 19};
     int shortOfStirrups = 0;
     for (int i = 0; i < 2480; ++i) {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
 
 #include "model/numeric.h"
 #include "rc_test_sections.h"
@@ -363,20 +362,10 @@ double IndependentNu(const RcSectionGeom& g, double fcd, double fyd, double es, 
 // sign: the check's capacity is the independent one, within rounding.
 TEST(RcUltimateMoment, CapacityAgreesWithAnIndependentStrainCompatibility) {
     std::mt19937 rng(35);
-    const auto uni = [&](double lo, double hi) {
-        return std::uniform_real_distribution<double>(lo, hi)(rng);
-    };
+    const auto uni = [&](double lo, double hi) { return Uniform(rng, lo, hi); };
     const double fyks[] = {295, 345, 390, 490};
     for (int i = 0; i < 300; ++i) {
-        RcSectionGeom s;
-        s.b = uni(200, 1500);
-        s.h = uni(250, 1500);
-        const int layout = i % 4;
-        s.ac = layout == 0 || layout == 1 ? uni(0.001, 0.03) * s.b * s.h : 0.0;
-        s.at = layout == 0 || layout == 2 ? uni(0.001, 0.03) * s.b * s.h : 0.0;
-        s.dc = s.ac > 0 ? uni(30, 90) : 1.0;
-        s.dt = s.h - uni(30, 90);
-        if (layout == 1) std::swap(s.at, s.ac), s.dt = s.dc, s.dc = 1.0;
+        const RcSectionGeom s = RandomSection(rng, i);
         const double fck = uni(20, 60), fyk = fyks[i % 4];
         const double squash = (0.85 * fck * s.b * s.h + fyk * (s.ac + s.at)) * 0.001;
         const double pull = fyk * (s.ac + s.at) * 0.001;
