@@ -165,6 +165,24 @@ RcCaseCheck UltimateCheckOfS1(double m, double n) {
     return pt.cases[1];
 }
 
+// As a moment grows from nothing under a fixed axial force, fm grows
+// with it, without steps: the 0.1 mm kept of e must not make M / Mu jump
+// (S1 at N 35000 read 0.979 at M 3.5, 1.398 NG at M 5, 0.979 at M 5.3).
+TEST(RcUltimateMoment, RatingGrowsSmoothlyWithTheMoment) {
+    for (double n : {35000.0, 5000.0, -1000.0}) {
+        double before = 0;
+        for (int i = 0; i <= 400; ++i) {
+            const double m = 0.05 * i;
+            SCOPED_TRACE(testing::Message() << "N " << n << " M " << m);
+            const double fm = UltimateCheckOfS1(m, n).fm;
+            if (i > 0) {
+                EXPECT_NEAR(fm, before, 0.01);
+            }
+            before = fm;
+        }
+    }
+}
+
 // Tension with a small eccentricity, worked by strain compatibility with
 // elastic-perfectly plastic bars (fyd 345, εy = 345 / 2e5 = 0.001725).
 //
