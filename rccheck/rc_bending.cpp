@@ -20,6 +20,7 @@ void CrackedBarStresses(StressResult& r, const RcSectionGeom& s, double n) {
 }
 
 void FinishStresses(StressResult& r) {
+    if (!r.carried) r.sigmaTop = r.sigmaOther = r.sigmaAtDc = r.sigmaAtDt = 0.0;
     r.sigmaC = std::max(r.sigmaTop, r.sigmaOther);
     r.sigmaCompSide = std::min(r.sigmaAtDc, r.sigmaAtDt);
     r.sigmaTensSide = std::max(r.sigmaAtDc, r.sigmaAtDt);
@@ -34,6 +35,7 @@ RcSectionGeom Floored(const RcSectionGeom& sec) {
 }
 
 void Uncracked(StressResult& r, const RcSectionGeom& s, double n, double m, double axial) {
+    r.concrete = RcConcrete::kWhole;
     r.sigmaTop = axial / r.ai + m / r.ii * r.yc;
     r.sigmaOther = axial / r.ai - m / r.ii * r.yt;
     const double slope = (r.sigmaTop - r.sigmaOther) / s.h;
@@ -41,18 +43,75 @@ void Uncracked(StressResult& r, const RcSectionGeom& s, double n, double m, doub
     r.sigmaAtDt = -n * (r.sigmaTop - s.dt * slope);
 }
 
-void Cracked(StressResult& r, const RcSectionGeom& s, double n, double axial, double e2) {
+// Concrete and bar forces of the cracked section, per unit of σc at the
+// compressed face, with the neutral axis at x.
+double CrackedResultant(const RcSectionGeom& s, double n, double x) {
+    return n * s.ac * (x - s.dc) / x + s.b * x / 2.0 - n * s.at * (s.dt - x) / x;
+}
+
+// The cracked section compressed from the face at depth 0 (or, with
+// farFace, from the opposite face) under the axial force acting at depth yN
+// from the face M compresses. The cubic is the moment of the forces about
+// that line; of its roots only one that lies within the section and puts
+// the concrete in compression carries the force, so the roots are tried in
+// turn, the usual middle-or-largest one first. False when none does.
+bool Cracked(StressResult& r, const RcSectionGeom& sec, double n, double axial, double yN,
+             bool farFace) {
+    RcSectionGeom s = sec;
+    if (farFace) s.dc = sec.h - sec.dc, s.dt = sec.h - sec.dt, yN = sec.h - yN;
+    const double e2 = -yN;
     const double k = 6.0 * n / s.b;
-    r.coef[0] = 1.0;
-    r.coef[1] = 3.0 * e2;
-    r.coef[2] = k * ((e2 + s.dt) * s.at + (e2 + s.dc) * s.ac);
-    r.coef[3] = -k * (s.dt * s.at * (e2 + s.dt) + s.dc * s.ac * (e2 + s.dc));
-    r.x = SmallestCubicRoot(r.coef[0], r.coef[1], r.coef[2], r.coef[3]);
-    const double x = r.x;
-    const double resist = n * s.ac * (x - s.dc) / x + s.b * x / 2.0 - n * s.at * (s.dt - x) / x;
-    r.sigmaTop = axial / AtLeastMagnitude(1e-9, resist);
+    const double coef[4] = {1.0, 3.0 * e2, k * ((e2 + s.dt) * s.at + (e2 + s.dc) * s.ac),
+                            -k * (s.dt * s.at * (e2 + s.dt) + s.dc * s.ac * (e2 + s.dc))};
+    // Only real roots: with a complex pair the usual choice can be the
+    // pair's real part, which balances nothing.
+    double roots[3];
+    const int real = CubicValues(coef[0], coef[1], coef[2], coef[3], roots);
+    const double usual = SmallestCubicRoot(coef[0], coef[1], coef[2], coef[3]);
+    bool found = false, foundUsual = false;
+    double best = 0.0, bestSigma = 0.0;
+    for (int i = 0; i < real && !foundUsual; ++i) {
+        const double x = roots[i];
+        if (!std::isfinite(x) || !(x > 0.0) || x > s.h * (1.0 + 1e-12)) continue;
+        const double sigma = axial / AtLeastMagnitude(1e-9, CrackedResultant(s, n, x));
+        if (!(sigma > 0.0) || !std::isfinite(sigma)) continue;
+        // The usual root when it is sound; else the one giving the larger
+        // concrete stress.
+        foundUsual = x == usual;
+        if (foundUsual || !found || sigma > bestSigma) found = true, best = x, bestSigma = sigma;
+    }
+    if (!found) return false;
+    r.concrete = RcConcrete::kCracked;
+    r.farFace = farFace;
+    std::copy(coef, coef + 4, r.coef);
+    r.x = best;
+    r.sigmaTop = bestSigma;
     r.sigmaOther = 0.0;
-    CrackedBarStresses(r, s, n);
+    r.sigmaAtDc = n * bestSigma * (s.dc - best) / best;
+    r.sigmaAtDt = n * bestSigma * (s.dt - best) / best;
+    return true;
+}
+
+// A tensile force between the two layers of bars, the concrete cracked
+// through: the lever rule shares it between the layers. It holds only when
+// both layers are stretched and the plane through their strains leaves
+// both faces stretched too; otherwise a face is compressed and the
+// concrete takes part.
+bool BarsAlone(StressResult& r, const RcSectionGeom& s, double n, double axial) {
+    if (s.ac < 1.0 || s.at < 1.0 || !(s.dt > s.dc)) return false;
+    r.yg =
+        (n * (s.at * s.dt + s.ac * s.dc) + s.b * s.h * s.h / 2.0) / (n * (s.at + s.ac) + s.b * s.h);
+    const double t = std::fabs(axial);
+    const double span = s.dt - s.dc;
+    const double sc = (s.dt - r.yg + r.e) * t / (s.ac * span);
+    const double st = (r.yg - s.dc - r.e) * t / (span * s.at);
+    const auto atDepth = [&](double y) { return sc + (st - sc) * (y - s.dc) / span; };
+    const double tol = -1e-9 * (sc + st);
+    if (sc < 0.0 || st < 0.0 || atDepth(0.0) < tol || atDepth(s.h) < tol) return false;
+    r.concrete = RcConcrete::kNone;
+    r.sigmaAtDc = sc;
+    r.sigmaAtDt = st;
+    return true;
 }
 
 }  // namespace
@@ -96,6 +155,8 @@ void StressesNoAxial(StressResult& r, const RcSectionGeom& sec, double n, double
     r.sigmaTop = 2.0 * r.m / AtLeastMagnitude(1e-9, lever);
     r.sigmaOther = 0.0;
     CrackedBarStresses(r, s, n);
+    // Without bars no cracked section resists a moment.
+    r.carried = r.m == 0.0 || s.ac + s.at > 0.0;
     FinishStresses(r);
 }
 
@@ -123,19 +184,20 @@ void StressesWithAxial(StressResult& r, const RcSectionGeom& sec, double n, doub
     r.kc = Round1(r.ii / Floor(r.ai * r.yc, 1e-9));
     r.et1 = Round1((r.yc - s.dc) * (s.dt - r.yc) / AtLeastMagnitude(1e-9, r.yc));
     r.et2 = Round1((s.h - r.yt - s.dc) * (s.dt - r.yc) / AtLeastMagnitude(1e-9, r.yt));
-    if (axial < 0.0 && std::fabs(r.e) > r.et1) {
-        r.label = "④.偏心引張力を'心外'に受ける"_sj;
-        Cracked(r, s, n, axial, r.e - r.yc);
-    } else if (axial < 0.0) {
-        r.label = "③.偏心引張力を'心内'に受ける"_sj;
-        // Only the bars carry the tension; no concrete stress.
-        r.yg = (n * (s.at * s.dt + s.ac * s.dc) + s.b * s.h * s.h / 2.0) /
-               (n * (s.at + s.ac) + s.b * s.h);
-        const double t = std::fabs(axial);
-        const double span = AtLeastMagnitude(1e-9, s.dt - s.dc);
-        r.sigmaAtDc = s.ac >= 1.0 ? (s.dt - r.yg + r.e) * t / (s.ac * span) : 0.0;
-        r.sigmaAtDt = s.at >= 1.0 ? (r.yg - s.dc - r.e) * t / (span * s.at) : 0.0;
-    } else if (r.e <= r.kc) {
+    // The force acts at depth yN from the compression fibre (e about yc).
+    const double yN = r.yc - r.e;
+    if (axial < 0.0) {
+        if (BarsAlone(r, s, n, axial)) {
+            r.label = "③.偏心引張力を'心内'に受ける"_sj;
+        } else {
+            r.label = "④.偏心引張力を'心外'に受ける"_sj;
+            // Compressed on the face M compresses when the force passes
+            // beyond the bars, on the other face when it passes on the
+            // concrete side of a single layer.
+            r.carried = Cracked(r, s, n, axial, yN, false) || Cracked(r, s, n, axial, yN, true);
+        }
+    } else if (r.e <= r.kt) {
+        // Inside the kern of the far fibre: no tension anywhere.
         r.label = "①.偏心圧縮力を'心内'に受ける"_sj;
         Uncracked(r, s, n, m, axial);
     } else {
@@ -148,13 +210,16 @@ void StressesWithAxial(StressResult& r, const RcSectionGeom& sec, double n, doub
             Uncracked(r, s, n, m, axial);
         } else {
             r.label = "②-(2).偏心圧縮力を'心外'に受ける場合でσc'＜σc"_sj;
-            Cracked(r, s, n, axial, r.e - r.yc);
+            r.carried = Cracked(r, s, n, axial, yN, false) || Cracked(r, s, n, axial, yN, true);
         }
     }
     FinishStresses(r);
 }
 
 namespace {
+
+// The ratio shown when no stress state carries the forces.
+constexpr float kUncarriedRatio = 999.999f;
 
 void AllowableStressCheck(RcCaseCheck& c, const RcSideSelection& side, const RcSectionGeom& sec) {
     StressResult r;
@@ -172,6 +237,11 @@ void AllowableStressCheck(RcCaseCheck& c, const RcSideSelection& side, const RcS
     c.fs1 = static_cast<float>(Round3(std::fabs(c.ss1) / std::max<double>(c.ssa, 0.001)));
     c.fs2 = static_cast<float>(Round3(std::fabs(c.ss2) / std::max<double>(c.ssa, 0.001)));
     c.fs = std::max(c.fs1, c.fs2);
+    if (!r.carried) {
+        // Nothing in the section can hold the forces (a tensile force and
+        // no bars to take it): failed, whatever the stresses would read.
+        c.fc = c.fs = kUncarriedRatio;
+    }
     c.ngFc = RatioIsNg(c.fc);
     c.ngFs1 = RatioIsNg(c.fs1);
     c.ngFs2 = RatioIsNg(c.fs2);
@@ -180,23 +250,29 @@ void AllowableStressCheck(RcCaseCheck& c, const RcSideSelection& side, const RcS
 
 void UltimateCheck(RcCaseCheck& c, const RcSectionGeom& sec) {
     // Below this the moment cannot be rated against a capacity floored at
-    // the same value (kN·m): the axial force is rated instead.
+    // the same value (kN·m): the axial force alone rates the point.
     constexpr double kMudFloor = 0.1;
     const double m = std::fabs(c.bend.m);
     UltimateResult u;
     UltimateMoment(u, sec, c.gc, c.gs, c.gbm, c.gbc, c.gbs, c.fck, c.fyk, c.ec, c.es,
-                   kUltimateConcreteStrain, m < kMudFloor ? 0.0 : m, c.bend.n);
+                   kUltimateConcreteStrain, m, c.bend.n);
     const double gb = std::max<double>(c.gbm, 0.1);
     c.nu = static_cast<float>(u.nu);
     c.mu = static_cast<float>(u.mu);
     c.mud = static_cast<float>(c.mu / gb);
-    // Along the line of the forces M / Mu = N / Nu. The eccentricity is
-    // taken to 0.1 mm, so for a small one |M| / Mu alone can read several
-    // per cent low: the larger of the two ratios is the rating. With no
-    // moment to speak of, N against the axial capacity is the rating.
+    // Along the line of the forces M / Mu = N / Nu. The capacity belongs
+    // to the line with e kept to 0.1 mm (Mu = Nu e'): M is rated against Mu
+    // carried over to the force's own eccentricity, or a moment of 0.14
+    // kN·m per 1000 kN would read up to half as much again as N / Nu. With
+    // no axial force (Nu tiny) the moment rates; with no moment to speak
+    // of, N against the capacity on the centroid's line.
     const double nud = std::fabs(static_cast<double>(c.nu)) / gb;
     const double byN = std::fabs(c.bend.n) * c.gi / std::max(nud, 0.001);
-    const double byM = m >= kMudFloor && c.mud >= kMudFloor ? m * c.gi / c.mud : 0.0;
+    const double eLine = u.nu != 0.0 ? std::fabs(u.mu / u.nu) : 0.0;                      // m
+    const double eForce = m / std::max(std::fabs(static_cast<double>(c.bend.n)), 0.001);  // m
+    const double mudLine = eLine > 0.0 ? c.mud * eForce / eLine : 0.0;
+    const double byM =
+        m >= kMudFloor && mudLine > 0.0 ? m * c.gi / std::max(mudLine, kMudFloor) : 0.0;
     c.fm = static_cast<float>(Round3(std::max(byM, byN)));
     c.ngFm = RatioIsNg(c.fm);
 }

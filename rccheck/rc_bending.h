@@ -27,8 +27,22 @@ struct RcSideSelection {
     RcLayer tensionLayer = kLayerNone;
 };
 
+// How the concrete takes part in a stress state: the whole section with
+// stresses varying linearly from sigmaTop to sigmaOther, the cracked section
+// compressed from the face over the depth x (a triangle), or not at all
+// (the bars alone carry a tensile force).
+enum class RcConcrete : int { kWhole, kCracked, kNone };
+
 struct StressResult {
     std::string label;
+    RcConcrete concrete = RcConcrete::kCracked;
+    // The cracked state compresses the face opposite the one M compresses
+    // (a tensile force on the concrete side of a single layer of bars);
+    // sigmaTop and x then belong to that face.
+    bool farFace = false;
+    // False when no state of the section carries the forces (a tensile
+    // force on a section without bars): the stresses are then meaningless.
+    bool carried = true;
     RcSectionGeom sec;
     double m = 0, n = 0;
     double ai = 0, si = 0, yc = 0, yt = 0, e = 0, ii = 0;

@@ -428,6 +428,13 @@ void Reader::ReportUnknownBars() {
         };
         for (const auto& b : bars) {
             const int d = static_cast<int>(b.d);
+            if (d != 0 && b.n < 0.0f) {
+                warnings_.Add(FormatStr(
+                    "RC断面 No.%d の %s D%d の本数 %.2f は負のため、鉄筋量 0 となります."_sj
+                        .c_str(),
+                    sec.no, b.what.c_str(), d, b.n));
+                continue;
+            }
             if (d == 0 || b.n == 0.0f || RebarSizeKnown(d)) continue;
             warnings_.Add(FormatStr(
                 "RC断面 No.%d の %s D%d は鉄筋の断面積表に無いため、鉄筋量 0 となります."_sj

@@ -64,7 +64,8 @@ void FillPointForces(RcPointCheck& pt, const FrameResults& results, int resultMe
             // compression is positive, as the RC formulas take it.
             f.m = Clamp(Round2(r.values[kQtyM][k]), 1e6);
             f.s = Clamp(Round2(r.values[kQtyS][k]), 1e6);
-            f.n = Clamp(-Round2(r.values[kQtyN][k]), 1e6);
+            // 0 - N, not -N: no axial force must not turn into -0.
+            f.n = Clamp(0.0 - Round2(r.values[kQtyN][k]), 1e6);
             f.disp = Clamp(Round5(r.values[kQtyDisp][k]), 100.0);
         }
         pt.cases[t].shear = f;

@@ -46,6 +46,9 @@ void ShearStressCheck(RcPointCheck& point, RcCaseCheck& c, const RcSectionGeom& 
         c.taUsed = static_cast<float>(taS);
         ft = std::fabs(c.tau) / std::max(0.001, taS);
     }
+    // Stirrups below the required area do not make up what the concrete
+    // lacks, however high τsa is: their shortfall is the ratio then.
+    if (point.aw > 0.0f && c.awa > point.aw) ft = std::max<double>(ft, c.awa / point.aw);
     c.ft = static_cast<float>(Round3(ft));
     c.ngFt = RatioIsNg(c.ft);
 }

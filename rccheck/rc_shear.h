@@ -1,6 +1,8 @@
 // Shear checks of one point and check case: the mean shear stress against
 // the corrected allowable (with the required shear reinforcement area), and
-// the design shear force against the shear capacity Vcd + Vsd.
+// the design shear force against the shear capacity Vcd + Vsd. Where the
+// concrete alone falls short, ft is at least the required area over the
+// provided one, so that too few stirrups read NG wherever ft is shown.
 #pragma once
 #include "rccheck/rc_records.h"
 

@@ -105,6 +105,7 @@ bool BarsOnly(const Section& s, double yN, Forces& out) {
     const double span = s.dt - s.dc;
     const double capacity =
         std::min(s.ac * s.fyd * span / (s.dt - yN), s.at * s.fyd * span / (yN - s.dc));
+    out = Forces{};
     out.sc = -capacity * (s.dt - yN) / span / s.ac;
     out.st = -capacity * (yN - s.dc) / span / s.at;
     out.n = -capacity;
@@ -135,14 +136,10 @@ void UltimateMoment(UltimateResult& r, const RcSectionGeom& sec, double gc, doub
     const double fcd = std::max(fck / std::max(gc, 0.1), 1.0);
     const double fyd = fyk / std::max(gs, 0.1);
     r.fcd = fcd, r.fyd = fyd;
-    // 3. Axial force only.
-    if (std::fabs(m) < 0.001) {
-        r.label = "① 軸力のみが作用する場合"_sj;
-        r.nu = (n >= 0.0 ? 0.85 * fcd * b * h + fyd * (ac + at) : -fyd * (ac + at)) * 0.001;
-        r.mu = 0.001;
-        return;
-    }
-    // 4.-5.
+    // 3. Axial force only: the force acts at the centroid (e = 0) and the
+    // capacity comes from the same search as any other line of force, so
+    // that nothing jumps as a small moment appears.
+    const bool axialOnly = std::fabs(m) < 0.001;
     if (ac < 1.0) dc = 0.0;
     r.eyd = fyk / es;
     // 6. Balanced state and the centroid of the transformed section.
@@ -160,24 +157,39 @@ void UltimateMoment(UltimateResult& r, const RcSectionGeom& sec, double gc, doub
     // 8. The ultimate state by strain compatibility.
     const Section s{b, h, dc, dt, ac, at, fcd, fyd, es, ecu};
     const double force = n * 1000.0;
+    // Of the states that carry the line (the face M compresses crushing,
+    // the bars alone between the layers, the other face crushing) the one
+    // reached at the smallest load factor ends the loading.
     Forces f;
-    if (SolveState(s, force, yN, false, r.x, f)) {
+    int kind = 0;  // 0 none, 1 near face, 2 bars alone, 3 far face
+    double bestFactor = 0.0;
+    const auto offer = [&](const Forces& g, double x, int k) {
+        const double factor = g.n / force;
+        if (!(factor > 0.0) || (kind != 0 && factor >= bestFactor)) return;
+        f = g, r.x = x, kind = k, bestFactor = factor;
+    };
+    Forces g;
+    double x = 0.0;
+    if (SolveState(s, force, yN, false, x, g)) offer(g, x, 1);
+    if (force < 0.0 && BarsOnly(s, yN, g)) offer(g, 0.0, 2);
+    if (SolveState(s, force, yN, true, x, g)) offer(g, x, 3);
+    if (kind == 1) {
         if (f.st > -fyd)
             r.label = "② コンクリート圧縮の破壊"_sj;
         else if (f.sc >= fyd)
             r.label = "③-(1) 鉄筋の引張破壊で圧縮鉄筋が降伏している   ε's≧ε'yd"_sj;
         else
             r.label = "③-(2) 鉄筋の引張破壊で圧縮鉄筋は降伏していない ε's＜ε'yd"_sj;
-    } else if (force < 0.0 && BarsOnly(s, yN, f)) {
+    } else if (kind == 2) {
         r.label = "④ 全断面が引張となる場合（鉄筋のみで抵抗）"_sj;
-        r.x = 0.0;
-    } else if (SolveState(s, force, yN, true, r.x, f)) {
+    } else if (kind == 3) {
         r.label = "⑤ 反対側の縁が圧縮となる場合"_sj;
     } else {
         // No state carries this line (a tensile force off the only layer of
         // bars with no concrete to balance it): no capacity.
         f = Forces{};
     }
+    if (axialOnly) r.label = "① 軸力のみが作用する場合"_sj;
     r.sigmaComp = f.sc;
     r.sigmaTens = f.st;
     // 9. The capacity: the resultant, and its moment about the centroid

@@ -9,7 +9,9 @@
 // (the whole section in tension) is carried by the bars alone, shared by
 // the lever rule, up to the yield of the first layer. A compressive force so
 // near the centroid that the compressed face cannot reach it is carried
-// with the other face crushing.
+// with the other face crushing. Where several of these states lie on the
+// line, the one reached at the smallest load factor is the capacity. An
+// axial force alone acts at the centroid (e = 0) like any other.
 #pragma once
 #include <string>
 

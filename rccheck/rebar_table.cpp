@@ -103,6 +103,7 @@ std::string RefuseBarText(const std::string& text) {
         if (ClearsBars(text)) return "";
         return "鉄筋は 径*本数（例 19*8）で入力して下さい。"_sj;
     }
+    if (bar < 0 || count < 0.0f) return "鉄筋の径と本数は 0 以上で入力して下さい。"_sj;
     if (RebarSizeKnown(bar)) return "";
     return FormatStr("D%d %s", bar, "は鉄筋の断面積表に無いので受け付けません。"_sj.c_str());
 }
@@ -111,7 +112,8 @@ double RebarArea(int barNumber, double count) {
     if (RebarAreaTable.d[16] == 0.0) LoadRebarTable();
     // An exact look-up: a bar number without a row has no area, rather than
     // borrowing a neighbour's (a D6 read as D10 would overstate the steel).
-    if (barNumber < 0 || barNumber >= kRebarTableSize) return 0.0;
+    // A negative count is no steel, never a negative area.
+    if (barNumber < 0 || barNumber >= kRebarTableSize || !(count > 0.0)) return 0.0;
     return RebarAreaTable.d[barNumber] * 100.0 * count;
 }
 

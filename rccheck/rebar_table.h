@@ -33,8 +33,8 @@ bool LoadRebarTableFrom(const std::string& fileName);
 void LoadBuiltInRebarTable();
 
 // Area in mm² of `count` bars of the given bar number ("D" table). A bar
-// number without a row (or outside 0..63) gives 0, so its bars count as
-// absent. Loads the table on first use.
+// number without a row (or outside 0..63), or a count below 0, gives 0, so
+// its bars count as absent. Loads the table on first use.
 double RebarArea(int barNumber, double count);
 
 // 「D%d×%.2f」, or "" when there are no bars or the bar number has no row.
@@ -50,7 +50,8 @@ bool RebarSizeKnown(int barNumber);
 
 // A bar text as typed into a table: "" when it may be taken (empty or zeros
 // for no bars, or bars of a size the table holds), else the message that
-// refuses it (a size without a row, or a text that is not "size*count").
+// refuses it (a size without a row, a negative size or count, or a text
+// that is not "size*count").
 std::string RefuseBarText(const std::string& text);
 
 // Replaces the whole section table by one default section per frame section.

@@ -5,7 +5,10 @@
 // d2' = 30 + 11 = 41); n 15; allowables 8 / 160; stirrups D13x2 @250.
 #pragma once
 #include <cstring>
+#include <random>
+#include <utility>
 
+#include "rccheck/rc_bending.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
 
@@ -42,4 +45,25 @@ inline void SetForces(RcPointCheck& pt, double m, double n, double s = 0) {
     f.x = 1.0f;
     pt.cases[1].bend = f;
     pt.cases[1].shear = f;
+}
+
+inline double Uniform(std::mt19937& rng, double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+}
+
+// A random section as the checks see it (depths from the face M
+// compresses), by i % 4: bars on both faces, on the compressed face only,
+// on the far face only, none.
+inline RcSectionGeom RandomSection(std::mt19937& rng, int i) {
+    RcSectionGeom s;
+    s.b = Uniform(rng, 200, 1500);
+    s.h = Uniform(rng, 250, 1500);
+    const int layout = i % 4;
+    s.ac = layout == 0 || layout == 1 ? Uniform(rng, 0.001, 0.03) * s.b * s.h : 0.0;
+    s.at = layout == 0 || layout == 2 ? Uniform(rng, 0.001, 0.03) * s.b * s.h : 0.0;
+    s.dc = s.ac > 0 ? Uniform(rng, 30, 90) : 1.0;
+    s.dt = s.h - Uniform(rng, 30, 90);
+    // A single layer is the tension side at its own depth.
+    if (layout == 1) std::swap(s.at, s.ac), s.dt = s.dc, s.dc = 1.0;
+    return s;
 }

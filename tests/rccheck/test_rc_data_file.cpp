@@ -373,6 +373,17 @@ TEST(RcDataFile, BarTextsThatAreNotBarsAreRefusedAtEntry) {
         EXPECT_EQ(RefuseBarText(typed), "") << typed;
     EXPECT_EQ(RefuseBarText("D25×6.00"_sj), "");
     EXPECT_EQ(RefuseBarText("２５＊６"_sj), format);
+    // Negative counts or sizes would take steel away (a negative area).
+    for (const std::string& typed : {"D19×-2.00"_sj, std::string("22*-5"), std::string("-19*8")})
+        EXPECT_EQ(RefuseBarText(typed), "鉄筋の径と本数は 0 以上で入力して下さい。"_sj) << typed;
+    EXPECT_EQ(RebarArea(22, -5), 0.0);
+}
+
+// A negative count in a file is named and counts as no steel.
+TEST(RcDataFile, NegativeBarCountsAreReportedAndCountAsNoSteel) {
+    const ReadBack r = ReadText(DamagedSample("D19×8.00"_sj, "D19×-2.00"_sj));
+    EXPECT_EQ(r.warnings,
+              "RC断面 No.10 の 外D1 D19 の本数 -2.00 は負のため、鉄筋量 0 となります.\n"_sj);
 }
 
 // Names with a comma (from the frame model's member, point and combination

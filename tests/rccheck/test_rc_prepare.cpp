@@ -3,6 +3,7 @@
 // a refresh, bar depths with added heights, position texts.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <initializer_list>
 #include <memory>
 #include <set>
@@ -86,7 +87,7 @@ class RcBuild : public ::testing::Test {
                 r.values[kQtyPos][k] = pos[k];
                 r.values[kQtyM][k] = mom[k] * t;
                 r.values[kQtyS][k] = 50.0f - 10.0f * pos[k];
-                r.values[kQtyN][k] = -100.126f;
+                r.values[kQtyN][k] = k == 1 && t == 2 ? 0.0f : -100.126f;
                 r.values[kQtyDisp][k] = k == 5 ? 512.0f : 1.234567f;
             }
         }
@@ -119,6 +120,8 @@ TEST_F(RcBuild, PointsAndForces) {
     EXPECT_FLOAT_EQ(c.bend.m, 93.75f);
     EXPECT_FLOAT_EQ(c.bend.s, 25.0f);
     EXPECT_FLOAT_EQ(c.bend.n, 100.13f);  // compression positive
+    // No axial force is 0, never -0 (the sheet would read "-0.00").
+    EXPECT_FALSE(std::signbit(m.points[1].cases[2].bend.n));
     EXPECT_FLOAT_EQ(c.bend.disp, 1.23457f);
     EXPECT_FLOAT_EQ(m.points[4].cases[1].bend.m, 125.0f);
     EXPECT_FLOAT_EQ(m.points[4].cases[2].bend.m, 250.01f);

@@ -57,6 +57,54 @@ TEST(RcShear, AllowableShearStressOfS1) {
     EXPECT_NEAR(nopitch.cases[1].awa, 229.4, 1e-4);
 }
 
+// Stirrups far below the required area: S1, M 200, S 1500, D10x1 @300
+// (Aw 71.22). τ = 1500e3 / 959000 = 1.564 > τa 0.281; Awa = 1.15 x
+// (1500e3 - 0.280908 x 959000) x 300 / (160 x 959) = 2766.9 mm². τsa 2.5
+// alone would read 1.564 / 2.5 = 0.626; the stirrups hold 71.22 / 2766.9
+// of what is needed: ft = 2766.9 / 71.22 = 38.850, NG.
+TEST(RcShear, TooFewStirrupsAreNg) {
+    RcPointCheck pt = ShearPoint(200, 0, 1500);
+    pt.stirrupD = 10;
+    pt.stirrupLegs = 1;
+    pt.stirrupPitch = 300;
+    CheckShear(pt, 1, 160);
+    const RcCaseCheck& c = pt.cases[1];
+    EXPECT_NEAR(c.awa, 2766.9, 1e-3);
+    EXPECT_NEAR(c.ft, 38.850, 0.0011);
+    EXPECT_EQ(c.ngFt, 1);
+    EXPECT_FLOAT_EQ(c.taUsed, 2.5f);
+}
+
+// Random sections, stirrups and shear forces: wherever the provided area
+// is below the required one the point is NG, and an OK point always has
+// its τ within the allowable it was judged against.
+TEST(RcShear, ProvidedStirrupsCoverTheRequiredAreaWhereverOkShows) {
+    std::mt19937 rng(2480);
+    const auto uni = [&](double lo, double hi) { return Uniform(rng, lo, hi); };
+    const float sizes[] = {10, 13, 16, 19};
+    int shortOfStirrups = 0;
+    for (int i = 0; i < 2480; ++i) {
+        RcPointCheck pt = ShearPoint(uni(-800, 800), uni(-500, 3000), uni(-2500, 2500));
+        pt.b = static_cast<float>(uni(300, 1500));
+        const float h = static_cast<float>(uni(300, 1500));
+        pt.set2 = RcDepths{h, 40, 41};
+        pt.stirrupD = sizes[i % 4];
+        pt.stirrupLegs = static_cast<float>(i % 5);  // 0 legs: no stirrups
+        pt.stirrupPitch = static_cast<float>(uni(100, 400));
+        CheckShear(pt, 1, 160);
+        const RcCaseCheck& c = pt.cases[1];
+        SCOPED_TRACE(testing::Message() << "case " << i << " Aw " << pt.aw << " Awa " << c.awa);
+        if (pt.aw > 0 && c.awa > pt.aw) {
+            ++shortOfStirrups;
+            EXPECT_EQ(c.ngFt, 1);
+        }
+        if (!c.ngFt) {
+            EXPECT_LE(c.tau, c.taUsed * 1.0005f);
+        }
+    }
+    EXPECT_GT(shortOfStirrups, 100);
+}
+
 TEST(RcShear, AxialCompressionRaisesTheAllowable) {
     // Mo = N H / 6 = 1.667e8 N·mm; cN = 1 + Mo / M = 1.33; τa = 0.374;
     // 0.313 / 0.374 = 0.837; the concrete carries all: Awa = 0.
