@@ -249,6 +249,15 @@ void TFmMain::GridKeyPress(GridId id, char& key) {
     if (key == 13) {
         key = 0;
         EnterInGrid(id);
+    } else if (CalcAuto->Checked() && typedSinceCommit_ && editedGrid_ != kGridCount &&
+               !RefusedCellText(editedGrid_, editedCol_,
+                                Grid(editedGrid_).Cells(editedCol_, editedRow_))
+                    .empty()) {
+        // A number half typed ("-", "1e") is no number yet: 逐次計算 waits
+        // for it, and Enter or leaving the cell says what is wrong.
+        DiscardResults();
+        Paint1Paint();
+        return;
     }
     DiscardResultsOrRecalculate();
 }

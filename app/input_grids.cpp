@@ -101,8 +101,16 @@ FileField StoredAs(const TableColumn<R>& c) {
     return {};
 }
 
-// A typed cell into its field. A number is kept as the data file keeps it,
-// so that the grid, the analysis and the saved file hold one number.
+// A typed number as the data file keeps it, so that the grid, the analysis
+// and the saved file hold one number. An area or I of 0 or less stays what
+// it is (the validation names it), never the file's stand-in for it.
+template <class R>
+double AsKept(const TableColumn<R>& c, double v) {
+    const FileField f = StoredAs(c);
+    return f.kind == FileKind::MantExpNonZero && !(v > 0) ? v : StoredFieldValue(f, v);
+}
+
+// A typed cell into its field.
 template <class R>
 void ReadCell(const TableColumn<R>& c, const std::string& text, R& row) {
     switch (c.kind) {
@@ -113,11 +121,10 @@ void ReadCell(const TableColumn<R>& c, const std::string& text, R& row) {
             c.field.SetNumber(row, TruncToInt(TextToDouble(text)));
             break;
         case CellKind::Real:
-            c.field.SetNumber(row,
-                              ToFloatInRange(StoredFieldValue(StoredAs(c), TextToDouble(text))));
+            c.field.SetNumber(row, ToFloatInRange(AsKept(c, TextToDouble(text))));
             break;
         case CellKind::Double:
-            c.field.SetNumber(row, StoredFieldValue(StoredAs(c), TextToDouble(text)));
+            c.field.SetNumber(row, AsKept(c, TextToDouble(text)));
             break;
         case CellKind::Name: {
             int size = 0;

@@ -240,7 +240,11 @@ void CheckViewPoints(const FrameModel& m, Messages& out) {
     for (int k = 1; k <= entries; ++k) {
         const View2Member& v = m.view2[k];
         const int mi = FindMemberIndex(m, v.memberNo);
-        if (mi == 0) continue;
+        // A member without its nodes has no length to measure by (its
+        // nodes are named above).
+        if (mi == 0 || FindNodeIndex(m, m.members[mi].nodeI) == 0 ||
+            FindNodeIndex(m, m.members[mi].nodeJ) == 0)
+            continue;
         double xi, yi, xj, yj;
         GetMemberEnds(m, xi, yi, xj, yj, mi);
         const double length = Distance(xi, yi, xj, yj);

@@ -299,9 +299,16 @@ TEST_F(MainWindowTest, AFileWithMemberNumberZeroShowsNothingOfTheFileBefore) {
     const std::string zero = (dir / "zero.$O1").string();
     ASSERT_TRUE(WriteFrameDataFile(Utf8ToCp932(zero), *m));
     TFmMain& w = Open(portal);
+    // Opened with 逐次計算 on (a calculation at once), the file is not
+    // written.
+    ClickButton(U("逐次計算"_sj));
+    const std::string bytes = ReadBytes(zero);
+    const auto stamp = fs::last_write_time(zero);
     dialogAnswer = zero;
     ChooseFileMenu(U("開く"_sj));
     ASSERT_EQ(Cp932ToUtf8(CurrentFileName), zero);
+    EXPECT_EQ(fs::last_write_time(zero), stamp);
+    EXPECT_EQ(ReadBytes(zero), bytes);
     // Every member row is the new file's.
     const TStringGrid& g = w.Grid(kSgMember);
     ASSERT_EQ(g.RowCount(), 4);

@@ -353,6 +353,15 @@ TEST_F(MainWindowTest, TypedTextIsTakenAsTheFileKeepsItOrRefusedWithAMessage) {
     EXPECT_FLOAT_EQ(FrameData->nodes[3].x, 1.5f);
     EXPECT_FLOAT_EQ(FrameData->combinations[1].entries[1].factor, 1.2345f);
     EXPECT_DOUBLE_EQ(FrameData->combinations[1].factor, 0.8765);
+    // With 逐次計算 a number half typed ("-") waits for its digits.
+    ClickTab(TFmMain::kTabPoint);
+    Type(kSgPoint, 2, 3, "6");
+    ClickButton(U("逐次計算"_sj));
+    messages.clear();
+    Type(kSgPoint, 2, 3, "-6");
+    EXPECT_TRUE(messages.empty()) << messages[0];
+    EXPECT_FLOAT_EQ(FrameData->nodes[3].x, -6.0f);
+    ClickButton(U("逐次計算"_sj));
     // A support spring: the grid, the model and the file hold one number.
     ClickTab(TFmMain::kTabSupt);
     Type(kSgSupt2, 2, 2, "5");
