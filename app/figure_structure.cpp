@@ -25,7 +25,12 @@ constexpr std::uint32_t kRulerBand = 0xB0C0B0;
 
 int Members(const FrameModel& m) { return CheckedCount(m.memberCount, kMaxMembers); }
 int Nodes(const FrameModel& m) { return CheckedCount(m.nodeCount, kMaxNodes); }
-bool ValidMember(const FrameModel& m, int index) { return index >= 1 && index <= Members(m); }
+// A member whose end names a node that does not exist has no place to be
+// drawn (its ends would read as the origin).
+bool ValidMember(const FrameModel& m, int index) {
+    return index >= 1 && index <= Members(m) && FindNodeIndex(m, m.members[index].nodeI) > 0 &&
+           FindNodeIndex(m, m.members[index].nodeJ) > 0;
+}
 
 // World height of one line of the canvas font.
 double FontLineWorld() {

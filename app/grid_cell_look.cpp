@@ -78,7 +78,9 @@ bool LoadCellUnused(int code, int col) {
     const bool qJ = col == ColumnOf(&LoadRecord::qJ);
     const bool distI = col == ColumnOf(&LoadRecord::distI);
     const bool distJ = col == ColumnOf(&LoadRecord::distJ);
-    if (code >= 20 && code <= 29) return to || qJ || distJ;
+    // A concentrated load may stand on a run of members: its last member
+    // applies.
+    if (code >= 20 && code <= 29) return qJ || distJ;
     if (code == 31) return qJ || distI || distJ;
     if (code == 41) return to;
     if (code == 51 || code == 61) return to || distJ;
@@ -161,11 +163,20 @@ CellLook GridCellLook(const InputGrids& g, const FrameModel& model, const Select
     const auto number = [&](int c) { return TextToInt(grid.Cells(c, row)); };
     bool highlight = false;
     switch (id) {
-        case kSgMember:
-            if (col == ColumnOf(&FrameMember::nodeI) || col == ColumnOf(&FrameMember::nodeJ))
-                look.font = kBlue;
+        case kSgMember: {
+            const int nodeI = ColumnOf(&FrameMember::nodeI), nodeJ = ColumnOf(&FrameMember::nodeJ);
+            const auto missing = [&](int c) {
+                return !grid.Cells(c, row).empty() && FindNodeIndex(model, number(c)) == 0;
+            };
+            if (col == nodeI || col == nodeJ) look.font = kBlue;
+            // A node that does not exist is marked like node 0, and the
+            // member has no length to show.
+            if ((col == nodeI || col == nodeJ) && missing(col)) look.text = "**";
+            if (col == ColumnOf(&FrameMember::length) && (missing(nodeI) || missing(nodeJ)))
+                look.text = "**";
             highlight = MemberSelected(sel, key, key);
             break;
+        }
         case kSgSupt2:
             highlight = key > 0 && (key == selI || key == selJ || key == sel.nodeI);
             break;

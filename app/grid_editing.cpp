@@ -53,15 +53,15 @@ void TFmMain::SetLoadHeaders(int code) {
         h[4] = "ﾓｰﾒﾝﾄ,(kN･m)"_sj;
         h[5] = "－"_sj;
     } else if (code == 27) {
-        h[0] = "部材"_sj;
-        h[1] = "－"_sj;
+        h[0] = "開始,部材"_sj;
+        h[1] = "終了,部材"_sj;
         h[2] = "荷重,(kN･m)"_sj;
         h[3] = "－"_sj;
         h[4] = "ｉ端距離,(m)"_sj;
         h[5] = "－"_sj;
     } else if (code >= 21 && code <= 30) {
-        h[0] = "部材"_sj;
-        h[1] = "－"_sj;
+        h[0] = "開始,部材"_sj;
+        h[1] = "終了,部材"_sj;
         h[2] = "荷重,(kN)"_sj;
         h[3] = "－"_sj;
         h[4] = "ｉ端距離,(m)"_sj;
@@ -243,24 +243,49 @@ void TFmMain::GridKeyPress(GridId id, char& key) {
         ShowMessage("× RC照査画面表示中は変更できません。"_sj);
         return;
     }
-    // A typed character is already in the cell and reaches the model at the
-    // next commit (tab switch, calculation, save): closing must ask about it.
-    // (Control characters such as Ctrl+C for a copy change nothing.)
-    if (static_cast<unsigned char>(key) >= 32 || key == 8) ModifiedFlag = true;
+    // A key that changes a cell's text marks the model modified through the
+    // grid's edit notice; a key that changes nothing (Backspace on a closed
+    // cell, Enter without typing) does not.
     if (key == 13) {
         key = 0;
         EnterInGrid(id);
+    } else if (CalcAuto->Checked() && typedSinceCommit_ && editedGrid_ != kGridCount &&
+               !RefusedCellText(editedGrid_, editedCol_,
+                                Grid(editedGrid_).Cells(editedCol_, editedRow_))
+                    .empty()) {
+        // A number half typed ("-", "1e") is no number yet: 逐次計算 waits
+        // for it, and Enter or leaving the cell says what is wrong.
+        DiscardResults();
+        Paint1Paint();
+        return;
     }
     DiscardResultsOrRecalculate();
+}
+
+bool TFmMain::RefuseEditedCell() {
+    if (!typedSinceCommit_ || editedGrid_ == kGridCount) return false;
+    const std::string why =
+        RefusedCellText(editedGrid_, editedCol_, Grid(editedGrid_).Cells(editedCol_, editedRow_));
+    if (why.empty()) return false;
+    // The cell shows what the model holds again (only this cell was typed
+    // since the last commit).
+    RefreshGrids();
+    MessageDlg(why, mtError, mbOK);
+    return true;
 }
 
 void TFmMain::EnterInGrid(GridId id) {
     TStringGrid& g = Grid(id);
     const int col = g.Col(), row = g.Row();
     const bool appendRow = row == g.RowCount() - 1;
-    ModifiedFlag = true;
+    if (RefuseEditedCell()) return;
     const std::string text = g.Cells(col, row);
     const double x = TextToDouble(text);
+    // Enter on a number of 0 deletes the row, one read numbered 0 as well.
+    if (col == kKeyColumn && x <= 0 && id != kSgView2 && !appendRow) {
+        KeyTyped(g, row);
+        ModifiedFlag = true;
+    }
     bool committed = false;
     // A name is cut to what its table keeps.
     if (const GridColumnInfo column = GridColumn(id, col); column.kind == CellKind::Name)
@@ -310,6 +335,15 @@ void TFmMain::EnterInGrid(GridId id) {
             if (CurrentSelection.supportCase <= 0 ||
                 FindSupportCaseIndex(*FrameData, CurrentSelection.supportCase) <= 0) {
                 MessageDlg("支点ケースが選択されていません."_sj, mtError, mbOK);
+                return;
+            }
+            if (col == ColumnOf(&SuptEntry::code) && !appendRow && TextToInt(text) == 0) {
+                // Code 0 deletes the support, as the hint beside says.
+                g.SetCell(kKeyColumn, row, "0");
+                KeyTyped(g, row);
+                CommitGrids();
+                RefreshGrids();
+                SetRowQuietly(g, std::min(row, g.RowCount() - 1));
                 return;
             }
             if (col == ColumnOf(&SuptEntry::code) && !appendRow) {

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
+#include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <type_traits>
+#include <vector>
 
 #include "app/grid_helpers.h"
 #include "model/data_file.h"
@@ -25,7 +30,16 @@ constexpr int kView2MinPoints = 10;
 // Point positions closer than this to a member end are not points.
 constexpr double kEndTolerance = 0.00001;
 
-bool Kept(const TStringGrid& grid, int row) { return TextToInt(grid.Cells(kKeyColumn, row)) > 0; }
+// A row is kept when its number is above 0, or when it shows a row read
+// with a number of 0 or less that nobody has typed over (a file's row
+// numbered 0 is analysed as the batch run analyses it, and a commit must not
+// drop it unasked). Such rows carry their slot as a negative tag.
+bool Kept(const TStringGrid& grid, int row) {
+    return TextToInt(grid.Cells(kKeyColumn, row)) > 0 || grid.RowTag(row) < 0;
+}
+
+// The slot a row was filled from (0 for a row typed on the append row).
+long SlotOf(const TStringGrid& grid, int row) { return std::labs(grid.RowTag(row)); }
 
 // RowCount = rows + 2, the append row cleared.
 void SizeRows(TStringGrid& grid, int rows) {
@@ -64,12 +78,36 @@ void FillRow(TStringGrid& grid, const ModelTable<R>& table, const FrameModel& m,
         grid.SetCell(k, r, CellText(table.Column(k), m, row));
 }
 
-// One grid row per table row 1..count, then the append row.
+// One grid row per table row 1..count, then the append row; each row is
+// tagged with the slot it shows.
 template <class R>
 void FillRows(TStringGrid& grid, const FrameModel& m, const R* rows, int count) {
     const ModelTable<R>& table = TableOf(rows);
     SizeRows(grid, count);
-    for (int k = 1; k <= count; ++k) FillRow(grid, table, m, rows[k], k);
+    for (int k = 1; k <= count; ++k) {
+        FillRow(grid, table, m, rows[k], k);
+        grid.SetRowTag(k, table.Column(kKeyColumn).field.Number(rows[k]) > 0 ? k : -k);
+    }
+}
+
+// The file field that keeps a number column: its table's, or for the
+// numbers the file lays out on lines of their own, that line's field.
+template <class R>
+FileField StoredAs(const TableColumn<R>& c) {
+    if (c.file.kind != FileKind::None) return c.file;
+    if constexpr (std::is_same_v<R, SuptEntry>) return kSupportSpringField;
+    if constexpr (std::is_same_v<R, KumiCase>) return kCombinationFactorField;
+    if constexpr (std::is_same_v<R, ViewPointRow>) return kViewPointField;
+    return {};
+}
+
+// A typed number as the data file keeps it, so that the grid, the analysis
+// and the saved file hold one number. An area or I of 0 or less stays what
+// it is (the validation names it), never the file's stand-in for it.
+template <class R>
+double AsKept(const TableColumn<R>& c, double v) {
+    const FileField f = StoredAs(c);
+    return f.kind == FileKind::MantExpNonZero && !(v > 0) ? v : StoredFieldValue(f, v);
 }
 
 // A typed cell into its field.
@@ -83,10 +121,10 @@ void ReadCell(const TableColumn<R>& c, const std::string& text, R& row) {
             c.field.SetNumber(row, TruncToInt(TextToDouble(text)));
             break;
         case CellKind::Real:
-            c.field.SetNumber(row, ToFloatInRange(TextToDouble(text)));
+            c.field.SetNumber(row, ToFloatInRange(AsKept(c, TextToDouble(text))));
             break;
         case CellKind::Double:
-            c.field.SetNumber(row, TextToDouble(text));
+            c.field.SetNumber(row, AsKept(c, TextToDouble(text)));
             break;
         case CellKind::Name: {
             int size = 0;
@@ -132,16 +170,14 @@ template <class R, std::size_t N>
 void ReadCaseRows(const TStringGrid& grid, R (&rows)[N], std::int32_t& count, const R (&old)[N],
                   Overflow& over) {
     ReadRows(grid, rows, count, over, [&](R& row, int r) {
-        const long from = grid.RowTag(r);
+        const long from = SlotOf(grid, r);
         if (from > 0 && from < static_cast<long>(N)) row = old[from];
     });
 }
 
-// Rows of a case grid, each tagged with the slot it shows.
 template <class R>
 void FillCaseRows(TStringGrid& grid, const FrameModel& m, const R* rows, int count) {
     FillRows(grid, m, rows, count);
-    for (int k = 1; k <= count; ++k) grid.SetRowTag(k, k);
 }
 
 // The current row of an entry grid stays through its refill (limited to
@@ -200,6 +236,8 @@ void FillLoadCases(InputGrids& g, const FrameModel& m, const SelectionState& sel
     if (ci <= 0) {
         SizeRows(l2, 0);
         l2.ClearRow(1);
+        // The sums of a case no longer shown (of the file before) go.
+        g.lbSgmXY.clear();
         return;
     }
     const LoadCase& c = m.loadCases[ci];
@@ -237,8 +275,9 @@ void FillCombinations(InputGrids& g, const FrameModel& m, const SelectionState& 
 
 // The points of the member SgView2 lists: its entry (the last one for the
 // member, or a new one) is rebuilt from the rows whose distance is above 0;
-// then the entries of members that are gone, and entries left without
-// points, are dropped.
+// then entries left without points are dropped. The points of a member that
+// does not exist stay (the validation names them): a mistyped member number
+// must not take them away for good.
 void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
     int vi = 0;
     for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k)
@@ -272,12 +311,85 @@ void ReadViewPoints(InputGrids& g, FrameModel& m, Overflow& over) {
     }
     int kept = 0;
     for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k)
-        if (FindMemberIndex(m, m.view2[k].memberNo) != 0 && m.view2[k].count > 0) {
+        if (m.view2[k].count > 0) {
             if (kept + 1 != k) m.view2[kept + 1] = m.view2[k];
             ++kept;
         }
     ZeroRowsBeyond(m.view2, kept, m.view2Count);
     m.view2Count = kept;
+}
+
+// What became of each member number of the model the member grid was
+// filled from: its new number, 0 when its row was deleted; numbers that did
+// not change are left out.
+std::vector<std::pair<int, int>> MemberRenumbering(const TStringGrid& grid, const FrameModel& old) {
+    std::vector<std::pair<int, int>> moved;
+    const int oldCount = CheckedCount(old.memberCount, kMaxMembers);
+    for (int r = 1; r < grid.RowCount(); ++r) {
+        const long from = SlotOf(grid, r);
+        if (from < 1 || from > oldCount) continue;
+        const int before = old.members[from].no;
+        const int now = Kept(grid, r) ? TextToInt(grid.Cells(kKeyColumn, r)) : 0;
+        if (before > 0 && now != before) moved.emplace_back(before, now);
+    }
+    return moved;
+}
+
+// The member number no becomes after the renumbering (itself when it was
+// not touched).
+int Renumbered(const std::vector<std::pair<int, int>>& moved, int no) {
+    for (const auto& [before, now] : moved)
+        if (before == no) return now;
+    return no;
+}
+
+// The points of interest and the equal-division ranges name members by
+// number: they follow their members' new numbers. The points of a deleted
+// member go with it; a range whose end member was deleted ends at the
+// nearest member still inside it, and goes when none is left.
+void FollowMemberNumbers(FrameModel& m, const std::vector<std::pair<int, int>>& moved) {
+    if (moved.empty()) return;
+    for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k) {
+        View2Member& v = m.view2[k];
+        v.memberNo = Renumbered(moved, v.memberNo);
+        if (v.memberNo == 0) v.count = 0;
+    }
+    int kept = 0;
+    for (int k = 1; k <= CheckedCount(m.view2Count, kMaxView2); ++k)
+        if (m.view2[k].memberNo != 0 && m.view2[k].count > 0) {
+            if (kept + 1 != k) m.view2[kept + 1] = m.view2[k];
+            ++kept;
+        }
+    ZeroRowsBeyond(m.view2, kept, m.view2Count);
+    m.view2Count = kept;
+    // A range's ends, deleted ones moved inwards to a member that exists.
+    auto inward = [&](int from, int to) {
+        const int step = from <= to ? 1 : -1;
+        for (int no = from;; no += step) {
+            if (Renumbered(moved, no) != 0 && FindMemberIndex(m, Renumbered(moved, no)) > 0)
+                return Renumbered(moved, no);
+            if (no == to) return 0;
+        }
+    };
+    kept = 0;
+    for (int k = 1; k <= CheckedCount(m.view1Count, kMaxView1); ++k) {
+        View1Range r = m.view1[k];
+        const int last = r.lastMember > 0 ? r.lastMember : r.firstMember;
+        if (Renumbered(moved, r.firstMember) == 0)
+            r.firstMember = inward(r.firstMember, last);
+        else
+            r.firstMember = Renumbered(moved, r.firstMember);
+        if (r.lastMember > 0) {
+            if (Renumbered(moved, r.lastMember) == 0)
+                r.lastMember = inward(r.lastMember, m.view1[k].firstMember);
+            else
+                r.lastMember = Renumbered(moved, r.lastMember);
+        }
+        if (r.firstMember <= 0) continue;
+        m.view1[++kept] = r;
+    }
+    ZeroRowsBeyond(m.view1, kept, m.view1Count);
+    m.view1Count = kept;
 }
 
 // Calls f with the description of a grid's table.
@@ -338,6 +450,102 @@ GridColumnInfo GridColumn(GridId id, int col) {
     });
 }
 
+namespace {
+
+// The number a whole cell text stands for (full-width digits as half-width
+// when the text begins with a double-byte character, blanks around it
+// aside; an empty text is 0). False when the text is anything but one
+// number: "abc", "1,5", "3m".
+bool WholeNumber(const std::string& text, double& value) {
+    const std::string t = Trim(
+        (!text.empty() && static_cast<unsigned char>(text[0]) >= 0x80) ? NumZenToHan(text) : text);
+    value = 0;
+    if (t.empty()) return true;
+    std::size_t i = 0, digits = 0;
+    const auto digit = [&](std::size_t k) { return k < t.size() && t[k] >= '0' && t[k] <= '9'; };
+    if (t[i] == '+' || t[i] == '-') ++i;
+    for (; digit(i); ++i) ++digits;
+    if (i < t.size() && t[i] == '.')
+        for (++i; digit(i); ++i) ++digits;
+    if (digits == 0) return false;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
+        if (!digit(i)) return false;
+        while (digit(i)) ++i;
+    }
+    if (i != t.size()) return false;
+    value = TextToDouble(t);
+    return true;
+}
+
+// A column's caption on one line, for messages.
+std::string CaptionText(const GridTitle& title) {
+    std::string text;
+    for (std::size_t i = 0; i < title.caption.size();) {
+        const int n = std::max(1, CharByteCount(title.caption, i));
+        const char c = title.caption[i];
+        if (n == 1 && c == '$')
+            text += ' ';
+        else if (!(n == 1 && c == ','))
+            text.append(title.caption, i, static_cast<std::size_t>(n));
+        i += static_cast<std::size_t>(n);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string RefusedCellText(GridId id, int col, const std::string& text) {
+    if (id < 0 || id >= kGridCount) return "";
+    return WithTable(id, [&](const auto& table) -> std::string {
+        if (col < 1 || col > table.ColumnCount()) return "";
+        const auto& c = table.Column(col);
+        if (c.kind == CellKind::Name || c.kind == CellKind::Shown) return "";
+        // The first column of the points grid also takes "c3": copy member
+        // 3's points.
+        if (id == kSgView2 && col == kKeyColumn && !text.empty() &&
+            (text[0] == 'c' || text[0] == 'C'))
+            return "";
+        const std::string what = CaptionText(c.title);
+        double v = 0;
+        if (!WholeNumber(text, v))
+            return FormatStr("%s：「%s」は数値ではありません."_sj.c_str(), what.c_str(),
+                             text.c_str());
+        if (c.kind == CellKind::Int || c.kind == CellKind::Truncated) {
+            if (v < 0) return FormatStr("%s：負の数は入力できません."_sj.c_str(), what.c_str());
+            if (v != std::floor(v))
+                return FormatStr("%s：整数を入力してください."_sj.c_str(), what.c_str());
+            if (v > INT_MAX)
+                return FormatStr("%s：%s は大きすぎます."_sj.c_str(), what.c_str(),
+                                 Trim(text).c_str());
+            return "";
+        }
+        const FileField f = StoredAs(c);
+        if (f.kind == FileKind::MantExpNonZero && !(v > 0)) {
+            // An I of 0 asks for the rectangle of the area.
+            if (id == kSgSection && col == ColumnOf(&FrameSection::inertia) && v == 0) return "";
+            return FormatStr("%s：0 より大きい値を入力してください."_sj.c_str(), what.c_str());
+        }
+        const bool inFloat = c.kind == CellKind::Real;
+        const double stored = StoredFieldValue(f, v);
+        // A fixed field rounds to its decimals, a mantissa to its digits;
+        // anything more is a number the file would change.
+        const bool fixed = f.kind == FileKind::Fixed || f.kind == FileKind::Printf;
+        const double slack =
+            fixed ? 0.5 * std::pow(10.0, -f.digits) * (1 + 1e-9) : 0.01 * std::fabs(v);
+        if (!std::isfinite(v) || (inFloat && std::fabs(v) > FLT_MAX) ||
+            (f.kind != FileKind::None && !(std::fabs(stored - v) <= slack)))
+            return FormatStr("%s：%s はデータファイルの桁に収まりません."_sj.c_str(), what.c_str(),
+                             Trim(text).c_str());
+        return "";
+    });
+}
+
+void KeyTyped(TStringGrid& grid, int row) {
+    if (grid.RowTag(row) < 0) grid.SetRowTag(row, -grid.RowTag(row));
+}
+
 GridId InputGrids::IdOf(const TStringGrid* g) const {
     for (int i = 0; i < kGridCount; ++i)
         if (grid[i] == g) return static_cast<GridId>(i);
@@ -371,18 +579,19 @@ void ModelToGrids(InputGrids& g, FrameModel& m, const SelectionState& sel) {
 }
 
 void RebuildView2Grid(InputGrids& g, FrameModel& m, const SelectionState& sel) {
-    // 1. Normalise: one entry per member, points inside the member only.
+    // 1. Normalise: one entry per member, without the points deleted (at 0
+    // or before). A point beyond its member's end stays: the member may be
+    // short only for a moment while its nodes are typed, and the validation
+    // names such a point.
     const int n = CheckedCount(m.view2Count, kMaxView2);
     for (int k = 1; k <= n; ++k) {
         View2Member& v = m.view2[k];
         for (int j = 1; j < k; ++j)
             if (v.memberNo != 0 && m.view2[j].memberNo == v.memberNo) v.memberNo = 0;
-        const int mi = FindMemberIndex(m, v.memberNo);
-        const double len = mi > 0 ? m.members[mi].length : 0.0;
         const int count = CheckedCount(v.count, kMaxViewPoints);
         bool any = false;
         for (int p = 1; p <= count; ++p) {
-            if (v.dist[p] < kEndTolerance || v.dist[p] > len - kEndTolerance) {
+            if (v.dist[p] < kEndTolerance) {
                 v.dist[p] = 0;
                 v.pointName[p][0] = 0;
             } else {
@@ -453,11 +662,13 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         ReadRows(g[kSgSupt2], m.supportCases[ci].entries, m.supportCases[ci].count, over);
     // 8. Equal-division ranges.
     ReadRows(g[kSgView1], m.view1, m.view1Count, over);
-    // 9. Named points of the member SgView2 lists.
+    // 9. Named points of the member SgView2 lists; then the points and the
+    // ranges follow renumbered members.
     if (g.ShownView2Member > 0) ReadViewPoints(g, m, over);
+    FollowMemberNumbers(m, MemberRenumbering(g[kSgMember], *old));
     // 10. Load cases; the loads of the current case, whose largest load is
-    // raised (never lowered) to what they hold. A concentrated load acts on
-    // its first member only.
+    // raised (never lowered) to what they hold. A concentrated load on a
+    // run of members keeps its run: its distance is measured along the run.
     ReadCaseRows(g[kSgLoad1], m.loadCases, m.loadCaseCount, old->loadCases, over);
     if (const int ci = FindLoadCaseIndex(m, sel.loadCase); ci > 0 && sel.loadCase > 0) {
         LoadCase& c = m.loadCases[ci];
@@ -465,11 +676,6 @@ std::string GridsToModel(InputGrids& g, FrameModel& m, const SelectionState& sel
         for (int e = 1; e <= c.count; ++e)
             c.maxLoad = std::max({c.maxLoad, std::fabs(c.loads[e].qI), std::fabs(c.loads[e].qJ)});
     }
-    for (int k = 1; k <= m.loadCaseCount; ++k)
-        for (int e = 1; e <= CheckedCount(m.loadCases[k].count, kMaxLoads); ++e) {
-            LoadRecord& t = m.loadCases[k].loads[e];
-            if ((t.code >= 21 && t.code <= 24) || t.code == 27) t.memberTo = 0;
-        }
     // 11. Combinations; the current one's entries, the one after the last
     // cleared.
     ReadCaseRows(g[kSgKumi1], m.combinations, m.combinationCount, old->combinations, over);

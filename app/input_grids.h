@@ -71,6 +71,12 @@ struct GridColumnInfo {
 };
 GridColumnInfo GridColumn(GridId id, int col);
 
+// Why the text typed into a cell cannot be taken, "" when it can: text that
+// is not one number in a number column, a negative number or a fraction in
+// a column of whole numbers, an area or I of 0 or less, a value that its
+// field in the data file would change (too wide for it, or beyond a float).
+std::string RefusedCellText(GridId id, int col, const std::string& text);
+
 struct InputGrids {
     TStringGrid* grid[kGridCount] = {};
     TStringGrid& operator[](GridId id) const { return *grid[id]; }
@@ -82,6 +88,11 @@ struct InputGrids {
     bool CkGoiki = false;      // 剛域の設定
     int ShownView2Member = 0;  // the member whose points SgView2 lists
 };
+
+// A number typed into a row's key cell: from now on the row is kept only
+// while its number is above 0 (a row read with a number of 0 or less is
+// kept as read until then).
+void KeyTyped(TStringGrid& grid, int row);
 
 // Fills every grid and label from the model; member lengths are refreshed
 // in the model on the way.

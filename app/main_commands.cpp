@@ -276,7 +276,9 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     // but a model not read whole is never written over its file unasked.
     const std::string& skipped =
         "自動保存しませんでした（ファイルの一部しか読み込めていないモデルです）."_sj;
-    if (AutoSave->Checked() && !readPartly_) Save1Click();
+    // A model as its file holds it (just opened, or saved since) is not
+    // written again: opening a file never rewrites it.
+    if (AutoSave->Checked() && !readPartly_ && ModifiedFlag) Save1Click();
     // 4.-5.
     DiscardResults();
     const std::string problems = CheckFrameData(*FrameData);

@@ -191,7 +191,15 @@ TStringGrid* TFmMain::MakeGrid(GridId id, TWinControl* parent, int left, int top
     g->OnKeyPress = [this, id](char& key) { GridKeyPress(id, key); };
     g->OnKeyDown = [this, id](int key, bool ctrl, bool) { GridKeyDown(id, key, ctrl); };
     g->OnDblClick = [this, id] { SgGridDblClick(id); };
-    g->OnEdited = [this] { typedSinceCommit_ = true; };
+    g->OnEdited = [this, id, g] {
+        typedSinceCommit_ = true;
+        editedGrid_ = id;
+        editedCol_ = g->Col();
+        editedRow_ = g->Row();
+        if (editedCol_ == kKeyColumn) KeyTyped(*g, editedRow_);
+        // The text reaches the model at the next commit: closing asks.
+        ModifiedFlag = true;
+    };
     g->OnMouseDown = [this, g](int x, int y) {
         int c = 0, r = 0;
         headerPress_ = g->MouseToCell(x, y, c, r) && r == 0;
@@ -500,6 +508,7 @@ void TFmMain::CommitTypedGrids(bool recalculate) {
 }
 
 void TFmMain::CommitGrids() {
+    RefuseEditedCell();
     Grids.CkGoiki = CkGoiki->Checked();
     typedSinceCommit_ = false;
     const std::string overflow = GridsToModel(Grids, *FrameData, CurrentSelection);

@@ -213,8 +213,14 @@ class TFmMain : public TForm, public RcWindowHost {
     TStringList rcBlock_;  // lines of the RC block, written back unchanged
     bool clickBusy_ = false;
     bool undoArmed_ = false;
-    // A cell was typed into and not committed since (no Enter yet).
+    // A cell was typed into and not committed since (no Enter yet), and
+    // which cell it was.
     bool typedSinceCommit_ = false;
+    GridId editedGrid_ = kGridCount;
+    int editedCol_ = 0, editedRow_ = 0;
+    // True, with a message and the grids showing the model again, when the
+    // cell typed into holds text its column cannot take.
+    bool RefuseEditedCell();
     bool pageSwitchByCode_ = false;
     bool headerPress_ = false;     // the last press was on a grid's caption row
     bool switchesByCode_ = false;  // a switch set from code is not a click

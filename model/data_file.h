@@ -14,8 +14,21 @@
 #pragma once
 #include <string>
 
+#include "model/model_tables.h"
+
 struct FrameModel;
 class TStringList;
+
+// The number fields that the file lays out on lines of their own rather
+// than by a table's description: the springs of a support entry, the factor
+// of a combination, the positions of the points of interest.
+extern const FileField kSupportSpringField;
+extern const FileField kCombinationFactorField;
+extern const FileField kViewPointField;
+
+// The number the file keeps for value written into field: what reading the
+// field back gives (value itself for a field that holds no number).
+double StoredFieldValue(const FileField& field, double value);
 
 // The only layout the program writes.
 constexpr int kFrameFileFormat = 3;

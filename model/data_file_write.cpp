@@ -201,7 +201,9 @@ void WriteSupportCases(TStringList& list, const FrameModel& model) {
             std::string line = FormatStr("%10d %59s %4d", e.nodeNo, "", e.code);
             const float values[6] = {e.kx, e.ky, e.km, e.reserved[0], e.reserved[1], e.reserved[2]};
             const int at = 10 + Overhang(e.nodeNo);
-            for (int f = 0; f < 6; ++f) FormatMantExp(line, at + 10 * f, 7, 3, values[f]);
+            for (int f = 0; f < 6; ++f)
+                FormatMantExp(line, at + 10 * f, kSupportSpringField.width,
+                              kSupportSpringField.digits, values[f]);
             list.Add(line);
         }
     }
@@ -218,7 +220,8 @@ void WriteViewPoints(TStringList& list, const FrameModel& model) {
         list.Add(FormatStr("%10d %4d", v.memberNo, count));
         // Positions follow one another without a separator.
         std::string values;
-        for (int k = 1; k <= count; ++k) values += FixedField(v.dist[k], 10, 3);
+        for (int k = 1; k <= count; ++k)
+            values += FixedField(v.dist[k], kViewPointField.width, kViewPointField.digits);
         list.Add(values);
     }
 }
@@ -240,9 +243,10 @@ void WriteCombinations(TStringList& list, const FrameModel& model) {
     for (int c = 1; c <= cases; ++c) {
         const KumiCase& kc = model.combinations[c];
         const int n = CheckedCount(kc.count, kMaxCombinationEntries);
-        list.Add(FormatStr("%-10s %4d %4d", CombinationTable().fileKeyword, kc.no, n) +
-                 FixedField(kc.factor, 10, 4) +
-                 FormatStr(" %8s %s", "", NameForFile(kc.name, kNameTextBytes).c_str()));
+        list.Add(
+            FormatStr("%-10s %4d %4d", CombinationTable().fileKeyword, kc.no, n) +
+            FixedField(kc.factor, kCombinationFactorField.width, kCombinationFactorField.digits) +
+            FormatStr(" %8s %s", "", NameForFile(kc.name, kNameTextBytes).c_str()));
         for (int k = 1; k <= n; ++k) list.Add(TableLine(CombinationEntryTable(), kc.entries[k]));
     }
 }
@@ -264,6 +268,36 @@ void WritePointNames(TStringList& list, const FrameModel& model) {
 }
 
 }  // namespace
+
+const FileField kSupportSpringField{FileKind::MantExp, 0, 7, 3};
+const FileField kCombinationFactorField{FileKind::Fixed, 0, 10, 4};
+const FileField kViewPointField{FileKind::Fixed, 0, 10, 3};
+
+double StoredFieldValue(const FileField& f, double value) {
+    switch (f.kind) {
+        case FileKind::Int:
+            return std::isfinite(value) ? std::trunc(value) : 0.0;
+        case FileKind::Fixed:
+            return TextToDouble(FixedField(value, f.width, f.digits));
+        case FileKind::Printf:
+            return TextToDouble(FormatStr("%*.*f", f.width, f.digits, FiniteOr0(value)));
+        case FileKind::MantExp:
+        case FileKind::MantExpNonZero: {
+            // As the reader takes the two fields: mantissa times ten to the
+            // exponent.
+            std::string line;
+            const bool floor = f.kind == FileKind::MantExpNonZero && !(value > 1e-9f);
+            FormatMantExp(line, 0, f.width, f.digits, floor ? 1e-9 : value);
+            const std::size_t m = static_cast<std::size_t>(std::clamp(f.width, 4, 10));
+            const double mantissa = TextToDouble(line.substr(0, m));
+            if (mantissa == 0.0) return 0.0;
+            const int exponent = std::clamp(TextToInt(line.substr(m)), -400, 400);
+            return mantissa * std::pow(10.0, exponent);
+        }
+        default:
+            return value;
+    }
+}
 
 void FormatMantExp(std::string& line, int column, int m, int e, double value) {
     m = std::clamp(m, 4, 10);

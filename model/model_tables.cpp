@@ -281,7 +281,8 @@ const ModelTable<KumiCase>& CombinationTable() {
     static const ModelTable<KumiCase> t{"組合せ"_sj, "KUMI-CASE", {
         {{0, "ｹｰｽ,No"_sj}, &KumiCase::no, kInt, "%1d", kNotInFile, kNotInReport},
         {{160, "組合せケース名称"_sj}, &KumiCase::name, kName, nullptr, kNotInFile, kNotInReport},
-        {{0, "割増係数"_sj}, &KumiCase::factor, kDouble, "%0.3f", kNotInFile, kNotInReport},
+        // Shown with the four decimals the file keeps.
+        {{0, "割増係数"_sj}, &KumiCase::factor, kDouble, "%0.4f", kNotInFile, kNotInReport},
     }};
     return t;
 }
@@ -289,7 +290,7 @@ const ModelTable<KumiCase>& CombinationTable() {
 const ModelTable<KumiEntry>& CombinationEntryTable() {
     static const ModelTable<KumiEntry> t{"組合せ荷重"_sj, nullptr, {
         {{0, "荷重,ｹｰｽNo"_sj}, &KumiEntry::loadCaseNo, kInt, "%1d", FileInt(15), kNotInReport},
-        {{0, "割増係数"_sj}, &KumiEntry::factor, kReal, "%0.3f", FileFixed(15, 4), kNotInReport},
+        {{0, "割増係数"_sj}, &KumiEntry::factor, kReal, "%0.4f", FileFixed(15, 4), kNotInReport},
         {{160, "荷重ケース名称"_sj}, {}, kShown, nullptr,
          kNotInFile, kNotInReport, kText, kNoTint, LoadCaseNameOf},
     }};

@@ -178,10 +178,16 @@ void CheckNodesSectionsMaterials(const FrameModel& m, Messages& out) {
     const int sections = Slots(m.sectionCount, kMaxSections);
     if (sections == 0) out.Add("断面：定義がありません."_sj);
     // "Not above 0" so that a NaN fails as well.
+    // A negative value is named as such, not as zero.
     for (int k = 1; k <= sections; ++k)
-        if (!(m.sections[k].area > 0.0f)) out.Add("断面：面積がゼロの定義があります."_sj);
+        if (m.sections[k].area < 0.0f)
+            out.Add("断面：面積が負の定義があります."_sj);
+        else if (!(m.sections[k].area > 0.0f))
+            out.Add("断面：面積がゼロの定義があります."_sj);
     for (int k = 1; k <= sections; ++k)
-        if (!(m.sections[k].inertia > 0.0f))
+        if (m.sections[k].inertia < 0.0f)
+            out.Add("断面：断面二次モーメントが負の定義があります."_sj);
+        else if (!(m.sections[k].inertia > 0.0f))
             out.Add("断面：断面二次モーメントがゼロの定義があります."_sj);
     CheckDuplicateNumbers(
         sections, [&](int k) { return m.sections[k].no; }, "断面：No.%d が重複しています."_sj, out);
@@ -229,6 +235,26 @@ void CheckViewPoints(const FrameModel& m, Messages& out) {
             out.Add(FormatStr(
                 "着目点(View2-任意位置)：No.%d、部材 No.%d の定義がありません."_sj.c_str(), k,
                 m.view2[k].memberNo));
+    // A point beyond its member's end is kept (the member may be short for a
+    // moment while its nodes are typed) and named here.
+    for (int k = 1; k <= entries; ++k) {
+        const View2Member& v = m.view2[k];
+        const int mi = FindMemberIndex(m, v.memberNo);
+        // A member without its nodes has no length to measure by (its
+        // nodes are named above).
+        if (mi == 0 || FindNodeIndex(m, m.members[mi].nodeI) == 0 ||
+            FindNodeIndex(m, m.members[mi].nodeJ) == 0)
+            continue;
+        double xi, yi, xj, yj;
+        GetMemberEnds(m, xi, yi, xj, yj, mi);
+        const double length = Distance(xi, yi, xj, yj);
+        for (int p = 1; p <= Slots(v.count, kMaxViewPoints); ++p)
+            if (Computable(v.dist[p]) && v.dist[p] > length + 0.0005)
+                out.Add(FormatStr(
+                    "着目点(View2-任意位置)：部材 No.%d の %.3f m は部材長 %.3f m を超えています."_sj
+                        .c_str(),
+                    v.memberNo, v.dist[p], length));
+    }
     for (int k = 1; k <= entries; ++k) {
         const View2Member& v = m.view2[k];
         bool computable = true;

@@ -206,6 +206,10 @@ struct TStringGrid::Impl : public QAbstractScrollArea {
             vk = 'A' + (e->key() - Qt::Key_A);
         else if (e->key() >= Qt::Key_F1 && e->key() <= Qt::Key_F12)
             vk = 0x70 + (e->key() - Qt::Key_F1);
+        // In an open editor the editor's own keys (Ctrl+C, Ctrl+V, Ctrl+X,
+        // Ctrl+A, ...) stay the editor's: only Ctrl+Z and the function keys
+        // go to the owner.
+        if (inEditor && !editor->isHidden() && ctrl && vk >= 'A' && vk < 'Z') return false;
         if (vk && grid->OnKeyDown && (ctrl || vk >= 0x70)) {
             grid->OnKeyDown(vk, ctrl, shift);
             // F2 still opens the cell's editor after the owner has seen it.

@@ -7,11 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "app/batch_run.h"
 #include "main_window_fixture.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
 #include "platform/string_list.h"
 #include "tests/file_size_limit.h"
+#include "tests/model/model_builder.h"
 
 namespace {
 
@@ -297,19 +299,33 @@ TEST_F(MainWindowTest, AFileWithMemberNumberZeroShowsNothingOfTheFileBefore) {
     const std::string zero = (dir / "zero.$O1").string();
     ASSERT_TRUE(WriteFrameDataFile(Utf8ToCp932(zero), *m));
     TFmMain& w = Open(portal);
+    // Opened with 逐次計算 on (a calculation at once), the file is not
+    // written.
+    ClickButton(U("逐次計算"_sj));
+    const std::string bytes = ReadBytes(zero);
+    const auto stamp = fs::last_write_time(zero);
     dialogAnswer = zero;
     ChooseFileMenu(U("開く"_sj));
     ASSERT_EQ(Cp932ToUtf8(CurrentFileName), zero);
+    EXPECT_EQ(fs::last_write_time(zero), stamp);
+    EXPECT_EQ(ReadBytes(zero), bytes);
     // Every member row is the new file's.
     const TStringGrid& g = w.Grid(kSgMember);
     ASSERT_EQ(g.RowCount(), 4);
     const char* row2[] = {"0", "1", "4", "2", "1", "0", "0"};
     for (int c = 1; c <= 7; ++c) EXPECT_EQ(g.Cells(c, 2), row2[c - 1]) << c;
     EXPECT_EQ(g.Cells(11, 2), "");
-    // A commit keeps no trace of the portal's second member.
+    // A commit keeps no trace of the portal's second member, and keeps the
+    // row numbered 0 as the file has it (the batch run analyses it so).
     ClickButton(U("保存"_sj));
     const auto saved = ReadBack(zero);
     for (int k = 1; k <= saved->memberCount; ++k) EXPECT_NE(saved->members[k].nodeJ, 3) << k;
+    ASSERT_EQ(saved->memberCount, 2);
+    EXPECT_EQ(saved->members[2].no, 0);
+    EXPECT_EQ(saved->members[2].nodeJ, 4);
+    // Typing 0 over its number deletes it.
+    Type(kSgMember, 1, 2, "0");
+    EXPECT_EQ(FrameData->memberCount, 1);
 }
 
 TEST_F(MainWindowTest, LoadColumnCaptionsFollowTheLoadedModel) {
@@ -324,7 +340,9 @@ TEST_F(MainWindowTest, LoadColumnCaptionsFollowTheLoadedModel) {
     ASSERT_EQ(CurrentSelection.loadCase, 2);
     const std::string code = w.Grid(kSgLoad2).Cells(1, w.Grid(kSgLoad2).Row());
     ASSERT_TRUE(code == "24" || code == "14") << code;
-    EXPECT_EQ(U(w.Grid(kSgLoad2).Cells(2, 0)), code == "24" ? U("部材"_sj) : U("開始,部材"_sj));
+    // A concentrated load may stand on a run of members, as a distributed one.
+    EXPECT_EQ(U(w.Grid(kSgLoad2).Cells(2, 0)), U("開始,部材"_sj));
+    EXPECT_EQ(U(w.Grid(kSgLoad2).Cells(3, 0)), U("終了,部材"_sj));
 }
 
 // The sums under the load table are those of the file just opened, not
@@ -346,16 +364,27 @@ TEST_F(MainWindowTest, LoadSumsFollowTheOpenedFile) {
     ChooseFileMenu(U("開く"_sj));
     ASSERT_EQ(CurrentSelection.loadCase, 1);
     EXPECT_NE(sums().find(U("Σ(鉛直) = 0.000 - 600.000"_sj)), std::string::npos) << sums();
+    // A file without a load case 1: no sums of the file before are left.
+    const std::string other = CopyExample("portal.$O1", "other.$O1");
+    auto m = ReadBack(other);
+    m->loadCases[1].no = 5;
+    ASSERT_TRUE(WriteFrameDataFile(Utf8ToCp932(other), *m));
+    dialogAnswer = other;
+    ChooseFileMenu(U("開く"_sj));
+    EXPECT_EQ(sums().find(U("600.000"_sj)), std::string::npos) << sums();
 }
 
-// A number beyond what a float field holds, typed into a cell: the model
-// keeps the largest float (never an undefined conversion), and the
-// calculation refuses it with the validation's message instead of
-// computing with it.
+// A number beyond what a float field holds, in a file: the model keeps the
+// largest float (never an undefined conversion), and the calculation
+// refuses it with the validation's message instead of computing with it.
+// (Typed into a cell, such a number is refused at once.)
 TEST_F(MainWindowTest, ANumberTooLargeForItsFieldIsRefusedByTheCalculation) {
-    Open(CopyExample("portal.$O1"));
+    const std::string file = CopyExample("portal.$O1");
+    auto m = ReadBack(file);
+    m->nodes[1].x = 3.4e38f;
+    ASSERT_TRUE(WriteFrameDataFile(Utf8ToCp932(file), *m));
+    Open(file);
     ClickButton(U("自動保存"_sj));
-    Type(kSgPoint, 2, 1, "1e39");
     ASSERT_GE(FrameData->nodeCount, 1);
     EXPECT_TRUE(std::isfinite(FrameData->nodes[1].x));
     EXPECT_GT(FrameData->nodes[1].x, 1e38f);
@@ -396,4 +425,44 @@ TEST_F(MainWindowTest, TabWithoutTypingStaysInTheTable) {
     ClickCell(kSgPoint, 3, 5);
     PressKey(Qt::Key_Tab);
     EXPECT_NE(FocusedGrid(), &nodes);
+}
+
+// Concentrated loads on a run of three 4 m beams, placed 6 m and 10 m along
+// the run: the load grid shows the run, and a save keeps it, so that the
+// batch run takes the saved file as it took the original.
+TEST_F(MainWindowTest, ConcentratedLoadsOnARunOfMembersKeepTheirRun) {
+    ModelBuilder b;
+    b.Node(1, 0, 0).Node(2, 4, 0).Node(3, 8, 0).Node(4, 12, 0);
+    b.Material(1, 2.05e8).Section(1, 0.01, 1e-4);
+    b.Member(1, 1, 2).Member(2, 2, 3).Member(3, 3, 4);
+    b.Support(1, 1, kSupportPin).Support(1, 4, kSupportRollerY);
+    b.Load(1, 24, 1, -30, 0, 6, 0, 3).Load(1, 22, 1, -10, 0, 10, 0, 3);
+    b.Combination(1, 1.0, {{1, 1.0}});
+    const FrameModel* m = &b.model();
+    const std::string file = (dir / "run.$O1").string();
+    ASSERT_TRUE(WriteFrameDataFile(Utf8ToCp932(file), *m));
+    ASSERT_NE(ReadBytes(file).find("24    1    3"), std::string::npos);
+    CommandLineOptions batch;
+    batch.batchMode = true;
+    batch.fileName = Utf8ToCp932(file);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(RunBatch(batch), kBatchOk) << testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStderr();
+
+    TFmMain& w = Open(file);
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 1);
+    ClickCell(kSgLoad2, 1, 1);
+    EXPECT_EQ(GridCellLook(w.Grids, *FrameData, CurrentSelection, kSgLoad2, 3, 1).text, "3");
+    EXPECT_EQ(U(w.Grid(kSgLoad2).Cells(3, 0)), U("終了,部材"_sj));
+    messages.clear();
+    ClickButton(U("保存"_sj));
+    ASSERT_TRUE(messages.empty()) << messages[0];
+    const auto saved = ReadBack(file);
+    ASSERT_EQ(saved->loadCases[1].count, 2);
+    EXPECT_EQ(saved->loadCases[1].loads[1].memberTo, 3);
+    EXPECT_EQ(saved->loadCases[1].loads[2].memberTo, 3);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RunBatch(batch), kBatchOk) << testing::internal::GetCapturedStderr();
+    testing::internal::GetCapturedStderr();
 }

@@ -9,6 +9,8 @@
 #include "main_window_fixture.h"
 #include "model/data_file.h"
 #include "model/frame_results.h"
+#include "model/text_helpers.h"
+#include "platform/string_list.h"
 
 namespace {
 const InputGrids& Grids(TFmMain& w) { return w.Grids; }
@@ -300,4 +302,152 @@ TEST_F(MainWindowTest, UndoInACaseGridShowsTheCaseOfTheCursorsRow) {
     EXPECT_EQ(CurrentSelection.loadCase, 1);
     EXPECT_EQ(Cell(w, kSgLoad2, 1, 1), "14");
     EXPECT_EQ(w.Grid(kSgLoad2).RowCount(), 4);
+}
+
+// Text a column cannot take gets a message when it is committed, and the
+// cell and the model keep what they held; what a column can take is kept as
+// the data file keeps it, and shown so.
+TEST_F(MainWindowTest, TypedTextIsTakenAsTheFileKeepsItOrRefusedWithAMessage) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    struct Case {
+        int tab;
+        GridId grid;
+        int col, row;
+        std::string typed;    // UTF-8
+        std::string refused;  // a part of the message; "" when taken
+        std::string shown;    // the cell after Enter when taken
+    };
+    const Case cases[] = {
+        {TFmMain::kTabPoint, kSgPoint, 1, 2, "abc", U("数値ではありません"_sj), ""},
+        {TFmMain::kTabPoint, kSgPoint, 1, 2, "-3", U("負の数"_sj), ""},
+        {TFmMain::kTabPoint, kSgPoint, 1, 2, U("－３"_sj), U("負の数"_sj), ""},
+        {TFmMain::kTabPoint, kSgPoint, 1, 2, "2.95", U("整数"_sj), ""},
+        {TFmMain::kTabPoint, kSgPoint, 2, 3, "1,5", U("数値ではありません"_sj), ""},
+        {TFmMain::kTabPoint, kSgPoint, 2, 3, "-1234.5678", U("桁に収まりません"_sj), ""},
+        {TFmMain::kTabPoint, kSgPoint, 2, 3, "1e39", U("桁に収まりません"_sj), ""},
+        {TFmMain::kTabSect, kSgSection, 2, 1, "-0.5", U("0 より大きい"_sj), ""},
+        {TFmMain::kTabSect, kSgSection, 3, 1, "-1e-3", U("0 より大きい"_sj), ""},
+        {TFmMain::kTabPoint, kSgMember, 2, 1, "1.5", U("整数"_sj), ""},
+        // Full-width digits and comma read as 1.5.
+        {TFmMain::kTabPoint, kSgPoint, 2, 3, U("１，５"_sj), "", " 1.5000"},
+        {TFmMain::kTabKumi, kSgKumi2, 2, 1, "1.2345", "", "1.2345"},
+        {TFmMain::kTabKumi, kSgKumi1, 3, 1, "0.8765", "", "0.8765"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ClickTab(c.tab);
+        const std::string model = FrameDataFileText(*FrameData);
+        const std::string before = Cell(w, c.grid, c.col, c.row);
+        messages.clear();
+        Type(c.grid, c.col, c.row, c.typed);
+        if (c.refused.empty()) {
+            EXPECT_TRUE(messages.empty()) << messages[0];
+            EXPECT_EQ(Cell(w, c.grid, c.col, c.row), c.shown);
+            continue;
+        }
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_NE(messages[0].find(c.refused), std::string::npos) << messages[0];
+        EXPECT_EQ(Cell(w, c.grid, c.col, c.row), before);
+        EXPECT_EQ(FrameDataFileText(*FrameData), model);
+    }
+    EXPECT_FLOAT_EQ(FrameData->nodes[3].x, 1.5f);
+    EXPECT_FLOAT_EQ(FrameData->combinations[1].entries[1].factor, 1.2345f);
+    EXPECT_DOUBLE_EQ(FrameData->combinations[1].factor, 0.8765);
+    // With 逐次計算 a number half typed ("-") waits for its digits.
+    ClickTab(TFmMain::kTabPoint);
+    Type(kSgPoint, 2, 3, "6");
+    ClickButton(U("逐次計算"_sj));
+    messages.clear();
+    Type(kSgPoint, 2, 3, "-6");
+    EXPECT_TRUE(messages.empty()) << messages[0];
+    EXPECT_FLOAT_EQ(FrameData->nodes[3].x, -6.0f);
+    ClickButton(U("逐次計算"_sj));
+    // A support spring: the grid, the model and the file hold one number.
+    ClickTab(TFmMain::kTabSupt);
+    Type(kSgSupt2, 2, 2, "5");
+    Type(kSgSupt2, 3, 2, "1.23456e5");
+    const float kx = FrameData->supportCases[1].entries[2].kx;
+    EXPECT_DOUBLE_EQ(TextToDouble(w.Grid(kSgSupt2).Cells(3, 2)), kx);
+    auto read = NewFrameModelRecord();
+    std::string warnings;
+    TStringList lines;
+    WriteFrameDataFile(lines, *FrameData);
+    ReadFrameDataFile(*read, lines, warnings);
+    EXPECT_EQ(read->supportCases[1].entries[2].kx, kx);
+    EXPECT_NEAR(kx, 1.23456e5, 0.005 * 1.23456e5);
+}
+
+// Code 0 deletes a support, as the hint beside the table says; a node that
+// does not exist is marked in the member table like node 0 and the member
+// gets no length.
+TEST_F(MainWindowTest, SupportCodeZeroDeletesAndAMissingNodeIsMarked) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ClickTab(TFmMain::kTabSupt);
+    Type(kSgSupt2, 2, 2, "0");
+    EXPECT_EQ(FrameData->supportCases[1].count, 1);
+    EXPECT_EQ(w.Grid(kSgSupt2).Row(), 2);
+    Type(kSgMember, 2, 1, "9");
+    EXPECT_EQ(FrameData->members[1].nodeI, 9);
+    EXPECT_EQ(GridCellLook(w.Grids, *FrameData, CurrentSelection, kSgMember, 2, 1).text, "**");
+    EXPECT_EQ(GridCellLook(w.Grids, *FrameData, CurrentSelection, kSgMember, 10, 1).text, "**");
+    EXPECT_NE(GridCellLook(w.Grids, *FrameData, CurrentSelection, kSgMember, 10, 2).text, "**");
+}
+
+// In a cell's editor Ctrl+A, Ctrl+X, Ctrl+C and Ctrl+V do what they do in
+// any text box; a key that changes no text (Backspace on a closed cell,
+// Enter without typing) leaves the model unmodified.
+TEST_F(MainWindowTest, EditorKeysWorkInACellAndKeysThatChangeNothingModifyNothing) {
+    TFmMain& w = Open(CopyExample("portal.$O1"));
+    ClickCell(kSgPoint, 2, 3);
+    PressKey(Qt::Key_Backspace, Qt::NoModifier, "\b");
+    PressEnter();
+    EXPECT_FALSE(ModifiedFlag);
+    ClickCell(kSgPoint, 2, 3);
+    TypeText("12.5");
+    PressKey(Qt::Key_A, Qt::ControlModifier);
+    PressKey(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(Cell(w, kSgPoint, 2, 3), "");
+    PressKey(Qt::Key_V, Qt::ControlModifier);
+    TypeText("1");
+    PressEnter();
+    EXPECT_FLOAT_EQ(FrameData->nodes[3].x, 12.51f);
+    EXPECT_TRUE(ModifiedFlag);
+}
+
+// Points of interest and equal-division ranges are the user's: a member
+// briefly shorter keeps its points (the calculation names the point beyond
+// the end meanwhile), and a renumbered member takes them along.
+TEST_F(MainWindowTest, PointsOfInterestStayThroughShorterAndRenumberedMembers) {
+    Open(CopyExample("portal.$O1"));
+    ClickButton(U("自動保存"_sj));
+    // Member 2 runs from node 2 (0,4) to node 3 (6,4); 中央 at 3 m.
+    Type(kSgPoint, 2, 3, "2");
+    messages.clear();
+    ClickButton(U("計算実行"_sj));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(U("部材長"_sj)), std::string::npos) << messages[0];
+    ClickTab(TFmMain::kTabPoint);
+    Type(kSgPoint, 2, 3, "6");
+    ASSERT_EQ(FrameData->view2Count, 1);
+    EXPECT_EQ(FrameData->view2[1].memberNo, 2);
+    EXPECT_FLOAT_EQ(FrameData->view2[1].dist[1], 3.0f);
+    EXPECT_EQ(U(Trim(FrameData->view2[1].pointName[1])), U("中央"_sj));
+    // Members 1 and 2 renumbered: the range 1..3 and the points follow.
+    Type(kSgMember, 1, 1, "7");
+    Type(kSgMember, 1, 2, "9");
+    EXPECT_EQ(FrameData->view1[1].firstMember, 7);
+    EXPECT_EQ(FrameData->view2[1].memberNo, 9);
+    // The loads still name the old numbers (the user sees and mends them);
+    // nothing is said of the points or ranges.
+    messages.clear();
+    ClickButton(U("計算実行"_sj));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].find(U("着目点"_sj)), std::string::npos) << messages[0];
+    // A range ending at a deleted member (7..3 by number now) ends at the
+    // nearest member inside it; a deleted member takes its points.
+    ClickTab(TFmMain::kTabPoint);
+    Type(kSgMember, 1, 3, "0");
+    EXPECT_EQ(FrameData->view1[1].lastMember, 7);
+    Type(kSgMember, 1, 2, "0");
+    EXPECT_EQ(FrameData->view2Count, 0);
 }

@@ -273,15 +273,15 @@ TEST_F(GridMapping, NamesAreCutAtFortyBytesWithoutSplittingACharacter) {
     EXPECT_EQ(name.size() % 2, 1u);  // "x" and whole characters only
 }
 
-TEST_F(GridMapping, ConcentratedLoadsKeepOnlyTheirFirstMember) {
+TEST_F(GridMapping, ConcentratedAndDistributedLoadsKeepTheirRun) {
     TStringGrid& l = grids[kSgLoad2];
     l.SetCell(1, 2, "24");
     l.SetCell(3, 2, "3");
     l.SetCell(1, 1, "14");
     l.SetCell(3, 1, "3");
     ASSERT_EQ(Commit(), "");
-    EXPECT_EQ(m->loadCases[1].loads[2].memberTo, 0);
-    EXPECT_EQ(m->loadCases[1].loads[1].memberTo, 3);  // distributed: kept
+    EXPECT_EQ(m->loadCases[1].loads[2].memberTo, 3);
+    EXPECT_EQ(m->loadCases[1].loads[1].memberTo, 3);
 }
 
 TEST_F(GridMapping, LargestLoadIsRaisedButNeverLowered) {
@@ -448,7 +448,7 @@ TEST_F(GridMapping, CellTextsShowCodesAndMissingReferences) {
 
 TEST_F(GridMapping, UnusedLoadColumnsShowADash) {
     grids[kSgLoad2].SetCell(1, 2, "24");
-    for (int col : {3, 5, 7})
+    for (int col : {5, 7})
         EXPECT_EQ(U(GridCellLook(grids.g, *m, sel, kSgLoad2, col, 2).text), U("－"_sj)) << col;
     EXPECT_NE(U(GridCellLook(grids.g, *m, sel, kSgLoad2, 4, 2).text), U("－"_sj));
 }

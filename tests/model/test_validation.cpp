@@ -83,12 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "部材：No.1、断面 No.3 の定義がありません."_sj},
         MessageCase{"MissingMaterial", [](FrameModel& m) { m.members[1].materialNo = 4; },
                     "部材：No.1、材質 No.4 の定義がありません."_sj},
-        MessageCase{"SameEnds", [](FrameModel& m) {
+        MessageCase{"SameEnds",
+                    [](FrameModel& m) {
                         AddNode(m, 3, 0);
                         AddMember(m, 2, 3, 3);
                     },
                     "部材：No.2、I,J 格点が同一です."_sj},
-        MessageCase{"MemberNumberTwice", [](FrameModel& m) {
+        MessageCase{"MemberNumberTwice",
+                    [](FrameModel& m) {
                         AddNode(m, 3, 0);
                         AddMember(m, 1, 2, 3);
                     },
@@ -97,7 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "部材：No.1 と No.2 が重複しています."_sj},
         MessageCase{"SameNodesReversed", [](FrameModel& m) { AddMember(m, 2, 2, 1); },
                     "部材：No.1 と No.2 が重複しています."_sj},
-        MessageCase{"NodesOnEachOther", [](FrameModel& m) {
+        MessageCase{"NodesOnEachOther",
+                    [](FrameModel& m) {
                         AddNode(m, 3, 0);
                         m.nodes[3].y = 0;
                     },
@@ -105,10 +108,13 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"NodeNumberTwice", [](FrameModel& m) { AddNode(m, 2, 7); },
                     "格点：No.2 が重複しています."_sj},
         MessageCase{"NegativeArea", [](FrameModel& m) { m.sections[1].area = -0.1f; },
+                    "断面：面積が負の定義があります."_sj},
+        MessageCase{"ZeroArea", [](FrameModel& m) { m.sections[1].area = 0; },
                     "断面：面積がゼロの定義があります."_sj},
         MessageCase{"ZeroInertia", [](FrameModel& m) { m.sections[1].inertia = 0; },
                     "断面：断面二次モーメントがゼロの定義があります."_sj},
-        MessageCase{"SectionTwice", [](FrameModel& m) { m.sections[++m.sectionCount] = m.sections[1]; },
+        MessageCase{"SectionTwice",
+                    [](FrameModel& m) { m.sections[++m.sectionCount] = m.sections[1]; },
                     "断面：No.1 が重複しています."_sj},
         MessageCase{"ZeroModulus", [](FrameModel& m) { m.materials[1].e = 0; },
                     "材質：ヤング係数がゼロの定義があります."_sj},
@@ -121,6 +127,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "着目点(View1-等分割)：No.1、終点部材 No.6 の定義がありません."_sj},
         MessageCase{"NamedPointsMember", [](FrameModel& m) { m.view2[1].memberNo = 5; },
                     "着目点(View2-任意位置)：No.1、部材 No.5 の定義がありません."_sj},
+        MessageCase{
+            "NamedPointBeyondItsMember", [](FrameModel& m) { m.view2[1].dist[1] = 99; },
+            "着目点(View2-任意位置)：部材 No.1 の 99.000 m は部材長 1.000 m を超えています."_sj},
         MessageCase{"SupportCaseEmpty", [](FrameModel& m) { m.supportCases[1].count = 0; },
                     "支点ｹｰｽ：No.1：支点データがありません."_sj},
         MessageCase{"SupportNode", [](FrameModel& m) { m.supportCases[1].entries[2].nodeNo = 12; },
@@ -128,20 +137,21 @@ INSTANTIATE_TEST_SUITE_P(
         MessageCase{"SupportCode", [](FrameModel& m) { m.supportCases[1].entries[2].code = 6; },
                     "支点ｹｰｽ No.1、支点 No.2：無効な支点コード(6)があります."_sj},
         MessageCase{"SupportCaseTwice",
-                    [](FrameModel& m) {
-                        m.supportCases[++m.supportCaseCount] = m.supportCases[1];
-                    },
+                    [](FrameModel& m) { m.supportCases[++m.supportCaseCount] = m.supportCases[1]; },
                     "支点ｹｰｽ No.1 が重複しています."_sj},
-        MessageCase{"SpringCaseEmpty", [](FrameModel& m) { m.springCases[++m.springCaseCount].no = 2; },
+        MessageCase{"SpringCaseEmpty",
+                    [](FrameModel& m) { m.springCases[++m.springCaseCount].no = 2; },
                     "分布バネ･ｹｰｽ No.2：ばねデータがありません."_sj},
-        MessageCase{"SpringMember", [](FrameModel& m) {
+        MessageCase{"SpringMember",
+                    [](FrameModel& m) {
                         BaneCase& b = m.springCases[++m.springCaseCount];
                         b.no = 1;
                         b.count = 1;
                         b.entries[1] = BaneEntry{4, 100, 0};
                     },
                     "分布バネ･ｹｰｽ No.1：部材 No.4 の定義がありません."_sj},
-        MessageCase{"SpringZero", [](FrameModel& m) {
+        MessageCase{"SpringZero",
+                    [](FrameModel& m) {
                         BaneCase& b = m.springCases[++m.springCaseCount];
                         b.no = 1;
                         b.count = 1;
@@ -177,11 +187,13 @@ INSTANTIATE_TEST_SUITE_P(
                         FirstLoad(m).memberFrom = 1;
                     },
                     "荷重ｹｰｽ No.1：格点 No.1 の定義がありません."_sj},
-        MessageCase{"LoadCaseTwice", [](FrameModel& m) { m.loadCases[++m.loadCaseCount] = m.loadCases[1]; },
+        MessageCase{"LoadCaseTwice",
+                    [](FrameModel& m) { m.loadCases[++m.loadCaseCount] = m.loadCases[1]; },
                     "荷重ｹｰｽ No.1 が重複しています."_sj},
         MessageCase{"CombinationEmpty", [](FrameModel& m) { m.combinations[1].count = 0; },
                     "組合せ荷重ｹｰｽ No.1：荷重データがありません."_sj},
-        MessageCase{"CombinationCase", [](FrameModel& m) { m.combinations[1].entries[1].loadCaseNo = 4; },
+        MessageCase{"CombinationCase",
+                    [](FrameModel& m) { m.combinations[1].entries[1].loadCaseNo = 4; },
                     "組合せ荷重ｹｰｽ No.1：荷重ケース No.4 の定義がありません."_sj},
         MessageCase{"CombinationTwice",
                     [](FrameModel& m) { m.combinations[++m.combinationCount] = m.combinations[1]; },
@@ -190,36 +202,46 @@ INSTANTIATE_TEST_SUITE_P(
         // loads and sections), and not numbers at all.
         MessageCase{"HugeCoordinate", [](FrameModel& m) { m.nodes[2].x = 2e15f; },
                     "格点：No.2、座標の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
-        MessageCase{"HugeExpansion", [](FrameModel& m) { m.materials[1].alpha = -1e16f; },
-                    "材質：No.1、ヤング係数又は線膨張係数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
-        MessageCase{"HugeRigidZone", [](FrameModel& m) { m.members[1].rigidJ = 1e20f; },
-                    "部材：No.1、剛域長の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
-        MessageCase{"PointOfInterestNotANumber", [](FrameModel& m) { m.view2[1].dist[1] = std::nanf(""); },
-                    "着目点(View2-任意位置)：No.1、位置の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
-        MessageCase{"HugeSupportSpring", [](FrameModel& m) { m.supportCases[1].entries[2].km = 1e30f; },
-                    "支点ｹｰｽ No.1、支点 No.2：ばね定数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
-        MessageCase{"InfiniteSpring", [](FrameModel& m) {
-                        BaneCase& b = m.springCases[++m.springCaseCount];
-                        b.no = 1;
-                        b.count = 1;
-                        b.entries[1] = BaneEntry{1, std::numeric_limits<float>::infinity(), 0};
-                    },
-                    "分布バネ･ｹｰｽ No.1：部材 No.1 分布バネ定数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
-        MessageCase{"HugeFactor", [](FrameModel& m) { m.combinations[1].factor = 1e300; },
-                    "組合せ荷重ｹｰｽ No.1：割増係数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{
+            "HugeExpansion", [](FrameModel& m) { m.materials[1].alpha = -1e16f; },
+            "材質：No.1、ヤング係数又は線膨張係数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{
+            "HugeRigidZone", [](FrameModel& m) { m.members[1].rigidJ = 1e20f; },
+            "部材：No.1、剛域長の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{
+            "PointOfInterestNotANumber", [](FrameModel& m) { m.view2[1].dist[1] = std::nanf(""); },
+            "着目点(View2-任意位置)：No.1、位置の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{
+            "HugeSupportSpring", [](FrameModel& m) { m.supportCases[1].entries[2].km = 1e30f; },
+            "支点ｹｰｽ No.1、支点 No.2：ばね定数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{
+            "InfiniteSpring",
+            [](FrameModel& m) {
+                BaneCase& b = m.springCases[++m.springCaseCount];
+                b.no = 1;
+                b.count = 1;
+                b.entries[1] = BaneEntry{1, std::numeric_limits<float>::infinity(), 0};
+            },
+            "分布バネ･ｹｰｽ No.1：部材 No.1 分布バネ定数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
+        MessageCase{
+            "HugeFactor", [](FrameModel& m) { m.combinations[1].factor = 1e300; },
+            "組合せ荷重ｹｰｽ No.1：割増係数の値が大きすぎます（計算できるのは絶対値 1.0E+15 まで）."_sj},
         MessageCase{"NegativeModulus", [](FrameModel& m) { m.materials[1].e = -1.0f; },
                     "材質：No.1、ヤング係数が負の値です."_sj},
         // Loads outside the 1 m member of the default model.
-        MessageCase{"DistributedFromBeforeTheIEnd", [](FrameModel& m) { FirstLoad(m).distI = -0.2f; },
+        MessageCase{"DistributedFromBeforeTheIEnd",
+                    [](FrameModel& m) { FirstLoad(m).distI = -0.2f; },
                     "荷重ｹｰｽ No.1、荷重 No.1：部材 No.1 の範囲外に荷重があります."_sj},
         MessageCase{"DistributedPastTheJEnd", [](FrameModel& m) { FirstLoad(m).distJ = -0.01f; },
                     "荷重ｹｰｽ No.1、荷重 No.1：部材 No.1 の範囲外に荷重があります."_sj},
-        MessageCase{"CoupleJustPastTheJEnd", [](FrameModel& m) {
+        MessageCase{"CoupleJustPastTheJEnd",
+                    [](FrameModel& m) {
                         FirstLoad(m).code = kLoadConcMoment;
                         FirstLoad(m).distI = 1.0002f;
                     },
                     "荷重ｹｰｽ No.1、荷重 No.1：部材 No.1 の範囲外に荷重があります."_sj},
-        MessageCase{"PointLoadPastTheEndOfARun", [](FrameModel& m) {
+        MessageCase{"PointLoadPastTheEndOfARun",
+                    [](FrameModel& m) {
                         AddNode(m, 3, 1);
                         AddMember(m, 2, 2, 3);  // 5 m long
                         FirstLoad(m).code = kLoadConcY;
