@@ -41,8 +41,15 @@ std::string SingularCaseWarning(const FrameModel& model, int c);
 
 // ----------------------------------------- member forces of one case
 
-// Local end displacements (m, rad) and end forces k d of member m.
-void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m);
+// Local end displacements (m, rad) and end forces k d of member m; the
+// forces unrounded into `forces` too, where given.
+void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m,
+                    double* forces = nullptr);
+// The shear from the slope of M between the end points: (mLast - mFirst)
+// / length of the stored (float) moments, unless the float rounding of
+// those moments has spoiled it (a very short member under large moments):
+// then the slope of the unrounded ones, exactM = mLast - mFirst.
+float ChordShear(float mFirst, float mLast, double exactM, double length);
 // Positions, the straight moment line between the end moments and the
 // axial force N_j at every point; length in m.
 void StoreChord(MemberResult& mr, const ResultMember& rm, double length);
