@@ -140,10 +140,123 @@ bool PiecesValid(const FrameMember& um, const FrameModel& expanded) {
 
 }  // namespace
 
+std::vector<float> PieceLastPositions(const FrameResults& results,
+                                      const std::vector<int>& pieceCount) {
+    std::vector<float> last(pieceCount.size(), 0.0f);
+    for (std::size_t b = 1;
+         b < pieceCount.size() && b < static_cast<std::size_t>(kResultMemberSlots); ++b)
+        if (pieceCount[b] >= 1) last[b] = results.member[b].pointPos[pieceCount[b]];
+    return last;
+}
+
+std::vector<ForceJump> LoadJumpsAtPieceEnds(const FrameModel& expanded, int c,
+                                            const std::vector<float>& lastPos) {
+    std::vector<ForceJump> jumps(lastPos.size());
+    if (c < 1 || c > CheckedCount(expanded.loadCaseCount, kMaxLoadCases)) return jumps;
+    const LoadCase& lc = expanded.loadCases[c];
+    const int pieces = std::min(CheckedCount(expanded.memberCount, kMaxMembers),
+                                static_cast<int>(lastPos.size()) - 1);
+    for (int l = 1; l <= CheckedCount(lc.count, kMaxLoads); ++l) {
+        const LoadRecord& load = lc.loads[l];
+        if (load.code < kLoadConcAxial || load.code > kLoadConcY) continue;
+        // After the expansion a load names its piece, whose number is its slot.
+        const int b = load.memberFrom;
+        if (b < 1 || b > pieces || expanded.members[b].no != b) continue;
+        // At or beyond the last point, which shows the side before it.
+        if (!(load.distI >= lastPos[static_cast<std::size_t>(b)])) continue;
+        const LoadComponents lcmp =
+            ResolveLoadComponents(expanded.members[b].angle, load.code, load.qI, 0);
+        jumps[static_cast<std::size_t>(b)].s += lcmp.perpI;
+        jumps[static_cast<std::size_t>(b)].n -= lcmp.axialI;
+    }
+    return jumps;
+}
+
+ForceJump MemberSpringJump(const FrameModel& expanded, const ResultCase& block, int c, int t,
+                           int nodeNo, double angle) {
+    ForceJump jump;
+    if (c < 1 || c > CheckedCount(expanded.loadCaseCount, kMaxLoadCases)) return jump;
+    const int node = FindNodeIndex(expanded, nodeNo);
+    if (node < 1 || node >= kResultNodeSlots) return jump;
+    const double dx = block.nodes[node].dx / 1000.0, dy = block.nodes[node].dy / 1000.0;
+    double fx = 0, fy = 0;
+    const int suptNo = expanded.loadCases[c].suptCaseNo;
+    for (int sc = 1; sc <= CheckedCount(expanded.supportCaseCount, kMaxSupportCases); ++sc) {
+        const SuptCase& supt = expanded.supportCases[sc];
+        if (supt.no != suptNo) continue;
+        for (int e = 1; e <= CheckedCount(supt.count, kMaxSupportEntries); ++e) {
+            const SuptEntry& se = supt.entries[e];
+            if (se.code != kSupportMemberSpring || se.nodeNo != nodeNo ||
+                se.reserved[1] != static_cast<float>(t))
+                continue;
+            // The spring's force on the node.
+            fx -= se.kx * dx + se.reserved[0] * dy;
+            fy -= se.reserved[0] * dx + se.ky * dy;
+        }
+    }
+    double cs, sn;
+    MemberCosSin(angle, cs, sn);
+    jump.s = -sn * fx + cs * fy;
+    jump.n = -(cs * fx + sn * fy);
+    return jump;
+}
+
+std::vector<PieceShift> PieceShifts(const std::vector<PieceEnds>& ends,
+                                    const std::vector<ForceJump>& loadJumps,
+                                    const std::vector<PieceSoil>& soil, ForceJump startSpring,
+                                    ForceJump endSpring) {
+    const std::size_t count = ends.size();
+    std::vector<PieceShift> shifts(count);
+    if (count == 0) return shifts;
+    for (std::size_t j = 0; j + 1 < count; ++j) {
+        const PieceEnds &cur = ends[j], &next = ends[j + 1];
+        // The share of the left piece: half, except where a zone meets
+        // the pieces, whose soil lies as the expansion lumped it.
+        double left = 0.5;
+        if (soil.size() == count) {
+            const bool zoneSide =
+                (j == 0 && soil[0].atI > 0) || (j + 2 == count && soil[count - 1].atJ > 0);
+            const double a = soil[j].atJ, b = soil[j + 1].atI;
+            if (zoneSide && a + b > 0) left = a / (a + b);
+        }
+        const float ds = next.sFirst - cur.sLast, dn = next.nFirst - cur.nLast;
+        const double spreadS = ds - loadJumps[j].s, spreadN = dn - loadJumps[j].n;
+        shifts[j].s1 = left * spreadS;
+        shifts[j].n1 = left * spreadN;
+        shifts[j + 1].s0 = -(1 - left) * spreadS;
+        shifts[j + 1].n0 = -(1 - left) * spreadN;
+    }
+    shifts.front().s0 -= startSpring.s;
+    shifts.front().n0 -= startSpring.n;
+    shifts.back().s1 += endSpring.s;
+    shifts.back().n1 += endSpring.n;
+    return shifts;
+}
+
+bool MemberOnSpringsInCase(const FrameModel& user, int c, int t) {
+    if (c < 1 || c > CheckedCount(user.loadCaseCount, kMaxLoadCases)) return false;
+    const int s = FindSpringCaseIndex(user, user.loadCases[c].baneCaseNo);
+    if (s <= 0) return false;
+    const BaneCase& bc = user.springCases[s];
+    for (int e = 1; e <= CheckedCount(bc.count, kMaxSpringEntries); ++e)
+        if (bc.entries[e].memberNo == user.members[t].no) return true;
+    return false;
+}
+
+namespace {
+
+// A user point is the piece point nearest to it, within this (m): the
+// pieces' points lie within half a millimetre of the user's, which are
+// whole millimetres apart.
+constexpr double kFindPoint = 0.0006;
+
+}  // namespace
+
 // Step 3 for one member of one load case.
 int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded,
-              const FrameModel& user, int t, const std::vector<int>& pieceCount,
-              const std::vector<double>& userPoints) {
+              const FrameModel& user, int t, int c, const std::vector<int>& pieceCount,
+              const std::vector<double>& userPoints, const std::vector<ForceJump>& loadJumps,
+              const std::vector<PieceSoil>& soil) {
     const FrameMember& um = user.members[t];
     MemberResult& dst = out.members[t];
     std::memset(&dst, 0, sizeof dst);
@@ -151,31 +264,79 @@ int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expande
     const int first = um.segFirst, last = um.segLast;
     const Chord ch = MakeChord(user, work, um);
     auto val = [&](int b, int q, int k) { return work.members[b].values[q][k]; };
-    int taken = 0;
-    float a = 0;  // start of the piece along the user member (m)
+    // The pieces with points, their starts along the user member (each
+    // piece's length taken as the position of its last point) and shifts.
+    std::vector<int> slots;
+    std::vector<float> starts;
+    std::vector<PieceEnds> ends;
+    std::vector<ForceJump> jumps;
+    float a = 0;
     for (int b = first; b <= last; ++b) {
         const int nb = pieceCount[b];
         if (nb < 1) continue;
+        slots.push_back(b);
+        starts.push_back(a);
+        ends.push_back({val(b, kQtyS, 1), val(b, kQtyS, nb), val(b, kQtyN, 1), val(b, kQtyN, nb)});
+        jumps.push_back(loadJumps[static_cast<std::size_t>(b)]);
+        a += val(b, kQtyPos, nb);
+    }
+    const bool soilActs = slots.size() == static_cast<std::size_t>(last - first + 1) &&
+                          MemberOnSpringsInCase(user, c, t);
+    const ForceJump startSpring =
+        MemberSpringJump(expanded, work, c, t, um.nodeI, expanded.members[first].angle);
+    const ForceJump endSpring =
+        MemberSpringJump(expanded, work, c, t, um.nodeJ, expanded.members[last].angle);
+    const std::vector<PieceShift> shifts = PieceShifts(
+        ends, jumps, soilActs ? soil : std::vector<PieceSoil>{}, startSpring, endSpring);
+    // Every user point takes the piece point nearest to it (the earliest
+    // of equally near ones).
+    struct Best {
+        double distance = kFindPoint;
+        std::size_t piece = 0;
+        int k = 0;
+    };
+    std::vector<Best> best(userPoints.size());
+    for (std::size_t j = 0; j < slots.size(); ++j) {
+        const int b = slots[j];
+        for (int k = 1; k <= pieceCount[b]; ++k) {
+            const float pos = starts[j] + val(b, kQtyPos, k);
+            auto it = std::lower_bound(userPoints.begin(), userPoints.end(), pos - kFindPoint);
+            for (; it != userPoints.end() && *it <= pos + kFindPoint; ++it) {
+                Best& bp = best[static_cast<std::size_t>(it - userPoints.begin())];
+                const double d = std::fabs(*it - pos);
+                if (d < bp.distance) bp = {d, j + 1, k};
+            }
+        }
+    }
+    // The user position a taken point stands for (the piece's own where
+    // it lies within 0.0001 m of it).
+    std::vector<std::vector<double>> wanted(slots.size() + 1);
+    for (std::size_t i = 0; i < best.size(); ++i) {
+        if (best[i].piece == 0) continue;
+        std::vector<double>& w = wanted[best[i].piece];
+        if (w.size() < static_cast<std::size_t>(best[i].k) + 1)
+            w.resize(static_cast<std::size_t>(best[i].k) + 1, -1.0);
+        if (w[static_cast<std::size_t>(best[i].k)] < 0)
+            w[static_cast<std::size_t>(best[i].k)] = userPoints[i];
+    }
+    int taken = 0;
+    for (std::size_t j = 0; j < slots.size(); ++j) {
+        const int b = slots[j], nb = pieceCount[b];
         const float lb = val(b, kQtyPos, nb);
-        double dS0 = 0, dS1 = 0, dN0 = 0, dN1 = 0;
-        if (b > first && pieceCount[b - 1] >= 1) {
-            dS0 = (val(b - 1, kQtyS, pieceCount[b - 1]) - val(b, kQtyS, 1)) / 2.0;
-            dN0 = (val(b - 1, kQtyN, pieceCount[b - 1]) - val(b, kQtyN, 1)) / 2.0;
-        }
-        if (b < last && pieceCount[b + 1] >= 1) {
-            dS1 = (val(b + 1, kQtyS, 1) - val(b, kQtyS, nb)) / 2.0;
-            dN1 = (val(b + 1, kQtyN, 1) - val(b, kQtyN, nb)) / 2.0;
-        }
+        const PieceShift& sh = shifts[j];
         double e0 = 0, e1 = 0;
         if (ch.active) {
             e0 = ChordOffset(ch, expanded, work, expanded.members[b].nodeI);
             e1 = ChordOffset(ch, expanded, work, expanded.members[b].nodeJ);
         }
+        const std::vector<double>& w = wanted[j + 1];
         for (int k = 1; k <= nb; ++k) {
             const float x = val(b, kQtyPos, k);
-            const float pos = a + x;
+            float pos = starts[j] + x;
             const bool isEnd = (b == first && k == 1) || (b == last && k == nb);
-            if (!isEnd && !NearSorted(userPoints, pos)) continue;
+            const double user = static_cast<std::size_t>(k) < w.size() ? w[k] : -1.0;
+            if (!isEnd && user < 0) continue;
+            if (!isEnd && std::fabs(user - pos) >= kSamePoint) pos = static_cast<float>(user);
             if (taken > 0 && dst.values[kQtyPos][taken] == pos)
                 continue;                                           // the joint's second side
             if (!isEnd && taken >= kMaxResultPoints - 1) continue;  // room stays for the J end
@@ -184,13 +345,14 @@ int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expande
             ++taken;
             dst.values[kQtyPos][taken] = pos;
             dst.values[kQtyM][taken] = val(b, kQtyM, k);
-            dst.values[kQtyS][taken] = static_cast<float>(val(b, kQtyS, k) + dS0 + (dS1 - dS0) * r);
-            dst.values[kQtyN][taken] = static_cast<float>(val(b, kQtyN, k) + dN0 + (dN1 - dN0) * r);
+            dst.values[kQtyS][taken] =
+                static_cast<float>(val(b, kQtyS, k) + sh.s0 + (sh.s1 - sh.s0) * r);
+            dst.values[kQtyN][taken] =
+                static_cast<float>(val(b, kQtyN, k) + sh.n0 + (sh.n1 - sh.n0) * r);
             double disp = val(b, kQtyDisp, k);
             if (ch.active) disp -= 1000.0 * (e0 + (e1 - e0) * r);
             dst.values[kQtyDisp][taken] = static_cast<float>(disp);
         }
-        a += lb;
     }
     for (int q = 0; q < 3; ++q) {
         dst.endDisp[q] = work.members[first].endDisp[q];
@@ -411,10 +573,13 @@ bool CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
     std::vector<UserPointList> userPoints(static_cast<std::size_t>(mc) + 1);
     std::vector<std::vector<double>> sortedPoints(static_cast<std::size_t>(mc) + 1);
+    std::vector<std::vector<PieceSoil>> soil(static_cast<std::size_t>(mc) + 1);
     for (int t = 1; t <= mc; ++t) {
         userPoints[t] = UserPoints(user, t, viewDivisionMode);
         sortedPoints[t] = SortedPositions(userPoints[t].pos);
+        soil[t] = PieceSoilShares(expanded, user, t);
     }
+    const std::vector<float> lastPos = PieceLastPositions(results, pieceCount);
     // Each load case maps from its own copy into its own block, so the cases
     // are mapped on worker threads, one work block per thread (without the
     // memory for them, one after the other in the one block).
@@ -441,9 +606,10 @@ bool CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
                 freeWorks.pop_back();
             }
             CopyMappedPart(*w, results.block[o], usedNodes, usedMembers);
+            const std::vector<ForceJump> jumps = LoadJumpsAtPieceEnds(expanded, o, lastPos);
             for (int t = 1; t <= mc; ++t) {
-                const int n =
-                    MapMember(*w, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
+                const int n = MapMember(*w, results.block[o], expanded, user, t, o, pieceCount,
+                                        sortedPoints[t], jumps, soil[t]);
                 if (o == 1) points[t] = n;
             }
             std::lock_guard<std::mutex> lock(workMutex);
@@ -453,9 +619,10 @@ bool CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
         ResultCase& work = *freeWorks.front();
         for (int o = 1; o <= cases; ++o) {
             CopyMappedPart(work, results.block[o], usedNodes, usedMembers);
+            const std::vector<ForceJump> jumps = LoadJumpsAtPieceEnds(expanded, o, lastPos);
             for (int t = 1; t <= mc; ++t) {
-                const int n = MapMember(work, results.block[o], expanded, user, t, pieceCount,
-                                        sortedPoints[t]);
+                const int n = MapMember(work, results.block[o], expanded, user, t, o, pieceCount,
+                                        sortedPoints[t], jumps, soil[t]);
                 if (o == 1) points[t] = n;
             }
         }
@@ -526,6 +693,13 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     }
     const ExpansionResult expansion = ExpandFrameModel(*copy, model, true, viewDivisionMode);
     const ExpansionReport& er = expansion.report;
+    if (er.loadOverflowCase != 0) {
+        // Without some of its loads the case would give results of other
+        // loads: nothing is analysed.
+        ClearFrameResults(results);
+        EngineMessage(er.warnings + LoadOverflowMessage(er.loadOverflowCase));
+        return false;
+    }
     if (HasEngineProgress()) {
         EngineProgress(FormatStr("***  !! 計算中 部材数(展開数) %d ( %d)  *** :"_sj.c_str(),
                                  model.memberCount, copy->memberCount));
@@ -549,7 +723,7 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     std::unique_ptr<MemberExtremeSearch> extremes;
     if (ok) {
         extremes = std::make_unique<MemberExtremeSearch>(results, *copy, expansion.springs);
-        extremes->MapMembersTo(model);
+        extremes->MapMembersTo(model, results);
     }
     std::vector<int> failedBlocks;
     CombineExtras extras;

@@ -13,6 +13,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "model/expansion.h"
 #include "model/frame_results.h"
 
 struct AnalysisReport;
@@ -40,8 +41,15 @@ std::string SingularCaseWarning(const FrameModel& model, int c);
 
 // ----------------------------------------- member forces of one case
 
-// Local end displacements (m, rad) and end forces k d of member m.
-void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m);
+// Local end displacements (m, rad) and end forces k d of member m; the
+// forces unrounded into `forces` too, where given.
+void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m,
+                    double* forces = nullptr);
+// The shear from the slope of M between the end points: (mLast - mFirst)
+// / length of the stored (float) moments, unless the float rounding of
+// those moments has spoiled it (a very short member under large moments):
+// then the slope of the unrounded ones, exactM = mLast - mFirst.
+float ChordShear(float mFirst, float mLast, double exactM, double length);
 // Positions, the straight moment line between the end moments and the
 // axial force N_j at every point; length in m.
 void StoreChord(MemberResult& mr, const ResultMember& rm, double length);
@@ -79,12 +87,57 @@ std::vector<double> SortedPositions(const std::vector<double>& points);
 // slots below `nodes`, member slots below `members`) copied into a work
 // block; the rest of the work block is left as it is.
 void CopyMappedPart(ResultCase& work, const ResultCase& block, int nodes, int members);
-// User member t of one load case from the pieces' values in `work`,
+// A jump of S and N (kN) at a point of a member.
+struct ForceJump {
+    double s = 0, n = 0;
+};
+// For every piece slot of the expanded model in load case slot c, the jump
+// that the case's concentrated forces on the piece make between its last
+// result point (at lastPos[slot]) and the piece after it: S rises by the
+// force across the member, N falls by the force along it.
+std::vector<ForceJump> LoadJumpsAtPieceEnds(const FrameModel& expanded, int c,
+                                            const std::vector<float>& lastPos);
+// The position of every piece's last result point (slot by slot, from the
+// pieces' header), for LoadJumpsAtPieceEnds; pieceCount the point counts.
+std::vector<float> PieceLastPositions(const FrameResults& results,
+                                      const std::vector<int>& pieceCount);
+// The jump that the node springs of user member t's soil at node nodeNo
+// (the expansion's member springs there) make in load case slot c of the
+// expanded model, across and along a member of the given angle, from the
+// node displacements of `block`.
+ForceJump MemberSpringJump(const FrameModel& expanded, const ResultCase& block, int c, int t,
+                           int nodeNo, double angle);
+// Whether the spring case of user load case slot c names member t.
+bool MemberOnSpringsInCase(const FrameModel& user, int c, int t);
+// What is added to S and N at the start and at the end of a piece (linear
+// between) to make them continuous across its joints.
+struct PieceShift {
+    double s0 = 0, s1 = 0, n0 = 0, n1 = 0;
+};
+// The S and N at the first and last result point of a piece.
+struct PieceEnds {
+    float sFirst = 0, sLast = 0, nFirst = 0, nLast = 0;
+};
+// The shifts of the pieces of one user member in one load case: at every
+// joint the jump that the node spring there makes (the whole jump less
+// the loads' own, `loadJumps` per piece for the joint after it) is shared
+// between the two pieces, half each, or as their soil lies at a zone
+// (`soil`, from PieceSoilShares); the spring jumps at the member's own
+// ends (startSpring, endSpring) go wholly into the end pieces. A load's
+// own jump stays where the load is.
+std::vector<PieceShift> PieceShifts(const std::vector<PieceEnds>& ends,
+                                    const std::vector<ForceJump>& loadJumps,
+                                    const std::vector<PieceSoil>& soil, ForceJump startSpring,
+                                    ForceJump endSpring);
+// User member t of load case slot c from the pieces' values in `work`,
 // written into `out`; returns the number of points taken. pieceCount
-// holds each piece's point count, userPoints the user's points sorted.
+// holds each piece's point count, userPoints the user's points sorted,
+// loadJumps the case's LoadJumpsAtPieceEnds, soil the member's
+// PieceSoilShares.
 int MapMember(const ResultCase& work, ResultCase& out, const FrameModel& expanded,
-              const FrameModel& user, int t, const std::vector<int>& pieceCount,
-              const std::vector<double>& userPoints);
+              const FrameModel& user, int t, int c, const std::vector<int>& pieceCount,
+              const std::vector<double>& userPoints, const std::vector<ForceJump>& loadJumps,
+              const std::vector<PieceSoil>& soil);
 // The user member's own data in header slot t, with `points` points whose
 // positions are those of load case 1.
 void SetMemberHeader(FrameResults& results, const FrameModel& user, int t, int points);

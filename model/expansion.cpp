@@ -18,6 +18,56 @@ std::uint8_t SpringSegmentCount[kMaxMembers + 1];
 
 void ClearSpringSegmentCount() { std::memset(SpringSegmentCount, 0, sizeof(SpringSegmentCount)); }
 
+std::string LoadOverflowMessage(int caseNo) {
+    return FormatStr(
+               "荷重ｹｰｽ No.%d：部材の分割に沿って分けた荷重の数が %d を超えるため、計算できません．"_sj
+                   .c_str(),
+               caseNo, kMaxLoads) +
+           "\n";
+}
+
+std::vector<PieceSoil> PieceSoilShares(const FrameModel& copy, const FrameModel& user, int t) {
+    std::vector<PieceSoil> soil;
+    if (t < 1 || t > CheckedCount(user.memberCount, kMaxMembers)) return soil;
+    const FrameMember& um = user.members[t];
+    const int first = um.segFirst, last = um.segLast;
+    if (first < 1 || last < first || last > CheckedCount(copy.memberCount, kMaxMembers))
+        return soil;
+    const int count = last - first + 1;
+    soil.resize(static_cast<std::size_t>(count));
+    if (count == 1) return soil;
+    // A zone piece has the stiff copy of the member's material.
+    auto zone = [&](int b) { return copy.members[b].materialNo != um.materialNo; };
+    const bool zoneI = zone(first), zoneJ = zone(last);
+    const int s0 = zoneI ? 1 : 0, s1 = count - 1 - (zoneJ ? 1 : 0);
+    auto length = [&](int j) { return static_cast<double>(copy.members[first + j].length); };
+    for (int j = 0; j < count; ++j) {
+        PieceSoil& p = soil[static_cast<std::size_t>(j)];
+        const double len = length(j);
+        if (j < s0 || j > s1) {
+            p.atI = p.atJ = len / 2;
+        } else if (s0 == s1) {
+            // One piece between zones: half to each zone, all to the one.
+            if (zoneI && zoneJ) {
+                p.atI = p.atJ = len / 2;
+                p.spread = true;
+            } else if (zoneI) {
+                p.atI = len;
+            } else {
+                p.atJ = len;
+            }
+        } else if (j == s0) {
+            p.atJ = len;
+        } else if (j == s1) {
+            p.atI = len;
+        } else {
+            p.atI = p.atJ = len / 2;
+            p.spread = true;
+        }
+    }
+    return soil;
+}
+
 namespace {
 
 // Members shorter than this are never cut (m).
@@ -119,7 +169,10 @@ bool PlanFits(const Plan& plan, const FrameModel& user) {
         if (const BaneCase* bc = SpringCaseOfLoadCase(user, l)) {
             for (int e = 1; e <= SpringEntryCount(*bc); ++e) {
                 const int t = FindMemberIndex(user, bc->entries[e].memberNo);
-                if (t > 0) entries += plan.members[t].Pieces() - 1;
+                // A node spring at every joint, and at a zoned end.
+                if (t > 0)
+                    entries += plan.members[t].Pieces() - 1 + plan.members[t].zoneI +
+                               plan.members[t].zoneJ;
             }
         }
         if (entries > kMaxSupportEntries) return false;
@@ -357,6 +410,12 @@ void BuildPieces(Builder& bld, int t, MemberPlan& mp) {
 
 // Step 8, with springs: one support case per load case with the node
 // springs of its spring case, and the distributed-spring table.
+//
+// The soil under a stretch of pieces is lumped onto their joints as
+// PieceSoilShares tells. A node spring acts across the member (kv) and
+// along it (ku), whatever its slope: kv n n^T + ku t t^T with t the
+// member's direction and n the normal, which couples x and y on an
+// inclined member (the x-y term goes to the entry's coupling).
 void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan,
                       DistributedSprings& springs) {
     const int lc = LoadCaseCount(user);
@@ -380,33 +439,38 @@ void BuildNodeSprings(FrameModel& copy, const FrameModel& user, const Plan& plan
             const int t = FindMemberIndex(user, bc->entries[e].memberNo);
             if (t <= 0) continue;
             const double kv = bc->entries[e].kv, ku = bc->entries[e].ku;
-            const double a = plan.members[t].angle;
-            double fx = std::fabs(std::cos(a) * ku) + std::fabs(std::sin(a) * kv);
-            double fy = std::fabs(std::sin(a) * ku) + std::fabs(std::cos(a) * kv);
-            if (fx < 1e-9) fx = 0;
-            if (fy < 1e-9) fy = 0;
+            double c, s;
+            MemberCosSin(plan.members[t].angle, c, s);
+            auto small = [](double v) { return std::fabs(v) < 1e-9 ? 0.0 : v; };
+            const double fx = small(ku * c * c + kv * s * s);
+            const double fy = small(ku * s * s + kv * c * c);
+            const double fxy = small((ku - kv) * c * s);
             const int first = user.members[t].segFirst, last = user.members[t].segLast;
-            for (int v = first; v < last; ++v) {
-                const double lv = copy.members[v].length, lw = copy.members[v + 1].length;
-                const double trib = (v == first ? lv : lv / 2) + (v + 1 == last ? lw : lw / 2);
-                if (sc.count >= kMaxSupportEntries) break;  // the plan keeps this unreachable
+            const std::vector<PieceSoil> soil = PieceSoilShares(copy, user, t);
+            auto add = [&](int nodeNo, double trib) {
+                if (!(trib > 0)) return;
+                if (sc.count >= kMaxSupportEntries) return;  // the plan keeps this unreachable
                 SuptEntry& se = sc.entries[++sc.count];
                 std::memset(&se, 0, sizeof se);
-                se.nodeNo = copy.members[v].nodeJ;
-                se.code = kSupportSpring;
+                se.nodeNo = nodeNo;
+                se.code = kSupportMemberSpring;
                 se.kx = static_cast<float>(fx * trib);
                 se.ky = static_cast<float>(fy * trib);
                 se.km = 0;
-                // The member forces spread each lumped node spring back along
-                // the pieces on both sides of its node. The end pieces carry
-                // their springs wholly at their inner node, so they take no
-                // such correction: otherwise N at the member's end would no
-                // longer be the end force, and the support reaction there
-                // would not balance (the remaining jump at the first and last
-                // inner node is shared out when the results are mapped back).
-                if (v == first) continue;
-                springs.Set(l, v, kv, ku);
+                se.reserved[0] = static_cast<float>(fxy * trib);
+                se.reserved[1] = static_cast<float>(t);
+            };
+            if (soil.empty()) continue;
+            add(copy.members[first].nodeI, soil.front().atI);
+            for (int v = first; v < last; ++v) {
+                const std::size_t j = static_cast<std::size_t>(v - first);
+                add(copy.members[v].nodeJ, soil[j].atJ + soil[j + 1].atI);
             }
+            add(copy.members[last].nodeJ, soil.back().atJ);
+            // The member forces spread a piece's soil along it where the
+            // piece hands it half to each end, as the lumping does.
+            for (int v = first; v <= last; ++v)
+                if (soil[static_cast<std::size_t>(v - first)].spread) springs.Set(l, v, kv, ku);
         }
     }
     copy.supportCaseCount = lc;
@@ -476,7 +540,10 @@ void DistributeToPieces(const FrameModel& copy, const FrameMember& um, double me
                 const double c = ld.distI - p;
                 if (!(c > -0.0001 && c < lp + 0.0001)) continue;
                 nl.qI = ld.qI;
-                nl.distI = static_cast<float>(Clamp(c, 0, lp));
+                // A load on a joint sits exactly on the piece's end, where
+                // its own jump stays between the two pieces.
+                nl.distI = std::fabs(c - lp) < 0.0001 ? copy.members[b].length
+                                                      : static_cast<float>(Clamp(c, 0, lp));
                 out.push_back(nl);
                 return;  // a load on a joint goes to the first piece only
             }
@@ -582,7 +649,12 @@ int BuildLoads(FrameModel& copy, const FrameModel& user) {
 }
 
 // Step 10: the user's points of interest as named points of the pieces.
-void BuildViewPoints(FrameModel& copy, const FrameModel& user, bool viewDivisionMode) {
+// The pieces of a member cut into spring segments do not start at whole
+// millimetres: their points lie at the exact distance from the piece's
+// start (segStart), as the loads on them do, so that a point under a
+// load shows the same side of it as on a member of one piece.
+void BuildViewPoints(FrameModel& copy, const FrameModel& user, const Plan& plan,
+                     bool viewDivisionMode) {
     copy.view1Count = 0;
     copy.view2Count = 0;
     const int mc = CheckedCount(user.memberCount, kMaxMembers);
@@ -590,12 +662,14 @@ void BuildViewPoints(FrameModel& copy, const FrameModel& user, bool viewDivision
         const MemberPointList points = BuildMemberPointList(user, t, viewDivisionMode);
         const int count = points.count;
         const FrameMember& um = user.members[t];
+        const bool exact = plan.members[t].cut && plan.members[t].n > 1;
         double w = 0;
         for (int b = um.segFirst; b <= um.segLast && b >= 1; ++b) {
             const double lp = copy.members[b].length;
+            if (exact) w = copy.members[b].segStart;
             View2Member* entry = nullptr;
             for (int k = 1; k <= std::min(count, kMemberPointSlots - 1); ++k) {
-                const double u = Round3(points.pos[k] - w);
+                const double u = exact ? points.pos[k] - w : Round3(points.pos[k] - w);
                 if (!(u > 0.0001 && u < lp - 0.0001)) continue;
                 if (!entry) {
                     if (copy.view2Count >= kMaxView2) break;
@@ -614,6 +688,21 @@ void BuildViewPoints(FrameModel& copy, const FrameModel& user, bool viewDivision
     SortViewPoints(copy);
 }
 
+// The pieces of a member cut into spring segments start where the
+// lengths of the pieces before them add up to, as the mapping back adds
+// them: the loads and points of interest are placed from there.
+void SetExactPieceStarts(FrameModel& copy, const FrameModel& user, const Plan& plan) {
+    const int mc = CheckedCount(user.memberCount, kMaxMembers);
+    for (int t = 1; t <= mc; ++t) {
+        if (!plan.members[t].cut || plan.members[t].n <= 1) continue;
+        float w = 0;
+        for (int b = user.members[t].segFirst; b <= user.members[t].segLast && b >= 1; ++b) {
+            copy.members[b].segStart = w;
+            w += copy.members[b].length;
+        }
+    }
+}
+
 void BuildCopy(FrameModel& copy, FrameModel& user, Plan& plan, bool viewDivisionMode,
                ExpansionResult& result, int& loadOverflow) {
     CopyFrameModel(copy, user);
@@ -630,13 +719,14 @@ void BuildCopy(FrameModel& copy, FrameModel& user, Plan& plan, bool viewDivision
         m.rigidI = m.rigidJ = 0;
     }
     RefreshMemberGeometry(copy);
+    SetExactPieceStarts(copy, user, plan);
     if (plan.springs) {
         BuildNodeSprings(copy, user, plan, result.springs);
     } else {
         RepeatSpringEntries(copy, user, result.report);
     }
     loadOverflow = BuildLoads(copy, user);
-    BuildViewPoints(copy, user, viewDivisionMode);
+    BuildViewPoints(copy, user, plan, viewDivisionMode);
 }
 
 }  // namespace
@@ -650,21 +740,6 @@ ExpansionResult ExpandFrameModel(FrameModel& copy, FrameModel& user, bool withSp
     Plan plan = MakePlan(user, withSprings, rep);
     int overflow = 0;
     BuildCopy(copy, user, plan, viewDivisionMode, result, overflow);
-    if (overflow != 0 && plan.expanded) {
-        AddWarning(
-            rep, "警告：展開後の荷重数が上限を超えるため、剛域と分布バネを無視して計算します。"_sj);
-        std::vector<MemberPlan> base = plan.members;
-        plan = NoExpansionPlan(base);
-        for (int t = 1; t < static_cast<int>(base.size()); ++t)
-            if (SpringSegmentCount[t] > 1) SpringSegmentCount[t] = 1;
-        BuildCopy(copy, user, plan, viewDivisionMode, result, overflow);
-    }
-    if (overflow != 0) {
-        AddWarning(
-            rep,
-            FormatStr(
-                "警告：荷重ｹｰｽ No.%d の荷重数が %d を超えるため、超過分を無視しました。"_sj.c_str(),
-                overflow, kMaxLoads));
-    }
+    rep.loadOverflowCase = overflow;
     return result;
 }

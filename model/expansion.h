@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/frame_model.h"
 #include "model/load_case_loop.h"
@@ -35,9 +36,31 @@ extern std::uint8_t SpringSegmentCount[kMaxMembers + 1];
 void ClearSpringSegmentCount();
 
 struct ExpansionReport {
-    bool fellBack = false;  // zones, springs, segments or loads were given up
+    bool fellBack = false;  // zones, springs or segments were given up
     std::string warnings;   // CP932, one line per fallback, each ending "\n"
+    // The number of the first load case whose loads, cut onto the pieces,
+    // do not fit a load table (0: all fit). Such a case cannot be analysed:
+    // leaving loads out would give results of other loads.
+    int loadOverflowCase = 0;
 };
+
+// The message that refuses load case number `caseNo` whose cut loads do
+// not fit (CP932, ending "\n").
+std::string LoadOverflowMessage(int caseNo);
+
+// How the soil of user member t's distributed springs lumps onto the ends
+// of its pieces (segFirst..segLast of `copy`, in order): the length of
+// soil each piece hands to its I node and to its J node, and whether the
+// member forces spread it back along the piece (a piece that hands half to
+// each end). A rigid zone hands half its soil to each of its ends, the
+// member's end node too; the half parts at the ends of a stretch of
+// segments hand theirs wholly to their inner node; a member that is one
+// piece lumps nothing.
+struct PieceSoil {
+    double atI = 0, atJ = 0;  // m
+    bool spread = false;
+};
+std::vector<PieceSoil> PieceSoilShares(const FrameModel& copy, const FrameModel& user, int t);
 
 // What the expansion built besides the copy.
 struct ExpansionResult {

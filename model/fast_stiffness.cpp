@@ -42,6 +42,7 @@ std::vector<std::uint32_t> SupportKey(const FrameModel& model, int caseIndex) {
             key.push_back(Bits(entry.kx));
             key.push_back(Bits(entry.ky));
             key.push_back(Bits(entry.km));
+            key.push_back(entry.code == kSupportMemberSpring ? Bits(entry.reserved[0]) : 0u);
         }
     }
     return key;
@@ -76,10 +77,14 @@ std::shared_ptr<const FastCaseSolver::Stiffness> FastCaseSolver::BuildStiffness(
     // 1. Spring supports on the diagonal, then 2. the members in table
     // order: the same additions in the same order as the dense assembly.
     ForEachSpringSupport(model, model.loadCases[caseIndex].suptCaseNo,
-                         [&](int d, float kx, float ky, float km) {
+                         [&](int d, float kx, float ky, float km, float kxy) {
                              st->k.At(d, d) += kx;
                              st->k.At(d + 1, d + 1) += ky;
                              st->k.At(d + 2, d + 2) += km;
+                             if (kxy != 0) {
+                                 st->k.At(d, d + 1) += kxy;
+                                 st->k.At(d + 1, d) += kxy;
+                             }
                          });
     for (int m = 1; m <= memberCount; ++m) {
         double g[6][6];

@@ -126,6 +126,12 @@ constexpr int kSupportRollerY = 2;  // y fixed
 constexpr int kSupportRollerX = 3;  // x fixed
 constexpr int kSupportFixed = 4;
 constexpr int kSupportSpring = 5;
+// A node spring the expansion makes from a member's distributed springs
+// (never typed by the user: validation refuses the code): kx, ky, km on
+// the diagonal, reserved[0] the x-y coupling (kN/m) of a spring across an
+// inclined member, reserved[1] the table slot of the user member whose
+// soil it is.
+constexpr int kSupportMemberSpring = 6;
 
 struct SuptEntry {
     std::int32_t nodeNo;

@@ -30,7 +30,8 @@ int PointCountOf(const ResultMember& member) {
 }  // namespace
 
 // Member forces, step 1.
-void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m) {
+void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel& model, int m,
+                    double* forces) {
     const FrameMember& fm = model.members[m];
     const int ends[2] = {FindNodeIndex(model, fm.nodeI), FindNodeIndex(model, fm.nodeJ)};
     const int pinned[2] = {fm.endI, fm.endJ};
@@ -53,7 +54,16 @@ void StoreEndForces(MemberResult& mr, const ResultCase& block, const FrameModel&
         for (int j = 0; j < 6; ++j) f += k[i][j] * d[j];
         mr.endDisp[i] = static_cast<float>(d[i]);
         mr.endForce[i] = static_cast<float>(f);
+        if (forces) forces[i] = f;
     }
+}
+
+float ChordShear(float mFirst, float mLast, double exactM, double length) {
+    const float slope = static_cast<float>((static_cast<double>(mLast) - mFirst) / length);
+    const double exact = exactM / length;
+    // Within a few units of the float's last place: the float way stands.
+    const double ulp = std::ldexp(1.0, std::ilogb(std::max(std::fabs(exact), 1e-30)) - 23);
+    return std::fabs(slope - exact) <= 4 * ulp ? slope : static_cast<float>(exact);
 }
 
 // Member forces, steps 2 and 3: positions, the straight moment line between the end
@@ -226,25 +236,36 @@ void MemberForcesOfCase(ResultCase& block, const FrameResults& results, const Fr
     MemberResult& mr = block.members[m];
     const ResultMember& rm = results.member[m];
     const int n = PointCountOf(rm);
-    StoreEndForces(mr, block, model, m);
+    double forces[6] = {0, 0, 0, 0, 0, 0};
+    StoreEndForces(mr, block, model, m, forces);
     StoreChord(mr, rm, model.members[m].length);
     const LoadCase& lc = model.loadCases[caseIndex];
     std::vector<std::array<double, kPointSlots>> shear(loads.size());
+    // M(last) - M(first) without the rounding to floats.
+    double exactM = 0;
+    if (n >= 1) {
+        const double length = model.members[m].length;
+        exactM = Interpolate(0, -forces[2], length, forces[5], rm.pointPos[n]) -
+                 Interpolate(0, -forces[2], length, forces[5], rm.pointPos[1]);
+    }
     for (std::size_t k = 0; k < loads.size(); ++k) {
         const LoadRecord& load = lc.loads[loads[k]];
         const LoadEffectsEvaluator effects(ctx, load.code, load.qI, load.qJ, load.distI,
                                            load.distJ);
+        double mFirst = 0, mLast = 0;
         for (int p = 1; p <= n; ++p) {
             const PointEffects fx = effects.At(rm.pointPos[p]);
             mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
             mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
             shear[k][p] = fx.s;
+            if (p == 1) mFirst = fx.m;
+            if (p == n) mLast = fx.m;
         }
+        exactM -= mLast - mFirst;
     }
     if (n >= 1) {
         const double length = std::max(static_cast<double>(model.members[m].length), kMinLength);
-        const float slope = static_cast<float>(
-            (static_cast<double>(mr.values[kQtyM][n]) - mr.values[kQtyM][1]) / length);
+        const float slope = ChordShear(mr.values[kQtyM][1], mr.values[kQtyM][n], exactM, length);
         for (int p = 1; p <= n; ++p) mr.values[kQtyS][p] = slope;
     }
     for (std::size_t k = 0; k < loads.size(); ++k) {

@@ -113,7 +113,11 @@ void SetUpResults(FrameResults& results, FrameModel& model) {
             if (static_cast<int>(points[m].size()) >= kMaxCasePoints) break;
             // A damaged distance (not a number) would break the sort.
             if (!std::isfinite(entry.dist[p])) continue;
-            points[m].push_back(Round3(entry.dist[p]));
+            // Taken as they are: the expansion has rounded the user's
+            // points to whole millimetres along the user's member, and a
+            // piece that starts between two millimetres has its points
+            // between them too.
+            points[m].push_back(entry.dist[p]);
         }
     }
     for (int m = 1; m <= results.memberCount; ++m) {

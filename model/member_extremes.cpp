@@ -6,6 +6,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "model/analysis_steps.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
@@ -225,19 +226,55 @@ void MemberExtremeSearch::MapMembersToThemselves() {
             members_[static_cast<std::size_t>(p)].push_back({p, 0.0f});
 }
 
-void MemberExtremeSearch::MapMembersTo(const FrameModel& user) {
+void MemberExtremeSearch::MapMembersTo(const FrameModel& user, const FrameResults& results) {
     const int mc = CheckedCount(user.memberCount, kMaxMembers);
     members_.assign(static_cast<std::size_t>(mc) + 1, {});
+    std::vector<float> lastPos(static_cast<std::size_t>(pieceCount_) + 1, 0.0f);
+    for (int p = 1; p <= pieceCount_; ++p)
+        lastPos[p] = pieces_[static_cast<std::size_t>(p)].lastPos;
+    std::vector<std::vector<ForceJump>> jumps(static_cast<std::size_t>(caseCount_) + 1);
+    for (int c = 1; c <= caseCount_; ++c) jumps[c] = LoadJumpsAtPieceEnds(analysed_, c, lastPos);
     for (int t = 1; t <= mc; ++t) {
         const FrameMember& um = user.members[t];
         if (um.segFirst < 1 || um.segLast < um.segFirst || um.segLast > pieceCount_) continue;
         // Offsets as the mapping back sums them: the pieces' last positions.
         float a = 0;
+        std::vector<PieceRef>& refs = members_[static_cast<std::size_t>(t)];
         for (int b = um.segFirst; b <= um.segLast; ++b) {
             const Piece& piece = pieces_[static_cast<std::size_t>(b)];
             if (!piece.valid) continue;
-            members_[static_cast<std::size_t>(t)].push_back({b, a});
+            refs.push_back({b, a});
             a += piece.lastPos;
+        }
+        if (refs.size() < 2 && um.segFirst == um.segLast) continue;
+        // The shifts of each case, as the mapping back makes them.
+        const std::vector<PieceSoil> soil = PieceSoilShares(analysed_, user, t);
+        const bool whole = refs.size() == static_cast<std::size_t>(um.segLast - um.segFirst + 1);
+        for (int c = 1; c <= caseCount_; ++c) {
+            std::vector<PieceEnds> ends;
+            std::vector<ForceJump> at;
+            for (const PieceRef& ref : refs) {
+                const CaseForces& f = Forces(c, ref.slot);
+                ends.push_back({f.sFirst, f.sLast, f.nFirst, f.nLast});
+                at.push_back(jumps[c][static_cast<std::size_t>(ref.slot)]);
+            }
+            const ResultCase& block = results.block[c];
+            const ForceJump startSpring = MemberSpringJump(analysed_, block, c, t, um.nodeI,
+                                                           analysed_.members[um.segFirst].angle);
+            const ForceJump endSpring = MemberSpringJump(analysed_, block, c, t, um.nodeJ,
+                                                         analysed_.members[um.segLast].angle);
+            const bool soilActs = whole && MemberOnSpringsInCase(user, c, t);
+            const std::vector<PieceShift> shifts = PieceShifts(
+                ends, at, soilActs ? soil : std::vector<PieceSoil>{}, startSpring, endSpring);
+            for (std::size_t j = 0; j < refs.size(); ++j) {
+                CaseForces& f = forces_[static_cast<std::size_t>(c) *
+                                            static_cast<std::size_t>(pieceCount_ + 1) +
+                                        static_cast<std::size_t>(refs[j].slot)];
+                f.s0 = shifts[j].s0;
+                f.s1 = shifts[j].s1;
+                f.n0 = shifts[j].n0;
+                f.n1 = shifts[j].n1;
+            }
         }
     }
 }
@@ -409,20 +446,9 @@ void MemberExtremeSearch::Refine(FrameResults& results, const FrameModel& model,
         for (std::size_t i = 0; i < cases.size(); ++i) {
             const int c = cases[i];
             const CaseForces& f = Forces(c, slot);
-            double dS0 = 0, dS1 = 0, dN0 = 0, dN1 = 0;
-            if (j > 0) {
-                const CaseForces& prev = Forces(c, pieces[j - 1].slot);
-                dS0 = (prev.sLast - f.sFirst) / 2.0;
-                dN0 = (prev.nLast - f.nFirst) / 2.0;
-            }
-            if (j + 1 < pieces.size()) {
-                const CaseForces& next = Forces(c, pieces[j + 1].slot);
-                dS1 = (next.sFirst - f.sLast) / 2.0;
-                dN1 = (next.nFirst - f.nLast) / 2.0;
-            }
             PointValues v = on[i]->At(cand.x, cand.justPast);
-            v.s = static_cast<float>(v.s + dS0 + (dS1 - dS0) * r);
-            v.n = static_cast<float>(v.n + dN0 + (dN1 - dN0) * r);
+            v.s = static_cast<float>(v.s + f.s0 + (f.s1 - f.s0) * r);
+            v.n = static_cast<float>(v.n + f.n0 + (f.n1 - f.n0) * r);
             if (!combination) return v;
             sum.m = static_cast<float>(sum.m + weights[i] * v.m);
             sum.s = static_cast<float>(sum.s + weights[i] * v.s);

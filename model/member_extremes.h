@@ -37,8 +37,9 @@ class MemberExtremeSearch {
     void MapMembersToThemselves();
     // The members of the results are the members of `user`, each made of
     // the analysed (expanded) members segFirst..segLast; S and N are made
-    // continuous across their joints as the mapping back does.
-    void MapMembersTo(const FrameModel& user);
+    // continuous across their joints as the mapping back does (from the
+    // pieces' results, the same as given to the constructor).
+    void MapMembersTo(const FrameModel& user, const FrameResults& results);
 
     // Widens the M-max and M-min rows (pointCount + 1 and + 2) of member
     // `member` in block `block` of results, which must already hold the
@@ -66,6 +67,7 @@ class MemberExtremeSearch {
         float ui = 0, vi = 0, uj = 0, vj = 0;                // end displacements for the springs
         double kv = 0, ku = 0;                               // distributed springs (kN/m2)
         float sFirst = 0, sLast = 0, nFirst = 0, nLast = 0;  // at its end points
+        double s0 = 0, s1 = 0, n0 = 0, n1 = 0;               // the mapping's shifts at its ends
         std::vector<int> loads;  // load numbers acting on it, in load order
     };
     // One piece of a member of the results, from `offset` (m) along it.

@@ -233,7 +233,12 @@ bool CalculateWithExternalEngine(FrameResults& results, const std::string& dataF
     }
     // The library takes member springs as they are, and its points are the
     // equal divisions of the range above (view-division point mode).
-    ExpandFrameModel(*copy, model, false, true);
+    const ExpansionResult expansion = ExpandFrameModel(*copy, model, false, true);
+    if (expansion.report.loadOverflowCase != 0) {
+        ShowFrameError(LoadOverflowMessage(expansion.report.loadOverflowCase));
+        model.view1Count = 0;
+        return false;
+    }
     if (!WriteFrameDataFile(dataFile, *copy)) {
         ShowFrameError(dataFile + "に保存できません"_sj);
         model.view1Count = 0;

@@ -209,11 +209,15 @@ namespace {
 
 void AddSupportSprings(const FrameModel& model, int suptCaseNo, StiffnessWork& work) {
     const std::size_t n = static_cast<std::size_t>(work.dofCount);
-    ForEachSpringSupport(model, suptCaseNo, [&](int d, float kx, float ky, float km) {
+    ForEachSpringSupport(model, suptCaseNo, [&](int d, float kx, float ky, float km, float kxy) {
         const std::size_t i = static_cast<std::size_t>(d);
         work.k[i * n + i] += kx;
         work.k[(i + 1) * n + i + 1] += ky;
         work.k[(i + 2) * n + i + 2] += km;
+        if (kxy != 0) {
+            work.k[i * n + i + 1] += kxy;
+            work.k[(i + 1) * n + i] += kxy;
+        }
     });
 }
 

@@ -59,10 +59,12 @@ bool MemberGlobalStiffness(const FrameModel& model, int m, double g[6][6], int b
 // member's end nodes; nothing when an end node is missing.
 void AddMemberLoad(const FrameModel& model, int m, const MemberEndLoad& r, double* p);
 
-// Calls add(d, kx, ky, km) for every spring support (code 5) of the support
-// cases numbered suptCaseNo, in table order; d is the x degree of freedom of
-// the support's node (missing nodes are skipped). Both assemblies add the
-// springs through this, so they add the same numbers in the same order.
+// Calls add(d, kx, ky, km, kxy) for every spring support (code 5, and the
+// expansion's node springs of members) of the support cases numbered
+// suptCaseNo, in table order; d is the x degree of freedom of the
+// support's node (missing nodes are skipped), kxy the x-y coupling (0 for
+// code 5). Both assemblies add the springs through this, so they add the
+// same numbers in the same order.
 template <class Add>
 void ForEachSpringSupport(const FrameModel& model, int suptCaseNo, Add add) {
     const int caseCount = CheckedCount(model.supportCaseCount, kMaxSupportCases);
@@ -72,10 +74,11 @@ void ForEachSpringSupport(const FrameModel& model, int suptCaseNo, Add add) {
         const int entries = CheckedCount(supt.count, kMaxSupportEntries);
         for (int e = 1; e <= entries; ++e) {
             const SuptEntry& entry = supt.entries[e];
-            if (entry.code != kSupportSpring) continue;
+            if (entry.code != kSupportSpring && entry.code != kSupportMemberSpring) continue;
             const int node = FindNodeIndex(model, entry.nodeNo);
             if (node == 0) continue;
-            add(3 * (node - 1), entry.kx, entry.ky, entry.km);
+            const float kxy = entry.code == kSupportMemberSpring ? entry.reserved[0] : 0.0f;
+            add(3 * (node - 1), entry.kx, entry.ky, entry.km, kxy);
         }
     }
 }

@@ -189,6 +189,21 @@ TEST(EngineFrames, EveryLoadCodeBalances) {
     ExpectEquilibrium(b.model(), r);
 }
 
+TEST(EngineFrames, VeryShortMembersPassTheirShearOnWhole) {
+    // A 1 mm stub between the support and a loaded beam carries the beam's
+    // end shear under a large moment: its S, and so the reaction, must not
+    // lose the shear to the rounding of the moments.
+    for (const double stub : {0.001, 0.0005, 0.01}) {
+        ModelBuilder b;
+        b.Material(1, kE).Section(1, 0.24, 0.0072);
+        b.Node(1, 0, 0).Node(2, stub, 0).Node(3, 5, 0).Member(1, 1, 2).Member(2, 2, 3);
+        b.Support(1, 1, kSupportFixed).Load(1, kLoadDistY, 2, -10, -10);
+        FrameResults& r = Analyse(b.model());
+        ExpectEquilibrium(b.model(), r);
+        EXPECT_NEAR(Value(r, 1, 1, 1, kQtyS), 10 * (5 - stub), 1e-4) << stub;
+    }
+}
+
 TEST(EngineFrames, FixedSupportKeepsUnequalEndMoments) {
     // Two spans of 6 m over a fixed middle support, only the first span
     // loaded: it acts as a propped cantilever (moment wL^2/8 at the middle)

@@ -283,7 +283,9 @@ TEST(ExpansionSprings, TenMetreSpringMemberGetsHundredSegments) {
     EXPECT_EQ(sc.entries[1].code, kSupportFixed);
     double sumKx = 0, sumKy = 0;
     for (int k = 2; k <= sc.count; ++k) {
-        EXPECT_EQ(sc.entries[k].code, kSupportSpring);
+        EXPECT_EQ(sc.entries[k].code, kSupportMemberSpring);
+        EXPECT_EQ(sc.entries[k].reserved[0], 0.0f);  // a level member couples nothing
+        EXPECT_EQ(sc.entries[k].reserved[1], 1.0f);  // the user member's slot
         EXPECT_EQ(sc.entries[k].nodeNo, c.members[k - 1].nodeJ);
         EXPECT_EQ(sc.entries[k].km, 0.0f);
         sumKx += sc.entries[k].kx;
@@ -411,14 +413,14 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
              for (int k = 1; k <= 50; ++k) bc.entries[++bc.count] = {k, 100, 0};
          },
          800, 0, true, true},
-        {"loads cut over 101 pieces overflow the case: no expansion",
+        {"loads cut over 101 pieces overflow the case: the springs stay (the case is refused)",
          [](ModelBuilder& b) {
              b = Chain(1, 10);
              b.model().loadCases[1].baneCaseNo = 1;
              AddSpringCase(b.model(), 1, 1, 100, 0);
              for (int k = 0; k < 20; ++k) b.Load(1, kLoadDistY, 1, -1, -1);
          },
-         1, 2, true, false},
+         101, 102, false, true},
         {"zones longer than their member are ignored",
          [](ModelBuilder& b) {
              b = Chain(2, 1);
@@ -454,12 +456,12 @@ TEST(ExpansionFallbacks, CapacitiesAreNeverExceededAndFallbacksAreReported) {
     }
 }
 
-TEST(ExpansionFallbacks, LoadTableOverflowKeepsTheFirstLoadsAndNamesTheCase) {
+TEST(ExpansionFallbacks, LoadTableOverflowNamesTheCaseAndWritesNoFurther) {
     ModelBuilder b = Chain(2, 1);
     b.model().loadCases[1].no = 7;
     for (int k = 0; k < kMaxLoads; ++k) b.Load(7, kLoadDistY, 1, -1, -1, 0, 0, 2);
     Expanded e = Expand(b.model());
-    EXPECT_TRUE(e.report.fellBack);
+    EXPECT_EQ(e.report.loadOverflowCase, 7);
     EXPECT_EQ(e.copy->loadCases[1].count, kMaxLoads);
-    EXPECT_NE(e.report.warnings.find("No.7 "_sj), std::string::npos) << e.report.warnings;
+    EXPECT_NE(LoadOverflowMessage(7).find("No.7："_sj), std::string::npos);
 }

@@ -184,15 +184,19 @@ void CollapseExpandedResults(FrameResults& results, const FrameModel& expanded,
     std::vector<int> points(static_cast<std::size_t>(mc) + 1, 0);
     std::vector<UserPointList> userPoints(static_cast<std::size_t>(mc) + 1);
     std::vector<std::vector<double>> sortedPoints(static_cast<std::size_t>(mc) + 1);
+    std::vector<std::vector<PieceSoil>> soil(static_cast<std::size_t>(mc) + 1);
     for (int t = 1; t <= mc; ++t) {
         userPoints[t] = UserPoints(user, t, viewDivisionMode);
         sortedPoints[t] = SortedPositions(userPoints[t].pos);
+        soil[t] = PieceSoilShares(expanded, user, t);
     }
+    const std::vector<float> lastPos = PieceLastPositions(results, pieceCount);
     for (int o = 1; o <= cases; ++o) {
         CopyMappedPart(*work, results.block[o], usedNodes, usedMembers);
+        const std::vector<ForceJump> jumps = LoadJumpsAtPieceEnds(expanded, o, lastPos);
         for (int t = 1; t <= mc; ++t) {
-            const int n =
-                MapMember(*work, results.block[o], expanded, user, t, pieceCount, sortedPoints[t]);
+            const int n = MapMember(*work, results.block[o], expanded, user, t, o, pieceCount,
+                                    sortedPoints[t], jumps, soil[t]);
             if (o == 1) points[t] = n;
         }
     }
@@ -223,6 +227,11 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     }
     const ExpansionResult expansion = ExpandFrameModel(*copy, model, true, viewDivisionMode);
     const ExpansionReport& er = expansion.report;
+    if (er.loadOverflowCase != 0) {
+        ClearFrameResults(results);
+        EngineMessage(er.warnings + LoadOverflowMessage(er.loadOverflowCase));
+        return false;
+    }
     std::string caseWarnings;
     const bool ok = reference::AnalyseLoadCases(results, *copy, caseWarnings, expansion.springs);
     // The extremes between the points, from the pieces' forces before the
@@ -230,7 +239,7 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     std::unique_ptr<MemberExtremeSearch> extremes;
     if (ok) {
         extremes = std::make_unique<MemberExtremeSearch>(results, *copy, expansion.springs);
-        extremes->MapMembersTo(model);
+        extremes->MapMembersTo(model, results);
     }
     std::vector<int> failedBlocks;
     CombineExtras extras;

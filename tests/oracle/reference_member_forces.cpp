@@ -13,6 +13,7 @@
 #include "model/frame_results.h"
 #include "model/load_case_loop.h"
 #include "model/load_terms.h"
+#include "model/numeric.h"
 #include "platform/assertions.h"
 #include "tests/oracle/reference_analysis.h"
 
@@ -28,10 +29,12 @@ int PointCountOf(const ResultMember& member) {
 }
 
 // The shear effects of one load on one member, kept in load order so that
-// step 6 subtracts them after the chord slope is known.
+// step 6 subtracts them after the chord slope is known, and its moments
+// at the member's first and last point.
 struct ShearStep {
     int member;
     std::array<double, kPointSlots> s;
+    double mFirst = 0, mLast = 0;
 };
 
 // Step 4: every load of the case lowers M and raises N at the points of
@@ -56,6 +59,8 @@ std::vector<ShearStep> ApplyLoadEffects(ResultCase& block, const FrameResults& r
                 mr.values[kQtyM][p] = static_cast<float>(mr.values[kQtyM][p] - fx.m);
                 mr.values[kQtyN][p] = static_cast<float>(mr.values[kQtyN][p] + fx.n);
                 step.s[p] = fx.s;
+                if (p == 1) step.mFirst = fx.m;
+                if (p == PointCountOf(rm)) step.mLast = fx.m;
             }
             steps.push_back(step);
         });
@@ -115,22 +120,31 @@ void CalcMemberForces(FrameResults& results, const FrameModel& model, int caseIn
     if (caseIndex < 1 || caseIndex > std::min(model.loadCaseCount, kMaxResultCases)) return;
     ResultCase& block = results.block[caseIndex];
     const int memberCount = results.memberCount;
-    // 1-3. End forces, positions, the chord of M and N_j.
+    // 1-3. End forces, positions, the chord of M and N_j; the difference
+    // of M between the end points, unrounded.
+    std::vector<double> exactM(static_cast<std::size_t>(memberCount) + 1, 0.0);
     for (int m = 1; m <= memberCount; ++m) {
         MemberResult& mr = block.members[m];
-        StoreEndForces(mr, block, model, m);
-        StoreChord(mr, results.member[m], model.members[m].length);
+        double f[6] = {0, 0, 0, 0, 0, 0};
+        StoreEndForces(mr, block, model, m, f);
+        const ResultMember& rm = results.member[m];
+        StoreChord(mr, rm, model.members[m].length);
+        const int n = PointCountOf(rm);
+        const double length = model.members[m].length;
+        if (n >= 1)
+            exactM[m] = Interpolate(0, -f[2], length, f[5], rm.pointPos[n]) -
+                        Interpolate(0, -f[2], length, f[5], rm.pointPos[1]);
     }
     // 4. Load effects on M and N.
     const std::vector<ShearStep> shear = ApplyLoadEffects(block, results, model, caseIndex);
+    for (const ShearStep& step : shear) exactM[step.member] -= step.mLast - step.mFirst;
     // 5. S from the slope of M between the member ends.
     for (int m = 1; m <= memberCount; ++m) {
         MemberResult& mr = block.members[m];
         const int n = PointCountOf(results.member[m]);
         if (n < 1) continue;
         const double length = std::max(static_cast<double>(model.members[m].length), kMinLength);
-        const float slope = static_cast<float>(
-            (static_cast<double>(mr.values[kQtyM][n]) - mr.values[kQtyM][1]) / length);
+        const float slope = ChordShear(mr.values[kQtyM][1], mr.values[kQtyM][n], exactM[m], length);
         for (int p = 1; p <= n; ++p) mr.values[kQtyS][p] = slope;
     }
     // 6. Shear effects of the loads, in load order.
