@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/grid_helpers.h"
+#include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
@@ -216,8 +217,21 @@ void SetNumber(TStringGrid& grid, RcCheckData& rc, int k, double v) {
             return;
         }
     }
+    const int oldNo = k <= Count(rc) ? rc.sections[k].no : 0;
+    if (k > Count(rc)) {
+        // A section added in the 追加 column starts from the defaults, not
+        // from whatever its slot last held.
+        if (n <= 0) return;
+        rc.sections[k] = NewRcSection(FrameData, n);
+    }
     rc.sections[k].no = n;
     rc.sectionCount = std::max(Count(rc), k);
+    // The members refer to their section by number: a renumbered section
+    // takes its members along. A removed one (No 0) leaves them without a
+    // section, which the RC window reports.
+    if (oldNo > 0 && n > 0 && oldNo != n)
+        for (int m = 1; m <= CheckedCount(rc.memberCount, kRcMaxMembers); ++m)
+            if (rc.memberChecks[m].sectionNo == oldNo) rc.memberChecks[m].sectionNo = n;
     int kept = 0;
     for (int j = 1; j <= Count(rc); ++j)
         if (rc.sections[j].no > 0) rc.sections[++kept] = rc.sections[j];
