@@ -184,7 +184,7 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
                                     ? RefuseBarText(text)
                                     : std::string();
     if (!refusal.empty()) {
-        ShowMessage(refusal);
+        MessageDlg(refusal, mtWarning, mbOK);
         return;
     }
     const double v = TextToDouble(text);

@@ -213,7 +213,8 @@ void SetNumber(TStringGrid& grid, RcCheckData& rc, int k, double v) {
     const int n = static_cast<int>(std::trunc(v));
     for (int j = 1; j <= Count(rc); ++j) {
         if (j != k && n > 0 && rc.sections[j].no == n) {
-            ShowMessage(FormatStr("No.%d は重複するので受け付けません。"_sj.c_str(), n));
+            MessageDlg(FormatStr("No.%d は重複するので受け付けません。"_sj.c_str(), n), mtWarning,
+                       mbOK);
             return;
         }
     }
@@ -327,7 +328,8 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const double v = TextToDouble(text);
     if (y == kNo) {
         if (k > kRcMaxSections) {
-            ShowMessage(FormatStr("断面は %d までです。"_sj.c_str(), kRcMaxSections));
+            MessageDlg(FormatStr("断面は %d までです。"_sj.c_str(), kRcMaxSections), mtWarning,
+                       mbOK);
             return;
         }
         SetNumber(grid, rc, k, v);
@@ -337,7 +339,7 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const bool barRow = y == kOD1 || y == kOD2 || y == kID1 || y == kID2 || y == kStir;
     const std::string refusal = y == kName ? RefuseRcName(text) : barRow ? RefuseBarText(text) : "";
     if (!refusal.empty()) {
-        ShowMessage(refusal);
+        MessageDlg(refusal, mtWarning, mbOK);
         return;
     }
     const bool all = IsKeyDown(VK_SHIFT) && y != kName;

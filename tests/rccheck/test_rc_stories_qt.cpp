@@ -55,8 +55,9 @@ class RcStory : public ::testing::Test {
             std::memset(static_cast<void*>(&blocks[i]), 0, sizeof blocks[i]);
         std::memset(static_cast<void*>(&rc), 0, sizeof rc);
         rc.memberChecks = blocks;
-        SetMessageDlgHook([this](const std::string& text, TMsgDlgType, int) {
+        SetMessageDlgHook([this](const std::string& text, TMsgDlgType type, int) {
             messages.push_back(text);
+            messageTypes.push_back(type);
             return mrOk;
         });
         Calculate();
@@ -159,6 +160,7 @@ class RcStory : public ::testing::Test {
 
     std::unique_ptr<FrameModel> model = NewFrameModelRecord();
     std::vector<std::string> messages;
+    std::vector<TMsgDlgType> messageTypes;
 };
 
 // A user's D25x6 stays when a brace is added to the frame and when it is
@@ -194,6 +196,9 @@ TEST_F(RcStory, BarsTypedIntoTheBarTableSurviveAnAddedBrace) {
     TypeAndEnter("11*4");
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), "D11 は鉄筋の断面積表に無いので受け付けません。"_sj);
+    // Titled 警告 as the program's other warnings (they were titled with
+    // the program's name).
+    for (const TMsgDlgType type : messageTypes) EXPECT_EQ(type, mtWarning);
     EXPECT_EQ(RcData->sections[2].outer.d1, 19.0f);
     EXPECT_EQ(w.Sg1->Cells(3, 3), "D19×8.00"_sj);
 
