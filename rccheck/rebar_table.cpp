@@ -187,7 +187,11 @@ RcSection DefaultRcSection(const FrameModel& model, int i) {
         }
     }
     if (name.empty()) name = FormatStr("(%d)", fs.no);
-    SetRcText(s.name, kRcNameSize, name);
+    // A comma breaks the name's cell into two lines and would end its cell
+    // in the data file: it becomes the full-width comma the file keeps.
+    std::string kept;
+    for (const char c : name) kept += c == ',' ? "，"_sj : std::string(1, c);
+    SetRcText(s.name, kRcNameSize, kept);
     return s;
 }
 
