@@ -539,10 +539,13 @@ void TFmMain::Timer1Timer() {
         LoadDataFile(*FrameData, CurrentFileName);
         FitView();
     }
-    // The splash goes after 1.5 s; while Shift is held the RC window is
-    // refreshed on every tick.
-    if (TimerTicks >= 15 &&
-        ((fmOpening && fmOpening->Visible()) || splashCutShort_ || KeyIsHeld(VK_SHIFT))) {
+    // The splash goes after 1.5 s. Shift pressed and let go on its own
+    // brings the RC window up, refreshed: once per press, not on every tick
+    // while it is held (that refilled a sheet under the cell being typed,
+    // and popped the window up over the fine zoom, Shift with the wheel),
+    // and not while a cell of the RC windows is being typed into.
+    const bool shiftTap = TakeShiftTap() && !RcWindowBeingEdited();
+    if (TimerTicks >= 15 && ((fmOpening && fmOpening->Visible()) || splashCutShort_ || shiftTap)) {
         splashCutShort_ = false;
         HideSplash();
         if (RcData && RcData->memberCount > 0) ShowRcWindow(*this);

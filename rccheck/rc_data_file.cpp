@@ -12,15 +12,13 @@
 #include "platform/sjis_literal.h"
 #include "platform/string_list.h"
 #include "platform/sysutils.h"
+#include "rccheck/rc_prepare.h"
 #include "rccheck/rebar_table.h"
 
 namespace {
 
 // A table stops looking for its "EOB" after this many lines.
 constexpr int kMaxTableLines = 99;
-constexpr int kSectionTableLines = 40;
-constexpr int kPointTableLines = 22;
-constexpr int kCaseTableLines = 35;
 
 // ---- Field tables --------------------------------------------------------
 
@@ -114,6 +112,27 @@ const CaseKey kCaseKeys[] = {
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// The force rows carry the member forces of the analysis: every calculation
+// takes them in anew, so the file does not keep them (they were nine tenths
+// of a file's size).
+bool IsForceKey(const CaseKey& ck) {
+    return std::strncmp(ck.key, "Mz", 2) == 0 || std::strncmp(ck.key, "Sy", 2) == 0;
+}
+
+// A point's case entry as the check type and the section make it from
+// nothing: what a case table row that is not written reads as, whatever the
+// record held before.
+RcCaseCheck DerivedEntry(const RcSection& s, int checkType) {
+    RcCaseCheck d{};
+    ApplyCheckTypeToEntry(d, s, checkType);
+    return d;
+}
+
+std::string CaseCell(const CaseKey& ck, RcCaseCheck c) {
+    if (ck.flag != nullptr) return FormatStr(ck.format, static_cast<int>(c.*(ck.flag)));
+    return FormatStr(ck.format, static_cast<double>(*ck.real(c)));
+}
+
 // ---- Writing -------------------------------------------------------------
 
 // The key followed by a comma, padded with blanks to five bytes.
@@ -148,10 +167,6 @@ std::string BarsCell(float d, float n) {
     return FormatStr("%9s,", FormatBars(static_cast<int>(d), n).c_str());
 }
 
-void AddBlankKeyLines(TStringList& list, int count) {
-    for (int i = 0; i < count; ++i) list.Add(KeyCell(""));
-}
-
 std::string SectionCell(RcSection& s, const KeyFormat& kf) {
     if (kf.key == nullptr) return FormatStr(kf.format, NameCell(s.name).c_str());
     const std::string key = kf.key;
@@ -173,7 +188,6 @@ void WriteSectionTable(TStringList& list, const RcCheckData& rc) {
         }
         list.Add(line);
     }
-    AddBlankKeyLines(list, kSectionTableLines - 27);
     list.Add("EOB");
 }
 
@@ -217,24 +231,37 @@ void WriteMember(TStringList& list, const FrameModel& model, const RcCheckData& 
         t2 += RealCell("%9.1f,", pt.t2);
     }
     for (const std::string* line : {&name, &b, &t1, &t2}) list.Add(*line);
-    AddBlankKeyLines(list, kPointTableLines - 4);
     list.Add("EOB");
 
+    // Only the rows in use: a row is written when some point's value in it
+    // is not the one its check type and section give (a switch turned off,
+    // an allowable typed), which is what the reader takes for a row that
+    // is not there. Every case keeps its head and EOB, so that each reader
+    // finds the cases of this member and no others.
+    const RcSection& sec = rc.sections[FindRcSection(rc, mb.sectionNo)];
+    constexpr std::size_t kKeys = sizeof kCaseKeys / sizeof kCaseKeys[0];
     for (int t = 1; t <= cases; ++t) {
         const int comboNo = t <= kMaxCombinations ? model.combinations[t].no : 0;
         list.Add(FormatStr("%s,%4d,%4d", "ｹｰｽ"_sj.c_str(), t, comboNo));
-        for (const CaseKey& ck : kCaseKeys) {
-            std::string line = KeyCell(ck.key);
-            for (int p = 1; p <= points; ++p) {
-                RcCaseCheck c = mb.points[p].cases[t];
-                if (ck.flag != nullptr)
-                    line += FormatStr(ck.format, static_cast<int>(c.*(ck.flag)));
-                else
-                    line += RealCell(ck.format, *ck.real(c));
+        bool inUse[kKeys] = {};
+        for (int p = 1; p <= points; ++p) {
+            RcCaseCheck c = mb.points[p].cases[t];
+            RcCaseCheck d = DerivedEntry(sec, rc.checkCases[t].checkType);
+            for (std::size_t k = 0; k < kKeys; ++k) {
+                const CaseKey& ck = kCaseKeys[k];
+                if (inUse[k] || IsForceKey(ck)) continue;
+                // Formatted only where the values differ: most never do.
+                const bool same =
+                    ck.flag != nullptr ? c.*(ck.flag) == d.*(ck.flag) : *ck.real(c) == *ck.real(d);
+                inUse[k] = !same && CaseCell(ck, c) != CaseCell(ck, d);
             }
+        }
+        for (std::size_t k = 0; k < kKeys; ++k) {
+            if (!inUse[k]) continue;
+            std::string line = KeyCell(kCaseKeys[k].key);
+            for (int p = 1; p <= points; ++p) line += CaseCell(kCaseKeys[k], mb.points[p].cases[t]);
             list.Add(line);
         }
-        AddBlankKeyLines(list, kCaseTableLines - 28);
         list.Add("EOB");
     }
 }
@@ -361,6 +388,7 @@ class Reader {
     const TStringList& list_;
     ReaderWarnings warnings_;
     int casesRead_ = -1;  // check cases of the case table; -1 before it
+    bool forcesRead_ = false;
     int membersRead_ = 0;
 };
 
@@ -535,7 +563,14 @@ int Reader::ReadCaseTables(RcMemberChecks& mb, int m, int line) {
         const std::string what = FormatStr("部材データ %d のケース %d"_sj.c_str(), m, t);
         const TableLines table = ReadTable(list_, line, "");
         Unclosed(table, what);
+        // A row the table does not hold reads as its check type and section
+        // give it (files keep only the rows in use); forces come from the
+        // next calculation, never from the model read before.
+        const RcSection& sec = rc_.sections[FindRcSection(rc_, mb.sectionNo)];
+        for (int p = 1; p <= mb.pointCount; ++p)
+            mb.points[p].cases[t] = DerivedEntry(sec, rc_.checkCases[t].checkType);
         for (const auto& [key, c] : table.lines) {
+            if (key == "MzM") forcesRead_ = true;
             const int points = std::min<int>(mb.pointCount, static_cast<int>(c.size()) - 1);
             for (int p = 1; p <= points; ++p)
                 SetCaseField(mb.points[p].cases[t], key, c[static_cast<std::size_t>(p)]);
@@ -592,6 +627,7 @@ std::string Reader::Run() {
         else if (key.compare(0, memberHead.size(), memberHead) == 0)
             line = ReadMember(line, head);
     }
+    rc_.forcesMissing = rc_.memberCount > 0 && rc_.checkCaseCount > 0 && !forcesRead_;
     return warnings_.Text();
 }
 

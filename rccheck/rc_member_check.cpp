@@ -28,9 +28,36 @@ RcDepths WithAddedHeights(const RcDepthSet& s, const RcPointCheck& pt) {
     return RcDepths{s.h + pt.t1 + pt.t2, s.d1 + pt.t1, s.d2 + pt.t2};
 }
 
+// The results of each check, cleared where that check does not run, so
+// that nothing of an earlier run (a required stirrup area, a stress) stands
+// beside a switched-off check.
+void ClearBendingResults(RcCaseCheck& c) {
+    c.fc = c.fs1 = c.fs2 = c.fs = c.sc = c.ss1 = c.ss2 = 0.0f;
+    c.ngFs1 = c.ngFs2 = c.ngFs = c.ngFc = 0;
+}
+void ClearUltimateResults(RcCaseCheck& c) {
+    c.fm = c.nu = c.mu = c.mud = 0.0f;
+    c.ngFm = 0;
+}
+void ClearShearStressResults(RcCaseCheck& c) {
+    c.ft = c.tau = c.ta = c.taUsed = c.awa = c.ce = c.cpt = c.cN = 0.0f;
+    c.ngFt = 0;
+}
+void ClearShearCapacityResults(RcCaseCheck& c) {
+    c.fv = c.vcd = c.vsd = c.vyd = 0.0f;
+    c.ngFv = 0;
+}
 void ClearCaseResults(RcCaseCheck& c) {
-    c.fc = c.fs1 = c.fs2 = c.fs = c.fm = c.ft = c.fv = 0.0f;
-    c.ngFs1 = c.ngFs2 = c.ngFs = c.ngFc = c.ngFt = c.ngFm = c.ngFv = 0;
+    ClearBendingResults(c);
+    ClearUltimateResults(c);
+    ClearShearStressResults(c);
+    ClearShearCapacityResults(c);
+}
+void ClearSwitchedOffResults(RcCaseCheck& c) {
+    if (!c.sgCK) ClearBendingResults(c);
+    if (!c.muCK) ClearUltimateResults(c);
+    if (!c.tuCK) ClearShearStressResults(c);
+    if (!c.vyCK) ClearShearCapacityResults(c);
 }
 
 void AddToSummary(std::uint8_t* ng, const RcCaseCheck& c) {
@@ -76,6 +103,7 @@ void CheckCase(RcMemberChecks& m, int i) {
         }
         CheckBending(pt, i);
         CheckShear(pt, i, ssaMax);
+        ClearSwitchedOffResults(c);
         AddToSummary(m.ng, c);
     }
 }
@@ -112,8 +140,9 @@ void TakeFm(RcCaseCheck& env, const RcCaseCheck& c) {
     env.nu = c.nu;
     env.mud = c.mud;
     env.ngFm = c.ngFm;
+    // The M of the governing case stands in its own row (envM); the
+    // position stays with the bending force set beside which it is shown.
     env.envM = c.bend.m;
-    env.bend.x = c.bend.x;
     env.muCK = 1;
 }
 
@@ -159,6 +188,12 @@ void EnvelopePoint(RcPointCheck& pt, int cases) {
     RcCaseCheck& env = pt.cases[0];
     std::memset(&env, 0, sizeof(env));
     for (int g = 0; g < kGovCount; ++g) env.governing[g] = 1;
+    // Position and forces of one case, the first, until a governing case
+    // brings its own whole set.
+    if (cases >= 1) {
+        env.bend = pt.cases[1].bend;
+        env.shear = pt.cases[1].shear;
+    }
     for (int k = 1; k <= cases; ++k) {
         RcCaseCheck& c = pt.cases[k];
         for (int g = 0; g < kGovCount; ++g) c.governing[g] = k;
@@ -181,9 +216,16 @@ void EnvelopePoint(RcPointCheck& pt, int cases) {
 
 void CheckMember(RcCheckData& rc, int member) {
     if (member < 1 || member > Members(rc)) return;
-    CopySectionBarsToPoints(rc, member);
     RcMemberChecks& m = rc.memberChecks[member];
     std::memset(m.ng, 0, sizeof(m.ng));
+    if (rc.forcesMissing || UsableRcSection(rc, m.sectionNo) == 0) {
+        // Nothing to check: no results rather than those of zero forces or
+        // of an empty section (the RC window says which).
+        for (int k = 0; k <= Points(m); ++k)
+            for (int i = 0; i < kRcCaseSlots; ++i) ClearCaseResults(m.points[k].cases[i]);
+        return;
+    }
+    CopySectionBarsToPoints(rc, member);
     for (int i = 1; i <= Cases(rc); ++i) CheckCase(m, i);
 }
 

@@ -343,7 +343,9 @@ void BuildMember(RcCheckData& rc, const FrameResults& results, const FrameModel&
         const NewPoint& q = pts[static_cast<std::size_t>(i - 1)];
         SetRcText(pt.name, kRcPointNameSize, q.label);
         pt.position = static_cast<float>(q.position);
-        pt.b = b;
+        // A kept point keeps the width it has (its section's, or one typed
+        // for it); the member check brings it up to a changed section.
+        if (fresh) pt.b = b;
         FillPointForces(pt, results, hasResults ? p : 0, q.k, cases);
         // Entries that did not exist before (a new point, a new
         // combination) have no switches yet.
@@ -374,6 +376,13 @@ int FindRcSection(const RcCheckData& rc, int sectionNo) {
     return 0;
 }
 
+int UsableRcSection(const RcCheckData& rc, int sectionNo) {
+    const int i = FindRcSection(rc, sectionNo);
+    if (i == 0) return 0;
+    const RcSection& s = rc.sections[i];
+    return s.b > 0.0f && s.h > 0.0f ? i : 0;
+}
+
 int HalfBarDepth(float d1, float d2) {
     const int dmax = static_cast<int>(std::max(d1, d2));
     return (dmax + 1) / 2;
@@ -395,6 +404,7 @@ void BuildRcCheckData(RcCheckData& rc, const FrameResults& results, const FrameM
     const std::vector<int> from = MatchMembersByNumber(rc, oldMembers, model, count);
     MoveMemberBlocks(rc, from, count);
     rc.memberCount = count;
+    rc.forcesMissing = results.memberCount <= 0;
     for (int p = 1; p <= count; ++p)
         BuildMember(rc, results, model, p, from[static_cast<std::size_t>(p)] == 0, oldCases,
                     caseFrom);
@@ -464,8 +474,15 @@ void CopySectionBarsToPoints(RcCheckData& rc, int member) {
                                          RebarArea(static_cast<int>(s.inner.d2), s.inner.n2));
     // Every point shows its stirrup area, also one no case checks.
     const float aw = static_cast<float>(RebarArea(static_cast<int>(s.stirrupD), s.stirrupLegs));
+    // The points follow their section's width: a point still at the width
+    // the member had takes the section's new one; a width typed for one
+    // point in the check sheet stays that point's.
+    const float oldWidth = m.b;
+    m.b = s.b;
+    m.h = s.h;
     for (int k = 0; k <= CheckedCount(m.pointCount, kRcMaxPoints); ++k) {
         RcPointCheck& pt = m.points[k];
+        if (pt.b == oldWidth || !(pt.b > 0.0f)) pt.b = s.b;
         pt.outer = s.outer;
         pt.inner = s.inner;
         pt.stirrupD = s.stirrupD;

@@ -48,6 +48,10 @@ void ApplyCoversToPoints(RcCheckData& rc);
 // Index of the section with that number, 0 when none.
 int FindRcSection(const RcCheckData& rc, int sectionNo);
 
+// Index of the section with that number when it has a width and a height
+// to check against, else 0: a member without one is reported, not checked.
+int UsableRcSection(const RcCheckData& rc, int sectionNo);
+
 // Half a bar diameter rounded up: (D + 1) / 2 of the larger bar number.
 int HalfBarDepth(float d1, float d2);
 

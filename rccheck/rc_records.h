@@ -163,6 +163,10 @@ struct RcCheckData {
     RcCheckCase checkCases[kRcCheckCaseSlots];
     // kRcMemberSlots blocks; members 1..memberCount, slot 0 a copy of 1.
     RcMemberChecks* memberChecks;
+    // The members' forces are not known: the RC data were read from a file,
+    // which does not keep them, and no calculation has run since. Nothing
+    // is checked until one does.
+    bool forcesMissing;
 };
 
 // The program's one RC record (nullptr until AllocateRcCheckData).

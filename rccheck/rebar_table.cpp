@@ -143,13 +143,11 @@ int ParseBars(const std::string& text, float& count) {
 namespace {
 
 // The default RC section of the frame section in slot i.
-RcSection DefaultRcSection(const FrameModel& model, int i) {
-    const FrameSection& fs = model.sections[i];
+// The default values of every RC section but its number, height and name.
+RcSection DefaultRcValues(int no) {
     RcSection s{};
-    s.no = fs.no;
+    s.no = no;
     s.b = 1000.0f;
-    // A section given as area for a 1 m wide strip: h in mm.
-    s.h = static_cast<float>(Round0(fs.area * 1000.0));
     s.k1 = s.k2 = 30.0f;
     s.outer = {19.0f, 8.0f, 0.0f, 0.0f};
     s.inner = {22.0f, 8.0f, 0.0f, 0.0f};
@@ -170,6 +168,14 @@ RcSection DefaultRcSection(const FrameModel& model, int i) {
     s.es = 200000.0f;
     s.fck = 40.0f;
     s.fyk = s.fwk = 345.0f;
+    return s;
+}
+
+RcSection DefaultRcSection(const FrameModel& model, int i) {
+    const FrameSection& fs = model.sections[i];
+    RcSection s = DefaultRcValues(fs.no);
+    // A section given as area for a 1 m wide strip: h in mm.
+    s.h = static_cast<float>(Round0(fs.area * 1000.0));
     std::string name = Trim(fs.name);
     if (name.empty()) {
         // An unnamed section takes the name and concrete modulus of the
@@ -183,7 +189,11 @@ RcSection DefaultRcSection(const FrameModel& model, int i) {
         }
     }
     if (name.empty()) name = FormatStr("(%d)", fs.no);
-    SetRcText(s.name, kRcNameSize, name);
+    // A comma breaks the name's cell into two lines and would end its cell
+    // in the data file: it becomes the full-width comma the file keeps.
+    std::string kept;
+    for (const char c : name) kept += c == ',' ? "，"_sj : std::string(1, c);
+    SetRcText(s.name, kRcNameSize, kept);
     return s;
 }
 
@@ -194,6 +204,14 @@ void InitRcSections(RcCheckData& rc, const FrameModel& model) {
     const int count = CheckedCount(model.sectionCount, kRcMaxSections);
     rc.sectionCount = count;
     for (int i = 1; i <= count; ++i) rc.sections[i] = DefaultRcSection(model, i);
+}
+
+RcSection NewRcSection(const FrameModel* model, int no) {
+    const int i = model != nullptr ? FindSectionIndex(*model, no) : 0;
+    if (i > 0) return DefaultRcSection(*model, i);
+    RcSection s = DefaultRcValues(no);
+    SetRcText(s.name, kRcNameSize, FormatStr("(%d)", no));
+    return s;
 }
 
 int AddDefaultRcSection(RcCheckData& rc, const FrameModel& model, int frameSectionNo) {

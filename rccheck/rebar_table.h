@@ -4,7 +4,8 @@
 #pragma once
 #include <string>
 
-struct RcCheckData;
+#include "rccheck/rc_records.h"
+
 struct FrameModel;
 
 constexpr int kRebarTableSize = 64;  // bar numbers 0..63
@@ -61,6 +62,10 @@ void InitRcSections(RcCheckData& rc, const FrameModel& model);
 // when there is one, else a default section made for it and appended (0
 // when the frame has no such section or the table is full).
 int AddDefaultRcSection(RcCheckData& rc, const FrameModel& model, int frameSectionNo);
+// A section added to the table by its number: the defaults, sized from the
+// frame section of that number when there is one, else with h 0 to be typed
+// (a member of a section without a height is reported, not checked).
+RcSection NewRcSection(const FrameModel* model, int no);
 
 // Merges sections with equal trimmed name, b and h into the first of them,
 // renumbers the members' references and compacts the table.

@@ -139,9 +139,16 @@ void PutMoment(int f, double m) {
     }
 }
 
+// The width beside the heights: every stress of the table depends on it.
+void AddWidthRow(std::vector<RcRow>& rows) {
+    rows.push_back(
+        {"部材幅 ｂ (mm)"_sj, "######", [](int f, const PointView& v) { PutNum(f, v.point->b); }});
+}
+
 std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
     std::vector<RcRow> rows;
     AddPositionRows(rows);
+    AddWidthRow(rows);
     const auto bars = [&](const std::string& s, bool outer) {
         rows.push_back({s + "部材高 Ｈ (mm)"_sj, "######",
                         [](int f, const PointView& v) { PutNum(f, v.point->set1.h); }});
@@ -181,19 +188,27 @@ std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
                         sg([](int f, const RcCaseCheck& c) { PutNum(f, c.sc); })});
         rows.push_back({"    許容値 σca"_sj, "###.##",
                         sg([](int f, const RcCaseCheck& c) { PutNum(f, c.sca); })});
-        // Only the tension side's bars: the inner bars under a positive
-        // moment, the outer bars under a negative one.
-        rows.push_back({"外引張 σs (N/mm2)"_sj, "####.#", sg([](int f, const RcCaseCheck& c) {
-                            if (c.bend.m < 0) PutNum(f, c.ss1);
-                        })});
-        rows.push_back({"    許容値 σsa"_sj, "####.#", sg([](int f, const RcCaseCheck& c) {
-                            if (c.bend.m < 0) PutNum(f, c.ssa);
-                        })});
-        rows.push_back({"内引張 σs (N/mm2)"_sj, "####.#", sg([](int f, const RcCaseCheck& c) {
-                            if (c.bend.m >= 0) PutNum(f, c.ss2);
-                        })});
-        rows.push_back({"    許容値 σsa"_sj, "####.#", sg([](int f, const RcCaseCheck& c) {
-                            if (c.bend.m >= 0) PutNum(f, c.ssa);
+        // The bar stress that fs is made of, on its own side: the outer
+        // bars' when their ratio governs, else the inner bars' (the
+        // compressed bars govern where they carry more than the tension
+        // bars, and a table that showed only the tension side left fs
+        // without its stress).
+        const auto outerGoverns = [](const RcCaseCheck& c) { return c.fs1 > c.fs2; };
+        rows.push_back(
+            {"外鉄筋 σs (N/mm2)"_sj, "####.#", sg([outerGoverns](int f, const RcCaseCheck& c) {
+                 if (outerGoverns(c)) PutNum(f, c.ss1);
+             })});
+        rows.push_back(
+            {"    許容値 σsa"_sj, "####.#", sg([outerGoverns](int f, const RcCaseCheck& c) {
+                 if (outerGoverns(c)) PutNum(f, c.ssa);
+             })});
+        rows.push_back(
+            {"内鉄筋 σs (N/mm2)"_sj, "####.#", sg([outerGoverns](int f, const RcCaseCheck& c) {
+                 if (!outerGoverns(c)) PutNum(f, c.ss2);
+             })});
+        rows.push_back({"    許容値 σsa"_sj, "####.#",
+                        sg([outerGoverns](int f, const RcCaseCheck& c) {
+                            if (!outerGoverns(c)) PutNum(f, c.ssa);
                         }),
                         true});
     }
@@ -239,6 +254,7 @@ std::vector<RcRow> BendingRows(bool allowable, bool ultimate) {
 std::vector<RcRow> ShearRows(bool allowable, bool ultimate) {
     std::vector<RcRow> rows;
     AddPositionRows(rows);
+    AddWidthRow(rows);
     rows.push_back({"断面 部材高 Ｈ (mm)"_sj, "######",
                     [](int f, const PointView& v) { PutNum(f, v.point->set2.h); }});
     rows.push_back({"     有効高 ｄ (mm)"_sj, "######",
@@ -262,7 +278,13 @@ std::vector<RcRow> ShearRows(bool allowable, bool ultimate) {
     rows.push_back({"    ピッチ ａ (mm)"_sj, "######",
                     stirrup([](int f, const RcPointCheck& p) { PutNum(f, p.stirrupPitch); })});
     rows.push_back({"    鉄筋量 Ａs (mm2)"_sj, "####.#",
-                    stirrup([](int f, const RcPointCheck& p) { PutNum(f, p.aw); }), true});
+                    stirrup([](int f, const RcPointCheck& p) { PutNum(f, p.aw); })});
+    // What the shear stress check requires, beside what is provided.
+    rows.push_back({"    必要量 Ａwa (mm2)"_sj, "####.#",
+                    [](int f, const PointView& v) {
+                        if (v.check->tuCK) PutNum(f, v.check->awa);
+                    },
+                    true});
     rows.push_back({"断面力 Ｍ (kN･m)"_sj, "####.##",
                     [](int f, const PointView& v) { PutMoment(f, v.check->shear.m); }});
     rows.push_back({"       Ｎ (kN)"_sj, "####.##",
@@ -341,7 +363,13 @@ void PrintRcCheckSection(RcCheckData& data, const FrameModel& model) {
     if (data.memberChecks == nullptr) return;
     // 1. Chapter heading.
     NewReportPage();
-    RunReportTemplate(0, {"+F2-|$>>%. 応力度の照査"_sj});
+    const double y0 = RunReportTemplate(0, {"+F2-|$>>%. 応力度の照査"_sj});
+    // Read from a file and not calculated since: no forces, so no stresses
+    // and no verdicts to print (tables of zeros would read as passing).
+    if (data.forcesMissing) {
+        RunReportTemplate(y0, {"----|  断面力が有りません。計算実行後に印刷してください。"_sj});
+        return;
+    }
     // 2. Every check case and member, each on its own page.
     const int cases = CheckedCount(data.checkCaseCount, kRcMaxCheckCases);
     const int members = CheckedCount(data.memberCount, kRcMaxMembers);

@@ -38,18 +38,33 @@ KeyStateHook& KeyHook() {
 class KeyTracker : public QObject {
   public:
     std::set<int> held;
+    // Shift is down and nothing else was pressed or turned since.
+    bool shiftAlone = false;
+    bool shiftTapped = false;
 
   protected:
     bool eventFilter(QObject* o, QEvent* e) override {
         if (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) {
             auto* k = static_cast<QKeyEvent*>(e);
+            const bool press = e->type() == QEvent::KeyPress;
             if (!k->isAutoRepeat()) {
-                if (e->type() == QEvent::KeyPress)
+                if (press)
                     held.insert(k->key());
                 else
                     held.erase(k->key());
             }
+            if (k->key() == Qt::Key_Shift) {
+                if (press && !k->isAutoRepeat()) shiftAlone = true;
+                if (!press && !k->isAutoRepeat() && shiftAlone) shiftTapped = true;
+                if (!press) shiftAlone = false;
+            } else if (press) {
+                shiftAlone = false;
+            }
+        } else if (e->type() == QEvent::MouseButtonPress || e->type() == QEvent::Wheel) {
+            shiftAlone = false;
         }
+        // Every step above may run again as the event goes up to the
+        // parents of its widget: each gives the same state twice.
         return QObject::eventFilter(o, e);
     }
 };
@@ -171,6 +186,13 @@ bool KeyIsHeld(int virtualKey) {
     else if (virtualKey >= 'A' && virtualKey <= 'Z')
         qtKey = Qt::Key_A + (virtualKey - 'A');
     return qtKey && t->held.count(qtKey);
+}
+
+bool TakeShiftTap() {
+    KeyTracker* t = Tracker();
+    if (!t || !t->shiftTapped) return false;
+    t->shiftTapped = false;
+    return true;
 }
 
 bool LoadJapaneseDialogTexts() {

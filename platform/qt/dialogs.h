@@ -53,6 +53,10 @@ constexpr int VK_F9 = 0x78;
 // True while the key is held down (Ctrl and Shift from the keyboard
 // modifiers, other keys from the key events the application has seen).
 bool KeyIsHeld(int virtualKey);
+// True once after Shift was pressed and let go on its own: no other key,
+// mouse button or wheel turn while it was down (Shift+Enter or Shift with
+// the wheel is another command). Watching starts with the first call.
+bool TakeShiftTap();
 using KeyStateHook = std::function<bool(int virtualKey)>;
 void SetKeyStateHook(KeyStateHook hook);
 

@@ -249,7 +249,8 @@ bool CheckOn(const RcCaseCheck& c, Check k) {
     }
 }
 
-std::string Num(const char* fmt, double v) { return FormatStr(fmt, v); }
+// A value the format shows as zero shows without a minus sign ("-0.00").
+std::string Num(const char* fmt, double v) { return FormatCellNumber(fmt, v); }
 std::string DashOrNum(double v) { return v == 0.0 ? "－"_sj : Num("%0.0f", v); }
 
 // A ratio with its NG marker and, in the envelope, the governing case.
@@ -642,7 +643,7 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc, int member, int cs) {
                                 : IsBarText(val) ? RefuseBarText(text)
                                                  : std::string();
     if (!refusal.empty()) {
-        ShowMessage(refusal);
+        MessageDlg(refusal, mtWarning, mbOK);
         return;
     }
     const double v = TextToDouble(text);

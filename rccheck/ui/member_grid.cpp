@@ -110,8 +110,10 @@ void WriteMember(TStringGrid& grid, const RcCheckData& rc, int i) {
          FormatStr("%0.1f", RebarArea(static_cast<int>(Round0(s.inner.d1)), s.inner.n1) +
                                 RebarArea(static_cast<int>(Round0(s.inner.d2)), s.inner.n2)),
          ng + FormatStr("%0.3f", sum.innerRatio),
-         "$" + FormatStr("%25s", FormatStr("(%d) %0.3fm", m.sectionNo, m.length).c_str()), "", "",
-         "", "", ""},
+         // In red when the member has no section to be checked against.
+         (UsableRcSection(rc, m.sectionNo) == 0 ? "*$" : "$") +
+             FormatStr("%25s", FormatStr("(%d) %0.3fm", m.sectionNo, m.length).c_str()),
+         "", "", "", "", ""},
     };
     for (int c = 0; c < kCols; ++c) {
         SetCellIfChanged(grid, ro, c, texts[0][c]);
@@ -182,7 +184,7 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
                                     ? RefuseBarText(text)
                                     : std::string();
     if (!refusal.empty()) {
-        ShowMessage(refusal);
+        MessageDlg(refusal, mtWarning, mbOK);
         return;
     }
     const double v = TextToDouble(text);

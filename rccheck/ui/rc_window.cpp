@@ -300,6 +300,7 @@ void TfmRCanal::FormShow() {
     // The last NG search spoke of the forces before this show; its "none"
     // must not stand for the new ones.
     SetNgText("", 0);
+    if (rc.forcesMissing) SetNgText("断面力が有りません。計算実行してください。"_sj, 0x0000FF);
     CkDispAllClick(mode_);
     Paint1Paint();
 }
@@ -382,8 +383,8 @@ void TfmRCanal::RefreshRcView(int readBack) {
     const RcMemberChecks& m = rc.memberChecks[CurrentRcMember];
     BzName->SetCaption(FormatStr("No.%2d    %-40s", m.memberNo, m.name));
     const int si = FindRcSection(rc, m.sectionNo);
-    DmNo->SetCaption(
-        FormatStr("断面.%d　%s"_sj.c_str(), m.sectionNo, si > 0 ? rc.sections[si].name : ""));
+    DmNo->SetCaption(FormatStr("断面.%d　%s"_sj.c_str(), m.sectionNo,
+                               si > 0 ? rc.sections[si].name : "(断面表に無し)"_sj.c_str()));
     if (host_ && readBack == 0) host_->SelectMemberRow(m.memberNo);
     FillCheckSheet(*Sg1, rc, readBack != 0, CurrentRcMember, std::min(CaseIndex(), RcCases()),
                    mode_ != kModeExtract);
@@ -583,6 +584,26 @@ void TfmRCanal::Bt_NG_CheckClick(bool byButton) {
         ProcessMessages();
         SleepMs(200);
     }
+    if (rc.forcesMissing) {
+        SetNgText("断面力が有りません。計算実行してください。"_sj, 0x0000FF);
+        return;
+    }
+    // A member without a section to check against comes first: it has no
+    // results at all, which must not pass for "no NG".
+    for (int i = 1; i <= RcMembers(); ++i) {
+        const RcMemberChecks& m = rc.memberChecks[i];
+        if (UsableRcSection(rc, m.sectionNo) != 0) continue;
+        const char* fmt = FindRcSection(rc, m.sectionNo) == 0
+                              ? "断面No.%d が無く未照査、部材No.%d"_sj.c_str()
+                              : "断面No.%d の b,h が 0 で未照査、部材No.%d"_sj.c_str();
+        SetNgText(FormatStr(fmt, m.sectionNo, m.memberNo), 0x0000FF);
+        if (byButton) {
+            CurrentRcMember = i;
+            RefreshRcViewAndFocus();
+        }
+        BuildEnvelope(rc);
+        return;
+    }
     int foundCase = 0, foundMember = 0;
     for (int q = 1; q <= RcCases() && foundCase == 0; ++q) {
         for (int i = 1; i <= RcMembers() && foundCase == 0; ++i) {
@@ -616,8 +637,17 @@ void TfmRCanal::DmNoClick() {
     if (!InputQuery("断面番号の変更"_sj, "断面番号"_sj, value)) return;
     const int no = TextToInt(Trim(value));
     if (no > 0 && CurrentRcMember >= 1 && CurrentRcMember <= RcMembers()) {
-        Rc().memberChecks[CurrentRcMember].sectionNo = no;
-        MarkModified();
+        if (FindRcSection(Rc(), no) == 0) {
+            MessageDlg(FormatStr("断面No.%d は断面表に有りません。"_sj.c_str(), no), mtWarning,
+                       mbOK);
+        } else {
+            Rc().memberChecks[CurrentRcMember].sectionNo = no;
+            MarkModified();
+            // The new section's results at once, not the old one's under
+            // the new number.
+            CheckMember(Rc(), CurrentRcMember);
+            Bt_NG_CheckClick(false);
+        }
     }
     RefreshRcViewAndFocus();
 }
@@ -697,3 +727,8 @@ void RcSelectMember(int caseIndex, int memberIndex) {
 }
 
 bool RcWindowVisible() { return fmRCanal != nullptr && fmRCanal->Visible(); }
+
+bool RcWindowBeingEdited() {
+    const bool sheet = RcWindowVisible() && fmRCanal->Sg1->Editing();
+    return sheet || (fmSection != nullptr && fmSection->Visible() && fmSection->Sg1->Editing());
+}

@@ -134,3 +134,6 @@ void RcSelectMember(int caseIndex, int memberIndex);
 // True while the RC check window is on screen: the model may not be edited
 // then, since that window works on the model as it stands.
 bool RcWindowVisible();
+// True while a cell of the RC check window or of the section settings
+// window is being typed into.
+bool RcWindowBeingEdited();

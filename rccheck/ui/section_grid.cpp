@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/grid_helpers.h"
+#include "model/frame_model.h"
 #include "model/numeric.h"
 #include "model/text_helpers.h"
 #include "platform/assertions.h"
@@ -212,12 +213,26 @@ void SetNumber(TStringGrid& grid, RcCheckData& rc, int k, double v) {
     const int n = static_cast<int>(std::trunc(v));
     for (int j = 1; j <= Count(rc); ++j) {
         if (j != k && n > 0 && rc.sections[j].no == n) {
-            ShowMessage(FormatStr("No.%d は重複するので受け付けません。"_sj.c_str(), n));
+            MessageDlg(FormatStr("No.%d は重複するので受け付けません。"_sj.c_str(), n), mtWarning,
+                       mbOK);
             return;
         }
     }
+    const int oldNo = k <= Count(rc) ? rc.sections[k].no : 0;
+    if (k > Count(rc)) {
+        // A section added in the 追加 column starts from the defaults, not
+        // from whatever its slot last held.
+        if (n <= 0) return;
+        rc.sections[k] = NewRcSection(FrameData, n);
+    }
     rc.sections[k].no = n;
     rc.sectionCount = std::max(Count(rc), k);
+    // The members refer to their section by number: a renumbered section
+    // takes its members along. A removed one (No 0) leaves them without a
+    // section, which the RC window reports.
+    if (oldNo > 0 && n > 0 && oldNo != n)
+        for (int m = 1; m <= CheckedCount(rc.memberCount, kRcMaxMembers); ++m)
+            if (rc.memberChecks[m].sectionNo == oldNo) rc.memberChecks[m].sectionNo = n;
     int kept = 0;
     for (int j = 1; j <= Count(rc); ++j)
         if (rc.sections[j].no > 0) rc.sections[++kept] = rc.sections[j];
@@ -313,7 +328,8 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const double v = TextToDouble(text);
     if (y == kNo) {
         if (k > kRcMaxSections) {
-            ShowMessage(FormatStr("断面は %d までです。"_sj.c_str(), kRcMaxSections));
+            MessageDlg(FormatStr("断面は %d までです。"_sj.c_str(), kRcMaxSections), mtWarning,
+                       mbOK);
             return;
         }
         SetNumber(grid, rc, k, v);
@@ -323,7 +339,7 @@ void ReadBack(TStringGrid& grid, RcCheckData& rc) {
     const bool barRow = y == kOD1 || y == kOD2 || y == kID1 || y == kID2 || y == kStir;
     const std::string refusal = y == kName ? RefuseRcName(text) : barRow ? RefuseBarText(text) : "";
     if (!refusal.empty()) {
-        ShowMessage(refusal);
+        MessageDlg(refusal, mtWarning, mbOK);
         return;
     }
     const bool all = IsKeyDown(VK_SHIFT) && y != kName;

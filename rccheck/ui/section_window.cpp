@@ -134,7 +134,10 @@ void TfmSection::RefreshSectionGrid(int mode) { FillSectionGrid(*Sg1, Rc(), mode
 void TfmSection::RecheckAllAndRefresh() {
     CheckAllMembers(Rc());
     BuildEnvelope(Rc());
-    if (fmRCanal) fmRCanal->RefreshRcView(0);
+    if (fmRCanal == nullptr) return;
+    // The NG search tells at once of a member left without its section.
+    fmRCanal->Bt_NG_CheckClick(false);
+    fmRCanal->RefreshRcView(0);
 }
 
 // 2. The case table.

@@ -324,4 +324,60 @@ TEST_F(RcCombinationStory, AnotherModelTakesNoCheckTypesFromTheModelBefore) {
     ExpectOnScreen(byName);
 }
 
+// Shift pressed and let go on its own brings the RC window up; Shift held
+// for another command does not: Shift+Enter in the check sheet commits the
+// typed value (the timer refilled the sheet under the cell editor every
+// 100 ms while Shift was held), and the fine zoom (Shift with the wheel)
+// leaves the RC window where it is.
+TEST_F(RcCombinationStory, ShiftHeldForAnotherCommandLeavesTheRcWindowAlone) {
+    Open(WriteThreeCombinationPortal(dir));
+    CalculateAndSetUpTheRcCheck();
+    bool shiftDown = false;
+    SetKeyStateHook([&shiftDown](int key) { return key == VK_SHIFT && shiftDown; });
+    const auto ticks = [this](int n) {
+        for (int i = 0; i < n; ++i) window->Timer1Timer();
+    };
+    ticks(15);  // past the splash
+    ClickButton(U("RC照査..."_sj));
+    ASSERT_TRUE(fmRCanal->Visible());
+    TStringGrid& sheet = ShowBeamSheet(1);
+    const int row = SheetRow(sheet, "許容値 σca"_sj);
+    ClickGridCell(sheet, MiddleColumn(sheet), row);
+    TypeText("9.5");
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, nullptr);
+    shiftDown = true;
+    QTest::keyPress(editor, Qt::Key_Shift);
+    ticks(2);  // 200 ms with Shift held
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return, Qt::ShiftModifier);
+    ticks(2);
+    QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Shift, Qt::ShiftModifier);
+    shiftDown = false;
+    ticks(2);
+    EXPECT_FLOAT_EQ(Middle(1).sca, 9.5f);
+    EXPECT_EQ(AtMiddle(1, "許容値 σca"_sj), "9.50");
+
+    // The fine zoom over the main window: the RC window, hidden behind it,
+    // stays hidden; a Shift tap alone brings it up.
+    fmRCanal->Close();
+    Activate(*window);
+    QWidget* figure = window->Paint1->Widget();
+    shiftDown = true;
+    QTest::keyPress(figure, Qt::Key_Shift);
+    ticks(1);
+    const QPoint at = figure->rect().center();
+    QWheelEvent wheel(at, figure->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(figure, &wheel);
+    ticks(2);
+    QTest::keyRelease(figure, Qt::Key_Shift, Qt::ShiftModifier);
+    shiftDown = false;
+    ticks(2);
+    EXPECT_FALSE(fmRCanal->Visible());
+    QTest::keyClick(figure, Qt::Key_Shift);
+    ticks(1);
+    EXPECT_TRUE(fmRCanal->Visible());
+    SetKeyStateHook([](int) { return false; });
+}
+
 }  // namespace

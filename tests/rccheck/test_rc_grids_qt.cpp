@@ -297,6 +297,22 @@ TEST(RcCheckSheet, ForceRowTakesOnePointEvenWithShiftOthersTakeAll) {
     EXPECT_EQ(rc.memberChecks[2].points[point].cases[1].bend.m, -1234.5f);
 }
 
+// A value the sheet shows as zero shows without a minus sign: "-0.00"
+// reads as another number.
+TEST(RcCheckSheet, ValuesShownAsZeroHaveNoMinusSign) {
+    RcCheckData& rc = FreshPortalRc();
+    TStringGrid grid;
+    FillCheckSheet(grid, rc, false, 2, 1, true);
+    RcCaseCheck& c = rc.memberChecks[2].points[CheckSheetColumnPoint(3)].cases[1];
+    c.bend.m = -0.004f;
+    c.bend.n = -0.001f;
+    c.ss1 = -0.04f;
+    FillCheckSheet(grid, rc, false, 2, 1, true);
+    EXPECT_EQ(grid.Cells(3, SheetRow(grid, "曲げﾓｰﾒﾝﾄ M"_sj)), "0.00");
+    EXPECT_EQ(grid.Cells(3, SheetRow(grid, "圧縮軸力  N"_sj)), "0.00");
+    EXPECT_EQ(grid.Cells(3, SheetRow(grid, "外鉄筋 σs1"_sj)), "0.0");
+}
+
 TEST(RcCheckSheet, NgValuesCarryMarkers) {
     RcCheckData& rc = FreshPortalRc();
     TStringGrid grid;

@@ -4,6 +4,7 @@
 // work copy drops redundant extreme rows.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/assertions.h"
@@ -183,6 +184,111 @@ TEST(RcMemberCheck, OutOfRangeMembersAndTinyMembersAreSafe) {
     rc->memberChecks[1].pointCount = 1;  // as a damaged file may give
     CheckMember(*rc, 1);
     EXPECT_GT(rc->memberChecks[1].points[1].cases[1].fc, 0.0f);
+}
+
+// Every result of a check that is switched off is cleared at the next
+// check, not left from the run before (a required stirrup area beside a
+// shear check marked "**").
+TEST(RcMemberCheck, ASwitchedOffCheckKeepsNoResults) {
+    struct Row {
+        std::uint8_t RcCaseCheck::*sw;
+        int type;  // check type that runs that check
+        float RcCaseCheck::*result;
+    };
+    const Row rows[] = {
+        {&RcCaseCheck::sgCK, 1, &RcCaseCheck::sc},  {&RcCaseCheck::sgCK, 1, &RcCaseCheck::ss2},
+        {&RcCaseCheck::tuCK, 1, &RcCaseCheck::awa}, {&RcCaseCheck::tuCK, 1, &RcCaseCheck::tau},
+        {&RcCaseCheck::muCK, 3, &RcCaseCheck::mud}, {&RcCaseCheck::vyCK, 3, &RcCaseCheck::vyd},
+    };
+    const double moments[2][4] = {{500, 100, 100, -100}, {500, 100, 100, -100}};
+    for (const Row& r : rows) {
+        RcDataPtr rc = MakeMember(moments, kPositions);
+        rc->checkCases[1].checkType = r.type;
+        ApplyCheckTypes(*rc);
+        RcCaseCheck& c = rc->memberChecks[1].points[1].cases[1];
+        c.shear.s = 300;  // beyond the concrete: stirrups are required
+        CheckMember(*rc, 1);
+        ASSERT_GT(c.*r.result, 0.0f);
+        c.*r.sw = 0;
+        CheckMember(*rc, 1);
+        EXPECT_EQ(c.*r.result, 0.0f);
+    }
+}
+
+// A member whose section number names no section, or a section without a
+// width or height, gets no results at all (an empty section gave stresses
+// of hundreds of thousands of N/mm²), and no NG summary.
+TEST(RcMemberCheck, AMemberWithoutAUsableSectionIsNotChecked) {
+    const double moments[2][4] = {{500, 100, 100, -100}, {500, 100, 100, -100}};
+    for (const int caseNo : {0, 1, 2}) {
+        RcDataPtr rc = MakeMember(moments, kPositions);
+        CheckMember(*rc, 1);
+        ASSERT_EQ(rc->memberChecks[1].ng[kNgFs], 1);
+        if (caseNo == 0) rc->memberChecks[1].sectionNo = 9;
+        if (caseNo == 1) rc->sections[1].h = 0;
+        if (caseNo == 2) rc->sections[1].b = 0;
+        EXPECT_EQ(UsableRcSection(*rc, rc->memberChecks[1].sectionNo), 0);
+        CheckMember(*rc, 1);
+        const RcMemberChecks& m = rc->memberChecks[1];
+        for (int i = 0; i < kNgCount; ++i) EXPECT_EQ(m.ng[i], 0) << caseNo;
+        for (int k = 1; k <= 4; ++k) {
+            EXPECT_EQ(m.points[k].cases[1].sc, 0.0f);
+            EXPECT_EQ(m.points[k].cases[1].fs, 0.0f);
+            EXPECT_EQ(m.points[k].cases[1].awa, 0.0f);
+        }
+    }
+}
+
+// A section's width reaches every point at the next check (a width of
+// 500 typed in the section table used to leave the points at 1000); a width
+// typed for one point stays that point's.
+TEST(RcMemberCheck, TheSectionsWidthReachesItsPoints) {
+    const double moments[2][4] = {{100, 100, 100, -100}, {100, 100, 100, -100}};
+    RcDataPtr rc = MakeMember(moments, kPositions);
+    RcMemberChecks& m = rc->memberChecks[1];
+    m.points[2].b = 800;  // typed for point 2 in the check sheet
+    rc->sections[1].b = 500;
+    rc->sections[1].h = 900;
+    CheckMember(*rc, 1);
+    EXPECT_EQ(m.b, 500.0f);
+    EXPECT_EQ(m.h, 900.0f);
+    for (int k : {1, 3, 4}) EXPECT_EQ(m.points[k].b, 500.0f) << k;
+    EXPECT_EQ(m.points[2].b, 800.0f);
+    // τ = |S| / (b d): 100 kN on 500 x 900 - 30 - 11 = 859 mm.
+    EXPECT_NEAR(m.points[1].cases[1].tau, 100e3 / (500.0 * 859.0), 0.0005);
+}
+
+// The envelope shows each point's position and forces from one case: the
+// case of its bending set (an M-max row showed the position of the case
+// that governed fm beside the moment of the case that governed σc).
+TEST(RcEnvelope, PositionAndForcesOfAPointComeFromOneCase) {
+    std::uint32_t seed = 12345;
+    const auto next = [&seed](double lo, double hi) {
+        seed = seed * 1664525u + 1013904223u;
+        return lo + (hi - lo) * (seed >> 8) / double(1u << 24);
+    };
+    for (int trial = 0; trial < 200; ++trial) {
+        double moments[2][4], positions[2][4];
+        for (int t = 0; t < 2; ++t)
+            for (int k = 0; k < 4; ++k) {
+                moments[t][k] = next(-600, 600);
+                positions[t][k] = k < 2 ? kPositions[t][k] : next(0.5, 9.5);
+            }
+        RcDataPtr rc = MakeMember(moments, positions);
+        rc->checkCases[2].checkType = trial % 2 == 0 ? 3 : 1;  // fm only in case 2
+        ApplyCheckTypes(*rc);
+        CheckAllMembers(*rc);
+        BuildEnvelope(*rc);
+        for (int k = 1; k <= 4; ++k) {
+            const RcPointCheck& p = rc->memberChecks[1].points[k];
+            const RcForceSet& e = p.cases[0].bend;
+            bool one = false;
+            for (int t = 1; t <= 2; ++t)
+                one = one || (e.x == p.cases[t].bend.x && e.m == p.cases[t].bend.m &&
+                              e.n == p.cases[t].bend.n);
+            EXPECT_TRUE(one) << "trial " << trial << " point " << k;
+        }
+    }
 }
 
 // The reader clamps a point count to the table: one beyond it is a fault of

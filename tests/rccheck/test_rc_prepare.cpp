@@ -12,6 +12,7 @@
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "platform/sjis_literal.h"
+#include "rccheck/rc_member_check.h"
 #include "rccheck/rc_prepare.h"
 #include "rccheck/rebar_table.h"
 
@@ -147,6 +148,7 @@ TEST_F(RcBuild, RefreshKeepsUserSettings) {
     BuildRcCheckData(*rc, *results, *model);
     EXPECT_EQ(rc->checkCases[1].checkType, 2);  // same combination: kept
     EXPECT_EQ(rc->memberChecks[1].points[2].cases[1].sgCK, 0);
+    CheckMember(*rc, 1);
     EXPECT_FLOAT_EQ(rc->memberChecks[1].points[2].b, 300.0f);  // the section's width
     model->combinations[1].no = 9;
     BuildRcCheckData(*rc, *results, *model);

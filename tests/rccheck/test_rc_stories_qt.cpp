@@ -7,9 +7,11 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QTest>
 #include <QWidget>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -19,9 +21,14 @@
 #include "model/data_file.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "model/text_helpers.h"
 #include "platform/qt/dialogs.h"
+#include "platform/qt/memo.h"
 #include "platform/qt/string_grid.h"
 #include "platform/sjis_literal.h"
+#include "platform/string_list.h"
+#include "platform/sysutils.h"
+#include "rccheck/rc_data_file.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/rebar_table.h"
 #include "rccheck/ui/check_sheet_grid.h"
@@ -48,8 +55,9 @@ class RcStory : public ::testing::Test {
             std::memset(static_cast<void*>(&blocks[i]), 0, sizeof blocks[i]);
         std::memset(static_cast<void*>(&rc), 0, sizeof rc);
         rc.memberChecks = blocks;
-        SetMessageDlgHook([this](const std::string& text, TMsgDlgType, int) {
+        SetMessageDlgHook([this](const std::string& text, TMsgDlgType type, int) {
             messages.push_back(text);
+            messageTypes.push_back(type);
             return mrOk;
         });
         Calculate();
@@ -71,6 +79,15 @@ class RcStory : public ::testing::Test {
         ASSERT_TRUE(RunFrameAnalysis(*ResultData, *copy, false, false, 20));
         SetResultPoints(*ResultData, *model);
         RefreshRcWindowAfterCalculation();
+    }
+
+    // Brings a window to the front with the keyboard, as a click on its
+    // title bar does.
+    static void Activate(TForm& form) {
+        QWidget* w = form.Widget();
+        w->activateWindow();
+        QApplication::setActiveWindow(w);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(w));
     }
 
     // Opens the RC window as its button does, closes the section settings
@@ -143,6 +160,7 @@ class RcStory : public ::testing::Test {
 
     std::unique_ptr<FrameModel> model = NewFrameModelRecord();
     std::vector<std::string> messages;
+    std::vector<TMsgDlgType> messageTypes;
 };
 
 // A user's D25x6 stays when a brace is added to the frame and when it is
@@ -178,6 +196,9 @@ TEST_F(RcStory, BarsTypedIntoTheBarTableSurviveAnAddedBrace) {
     TypeAndEnter("11*4");
     ASSERT_FALSE(messages.empty());
     EXPECT_EQ(messages.back(), "D11 は鉄筋の断面積表に無いので受け付けません。"_sj);
+    // Titled 警告 as the program's other warnings (they were titled with
+    // the program's name).
+    for (const TMsgDlgType type : messageTypes) EXPECT_EQ(type, mtWarning);
     EXPECT_EQ(RcData->sections[2].outer.d1, 19.0f);
     EXPECT_EQ(w.Sg1->Cells(3, 3), "D19×8.00"_sj);
 
@@ -292,6 +313,97 @@ TEST_F(RcStory, PointSettingsFollowTheirPointsWhenAPointIsAdded) {
     EXPECT_EQ(w.Mode(), TfmRCanal::kModeAllRows);
     EXPECT_EQ(sheet.Cells(SheetColumn(sheet, "中央"_sj), SheetRow(sheet, "(外t)"_sj)), "200");
     EXPECT_EQ(sheet.Cells(SheetColumn(sheet, "H1"), SheetRow(sheet, "(外t)"_sj)), "－"_sj);
+}
+
+// Section 1 (the columns) edited in the section settings window as a
+// person does: every change reaches every point of its members at once, in
+// the check sheet and in the saved block. Before, a width of 500 stayed
+// 1000 at the points until the next calculation, a renumbered section lost
+// its members, and a section added in the 追加 column started from zeros.
+TEST_F(RcStory, SectionEditsReachEveryPointAtOnce) {
+    TfmRCanal& w = OpenRcWindow();
+    Click(w.bShowSection->Widget());
+    ASSERT_TRUE(fmSection->Visible());
+    Activate(*fmSection);
+    TStringGrid& table = *fmSection->Sg1;
+    constexpr int kWidthRow = 3, kNoRow = 1, kHeightRow = 4;
+    ClickCell(table, 3, kWidthRow);  // section 1
+    TypeAndEnter("500");
+    ASSERT_EQ(RcData->sections[1].b, 500.0f);
+    // The window's own read of the sheet: b row and the τ the check
+    // reports against |S| / (b d) from the same columns.
+    const auto expectSheetWidth = [&](float b) {
+        TStringGrid& sheet = *w.Sg1;
+        const int col = 3;  // the first point
+        EXPECT_EQ(sheet.Cells(col, SheetRow(sheet, "(ZB)")), FormatStr("%0.0f", b));
+        const RcMemberChecks& m = RcData->memberChecks[w.CurrentRcMember];
+        const RcCaseCheck& c = m.points[CheckSheetColumnPoint(col)].cases[0];
+        EXPECT_NEAR(c.tau, std::fabs(c.shear.s) * 1000.0 / (b * c.dShear), 0.0006);
+    };
+    Click(fmSection->SpeedButton2->Widget());  // 閉じる
+    Activate(w);
+    Click(w.RbDispAll->Widget());  // 全項, the envelope
+    ASSERT_EQ(w.Mode(), TfmRCanal::kModeAllItems);
+    ASSERT_EQ(RcData->memberChecks[w.CurrentRcMember].sectionNo, 1);
+    expectSheetWidth(500.0f);
+    // The saved block holds it too: the header and the points' cells.
+    TStringList saved;
+    WriteRcCheckData(saved, *model, *RcData);
+    const std::string text = saved.Text();
+    int widths = 0;  // the two columns' headers
+    for (std::size_t at = text.find("..B0,      500.0"); at != std::string::npos;
+         at = text.find("..B0,      500.0", at + 1))
+        ++widths;
+    EXPECT_EQ(widths, 2);
+    EXPECT_NE(text.find("\r\nB,         500,      500,"), std::string::npos);
+
+    // Section 1 renumbered 5: its members go with it and stay checked.
+    Click(w.bShowSection->Widget());
+    Activate(*fmSection);
+    ClickCell(table, 3, kNoRow);
+    TypeAndEnter("5");
+    EXPECT_EQ(RcData->sections[1].no, 5);
+    EXPECT_EQ(RcData->memberChecks[1].sectionNo, 5);
+    EXPECT_EQ(RcData->memberChecks[3].sectionNo, 5);
+    EXPECT_GT(RcData->memberChecks[1].points[1].cases[1].fc, 0.0f);
+    // A section added in the 追加 column (column 3 + 2) starts from the
+    // defaults; without a frame section of its number its h is to be typed.
+    ClickCell(table, 5, kNoRow);
+    TypeAndEnter("9");
+    ASSERT_EQ(RcData->sectionCount, 3);
+    const RcSection& added = RcData->sections[3];
+    EXPECT_EQ(added.no, 9);
+    EXPECT_EQ(added.b, 1000.0f);
+    EXPECT_EQ(added.k1, 30.0f);
+    EXPECT_EQ(added.outer.d1, 19.0f);
+    EXPECT_EQ(added.sca1, 8.0f);
+    EXPECT_EQ(added.h, 0.0f);
+    Click(fmSection->SpeedButton2->Widget());
+    Activate(w);
+    // The beam (member 2) given section 9 through the section label: it is
+    // reported and not checked against h 0; once h is typed it is checked.
+    for (int i = 0; i < 3 && RcData->memberChecks[w.CurrentRcMember].memberNo != 2; ++i)
+        Click(w.BtnNext->Widget());
+    SetModalFormHook([](TForm& box) {
+        QLineEdit* edit = box.Widget()->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->setFocus();
+        QTest::keyClick(edit, '9');
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    Click(w.DmNo->Widget());
+    SetModalFormHook(nullptr);
+    ASSERT_EQ(RcData->memberChecks[2].sectionNo, 9);
+    EXPECT_EQ(w.NgText(), "断面No.9 の b,h が 0 で未照査、部材No.2"_sj);
+    for (int k = 1; k <= RcData->memberChecks[2].pointCount; ++k)
+        EXPECT_EQ(RcData->memberChecks[2].points[k].cases[1].sc, 0.0f);
+    Click(w.bShowSection->Widget());
+    Activate(*fmSection);
+    ClickCell(table, 5, kHeightRow);
+    TypeAndEnter("600");
+    EXPECT_EQ(w.NgText().find("未照査"_sj), std::string::npos);
+    EXPECT_GT(RcData->memberChecks[2].points[1].cases[1].fc, 0.0f);
+    EXPECT_LT(RcData->memberChecks[2].points[1].cases[1].sc, 100.0f);
 }
 
 }  // namespace

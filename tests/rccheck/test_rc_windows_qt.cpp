@@ -253,7 +253,10 @@ TEST(RcWindow, PrintWithoutResultsWarnsAndPrintsTheRcChapter) {
     ReportChapters = ReportChapterSwitches{};
 }
 
-TEST(RcWindow, SectionNumberChangeOnlyTakesPositiveIntegers) {
+// Only the number of a section the table holds is taken: one that names
+// no section is refused with a message, not stored to be checked against
+// an empty section.
+TEST(RcWindow, SectionNumberChangeOnlyTakesSectionsOfTheTable) {
     TfmRCanal& w = ShownWindow();
     w.CkDispAllClick(TfmRCanal::kModeExtract);
     w.CurrentRcMember = 2;
@@ -267,12 +270,16 @@ TEST(RcWindow, SectionNumberChangeOnlyTakesPositiveIntegers) {
         QTest::keyClicks(edit, QString::fromStdString(typed));
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    for (const char* text : {"abc", "-3", "7"}) {
+    Answer answer(mrOk);
+    for (const char* text : {"abc", "-3", "7", "1"}) {
         typed = text;
         QTest::mouseClick(w.DmNo->Widget(), Qt::LeftButton);
+        if (typed == "7") {
+            EXPECT_EQ(answer.last, "断面No.7 は断面表に有りません。"_sj);
+        }
     }
     SetModalFormHook(nullptr);
-    EXPECT_EQ(RcData->memberChecks[2].sectionNo, 7);
+    EXPECT_EQ(RcData->memberChecks[2].sectionNo, 1);
     w.CkDispAllClick(TfmRCanal::kModeBars);
 }
 

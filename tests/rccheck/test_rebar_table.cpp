@@ -97,7 +97,7 @@ TEST(RcSections, DefaultsFromTheFrameSections) {
     ASSERT_TRUE(rc);
     model->sectionCount = 3;
     model->sections[1] = FrameSection{1, 0.35f, 0.01f, {}};
-    SetFixedText(model->sections[1].name, kNameSize, "A");
+    SetFixedText(model->sections[1].name, kNameSize, "A,1");
     model->sections[2] = FrameSection{7, 0.0004f, 0.0f, {}};
     model->sections[3] = FrameSection{9, 0.6f, 0.0f, {}};
     model->materialCount = 2;
@@ -114,7 +114,7 @@ TEST(RcSections, DefaultsFromTheFrameSections) {
     ASSERT_EQ(rc->sectionCount, 3);
     const RcSection& a = rc->sections[1];
     EXPECT_EQ(a.no, 1);
-    EXPECT_STREQ(a.name, "A");
+    EXPECT_EQ(std::string(a.name), "A，1"_sj);  // as the data file keeps it, on one line
     EXPECT_EQ(a.b, 1000.0f);
     EXPECT_EQ(a.h, 350.0f);
     EXPECT_EQ(a.ec, 31000.0f);  // a named section keeps the default modulus

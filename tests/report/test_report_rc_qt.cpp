@@ -208,9 +208,13 @@ TEST(ReportRcChapter, SwitchesOffLeaveSafetyCellsEmpty) {
     EXPECT_NE(rc.find("D22×3.00"_sj), std::string::npos);
 }
 
-TEST(ReportRcChapter, AllowableChecksShowTheTensionSideAndTheMarks) {
-    RcFixture f(3);
-    // Point 1: positive moment, inner bars in tension, concrete NG.
+// The bar stress printed is the one fs is made of (|σs| / σsa, the larger
+// side), the compressed bars' where they govern; the width stands with the
+// heights, the required stirrup area with the provided one.
+TEST(ReportRcChapter, AllowableChecksShowTheGoverningBarStressAndTheMarks) {
+    RcFixture f(4);
+    // Point 1: positive moment, inner bars in tension and governing,
+    // concrete NG.
     RcCaseCheck& c1 = f.Point(1).cases[1];
     c1.sgCK = 1;
     c1.bend.m = 12.5f;
@@ -219,6 +223,8 @@ TEST(ReportRcChapter, AllowableChecksShowTheTensionSideAndTheMarks) {
     c1.ss1 = 77.7f;
     c1.ss2 = 123.4f;
     c1.ssa = 180.0f;
+    c1.fs1 = 0.432f;  // 77.7 / 180
+    c1.fs2 = 0.686f;  // 123.4 / 180
     c1.fc = 1.125f;
     c1.ngFc = 1;
     // Point 2: negative moment, outer bars in tension, passing.
@@ -229,7 +235,23 @@ TEST(ReportRcChapter, AllowableChecksShowTheTensionSideAndTheMarks) {
     c2.ss2 = 66.6f;
     c2.ssa = 180.0f;
     c2.fc = 0.5f;
+    c2.fs1 = 0.836f;  // 150.5 / 180
+    c2.fs2 = 0.370f;  // 66.6 / 180
     c2.fs = 0.836f;
+    // Point 4: positive moment, but the compressed outer bars carry more
+    // than the inner bars in tension: fs = 30.8 / 160.
+    RcCaseCheck& c4 = f.Point(4).cases[1];
+    c4.sgCK = 1;
+    c4.bend.m = 5.0f;
+    c4.ss1 = -30.8f;
+    c4.ss2 = 21.3f;
+    c4.ssa = 160.0f;
+    c4.fs1 = 0.193f;
+    c4.fs2 = 0.133f;
+    c4.fs = 0.193f;
+    f.Point(4).b = 750;
+    c4.tuCK = 1;
+    c4.awa = 294.7f;
     // Point 3: shear stress check failing, no stirrups.
     RcCaseCheck& c3 = f.Point(3).cases[1];
     c3.tuCK = 1;
@@ -244,16 +266,34 @@ TEST(ReportRcChapter, AllowableChecksShowTheTensionSideAndTheMarks) {
     EXPECT_NE(rc.find("*N.G*"), std::string::npos);
     EXPECT_NE(rc.find("O.K"), std::string::npos);
     EXPECT_NE(rc.find("*NG*"), std::string::npos);
-    // The tension side only: inner 123.4 for point 1, outer 150.5 for point 2.
+    // The governing side only: inner 123.4 for point 1, outer 150.5 for
+    // point 2, the compressed outer -30.8 for point 4.
     EXPECT_NE(rc.find("123.4"), std::string::npos);
     EXPECT_NE(rc.find("150.5"), std::string::npos);
+    EXPECT_NE(rc.find("-30.8"), std::string::npos);
     EXPECT_EQ(rc.find("77.7"), std::string::npos);
     EXPECT_EQ(rc.find("66.6"), std::string::npos);
+    EXPECT_EQ(rc.find("21.3"), std::string::npos);
+    EXPECT_EQ(WordCount(rc, "750"), 2);  // the width, in both tables
+    EXPECT_NE(rc.find("部材幅"_sj), std::string::npos);
+    EXPECT_NE(rc.find("294.7"), std::string::npos);
     // Shear safety is the larger of ft and fv.
     EXPECT_NE(rc.find("1.500"), std::string::npos);
     // No stirrups: dashes instead of diameter, pitch and area.
     EXPECT_NE(rc.find("－"_sj), std::string::npos);
     EXPECT_NE(rc.find("D13"), std::string::npos);
+}
+
+// RC data read from a file, not calculated since, have no forces: the
+// chapter says so instead of printing tables of zeros marked O.K.
+TEST(ReportRcChapter, WithoutForcesTheChapterAsksForACalculation) {
+    RcFixture f(3);
+    f.Point(1).cases[1].sgCK = 1;
+    f.rc->forcesMissing = true;
+    const std::string rc = RcChapter(f.Compose());
+    EXPECT_NE(rc.find("断面力が有りません。計算実行後に印刷してください。"_sj), std::string::npos);
+    EXPECT_EQ(rc.find("O.K"), std::string::npos);
+    EXPECT_EQ(rc.find("D19×4.00"_sj), std::string::npos);
 }
 
 TEST(ReportRcChapter, BothKindsOfChecksShowAllRowsAndRender) {
