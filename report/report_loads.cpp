@@ -286,12 +286,13 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     // The load values of one figure keep clear of each other.
     BeginFigureLabels();
     DrawReportLoadFigure(model, c);
-    EndFigureLabels();
+    const int leftOut = EndFigureLabels();
     DrawExtentDimensions();
     G_RestoreState(saved);
     G_SetLineWidth(1);
     G_SetLineColor(0);
     SetFontMm(kBaseTextHeight, 0, 0, 1);
+    if (leftOut > 0) PrintTextLine(100, y + 5, LeftOutNote(leftOut) + "（値は表に記載）"_sj);
     y += 90;
     // 4. Load tables.
     for (int group : {kGroupDistributed, kGroupConcentrated, kGroupNodal})
