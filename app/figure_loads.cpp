@@ -547,9 +547,16 @@ void PlaceLoadValueLabels(double u, double fontHeight, double fontWidth, double 
     if (deg < 0) deg += 360;
     const double half = u / 2;
     // Along the load, clear of the figure's other labels.
+    // Along the load, within its own length: moved past its ends a value
+    // reads as belonging to the next load or node.
+    const double c = std::cos(angle), s = std::sin(angle);
+    const double endAlong = (ex - sx) * c + (ey - sy) * s;
+    const double lo = std::min(0.0, endAlong), hi = std::max(0.0, endAlong);
     auto label = [&](TextAnchor anchor, double x, double y, const std::string& t) {
         const double reach = kLabelReach * std::fabs(MmLenToWorldX(fontHeight));
-        G_FigureLabel(anchor, x, y, t, std::cos(angle), std::sin(angle), reach, reach);
+        const double along = (x - sx) * c + (y - sy) * s;
+        G_FigureLabel(anchor, x, y, t, c, s, std::clamp(hi - along, 0.0, reach),
+                      std::clamp(along - lo, 0.0, reach));
     };
     auto turned = [&](double x, double y, double offset, const std::string& t) {
         const double phi = deg + 90 + (offset >= 0 ? 180 : 0);
