@@ -175,7 +175,8 @@ inline std::vector<Rec> Texts(const std::vector<Rec>& recs, const std::string& t
 // consecutive ones a cell apart along the font's angle join into one run,
 // and a blank (which is not recorded) or a jump starts a new one. Only
 // texts in a font below maxHeightPx count.
-inline std::vector<std::string> TextRuns(const std::vector<Rec>& recs, double maxHeightPx = 1e9) {
+inline std::vector<std::string> TextRuns(const std::vector<Rec>& recs, double maxHeightPx = 1e9,
+                                         double yLo = -1e18, double yHi = 1e18) {
     std::vector<std::string> out;
     double height = 0, pitch = 1, angle = 0, ex = -1e9, ey = -1e9;
     bool open = false;
@@ -185,7 +186,7 @@ inline std::vector<std::string> TextRuns(const std::vector<Rec>& recs, double ma
             continue;
         }
         if (r.kind != "text" || r.v.size() < 2 || r.text.empty()) continue;
-        if (height >= maxHeightPx) {
+        if (height >= maxHeightPx || r.v[1] < yLo || r.v[1] > yHi) {
             open = false;
             continue;
         }

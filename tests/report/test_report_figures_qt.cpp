@@ -18,11 +18,14 @@
 #include <vector>
 
 #include "model/analysis_driver.h"
+#include "model/text_helpers.h"
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
 #include "report/graphics.h"
 #include "report/report_figures.h"
 #include "tests/analysed_example.h"
+#include "tests/app/test_figure_util.h"
 #include "tests/model/model_builder.h"
 #include "tests/report/report_body_util.h"
 
@@ -439,4 +442,84 @@ TEST(ReportFigures, ALoadOverARunOnTwoFloorsIsDrawnOnEachMember) {
         EXPECT_LT(g.y / 10, frame.top);
     }
     EXPECT_EQ(fives, 1);
+}
+
+// Every value a diagram of the report owes is on its page: each member's
+// largest value always, and the others too unless the title line says how
+// many were left out for want of room. The two-storey frame with rigid
+// zones lost its largest moment of combination 1 (the left member's end
+// value at an interior joint), and the continuous beam both inner-support
+// shears, without a word.
+TEST(ReportFigures, DiagramsShowEachMembersLargestValueAndCountTheOthersLeftOut) {
+    ModelBuilder frame;
+    for (int s = 0; s < 3; ++s)
+        for (int c = 0; c < 3; ++c) frame.Node(1 + 3 * s + c, 6.0 * c, 3.5 * s);
+    frame.Material(1, 2.05e7).Section(1, 0.25, 0.0052);
+    for (int c = 0; c < 6; ++c) frame.Member(c + 1, c + 1, c + 4);
+    frame.Member(7, 4, 5).Member(8, 5, 6).Member(9, 7, 8).Member(10, 8, 9);
+    for (int n = 1; n <= 3; ++n) frame.Support(1, n, kSupportFixed);
+    for (int m = 7; m <= 10; ++m) frame.Load(1, kLoadDistY, m, -30, -30);
+    frame.NodalLoad(2, 4, 40, 0).NodalLoad(2, 7, 20, 0);
+    frame.Combination(1, 1.0, {{1, 1.0}, {2, 1.0}}).Combination(2, 1.0, {{1, 1.0}, {2, -1.0}});
+    for (int m = 7; m <= 10; ++m) {
+        frame.model().members[m].rigidI = frame.model().members[m].rigidJ = 0.3f;
+        frame.ViewPoints(m, {1.5, 3.0, 4.5});
+    }
+    frame.model().rigidZoneSwitch = 1;
+    PrepareMemberLoads(frame.model());
+    // One results record serves the process: each model is analysed just
+    // before its report.
+    AnalysedExample beam;
+    for (int row = 0; row < 2; ++row) {
+        const char* what = row == 0 ? "two-storey frame" : "continuous beam";
+        FrameModel* model = &frame.model();
+        FrameResults* results = nullptr;
+        if (row == 0) {
+            results = Analyse(frame);
+        } else {
+            beam = AnalyseExample("continuous_beam.$O1", 20);
+            model = beam.model.get();
+            results = beam.results;
+        }
+        const FrameResults& r = *results;
+        const int pages = ComposeReport(*model, results, nullptr);
+        int diagram = 0;
+        for (int k = 1; k <= pages; ++k) {
+            const std::vector<Rec> recs = Parse(10 + k);
+            for (const Rec& t : recs) {
+                // A title's first character: "・" of 「・モーメント図」 and the others.
+                if (t.kind != "text" || t.text != "・"_sj) continue;
+                const std::vector<std::string> title = TextRuns(recs, 1e9, t.v[1] - 5, t.v[1] + 5);
+                if (!HasRun(title, "・モーメント図"_sj) && !HasRun(title, "・せん断力図"_sj) &&
+                    !HasRun(title, "・軸力図"_sj))
+                    continue;
+                const int block = ComboBlockIndex(r, 1 + diagram / 3);
+                const int q = kQtyM + diagram % 3;
+                ++diagram;
+                const double top = t.v[1] - 50;
+                const std::vector<std::string> runs = TextRuns(recs, 30, top + 100, top + 1190);
+                bool missing = false;
+                for (int m = 1; m <= r.memberCount; ++m) {
+                    const MemberResult& mr = r.block[block].members[m];
+                    double largest = 0;
+                    for (int p = 1; p <= r.member[m].pointCount; ++p) {
+                        const double v = mr.values[q][p];
+                        if (std::fabs(v) > std::fabs(largest)) largest = v;
+                        const std::string text =
+                            FormatStr("%.3f", std::round(v * 1000) / 1000 + 0.0);
+                        if (r.member[m].pointKind[p] == 2 && !HasRun(runs, text)) missing = true;
+                    }
+                    const std::string text =
+                        FormatStr("%.3f", std::round(largest * 1000) / 1000 + 0.0);
+                    EXPECT_TRUE(HasRun(runs, text)) << what << " page " << k << " diagram "
+                                                    << diagram << " member " << m << ": " << text;
+                }
+                if (missing) {
+                    EXPECT_TRUE(HasRun(title, "重なる数値"_sj))
+                        << what << " page " << k << " diagram " << diagram;
+                }
+            }
+        }
+        EXPECT_EQ(diagram, 3 * std::min(r.comboCount, model->combinationCount)) << what;
+    }
 }
