@@ -483,6 +483,14 @@ TEST(ReportFigures, DiagramsShowEachMembersLargestValueAndCountTheOthersLeftOut)
         }
         const FrameResults& r = *results;
         const int pages = ComposeReport(*model, results, nullptr);
+        // FIGURE_SHOTS=dir keeps the pages for a person to look at.
+        if (const char* dir = std::getenv("FIGURE_SHOTS"))
+            for (int k = 1; k <= pages; ++k) {
+                TBitmap page(900, 1350);
+                PlayPoolPage(page, 10 + k, 1800, 2700, 0xFFFFFF);
+                page.SaveToFile(std::string(dir) + "/report-" + std::to_string(row) + "-" +
+                                std::to_string(k) + ".png");
+            }
         int diagram = 0;
         for (int k = 1; k <= pages; ++k) {
             const std::vector<Rec> recs = Parse(10 + k);
