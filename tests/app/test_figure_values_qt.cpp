@@ -9,6 +9,7 @@
 
 #include "app/figure_diagrams.h"
 #include "app/figure_loads.h"
+#include "app/figure_structure.h"
 #include "app/figure_view.h"
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
@@ -155,7 +156,8 @@ ModelBuilder LoadedBeam(double angleDeg, std::initializer_list<LoadRecord> loads
 }
 
 // The recorded loads of case 1 drawn at 100 px per m (u = 6 px).
-std::vector<Rec> DrawnLoads(FrameModel& model, double x1, double y1, double x2, double y2) {
+std::vector<Rec> DrawnLoads(FrameModel& model, double x1, double y1, double x2, double y2,
+                            const std::string& shot = "") {
     TBitmap bitmap(800, 600);
     StartScreen(bitmap, x1, y1, x2, y2);
     BeginFigureLabels();
@@ -163,6 +165,16 @@ std::vector<Rec> DrawnLoads(FrameModel& model, double x1, double y1, double x2, 
     DrawLoadCase(model, 1, 0, 1.0);
     EndFigureLabels();
     StopRecording();
+    const char* dir = std::getenv("FIGURE_SHOTS");
+    if (dir && !shot.empty()) {
+        G_ClearPage(kScreenBackground);
+        G_SetLineColor(0);
+        DrawMembers(model);
+        BeginFigureLabels();
+        DrawLoadCase(model, 1, 0, 1.0);
+        EndFigureLabels();
+        bitmap.SaveToFile(std::string(dir) + "/" + shot + ".png");
+    }
     return Parse();
 }
 
@@ -276,7 +288,9 @@ TEST(FigureValues, LoadValuesReadUprightOffEveryLineAndBesideTheirMember) {
             lc.count = static_cast<int>(loads.size());
             for (std::size_t k = 0; k < loads.size(); ++k) lc.loads[k + 1] = loads[k];
             PrepareMemberLoads(b.model());
-            const std::vector<Rec> recs = DrawnLoads(b.model(), -7, -3, 8, 8);
+            const std::vector<Rec> recs =
+                DrawnLoads(b.model(), -7, -3, 8, 8,
+                           loads.size() > 1 ? "loads-" + std::to_string(int(angle)) : "");
             const std::string what = "angle " + std::to_string(angle) + " first code " +
                                      std::to_string(loads[0].code) +
                                      (loads.size() > 1 ? " (all)" : "");

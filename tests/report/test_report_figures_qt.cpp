@@ -531,3 +531,44 @@ TEST(ReportFigures, DiagramsShowEachMembersLargestValueAndCountTheOthersLeftOut)
         EXPECT_EQ(diagram, 3 * std::min(r.comboCount, model->combinationCount)) << what;
     }
 }
+
+// The dimension lines under a load figure keep heads of 2 mm whatever load
+// was drawn last: they took the last load's arrow size (none at all after
+// an axial load, 3 mm after a perpendicular force).
+TEST(ReportFigures, DimensionLineHeadsDoNotFollowTheLastLoad) {
+    for (const LoadRecord& last : {Load(kLoadDistAxial, 1, 5, 5), Load(kLoadConcPerp, 1, -9, 0, 3),
+                                   Load(kLoadDistY, 1, -5, -5)}) {
+        ModelBuilder b;
+        b.Node(1, 0, 0).Node(2, 6, 0).Node(3, 6, 3);
+        b.Material(1, 2.05e8).Section(1, 0.01, 0.0002).Member(1, 1, 2).Member(2, 2, 3);
+        b.Support(1, 1, kSupportFixed).Support(1, 3, kSupportPin);
+        b.Load(1, kLoadConcY, 1, -10, 0, 2);
+        b.Load(1, last.code, 1, last.qI, last.qJ, last.distI, last.distJ);
+        PrepareMemberLoads(b.model());
+        const int pages = ComposeReport(b.model(), nullptr, nullptr);
+        double y = 0;
+        const int page = PageWith(pages, "荷重ケース番号"_sj, y);
+        ASSERT_GT(page, 0);
+        const std::vector<Seg> segs = Segments(Parse(page));
+        // The horizontal dimension line: the lowest level segment as long
+        // as the 6 m frame is wide in its 80 mm box (table rules are longer).
+        const Seg* shaft = nullptr;
+        for (const Seg& s : segs)
+            if (std::fabs(s.y1 - s.y2) < 0.01 && std::fabs(std::fabs(s.x2 - s.x1) - 800) < 2 &&
+                (!shaft || s.y1 > shaft->y1))
+                shaft = &s;
+        ASSERT_NE(shaft, nullptr);
+        int barbs = 0;
+        for (const Seg& s : segs) {
+            if (&s == shaft || std::fabs(s.y1 - s.y2) < 0.01 || std::fabs(s.x1 - s.x2) < 0.01)
+                continue;
+            for (double x : {shaft->x1, shaft->x2})
+                if (std::hypot(s.x1 - x, s.y1 - shaft->y1) < 0.5) {
+                    ++barbs;
+                    EXPECT_NEAR(std::hypot(s.x2 - s.x1, s.y2 - s.y1), 20, 2)
+                        << last.code;  // whole px
+                }
+        }
+        EXPECT_EQ(barbs, 4) << last.code;
+    }
+}
