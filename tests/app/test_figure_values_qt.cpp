@@ -165,15 +165,15 @@ std::vector<Rec> DrawnLoads(FrameModel& model, double x1, double y1, double x2, 
     DrawLoadCase(model, 1, 0, 1.0);
     EndFigureLabels();
     StopRecording();
-    const char* dir = std::getenv("FIGURE_SHOTS");
-    if (dir && !shot.empty()) {
-        G_ClearPage(kScreenBackground);
-        G_SetLineColor(0);
-        DrawMembers(model);
-        BeginFigureLabels();
-        DrawLoadCase(model, 1, 0, 1.0);
-        EndFigureLabels();
-        bitmap.SaveToFile(std::string(dir) + "/" + shot + ".png");
+    if (std::getenv("FIGURE_SHOTS") && !shot.empty()) {
+        const std::vector<Rec> recs = Parse();
+        FigureSwitchBoxes loads;
+        loads.loads = true;
+        GraphicsState saved;
+        G_SaveState(saved);
+        PaintRuns(model, Solve(model), 1, 0, loads);  // the screen figure, kept as a picture
+        G_RestoreState(saved);
+        return recs;
     }
     return Parse();
 }
@@ -286,7 +286,12 @@ TEST(FigureValues, LoadValuesReadUprightOffEveryLineAndBesideTheirMember) {
             lc.no = 1;
             lc.suptCaseNo = 1;
             lc.count = static_cast<int>(loads.size());
-            for (std::size_t k = 0; k < loads.size(); ++k) lc.loads[k + 1] = loads[k];
+            lc.maxLoad = 0;
+            for (std::size_t k = 0; k < loads.size(); ++k) {
+                lc.loads[k + 1] = loads[k];
+                // As the reader and the grids keep it: the largest intensity.
+                lc.maxLoad = std::max({lc.maxLoad, std::fabs(loads[k].qI), std::fabs(loads[k].qJ)});
+            }
             PrepareMemberLoads(b.model());
             const std::vector<Rec> recs =
                 DrawnLoads(b.model(), -7, -3, 8, 8,
