@@ -217,6 +217,15 @@ void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int ca
     const bool screen = G_IsScreen();
     double th, tw, wh, ww;
     SetDiagramTextSize(th, tw, wh, ww);
+    // Every member's curve first; its labels wait so that each member's
+    // largest value can be placed before any lesser one takes its room.
+    struct PendingLabel {
+        double xi, yi, xj, yj, len, pos, value;
+        std::string text, label;
+        int rank;  // 0 the member's largest, 1 an end or named point, 2 others
+        bool first, last;
+    };
+    std::vector<PendingLabel> pending;
     for (int m = 1; m <= ResultMembers(results); ++m) {
         double xi, yi, xj, yj;
         if (!MemberEnds(results, m, xi, yi, xj, yj)) continue;
@@ -237,45 +246,62 @@ void DrawMSNDiagram(const FrameResults& results, const FrameModel& model, int ca
             dp.text.push_back(t);
         }
         DrawDiagramCurve(dp, f, true, true);  // 5.
-        // 6. Labels, on the side the diagram is drawn.
+        std::size_t top = pts.size();
+        for (std::size_t k = 0; k < pts.size(); ++k)
+            if (!dp.text[k].empty() &&
+                (top == pts.size() || std::fabs(pts[k].value) > std::fabs(pts[top].value)))
+                top = k;
+        for (std::size_t k = 0; k < pts.size(); ++k) {
+            if (dp.text[k].empty()) continue;
+            const bool end = k == 0 || k + 1 == pts.size() || pts[k].pos <= 1e-9 ||
+                             pts[k].pos >= memberLen - 1e-9;
+            pending.push_back({xi, yi, xj, yj, memberLen, pts[k].pos, pts[k].value, dp.text[k],
+                               labelText[k],
+                               k == top                         ? 0
+                               : (end || !pts[k].label.empty()) ? 1
+                                                                : 2,
+                               k == 0, pts[k].pos >= memberLen - 1e-9 || k + 1 == pts.size()});
+        }
+    }
+    std::stable_sort(pending.begin(), pending.end(),
+                     [](const PendingLabel& a, const PendingLabel& b) { return a.rank < b.rank; });
+    // 6. Labels, on the side the diagram is drawn.
+    for (const PendingLabel& p : pending) {
+        const double xi = p.xi, yi = p.yi, xj = p.xj, yj = p.yj, memberLen = p.len;
         const double a = SafeAtan2(yj - yi, xj - xi);
         const bool flat = std::fabs(xj - xi) > std::fabs(yj - yi);
         const bool forward = flat ? xj >= xi : yi >= yj;
-        for (std::size_t k = 0; k < pts.size(); ++k) {
-            if (dp.text[k].empty()) continue;
-            const double v = pts[k].value, x = pts[k].pos;
-            double px = xi + x * std::cos(a), py = yi + x * std::sin(a);
-            double lx = px, ly = py;
-            if (v * sign >= 0) {
-                lx -= v * f * std::sin(a);
-                ly += v * f * std::cos(a);
-            }
-            const bool first = k == 0, last = x >= memberLen - 1e-9 || k + 1 == pts.size();
-            // A label over another one (where members meet, or at points
-            // close together) moves along its member, never past its ends.
-            const double reach = kLabelReach * wh;
-            const double ahead = std::clamp(memberLen - x, 0.0, reach),
-                         behind = std::clamp(x, 0.0, reach);
-            if (forward) {
-                DiagramFont(a * 180 / kPi + 90);
-                const std::string t = dp.text[k] + labelText[k];
-                G_FigureLabel(first  ? TextAnchor::TL
-                              : last ? TextAnchor::BL
-                                     : TextAnchor::ML,
-                              lx, ly, t, std::cos(a), std::sin(a), ahead, behind);
-            } else {
-                DiagramFont(a * 180 / kPi - 90);
-                const std::string t = labelText[k] + dp.text[k];
-                G_FigureLabel(first  ? TextAnchor::BR
-                              : last ? TextAnchor::TR
-                                     : TextAnchor::MR,
-                              lx, ly, t, std::cos(a), std::sin(a), ahead, behind);
-            }
-            // 7. Distance of a named point from the nearer end, on screen.
-            if (screen && !pts[k].label.empty() && 200 * wh < memberLen && x >= 0.001 &&
-                x <= memberLen - 0.001)
-                DistanceText(px, py, x, memberLen, a, v);
+        const double v = p.value, x = p.pos;
+        double px = xi + x * std::cos(a), py = yi + x * std::sin(a);
+        double lx = px, ly = py;
+        if (v * sign >= 0) {
+            lx -= v * f * std::sin(a);
+            ly += v * f * std::cos(a);
         }
+        const bool first = p.first, last = p.last;
+        // A label over another one (where members meet, or at points
+        // close together) moves along its member, never past its ends.
+        const double reach = kLabelReach * wh;
+        const double ahead = std::clamp(memberLen - x, 0.0, reach),
+                     behind = std::clamp(x, 0.0, reach);
+        const LabelRank rank = p.rank == 0 ? LabelRank::Governing : LabelRank::Lesser;
+        if (forward) {
+            DiagramFont(a * 180 / kPi + 90);
+            G_FigureLabel(first  ? TextAnchor::TL
+                          : last ? TextAnchor::BL
+                                 : TextAnchor::ML,
+                          lx, ly, p.text + p.label, std::cos(a), std::sin(a), ahead, behind, rank);
+        } else {
+            DiagramFont(a * 180 / kPi - 90);
+            G_FigureLabel(first  ? TextAnchor::BR
+                          : last ? TextAnchor::TR
+                                 : TextAnchor::MR,
+                          lx, ly, p.label + p.text, std::cos(a), std::sin(a), ahead, behind, rank);
+        }
+        // 7. Distance of a named point from the nearer end, on screen.
+        if (screen && !p.label.empty() && 200 * wh < memberLen && x >= 0.001 &&
+            x <= memberLen - 0.001)
+            DistanceText(px, py, x, memberLen, a, v);
     }
 }
 

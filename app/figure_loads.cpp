@@ -46,6 +46,11 @@ struct LoadPen {
     double wh = 0, ww = 0;  // text height and width, world
     std::uint32_t colour = 0;
     std::vector<Box> rows;
+    // The member (or run) of the load being drawn: its value moves along
+    // it only as far as its ends, so that it never reads as a load on the
+    // node beyond.
+    bool onMember = false;
+    double mx0 = 0, my0 = 0, mx1 = 0, my1 = 0;
 };
 
 void Font(const LoadPen& p, double angle) { SetFontMm(p.th, p.tw, angle, 0); }
@@ -60,7 +65,16 @@ constexpr double kLabelReach = 6.0;
 // moving along the direction theta (its member).
 void Label(const LoadPen& p, TextAnchor anchor, Pt at, const std::string& t, double theta) {
     const double reach = kLabelReach * p.wh;
-    G_FigureLabel(anchor, at.x, at.y, t, std::cos(theta), std::sin(theta), reach, reach);
+    double ahead = reach, behind = reach;
+    const double c = std::cos(theta), s = std::sin(theta);
+    if (p.onMember) {
+        // How far the anchor lies along the member from either end.
+        const double along = (at.x - p.mx0) * c + (at.y - p.my0) * s;
+        const double length = (p.mx1 - p.mx0) * c + (p.my1 - p.my0) * s;
+        ahead = std::clamp(length - along, 0.0, reach);
+        behind = std::clamp(along, 0.0, reach);
+    }
+    G_FigureLabel(anchor, at.x, at.y, t, c, s, ahead, behind);
 }
 
 void BlueArrow(const LoadPen& p, Pt at, double angle) {
@@ -144,8 +158,15 @@ void SlantArrow(const LoadPen& p, Pt s, double phi, const std::string& t, bool l
     G_ArrowLine(tail.x, tail.y, s.x, s.y, kArrowShaft | kArrowHeadSecond);
     G_SetLineWidth(1);
     if (labelAtTail) {
-        Font(p, std::fmod(Deg(phi) + 720, 360));
-        Label(p, TextAnchor::BL, tail, t, theta);
+        // Beyond the tail along the arrow, on the same side of it, but
+        // turned to read upright ("000.01" for a leftward 10.000).
+        if (std::cos(phi) > -0.1) {
+            Font(p, std::fmod(Deg(phi) + 720, 360));
+            Label(p, TextAnchor::BL, tail, t, theta);
+        } else {
+            Font(p, std::fmod(Deg(phi) + 180 + 720, 360));
+            Label(p, TextAnchor::TR, tail, t, theta);
+        }
         return;
     }
     const Pt l = Along(s, phi, 6 * p.u);
@@ -177,9 +198,22 @@ int FlipToPositive(double& hI, double& hJ) {
 void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::string& tb,
                 bool vertical, bool outwardPositive, double theta, bool upright) {
     const double angle = vertical ? 90 : 0;
+    // A row whose tails lie on a slanting line would strike a value beside
+    // it through (its minus sign merged with the line): the value goes to
+    // the side of its anchor that the line does not pass.
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double sigma = outwardPositive ? 1 : -1;
+    const bool slanting = std::fabs(dx) > 1e-9 && std::fabs(dy) > 1e-9;
+    const bool lineAhead = sigma * dx * dy > 0;  // the line crosses the text's side above/right
     auto put = [&](Pt at, const std::string& t) {
         Font(p, angle);
-        Label(p, outwardPositive ? TextAnchor::ML : TextAnchor::MR, at, t, theta);
+        TextAnchor anchor = outwardPositive ? TextAnchor::ML : TextAnchor::MR;
+        if (slanting) {
+            const bool top = vertical ? !lineAhead : lineAhead;
+            anchor = outwardPositive ? (top ? TextAnchor::TL : TextAnchor::BL)
+                                     : (top ? TextAnchor::TR : TextAnchor::BR);
+        }
+        Label(p, anchor, at, t, theta);
     };
     if (ta != tb) {
         put(a, ta);
@@ -192,7 +226,8 @@ void TailLabels(const LoadPen& p, Pt a, Pt b, const std::string& ta, const std::
     if (len > TextWidthMm(ta) && (vertical || !upright)) {
         // Long enough: the value runs along the load line, outside it.
         if (vertical) {
-            Font(p, 0);
+            // Along the line of the tails, however it slants.
+            Font(p, std::fmod(Deg(SafeAtan2(dy, dx)) + 720, 360));
             if (outwardPositive)
                 Label(p, TextAnchor::BC, {m.x, m.y + 0.5 * p.u}, ta, theta);
             else
@@ -285,6 +320,7 @@ void DrawHorizontalDistributed(const LoadRecord& r, const LoadPen& p, double the
 // span, its member's angle and its drawn heights at the two ends.
 struct LoadPlace {
     Pt s, e, mid;
+    Pt i, j;  // the ends of the member or run
     double theta = 0, hI = 0, hJ = 0;
 };
 
@@ -292,8 +328,17 @@ struct LoadPlace {
 // shorter than 1 mm.
 bool PlaceLoad(const FrameModel& model, const LoadRecord& r, double fullHeight, double maxLoad,
                LoadPlace& at) {
-    const int mi = FindMemberIndex(model, r.memberFrom);
-    const int mj = r.memberTo != 0 ? FindMemberIndex(model, r.memberTo) : mi;
+    int mi = FindMemberIndex(model, r.memberFrom);
+    int mj = mi;
+    if (r.memberTo != 0 && r.memberTo != r.memberFrom) {
+        // A run goes from its lowest member number to its highest, whichever
+        // way round it was typed, as the analysis takes it.
+        const std::vector<int> run =
+            RunSlots(model, std::min(r.memberFrom, r.memberTo), std::max(r.memberFrom, r.memberTo));
+        if (run.empty()) return false;
+        mi = run.front();
+        mj = run.back();
+    }
     if (mi <= 0 || mj <= 0) return false;
     double xi, yi, xj, yj, x2, y2, x3, y3;
     GetMemberEnds(model, xi, yi, xj, yj, mi);
@@ -304,19 +349,24 @@ bool PlaceLoad(const FrameModel& model, const LoadRecord& r, double fullHeight, 
     at.s = {xi + (x3 - xi) * r.distI / span, yi + (y3 - yi) * r.distI / span};
     at.e = {x3 + (xi - x3) * r.distJ / span, y3 + (yi - y3) * r.distJ / span};
     at.mid = {(xi + x3) / 2, (yi + y3) / 2};
+    at.i = {xi, yi};
+    at.j = {x3, y3};
     at.hI = r.qI / maxLoad * fullHeight;
     at.hJ = r.qJ / maxLoad * fullHeight;
     return true;
 }
 
-void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& p, double fullHeight,
+void DrawOneLoad(FrameModel& model, const LoadRecord& r, const LoadPen& pen, double fullHeight,
                  double maxLoad) {
     if (r.code == kLoadNodal) {
-        DrawNodal(model, r, p);
+        DrawNodal(model, r, pen);
         return;
     }
     LoadPlace at;
     if (!PlaceLoad(model, r, fullHeight, maxLoad, at)) return;
+    LoadPen p = pen;
+    p.onMember = true;
+    p.mx0 = at.i.x, p.my0 = at.i.y, p.mx1 = at.j.x, p.my1 = at.j.y;
     const Pt s = at.s, e = at.e;
     const double theta = at.theta;
     double hI = at.hI, hJ = at.hJ;
@@ -497,9 +547,16 @@ void PlaceLoadValueLabels(double u, double fontHeight, double fontWidth, double 
     if (deg < 0) deg += 360;
     const double half = u / 2;
     // Along the load, clear of the figure's other labels.
+    // Along the load, within its own length: moved past its ends a value
+    // reads as belonging to the next load or node.
+    const double c = std::cos(angle), s = std::sin(angle);
+    const double endAlong = (ex - sx) * c + (ey - sy) * s;
+    const double lo = std::min(0.0, endAlong), hi = std::max(0.0, endAlong);
     auto label = [&](TextAnchor anchor, double x, double y, const std::string& t) {
         const double reach = kLabelReach * std::fabs(MmLenToWorldX(fontHeight));
-        G_FigureLabel(anchor, x, y, t, std::cos(angle), std::sin(angle), reach, reach);
+        const double along = (x - sx) * c + (y - sy) * s;
+        G_FigureLabel(anchor, x, y, t, c, s, std::clamp(hi - along, 0.0, reach),
+                      std::clamp(along - lo, 0.0, reach));
     };
     auto turned = [&](double x, double y, double offset, const std::string& t) {
         const double phi = deg + 90 + (offset >= 0 ? 180 : 0);
@@ -568,6 +625,22 @@ bool NonZero(const LoadRecord& r) {
 }
 
 // One merge step of loads i and j; true when something changed.
+bool IsDistributed(int code) { return code >= kLoadDistAxial && code <= kLoadDistY; }
+
+// Concentrated loads (forces and moments) act at a point and add up only
+// with one of the same code at the same point: taken as a range to the
+// member's end, a second force showed the sum of both, a value nobody gave.
+bool MergeAtOnePoint(LoadCase& lc, int i, int j) {
+    LoadRecord& a = lc.loads[i];
+    LoadRecord& b = lc.loads[j];
+    if (a.code < kLoadConcAxial || a.code > kLoadConcMoment) return false;
+    if (!NonZero(a) || !NonZero(b) || Mm(a.distI) != Mm(b.distI)) return false;
+    if (static_cast<double>(a.qI) * b.qI < 0) return false;
+    a.qI += b.qI;
+    b.qI = b.qJ = 0;
+    return true;
+}
+
 bool MergePair(LoadCase& lc, int i, int j, int lengthMm) {
     LoadRecord& a = lc.loads[i];
     LoadRecord& b = lc.loads[j];
@@ -663,7 +736,11 @@ void MergeOverlappingLoads(const FrameModel& model, LoadCase& lc) {
                 if (b.memberTo != 0 || b.code != lc.loads[i].code ||
                     b.memberFrom != lc.loads[i].memberFrom)
                     continue;
-                if (MergePair(lc, i, j, lengthMm)) changed = true;
+                if (IsDistributed(b.code)) {
+                    if (MergePair(lc, i, j, lengthMm)) changed = true;
+                } else if (MergeAtOnePoint(lc, i, j)) {
+                    changed = true;
+                }
             }
         }
         if (!changed) break;

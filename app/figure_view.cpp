@@ -316,7 +316,14 @@ void PaintFigure(const FigureContext& ctx, TBitmap& bitmap, int width, int heigh
     G_SetLineWidth(1);
     if (sw.Loads()) DrawLoads(ctx, model);  // 13.-14.
     DrawResults(ctx, model);                // 15.-16.
-    EndFigureLabels();
+    // Values that found no free place are counted, and the figure says so:
+    // a tick without its number would otherwise pass for a value of 0.
+    const int leftOut = EndFigureLabels();
+    if (leftOut > 0) {
+        SetFontPx(12, 6, 0, 0);
+        SetTextColor(0);
+        DevTextCells(48, 24, 6, 0, LeftOutNote(leftOut) + "（拡大で表示）"_sj);
+    }
     DrawRulers(width, height, ctx.ctrlHeld);  // 17.
 }
 

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/sjis_literal.h"
 #include "report/graphics.h"
 
 namespace {
@@ -33,6 +34,7 @@ constexpr double kCellMm = 8.0;
 
 struct LabelState {
     bool active = false;
+    int leftOut = 0;
     std::vector<PlacedLabel> placed;
     std::unordered_map<long long, std::vector<int>> cells;
 };
@@ -192,12 +194,23 @@ void BeginFigureLabels() {
     Labels().placed.clear();
     Labels().cells.clear();
     Labels().active = true;
+    Labels().leftOut = 0;
 }
 
-void EndFigureLabels() {
+int EndFigureLabels() {
+    const int n = Labels().leftOut;
     Labels().placed.clear();
     Labels().cells.clear();
     Labels().active = false;
+    Labels().leftOut = 0;
+    return n;
+}
+
+int FigureLabelsLeftOut() { return Labels().leftOut; }
+
+std::string LeftOutNote(int count) {
+    if (count <= 0) return std::string();
+    return "重なる数値 "_sj + std::to_string(count) + " 個を省略"_sj;
 }
 
 bool FigureLabelsActive() { return Labels().active; }
@@ -245,7 +258,7 @@ void G_FixedFigureLabel(TextAnchor anchor, double x, double y, const std::string
 }
 
 bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& text, double alongX,
-                   double alongY, double forward, double backward) {
+                   double alongY, double forward, double backward, LabelRank rank) {
     LabelState& state = Labels();
     if (!state.active) {
         G_TextAnchored(anchor, x, y, text);
@@ -286,5 +299,27 @@ bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& tex
         }
         if (k > 0 && !open[0] && !open[1]) break;
     }
-    return false;
+    if (rank == LabelRank::Lesser) {
+        ++state.leftOut;
+        return false;
+    }
+    // A governing value moves along its own text (on its tick's line for a
+    // diagram value), nearest place first, up to three text lengths.
+    const double ta = CurrentFont.angle * kPi / 180.0;
+    const double tx = MmLenToWorldX(std::cos(ta)), ty = MmLenToWorldX(std::sin(ta));
+    const double reachText = 3.0 * static_cast<double>(text.size()) * CurrentFont.width;
+    const double stepMm = kStepHeights * CurrentFont.height;
+    for (double d = stepMm; stepMm > 0 && d <= reachText; d += stepMm)
+        for (int side : {1, -1}) {
+            const double px = x + side * d * tx, py = y + side * d * ty;
+            const LabelBox box = FigureLabelBox(anchor, WorldToMmX(px), WorldToMmY(py), text);
+            if (!Free(box)) continue;
+            Remember({box, text, x0, y0});
+            G_TextAnchored(anchor, px, py, text);
+            return true;
+        }
+    // No free place at all: it stands where it belongs, over what is there.
+    Remember({home, text, x0, y0});
+    G_TextAnchored(anchor, x, y, text);
+    return true;
 }

@@ -15,8 +15,21 @@
 #include "report/text_draw.h"
 
 void BeginFigureLabels();
-void EndFigureLabels();
+// Ends the figure; returns how many labels were left out for want of room
+// (a label whose same text already stands at its place is not counted).
+int EndFigureLabels();
 bool FigureLabelsActive();
+// Labels left out so far in the current figure.
+int FigureLabelsLeftOut();
+// The figure's note on values left out ("" when none): the user must be
+// able to see that a tick without a number lost its value to a neighbour.
+std::string LeftOutNote(int count);
+
+// A governing label (a member's largest value) is never left out: when no
+// place within its reach along the member is free it moves along its own
+// text, outwards and inwards, and when none of that is free either it
+// stands at its own place. Lesser labels may be left out.
+enum class LabelRank { Lesser, Governing };
 
 // Draws `text` anchored at the world point (x, y) in the current font.
 // (alongX, alongY) is the direction (world, any length) the label may move
@@ -24,7 +37,8 @@ bool FigureLabelsActive();
 // zero direction or zero reach keeps the label where it is. Returns false
 // when the label was left out.
 bool G_FigureLabel(TextAnchor anchor, double x, double y, const std::string& text,
-                   double alongX = 0, double alongY = 0, double forward = 0, double backward = 0);
+                   double alongX = 0, double alongY = 0, double forward = 0, double backward = 0,
+                   LabelRank rank = LabelRank::Lesser);
 
 // Draws `text` at its own place, as G_TextAnchored does, and (inside a
 // figure) keeps the labels drawn after it clear of it: for the figure's

@@ -226,17 +226,24 @@ double PrintLoadGroup(double y, const LoadCase& lc, int group) {
 
 // Dimension lines along the left and bottom of the structure, 25 mm and
 // 20 mm outside it, labelled with the overall height and width (m).
+constexpr double kDimensionArrowMm = 2.0;
+
 void DrawExtentDimensions() {
     const ReportExtentsData& e = ReportExtents;
     const double k = std::fabs(MmLenToWorldX(1.0));
     G_SetLineColor(0);
     G_SetLineWidth(1);
+    // Heads of their own size: the load drawers leave theirs behind (down
+    // to none at all after an axial load).
+    const double heads = CurrentGraphics.arrowSize;
+    G_SetArrowSize(kDimensionArrowMm);
     if (e.maxY - e.minY > 1e-9)
         G_DimensionLine(e.minX - 25 * k, e.minY, e.minX - 25 * k, e.maxY, 3 * k, 0x333,
                         FormatStr("%0.3f", e.maxY - e.minY), 2.05);
     if (e.maxX - e.minX > 1e-9)
         G_DimensionLine(e.minX, e.minY - 20 * k, e.maxX, e.minY - 20 * k, -3 * k, 0x333,
                         FormatStr("%0.3f", e.maxX - e.minX), 2.05);
+    G_SetArrowSize(heads);
 }
 
 double LoadScale(const LoadCase& lc) {
@@ -286,12 +293,13 @@ double PrintLoadCase(double y, FrameModel& model, int c, bool first) {
     // The load values of one figure keep clear of each other.
     BeginFigureLabels();
     DrawReportLoadFigure(model, c);
-    EndFigureLabels();
+    const int leftOut = EndFigureLabels();
     DrawExtentDimensions();
     G_RestoreState(saved);
     G_SetLineWidth(1);
     G_SetLineColor(0);
     SetFontMm(kBaseTextHeight, 0, 0, 1);
+    if (leftOut > 0) PrintTextLine(100, y + 5, LeftOutNote(leftOut) + "（値は表に記載）"_sj);
     y += 90;
     // 4. Load tables.
     for (int group : {kGroupDistributed, kGroupConcentrated, kGroupNodal})

@@ -205,11 +205,14 @@ double PrintForceDiagrams(double y, const FrameResults& results, const FrameMode
         // The values of one diagram keep clear of each other.
         BeginFigureLabels();
         DrawReportDiagram(results, model, block, static_cast<ReportDiagram>(q));
-        EndFigureLabels();
+        const int leftOut = EndFigureLabels();
         G_RestoreState(saved);
         G_SetLineColor(0);
         G_SetLineWidth(1);
         SetFontMm(kBaseTextHeight, 0, 0, 1);
+        // Values with no free place in the figure are in the table below;
+        // the title line says how many the figure leaves to it.
+        if (leftOut > 0) PrintTextLine(100, y + 5, LeftOutNote(leftOut) + "（値は表に記載）"_sj);
         y += kDiagramHeight;
     }
     // 2. The members' forces at their points.

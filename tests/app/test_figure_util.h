@@ -117,9 +117,9 @@ struct Rec {
     std::string text;
 };
 
-inline std::vector<Rec> Parse() {
+inline std::vector<Rec> Parse(int page = 0) {
     std::vector<Rec> out;
-    for (const std::string& line : DumpPoolPage(0)) {
+    for (const std::string& line : DumpPoolPage(page)) {
         Rec r;
         std::istringstream in(line);
         in >> r.kind;
@@ -169,4 +169,38 @@ inline std::vector<Rec> Texts(const std::vector<Rec>& recs, const std::string& t
     for (const Rec& r : recs)
         if (r.kind == "text" && r.text == text) out.push_back(r);
     return out;
+}
+
+// The texts as a reader sees them. Characters are recorded one by one;
+// consecutive ones a cell apart along the font's angle join into one run,
+// and a blank (which is not recorded) or a jump starts a new one. Only
+// texts in a font below maxHeightPx count.
+inline std::vector<std::string> TextRuns(const std::vector<Rec>& recs, double maxHeightPx = 1e9,
+                                         double yLo = -1e18, double yHi = 1e18) {
+    std::vector<std::string> out;
+    double height = 0, pitch = 1, angle = 0, ex = -1e9, ey = -1e9;
+    bool open = false;
+    for (const Rec& r : recs) {
+        if (r.kind == "font" && r.v.size() >= 3) {
+            height = r.v[0], pitch = std::max(r.v[1], 1.0), angle = r.v[2] / 10 * M_PI / 180;
+            continue;
+        }
+        if (r.kind != "text" || r.v.size() < 2 || r.text.empty()) continue;
+        if (height >= maxHeightPx || r.v[1] < yLo || r.v[1] > yHi) {
+            open = false;
+            continue;
+        }
+        const bool joins = open && std::hypot(r.v[0] - ex, r.v[1] - ey) < 0.45 * pitch;
+        if (!joins) out.emplace_back();
+        out.back() += r.text;
+        open = true;
+        const double n = static_cast<double>(r.text.size());
+        ex = r.v[0] + n * pitch * std::cos(angle);
+        ey = r.v[1] - n * pitch * std::sin(angle);
+    }
+    return out;
+}
+
+inline bool HasRun(const std::vector<std::string>& runs, const std::string& text) {
+    return std::find(runs.begin(), runs.end(), text) != runs.end();
 }

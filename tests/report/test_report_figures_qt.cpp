@@ -18,11 +18,14 @@
 #include <vector>
 
 #include "model/analysis_driver.h"
+#include "model/text_helpers.h"
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
 #include "report/graphics.h"
 #include "report/report_figures.h"
 #include "tests/analysed_example.h"
+#include "tests/app/test_figure_util.h"
 #include "tests/model/model_builder.h"
 #include "tests/report/report_body_util.h"
 
@@ -439,4 +442,133 @@ TEST(ReportFigures, ALoadOverARunOnTwoFloorsIsDrawnOnEachMember) {
         EXPECT_LT(g.y / 10, frame.top);
     }
     EXPECT_EQ(fives, 1);
+}
+
+// Every value a diagram of the report owes is on its page: each member's
+// largest value always, and the others too unless the title line says how
+// many were left out for want of room. The two-storey frame with rigid
+// zones lost its largest moment of combination 1 (the left member's end
+// value at an interior joint), and the continuous beam both inner-support
+// shears, without a word.
+TEST(ReportFigures, DiagramsShowEachMembersLargestValueAndCountTheOthersLeftOut) {
+    ModelBuilder frame;
+    for (int s = 0; s < 3; ++s)
+        for (int c = 0; c < 3; ++c) frame.Node(1 + 3 * s + c, 6.0 * c, 3.5 * s);
+    frame.Material(1, 2.05e7).Section(1, 0.25, 0.0052);
+    for (int c = 0; c < 6; ++c) frame.Member(c + 1, c + 1, c + 4);
+    frame.Member(7, 4, 5).Member(8, 5, 6).Member(9, 7, 8).Member(10, 8, 9);
+    for (int n = 1; n <= 3; ++n) frame.Support(1, n, kSupportFixed);
+    for (int m = 7; m <= 10; ++m) frame.Load(1, kLoadDistY, m, -30, -30);
+    frame.NodalLoad(2, 4, 40, 0).NodalLoad(2, 7, 20, 0);
+    frame.Combination(1, 1.0, {{1, 1.0}, {2, 1.0}}).Combination(2, 1.0, {{1, 1.0}, {2, -1.0}});
+    for (int m = 7; m <= 10; ++m) {
+        frame.model().members[m].rigidI = frame.model().members[m].rigidJ = 0.3f;
+        frame.ViewPoints(m, {1.5, 3.0, 4.5});
+    }
+    frame.model().rigidZoneSwitch = 1;
+    PrepareMemberLoads(frame.model());
+    // One results record serves the process: each model is analysed just
+    // before its report.
+    AnalysedExample beam;
+    for (int row = 0; row < 2; ++row) {
+        const char* what = row == 0 ? "two-storey frame" : "continuous beam";
+        FrameModel* model = &frame.model();
+        FrameResults* results = nullptr;
+        if (row == 0) {
+            results = Analyse(frame);
+        } else {
+            beam = AnalyseExample("continuous_beam.$O1", 20);
+            model = beam.model.get();
+            results = beam.results;
+        }
+        const FrameResults& r = *results;
+        const int pages = ComposeReport(*model, results, nullptr);
+        // FIGURE_SHOTS=dir keeps the pages for a person to look at.
+        if (const char* dir = std::getenv("FIGURE_SHOTS"))
+            for (int k = 1; k <= pages; ++k) {
+                TBitmap page(900, 1350);
+                PlayPoolPage(page, 10 + k, 1800, 2700, 0xFFFFFF);
+                page.SaveToFile(std::string(dir) + "/report-" + std::to_string(row) + "-" +
+                                std::to_string(k) + ".png");
+            }
+        int diagram = 0;
+        for (int k = 1; k <= pages; ++k) {
+            const std::vector<Rec> recs = Parse(10 + k);
+            for (const Rec& t : recs) {
+                // A title's first character: "・" of 「・モーメント図」 and the others.
+                if (t.kind != "text" || t.text != "・"_sj) continue;
+                const std::vector<std::string> title = TextRuns(recs, 1e9, t.v[1] - 5, t.v[1] + 5);
+                if (!HasRun(title, "・モーメント図"_sj) && !HasRun(title, "・せん断力図"_sj) &&
+                    !HasRun(title, "・軸力図"_sj))
+                    continue;
+                const int block = ComboBlockIndex(r, 1 + diagram / 3);
+                const int q = kQtyM + diagram % 3;
+                ++diagram;
+                const double top = t.v[1] - 50;
+                const std::vector<std::string> runs = TextRuns(recs, 30, top + 100, top + 1190);
+                bool missing = false;
+                for (int m = 1; m <= r.memberCount; ++m) {
+                    const MemberResult& mr = r.block[block].members[m];
+                    double largest = 0;
+                    for (int p = 1; p <= r.member[m].pointCount; ++p) {
+                        const double v = mr.values[q][p];
+                        if (std::fabs(v) > std::fabs(largest)) largest = v;
+                        const std::string text =
+                            FormatStr("%.3f", std::round(v * 1000) / 1000 + 0.0);
+                        if (r.member[m].pointKind[p] == 2 && !HasRun(runs, text)) missing = true;
+                    }
+                    const std::string text =
+                        FormatStr("%.3f", std::round(largest * 1000) / 1000 + 0.0);
+                    EXPECT_TRUE(HasRun(runs, text)) << what << " page " << k << " diagram "
+                                                    << diagram << " member " << m << ": " << text;
+                }
+                if (missing) {
+                    EXPECT_TRUE(HasRun(title, "重なる数値"_sj))
+                        << what << " page " << k << " diagram " << diagram;
+                }
+            }
+        }
+        EXPECT_EQ(diagram, 3 * std::min(r.comboCount, model->combinationCount)) << what;
+    }
+}
+
+// The dimension lines under a load figure keep heads of 2 mm whatever load
+// was drawn last: they took the last load's arrow size (none at all after
+// an axial load, 3 mm after a perpendicular force).
+TEST(ReportFigures, DimensionLineHeadsDoNotFollowTheLastLoad) {
+    for (const LoadRecord& last : {Load(kLoadDistAxial, 1, 5, 5), Load(kLoadConcPerp, 1, -9, 0, 3),
+                                   Load(kLoadDistY, 1, -5, -5)}) {
+        ModelBuilder b;
+        b.Node(1, 0, 0).Node(2, 6, 0).Node(3, 6, 3);
+        b.Material(1, 2.05e8).Section(1, 0.01, 0.0002).Member(1, 1, 2).Member(2, 2, 3);
+        b.Support(1, 1, kSupportFixed).Support(1, 3, kSupportPin);
+        b.Load(1, kLoadConcY, 1, -10, 0, 2);
+        b.Load(1, last.code, 1, last.qI, last.qJ, last.distI, last.distJ);
+        PrepareMemberLoads(b.model());
+        const int pages = ComposeReport(b.model(), nullptr, nullptr);
+        double y = 0;
+        const int page = PageWith(pages, "荷重ケース番号"_sj, y);
+        ASSERT_GT(page, 0);
+        const std::vector<Seg> segs = Segments(Parse(page));
+        // The horizontal dimension line: the lowest level segment as long
+        // as the 6 m frame is wide in its 80 mm box (table rules are longer).
+        const Seg* shaft = nullptr;
+        for (const Seg& s : segs)
+            if (std::fabs(s.y1 - s.y2) < 0.01 && std::fabs(std::fabs(s.x2 - s.x1) - 800) < 2 &&
+                (!shaft || s.y1 > shaft->y1))
+                shaft = &s;
+        ASSERT_NE(shaft, nullptr);
+        int barbs = 0;
+        for (const Seg& s : segs) {
+            if (&s == shaft || std::fabs(s.y1 - s.y2) < 0.01 || std::fabs(s.x1 - s.x2) < 0.01)
+                continue;
+            for (double x : {shaft->x1, shaft->x2})
+                if (std::hypot(s.x1 - x, s.y1 - shaft->y1) < 0.5) {
+                    ++barbs;
+                    EXPECT_NEAR(std::hypot(s.x2 - s.x1, s.y2 - s.y1), 20, 2)
+                        << last.code;  // whole px
+                }
+        }
+        EXPECT_EQ(barbs, 4) << last.code;
+    }
 }
