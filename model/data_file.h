@@ -36,6 +36,13 @@ std::string FrameDataFileText(const FrameModel& model);
 bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
                         const TStringList* rcBlock = nullptr);
 
+// The values of model that the file cannot hold: one line (ending in
+// "\n") per value whose written text would read back as another number,
+// naming the value and what it would become; at most as many lines as a
+// validation text. "" when the file holds the model value for value. A save
+// refuses a model with such values rather than change them unseen.
+std::string ValuesTheFileCannotHold(const FrameModel& model);
+
 // Fills model from the lines of a data file. The model is cleared first;
 // fields that cannot be read become 0 and missing lines read as empty.
 // warnings receives one line (ending in "\n") per count that had to be cut
