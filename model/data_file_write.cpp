@@ -552,7 +552,7 @@ std::string ValuesTheFileCannotHold(const FrameModel& model) {
         out.Add(where, "割増係数"_sj, a.factor, read->combinations[c].factor);
         for (int k = 1; k <= CheckedCount(a.count, kMaxCombinationEntries); ++k)
             CompareRow(CombinationEntryTable(), a.entries[k], read->combinations[c].entries[k],
-                       FormatStr("%s、No.%d", where.c_str(), k), out);
+                       FormatStr("%s、No.%d"_sj.c_str(), where.c_str(), k), out);
     }
     return out.Text();
 }
