@@ -107,7 +107,9 @@ FileField StoredAs(const TableColumn<R>& c) {
 template <class R>
 double AsKept(const TableColumn<R>& c, double v) {
     const FileField f = StoredAs(c);
-    return f.kind == FileKind::MantExpNonZero && !(v > 0) ? v : StoredFieldValue(f, v);
+    return f.kind == FileKind::MantExpNonZero && !(v > 0)
+               ? v
+               : StoredFieldValue(f, v, c.field.Type() == FieldType::Float);
 }
 
 // A typed cell into its field.
@@ -528,7 +530,7 @@ std::string RefusedCellText(GridId id, int col, const std::string& text) {
             return FormatStr("%s：0 より大きい値を入力してください."_sj.c_str(), what.c_str());
         }
         const bool inFloat = c.kind == CellKind::Real;
-        const double stored = StoredFieldValue(f, v);
+        const double stored = StoredFieldValue(f, v, c.field.Type() == FieldType::Float);
         // A fixed field rounds to its decimals, a mantissa to its digits;
         // anything more is a number the file would change.
         const bool fixed = f.kind == FileKind::Fixed || f.kind == FileKind::Printf;

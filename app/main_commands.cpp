@@ -144,6 +144,10 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
 int TFmMain::SaveDataFile(const std::string& fileName, const FrameModel& model) {
     // Replaced whole (a failed save never leaves the old file emptied),
     // through a symbolic link, with its permissions.
+    if (const std::string why = ValuesTheFileCannotHold(model); !why.empty()) {
+        MessageDlg(why, mtError, mbOK);
+        return 0;
+    }
     TStringList rcLines;
     if (RcData) WriteRcCheckData(rcLines, model, *RcData);
     if (!WriteFrameDataFile(fileName, model, RcData ? &rcLines : &rcBlock_)) {

@@ -27,8 +27,9 @@ extern const FileField kCombinationFactorField;
 extern const FileField kViewPointField;
 
 // The number the file keeps for value written into field: what reading the
-// field back gives (value itself for a field that holds no number).
-double StoredFieldValue(const FileField& field, double value);
+// field back gives (value itself for a field that holds no number). isFloat:
+// the model holds the value as a float (all but the combination factor).
+double StoredFieldValue(const FileField& field, double value, bool isFloat = true);
 
 // The only layout the program writes.
 constexpr int kFrameFileFormat = 3;
@@ -48,6 +49,13 @@ std::string FrameDataFileText(const FrameModel& model);
 // it cannot be written or the name is not a regular file.
 bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
                         const TStringList* rcBlock = nullptr);
+
+// The values of model that the file cannot hold: one line (ending in
+// "\n") per value whose written text would read back as another number,
+// naming the value and what it would become; at most as many lines as a
+// validation text. "" when the file holds the model value for value. A save
+// refuses a model with such values rather than change them unseen.
+std::string ValuesTheFileCannotHold(const FrameModel& model);
 
 // Fills model from the lines of a data file. The model is cleared first;
 // fields that cannot be read become 0 and missing lines read as empty.

@@ -22,4 +22,9 @@ std::string TrimText(const std::string& text);
 
 inline double FiniteOr0(double v) { return std::isfinite(v) ? v : 0.0; }
 
+// The value a mantissa field and an exponent field read back as: mantissa
+// times ten to the power exponent (the exponent clamped so that pow stays
+// finite for any text).
+double MantExpValue(double mantissa, int exponent);
+
 }  // namespace datafile_detail

@@ -49,12 +49,7 @@ class LineFields {
     int Trunc(int k) const { return TruncToInt(TextToDouble(Str(k))); }
     double Real(int k) const { return TextToDouble(Str(k)); }
     // A mantissa in field k and a power of ten in field k + 1.
-    double MantExp(int k) const {
-        const double mantissa = Real(k);
-        if (mantissa == 0.0) return 0.0;
-        const int exponent = std::clamp(Int(k + 1), -400, 400);
-        return mantissa * std::pow(10.0, exponent);
-    }
+    double MantExp(int k) const { return MantExpValue(Real(k), Int(k + 1)); }
 
   private:
     TStringList items_;
@@ -64,19 +59,19 @@ bool StartsWith(const std::string& line, const char* prefix) {
     return line.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
 }
 
-// The bytes of line in columns [start, start + len) (0-based), taking only
-// whole characters that lie inside them; characters are found walking from
-// the start of the line. A character cut by the end of the range becomes a
-// blank, one cut by its start is dropped, and a lone lead byte that ends the
-// line is dropped.
+// The bytes of line in columns [start, start + len) (0-based): the
+// columns are bytes, so a name cut inside a character by the writer of the
+// file costs only that character, never a byte of the name after it.
+// Characters are found walking from start; one cut by the end of the range
+// becomes a blank, and a lone lead byte that ends the line is dropped.
 std::string ColumnText(const std::string& line, std::size_t start, std::size_t len) {
     std::string out;
     const std::size_t end = start + len;
-    std::size_t pos = 0;
+    std::size_t pos = start;
     while (pos < line.size() && pos < end) {
         const std::size_t n = static_cast<std::size_t>(CharByteCount(line, pos));
         const bool loneLead = n == 1 && IsLeadByte(static_cast<unsigned char>(line[pos]));
-        if (pos >= start && !loneLead) {
+        if (!loneLead) {
             if (pos + n <= end)
                 out.append(line, pos, n);
             else
@@ -85,6 +80,28 @@ std::string ColumnText(const std::string& line, std::size_t start, std::size_t l
         pos += n;
     }
     return out;
+}
+
+// Whether a line is a section keyword (or an "END") rather than an entry:
+// entry lines start with a number. An entry count larger than the entries
+// that follow stops there instead of reading the keyword as an entry.
+bool IsKeywordLine(const std::string& line) {
+    static const char* const keywords[] = {
+        "FRAME",     "TITLE",     "CONTROL1", "CONTROL2",  "CONTROL3",  "POINT",  "POINT2",
+        "MATERIAL",  "SECTION",   "MEMBER",   "BANE-CASE", "SUPT-CASE", "VIEW-1", "VIEW-2",
+        "LOAD-CASE", "KUMI-CASE", "GOUIKI",   "PICK-CASE", "V2-NAME",   "END"};
+    std::size_t first = 0;
+    while (first < line.size() &&
+           (static_cast<unsigned char>(line[first]) <= ' ' || line[first] == ','))
+        ++first;
+    std::size_t last = first;
+    while (last < line.size() && static_cast<unsigned char>(line[last]) > ' ' && line[last] != ',')
+        ++last;
+    const std::string word = line.substr(first, last - first);
+    if (word.compare(0, 3, "END") == 0 && first == 0) return true;
+    for (const char* k : keywords)
+        if (word == k) return true;
+    return false;
 }
 
 // The byte offset just after field k (0-based) of line, fields being runs
@@ -170,6 +187,7 @@ class Reader {
     int FindSections();
     int ReadKeywordLine(int i);
     int ReadCount(int value, int capacity, const std::string& what);
+    int EntriesBeforeKeyword(int i, int n, int linesPerEntry = 1);
     template <class R, std::size_t N>
     void ReadTable(int i, const LineFields& f, R (&rows)[N], std::int32_t& count);
     int ReadView2(int i, int n);
@@ -256,6 +274,23 @@ int Reader::ReadCount(int value, int capacity, const std::string& what) {
     return value;
 }
 
+// The entries of the section whose keyword line is i, at most n, each of
+// linesPerEntry lines: fewer when a keyword line comes first (with a
+// warning; the keyword is then read as such).
+int Reader::EntriesBeforeKeyword(int i, int n, int linesPerEntry) {
+    for (int k = 1; k <= n; ++k)
+        for (int l = 0; l < linesPerEntry; ++l) {
+            const int line = i + 1 + (k - 1) * linesPerEntry + l;
+            if (line >= list_.Count() || !IsKeywordLine(list_[line])) continue;
+            warnings_.Add(FormatStr(
+                "%s のデータ数 %d に対し %d 件目の行が見出しです（%d 件として読み込みました）."_sj
+                    .c_str(),
+                section_.c_str(), n, k, k - 1));
+            return k - 1;
+        }
+    return n;
+}
+
 // An entry line, charged to the read's budget; once the budget is spent
 // every further entry line reads as empty (with one warning).
 const std::string& Reader::LineAt(int index) {
@@ -298,7 +333,8 @@ int Reader::ReadKeywordLine(int i) {
     } else if (keyword == View1Table().fileKeyword) {
         ReadTable(i, f, model_.view1, model_.view1Count);
     } else if (keyword == "VIEW-2") {
-        return i + 1 + ReadView2(i, ReadCount(f.Int(1), kMaxView2, "VIEW-2"));
+        return i + 1 +
+               ReadView2(i, EntriesBeforeKeyword(i, ReadCount(f.Int(1), kMaxView2, "VIEW-2"), 2));
     } else if (keyword == SpringCaseTable().fileKeyword) {
         ReadSpringCase(i, f);
     } else if (keyword == SupportCaseTable().fileKeyword) {
@@ -317,7 +353,7 @@ int Reader::ReadKeywordLine(int i) {
 // count.
 template <class R, std::size_t N>
 void Reader::ReadTable(int i, const LineFields& f, R (&rows)[N], std::int32_t& count) {
-    const int n = ReadCount(f.Int(1), static_cast<int>(N) - 1, f.Str(0));
+    const int n = EntriesBeforeKeyword(i, ReadCount(f.Int(1), static_cast<int>(N) - 1, f.Str(0)));
     ZeroRowsBeyond(rows, n, count);
     count = n;
     for (int k = 1; k <= n; ++k) ReadTableLine(LineAt(i + k), TableOf(rows), rows[k]);
@@ -352,7 +388,8 @@ void Reader::ReadSpringCase(int i, const LineFields& f) {
         return;
     }
     const int no = f.Int(1);
-    const int n = ReadCount(f.Int(2), kMaxSpringEntries, FormatStr("BANE-CASE No.%d", no));
+    const int n = EntriesBeforeKeyword(
+        i, ReadCount(f.Int(2), kMaxSpringEntries, FormatStr("BANE-CASE No.%d", no)));
     BaneCase& bc = model_.springCases[++model_.springCaseCount];
     model_.springCaseReserved = 0;
     bc.no = no;
@@ -367,7 +404,8 @@ void Reader::ReadSupportCase(int i, const LineFields& f) {
         return;
     }
     const int no = f.Int(1);
-    const int n = ReadCount(f.Int(2), kMaxSupportEntries, FormatStr("SUPT-CASE No.%d", no));
+    const int n = EntriesBeforeKeyword(
+        i, ReadCount(f.Int(2), kMaxSupportEntries, FormatStr("SUPT-CASE No.%d", no)));
     SuptCase& sc = model_.supportCases[++model_.supportCaseCount];
     model_.supportCaseReserved = 0;
     sc.no = no;
@@ -393,7 +431,8 @@ void Reader::ReadLoadCase(int i, const LineFields& f) {
         return;
     }
     const int no = f.Int(1);
-    const int n = ReadCount(f.Int(2), kMaxLoads, FormatStr("LOAD-CASE No.%d", no));
+    const int n =
+        EntriesBeforeKeyword(i, ReadCount(f.Int(2), kMaxLoads, FormatStr("LOAD-CASE No.%d", no)));
     LoadCase& lc = model_.loadCases[++model_.loadCaseCount];
     lc.no = no;
     lc.count = n;
@@ -415,7 +454,8 @@ void Reader::ReadCombination(int i, const LineFields& f) {
         return;
     }
     const int no = f.Int(1);
-    const int n = ReadCount(f.Int(2), kMaxCombinationEntries, FormatStr("KUMI-CASE No.%d", no));
+    const int n = EntriesBeforeKeyword(
+        i, ReadCount(f.Int(2), kMaxCombinationEntries, FormatStr("KUMI-CASE No.%d", no)));
     KumiCase& kc = model_.combinations[++model_.combinationCount];
     kc.no = no;
     kc.count = n;

@@ -2,11 +2,13 @@
 //
 // Every line is laid out in fixed columns. The reader splits at blanks and
 // commas, so the one thing a field must never do is fill its columns
-// completely where no separator follows: numbers that would are written
-// with fewer decimals (coordinates, positions) or as 0 (tiny mantissa-
-// exponent values), and names are cut at a character boundary to the width
-// the reader takes, so that a written file reads back to the same model and
-// writes again to the same bytes.
+// completely where no separator follows. A number is written in the file's
+// usual layout when that reads back as the very value the model holds;
+// otherwise with as many digits as its columns hold, the text that reads
+// back as the value when there is one (ValuesTheFileCannotHold names the
+// values that have none, so that a save can refuse them). Names are cut at
+// a character boundary to the width the reader takes, so that a written
+// file reads back to the same model and writes again to the same bytes.
 //
 // A line that holds one row of a table, its fields in the order of the
 // table's grid columns, is laid out by the table's description
@@ -16,12 +18,14 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "model/data_file.h"
 #include "model/data_file_internal.h"
 #include "model/frame_model.h"
 #include "model/model_tables.h"
 #include "model/text_helpers.h"
+#include "model/validation.h"
 #include "platform/assertions.h"
 #include "platform/file_replace.h"
 #include "platform/sjis_literal.h"
@@ -56,6 +60,11 @@ std::string TrimText(const std::string& text) {
     return first < end ? text.substr(first, end - first) : std::string();
 }
 
+double MantExpValue(double mantissa, int exponent) {
+    if (mantissa == 0.0) return 0.0;
+    return mantissa * std::pow(10.0, std::clamp(exponent, -400, 400));
+}
+
 std::string FixedText(const char* text, std::size_t size) {
     std::string out(text, strnlen(text, size));
     for (char& c : out)
@@ -75,22 +84,157 @@ std::string NameForFile(const char* name, std::size_t width) {
     return TrimText(CutToBytes(TrimText(FixedText(name, kNameSize)), width));
 }
 
-// value in width columns with at most the given decimals, always leaving at
-// least one leading blank so that a field glued to the one before it still
-// reads apart: decimals are dropped one by one, and a value too large even
-// for 0 decimals goes to exponent notation.
-std::string FixedField(double value, int width, int decimals) {
+// Whether read, a value as the reader takes it, is the value the model
+// holds in a field of that type.
+bool SameValue(double read, double value, bool isFloat) {
+    if (isFloat) return ToFloatInRange(read) == static_cast<float>(value);
+    return read == value;
+}
+
+// The best of several texts for one value: the first that reads back as
+// the value, else the one that reads back closest.
+class BestText {
+  public:
+    BestText(double value, bool isFloat) : value_(value), isFloat_(isFloat) {}
+    // Offers a text that reads back as read; true once one is exact.
+    bool Offer(const std::string& text, double read) {
+        if (exact_) return true;
+        const double off = std::fabs(read - value_);
+        if (SameValue(read, value_, isFloat_)) {
+            text_ = text;
+            exact_ = true;
+        } else if (text_.empty() || off < off_) {
+            text_ = text;
+            off_ = off;
+        }
+        return exact_;
+    }
+    const std::string& Text() const { return text_; }
+
+  private:
+    double value_;
+    bool isFloat_;
+    bool exact_ = false;
+    double off_ = 0;
+    std::string text_;
+};
+
+// value right-aligned in width columns, its text at most room characters
+// long (width - 1 leaves a leading blank so that a field glued to the one
+// before it still reads apart). The usual text has at most `decimals`
+// decimals, fewer when the number is wide, exponent notation when even no
+// decimals fit; when that does not read back as the value, more decimals
+// or more exponent digits are tried, as many as fit.
+std::string FixedField(double value, int width, int decimals, bool isFloat, int room) {
     if (!std::isfinite(value)) value = 0.0;
-    std::string text;
-    for (int d = decimals; d >= 0; --d) {
-        text = FormatStr("%.*f", d, value);
-        if (static_cast<int>(text.size()) < width) return FormatStr("%*s", width, text.c_str());
+    BestText best(value, isFloat);
+    auto offer = [&](const std::string& t) {
+        return static_cast<int>(t.size()) <= room && best.Offer(t, TextToDouble(t));
+    };
+    std::string usual;
+    for (int d = decimals; d >= 0 && usual.empty(); --d) {
+        const std::string t = FormatStr("%.*f", d, value);
+        if (static_cast<int>(t.size()) <= room) usual = t;
     }
-    for (int p = 6; p >= 0; --p) {
-        text = FormatStr("%.*e", p, value);
-        if (static_cast<int>(text.size()) < width) break;
+    for (int p = 6; p >= 0 && usual.empty(); --p) {
+        const std::string t = FormatStr("%.*e", p, value);
+        if (static_cast<int>(t.size()) <= room || p == 0) usual = t;
     }
-    return FormatStr("%*s", width, text.c_str());
+    // The usual text is offered alone first: files whose values it holds
+    // keep their bytes.
+    if (!best.Offer(usual, TextToDouble(usual))) {
+        bool done = false;
+        for (int d = decimals + 1; d <= 17 && !done; ++d) done = offer(FormatStr("%.*f", d, value));
+        for (int p = 0; p <= 16 && !done; ++p) done = offer(FormatStr("%.*e", p, value));
+    }
+    return FormatStr("%*s", width, best.Text().c_str());
+}
+
+std::string FixedField(double value, int width, int decimals, bool isFloat) {
+    return FixedField(value, width, decimals, isFloat, width - 1);
+}
+
+// The mantissa and exponent fields of FormatMantExp's layout: m + e
+// characters.
+std::string MantExpText(int m, int e, double value) {
+    // The factor lifts values such as 0.1f (0.0999999...) over the decimal
+    // they stand for before the mantissa is cut.
+    double v = std::isnan(value) ? 0.0 : value * 1.0000001;
+    if (std::fabs(v) < 1e-10) v = 0.0;
+    if (std::isinf(v)) v = std::copysign(DBL_MAX, v);
+    std::string printed = FormatStr("%.7E", v);  // "-d.dddddddE+dd"
+    const std::size_t ePos = printed.find('E');
+    std::string mantissa = printed.substr(0, ePos);
+    int exponent = std::atoi(printed.c_str() + ePos + 1);
+    // The exponent must leave a blank in front of it, else it glues to the
+    // mantissa: e columns hold exponents of at most e - 1 characters.
+    int largest = 1;
+    for (int k = 1; k < e; ++k) largest *= 10;
+    const int maxExponent = largest - 1;
+    const int minExponent = -(largest / 10 - 1);
+    if (exponent > maxExponent) {
+        mantissa = v < 0 ? "-9.9999999" : "9.9999999";
+        exponent = maxExponent;
+    } else if (exponent < minExponent) {
+        mantissa = "0.0000000";
+        exponent = 0;
+    }
+    // The mantissa as "%16.7E" places it: right-aligned in the 12 columns
+    // before "E+dd"; the field keeps its first m characters (cut, not rounded).
+    return (std::string(12 - mantissa.size(), ' ') + mantissa).substr(0, m) +
+           FormatStr("%*d", e, exponent);
+}
+
+// field written at the 0-based column of line; one blank after it when the
+// line goes on.
+void PlaceField(std::string& line, int column, const std::string& field) {
+    const std::size_t start = static_cast<std::size_t>(std::max(column, 0));
+    const std::size_t end = start + field.size();
+    if (line.size() < end) line.resize(end, ' ');
+    line.replace(start, field.size(), field);
+    if (line.size() > end) line[end] = ' ';
+}
+
+// A mantissa-exponent pair as FormatMantExp lays it out when that reads
+// back as the value; otherwise rounded (not cut) mantissas of more
+// decimals, then whole-number mantissas of as many digits as the columns
+// hold, each with a blank before it and before its exponent.
+std::string HeldMantExpText(int m, int e, double value, bool isFloat) {
+    m = std::clamp(m, 4, 10);
+    e = std::clamp(e, 2, 5);
+    const std::string usual = MantExpText(m, e, value);
+    const double usualRead =
+        MantExpValue(TextToDouble(usual.substr(0, static_cast<std::size_t>(m))),
+                     TextToInt(usual.substr(static_cast<std::size_t>(m))));
+    BestText best(value, isFloat);
+    if (best.Offer(usual, usualRead) || !std::isfinite(value)) return best.Text();
+    int largest = 1;
+    for (int k = 1; k < e; ++k) largest *= 10;
+    const int maxExponent = largest - 1;
+    const int minExponent = -(largest / 10 - 1);
+    auto offer = [&](const std::string& mantissa, int exponent) {
+        if (static_cast<int>(mantissa.size()) > m - 1) return false;
+        if (exponent > maxExponent || exponent < minExponent) return false;
+        const std::string text = FormatStr("%*s%*d", m, mantissa.c_str(), e, exponent);
+        return best.Offer(text, MantExpValue(TextToDouble(mantissa), exponent));
+    };
+    bool done = false;
+    for (int p = 0; p <= 8 && !done; ++p) {
+        const std::string printed = FormatStr("%.*E", p, value);
+        const std::size_t ePos = printed.find('E');
+        done = offer(printed.substr(0, ePos), std::atoi(printed.c_str() + ePos + 1));
+    }
+    const int top = value == 0.0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    for (int digits = 1; digits <= 9 && !done; ++digits) {
+        const int exponent = top - digits + 1;
+        const double whole = std::round(value / std::pow(10.0, exponent));
+        done = offer(FormatStr("%.0f", whole), exponent);
+    }
+    return best.Text();
+}
+
+void WriteHeldMantExp(std::string& line, int column, int m, int e, double value, bool isFloat) {
+    PlaceField(line, column, HeldMantExpText(m, e, value, isFloat));
 }
 
 // The keyword of a table section: "%-10s %4d".
@@ -131,22 +275,28 @@ std::string TableLine(const ModelTable<R>& table, const R& row) {
         if (f.kind == FileKind::None) continue;
         line.append(static_cast<std::size_t>(f.lead), ' ');
         const double v = c.field.Number(row);
+        const bool isFloat = c.field.Type() == FieldType::Float;
         const int at = static_cast<int>(line.size());
         switch (f.kind) {
             case FileKind::Int:
                 line += FormatStr("%*d", f.width, static_cast<int>(v));
                 break;
             case FileKind::Fixed:
-                line += FixedField(v, f.width, f.digits);
+                line += FixedField(v, f.width, f.digits, isFloat);
                 break;
-            case FileKind::Printf:
-                line += FormatStr("%*.*f", f.width, f.digits, FiniteOr0(v));
+            case FileKind::Printf: {
+                const std::string usual = FormatStr("%*.*f", f.width, f.digits, FiniteOr0(v));
+                // The lead blank already parts it from the field before.
+                line += SameValue(TextToDouble(usual), v, isFloat)
+                            ? usual
+                            : FixedField(v, f.width, f.digits, isFloat, f.width);
                 break;
+            }
             case FileKind::MantExp:
-                FormatMantExp(line, at, f.width, f.digits, v);
-                break;
             case FileKind::MantExpNonZero:
-                FormatMantExp(line, at, f.width, f.digits, v > 1e-9f ? v : 1e-9);
+                // A section of no area is written as it stands: the check
+                // before an analysis refuses it, the file does not hide it.
+                WriteHeldMantExp(line, at, f.width, f.digits, v, isFloat);
                 break;
             case FileKind::Text: {
                 int size = 0;
@@ -202,8 +352,8 @@ void WriteSupportCases(TStringList& list, const FrameModel& model) {
             const float values[6] = {e.kx, e.ky, e.km, e.reserved[0], e.reserved[1], e.reserved[2]};
             const int at = 10 + Overhang(e.nodeNo);
             for (int f = 0; f < 6; ++f)
-                FormatMantExp(line, at + 10 * f, kSupportSpringField.width,
-                              kSupportSpringField.digits, values[f]);
+                WriteHeldMantExp(line, at + 10 * f, kSupportSpringField.width,
+                                 kSupportSpringField.digits, values[f], true);
             list.Add(line);
         }
     }
@@ -221,7 +371,7 @@ void WriteViewPoints(TStringList& list, const FrameModel& model) {
         // Positions follow one another without a separator.
         std::string values;
         for (int k = 1; k <= count; ++k)
-            values += FixedField(v.dist[k], kViewPointField.width, kViewPointField.digits);
+            values += FixedField(v.dist[k], kViewPointField.width, kViewPointField.digits, true);
         list.Add(values);
     }
 }
@@ -243,10 +393,10 @@ void WriteCombinations(TStringList& list, const FrameModel& model) {
     for (int c = 1; c <= cases; ++c) {
         const KumiCase& kc = model.combinations[c];
         const int n = CheckedCount(kc.count, kMaxCombinationEntries);
-        list.Add(
-            FormatStr("%-10s %4d %4d", CombinationTable().fileKeyword, kc.no, n) +
-            FixedField(kc.factor, kCombinationFactorField.width, kCombinationFactorField.digits) +
-            FormatStr(" %8s %s", "", NameForFile(kc.name, kNameTextBytes).c_str()));
+        list.Add(FormatStr("%-10s %4d %4d", CombinationTable().fileKeyword, kc.no, n) +
+                 FixedField(kc.factor, kCombinationFactorField.width,
+                            kCombinationFactorField.digits, false) +
+                 FormatStr(" %8s %s", "", NameForFile(kc.name, kNameTextBytes).c_str()));
         for (int k = 1; k <= n; ++k) list.Add(TableLine(CombinationEntryTable(), kc.entries[k]));
     }
 }
@@ -273,26 +423,24 @@ const FileField kSupportSpringField{FileKind::MantExp, 0, 7, 3};
 const FileField kCombinationFactorField{FileKind::Fixed, 0, 10, 4};
 const FileField kViewPointField{FileKind::Fixed, 0, 10, 3};
 
-double StoredFieldValue(const FileField& f, double value) {
+double StoredFieldValue(const FileField& f, double value, bool isFloat) {
+    // What the writer puts in the field, read back as the reader takes it.
     switch (f.kind) {
         case FileKind::Int:
             return std::isfinite(value) ? std::trunc(value) : 0.0;
         case FileKind::Fixed:
-            return TextToDouble(FixedField(value, f.width, f.digits));
-        case FileKind::Printf:
-            return TextToDouble(FormatStr("%*.*f", f.width, f.digits, FiniteOr0(value)));
+            return TextToDouble(FixedField(value, f.width, f.digits, isFloat));
+        case FileKind::Printf: {
+            const std::string usual = FormatStr("%*.*f", f.width, f.digits, FiniteOr0(value));
+            if (SameValue(TextToDouble(usual), value, isFloat)) return TextToDouble(usual);
+            return TextToDouble(FixedField(value, f.width, f.digits, isFloat, f.width));
+        }
         case FileKind::MantExp:
         case FileKind::MantExpNonZero: {
-            // As the reader takes the two fields: mantissa times ten to the
-            // exponent.
-            std::string line;
-            const bool floor = f.kind == FileKind::MantExpNonZero && !(value > 1e-9f);
-            FormatMantExp(line, 0, f.width, f.digits, floor ? 1e-9 : value);
-            const std::size_t m = static_cast<std::size_t>(std::clamp(f.width, 4, 10));
-            const double mantissa = TextToDouble(line.substr(0, m));
-            if (mantissa == 0.0) return 0.0;
-            const int exponent = std::clamp(TextToInt(line.substr(m)), -400, 400);
-            return mantissa * std::pow(10.0, exponent);
+            const int m = std::clamp(f.width, 4, 10);
+            const std::string text = HeldMantExpText(m, f.digits, value, isFloat);
+            return MantExpValue(TextToDouble(text.substr(0, static_cast<std::size_t>(m))),
+                                TextToInt(text.substr(static_cast<std::size_t>(m))));
         }
         default:
             return value;
@@ -300,40 +448,7 @@ double StoredFieldValue(const FileField& f, double value) {
 }
 
 void FormatMantExp(std::string& line, int column, int m, int e, double value) {
-    m = std::clamp(m, 4, 10);
-    e = std::clamp(e, 2, 5);
-    if (column < 0) column = 0;
-    // The factor lifts values such as 0.1f (0.0999999...) over the decimal
-    // they stand for before the mantissa is cut.
-    double v = std::isnan(value) ? 0.0 : value * 1.0000001;
-    if (std::fabs(v) < 1e-10) v = 0.0;
-    if (std::isinf(v)) v = std::copysign(DBL_MAX, v);
-    std::string printed = FormatStr("%.7E", v);  // "-d.dddddddE+dd"
-    const std::size_t ePos = printed.find('E');
-    std::string mantissa = printed.substr(0, ePos);
-    int exponent = std::atoi(printed.c_str() + ePos + 1);
-    // The exponent must leave a blank in front of it, else it glues to the
-    // mantissa: e columns hold exponents of at most e - 1 characters.
-    int largest = 1;
-    for (int k = 1; k < e; ++k) largest *= 10;
-    const int maxExponent = largest - 1;
-    const int minExponent = -(largest / 10 - 1);
-    if (exponent > maxExponent) {
-        mantissa = v < 0 ? "-9.9999999" : "9.9999999";
-        exponent = maxExponent;
-    } else if (exponent < minExponent) {
-        mantissa = "0.0000000";
-        exponent = 0;
-    }
-    // The mantissa as "%16.7E" places it: right-aligned in the 12 columns
-    // before "E+dd"; the field keeps its first m characters (cut, not rounded).
-    const std::string field = (std::string(12 - mantissa.size(), ' ') + mantissa).substr(0, m) +
-                              FormatStr("%*d", e, exponent);
-    const std::size_t start = static_cast<std::size_t>(column);
-    const std::size_t end = start + field.size();
-    if (line.size() < end) line.resize(end, ' ');
-    line.replace(start, field.size(), field);
-    if (line.size() > end) line[end] = ' ';
+    PlaceField(line, column, MantExpText(std::clamp(m, 4, 10), std::clamp(e, 2, 5), value));
 }
 
 void WriteFrameDataFile(TStringList& list, const FrameModel& model, int /*format*/) {
@@ -368,4 +483,108 @@ bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
         for (int i = 0; i < rcBlock->Count(); ++i) list.Add((*rcBlock)[i]);
     // The user's model: on the disk before it takes the old file's place.
     return WriteFileReplacing(fileName, list.Text(), true);
+}
+
+namespace {
+
+// Lines of ValuesTheFileCannotHold, at most as many as a validation text.
+class HoldProblems {
+  public:
+    bool Full() const { return lines_ >= kMaxValidationLines; }
+    void Add(const std::string& where, const std::string& what, double value, double read) {
+        if (Full() || value == read) return;
+        text_ += FormatStr(
+            "%s の %s の値 %.9g はファイルに保存できません（読み直すと %.9g になります）.\n"_sj
+                .c_str(),
+            where.c_str(), what.c_str(), value, read);
+        ++lines_;
+    }
+    const std::string& Text() const { return text_; }
+
+  private:
+    std::string text_;
+    int lines_ = 0;
+};
+
+// A grid caption on one line.
+std::string CaptionText(const std::string& caption) {
+    std::string out;
+    for (char c : caption)
+        if (c != ',') out += c == '$' ? ' ' : c;
+    return out;
+}
+
+// Every real of a row that its table's line holds.
+template <class R>
+void CompareRow(const ModelTable<R>& table, const R& a, const R& b, const std::string& where,
+                HoldProblems& out) {
+    for (const TableColumn<R>& c : table.columns) {
+        const FileKind k = c.file.kind;
+        if (k == FileKind::None || k == FileKind::Int || k == FileKind::Text) continue;
+        out.Add(where, CaptionText(c.title.caption), c.field.Number(a), c.field.Number(b));
+    }
+}
+
+template <class R, std::size_t N>
+void CompareTable(const R (&a)[N], const R (&b)[N], int count, const char* what,
+                  HoldProblems& out) {
+    const ModelTable<R>& table = TableOf(a);
+    for (int k = 1; k <= CheckedCount(count, static_cast<int>(N) - 1); ++k)
+        CompareRow(table, a[k], b[k], FormatStr("%s No.%d", what, a[k].no), out);
+}
+
+}  // namespace
+
+std::string ValuesTheFileCannotHold(const FrameModel& model) {
+    const std::unique_ptr<FrameModel> read = NewFrameModelRecord();
+    TStringList list;
+    WriteFrameDataFile(list, model, kFrameFileFormat);
+    std::string warnings;
+    ReadFrameDataFile(*read, list, warnings);
+    HoldProblems out;
+    CompareTable(model.nodes, read->nodes, model.nodeCount, "格点"_sj.c_str(), out);
+    CompareTable(model.materials, read->materials, model.materialCount, "材質"_sj.c_str(), out);
+    CompareTable(model.sections, read->sections, model.sectionCount, "断面"_sj.c_str(), out);
+    CompareTable(model.members, read->members, model.memberCount, "部材"_sj.c_str(), out);
+    for (int c = 1; c <= CheckedCount(model.springCaseCount, kMaxSpringCases); ++c) {
+        const BaneCase& a = model.springCases[c];
+        for (int k = 1; k <= CheckedCount(a.count, kMaxSpringEntries); ++k)
+            CompareRow(
+                SpringEntryTable(), a.entries[k], read->springCases[c].entries[k],
+                FormatStr("分布バネ･ｹｰｽ No.%d、部材 No.%d"_sj.c_str(), a.no, a.entries[k].memberNo),
+                out);
+    }
+    for (int c = 1; c <= CheckedCount(model.supportCaseCount, kMaxSupportCases); ++c) {
+        const SuptCase& a = model.supportCases[c];
+        for (int k = 1; k <= CheckedCount(a.count, kMaxSupportEntries); ++k) {
+            const SuptEntry& x = a.entries[k];
+            const SuptEntry& y = read->supportCases[c].entries[k];
+            const std::string where = FormatStr("支点ｹｰｽ No.%d、支点 No.%d"_sj.c_str(), a.no, k);
+            out.Add(where, "Kx", x.kx, y.kx);
+            out.Add(where, "Ky", x.ky, y.ky);
+            out.Add(where, "Km", x.km, y.km);
+            for (int r = 0; r < 3; ++r) out.Add(where, "予備値"_sj, x.reserved[r], y.reserved[r]);
+        }
+    }
+    for (int v = 1; v <= CheckedCount(model.view2Count, kMaxView2); ++v) {
+        const View2Member& a = model.view2[v];
+        for (int p = 1; p <= CheckedCount(a.count, kMaxViewPoints); ++p)
+            out.Add(FormatStr("着目点 部材 No.%d、No.%d"_sj.c_str(), a.memberNo, p),
+                    "ｉ端からの距離"_sj, a.dist[p], read->view2[v].dist[p]);
+    }
+    for (int c = 1; c <= CheckedCount(model.loadCaseCount, kMaxLoadCases); ++c) {
+        const LoadCase& a = model.loadCases[c];
+        for (int k = 1; k <= CheckedCount(a.count, kMaxLoads); ++k)
+            CompareRow(LoadTable(), a.loads[k], read->loadCases[c].loads[k],
+                       FormatStr("荷重ｹｰｽ No.%d、荷重 No.%d"_sj.c_str(), a.no, k), out);
+    }
+    for (int c = 1; c <= CheckedCount(model.combinationCount, kMaxCombinations); ++c) {
+        const KumiCase& a = model.combinations[c];
+        const std::string where = FormatStr("組合せ荷重ｹｰｽ No.%d"_sj.c_str(), a.no);
+        out.Add(where, "割増係数"_sj, a.factor, read->combinations[c].factor);
+        for (int k = 1; k <= CheckedCount(a.count, kMaxCombinationEntries); ++k)
+            CompareRow(CombinationEntryTable(), a.entries[k], read->combinations[c].entries[k],
+                       FormatStr("%s、No.%d"_sj.c_str(), where.c_str(), k), out);
+    }
+    return out.Text();
 }

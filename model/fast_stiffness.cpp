@@ -369,6 +369,11 @@ FastCaseSolver::Outcome FastCaseSolver::SolveCaseProfile(const FrameModel& model
     if (status == ProfileStatus::kNonFinite) return Outcome::kNeedsDense;
     if (status != ProfileStatus::kOk) {
         std::fill(work.x.begin(), work.x.end(), 0.0);
+        // A very soft frame is no mechanism: the dense solver scales it.
+        for (int i = 0; i < n; ++i) {
+            const double d = std::fabs(st.k.Get(i, i));
+            if (work.map[i] >= 0 && d > 0 && d < kSoftDiagonal) return Outcome::kNeedsDense;
+        }
         return Outcome::kSingular;
     }
     return Outcome::kSolved;

@@ -256,10 +256,14 @@ LoadSums SumLoadPieces(const FrameModel& m, const LoadRecord& ld) {
         }
         if (concentrated && multi) {
             // Counted once, on the member its position falls on (the first of
-            // two at a joint, the last when it lies beyond the run).
+            // two at a joint, the last when it lies beyond the run), at its
+            // place on that member: the run's position would make the
+            // loaded length negative beyond the first member.
             const bool last = k == slots.back();
             if (concentratedPlaced || (distI > start + len && !last)) continue;
             concentratedPlaced = true;
+            AddPiece(s, ld.code, theta, qI, qJ, len - distJ - std::clamp(distI - start, 0.0, len));
+            continue;
         }
         AddPiece(s, ld.code, theta, qI, qJ, len - distJ - distI);
     }

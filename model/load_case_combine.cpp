@@ -202,15 +202,16 @@ double MemberAngle(const FrameModel& model, int m) {
     return static_cast<float>(SafeAtan2(yj - yi, xj - xi));
 }
 
-// Which directions of a support entry carry a reaction: a spring constant
-// (the grids write -1 into restrained directions) or a restraint by code.
+// Which directions of a support entry carry a reaction: those its code
+// holds rigidly, and on a spring support (code 5) those with a spring. The
+// constants of codes 1 to 4 are not springs the analysis knows: whatever
+// they hold, a free direction has no reaction (only round-off).
 void ReactionDirections(const SuptEntry& entry, bool dir[3]) {
-    const int code = entry.code;
-    dir[0] = std::fabs(entry.kx) > kNoSupport || code == kSupportPin || code == kSupportRollerX ||
-             code == kSupportFixed;
-    dir[1] = std::fabs(entry.ky) > kNoSupport || code == kSupportPin || code == kSupportRollerY ||
-             code == kSupportFixed;
-    dir[2] = std::fabs(entry.km) > kNoSupport || code == kSupportFixed;
+    RestrainedDirections(entry, dir);
+    if (entry.code != kSupportSpring) return;
+    dir[0] = dir[0] || entry.kx > kNoSupport;
+    dir[1] = dir[1] || entry.ky > kNoSupport;
+    dir[2] = dir[2] || entry.km > kNoSupport;
 }
 
 // Loads given on member ends that the members' end values leave out, by

@@ -94,16 +94,16 @@ double LeverRule(double length, double x1, double q1, double x2, double q2, doub
     if (x > x1) {  // part before x
         const double xe = std::min(x, x2);
         const double qe = Interpolate(x1, q1, x2, q2, xe);
-        double f, c;
-        TrapezoidResultant(x1, q1, xe, qe, f, c);
-        value -= f * c / length;
+        double f, fx;
+        TrapezoidResultant(x1, q1, xe, qe, f, fx);
+        value -= fx / length;
     }
     if (x < x2) {  // part beyond x
         const double xs = std::max(x, x1);
         const double qs = Interpolate(x1, q1, x2, q2, xs);
-        double f, c;
-        TrapezoidResultant(xs, qs, x2, q2, f, c);
-        value += f * (1 - c / length);
+        double f, fx;
+        TrapezoidResultant(xs, qs, x2, q2, f, fx);
+        value += f - fx / length;
     }
     return value;
 }
@@ -314,26 +314,23 @@ EndTerms FixedEndForces(double length, int endI, int endJ, double x1, double q1,
     return none;
 }
 
-void TrapezoidResultant(double x1, double q1, double x2, double q2, double& force,
-                        double& centroid) {
+void TrapezoidResultant(double x1, double q1, double x2, double q2, double& force, double& moment) {
     const double w = x2 - x1;
     const double rect = w * q1;
     const double tri = w * (q2 - q1) / 2;
     force = rect + tri;
-    if (std::fabs(force) < 1e-9) {
-        centroid = (x1 + x2) / 2;
-        return;
-    }
     // Rectangle centroid at the middle, triangle centroid two thirds along.
-    centroid = (rect * (x1 + w / 2) + tri * (x1 + 2 * w / 3)) / force;
+    // The moment stands on its own: a load whose resultant vanishes (-q to
+    // +q) still turns the member and loads its ends.
+    moment = rect * (x1 + w / 2) + tri * (x1 + 2 * w / 3);
 }
 
-void AxialEndTerms(double length, double force, double centroid, double& ni, double& nj) {
+void AxialEndTerms(double length, double force, double moment, double& ni, double& nj) {
     ni = 0;
     nj = 0;
     if (length < kMinLength) return;
-    ni = force * (length - centroid) / length;
-    nj = force * centroid / length;
+    nj = moment / length;
+    ni = force - nj;
 }
 
 MemberLoadContext GetMemberLoadContext(const FrameModel& model, int memberIndex) {
@@ -367,14 +364,14 @@ void AddLoadTerms(const MemberLoadContext& ctx, const LoadRecord& load, MemberEn
     }
     const LoadComponents comp = ResolveLoadComponents(ctx.angle, code, load.qI, load.qJ);
     double x1 = load.distI, x2 = load.distI;
-    double force = 0, centroid = 0;
+    double force = 0, moment = 0;
     if (IsDistributed(code)) {
         x2 = L - load.distJ;
         if (StretchTooShort(L, x1, x2)) return;
-        TrapezoidResultant(x1, comp.axialI, x2, comp.axialJ, force, centroid);
+        TrapezoidResultant(x1, comp.axialI, x2, comp.axialJ, force, moment);
     } else if (IsConcentrated(code)) {
         force = comp.axialI;
-        centroid = x1;
+        moment = force * x1;
     } else if (code != kLoadConcMoment) {
         return;  // nodal loads enter at assembly; unknown codes carry nothing
     }
@@ -386,7 +383,7 @@ void AddLoadTerms(const MemberLoadContext& ctx, const LoadRecord& load, MemberEn
     r.mi -= t.mi;
     r.mj -= t.mj;
     double ni, nj;
-    AxialEndTerms(L, force, centroid, ni, nj);
+    AxialEndTerms(L, force, moment, ni, nj);
     r.ni += ni;
     r.nj += nj;
 }

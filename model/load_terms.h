@@ -50,12 +50,13 @@ EndTerms TrapezoidEndTermsSimple(double length, double x1, double q1, double x2,
 EndTerms PointForceEndTerms(double length, int endI, int endJ, double a, double p);
 EndTerms PointMomentEndTerms(double length, int endI, int endJ, double a, double m0);
 
-// Resultant and centroid (from the I end) of the trapezoid (x1,q1)-(x2,q2).
-void TrapezoidResultant(double x1, double q1, double x2, double q2, double& force,
-                        double& centroid);
+// Resultant and its moment about the I end (the resultant times its
+// centroid's distance from the I end) of the trapezoid (x1,q1)-(x2,q2).
+void TrapezoidResultant(double x1, double q1, double x2, double q2, double& force, double& moment);
 
-// Axial end terms of an axial resultant F at c: N_i = F (L - c)/L, N_j = F c/L.
-void AxialEndTerms(double length, double force, double centroid, double& ni, double& nj);
+// Axial end terms of an axial load of resultant F and moment F c about the
+// I end: N_j = F c / L, N_i = F - N_j.
+void AxialEndTerms(double length, double force, double moment, double& ni, double& nj);
 
 // Member end load: six doubles in local axes summed over a case's loads.
 struct MemberEndLoad {

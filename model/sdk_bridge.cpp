@@ -74,7 +74,14 @@ bool EnsureSdkLibrary() {
 // Result files an earlier run left beside the data file must not be taken
 // for this run's results.
 void DeleteStaleResultFiles(const std::string& dataFile) {
-    for (const std::string& name : ExternalResultFileNames(dataFile)) DeleteFile(name);
+    const std::vector<std::string> names = ExternalResultFileNames(dataFile);
+    for (const std::string& name : names) DeleteFile(name);
+    // ".F33" beside ".F31", which the program does not read back but a
+    // person may open, and the other files of the library's set.
+    std::string combined = names[0];
+    combined.back() = '3';
+    DeleteFile(combined);
+    DeleteExtraResultFiles(dataFile);
 }
 
 // One range over every member number, 20 divisions each: the same points

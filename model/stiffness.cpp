@@ -264,6 +264,16 @@ void AssembleLoads(const FrameModel& model, int caseIndex, StiffnessWork& work) 
     AddNodalLoads(model, model.loadCases[caseIndex], work.p.data());
 }
 
+void RestrainedDirections(const SuptEntry& entry, bool held[3]) {
+    const int code = entry.code;
+    const bool spring = code == kSupportSpring;
+    held[0] = code == kSupportPin || code == kSupportRollerX || code == kSupportFixed ||
+              (spring && entry.kx < 0);
+    held[1] = code == kSupportPin || code == kSupportRollerY || code == kSupportFixed ||
+              (spring && entry.ky < 0);
+    held[2] = code == kSupportFixed || (spring && entry.km < 0);
+}
+
 void ApplyRestraints(const FrameModel& model, int caseIndex, int* map) {
     const int suptNo = model.loadCases[caseIndex].suptCaseNo;
     const int caseCount = CheckedCount(model.supportCaseCount, kMaxSupportCases);
@@ -276,13 +286,10 @@ void ApplyRestraints(const FrameModel& model, int caseIndex, int* map) {
             const int node = FindNodeIndex(model, entry.nodeNo);
             if (node == 0) continue;
             const int d = 3 * (node - 1);
-            const int code = entry.code;
-            if (code == kSupportPin || code == kSupportRollerX || code == kSupportFixed)
-                map[d] = -1;
-            if (code == kSupportPin || code == kSupportRollerY || code == kSupportFixed) {
-                map[d + 1] = -1;
-            }
-            if (code == kSupportFixed) map[d + 2] = -1;
+            bool held[3];
+            RestrainedDirections(entry, held);
+            for (int k = 0; k < 3; ++k)
+                if (held[k]) map[d + k] = -1;
         }
     }
 }
@@ -336,8 +343,28 @@ bool SolveLoadCase(const FrameModel& model, int caseIndex, StiffnessWork& work) 
         ++r;
     }
     // 4. The compact system is solved in place (it is not needed again).
+    // A very soft frame is scaled first, row i and column i by a power of
+    // two near 1 / sqrt(|K(i, i)|): exact, so x is the same solution, and
+    // its pivots come near 1 where the absolute zero tests see them.
+    std::vector<double> scale;
+    for (std::size_t i = 0; i < kn && scale.empty(); ++i) {
+        const double d = std::fabs(work.a[i * kn + i]);
+        if (d > 0 && d < kSoftDiagonal) scale.assign(kn, 1.0);
+    }
+    if (!scale.empty()) {
+        for (std::size_t i = 0; i < kn; ++i) {
+            const double d = std::fabs(work.a[i * kn + i]);
+            if (d > 0) scale[i] = std::ldexp(1.0, -std::ilogb(d) / 2);
+        }
+        for (std::size_t i = 0; i < kn; ++i) {
+            for (std::size_t j = 0; j < kn; ++j) work.a[i * kn + j] *= scale[i] * scale[j];
+            work.b[i] *= scale[i];
+        }
+    }
     const bool ok = SolveGauss(work.x.data(), work.a.data(), work.b.data(), kept);
     if (!ok) std::fill(work.x.begin(), work.x.end(), 0.0);
+    if (ok && !scale.empty())
+        for (std::size_t i = 0; i < kn; ++i) work.x[i] *= scale[i];
     return ok;
 }
 

@@ -64,7 +64,9 @@ void AddMemberLoad(const FrameModel& model, int m, const MemberEndLoad& r, doubl
 // suptCaseNo, in table order; d is the x degree of freedom of the
 // support's node (missing nodes are skipped), kxy the x-y coupling (0 for
 // code 5). Both assemblies add the springs through this, so they add the
-// same numbers in the same order.
+// same numbers in the same order. A negative constant of a code-5 support
+// marks a rigid direction (the grids write -1 there, the report prints it
+// as fixed): it adds no spring, ApplyRestraints holds it.
 template <class Add>
 void ForEachSpringSupport(const FrameModel& model, int suptCaseNo, Add add) {
     const int caseCount = CheckedCount(model.supportCaseCount, kMaxSupportCases);
@@ -77,8 +79,10 @@ void ForEachSpringSupport(const FrameModel& model, int suptCaseNo, Add add) {
             if (entry.code != kSupportSpring && entry.code != kSupportMemberSpring) continue;
             const int node = FindNodeIndex(model, entry.nodeNo);
             if (node == 0) continue;
-            const float kxy = entry.code == kSupportMemberSpring ? entry.reserved[0] : 0.0f;
-            add(3 * (node - 1), entry.kx, entry.ky, entry.km, kxy);
+            const bool member = entry.code == kSupportMemberSpring;
+            const float kxy = member ? entry.reserved[0] : 0.0f;
+            auto spring = [member](float k) { return !member && k < 0 ? 0.0f : k; };
+            add(3 * (node - 1), spring(entry.kx), spring(entry.ky), spring(entry.km), kxy);
         }
     }
 }
@@ -93,8 +97,17 @@ void AssembleStiffness(const FrameModel& model, int caseIndex, StiffnessWork& wo
 void AssembleLoads(const FrameModel& model, int caseIndex, StiffnessWork& work);
 
 // Sets map[d] = -1 for every degree of freedom the supports of load case
-// `caseIndex` (table slot, checked by the caller) restrain.
+// `caseIndex` (table slot, checked by the caller) restrain: by code, and
+// for a spring support (code 5) each direction whose constant is negative.
 void ApplyRestraints(const FrameModel& model, int caseIndex, int* map);
+
+// The directions (x, y, rotation) a support entry holds rigidly.
+void RestrainedDirections(const SuptEntry& entry, bool held[3]);
+
+// A stiffness diagonal below this (and not zero) belongs to a very soft
+// frame (EI of 1e-17, say) rather than to a mechanism: the solvers' zero
+// tests of 1e-9 are absolute, so such a system is solved scaled.
+constexpr double kSoftDiagonal = 1e-6;
 
 // Applies the supports of the case, drops empty unloaded degrees of
 // freedom, compacts and solves. Returns the solver's flag (false: singular,

@@ -286,6 +286,20 @@ void CheckSupportsAndSprings(const FrameModel& m, Messages& out) {
                     "支点ｹｰｽ No.%d、支点 No.%d：無効な支点コード(%d)があります."_sj.c_str(),
                     sc[c].no, k, code));
         }
+    // A node supported twice in one case would carry its reaction twice
+    // (and the combinations only one of them).
+    for (int c = 1; c <= supt && !out.Full(); ++c) {
+        const int n = Slots(sc[c].count, kMaxSupportEntries);
+        for (int k = 1; k <= n && !out.Full(); ++k)
+            for (int l = k + 1; l <= n; ++l)
+                if (sc[c].entries[k].nodeNo == sc[c].entries[l].nodeNo) {
+                    out.Add(FormatStr(
+                        "支点ｹｰｽ No.%d、支点 No.%d：格点 No.%d は支点 No.%d と重複しています."_sj
+                            .c_str(),
+                        sc[c].no, l, sc[c].entries[l].nodeNo, k));
+                    break;
+                }
+    }
     CheckDuplicateNumbers(
         supt, [&](int k) { return sc[k].no; }, "支点ｹｰｽ No.%d が重複しています."_sj, out);
     for (int c = 1; c <= supt && !out.Full(); ++c)

@@ -210,14 +210,47 @@ inline StaticSum AppliedLoads(const FrameModel& model, int caseIndex) {
         }
         int from = load.memberFrom, to = load.memberTo == 0 ? from : load.memberTo;
         if (to < from) std::swap(from, to);
+        // A run of members is one line: a distributed load runs from distI
+        // to distJ before the run's end, a concentrated one acts once, at
+        // distI along the run; a temperature load warms every member.
+        double run = 0;
+        int members = 0;
+        for (int no = from; no <= to; ++no) {
+            double xi, yi, xj, yj;
+            if (FindMemberIndex(model, no) == 0) continue;
+            GetMemberEndsByNo(model, xi, yi, xj, yj, no);
+            run += std::hypot(xj - xi, yj - yi);
+            ++members;
+        }
+        double passed = 0;
+        bool placed = false;
         for (int no = from; no <= to; ++no) {
             double xi, yi, xj, yj;
             if (FindMemberIndex(model, no) == 0) continue;
             GetMemberEndsByNo(model, xi, yi, xj, yj, no);
             const double L = std::hypot(xj - xi, yj - yi);
+            const double start = passed;
+            passed += L;
+            LoadRecord piece = load;
+            if (members > 1 && load.code >= 11 && load.code <= 14) {
+                const double a = load.distI, b = run - load.distJ;
+                const double w = std::clamp(a - start, 0.0, L), x = std::clamp(b - start, 0.0, L);
+                if (x - w < 1e-9) continue;
+                piece.qI =
+                    static_cast<float>(load.qI + (load.qJ - load.qI) * (start + w - a) / (b - a));
+                piece.qJ =
+                    static_cast<float>(load.qI + (load.qJ - load.qI) * (start + x - a) / (b - a));
+                piece.distI = static_cast<float>(w);
+                piece.distJ = static_cast<float>(L - x);
+            } else if (members > 1 && load.code >= 21 && load.code <= 27) {
+                const double c = load.distI - start;
+                if (placed || c < -1e-4 || c > L + 1e-4) continue;
+                placed = true;
+                piece.distI = static_cast<float>(std::clamp(c, 0.0, L));
+            }
             const double ux = (xj - xi) / L, uy = (yj - yi) / L;
             double dx = 0, dy = 0;
-            switch (load.code % 10) {
+            switch (piece.code % 10) {
                 case 1:
                     dx = ux;
                     dy = uy;
@@ -233,21 +266,21 @@ inline StaticSum AppliedLoads(const FrameModel& model, int caseIndex) {
                     dy = 1;
                     break;
             }
-            if (load.code == kLoadTemperature) {
+            if (piece.code == kLoadTemperature) {
                 // No resultant: the restrained force alpha dT EA sets the scale.
                 const FrameMember& fm = model.members[FindMemberIndex(model, no)];
                 double e, a, i;
                 GetMemberEAI(model, e, a, i, fm.materialNo, fm.sectionNo);
                 const int mat = FindMaterialIndex(model, fm.materialNo);
                 const double alpha = mat ? model.materials[mat].alpha : 0.0;
-                s.scale += std::fabs(load.qI * alpha * e * a);
-            } else if (load.code == kLoadConcMoment) {
-                s.m += load.qI;
-                s.scale += std::fabs(load.qI);
-            } else if (load.code >= 21 && load.code <= 24) {
-                s.Add(xi + load.distI * ux, yi + load.distI * uy, load.qI, dx, dy);
-            } else if (load.code >= 11 && load.code <= 14) {
-                const double x1 = load.distI, x2 = L - load.distJ, q1 = load.qI, q2 = load.qJ;
+                s.scale += std::fabs(piece.qI * alpha * e * a);
+            } else if (piece.code == kLoadConcMoment) {
+                s.m += piece.qI;
+                s.scale += std::fabs(piece.qI);
+            } else if (piece.code >= 21 && piece.code <= 24) {
+                s.Add(xi + piece.distI * ux, yi + piece.distI * uy, piece.qI, dx, dy);
+            } else if (piece.code >= 11 && piece.code <= 14) {
+                const double x1 = piece.distI, x2 = L - piece.distJ, q1 = piece.qI, q2 = piece.qJ;
                 const double f = (x2 - x1) * (q1 + q2) / 2;
                 const double fx1 = (x2 - x1) / 6 * (q1 * (2 * x1 + x2) + q2 * (x1 + 2 * x2));
                 // Force at the I end plus the moment of its distribution

@@ -11,6 +11,7 @@
 
 #include <cmath>
 
+#include "model/analysis_driver.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
 #include "model_builder.h"
@@ -239,5 +240,50 @@ TEST(EngineBeams, TemperatureOnBars) {
         EXPECT_NEAR(Value(r, 1, 1, 3, kQtyN), 0, 1e-6 * a * dT * kEA);
         Rel(NodeOf(r, 1, 2).dx, a * dT * L * 1000, 1e-6, "free expansion");
         ExpectEquilibrium(b.model(), r);
+    }
+}
+
+// A linear load whose resultant vanishes (-q to +q) still turns the beam:
+// its moment about the ends is kept whatever the resultant. Before, the
+// load terms took the centroid as the midpoint below a resultant of 1e-9,
+// so -8 to +8 kN/m on a 6 m simple beam gave no reactions instead of +-8 kN
+// (-8 to +8.001 gave the right ones). A load changed by a hair changes the
+// reactions by a hair.
+TEST(EngineBeams, AZeroResultantLoadKeepsItsMoment) {
+    struct Row {
+        const char* what;
+        int spans;  // of 6 m / spans each, loaded as one run
+        double q;   // from -q to +q
+        double r1;  // hand reaction at the left end (NaN: continuity only)
+    };
+    const Row rows[] = {
+        {"simple beam, -8 to +8", 1, 8, 8.0},  // R1 = -(1/L) int q (L - x) dx
+        {"three spans, -12 to +12", 3, 12, NAN},
+    };
+    for (const Row& row : rows) {
+        double reactions[2][4] = {};
+        for (int variant = 0; variant < 2; ++variant) {
+            ModelBuilder b;
+            b.Material(1, kE).Section(1, kA, kI);
+            const double span = 6.0 / row.spans;
+            for (int n = 0; n <= row.spans; ++n) b.Node(n + 1, n * span, 0);
+            for (int m = 1; m <= row.spans; ++m) b.Member(m, m, m + 1);
+            b.Support(1, 1, kSupportPin);
+            for (int n = 2; n <= row.spans + 1; ++n) b.Support(1, n, kSupportRollerY);
+            const double qJ = row.q + (variant == 1 ? 1e-3 : 0);
+            b.Load(1, 14, 1, -row.q, qJ, 0, 0, row.spans > 1 ? row.spans : 0);
+            b.Combination(1, 1.0, {{1, 1.0}});
+            FrameResults& r = *AllocateFrameResults();
+            ASSERT_TRUE(RunFrameAnalysis(r, b.model(), false, false, 999));
+            ExpectEquilibrium(b.model(), r);
+            for (int n = 1; n <= row.spans + 1; ++n)
+                reactions[variant][n - 1] = ReactionOf(r, 1, n)->ry;
+        }
+        if (!std::isnan(row.r1)) {
+            Rel(reactions[0][0], row.r1, 1e-5, row.what);
+            Rel(reactions[0][1], -row.r1, 1e-5, row.what);
+        }
+        for (int n = 0; n <= row.spans; ++n)
+            EXPECT_NEAR(reactions[0][n], reactions[1][n], 0.01) << row.what << " node " << n + 1;
     }
 }

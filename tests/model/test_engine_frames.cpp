@@ -317,3 +317,18 @@ TEST(EngineFramesDeathTest, CountsBeyondTheTablesAreAFaultOfTheProgram) {
     EXPECT_EQ(r.block[ComboBlockIndex(r, 1)].caseNo, 0);  // a count of -3 is none
 #endif
 }
+
+// A very soft frame is no mechanism: a cantilever of EI 1e-17 kN m2 (its
+// stiffness terms far below the solvers' absolute zero of 1e-9) bends by
+// P L^3 / (3 EI) instead of being called singular.
+TEST(EngineFrames, AVerySoftCantileverIsSolvedNotCalledSingular) {
+    const double L = 2, P = 1e-15, ei = static_cast<double>(1e-17f);
+    ModelBuilder b;
+    b.Material(1, 1.0).Section(1, 1.0, ei).Node(1, 0, 0).Node(2, L, 0).Member(1, 1, 2);
+    b.Support(1, 1, kSupportFixed).NodalLoad(1, 2, 0, -P);
+    std::string warnings;
+    FrameResults& r = Analyse(b.model(), &warnings);
+    EXPECT_EQ("", warnings);
+    Rel(r.block[1].nodes[2].dy, -P * L * L * L / (3 * ei) * 1000, 1e-6, "tip deflection");
+    Rel(ReactionOf(r, 1, 1)->rm, P * L, 1e-5, "Rm");
+}

@@ -275,9 +275,13 @@ std::unique_ptr<FrameModel> ZeroPivotBeam() {
     for (int k = 1; k <= 3; ++k) {
         m->nodes[k] = FramePoint{k, static_cast<float>(k - 1), 0.0f, {}};
     }
-    m->nodeCount = 3;
+    m->nodes[4] = FramePoint{4, -1.0f, 0.0f, {}};
+    m->nodeCount = 4;
     m->materials[1] = FrameMaterial{1, 1000.0f, 0.0f, 0};
-    m->materialCount = 1;
+    // A bar of negative stiffness from the held node 4 cancels member 1's
+    // axial stiffness on the diagonal of node 1's x, not off it.
+    m->materials[2] = FrameMaterial{2, -1000.0f, 0.0f, 0};
+    m->materialCount = 2;
     m->sections[1].no = 1;
     m->sections[1].area = 1.0f;
     m->sections[1].inertia = 1.0f;
@@ -289,10 +293,17 @@ std::unique_ptr<FrameModel> ZeroPivotBeam() {
         mb.nodeJ = t + 1;
         mb.sectionNo = mb.materialNo = 1;
     }
-    m->memberCount = 2;
+    FrameMember& bar = m->members[3];
+    bar.no = 3;
+    bar.nodeI = 4;
+    bar.nodeJ = 1;
+    bar.sectionNo = 1;
+    bar.materialNo = 2;
+    bar.endI = bar.endJ = 1;
+    m->memberCount = 3;
     SuptCase& s = m->supportCases[++m->supportCaseCount];
     s.no = 1;
-    s.entries[1] = SuptEntry{1, -1000.0f, 0.0f, 0.0f, {}, kSupportSpring};
+    s.entries[1] = SuptEntry{4, -1.0f, -1.0f, -1.0f, {}, kSupportFixed};
     s.entries[2] = SuptEntry{3, -1.0f, -1.0f, -1.0f, {}, kSupportFixed};
     s.count = 2;
     LoadCase& lc = m->loadCases[++m->loadCaseCount];
@@ -379,7 +390,7 @@ TEST(FastPath, ZeroPivotRepairGivesTheReferenceBits) {
     std::unique_ptr<FrameModel> model = ZeroPivotBeam();
     // The first kept degree of freedom really starts with a zero pivot.
     StiffnessWork dense;
-    ASSERT_TRUE(dense.Allocate(3, 2));
+    ASSERT_TRUE(dense.Allocate(4, 3));
     dense.Clear();
     CalcMemberEndLoads(*model, 1, dense.endLoads.data());
     AssembleStiffness(*model, 1, dense);
@@ -387,15 +398,15 @@ TEST(FastPath, ZeroPivotRepairGivesTheReferenceBits) {
     ASSERT_TRUE(SolveLoadCase(*model, 1, dense));
 
     StiffnessWork work;
-    ASSERT_TRUE(work.Allocate(3, 2, false));
+    ASSERT_TRUE(work.Allocate(4, 3, false));
     work.Clear();
     CalcMemberEndLoads(*model, 1, work.endLoads.data());
     FastCaseSolver solver;
     ASSERT_TRUE(solver.SolveCase(*model, 1, work));
     EXPECT_EQ(work.keptCount, dense.keptCount);
     EXPECT_EQ(work.map, dense.map);
-    EXPECT_EQ(std::memcmp(work.x.data(), dense.x.data(), sizeof(double) * 9), 0);
-    EXPECT_EQ(std::memcmp(work.p.data(), dense.p.data(), sizeof(double) * 9), 0);
+    EXPECT_EQ(std::memcmp(work.x.data(), dense.x.data(), sizeof(double) * 12), 0);
+    EXPECT_EQ(std::memcmp(work.p.data(), dense.p.data(), sizeof(double) * 12), 0);
     EXPECT_NE(work.x[0], 0.0);
     EXPECT_EQ(solver.DenseFallbacks(), 0);
 

@@ -139,6 +139,9 @@ TEST_F(FrameModelTest, ConcentratedLoadOnARunCountsOnce) {
     LoadRecord& l = AddLoad(kLoadConcY, 1, 3, -50, 0, 6, 0);
     PrepareMemberLoads(m);
     EXPECT_FLOAT_EQ(l.resVert, -50.0f);
+    // At 2 m on member 2 (4 m): 2 m to its j end, as on a member of its
+    // own; the run's position gave 4 - 6 = -2.
+    EXPECT_FLOAT_EQ(l.loadedLength, 2.0f);
     EXPECT_FLOAT_EQ(m.loadCases[1].sumVertByGroup[3], 50.0f);
 }
 

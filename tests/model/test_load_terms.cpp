@@ -24,12 +24,13 @@ struct EndCaseRow {
 const EndCaseRow kEndCases[] = {
     {"fixed-fixed", 0, 0}, {"pin-fixed", 1, 0}, {"fixed-pin", 0, 1}, {"simple", 1, 1}};
 
-// Equilibrium of a set of end terms under a load of resultant W at c and an
-// applied couple M0: V_i + V_j = W and, about I, -V_j L + M_i + M_j + W c + M0 = 0.
-void ExpectBalanced(const EndTerms& t, double L, double w, double c, double m0, const char* what) {
-    const double scale = std::fabs(w) * L + std::fabs(m0) + 1e-12;
+// Equilibrium of a set of end terms under a load of resultant W with the
+// moment Wc about I and an applied couple M0: V_i + V_j = W and, about I,
+// -V_j L + M_i + M_j + Wc + M0 = 0.
+void ExpectBalanced(const EndTerms& t, double L, double w, double wc, double m0, const char* what) {
+    const double scale = std::fabs(w) * L + std::fabs(wc) + std::fabs(m0) + 1e-12;
     EXPECT_NEAR(t.vi + t.vj, w, 1e-12 * scale) << what;
-    EXPECT_NEAR(-t.vj * L + t.mi + t.mj + w * c + m0, 0, 1e-12 * scale) << what;
+    EXPECT_NEAR(-t.vj * L + t.mi + t.mj + wc + m0, 0, 1e-12 * scale) << what;
 }
 
 MemberLoadContext Member(double L, int endI, int endJ, double angle = 0) {
@@ -150,9 +151,9 @@ TEST(FixedEndForces, TrapezoidEqualsIntegratedPointForces) {
         EXPECT_NEAR(t.mi, sum.mi, 1e-9) << e.name;
         EXPECT_NEAR(t.vj, sum.vj, 1e-9) << e.name;
         EXPECT_NEAR(t.mj, sum.mj, 1e-9) << e.name;
-        double w, c;
-        TrapezoidResultant(x1, q1, x2, q2, w, c);
-        ExpectBalanced(t, L, w, c, 0, e.name);
+        double w, wc;
+        TrapezoidResultant(x1, q1, x2, q2, w, wc);
+        ExpectBalanced(t, L, w, wc, 0, e.name);
     }
 }
 

@@ -136,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "支点ｹｰｽ No.1、支点 No.2：格点 No.12 の定義がありません."_sj},
         MessageCase{"SupportCode", [](FrameModel& m) { m.supportCases[1].entries[2].code = 6; },
                     "支点ｹｰｽ No.1、支点 No.2：無効な支点コード(6)があります."_sj},
+        MessageCase{"SupportNodeTwice", [](FrameModel& m) { m.supportCases[1].entries[2].nodeNo = 1; },
+                    "支点ｹｰｽ No.1、支点 No.2：格点 No.1 は支点 No.1 と重複しています."_sj},
         MessageCase{"SupportCaseTwice",
                     [](FrameModel& m) { m.supportCases[++m.supportCaseCount] = m.supportCases[1]; },
                     "支点ｹｰｽ No.1 が重複しています."_sj},
