@@ -250,8 +250,19 @@ void TFmMain::GridKeyPress(GridId id, char& key) {
     if (key == 13) {
         key = 0;
         EnterInGrid(id);
+        DiscardResultsOrRecalculate();
+        return;
     }
-    DiscardResultsOrRecalculate();
+    // The key reaches the cell after this handler: with 逐次計算 the
+    // results follow the cell's text once typing pauses, so that a key is
+    // never held up by a calculation and the results are those of the
+    // text the cell shows.
+    if (CalcAuto->Checked()) {
+        typingPause_.SetEnabled(true);
+        return;
+    }
+    DiscardResults();
+    Paint1Paint();
 }
 
 void TFmMain::EnterInGrid(GridId id) {
