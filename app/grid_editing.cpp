@@ -275,7 +275,7 @@ void TFmMain::EnterInGrid(GridId id) {
     bool committed = false;
     // A name is cut to what its table keeps.
     if (const GridColumnInfo column = GridColumn(id, col); column.kind == CellKind::Name)
-        g.SetCell(col, row, FitTextLength(text, column.textBytes));
+        g.SetCell(col, row, CutTextLength(text, column.textBytes));
     switch (id) {
         case kSgSection:
             // I of 0: the rectangle 1 m wide whose height is the area.

@@ -356,11 +356,15 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     // that of a message box waiting for OK.
     FmExtSDK->PlaceOver(*this);
     if (sender != CalcSender::CalcSDK && sender != CalcSender::CalcAuto) FmExtSDK->ShowNow();
+    // (The outside library's errors are shown as they come, over its own
+    // status window, which names the step that failed.)
     std::string engineMessages;
-    SetEngineMessageSink([&engineMessages](const std::string& text) {
-        engineMessages += text;
-        if (!text.empty() && text.back() != '\n') engineMessages += '\n';
-    });
+    const bool own = sender != CalcSender::CalcSDK;
+    if (own)
+        SetEngineMessageSink([&engineMessages](const std::string& text) {
+            engineMessages += text;
+            if (!text.empty() && text.back() != '\n') engineMessages += '\n';
+        });
     AnalysisReport report;
     bool ok = sender == CalcSender::CalcSDK
                   ? CalculateWithExternalEngine(*ResultData, DataFolder + "SDK.$O1", *copy)
@@ -368,7 +372,7 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     copy.reset();
     if (ok) SetResultPoints(*ResultData, *FrameData);
     const double seconds = (GetTickCount() - t0) * 0.001;
-    SetEngineMessageSink([](const std::string& text) { MessageDlg(text, mtError, mbOK); });
+    if (own) SetEngineMessageSink([](const std::string& text) { MessageDlg(text, mtError, mbOK); });
     // A load case without a solution (a mechanism) or with numbers that are
     // no numbers leaves the analysis incomplete: none of it is shown,
     // printed or copied as results.

@@ -231,3 +231,16 @@ TEST_F(MainWindowTest, LoadSumsFollowTheLoadJustTyped) {
     Type(kSgLoad2, ColumnOf(&LoadRecord::qI), 2, "-80");
     EXPECT_NE(U(w.Grids.lbSgmXY).find("200.000"), std::string::npos) << U(w.Grids.lbSgmXY);
 }
+
+// A name longer than its field keeps the characters typed, cut between two
+// of them (they became half-width katakana): 25 full-width kana for a
+// member's 40 bytes keep 20.
+TEST_F(MainWindowTest, ALongNameIsCutBetweenCharactersAsTyped) {
+    TFmMain& w = OpenPortal();
+    std::string kana;
+    for (int k = 0; k < 25; ++k) kana += "ア"_sj;
+    Type(kSgMember, ColumnOf(&FrameMember::name), 1, U(kana));
+    const FrameMember& m = FrameData->members[1];
+    EXPECT_EQ(U(std::string(m.name, strnlen(m.name, sizeof m.name))), U(kana.substr(0, 40)));
+    EXPECT_EQ(U(w.Grid(kSgMember).Cells(ColumnOf(&FrameMember::name), 1)), U(kana.substr(0, 40)));
+}
