@@ -129,8 +129,17 @@ int RunBatch(const CommandLineOptions& options) {
         FrameData = nullptr;
         return kBatchFailed;
     }
+    if (!report.caseWarnings.empty()) {
+        // A load case without a solution (a mechanism) or whose numbers are
+        // no numbers: the results are not those of the model, and no file
+        // is written as if they were.
+        early.Abandon();
+        PrintLine(stderr, report.caseWarnings);
+        PrintLine(stderr, "計算を終えられませんでした。結果ファイルは書き換えていません."_sj);
+        FrameData = nullptr;
+        return kBatchFailed;
+    }
     early.AnalysisOver();
-    if (!report.caseWarnings.empty()) PrintLine(stderr, report.caseWarnings);
 
     std::string failed;
     const bool written = WriteSdkResultFiles(*ResultData, base, &failed, early.Jobs());
@@ -140,6 +149,6 @@ int RunBatch(const CommandLineOptions& options) {
         if (failed.find(name + "\n") == std::string::npos) PrintLine(stdout, name);
     }
     FrameData = nullptr;
-    const bool clean = ok && written && report.caseWarnings.empty() && !report.expansionFellBack;
+    const bool clean = written && !report.expansionFellBack;
     return clean ? kBatchOk : kBatchFailed;
 }

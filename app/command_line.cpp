@@ -30,7 +30,9 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& args,
                                     const std::function<bool(const std::string&)>& fileExists) {
     CommandLineOptions opt;
     std::string acc;
-    for (const std::string& arg : args) {
+    std::size_t i = 0;
+    for (; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (IsOption(arg)) {
             ApplyOption(opt, arg);
             acc.clear();
@@ -44,5 +46,10 @@ CommandLineOptions ParseCommandLine(const std::vector<std::string>& args,
         }
         acc += " ";
     }
+    // The batch switch behind the file name still asks for a run without a
+    // window: opening one instead would wait for a person who is not there
+    // (and fail where there is no display). Other options there are not read.
+    for (++i; i < args.size(); ++i)
+        if (IsOption(args[i]) && UpperCase(args[i]) == kBatchSwitch) opt.batchMode = true;
     return opt;
 }

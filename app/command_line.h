@@ -28,7 +28,7 @@ extern std::string CurrentFileName;  // CP932
 // An argument is an option when it begins with "/" and holds no other "/"
 // (so "/home/u/a.$O1" is a file name). Options reset the name being built;
 // other arguments are joined with single blanks until the text names an
-// existing file, after which nothing more is read. args are CP932, without
+// existing file, after which only the batch switch is still read. args are CP932, without
 // the program name. fileExists defaults to FileExists.
 CommandLineOptions ParseCommandLine(const std::vector<std::string>& args,
                                     const std::function<bool(const std::string&)>& fileExists = {});

@@ -249,17 +249,19 @@ void TFmMain::GridKeyPress(GridId id, char& key) {
     if (key == 13) {
         key = 0;
         EnterInGrid(id);
-    } else if (CalcAuto->Checked() && typedSinceCommit_ && editedGrid_ != kGridCount &&
-               !RefusedCellText(editedGrid_, editedCol_,
-                                Grid(editedGrid_).Cells(editedCol_, editedRow_))
-                    .empty()) {
-        // A number half typed ("-", "1e") is no number yet: 逐次計算 waits
-        // for it, and Enter or leaving the cell says what is wrong.
-        DiscardResults();
-        Paint1Paint();
+        DiscardResultsOrRecalculate();
         return;
     }
-    DiscardResultsOrRecalculate();
+    // The key reaches the cell after this handler: with 逐次計算 the
+    // results follow the cell's text once typing pauses, so that a key is
+    // never held up by a calculation and the results are those of the
+    // text the cell shows.
+    if (CalcAuto->Checked()) {
+        typingPause_.SetEnabled(true);
+        return;
+    }
+    DiscardResults();
+    Paint1Paint();
 }
 
 bool TFmMain::RefuseEditedCell() {
@@ -289,7 +291,7 @@ void TFmMain::EnterInGrid(GridId id) {
     bool committed = false;
     // A name is cut to what its table keeps.
     if (const GridColumnInfo column = GridColumn(id, col); column.kind == CellKind::Name)
-        g.SetCell(col, row, FitTextLength(text, column.textBytes));
+        g.SetCell(col, row, CutTextLength(text, column.textBytes));
     switch (id) {
         case kSgSection:
             // I of 0: the rectangle 1 m wide whose height is the area.

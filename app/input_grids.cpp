@@ -131,7 +131,8 @@ void ReadCell(const TableColumn<R>& c, const std::string& text, R& row) {
         case CellKind::Name: {
             int size = 0;
             char* dest = c.field.Text(row, size);
-            SetFixedText(dest, size, Trim(FitTextLength(text, c.field.TextBytes())).c_str());
+            // Cut where it no longer fits, each character as typed.
+            SetFixedText(dest, size, Trim(CutTextLength(text, c.field.TextBytes())).c_str());
             break;
         }
         case CellKind::Shown:

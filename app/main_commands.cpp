@@ -13,11 +13,13 @@
 #include "model/expansion.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "model/progress.h"
 #include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
 #include "model/validation.h"
 #include "platform/encoding.h"
 #include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "platform/qt/dialogs.h"
 #include "platform/qt/memo.h"
 #include "platform/sjis_literal.h"
@@ -64,6 +66,7 @@ void TFmMain::DiscardResults() {
 }
 
 bool TFmMain::MayReplaceModel() {
+    typingPause_.SetEnabled(false);
     if (!ModifiedFlag) return true;
     const int answer = MessageDlg("修正されています。保存しますか？"_sj, mtWarning, mbYesNoCancel);
     if (answer == mrYes) return Save1Click();  // on only when it was saved
@@ -133,6 +136,7 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     InvalidateLoadCache(model);
     ModifiedFlag = false;
     readPartly_ = !warnings.empty();
+    fileNamed_ = true;
     RefreshGrids();
     CopyFrameModel(*undo_, model);
     if (!CurrentFileName.empty())
@@ -218,6 +222,11 @@ void TFmMain::Label9DblClick() {
 }
 
 bool TFmMain::Save1Click() {
+    typingPause_.SetEnabled(false);
+    // A model without a file of its own (new, or its start-up file did not
+    // load) is saved under a name the person chooses, never over the
+    // proposed one unasked.
+    if (!fileNamed_) return SaveAsClick();
     // What was typed into a cell without Enter is saved too.
     CommitGrids();
     RefreshGrids();
@@ -237,10 +246,24 @@ bool TFmMain::Save1Click() {
     return true;
 }
 
+std::string TFmMain::NewFileProposal() const {
+    const std::string folder =
+        fileNamed_ && !CurrentFileName.empty() ? ExtractFilePath(CurrentFileName) : GetUserFolder();
+    return folder + "新規1.$O1"_sj;
+}
+
 bool TFmMain::SaveAsClick() {
-    std::string name;
-    if (!SaveDialogExecute(DataFileFilter(), CurrentFileName, name)) return false;
-    name = ChangeFileExt(name, kDataExt);
+    typingPause_.SetEnabled(false);
+    std::string chosen;
+    const std::string start = CurrentFileName.empty() ? NewFileProposal() : CurrentFileName;
+    if (!SaveDialogExecute(DataFileFilter(), start, chosen)) return false;
+    const std::string name = ChangeFileExt(chosen, kDataExt);
+    // The dialog asked about the name it was given; the file written is
+    // the one with the data file's extension, which may be another one.
+    if (name != chosen && FileExists(name) &&
+        MessageDlg(name + " は既にあります。\n上書きしますか？"_sj, mtWarning, mbYes | mbNo,
+                   mbNo) != mrYes)
+        return false;
     CommitGrids();
     if (SaveDataFile(name, *FrameData) != 1) return false;
     CurrentFileName = name;
@@ -253,7 +276,8 @@ void TFmMain::New1Click() {
     NewFrameModel(*FrameData, 1);
     PrepareMemberLoads(*FrameData);
     readPartly_ = false;
-    CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
+    CurrentFileName = NewFileProposal();
+    fileNamed_ = false;
     SetCaptionFor(CurrentFileName);
     DiscardResults();
     InvalidateLoadCache(*FrameData);
@@ -270,24 +294,65 @@ void TFmMain::New1Click() {
     FitView();
 }
 
+void TFmMain::CalculateTypedText() {
+    if (!CalcAuto->Checked() || !FrameData) return;
+    // A number half typed ("-", "1e") is no number yet: 逐次計算 waits for
+    // it, and Enter or leaving the cell says what is wrong.
+    if (typedSinceCommit_ && editedGrid_ != kGridCount &&
+        !RefusedCellText(editedGrid_, editedCol_, Grid(editedGrid_).Cells(editedCol_, editedRow_))
+             .empty()) {
+        DiscardResults();
+        Paint1Paint();
+        return;
+    }
+    calcFromTyping_ = true;
+    CalcExecClick(CalcSender::CalcAuto);
+    calcFromTyping_ = false;
+}
+
 void TFmMain::CalcExecClick(CalcSender sender) {
-    // 1.-2. Banner, then the grids as the model, points in order.
+    // A calculation asked for now makes the one waiting for a pause in
+    // typing needless.
+    const bool typing = calcFromTyping_;
+    calcFromTyping_ = false;
+    typingPause_.SetEnabled(false);
+    // 1.-2. Banner, then the grids as the model, points in order. While a
+    // cell is being typed into, its text is taken as it stands, and the
+    // grids keep it as typed: the cell is still being edited, and it is
+    // committed (and saved) when it is left or Enter is pressed.
     DrawCalculatingBanner();
-    CommitGrids();
-    SortViewPoints(*FrameData);
-    RefreshGrids();
+    if (typing) {
+        Grids.CkGoiki = CkGoiki->Checked();
+        const std::string overflow = GridsToModel(Grids, *FrameData, CurrentSelection);
+        PrepareMemberLoads(*FrameData);
+        if (!overflow.empty()) MessageDlg(overflow, mtError, mbOK);
+        SortViewPoints(*FrameData);
+    } else {
+        CommitGrids();
+        SortViewPoints(*FrameData);
+        RefreshGrids();
+    }
     // 3. Saved before the validation, so that a rejected model is not lost;
-    // but a model not read whole is never written over its file unasked.
-    const std::string& skipped =
-        "自動保存しませんでした（ファイルの一部しか読み込めていないモデルです）."_sj;
-    // A model as its file holds it (just opened, or saved since) is not
-    // written again: opening a file never rewrites it.
-    if (AutoSave->Checked() && !readPartly_ && ModifiedFlag) Save1Click();
+    // but a model not read whole is never written over its file unasked,
+    // a model without a file of its own is never written over the name
+    // proposed for it, and text still being typed is not saved. A model as
+    // its file holds it (just opened, or saved since) is not written again:
+    // opening a file never rewrites it.
+    std::string notSaved;
+    if (AutoSave->Checked() && !typing) {
+        if (readPartly_)
+            notSaved = "自動保存しませんでした（ファイルの一部しか読み込めていないモデルです）."_sj;
+        else if (!fileNamed_)
+            notSaved =
+                "自動保存しませんでした（ファイル名がありません。[保存]で名前を付けてください）."_sj;
+        else if (ModifiedFlag)
+            Save1Click();
+    }
     // 4.-5.
     DiscardResults();
     const std::string problems = CheckFrameData(*FrameData);
     if (!problems.empty()) {
-        if (AutoSave->Checked() && readPartly_) StatusText->SetCaption(skipped);
+        StatusText->SetCaption(notSaved);
         MessageDlg(problems, mtError, mbOK);
         return;
     }
@@ -301,22 +366,44 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     // 7.-8. The status window over this one. The outside library only for
     // its own button (it shows the status window itself); every other
     // sender uses the program's own engine, and shows the window unless the
-    // calculation follows each key press.
+    // calculation follows each key press. The engine's messages wait until
+    // the calculation is over: the time shown is the calculation's, not
+    // that of a message box waiting for OK.
     FmExtSDK->PlaceOver(*this);
     if (sender != CalcSender::CalcSDK && sender != CalcSender::CalcAuto) FmExtSDK->ShowNow();
-    const bool ok = sender == CalcSender::CalcSDK
-                        ? CalculateWithExternalEngine(*ResultData, DataFolder + "SDK.$O1", *copy)
-                        : RunFrameAnalysis(*ResultData, *copy, false, false, 20);
+    // (The outside library's errors are shown as they come, over its own
+    // status window, which names the step that failed.)
+    std::string engineMessages;
+    const bool own = sender != CalcSender::CalcSDK;
+    if (own)
+        SetEngineMessageSink([&engineMessages](const std::string& text) {
+            engineMessages += text;
+            if (!text.empty() && text.back() != '\n') engineMessages += '\n';
+        });
+    AnalysisReport report;
+    bool ok = sender == CalcSender::CalcSDK
+                  ? CalculateWithExternalEngine(*ResultData, DataFolder + "SDK.$O1", *copy)
+                  : RunFrameAnalysis(*ResultData, *copy, false, false, 20, &report);
     copy.reset();
+    if (ok) SetResultPoints(*ResultData, *FrameData);
+    const double seconds = (GetTickCount() - t0) * 0.001;
+    if (own) SetEngineMessageSink([](const std::string& text) { MessageDlg(text, mtError, mbOK); });
+    // A load case without a solution (a mechanism) or with numbers that are
+    // no numbers leaves the analysis incomplete: none of it is shown,
+    // printed or copied as results.
+    if (!report.caseWarnings.empty()) ok = false;
+    engineMessages += report.caseWarnings;
     if (!ok) {
         HideForm(*FmExtSDK);
         // No half-filled results are shown as if they were complete.
         ClearFrameResults(*ResultData);
         BtnPrint->SetEnabled(false);
         Paint1Paint();
+        StatusText->SetCaption(notSaved);
+        if (!engineMessages.empty()) MessageDlg(engineMessages, mtError, mbOK);
+        RefreshRcWindowAfterCalculation();
         return;
     }
-    SetResultPoints(*ResultData, *FrameData);
     // 10.-11.
     CurrentSelection.nodeI = CurrentSelection.nodeJ = 0;
     CurrentSelection.memberFirst = CurrentSelection.memberLast = 0;
@@ -343,9 +430,9 @@ void TFmMain::CalcExecClick(CalcSender sender) {
     }
     // 12.
     Paint1Paint();
-    DrawBanner(FormatStr("%0.3f秒"_sj.c_str(), (GetTickCount() - t0) * 0.001), Paint1->Width() - 80,
-               8);
-    StatusText->SetCaption(AutoSave->Checked() && readPartly_ ? skipped : std::string());
+    calcTimeText_ = FormatStr("%0.3f秒"_sj.c_str(), seconds);
+    DrawBanner(calcTimeText_, Paint1->Width() - 80, 8);
+    StatusText->SetCaption(notSaved);
     // 13. Ctrl held at the end: the member forces per combination.
     BtnPrint->SetEnabled(true);
     if (KeyIsHeld(VK_CONTROL)) CopyMemberForcesToClipboard(*ResultData, *FrameData);
@@ -354,6 +441,9 @@ void TFmMain::CalcExecClick(CalcSender sender) {
         WaitPainting(kStatusWindowLinger);
         HideForm(*FmExtSDK);
     }
+    // What the engine had to say about a complete analysis (a fallback of
+    // the expansion), now that its time has been taken.
+    if (!engineMessages.empty()) MessageDlg(engineMessages, mtError, mbOK);
     // An open RC check window takes the new member forces.
     RefreshRcWindowAfterCalculation();
 }
@@ -387,7 +477,8 @@ void TFmMain::SpeedButton1Click() {
     // The generated frame is a new model that has not been saved.
     ModifiedFlag = true;
     readPartly_ = false;
-    CurrentFileName = ExtractFilePath(CurrentFileName) + "新規1.$O1"_sj;
+    CurrentFileName = NewFileProposal();
+    fileNamed_ = false;
     SetCaptionFor(CurrentFileName);
     // Results and RC members of the old model do not fit the new one.
     DiscardResults();

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "app/change_history.h"
@@ -15,6 +16,7 @@
 #include "model/progress.h"
 #include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
+#include "platform/encoding.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -54,6 +56,9 @@ constexpr std::uint32_t kRedrawPostpone = 3600000;
 // screen still has room.
 constexpr int kMinBitmapWidth = 1920;
 constexpr int kMinBitmapHeight = 1080;
+// 逐次計算 waits this long after the last key before it calculates, so
+// that typing is never held up by the calculation, ms.
+constexpr int kTypingPause = 300;
 
 }  // namespace
 
@@ -124,6 +129,11 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     OnDropFiles = [this](const std::vector<std::string>& names) { WMDropFiles(names); };
     OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
     Timer1.OnTimer = [this] { Timer1Timer(); };
+    typingPause_.SetInterval(kTypingPause);
+    typingPause_.OnTimer = [this] {
+        typingPause_.SetEnabled(false);
+        CalculateTypedText();
+    };
     FormCreate();
 }
 
@@ -137,6 +147,7 @@ TFmMain::~TFmMain() {
         StatusPanel = nullptr;
     }
     Timer1.SetEnabled(false);
+    typingPause_.SetEnabled(false);
     if (FrameData == model_.get()) FrameData = nullptr;
     if (OffscreenBitmap == offscreen_.get()) OffscreenBitmap = nullptr;
     if (FmMain == this) FmMain = nullptr;
@@ -512,6 +523,9 @@ void TFmMain::CommitGrids() {
     Grids.CkGoiki = CkGoiki->Checked();
     typedSinceCommit_ = false;
     const std::string overflow = GridsToModel(Grids, *FrameData, CurrentSelection);
+    // Lengths, angles and the load sums under the load grid follow the
+    // values just taken, not those of the commit before.
+    PrepareMemberLoads(*FrameData);
     if (!overflow.empty()) MessageDlg(overflow, mtError, mbOK);
 }
 
@@ -536,7 +550,13 @@ void TFmMain::Timer1Timer() {
     ++TimerTicks;
     if (TimerTicks == 2) {
         if (!FileExists(CurrentFileName)) CurrentFileName = ExeFolder + ExeBaseName + ".$O1";
-        LoadDataFile(*FrameData, CurrentFileName);
+        // A name that did not load as a data file (none there, text of
+        // another kind) is not the model's file: a save asks for a name
+        // instead of writing over it.
+        if (!LoadDataFile(*FrameData, CurrentFileName)) {
+            CurrentFileName.clear();
+            SetCaption(TitleBase);
+        }
         FitView();
     }
     // The splash goes after 1.5 s. Shift pressed and let go on its own
@@ -559,6 +579,7 @@ void TFmMain::Timer1Timer() {
 }
 
 void TFmMain::FormCloseQuery(bool& canClose) {
+    typingPause_.SetEnabled(false);
     canClose = true;
     if (!ModifiedFlag) return;
     const int answer =
@@ -649,6 +670,13 @@ void TFmMain::SgDrawCell(GridId id, int col, int row, TCanvas& canvas, const TRe
 // --- entry ------------------------------------------------------------------
 
 int RunInteractive(int argc, char** argv, const CommandLineOptions& options) {
+    if (!DisplayAvailable()) {
+        std::fprintf(stderr, "%s\n",
+                     Cp932ToUtf8("ウィンドウを表示できません（ディスプレイがありません）。"_sj +
+                                 "計算だけなら /BATCH を付けて起動してください。"_sj)
+                         .c_str());
+        return kExitNoDisplay;
+    }
     StartApplication(argc, argv);
     ShowSplash();
     ProcessMessages();

@@ -178,11 +178,19 @@ class TFmMain : public TForm, public RcWindowHost {
     int TimerTicks = 0;
     std::uint32_t RedrawDeadline = 0;
     const TStringList& RcBlockLines() const { return rcBlock_; }
+    // The time drawn after the last complete calculation ("0.012秒").
+    const std::string& CalcTimeText() const { return calcTimeText_; }
     FrameModel& UndoSnapshot() { return *undo_; }
 
   private:
     void BuildLayout();
     void BuildTabs();
+    // 逐次計算 while typing: the cell's text as it stands after the pause
+    // is calculated, neither committed to the grids nor saved.
+    void CalculateTypedText();
+    // The name a new model is proposed under: "新規1.$O1" in the current
+    // file's folder, or in the user's folder when no file is open.
+    std::string NewFileProposal() const;
     // A panel of the given height docked to the top or bottom of parent.
     TPanel* DockedPanel(TWinControl* parent, TAlign align, int height);
     void BuildMemberArea(TWinControl* parent);
@@ -222,6 +230,15 @@ class TFmMain : public TForm, public RcWindowHost {
     // cell typed into holds text its column cannot take.
     bool RefuseEditedCell();
     bool pageSwitchByCode_ = false;
+    // CurrentFileName names the file the model was read from or saved
+    // into by the person's choice; otherwise (a new model, a start-up file
+    // that did not load) it is only a proposal, never written over unasked.
+    bool fileNamed_ = false;
+    // The calculation under way follows typing (see CalculateTypedText).
+    bool calcFromTyping_ = false;
+    // Restarted by every key typed into a grid while 逐次計算 is on.
+    TTimer typingPause_;
+    std::string calcTimeText_;
     bool headerPress_ = false;     // the last press was on a grid's caption row
     bool switchesByCode_ = false;  // a switch set from code is not a click
     // The model was read with warnings (cut at a table's capacity, or the
@@ -240,6 +257,9 @@ class TFmMain : public TForm, public RcWindowHost {
 
 extern TFmMain* FmMain;
 
+// Exit code of a window start where no window can be shown (no display).
+constexpr int kExitNoDisplay = 4;
+
 // Starts the interactive program: application object, splash, main window,
-// loop.
+// loop; kExitNoDisplay, with a message on stderr, without a display.
 int RunInteractive(int argc, char** argv, const CommandLineOptions& options);

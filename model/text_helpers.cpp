@@ -360,6 +360,12 @@ std::string FitTextLength(const std::string& text, int len) {
     return t;
 }
 
+std::string CutTextLength(const std::string& text, int len) {
+    const std::size_t limit = static_cast<std::size_t>(std::max(len, 0));
+    if (text.size() <= limit) return text;
+    return text.substr(0, BoundaryAtOrBelow(text, limit));
+}
+
 int SplitCommaInPlace(char** fields, int maxFields, char* buffer) {
     if (fields == nullptr || buffer == nullptr || maxFields <= 0) return 0;
     // A comma (0x2C) is never a CP932 trail byte, so a byte scan is safe.

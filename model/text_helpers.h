@@ -87,6 +87,10 @@ std::string RepeatText(const std::string& text, int n);
 // Makes text at most len bytes: squeeze blanks, drop blanks, half-width, and
 // finally cut at a character boundary (so the result may be len - 1 bytes).
 std::string FitTextLength(const std::string& text, int len);
+// Makes text at most len bytes by cutting it before the first character
+// that does not end within len bytes, leaving every character as it was
+// (a name typed in full-width kana stays in full-width kana).
+std::string CutTextLength(const std::string& text, int len);
 
 // Splits a zero-terminated buffer at commas in place: each comma becomes a
 // terminator and fields[k] points at the k-th field. After maxFields fields

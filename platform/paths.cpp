@@ -36,3 +36,10 @@ std::string GetSharedDataFolder(const std::string& baseName) {
     while (root.size() > 1 && root.back() == '/') root.pop_back();
     return Utf8ToCp932(root) + "/DORAZO/" + baseName + "/";
 }
+
+std::string GetUserFolder() {
+    const char* home = std::getenv("HOME");
+    std::string root = home && *home == '/' ? home : "/tmp";
+    while (root.size() > 1 && root.back() == '/') root.pop_back();
+    return Utf8ToCp932(root) + "/";
+}

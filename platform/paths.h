@@ -10,6 +10,9 @@
 std::string GetExeFolder();
 // The executable's file name without folder and extension (CP932).
 std::string GetExeBaseName();
+// The user's own folder ($HOME) with a final "/" (CP932): where a new
+// model is proposed to be saved when no file is open.
+std::string GetUserFolder();
 // The shared data folder for the given base name, with a final "/" (CP932).
 // Not created here.
 std::string GetSharedDataFolder(const std::string& baseName);

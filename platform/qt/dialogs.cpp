@@ -13,6 +13,8 @@
 #include <QUrl>
 
 #include <clocale>
+#include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "platform/encoding.h"
@@ -209,6 +211,21 @@ bool LoadJapaneseDialogTexts() {
     QCoreApplication::installTranslator(t);
     translator = t;
     return true;
+}
+
+bool DisplayAvailable() {
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    // A platform that draws into memory or a framebuffer needs no display
+    // server; the window systems' own platforms need theirs.
+    if (const char* qpa = std::getenv("QT_QPA_PLATFORM"); qpa && *qpa) {
+        if (std::strncmp(qpa, "xcb", 3) == 0) return set("DISPLAY");
+        if (std::strncmp(qpa, "wayland", 7) == 0) return set("WAYLAND_DISPLAY");
+        return true;
+    }
+    return set("DISPLAY") || set("WAYLAND_DISPLAY");
 }
 
 bool StartApplication(int& argc, char** argv) {

@@ -60,6 +60,11 @@ bool TakeShiftTap();
 using KeyStateHook = std::function<bool(int virtualKey)>;
 void SetKeyStateHook(KeyStateHook hook);
 
+// False when no window can be shown: no display server is named (DISPLAY,
+// WAYLAND_DISPLAY) and no platform without one (QT_QPA_PLATFORM=offscreen
+// and the like) is chosen. Creating the application object then would end
+// the process.
+bool DisplayAvailable();
 // Creates the application object when there is none (keeping numbers in
 // the "C" locale) and gives the toolkit's own dialogs (file dialogs, the
 // buttons of message boxes, the print dialog) their Japanese texts; returns

@@ -245,6 +245,14 @@ class MainWindowTest : public ::testing::Test {
         return nullptr;
     }
 
+    // Lets the window's events run until cond holds (at most 5 s), as the
+    // calculation that 逐次計算 makes once typing pauses needs; true when
+    // it came to hold.
+    template <class Cond>
+    static bool WaitFor(Cond cond) {
+        return QTest::qWaitFor(cond, 5000);
+    }
+
     static std::string ReadBytes(const std::string& path) {
         std::string bytes;
         ReadFileBytes(path, bytes);

@@ -9,6 +9,7 @@
 #include "main_window_fixture.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
+#include "model/model_tables.h"
 
 namespace {
 
@@ -115,6 +116,8 @@ TEST_F(MainWindowTest, AutomaticResultsFollowACellLeftOrCancelledWithoutEnter) {
             ClickTab(TFmMain::kTabSect);
         else
             ClickButton(U("数値"_sj));
+        // Escape is a key like any other: its results follow the pause.
+        WaitFor([] { return ResultData->memberCount > 0; });
         EXPECT_FLOAT_EQ(FrameData->nodes[3].x, l.x);
         ASSERT_GT(ResultData->memberCount, 0);
         EXPECT_FLOAT_EQ(ResultData->node[3].x, l.x);
@@ -171,4 +174,73 @@ TEST_F(MainWindowTest, EntriesTypedWithTabStayOnTheirRows) {
     EXPECT_DOUBLE_EQ(k.entries[1].factor, 1.0);
     EXPECT_EQ(k.entries[3].loadCaseNo, 2);
     EXPECT_DOUBLE_EQ(k.entries[3].factor, 0.5);
+}
+
+// With 逐次計算 and 自動保存 no key waits for a calculation: the results
+// follow the text the cell shows once typing pauses (typing 40 shows the
+// results of 40, not of 4), and the file is written only from what was
+// committed. Text still being typed is asked about when the window closes.
+TEST_F(MainWindowTest, TypingWithAutomaticCalculationSavesOnlyWhatWasCommitted) {
+    const std::string file = CopyExample("portal.$O1");
+    const std::string before = ReadBytes(file);
+    TFmMain& w = Open(file);
+    ASSERT_TRUE(w.AutoSave->Checked());
+    ClickButton(U("逐次計算"_sj));
+    ClickCell(kSgPoint, 2, 3);  // node 3's x, 6 m
+    for (const char* key : {"4", "0"}) {
+        ResultData->memberCount = 0;
+        TypeText(key);
+        EXPECT_EQ(ResultData->memberCount, 0) << "a key waited for a calculation";
+        ASSERT_TRUE(WaitFor([] { return ResultData->memberCount > 0; })) << key;
+        const float typed = key[0] == '4' ? 4.0f : 40.0f;
+        EXPECT_FLOAT_EQ(FrameData->nodes[3].x, typed);
+        EXPECT_FLOAT_EQ(ResultData->node[3].x, typed);
+        // The cell still shows what was typed, being edited.
+        EXPECT_EQ(w.Grid(kSgPoint).Cells(2, 3), key[0] == '4' ? "4" : "40");
+        EXPECT_TRUE(w.Grid(kSgPoint).Editing());
+    }
+    EXPECT_EQ(ReadBytes(file), before);
+    messages.clear();
+    answer = mrCancel;
+    EXPECT_FALSE(w.Close());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], U("修正されています。保存して終了しますか？"_sj));
+    // Enter commits: the calculation that follows saves the value typed.
+    PressEnter();
+    EXPECT_FALSE(ModifiedFlag);
+    EXPECT_NE(ReadBytes(file).find("   40.0000    4.0000"), std::string::npos);
+    // Opening another file while typing asks first.
+    ClickCell(kSgPoint, 3, 3);
+    TypeText("7");
+    messages.clear();
+    dialogAnswer = CopyExample("continuous_beam.$O1");
+    answer = mrCancel;
+    ChooseFileMenu(U("開く"_sj));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(Cp932ToUtf8(CurrentFileName), file);
+}
+
+// The load sums under the load grid are those of the loads as they now
+// stand: portal's case 1 has 20 kN/m over the 6 m beam and 50 kN on it,
+// 170 kN down; 80 kN for the 50 gives 200 kN at once.
+TEST_F(MainWindowTest, LoadSumsFollowTheLoadJustTyped) {
+    TFmMain& w = OpenPortal();
+    ClickTab(TFmMain::kTabLoad);
+    ClickCell(kSgLoad1, 1, 1);
+    EXPECT_NE(U(w.Grids.lbSgmXY).find("170.000"), std::string::npos) << U(w.Grids.lbSgmXY);
+    Type(kSgLoad2, ColumnOf(&LoadRecord::qI), 2, "-80");
+    EXPECT_NE(U(w.Grids.lbSgmXY).find("200.000"), std::string::npos) << U(w.Grids.lbSgmXY);
+}
+
+// A name longer than its field keeps the characters typed, cut between two
+// of them (they became half-width katakana): 25 full-width kana for a
+// member's 40 bytes keep 20.
+TEST_F(MainWindowTest, ALongNameIsCutBetweenCharactersAsTyped) {
+    TFmMain& w = OpenPortal();
+    std::string kana;
+    for (int k = 0; k < 25; ++k) kana += "ア"_sj;
+    Type(kSgMember, ColumnOf(&FrameMember::name), 1, U(kana));
+    const FrameMember& m = FrameData->members[1];
+    EXPECT_EQ(U(std::string(m.name, strnlen(m.name, sizeof m.name))), U(kana.substr(0, 40)));
+    EXPECT_EQ(U(w.Grid(kSgMember).Cells(ColumnOf(&FrameMember::name), 1)), U(kana.substr(0, 40)));
 }

@@ -203,6 +203,16 @@ TEST(FitTextLength, TriesEachStepThenCuts) {
         EXPECT_EQ(Hex(FitTextLength(c.text, c.len)), Hex(c.expected)) << c.text << " len " << c.len;
 }
 
+TEST(CutTextLength, CutsBeforeTheFirstCharacterThatDoesNotFit) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"アイウエオ"_sj, "アイウ"_sj},  // 6 of 7 bytes: kana stay full-width
+        {"ab  アイ"_sj, "ab  ア"_sj},    // blanks stay
+        {"abcdefg", "abcdefg"},         {"abcdefgh", "abcdefg"}, {"abcdef漢"_sj, "abcdef"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(Hex(CutTextLength(text, 7)), Hex(expected));
+}
+
 // ------------------------------------------------------------ comma split
 
 TEST(SplitCommaInPlace, SplitsIntoBoundedFields) {
