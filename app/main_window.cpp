@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "app/change_history.h"
@@ -15,6 +16,7 @@
 #include "model/progress.h"
 #include "model/sdk_bridge.h"
 #include "model/text_helpers.h"
+#include "platform/encoding.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -64,8 +66,19 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     ExeFolder = GetExeFolder();
     ExeBaseName = GetExeBaseName();
     DataFolder = GetSharedDataFolder(ExeBaseName);
-    ForceDirectories(DataFolder);
-    IniFilePath = DataFolder + ExeBaseName + ".ini";
+    if (!DataFolder.empty()) ForceDirectories(DataFolder);
+    // Settings only in a folder of the user's own that nobody else may
+    // write: another user's folder (or a link planted in its place) would
+    // choose which model opens and have other files rewritten.
+    const bool settings = !DataFolder.empty() && IsOwnPrivateFolder(DataFolder);
+    if (!settings) {
+        std::fprintf(stderr, "%s\n",
+                     Cp932ToUtf8("設定フォルダー "_sj + DataFolder +
+                                 " は使えないため、設定なしで起動します."_sj)
+                         .c_str());
+        DataFolder.clear();
+    }
+    IniFilePath = settings ? DataFolder + ExeBaseName + ".ini" : std::string();
     // 5. The large records, alive for the whole run.
     model_ = NewFrameModelRecord();
     undo_ = NewFrameModelRecord();
