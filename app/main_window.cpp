@@ -10,6 +10,7 @@
 #include "app/grid_helpers.h"
 #include "app/small_windows.h"
 #include "app/status_window.h"
+#include "app/unopenable_file.h"
 #include "model/analysis_driver.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -100,7 +101,12 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     G_SetDevice(OffscreenBitmap, 0, 99, 99, 0);
     G_SaveState(FigureViewState);
     // The last data file from the ini file.
-    if (!FileExists(CurrentFileName)) {
+    // A name given that is there but cannot be read (a folder, a FIFO, a
+    // link loop or a link to nothing) is kept, for the load to say what is
+    // wrong with it, instead of quietly opening the last file.
+    if (!FileExists(CurrentFileName) && !CannotOpenReason(options.triedName).empty()) {
+        CurrentFileName = options.triedName;
+    } else if (!FileExists(CurrentFileName)) {
         const std::string ini =
             FileExists(IniFilePath) ? IniFilePath : ExeFolder + ExeBaseName + ".ini";
         CurrentFileName = TIniFile(ini).ReadString("DO1", "FILE1", "");
@@ -539,8 +545,12 @@ void TFmMain::lbView2cDblClick(bool deleteAll) {
 void TFmMain::Timer1Timer() {
     ++TimerTicks;
     if (TimerTicks == 2) {
-        if (!FileExists(CurrentFileName)) CurrentFileName = ExeFolder + ExeBaseName + ".$O1";
-        LoadDataFile(*FrameData, CurrentFileName);
+        const bool unopenable = !CannotOpenReason(CurrentFileName).empty();
+        if (!FileExists(CurrentFileName) && !unopenable)
+            CurrentFileName = ExeFolder + ExeBaseName + ".$O1";
+        // The load says what is wrong with a name that cannot be read; the
+        // window then holds no file.
+        if (!LoadDataFile(*FrameData, CurrentFileName) && unopenable) CurrentFileName.clear();
         FitView();
     }
     // The splash goes after 1.5 s; while Shift is held the RC window is

@@ -450,7 +450,7 @@ TEST(BatchRun, ANameOutsideCp932IsThatFile) {
     WriteModel(*other, dir, "caf?.$O1");
     const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
     EXPECT_EQ(r.code, 0) << r.err;
-    ExpectSixFiles(data, r, "café");
+    ExpectSixFiles(data, r, "caf\xC3\xA9");
     EXPECT_FALSE(fs::exists(dir / "caf?.F11"));
 }
 
