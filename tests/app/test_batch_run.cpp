@@ -558,6 +558,7 @@ TEST(BatchRun, AnAllocationFailingAnywhereNeverCommitsAPartialFile) {
     CommandLineOptions options;
     options.batchMode = true;
     options.fileName = Utf8ToCp932(data.string());
+    long left = 0;  // of the allocations allowed before the failure
     auto run = [&](long failAt, std::string& err) {
         for (int f = 0; f < 6; ++f)
             std::ofstream(dir / ("p" + std::string(kExts[f])), std::ios::binary) << older[f];
@@ -570,7 +571,7 @@ TEST(BatchRun, AnAllocationFailingAnywhereNeverCommitsAPartialFile) {
         } catch (...) {
             code = -2;  // an exception left the run
         }
-        allocationsBeforeFailure = -1;
+        left = allocationsBeforeFailure.exchange(-1);
         testing::internal::GetCapturedStdout();
         err = testing::internal::GetCapturedStderr();
         return code;
@@ -578,7 +579,7 @@ TEST(BatchRun, AnAllocationFailingAnywhereNeverCommitsAPartialFile) {
     constexpr long kPlenty = 1L << 40;
     std::string err;
     ASSERT_EQ(run(kPlenty, err), 0) << err;
-    const long allocations = kPlenty - allocationsBeforeFailure.exchange(-1) - 1;
+    const long allocations = kPlenty - left - 1;
     for (int f = 0; f < 6; ++f) fresh[f] = ReadBytes(dir / ("p" + std::string(kExts[f])));
     ASSERT_GT(allocations, 50);
     const long step = std::max(1L, allocations / 400);
