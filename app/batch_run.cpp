@@ -60,32 +60,49 @@ int LoadAndCheck(const std::string& fileName) {
     return kBatchOk;
 }
 
-// The failed names (one per line), each with why, where the reason is not
-// the disk: a FIFO or a folder in the way of a result file.
+// The failed names (one per line), each with why: a full disk, a
+// write-protected file or folder, a FIFO in the way, a memory failure.
 std::string WithReasons(const std::string& failed) {
     std::string out;
     std::size_t start = 0;
     for (std::size_t end; (end = failed.find('\n', start)) != std::string::npos; start = end + 1) {
         const std::string name = failed.substr(start, end - start);
+        std::string cause = LastWriteFailure(name);
+        if (cause.empty() && IsNonRegularFile(name)) cause = "通常のファイルではありません"_sj;
         out += name;
-        if (IsNonRegularFile(name)) out += " （通常のファイルではありません）"_sj;
+        if (!cause.empty()) out += " （"_sj + cause + "）"_sj;
         out += "\n";
     }
     return out;
 }
 
-}  // namespace
-
-int RunBatch(const CommandLineOptions& options) {
-    ConnectEngineToStderr();
+int RunBatchSteps(const CommandLineOptions& options) {
     CurrentFileName = options.fileName;
-    // A FIFO or a folder under the name is not read: reading a FIFO would
-    // wait for a writer that may never come.
-    if (CurrentFileName.empty() && IsNonRegularFile(options.triedName)) {
-        PrintLine(stderr,
-                  FormatStr("計算条件ファイル %s は通常のファイルではありません！"_sj.c_str(),
-                            options.triedName.c_str()));
-        return kBatchFailed;
+    // A FIFO or a folder under the name is not read (reading a FIFO would
+    // wait for a writer that may never come); what was wrong with the name
+    // is said, not that it is missing.
+    if (CurrentFileName.empty()) {
+        const std::string* what = nullptr;
+        switch (GetPathKind(options.triedName)) {
+            case PathKind::Directory:
+                what = &"計算条件ファイル %s は通常のファイルではありません（フォルダー）！"_sj;
+                break;
+            case PathKind::Other:
+                what = &"計算条件ファイル %s は通常のファイルではありません（FIFO・デバイス）！"_sj;
+                break;
+            case PathKind::LinkLoop:
+                what = &"計算条件ファイル %s はリンクが循環しています！"_sj;
+                break;
+            case PathKind::BrokenLink:
+                what = &"計算条件ファイル %s はリンク先が有りません！"_sj;
+                break;
+            default:
+                break;
+        }
+        if (what != nullptr) {
+            PrintLine(stderr, FormatStr(what->c_str(), options.triedName.c_str()));
+            return kBatchFailed;
+        }
     }
     if (CurrentFileName.empty() || !FileExists(CurrentFileName)) {
         const std::string& name = CurrentFileName.empty() ? options.triedName : CurrentFileName;
@@ -151,4 +168,22 @@ int RunBatch(const CommandLineOptions& options) {
     FrameData = nullptr;
     const bool clean = written && !report.expansionFellBack;
     return clean ? kBatchOk : kBatchFailed;
+}
+
+}  // namespace
+
+int RunBatch(const CommandLineOptions& options) {
+    ConnectEngineToStderr();
+    // A failure the steps did not foresee still ends the run with a
+    // message of what failed and the failure code; the result files that
+    // were being written are abandoned by their writers.
+    try {
+        return RunBatchSteps(options);
+    } catch (const std::bad_alloc&) {
+        PrintLine(stderr, "メモリーが足りません."_sj);
+    } catch (const std::exception& e) {
+        PrintLine(stderr, "計算を続けられません.("_sj + e.what() + ")");
+    }
+    FrameData = nullptr;
+    return kBatchFailed;
 }

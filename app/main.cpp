@@ -1,5 +1,7 @@
 // Program entry. The command line decides between the batch run (no
 // window, no Qt object) and the interactive program.
+#include <signal.h>
+
 #include <clocale>
 #include <cstdio>
 #include <exception>
@@ -17,9 +19,13 @@
 int main(int argc, char** argv) {
     // Numbers are read and written with '.' whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
+    // A file-size limit makes a write fail (EFBIG) instead of ending the
+    // process, so a save beyond it is reported like a full disk and the
+    // window with its edits stays.
+    signal(SIGXFSZ, SIG_IGN);
     try {
         std::vector<std::string> args;
-        for (int i = 1; i < argc; ++i) args.push_back(Utf8ToCp932(argv[i]));
+        for (int i = 1; i < argc; ++i) args.push_back(FileNameFromOs(argv[i]));
         const CommandLineOptions options = ParseCommandLine(args);
         BatchMode = options.batchMode;
         CurrentFileName = options.fileName;

@@ -18,6 +18,7 @@
 #include "model/text_helpers.h"
 #include "model/validation.h"
 #include "platform/encoding.h"
+#include "platform/file_replace.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "platform/qt/dialogs.h"
@@ -139,8 +140,10 @@ bool TFmMain::LoadDataFile(FrameModel& model, const std::string& fileName) {
     fileNamed_ = true;
     RefreshGrids();
     CopyFrameModel(*undo_, model);
+    // Kept with its folder: a later start in another folder must open this
+    // file, not one of the same name there.
     if (!CurrentFileName.empty())
-        TIniFile(IniFilePath).WriteString("DO1", "FILE1", CurrentFileName);
+        TIniFile(IniFilePath).WriteString("DO1", "FILE1", AbsoluteFileName(CurrentFileName));
     if (!warnings.empty()) TellAboutLoad(splashCutShort_, warnings, mtWarning, mbOK);
     return true;
 }
@@ -155,7 +158,9 @@ int TFmMain::SaveDataFile(const std::string& fileName, const FrameModel& model) 
     TStringList rcLines;
     if (RcData) WriteRcCheckData(rcLines, model, *RcData);
     if (!WriteFrameDataFile(fileName, model, RcData ? &rcLines : &rcBlock_)) {
-        MessageDlg("保存できません.\n"_sj + fileName, mtError, mbOK);
+        const std::string cause = LastWriteFailure(fileName);
+        MessageDlg("保存できません.\n"_sj + fileName + (cause.empty() ? "" : "\n" + cause), mtError,
+                   mbOK);
         return 0;
     }
     ModifiedFlag = false;

@@ -10,6 +10,7 @@
 #include "app/grid_helpers.h"
 #include "app/small_windows.h"
 #include "app/status_window.h"
+#include "app/unopenable_file.h"
 #include "model/analysis_driver.h"
 #include "model/frame_model.h"
 #include "model/frame_results.h"
@@ -69,8 +70,19 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     ExeFolder = GetExeFolder();
     ExeBaseName = GetExeBaseName();
     DataFolder = GetSharedDataFolder(ExeBaseName);
-    ForceDirectories(DataFolder);
-    IniFilePath = DataFolder + ExeBaseName + ".ini";
+    if (!DataFolder.empty()) ForceDirectories(DataFolder);
+    // Settings only in a folder of the user's own that nobody else may
+    // write: another user's folder (or a link planted in its place) would
+    // choose which model opens and have other files rewritten.
+    const bool settings = !DataFolder.empty() && IsOwnPrivateFolder(DataFolder);
+    if (!settings) {
+        std::fprintf(stderr, "%s\n",
+                     Cp932ToUtf8("設定フォルダー "_sj + DataFolder +
+                                 " は使えないため、設定なしで起動します."_sj)
+                         .c_str());
+        DataFolder.clear();
+    }
+    IniFilePath = settings ? DataFolder + ExeBaseName + ".ini" : std::string();
     // 5. The large records, alive for the whole run.
     model_ = NewFrameModelRecord();
     undo_ = NewFrameModelRecord();
@@ -92,7 +104,12 @@ TFmMain::TFmMain(const CommandLineOptions& options) {
     G_SetDevice(OffscreenBitmap, 0, 99, 99, 0);
     G_SaveState(FigureViewState);
     // The last data file from the ini file.
-    if (!FileExists(CurrentFileName)) {
+    // A name given that is there but cannot be read (a folder, a FIFO, a
+    // link loop or a link to nothing) is kept, for the load to say what is
+    // wrong with it, instead of quietly opening the last file.
+    if (!FileExists(CurrentFileName) && !CannotOpenReason(options.triedName).empty()) {
+        CurrentFileName = options.triedName;
+    } else if (!FileExists(CurrentFileName)) {
         const std::string ini =
             FileExists(IniFilePath) ? IniFilePath : ExeFolder + ExeBaseName + ".ini";
         CurrentFileName = TIniFile(ini).ReadString("DO1", "FILE1", "");
@@ -549,9 +566,12 @@ void TFmMain::lbView2cDblClick(bool deleteAll) {
 void TFmMain::Timer1Timer() {
     ++TimerTicks;
     if (TimerTicks == 2) {
-        if (!FileExists(CurrentFileName)) CurrentFileName = ExeFolder + ExeBaseName + ".$O1";
-        // A name that did not load as a data file (none there, text of
-        // another kind) is not the model's file: a save asks for a name
+        const bool unopenable = !CannotOpenReason(CurrentFileName).empty();
+        if (!FileExists(CurrentFileName) && !unopenable)
+            CurrentFileName = ExeFolder + ExeBaseName + ".$O1";
+        // The load says what is wrong with a name that cannot be read. A
+        // name that did not load as a data file (none there, text of another
+        // kind, a folder) is not the model's file: a save asks for a name
         // instead of writing over it.
         if (!LoadDataFile(*FrameData, CurrentFileName)) {
             CurrentFileName.clear();

@@ -9,6 +9,8 @@ std::string CannotOpenReason(const std::string& name) {
             return "フォルダーは開けません.\n"_sj + name;
         case PathKind::BrokenLink:
             return "リンク先のファイルが有りません.\n"_sj + name;
+        case PathKind::LinkLoop:
+            return "リンクが循環しているため開けません.\n"_sj + name;
         case PathKind::Other:
             return "通常のファイルではないため開けません.\n"_sj + name;
         default:

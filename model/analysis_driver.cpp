@@ -681,17 +681,20 @@ void FinishFrameAnalysis(FrameResults& results, const FrameModel& model,
     }
 }
 
-bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
-                      bool useViewDivisions, int pointCapacity, AnalysisReport* report,
-                      const std::function<void(int)>& blockFinal) {
+namespace {
+
+bool RunFrameAnalysisSteps(FrameResults& results, FrameModel& model, bool viewDivisionMode,
+                           bool useViewDivisions, int pointCapacity, AnalysisReport* report,
+                           const std::function<void(int)>& blockFinal) {
     std::unique_ptr<FrameModel> copy;
     try {
         copy = NewFrameModelRecord();
     } catch (const std::bad_alloc&) {
-        EngineMessage("メモリーが足りません.(剛域展開)"_sj);
-        return false;
+        throw OutOfMemory("剛域展開"_sj);
     }
-    const ExpansionResult expansion = ExpandFrameModel(*copy, model, true, viewDivisionMode);
+    ExpansionResult expansion;
+    RunNamedStep("剛域展開"_sj,
+                 [&] { expansion = ExpandFrameModel(*copy, model, true, viewDivisionMode); });
     const ExpansionReport& er = expansion.report;
     if (er.loadOverflowCase != 0) {
         // Without some of its loads the case would give results of other
@@ -717,29 +720,50 @@ bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisio
     // The mapping back wipes the slots of the user's members and combines
     // the cases again: the work it would undo is left out.
     const int remapped = CheckedCount(model.memberCount, kMaxMembers);
-    const bool ok = AnalyseLoadCases(results, *copy, caseWarnings, remapped, expansion.springs);
-    // What the extremes between the result points are found from: the
-    // pieces' forces, before the mapping back overwrites them.
-    std::unique_ptr<MemberExtremeSearch> extremes;
-    if (ok) {
-        extremes = std::make_unique<MemberExtremeSearch>(results, *copy, expansion.springs);
-        extremes->MapMembersTo(model, results);
-    }
+    // A case left unsolved for want of memory (a message said which work
+    // stopped) ends the analysis: nothing of it is a result of the model.
+    if (!AnalyseLoadCases(results, *copy, caseWarnings, remapped, expansion.springs)) return false;
     std::vector<int> failedBlocks;
-    CombineExtras extras;
-    extras.extremes = extremes.get();
-    extras.failedBlocks = &failedBlocks;
-    const bool mapped =
-        CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions,
-                                pointCapacity, blockFinal, extras);
-    extremes.reset();
+    bool mapped = false;
+    RunNamedStep("組合せ"_sj, [&] {
+        // What the extremes between the result points are found from: the
+        // pieces' forces, before the mapping back overwrites them.
+        MemberExtremeSearch extremes(results, *copy, expansion.springs);
+        extremes.MapMembersTo(model, results);
+        CombineExtras extras;
+        extras.extremes = &extremes;
+        extras.failedBlocks = &failedBlocks;
+        mapped = CollapseExpandedResults(results, *copy, model, viewDivisionMode, useViewDivisions,
+                                         pointCapacity, blockFinal, extras);
+    });
     const int expandedMembers = copy->memberCount;
     copy.reset();
-    if (!mapped) {
-        // The pieces' results are no results of this model.
-        ClearFrameResults(results);
-        return false;
+    if (!mapped) return false;  // the pieces' results are no results of this model
+    RunNamedStep("反力"_sj, [&] {
+        FinishFrameAnalysis(results, model, er, caseWarnings, failedBlocks, expandedMembers,
+                            report);
+    });
+    return true;
+}
+
+}  // namespace
+
+bool RunFrameAnalysis(FrameResults& results, FrameModel& model, bool viewDivisionMode,
+                      bool useViewDivisions, int pointCapacity, AnalysisReport* report,
+                      const std::function<void(int)>& blockFinal) {
+    // Whatever stops the analysis, on whichever thread, stops it here with
+    // a message, and no part of it is left to be taken for results.
+    bool ok = false;
+    try {
+        ok = RunFrameAnalysisSteps(results, model, viewDivisionMode, useViewDivisions,
+                                   pointCapacity, report, blockFinal);
+    } catch (const OutOfMemory& e) {
+        EngineMessage(OutOfMemoryMessage(e.Task()));
+    } catch (const std::bad_alloc&) {
+        EngineMessage(OutOfMemoryMessage(std::string()));
+    } catch (const std::exception& e) {
+        EngineMessage("計算を続けられません.("_sj + e.what() + ")");
     }
-    FinishFrameAnalysis(results, model, er, caseWarnings, failedBlocks, expandedMembers, report);
+    if (!ok) ClearFrameResults(results);
     return ok;
 }

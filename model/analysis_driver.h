@@ -35,10 +35,10 @@ struct AnalysisReport {
 // when they are switched off) into results. viewDivisionMode is the point
 // mode of BuildMemberPointList; useViewDivisions takes each member's point
 // capacity from its View1 divisions instead of pointCapacity (doubled for
-// spring members). Returns false when the work areas could not be
-// allocated (a message has then been shown); the remaining steps still run,
-// except when the pieces' results cannot be mapped back: the results are
-// then cleared.
+// spring members). Returns false when the analysis could not be finished
+// (a memory failure on any of its threads, or no memory to map the pieces
+// back): a message has then said what failed ("メモリーが足りません.(剛性
+// マトリックス)"), the analysis stopped there and the results are cleared.
 // Expansion fallbacks are shown through EngineMessage.
 // blockFinal, where given, may be called with 0 from this thread as soon
 // as the load case blocks and the member headers hold their final values

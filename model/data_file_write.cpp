@@ -15,10 +15,12 @@
 // (model_tables.h); the header, the case keyword lines, the support entries
 // and the points of interest have layouts of their own.
 #include <algorithm>
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <new>
 
 #include "model/data_file.h"
 #include "model/data_file_internal.h"
@@ -482,7 +484,14 @@ bool WriteFrameDataFile(const std::string& fileName, const FrameModel& model,
     if (rcBlock != nullptr)
         for (int i = 0; i < rcBlock->Count(); ++i) list.Add((*rcBlock)[i]);
     // The user's model: on the disk before it takes the old file's place.
-    return WriteFileReplacing(fileName, list.Text(), true);
+    std::string bytes;
+    try {
+        bytes = list.Text();
+    } catch (const std::bad_alloc&) {
+        NoteWriteFailure(fileName, ReplacingFile::Failure::kWriteFailed, ENOMEM);
+        return false;
+    }
+    return WriteFileReplacing(fileName, bytes, true);
 }
 
 namespace {

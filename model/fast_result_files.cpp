@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <condition_variable>
@@ -398,6 +399,7 @@ bool WriteMemberForceFileStream(const FrameResults& results, int which, const st
     std::vector<std::string> parts[2];
     std::thread writer;
     bool ok = true;  // set by the writer thread only while it runs
+    bool memoryFailed = false;
     int slot = 0;
     for (std::size_t first = 0; first < blocks.size(); first += kSlice, slot ^= 1) {
         const int count = static_cast<int>(std::min<std::size_t>(kSlice, blocks.size() - first));
@@ -422,6 +424,7 @@ bool WriteMemberForceFileStream(const FrameResults& results, int which, const st
         }
         if (writer.joinable()) writer.join();
         if (outOfMemory) ok = false;
+        memoryFailed = memoryFailed || outOfMemory;
         if (!ok) break;
         auto write = [&ok, &slice, &out] {
             for (const std::string& s : slice) {
@@ -434,7 +437,7 @@ bool WriteMemberForceFileStream(const FrameResults& results, int which, const st
         if (!StartThread(writer, write)) write();  // no thread to spare: written here
     }
     if (writer.joinable()) writer.join();
-    if (!ok) out.Fail();
+    if (!ok) out.Fail(memoryFailed ? ENOMEM : 0);
     return out.Commit();
 }
 
@@ -532,7 +535,12 @@ class PieceQueue {
     void Done(Text&& text) {
         std::lock_guard<std::mutex> lock(mutex_);
         pending_ -= text.size;
-        if (text.data) free_.push_back(std::move(text));
+        try {
+            if (text.data) free_.push_back(std::move(text));
+        } catch (const std::bad_alloc&) {
+            // No room to keep the buffer for reuse: it is freed instead
+            // (this runs on the writer thread, which must not end on it).
+        }
         if (roomWaiters_ > 0 && pending_ <= kPendingLimit) roomCv_.notify_all();
     }
 
@@ -614,6 +622,7 @@ struct MemberForceFileJob::State {
     PieceQueue queue;
     std::atomic<std::size_t> next{0};
     std::atomic<bool> good{true};
+    std::atomic<bool> outOfMemory{false};
     ReplacingFile file;
     std::vector<std::thread> formatters;
     std::thread writer;
@@ -625,7 +634,9 @@ struct MemberForceFileJob::State {
 
 MemberForceFileJob::MemberForceFileJob() = default;
 
-MemberForceFileJob::~MemberForceFileJob() { Finish(); }
+// A job nobody finished belongs to an analysis or a writing that did not
+// end: its file stays as it was.
+MemberForceFileJob::~MemberForceFileJob() { Abandon(); }
 
 bool MemberForceFileJob::Start(const FrameResults& results, int which, const std::string& name,
                                int threads, const BlockGate* gate) {
@@ -648,6 +659,7 @@ bool MemberForceFileJob::Start(const FrameResults& results, int which, const std
                 try {
                     text = FormatPiece(st.results, st.pieces[i], st.queue);
                 } catch (const std::bad_alloc&) {
+                    st.outOfMemory = true;
                     st.good = false;
                 }
             }
@@ -686,33 +698,37 @@ bool MemberForceFileJob::Start(const FrameResults& results, int which, const std
 
 bool MemberForceFileJob::Started() const { return state_ != nullptr; }
 
-bool MemberForceFileJob::Finish() {
+bool MemberForceFileJob::Finish() { return End(true); }
+
+bool MemberForceFileJob::End(bool commit) {
     if (!state_) return false;
     State& st = *state_;
+    if (!commit) st.good = false;  // nothing more is formatted or written
     if (st.formatInFinish) st.format();
     for (std::thread& t : st.formatters) t.join();
     if (st.writer.joinable()) st.writer.join();
-    if (!st.good) st.file.Fail();
-    const bool ok = st.file.Commit();
+    bool ok = false;
+    if (commit) {
+        if (!st.good) st.file.Fail(st.outOfMemory ? ENOMEM : 0);
+        ok = st.file.Commit();
+    } else {
+        st.file.Discard();
+    }
     state_.reset();
     return ok;
 }
 
-void MemberForceFileJob::Abandon() {
-    if (!state_) return;
-    state_->good = false;  // nothing more is formatted or written
-    Finish();
-}
+void MemberForceFileJob::Abandon() { End(false); }
 
 MemberForceFilesDuringAnalysis::MemberForceFilesDuringAnalysis(const FrameResults& results,
                                                                std::string base)
     : results_(results), base_(std::move(base)) {}
 
 MemberForceFilesDuringAnalysis::~MemberForceFilesDuringAnalysis() {
-    // Whatever way the caller left, a job waiting for a combination is let
-    // go before the jobs are waited for.
-    combinations_.OpenAll();
-    for (MemberForceFileJob& job : jobs_) job.Finish();
+    // Only WriteSdkResultFiles, after a finished analysis, commits the
+    // files; a job still running here belongs to an analysis that was left
+    // by an exception, and its file stays as it was.
+    Abandon();
 }
 
 std::function<void(int)> MemberForceFilesDuringAnalysis::BlockFinal() {
@@ -755,6 +771,7 @@ bool WriteSdkResultFiles(const FrameResults& results, const std::string& base, s
                 wrote[f] = SaveListIfWritable(list, names(f));
             } catch (const std::bad_alloc&) {
                 wrote[f] = false;
+                NoteWriteFailure(names(f), ReplacingFile::Failure::kWriteFailed, ENOMEM);
             }
         }
     };

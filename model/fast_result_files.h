@@ -37,7 +37,7 @@ class BlockGate {
 class MemberForceFileJob {
   public:
     MemberForceFileJob();
-    ~MemberForceFileJob();  // waits for the job
+    ~MemberForceFileJob();  // abandons a job not finished
     MemberForceFileJob(const MemberForceFileJob&) = delete;
     MemberForceFileJob& operator=(const MemberForceFileJob&) = delete;
 
@@ -59,6 +59,7 @@ class MemberForceFileJob {
     void Abandon();
 
   private:
+    bool End(bool commit);
     struct State;
     std::unique_ptr<State> state_;
 };
@@ -72,7 +73,7 @@ class MemberForceFileJob {
 class MemberForceFilesDuringAnalysis {
   public:
     MemberForceFilesDuringAnalysis(const FrameResults& results, std::string base);
-    ~MemberForceFilesDuringAnalysis();  // lets a waiting job go, then waits
+    ~MemberForceFilesDuringAnalysis();  // abandons the jobs not finished
     std::function<void(int)> BlockFinal();
     void AnalysisOver();
     // The analysis failed: the jobs end and leave their files as they were.

@@ -310,11 +310,10 @@ void FastCaseSolver::TrimFactors(int keep) {
 
 bool FastCaseSolver::SolveDense(const FrameModel& model, int caseIndex, StiffnessWork& work) {
     ++denseFallbacks_;
-    if (!work.AllocateMatrices()) {
-        EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
-        std::fill(work.x.begin(), work.x.end(), 0.0);
-        return false;
-    }
+    // Without the matrices the case is not solved: counting it as singular
+    // would give every case zero displacements as if the frame moved
+    // freely.
+    if (!work.AllocateMatrices()) throw OutOfMemory("剛性マトリックス"_sj);
     std::fill(work.k.begin(), work.k.end(), 0.0);
     std::fill(work.p.begin(), work.p.end(), 0.0);
     AssembleStiffness(model, caseIndex, work);

@@ -251,23 +251,33 @@ bool AnalyseLoadCases(FrameResults& results, FrameModel& model, std::string& war
     std::vector<StiffnessWork> works(static_cast<std::size_t>(workCount));
     for (StiffnessWork& w : works) {
         if (!w.Allocate(results.nodeCount, results.memberCount, false)) {
-            EngineMessage("メモリーが足りません.(剛性マトリックス)"_sj);
+            EngineMessage(OutOfMemoryMessage("剛性マトリックス"_sj));
             return false;
         }
     }
     results.caseCount = caseCount;
     results.comboCount = CheckedCount(model.combinationCount, kMaxResultCombos);
     results.combosIndex = results.caseCount + 1;
-    SolveCases(results, model, works, warnings);
-    works.clear();
-    CalcMemberForcesAllCases(results, model, springs);
-    results.doneCaseCount = results.caseCount;
-    MemberExtremeSearch extremes(results, model, springs);
-    extremes.MapMembersToThemselves();
-    CombineExtras extras;
-    extras.extremes = &extremes;
-    CombineCaseResults(results, model, remappedMembers, {}, extras);
-    SetPointLabels(results, model);
+    // A memory failure on any thread ends the analysis with what it was
+    // doing: no later step works on results that were never computed.
+    try {
+        RunNamedStep("剛性マトリックス"_sj, [&] { SolveCases(results, model, works, warnings); });
+        works.clear();
+        RunNamedStep("部材応力"_sj, [&] {
+            CalcMemberForcesAllCases(results, model, springs);
+            results.doneCaseCount = results.caseCount;
+            MemberExtremeSearch extremes(results, model, springs);
+            extremes.MapMembersToThemselves();
+            CombineExtras extras;
+            extras.extremes = &extremes;
+            CombineCaseResults(results, model, remappedMembers, {}, extras);
+            SetPointLabels(results, model);
+        });
+    } catch (const OutOfMemory& e) {
+        EngineMessage(OutOfMemoryMessage(e.Task()));
+        results.doneCaseCount = 0;
+        return false;
+    }
     return true;
 }
 

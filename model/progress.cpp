@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "platform/sjis_literal.h"
+
 namespace {
 std::function<void(const std::string&)>& ProgressFn() {
     static std::function<void(const std::string&)> fn;
@@ -48,4 +50,8 @@ void SetEngineMessageSink(std::function<void(const std::string&)> fn) {
 
 void EngineMessage(const std::string& text) {
     if (MessageFn()) MessageFn()(text);
+}
+
+std::string OutOfMemoryMessage(const std::string& task) {
+    return task.empty() ? "メモリーが足りません."_sj : "メモリーが足りません.("_sj + task + ")";
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <new>
 #include <string>
 
 // Progress: the callback receives the whole current status text (CP932).
@@ -29,3 +30,32 @@ void ShowEngineStatusWindow(bool visible);
 // Messages for the user (CP932), e.g. an allocation failure of a work area.
 void SetEngineMessageSink(std::function<void(const std::string&)> fn);
 void EngineMessage(const std::string& text);
+
+// A memory failure that names the work it stopped ("剛性マトリックス",
+// CP932), thrown where an allocation failed so that the analysis ends
+// there instead of going on with what it could not compute.
+class OutOfMemory : public std::bad_alloc {
+  public:
+    explicit OutOfMemory(std::string task) : task_(std::move(task)) {}
+    const char* what() const noexcept override { return "out of memory"; }
+    const std::string& Task() const { return task_; }
+
+  private:
+    std::string task_;
+};
+
+// "メモリーが足りません.(<task>)" (CP932); without a task the bare sentence.
+std::string OutOfMemoryMessage(const std::string& task);
+
+// Runs step; a memory failure in it that does not name its work yet
+// leaves as OutOfMemory(task).
+template <typename Step>
+void RunNamedStep(const std::string& task, Step&& step) {
+    try {
+        step();
+    } catch (const OutOfMemory&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw OutOfMemory(task);
+    }
+}

@@ -117,7 +117,10 @@ void ReadMemberRows(FrameResults& results, const TStringList& list, int& i, int 
                     const std::string& membr, std::vector<bool>& listed) {
     const int member = IntAt(membr, 6);
     const int n = std::max(0, IntAt(membr, 20));
-    const int rows = std::min(n + (IntAt(membr, 25) != 0 ? 2 : 0), list.Count() - i);
+    // In 64 bits: a damaged count near the int limit plus the two extreme
+    // rows would overflow.
+    const int rows = static_cast<int>(std::min<long long>(
+        static_cast<long long>(n) + (IntAt(membr, 25) != 0 ? 2 : 0), list.Count() - i));
     const bool store = block > 0 && member >= 1 && member <= results.memberCount;
     const int kept = std::min(n, kMaxResultPoints);
     for (int r = 1; r <= rows; ++r, ++i) {

@@ -59,31 +59,26 @@ int CharByteCount(const std::string& text, std::size_t pos) {
 
 std::string FormatStr(const char* format, ...) {
     if (format == nullptr) return std::string();
-    constexpr std::size_t kBufferSize = 1024;
-    char buffer[kBufferSize];
+    // The whole text, however long: a message that names a long file and
+    // its cause must not lose its end.
+    char buffer[1024];
     const locale_t cLoc = CLocale();
     const locale_t previous = cLoc ? uselocale(cLoc) : static_cast<locale_t>(nullptr);
-    va_list args;
+    va_list args, again;
     va_start(args, format);
-    const int written = std::vsnprintf(buffer, kBufferSize, format, args);
+    va_copy(again, args);
+    const int written = std::vsnprintf(buffer, sizeof buffer, format, args);
+    std::string text;
+    if (written > 0 && static_cast<std::size_t>(written) < sizeof buffer) {
+        text.assign(buffer, static_cast<std::size_t>(written));
+    } else if (written > 0) {
+        text.resize(static_cast<std::size_t>(written) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<std::size_t>(written));
+    }
+    va_end(again);
     va_end(args);
     if (previous) uselocale(previous);
-    if (written <= 0) return std::string();
-    const std::size_t len = static_cast<std::size_t>(written) < kBufferSize
-                                ? static_cast<std::size_t>(written)
-                                : kBufferSize - 1;
-    std::string text(buffer, len);
-    if (static_cast<std::size_t>(written) >= kBufferSize) {
-        // The cut may have taken the trail byte of the last character: drop
-        // its lead byte too.
-        std::size_t pos = 0;
-        while (pos < len) {
-            const std::size_t n = IsLeadByte(ByteAt(text, pos)) ? 2 : 1;
-            if (pos + n > len) break;
-            pos += n;
-        }
-        text.resize(pos);
-    }
     return text;
 }
 

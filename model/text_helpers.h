@@ -23,9 +23,8 @@ inline bool IsLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >
 // byte at the end, 0 when pos is at or past the end).
 int CharByteCount(const std::string& text, std::size_t pos);
 
-// printf-style formatting. The result is at most 1023 bytes; a longer
-// result is cut there, at a character boundary. Always uses '.' as the
-// decimal point whatever the process locale.
+// printf-style formatting, the whole result whatever its length. Always
+// uses '.' as the decimal point whatever the process locale.
 std::string FormatStr(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Reads a real like atof (leading blanks skipped, stops at the first byte

@@ -17,16 +17,22 @@
 
 namespace {
 
+// Collects one message beyond the kept ones, only to learn that there are
+// more: the text then ends with a line that says so, so that nobody takes
+// the 25 lines for all the problems.
 class Messages {
   public:
-    bool Full() const { return lines_ >= kMaxValidationLines; }
+    bool Full() const { return lines_ > kMaxValidationLines; }
     void Add(const std::string& line) {
         if (Full()) return;
+        if (++lines_ > kMaxValidationLines) return;
         text_ += line;
         text_ += '\n';
-        ++lines_;
     }
-    const std::string& Text() const { return text_; }
+    std::string Text() const {
+        return lines_ > kMaxValidationLines ? text_ + "ほかにも問題があります（省略しました）.\n"_sj
+                                            : text_;
+    }
 
   private:
     std::string text_;

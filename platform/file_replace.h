@@ -11,7 +11,10 @@
 //   the file's own name is.
 // A name that exists but is not a regular file (a folder, a FIFO, a device)
 // is refused without being opened, so a writer never blocks on a FIFO; so
-// is a file the user may not write (a write-protected file stays).
+// is a file the user may not write (a write-protected file stays, for the
+// superuser too: a file without any write permission is never replaced).
+// The temporaries of a run that was killed are removed the next time the
+// file is replaced (only those no living writer holds).
 #pragma once
 
 #include <cstddef>
@@ -41,8 +44,9 @@ class ReplacingFile {
     std::FILE* File() const { return file_; }
     // Appends bytes; false (and the file stays uncommitted) on a failure.
     bool Write(const char* data, std::size_t size);
-    // Marks the content as failed: Commit will then discard it.
-    void Fail() { failed_ = true; }
+    // Marks the content as failed: Commit will then discard it. err (an
+    // errno value, ENOMEM for a memory failure) says why, where known.
+    void Fail(int err = 0);
     // Closes the temporary and renames it over the file. With sync the
     // content is on the disk before the rename. False, with the temporary
     // deleted and the old file untouched, on any failure before.
@@ -51,6 +55,8 @@ class ReplacingFile {
     void Discard();
 
     Failure Error() const { return error_; }
+    // The errno value of the failure (0 when none is known).
+    int SystemError() const { return errno_; }
     // The file that is replaced: the name with its symbolic links resolved
     // (operating-system name).
     const std::string& Target() const { return target_; }
@@ -59,8 +65,11 @@ class ReplacingFile {
   private:
     std::FILE* file_ = nullptr;
     std::string target_, temp_;
+    std::string name_;  // as given to Open (CP932)
     bool failed_ = false;
     Failure error_ = Failure::kNone;
+    int errno_ = 0;
+    int SetFailure(Failure failure, int err);
 };
 
 // Writes bytes to fileName as a ReplacingFile; false on any failure (the
@@ -72,3 +81,15 @@ bool WriteFileReplacing(const std::string& fileName, const std::string& bytes, b
 // file: a folder, FIFO, socket or device, which the program neither reads
 // as a data file nor writes as a result file.
 bool IsNonRegularFile(const std::string& fileName);
+
+// Why a file could not be written, in the user's words (CP932), e.g.
+// "ディスクの空きが足りません"; "" for kNone.
+std::string WriteFailureText(ReplacingFile::Failure failure, int err);
+// The cause of the last failed replacement of fileName (CP932, as given to
+// Open) by any writer in this process, "" when its last replacement
+// succeeded or none was tried. Kept per file, so that a caller that only
+// learnt "false" can still say why.
+std::string LastWriteFailure(const std::string& fileName);
+// Records a failure that happened before the file was opened (a memory
+// failure while its content was formed).
+void NoteWriteFailure(const std::string& fileName, ReplacingFile::Failure failure, int err);

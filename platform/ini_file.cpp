@@ -57,6 +57,11 @@ int TIniFile::ReadInteger(const std::string& section, const std::string& key,
 
 bool TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
+    // A line break would end the entry inside the value and make the rest
+    // a line of its own: such a value is not written (the old one stays).
+    if (value.find_first_of("\r\n") != std::string::npos ||
+        key.find_first_of("\r\n=") != std::string::npos)
+        return false;
     TStringList lines;
     lines.LoadFromFile(fileName_);  // a missing file starts empty
     const std::string entry = key + "=" + value;

@@ -13,7 +13,8 @@ class TIniFile {
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
-    // False when the file cannot be written.
+    // False when the file cannot be written, or the value holds a line
+    // break (which the format cannot hold; nothing is written then).
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
     bool WriteInteger(const std::string& section, const std::string& key, int value);
 

@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -18,10 +20,10 @@ std::string ExePathUtf8() {
 
 }  // namespace
 
-std::string GetExeFolder() { return ExtractFilePath(Utf8ToCp932(ExePathUtf8())); }
+std::string GetExeFolder() { return ExtractFilePath(FileNameFromOs(ExePathUtf8())); }
 
 std::string GetExeBaseName() {
-    return ChangeFileExt(ExtractFileName(Utf8ToCp932(ExePathUtf8())), "");
+    return ChangeFileExt(ExtractFileName(FileNameFromOs(ExePathUtf8())), "");
 }
 
 std::string GetSharedDataFolder(const std::string& baseName) {
@@ -30,11 +32,31 @@ std::string GetSharedDataFolder(const std::string& baseName) {
     if (xdg && *xdg == '/') {
         root = xdg;
     } else {
+        // Without HOME the user's home from the password database; never a
+        // shared folder such as /tmp, where another user could plant the
+        // settings (or a link in their place).
         const char* home = std::getenv("HOME");
-        root = std::string(home && *home ? home : "/tmp") + "/.local/share";
+        std::string dir = home && *home == '/' ? home : "";
+        if (dir.empty()) {
+            if (const passwd* pw = getpwuid(geteuid()); pw && pw->pw_dir && *pw->pw_dir == '/')
+                dir = pw->pw_dir;
+        }
+        if (dir.empty()) return {};
+        root = dir + "/.local/share";
     }
     while (root.size() > 1 && root.back() == '/') root.pop_back();
-    return Utf8ToCp932(root) + "/DORAZO/" + baseName + "/";
+    return FileNameFromOs(root) + "/DORAZO/" + baseName + "/";
+}
+
+bool IsOwnPrivateFolder(const std::string& dir) {
+    std::string path = OsFileName(dir);
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    struct stat st {};
+    // The folder itself, not a link planted in its place; the user's own;
+    // nobody else may add or swap files in it.
+    return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == geteuid() && (st.st_mode & 002) == 0 &&
+           ((st.st_mode & 020) == 0 || st.st_gid == getegid());
 }
 
 std::string GetUserFolder() {

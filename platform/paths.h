@@ -14,5 +14,9 @@ std::string GetExeBaseName();
 // model is proposed to be saved when no file is open.
 std::string GetUserFolder();
 // The shared data folder for the given base name, with a final "/" (CP932).
-// Not created here.
+// Not created here. "" when the user has no home folder to keep it in.
 std::string GetSharedDataFolder(const std::string& baseName);
+// True when dir is a folder (not a link) of the running user that nobody
+// else may write (the user's own group aside): only then are settings read
+// from it and written to it.
+bool IsOwnPrivateFolder(const std::string& dir);

@@ -97,7 +97,7 @@ bool SetCurrentDir(const std::string& dir) {
 std::string GetCurrentDir() {
     char buffer[PATH_MAX];
     if (getcwd(buffer, sizeof buffer) == nullptr) return std::string();
-    std::string dir = Utf8ToCp932(buffer);
+    std::string dir = FileNameFromOs(buffer);
     if (dir.empty() || dir.back() != '/') dir += '/';
     return dir;
 }

@@ -1,5 +1,9 @@
 #include "platform/string_list.h"
 
+#include <cerrno>
+#include <new>
+
+#include "platform/file_replace.h"
 #include "platform/sjis.h"
 #include "platform/sysutils.h"
 
@@ -48,7 +52,14 @@ bool TStringList::LoadFromFile(const std::string& fileName) {
 }
 
 bool TStringList::SaveToFile(const std::string& fileName) const {
-    return WriteFileBytes(fileName, Text());
+    std::string bytes;
+    try {
+        bytes = Text();
+    } catch (const std::bad_alloc&) {
+        NoteWriteFailure(fileName, ReplacingFile::Failure::kWriteFailed, ENOMEM);
+        return false;
+    }
+    return WriteFileBytes(fileName, bytes);
 }
 
 namespace {

@@ -58,6 +58,17 @@ std::string ChangeFileExt(const std::string& fileName, const std::string& ext) {
 
 std::string OsFileName(const std::string& fileName) { return Cp932ToUtf8(fileName); }
 
+std::string AbsoluteFileName(const std::string& fileName) {
+    if (fileName.empty() || fileName[0] == '/') return fileName;
+    char buffer[4096];
+    if (getcwd(buffer, sizeof buffer) == nullptr) return fileName;
+    std::string dir = FileNameFromOs(buffer);
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    std::string name = fileName;
+    while (name.compare(0, 2, "./") == 0) name.erase(0, 2);
+    return dir + name;
+}
+
 bool FileExists(const std::string& fileName) {
     struct stat st {};
     return !fileName.empty() && stat(OsFileName(fileName).c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -72,7 +83,8 @@ PathKind GetPathKind(const std::string& fileName) {
     struct stat st {};
     const std::string os = OsFileName(fileName);
     if (fileName.empty() || lstat(os.c_str(), &st) != 0) return PathKind::Missing;
-    if (S_ISLNK(st.st_mode) && stat(os.c_str(), &st) != 0) return PathKind::BrokenLink;
+    if (S_ISLNK(st.st_mode) && stat(os.c_str(), &st) != 0)
+        return errno == ELOOP ? PathKind::LinkLoop : PathKind::BrokenLink;
     if (S_ISREG(st.st_mode)) return PathKind::RegularFile;
     if (S_ISDIR(st.st_mode)) return PathKind::Directory;
     return PathKind::Other;

@@ -22,8 +22,9 @@ bool FileExists(const std::string& fileName);
 bool DirectoryExists(const std::string& dir);
 // What a name stands for on disk, found without opening it (opening a FIFO
 // would wait for a writer): a link is followed, one that leads nowhere is
-// BrokenLink; Other is a FIFO, a device or a socket.
-enum class PathKind { Missing, RegularFile, Directory, BrokenLink, Other };
+// BrokenLink, one in a loop of links LinkLoop; Other is a FIFO, a device or
+// a socket.
+enum class PathKind { Missing, RegularFile, Directory, BrokenLink, LinkLoop, Other };
 PathKind GetPathKind(const std::string& fileName);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool ForceDirectories(const std::string& dir);
@@ -36,6 +37,9 @@ bool FileIsWritable(const std::string& fileName);
 // on a failure the old file is left as it was.
 bool ReadFileBytes(const std::string& fileName, std::string& bytes);
 bool WriteFileBytes(const std::string& fileName, const std::string& bytes);
+
+// The name with the working folder in front when it is relative (CP932).
+std::string AbsoluteFileName(const std::string& fileName);
 
 // CP932 name -> the name handed to the operating system.
 std::string OsFileName(const std::string& fileName);

@@ -1,6 +1,7 @@
 #include "rccheck/rc_data_file.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -280,9 +281,21 @@ std::string CellAt(const std::vector<std::string>& cells, std::size_t i) {
     return i < cells.size() ? cells[i] : std::string();
 }
 
+}  // namespace
+
+float StoredRcFloat(double v) {
+    // A number beyond the float range would become an infinity, saved as
+    // "inf" and read back as 0: it is kept as the largest float instead,
+    // which saves and reads back as itself.
+    if (!std::isfinite(v)) return 0.0f;
+    return static_cast<float>(
+        std::clamp(v, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
+}
+
+namespace {
+
 float RealAt(const std::vector<std::string>& cells, std::size_t i) {
-    const double v = TextToDouble(CellAt(cells, i));
-    return std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+    return StoredRcFloat(TextToDouble(CellAt(cells, i)));
 }
 
 int TruncAt(const std::vector<std::string>& cells, std::size_t i) {
@@ -344,8 +357,7 @@ void SetSectionField(RcSection& s, const std::string& key, const std::string& ce
         *bars.d = static_cast<float>(ParseBars(cell, count));
         *bars.n = count;
     } else if (float* f = SectionReal(s, key); f != nullptr) {
-        const double v = TextToDouble(cell);
-        *f = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+        *f = StoredRcFloat(TextToDouble(cell));
     }
 }
 
@@ -356,7 +368,7 @@ void SetCaseField(RcCaseCheck& c, const std::string& key, const std::string& cel
         if (ck.flag != nullptr)
             c.*(ck.flag) = (std::isfinite(v) && v != 0.0) ? 1 : 0;
         else
-            *ck.real(c) = std::isfinite(v) ? static_cast<float>(v) : 0.0f;
+            *ck.real(c) = StoredRcFloat(v);
         return;
     }
 }

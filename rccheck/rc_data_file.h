@@ -28,3 +28,8 @@ void ReadRcCheckData(RcCheckData& rc, const FrameModel& model, const TStringList
                      std::string& warnings);
 // The same, for callers that show no warnings.
 void ReadRcCheckData(RcCheckData& rc, const FrameModel& model, const TStringList& list);
+
+// A number read for the block's 32-bit fields: beyond the float range it
+// is kept as the largest float of its sign (never an infinity, which would
+// be saved as "inf" and read back as 0); not a number reads as 0.
+float StoredRcFloat(double v);

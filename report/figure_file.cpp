@@ -193,7 +193,7 @@ std::string ResolveFigureFileName(const std::string& name) {
     if (!dir) return {};
     std::string found;
     while (const dirent* e = readdir(dir)) {
-        const std::string entry = Utf8ToCp932(e->d_name);
+        const std::string entry = FileNameFromOs(e->d_name);
         if (UpperCase(entry) == wanted && FileExists(folder + entry)) {
             found = folder + entry;
             break;

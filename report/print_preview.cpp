@@ -393,7 +393,9 @@ void TFmPriPrev::PrintPages(TPanel& framed, const std::vector<int>& pages) {
     if (!pages.empty() && PrintDialogExecute(*printer_)) {
         TWaitCursor wait;
         if (!printer_->BeginDoc(ReportCoverLines.title)) {
-            ShowMessage("プリンタを開けませんでした。"_sj);
+            ShowMessage(printer_->ErrorText().empty()
+                            ? "プリンタを開けませんでした。"_sj
+                            : "印刷できません.\n"_sj + printer_->ErrorText());
         } else {
             for (std::size_t i = 0; i < pages.size(); ++i) {
                 if (i > 0) printer_->NewPage();
@@ -401,7 +403,9 @@ void TFmPriPrev::PrintPages(TPanel& framed, const std::vector<int>& pages) {
                     RenderPreviewPage(*printer_, pages[i], kRecordWidth, kRecordHeight, 0xFFFFFF);
                 lastPrinted_.push_back(pages[i]);
             }
-            printer_->EndDoc();
+            // A document that could not be ended is said so: a PDF file
+            // then keeps what it held before.
+            if (!printer_->EndDoc()) ShowMessage("印刷できません.\n"_sj + printer_->ErrorText());
         }
     }
     framed.SetColor(kButtonsColour);

@@ -368,4 +368,7 @@ bool CanvasBegin(TCanvas& canvas) {
     return true;
 }
 
-void CanvasEnd(TCanvas& canvas) { canvas.impl().End(); }
+bool CanvasEnd(TCanvas& canvas) {
+    QPainter& own = canvas.impl().own;
+    return !own.isActive() || own.end();
+}

@@ -178,7 +178,7 @@ class FormWidget : public AlignHost {
     void dropEvent(QDropEvent* e) override {
         std::vector<std::string> names;
         for (const QUrl& url : e->mimeData()->urls())
-            if (url.isLocalFile()) names.push_back(QStringToSjis(url.toLocalFile()));
+            if (url.isLocalFile()) names.push_back(QStringToFileName(url.toLocalFile()));
         e->acceptProposedAction();
         if (owner_->OnDropFiles) owner_->OnDropFiles(names);
     }

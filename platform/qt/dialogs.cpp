@@ -151,9 +151,9 @@ bool OpenDialogExecute(const std::string& filter, const std::string& initialName
                        std::string& name) {
     if (FileHook()) return FileHook()(false, initialName, name);
     const QString chosen = QFileDialog::getOpenFileName(
-        nullptr, QString(), SjisToQString(initialName), FilterToQt(filter));
+        nullptr, QString(), FileNameToQString(initialName), FilterToQt(filter));
     if (chosen.isEmpty()) return false;
-    name = QStringToSjis(chosen);
+    name = QStringToFileName(chosen);
     return true;
 }
 
@@ -161,9 +161,9 @@ bool SaveDialogExecute(const std::string& filter, const std::string& initialName
                        std::string& name) {
     if (FileHook()) return FileHook()(true, initialName, name);
     const QString chosen = QFileDialog::getSaveFileName(
-        nullptr, QString(), SjisToQString(initialName), FilterToQt(filter));
+        nullptr, QString(), FileNameToQString(initialName), FilterToQt(filter));
     if (chosen.isEmpty()) return false;
-    name = QStringToSjis(chosen);
+    name = QStringToFileName(chosen);
     return true;
 }
 

@@ -26,7 +26,12 @@ class TPrinter {
     bool BeginDoc(const std::string& title = std::string());
     // Ends the page and starts a new one; false when not printing.
     bool NewPage();
-    void EndDoc();
+    // Ends the document; false when it could not be completed: a PDF file
+    // then keeps its old content (the new one went to a temporary beside
+    // it) and ErrorText says what failed. The next document starts afresh.
+    bool EndDoc();
+    // The file and the cause of the last failure (CP932), "" after success.
+    const std::string& ErrorText() const;
     bool Printing() const;
     // Pages begun in the current or last document (1 after BeginDoc).
     int PageCount() const;

@@ -1,9 +1,11 @@
 #include "platform/qt/qt_bridge.h"
 
+#include <QFile>
 #include <algorithm>
 
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
 
 QColor WinColorToQColor(std::uint32_t c) {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
@@ -29,6 +31,14 @@ QString SjisToQString(const std::string& cp932) {
 }
 
 std::string QStringToSjis(const QString& text) { return Utf8ToCp932(text.toUtf8().toStdString()); }
+
+std::string QStringToFileName(const QString& name) {
+    return FileNameFromOs(QFile::encodeName(name).toStdString());
+}
+
+QString FileNameToQString(const std::string& fileName) {
+    return QFile::decodeName(QByteArray::fromStdString(OsFileName(fileName)));
+}
 
 QString MapFaceName(const std::string& face) {
     if (face.empty() || face == "ＭＳ ゴシック"_sj) return QStringLiteral("Noto Sans Mono CJK JP");

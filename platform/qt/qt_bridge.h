@@ -27,6 +27,11 @@ std::uint32_t WinColorToPixel(std::uint32_t colour);
 
 QString SjisToQString(const std::string& cp932);
 std::string QStringToSjis(const QString& text);
+// File names between Qt and the program: the operating system's bytes kept
+// as they are (platform/encoding.h, FileNameFromOs), not text, so a name
+// outside CP932 is neither lost nor replaced by another.
+std::string QStringToFileName(const QString& name);
+QString FileNameToQString(const std::string& fileName);
 
 // The installed face for a program face name (CP932): 「ＭＳ ゴシック」 ->
 // Noto Sans Mono CJK JP, 「ＭＳ 明朝」/「ＭＳ Ｐ明朝」 -> Noto Serif CJK JP,
@@ -48,4 +53,5 @@ void CanvasAttachDevice(TCanvas& canvas, QPaintDevice* device, bool lazy);
 // paint event); null detaches.
 void CanvasAttachPainter(TCanvas& canvas, QPainter* painter);
 bool CanvasBegin(TCanvas& canvas);
-void CanvasEnd(TCanvas& canvas);
+// False when the device reports that the painting could not be ended.
+bool CanvasEnd(TCanvas& canvas);

@@ -1,12 +1,15 @@
 // The batch run through the real program, without a display: exit codes,
 // messages and the six result files.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +35,22 @@
 extern char** environ;
 
 namespace fs = std::filesystem;
+
+// Fault injection for the in-process runs: while armed, the allocation
+// that brings the count below 0 fails, on whichever thread it is made.
+namespace {
+std::atomic<long> allocationsBeforeFailure{-1};  // below 0: nothing fails
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (allocationsBeforeFailure.load(std::memory_order_relaxed) >= 0 &&
+        allocationsBeforeFailure.fetch_sub(1) == 0)
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -66,6 +85,9 @@ RunResult RunVextor(const std::vector<std::string>& args, const fs::path& dir) {
         std::FILE* r = std::freopen(err.c_str(), "w", stderr);
         if (!o || !r) _exit(126);
         if (chdir(dir.c_str()) != 0) _exit(126);
+        // As a shell starts it: a file-size limit's signal at its default
+        // (which ends the process unless the program ignores it).
+        signal(SIGXFSZ, SIG_DFL);
         alarm(120);  // a run that blocks ends (as signal 14) instead of hanging the test
         std::vector<char*> argv{const_cast<char*>(VEXTOR_EXE)};
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -140,7 +162,7 @@ std::unique_ptr<FrameModel> Portal(float zone = 0.0f, int zoneSwitch = 1) {
 
 fs::path WriteModel(const FrameModel& m, const fs::path& dir, const std::string& name) {
     const fs::path p = dir / name;
-    EXPECT_TRUE(WriteFrameDataFile(p.string(), m));
+    EXPECT_TRUE(WriteFrameDataFile(FileNameFromOs(p.string()), m));
     return p;
 }
 
@@ -389,13 +411,38 @@ TEST(BatchRun, ADataFileThatIsNotARegularFileEndsTheRunWithCode3) {
     const fs::path dir = FreshDir("fifo_data");
     ASSERT_EQ(mkfifo((dir / "pipe.$O1").c_str(), 0644), 0);
     fs::create_directory(dir / "folder.$O1");
-    for (const char* name : {"pipe.$O1", "folder.$O1"}) {
-        const RunResult r = RunVextor({"/BATCH", (dir / name).string()}, dir);
-        EXPECT_EQ(r.code, 3) << name << r.err;
-        EXPECT_NE(r.err.find(Cp932ToUtf8("通常のファイルではありません"_sj)), std::string::npos)
-            << r.err;
+    fs::create_symlink("loop-b.$O1", dir / "loop-a.$O1");
+    fs::create_symlink("loop-a.$O1", dir / "loop-b.$O1");
+    fs::create_symlink("nowhere.$O1", dir / "dangling.$O1");
+    const struct {
+        const char* name;
+        const std::string& says;
+    } rows[] = {
+        {"pipe.$O1", "通常のファイルではありません（FIFO・デバイス）"_sj},
+        {"folder.$O1", "通常のファイルではありません（フォルダー）"_sj},
+        {"loop-a.$O1", "リンクが循環しています"_sj},
+        {"dangling.$O1", "リンク先が有りません"_sj},
+    };
+    for (const auto& row : rows) {
+        const RunResult r = RunVextor({"/BATCH", (dir / row.name).string()}, dir);
+        EXPECT_EQ(r.code, 3) << row.name << r.err;
+        EXPECT_NE(r.err.find(Cp932ToUtf8(row.says)), std::string::npos) << r.err;
     }
     EXPECT_TRUE(fs::is_fifo(dir / "pipe.$O1"));
+}
+
+// A name outside CP932 is the file of that name, not one whose name has
+// "?" in place of the character.
+TEST(BatchRun, ANameOutsideCp932IsThatFile) {
+    const fs::path dir = FreshDir("name_outside_cp932");
+    const fs::path data = WriteModel(*Portal(), dir, "caf\xC3\xA9.$O1");
+    auto other = Portal();
+    other->loadCases[1].loads[1].qI = 99;
+    WriteModel(*other, dir, "caf?.$O1");
+    const RunResult r = RunVextor({"/BATCH", data.string()}, dir);
+    EXPECT_EQ(r.code, 0) << r.err;
+    ExpectSixFiles(data, r, "caf\xC3\xA9");
+    EXPECT_FALSE(fs::exists(dir / "caf?.F11"));
 }
 
 namespace {
@@ -441,6 +488,8 @@ TEST(BatchRun, AFullDiskKeepsTheOlderResultFilesWhole) {
         }
     }
     EXPECT_GE(kept, 2);
+    EXPECT_NE(r.err.find(Cp932ToUtf8("ファイルの大きさの上限を超えます"_sj)), std::string::npos)
+        << r.err;
     int entries = 0;  // no temporaries left behind
     for (const auto& e : fs::directory_iterator(dir))
         entries += e.path().filename().string()[0] == '.';
@@ -513,4 +562,67 @@ TEST(BatchRun, WithoutADisplayTheSwitchAnywhereRunsAndAWindowIsRefused) {
             ExpectNoResultFiles(data, c.what);
         }
     }
+}
+
+// One allocation fails, at every point of the batch run in turn (on the
+// analysis's worker threads, in the extremes search, while the member-force
+// files are written): the run either ends as a run without the failure
+// does, or says that memory ran out and leaves every result file either as
+// it was or complete and new. No file is committed with blocks the
+// analysis never formed.
+TEST(BatchRun, AnAllocationFailingAnywhereNeverCommitsAPartialFile) {
+    const fs::path dir = FreshDir("failing_allocation");
+    const fs::path data = dir / "p.$O1";
+    std::array<std::string, 6> older, fresh;
+    ASSERT_TRUE(AnalysedThenChanged(dir, older));
+    CommandLineOptions options;
+    options.batchMode = true;
+    options.fileName = Utf8ToCp932(data.string());
+    long left = 0;  // of the allocations allowed before the failure
+    auto run = [&](long failAt, std::string& err) {
+        for (int f = 0; f < 6; ++f)
+            std::ofstream(dir / ("p" + std::string(kExts[f])), std::ios::binary) << older[f];
+        testing::internal::CaptureStderr();
+        testing::internal::CaptureStdout();
+        allocationsBeforeFailure = failAt;
+        int code = -1;
+        try {
+            code = RunBatch(options);
+        } catch (...) {
+            code = -2;  // an exception left the run
+        }
+        left = allocationsBeforeFailure.exchange(-1);
+        testing::internal::GetCapturedStdout();
+        err = testing::internal::GetCapturedStderr();
+        return code;
+    };
+    constexpr long kPlenty = 1L << 40;
+    std::string err;
+    ASSERT_EQ(run(kPlenty, err), 0) << err;
+    const long allocations = kPlenty - left - 1;
+    for (int f = 0; f < 6; ++f) fresh[f] = ReadBytes(dir / ("p" + std::string(kExts[f])));
+    ASSERT_GT(allocations, 50);
+    const long step = std::max(1L, allocations / 400);
+    int failures = 0;
+    for (long k = 0; k < allocations + 20; k += step) {
+        const int code = run(k, err);
+        SCOPED_TRACE("allocation " + std::to_string(k) + " of " + std::to_string(allocations));
+        ASSERT_TRUE(code == 0 || code == 3) << code << err;
+        if (code == 3) {
+            ++failures;
+            EXPECT_NE(err.find(Cp932ToUtf8("メモリーが足りません"_sj)), std::string::npos) << err;
+        }
+        for (int f = 0; f < 6; ++f) {
+            const std::string now = ReadBytes(dir / ("p" + std::string(kExts[f])));
+            if (code == 0)
+                EXPECT_TRUE(now == fresh[f]) << kExts[f];
+            else
+                EXPECT_TRUE(now == fresh[f] || now == older[f]) << kExts[f] << " is a third file";
+        }
+        int temporaries = 0;
+        for (const auto& e : fs::directory_iterator(dir))
+            temporaries += e.path().filename().string()[0] == '.';
+        EXPECT_EQ(temporaries, 0);
+    }
+    EXPECT_GT(failures, 0);
 }

@@ -2,6 +2,8 @@
 // report, the reference drawing, the change history, the splash at start-up
 // and the RC check window, which works with the main window it was opened
 // from (its save, its member grid, its file name).
+#include <sys/stat.h>
+
 #include <QImage>
 #include <QScreen>
 #include <QWidget>
@@ -19,6 +21,8 @@
 #include "model/data_file.h"
 #include "model/frame_results.h"
 #include "mouse_util.h"
+#include "platform/ini_file.h"
+#include "platform/paths.h"
 #include "platform/qt/memo.h"
 #include "rccheck/rc_records.h"
 #include "rccheck/ui/rc_window.h"
@@ -286,6 +290,38 @@ TEST_F(MainWindowsTest, StartUpWarningIsNotHiddenUnderTheSplash) {
     window->Timer1Timer();
     EXPECT_FALSE(RcWindowVisible());
     RcData->memberCount = 0;
+}
+
+// A name on the command line that cannot be read says what is wrong with
+// it; the last file of the ini is not opened in its place.
+TEST_F(MainWindowsTest, AnUnreadableNameAtStartUpIsSaidAndOpensNothingElse) {
+    const std::string last = CopyExample("portal.$O1");
+    const std::string ini = GetSharedDataFolder(GetExeBaseName()) + GetExeBaseName() + ".ini";
+    ForceDirectories(GetSharedDataFolder(GetExeBaseName()));
+    ASSERT_TRUE(TIniFile(ini).WriteString("DO1", "FILE1", Utf8ToCp932(last)));
+    ASSERT_EQ(mkfifo((dir / "pipe.$O1").c_str(), 0644), 0);
+    fs::create_directory(dir / "folder.$O1");
+    fs::create_symlink("loop2.$O1", dir / "loop1.$O1");
+    fs::create_symlink("loop1.$O1", dir / "loop2.$O1");
+    fs::create_symlink("nowhere.$O1", dir / "dangling.$O1");
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) {
+        messages.push_back(Cp932ToUtf8(text));
+        return mrOk;
+    });
+    for (const char* name : {"pipe.$O1", "folder.$O1", "loop1.$O1", "dangling.$O1"}) {
+        messages.clear();
+        CommandLineOptions options;
+        options.triedName = Utf8ToCp932((dir / name).string());
+        window = std::make_unique<TFmMain>(options);
+        window->Timer1.SetEnabled(false);
+        window->Timer1Timer();
+        window->Timer1Timer();
+        ASSERT_EQ(messages.size(), 1u) << name;
+        EXPECT_NE(messages[0].find(name), std::string::npos) << messages[0];
+        EXPECT_EQ(FrameData->nodeCount, 0) << name;
+        EXPECT_EQ(CurrentFileName, "") << name;
+        window.reset();
+    }
 }
 
 TEST_F(MainWindowsTest, RcButtonNeedsResultsOrRcMembers) {

@@ -299,13 +299,19 @@ TEST(Validation, ANumberThreeTimesGivesAMessagePerPair) {
     EXPECT_EQ(3, LineCount(CheckFrameData(*m)));
 }
 
-TEST(Validation, KeepsOnlyTheFirstTwentyFiveLines) {
+// The first 25 lines, and a last one that says more were left out.
+TEST(Validation, KeepsOnlyTheFirstTwentyFiveLinesAndSaysMoreExist) {
     auto m = DefaultModel();
     // Forty members whose i-end nodes do not exist.
     for (int k = 2; k <= 41; ++k) AddMember(*m, k, 100 + k, 2);
     const std::string text = CheckFrameData(*m);
-    EXPECT_EQ(kMaxValidationLines, LineCount(text));
+    EXPECT_EQ(kMaxValidationLines + 1, LineCount(text));
+    EXPECT_NE(text.find("ほかにも問題があります"_sj), std::string::npos);
     EXPECT_EQ('\n', text.back());
+    // A few problems: all shown, nothing said to be left out.
+    auto few = DefaultModel();
+    for (int k = 2; k <= 4; ++k) AddMember(*few, k, 100 + k, 2);
+    EXPECT_EQ(CheckFrameData(*few).find("ほかにも問題があります"_sj), std::string::npos);
     EXPECT_EQ(0u, text.find("部材：No.2、ｉ端格点 No.102 の定義がありません.\n"_sj));
 }
 
@@ -326,7 +332,7 @@ TEST(Validation, CountsBeyondCapacityAreReportedAndNeverOverrun) {
                   "断面数オーバー 803 < 2000000000\n"_sj + "着目点部材数オーバー 800 < 801\n"_sj +
                   "荷重ケース数オーバー 65 < 66\n"_sj + "荷重データ数オーバー 1599 < 4000\n"_sj))
         << text;
-    EXPECT_LE(LineCount(text), kMaxValidationLines);
+    EXPECT_LE(LineCount(text), kMaxValidationLines + 1);
     m->memberCount = -4;
     m->nodeCount = -1;
     EXPECT_NE(std::string::npos, CheckFrameData(*m).find("部材：定義がありません.\n"_sj));

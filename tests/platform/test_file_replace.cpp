@@ -1,16 +1,21 @@
 // Files replaced whole: the old content survives every failure, a link
 // stays a link, permissions stay, long names work, and what is not a
 // regular file is refused at once (a FIFO would otherwise block).
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
 #include "platform/file_replace.h"
+#include "platform/sjis_literal.h"
 #include "platform/sysutils.h"
 #include "tests/case_output.h"
 #include "tests/file_size_limit.h"
@@ -129,8 +134,8 @@ TEST_F(ReplacingFileTest, PermissionsAreKeptAndNewFilesFollowTheUmask) {
     EXPECT_EQ(Mode(dir / "fresh"), 0666u & ~mask);
 }
 
+// For the superuser too, whom the system would let write it.
 TEST_F(ReplacingFileTest, AWriteProtectedFileStays) {
-    if (geteuid() == 0) GTEST_SKIP() << "the superuser may write any file";
     Put(dir / "ro", "old");
     fs::permissions(dir / "ro", fs::perms(0444));
     ReplacingFile::Failure why{};
@@ -183,4 +188,70 @@ TEST_F(ReplacingFileTest, AMissingFolderIsAFailureToCreate) {
     ReplacingFile::Failure why{};
     EXPECT_FALSE(WriteFileReplacing(Path("no/such/file"), "x", false, &why));
     EXPECT_EQ(why, ReplacingFile::Failure::kCannotCreate);
+}
+
+// Every failure says why, in the user's words, and the cause stays with
+// the file's name for a caller that only learnt that the write failed.
+TEST_F(ReplacingFileTest, EachFailureNamesItsCause) {
+    Put(dir / "ro", "old");
+    fs::permissions(dir / "ro", fs::perms(0444));
+    ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0644), 0);
+    fs::create_symlink("loop2", dir / "loop1");
+    fs::create_symlink("loop1", dir / "loop2");
+    const struct {
+        std::string name;
+        rlim_t sizeLimit;  // 0: none
+        std::string cause;
+    } rows[] = {
+        {Path("big"), 4096, "ファイルの大きさの上限を超えます"_sj},
+        {Path("ro"), 0, "ファイルが書込み禁止です"_sj},
+        {Path("no/such/file"), 0, "フォルダーがありません"_sj},
+        {Path(std::string(300, 'n')), 0, "ファイル名が長すぎます"_sj},
+        {Path("pipe"), 0, "通常のファイルではありません"_sj},
+        {Path("loop1"), 0, "リンクが循環しています"_sj},
+    };
+    const std::string big(100000, 'x');
+    for (const auto& r : rows) {
+        ReplacingFile::Failure why{};
+        bool ok;
+        if (r.sizeLimit) {
+            const FileSizeLimit full(r.sizeLimit);
+            ok = WriteFileReplacing(r.name, big, false, &why);
+        } else {
+            ok = WriteFileReplacing(r.name, big, false, &why);
+        }
+        EXPECT_FALSE(ok) << r.name;
+        EXPECT_EQ(LastWriteFailure(r.name), r.cause) << r.name;
+    }
+    // What the superuser cannot be shown: a read-only folder refuses the
+    // temporary even for a writable file; a full disk.
+    EXPECT_EQ(WriteFailureText(ReplacingFile::Failure::kCannotCreate, EACCES),
+              "フォルダーが書込み禁止です"_sj);
+    EXPECT_EQ(WriteFailureText(ReplacingFile::Failure::kWriteFailed, ENOSPC),
+              "ディスクの空きが足りません"_sj);
+    EXPECT_EQ(WriteFailureText(ReplacingFile::Failure::kWriteFailed, ENOMEM),
+              "メモリーが足りません"_sj);
+    // A later success clears the cause.
+    ASSERT_TRUE(WriteFileReplacing(Path("big"), "small"));
+    EXPECT_EQ(LastWriteFailure(Path("big")), "");
+}
+
+// The temporaries a killed writer left are removed when the file is next
+// replaced; one a living writer holds, or one just written, stays.
+TEST_F(ReplacingFileTest, AKilledRunsTemporariesGoAtTheNextReplacement) {
+    Put(dir / "r.F31", "old");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(2);
+    for (const char* name : {".r.F31.Ab3dE9", ".r.F31.held00", ".r.F31.short", ".other.xYz123"}) {
+        Put(dir / name, std::string(1000, 't'));
+        fs::last_write_time(dir / name, old);
+    }
+    Put(dir / ".r.F31.fresh1", "being written");
+    const int held = open((dir / ".r.F31.held00").c_str(), O_RDONLY);
+    ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    ASSERT_TRUE(WriteFileReplacing(Path("r.F31"), "new"));
+    close(held);
+    EXPECT_FALSE(fs::exists(dir / ".r.F31.Ab3dE9"));
+    for (const char* kept : {".r.F31.held00", ".r.F31.short", ".other.xYz123", ".r.F31.fresh1"})
+        EXPECT_TRUE(fs::exists(dir / kept)) << kept;
+    EXPECT_EQ(Bytes(dir / "r.F31"), "new");
 }

@@ -1,8 +1,11 @@
 // The _sj literal and the conversions at the edges.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/encoding.h"
 #include "platform/sjis_literal.h"
+#include "platform/sysutils.h"
 
 namespace {
 
@@ -41,6 +44,41 @@ TEST(Encoding, RoundTripsAndReplacesWhatCannotConvert) {
                           "b"),
               "a?b");
     EXPECT_EQ(Cp932ToUtf8(""), "");
+}
+
+// A name from the system comes back as the same bytes, whatever they are;
+// what CP932 holds exactly is CP932, the rest stands for its bytes alone.
+TEST(Encoding, FileNamesFromTheSystemKeepTheirBytes) {
+    const struct {
+        const char* os;     // bytes on the disk
+        const char* cp932;  // what the program holds ("" = not checked)
+    } rows[] = {
+        {"plain.$O1", "plain.$O1"},
+        {"\xE6\xA2\x81.$O1", "\x97\xC0.$O1"},            // 梁: CP932 itself
+        {"caf\xC3\xA9.$O1", "caf\xF1\x47\xF0\xEA.$O1"},  // é: its two bytes, not '?'
+        {"r\xC3\xA9sum\xC3\xA9", ""},
+        {"\xE2\x82\xAC", ""},      // the euro sign
+        {"latin1-\xE9.txt", ""},   // no UTF-8 at all
+        {"\xEE\x80\x80-pua", ""},  // the area that stands for bytes
+        {"\xE3\x80\x9C", ""},      // 〜, which CP932 would turn into ～
+    };
+    for (const auto& r : rows) {
+        const std::string held = FileNameFromOs(r.os);
+        EXPECT_EQ(OsFileName(held), r.os) << r.os;
+        if (*r.cp932) {
+            EXPECT_EQ(held, r.cp932) << r.os;
+        }
+        EXPECT_EQ(held.find('?'), std::string::npos) << r.os;
+    }
+    // Any bytes at all.
+    std::mt19937 random(7);
+    for (int n = 0; n < 2000; ++n) {
+        std::string os(random() % 12, ' ');
+        for (char& c : os) c = static_cast<char>(1 + random() % 255);
+        EXPECT_EQ(OsFileName(FileNameFromOs(os)), os);
+    }
+    // A CP932 text that was never a name shows as it did.
+    EXPECT_EQ(FileNameFromOs(Cp932ToUtf8("計算条件ファイル"_sj)), "計算条件ファイル"_sj);
 }
 
 }  // namespace

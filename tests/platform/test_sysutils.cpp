@@ -1,7 +1,11 @@
 // File-name helpers and folders: names are CP932 inside the program.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/paths.h"
 #include "platform/sjis_literal.h"
@@ -64,6 +68,30 @@ TEST(Paths, SharedDataFolderFollowsXdg) {
     ASSERT_FALSE(exe.empty());
     EXPECT_EQ(exe.back(), '/');
     EXPECT_EQ(GetExeBaseName(), "test_sysutils");
+    // Without either, the user's home from the system, never a shared
+    // folder where another user could plant the settings.
+    unsetenv("HOME");
+    const std::string fallback = GetSharedDataFolder("vextor");
+    EXPECT_NE(fallback.rfind("/tmp", 0), 0u) << fallback;
+}
+
+// Settings are kept only in a folder of the user's own that nobody else
+// may write, never through a link planted in its place.
+TEST(Paths, OnlyTheUsersOwnPrivateFolderKeepsSettings) {
+    const std::string root = CaseOutputDir() + "/settings/";
+    std::filesystem::remove_all(root);
+    ASSERT_TRUE(ForceDirectories(root + "own"));
+    ASSERT_TRUE(ForceDirectories(root + "open"));
+    ASSERT_TRUE(ForceDirectories(root + "other"));
+    chmod((root + "own").c_str(), 0700);
+    chmod((root + "open").c_str(), 0777);
+    std::filesystem::create_directory_symlink(root + "own", root + "link");
+    const bool canGiveAway = chown((root + "other").c_str(), geteuid() + 1, getegid()) == 0;
+    EXPECT_TRUE(IsOwnPrivateFolder(root + "own/"));
+    EXPECT_FALSE(IsOwnPrivateFolder(root + "open/"));
+    EXPECT_FALSE(IsOwnPrivateFolder(root + "link/"));
+    EXPECT_FALSE(IsOwnPrivateFolder(root + "missing/"));
+    if (canGiveAway) EXPECT_FALSE(IsOwnPrivateFolder(root + "other/"));
 }
 
 }  // namespace

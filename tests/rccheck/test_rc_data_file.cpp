@@ -3,6 +3,8 @@
 // damaged or oversized blocks that must read without overrunning a table.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -507,3 +509,16 @@ TEST(RcDataFile, OversizedCountsAreWrittenWithinTheTables) {
 }
 
 }  // namespace
+
+// A value beyond the float range stays the largest float, which saves and
+// reads back as itself, instead of an infinity that read back as 0.
+TEST(RcDataFile, ValuesBeyondTheFloatRangeStayLargest) {
+    const struct {
+        double in;
+        float stored;
+    } rows[] = {
+        {1e40, FLT_MAX}, {-1e40, -FLT_MAX}, {12.5, 12.5f}, {HUGE_VAL, 0.0f}, {NAN, 0.0f},
+    };
+    for (const auto& r : rows) EXPECT_EQ(StoredRcFloat(r.in), r.stored) << r.in;
+    EXPECT_EQ(StoredRcFloat(TextToDouble(FormatStr("%.9g", FLT_MAX))), FLT_MAX);
+}

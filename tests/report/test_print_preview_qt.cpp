@@ -5,9 +5,11 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QTest>
 #include <QWidget>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -24,6 +26,7 @@
 #include "report/report_cover.h"
 #include "tests/analysed_example.h"
 #include "tests/case_output.h"
+#include "tests/file_size_limit.h"
 
 namespace {
 
@@ -311,6 +314,37 @@ TEST(PreviewPrinting, RangeAndCurrentPage) {
     EXPECT_EQ(w.LastPrintedPages(), std::vector<int>{c + 1});
     w.EdPrintTop->SetText("   1");
     w.EdPrintEnd->SetText(" 999");
+    SetPrintDialogHook(nullptr);
+}
+
+// A PDF that cannot be written to its end (a full disk) is said so, the
+// older PDF stays whole, and the next print is complete again.
+TEST(PreviewPrinting, AFailedPdfSaysSoKeepsTheOldFileAndTheNextPrintWorks) {
+    TFmPriPrev& w = Window();
+    const std::string path = PrintToPdf("preview_full_disk.pdf");
+    auto click = [&] { QTest::mouseClick(w.BtnPrintCurrent->Widget(), Qt::LeftButton); };
+    click();
+    std::ifstream in(path, std::ios::binary);
+    const std::string good{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_GT(good.size(), 4096u);
+    std::vector<std::string> messages;
+    SetMessageDlgHook([&](const std::string& text, TMsgDlgType, int) {
+        messages.push_back(text);
+        return mrOk;
+    });
+    {
+        const FileSizeLimit full(4096);
+        click();
+    }
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].rfind("印刷できません.\n"_sj, 0), 0u) << messages[0];
+    std::ifstream again(path, std::ios::binary);
+    EXPECT_TRUE(std::string(std::istreambuf_iterator<char>(again), {}) == good);
+    std::remove(path.c_str());
+    click();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(PdfPageCount(path), 1);
+    SetMessageDlgHook(nullptr);
     SetPrintDialogHook(nullptr);
 }
 
