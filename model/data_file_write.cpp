@@ -440,9 +440,19 @@ double StoredFieldValue(const FileField& f, double value, bool isFloat) {
         case FileKind::MantExp:
         case FileKind::MantExpNonZero: {
             const int m = std::clamp(f.width, 4, 10);
-            const std::string text = HeldMantExpText(m, f.digits, value, isFloat);
-            return MantExpValue(TextToDouble(text.substr(0, static_cast<std::size_t>(m))),
-                                TextToInt(text.substr(static_cast<std::size_t>(m))));
+            const int e = std::clamp(f.digits, 2, 5);
+            auto read = [m](const std::string& text) {
+                return MantExpValue(TextToDouble(text.substr(0, static_cast<std::size_t>(m))),
+                                    TextToInt(text.substr(static_cast<std::size_t>(m))));
+            };
+            // A value typed as the usual layout shows it is the value that
+            // layout reads back as: the mantissa times a power of ten may
+            // land on the other float of a tie than the typed decimal does,
+            // and the file (which keeps the usual text for it) then gives
+            // the grid's number back.
+            const double usual = read(MantExpText(m, e, value));
+            if (std::fabs(usual - value) <= std::fabs(value) * 1e-7) return usual;
+            return read(HeldMantExpText(m, e, value, isFloat));
         }
         default:
             return value;

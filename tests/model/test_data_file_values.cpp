@@ -249,7 +249,8 @@ TEST(FileValues, FieldsHoldAsManyDigitsAsTheirColumns) {
 }
 
 // A section without area is written as it stands; read back, the check
-// before an analysis refuses it instead of the frame moving by kilometres.
+// before an analysis refuses it instead of the frame moving by kilometres
+// (and names a negative I as negative).
 TEST(FileValues, ASectionWithoutAreaReadsBackRefused) {
     auto model = NewFrameModelRecord();
     NewFrameModel(*model, 1);
@@ -260,7 +261,7 @@ TEST(FileValues, ASectionWithoutAreaReadsBackRefused) {
     EXPECT_EQ(-0.01f, read->sections[1].inertia);
     const std::string problems = CheckFrameData(*read);
     EXPECT_NE(std::string::npos, problems.find("断面：面積がゼロの定義があります."_sj));
-    EXPECT_NE(std::string::npos, problems.find("断面二次モーメントがゼロ"_sj));
+    EXPECT_NE(std::string::npos, problems.find("断面二次モーメントが負"_sj));
 }
 
 // Numbers no text of their columns holds: named with their place.
