@@ -1,6 +1,7 @@
 #include "report/report_lines.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -164,6 +165,39 @@ void RuleLine(double x1, double y1, double x2, double y2, double weight) {
     Gmm_Line(x1, y1, x2, y2, 0, 1);
 }
 
+// What each box character (codes 0x849F to 0x84BE) does, looked up once
+// per character instead of searching the character sets again and again.
+enum BoxRole : unsigned {
+    kRunStartThin = 1u << 0,
+    kRunStartHeavy = 1u << 1,
+    kHeavyHorizontal = 1u << 2,
+    kRunEnd = 1u << 3,
+    kHeavyVertical = 1u << 4,
+    kTopThin = 1u << 5,
+    kTopHeavy = 1u << 6,
+    kBottom = 1u << 7,
+    kThinHorizontal = 1u << 8,
+};
+constexpr int kFirstBoxCode = 0x849F, kLastBoxCode = 0x84BE;
+
+unsigned BoxRoles(int code) {
+    static const auto table = [] {
+        std::array<unsigned, kLastBoxCode - kFirstBoxCode + 1> t{};
+        const std::pair<const std::string*, unsigned> sets[] = {
+            {&"┌└├┠"_sj, kRunStartThin}, {&"┝┏┗┣"_sj, kRunStartHeavy}, {&"━"_sj, kHeavyHorizontal},
+            {&"┐┘┤┨┓┛┫┥"_sj, kRunEnd},   {&"┃"_sj, kHeavyVertical},    {&"┌┐┬┯"_sj, kTopThin},
+            {&"┏┓┳┰"_sj, kTopHeavy},     {&"┘└┴┛┗┻┷┸"_sj, kBottom},    {&"─"_sj, kThinHorizontal},
+        };
+        for (const auto& [set, role] : sets)
+            for (std::size_t k = 0; k + 1 < set->size(); k += 2) {
+                const int c = At(*set, k) * 256 + At(*set, k + 1);
+                if (c >= kFirstBoxCode && c <= kLastBoxCode) t[c - kFirstBoxCode] |= role;
+            }
+        return t;
+    }();
+    return table[code - kFirstBoxCode];
+}
+
 }  // namespace
 
 int DrawBoxRules(double x, double y, std::string& line) {
@@ -188,38 +222,39 @@ int DrawBoxRules(double x, double y, std::string& line) {
             continue;
         }
         const int code = At(line, i) * 256 + At(line, i + 1);
-        if (code < 0x849F || code > 0x84BE) {
+        if (code < kFirstBoxCode || code > kLastBoxCode) {
             i += 2;
             continue;
         }
+        const unsigned role = BoxRoles(code);
         // 3. The character at byte position p (1-based) has its middle at x + w p.
         const std::size_t p = i + 1;
         const double px = x + w * static_cast<double>(p);
         const bool inRun = runWeight != 0;
-        if (CharIn(line, i, "┌└├┠"_sj)) {
+        if (role & kRunStartThin) {
             runStart = p;
             runWeight = 1;
-        } else if (CharIn(line, i, "┝┏┗┣"_sj)) {
+        } else if (role & kRunStartHeavy) {
             runStart = p;
             runWeight = 2;
-        } else if (inRun && CharIn(line, i, "━"_sj)) {
+        } else if (inRun && (role & kHeavyHorizontal)) {
             runWeight = 2;
-        } else if (CharIn(line, i, "┐┘┤┨┓┛┫┥"_sj)) {
+        } else if (role & kRunEnd) {
             RuleLine(x + w * static_cast<double>(runStart), mid, px, mid, runWeight);
             runWeight = 0;
         }
         BoxRuleColumn& col = ReportRun.boxRules[p];
-        if (CharIn(line, i, "┃"_sj) && col.weight != 0) col.weight = 2;
-        if (CharIn(line, i, "┌┐┬┯"_sj))
+        if ((role & kHeavyVertical) && col.weight != 0) col.weight = 2;
+        if (role & kTopThin)
             col = {mid, 1};
-        else if (CharIn(line, i, "┏┓┳┰"_sj))
+        else if (role & kTopHeavy)
             col = {mid, 2};
-        else if (CharIn(line, i, "┘└┴┛┗┻┷┸"_sj) && col.weight != 0) {
+        else if ((role & kBottom) && col.weight != 0) {
             RuleLine(px, col.y, px, mid, col.weight);
             col.weight = 0;
         }
         // A 「─」 outside any run stays as a character.
-        if (!(CharIn(line, i, "─"_sj) && !inRun)) {
+        if (!((role & kThinHorizontal) && !inRun)) {
             line[i] = ' ';
             line[i + 1] = ' ';
         }

@@ -1,9 +1,11 @@
 #include "platform/qt/canvas.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QPolygon>
+#include <QTextLayout>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -118,6 +120,11 @@ struct TCanvas::Impl {
         QFont qfont;
         std::unique_ptr<QFontMetricsF> metrics;
         std::unordered_map<std::string, double> advances;
+        // The shaped glyphs of the short texts, laid out for one device
+        // with their baseline at 0: shaping a character again for every
+        // cell is most of the time a PDF of a long report takes.
+        const QPaintDevice* runsDevice = nullptr;
+        std::unordered_map<std::string, QList<QGlyphRun>> runs;
         int generation = 0;
     } fontCache;
     // The painter, the font generation and the painter's font as TextOut
@@ -139,6 +146,7 @@ struct TCanvas::Impl {
             c.qfont = FontSpecToQFont(font);
             c.metrics = std::make_unique<QFontMetricsF>(c.qfont);
             c.advances.clear();
+            c.runs.clear();
             ++c.generation;
         }
         return c.qfont;
@@ -151,6 +159,23 @@ struct TCanvas::Impl {
         const double w = fontCache.metrics->horizontalAdvance(qs);
         fontCache.advances.emplace(text, w);
         return w;
+    }
+
+    const QList<QGlyphRun>& ShortTextRuns(const std::string& text, const QString& qs,
+                                          QPaintDevice* device) {
+        FontCache& c = fontCache;
+        if (c.runsDevice != device) {
+            c.runs.clear();
+            c.runsDevice = device;
+        }
+        const auto it = c.runs.find(text);
+        if (it != c.runs.end()) return it->second;
+        QTextLayout layout(qs, c.qfont, device);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        layout.endLayout();
+        line.setPosition(QPointF(0, -line.ascent()));
+        return c.runs.emplace(text, layout.glyphRuns()).first->second;
     }
 
     double StretchX() const {
@@ -286,7 +311,13 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     p->translate(shift, 0);
     p->scale(sx, 1.0);
     p->setPen(WinColorToQColor(impl_->fontColor));
-    p->drawText(QPointF(0, impl_->font.height * kBaselineShare), qs);
+    const QPointF baseline(0, impl_->font.height * kBaselineShare);
+    if (text.size() <= 2) {
+        for (const QGlyphRun& run : impl_->ShortTextRuns(text, qs, p->device()))
+            p->drawGlyphRun(baseline, run);
+    } else {
+        p->drawText(baseline, qs);
+    }
     p->setWorldTransform(saved);
 }
 

@@ -168,6 +168,51 @@ TEST(CanvasText, CellsTurnedTextAndWidths) {
     EXPECT_EQ(opaque.Pixel(1, 1), 0x00FF00u);
 }
 
+// One or two bytes are drawn from glyphs shaped once per font and device;
+// they must land on the same pixels as the same character drawn as part of
+// a longer text (a trailing blank takes the text through full shaping).
+TEST(CanvasText, CachedCharactersDrawLikeShapedText) {
+    const struct {
+        const char* label;
+        std::string text;
+        int height, width, escapement, weight;
+    } rows[] = {
+        {"kanji", "漢"_sj, 40, 20, 0, 400},
+        {"latin", "a", 40, 20, 0, 400},
+        {"digit bold", "7", 24, 12, 0, 700},
+        {"kana turned", "ア"_sj, 30, 15, 900, 400},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        TFontSpec f;
+        f.height = row.height;
+        f.width = row.width;
+        f.escapement = row.escapement;
+        f.weight = row.weight;
+        f.face = "ＭＳ ゴシック"_sj;
+        TBitmap cached(120, 120), shaped(120, 120);
+        for (TBitmap* b : {&cached, &shaped}) {
+            b->Canvas().SetFont(f);
+            b->Canvas().SetBrushStyle(bsClear);
+            b->Canvas().SetFontColor(0);
+        }
+        // Only a character whose advance fills its cells is drawn unscaled.
+        const int cells = row.width * static_cast<int>(row.text.size());
+        ASSERT_EQ(cached.Canvas().TextWidth(row.text), cells);
+        cached.Canvas().TextOut(-500, -500, row.text);  // fills the cache off the bitmap
+        cached.Canvas().TextOut(40, 70, row.text);
+        shaped.Canvas().TextOut(40, 70, row.text + " ");
+        long ink = 0, differ = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 120; ++x) {
+                ink += cached.Pixel(x, y) != kWhite;
+                differ += cached.Pixel(x, y) != shaped.Pixel(x, y);
+            }
+        EXPECT_GT(ink, 20);
+        EXPECT_EQ(differ, 0);
+    }
+}
+
 TEST(CanvasPictures, StretchDrawAndJpegErrors) {
     TBitmap src(2, 2);
     src.SetPixel(0, 0, 0x0000FF);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 #include "model/text_helpers.h"
 #include "platform/sjis_literal.h"
@@ -146,6 +147,18 @@ TEST(ReportBoxRules, FramesBecomeRuleLines) {
     EXPECT_EQ(SegmentsSince(mark).size(), 1u);
     EXPECT_EQ(Records({"pen-width"}).back(), "pen-width 2.1");
     EXPECT_EQ(line, std::string(10, ' '));
+
+    // A heavy frame draws all four sides heavy, the verticals too.
+    mark = RecordCount();
+    PrintTextLine(0, 50, "┏━┳━┓"_sj);
+    PrintTextLine(0, 53.6, "┗━┻━┛"_sj);
+    std::string width;
+    std::vector<std::string> lineWidths;
+    for (const std::string& r : RecordsSince(mark)) {
+        if (r.rfind("pen-width ", 0) == 0) width = r;
+        if (r.rfind("line ", 0) == 0) lineWidths.push_back(width);
+    }
+    EXPECT_EQ(lineWidths, std::vector<std::string>(5, "pen-width 2.1"));
 
     // A 「─」 outside a run prints (each drawn twice to join its neighbours).
     mark = RecordCount();
