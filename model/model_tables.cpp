@@ -208,7 +208,7 @@ const ModelTable<BaneEntry>& SpringEntryTable() {
         // Ku's mantissa starts in column 31.
         {{87, "軸方向バネ係数,Ku$(kN/㎡)"_sj}, &BaneEntry::ku, kReal, "%12.5e",
          FileMantExp(10, 3, 7),
-         Report(26, "軸方向バネ値"_sj, "Ｋv(kN/m2)"_sj, Hashes(12), kExponent)},
+         Report(26, "軸方向バネ値"_sj, "Ｋu(kN/m2)"_sj, Hashes(12), kExponent)},
         {{120, "部材名称"_sj}, {}, kShown, nullptr,
          kNotInFile, kNotInReport, kText, kNoTint, MemberNameOf},
     }};

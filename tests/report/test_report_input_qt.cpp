@@ -132,6 +132,10 @@ TEST(ReportInputTexts, SupportsJointsRigidZonesAndCaseTitles) {
     b.Load(2, kLoadDistY, 1, -1, -1);
     b.Load(3, kLoadDistY, 1, -1, -1);
     b.model().loadCases[2].count = 0;  // a case without loads prints nothing
+    b.model().springCaseCount = 1;
+    b.model().springCases[1].no = 1;
+    b.model().springCases[1].count = 1;
+    b.model().springCases[1].entries[1] = BaneEntry{1, 2e4f, 5e3f};
     PrepareMemberLoads(b.model());
     const int pages = ComposeReport(b.model(), nullptr, nullptr);
     const std::vector<std::string> lines = AllBodyLines(pages);
@@ -148,6 +152,20 @@ TEST(ReportInputTexts, SupportsJointsRigidZonesAndCaseTitles) {
     EXPECT_NE(all.find("荷重ケースNo: 1"_sj), std::string::npos);
     EXPECT_NE(all.find("荷重ケースNo: 3"_sj), std::string::npos);
     EXPECT_EQ(all.find("荷重ケースNo: 2"_sj), std::string::npos);
+    // The distributed-spring table heads its two constants apart.
+    // The distributed-spring table heads its two constants apart: Ｋ with
+    // the subscript v, then Ｋ with u (the subscript is drawn on its own).
+    std::vector<std::string> subscripts;
+    for (int k = 1; k <= pages; ++k) {
+        std::string last;
+        for (const std::string& rec : DumpPoolPage(10 + k)) {
+            const std::vector<std::string> w = Words(rec);
+            if (w.size() < 4 || w[0] != "text") continue;
+            if (last == "Ｋ"_sj && (w[3] == "v" || w[3] == "u")) subscripts.push_back(w[3]);
+            last = w[3];
+        }
+    }
+    EXPECT_EQ(subscripts, (std::vector<std::string>{"v", "u"}));
     const std::string contents = Joined(PoolPageText(1));
     EXPECT_NE(contents.find("(2) 荷重ケースNo: 3"_sj), std::string::npos);
 }
