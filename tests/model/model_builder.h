@@ -102,6 +102,14 @@ class ModelBuilder {
         return Load(caseNo, kLoadNodal, nodeNo, fx, fy, m);
     }
 
+    // A distributed spring under member memberNo in spring case caseNo:
+    // kv across the member, ku along it (kN/m2).
+    ModelBuilder& Spring(int caseNo, int memberNo, double kv, double ku) {
+        BaneCase& bc = SpringCase(caseNo);
+        bc.entries[++bc.count] = {memberNo, static_cast<float>(kv), static_cast<float>(ku)};
+        return *this;
+    }
+
     ModelBuilder& LoadCaseDef(int caseNo, int suptCaseNo) {
         Case(caseNo).suptCaseNo = suptCaseNo;
         return *this;
@@ -139,6 +147,14 @@ class ModelBuilder {
         SuptCase& sc = model_->supportCases[++model_->supportCaseCount];
         sc.no = no;
         return sc;
+    }
+
+    BaneCase& SpringCase(int no) {
+        for (int i = 1; i <= model_->springCaseCount; ++i)
+            if (model_->springCases[i].no == no) return model_->springCases[i];
+        BaneCase& bc = model_->springCases[++model_->springCaseCount];
+        bc.no = no;
+        return bc;
     }
 
     LoadCase& Case(int no) {

@@ -163,10 +163,7 @@ ModelBuilder FoundationBeam(double L, double E, double I, double kv, double ku, 
     FrameModel& m = b.model();
     m.loadCases[1].suptCaseNo = 0;
     m.loadCases[1].baneCaseNo = 1;
-    m.springCaseCount = 1;
-    m.springCases[1].no = 1;
-    m.springCases[1].count = 1;
-    m.springCases[1].entries[1] = {1, static_cast<float>(kv), static_cast<float>(ku)};
+    b.Spring(1, 1, kv, ku);
     b.Combination(1, 1.0, {{1, 1.0}});
     return b;
 }

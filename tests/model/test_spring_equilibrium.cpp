@@ -30,12 +30,8 @@ ModelBuilder SpringBar(double L, double cx, double cy, double ea, double ku, dou
         .Member(1, 1, 2);
     b.Support(1, 1, kSupportSpring, K * std::fabs(cx), K * std::fabs(cy), 0);
     b.NodalLoad(1, 2, P * cx, P * cy);
-    FrameModel& m = b.model();
-    m.loadCases[1].baneCaseNo = 1;
-    m.springCaseCount = 1;
-    m.springCases[1].no = 1;
-    m.springCases[1].count = 1;
-    m.springCases[1].entries[1] = {1, static_cast<float>(ku), static_cast<float>(ku)};
+    b.model().loadCases[1].baneCaseNo = 1;
+    b.Spring(1, 1, ku, ku);
     return b;
 }
 

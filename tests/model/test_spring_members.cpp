@@ -41,12 +41,8 @@ ModelBuilder SpringBeam(double x0, double y0, double L, double a, double kv, dou
     b.Node(1, x0, y0).Node(2, x0 + L * std::cos(a), y0 + L * std::sin(a));
     b.Material(1, e).Section(1, 0.5, inertia).Member(1, 1, 2);
     b.LoadCaseDef(1, 1);
-    FrameModel& m = b.model();
-    m.loadCases[1].baneCaseNo = 1;
-    m.springCaseCount = 1;
-    m.springCases[1].no = 1;
-    m.springCases[1].count = 1;
-    m.springCases[1].entries[1] = {1, static_cast<float>(kv), static_cast<float>(ku)};
+    b.model().loadCases[1].baneCaseNo = 1;
+    b.Spring(1, 1, kv, ku);
     return b;
 }
 
@@ -188,13 +184,8 @@ TEST(SpringMembers, ZonesOnSpringsCarryTheirSoil) {
     parts.Material(1, E).Material(2, 100 * E).Section(1, 0.5, 0.01);
     parts.Member(1, 1, 3, 0, 0, 1, 2).Member(2, 3, 4).Member(3, 4, 2, 0, 0, 1, 2);
     parts.LoadCaseDef(1, 1);
-    FrameModel& pm = parts.model();
-    pm.loadCases[1].baneCaseNo = 1;
-    pm.springCaseCount = 1;
-    pm.springCases[1] = {};
-    pm.springCases[1].no = 1;
-    pm.springCases[1].count = 3;
-    for (int k = 1; k <= 3; ++k) pm.springCases[1].entries[k] = {k, static_cast<float>(kv), 0};
+    parts.model().loadCases[1].baneCaseNo = 1;
+    for (int k = 1; k <= 3; ++k) parts.Spring(1, k, kv, 0);
     for (ModelBuilder* b : {&zoned, &parts}) {
         b->NodalLoad(1, 1, 0, -500).NodalLoad(1, 2, 0, -300);
         b->Support(1, 1, kSupportRollerX);
@@ -255,12 +246,8 @@ TEST(SpringMembers, ACaseWhoseCutLoadsDoNotFitIsRefused) {
         b.Member(1, 1, 2).Member(2, 2, 3).Member(3, 3, 4).Support(1, 1, kSupportPin);
         for (int k = 0; k < row.loads; ++k) b.Load(7, kLoadDistY, 1, -1, -1, 0, 0, 3);
         if (row.springs) {
-            FrameModel& m = b.model();
-            m.loadCases[1].baneCaseNo = 1;
-            m.springCaseCount = 1;
-            m.springCases[1].no = 1;
-            m.springCases[1].count = 3;
-            for (int k = 1; k <= 3; ++k) m.springCases[1].entries[k] = {k, 2e4f, 0};
+            b.model().loadCases[1].baneCaseNo = 1;
+            for (int k = 1; k <= 3; ++k) b.Spring(1, k, 2e4, 0);
         }
         EXPECT_FALSE(RunFrameAnalysis(Results(), b.model(), false, false, 999)) << row.what;
         EXPECT_EQ(Results().memberCount, 0) << row.what;

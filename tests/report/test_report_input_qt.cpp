@@ -132,10 +132,7 @@ TEST(ReportInputTexts, SupportsJointsRigidZonesAndCaseTitles) {
     b.Load(2, kLoadDistY, 1, -1, -1);
     b.Load(3, kLoadDistY, 1, -1, -1);
     b.model().loadCases[2].count = 0;  // a case without loads prints nothing
-    b.model().springCaseCount = 1;
-    b.model().springCases[1].no = 1;
-    b.model().springCases[1].count = 1;
-    b.model().springCases[1].entries[1] = BaneEntry{1, 2e4f, 5e3f};
+    b.Spring(1, 1, 2e4, 5e3);
     PrepareMemberLoads(b.model());
     const int pages = ComposeReport(b.model(), nullptr, nullptr);
     const std::vector<std::string> lines = AllBodyLines(pages);
