@@ -310,28 +310,40 @@ inline StaticSum AppliedLoads(const FrameModel& model, int caseIndex) {
     return s;
 }
 
+// Adds the reactions of a result block to s: their forces, and their
+// moments about the origin; with withScale also their magnitude to the
+// scale (what a self-balanced case, temperature, is measured by).
+inline void AddReactions(StaticSum& s, const FrameModel& model, const ResultCase& block,
+                         bool withScale) {
+    for (int k = 1; k <= block.reactionCount; ++k) {
+        const ReactionRow& row = block.reactions[k];
+        double x, y;
+        GetNodeXYByNo(model, x, y, row.nodeNo);
+        s.fx += row.rx;
+        s.fy += row.ry;
+        s.m += row.rm + Cross(x, y, row.rx, row.ry);
+        if (withScale)
+            s.scale += (std::fabs(row.rx) + std::fabs(row.ry)) * (1 + std::hypot(x, y)) +
+                       std::fabs(row.rm);
+    }
+}
+
+// Expects sum Fx, sum Fy and the sum of moments to vanish to 1e-6 of s.scale.
+inline void ExpectBalanced(const StaticSum& s, const std::string& what) {
+    const double tol = 1e-6 * std::max(s.scale, 1e-9);
+    EXPECT_NEAR(s.fx, 0, tol) << what << " sum Fx";
+    EXPECT_NEAR(s.fy, 0, tol) << what << " sum Fy";
+    EXPECT_NEAR(s.m, 0, tol) << what << " sum M";
+}
+
 // Expects the reactions of every load case to balance its applied loads:
 // sum Fx, sum Fy and the sum of moments about the origin vanish to 1e-6 of
 // the loads' and reactions' magnitude.
 inline void ExpectEquilibrium(const FrameModel& model, const FrameResults& r) {
     for (int c = 1; c <= r.caseCount; ++c) {
         StaticSum s = AppliedLoads(model, c);
-        const ResultCase& block = r.block[c];
-        for (int k = 1; k <= block.reactionCount; ++k) {
-            const ReactionRow& row = block.reactions[k];
-            double x, y;
-            GetNodeXYByNo(model, x, y, row.nodeNo);
-            s.fx += row.rx;
-            s.fy += row.ry;
-            s.m += row.rm + Cross(x, y, row.rx, row.ry);
-            // Self-balanced cases (temperature) are measured by their reactions.
-            s.scale += (std::fabs(row.rx) + std::fabs(row.ry)) * (1 + std::hypot(x, y)) +
-                       std::fabs(row.rm);
-        }
-        const double tol = 1e-6 * std::max(s.scale, 1e-9);
-        EXPECT_NEAR(s.fx, 0, tol) << "case " << model.loadCases[c].no << " sum Fx";
-        EXPECT_NEAR(s.fy, 0, tol) << "case " << model.loadCases[c].no << " sum Fy";
-        EXPECT_NEAR(s.m, 0, tol) << "case " << model.loadCases[c].no << " sum M";
+        AddReactions(s, model, r.block[c], true);
+        ExpectBalanced(s, "case " + std::to_string(model.loadCases[c].no));
     }
 }
 

@@ -33,19 +33,8 @@ void ExpectCombinationEquilibrium(const FrameModel& model, const FrameResults& r
             s.m += w * one.m;
             s.scale += std::fabs(w) * one.scale;
         }
-        const ResultCase& block = r.block[ComboBlockIndex(r, k)];
-        for (int i = 1; i <= block.reactionCount; ++i) {
-            const ReactionRow& row = block.reactions[i];
-            double x, y;
-            GetNodeXYByNo(model, x, y, row.nodeNo);
-            s.fx += row.rx;
-            s.fy += row.ry;
-            s.m += row.rm + Cross(x, y, row.rx, row.ry);
-        }
-        const double tol = 1e-6 * std::max(s.scale, 1e-9);
-        EXPECT_NEAR(s.fx, 0, tol) << "combination " << combo.no << " sum Fx";
-        EXPECT_NEAR(s.fy, 0, tol) << "combination " << combo.no << " sum Fy";
-        EXPECT_NEAR(s.m, 0, tol) << "combination " << combo.no << " sum M";
+        AddReactions(s, model, r.block[ComboBlockIndex(r, k)], false);
+        ExpectBalanced(s, "combination " + std::to_string(combo.no));
     }
 }
 
